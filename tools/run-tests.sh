@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the debug build (AddressSanitizer + UBSan),
+# the threading tests under ThreadSanitizer, and each fuzz target for a short time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+jobs=$(nproc)
+
+cmake --preset debug
+cmake --build --preset debug -j "$jobs"
+ctest --preset debug -j "$jobs"
+
+cmake --preset tsan
+cmake --build --preset tsan -j "$jobs" --target tsan_tests
+ctest --preset tsan -j "$jobs"
+
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz -j "$jobs"
