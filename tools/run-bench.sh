@@ -5,8 +5,8 @@ cd "$(dirname "$0")/.."
 tools/deps.sh
 cmake --preset release
 cmake --build --preset release -j "$(nproc)"
-if [ $# -eq 0 ]; then set -- $(cd build/release/bench && ls bench_* | sed 's/^bench_//'); fi
+if [ $# -eq 0 ]; then set -- $(cd build/release/bin && ls bench_* | sed "s/^bench_//"); fi
 for b in "$@"; do
   echo "== $b"
-  "build/release/bench/bench_$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+  "build/release/bin/bench_$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 done
