@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  librtmidi-dev
+  librtmidi-dev pkg-config
+  libcairo2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

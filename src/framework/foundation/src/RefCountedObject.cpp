@@ -1,0 +1,96 @@
+#include "kx/RefCountedObject.h"
+#include "kx/StringT.h"
+
+#include <typeinfo>
+
+namespace KX {
+
+namespace {
+constexpr const char* kHeaderPath = "kxframework\\objectbase\\RefCountedObject";
+
+// Clears the release guard on every exit path.
+struct GuardReset {
+    std::atomic<int32_t>& guard;
+    ~GuardReset() { guard.store(0); }
+};
+} // namespace
+
+LRefCountedObject::~LRefCountedObject() = default;
+
+StringT<char16_t, char> LRefCountedObject::ToString() const
+{
+    const std::string name = UndecoratedTypeName(typeid(*this));
+    return StringT<char16_t, char>(name.c_str());
+}
+
+void LRefCountedObject::Undo()
+{
+    throw Exception<std::logic_error>("Logic Error : Undo() not implemented for RefCountedObject : "
+                                      "KX::LRefCountedObject::Undo : kxframework\\objectbase\\RefCountedObject : "
+                                      "Line 155");
+}
+
+int32_t LRefCountedObject::AddRef()
+{
+    return m_refCount.fetch_add(1) + 1;
+}
+
+int32_t LRefCountedObject::Release()
+{
+    for (;;) {
+        int32_t count = m_refCount.load();
+        const int32_t internal = m_internalRefCount.load();
+        if (count == internal + 1 && internal > 0 && m_releaseGuard.load() == 0) {
+            // The last outside holder is letting go: break the cycles first. Only one caller
+            // wins the guard; nested releases from inside see it set.
+            int32_t expected = 0;
+            if (m_releaseGuard.compare_exchange_strong(expected, 1)) {
+                GuardReset reset{m_releaseGuard};
+                if (m_internalRefCount.load() > 0)
+                    ReleaseInternalReferences();
+            }
+            const int32_t n = m_refCount.fetch_sub(1) - 1;
+            if (n == 0)
+                delete this;
+            return n;
+        }
+        // Decrement only if nobody changed the count since it was judged above, so a concurrent
+        // release cannot make both holders skip the cycle breaking.
+        if (m_refCount.compare_exchange_weak(count, count - 1)) {
+            const int32_t n = count - 1;
+            if (n == 0)
+                delete this;
+            return n;
+        }
+    }
+}
+
+KXRESULT LRefCountedObject::ReleaseInternalReferences()
+{
+    return (m_internalRefCount.load() == 0 && m_refCount.load() == 1) ? S_OK : E_FAIL;
+}
+
+ConstRCPtr<LRefCountedObject> LRefCountedObject::CreateCopy() const
+{
+    throw Exception<std::logic_error>(ExceptionText(Kind::LogicError,
+                                                    "CreateCopy() not implemented for RefCountedObject",
+                                                    "KX::LRefCountedObject::CreateCopy", kHeaderPath, 228));
+}
+
+void LRefCountedObject::SetUnshareable(bool unshareable)
+{
+    if (unshareable && m_refCount.load() > 1)
+        throw Exception<std::runtime_error>(
+            "Runtime Error : KX::LRefCountedObject::SetUnshareable : ObjectBase\\RefCountedObject : Line 29");
+    m_shareable.store(!unshareable, std::memory_order_relaxed);
+}
+
+namespace Detail {
+void ThrowUnshareFailed(const std::string& typeArg)
+{
+    throw Exception<std::logic_error>(
+        ExceptionText(Kind::LogicError, typeArg, "KX::ConstRCPtr<" + typeArg + ">::Unshare", kHeaderPath, 369));
+}
+} // namespace Detail
+
+} // namespace KX
