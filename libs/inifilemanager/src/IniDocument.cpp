@@ -1,0 +1,566 @@
+// Settings file format
+// --------------------
+// UTF-8 text, optionally starting with a byte order mark; lines end in LF, CRLF or CR
+// (a file is written back with the line end it used first).
+//
+//   ; comment              also "#"; kept as written
+//   key = value            keys above the first section belong to the top node
+//   [Node/Child]           section: a node path, components separated by "/" ("\" accepted)
+//   name = text            a key of the section's node
+//   list[] = text          one item of the array "list" of the section's node; items count in file order
+//   key = "  text\n"       a value in double quotes keeps its blanks and may use the escapes
+//                          \\ \" \n \r \t and \xHH (HH from 01 to 7F)
+//
+// A bare value runs from the first to the last non-blank character after "=" (no inline
+// comments). Names (keys, arrays, node components) compare ASCII case-insensitively and may not
+// be empty, contain control characters or any of = [ ] / \, begin or end with a blank, or begin
+// with ";" or "#". A node's keys may be spread over several sections with the same path.
+// Lines without "=" that are neither comments nor headers are kept as written and mean nothing.
+// A file is rejected when it is larger than kMaxFileSize, is not valid UTF-8, holds a NUL byte,
+// or has a bad section header, an invalid name, a broken quoted value or one key twice in a node.
+#include "inifile/IniDocument.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace KX::Ini {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsBlankLine(std::string_view s) { return Trim(s).empty(); }
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Folded(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = FoldAscii(c);
+    return out;
+}
+
+// Offset of the first byte that does not begin a well-formed UTF-8 sequence, or npos.
+std::size_t Utf8ErrorAt(std::string_view text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0)
+                lo = 0xA0;  // no overlong forms
+            else if (c == 0xED)
+                hi = 0x9F;  // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0)
+                lo = 0x90;
+            else if (c == 0xF4)
+                hi = 0x8F;  // nothing above U+10FFFF
+        } else {
+            return i;
+        }
+        if (n - i < len || p[i + 1] < lo || p[i + 1] > hi)
+            return i;
+        for (std::size_t k = 2; k < len; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return i;
+        i += len;
+    }
+    return std::string_view::npos;
+}
+
+std::optional<NodePath> Split(std::string_view text, bool trimComponents)
+{
+    NodePath path;
+    if (text.empty())
+        return path;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find_first_of("/\\", start);
+        std::string_view part = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (trimComponents)
+            part = Trim(part);
+        if (!IsValidName(part))
+            return std::nullopt;
+        path.emplace_back(part);
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return path;
+}
+
+std::string JoinPath(const NodePath& path)
+{
+    std::string out;
+    for (const auto& part : path) {
+        if (!out.empty())
+            out += '/';
+        out += part;
+    }
+    return out;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = FoldAscii(c);
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Decodes a quoted value; s starts at the opening quote. Only blanks may follow the closing quote.
+bool DecodeQuoted(std::string_view s, std::string& out)
+{
+    out.clear();
+    std::size_t i = 1;
+    for (;;) {
+        if (i >= s.size())
+            return false;
+        const char c = s[i++];
+        if (c == '"')
+            break;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i >= s.size())
+            return false;
+        const char e = s[i++];
+        switch (e) {
+        case '\\': out += '\\'; break;
+        case '"': out += '"'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case 'x': {
+            if (s.size() - i < 2)
+                return false;
+            const int h = HexDigit(s[i]), l = HexDigit(s[i + 1]);
+            if (h < 0 || l < 0)
+                return false;
+            const int v = h * 16 + l;
+            if (v == 0 || v > 0x7F)
+                return false;
+            out += static_cast<char>(v);
+            i += 2;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return Trim(s.substr(i)).empty();
+}
+
+bool NeedsQuotes(std::string_view v)
+{
+    if (v.empty())
+        return false;
+    if (IsBlank(v.front()) || IsBlank(v.back()) || v.front() == '"')
+        return true;
+    return std::any_of(v.begin(), v.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) { return Utf8ErrorAt(text) == std::string_view::npos; }
+
+bool IsValidName(std::string_view name)
+{
+    if (name.empty() || IsBlank(name.front()) || IsBlank(name.back()) || name.front() == ';' || name.front() == '#')
+        return false;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == '=' || c == '[' || c == ']' || c == '/' || c == '\\')
+            return false;
+    }
+    return IsValidUtf8(name);
+}
+
+std::optional<NodePath> SplitNodePath(std::string_view text) { return Split(text, false); }
+
+bool NamesEqual(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool PathsEqual(const NodePath& a, const NodePath& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const std::string& x, const std::string& y) {
+               return NamesEqual(x, y);
+           });
+}
+
+std::string FormatValue(std::string_view value)
+{
+    if (!NeedsQuotes(value))
+        return std::string(value);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (const char c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (u < 0x20 || u == 0x7F) {
+                out += "\\x";
+                out += kHex[u >> 4];
+                out += kHex[u & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError* error)
+{
+    auto fail = [error](std::size_t line, const char* message) -> std::optional<IniDocument> {
+        if (error)
+            *error = ParseError{line, message};
+        return std::nullopt;
+    };
+    auto lineOf = [&bytes](std::size_t offset) {
+        std::size_t line = 1;
+        for (std::size_t i = 0; i < offset; ++i)
+            if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+                ++line;
+        return line;
+    };
+
+    if (bytes.size() > kMaxFileSize)
+        return fail(0, "file too large");
+    IniDocument doc;
+    if (bytes.substr(0, kBom.size()) == kBom) {
+        doc.m_bom = true;
+        bytes.remove_prefix(kBom.size());
+    }
+    if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
+        return fail(lineOf(nul), "NUL byte in text");
+    if (const auto bad = Utf8ErrorAt(bytes); bad != std::string_view::npos)
+        return fail(lineOf(bad), "text is not valid UTF-8");
+    if (const auto eol = bytes.find_first_of("\r\n"); eol != std::string_view::npos)
+        doc.m_eol = (bytes[eol] == '\n') ? "\n" : (eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? "\r\n" : "\r";
+
+    std::unordered_set<std::string> seenKeys;  // folded "node/path" + '\x01' + key
+    std::string currentNode;                    // folded path of the current section
+    std::size_t number = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        ++number;
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        std::string_view text = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        if (end == std::string_view::npos)
+            pos = bytes.size();
+        else
+            pos = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+
+        const std::string_view trimmed = Trim(text);
+        Line line;
+        line.text = std::string(text);
+        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
+            doc.m_sections.back().lines.push_back(std::move(line));
+            continue;
+        }
+        if (trimmed.front() == '[') {
+            if (trimmed.size() < 2 || trimmed.back() != ']')
+                return fail(number, "unterminated section header");
+            auto path = Split(trimmed.substr(1, trimmed.size() - 2), true);
+            if (!path || path->empty())
+                return fail(number, "invalid section name");
+            currentNode = Folded(JoinPath(*path));
+            doc.m_sections.push_back(Section{std::move(*path), std::string(text), {}});
+            continue;
+        }
+        const std::size_t eq = text.find('=');
+        if (eq == std::string_view::npos) {
+            doc.m_sections.back().lines.push_back(std::move(line));
+            continue;
+        }
+        std::string_view name = Trim(text.substr(0, eq));
+        line.kind = Kind::Key;
+        if (name.size() >= 2 && name.substr(name.size() - 2) == "[]") {
+            line.kind = Kind::Item;
+            name = Trim(name.substr(0, name.size() - 2));
+        }
+        if (!IsValidName(name))
+            return fail(number, "invalid key name");
+        line.name = std::string(name);
+        std::size_t at = eq + 1;
+        while (at < text.size() && IsBlank(text[at]))
+            ++at;
+        line.valueAt = at;
+        const std::string_view raw = text.substr(at);
+        if (!raw.empty() && raw.front() == '"') {
+            if (!DecodeQuoted(raw, line.value))
+                return fail(number, "broken quoted value");
+        } else {
+            line.value = std::string(Trim(raw));
+        }
+        if (line.kind == Kind::Key && !seenKeys.insert(currentNode + '\x01' + Folded(name)).second)
+            return fail(number, "key given twice");
+        doc.m_sections.back().lines.push_back(std::move(line));
+    }
+    return doc;
+}
+
+std::string IniDocument::Serialize() const
+{
+    std::string out;
+    if (m_bom)
+        out += kBom;
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        if (s > 0) {
+            out += m_sections[s].header;
+            out += m_eol;
+        }
+        for (const auto& line : m_sections[s].lines) {
+            out += line.text;
+            out += m_eol;
+        }
+    }
+    return out;
+}
+
+void IniDocument::Assign(Line& line, std::string_view value)
+{
+    const bool hadValue = line.valueAt < line.text.size();
+    std::string prefix = line.text.substr(0, line.valueAt);
+    const std::string formatted = FormatValue(value);
+    if (formatted.empty()) {
+        while (!prefix.empty() && IsBlank(prefix.back()))
+            prefix.pop_back();
+    } else if (!hadValue) {
+        // "key =" gains a blank after "=" when it has one before it.
+        while (!prefix.empty() && IsBlank(prefix.back()))
+            prefix.pop_back();
+        if (prefix.size() >= 2 && IsBlank(prefix[prefix.size() - 2]))
+            prefix += ' ';
+    }
+    line.valueAt = prefix.size();
+    line.text = std::move(prefix);
+    line.text += formatted;
+    line.value = std::string(value);
+}
+
+IniDocument::Line IniDocument::MakeLine(Kind kind, std::string_view name, std::string_view value)
+{
+    const std::string formatted = FormatValue(value);
+    Line line;
+    line.kind = kind;
+    line.name = std::string(name);
+    line.text = line.name + (kind == Kind::Item ? "[] =" : " =");
+    if (!formatted.empty())
+        line.text += ' ';
+    line.valueAt = line.text.size();
+    line.text += formatted;
+    line.value = std::string(value);
+    return line;
+}
+
+std::vector<IniDocument::Position> IniDocument::Find(Kind kind, const NodePath& node, std::string_view name) const
+{
+    std::vector<Position> found;
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        if (!PathsEqual(m_sections[s].path, node))
+            continue;
+        const auto& lines = m_sections[s].lines;
+        for (std::size_t l = 0; l < lines.size(); ++l)
+            if (lines[l].kind == kind && NamesEqual(lines[l].name, name))
+                found.push_back({s, l});
+    }
+    return found;
+}
+
+std::vector<IniDocument::Position> IniDocument::Keys(const NodePath& node) const
+{
+    std::vector<Position> found;
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        if (!PathsEqual(m_sections[s].path, node))
+            continue;
+        const auto& lines = m_sections[s].lines;
+        for (std::size_t l = 0; l < lines.size(); ++l)
+            if (lines[l].kind == Kind::Key)
+                found.push_back({s, l});
+    }
+    return found;
+}
+
+IniDocument::Position IniDocument::InsertionPoint(const NodePath& node)
+{
+    std::size_t s = m_sections.size();
+    if (node.empty()) {
+        s = 0;
+    } else {
+        for (std::size_t i = m_sections.size(); i-- > 1;)
+            if (PathsEqual(m_sections[i].path, node)) {
+                s = i;
+                break;
+            }
+    }
+    if (s == m_sections.size()) {
+        // A new section at the end, set off by a blank line.
+        auto& last = m_sections.back().lines;
+        const bool empty = m_sections.size() == 1 && last.empty();
+        if (!empty && (last.empty() ? true : !IsBlankLine(last.back().text)))
+            last.push_back(Line{});
+        m_sections.push_back(Section{node, "[" + JoinPath(node) + "]", {}});
+        return {s, 0};
+    }
+    // After the section's last non-blank line, so blank lines keep separating it from the next one.
+    const auto& lines = m_sections[s].lines;
+    std::size_t l = lines.size();
+    while (l > 0 && IsBlankLine(lines[l - 1].text))
+        --l;
+    return {s, l};
+}
+
+const std::string* IniDocument::FindValue(const NodePath& node, std::string_view key) const
+{
+    const auto found = Find(Kind::Key, node, key);
+    if (found.empty())
+        return nullptr;
+    return &m_sections[found.front().section].lines[found.front().line].value;
+}
+
+bool IniDocument::SetValue(const NodePath& node, std::string_view key, std::string_view value)
+{
+    const auto found = Find(Kind::Key, node, key);
+    if (!found.empty()) {
+        Line& line = m_sections[found.front().section].lines[found.front().line];
+        if (line.value == value)
+            return false;
+        Assign(line, value);
+        return true;
+    }
+    const Position at = InsertionPoint(node);
+    auto& lines = m_sections[at.section].lines;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.line), MakeLine(Kind::Key, key, value));
+    return true;
+}
+
+std::size_t IniDocument::KeyCount(const NodePath& node) const { return Keys(node).size(); }
+
+const std::string* IniDocument::KeyNameAt(const NodePath& node, std::size_t index) const
+{
+    const auto keys = Keys(node);
+    if (index >= keys.size())
+        return nullptr;
+    return &m_sections[keys[index].section].lines[keys[index].line].name;
+}
+
+std::size_t IniDocument::ArrayCount(const NodePath& node, std::string_view name) const
+{
+    return Find(Kind::Item, node, name).size();
+}
+
+const std::string* IniDocument::ArrayItemAt(const NodePath& node, std::string_view name, std::size_t index) const
+{
+    const auto items = Find(Kind::Item, node, name);
+    if (index >= items.size())
+        return nullptr;
+    return &m_sections[items[index].section].lines[items[index].line].value;
+}
+
+bool IniDocument::SetArrayItemAt(const NodePath& node, std::string_view name, std::size_t index, std::string_view value)
+{
+    const auto items = Find(Kind::Item, node, name);
+    if (index >= items.size())
+        return false;
+    Line& line = m_sections[items[index].section].lines[items[index].line];
+    if (line.value == value)
+        return false;
+    Assign(line, value);
+    return true;
+}
+
+bool IniDocument::SetArrayCount(const NodePath& node, std::string_view name, std::size_t count)
+{
+    const auto items = Find(Kind::Item, node, name);
+    if (count == items.size())
+        return false;
+    if (count < items.size()) {
+        // Later positions first, so the earlier ones stay valid.
+        for (std::size_t i = items.size(); i-- > count;) {
+            auto& lines = m_sections[items[i].section].lines;
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(items[i].line));
+        }
+        return true;
+    }
+    Position at{};
+    if (!items.empty())
+        at = {items.back().section, items.back().line + 1};
+    else
+        at = InsertionPoint(node);
+    auto& lines = m_sections[at.section].lines;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.line), count - items.size(), MakeLine(Kind::Item, name, ""));
+    return true;
+}
+
+bool IniDocument::RemoveArrayItemAt(const NodePath& node, std::string_view name, std::size_t index)
+{
+    const auto items = Find(Kind::Item, node, name);
+    if (index >= items.size())
+        return false;
+    auto& lines = m_sections[items[index].section].lines;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(items[index].line));
+    return true;
+}
+
+bool IniDocument::NodeExists(const NodePath& path) const
+{
+    if (path.empty())
+        return true;
+    for (std::size_t s = 1; s < m_sections.size(); ++s) {
+        const auto& sp = m_sections[s].path;
+        if (sp.size() >= path.size() && std::equal(path.begin(), path.end(), sp.begin(), [](const std::string& a, const std::string& b) {
+                return NamesEqual(a, b);
+            }))
+            return true;
+    }
+    const NodePath node(path.begin(), path.end() - 1);
+    return FindValue(node, path.back()) != nullptr || ArrayCount(node, path.back()) > 0;
+}
+
+} // namespace KX::Ini
