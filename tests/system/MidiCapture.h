@@ -1,0 +1,125 @@
+#pragma once
+// Test side of an open MIDI input, used the way the port classes use it: three
+// 256-byte buffers handed back and re-added from the callback, System Exclusive
+// data joined by SysExAssembler.
+#include "platform/MidiBackend.h"
+#include "platform/SysExAssembler.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace miditest {
+
+using Bytes = std::vector<uint8_t>;
+
+// F0, `size - 2` data bytes counting up from `seed`, F7.
+inline Bytes MakeSysEx(size_t size, uint8_t seed = 0)
+{
+    Bytes bytes(size);
+    bytes.front() = 0xF0;
+    for (size_t i = 1; i + 1 < size; ++i)
+        bytes[i] = static_cast<uint8_t>((seed + i) & 0x7F);
+    bytes.back() = 0xF7;
+    return bytes;
+}
+
+struct HandedBack {
+    platform::MidiInputEventKind kind;
+    Bytes bytes;
+};
+
+class MidiCapture {
+public:
+    static constexpr size_t kBufferSize = 256;
+
+    explicit MidiCapture(size_t bufferCount = 3)
+        : m_storage(bufferCount)
+        , m_buffers(bufferCount)
+    {
+        for (size_t i = 0; i < bufferCount; ++i) {
+            m_buffers[i].data = m_storage[i].data();
+            m_buffers[i].length = kBufferSize;
+            m_buffers[i].user = i;
+        }
+    }
+
+    ~MidiCapture() { Close(); }
+
+    platform::MidiStatus Open(platform::MidiBackend& backend, std::string_view name, bool start = true)
+    {
+        const platform::MidiStatus status = backend.OpenInputByName(
+            name, [this](platform::MidiInput& input, const platform::MidiInputEvent& event) { OnEvent(input, event); },
+            m_input);
+        if (status != platform::MidiStatus::Ok)
+            return status;
+        for (auto& buffer : m_buffers)
+            m_input->AddBuffer(buffer);
+        return start ? m_input->Start() : platform::MidiStatus::Ok;
+    }
+
+    void Close()
+    {
+        if (m_input)
+            m_input->Close();
+    }
+
+    platform::MidiInput& Input() { return *m_input; }
+    void SetReAdd(bool reAdd)
+    {
+        std::lock_guard lock(m_mutex);
+        m_reAdd = reAdd;
+    }
+
+    std::vector<Bytes> Messages() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_messages;
+    }
+    std::vector<platform::MidiInputEvent> Shorts() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_shorts;
+    }
+    std::vector<HandedBack> HandedBackBuffers() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_handedBack;
+    }
+    size_t EventCount() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_shorts.size() + m_handedBack.size();
+    }
+
+private:
+    void OnEvent(platform::MidiInput& input, const platform::MidiInputEvent& event)
+    {
+        std::lock_guard lock(m_mutex);
+        if (event.kind == platform::MidiInputEventKind::Data) {
+            m_shorts.push_back(event);
+            return;
+        }
+        platform::MidiInputBuffer& buffer = *event.buffer;
+        m_handedBack.push_back({event.kind, Bytes(buffer.data, buffer.data + buffer.recorded)});
+        if (event.kind == platform::MidiInputEventKind::LongData)
+            m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded),
+                             [this](std::span<const uint8_t> message) { m_messages.emplace_back(message.begin(), message.end()); });
+        if (m_reAdd)
+            input.AddBuffer(buffer);
+    }
+
+    mutable std::mutex m_mutex;
+    std::vector<std::array<uint8_t, kBufferSize>> m_storage;
+    std::vector<platform::MidiInputBuffer> m_buffers;
+    platform::SysExAssembler m_assembler;
+    bool m_reAdd = true;
+    std::vector<Bytes> m_messages;
+    std::vector<platform::MidiInputEvent> m_shorts;
+    std::vector<HandedBack> m_handedBack;
+    std::unique_ptr<platform::MidiInput> m_input;
+};
+
+} // namespace miditest
