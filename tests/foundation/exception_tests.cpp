@@ -92,4 +92,16 @@ TEST(TemplateArgName, ClassTypesGetClassPrefixAndNoBlankAfterCommas)
     EXPECT_EQ(KX::UndecoratedTypeName(typeid(std::vector<int>)).find(", "), std::string::npos);
 }
 
+TEST(TemplateArgName, NestedClassArgumentsAreMarkedToo)
+{
+    using SampleHolder = Holder<Sample, int>;
+    EXPECT_EQ(KX::TemplateArgName<SampleHolder>(),
+              "class (anonymous namespace)::Holder<class (anonymous namespace)::Sample,int>");
+    EXPECT_EQ(KX::MarkClassTemplateArgs("KX::LWrapper<KX::ParamValues,KX::LRefCountedObject>"),
+              "KX::LWrapper<class KX::ParamValues,class KX::LRefCountedObject>");
+    EXPECT_EQ(KX::MarkClassTemplateArgs("KX::StringT<char16_t,char>"), "KX::StringT<char16_t,char>");
+    EXPECT_EQ(KX::MarkClassTemplateArgs("A<unsigned int,-1,B<long long,intx>>"),
+              "A<unsigned int,-1,class B<long long,class intx>>");
+}
+
 } // namespace

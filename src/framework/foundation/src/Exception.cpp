@@ -1,5 +1,6 @@
 #include "kx/Exception.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cxxabi.h>
@@ -52,6 +53,41 @@ std::string UndecoratedTypeName(const std::type_info& type)
         if (name[i] == ' ' && i > 0 && name[i - 1] == ',')
             continue;
         out.push_back(name[i]);
+    }
+    return out;
+}
+
+namespace {
+
+bool IsBuiltinOrValue(std::string_view arg)
+{
+    if (arg.empty() || arg[0] == '-' || (arg[0] >= '0' && arg[0] <= '9'))
+        return true;
+    static constexpr std::string_view builtins[] = {
+        "bool",     "char",     "signed",   "unsigned", "short",   "int",      "long",    "float",
+        "double",   "void",     "wchar_t",  "char8_t",  "char16_t", "char32_t", "__int128", "decltype",
+        "class ",   "struct ",  "enum ",    "union ",   "std::nullptr_t"};
+    for (std::string_view b : builtins) {
+        if (arg.substr(0, b.size()) == b &&
+            (b.back() == ' ' || arg.size() == b.size() || !(std::isalnum(static_cast<unsigned char>(arg[b.size()])) ||
+                                                             arg[b.size()] == '_' || arg[b.size()] == ':')))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string MarkClassTemplateArgs(const std::string& name)
+{
+    std::string out;
+    out.reserve(name.size() + 16);
+    for (size_t i = 0; i < name.size(); ++i) {
+        out.push_back(name[i]);
+        if (name[i] == '<' || name[i] == ',') {
+            if (!IsBuiltinOrValue(std::string_view(name).substr(i + 1)))
+                out.append("class ");
+        }
     }
     return out;
 }

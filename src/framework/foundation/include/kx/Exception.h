@@ -107,11 +107,16 @@ inline KXRESULT CheckResult(KXRESULT hr, std::string_view method, std::string_vi
 // ("KX::LControl", "int"), templates written without a blank after commas.
 std::string UndecoratedTypeName(const std::type_info& type);
 
-// A template argument as it appears in a member function's name: "class " before class types.
+// Puts "class " before every template argument of a type name that is not a built-in type
+// or a number: "KX::LWrapper<KX::ParamValues,int>" -> "KX::LWrapper<class KX::ParamValues,int>".
+std::string MarkClassTemplateArgs(const std::string& name);
+
+// A template argument as it appears in a member function's name: "class " before class types,
+// also before those nested in its own template arguments.
 template <class T>
 std::string TemplateArgName()
 {
-    std::string name = UndecoratedTypeName(typeid(T));
+    std::string name = MarkClassTemplateArgs(UndecoratedTypeName(typeid(T)));
     if constexpr (std::is_class_v<T> || std::is_union_v<T>)
         return "class " + name;
     else
