@@ -135,6 +135,14 @@ TEST(FormatText, NeverPassesTheCapacity)
     EXPECT_EQ(std::u16string(big).size(), 31u);
     EXPECT_EQ(FormatTo(big, 32, u"%.5000f", 1.0), 5002u);
     EXPECT_EQ(std::u16string(big), u"1.00000000000000000000000000000");
+
+    // Widths with more digits than an int holds saturate instead of wrapping to a small count.
+    char small[8];
+    EXPECT_EQ(FormatTo(small, 8, "%99999999999999999999d", 1), size_t(1) << 30);
+    EXPECT_EQ(FormatTo(small, 8, "%4294967297d", 1), size_t(1) << 30);
+    EXPECT_EQ(std::strlen(small), 7u);
+    EXPECT_EQ(FormatTo(small, 8, "%.99999999999999999999s", "abc"), 3u);
+    EXPECT_STREQ(small, "abc");
 }
 
 TEST(FormatText, NullFormatGivesEmptyText)

@@ -168,11 +168,20 @@ TEST(StringBuffer, LockedStringKeepsItsBufferThroughWrites)
     s += WString(u"tail");
     EXPECT_TRUE(s.IsLocked());
     EXPECT_EQ(Text(s), u">tail");
-    // Appending sizes the locked buffer to the text; an insertion must then fit in it.
-    EXPECT_EQ(s.GetBuffer()->GetSize(), 12u);
+    // The room given by Lock stays while locked.
+    EXPECT_EQ(s.GetBuffer()->GetSize(), 64u);
     EXPECT_EQ(s.Insert(1, WString(u"+")), KX::S_OK);
-    EXPECT_EQ(Text(s), u">+tai");
+    EXPECT_EQ(Text(s), u">+tail");
     EXPECT_TRUE(s.IsLocked());
+}
+
+TEST(StringBuffer, InsertIntoAFullLockedBufferIsCutOff)
+{
+    WString s(u"abc");
+    s.Lock(4);
+    EXPECT_EQ(s.Insert(1, WString(u"XY")), KX::S_OK);
+    EXPECT_EQ(Text(s), u"aXY");
+    EXPECT_EQ(s.GetBuffer()->GetSize(), 8u);
 }
 
 TEST(StringBuffer, AssignIntoASmallLockedBufferIsCutOff)

@@ -14,6 +14,12 @@ namespace {
 
 // Widths and precisions beyond this are clamped; the output is bounded anyway.
 constexpr int kMaxField = 1 << 30;
+
+// v * 10 + digit, saturating at kMaxField.
+inline int AddDigit(int v, int digit)
+{
+    return v >= kMaxField / 10 ? kMaxField : std::min(v * 10 + digit, kMaxField);
+}
 // Digits after the point that a double can need; further ones are zeros and are added as such.
 constexpr int kMaxFloatPrecision = 1100;
 
@@ -631,7 +637,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
             spec.width = std::min(w, kMaxField);
         } else {
             while (IsDigit(*f))
-                spec.width = std::min(spec.width * 10 + static_cast<int>(*f++ - C('0')), kMaxField);
+                spec.width = AddDigit(spec.width, static_cast<int>(*f++ - C('0')));
         }
         if (*f == C('.')) {
             ++f;
@@ -642,7 +648,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
                 spec.precision = p < 0 ? -1 : std::min(p, kMaxField);
             } else {
                 while (IsDigit(*f))
-                    spec.precision = std::min(spec.precision * 10 + static_cast<int>(*f++ - C('0')), kMaxField);
+                    spec.precision = AddDigit(spec.precision, static_cast<int>(*f++ - C('0')));
             }
         }
         switch (*f) {

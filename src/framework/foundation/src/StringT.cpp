@@ -383,8 +383,10 @@ void StringT<C, O>::AppendUnits(const C* units, size_t n)
     const uint32_t bytes = BufferBytes<C>(total);
     const bool alias = PointsInto(units, Data(), CapacityUnits());
     if (IsLocked()) {
+        // Grow when needed; the room given by Lock is never taken back while locked.
         const size_t offset = alias ? static_cast<size_t>(units - Data()) : 0;
-        Buf()->SetSize(bytes);
+        if (bytes > m_buffer->GetSize())
+            Buf()->SetSize(bytes);
         C* data = Data();
         if (alias)
             units = data + offset;
