@@ -38,8 +38,15 @@ int32_t LRefCountedObject::AddRef()
 int32_t LRefCountedObject::Release()
 {
     for (;;) {
-        int32_t count = m_refCount.load();
         const int32_t internal = m_internalRefCount.load();
+        if (internal == 0) {
+            // No internal references: nothing to break, a plain decrement.
+            const int32_t n = m_refCount.fetch_sub(1) - 1;
+            if (n == 0)
+                delete this;
+            return n;
+        }
+        int32_t count = m_refCount.load();
         if (count == internal + 1 && internal > 0 && m_releaseGuard.load() == 0) {
             // The last outside holder is letting go: break the cycles first. Only one caller
             // wins the guard; nested releases from inside see it set.
