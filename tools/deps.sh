@@ -5,7 +5,9 @@ packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config
-  libcairo2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev
+  libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
+  libosmesa6-dev libglu1-mesa-dev libgl-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,55 @@
+#pragma once
+// Font internals shared by the font code and the text drawing of Graphics.
+#include "platform/gdi/Font.h"
+
+#include <cairo.h>
+
+#include <array>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gdi::detail {
+
+// One loaded face with its design metrics (font units).
+struct FaceEntry {
+    cairo_font_face_t* face = nullptr; // owns the FreeType face
+    uint16_t em = 0;
+    uint16_t ascent = 0;
+    uint16_t descent = 0;
+    uint16_t lineSpacing = 0;
+
+    FaceEntry() = default;
+    FaceEntry(const FaceEntry&) = delete;
+    FaceEntry& operator=(const FaceEntry&) = delete;
+    ~FaceEntry();
+
+    // A new reference to the face scaled to `pixels` per em; null on failure.
+    cairo_scaled_font_t* ScaledFont(double pixels);
+
+private:
+    // Scaled fonts by em size in pixels, oldest first.
+    std::mutex m_mutex;
+    std::vector<std::pair<double, cairo_scaled_font_t*>> m_scaled;
+};
+
+struct FamilyEntry {
+    std::string name; // as fontconfig knows it, UTF-8
+    std::array<std::shared_ptr<FaceEntry>, 4> faces; // by style, on first use
+    std::array<bool, 4> looked{};
+};
+
+struct FontImpl {
+    FontFamily family;
+    std::shared_ptr<FaceEntry> face;
+    float size = 0;
+    int32_t style = 0;
+    Unit unit = Unit::Point;
+
+    // Em size in pixels on a target of that resolution.
+    double PixelSize(float dpi) const { return unit == Unit::Point ? double(size) * dpi / 72.0 : double(size); }
+};
+
+} // namespace gdi::detail

@@ -1,0 +1,121 @@
+// PNG decoding and encoding through libpng's simplified interface, which keeps alpha straight.
+#include "platform/gdi/Bitmap.h"
+
+#include "Utf.h"
+
+#include <png.h>
+
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+namespace gdi {
+
+static_assert(std::endian::native == std::endian::little, "BGRA bytes are read as ARGB words");
+
+namespace {
+
+constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(1) << 29;
+
+} // namespace
+
+Status Bitmap::FromMemory(std::span<const uint8_t> bytes, std::unique_ptr<Bitmap>& out)
+{
+    out.reset();
+    if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0)
+        return Status::UnknownImageFormat;
+
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+        png_image_free(&image);
+        return Status::UnknownImageFormat;
+    }
+    int64_t width = image.width, height = image.height;
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || width * height > (int64_t(1) << 26)) {
+        png_image_free(&image);
+        return Status::OutOfMemory;
+    }
+    image.format = PNG_FORMAT_BGRA;
+    std::unique_ptr<Bitmap> bitmap(new (std::nothrow) Bitmap(int32_t(width), int32_t(height), PixelFormat::Argb32));
+    if (!bitmap || bitmap->Allocate(false) != Status::Ok) {
+        png_image_free(&image);
+        return Status::OutOfMemory;
+    }
+    if (!png_image_finish_read(&image, nullptr, bitmap->m_straight.get(), 0, nullptr)) {
+        png_image_free(&image);
+        return Status::UnknownImageFormat;
+    }
+    out = std::move(bitmap);
+    return Status::Ok;
+}
+
+Status Bitmap::FromFile(std::string_view utf8Path, std::unique_ptr<Bitmap>& out)
+{
+    out.reset();
+    std::error_code error;
+    std::string path(utf8Path);
+    if (!std::filesystem::is_regular_file(path, error))
+        return Status::FileNotFound;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return Status::FileNotFound;
+    file.seekg(0, std::ios::end);
+    std::streamoff size = file.tellg();
+    if (size < 0)
+        return Status::GenericError;
+    if (std::uintmax_t(size) > kMaxFileBytes)
+        return Status::OutOfMemory;
+    file.seekg(0, std::ios::beg);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), size))
+        return Status::GenericError;
+    return FromMemory(bytes, out);
+}
+
+Status Bitmap::FromFile(std::u16string_view path, std::unique_ptr<Bitmap>& out)
+{
+    return FromFile(std::string_view(detail::ToUtf8(path)), out);
+}
+
+Status Bitmap::EncodePng(std::vector<uint8_t>& out) const
+{
+    out.clear();
+    // A straight copy, so that premultiplied and partly drawn bitmaps encode alike.
+    std::unique_ptr<Bitmap> copy;
+    if (Status s = Clone({0, 0, m_width, m_height}, PixelFormat::Argb32, copy); s != Status::Ok)
+        return s;
+    const uint32_t* pixels = copy->m_straight.get();
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(m_width);
+    image.height = png_uint_32(m_height);
+    image.format = PNG_FORMAT_BGRA;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr))
+        return Fail(Status::GenericError);
+    out.resize(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr)) {
+        out.clear();
+        return Fail(Status::GenericError);
+    }
+    out.resize(size);
+    return Status::Ok;
+}
+
+Status Bitmap::SaveToPng(std::string_view utf8Path) const
+{
+    std::vector<uint8_t> bytes;
+    if (Status s = EncodePng(bytes); s != Status::Ok)
+        return s;
+    std::ofstream file(std::string(utf8Path), std::ios::binary | std::ios::trunc);
+    if (!file || !file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())))
+        return Fail(Status::GenericError);
+    return Status::Ok;
+}
+
+} // namespace gdi
