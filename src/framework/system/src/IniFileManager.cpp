@@ -1,0 +1,377 @@
+#include "kx/IniFileManager.h"
+
+#include <cstring>
+#include <dlfcn.h>
+#include <limits.h>
+#include <memory>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+namespace KX {
+
+namespace {
+
+constexpr int32_t kBufferTooSmall = -2;
+
+// The folder of the running executable, without a trailing separator; empty when unknown.
+std::string ExecutableFolder()
+{
+    std::string path(PATH_MAX, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+        if (n < 0)
+            return {};
+        if (static_cast<size_t>(n) < path.size()) {
+            path.resize(static_cast<size_t>(n));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    path.resize(slash == 0 ? 1 : slash);
+    return path;
+}
+
+template <class Fn>
+bool Resolve(void* module, Fn& fn, const char* name)
+{
+    fn = reinterpret_cast<Fn>(::dlsym(module, name));
+    return fn != nullptr;
+}
+
+// The text of a buffer the library filled, up to its NUL or the buffer's end.
+void AssignText(WString& out, const char* buffer, int32_t size)
+{
+    const size_t n = ::strnlen(buffer, static_cast<size_t>(size));
+    out.AssignFromUTF8(buffer, static_cast<int>(n));
+}
+
+// Asks with a buffer of the first size; when the library needs more, asks once more with a
+// buffer of the size it reported. out changes only when a query succeeded.
+template <class Call>
+KXRESULT ReadText(Call&& call, WString& out)
+{
+    char first[CIniFileManagerProxy::kFirstBufferSize];
+    first[0] = '\0';
+    int32_t needed = 0;
+    const KXRESULT result = call(first, CIniFileManagerProxy::kFirstBufferSize, &needed);
+    if (result == S_OK) {
+        AssignText(out, first, CIniFileManagerProxy::kFirstBufferSize);
+        return result;
+    }
+    if (result != kBufferTooSmall || needed <= 0)
+        return result;
+    const int32_t size = needed;
+    std::unique_ptr<char[]> second(new (std::nothrow) char[static_cast<size_t>(size)]);
+    if (!second)
+        return E_OUTOFMEMORY;
+    second[0] = '\0';
+    const KXRESULT again = call(second.get(), size, &needed);
+    if (Succeeded(again))
+        AssignText(out, second.get(), size);
+    return again;
+}
+
+} // namespace
+
+CIniFileManagerProxy::~CIniFileManagerProxy()
+{
+    if (m_module)
+        Unload();
+}
+
+NString CIniFileManagerProxy::LibraryPathFor(const WString& folder)
+{
+    std::string path = folder.IsEmpty() ? ExecutableFolder() : std::string(folder.ToNarrow().GetString());
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path += kLibraryName;
+    return NString(path.c_str());
+}
+
+KXRESULT CIniFileManagerProxy::Load(const WString& folder)
+{
+    if (m_module)
+        return S_FALSE;
+    const NString path = LibraryPathFor(folder);
+    void* module = ::dlopen(path.GetString(), RTLD_NOW | RTLD_LOCAL);
+    // As the system's search would: the executable's folder first, then the usual places.
+    if (!module && folder.IsEmpty())
+        module = ::dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+    if (!module)
+        return E_FAIL;
+    m_module = module;
+
+    bool all = true;
+    all &= Resolve(module, m_openIniFile, "OpenIniFile");
+    all &= Resolve(module, m_writeIniFile, "WriteIniFile");
+    all &= Resolve(module, m_closeIniFile, "CloseIniFile");
+    all &= Resolve(module, m_doesNodeExist, "DoesNodeExist");
+    all &= Resolve(module, m_getIniValueInt, "GetIniValueInt");
+    all &= Resolve(module, m_setIniValueInt, "SetIniValueInt");
+    all &= Resolve(module, m_getIniValueStr, "GetIniValueStr");
+    all &= Resolve(module, m_setIniValueStr, "SetIniValueStr");
+    all &= Resolve(module, m_getKeyCount, "GetKeyCount");
+    all &= Resolve(module, m_getKeyNameAt, "GetKeyNameAt");
+    all &= Resolve(module, m_getArrayCount, "GetArrayCount");
+    all &= Resolve(module, m_setArrayCount, "SetArrayCount");
+    all &= Resolve(module, m_getArrayItemAt, "GetArrayItemAt");
+    all &= Resolve(module, m_setArrayItemAt, "SetArrayItemAt");
+    all &= Resolve(module, m_removeArrayItemAt, "RemoveArrayItemAt");
+    // An incomplete library stays loaded; the calls whose entry point is missing fail.
+    return all ? S_OK : E_FAIL;
+}
+
+void CIniFileManagerProxy::ClearEntries() noexcept
+{
+    m_openIniFile = nullptr;
+    m_writeIniFile = nullptr;
+    m_closeIniFile = nullptr;
+    m_doesNodeExist = nullptr;
+    m_getIniValueInt = nullptr;
+    m_setIniValueInt = nullptr;
+    m_getIniValueStr = nullptr;
+    m_setIniValueStr = nullptr;
+    m_getKeyCount = nullptr;
+    m_getKeyNameAt = nullptr;
+    m_getArrayCount = nullptr;
+    m_setArrayCount = nullptr;
+    m_getArrayItemAt = nullptr;
+    m_setArrayItemAt = nullptr;
+    m_removeArrayItemAt = nullptr;
+}
+
+KXRESULT CIniFileManagerProxy::Unload()
+{
+    if (!m_module)
+        return S_FALSE;
+    const int closed = ::dlclose(m_module);
+    m_module = nullptr;
+    ClearEntries();
+    return closed == 0 ? S_OK : E_FAIL;
+}
+
+KXRESULT CIniFileManagerProxy::OpenIniFile(const WString& path, const WString& section, const WString& product,
+                                           int32_t& handle)
+{
+    handle = 0;
+    if (!m_openIniFile)
+        return E_FAIL;
+    const NString p = path.ToNarrow(), s = section.ToNarrow(), r = product.ToNarrow();
+    return m_openIniFile(p.GetString(), s.GetString(), r.GetString(), &handle);
+}
+
+KXRESULT CIniFileManagerProxy::WriteIniFile(int32_t handle)
+{
+    return m_writeIniFile ? m_writeIniFile(handle) : E_FAIL;
+}
+
+bool CIniFileManagerProxy::DoesNodeExist(int32_t handle, const WString& path)
+{
+    if (!m_doesNodeExist)
+        return false;
+    return m_doesNodeExist(handle, path.ToNarrow().GetString());
+}
+
+KXRESULT CIniFileManagerProxy::CloseIniFile(int32_t handle, int32_t writeFirst)
+{
+    return m_closeIniFile ? m_closeIniFile(handle, writeFirst) : E_FAIL;
+}
+
+KXRESULT CIniFileManagerProxy::GetIniValueInt(int32_t handle, const WString& path, int32_t defaultValue,
+                                              int32_t& value)
+{
+    value = defaultValue;
+    if (!m_getIniValueInt)
+        return E_FAIL;
+    return m_getIniValueInt(handle, path.ToNarrow().GetString(), defaultValue, &value);
+}
+
+KXRESULT CIniFileManagerProxy::SetIniValueInt(int32_t handle, const WString& path, int32_t value)
+{
+    if (!m_setIniValueInt)
+        return E_FAIL;
+    return m_setIniValueInt(handle, path.ToNarrow().GetString(), value);
+}
+
+KXRESULT CIniFileManagerProxy::GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText,
+                                              WString& text)
+{
+    const NString p = path.ToNarrow(), d = defaultText.ToNarrow();
+    text = defaultText;
+    if (!m_getIniValueStr)
+        return E_FAIL;
+    return ReadText(
+        [&](char* buffer, int32_t size, int32_t* needed) {
+            return m_getIniValueStr(handle, p.GetString(), d.GetString(), buffer, size, needed);
+        },
+        text);
+}
+
+KXRESULT CIniFileManagerProxy::SetIniValueStr(int32_t handle, const WString& path, const WString& text)
+{
+    if (!m_setIniValueStr)
+        return E_FAIL;
+    const NString p = path.ToNarrow(), t = text.ToNarrow();
+    return m_setIniValueStr(handle, p.GetString(), t.GetString());
+}
+
+KXRESULT CIniFileManagerProxy::GetKeyCount(int32_t handle, const WString& path, int32_t& count)
+{
+    count = 0;
+    if (!m_getKeyCount)
+        return E_FAIL;
+    return m_getKeyCount(handle, path.ToNarrow().GetString(), &count);
+}
+
+KXRESULT CIniFileManagerProxy::GetKeyNameAt(int32_t handle, const WString& path, int32_t index, WString& name)
+{
+    const NString p = path.ToNarrow();
+    name.Empty();
+    if (!m_getKeyNameAt)
+        return E_FAIL;
+    return ReadText(
+        [&](char* buffer, int32_t size, int32_t* needed) {
+            return m_getKeyNameAt(handle, p.GetString(), index, buffer, size, needed);
+        },
+        name);
+}
+
+KXRESULT CIniFileManagerProxy::GetArrayCount(int32_t handle, const WString& path, int32_t& count)
+{
+    count = 0;
+    if (!m_getArrayCount)
+        return E_FAIL;
+    return m_getArrayCount(handle, path.ToNarrow().GetString(), &count);
+}
+
+KXRESULT CIniFileManagerProxy::SetArrayCount(int32_t handle, const WString& path, int32_t count)
+{
+    if (!m_setArrayCount)
+        return E_FAIL;
+    return m_setArrayCount(handle, path.ToNarrow().GetString(), count);
+}
+
+KXRESULT CIniFileManagerProxy::GetArrayItemAt(int32_t handle, const WString& path, int32_t index, WString& text)
+{
+    const NString p = path.ToNarrow();
+    text.Empty();
+    if (!m_getArrayItemAt)
+        return E_FAIL;
+    return ReadText(
+        [&](char* buffer, int32_t size, int32_t* needed) {
+            return m_getArrayItemAt(handle, p.GetString(), index, buffer, size, needed);
+        },
+        text);
+}
+
+KXRESULT CIniFileManagerProxy::SetArrayItemAt(int32_t handle, const WString& path, int32_t index,
+                                              const WString& text)
+{
+    if (!m_setArrayItemAt)
+        return E_FAIL;
+    const NString p = path.ToNarrow(), t = text.ToNarrow();
+    return m_setArrayItemAt(handle, p.GetString(), index, t.GetString());
+}
+
+KXRESULT CIniFileManagerProxy::RemoveArrayItemAt(int32_t handle, const WString& path, int32_t index)
+{
+    if (!m_removeArrayItemAt)
+        return E_FAIL;
+    return m_removeArrayItemAt(handle, path.ToNarrow().GetString(), index);
+}
+
+// The manager forwards every call to the proxy it owns.
+
+LIniFileManager::LIniFileManager() : m_proxy(std::make_unique<CIniFileManagerProxy>()) {}
+
+LIniFileManager::~LIniFileManager() = default;
+
+RCPtr<LIniFileManager> LIniFileManager::Create()
+{
+    return RCPtr<LIniFileManager>(new LIniFileManager());
+}
+
+KXRESULT LIniFileManager::Load(const WString& folder) { return m_proxy->Load(folder); }
+
+KXRESULT LIniFileManager::Unload() { return m_proxy->Unload(); }
+
+KXRESULT LIniFileManager::OpenIniFile(const WString& path, const WString& section, const WString& product,
+                                      int32_t& handle)
+{
+    return m_proxy->OpenIniFile(path, section, product, handle);
+}
+
+KXRESULT LIniFileManager::WriteIniFile(int32_t handle) { return m_proxy->WriteIniFile(handle); }
+
+bool LIniFileManager::DoesNodeExist(int32_t handle, const WString& path) { return m_proxy->DoesNodeExist(handle, path); }
+
+KXRESULT LIniFileManager::CloseIniFile(int32_t handle, int32_t writeFirst)
+{
+    return m_proxy->CloseIniFile(handle, writeFirst);
+}
+
+KXRESULT LIniFileManager::GetIniValueInt(int32_t handle, const WString& path, int32_t defaultValue, int32_t& value)
+{
+    return m_proxy->GetIniValueInt(handle, path, defaultValue, value);
+}
+
+KXRESULT LIniFileManager::SetIniValueInt(int32_t handle, const WString& path, int32_t value)
+{
+    return m_proxy->SetIniValueInt(handle, path, value);
+}
+
+KXRESULT LIniFileManager::GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText,
+                                         WString& text)
+{
+    return m_proxy->GetIniValueStr(handle, path, defaultText, text);
+}
+
+KXRESULT LIniFileManager::SetIniValueStr(int32_t handle, const WString& path, const WString& text)
+{
+    return m_proxy->SetIniValueStr(handle, path, text);
+}
+
+KXRESULT LIniFileManager::GetKeyCount(int32_t handle, const WString& path, int32_t& count)
+{
+    return m_proxy->GetKeyCount(handle, path, count);
+}
+
+KXRESULT LIniFileManager::GetKeyNameAt(int32_t handle, const WString& path, int32_t index, WString& name)
+{
+    return m_proxy->GetKeyNameAt(handle, path, index, name);
+}
+
+KXRESULT LIniFileManager::GetArrayCount(int32_t handle, const WString& path, int32_t& count)
+{
+    return m_proxy->GetArrayCount(handle, path, count);
+}
+
+KXRESULT LIniFileManager::SetArrayCount(int32_t handle, const WString& path, int32_t count)
+{
+    return m_proxy->SetArrayCount(handle, path, count);
+}
+
+KXRESULT LIniFileManager::GetArrayItemAt(int32_t handle, const WString& path, int32_t index, WString& text)
+{
+    return m_proxy->GetArrayItemAt(handle, path, index, text);
+}
+
+KXRESULT LIniFileManager::SetArrayItemAt(int32_t handle, const WString& path, int32_t index, const WString& text)
+{
+    return m_proxy->SetArrayItemAt(handle, path, index, text);
+}
+
+KXRESULT LIniFileManager::RemoveArrayItemAt(int32_t handle, const WString& path, int32_t index)
+{
+    return m_proxy->RemoveArrayItemAt(handle, path, index);
+}
+
+} // namespace KX

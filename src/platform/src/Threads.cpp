@@ -1,0 +1,540 @@
+// Events and threads over the C++ library; see platform/Threads.h for the behaviour kept.
+#include "platform/Threads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One wait for any of several events: every event it waits on wakes it when set.
+struct Waiter {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool woken = false;
+};
+
+std::optional<Clock::time_point> DeadlineAfter(uint32_t milliseconds)
+{
+    if (milliseconds == kInfinite)
+        return std::nullopt;
+    return Clock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+std::atomic<uint32_t> g_nextThreadId{1};
+std::atomic<uint32_t> g_threadObjects{0};
+thread_local uint32_t t_threadId = 0;
+
+} // namespace
+
+class EventObject {
+public:
+    EventObject(bool manualReset, bool signalled) : m_manualReset(manualReset), m_signalled(signalled) {}
+
+    void AddRef() noexcept { m_refs.fetch_add(1, std::memory_order_relaxed); }
+    void Release() noexcept
+    {
+        if (m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
+    }
+
+    void Set()
+    {
+        std::lock_guard lock(m_mutex);
+        m_signalled = true;
+        for (Waiter* waiter : m_waiters) {
+            std::lock_guard waiterLock(waiter->mutex);
+            waiter->woken = true;
+            waiter->wake.notify_all();
+        }
+    }
+
+    void Reset()
+    {
+        std::lock_guard lock(m_mutex);
+        m_signalled = false;
+    }
+
+    // Satisfies a wait when signalled; an auto-reset event is reset by it.
+    bool TryConsume()
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_signalled)
+            return false;
+        if (!m_manualReset)
+            m_signalled = false;
+        return true;
+    }
+
+    void AddWaiter(Waiter* waiter)
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiters.push_back(waiter);
+    }
+
+    void RemoveWaiter(Waiter* waiter)
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = std::find(m_waiters.begin(), m_waiters.end(), waiter);
+        if (it != m_waiters.end())
+            m_waiters.erase(it);
+    }
+
+private:
+    ~EventObject() = default;
+
+    std::atomic<int32_t> m_refs{1};
+    std::mutex m_mutex;
+    const bool m_manualReset;
+    bool m_signalled;
+    std::vector<Waiter*> m_waiters;
+};
+
+EventHandle CreateEventObject(bool manualReset, bool initiallySignalled)
+{
+    return new (std::nothrow) EventObject(manualReset, initiallySignalled);
+}
+
+EventHandle DuplicateEventHandle(EventHandle event)
+{
+    if (event)
+        event->AddRef();
+    return event;
+}
+
+void CloseEventHandle(EventHandle event)
+{
+    if (event)
+        event->Release();
+}
+
+bool SetEventObject(EventHandle event)
+{
+    if (!event)
+        return false;
+    // A waiter woken here may close its last handle before this call has returned.
+    event->AddRef();
+    event->Set();
+    event->Release();
+    return true;
+}
+
+bool ResetEventObject(EventHandle event)
+{
+    if (!event)
+        return false;
+    event->Reset();
+    return true;
+}
+
+uint32_t WaitForEvent(EventHandle event, uint32_t milliseconds)
+{
+    return WaitForAnyEvent(&event, 1, milliseconds);
+}
+
+uint32_t WaitForAnyEvent(const EventHandle* events, uint32_t count, uint32_t milliseconds)
+{
+    if (!events || count == 0 || count > kMaximumWaitObjects)
+        return kWaitFailed;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!events[i])
+            return kWaitFailed;
+    }
+
+    // The events stay alive for the wait even when their handles are closed meanwhile.
+    std::vector<EventHandle> held(events, events + count);
+    for (EventHandle e : held)
+        e->AddRef();
+
+    const auto scan = [&held]() -> std::optional<uint32_t> {
+        for (uint32_t i = 0; i < held.size(); ++i) {
+            if (held[i]->TryConsume())
+                return i;
+        }
+        return std::nullopt;
+    };
+
+    uint32_t result = kWaitTimeout;
+    if (auto hit = scan()) {
+        result = kWaitObject0 + *hit;
+    } else if (milliseconds != 0) {
+        Waiter waiter;
+        for (EventHandle e : held)
+            e->AddWaiter(&waiter);
+        const auto deadline = DeadlineAfter(milliseconds);
+        for (;;) {
+            {
+                std::lock_guard lock(waiter.mutex);
+                waiter.woken = false;
+            }
+            // A set after this scan marks the waiter woken, so it is not missed.
+            if (auto found = scan()) {
+                result = kWaitObject0 + *found;
+                break;
+            }
+            std::unique_lock lock(waiter.mutex);
+            if (deadline) {
+                if (!waiter.wake.wait_until(lock, *deadline, [&waiter] { return waiter.woken; })) {
+                    lock.unlock();
+                    if (auto last = scan())
+                        result = kWaitObject0 + *last;
+                    break;
+                }
+            } else {
+                waiter.wake.wait(lock, [&waiter] { return waiter.woken; });
+            }
+        }
+        for (EventHandle e : held)
+            e->RemoveWaiter(&waiter);
+    }
+
+    for (EventHandle e : held)
+        e->Release();
+    return result;
+}
+
+class ThreadObject {
+public:
+    ThreadObject(ThreadRoutine routine, void* context, bool suspended)
+        : m_routine(routine), m_context(context), m_suspendCount(suspended ? 1 : 0),
+          m_id(g_nextThreadId.fetch_add(1, std::memory_order_relaxed))
+    {
+        g_threadObjects.fetch_add(1);
+    }
+    ~ThreadObject() { g_threadObjects.fetch_sub(1); }
+
+    void Start() { m_thread = std::thread(&ThreadObject::Main, this); }
+
+    uint32_t Resume()
+    {
+        std::lock_guard lock(m_mutex);
+        const uint32_t before = m_suspendCount;
+        if (m_suspendCount > 0 && --m_suspendCount == 0)
+            m_changed.notify_all();
+        return before;
+    }
+
+    bool SetPriority(int32_t priority)
+    {
+        switch (priority) {
+        case kThreadPriorityIdle:
+        case kThreadPriorityLowest:
+        case kThreadPriorityBelowNormal:
+        case kThreadPriorityNormal:
+        case kThreadPriorityAboveNormal:
+        case kThreadPriorityHighest:
+        case kThreadPriorityTimeCritical:
+            break;
+        default:
+            return false;
+        }
+        std::lock_guard lock(m_mutex);
+        m_priority = priority;
+        return true;
+    }
+
+    int32_t GetPriority()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_priority;
+    }
+
+    void SetBoostDisabled(bool disabled)
+    {
+        std::lock_guard lock(m_mutex);
+        m_boostDisabled = disabled;
+    }
+
+    bool GetBoostDisabled()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_boostDisabled;
+    }
+
+    uint32_t Wait(uint32_t milliseconds)
+    {
+        if (IsCurrent())
+            return kWaitFailed;
+        std::unique_lock lock(m_mutex);
+        const auto ended = [this] { return m_ended; };
+        if (milliseconds == kInfinite) {
+            m_changed.wait(lock, ended);
+            return kWaitObject0;
+        }
+        if (m_changed.wait_for(lock, std::chrono::milliseconds(milliseconds), ended))
+            return kWaitObject0;
+        return kWaitTimeout;
+    }
+
+    bool ExitCode(uint32_t* code)
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_ended || !m_ran)
+            return false;
+        if (code)
+            *code = m_exitCode;
+        return true;
+    }
+
+    // A thread that was never resumed ends without running its routine; true when so.
+    bool CancelIfSuspended()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started)
+            return false;
+        m_cancelled = true;
+        m_changed.notify_all();
+        return true;
+    }
+
+    bool HasEnded()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_ended;
+    }
+
+    bool IsCurrent() const { return m_id == GetCurrentThreadIdValue(); }
+    uint32_t Id() const { return m_id; }
+
+    // Only for a thread that has ended and is not the caller.
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // For the one case a thread cannot be joined: it is the caller at process exit.
+    void Detach()
+    {
+        if (m_thread.joinable())
+            m_thread.detach();
+    }
+
+private:
+    void Main()
+    {
+        t_threadId = m_id;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_suspendCount == 0 || m_cancelled; });
+            if (m_cancelled) {
+                m_ended = true;
+                m_changed.notify_all();
+                return;
+            }
+            m_started = true;
+        }
+        const uint32_t code = m_routine(m_context);
+        std::lock_guard lock(m_mutex);
+        m_exitCode = code;
+        m_ran = true;
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+    const ThreadRoutine m_routine;
+    void* const m_context;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    uint32_t m_suspendCount;
+    bool m_started = false;
+    bool m_cancelled = false;
+    bool m_ran = false;
+    bool m_ended = false;
+    uint32_t m_exitCode = 0;
+    int32_t m_priority = kThreadPriorityNormal;
+    bool m_boostDisabled = false;
+    const uint32_t m_id;
+    std::thread m_thread;
+};
+
+namespace {
+
+// Threads whose handles were closed while they could still run; joined once they end.
+class Reaper {
+public:
+    static Reaper& Instance()
+    {
+        // Kept for the whole process; the threads still held are joined at exit.
+        static Reaper* reaper = [] {
+            auto* r = new Reaper;
+            std::atexit([] { Instance().JoinAll(); });
+            return r;
+        }();
+        return *reaper;
+    }
+
+    void Add(ThreadObject* thread)
+    {
+        std::lock_guard lock(m_mutex);
+        m_threads.push_back(thread);
+    }
+
+    uint32_t Sweep()
+    {
+        std::vector<ThreadObject*> done;
+        uint32_t running = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            auto keep = m_threads.begin();
+            for (ThreadObject* t : m_threads) {
+                if (t->HasEnded() && !t->IsCurrent())
+                    done.push_back(t);
+                else {
+                    *keep++ = t;
+                    ++running;
+                }
+            }
+            m_threads.erase(keep, m_threads.end());
+        }
+        for (ThreadObject* t : done) {
+            t->Join();
+            delete t;
+        }
+        return running;
+    }
+
+private:
+    void JoinAll()
+    {
+        std::vector<ThreadObject*> all;
+        {
+            std::lock_guard lock(m_mutex);
+            all.swap(m_threads);
+        }
+        for (ThreadObject* t : all) {
+            if (t->IsCurrent()) {
+                t->Detach();
+                continue;
+            }
+            t->Join();
+            delete t;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::vector<ThreadObject*> m_threads;
+};
+
+} // namespace
+
+ThreadHandle CreateThreadObject(ThreadRoutine routine, void* context, bool suspended, uint32_t* threadId)
+{
+    Reaper::Instance().Sweep();
+    if (!routine)
+        return nullptr;
+    auto* thread = new (std::nothrow) ThreadObject(routine, context, suspended);
+    if (!thread)
+        return nullptr;
+    try {
+        thread->Start();
+    } catch (const std::system_error&) {
+        delete thread;
+        return nullptr;
+    }
+    if (threadId)
+        *threadId = thread->Id();
+    return thread;
+}
+
+uint32_t ResumeThreadObject(ThreadHandle thread)
+{
+    return thread ? thread->Resume() : 0xFFFFFFFFu;
+}
+
+bool SetThreadPriorityValue(ThreadHandle thread, int32_t priority)
+{
+    return thread && thread->SetPriority(priority);
+}
+
+int32_t GetThreadPriorityValue(ThreadHandle thread)
+{
+    return thread ? thread->GetPriority() : kThreadPriorityErrorReturn;
+}
+
+bool SetThreadPriorityBoostDisabled(ThreadHandle thread, bool disabled)
+{
+    if (!thread)
+        return false;
+    thread->SetBoostDisabled(disabled);
+    return true;
+}
+
+bool GetThreadPriorityBoostDisabled(ThreadHandle thread, bool* disabled)
+{
+    if (!thread || !disabled)
+        return false;
+    *disabled = thread->GetBoostDisabled();
+    return true;
+}
+
+uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds)
+{
+    return thread ? thread->Wait(milliseconds) : kWaitFailed;
+}
+
+bool GetThreadExitCode(ThreadHandle thread, uint32_t* exitCode)
+{
+    return thread && thread->ExitCode(exitCode);
+}
+
+uint32_t GetThreadObjectId(ThreadHandle thread)
+{
+    return thread ? thread->Id() : 0;
+}
+
+bool IsCurrentThread(ThreadHandle thread)
+{
+    return thread && thread->IsCurrent();
+}
+
+void CloseThreadHandle(ThreadHandle thread)
+{
+    if (!thread)
+        return;
+    const bool cancelled = thread->CancelIfSuspended();
+    // A cancelled thread ends at once without running anything.
+    if (!thread->IsCurrent() && (cancelled || thread->HasEnded())) {
+        thread->Join();
+        delete thread;
+    } else {
+        Reaper::Instance().Add(thread);
+    }
+    Reaper::Instance().Sweep();
+}
+
+uint32_t GetCurrentThreadIdValue()
+{
+    if (t_threadId == 0)
+        t_threadId = g_nextThreadId.fetch_add(1, std::memory_order_relaxed);
+    return t_threadId;
+}
+
+void SleepMilliseconds(uint32_t milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+uint32_t ReapClosedThreads()
+{
+    return Reaper::Instance().Sweep();
+}
+
+uint32_t CountThreadObjects()
+{
+    return g_threadObjects.load();
+}
+
+} // namespace platform
