@@ -2,6 +2,7 @@
 // Settings in INI files through the settings library libIniFileManager.so, loaded at run time.
 // CIniFileManagerProxy loads the library and calls its entry points with UTF-8 texts;
 // LIniFileManager is the shared object the application owns, forwarding to its proxy.
+#include "inifile/IniFileManagerApi.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
@@ -78,19 +79,20 @@ public:
     static NString LibraryPathFor(const WString& folder);
 
 private:
-    using OpenIniFileFn = int32_t (*)(const char*, const char*, const char*, int32_t*);
-    using WriteIniFileFn = int32_t (*)(int32_t);
-    using CloseIniFileFn = int32_t (*)(int32_t, int32_t);
-    using DoesNodeExistFn = bool (*)(int32_t, const char*);
-    using GetIniValueIntFn = int32_t (*)(int32_t, const char*, int32_t, int32_t*);
-    using SetIniValueIntFn = int32_t (*)(int32_t, const char*, int32_t);
-    using GetIniValueStrFn = int32_t (*)(int32_t, const char*, const char*, char*, int32_t, int32_t*);
-    using SetIniValueStrFn = int32_t (*)(int32_t, const char*, const char*);
-    using GetCountFn = int32_t (*)(int32_t, const char*, int32_t*);
-    using GetTextAtFn = int32_t (*)(int32_t, const char*, int32_t, char*, int32_t, int32_t*);
-    using SetArrayCountFn = int32_t (*)(int32_t, const char*, int32_t);
-    using SetArrayItemAtFn = int32_t (*)(int32_t, const char*, int32_t, const char*);
-    using RemoveArrayItemAtFn = int32_t (*)(int32_t, const char*, int32_t);
+    // The entry points' types, as the library declares them.
+    using OpenIniFileFn = Ini::OpenIniFileFn;
+    using WriteIniFileFn = Ini::WriteIniFileFn;
+    using CloseIniFileFn = Ini::CloseIniFileFn;
+    using DoesNodeExistFn = Ini::DoesNodeExistFn;
+    using GetIniValueIntFn = Ini::GetIniValueIntFn;
+    using SetIniValueIntFn = Ini::SetIniValueIntFn;
+    using GetIniValueStrFn = Ini::GetIniValueStrFn;
+    using SetIniValueStrFn = Ini::SetIniValueStrFn;
+    using GetCountFn = Ini::GetKeyCountFn;
+    using GetTextAtFn = Ini::GetKeyNameAtFn;
+    using SetArrayCountFn = Ini::SetArrayCountFn;
+    using SetArrayItemAtFn = Ini::SetArrayItemAtFn;
+    using RemoveArrayItemAtFn = Ini::RemoveArrayItemAtFn;
 
     void ClearEntries() noexcept;
 
