@@ -1,0 +1,179 @@
+// The MIDI manager over a port service double whose sends fail on demand.
+#include "midimanager_support.h"
+
+#include "kx/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace mmtest;
+using KX::LMidiManager;
+
+class FakePort : public KX::LRefCountedObject {};
+
+// Answers identity requests at once, on the sending thread; fails the sends it is told to.
+class FakePortObject : public KX::LMidiCommInterface {
+public:
+    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
+    {
+        port = new FakePort;
+        return KX::S_OK;
+    }
+    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
+    {
+        port = new FakePort;
+        return KX::S_OK;
+    }
+    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
+    {
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.GetData());
+        const Bytes message(data, data + bytes.GetCount());
+        sent.push_back(message);
+        const uint8_t command = message.size() > 7 ? message[7] : 0;
+        if (failCommand >= 0 && command == failCommand)
+            return failResult;
+        if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7})
+            Capture(kxtest::KeyboardSimulator::MakeIdentityReply("1041"));
+        if (command == 0x62 && dropBindingOnRequest)
+            UnregisterAllClients();
+        return static_cast<int32_t>(message.size());
+    }
+
+    void Capture(const Bytes& reply)
+    {
+        auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
+        payload->AppendBytes(reply.data(), static_cast<uint32_t>(reply.size()));
+        KX::RCPtr<KX::LNotification> n;
+        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+        SendNotification(n);
+    }
+
+    std::vector<Bytes> sent;
+    int failCommand = -1;
+    int32_t failResult = KX::E_FAIL;
+    bool dropBindingOnRequest = false;
+};
+
+class FakePortManager : public LMidiManager {
+public:
+    FakePortManager() : LMidiManager(FastTimings(10)) {}
+
+    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override
+    {
+        last = new FakePortObject;
+        last->failCommand = failCommand;
+        last->failResult = failResult;
+        last->dropBindingOnRequest = dropBindingOnRequest;
+        return KX::RCPtr<KX::LMidiCommInterface>(last.Get());
+    }
+
+    KX::RCPtr<FakePortObject> last;
+    int failCommand = -1;
+    int32_t failResult = KX::E_FAIL;
+    bool dropBindingOnRequest = false;
+};
+
+class MidiManagerSendFailures : public ::testing::Test {
+protected:
+    ScopedEngine engine;
+    KX::RCPtr<FakePortManager> manager{new FakePortManager};
+};
+
+TEST_F(MidiManagerSendFailures, FailedSendsComeBackAsMinusOne)
+{
+    for (int32_t failure : {KX::E_FAIL, KX::E_INVALIDARG, -7}) {
+        manager->failResult = failure;
+        manager->failCommand = 0x61; // the preset message
+        EXPECT_EQ(manager->SendPresetToMidiDevice(1), LMidiManager::kPortFailure) << failure;
+        manager->failCommand = 0x6A; // the global set
+        EXPECT_EQ(manager->SetNonPresetParameterOnDevice(u"KEY_OCTAVE", 2, true), LMidiManager::kPortFailure);
+    }
+}
+
+TEST_F(MidiManagerSendFailures, APresetMessageStopsAtTheFirstFailedPiece)
+{
+    manager->failCommand = 0x61;
+    EXPECT_EQ(manager->SendPresetToMidiDevice(1), LMidiManager::kPortFailure);
+    // Lead-in, identity, lead-in, then the first piece of the preset message only.
+    EXPECT_EQ(manager->last->sent.size(), 4u);
+    EXPECT_EQ(manager->last->sent.back().size(), 256u);
+
+    manager->failCommand = -1;
+    EXPECT_GE(manager->SendPresetToMidiDevice(1), 0);
+    ASSERT_EQ(manager->last->sent.size(), 7u);
+    size_t total = 0;
+    for (size_t i = 3; i < 7; ++i)
+        total += manager->last->sent[i].size();
+    EXPECT_EQ(total, 886u);
+}
+
+TEST_F(MidiManagerSendFailures, AFailedLeadInKeepsTheMessageBack)
+{
+    manager->failCommand = 0x6D;
+    EXPECT_EQ(manager->SetNonPresetParameterOnDevice(u"KEY_OCTAVE", 2, true), LMidiManager::kPortFailure);
+    ASSERT_EQ(manager->last->sent.size(), 1u);
+    // The firmware check's sends fail ten times over: no identity reply.
+    EXPECT_FALSE(manager->IsDeviceFirmwareVersionUseable());
+    EXPECT_EQ(manager->last->sent.size(), 10u);
+}
+
+TEST_F(MidiManagerSendFailures, AFailedPresetRequestEndsTheGetAtOnce)
+{
+    manager->failCommand = 0x62;
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(1), LMidiManager::kPortFailure);
+    // Lead-in, identity request, lead-in, one preset request: no second attempt.
+    EXPECT_EQ(manager->last->sent.size(), 4u);
+}
+
+TEST_F(MidiManagerSendFailures, AFailedGlobalRequestTriesAgain)
+{
+    manager->failCommand = 0x6B;
+    EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(u"KEY_OCTAVE", true), LMidiManager::kPortFailure);
+    EXPECT_EQ(manager->last->sent.size(), 20u);
+}
+
+TEST_F(MidiManagerSendFailures, ShortSysExNeedsARenderPort)
+{
+    EXPECT_EQ(manager->SendShortSysEx(nullptr), LMidiManager::kPortFailure);
+}
+
+TEST_F(MidiManagerSendFailures, ALostBindingThrowsWithThePlace)
+{
+    manager->dropBindingOnRequest = true;
+    try {
+        manager->GetPresetFromMidiDevice(2);
+        FAIL() << "no exception";
+    } catch (const KX::FailedResultException& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("Failed Result : "), std::string::npos) << text;
+        EXPECT_NE(text.find("80004005"), std::string::npos) << text;
+        EXPECT_NE(text.find(" : KX::LMidiManager::GetPresetFromMidiDevice : Engine\\PresetEditorCommon\\MidiManager : "
+                            "Line 301"),
+                  std::string::npos)
+            << text;
+    }
+}
+
+TEST_F(MidiManagerSendFailures, RepliesFromAnotherPortObjectAreIgnored)
+{
+    ASSERT_TRUE(manager->OpenPorts());
+    KX::RCPtr<FakePortObject> old = manager->last;
+    ASSERT_TRUE(manager->OpenPorts());
+    // The old port object is no longer bound; a dump sent there reaches nobody.
+    old->Capture(kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0)));
+    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
+    const Bytes dump = kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0));
+    payload->AppendBytes(dump.data(), static_cast<uint32_t>(dump.size()));
+    KX::RCPtr<KX::LNotification> n;
+    KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(old.Get()), n);
+    EXPECT_EQ(engine->SetCount(), 0u);
+    // The current one is heard.
+    manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(manager->last.Get()), n);
+    EXPECT_EQ(engine->SetCount(), 83u);
+}
+
+} // namespace
