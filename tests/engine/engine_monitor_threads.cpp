@@ -27,7 +27,8 @@ KX::Variant Record(int32_t id, uint8_t last)
     KX::Variant v = MakeDefaultParamRecord(id);
     uint32_t n = 0;
     std::vector<uint8_t> bytes(v.GetData(n), v.GetData(n) + n);
-    bytes.back() = last;
+    if (!bytes.empty())
+        bytes.back() = last;
     return KX::MakeBytesVariant(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
