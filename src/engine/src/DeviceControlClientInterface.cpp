@@ -1,5 +1,7 @@
 #include "engine/DeviceControlClientInterface.h"
 
+#include "kx/ExecutableFolder.h"
+
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -9,23 +11,6 @@
 namespace KX {
 
 namespace {
-
-// The folder of the running program, without a trailing "/"; empty when it cannot be read.
-std::string ExecutableFolder()
-{
-    std::vector<char> path(4096);
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-        if (n < 0)
-            return std::string();
-        if (static_cast<size_t>(n) < path.size()) {
-            std::string full(path.data(), static_cast<size_t>(n));
-            const size_t slash = full.find_last_of('/');
-            return slash == std::string::npos ? std::string() : full.substr(0, slash);
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 template <class F>
 void Resolve(void* module, F& fn, const char* name)
@@ -37,7 +22,7 @@ void Resolve(void* module, F& fn, const char* name)
 
 WString DeviceControlClientInterface::GetDefaultLibraryPath()
 {
-    WString path(ExecutableFolder().c_str());
+    WString path(GetExecutableFolder().c_str());
     path += u"/";
     path += kLibraryFileName;
     return path;

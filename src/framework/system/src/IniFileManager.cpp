@@ -1,5 +1,7 @@
 #include "kx/IniFileManager.h"
 
+#include "kx/ExecutableFolder.h"
+
 #include <cstring>
 #include <dlfcn.h>
 #include <limits.h>
@@ -13,27 +15,6 @@ namespace KX {
 namespace {
 
 constexpr int32_t kBufferTooSmall = -2;
-
-// The folder of the running executable, without a trailing separator; empty when unknown.
-std::string ExecutableFolder()
-{
-    std::string path(PATH_MAX, '\0');
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-        if (n < 0)
-            return {};
-        if (static_cast<size_t>(n) < path.size()) {
-            path.resize(static_cast<size_t>(n));
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    path.resize(slash == 0 ? 1 : slash);
-    return path;
-}
 
 template <class Fn>
 bool Resolve(void* module, Fn& fn, const char* name)
@@ -85,7 +66,7 @@ CIniFileManagerProxy::~CIniFileManagerProxy()
 
 NString CIniFileManagerProxy::LibraryPathFor(const WString& folder)
 {
-    std::string path = folder.IsEmpty() ? ExecutableFolder() : std::string(folder.ToNarrow().GetString());
+    std::string path = folder.IsEmpty() ? GetExecutableFolder() : std::string(folder.ToNarrow().GetString());
     for (char& c : path) {
         if (c == '\\')
             c = '/';
