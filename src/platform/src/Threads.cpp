@@ -379,6 +379,13 @@ public:
     void Add(ThreadObject* thread)
     {
         std::lock_guard lock(m_mutex);
+        if (m_exitPassDone) {
+            // Nobody joins it any more (e.g. a pool that ended on its own worker during exit):
+            // let it go, and keep its object for its last steps.
+            thread->Detach();
+            m_letGo.push_back(thread);
+            return;
+        }
         m_threads.push_back(thread);
     }
 
@@ -413,6 +420,7 @@ private:
         {
             std::lock_guard lock(m_mutex);
             all.swap(m_threads);
+            m_exitPassDone = true;
         }
         for (ThreadObject* t : all) {
             if (t->IsCurrent()) {
@@ -426,6 +434,9 @@ private:
 
     std::mutex m_mutex;
     std::vector<ThreadObject*> m_threads;
+    // Set by the exit pass; threads closed later are detached into m_letGo.
+    bool m_exitPassDone = false;
+    std::vector<ThreadObject*> m_letGo;
 };
 
 } // namespace

@@ -11,7 +11,8 @@
 // - waiting on a thread's handle tells whether it has ended; a thread never waits for
 //   itself (the wait fails at once instead of blocking);
 // - closing a thread handle never abandons a thread that may still run: the thread is
-//   joined once it has ended, by whoever next sweeps the process's reaper, or at exit.
+//   joined once it has ended, by whoever next sweeps the process's reaper, or at exit;
+//   a handle closed after that exit pass lets its thread go (detached).
 // Handles are counted: an object lives while any handle to it, or a wait on it, remains.
 #include <cstdint>
 
@@ -69,7 +70,9 @@ uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds);
 bool GetThreadExitCode(ThreadHandle thread, uint32_t* exitCode);
 uint32_t GetThreadObjectId(ThreadHandle thread);
 bool IsCurrentThread(ThreadHandle thread);
-// Drops the handle. A thread that never got resumed is cancelled without running its routine.
+// Drops the handle. A thread that never got resumed is cancelled without running its routine;
+// one still running is joined once it has ended (by a later call or at exit), or detached when
+// its handle is closed after the exit-time pass.
 void CloseThreadHandle(ThreadHandle thread);
 
 uint32_t GetCurrentThreadIdValue();
