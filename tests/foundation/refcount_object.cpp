@@ -156,6 +156,44 @@ TEST(RefCountedObject, BaseReleaseInternalReferencesLeavesCycleAlive)
     EXPECT_EQ(live, 0);
 }
 
+// Holds itself through an internal reference. Its first cycle breaking is declined because
+// another holder takes a reference and lets it go meanwhile.
+struct SelfHeld : public KX::LRefCountedObject {
+    bool* deleted = nullptr;
+    int calls = 0;
+    KX::RCPtr<SelfHeld> self;
+    ~SelfHeld() override { *deleted = true; }
+    KX::KXRESULT ReleaseInternalReferences() override
+    {
+        if (++calls == 1) {
+            AddRef();
+            Release();
+            return KX::E_FAIL;
+        }
+        AddToRefCount(-1);
+        KX::RCPtr<SelfHeld> drop = std::move(self);
+        return KX::S_OK;
+    }
+};
+
+TEST(RefCountedObject, AHolderComingAndGoingDuringCycleBreakingLeavesNothingStranded)
+{
+    bool deleted = false;
+    auto* object = new SelfHeld;
+    object->deleted = &deleted;
+    KX::RCPtr<SelfHeld> outside(object);
+    object->self = outside;
+    object->AddToRefCount(1);
+
+    outside = nullptr;
+    EXPECT_TRUE(deleted);
+    if (!deleted) {
+        EXPECT_EQ(object->calls, 2);
+        object->AddToRefCount(-1);
+        object->self = nullptr;
+    }
+}
+
 TEST(RefCountedObject, ReleaseOfOneOfTwoOutsideHoldersCallsNothing)
 {
     int live = 0;

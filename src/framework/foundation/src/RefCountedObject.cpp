@@ -47,22 +47,29 @@ int32_t LRefCountedObject::Release()
             return n;
         }
         int32_t count = m_refCount.load();
-        if (count == internal + 1 && internal > 0 && m_releaseGuard.load() == 0) {
+        if (count == internal + 1 && m_releaseGuard.load() == 0) {
             // The last outside holder is letting go: break the cycles first. Only one caller
             // wins the guard; nested releases from inside see it set.
             int32_t expected = 0;
-            if (m_releaseGuard.compare_exchange_strong(expected, 1)) {
+            if (!m_releaseGuard.compare_exchange_strong(expected, 1))
+                continue;
+            bool again;
+            {
                 GuardReset reset{m_releaseGuard};
-                if (m_internalRefCount.load() > 0)
-                    ReleaseInternalReferences();
+                const uint32_t epoch = m_releaseEpoch.load();
+                ReleaseInternalReferences();
+                // Another holder may have come and gone meanwhile, so that the breaking was
+                // declined for it; if this is the last outside reference again, break once more.
+                const int32_t i = m_internalRefCount.load();
+                again = i > 0 && m_refCount.load() == i + 1 && m_releaseEpoch.load() != epoch;
             }
-            const int32_t n = m_refCount.fetch_sub(1) - 1;
-            if (n == 0)
-                delete this;
-            return n;
+            if (again)
+                continue;
+            count = m_refCount.load();
         }
         // Decrement only if nobody changed the count since it was judged above, so a concurrent
         // release cannot make both holders skip the cycle breaking.
+        m_releaseEpoch.fetch_add(1);
         if (m_refCount.compare_exchange_weak(count, count - 1)) {
             const int32_t n = count - 1;
             if (n == 0)

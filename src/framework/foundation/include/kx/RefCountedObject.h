@@ -70,6 +70,9 @@ private:
     std::atomic<int32_t> m_refCount{0};
     std::atomic<int32_t> m_internalRefCount{0};
     std::atomic<int32_t> m_releaseGuard{0};
+    // Counts the releases that went past the cycle breaking, so that the caller breaking the
+    // cycles notices another holder letting go meanwhile.
+    std::atomic<uint32_t> m_releaseEpoch{0};
     std::atomic<bool> m_shareable{true};
 };
 
