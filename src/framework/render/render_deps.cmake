@@ -9,3 +9,7 @@ target_link_libraries(kx_render PUBLIC PkgConfig::KX_RENDER_FT)
 include(${CMAKE_SOURCE_DIR}/tools/KxEmbedResources.cmake)
 # The render tests' own resources, once the tests folder has made render_tests.
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL include ${CMAKE_SOURCE_DIR}/tests/render/resources/TestResources.cmake)
+
+# OpenGL renderer: OSMesa first, so that its GL entry points serve GLU and our own calls.
+pkg_check_modules(KX_RENDER_GL REQUIRED IMPORTED_TARGET osmesa glu gl)
+target_link_libraries(kx_render PUBLIC PkgConfig::KX_RENDER_GL)
