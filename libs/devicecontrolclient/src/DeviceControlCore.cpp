@@ -231,7 +231,9 @@ void DeviceControlCore::QueueReportLocked(int32_t id)
         return;
     m_pendingFlags[slot] = true;
     m_pending.push_back(id);
-    m_wake.notify_all();
+    // The reporter takes every pending value once it runs: only the first one needs to wake it.
+    if (m_pending.size() == 1)
+        m_wake.notify_all();
 }
 
 void DeviceControlCore::ResetValuesLocked()
