@@ -61,16 +61,6 @@ void ListToDevices(const KX::Variant& v, KX::IArray<KX::Variant>& devices)
     }
 }
 
-bool SameDevices(const KX::IArray<KX::Variant>& a, const KX::IArray<KX::Variant>& b)
-{
-    if (a.GetCount() != b.GetCount())
-        return false;
-    for (uint32_t i = 0; i < a.GetCount(); ++i)
-        if (!(a.GetData()[i] == b.GetData()[i]))
-            return false;
-    return true;
-}
-
 } // namespace
 
 KX::RCPtr<LDeviceCommunicationInterface> LDeviceCommunicationInterface::Create(const KX::WString& libraryPath)
@@ -421,4 +411,14 @@ KX::KXRESULT LDeviceCommunicationThreadWorker::Work(const KX::RCPtr<KX::LRefCoun
     if (owner)
         owner->DeliverQueuedValues();
     return KX::S_OK;
+}
+
+bool SameDevices(const KX::IArray<KX::Variant>& a, const KX::IArray<KX::Variant>& b)
+{
+    if (a.GetCount() != b.GetCount())
+        return false;
+    for (uint32_t i = 0; i < a.GetCount(); ++i)
+        if (!(a.GetData()[i] == b.GetData()[i]))
+            return false;
+    return true;
 }

@@ -25,16 +25,6 @@ bool IsEmpty(const KX::Variant& v) noexcept
     return v.GetType() == KX::Variant::TypeEmpty;
 }
 
-bool SameDevices(const KX::IArray<KX::Variant>& a, const KX::IArray<KX::Variant>& b)
-{
-    if (a.GetCount() != b.GetCount())
-        return false;
-    for (uint32_t i = 0; i < a.GetCount(); ++i)
-        if (!(a.GetData()[i] == b.GetData()[i]))
-            return false;
-    return true;
-}
-
 void CopyDevices(const KX::IArray<KX::Variant>& from, KX::IArray<KX::Variant>& to)
 {
     to.RemoveAll();

@@ -25,6 +25,9 @@ inline constexpr int32_t kParamIdStatusText = -8;
 inline constexpr int32_t kParamIdMakerName = -9;
 inline constexpr int32_t kParamIdProductName = -10;
 
+// True when two device lists hold equal ids in the same order.
+bool SameDevices(const KX::IArray<KX::Variant>& a, const KX::IArray<KX::Variant>& b);
+
 class LDeviceCommunicationInterface : public IDeviceCommunication {
 public:
     // The result of SelectDevice when the device is not connected.
