@@ -30,11 +30,6 @@ void LRefCountedObject::Undo()
                                       "Line 155");
 }
 
-int32_t LRefCountedObject::AddRef()
-{
-    return m_refCount.fetch_add(1) + 1;
-}
-
 int32_t LRefCountedObject::Release()
 {
     for (;;) {

@@ -50,7 +50,8 @@ public:
     StringT<char16_t, char> ToString() const override;
     void Undo() override;
 
-    virtual int32_t AddRef();
+    // Never overridden: final lets every holder increment without a virtual call.
+    virtual int32_t AddRef() final { return m_refCount.fetch_add(1) + 1; }
     // Returns the count after the decrement; 0 means the object has been deleted.
     virtual int32_t Release();
     // Base: S_OK when there is exactly one holder and no internal reference, else E_FAIL.
