@@ -205,35 +205,39 @@ int32_t DeviceControlCore::CheckValue(int32_t id, const Variant& value)
     return kUnknownParameter;
 }
 
-void DeviceControlCore::StoreLocked(int32_t id, const Variant& value)
+bool DeviceControlCore::StoreLocked(int32_t id, const Variant& value)
 {
     if (id == kStatusTextParam) {
         const char* text = value.GetString();
         const std::string newText = text ? text : "";
         if (newText == m_statusText)
-            return;
+            return false;
         m_statusText = newText;
     } else {
         Variant& slot = m_values[static_cast<size_t>(id)];
         if (slot == value)
-            return;
+            return false;
         slot = value;
     }
-    QueueReportLocked(id);
+    return QueueReportLocked(id);
 }
 
-void DeviceControlCore::QueueReportLocked(int32_t id)
+bool DeviceControlCore::QueueReportLocked(int32_t id)
 {
     if (!m_connected || !m_callback || !IsReportable(id))
-        return;
+        return false;
     const auto slot = static_cast<size_t>(id - kLowestId);
     if (m_pendingFlags[slot])
-        return;
+        return false;
     m_pendingFlags[slot] = true;
     m_pending.push_back(id);
     // The reporter takes every pending value once it runs: only the first one needs to wake it.
-    if (m_pending.size() == 1)
-        m_wake.notify_all();
+    return m_pending.size() == 1;
+}
+
+void DeviceControlCore::WakeReporter()
+{
+    m_wake.notify_all();
 }
 
 void DeviceControlCore::ResetValuesLocked()
@@ -351,11 +355,16 @@ int32_t DeviceControlCore::RequestParamValues(const Variant* deviceId, const Var
     std::vector<int32_t> ids;
     if (!ForEachKnownId(descriptors, [&](int32_t id) { ids.push_back(id); }))
         return kInvalidArgument;
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_connected)
-        return kNoConnection;
-    for (int32_t id : ids)
-        QueueReportLocked(id);
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_connected)
+            return kNoConnection;
+        for (int32_t id : ids)
+            wake = QueueReportLocked(id) || wake;
+    }
+    if (wake)
+        WakeReporter();
     return kOk;
 }
 
@@ -420,10 +429,15 @@ int32_t DeviceControlCore::SetParamValue(const Variant* deviceId, const ParamDes
     const int32_t checked = CheckValue(descriptor->id, *value);
     if (checked != kOk)
         return checked;
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_connected)
-        return kNoConnection;
-    StoreLocked(descriptor->id, *value);
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_connected)
+            return kNoConnection;
+        wake = StoreLocked(descriptor->id, *value);
+    }
+    if (wake)
+        WakeReporter();
     return kOk;
 }
 
@@ -447,11 +461,16 @@ int32_t DeviceControlCore::SetParamValues(const Variant* deviceId, const Variant
         if (checked != kOk)
             return checked;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_connected)
-        return kNoConnection;
-    for (const ParamValue& item : items)
-        StoreLocked(item.descriptor.id, item.value);
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_connected)
+            return kNoConnection;
+        for (const ParamValue& item : items)
+            wake = StoreLocked(item.descriptor.id, item.value) || wake;
+    }
+    if (wake)
+        WakeReporter();
     return kOk;
 }
 

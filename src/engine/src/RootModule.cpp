@@ -141,13 +141,26 @@ KX::RCPtr<IDeviceCommunication> LRootModule::GetDeviceCommunication()
 
 KX::KXRESULT LRootModule::SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
 {
-    KX::MutexLock lock(m_lock);
-    if (descriptor.id == kEchoParam) {
-        if (!m_deviceCommunication)
-            return KX::S_FALSE;
-        return m_deviceCommunication->EchoConnectionValue(value.ToInt64()) ? KX::S_OK : KX::S_FALSE;
+    bool send = false;
+    KX::KXRESULT result = KX::S_OK;
+    {
+        KX::MutexLock lock(m_lock);
+        if (descriptor.id == kEchoParam) {
+            if (!m_deviceCommunication)
+                return KX::S_FALSE;
+            return m_deviceCommunication->EchoConnectionValue(value.ToInt64()) ? KX::S_OK : KX::S_FALSE;
+        }
+        result = StoreParamValue(descriptor, value, send);
+        if (send)
+            m_sendLock.Lock();
     }
-    return IRootModule::SetParamValues(descriptor, value);
+    if (!send)
+        return result;
+    struct SendUnlock {
+        KX::Mutex& mutex;
+        ~SendUnlock() { mutex.Unlock(); }
+    } unlock{m_sendLock};
+    return SendParamValue(descriptor, value);
 }
 
 KX::KXRESULT LRootModule::GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value)

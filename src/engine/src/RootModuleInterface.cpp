@@ -65,6 +65,14 @@ KX::RCPtr<LParameterizedModule> IRootModule::FindModuleForPseudoParam(int32_t)
 
 KX::KXRESULT IRootModule::SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
 {
+    bool send = false;
+    const KX::KXRESULT result = StoreParamValue(descriptor, value, send);
+    return send ? SendParamValue(descriptor, value) : result;
+}
+
+KX::KXRESULT IRootModule::StoreParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, bool& send)
+{
+    send = false;
     // A parameter's value must be its record: nothing else is stored or sent.
     const uint32_t relative = RelativeToRoot(descriptor.id);
     if (descriptor.id >= 0 && relative < kParamCount &&
@@ -79,12 +87,16 @@ KX::KXRESULT IRootModule::SetParamValues(const KX::ParamDescriptor& descriptor, 
         module = FindModuleForParam(descriptor.id);
     else if (ControlModuleSupport::IsModulePseudoParam(descriptor.id))
         module = FindModuleForPseudoParam(descriptor.id);
-    else
-        return SendToDevice(*this, descriptor, value);
 
-    // The module stores (and reports) the value; the device gets it once, here.
+    // The module stores (and reports) the value; the device gets it once, afterwards.
     if (module)
         module->SetParamValueLocal(descriptor, value, false);
+    send = true;
+    return KX::S_OK;
+}
+
+KX::KXRESULT IRootModule::SendParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
+{
     return SendToDevice(*this, descriptor, value);
 }
 

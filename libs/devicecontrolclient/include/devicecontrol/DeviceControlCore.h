@@ -57,9 +57,13 @@ private:
     // Checks a value for id; kOk or the failure code.
     static int32_t CheckValue(int32_t id, const Variant& value);
     // Stores a checked value and queues a report when it changed; the caller holds m_lock.
-    void StoreLocked(int32_t id, const Variant& value);
+    // True when the reporter must be woken (WakeReporter, after m_lock is released).
+    [[nodiscard]] bool StoreLocked(int32_t id, const Variant& value);
     // Queues a report of id (once until it is reported); the caller holds m_lock.
-    void QueueReportLocked(int32_t id);
+    // True when the reporter must be woken (WakeReporter, after m_lock is released).
+    [[nodiscard]] bool QueueReportLocked(int32_t id);
+    // Wakes the reporter; called without m_lock, so that it does not wake into a held lock.
+    void WakeReporter();
     // Starts the reporting thread when it is not running; the caller holds lock.
     int32_t StartReporterLocked(std::unique_lock<std::mutex>& lock);
     // Runs until ReleaseAll moves on from generation.

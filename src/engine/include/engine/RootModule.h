@@ -33,8 +33,9 @@ public:
 
     void NotifyParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::RCPtr<IDeviceCommunication> GetDeviceCommunication() override;
-    // Under the lock. Id -4 is echoed through the device communication: 0 when it was
-    // delivered, 1 when there is no receiver.
+    // The model part under the lock, the sending to the device after it (in the same
+    // order). Id -4 is echoed through the device communication under the lock: 0 when it
+    // was delivered, 1 when there is no receiver.
     KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     // Under the lock; negative ids are the device communication's to answer.
     KX::KXRESULT GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value) override;
@@ -62,4 +63,7 @@ private:
     KX::RCPtr<IDeviceCommunication> m_deviceCommunication;
     KX::RCPtr<IParamCache> m_cache;
     KX::Mutex m_lock;
+    // Keeps sets reaching the device in the order they reached the model; taken under
+    // m_lock, which is then let go, so that deliveries need not wait for the device.
+    KX::Mutex m_sendLock;
 };

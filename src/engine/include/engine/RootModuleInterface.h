@@ -59,6 +59,10 @@ protected:
     explicit IRootModule(bool offline) noexcept : LParameterizedModule(0), m_offline(offline) {}
 
     void SetOffline(bool offline) noexcept { m_offline.store(offline); }
+    // SetParamValues in two steps: the model part, which sets send when the value is then
+    // to go to the device, and the sending.
+    KX::KXRESULT StoreParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, bool& send);
+    KX::KXRESULT SendParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value);
     // The id's offset from this root's first id, unsigned (ids below it come out very large).
     uint32_t RelativeToRoot(int32_t id) const noexcept { return RelativeParamID(id, GetFirstParamID()); }
 
