@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -113,6 +114,16 @@ private:
     bool m_stopping = false;
 };
 
+// The index of the port with this RtMidi name in the client's own list.
+std::optional<unsigned> FindRtPort(RtMidi& rt, const std::string& rtName)
+{
+    const unsigned count = rt.getPortCount();
+    for (unsigned index = 0; index < count; ++index)
+        if (rt.getPortName(index) == rtName)
+            return index;
+    return std::nullopt;
+}
+
 class RtInputCore final : public detail::InputCore {
 public:
     RtInputCore(std::string name, MidiInputCallback callback, const std::string& clientName)
@@ -129,17 +140,14 @@ public:
         if (!m_rt)
             return MidiStatus::Failed;
         try {
-            const unsigned count = m_rt->getPortCount();
-            unsigned index = 0;
-            while (index < count && m_rt->getPortName(index) != rtName)
-                ++index;
-            if (index == count)
+            const std::optional<unsigned> index = FindRtPort(*m_rt, rtName);
+            if (!index)
                 return MidiStatus::NoDevice;
             m_rt->setCallback(&RtInputCore::OnMessage, this);
             m_rt->ignoreTypes(false, false, false); // System Exclusive, timing and active sensing too
             m_rt->setBufferSize(kInputBufferSize, kInputBufferCount);
             m_error = false;
-            m_rt->openPort(index, "Input");
+            m_rt->openPort(*index, "Input");
             return m_rt->isPortOpen() && !m_error ? MidiStatus::Ok : MidiStatus::Failed;
         } catch (...) {
             return MidiStatus::Failed;
@@ -197,14 +205,11 @@ public:
         if (!m_rt)
             return MidiStatus::Failed;
         try {
-            const unsigned count = m_rt->getPortCount();
-            unsigned index = 0;
-            while (index < count && m_rt->getPortName(index) != rtName)
-                ++index;
-            if (index == count)
+            const std::optional<unsigned> index = FindRtPort(*m_rt, rtName);
+            if (!index)
                 return MidiStatus::NoDevice;
             m_error = false;
-            m_rt->openPort(index, "Output");
+            m_rt->openPort(*index, "Output");
             return m_rt->isPortOpen() && !m_error ? MidiStatus::Ok : MidiStatus::Failed;
         } catch (...) {
             return MidiStatus::Failed;
