@@ -21,6 +21,7 @@
 namespace {
 
 using namespace benchscene;
+using namespace KX;
 
 // A window without a screen.
 class BenchWindow : public KX::IRenderWindow {
@@ -34,17 +35,10 @@ private:
 };
 
 // windowed: the frame is presented to a window, the whole viewport invalid (a full repaint).
-void RunRendererFrames(benchmark::State& state, bool windowed)
+// Draws the scene's frame through renderer into context for every benchmark iteration.
+void DrawSceneFrames(benchmark::State& state, LRenderer& renderer, const RCPtr<LRenderContextInfo>& context)
 {
-    using namespace KX;
     const Scene& scene = TheScene();
-    RCPtr<LGDIRenderer> renderer(new LGDIRenderer());
-    BenchWindow window;
-    RCPtr<LRenderContextInfo> context;
-    renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, windowed ? &window : nullptr, !windowed, context);
-    if (windowed)
-        context->GetInvalidRegion().AddRect(0, 0, kWidth, kHeight);
-
     std::vector<RCPtr<LBitmap>> images;
     for (int i = 0; i < kImages; ++i) {
         auto [w, h] = scene.sizes[size_t(i)];
@@ -62,19 +56,31 @@ void RunRendererFrames(benchmark::State& state, bool windowed)
     const LColor textColor = LColor::MakeFromARGB(0xFFE0E0E0);
 
     for (auto _ : state) {
-        renderer->RenderStart(context);
-        renderer->FillRect({0, 0, kWidth, kHeight}, background, false);
+        renderer.RenderStart(context);
+        renderer.FillRect({0, 0, kWidth, kHeight}, background, false);
         for (const Scene::Rect& r : scene.rects)
-            renderer->FillRect({r.x, r.y, r.w, r.h}, LColor::MakeFromARGB(r.color), true);
+            renderer.FillRect({r.x, r.y, r.w, r.h}, LColor::MakeFromARGB(r.color), true);
         for (const Scene::Draw& d : scene.draws) {
             auto [w, h] = scene.sizes[size_t(d.image)];
-            renderer->DrawBitmap(images[size_t(d.image)], {d.x, d.y, w, h}, 0);
+            renderer.DrawBitmap(images[size_t(d.image)], {d.x, d.y, w, h}, 0);
         }
         for (size_t i = 0; i < texts.size(); ++i)
-            renderer->DrawText(texts[i], font, {scene.texts[i].x, scene.texts[i].y}, textColor);
-        renderer->RenderFinish(context);
+            renderer.DrawText(texts[i], font, {scene.texts[i].x, scene.texts[i].y}, textColor);
+        renderer.RenderFinish(context);
         benchmark::ClobberMemory();
     }
+}
+
+void RunRendererFrames(benchmark::State& state, bool windowed)
+{
+    RCPtr<LGDIRenderer> renderer(new LGDIRenderer());
+    BenchWindow window;
+    RCPtr<LRenderContextInfo> context;
+    renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, windowed ? &window : nullptr, !windowed, context);
+    if (windowed)
+        context->GetInvalidRegion().AddRect(0, 0, kWidth, kHeight);
+
+    DrawSceneFrames(state, *renderer, context);
 }
 
 void BM_FrameGdiRenderer(benchmark::State& state)
@@ -112,43 +118,12 @@ private:
 
 void BM_FrameGLRendererOSMesa(benchmark::State& state)
 {
-    using namespace KX;
-    const Scene& scene = TheScene();
     RCPtr<LRenderer> renderer = LRenderer::Create(kRendererOpenGL, {0, 0, kWidth, kHeight}, nullptr);
     BenchRenderHost host{ConstRCPtr<LMeasurementRenderer>(renderer.Get())};
     RCPtr<LRenderContextInfo> context;
     renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, false, context);
 
-    std::vector<RCPtr<LBitmap>> images;
-    for (int i = 0; i < kImages; ++i) {
-        auto [w, h] = scene.sizes[size_t(i)];
-        RCPtr<LBitmap> image = LBitmap::CreateFilledBitmap(w, h, LColor());
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                image->GetBitmapData()->SetPixel(x, y, scene.pixels[size_t(i)][size_t(y * w + x)]);
-        images.push_back(image);
-    }
-    std::vector<WString> texts;
-    for (const Scene::Text& t : scene.texts)
-        texts.emplace_back(t.wide.c_str());
-    const ConstRCPtr<LFont> font = LFont::GetFont(WString(u"Arial"), kFontPoints, kFontRegular);
-    const LColor background = LColor::MakeFromARGB(0xFF202428);
-    const LColor textColor = LColor::MakeFromARGB(0xFFE0E0E0);
-
-    for (auto _ : state) {
-        renderer->RenderStart(context);
-        renderer->FillRect({0, 0, kWidth, kHeight}, background, false);
-        for (const Scene::Rect& r : scene.rects)
-            renderer->FillRect({r.x, r.y, r.w, r.h}, LColor::MakeFromARGB(r.color), true);
-        for (const Scene::Draw& d : scene.draws) {
-            auto [w, h] = scene.sizes[size_t(d.image)];
-            renderer->DrawBitmap(images[size_t(d.image)], {d.x, d.y, w, h}, 0);
-        }
-        for (size_t i = 0; i < texts.size(); ++i)
-            renderer->DrawText(texts[i], font, {scene.texts[i].x, scene.texts[i].y}, textColor);
-        renderer->RenderFinish(context);
-        benchmark::ClobberMemory();
-    }
+    DrawSceneFrames(state, *renderer, context);
 }
 
 } // namespace

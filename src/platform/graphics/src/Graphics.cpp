@@ -480,17 +480,15 @@ Status Graphics::DrawLine(const Pen& pen, float x1, float y1, float x2, float y2
 
 Status Graphics::DrawLines(const Pen& pen, std::span<const PointF> points)
 {
-    if (points.size() < 2)
-        return Fail(Status::InvalidParameter);
-    Status status;
-    cairo_t* cr = Begin(status);
-    if (!cr)
-        return status;
-    AddPointsToCairo(cr, points, false);
-    return StrokeCurrentPath(cr, pen);
+    return StrokePoints(pen, points, false);
 }
 
 Status Graphics::DrawPolygon(const Pen& pen, std::span<const PointF> points)
+{
+    return StrokePoints(pen, points, true);
+}
+
+Status Graphics::StrokePoints(const Pen& pen, std::span<const PointF> points, bool closed)
 {
     if (points.size() < 2)
         return Fail(Status::InvalidParameter);
@@ -498,7 +496,7 @@ Status Graphics::DrawPolygon(const Pen& pen, std::span<const PointF> points)
     cairo_t* cr = Begin(status);
     if (!cr)
         return status;
-    AddPointsToCairo(cr, points, true);
+    AddPointsToCairo(cr, points, closed);
     return StrokeCurrentPath(cr, pen);
 }
 

@@ -141,6 +141,8 @@ private:
     bool SetBrushSource(_cairo* cr, const Brush& brush);
     Status FillBox(const Brush& brush, Box box);
     Status StrokeCurrentPath(_cairo* cr, const Pen& pen);
+    // Strokes the polyline through points, closed into a polygon when asked.
+    Status StrokePoints(const Pen& pen, std::span<const PointF> points, bool closed);
     Status FillCurrentPath(_cairo* cr, const Brush& brush, FillMode mode);
     void AddPathToCairo(_cairo* cr, const GraphicsPath& path, bool close) const;
     void AddPointsToCairo(_cairo* cr, std::span<const PointF> points, bool close) const;
