@@ -1,4 +1,5 @@
 // The reuse pool: block recycling, heap fallback for other sizes, alignment.
+#include "kx/Diagnostics.h"
 #include "kx/RefCountedObject.h"
 #include "kx/ReusePool.h"
 
@@ -6,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace pool_test {
@@ -109,6 +111,41 @@ TEST(ReusePool, ThousandObjectsAliveThenReleased)
     EXPECT_EQ(pool.Allocate(sizeof(Record)), blocks.back());
     EXPECT_EQ(pool.GetBlockCount(), 1000u);
     // Blocks still handed out are deleted with the pool; the leak checker sees none left.
+}
+
+namespace pool_test {
+std::vector<std::string> reported;
+void Collect(const char* line) noexcept
+{
+    reported.emplace_back(line);
+}
+} // namespace pool_test
+
+TEST(ReusePool, SecondFreeOfABlockIsIgnoredAndReported)
+{
+    reported.clear();
+    const KX::DiagnosticHandler previous = KX::SetDiagnosticHandler(&Collect);
+    for (bool threadSafe : {true, false}) {
+        Pool pool(threadSafe);
+        void* p = pool.Allocate(sizeof(Record));
+        void* q = pool.Allocate(sizeof(Record));
+        pool.Free(p);
+        pool.Free(p);
+        EXPECT_EQ(pool.GetFreeCount(), 1u);
+        // Each block is handed out once.
+        void* a = pool.Allocate(sizeof(Record));
+        void* b = pool.Allocate(sizeof(Record));
+        EXPECT_EQ(a, p);
+        EXPECT_NE(b, p);
+        EXPECT_NE(b, q);
+        EXPECT_EQ(pool.GetBlockCount(), 3u);
+        // A block in circulation again may be freed again.
+        pool.Free(a);
+        EXPECT_EQ(pool.GetFreeCount(), 1u);
+    }
+    KX::SetDiagnosticHandler(previous);
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_NE(reported[0].find("freed twice"), std::string::npos) << reported[0];
 }
 
 TEST(ReusePool, FreeOfNullDoesNothing)

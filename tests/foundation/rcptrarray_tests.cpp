@@ -269,3 +269,60 @@ TEST(RCPtrArray, SharedListReleasesItsElementsWithItself)
     }
     EXPECT_EQ(deaths, (std::vector<int>{1, 2}));
 }
+
+namespace {
+
+// Takes the first element of its array with it when it dies, as an owner that unregisters a
+// sibling would.
+class LSiblingRemover : public LEncoder {
+public:
+    LSiblingRemover(int id, std::vector<int>* deaths, Encoders* array) : LEncoder(id, deaths), m_array(array) {}
+    ~LSiblingRemover() override
+    {
+        if (m_array && m_array->GetCount() > 0) {
+            Ptr sibling;
+            m_array->RemoveItem(0, sibling);
+        }
+    }
+
+private:
+    Encoders* m_array;
+};
+
+} // namespace
+
+TEST(RCPtrArray, ElementsThatRemoveSiblingsWhileDyingEndTheEmptyingEarly)
+{
+    std::vector<int> deaths;
+    {
+        Encoders a;
+        a.AddItem(new LSiblingRemover(0, &deaths, &a));
+        for (int id = 1; id < 4; ++id)
+            a.AddItem(new LEncoder(id, &deaths));
+        // 0 goes, taking 1 with it; then 2 and 3 in order.
+        EXPECT_EQ(a.RemoveAll(), KX::S_OK);
+        EXPECT_EQ(a.GetCount(), 0u);
+        EXPECT_EQ(deaths, (std::vector<int>{1, 0, 2, 3}));
+
+        deaths.clear();
+        a.AddItem(new LEncoder(10, &deaths));
+        a.AddItem(new LEncoder(11, &deaths));
+        a.AddItem(new LSiblingRemover(12, &deaths, &a));
+        a.AddItem(new LEncoder(13, &deaths));
+        // 12 goes, taking 10 with it: two remain, so 13 stays.
+        EXPECT_EQ(a.SetSize(2), 2);
+        EXPECT_EQ(deaths, (std::vector<int>{10, 12}));
+        ASSERT_EQ(a.GetCount(), 2u);
+        EXPECT_EQ(a.ElementAt(0)->Id(), 11);
+        EXPECT_EQ(a.ElementAt(1)->Id(), 13);
+        EXPECT_EQ(a.RemoveAll(), KX::S_OK);
+
+        // The destructor meets the same: the last element's death removes nothing that is left,
+        // the first's removes the one behind it.
+        deaths.clear();
+        a.AddItem(new LSiblingRemover(20, &deaths, &a));
+        a.AddItem(new LEncoder(21, &deaths));
+        a.AddItem(new LSiblingRemover(22, &deaths, &a));
+    }
+    EXPECT_EQ(deaths, (std::vector<int>{21, 20, 22}));
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace refcount_test {
 
@@ -157,7 +158,7 @@ TEST(RefCountedObject, BaseReleaseInternalReferencesLeavesCycleAlive)
 }
 
 // Holds itself through an internal reference. Its first cycle breaking is declined because
-// another holder takes a reference and lets it go meanwhile.
+// another holder, on another thread, takes a reference and lets it go meanwhile.
 struct SelfHeld : public KX::LRefCountedObject {
     bool* deleted = nullptr;
     int calls = 0;
@@ -166,8 +167,10 @@ struct SelfHeld : public KX::LRefCountedObject {
     KX::KXRESULT ReleaseInternalReferences() override
     {
         if (++calls == 1) {
-            AddRef();
-            Release();
+            std::thread([this] {
+                AddRef();
+                Release();
+            }).join();
             return KX::E_FAIL;
         }
         AddToRefCount(-1);
@@ -190,8 +193,44 @@ TEST(RefCountedObject, AHolderComingAndGoingDuringCycleBreakingLeavesNothingStra
     if (!deleted) {
         EXPECT_EQ(object->calls, 2);
         object->AddToRefCount(-1);
-        object->self = nullptr;
+        KX::RCPtr<SelfHeld> drop = std::move(object->self);
     }
+}
+
+// Holds itself through an internal reference that it never drops, and takes a temporary
+// reference on itself while asked to: its own releases are no reason to ask it again.
+struct SelfPinning : public KX::LRefCountedObject {
+    bool* deleted = nullptr;
+    int calls = 0;
+    KX::RCPtr<SelfPinning> self;
+    ~SelfPinning() override { *deleted = true; }
+    KX::KXRESULT ReleaseInternalReferences() override
+    {
+        // Lets a Release that keeps asking come to an end, so that the test can report it.
+        if (++calls > 100)
+            AddToRefCount(-GetInternalRefCount());
+        KX::RCPtr<SelfPinning> pin(this);
+        return KX::E_FAIL;
+    }
+};
+
+TEST(RefCountedObject, OwnReleasesDuringCycleBreakingDoNotRepeatIt)
+{
+    bool deleted = false;
+    auto* object = new SelfPinning;
+    object->deleted = &deleted;
+    object->AddRef(); // the outside holder
+    object->self = object;
+    object->AddToRefCount(1);
+
+    EXPECT_EQ(object->Release(), 1);
+    EXPECT_EQ(object->calls, 1);
+    EXPECT_FALSE(deleted);
+    // The override declined, so the cycle stays; take it down by hand.
+    object->AddToRefCount(-object->GetInternalRefCount());
+    KX::RCPtr<SelfPinning> drop = std::move(object->self);
+    drop = nullptr;
+    EXPECT_TRUE(deleted);
 }
 
 TEST(RefCountedObject, ReleaseOfOneOfTwoOutsideHoldersCallsNothing)

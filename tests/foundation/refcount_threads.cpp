@@ -124,3 +124,45 @@ TEST(RefCountThreads, ConcurrentLastReleasesBreakTheCycleOnce)
     EXPECT_EQ(deletions.load(), kRounds);
     EXPECT_EQ(calls.load(), kRounds);
 }
+
+namespace {
+
+// Never drops its internal reference, and each time it is asked another thread takes a reference
+// and lets it go: a reason to ask again every time, which Release must stop heeding.
+struct BusyDecliner : public KX::LRefCountedObject {
+    std::atomic<int>* deletions = nullptr;
+    int calls = 0;
+    KX::RCPtr<BusyDecliner> self;
+    ~BusyDecliner() override { ++*deletions; }
+    KX::KXRESULT ReleaseInternalReferences() override
+    {
+        // Lets an unbounded Release come to an end, so that the test can report it.
+        if (++calls > 1000)
+            AddToRefCount(-GetInternalRefCount());
+        std::thread([this] {
+            AddRef();
+            Release();
+        }).join();
+        return KX::E_FAIL;
+    }
+};
+
+} // namespace
+
+TEST(RefCountThreads, CycleBreakingIsRepeatedOnlyABoundedNumberOfTimes)
+{
+    std::atomic<int> deletions{0};
+    auto* object = new BusyDecliner;
+    object->deletions = &deletions;
+    object->AddRef(); // the outside holder
+    object->self = object;
+    object->AddToRefCount(1);
+
+    EXPECT_EQ(object->Release(), 1);
+    EXPECT_EQ(object->calls, 1 + KX::LRefCountedObject::kMaxCycleBreakRetries);
+    EXPECT_EQ(deletions.load(), 0);
+    object->AddToRefCount(-object->GetInternalRefCount());
+    KX::RCPtr<BusyDecliner> drop = std::move(object->self);
+    drop = nullptr;
+    EXPECT_EQ(deletions.load(), 1);
+}

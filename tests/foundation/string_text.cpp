@@ -136,6 +136,36 @@ TEST(StringText, ToIntAndToDouble)
     EXPECT_DOUBLE_EQ(NString("2.5").ToDouble(), 2.5);
 }
 
+TEST(StringText, ToDoubleReadsHexadecimalNumbers)
+{
+    EXPECT_EQ(WString(u"0x1A").ToDouble(), 26.0);
+    EXPECT_EQ(WString(u" -0X1a").ToDouble(), -26.0);
+    EXPECT_EQ(WString(u"0x1Ap1").ToDouble(), 52.0);
+    EXPECT_EQ(WString(u"0x1.8P-1").ToDouble(), 0.75);
+    EXPECT_EQ(WString(u"0x.8").ToDouble(), 0.5);
+    EXPECT_EQ(WString(u"+0x10zz").ToDouble(), 16.0);
+    // An exponent mark without digits is not part of the number.
+    EXPECT_EQ(WString(u"0x1Ap").ToDouble(), 26.0);
+    EXPECT_EQ(WString(u"0x1Ap+").ToDouble(), 26.0);
+    EXPECT_EQ(WString(u"0x1A.8e").ToDouble(), 26.0 + 0.5 + 14.0 / 256.0);
+    // No hexadecimal digit: the number is the 0 before the x.
+    EXPECT_EQ(WString(u"0x").ToDouble(), 0.0);
+    EXPECT_EQ(WString(u"0xg").ToDouble(), 0.0);
+    EXPECT_TRUE(std::signbit(WString(u"-0x.").ToDouble()));
+    // Out of range: infinity above, 0 below.
+    EXPECT_TRUE(std::isinf(WString(u"0x1p99999").ToDouble()));
+    EXPECT_EQ(WString(u"0x0.0001p1024").ToDouble(), 0x1p1008);
+    EXPECT_EQ(WString(u"0x1p-99999").ToDouble(), 0.0);
+    const std::u16string zeros(300, u'0');
+    EXPECT_TRUE(std::isinf(WString((u"0x1" + zeros + u"p0").c_str()).ToDouble()));
+    EXPECT_EQ(WString((u"0x0." + zeros + u"1p-8").c_str()).ToDouble(), 0.0);
+    // Exponents too long to read keep their sign.
+    EXPECT_EQ(WString(u"1e-99999999999999999999999").ToDouble(), 0.0);
+    EXPECT_EQ(WString(u"0x1p-99999999999999999999999").ToDouble(), 0.0);
+    EXPECT_TRUE(std::isinf(WString(u"0x1p+99999999999999999999999").ToDouble()));
+    EXPECT_EQ(NString("0xFF").ToDouble(), 255.0);
+}
+
 TEST(StringText, NumberText)
 {
     EXPECT_EQ(Text(KX::IntToString(5, 2)), u".05");

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <functional>
+#include <limits>
+#include <random>
 
 using namespace kxtest;
 
@@ -59,12 +64,131 @@ TEST(VariantOrder, TextsShorterFirstThenSignedBytes)
     EXPECT_TRUE(Text("B") < Text("a"));
 }
 
-TEST(VariantOrder, MixedNonNumericTypesCompareData)
+TEST(VariantOrder, OtherMixedTypesGoByTypeWithNumbersTogether)
 {
-    // A numeric value counts as its 8 value bytes.
-    EXPECT_TRUE(Blob({1, 2, 3}) < Int32(0));
-    EXPECT_TRUE(Int32(0) < Blob({0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(Int32(1) < Blob({2, 0, 0, 0, 0, 0, 0, 0}));
+    // Numbers, then types 6 to 10 in the order of their codes, whatever the data.
+    EXPECT_TRUE(Int32(0) < Blob({1, 2, 3}));
+    EXPECT_TRUE(Double(1e300) < Blob({}));
+    EXPECT_FALSE(Blob({1, 0, 0, 0, 0, 0, 0, 0}) < Int32(5));
+    EXPECT_TRUE(Blob({0xFF, 0xFF}) < Text(""));
+    EXPECT_TRUE(Text("zzz") < List({}));
+    static const uint8_t bytes[4] = {9, 9, 9, 9};
+    KX::Variant borrowed;
+    ASSERT_EQ(borrowed.SetBorrowed(KX::Variant::TypeBorrowed, bytes, 4), KX::Variant::TypeBorrowed);
+    KX::Variant raw;
+    ASSERT_EQ(raw.SetBorrowed(KX::Variant::TypeBorrowedRaw, bytes, 1), KX::Variant::TypeBorrowedRaw);
+    EXPECT_TRUE(Bool(255) < borrowed);
+    EXPECT_TRUE(borrowed < raw);
+    EXPECT_TRUE(raw < Blob({}));
+
+    // The circle that comparing data made: 5 < 10.0 < bytes 01 00 .. < 5.
+    const KX::Variant five = Int32(5), ten = Double(10.0), bytes8 = Blob({1, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(five < ten);
+    EXPECT_TRUE(ten < bytes8);
+    EXPECT_TRUE(five < bytes8);
+}
+
+TEST(VariantOrder, NumbersCompareByExactValue)
+{
+    // Integers beyond the doubles' precision still order against doubles as they do among themselves.
+    const int64_t big = int64_t(1) << 53;
+    EXPECT_TRUE(Double(double(big)) < Int64(big + 1));
+    EXPECT_FALSE(Int64(big + 1) < Double(double(big)));
+    EXPECT_FALSE(Int64(big) < Double(double(big)));
+    EXPECT_TRUE(Int64(INT64_MAX) < Double(0x1p63));
+    EXPECT_TRUE(Double(-0x1p63) < Int64(INT64_MIN + 1));
+    EXPECT_FALSE(Int64(INT64_MIN) < Double(-0x1p63));
+    EXPECT_TRUE(Int64(-3) < Double(-2.5));
+    EXPECT_TRUE(Double(2.5) < Int64(3));
+    EXPECT_TRUE(Bool(2) < Float(2.5f));
+    // A NaN is greater than every number and equivalent to every other NaN.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(Double(1e308) < Double(nan));
+    EXPECT_TRUE(Int64(INT64_MAX) < Float(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(Double(nan) < Float(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(Double(nan) < Double(-nan));
+    EXPECT_TRUE(Double(std::numeric_limits<double>::infinity()) < Double(nan));
+}
+
+// A pool of values chosen to meet at the boundaries: equal numbers of other types, integers past
+// the doubles' precision, NaNs, byte strings that read like numbers, lists of them.
+std::vector<KX::Variant> MixedValues(uint32_t seed, size_t count)
+{
+    static const uint8_t borrowed[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+    const int64_t big = int64_t(1) << 53;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::mt19937 random(seed);
+    auto pick = [&random](size_t n) { return static_cast<size_t>(random() % n); };
+    std::function<KX::Variant(int)> make = [&](int depth) -> KX::Variant {
+        switch (pick(depth > 0 ? 11 : 10)) {
+        case 0: return KX::Variant();
+        case 1: return Bool(std::array<uint8_t, 4>{0, 1, 2, 255}[pick(4)]);
+        case 2: return Int32(std::array<int32_t, 6>{-1, 0, 1, 5, 10, INT32_MIN}[pick(6)]);
+        case 3: return Int64(std::array<int64_t, 6>{5, big, big + 1, -big - 1, INT64_MAX, INT64_MIN}[pick(6)]);
+        case 4: return Float(std::array<float, 5>{2.5f, 5.0f, -0.0f, float(nan), 1e30f}[pick(5)]);
+        case 5:
+            return Double(std::array<double, 8>{10.0, 0.0, -0.0, double(big), 0x1p63, -0x1p63, nan,
+                                                 std::numeric_limits<double>::infinity()}[pick(8)]);
+        case 6:
+        case 7: {
+            KX::Variant v;
+            v.SetBorrowed(pick(2) ? KX::Variant::TypeBorrowed : KX::Variant::TypeBorrowedRaw, borrowed + pick(3),
+                          uint32_t(1 + pick(5)));
+            return v;
+        }
+        case 8: {
+            Bytes bytes(pick(10));
+            for (auto& b : bytes)
+                b = std::array<uint8_t, 3>{0, 1, 0xFF}[pick(3)];
+            return Blob(bytes);
+        }
+        case 9: return Text(std::array<const char*, 4>{"", "a", "b", "\xC3"}[pick(4)]);
+        default: {
+            std::vector<KX::Variant> items(pick(3));
+            for (auto& item : items)
+                item = make(depth - 1);
+            KX::Variant list;
+            list.SetList(items.data(), static_cast<int32_t>(items.size()));
+            return list;
+        }
+        }
+    };
+    std::vector<KX::Variant> values;
+    for (size_t i = 0; i < count; ++i)
+        values.push_back(make(2));
+    return values;
+}
+
+TEST(VariantOrder, IsAStrictWeakOrderOverMixedValues)
+{
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        const std::vector<KX::Variant> v = MixedValues(seed, 70);
+        const size_t n = v.size();
+        std::vector<std::vector<char>> less(n, std::vector<char>(n));
+        for (size_t i = 0; i < n; ++i)
+            for (size_t j = 0; j < n; ++j)
+                less[i][j] = v[i] < v[j];
+        int failures = 0;
+        for (size_t a = 0; a < n && failures < 5; ++a) {
+            if (less[a][a]) {
+                ADD_FAILURE() << "seed " << seed << ": value " << a << " is less than itself";
+                ++failures;
+            }
+            for (size_t b = 0; b < n && failures < 5; ++b) {
+                for (size_t c = 0; c < n && failures < 5; ++c) {
+                    const bool ordered = less[a][b] && less[b][c] && !less[a][c];
+                    const bool equivalences = !less[a][b] && !less[b][a] && !less[b][c] && !less[c][b] &&
+                                              (less[a][c] || less[c][a]);
+                    if (ordered || equivalences) {
+                        ADD_FAILURE() << "seed " << seed << ": values " << a << ", " << b << ", " << c << " (types "
+                                      << v[a].GetType() << ", " << v[b].GetType() << ", " << v[c].GetType()
+                                      << ") are not ordered transitively";
+                        ++failures;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(VariantOrder, ListsItemByItemWithPrefixFirst)

@@ -8,6 +8,17 @@ namespace KX {
 namespace {
 constexpr const char* kHeaderPath = "kxframework\\objectbase\\RefCountedObject";
 
+// A non-zero number for the calling thread: the release guard holds the number of the thread
+// that is breaking the cycles, so that the releases it makes itself can be told apart.
+int32_t ThreadToken() noexcept
+{
+    static std::atomic<uint32_t> next{0};
+    thread_local int32_t token = 0;
+    while (token == 0)
+        token = static_cast<int32_t>(next.fetch_add(1, std::memory_order_relaxed) + 1);
+    return token;
+}
+
 // Clears the release guard on every exit path.
 struct GuardReset {
     std::atomic<int32_t>& guard;
@@ -32,6 +43,8 @@ void LRefCountedObject::Undo()
 
 int32_t LRefCountedObject::Release()
 {
+    int32_t self = 0;
+    int retries = 0;
     for (;;) {
         const int32_t internal = m_internalRefCount.load();
         if (internal == 0) {
@@ -41,30 +54,38 @@ int32_t LRefCountedObject::Release()
                 delete this;
             return n;
         }
+        if (self == 0)
+            self = ThreadToken();
+        // Read before the count, so that a holder letting go between the two is seen below.
+        const uint32_t epoch = m_releaseEpoch.load();
         int32_t count = m_refCount.load();
-        if (count == internal + 1 && m_releaseGuard.load() == 0) {
+        if (count == internal + 1 && m_releaseGuard.load() == 0 && retries <= kMaxCycleBreakRetries) {
             // The last outside holder is letting go: break the cycles first. Only one caller
             // wins the guard; nested releases from inside see it set.
             int32_t expected = 0;
-            if (!m_releaseGuard.compare_exchange_strong(expected, 1))
+            if (!m_releaseGuard.compare_exchange_strong(expected, self))
                 continue;
             bool again;
             {
                 GuardReset reset{m_releaseGuard};
-                const uint32_t epoch = m_releaseEpoch.load();
                 ReleaseInternalReferences();
                 // Another holder may have come and gone meanwhile, so that the breaking was
-                // declined for it; if this is the last outside reference again, break once more.
+                // declined for it; if this is the last outside reference again, break again,
+                // a bounded number of times.
                 const int32_t i = m_internalRefCount.load();
                 again = i > 0 && m_refCount.load() == i + 1 && m_releaseEpoch.load() != epoch;
             }
-            if (again)
+            ++retries;
+            if (again && retries <= kMaxCycleBreakRetries)
                 continue;
             count = m_refCount.load();
         }
+        // Releases that the cycle breaking makes on its own thread are its own doing, no reason
+        // to break again; only other holders' releases count.
+        if (m_releaseGuard.load() != self)
+            m_releaseEpoch.fetch_add(1);
         // Decrement only if nobody changed the count since it was judged above, so a concurrent
         // release cannot make both holders skip the cycle breaking.
-        m_releaseEpoch.fetch_add(1);
         if (m_refCount.compare_exchange_weak(count, count - 1)) {
             const int32_t n = count - 1;
             if (n == 0)

@@ -1,5 +1,6 @@
 #include "kx/StringT.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -60,6 +61,18 @@ constexpr const char* LockMethodName()
         return "KX::StringT<wchar_t,char>::Lock";
 }
 
+// The exponent after its mark, kept far from the limits so that adding a mantissa's scale
+// cannot overflow; one too large to read keeps its sign.
+long long ExponentOf(const char* p, const char* end)
+{
+    if (p < end && *p == '+')
+        ++p;
+    long long exponent = 0;
+    if (std::from_chars(p, end, exponent).ec == std::errc::result_out_of_range)
+        return *p == '-' ? LLONG_MIN / 4 : LLONG_MAX / 4;
+    return std::clamp(exponent, LLONG_MIN / 4, LLONG_MAX / 4);
+}
+
 // Value of an out-of-range number text: overflow gives infinity, underflow 0. text starts at the
 // first digit or point of the mantissa.
 double OutOfRangeValue(const char* text, const char* end)
@@ -82,11 +95,36 @@ double OutOfRangeValue(const char* text, const char* end)
             break;
         }
     }
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        long long exponent = 0;
-        std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
-        scale += exponent;
+    if (p < end && (*p == 'e' || *p == 'E'))
+        scale += ExponentOf(p + 1, end);
+    return scale > 0 ? HUGE_VAL : 0.0;
+}
+
+// The same for a hexadecimal mantissa (text starts after the 0x) with a binary exponent.
+double HexOutOfRangeValue(const char* text, const char* end)
+{
+    long long scale = 0;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    const char* p = text;
+    for (; p < end; ++p) {
+        const char c = *p;
+        const bool digit = (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+        if (c == '.') {
+            seenPoint = true;
+        } else if (digit) {
+            if (c != '0')
+                seenDigit = true;
+            if (!seenPoint && seenDigit)
+                scale += 4;
+            else if (seenPoint && !seenDigit)
+                scale -= 4;
+        } else {
+            break;
+        }
     }
+    if (p < end && (*p == 'p' || *p == 'P'))
+        scale += ExponentOf(p + 1, end);
     return scale > 0 ? HUGE_VAL : 0.0;
 }
 
@@ -227,6 +265,16 @@ double StringT<C, O>::ToDouble() const noexcept
     double value = 0.0;
     if (n == 0 || text[0] == '-' || text[0] == '+')
         return 0.0;
+    if (n >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // Hexadecimal digits with an optional binary exponent; without a digit the number is
+        // the 0 before the x.
+        const auto result = std::from_chars(text + 2, text + n, value, std::chars_format::hex);
+        if (result.ec == std::errc::result_out_of_range)
+            value = HexOutOfRangeValue(text + 2, result.ptr);
+        else if (result.ec != std::errc())
+            value = 0.0;
+        return negative ? -value : value;
+    }
     const auto result = std::from_chars(text, text + n, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range)
         value = OutOfRangeValue(text, result.ptr);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -572,6 +573,71 @@ bool BytesLess(const uint8_t* a, uint32_t na, const uint8_t* b, uint32_t nb)
     return false;
 }
 
+// Where a type stands among the others when two Variants differ in type: the numeric types
+// share one place (they compare by value), the rest follow in the order of their codes.
+int32_t TypeRank(int32_t type)
+{
+    return IsNumeric(type) ? Variant::TypeBool : type;
+}
+
+// A numeric Variant's exact value, for comparing numbers of any two types: integers stay
+// integers, so that 64-bit values beyond a double's precision keep their order; a NaN is
+// greater than every number and equivalent to every other NaN.
+struct Number {
+    bool isNaN = false;
+    bool isInteger = false;
+    int64_t integer = 0;
+    double real = 0.0;
+
+    bool operator<(const Number& b) const noexcept
+    {
+        if (isNaN || b.isNaN)
+            return !isNaN;
+        if (isInteger && b.isInteger)
+            return integer < b.integer;
+        if (!isInteger && !b.isInteger)
+            return real < b.real;
+        return isInteger ? IntegerLess(integer, b.real) : RealLess(real, b.integer);
+    }
+
+    // i < d, exactly.
+    static bool IntegerLess(int64_t i, double d) noexcept
+    {
+        if (d >= 0x1p63)
+            return true;
+        if (d < -0x1p63)
+            return false;
+        const double t = std::trunc(d); // fits in 64 bits here
+        const auto ti = static_cast<int64_t>(t);
+        return i < ti || (i == ti && d > t);
+    }
+    // d < i, exactly.
+    static bool RealLess(double d, int64_t i) noexcept
+    {
+        if (d >= 0x1p63)
+            return false;
+        if (d < -0x1p63)
+            return true;
+        const double t = std::trunc(d);
+        const auto ti = static_cast<int64_t>(t);
+        return ti < i || (ti == i && d < t);
+    }
+};
+
+Number NumberOf(const Variant& v, const uint8_t* value)
+{
+    Number n;
+    switch (v.GetType()) {
+    case Variant::TypeBool: n.isInteger = true; n.integer = value[0]; break;
+    case Variant::TypeInt32: n.isInteger = true; n.integer = Load<int32_t>(value); break;
+    case Variant::TypeInt64: n.isInteger = true; n.integer = Load<int64_t>(value); break;
+    case Variant::TypeFloat: n.real = Load<float>(value); break;
+    default: n.real = Load<double>(value); break;
+    }
+    n.isNaN = !n.isInteger && std::isnan(n.real);
+    return n;
+}
+
 } // namespace
 
 bool Variant::operator<(const Variant& other) const
@@ -580,19 +646,16 @@ bool Variant::operator<(const Variant& other) const
         return m_type == TypeEmpty && other.m_type != TypeEmpty;
     if (m_type != other.m_type) {
         if (IsNumeric(m_type) && IsNumeric(other.m_type))
-            return ToDouble() < other.ToDouble();
-        // A numeric value counts as its 8 value bytes.
-        uint32_t na = 8, nb = 8;
-        const uint8_t* a = IsNumeric(m_type) ? m_value : GetData(na);
-        const uint8_t* b = IsNumeric(other.m_type) ? other.m_value : other.GetData(nb);
-        return BytesLess<uint8_t>(a, na, b, nb);
+            return NumberOf(*this, m_value) < NumberOf(other, other.m_value);
+        // Numbers first, then the other types in the order of their codes.
+        return TypeRank(m_type) < TypeRank(other.m_type);
     }
     switch (m_type) {
     case TypeBool: return m_value[0] < other.m_value[0];
     case TypeInt32: return Load<int32_t>(m_value) < Load<int32_t>(other.m_value);
     case TypeInt64: return Load<int64_t>(m_value) < Load<int64_t>(other.m_value);
-    case TypeFloat: return Load<float>(m_value) < Load<float>(other.m_value);
-    case TypeDouble: return Load<double>(m_value) < Load<double>(other.m_value);
+    case TypeFloat:
+    case TypeDouble: return NumberOf(*this, m_value) < NumberOf(other, other.m_value);
     case TypeBorrowed:
     case TypeBorrowedRaw:
         if (m_size != other.m_size)

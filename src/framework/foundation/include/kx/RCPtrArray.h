@@ -60,8 +60,13 @@ public:
     ConstRCPtrArray(const ConstRCPtrArray&) = delete;
     ConstRCPtrArray& operator=(const ConstRCPtrArray&) = delete;
 
-    // Releases the elements in index order, then frees the block.
-    ~ConstRCPtrArray() override { ConstRCPtrArray::SetItemCount(0); }
+    // Releases the elements in index order, then frees the block. An element whose release
+    // changes this array shortens or lengthens the work; it ends when the array is empty.
+    ~ConstRCPtrArray() override
+    {
+        while (GetCount() > 0)
+            Truncate(0);
+    }
 
     uint32_t GetCount() const override { return this->m_size / kSlotSize; }
 
@@ -135,7 +140,7 @@ protected:
     {
         const uint32_t n = GetCount();
         if (count < n)
-            return ConstRCPtrArray::RemoveItems(count, n - count);
+            return Truncate(count);
         if (count == n)
             return static_cast<int32_t>(count);
         Buffer::SetSize(Detail::ByteCount(count, kSlotSize));
@@ -173,6 +178,31 @@ protected:
         std::memmove(slots + index, slots + index + 1, static_cast<size_t>(n - index - 1) * kSlotSize);
         Buffer::SetSize((n - 1) * kSlotSize);
         return static_cast<int32_t>(GetCount());
+    }
+
+    // Removes the elements from position count upward, one at a time in ascending order, each
+    // released when the next one is taken, for as long as more than count remain: an element
+    // whose release removes others from this array ends the work early instead of failing.
+    // Returns the count before the last element is released.
+    int32_t Truncate(uint32_t count) noexcept
+    {
+        ConstRCPtr<T> removed;
+        for (;;) {
+            // Releasing the previous element may have changed this array.
+            removed = nullptr;
+            const uint32_t n = GetCount();
+            if (n <= count)
+                break;
+            T** slots = Slots();
+            std::swap(Detail::RawPointerOf(removed), slots[count]);
+            std::memmove(slots + count, slots + count + 1, static_cast<size_t>(n - count - 1) * kSlotSize);
+            Buffer::SetSize((n - 1) * kSlotSize);
+            if (n - 1 == count)
+                break;
+        }
+        const int32_t result = static_cast<int32_t>(GetCount());
+        removed = nullptr;
+        return result;
     }
 
 private:

@@ -40,6 +40,10 @@ protected:
 // and dropped by ReleaseInternalReferences when the last outside holder lets go.
 class LRefCountedObject : public IUndoable {
 public:
+    // How many more times one Release asks ReleaseInternalReferences after other holders came and
+    // went during the call; after that the object keeps its internal references.
+    static constexpr int kMaxCycleBreakRetries = 3;
+
     LRefCountedObject() noexcept = default;
     // A copy is a new object: no holders, shareable.
     LRefCountedObject(const LRefCountedObject&) noexcept : LRefCountedObject() {}
@@ -70,9 +74,10 @@ public:
 private:
     std::atomic<int32_t> m_refCount{0};
     std::atomic<int32_t> m_internalRefCount{0};
+    // 0, or the number of the thread running ReleaseInternalReferences from Release.
     std::atomic<int32_t> m_releaseGuard{0};
-    // Counts the releases that went past the cycle breaking, so that the caller breaking the
-    // cycles notices another holder letting go meanwhile.
+    // Counts the releases made by other holders (not by the cycle breaking itself), so that the
+    // caller breaking the cycles notices another holder letting go meanwhile.
     std::atomic<uint32_t> m_releaseEpoch{0};
     std::atomic<bool> m_shareable{true};
 };

@@ -2,7 +2,9 @@
 // A pool of fixed-size blocks for the objects of one class. Requests of exactly sizeof(T) bytes
 // are served from blocks that are never given back to the heap while the pool lives; a released
 // block is handed out again first. Requests of any other size go to the runtime heap.
+// A block freed a second time is ignored and reported (kx/Diagnostics.h), never handed out twice.
 #include "kx/Buffer.h"
+#include "kx/Diagnostics.h"
 #include "kx/Exception.h"
 #include "kx/Mutex.h"
 
@@ -19,11 +21,13 @@ class ReuseAllocator {
     static_assert(alignof(T) <= alignof(std::max_align_t), "over-aligned classes are not pooled");
 
 public:
-    // Every address handed out is aligned to this; the word before it is the block's index.
+    // Every address handed out is aligned to this; the header before it holds the block's index
+    // and whether it is handed out.
     static constexpr std::size_t kAlignment = alignof(std::max_align_t);
 
     struct alignas(kAlignment) Header {
         uint32_t index;
+        uint32_t inUse; // pool blocks only: 1 from Allocate to Free
     };
     static_assert(sizeof(Header) == kAlignment);
 
@@ -71,11 +75,14 @@ public:
         if (freeCount > 0) {
             const uint32_t i = m_free.GetData()[freeCount - 1];
             m_free.SetSize(freeCount - 1);
-            return m_blocks.GetData()[i]->storage;
+            Buf* block = m_blocks.GetData()[i];
+            block->header.inUse = 1;
+            return block->storage;
         }
         const uint32_t i = m_blocks.GetCount();
         std::unique_ptr<Buf> block(new Buf);
         block->header.index = i;
+        block->header.inUse = 1;
         m_blocks.AddItem(block.get()); // throws on exhaustion, leaving the list unchanged
         return block.release()->storage;
     }
@@ -91,16 +98,24 @@ public:
             std::free(header);
             return;
         }
-        MutexLock lock(m_lock.get());
-        const uint32_t i = header->index;
-        if (i >= m_blocks.GetCount() || m_blocks.GetData()[i]->storage != p)
-            return; // not one of ours: never touch it
-        try {
-            m_free.AddItem(i);
-        } catch (...) {
-            // The free list could not grow: the block stays out of circulation until the pool
-            // goes, which deletes it with the others.
+        {
+            MutexLock lock(m_lock.get());
+            const uint32_t i = header->index;
+            if (i >= m_blocks.GetCount() || m_blocks.GetData()[i]->storage != p)
+                return; // not one of ours: never touch it
+            if (header->inUse) {
+                header->inUse = 0;
+                try {
+                    m_free.AddItem(i);
+                } catch (...) {
+                    // The free list could not grow: the block stays out of circulation until the
+                    // pool goes, which deletes it with the others.
+                }
+                return;
+            }
         }
+        // Already on the free list: a second entry would hand the block out twice.
+        ReportDiagnostic("KX::ReuseAllocator::Free: a block freed twice is ignored");
     }
 
     uint32_t GetBlockCount() const

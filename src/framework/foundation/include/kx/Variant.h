@@ -82,8 +82,9 @@ public:
     static KXRESULT Deserialize(Variant& v, const void* record, uint32_t available);
 
     bool operator==(const Variant& other) const;
-    // A strict order: empty first; mixed numeric types as doubles; other mixed
-    // types by data (shorter first, then bytes unsigned); lists item by item.
+    // A strict weak order: empty first; numbers of any numeric types by their exact
+    // value (a NaN after every number); other mixed types by type code, the numbers
+    // taking the place of type 1; lists item by item.
     bool operator<(const Variant& other) const;
 
 private:
