@@ -24,6 +24,27 @@ std::vector<uint8_t> Write(const KX::Variant& v)
     return out;
 }
 
+// The order is a strict weak order over the first few items: irreflexive, transitive, and
+// its equivalence (neither less) transitive too.
+void CheckOrder(const std::vector<KX::Variant>& items)
+{
+    const size_t n = items.size() < 6 ? items.size() : 6;
+    bool less[6][6];
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < n; ++j)
+            less[i][j] = items[i] < items[j];
+    for (size_t a = 0; a < n; ++a) {
+        Check(!less[a][a]);
+        for (size_t b = 0; b < n; ++b) {
+            for (size_t c = 0; c < n; ++c) {
+                Check(!(less[a][b] && less[b][c]) || less[a][c]);
+                const bool equivalent = !less[a][b] && !less[b][a] && !less[b][c] && !less[c][b];
+                Check(!equivalent || (!less[a][c] && !less[c][a]));
+            }
+        }
+    }
+}
+
 void Exercise(const KX::Variant& v, int depth)
 {
     (void)v.ToBool();
@@ -60,6 +81,8 @@ void Exercise(const KX::Variant& v, int depth)
     KX::Variant rebuilt;
     rebuilt.SetList(items.data(), static_cast<int32_t>(count));
     Check(rebuilt.GetListCount() == count);
+    Check(!(rebuilt < rebuilt));
+    CheckOrder(items);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
@@ -108,6 +109,35 @@ TEST(VariantOrder, NumbersCompareByExactValue)
     EXPECT_FALSE(Double(nan) < Float(std::numeric_limits<float>::quiet_NaN()));
     EXPECT_FALSE(Double(nan) < Double(-nan));
     EXPECT_TRUE(Double(std::numeric_limits<double>::infinity()) < Double(nan));
+}
+
+// A list holding a list holding ... depth levels down, then an Int32.
+KX::Variant Nested(int depth, int32_t innermost)
+{
+    Bytes record = RecordOf(Int32(innermost));
+    std::vector<uint8_t> all(static_cast<size_t>(depth) * 12 + record.size());
+    for (int level = 0; level < depth; ++level) {
+        const uint32_t length = static_cast<uint32_t>(all.size() - static_cast<size_t>(level) * 12);
+        uint8_t* header = all.data() + static_cast<size_t>(level) * 12;
+        std::memcpy(header, &length, 4);
+        std::memset(header + 4, 0, 8);
+        header[8] = static_cast<uint8_t>(KX::Variant::TypeList);
+    }
+    std::memcpy(all.data() + static_cast<size_t>(depth) * 12, record.data(), record.size());
+    KX::Variant v;
+    EXPECT_EQ(KX::Variant::Deserialize(v, all.data(), static_cast<uint32_t>(all.size())), KX::S_OK);
+    return v;
+}
+
+TEST(VariantOrder, DeeplyNestedListsCompareWithoutRecursion)
+{
+    // A record of a megabyte and more nests lists some 100,000 levels deep.
+    const KX::Variant a = Nested(100000, 5);
+    const KX::Variant b = Nested(100000, 6);
+    EXPECT_TRUE(a < b);
+    EXPECT_FALSE(b < a);
+    EXPECT_FALSE(a < a);
+    EXPECT_TRUE(Nested(99999, 9) < a) << "a list nested one level less holds an Int32 before a list";
 }
 
 // A pool of values chosen to meet at the boundaries: equal numbers of other types, integers past

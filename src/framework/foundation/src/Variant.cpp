@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <new>
+#include <vector>
 
 namespace KX {
 
@@ -638,6 +639,62 @@ Number NumberOf(const Variant& v, const uint8_t* value)
     return n;
 }
 
+// The data of a list item record that is itself a well-formed list, else null.
+const uint8_t* ListItemData(const uint8_t* record, uint32_t length, uint32_t& size) noexcept
+{
+    if (LoadLE32(record + 4) != 0 || LoadLE32(record + 8) != static_cast<uint32_t>(Variant::TypeList))
+        return nullptr;
+    size = length - Variant::RecordHeaderSize;
+    return record + Variant::RecordHeaderSize;
+}
+
+// Compares two lists item by item as operator< orders them (-1, 0, 1): the first unequal items
+// decide, else the shorter list comes first. Lists inside lists are walked with a stack of their
+// own instead of by recursion, and items are read in place, so that a hostile record nesting
+// lists many levels deep costs time and memory in proportion to its size.
+int CompareLists(const uint8_t* da, uint32_t na, const uint8_t* db, uint32_t nb)
+{
+    struct Level {
+        const uint8_t* a;
+        uint32_t sizeA, offsetA;
+        const uint8_t* b;
+        uint32_t sizeB, offsetB;
+    };
+    std::vector<Level> levels{{da, na, 0, db, nb, 0}};
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        uint32_t la = 0, lb = 0;
+        const bool hasA = ItemAt(level.a, level.sizeA, level.offsetA, la);
+        const bool hasB = ItemAt(level.b, level.sizeB, level.offsetB, lb);
+        if (!hasA || !hasB) {
+            if (hasA != hasB)
+                return hasA ? 1 : -1;
+            levels.pop_back(); // equal lists: the enclosing ones go on with their next items
+            continue;
+        }
+        const uint8_t* ra = level.a + level.offsetA;
+        const uint8_t* rb = level.b + level.offsetB;
+        level.offsetA += la;
+        level.offsetB += lb;
+        uint32_t sa = 0, sb = 0;
+        const uint8_t* listA = ListItemData(ra, la, sa);
+        const uint8_t* listB = ListItemData(rb, lb, sb);
+        if (listA && listB) {
+            levels.push_back({listA, sa, 0, listB, sb, 0});
+            continue;
+        }
+        // At most one of them is a list: they compare without looking into it.
+        Variant x, y;
+        Variant::Deserialize(x, ra, la);
+        Variant::Deserialize(y, rb, lb);
+        if (x < y)
+            return -1;
+        if (y < x)
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 bool Variant::operator<(const Variant& other) const
@@ -663,20 +720,7 @@ bool Variant::operator<(const Variant& other) const
         return std::less<const uint8_t*>()(DataPointer(), other.DataPointer());
     case TypeBlob: return BytesLess<uint8_t>(DataPointer(), m_size, other.DataPointer(), other.m_size);
     case TypeString: return BytesLess<int8_t>(DataPointer(), m_size, other.DataPointer(), other.m_size);
-    case TypeList: {
-        const uint32_t na = GetListCount();
-        const uint32_t nb = other.GetListCount();
-        for (uint32_t i = 0; i < na && i < nb; ++i) {
-            Variant x, y;
-            GetListItem(i, x);
-            other.GetListItem(i, y);
-            if (x < y)
-                return true;
-            if (y < x)
-                return false;
-        }
-        return na < nb;
-    }
+    case TypeList: return CompareLists(DataPointer(), m_size, other.DataPointer(), other.m_size) < 0;
     default: return false;
     }
 }
