@@ -44,7 +44,7 @@ void LRefCountedObject::Undo()
 int32_t LRefCountedObject::Release()
 {
     int32_t self = 0;
-    int retries = 0;
+    int breaks = 0; // calls of ReleaseInternalReferences made by this Release
     for (;;) {
         const int32_t internal = m_internalRefCount.load();
         if (internal == 0) {
@@ -59,7 +59,7 @@ int32_t LRefCountedObject::Release()
         // Read before the count, so that a holder letting go between the two is seen below.
         const uint32_t epoch = m_releaseEpoch.load();
         int32_t count = m_refCount.load();
-        if (count == internal + 1 && m_releaseGuard.load() == 0 && retries <= kMaxCycleBreakRetries) {
+        if (count == internal + 1 && m_releaseGuard.load() == 0 && breaks <= kMaxCycleBreakRetries) {
             // The last outside holder is letting go: break the cycles first. Only one caller
             // wins the guard; nested releases from inside see it set.
             int32_t expected = 0;
@@ -75,8 +75,8 @@ int32_t LRefCountedObject::Release()
                 const int32_t i = m_internalRefCount.load();
                 again = i > 0 && m_refCount.load() == i + 1 && m_releaseEpoch.load() != epoch;
             }
-            ++retries;
-            if (again && retries <= kMaxCycleBreakRetries)
+            ++breaks;
+            if (again && breaks <= kMaxCycleBreakRetries)
                 continue;
             count = m_refCount.load();
         }
