@@ -66,21 +66,6 @@ private:
     uint32_t m_previousPurge = 0;
 };
 
-// The premultiplied form of a straight ARGB value, as the surfaces store it.
-uint32_t Premultiply(uint32_t argb) noexcept
-{
-    const uint32_t a = argb >> 24;
-    if (a == 255)
-        return argb;
-    if (a == 0)
-        return 0;
-    auto mul = [a](uint32_t c) {
-        const uint32_t t = c * a + 128;
-        return (t + (t >> 8)) >> 8;
-    };
-    return (a << 24) | (mul((argb >> 16) & 255) << 16) | (mul((argb >> 8) & 255) << 8) | mul(argb & 255);
-}
-
 float ClampCoordinate(float value) noexcept
 {
     return std::clamp(value, -8388608.0f, 8388608.0f);
@@ -347,25 +332,23 @@ void LGDIRenderer::FillRect(const RectT<int32_t>& rect, const LColor& color, boo
         graphics->FillRectangle(brush, rect.x, rect.y, rect.width, rect.height);
         return;
     }
-    // The surface's pixels are set, alpha included: at the origin, ignoring the clip.
+    // The surface's pixels are set to exactly the ARGB value, alpha included, in surface
+    // coordinates: neither origin nor clip applies.
     gdi::Bitmap* bitmap = m_target->GetBitmap();
     if (!bitmap)
         return;
-    const RenderState& state = m_target->GetCurrentState();
-    const int64_t x = static_cast<int64_t>(rect.x) + RoundToInt32(state.originX);
-    const int64_t y = static_cast<int64_t>(rect.y) + RoundToInt32(state.originY);
-    const int64_t x0 = std::max<int64_t>(x, 0);
-    const int64_t y0 = std::max<int64_t>(y, 0);
-    const int64_t x1 = std::min<int64_t>(x + rect.width, bitmap->GetWidth());
-    const int64_t y1 = std::min<int64_t>(y + rect.height, bitmap->GetHeight());
+    const int64_t x0 = std::max<int64_t>(rect.x, 0);
+    const int64_t y0 = std::max<int64_t>(rect.y, 0);
+    const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(rect.x) + rect.width, bitmap->GetWidth());
+    const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(rect.y) + rect.height, bitmap->GetHeight());
     if (x1 <= x0 || y1 <= y0)
         return;
     gdi::BitmapData data;
     const gdi::RectI area{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
                           static_cast<int32_t>(y1 - y0)};
-    if (bitmap->LockBits(area, gdi::ImageLockMode::Write, gdi::PixelFormat::PArgb32, data) != gdi::Status::Ok)
+    if (bitmap->LockBits(area, gdi::ImageLockMode::Write, gdi::PixelFormat::Argb32, data) != gdi::Status::Ok)
         return;
-    const uint32_t value = Premultiply(color.ToARGB());
+    const uint32_t value = color.ToARGB();
     for (int32_t row = 0; row < data.height; ++row)
         std::fill_n(data.PixelAt(0, row), data.width, value);
     bitmap->UnlockBits(data);

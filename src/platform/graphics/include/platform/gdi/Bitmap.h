@@ -35,7 +35,10 @@ struct BitmapData {
 
 // A bitmap of width x height pixels. Argb32 bitmaps keep straight ARGB values exactly (a
 // premultiplied copy for drawing is made when needed); PArgb32 bitmaps hold premultiplied
-// pixels, which pixel access converts. Largest size: 32767 x 32767 and 2^26 pixels.
+// pixels, which pixel access converts. Straight values written to either format (SetPixel, an
+// Argb32 lock, an exact fill) read back exactly for as long as drawing leaves their pixels alone:
+// a PArgb32 bitmap keeps them beside its pixels from the first value premultiplication would
+// change. Largest size: 32767 x 32767 and 2^26 pixels.
 class Bitmap {
 public:
     static Status Create(int32_t width, int32_t height, PixelFormat format, std::unique_ptr<Bitmap>& out);
@@ -97,6 +100,15 @@ private:
     Status EnsureSurface();
     // Sets pixels [x0, x1) x [y0, y1) to exactly `value`.
     void FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB value);
+    // PArgb32: the straight value of pixel (x, y) whose premultiplied value is `premultiplied`.
+    ARGB StraightOf(int32_t x, int32_t y, uint32_t premultiplied) const;
+    // PArgb32: stores `value` at (x, y) of the surface row `row`, exactly.
+    void WriteExact(uint32_t* row, int32_t x, int32_t y, ARGB value);
+    // PArgb32: the exact values, allocated on first need; null when out of memory.
+    uint32_t* ExactValues();
+    // PArgb32: a rectangle as straight pixels, read or written exactly.
+    void ReadStraight(const RectI& rect, uint32_t* dst, int32_t dstStride);
+    void WriteStraight(const RectI& rect, const uint32_t* src, int32_t srcStride);
 
     int32_t m_width;
     int32_t m_height;
@@ -114,6 +126,9 @@ private:
     ImageLockMode m_lockMode = ImageLockMode::Read;
     PixelFormat m_lockFormat = PixelFormat::Argb32;
     std::unique_ptr<uint32_t[]> m_lockBuffer;
+    // PArgb32: the straight values last written exactly; one counts only while its
+    // premultiplied form is still the pixel's (drawing over a pixel thus replaces it).
+    std::unique_ptr<uint32_t[]> m_exact;
     mutable Status m_lastStatus = Status::Ok;
 };
 
