@@ -241,6 +241,8 @@ uint32_t* Bitmap::StraightPixels(bool forWrite)
 
 _cairo_surface* Bitmap::SurfaceForCairo()
 {
+    // Two threads drawing from one bitmap meet here.
+    std::lock_guard lock(m_surfaceMutex);
     if (EnsureSurface() != Status::Ok)
         return nullptr;
     if (!m_surfaceValid)

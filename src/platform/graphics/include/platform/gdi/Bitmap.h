@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ struct BitmapData {
 // Argb32 lock, an exact fill) read back exactly for as long as drawing leaves their pixels alone:
 // a PArgb32 bitmap keeps them beside its pixels from the first value premultiplication would
 // change. Largest size: 32767 x 32767 and 2^26 pixels.
+//
+// Threads: several threads may read one bitmap at once (draw from it, get pixels) while none
+// writes it; the drawing surface made on first use is made under the bitmap's own lock.
 class Bitmap {
 public:
     static Status Create(int32_t width, int32_t height, PixelFormat format, std::unique_ptr<Bitmap>& out);
@@ -97,6 +101,8 @@ private:
     uint32_t* StraightPixels(bool forWrite);
     void SyncSurfaceFromStraight();
     void SyncStraightFromSurface();
+    // Makes the premultiplied surface when there is none; call with m_surfaceMutex held or
+    // before the bitmap is shared.
     Status EnsureSurface();
     // Sets pixels [x0, x1) x [y0, y1) to exactly `value`.
     void FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB value);
@@ -114,6 +120,7 @@ private:
     int32_t m_height;
     PixelFormat m_format;
     std::unique_ptr<uint32_t[]> m_straight; // Argb32: width * height straight pixels
+    std::mutex m_surfaceMutex;              // guards making and bringing up to date the surface
     _cairo_surface* m_surface = nullptr;    // premultiplied, created on first use for Argb32
     uint8_t* m_surfaceData = nullptr;
     int32_t m_surfaceStride = 0;
