@@ -54,6 +54,13 @@ public:
         m_previousPurge = this->m_tick;
     }
 
+    // Whether key's entry holds an object; nothing is counted, stamped or evicted.
+    bool Holds(const K& key)
+    {
+        const auto* entry = this->m_index.Find(key, nullptr);
+        return entry && entry->object;
+    }
+
     uint32_t CountObjects() const noexcept
     {
         uint32_t count = 0;
@@ -512,9 +519,12 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
     if (width <= 0 || height <= 0)
         return;
 
-    RCPtr<LCachedBitmap>& slot =
-        m_caches->bitmaps.GetSlot(CashableBitmapDescriptor{bitmap, width, height, bitmap->GetHandle()}, false);
-    if (!slot) {
+    // An entry is taken (which may evict another) only for a cached bitmap that was made.
+    const CashableBitmapDescriptor key{bitmap, width, height, bitmap->GetHandle()};
+    RCPtr<LCachedBitmap> cachedBitmap;
+    if (m_caches->bitmaps.Holds(key))
+        cachedBitmap = m_caches->bitmaps.GetSlot(key, false);
+    if (!cachedBitmap) {
         const gdi::RectF source{ClampCoordinate(static_cast<float>(bitmap->GetX())),
                                 ClampCoordinate(static_cast<float>(bitmap->GetY())),
                                 ClampCoordinate(static_cast<float>(bitmap->GetWidth())),
@@ -567,9 +577,10 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
         std::unique_ptr<gdi::CachedBitmap> cached;
         if (gdi::CachedBitmap::Create(*scaled, *graphics, cached) != gdi::Status::Ok)
             return;
-        slot = RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(cached)));
+        cachedBitmap = RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(cached)));
+        m_caches->bitmaps.GetSlot(key, false) = cachedBitmap;
     }
-    graphics->DrawCachedBitmap(slot->Get(), dest.x, dest.y);
+    graphics->DrawCachedBitmap(cachedBitmap->Get(), dest.x, dest.y);
 }
 
 // ---------------------------------------------------------------------------------------------
