@@ -588,11 +588,9 @@ void LGLRenderer::DrawShape(ShapeKind kind, const PolylineT<float>& polyline, co
         }
         const PointT<float>* points = polyline.GetPoints().GetData();
         static_assert(sizeof(PointT<float>) == 2 * sizeof(float), "points are pairs of floats");
-        GLenum mode = GL_LINES;
-        if (kind == ShapeKind::Polyline)
-            mode = GL_LINE_STRIP;
-        else if (kind == ShapeKind::Polygon)
-            mode = GL_LINE_LOOP;
+        // A polygon's outline is a strip over its points, not closed back to the first one
+        // (a closing edge is the caller's last point).
+        const GLenum mode = kind == ShapeKind::LineSegments ? GL_LINES : GL_LINE_STRIP;
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(2, GL_FLOAT, 0, points);
         glDrawArrays(mode, 0, static_cast<GLsizei>(kind == ShapeKind::LineSegments ? count & ~1u : count));
