@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -172,9 +173,21 @@ Status Bitmap::Create(int32_t width, int32_t height, PixelFormat format, std::un
     return Status::Ok;
 }
 
-Status Bitmap::CreateCompatible(int32_t width, int32_t height, const Graphics&, std::unique_ptr<Bitmap>& out)
+Status Bitmap::CreateCompatible(int32_t width, int32_t height, const Graphics& graphics, std::unique_ptr<Bitmap>& out)
 {
-    return Create(width, height, PixelFormat::PArgb32, out);
+    Status s = Create(width, height, PixelFormat::PArgb32, out);
+    if (s == Status::Ok)
+        out->SetResolution(graphics.GetDpiX(), graphics.GetDpiY());
+    return s;
+}
+
+Status Bitmap::SetResolution(float dpiX, float dpiY)
+{
+    if (!(dpiX > 0) || !(dpiY > 0) || !std::isfinite(dpiX) || !std::isfinite(dpiY))
+        return Fail(Status::InvalidParameter);
+    m_dpiX = dpiX;
+    m_dpiY = dpiY;
+    return Status::Ok;
 }
 
 Status Bitmap::FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels, std::unique_ptr<Bitmap>& out)
@@ -381,6 +394,8 @@ Status Bitmap::Clone(const RectI& rect, PixelFormat format, std::unique_ptr<Bitm
     std::unique_ptr<Bitmap> copy;
     if (Status s = Create(rect.width, rect.height, format, copy); s != Status::Ok)
         return Fail(s);
+    copy->m_dpiX = m_dpiX;
+    copy->m_dpiY = m_dpiY;
 
     auto* self = const_cast<Bitmap*>(this);
     const uint32_t* base;

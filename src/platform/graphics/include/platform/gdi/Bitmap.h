@@ -63,6 +63,11 @@ public:
     int32_t GetHeight() const { return m_height; }
     RectF GetBounds() const { return {0, 0, static_cast<float>(m_width), static_cast<float>(m_height)}; }
     PixelFormat GetPixelFormat() const { return m_format; }
+    // Dots per inch, 96 unless set; a compatible bitmap takes its Graphics' resolution, and
+    // Graphics made on a bitmap report the bitmap's.
+    float GetHorizontalResolution() const { return m_dpiX; }
+    float GetVerticalResolution() const { return m_dpiY; }
+    Status SetResolution(float dpiX, float dpiY);
 
     // Straight ARGB of one pixel; no blending on write.
     Status GetPixel(int32_t x, int32_t y, ARGB& out) const;
@@ -119,6 +124,8 @@ private:
     int32_t m_width;
     int32_t m_height;
     PixelFormat m_format;
+    float m_dpiX = 96.0f;
+    float m_dpiY = 96.0f;
     std::unique_ptr<uint32_t[]> m_straight; // Argb32: width * height straight pixels
     std::mutex m_surfaceMutex;              // guards making and bringing up to date the surface
     _cairo_surface* m_surface = nullptr;    // premultiplied, created on first use for Argb32
