@@ -46,6 +46,18 @@ TEST(StraightPixels, SetPixelOnAPremultipliedBitmapReadsBackExactly)
     EXPECT_EQ(Hex(Pixel(*bitmap, 1, 0)), Hex(0xFF00FF00));
 }
 
+TEST(StraightPixels, SetPixelsFillsARectangleInsideTheBitmapExactly)
+{
+    auto bitmap = MakeBitmap(8, 8);
+    EXPECT_EQ(bitmap->SetPixels({2, 3, 4, 5}, 0x03FF0101), Status::Ok);
+    EXPECT_EQ(Hex(Pixel(*bitmap, 2, 3)), Hex(0x03FF0101));
+    EXPECT_EQ(Hex(Pixel(*bitmap, 5, 7)), Hex(0x03FF0101));
+    EXPECT_EQ(Hex(Pixel(*bitmap, 6, 7)), Hex(0));
+    EXPECT_EQ(bitmap->SetPixels({6, 0, 3, 1}, 0xFFFFFFFF), Status::InvalidParameter);
+    EXPECT_EQ(bitmap->SetPixels({0, 0, 0, 1}, 0xFFFFFFFF), Status::InvalidParameter);
+    EXPECT_EQ(Hex(Pixel(*bitmap, 6, 0)), Hex(0));
+}
+
 TEST(StraightPixels, LocksAndClonesCarryTheExactValues)
 {
     const std::vector<ARGB> values = Translucent();

@@ -313,6 +313,16 @@ Status Bitmap::SetPixel(int32_t x, int32_t y, ARGB value)
     return Status::Ok;
 }
 
+Status Bitmap::SetPixels(const RectI& rect, ARGB value)
+{
+    if (!Inside(rect, m_width, m_height))
+        return Fail(Status::InvalidParameter);
+    if (m_locked)
+        return Fail(Status::ObjectBusy);
+    FillExact(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, value);
+    return Status::Ok;
+}
+
 Status Bitmap::LockBits(const RectI& rect, ImageLockMode mode, PixelFormat format, BitmapData& out)
 {
     out = BitmapData{};

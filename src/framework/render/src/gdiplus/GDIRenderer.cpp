@@ -350,15 +350,9 @@ void LGDIRenderer::FillRect(const RectT<int32_t>& rect, const LColor& color, boo
     const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(rect.y) + rect.height, bitmap->GetHeight());
     if (x1 <= x0 || y1 <= y0)
         return;
-    gdi::BitmapData data;
     const gdi::RectI area{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
                           static_cast<int32_t>(y1 - y0)};
-    if (bitmap->LockBits(area, gdi::ImageLockMode::Write, gdi::PixelFormat::Argb32, data) != gdi::Status::Ok)
-        return;
-    const uint32_t value = color.ToARGB();
-    for (int32_t row = 0; row < data.height; ++row)
-        std::fill_n(data.PixelAt(0, row), data.width, value);
-    bitmap->UnlockBits(data);
+    bitmap->SetPixels(area, color.ToARGB());
 }
 
 void LGDIRenderer::DrawFilledRect(const RectT<int32_t>& rect, const LColor& fill, const LColor& line, float lineWidth)

@@ -72,6 +72,8 @@ public:
     // Straight ARGB of one pixel; no blending on write.
     Status GetPixel(int32_t x, int32_t y, ARGB& out) const;
     Status SetPixel(int32_t x, int32_t y, ARGB value);
+    // SetPixel for every pixel of a rectangle inside the bitmap.
+    Status SetPixels(const RectI& rect, ARGB value);
 
     // One lock at a time; while locked the bitmap cannot be drawn on or from.
     Status LockBits(const RectI& rect, ImageLockMode mode, PixelFormat format, BitmapData& out);
