@@ -41,8 +41,10 @@ struct BitmapData {
 // a PArgb32 bitmap keeps them beside its pixels from the first value premultiplication would
 // change. Largest size: 32767 x 32767 and 2^26 pixels.
 //
-// Threads: several threads may read one bitmap at once (draw from it, get pixels) while none
-// writes it; the drawing surface made on first use is made under the bitmap's own lock.
+// Threads: while no thread draws on a bitmap or writes its pixels, any number may draw from it
+// and get its pixels; the drawing surface made on first use is made under the bitmap's own lock.
+// An Argb32 bitmap that was drawn on is brought back to straight pixels by its first read, so
+// read it once before sharing it.
 class Bitmap {
 public:
     static Status Create(int32_t width, int32_t height, PixelFormat format, std::unique_ptr<Bitmap>& out);
