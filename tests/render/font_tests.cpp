@@ -225,3 +225,24 @@ TEST(TextDrawing, PointSizesGrowWithTheTargetResolution)
     float at192 = MeasuredRight(*graphics, u"Hello", font, 0);
     EXPECT_NEAR(at192, 2 * at96, 3.0);
 }
+
+TEST(TextDrawing, HugeSizesAreCappedAndLeaveTheFaceUsable)
+{
+    // Bold italic: a face no other test here uses, so that a failure stays in this test.
+    auto bitmap = MakeBitmap(64, 64);
+    auto graphics = MakeGraphics(*bitmap);
+    for (float size : {60000.0f, 1.0e6f, 3.0e38f}) {
+        Font huge = MakeFont(size, Unit::Point, FontStyleBoldItalic);
+        EXPECT_EQ(graphics->DrawString(u"W", huge, RectF{0, 0, 0, 0}, nullptr, SolidBrush(kWhite)), Status::Ok) << size;
+        EXPECT_GT(MeasuredRight(*graphics, u"W", huge, 0), 0.0f) << size;
+    }
+    // Every later new size of the face still measures and draws.
+    for (float size : {13.25f, 27.75f}) {
+        Font font = MakeFont(size, Unit::Pixel, FontStyleBoldItalic);
+        EXPECT_GT(MeasuredRight(*graphics, u"Hello", font, 0), size) << size;
+        auto fresh = MakeBitmap(64, 64);
+        EXPECT_EQ(MakeGraphics(*fresh)->DrawString(u"Hi", font, RectF{0, 0, 0, 0}, nullptr, SolidBrush(kWhite)),
+                  Status::Ok);
+        EXPECT_GT(InkBounds(*fresh, 0).width, 0) << size;
+    }
+}

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <stdexcept>
 #include <string>
 
@@ -232,6 +238,27 @@ TEST_F(FontRegistry, BrokenFilesAreSkippedAndTheRestRead)
     EXPECT_FALSE(Record(u"Survivor")->GetPath(0).IsEmpty());
     EXPECT_FALSE(LFontFileInfo::ScanFontFile(Wide(dir.path() / "missing.ttf")));
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+TEST_F(FontRegistry, FifosAndOtherSpecialFilesAreNotOpenedForReading)
+{
+    // Anyone who can write a font folder could leave a FIFO named like a font in it.
+    WriteBytes(dir.path() / "good.ttf", MakeFamilyFont(u"Survivor", u"Regular"));
+    const auto fifo = dir.path() / "trap.ttf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "zero.ttc");
+
+    auto scan = std::async(std::launch::async, [&] { Scan({dir.path()}); });
+    if (scan.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << "the scan waits for a writer of the FIFO";
+        // Let the blocked open return so that the scan can end.
+        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            close(writer);
+    }
+    scan.get();
+    ASSERT_EQ(LFontFileInfo::GetRecordCount(), 1u);
+    EXPECT_FALSE(Record(u"Survivor")->GetPath(0).IsEmpty());
 }
 
 TEST_F(FontRegistry, SystemFoldersComeFromFontconfig)

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <limits>
 #include <set>
 #include <stdexcept>
@@ -272,6 +278,37 @@ TEST_F(FreetypeRenderer, CollectionFontsOpenTheirOwnFace)
     Render(u"m", LFont::GetFont(u"DejaVu Serif", 12.0f, 0));
     ASSERT_EQ(processor->glyphs.size(), 1u);
     EXPECT_EQ(processor->glyphs[0].advanceX >> 6, serif) << "the second font of the collection, not the first";
+}
+
+TEST_F(FreetypeRenderer, AFontFileReplacedByAFifoAfterTheScanIsNotWaitedFor)
+{
+    renderer = nullptr;
+    kxtest::TempDir dir;
+    const auto file = dir.path() / "sans.ttf";
+    WriteBytes(file, ReadBytes(DejaVu("DejaVuSans.ttf")));
+    UseFolder(dir.path());
+    renderer = RCPtr<LFreetypeFontRenderer>(new LFreetypeFontRenderer(processor));
+    ASSERT_EQ(LFontFileInfo::GetRecordCount(), 1u);
+    std::filesystem::remove(file);
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+
+    auto metrics = std::async(std::launch::async, [&] {
+        int32_t h = 0, a = 0, d = 0;
+        return renderer->GetFontMetrics(Sans(), h, a, d);
+    });
+    if (metrics.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << "opening the face waits for a writer of the FIFO";
+        const int writer = open(file.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            close(writer);
+    }
+    EXPECT_EQ(metrics.get(), KX::E_FAIL);
+
+    // A regular file that is no font any more fails as well.
+    std::filesystem::remove(file);
+    WriteBytes(file, Bytes(4000, 0xFF));
+    int32_t h = 0, a = 0, d = 0;
+    EXPECT_EQ(renderer->GetFontMetrics(Sans(), h, a, d), KX::E_FAIL);
 }
 
 TEST_F(FreetypeRenderer, RenderersShareFreetypeUntilTheLastGoes)

@@ -163,6 +163,22 @@ TEST_F(GdiBitmaps, OneCacheEntryPerBitmapAndSize)
     EXPECT_EQ(renderer->GetCachedBitmapCount(), 4u);
 }
 
+TEST_F(GdiBitmaps, ASizeNoBitmapCanHaveLeavesTheFullCacheAlone)
+{
+    auto bitmap = MakePatternBitmap(2, 2, Checker);
+    for (int32_t i = 1; i <= 256; ++i)
+        renderer->DrawBitmap(bitmap, {0, 0, i, 1}, 0);
+    ASSERT_EQ(renderer->GetCachedBitmapCount(), 256u);
+    // Too wide, too tall, too many pixels: nothing is drawn and no entry gives way.
+    renderer->DrawBitmap(bitmap, {0, 0, 40000, 1}, 0);
+    renderer->DrawBitmap(bitmap, {0, 0, 1, 40000}, 0);
+    renderer->DrawBitmap(bitmap, {0, 0, 9000, 9000}, 1);
+    EXPECT_EQ(renderer->GetCachedBitmapCount(), 256u);
+    // Nor does a refused resize type.
+    EXPECT_THROW(renderer->DrawBitmap(bitmap, {0, 0, 300, 1}, 7), std::invalid_argument);
+    EXPECT_EQ(renderer->GetCachedBitmapCount(), 256u);
+}
+
 TEST_F(GdiBitmaps, PixelsWrittenAfterCachingAreDrawn)
 {
     auto bitmap = LBitmap::CreateFilledBitmap(4, 4, LColor(1, 0, 0, 1));

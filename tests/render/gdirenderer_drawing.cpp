@@ -47,7 +47,7 @@ protected:
 
 } // namespace
 
-TEST_F(GdiDrawing, FillRectWithoutBlendSetsTheExactColourAtTheOriginIgnoringTheClip)
+TEST_F(GdiDrawing, FillRectWithoutBlendSetsTheExactColourInSurfacePixelsIgnoringOriginAndClip)
 {
     renderer->FillRect({0, 0, 64, 48}, kWhite, true);
     const LColor halfTransparent = LColor::MakeFromARGB(0x80402010);
@@ -64,16 +64,47 @@ TEST_F(GdiDrawing, FillRectWithoutBlendSetsTheExactColourAtTheOriginIgnoringTheC
     EXPECT_NE(Hex(mixed), Hex(kWhiteARGB));
     EXPECT_NE(Hex(mixed), Hex(0x80402010));
 
-    // Inside a pushed clip at (20, 20): moved by the origin, not cut by the clip.
+    // Inside a pushed clip at (20, 20): neither moved by the origin nor cut by the clip.
     renderer->PushClipRect({20, 20, 2, 2}, {0, 0, 2, 2}, nullptr, false);
-    renderer->FillRect({0, 0, 5, 5}, kRed, false);
+    renderer->FillRect({30, 30, 5, 5}, kRed, false);
     renderer->FillRect({-100, 10, 1000, 1}, kBlue, false); // reaches past the surface's edges
     renderer->PopState();
-    EXPECT_EQ(Hex(At(20, 20)), Hex(kRedARGB));
-    EXPECT_EQ(Hex(At(24, 24)), Hex(kRedARGB));
-    EXPECT_EQ(Hex(At(25, 25)), Hex(kWhiteARGB));
-    EXPECT_EQ(Hex(At(0, 30)), Hex(kBlueARGB));
-    EXPECT_EQ(Hex(At(63, 30)), Hex(kBlueARGB));
+    EXPECT_EQ(Hex(At(30, 30)), Hex(kRedARGB));
+    EXPECT_EQ(Hex(At(34, 34)), Hex(kRedARGB));
+    EXPECT_EQ(Hex(At(35, 35)), Hex(kWhiteARGB));
+    EXPECT_EQ(Hex(At(0, 10)), Hex(kBlueARGB));
+    EXPECT_EQ(Hex(At(63, 10)), Hex(kBlueARGB));
+    EXPECT_EQ(Hex(At(0, 30)), Hex(kWhiteARGB));
+}
+
+TEST_F(GdiDrawing, FillRectWithoutBlendKeepsEveryTranslucentValueExactly)
+{
+    // Every alpha with colours that premultiplication rounds or wipes out, and some it keeps.
+    const gdi::ARGB colours[] = {0xFF0101, 0x010101, 0x402010, 0xFFFFFF, 0x000000, 0x7F3F1F, 0xFE02FD};
+    constexpr int32_t kWidth = 64;
+    int32_t index = 0;
+    for (gdi::ARGB rgb : colours) {
+        for (uint32_t alpha = 0; alpha < 256; ++alpha, ++index) {
+            const gdi::ARGB value = (alpha << 24) | rgb;
+            renderer->FillRect({index % kWidth, index / kWidth, 1, 1}, LColor::MakeFromARGB(value), false);
+            // Blended drawing elsewhere in between does not disturb what was set.
+            if (index % 97 == 0)
+                renderer->FillRect({0, 47, 64, 1}, LColor::MakeFromARGB(0x80FF8000), true);
+        }
+    }
+    index = 0;
+    int32_t changed = 0;
+    for (gdi::ARGB rgb : colours)
+        for (uint32_t alpha = 0; alpha < 256; ++alpha, ++index)
+            if (At(index % kWidth, index / kWidth) != ((alpha << 24) | rgb)) {
+                if (++changed < 5)
+                    ADD_FAILURE() << Hex((alpha << 24) | rgb) << " read back as " << Hex(At(index % kWidth, index / kWidth));
+            }
+    EXPECT_EQ(changed, 0) << "of " << index;
+
+    // A blended fill over an exact pixel mixes with it as with any other.
+    renderer->FillRect({0, 0, 1, 1}, kRed, true);
+    EXPECT_EQ(Hex(At(0, 0)), Hex(kRedARGB));
 }
 
 TEST_F(GdiDrawing, FilledRectDrawsOnlyTheVisibleParts)

@@ -245,3 +245,35 @@ TEST(GdiRendererFrames, TheBitmapCacheIsPurgedOfUnusedEntriesAfterFiveMinutes)
     renderer->RenderFinish(context);
     EXPECT_EQ(renderer->GetCachedBitmapCount(), 2u);
 }
+
+TEST(GdiRendererFrames, TheTextScaleFollowsTheWindowsResolution)
+{
+    TestWindow window(120, 40);
+    auto renderer = MakeRenderer();
+    auto context = MakeContext(*renderer, {0, 0, 120, 40}, &window, false);
+    const ConstRCPtr<LFont> font = LFont::GetFont(WString(u"Arial"), 12.0f, 0);
+    auto drawnInk = [&] {
+        renderer->RenderStart(context);
+        renderer->FillRect({0, 0, 120, 40}, LColor(0, 0, 0, 1), false);
+        renderer->DrawText(WString(u"Preset 12"), font, {2, 4}, LColor(1, 1, 1, 1));
+        const gdi::RectI ink = rendertest::InkBounds(*context->GetBitmap(), kBlack);
+        renderer->RenderFinish(context);
+        return ink;
+    };
+    const gdi::RectI at96 = drawnInk();
+    EXPECT_EQ(renderer->GetTextScale(), 1.0f);
+    ASSERT_GT(at96.width, 0);
+
+    // The window is given its real resolution: the surfaces take it, and the text scale
+    // undoes it, so that text keeps the size it was measured at.
+    window.surface->SetDpi(144.0f, 144.0f);
+    const gdi::RectI at144 = drawnInk();
+    EXPECT_FLOAT_EQ(renderer->GetTextScale(), 96.0f / 144.0f);
+    EXPECT_EQ(context->GetGraphics()->GetDpiX(), 144.0f);
+    EXPECT_NEAR(at144.width, at96.width, 2);
+    EXPECT_NEAR(at144.height, at96.height, 2);
+
+    window.surface->SetDpi(192.0f, 192.0f);
+    drawnInk();
+    EXPECT_FLOAT_EQ(renderer->GetTextScale(), 0.5f);
+}

@@ -87,3 +87,34 @@ TEST(GlyphCacheText, MeasuringPlacesGlyphsAndTheNextDrawingUploadsThem)
     EXPECT_GT(lit, 20);
 }
 
+
+TEST(GlyphCacheText, TextTooLargeForTheGlyphRecordIsDrawnAndMeasuredAtScale)
+{
+    GLRig rig;
+    const ConstRCPtr<LFont> small = LFont::GetFont(WString(u"DejaVu Sans"), LGLRenderer::kLargestGlyphSize, kFontRegular);
+    const ConstRCPtr<LFont> large = LFont::GetFont(WString(u"DejaVu Sans"), 400.0f, kFontRegular);
+    const float scale = 400.0f / LGLRenderer::kLargestGlyphSize;
+    const RectT<float> smallBox = rig.renderer->MeasureText(WString(u"WH"), small);
+    const RectT<float> largeBox = rig.renderer->MeasureText(WString(u"WH"), large);
+    EXPECT_NEAR(largeBox.width, smallBox.width * scale, scale * 2);
+    EXPECT_NEAR(largeBox.height, smallBox.height * scale, scale * 2);
+    int32_t height = 0, ascent = 0, descent = 0;
+    ASSERT_EQ(rig.renderer->GetFontMetrics(large, height, ascent, descent), S_OK);
+    EXPECT_GT(height, 500); // 400 pt at 96 dpi
+
+    // An "H" of 400 points stands about 390 pixels tall.
+    auto context = rig.MakeContext(300, 540);
+    rig.renderer->RenderStart(context);
+    rig.renderer->FillRect({0, 0, 300, 540}, kBlack, false);
+    rig.renderer->DrawText(WString(u"H"), large, {0, 0}, kWhite);
+    rig.renderer->RenderFinish(context);
+    int32_t top = 540, bottom = -1;
+    for (int32_t y = 0; y < 540; ++y)
+        for (int32_t x = 0; x < 300; x += 3)
+            if (Green(PixelAt(*context, x, y)) > 0x80) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_NEAR(bottom - top, 390, 15) << top << ".." << bottom;
+    EXPECT_LT(bottom, 530) << "the baseline lies the large font's ascent below the top";
+}

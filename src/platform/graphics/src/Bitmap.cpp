@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -100,20 +101,61 @@ Status Bitmap::GetLastStatus() const
     return s;
 }
 
+namespace {
+
+// Whether premultiplying changes what a value reads back as.
+bool LosesByPremultiplying(ARGB value)
+{
+    return detail::Unpremultiply(detail::Premultiply(value)) != value;
+}
+
+} // namespace
+
+uint32_t* Bitmap::ExactValues()
+{
+    if (!m_exact)
+        m_exact.reset(new (std::nothrow) uint32_t[size_t(m_width) * size_t(m_height)]());
+    return m_exact.get();
+}
+
+ARGB Bitmap::StraightOf(int32_t x, int32_t y, uint32_t premultiplied) const
+{
+    if (m_exact) {
+        ARGB exact = m_exact[size_t(y) * size_t(m_width) + size_t(x)];
+        if (detail::Premultiply(exact) == premultiplied)
+            return exact;
+    }
+    return detail::Unpremultiply(premultiplied);
+}
+
+void Bitmap::WriteExact(uint32_t* row, int32_t x, int32_t y, ARGB value)
+{
+    row[x] = detail::Premultiply(value);
+    if (m_exact || LosesByPremultiplying(value))
+        if (uint32_t* exact = ExactValues())
+            exact[size_t(y) * size_t(m_width) + size_t(x)] = value;
+}
+
 void Bitmap::FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB value)
 {
-    if (m_format == PixelFormat::Argb32 && m_straightValid) {
+    // Argb32: the straight pixels take the value even while they are behind the surface; the
+    // surface then holds its premultiplied form, so bringing them up to date keeps it.
+    uint32_t* straight = m_format == PixelFormat::Argb32 ? m_straight.get() : nullptr;
+    if (straight) {
         for (int32_t y = y0; y < y1; ++y)
-            std::fill(&m_straight[size_t(y) * size_t(m_width) + size_t(x0)], &m_straight[size_t(y) * size_t(m_width) + size_t(x1)], value);
+            std::fill(&straight[size_t(y) * size_t(m_width) + size_t(x0)], &straight[size_t(y) * size_t(m_width) + size_t(x1)], value);
         if (!m_surfaceValid)
             return;
     }
+    uint32_t* exact = !straight && (m_exact || LosesByPremultiplying(value)) ? ExactValues() : nullptr;
     uint32_t premultiplied = detail::Premultiply(value);
     uint8_t* base = reinterpret_cast<uint8_t*>(SurfacePixels(true));
     int32_t stride = SurfaceStride();
     for (int32_t y = y0; y < y1; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(base + std::ptrdiff_t(y) * stride);
         std::fill(row + x0, row + x1, premultiplied);
+        if (exact)
+            std::fill(&exact[size_t(y) * size_t(m_width) + size_t(x0)], &exact[size_t(y) * size_t(m_width) + size_t(x1)], value);
     }
 }
 
@@ -131,9 +173,21 @@ Status Bitmap::Create(int32_t width, int32_t height, PixelFormat format, std::un
     return Status::Ok;
 }
 
-Status Bitmap::CreateCompatible(int32_t width, int32_t height, const Graphics&, std::unique_ptr<Bitmap>& out)
+Status Bitmap::CreateCompatible(int32_t width, int32_t height, const Graphics& graphics, std::unique_ptr<Bitmap>& out)
 {
-    return Create(width, height, PixelFormat::PArgb32, out);
+    Status s = Create(width, height, PixelFormat::PArgb32, out);
+    if (s == Status::Ok)
+        out->SetResolution(graphics.GetDpiX(), graphics.GetDpiY());
+    return s;
+}
+
+Status Bitmap::SetResolution(float dpiX, float dpiY)
+{
+    if (!(dpiX > 0) || !(dpiY > 0) || !std::isfinite(dpiX) || !std::isfinite(dpiY))
+        return Fail(Status::InvalidParameter);
+    m_dpiX = dpiX;
+    m_dpiY = dpiY;
+    return Status::Ok;
 }
 
 Status Bitmap::FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels, std::unique_ptr<Bitmap>& out)
@@ -200,6 +254,8 @@ uint32_t* Bitmap::StraightPixels(bool forWrite)
 
 _cairo_surface* Bitmap::SurfaceForCairo()
 {
+    // Two threads drawing from one bitmap meet here.
+    std::lock_guard lock(m_surfaceMutex);
     if (EnsureSurface() != Status::Ok)
         return nullptr;
     if (!m_surfaceValid)
@@ -231,7 +287,7 @@ Status Bitmap::GetPixel(int32_t x, int32_t y, ARGB& out) const
     } else {
         const uint32_t* row = reinterpret_cast<const uint32_t*>(
             reinterpret_cast<const uint8_t*>(self->SurfacePixels(false)) + std::ptrdiff_t(y) * SurfaceStride());
-        out = detail::Unpremultiply(row[x]);
+        out = StraightOf(x, y, row[x]);
     }
     return Status::Ok;
 }
@@ -250,7 +306,20 @@ Status Bitmap::SetPixel(int32_t x, int32_t y, ARGB value)
         m_surfaceValid = true;
     }
     uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(SurfacePixels(true)) + std::ptrdiff_t(y) * SurfaceStride());
-    row[x] = detail::Premultiply(value);
+    if (m_format == PixelFormat::PArgb32)
+        WriteExact(row, x, y, value);
+    else
+        row[x] = detail::Premultiply(value);
+    return Status::Ok;
+}
+
+Status Bitmap::SetPixels(const RectI& rect, ARGB value)
+{
+    if (!Inside(rect, m_width, m_height))
+        return Fail(Status::InvalidParameter);
+    if (m_locked)
+        return Fail(Status::ObjectBusy);
+    FillExact(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height, value);
     return Status::Ok;
 }
 
@@ -281,7 +350,10 @@ Status Bitmap::LockBits(const RectI& rect, ImageLockMode mode, PixelFormat forma
         m_lockBuffer.reset(new (std::nothrow) uint32_t[size_t(rect.width) * size_t(rect.height)]);
         if (!m_lockBuffer)
             return Fail(Status::OutOfMemory);
-        CopyPixels(first, stride, m_format, m_lockBuffer.get(), rect.width * 4, format, rect.width, rect.height);
+        if (m_format == PixelFormat::PArgb32)
+            ReadStraight(rect, m_lockBuffer.get(), rect.width * 4);
+        else
+            CopyPixels(first, stride, m_format, m_lockBuffer.get(), rect.width * 4, format, rect.width, rect.height);
         out.scan0 = m_lockBuffer.get();
         out.stride = rect.width * 4;
     }
@@ -301,7 +373,9 @@ Status Bitmap::UnlockBits(const BitmapData& data)
         return Fail(Status::WrongState);
     bool ownBuffer = m_lockBuffer && data.scan0 == m_lockBuffer.get();
     bool write = (static_cast<int>(m_lockMode) & static_cast<int>(ImageLockMode::Write)) != 0;
-    if (ownBuffer && write) {
+    if (ownBuffer && write && m_format == PixelFormat::PArgb32) {
+        WriteStraight(m_lockRect, m_lockBuffer.get(), m_lockRect.width * 4);
+    } else if (ownBuffer && write) {
         uint32_t* base;
         int32_t stride;
         if (m_format == PixelFormat::Argb32) {
@@ -330,6 +404,8 @@ Status Bitmap::Clone(const RectI& rect, PixelFormat format, std::unique_ptr<Bitm
     std::unique_ptr<Bitmap> copy;
     if (Status s = Create(rect.width, rect.height, format, copy); s != Status::Ok)
         return Fail(s);
+    copy->m_dpiX = m_dpiX;
+    copy->m_dpiY = m_dpiY;
 
     auto* self = const_cast<Bitmap*>(this);
     const uint32_t* base;
@@ -346,12 +422,42 @@ Status Bitmap::Clone(const RectI& rect, PixelFormat format, std::unique_ptr<Bitm
     }
     const uint32_t* first =
         reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(base) + std::ptrdiff_t(rect.y) * stride) + rect.x;
-    if (format == PixelFormat::Argb32)
+    if (format == PixelFormat::Argb32 && from == PixelFormat::PArgb32) {
+        self->ReadStraight(rect, copy->m_straight.get(), rect.width * 4);
+    } else if (format == PixelFormat::Argb32) {
         CopyPixels(first, stride, from, copy->m_straight.get(), rect.width * 4, format, rect.width, rect.height);
-    else
+    } else {
         CopyPixels(first, stride, from, copy->SurfacePixels(true), copy->SurfaceStride(), format, rect.width, rect.height);
+        // A premultiplied copy of a premultiplied bitmap keeps its exact values too.
+        if (m_format == PixelFormat::PArgb32 && m_exact && copy->ExactValues())
+            for (int32_t y = 0; y < rect.height; ++y)
+                std::memcpy(&copy->m_exact[size_t(y) * size_t(rect.width)],
+                            &m_exact[size_t(rect.y + y) * size_t(m_width) + size_t(rect.x)], size_t(rect.width) * 4);
+    }
     out = std::move(copy);
     return Status::Ok;
+}
+
+void Bitmap::ReadStraight(const RectI& rect, uint32_t* dst, int32_t dstStride)
+{
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(SurfacePixels(false));
+    for (int32_t y = 0; y < rect.height; ++y) {
+        const auto* src = reinterpret_cast<const uint32_t*>(base + std::ptrdiff_t(rect.y + y) * SurfaceStride());
+        uint32_t* d = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + std::ptrdiff_t(y) * dstStride);
+        for (int32_t x = 0; x < rect.width; ++x)
+            d[x] = StraightOf(rect.x + x, rect.y + y, src[rect.x + x]);
+    }
+}
+
+void Bitmap::WriteStraight(const RectI& rect, const uint32_t* src, int32_t srcStride)
+{
+    uint8_t* base = reinterpret_cast<uint8_t*>(SurfacePixels(true));
+    for (int32_t y = 0; y < rect.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(base + std::ptrdiff_t(rect.y + y) * SurfaceStride());
+        const uint32_t* s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(src) + std::ptrdiff_t(y) * srcStride);
+        for (int32_t x = 0; x < rect.width; ++x)
+            WriteExact(row, rect.x + x, rect.y + y, s[x]);
+    }
 }
 
 } // namespace gdi

@@ -210,32 +210,50 @@ private:
         return entry;
     }
 
+public:
+    // A fresh cairo face of that file, face index and synthesis; null when it cannot be made.
+    cairo_font_face_t* NewCairoFace(const std::string& file, int index, unsigned synth)
+    {
+        std::lock_guard lock(m_mutex);
+        return NewCairoFaceLocked(file, index, synth, nullptr);
+    }
+
+private:
+    cairo_font_face_t* NewCairoFaceLocked(const std::string& file, int index, unsigned synth, FaceEntry* metrics)
+    {
+        FT_Face ft = nullptr;
+        if (!m_library || FT_New_Face(m_library, file.c_str(), index, &ft) != 0)
+            return nullptr;
+        if (ft->units_per_EM == 0) {
+            FT_Done_Face(ft);
+            return nullptr;
+        }
+        if (metrics)
+            ReadMetrics(ft, *metrics);
+        cairo_font_face_t* face = cairo_ft_font_face_create_for_ft_face(ft, 0);
+        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS ||
+            cairo_font_face_set_user_data(face, &g_ftFaceKey, ft, DoneFace) != CAIRO_STATUS_SUCCESS) {
+            cairo_font_face_destroy(face);
+            FT_Done_Face(ft);
+            return nullptr;
+        }
+        cairo_ft_font_face_set_synthesize(face, synth);
+        return face;
+    }
+
     std::shared_ptr<FaceEntry> LoadFace(const std::string& file, int index, unsigned synth)
     {
         auto key = std::make_tuple(file, index, synth);
         if (auto it = m_faces.find(key); it != m_faces.end())
             return it->second;
 
-        std::shared_ptr<FaceEntry> entry;
-        FT_Face ft = nullptr;
-        if (FT_New_Face(m_library, file.c_str(), index, &ft) == 0) {
-            if (ft->units_per_EM == 0) {
-                FT_Done_Face(ft);
-            } else {
-                entry = std::make_shared<FaceEntry>();
-                ReadMetrics(ft, *entry);
-                cairo_font_face_t* face = cairo_ft_font_face_create_for_ft_face(ft, 0);
-                if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS ||
-                    cairo_font_face_set_user_data(face, &g_ftFaceKey, ft, DoneFace) != CAIRO_STATUS_SUCCESS) {
-                    cairo_font_face_destroy(face);
-                    FT_Done_Face(ft);
-                    entry.reset();
-                } else {
-                    cairo_ft_font_face_set_synthesize(face, synth);
-                    entry->face = face;
-                }
-            }
-        }
+        auto entry = std::make_shared<FaceEntry>();
+        entry->face = NewCairoFaceLocked(file, index, synth, entry.get());
+        entry->file = file;
+        entry->index = index;
+        entry->synth = synth;
+        if (!entry->face)
+            entry.reset();
         m_faces[key] = entry;
         return entry;
     }
@@ -291,7 +309,12 @@ FaceEntry::~FaceEntry()
 cairo_scaled_font_t* FaceEntry::ScaledFont(double pixels)
 {
     constexpr size_t kSizesKept = 16;
+    if (!(pixels > 0))
+        return nullptr;
+    pixels = std::min(pixels, kMaxEmPixels);
     std::lock_guard lock(m_mutex);
+    if (!face)
+        return nullptr;
     for (size_t i = m_scaled.size(); i-- > 0;)
         if (m_scaled[i].first == pixels)
             return cairo_scaled_font_reference(m_scaled[i].second);
@@ -301,6 +324,12 @@ cairo_scaled_font_t* FaceEntry::ScaledFont(double pixels)
     cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &fontMatrix, &ctm, TextOptions());
     if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
         cairo_scaled_font_destroy(scaled);
+        // cairo keeps a face that once failed failed; a fresh one serves the sizes that work.
+        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS)
+            if (cairo_font_face_t* fresh = FontSystem::Get().NewCairoFace(file, index, synth)) {
+                cairo_font_face_destroy(face);
+                face = fresh;
+            }
         return nullptr;
     }
     if (m_scaled.size() == kSizesKept) {

@@ -1,5 +1,6 @@
 #pragma once
 // Font internals shared by the font code and the text drawing of Graphics.
+// Lock order: a face's lock, then the process-wide font system's lock.
 #include "platform/gdi/Font.h"
 
 #include <cairo.h>
@@ -13,9 +14,17 @@
 
 namespace gdi::detail {
 
+// The largest em size in pixels that text is drawn and measured at. FreeType keeps pixel sizes
+// in 16 bits, and a size it refuses leaves cairo's font face failed for good.
+constexpr double kMaxEmPixels = 4096.0;
+
 // One loaded face with its design metrics (font units).
 struct FaceEntry {
     cairo_font_face_t* face = nullptr; // owns the FreeType face
+    // Where it was loaded from, to load it again should cairo give up on it.
+    std::string file;
+    int index = 0;
+    unsigned synth = 0;
     uint16_t em = 0;
     uint16_t ascent = 0;
     uint16_t descent = 0;
@@ -48,8 +57,12 @@ struct FontImpl {
     int32_t style = 0;
     Unit unit = Unit::Point;
 
-    // Em size in pixels on a target of that resolution.
-    double PixelSize(float dpi) const { return unit == Unit::Point ? double(size) * dpi / 72.0 : double(size); }
+    // Em size in pixels on a target of that resolution, at most kMaxEmPixels.
+    double PixelSize(float dpi) const
+    {
+        const double pixels = unit == Unit::Point ? double(size) * dpi / 72.0 : double(size);
+        return pixels < kMaxEmPixels ? pixels : kMaxEmPixels;
+    }
 };
 
 } // namespace gdi::detail

@@ -130,7 +130,8 @@ Status Graphics::FromImage(Bitmap& bitmap, std::unique_ptr<Graphics>& out)
         cairo_destroy(cr);
         return Status::OutOfMemory;
     }
-    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, cr, 96.0f, 96.0f));
+    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, cr, bitmap.GetHorizontalResolution(),
+                                          bitmap.GetVerticalResolution()));
     if (!out) {
         cairo_destroy(cr);
         return Status::OutOfMemory;

@@ -2,15 +2,26 @@
 
 #include "platform/gdi/Graphics.h"
 
+#include <cmath>
+
 namespace gdi {
+
+Status WindowSurface::SetDpi(float dpiX, float dpiY)
+{
+    if (!(dpiX > 0) || !(dpiY > 0) || !std::isfinite(dpiX) || !std::isfinite(dpiY))
+        return Status::InvalidParameter;
+    m_dpiX = dpiX;
+    m_dpiY = dpiY;
+    return Status::Ok;
+}
 
 Status OffscreenWindowSurface::Create(int32_t width, int32_t height, std::unique_ptr<OffscreenWindowSurface>& out,
                                       float dpi)
 {
     out.reset();
-    if (!(dpi > 0))
-        return Status::InvalidParameter;
-    std::unique_ptr<OffscreenWindowSurface> window(new OffscreenWindowSurface(dpi));
+    std::unique_ptr<OffscreenWindowSurface> window(new OffscreenWindowSurface());
+    if (Status s = window->SetDpi(dpi, dpi); s != Status::Ok)
+        return s;
     if (Status s = window->Resize(width, height); s != Status::Ok)
         return s;
     out = std::move(window);

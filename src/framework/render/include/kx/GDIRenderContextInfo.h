@@ -54,8 +54,8 @@ public:
     gdi::Graphics* GetGraphics() const noexcept { return m_surface ? m_surface->GetGraphics() : nullptr; }
     gdi::Bitmap* GetBitmap() const noexcept { return m_surface ? m_surface->GetBitmap() : nullptr; }
 
-    // Remakes both surfaces at the viewport's size when the size changed or the invalid region
-    // is exactly the whole viewport.
+    // Remakes both surfaces at the viewport's size when the size or the window's resolution
+    // changed, or the invalid region is exactly the whole viewport.
     void PrepareSurfaces();
     // Flushes the current surface and, unless offscreen-only, copies the invalid rectangles
     // of it to the window (the last rectangle first).
@@ -72,6 +72,8 @@ protected:
     ~LGDIRenderContextInfo() override;
 
 private:
+    // Whether the window's resolution is no longer the surfaces'.
+    bool ResolutionChanged() const;
     // The viewport's size, rounded as a size.
     PointT<int32_t> GetViewportSize() const noexcept;
 

@@ -22,6 +22,10 @@ public:
     static constexpr int32_t kTextureCacheCapacity = 64;
     // Milliseconds between purges of the caches.
     static constexpr uint32_t kPurgeInterval = 300000;
+    // The largest font size (points) whose glyphs fit the glyph record's 8-bit boxes, its
+    // 16-bit advances and a 512-texel atlas row. Larger text is drawn and measured at this size,
+    // scaled up.
+    static constexpr float kLargestGlyphSize = 72.0f;
 
     // Bitmap textures by LBitmap::GetHandle.
     using TextureCache = LGLObjectCache<LGLTexture, uint64_t, &Detail::HashLowByte64>;

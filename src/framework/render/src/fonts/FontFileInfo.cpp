@@ -1,12 +1,17 @@
 #include "kx/FontFileInfo.h"
 
 #include "kx/Exception.h"
-#include "kx/File.h"
 #include "kx/PathUtils.h"
 #include "kx/RenderHost.h"
 #include "kx/TrueTypeNames.h"
 
 #include <fontconfig/fontconfig.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <memory>
@@ -18,15 +23,26 @@ namespace KX {
 
 namespace {
 
-// Reads through a KX::File opened for reading.
-class FileByteSource final : public IFontByteSource {
+// A regular file opened for reading, and nothing else: the open does not wait (a FIFO named like
+// a font would wait for a writer for ever), and what it opened must be a regular file.
+class RegularFile final : public IFontByteSource {
 public:
-    explicit FileByteSource(File& file) : m_file(file)
+    explicit RegularFile(const WString& path)
     {
-        const int32_t length = file.GetLength();
-        m_size = length > 0 ? static_cast<uint64_t>(length) : 0;
+        const NString narrow = path.ToNarrow();
+        m_fd = ::open(narrow.GetString(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat info{};
+        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            Close();
+            return;
+        }
+        m_size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
     }
+    ~RegularFile() { Close(); }
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
 
+    bool IsOpen() const { return m_fd >= 0; }
     uint64_t GetSize() const override { return m_size; }
 
     bool ReadAt(uint64_t offset, void* out, uint32_t count) override
@@ -36,7 +52,9 @@ public:
         auto* bytes = static_cast<uint8_t*>(out);
         uint32_t done = 0;
         while (done < count) {
-            const int32_t n = m_file.Read(bytes + done, count - done, static_cast<uint32_t>(offset + done));
+            const ssize_t n = ::pread(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0)
                 return false;
             done += static_cast<uint32_t>(n);
@@ -45,7 +63,14 @@ public:
     }
 
 private:
-    File& m_file;
+    void Close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    int m_fd = -1;
     uint64_t m_size = 0;
 };
 
@@ -178,22 +203,17 @@ void LFontFileInfo::RegisterFace(const WString& family, const WString& style, co
 
 bool LFontFileInfo::ScanFontFile(const WString& path)
 {
-    std::unique_ptr<File> file;
-    try {
-        file = std::make_unique<File>(path, WString(), File::ReadAccess);
-    } catch (const std::runtime_error&) {
+    RegularFile file(path);
+    if (!file.IsOpen())
         return false;
-    }
     try {
-        FileByteSource source(*file);
-        ReadFontNames(source, [&path](const WString& family, const WString& style, int32_t faceIndex) {
+        ReadFontNames(file, [&path](const WString& family, const WString& style, int32_t faceIndex) {
             RegisterFace(family, style, path, faceIndex);
         });
     } catch (const std::runtime_error&) {
         // A read error ends this file; what it registered so far stays.
         return false;
     }
-    file->Close();
     return true;
 }
 

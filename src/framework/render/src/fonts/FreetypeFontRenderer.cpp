@@ -5,10 +5,16 @@
 
 #include FT_GLYPH_H
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace KX {
@@ -103,6 +109,58 @@ ConstRCPtr<LPixelBuffer<unsigned char>> RenderSlot(FT_GlyphSlot slot, bool monoc
     return nullptr;
 }
 
+// A FreeType stream over a font file descriptor; FreeType closes it, which frees it.
+unsigned long ReadStream(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count)
+{
+    if (count == 0) // a seek: 0 is success
+        return offset <= stream->size ? 0 : 1;
+    unsigned long done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(static_cast<int>(stream->descriptor.value), buffer + done, count - done,
+                                  static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<unsigned long>(n);
+    }
+    return done;
+}
+
+void CloseStream(FT_Stream stream)
+{
+    ::close(static_cast<int>(stream->descriptor.value));
+    delete stream;
+}
+
+// Opens a face of a regular file only: the open does not wait (a FIFO put where a font file was
+// would wait for a writer for ever), and FreeType reads the very file that was checked.
+FT_Error OpenRegularFace(FT_Library library, const char* path, FT_Long faceIndex, FT_Face* face)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return FT_Err_Cannot_Open_Resource;
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+        ::close(fd);
+        return FT_Err_Cannot_Open_Resource;
+    }
+    auto* stream = new (std::nothrow) FT_StreamRec{};
+    if (!stream) {
+        ::close(fd);
+        return FT_Err_Out_Of_Memory;
+    }
+    stream->size = static_cast<unsigned long>(info.st_size);
+    stream->descriptor.value = fd;
+    stream->read = &ReadStream;
+    stream->close = &CloseStream;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = stream;
+    // On failure FreeType has closed the stream already.
+    return FT_Open_Face(library, &args, faceIndex, face);
+}
+
 } // namespace
 
 LFreetypeFontRenderer::LFreetypeFontRenderer(const RCPtr<LGlyphProcessor>& processor) : LFontRenderer(processor)
@@ -146,7 +204,7 @@ FT_Error LFreetypeFontRenderer::RequestFace(FTC_FaceID faceId, FT_Library librar
     const NString path = LFontFileInfo::GetPathForFileID(fileId).ToNarrow();
     if (path.IsEmpty())
         return FT_Err_Cannot_Open_Resource;
-    return FT_New_Face(library, path.GetString(), LFontFileInfo::GetFaceIndexForFileID(fileId), face);
+    return OpenRegularFace(library, path.GetString(), LFontFileInfo::GetFaceIndexForFileID(fileId), face);
 }
 
 FT_Error LFreetypeFontRenderer::LookupSize(const ConstRCPtr<LFont>& font, FT_Size& size)

@@ -95,7 +95,7 @@ PointT<int32_t> LGDIRenderContextInfo::GetViewportSize() const noexcept
 void LGDIRenderContextInfo::PrepareSurfaces()
 {
     const PointT<int32_t> size = GetViewportSize();
-    if (m_surface && m_surface->GetSize() == size) {
+    if (m_surface && m_surface->GetSize() == size && !ResolutionChanged()) {
         // A full-window invalidation starts on fresh surfaces as well.
         const LRegionNode* first = GetInvalidRegion().GetFirst();
         if (!first || first->next)
@@ -110,6 +110,16 @@ void LGDIRenderContextInfo::PrepareSurfaces()
         m_surface->Resize(size.x, size.y);
     if (m_spare)
         m_spare->Resize(size.x, size.y);
+}
+
+bool LGDIRenderContextInfo::ResolutionChanged() const
+{
+    WindowHandle window = GetWindow();
+    const gdi::WindowSurface* windowSurface = window ? window->GetWindowSurface() : nullptr;
+    const gdi::Bitmap* bitmap = m_surface ? m_surface->GetBitmap() : nullptr;
+    return windowSurface && bitmap &&
+           (windowSurface->GetDpiX() != bitmap->GetHorizontalResolution() ||
+            windowSurface->GetDpiY() != bitmap->GetVerticalResolution());
 }
 
 void LGDIRenderContextInfo::PresentToWindow()

@@ -54,6 +54,13 @@ public:
         m_previousPurge = this->m_tick;
     }
 
+    // Whether key's entry holds an object; nothing is counted, stamped or evicted.
+    bool Holds(const K& key)
+    {
+        const auto* entry = this->m_index.Find(key, nullptr);
+        return entry && entry->object;
+    }
+
     uint32_t CountObjects() const noexcept
     {
         uint32_t count = 0;
@@ -65,21 +72,6 @@ public:
 private:
     uint32_t m_previousPurge = 0;
 };
-
-// The premultiplied form of a straight ARGB value, as the surfaces store it.
-uint32_t Premultiply(uint32_t argb) noexcept
-{
-    const uint32_t a = argb >> 24;
-    if (a == 255)
-        return argb;
-    if (a == 0)
-        return 0;
-    auto mul = [a](uint32_t c) {
-        const uint32_t t = c * a + 128;
-        return (t + (t >> 8)) >> 8;
-    };
-    return (a << 24) | (mul((argb >> 16) & 255) << 16) | (mul((argb >> 8) & 255) << 8) | mul(argb & 255);
-}
 
 float ClampCoordinate(float value) noexcept
 {
@@ -347,28 +339,20 @@ void LGDIRenderer::FillRect(const RectT<int32_t>& rect, const LColor& color, boo
         graphics->FillRectangle(brush, rect.x, rect.y, rect.width, rect.height);
         return;
     }
-    // The surface's pixels are set, alpha included: at the origin, ignoring the clip.
+    // The surface's pixels are set to exactly the ARGB value, alpha included, in surface
+    // coordinates: neither origin nor clip applies.
     gdi::Bitmap* bitmap = m_target->GetBitmap();
     if (!bitmap)
         return;
-    const RenderState& state = m_target->GetCurrentState();
-    const int64_t x = static_cast<int64_t>(rect.x) + RoundToInt32(state.originX);
-    const int64_t y = static_cast<int64_t>(rect.y) + RoundToInt32(state.originY);
-    const int64_t x0 = std::max<int64_t>(x, 0);
-    const int64_t y0 = std::max<int64_t>(y, 0);
-    const int64_t x1 = std::min<int64_t>(x + rect.width, bitmap->GetWidth());
-    const int64_t y1 = std::min<int64_t>(y + rect.height, bitmap->GetHeight());
+    const int64_t x0 = std::max<int64_t>(rect.x, 0);
+    const int64_t y0 = std::max<int64_t>(rect.y, 0);
+    const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(rect.x) + rect.width, bitmap->GetWidth());
+    const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(rect.y) + rect.height, bitmap->GetHeight());
     if (x1 <= x0 || y1 <= y0)
         return;
-    gdi::BitmapData data;
     const gdi::RectI area{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
                           static_cast<int32_t>(y1 - y0)};
-    if (bitmap->LockBits(area, gdi::ImageLockMode::Write, gdi::PixelFormat::PArgb32, data) != gdi::Status::Ok)
-        return;
-    const uint32_t value = Premultiply(color.ToARGB());
-    for (int32_t row = 0; row < data.height; ++row)
-        std::fill_n(data.PixelAt(0, row), data.width, value);
-    bitmap->UnlockBits(data);
+    bitmap->SetPixels(area, color.ToARGB());
 }
 
 void LGDIRenderer::DrawFilledRect(const RectT<int32_t>& rect, const LColor& fill, const LColor& line, float lineWidth)
@@ -529,9 +513,12 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
     if (width <= 0 || height <= 0)
         return;
 
-    RCPtr<LCachedBitmap>& slot =
-        m_caches->bitmaps.GetSlot(CashableBitmapDescriptor{bitmap, width, height, bitmap->GetHandle()}, false);
-    if (!slot) {
+    // An entry is taken (which may evict another) only for a cached bitmap that was made.
+    const CashableBitmapDescriptor key{bitmap, width, height, bitmap->GetHandle()};
+    RCPtr<LCachedBitmap> cachedBitmap;
+    if (m_caches->bitmaps.Holds(key))
+        cachedBitmap = m_caches->bitmaps.GetSlot(key, false);
+    if (!cachedBitmap) {
         const gdi::RectF source{ClampCoordinate(static_cast<float>(bitmap->GetX())),
                                 ClampCoordinate(static_cast<float>(bitmap->GetY())),
                                 ClampCoordinate(static_cast<float>(bitmap->GetWidth())),
@@ -584,9 +571,10 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
         std::unique_ptr<gdi::CachedBitmap> cached;
         if (gdi::CachedBitmap::Create(*scaled, *graphics, cached) != gdi::Status::Ok)
             return;
-        slot = RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(cached)));
+        cachedBitmap = RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(cached)));
+        m_caches->bitmaps.GetSlot(key, false) = cachedBitmap;
     }
-    graphics->DrawCachedBitmap(slot->Get(), dest.x, dest.y);
+    graphics->DrawCachedBitmap(cachedBitmap->Get(), dest.x, dest.y);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -137,24 +137,60 @@ int32_t LGLRenderer::GetRendererType() const
 // ---------------------------------------------------------------------------------------------
 // Text measuring
 
+namespace {
+
+// The font whose glyphs the glyph record and the atlas can hold: the font itself, or the same
+// face and style at the largest such size, with the scale that brings it back to size.
+ConstRCPtr<LFont> GlyphSizedFont(const ConstRCPtr<LFont>& font, float& scale)
+{
+    scale = 1.0f;
+    if (!font || !std::isfinite(font->GetSize()) || font->GetSize() <= LGLRenderer::kLargestGlyphSize)
+        return font;
+    scale = font->GetSize() / LGLRenderer::kLargestGlyphSize;
+    return LFont::GetFont(font->GetFaceName(), LGLRenderer::kLargestGlyphSize, font->GetStyle());
+}
+
+int32_t Scaled(int32_t value, float scale)
+{
+    return RoundToInt32(static_cast<double>(value) * scale);
+}
+
+} // namespace
+
 KXRESULT LGLRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
                                      int32_t& descent) const
 {
     if (!m_fontRenderer)
         return E_FAIL;
-    return m_fontRenderer->GetFontMetrics(font, height, ascent, descent);
+    float scale = 1.0f;
+    const ConstRCPtr<LFont> sized = GlyphSizedFont(font, scale);
+    if (sized == font)
+        return m_fontRenderer->GetFontMetrics(font, height, ascent, descent);
+    int32_t h = 0, a = 0, d = 0;
+    const KXRESULT result = m_fontRenderer->GetFontMetrics(sized, h, a, d);
+    if (Succeeded(result)) {
+        height = Scaled(h, scale);
+        ascent = Scaled(a, scale);
+        descent = Scaled(d, scale);
+    }
+    return result;
 }
 
 RectT<float> LGLRenderer::MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const
 {
     if (!m_fontRenderer)
         return RectT<float>{};
+    float scale = 1.0f;
+    const ConstRCPtr<LFont> sized = GlyphSizedFont(font, scale);
+    RectT<float> box;
     // Measuring may evict a cached font, whose atlas texture must go while the context is bound.
     if (LGLContext::GetBoundContext() != m_context.Get() && m_probe) {
         const ScopedGLBinding binding(m_context.Get(), m_probe.Get());
-        return m_fontRenderer->MeasureText(text, font);
+        box = m_fontRenderer->MeasureText(text, sized);
+    } else {
+        box = m_fontRenderer->MeasureText(text, sized);
     }
-    return m_fontRenderer->MeasureText(text, font);
+    return RectT<float>{box.x * scale, box.y * scale, box.width * scale, box.height * scale};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -405,9 +441,17 @@ void LGLRenderer::DrawText(const WString& text, const ConstRCPtr<LFont>& font, c
     SetColor(color);
     const PointT<double> offset{static_cast<double>(position.x), static_cast<double>(position.y)};
     OffsetOrigin(offset);
-    m_fontRenderer->RenderText(text, font, m_fontRenderer->GetGlyphProcessor(), 0, 0.0f,
+    float scale = 1.0f;
+    const ConstRCPtr<LFont> sized = GlyphSizedFont(font, scale);
+    if (scale != 1.0f) {
+        glPushMatrix();
+        glScalef(scale, scale, 1.0f);
+    }
+    m_fontRenderer->RenderText(text, sized, m_fontRenderer->GetGlyphProcessor(), 0, 0.0f,
                                LGlyphProcessor::kModeLoad | LGlyphProcessor::kModeMeasure |
                                    LGlyphProcessor::kModeRender | LGlyphProcessor::kModeDraw);
+    if (scale != 1.0f)
+        glPopMatrix();
     OffsetOrigin(PointT<double>{-offset.x, -offset.y});
 }
 
@@ -588,11 +632,9 @@ void LGLRenderer::DrawShape(ShapeKind kind, const PolylineT<float>& polyline, co
         }
         const PointT<float>* points = polyline.GetPoints().GetData();
         static_assert(sizeof(PointT<float>) == 2 * sizeof(float), "points are pairs of floats");
-        GLenum mode = GL_LINES;
-        if (kind == ShapeKind::Polyline)
-            mode = GL_LINE_STRIP;
-        else if (kind == ShapeKind::Polygon)
-            mode = GL_LINE_LOOP;
+        // A polygon's outline is a strip over its points, not closed back to the first one
+        // (a closing edge is the caller's last point).
+        const GLenum mode = kind == ShapeKind::LineSegments ? GL_LINES : GL_LINE_STRIP;
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(2, GL_FLOAT, 0, points);
         glDrawArrays(mode, 0, static_cast<GLsizei>(kind == ShapeKind::LineSegments ? count & ~1u : count));

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -35,7 +36,15 @@ struct BitmapData {
 
 // A bitmap of width x height pixels. Argb32 bitmaps keep straight ARGB values exactly (a
 // premultiplied copy for drawing is made when needed); PArgb32 bitmaps hold premultiplied
-// pixels, which pixel access converts. Largest size: 32767 x 32767 and 2^26 pixels.
+// pixels, which pixel access converts. Straight values written to either format (SetPixel, an
+// Argb32 lock, an exact fill) read back exactly for as long as drawing leaves their pixels alone:
+// a PArgb32 bitmap keeps them beside its pixels from the first value premultiplication would
+// change. Largest size: 32767 x 32767 and 2^26 pixels.
+//
+// Threads: while no thread draws on a bitmap or writes its pixels, any number may draw from it
+// and get its pixels; the drawing surface made on first use is made under the bitmap's own lock.
+// An Argb32 bitmap that was drawn on is brought back to straight pixels by its first read, so
+// read it once before sharing it.
 class Bitmap {
 public:
     static Status Create(int32_t width, int32_t height, PixelFormat format, std::unique_ptr<Bitmap>& out);
@@ -56,10 +65,17 @@ public:
     int32_t GetHeight() const { return m_height; }
     RectF GetBounds() const { return {0, 0, static_cast<float>(m_width), static_cast<float>(m_height)}; }
     PixelFormat GetPixelFormat() const { return m_format; }
+    // Dots per inch, 96 unless set; a compatible bitmap takes its Graphics' resolution, and
+    // Graphics made on a bitmap report the bitmap's.
+    float GetHorizontalResolution() const { return m_dpiX; }
+    float GetVerticalResolution() const { return m_dpiY; }
+    Status SetResolution(float dpiX, float dpiY);
 
     // Straight ARGB of one pixel; no blending on write.
     Status GetPixel(int32_t x, int32_t y, ARGB& out) const;
     Status SetPixel(int32_t x, int32_t y, ARGB value);
+    // SetPixel for every pixel of a rectangle inside the bitmap.
+    Status SetPixels(const RectI& rect, ARGB value);
 
     // One lock at a time; while locked the bitmap cannot be drawn on or from.
     Status LockBits(const RectI& rect, ImageLockMode mode, PixelFormat format, BitmapData& out);
@@ -94,14 +110,28 @@ private:
     uint32_t* StraightPixels(bool forWrite);
     void SyncSurfaceFromStraight();
     void SyncStraightFromSurface();
+    // Makes the premultiplied surface when there is none; call with m_surfaceMutex held or
+    // before the bitmap is shared.
     Status EnsureSurface();
     // Sets pixels [x0, x1) x [y0, y1) to exactly `value`.
     void FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB value);
+    // PArgb32: the straight value of pixel (x, y) whose premultiplied value is `premultiplied`.
+    ARGB StraightOf(int32_t x, int32_t y, uint32_t premultiplied) const;
+    // PArgb32: stores `value` at (x, y) of the surface row `row`, exactly.
+    void WriteExact(uint32_t* row, int32_t x, int32_t y, ARGB value);
+    // PArgb32: the exact values, allocated on first need; null when out of memory.
+    uint32_t* ExactValues();
+    // PArgb32: a rectangle as straight pixels, read or written exactly.
+    void ReadStraight(const RectI& rect, uint32_t* dst, int32_t dstStride);
+    void WriteStraight(const RectI& rect, const uint32_t* src, int32_t srcStride);
 
     int32_t m_width;
     int32_t m_height;
     PixelFormat m_format;
+    float m_dpiX = 96.0f;
+    float m_dpiY = 96.0f;
     std::unique_ptr<uint32_t[]> m_straight; // Argb32: width * height straight pixels
+    std::mutex m_surfaceMutex;              // guards making and bringing up to date the surface
     _cairo_surface* m_surface = nullptr;    // premultiplied, created on first use for Argb32
     uint8_t* m_surfaceData = nullptr;
     int32_t m_surfaceStride = 0;
@@ -114,6 +144,9 @@ private:
     ImageLockMode m_lockMode = ImageLockMode::Read;
     PixelFormat m_lockFormat = PixelFormat::Argb32;
     std::unique_ptr<uint32_t[]> m_lockBuffer;
+    // PArgb32: the straight values last written exactly; one counts only while its
+    // premultiplied form is still the pixel's (drawing over a pixel thus replaces it).
+    std::unique_ptr<uint32_t[]> m_exact;
     mutable Status m_lastStatus = Status::Ok;
 };
 

@@ -11,16 +11,24 @@
 namespace gdi {
 
 // A window's client area: a premultiplied back buffer that Graphics made for the window draw
-// on, and the presentation of the rectangles drawn.
+// on, and the presentation of the rectangles drawn. Its resolution (96 dots per inch is a scale
+// of 1) is the window's, as its owner sets it; Graphics for the window and bitmaps made
+// compatible with them report it.
 class WindowSurface {
 public:
     virtual ~WindowSurface() = default;
 
     virtual Bitmap& GetBackBuffer() = 0;
-    virtual float GetDpiX() const { return 96.0f; }
-    virtual float GetDpiY() const { return 96.0f; }
+    float GetDpiX() const { return m_dpiX; }
+    float GetDpiY() const { return m_dpiY; }
+    // Values that are not positive and finite are refused.
+    Status SetDpi(float dpiX, float dpiY);
     // Makes these rectangles of the back buffer visible, in this order.
     virtual void Present(std::span<const RectI> rects) = 0;
+
+private:
+    float m_dpiX = 96.0f;
+    float m_dpiY = 96.0f;
 };
 
 // A window without a screen, for tests: the back buffer is what the window shows, and every
@@ -32,8 +40,6 @@ public:
                          float dpi = 96.0f);
 
     Bitmap& GetBackBuffer() override { return *m_buffer; }
-    float GetDpiX() const override { return m_dpi; }
-    float GetDpiY() const override { return m_dpi; }
     void Present(std::span<const RectI> rects) override;
 
     // A new back buffer of the new size, opaque black; the log is kept.
@@ -48,9 +54,8 @@ public:
     void ClearPresentations() { m_presentations.clear(); }
 
 private:
-    explicit OffscreenWindowSurface(float dpi) : m_dpi(dpi) {}
+    OffscreenWindowSurface() = default;
 
-    float m_dpi;
     std::unique_ptr<Bitmap> m_buffer;
     std::vector<std::vector<RectI>> m_presentations;
 };
