@@ -329,18 +329,20 @@ std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError
             continue;
         }
         if (trimmed.front() == '[') {
-            std::optional<NodePath> path;
-            if (trimmed.size() < 2 || trimmed.back() != ']')
-                repaired(number, "unterminated section header");
-            else if (!(path = Split(trimmed.substr(1, trimmed.size() - 2), true)) || path->empty())
-                repaired(number, "invalid section name");
-            if (!path || path->empty()) {
+            const bool terminated = trimmed.size() >= 2 && trimmed.back() == ']';
+            NodePath path;
+            if (terminated) {
+                if (auto split = Split(trimmed.substr(1, trimmed.size() - 2), true))
+                    path = std::move(*split);
+            }
+            if (path.empty()) {
+                repaired(number, terminated ? "invalid section name" : "unterminated section header");
                 // Its lines belong to no node: none of them is read, none is changed.
                 doc.m_sections.push_back(Section{{}, std::string(text), {}, true});
                 continue;
             }
-            currentNode = Folded(JoinPath(*path));
-            doc.m_sections.push_back(Section{std::move(*path), std::string(text), {}});
+            currentNode = Folded(JoinPath(path));
+            doc.m_sections.push_back(Section{std::move(path), std::string(text), {}});
             continue;
         }
         const std::size_t eq = text.find('=');
