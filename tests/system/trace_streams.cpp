@@ -185,6 +185,22 @@ TEST_F(TraceStreams, AWidePieceNeverEndsOnTheFirstHalfOfASurrogatePair)
     EXPECT_EQ(all, expected);
 }
 
+TEST_F(TraceStreams, APairSplitBetweenTwoWritesAtTheLimitTravelsWhole)
+{
+    Receiver receiver;
+    KX::SetDebugTraceTarget("127.0.0.1", receiver.Port());
+    // The first write fills the buffer and ends on the first half of a pair.
+    std::u16string first(1022, u'x');
+    first.push_back(u'\xD83C');
+    const std::u16string second = u"\xDFB9y";
+    trace.wideStream.write(first.data(), static_cast<std::streamsize>(first.size()));
+    trace.wideStream.write(second.data(), static_cast<std::streamsize>(second.size()));
+    trace.wideStream.flush();
+    receiver.ExpectAnnouncement("127.0.0.1");
+    EXPECT_EQ(receiver.Next(), std::string(1022, 'x'));
+    EXPECT_EQ(receiver.Next(), "\xF0\x9F\x8E\xB9y");
+}
+
 TEST_F(TraceStreams, EmptyFlushSendsNoTextButStillAnnounces)
 {
     Receiver receiver;

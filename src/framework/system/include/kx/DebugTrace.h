@@ -90,8 +90,22 @@ template <class C> std::streamsize basic_debugbuf<C>::xsputn(const C* text, std:
     std::streamsize written = 0;
     while (written < count) {
         const std::streamsize buffered = this->pptr() - this->pbase();
-        if (buffered >= kLimit)
+        if (buffered >= kLimit) {
+            if constexpr (sizeof(C) == 2) {
+                // A full buffer that ends on the first half of a pair (an earlier write ended
+                // there) keeps that half for the next piece.
+                const C last = this->pptr()[-1];
+                if (last >= 0xD800 && last <= 0xDBFF) {
+                    std::basic_string<C> text = this->str();
+                    text.pop_back();
+                    Detail::EmitTrace(text.c_str());
+                    this->str(std::basic_string<C>());
+                    std::basic_stringbuf<C>::xsputn(&last, 1);
+                    continue;
+                }
+            }
             sync();
+        }
         // The room is counted from before the flush: a step that flushed appends nothing.
         const std::streamsize room = buffered < kLimit ? kLimit - buffered : 0;
         std::streamsize take = room < count - written ? room : count - written;
