@@ -119,11 +119,19 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
         return E_INVALIDARG;
     if (!m_distributor)
         return E_FAIL;
-    const KXRESULT hr = m_ring.Enqueue(n);
-    if (Failed(hr))
-        return hr;
-    // Made while n is queued and before a drain can see it (the drain takes this lock).
+    // Made before a drain can see n (the drain takes this lock); undone when n is not queued.
     m_distributor->MarkPending(n, replaced);
+    KXRESULT hr = E_FAIL;
+    try {
+        hr = m_ring.Enqueue(n);
+    } catch (...) {
+        m_distributor->ClearPending(n.Get(), replaced);
+        throw;
+    }
+    if (Failed(hr)) {
+        m_distributor->ClearPending(n.Get(), replaced);
+        return hr;
+    }
     n->SetPosted(true);
     return S_OK;
 }
