@@ -42,7 +42,50 @@ protected:
         (void)text;
 #endif
     }
+
+    // Another program changes the clipboard, and the system says so, as it does when another
+    // program takes the clipboard over.
+    void ChangeExternallyAndAnnounce(const char* text)
+    {
+#if defined(KX_HAVE_SDL2)
+        PutExternalText(text);
+        SDL_Event event{};
+        event.type = SDL_CLIPBOARDUPDATE;
+        ASSERT_GE(SDL_PushEvent(&event), 0) << SDL_GetError();
+        SDL_FlushEvent(SDL_CLIPBOARDUPDATE);
+#else
+        (void)text;
+#endif
+    }
 };
+
+TEST_F(SdlClipboardTest, AnAnnouncedClearOrSameTextReplacementIsAChange)
+{
+    using Text = KX::LClipboard::TextContent;
+    auto framework = KX::LClipboard::Create();
+    // Content only this process has: others see an empty clipboard.
+    const KX::RCPtr<KX::LRefCountedObject> object(KX::LHolder<int>::Create());
+    ASSERT_EQ(framework->WriteSystemClipboard(object), KX::S_OK);
+    ASSERT_EQ(framework->ReadSystemClipboard().Get(), object.Get());
+    const uint32_t before = clipboard->GetSequenceNumber();
+    // Another program clears the clipboard: the private object is gone.
+    ChangeExternallyAndAnnounce("");
+    EXPECT_NE(clipboard->GetSequenceNumber(), before);
+    EXPECT_FALSE(clipboard->HasPrivateMarker());
+    EXPECT_FALSE(framework->ReadSystemClipboard());
+
+    // Another program puts the very text this process wrote: a new content all the same.
+    const KX::RCPtr<KX::LRefCountedObject> copied(Text::Create(u"same"));
+    ASSERT_EQ(framework->WriteSystemClipboard(copied), KX::S_OK);
+    ASSERT_EQ(framework->ReadSystemClipboard().Get(), copied.Get());
+    ChangeExternallyAndAnnounce("same");
+    const auto read = KX::RCPtr<Text>::DynamicCast(framework->ReadSystemClipboard());
+    ASSERT_TRUE(read);
+    EXPECT_NE(read.Get(), copied.Get());
+    EXPECT_EQ(static_cast<const KX::WString&>(*read), KX::WString(u"same"));
+    // Read once: unchanged afterwards.
+    EXPECT_EQ(framework->ReadSystemClipboard().Get(), read.Get());
+}
 
 TEST_F(SdlClipboardTest, TextRoundTripsAndEveryChangeMovesTheSequenceNumber)
 {

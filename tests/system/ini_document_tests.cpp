@@ -68,35 +68,65 @@ TEST(IniDocument, ReadsKeysArraysAndSectionsCaseInsensitively)
     EXPECT_FALSE(doc.NodeExists({"placement"}));
 }
 
-TEST(IniDocument, MalformedFilesAreRejectedWithTheLine)
+TEST(IniDocument, DamageIsReadLenientlyAndReportedWithTheLine)
 {
     struct Case {
         std::string text;
         std::size_t line;
         const char* message;
+        const char* key;     // a key of the top node or of [a] that still reads
+        const char* expected;
     };
     const std::vector<Case> cases = {
-        {"a=1\n[open\n", 2, "unterminated section header"},
-        {"a=1\n[]\n", 2, "invalid section name"},
-        {"[a//b]\n", 1, "invalid section name"},
-        {"[a]\nk=1\n[b]\nk=1\n[A]\nK=2\n", 6, "key given twice"},
-        {"x\r\n\r\n=1\r\n", 3, "invalid key name"},
-        {"k[x]=1\n", 1, "invalid key name"},
-        {"k=\"open\n", 1, "broken quoted value"},
-        {"k=\"a\" tail\n", 1, "broken quoted value"},
-        {"k=\"\\x00\"\n", 1, "broken quoted value"},
-        {"k=\"\\xC3\"\n", 1, "broken quoted value"},
-        {"a=1\nb=\xC0\x80\n", 2, "text is not valid UTF-8"},
-        {"a=1\nb=\xED\xA0\x80\n", 2, "text is not valid UTF-8"},
-        {std::string("a=1\rb=\0\n", 8), 2, "NUL byte in text"},
+        {"a=1\n[open\nk=2\n", 2, "unterminated section header", "a", "1"},
+        {"a=1\n[]\n", 2, "invalid section name", "a", "1"},
+        {"[a//b]\nk=1\n[a]\nk=2\n", 1, "invalid section name", "a/k", "2"},
+        {"[a]\nk=1\n[b]\nk=1\n[A]\nK=2\n", 6, "key given twice", "a/k", "2"},
+        {"x\r\n\r\n=1\r\nk=3\r\n", 3, "invalid key name", "k", "3"},
+        {"k[x]=1\nk=2\n", 1, "invalid key name", "k", "2"},
+        {"k=\"open\nj=1\n", 1, "broken quoted value", "j", "1"},
+        {"k=\"a\" tail\n", 1, "broken quoted value", nullptr, nullptr},
+        {"k=\"\\x00\"\n", 1, "broken quoted value", nullptr, nullptr},
+        {"a=1\nb=\xC0\x80\n", 2, "text is not valid UTF-8", "b", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"a=1\nb=\xED\xA0\x80\n", 2, "text is not valid UTF-8", "a", "1"},
+        {std::string("a=1\rb=x\0y\n", 10), 2, "NUL byte in text", "b", "x\xEF\xBF\xBDy"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        ParseError error;
-        EXPECT_FALSE(IniDocument::Parse(c.text, &error).has_value());
-        EXPECT_EQ(error.line, c.line);
-        EXPECT_EQ(error.message, c.message);
+        std::vector<ParseError> repairs;
+        auto doc = IniDocument::Parse(c.text, nullptr, &repairs);
+        ASSERT_TRUE(doc.has_value());
+        ASSERT_FALSE(repairs.empty());
+        EXPECT_EQ(repairs.front().line, c.line);
+        EXPECT_EQ(repairs.front().message, c.message);
+        if (c.key) {
+            const std::string_view key(c.key);
+            const auto slash = key.find('/');
+            const NodePath node = slash == std::string_view::npos ? NodePath{} : NodePath{std::string(key.substr(0, slash))};
+            const std::string name(slash == std::string_view::npos ? key : key.substr(slash + 1));
+            const std::string* value = doc->FindValue(node, name);
+            ASSERT_NE(value, nullptr);
+            EXPECT_EQ(*value, c.expected);
+        }
+        // What was written back parses to the same text again, and stays writable.
+        const std::string text = doc->Serialize();
+        auto again = IniDocument::Parse(text);
+        ASSERT_TRUE(again.has_value());
+        EXPECT_EQ(again->Serialize(), text);
+        EXPECT_TRUE(again->SetValue({}, "after", "ok"));
+        auto edited = IniDocument::Parse(again->Serialize());
+        ASSERT_TRUE(edited.has_value());
+        ASSERT_NE(edited->FindValue({}, "after"), nullptr);
     }
+    // The lines under a bad header are nobody's: nothing is read or added there.
+    auto doc = IniDocument::Parse("[ok]\nk=1\n[bad\nk=2\n");
+    ASSERT_TRUE(doc.has_value());
+    EXPECT_EQ(*doc->FindValue({"ok"}, "k"), "1");
+    EXPECT_EQ(doc->KeyCount({}), 0u);
+    EXPECT_TRUE(doc->SetValue({}, "top", "t"));
+    EXPECT_TRUE(doc->SetValue({"ok"}, "j", "2"));
+    EXPECT_EQ(doc->Serialize(), "top = t\n[ok]\nk=1\nj = 2\n[bad\nk=2\n");
+
     ParseError error;
     EXPECT_FALSE(IniDocument::Parse(std::string(kMaxFileSize + 1, 'a'), &error).has_value());
     EXPECT_EQ(error.message, "file too large");

@@ -378,21 +378,35 @@ TEST_F(IniLibraryTest, BadArgumentsAreRefusedAndChangeNothing)
     EXPECT_EQ(ReadFile(path), before);
 }
 
-TEST_F(IniLibraryTest, FilesThatDoNotParseAreRefusedAndLeftAlone)
+TEST_F(IniLibraryTest, DamagedFilesAreReadLenientlyAndStayWritable)
 {
-    const std::vector<std::string> broken = {
-        "[1_0_0]\nCurrentSkinIndex = 2\n[unterminated\n",
-        "[1_0_0]\nCurrentSkinIndex = 2\ncurrentskinindex = 3\n",
-        "[1_0_0]\nName = \xFF\xFE\n",
+    struct Case {
+        std::string text;
+        const char* key;
+        const char* expected;
     };
-    for (const auto& text : broken) {
-        SCOPED_TRACE(text);
-        const auto path = File("Broken.ini");
-        WriteFile(path, text);
-        int32_t h = 99;
-        EXPECT_EQ(lib.OpenIniFile(path.c_str(), "1_0_0", "p", &h), kBadFile);
-        EXPECT_EQ(h, 0);
-        EXPECT_EQ(ReadFile(path), text);
+    const std::vector<Case> damaged = {
+        {"[1_0_0]\nCurrentSkinIndex = 2\n[unterminated\n", "CurrentSkinIndex", "2"},
+        {"[1_0_0]\nCurrentSkinIndex = 2\ncurrentskinindex = 3\n", "CurrentSkinIndex", "3"},
+        {"[1_0_0]\nName = \xFF\xFE\nCurrentSkinIndex = 4\n", "Name", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const auto& c : damaged) {
+        SCOPED_TRACE(c.text);
+        const auto path = File("Damaged.ini");
+        WriteFile(path, c.text);
+        int32_t h = 0;
+        ASSERT_EQ(lib.OpenIniFile(path.c_str(), "1_0_0", "p", &h), kOk);
+        EXPECT_NE(h, 0);
+        EXPECT_EQ(Str(h, c.key).text, c.expected);
+        EXPECT_EQ(ReadFile(path), c.text) << "opening changes nothing on disk";
+        // Writes work again and keep the other settings.
+        ASSERT_EQ(lib.SetIniValueInt(h, "Added", 7), kOk);
+        ASSERT_EQ(lib.WriteIniFile(h), kOk);
+        EXPECT_EQ(lib.CloseIniFile(h, 0), kOk);
+        const int32_t again = Open(path);
+        EXPECT_EQ(Str(again, c.key).text, c.expected);
+        EXPECT_EQ(Str(again, "Added").text, "7");
+        lib.CloseIniFile(again, 0);
     }
 
     int32_t h = 99;

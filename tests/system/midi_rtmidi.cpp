@@ -1,3 +1,5 @@
+// The RtMidi/ALSA backend on whatever machine the tests run (virtual ports: midi_rtmidi_alsa_threads.cpp).
+#include "platform/LoopbackMidiBackend.h"
 #include "platform/RtMidiBackend.h"
 
 #include "MidiCapture.h"
@@ -49,6 +51,14 @@ TEST(RtMidiBackend, IsTheDefaultBackend)
 {
     const std::shared_ptr<platform::MidiBackend> current = platform::CurrentMidiBackend();
     ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->Kind(), platform::MidiBackendKind::RtMidiAlsa);
+    EXPECT_EQ(platform::CreateRtMidiBackend()->Kind(), platform::MidiBackendKind::RtMidiAlsa);
+    {
+        platform::ScopedMidiBackend loopback(std::make_shared<platform::LoopbackMidiBackend>());
+        EXPECT_EQ(platform::CurrentMidiBackend()->Kind(), platform::MidiBackendKind::Loopback);
+    }
+    // Back to the same default once the installed one goes.
+    EXPECT_EQ(platform::CurrentMidiBackend(), current);
     current->InputNames();
     current->OutputNames();
 }

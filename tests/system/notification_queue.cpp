@@ -163,6 +163,73 @@ TEST_F(QueueFixture, OnlyTheLatestPostedReachesALatestOnlyRegistration)
     plain->UnregisterFromAll();
 }
 
+TEST_F(QueueFixture, ALatestOnlyRegistrationGetsOnlyPostsMadeAfterIt)
+{
+    constexpr char16_t kStatus[] = u"NID_SET_STATUS_TEXT";
+    std::vector<int> latest;
+    auto status = Recorder::Create("status", nullptr);
+    status->action = [&latest](Recorder&, auto&, const RCPtr<LNotification>& n) {
+        latest.push_back(KX::ConstRCPtr<kxtest::Payload>::DynamicCast(n->GetPayload())->value);
+    };
+    auto post = [this, kStatus](int v) {
+        return queue->PostNotification(Make(kStatus, RCPtr<kxtest::Payload>(new kxtest::Payload(v))));
+    };
+    // Posted before the registration existed: not for it, though it is the newest of its id.
+    post(1);
+    status->RegisterForNotification(d, kStatus, LNotificationDistributor::kLatestPostedOnly);
+    queue->ProcessQueue(false);
+    EXPECT_TRUE(latest.empty());
+
+    // Registered between two posts: the second is its pending one.
+    auto late = Recorder::Create("late", nullptr);
+    std::vector<int> lateValues;
+    late->action = [&lateValues](Recorder&, auto&, const RCPtr<LNotification>& n) {
+        lateValues.push_back(KX::ConstRCPtr<kxtest::Payload>::DynamicCast(n->GetPayload())->value);
+    };
+    post(2);
+    late->RegisterForNotification(d, kStatus, LNotificationDistributor::kLatestPostedOnly);
+    post(3);
+    post(4);
+    // A plain send of a notification pending for both does not reach them.
+    EXPECT_EQ(d->SendNotification(Make(kStatus, RCPtr<kxtest::Payload>(new kxtest::Payload(9)))), KX::S_OK);
+    queue->ProcessQueue(false);
+    EXPECT_EQ(latest, (std::vector<int>{4}));
+    EXPECT_EQ(lateValues, (std::vector<int>{4}));
+
+    // Discarded before the drain: nothing pending is delivered later.
+    latest.clear();
+    post(5);
+    queue->DiscardAll();
+    queue->ProcessQueue(false);
+    EXPECT_TRUE(latest.empty());
+    status->UnregisterFromAll();
+    late->UnregisterFromAll();
+}
+
+TEST(NotificationQueue, AReceiverThatDropsTheLastOwnerReferenceDoesNotFreeTheQueueMidDrain)
+{
+    auto d = Distributor::Create();
+    auto queue = LNotificationQueue::Create();
+    queue->AttachDistributor(d);
+    LNotificationQueue* raw = queue.Get();
+    std::vector<int> values;
+    auto client = Recorder::Create("dropper", nullptr);
+    client->action = [&](Recorder&, auto&, const RCPtr<LNotification>& n) {
+        values.push_back(KX::ConstRCPtr<kxtest::Payload>::DynamicCast(n->GetPayload())->value);
+        queue = nullptr; // the owner lets go while its queue is being drained
+    };
+    client->RegisterForNotification(d, kPing, 0);
+    for (int i = 1; i <= 3; ++i)
+        raw->PostNotification(Make(kPing, RCPtr<kxtest::Payload>(new kxtest::Payload(i))));
+    // The drain finishes what it counted, sends idle, and only then lets the queue go.
+    EXPECT_FALSE(raw->ProcessQueue(true));
+    EXPECT_EQ(values, (std::vector<int>{1, 2, 3}));
+    // The queue detached itself on its way out: the distributor is held by the test alone.
+    EXPECT_EQ(d->GetRefCount(), 1 + d->GetInternalRefCount());
+    client->UnregisterFromAll();
+    EXPECT_EQ(d->GetRefCount(), 1);
+}
+
 TEST_F(QueueFixture, IdleIsSentAlsoWhenTheQueueIsBusyFurtherUp)
 {
     Log idle;

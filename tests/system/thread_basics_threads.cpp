@@ -67,6 +67,18 @@ TEST(ThreadBasics, NeverResumedThreadDoesNotRunWhenClosed)
     EXPECT_EQ(probe.runs.load(), 0);
 }
 
+TEST(ThreadBasics, AThreadMadeRunningRunsEvenWhenClosedBeforeItIsScheduled)
+{
+    const uint32_t threads = platform::CountThreadObjects();
+    Probe probe;
+    constexpr int kThreads = 100;
+    // Closed at once: most are closed before their thread has been scheduled.
+    for (int i = 0; i < kThreads; ++i)
+        platform::CloseThreadHandle(platform::CreateThreadObject(&CountRun, &probe, false, nullptr));
+    EXPECT_TRUE(kxtest::WaitForThreadsBack(threads));
+    EXPECT_EQ(probe.runs.load(), kThreads);
+}
+
 TEST(ThreadBasics, PrioritiesAreKeptAsValues)
 {
     Probe probe;

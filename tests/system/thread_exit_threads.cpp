@@ -1,5 +1,6 @@
 // Thread handles closed while the process exits: no thread is left behind unjoined and
-// undetached (ThreadSanitizer reports such a thread as leaked and fails the exit).
+// undetached (ThreadSanitizer reports such a thread as leaked and fails the exit), and a
+// thread that never ends does not keep the process from exiting.
 #include "platform/Threads.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,39 @@ TEST(ThreadExit, AHandleClosedAfterTheExitPassLeavesNoThreadBehind)
     // A fresh process, so that the reaper is made after the handler above is registered.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(ExitWhileAThreadClosesItselfLate(), ::testing::ExitedWithCode(0), "");
+}
+
+struct NeverEnding {
+    platform::EventHandle started = platform::CreateEventObject(true, false);
+    platform::EventHandle never = platform::CreateEventObject(true, false);
+};
+
+uint32_t NeverEnd(void* context)
+{
+    auto* state = static_cast<NeverEnding*>(context);
+    platform::SetEventObject(state->started);
+    platform::WaitForEvent(state->never, platform::kInfinite);
+    return 0;
+}
+
+void ExitWhileAClosedThreadNeverEnds()
+{
+    // Bounds the child: a hung exit ends by the alarm's signal, not with code 0.
+    alarm(30);
+    auto* state = new NeverEnding;
+    platform::ThreadHandle thread = platform::CreateThreadObject(&NeverEnd, state, false, nullptr);
+    if (thread == nullptr)
+        std::_Exit(3);
+    platform::WaitForEvent(state->started, platform::kInfinite);
+    // Handed to the reaper while it still runs, as after a stop wait that ran out.
+    platform::CloseThreadHandle(thread);
+    std::exit(0);
+}
+
+TEST(ThreadExit, AThreadThatNeverEndsDoesNotStopTheProcessExiting)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(ExitWhileAClosedThreadNeverEnds(), ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -91,6 +92,51 @@ TEST(ThreadPool, HigherPriorityRunsFirstAndEqualPrioritiesKeepTheirOrder)
     EXPECT_EQ(pool->GetQueuedCount(), 0u);
     // The queue threader ran at the pool's queue priority.
     EXPECT_EQ(pool->GetQueueThreader().GetThread().GetPriority(), KX::THREAD_PRIORITY_HIGHEST);
+}
+
+TEST(ThreadPool, QueuedWorkRunsByPriorityThenInTheOrderOffered)
+{
+    KX::RCPtr<KX::LThreadPool> pool = KX::LThreadPool::Create(1, KX::THREAD_PRIORITY_HIGHEST);
+    KX::RCPtr<OrderWorker> worker(new OrderWorker);
+    pool->QueueWork(worker, Value(OrderWorker::kBlock), 0);
+    ASSERT_EQ(worker->blocking.Wait(kLong), KX::WAIT_OBJECT_0);
+
+    // Priorities interleaved; the value tells priority (hundreds) and offer order (units).
+    const int priorities[] = {0, 2, -1, 1, 0, -2, 2, 1, 15, -1};
+    std::vector<std::vector<int>> byPriority(32);
+    int offered = 0;
+    for (int round = 0; round < 30; ++round) {
+        for (int p : priorities) {
+            const int value = (p + 16) * 1000 + offered++;
+            pool->QueueWork(worker, Value(value), p);
+            byPriority[static_cast<size_t>(p + 16)].push_back(value);
+        }
+    }
+    EXPECT_EQ(pool->GetQueuedCount(), static_cast<uint32_t>(offered));
+    worker->release.Set();
+    ASSERT_TRUE(WaitForCount(*worker, static_cast<size_t>(offered) + 1));
+
+    std::vector<int> expected{OrderWorker::kBlock};
+    for (size_t p = byPriority.size(); p > 0; --p)
+        expected.insert(expected.end(), byPriority[p - 1].begin(), byPriority[p - 1].end());
+    EXPECT_EQ(worker->Order(), expected);
+    EXPECT_EQ(pool->GetQueuedCount(), 0u);
+}
+
+TEST(ThreadPool, AskedForMoreWorkersThanAWaitTakesItCountsAndIndexesOnlyThoseMade)
+{
+    KX::RCPtr<KX::LThreadPool> pool = KX::LThreadPool::Create(100, 0);
+    EXPECT_EQ(pool->GetWorkerCount(), 63);
+    EXPECT_FALSE(pool->GetWorker(62).IsBusy());
+    EXPECT_THROW(pool->GetWorker(63), std::out_of_range);
+    EXPECT_THROW(pool->GetWorker(99), std::out_of_range);
+    KX::RCPtr<KX::LThreadPool> none = KX::LThreadPool::Create(-5, 0);
+    EXPECT_EQ(none->GetWorkerCount(), 0);
+    EXPECT_THROW(none->GetWorker(0), std::out_of_range);
+    pool->Stop();
+    // Stopped: no worker counts any more, but the threaders made stay reachable.
+    EXPECT_EQ(pool->GetWorkerCount(), 0);
+    EXPECT_EQ(pool->GetWorker(62).Trigger(nullptr, nullptr, 0), KX::E_FAIL);
 }
 
 TEST(ThreadPool, OneWorkerRunsABurstInTheOrderOffered)

@@ -160,6 +160,47 @@ TEST_F(TraceStreams, BulkWriteOf3000CharactersGoesInPiecesOfAtMost1023)
     EXPECT_EQ(a + b + c, text);
 }
 
+TEST_F(TraceStreams, AWidePieceNeverEndsOnTheFirstHalfOfASurrogatePair)
+{
+    Receiver receiver;
+    KX::SetDebugTraceTarget("127.0.0.1", receiver.Port());
+    // 1022 plain units, then pairs: the 1023rd unit is the first half of a pair.
+    std::u16string text(1022, u'x');
+    std::string expected(1022, 'x');
+    for (int i = 0; i < 600; ++i) {
+        text += u"\U0001F3B9";
+        expected += "\xF0\x9F\x8E\xB9";
+    }
+    trace.wideStream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    trace.wideStream.flush();
+    receiver.ExpectAnnouncement("127.0.0.1");
+    std::string all;
+    for (int piece = 0; piece < 3; ++piece) {
+        const std::string got = receiver.Next();
+        // No replacement character and no lone half encoded on its own (ED A0..BF ..).
+        EXPECT_EQ(got.find("\xEF\xBF\xBD"), std::string::npos) << "piece " << piece;
+        EXPECT_EQ(got.find('\xED'), std::string::npos) << "piece " << piece;
+        all += got;
+    }
+    EXPECT_EQ(all, expected);
+}
+
+TEST_F(TraceStreams, APairSplitBetweenTwoWritesAtTheLimitTravelsWhole)
+{
+    Receiver receiver;
+    KX::SetDebugTraceTarget("127.0.0.1", receiver.Port());
+    // The first write fills the buffer and ends on the first half of a pair.
+    std::u16string first(1022, u'x');
+    first.push_back(u'\xD83C');
+    const std::u16string second = u"\xDFB9y";
+    trace.wideStream.write(first.data(), static_cast<std::streamsize>(first.size()));
+    trace.wideStream.write(second.data(), static_cast<std::streamsize>(second.size()));
+    trace.wideStream.flush();
+    receiver.ExpectAnnouncement("127.0.0.1");
+    EXPECT_EQ(receiver.Next(), std::string(1022, 'x'));
+    EXPECT_EQ(receiver.Next(), "\xF0\x9F\x8E\xB9y");
+}
+
 TEST_F(TraceStreams, EmptyFlushSendsNoTextButStillAnnounces)
 {
     Receiver receiver;

@@ -16,12 +16,16 @@
 // be empty, contain control characters or any of = [ ] / \, begin or end with a blank, or begin
 // with ";" or "#". A node's keys may be spread over several sections with the same path.
 // Lines without "=" that are neither comments nor headers are kept as written and mean nothing.
-// A file is rejected when it is larger than kMaxFileSize, is not valid UTF-8, holds a NUL byte,
-// or has a bad section header, an invalid name, a broken quoted value or one key twice in a node.
+// Only a file larger than kMaxFileSize is rejected. Damage is read leniently, so that the rest of
+// the user's settings stay readable and writable: a byte that is not UTF-8 or a NUL byte reads
+// as U+FFFD; of one key given twice in a node the last wins (the earlier line is kept as
+// written and means nothing); a line with an invalid name or a broken quoted value, and a bad
+// section header with the lines under it, are kept as written and mean nothing. Each repair
+// is reported with its line.
 #include "inifile/IniDocument.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace KX::Ini {
 
@@ -254,37 +258,57 @@ std::string FormatValue(std::string_view value)
     return out;
 }
 
-std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError* error)
+std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError* error,
+                                              std::vector<ParseError>* repairs)
 {
-    auto fail = [error](std::size_t line, const char* message) -> std::optional<IniDocument> {
+    if (bytes.size() > kMaxFileSize) {
         if (error)
-            *error = ParseError{line, message};
+            *error = ParseError{0, "file too large"};
         return std::nullopt;
-    };
-    auto lineOf = [&bytes](std::size_t offset) {
-        std::size_t line = 1;
-        for (std::size_t i = 0; i < offset; ++i)
-            if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
-                ++line;
-        return line;
-    };
-
-    if (bytes.size() > kMaxFileSize)
-        return fail(0, "file too large");
+    }
     IniDocument doc;
     if (bytes.substr(0, kBom.size()) == kBom) {
         doc.m_bom = true;
         bytes.remove_prefix(kBom.size());
     }
-    if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
-        return fail(lineOf(nul), "NUL byte in text");
-    if (const auto bad = Utf8ErrorAt(bytes); bad != std::string_view::npos)
-        return fail(lineOf(bad), "text is not valid UTF-8");
+    auto lineOf = [](std::string_view text, std::size_t offset) {
+        std::size_t line = 1;
+        for (std::size_t i = 0; i < offset; ++i)
+            if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+                ++line;
+        return line;
+    };
+    auto repaired = [repairs](std::size_t line, const char* message) {
+        if (repairs && repairs->size() < kMaxRepairsReported)
+            repairs->push_back(ParseError{line, message});
+    };
+
+    // Bytes that are not text read as U+FFFD.
+    std::string cleaned;
+    if (bytes.find('\0') != std::string_view::npos || Utf8ErrorAt(bytes) != std::string_view::npos) {
+        cleaned.reserve(bytes.size() + 16);
+        std::size_t from = 0;
+        while (from < bytes.size()) {
+            const std::string_view rest = bytes.substr(from);
+            std::size_t bad = std::min(Utf8ErrorAt(rest), rest.find('\0'));
+            if (bad == std::string_view::npos) {
+                cleaned.append(rest);
+                break;
+            }
+            cleaned.append(rest.substr(0, bad));
+            bad += from;
+            if (repairs && repairs->size() < kMaxRepairsReported)
+                repaired(lineOf(bytes, bad), bytes[bad] == '\0' ? "NUL byte in text" : "text is not valid UTF-8");
+            cleaned.append("\xEF\xBF\xBD");
+            from = bad + 1;
+        }
+        bytes = cleaned;
+    }
     if (const auto eol = bytes.find_first_of("\r\n"); eol != std::string_view::npos)
         doc.m_eol = (bytes[eol] == '\n') ? "\n" : (eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? "\r\n" : "\r";
 
-    std::unordered_set<std::string> seenKeys;  // folded "node/path" + '\x01' + key
-    std::string currentNode;                    // folded path of the current section
+    std::unordered_map<std::string, Position> seenKeys;  // folded "node/path" + '\x01' + key
+    std::string currentNode;                             // folded path of the current section
     std::size_t number = 0;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -299,48 +323,72 @@ std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError
         const std::string_view trimmed = Trim(text);
         Line line;
         line.text = std::string(text);
+        Section& section = doc.m_sections.back();
         if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
-            doc.m_sections.back().lines.push_back(std::move(line));
+            section.lines.push_back(std::move(line));
             continue;
         }
         if (trimmed.front() == '[') {
-            if (trimmed.size() < 2 || trimmed.back() != ']')
-                return fail(number, "unterminated section header");
-            auto path = Split(trimmed.substr(1, trimmed.size() - 2), true);
-            if (!path || path->empty())
-                return fail(number, "invalid section name");
-            currentNode = Folded(JoinPath(*path));
-            doc.m_sections.push_back(Section{std::move(*path), std::string(text), {}});
+            const bool terminated = trimmed.size() >= 2 && trimmed.back() == ']';
+            NodePath path;
+            if (terminated) {
+                if (auto split = Split(trimmed.substr(1, trimmed.size() - 2), true))
+                    path = std::move(*split);
+            }
+            if (path.empty()) {
+                repaired(number, terminated ? "invalid section name" : "unterminated section header");
+                // Its lines belong to no node: none of them is read, none is changed.
+                doc.m_sections.push_back(Section{{}, std::string(text), {}, true});
+                continue;
+            }
+            currentNode = Folded(JoinPath(path));
+            doc.m_sections.push_back(Section{std::move(path), std::string(text), {}});
             continue;
         }
         const std::size_t eq = text.find('=');
-        if (eq == std::string_view::npos) {
-            doc.m_sections.back().lines.push_back(std::move(line));
+        if (eq == std::string_view::npos || section.broken) {
+            section.lines.push_back(std::move(line));
             continue;
         }
         std::string_view name = Trim(text.substr(0, eq));
-        line.kind = Kind::Key;
+        Kind kind = Kind::Key;
         if (name.size() >= 2 && name.substr(name.size() - 2) == "[]") {
-            line.kind = Kind::Item;
+            kind = Kind::Item;
             name = Trim(name.substr(0, name.size() - 2));
         }
-        if (!IsValidName(name))
-            return fail(number, "invalid key name");
-        line.name = std::string(name);
+        if (!IsValidName(name)) {
+            repaired(number, "invalid key name");
+            section.lines.push_back(std::move(line));
+            continue;
+        }
         std::size_t at = eq + 1;
         while (at < text.size() && IsBlank(text[at]))
             ++at;
-        line.valueAt = at;
         const std::string_view raw = text.substr(at);
         if (!raw.empty() && raw.front() == '"') {
-            if (!DecodeQuoted(raw, line.value))
-                return fail(number, "broken quoted value");
+            if (!DecodeQuoted(raw, line.value)) {
+                repaired(number, "broken quoted value");
+                line.value.clear();
+                section.lines.push_back(std::move(line));
+                continue;
+            }
         } else {
             line.value = std::string(Trim(raw));
         }
-        if (line.kind == Kind::Key && !seenKeys.insert(currentNode + '\x01' + Folded(name)).second)
-            return fail(number, "key given twice");
-        doc.m_sections.back().lines.push_back(std::move(line));
+        line.kind = kind;
+        line.name = std::string(name);
+        line.valueAt = at;
+        const Position here{doc.m_sections.size() - 1, section.lines.size()};
+        if (kind == Kind::Key) {
+            auto [it, added] = seenKeys.try_emplace(currentNode + '\x01' + Folded(name), here);
+            if (!added) {
+                // The last one wins; the earlier one stays as written.
+                repaired(number, "key given twice");
+                doc.m_sections[it->second.section].lines[it->second.line].kind = Kind::Other;
+                it->second = here;
+            }
+        }
+        section.lines.push_back(std::move(line));
     }
     return doc;
 }
@@ -403,7 +451,7 @@ std::vector<IniDocument::Position> IniDocument::Find(Kind kind, const NodePath& 
 {
     std::vector<Position> found;
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
-        if (!PathsEqual(m_sections[s].path, node))
+        if (m_sections[s].broken || !PathsEqual(m_sections[s].path, node))
             continue;
         const auto& lines = m_sections[s].lines;
         for (std::size_t l = 0; l < lines.size(); ++l)
@@ -417,7 +465,7 @@ std::vector<IniDocument::Position> IniDocument::Keys(const NodePath& node) const
 {
     std::vector<Position> found;
     for (std::size_t s = 0; s < m_sections.size(); ++s) {
-        if (!PathsEqual(m_sections[s].path, node))
+        if (m_sections[s].broken || !PathsEqual(m_sections[s].path, node))
             continue;
         const auto& lines = m_sections[s].lines;
         for (std::size_t l = 0; l < lines.size(); ++l)
@@ -434,7 +482,7 @@ IniDocument::Position IniDocument::InsertionPoint(const NodePath& node)
         s = 0;
     } else {
         for (std::size_t i = m_sections.size(); i-- > 1;)
-            if (PathsEqual(m_sections[i].path, node)) {
+            if (!m_sections[i].broken && PathsEqual(m_sections[i].path, node)) {
                 s = i;
                 break;
             }
@@ -554,7 +602,7 @@ bool IniDocument::NodeExists(const NodePath& path) const
         return true;
     for (std::size_t s = 1; s < m_sections.size(); ++s) {
         const auto& sp = m_sections[s].path;
-        if (sp.size() >= path.size() && std::equal(path.begin(), path.end(), sp.begin(), [](const std::string& a, const std::string& b) {
+        if (!m_sections[s].broken && sp.size() >= path.size() && std::equal(path.begin(), path.end(), sp.begin(), [](const std::string& a, const std::string& b) {
                 return NamesEqual(a, b);
             }))
             return true;

@@ -3,6 +3,7 @@
 #include "inifile/IniFileIo.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -206,9 +207,14 @@ int32_t IniFileTable::OpenIniFile(const char* path, const char* section, const c
             case ReadResult::TooLarge: return kBadFile;
             case ReadResult::Failed: return kIoError;
             }
-            auto document = IniDocument::Parse(bytes);
+            std::vector<ParseError> repairs;
+            auto document = IniDocument::Parse(bytes, nullptr, &repairs);
             if (!document)
                 return kBadFile;
+            // Damage is read leniently; the file on disk changes only with the next write.
+            for (const auto& repair : repairs)
+                std::fprintf(stderr, "IniFileManager: %s: line %zu: %s; read leniently\n", resolved->c_str(),
+                             repair.line, repair.message.c_str());
             file = std::make_shared<OpenFile>();
             file->path = *resolved;
             file->document = std::move(*document);

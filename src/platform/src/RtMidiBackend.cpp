@@ -249,6 +249,7 @@ public:
     {
     }
 
+    MidiBackendKind Kind() const override { return MidiBackendKind::RtMidiAlsa; }
     std::vector<std::string> InputNames() override { return Names(Ports(MidiDirection::Input)); }
     std::vector<std::string> OutputNames() override { return Names(Ports(MidiDirection::Output)); }
 

@@ -4,17 +4,25 @@
 
 #include <SDL.h>
 
+#include <atomic>
+
 namespace platform {
 
 namespace {
 
 class SdlClipboard final : public ClipboardBackend {
 public:
-    SdlClipboard() : m_video(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
-    ~SdlClipboard() override
+    SdlClipboard() : m_video(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
     {
         if (m_video)
+            SDL_AddEventWatch(&SdlClipboard::Watch, this);
+    }
+    ~SdlClipboard() override
+    {
+        if (m_video) {
+            SDL_DelEventWatch(&SdlClipboard::Watch, this);
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
     }
     SdlClipboard(const SdlClipboard&) = delete;
     SdlClipboard& operator=(const SdlClipboard&) = delete;
@@ -93,9 +101,26 @@ private:
         return true;
     }
 
-    // Another program's change shows as a text other than the one seen last.
+    // Called by SDL for every event queued, on the thread that queues it.
+    static int SDLCALL Watch(void* self, SDL_Event* event)
+    {
+        if (event && event->type == SDL_CLIPBOARDUPDATE)
+            static_cast<SdlClipboard*>(self)->m_announced.fetch_add(1, std::memory_order_release);
+        return 0;
+    }
+
+    // Another program's change shows as an announced update (a clear, or the same text again,
+    // counts too), or as a text other than the one seen last.
     void Refresh()
     {
+        const uint32_t announced = m_announced.load(std::memory_order_acquire);
+        if (announced != m_announcedSeen) {
+            m_announcedSeen = announced;
+            m_marker = false;
+            m_seen = ReadText().value_or(std::string());
+            Bump();
+            return;
+        }
         if (std::optional<std::string> text = ReadText())
             Note(*text);
     }
@@ -116,6 +141,9 @@ private:
     bool m_marker = false;
     std::string m_seen;
     uint32_t m_sequence = 1;
+    // SDL_CLIPBOARDUPDATE events counted by the watch, and the count last acted on.
+    std::atomic<uint32_t> m_announced{0};
+    uint32_t m_announcedSeen = 0;
 };
 
 } // namespace

@@ -33,6 +33,9 @@ std::optional<Clock::time_point> DeadlineAfter(uint32_t milliseconds)
     return Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
+// How long the exit pass waits, in all, for closed threads to end.
+constexpr uint32_t kExitJoinLimitMs = 2000;
+
 std::atomic<uint32_t> g_nextThreadId{1};
 std::atomic<uint32_t> g_threadObjects{0};
 thread_local uint32_t t_threadId = 0;
@@ -292,7 +295,8 @@ public:
     bool CancelIfSuspended()
     {
         std::lock_guard lock(m_mutex);
-        if (m_started)
+        // One made running may simply not have been scheduled yet: it still runs.
+        if (m_started || m_suspendCount == 0)
             return false;
         m_cancelled = true;
         m_changed.notify_all();
@@ -414,6 +418,8 @@ public:
     }
 
 private:
+    // Joins what ends within one shared time limit; a thread still running after it is let go
+    // (detached, its object kept), so that a thread that never ends cannot hold the exit.
     void JoinAll()
     {
         std::vector<ThreadObject*> all;
@@ -422,14 +428,21 @@ private:
             all.swap(m_threads);
             m_exitPassDone = true;
         }
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kExitJoinLimitMs);
+        std::vector<ThreadObject*> leftBehind;
         for (ThreadObject* t : all) {
-            if (t->IsCurrent()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            const uint32_t waitMs = left.count() > 0 ? static_cast<uint32_t>(left.count()) : 0;
+            if (t->IsCurrent() || t->Wait(waitMs) != kWaitObject0) {
                 t->Detach();
+                leftBehind.push_back(t);
                 continue;
             }
             t->Join();
             delete t;
         }
+        std::lock_guard lock(m_mutex);
+        m_letGo.insert(m_letGo.end(), leftBehind.begin(), leftBehind.end());
     }
 
     std::mutex m_mutex;

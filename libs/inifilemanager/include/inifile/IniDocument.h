@@ -15,6 +15,8 @@ using NodePath = std::vector<std::string>;
 
 // Largest file the library reads or writes.
 inline constexpr std::size_t kMaxFileSize = 16u * 1024u * 1024u;
+// Most repairs one parse reports.
+inline constexpr std::size_t kMaxRepairsReported = 32;
 // Largest item count of one array.
 inline constexpr std::size_t kMaxArrayCount = 100000;
 
@@ -42,8 +44,11 @@ std::string FormatValue(std::string_view value);
 
 class IniDocument {
 public:
-    // Parses a whole file. On failure returns nullopt and, when given, fills the error.
-    static std::optional<IniDocument> Parse(std::string_view bytes, ParseError* error = nullptr);
+    // Parses a whole file, reading damage leniently (see IniDocument.cpp); repairs, when given,
+    // receives what was repaired (at most kMaxRepairsReported). Fails, filling the error, only
+    // for a file larger than kMaxFileSize.
+    static std::optional<IniDocument> Parse(std::string_view bytes, ParseError* error = nullptr,
+                                            std::vector<ParseError>* repairs = nullptr);
 
     // The file's text: untouched lines as read, changed and new lines in canonical form.
     std::string Serialize() const;
@@ -82,6 +87,7 @@ private:
         NodePath path;       // empty for the lines above the first header
         std::string header;  // the header line as read or made; empty for the top part
         std::vector<Line> lines;
+        bool broken = false; // a bad header: its lines mean nothing and nothing is added here
     };
 
     struct Position {

@@ -129,6 +129,8 @@ KXRESULT LNotificationDistributor::Register(LNotificationReceiver* r, Notificati
         return E_INVALIDARG;
     if (!id)
         return S_FALSE;
+    if (flags & kLatestPostedOnly)
+        m_hasLatestOnly.store(true, std::memory_order_release);
     LNotificationClientPool* pool = FindPool(id);
     const int32_t existing = pool ? pool->FindReceiver(r) : -1;
     if (existing >= 0) {
@@ -293,13 +295,57 @@ KXRESULT LNotificationDistributor::Send(const RCPtr<LNotification>& n, LNotifica
         if (static_cast<uint32_t>(i) >= pool->m_registrations.GetCount())
             continue;
         Info* info = pool->m_registrations.GetData()[i].Get();
-        if ((info->m_flags & kLatestPostedOnly) && !(source && source->IsLatestPosted(n.Get())))
+        if ((info->m_flags & kLatestPostedOnly) && !(source && TakePending(*info, n.Get())))
             continue;
         // A registration removed during the call is retired, not released, so the receiver
         // outlives its own call.
         info->m_receiver->Receive(self, n);
     }
     return S_OK;
+}
+
+void LNotificationDistributor::MarkPending(const RCPtr<LNotification>& n, std::vector<RCPtr<LNotification>>& replaced)
+{
+    if (!m_hasLatestOnly.load(std::memory_order_acquire))
+        return;
+    LNotificationClientPool* pool = FindPool(n->GetID());
+    if (!pool || !(pool->m_flags & kLatestPostedOnly))
+        return;
+    for (uint32_t i = pool->m_registrations.GetCount(); i > 0; --i) {
+        Info& info = *pool->m_registrations.GetData()[i - 1];
+        if (!(info.m_flags & kLatestPostedOnly))
+            continue;
+        if (info.m_pending)
+            replaced.push_back(std::move(info.m_pending));
+        info.m_pending = n;
+    }
+}
+
+void LNotificationDistributor::ClearPending(const LNotification* n, std::vector<RCPtr<LNotification>>& released)
+{
+    if (!m_hasLatestOnly.load(std::memory_order_acquire))
+        return;
+    LNotificationClientPool* pool = FindPool(n->GetID());
+    if (!pool)
+        return;
+    for (uint32_t i = pool->m_registrations.GetCount(); i > 0; --i) {
+        Info& info = *pool->m_registrations.GetData()[i - 1];
+        if (info.m_pending.Get() == n)
+            released.push_back(std::move(info.m_pending));
+    }
+}
+
+bool LNotificationDistributor::TakePending(Info& info, const LNotification* n)
+{
+    RCPtr<LNotification> taken;
+    {
+        MutexLock guard(LNotificationQueue::GetQueueLock());
+        if (info.m_pending.Get() != n)
+            return false;
+        taken = std::move(info.m_pending);
+    }
+    // Released outside the queue lock.
+    return true;
 }
 
 int32_t LNotificationDistributor::DeliverToClient(const RCPtr<LNotificationClientPool>& pool,

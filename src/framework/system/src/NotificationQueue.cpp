@@ -112,76 +112,39 @@ KXRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& n)
 {
     if (!n)
         return E_INVALIDARG;
+    // Pending notifications that n replaces; released after the lock.
+    std::vector<RCPtr<LNotification>> replaced;
     MutexLock guard(GetQueueLock());
     if (n->IsPosted())
         return E_INVALIDARG;
     if (!m_distributor)
         return E_FAIL;
-
-    const NotificationId id = n->GetID();
-    auto entry = std::find_if(m_latest.begin(), m_latest.end(), [id](const auto& e) { return e.first == id; });
-    const bool added = entry == m_latest.end();
-    if (added) {
-        m_latest.emplace_back(id, nullptr);
-        entry = m_latest.end() - 1;
-    }
-    KXRESULT hr;
+    // Made before a drain can see n (the drain takes this lock); undone when n is not queued.
+    m_distributor->MarkPending(n, replaced);
+    KXRESULT hr = E_FAIL;
     try {
         hr = m_ring.Enqueue(n);
     } catch (...) {
-        if (added)
-            m_latest.pop_back();
+        m_distributor->ClearPending(n.Get(), replaced);
         throw;
     }
     if (Failed(hr)) {
-        if (added)
-            m_latest.pop_back();
+        m_distributor->ClearPending(n.Get(), replaced);
         return hr;
     }
-    entry->second = n.Get();
     n->SetPosted(true);
     return S_OK;
 }
 
-bool LNotificationQueue::IsLatestPosted(const LNotification* n)
-{
-    MutexLock guard(GetQueueLock());
-    return IsLatestPostedLocked(n);
-}
-
-bool LNotificationQueue::IsLatestPostedLocked(const LNotification* n) const
-{
-    const NotificationId id = n->GetID();
-    for (const auto& e : m_latest) {
-        if (e.first == id)
-            return e.second == n;
-    }
-    return false;
-}
-
-void LNotificationQueue::ForgetLatest(const LNotification* n)
-{
-    MutexLock guard(GetQueueLock());
-    const NotificationId id = n->GetID();
-    for (auto& e : m_latest) {
-        if (e.first == id) {
-            if (e.second == n) {
-                e = m_latest.back();
-                m_latest.pop_back();
-            }
-            return;
-        }
-    }
-}
-
 bool LNotificationQueue::ProcessQueue(bool sendIdle)
 {
+    // A receiver may drop its owner's last reference to this queue.
+    RCPtr<LNotificationQueue> self(this);
     if (!m_busy.exchange(true, std::memory_order_acq_rel)) {
         FlagReset busy(m_busy);
         for (uint32_t k = m_ring.GetCount(); k > 0; --k) {
             RCPtr<LNotification> n;
             RCPtr<LNotificationDistributor> d;
-            bool latest = false;
             {
                 MutexLock guard(GetQueueLock());
                 // A receiver may have discarded or detached the queue meanwhile.
@@ -189,21 +152,12 @@ bool LNotificationQueue::ProcessQueue(bool sendIdle)
                     break;
                 n = m_ring.Dequeue();
                 d = m_distributor;
-                latest = IsLatestPostedLocked(n.Get());
             }
-            // On every way out: the notification can be posted again, and is no longer the
-            // newest of its id here.
+            // On every way out the notification can be posted again.
             struct Done {
-                LNotificationQueue* queue;
                 LNotification* n;
-                bool latest;
-                ~Done()
-                {
-                    if (latest)
-                        queue->ForgetLatest(n);
-                    n->SetPosted(false);
-                }
-            } done{this, n.Get(), latest};
+                ~Done() { n->SetPosted(false); }
+            } done{n.Get()};
             if (d)
                 d->Send(n, this);
         }
@@ -225,9 +179,10 @@ bool LNotificationQueue::DiscardAll()
         while (m_ring.GetCount() > 0) {
             RCPtr<LNotification> n = m_ring.Dequeue();
             n->SetPosted(false);
+            if (m_distributor)
+                m_distributor->ClearPending(n.Get(), discarded);
             discarded.push_back(std::move(n));
         }
-        m_latest.clear();
     }
     // Released outside the queue lock.
     discarded.clear();

@@ -2,7 +2,10 @@
 
 #include "platform/Threads.h"
 
+#include "kx/Exception.h"
+
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace KX {
@@ -47,7 +50,7 @@ LThreadPool::LThreadPool(int32_t workerCount, int32_t queuePriority)
       m_queueThreader(StringT<char16_t, char>(u"LThreadPool::mQueueThreader")),
       m_queueIdle(LEvent::Create(1)), m_queuePriority(queuePriority)
 {
-    m_workerCount.exchange(workerCount);
+    m_workerCount.exchange(static_cast<int32_t>(m_workerSlots));
     m_workers.reserve(m_workerSlots);
     for (uint32_t i = 0; i < m_workerSlots; ++i)
         m_workers.push_back(std::make_unique<RetriggerableThreader>(StringT<char16_t, char>()));
@@ -57,6 +60,13 @@ LThreadPool::LThreadPool(int32_t workerCount, int32_t queuePriority)
 LThreadPool::~LThreadPool()
 {
     Stop();
+}
+
+RetriggerableThreader& LThreadPool::GetWorker(uint32_t index)
+{
+    if (index >= m_workerSlots)
+        Throw<std::out_of_range>("no such worker", "KX::LThreadPool::GetWorker", "System\\ThreadPool", __LINE__);
+    return *m_workers[index];
 }
 
 bool LThreadPool::IsWorkerBusy(uint32_t index)
@@ -73,7 +83,7 @@ int32_t LThreadPool::TryDispatch(const RCPtr<LThreadWorker>& worker, const RCPtr
     for (uint32_t i = 0; i < static_cast<uint32_t>(count) && i < m_workerSlots; ++i) {
         MutexLock lock(m_lock);
         // With a single worker, queued work keeps its order and new work waits behind it.
-        if (m_queue.GetCount() != 0 && m_workerCount.load() == 1)
+        if (m_queuedCount != 0 && m_workerCount.load() == 1)
             return -1;
         if (IsWorkerBusy(i))
             continue;
@@ -94,17 +104,10 @@ void LThreadPool::QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRef
 
     RCPtr<LWorkerParams> item(new LWorkerParams(worker, params, priority));
     MutexLock lock(m_lock);
-    const uint32_t queued = m_queue.GetCount();
-    uint32_t at = queued;
-    RCPtr<LWorkerParams>* items = m_queue.GetData();
-    // In front of the first item of equal or higher priority: the last item is the next to run.
-    for (uint32_t i = 0; i < queued; ++i) {
-        if (items[i]->priority >= priority) {
-            at = i;
-            break;
-        }
-    }
-    m_queue.InsertItem(at, item);
+    const uint32_t queued = m_queuedCount;
+    // Behind the work of the same priority.
+    m_queue[priority].push_back(std::move(item));
+    ++m_queuedCount;
     if (queued == 0) {
         // A drain only ends after finding the queue empty under this lock, so it does not need
         // the lock to signal its end.
@@ -127,18 +130,23 @@ KXRESULT LThreadPool::Work(const RCPtr<LRefCountedObject>& /*params*/)
         {
             MutexLock lock(m_lock);
             // The last event is the stop signal.
-            if (m_queue.GetCount() == 0 || m_workerCount.load() <= 0 ||
+            if (m_queuedCount == 0 || m_workerCount.load() <= 0 ||
                 static_cast<uint32_t>(i) >= m_workerSlots)
                 return S_OK;
             const uint32_t index = static_cast<uint32_t>(i);
             if (IsWorkerBusy(index))
                 continue;
             // The highest priority; among equals the one queued first.
-            m_queue.RemoveItem(m_queue.GetCount() - 1, item);
+            auto first = m_queue.begin();
+            item = std::move(first->second.front());
+            first->second.pop_front();
+            if (first->second.empty())
+                m_queue.erase(first);
+            --m_queuedCount;
             m_workers[index]->SetName(item->worker ? item->worker->ToString() : StringT<char16_t, char>());
             m_workers[index]->Trigger(item->worker, item->params, m_workerEvents.GetEvent(index),
                                       item->priority);
-            emptied = m_queue.GetCount() == 0;
+            emptied = m_queuedCount == 0;
         }
         if (emptied)
             return S_OK;
@@ -148,7 +156,7 @@ KXRESULT LThreadPool::Work(const RCPtr<LRefCountedObject>& /*params*/)
 uint32_t LThreadPool::GetQueuedCount()
 {
     MutexLock lock(m_lock);
-    return m_queue.GetCount();
+    return m_queuedCount;
 }
 
 void LThreadPool::Stop()
@@ -157,11 +165,12 @@ void LThreadPool::Stop()
     std::vector<RCPtr<LWorkerParams>> dropped;
     {
         MutexLock lock(m_lock);
-        RCPtr<LWorkerParams> item;
-        while (m_queue.GetCount() != 0) {
-            m_queue.RemoveItem(m_queue.GetCount() - 1, item);
-            dropped.push_back(std::move(item));
+        for (auto& fifo : m_queue) {
+            for (auto& item : fifo.second)
+                dropped.push_back(std::move(item));
         }
+        m_queue.clear();
+        m_queuedCount = 0;
     }
     // Released outside the lock: a worker's release may reach code that takes other locks.
     dropped.clear();

@@ -37,10 +37,11 @@ public:
 };
 
 // The clipboard of the SDL video subsystem (initialised here when needed, with a reference
-// of its own). SDL keeps no sequence number: this object counts the changes it makes and
-// notices another program's change by comparing the text with the one it saw last, so a change
-// to the same text goes unnoticed. The private marker is an empty text that this object wrote
-// and that is still there. Null when the program is built without SDL.
+// of its own). SDL keeps no sequence number: this object counts the changes it makes, every
+// SDL_CLIPBOARDUPDATE that SDL announces (another program took the clipboard over: a clear or
+// the same text again count as changes too) and any text other than the one it saw last. The
+// private marker is an empty text that this object wrote and that nobody has replaced since.
+// Null when the program is built without SDL.
 std::unique_ptr<ClipboardBackend> CreateSdlClipboard();
 
 // A clipboard in memory, for tests: the same rules, plus the other program's side.

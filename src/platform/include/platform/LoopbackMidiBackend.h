@@ -89,6 +89,7 @@ public:
     std::shared_ptr<LoopbackInputDevice> AddInput(std::string name);
     std::shared_ptr<LoopbackOutputDevice> AddOutput(std::string name, LoopbackOutputDevice::Sink sink = {});
 
+    MidiBackendKind Kind() const override { return MidiBackendKind::Loopback; }
     std::vector<std::string> InputNames() override;
     std::vector<std::string> OutputNames() override;
     MidiStatus OpenInput(size_t index, MidiInputCallback callback, std::unique_ptr<MidiInput>& out) override;

@@ -130,9 +130,18 @@ bool MidiNameMatches(std::string_view deviceName, std::string_view requested);
 // Index of the first matching name.
 std::optional<size_t> FindMidiDevice(const std::vector<std::string>& names, std::string_view requested);
 
+// Which service a backend stands for.
+enum class MidiBackendKind {
+    Other,      // a test's own
+    RtMidiAlsa, // the ALSA sequencer through RtMidi (what users run)
+    Loopback,   // in-process ports for tests
+};
+
 class MidiBackend {
 public:
     virtual ~MidiBackend() = default;
+
+    virtual MidiBackendKind Kind() const { return MidiBackendKind::Other; }
 
     virtual std::vector<std::string> InputNames() = 0;
     virtual std::vector<std::string> OutputNames() = 0;

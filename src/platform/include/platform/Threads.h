@@ -11,8 +11,9 @@
 // - waiting on a thread's handle tells whether it has ended; a thread never waits for
 //   itself (the wait fails at once instead of blocking);
 // - closing a thread handle never abandons a thread that may still run: the thread is
-//   joined once it has ended, by whoever next sweeps the process's reaper, or at exit;
-//   a handle closed after that exit pass lets its thread go (detached).
+//   joined once it has ended, by whoever next sweeps the process's reaper, or at exit,
+//   where the wait is bounded (2 s in all) and a thread still running is let go (detached,
+//   its object kept); a handle closed after that exit pass lets its thread go too.
 // Handles are counted: an object lives while any handle to it, or a wait on it, remains.
 #include <cstdint>
 
@@ -70,9 +71,10 @@ uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds);
 bool GetThreadExitCode(ThreadHandle thread, uint32_t* exitCode);
 uint32_t GetThreadObjectId(ThreadHandle thread);
 bool IsCurrentThread(ThreadHandle thread);
-// Drops the handle. A thread that never got resumed is cancelled without running its routine;
-// one still running is joined once it has ended (by a later call or at exit), or detached when
-// its handle is closed after the exit-time pass.
+// Drops the handle. A thread made suspended and never resumed is cancelled without running its
+// routine; one that runs (or is about to) is joined once it has ended (by a later call or at
+// exit, waiting a bounded time), or detached when it has not ended by then or its handle is
+// closed after the exit-time pass.
 void CloseThreadHandle(ThreadHandle thread);
 
 uint32_t GetCurrentThreadIdValue();

@@ -15,7 +15,7 @@
 namespace KX {
 
 // A string buffer that hands its text on at each flush and never holds more than 1023
-// characters from a bulk write.
+// characters from a bulk write; a wide bulk write never cuts a surrogate pair.
 template <class C> class basic_debugbuf : public std::basic_stringbuf<C> {
 public:
     basic_debugbuf() : std::basic_stringbuf<C>(std::ios_base::out) {}
@@ -90,11 +90,36 @@ template <class C> std::streamsize basic_debugbuf<C>::xsputn(const C* text, std:
     std::streamsize written = 0;
     while (written < count) {
         const std::streamsize buffered = this->pptr() - this->pbase();
-        if (buffered >= kLimit)
+        if (buffered >= kLimit) {
+            if constexpr (sizeof(C) == 2) {
+                // A full buffer that ends on the first half of a pair (an earlier write ended
+                // there) keeps that half for the next piece.
+                const C last = this->pptr()[-1];
+                if (last >= 0xD800 && last <= 0xDBFF) {
+                    std::basic_string<C> text = this->str();
+                    text.pop_back();
+                    Detail::EmitTrace(text.c_str());
+                    this->str(std::basic_string<C>());
+                    std::basic_stringbuf<C>::xsputn(&last, 1);
+                    continue;
+                }
+            }
             sync();
+        }
         // The room is counted from before the flush: a step that flushed appends nothing.
         const std::streamsize room = buffered < kLimit ? kLimit - buffered : 0;
-        const std::streamsize take = room < count - written ? room : count - written;
+        std::streamsize take = room < count - written ? room : count - written;
+        if constexpr (sizeof(C) == 2) {
+            // A piece never ends on the first half of a surrogate pair: the pair goes whole into
+            // the next piece.
+            if (take > 0 && written + take < count && text[written + take - 1] >= 0xD800 &&
+                text[written + take - 1] <= 0xDBFF) {
+                if (--take == 0 && buffered > 0) {
+                    sync();
+                    continue;
+                }
+            }
+        }
         if (take > 0)
             std::basic_stringbuf<C>::xsputn(text + written, take);
         written += take;

@@ -3,13 +3,18 @@
 //
 // No locks: registrations at one distributor change on one thread, and no other thread sends
 // at it meanwhile. Different ids at one distributor may be sent from different threads.
+// A latest-posted-only registration's pending notification is guarded by the queue lock; a
+// post to a queue whose distributor has such registrations reads that distributor's
+// registrations, so they must not change while another thread posts there.
 #include "kx/KXResult.h"
 #include "kx/Notification.h"
 #include "kx/NotificationReceiver.h"
 #include "kx/RCPtrArray.h"
 #include "kx/RefCountedObject.h"
 
+#include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace KX {
 
@@ -19,7 +24,7 @@ class LNotificationQueue;
 class LNotificationDistributor : public virtual LRefCountedObject {
 public:
     // Registration flag: the registration gets only notifications sent by a queue's drain, and
-    // only one that is still the newest of its id posted to that queue.
+    // only the last one posted after it was made and before that drain (its pending one).
     static constexpr uint32_t kLatestPostedOnly = 1;
 
     // One registration of a receiver for an id.
@@ -37,6 +42,9 @@ public:
 
         RCPtr<LNotificationReceiver> m_receiver;
         uint32_t m_flags;
+        // Latest-posted-only registrations: the last notification posted for them and not yet
+        // delivered. Guarded by the queue lock.
+        RCPtr<LNotification> m_pending;
     };
 
     // The registrations of one id, oldest first.
@@ -151,12 +159,22 @@ private:
     bool IsRegistered(const LNotificationReceiver* r) const;
     // Bookkeeping for one registration that went.
     void RegistrationRemoved();
-    // The send; latest-posted-only registrations get n only when it comes from source's drain
-    // and is still the newest of its id posted there.
+    // The send; latest-posted-only registrations get n only when it comes from a queue's drain
+    // (source) and is their pending notification, which the delivery clears.
     KXRESULT Send(const RCPtr<LNotification>& n, LNotificationQueue* source);
+    // Under the queue lock, while n is posted: n becomes the pending notification of every
+    // latest-posted-only registration of its id; the ones it replaces go to replaced, to be
+    // released outside the lock.
+    void MarkPending(const RCPtr<LNotification>& n, std::vector<RCPtr<LNotification>>& replaced);
+    // Under the queue lock: n, discarded, is no longer pending anywhere here.
+    void ClearPending(const LNotification* n, std::vector<RCPtr<LNotification>>& released);
+    // Takes the queue lock: whether n is info's pending notification; clears it when so.
+    static bool TakePending(LNotificationRegisteredClientInfo& info, const LNotification* n);
 
     RCPtrArray<LNotificationClientPool> m_pools;
     int32_t m_registrationCount = 0;
+    // Set by the first latest-posted-only registration; posts look at the registrations only then.
+    std::atomic<bool> m_hasLatestOnly{false};
 };
 
 } // namespace KX

@@ -77,22 +77,12 @@ protected:
 private:
     friend class LNotificationDistributor;
 
-    // Whether n is the newest notification of its id posted here that is queued or being sent.
-    bool IsLatestPosted(const LNotification* n);
-    bool IsLatestPostedLocked(const LNotification* n) const;
-    // Forgets n as the newest of its id (it has been sent or discarded).
-    void ForgetLatest(const LNotification* n);
-
     std::atomic<bool> m_busy{false};
     RCPtrQueue<LNotification, kInitialSlots> m_ring;
     // Guarded by the queue lock.
     RCPtr<LNotificationDistributor> m_distributor;
     RCPtr<LPostingReceiver> m_receiver;
     RCPtr<LNotification> m_idle;
-    // The newest posted notification per id, while it is queued or being sent; for
-    // latest-posted-only registrations. Guarded by the queue lock; the ring or the drain holds
-    // the references.
-    std::vector<std::pair<NotificationId, const LNotification*>> m_latest;
 };
 
 } // namespace KX

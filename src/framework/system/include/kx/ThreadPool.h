@@ -1,15 +1,19 @@
 #pragma once
 // A fixed set of worker threaders fed from a priority queue by a further threader.
+// Lock order: the caller's locks (the MIDI port object's), then the pool's lock; a worker's run
+// and the release of queued work happen outside it.
 #include "kx/Event.h"
 #include "kx/EventPool.h"
 #include "kx/Mutex.h"
-#include "kx/RCPtrArray.h"
 #include "kx/RetriggerableThreader.h"
 #include "kx/ReusePool.h"
 #include "kx/ThreadWorker.h"
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -51,11 +55,13 @@ public:
     // the calling thread). Final.
     void Stop();
 
+    // The worker threads made (at most 63), 0 once stopped.
     int32_t GetWorkerCount() const noexcept { return m_workerCount.load(); }
     uint32_t GetQueuedCount();
     int32_t GetQueuePriority() const noexcept { return m_queuePriority; }
-    // index below the number of worker threads made.
-    RetriggerableThreader& GetWorker(uint32_t index) { return *m_workers[index]; }
+    // One of the worker threaders made (they stay after Stop); throws "Out of Range" for an index
+    // not below their number.
+    RetriggerableThreader& GetWorker(uint32_t index);
     RetriggerableThreader& GetQueueThreader() noexcept { return m_queueThreader; }
 
 private:
@@ -70,7 +76,9 @@ private:
     EventPool m_workerEvents;
     RetriggerableThreader m_queueThreader;
     RCPtr<LEvent> m_queueIdle;
-    RCPtrArray<LWorkerParams, 16, 16> m_queue;
+    // Waiting work: one FIFO per priority, the highest priority first; no empty FIFOs.
+    std::map<int32_t, std::deque<RCPtr<LWorkerParams>>, std::greater<int32_t>> m_queue;
+    uint32_t m_queuedCount = 0;
     Mutex m_lock;
     const int32_t m_queuePriority;
     std::atomic<bool> m_stopped{false};
