@@ -2,6 +2,8 @@
 // Font internals shared by the font code and the text drawing of Graphics.
 #include "platform/gdi/Font.h"
 
+#include "Handles.h"
+
 #include <cairo.h>
 
 #include <array>
@@ -15,7 +17,7 @@ namespace gdi::detail {
 
 // One loaded face with its design metrics (font units).
 struct FaceEntry {
-    cairo_font_face_t* face = nullptr; // owns the FreeType face
+    CairoFontFace face; // owns the FreeType face
     uint16_t em = 0;
     uint16_t ascent = 0;
     uint16_t descent = 0;
@@ -27,12 +29,12 @@ struct FaceEntry {
     ~FaceEntry();
 
     // A new reference to the face scaled to `pixels` per em; null on failure.
-    cairo_scaled_font_t* ScaledFont(double pixels);
+    CairoScaledFont ScaledFont(double pixels);
 
 private:
     // Scaled fonts by em size in pixels, oldest first.
     std::mutex m_mutex;
-    std::vector<std::pair<double, cairo_scaled_font_t*>> m_scaled;
+    std::vector<std::pair<double, CairoScaledFont>> m_scaled;
 };
 
 struct FamilyEntry {
