@@ -67,7 +67,8 @@ TEST(UniqueFd, OwnsOneDescriptorAndClosesItOnce)
         EXPECT_FALSE(reader);
         EXPECT_EQ(reader.Get(), -1);
         EXPECT_EQ(moved.Get(), raw[0]);
-        moved = std::move(moved);
+        UniqueFd& same = moved;
+        moved = std::move(same);
         EXPECT_TRUE(IsOpen(raw[0])) << "assigning to itself keeps the descriptor";
 
         EXPECT_EQ(WriteAll(writer.Get(), "hi", 2), 0);
