@@ -1,6 +1,7 @@
 // The settings document: parsing, error reports, edits in place and the text written back.
 #include "inifile/IniDocument.h"
 #include "inifile/IniFileIo.h"
+#include "platform/posix/AtomicWrite.h"
 
 #include "TestSupport.h"
 
@@ -247,16 +248,14 @@ TEST(IniFileIo, AtomicWriteReplacesTheFileAndResolvesPaths)
 {
     kxtest::TempDir dir;
     const std::string path = dir.str() + "/settings.ini";
-    ASSERT_TRUE(WriteFileAtomic(path, "first\n"));
-    ASSERT_TRUE(WriteFileAtomic(path, "second\n"));
+    ASSERT_EQ(platform::posix::WriteFileAtomic(path, "first\n"), 0);
+    ASSERT_EQ(platform::posix::WriteFileAtomic(path, "second\n"), 0);
     std::string bytes;
     EXPECT_EQ(ReadWholeFile(path, bytes), ReadResult::Ok);
     EXPECT_EQ(bytes, "second\n");
     EXPECT_EQ(ReadWholeFile(dir.str() + "/missing.ini", bytes), ReadResult::Missing);
     EXPECT_EQ(ReadWholeFile(dir.str(), bytes), ReadResult::Failed);
-    int error = 0;
-    EXPECT_FALSE(WriteFileAtomic(dir.str() + "/no/such/folder.ini", "x", &error));
-    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(platform::posix::WriteFileAtomic(dir.str() + "/no/such/folder.ini", "x"), ENOENT);
 
     // Backslashes are separators; a link is resolved to its target, which is what gets replaced.
     std::filesystem::create_symlink(path, dir.path() / "link.ini");

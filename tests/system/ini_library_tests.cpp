@@ -491,13 +491,12 @@ TEST_F(IniLibraryTest, AFailedWriteLeavesTheOldFileIntact)
 
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    // SIGXFSZ keeps its default action (ending the process): the library must hold it back.
     struct rlimit limited = saved;
     limited.rlim_cur = 64;  // files may not grow beyond 64 bytes
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     const int32_t result = lib.SetIniValueStr(h, "Recent/Long", std::string(200, 'z').c_str());
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(result, kIoError);
     EXPECT_EQ(ReadFile(path), original);

@@ -1,6 +1,7 @@
 // The debug trace streams: debugger output on standard error, UDP datagrams received on a
 // loopback socket, the 1023-character pieces, the announcement and the console switch.
 #include "kx/DebugTrace.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -25,29 +26,24 @@ class Receiver {
 public:
     explicit Receiver(const char* address = "127.0.0.1")
     {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        m_fd.Reset(::socket(AF_INET, SOCK_DGRAM, 0));
         sockaddr_in local{};
         local.sin_family = AF_INET;
         ::inet_pton(AF_INET, address, &local.sin_addr);
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+        if (!m_fd || ::bind(m_fd.Get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
             return;
         socklen_t size = sizeof local;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size);
+        ::getsockname(m_fd.Get(), reinterpret_cast<sockaddr*>(&local), &size);
         m_port = ntohs(local.sin_port);
         timeval wait{10, 0}; // generous: a datagram that is due arrives long before
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    }
-    ~Receiver()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        ::setsockopt(m_fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     }
     int32_t Port() const { return m_port; }
 
     std::string Next()
     {
         std::vector<char> buffer(65536);
-        const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), 0);
+        const ssize_t n = ::recv(m_fd.Get(), buffer.data(), buffer.size(), 0);
         return n < 0 ? std::string("<nothing>") : std::string(buffer.data(), static_cast<size_t>(n));
     }
 
@@ -60,7 +56,7 @@ public:
     }
 
 private:
-    int m_fd = -1;
+    platform::posix::UniqueFd m_fd;
     int32_t m_port = 0;
 };
 
@@ -71,7 +67,7 @@ public:
     {
         std::fflush(stderr);
         m_file = std::tmpfile();
-        m_saved = ::dup(STDERR_FILENO);
+        m_saved.Reset(::dup(STDERR_FILENO));
         ::dup2(::fileno(m_file), STDERR_FILENO);
     }
     ~StderrCapture() { Restore(); }
@@ -91,16 +87,15 @@ public:
 private:
     void Restore()
     {
-        if (m_saved < 0)
+        if (!m_saved)
             return;
         std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
+        ::dup2(m_saved.Get(), STDERR_FILENO);
+        m_saved.Reset();
     }
 
     std::FILE* m_file = nullptr;
-    int m_saved = -1;
+    platform::posix::UniqueFd m_saved;
 };
 
 class TraceStreams : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include "inifile/IniFileIo.h"
 
+#include "platform/posix/AtomicWrite.h"
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -146,7 +148,7 @@ int32_t IniFileTable::Modify(int32_t handle, Change&& change) noexcept
         const std::string text = next.Serialize();
         if (text.size() > kMaxFileSize)
             return kInvalidArgument;
-        if (!WriteFileAtomic(file.path, text))
+        if (platform::posix::WriteFileAtomic(file.path, text) != 0)
             return kIoError;
         file.document = std::move(next);
         return kOk;
@@ -242,7 +244,7 @@ int32_t IniFileTable::WriteIniFile(int32_t handle) noexcept
         if (!h)
             return kBadHandle;
         std::lock_guard lock(h->file->mutex);
-        return WriteFileAtomic(h->file->path, h->file->document.Serialize()) ? kOk : kIoError;
+        return platform::posix::WriteFileAtomic(h->file->path, h->file->document.Serialize()) == 0 ? kOk : kIoError;
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     } catch (...) {

@@ -1,28 +1,14 @@
 #include "engine/DeviceControlClientInterface.h"
 
-#include "kx/ExecutableFolder.h"
-
-#include <dlfcn.h>
-#include <unistd.h>
+#include "platform/posix/SharedLibrary.h"
 
 #include <string>
-#include <vector>
 
 namespace KX {
 
-namespace {
-
-template <class F>
-void Resolve(void* module, F& fn, const char* name)
-{
-    fn = reinterpret_cast<F>(::dlsym(module, name));
-}
-
-} // namespace
-
 WString DeviceControlClientInterface::GetDefaultLibraryPath()
 {
-    WString path(GetExecutableFolder().c_str());
+    WString path(platform::posix::ExecutableFolder().c_str());
     path += u"/";
     path += kLibraryFileName;
     return path;
@@ -33,32 +19,30 @@ DeviceControlClientInterface::DeviceControlClientInterface(const WString& path)
     const WString file = path.IsEmpty() ? GetDefaultLibraryPath() : path;
     const NString narrow = file.ToNarrow();
     // Only the file named: a missing file is not looked for elsewhere.
-    m_module = ::dlopen(narrow.GetString(), RTLD_NOW | RTLD_LOCAL);
+    m_module = platform::posix::SharedLibrary(std::string(narrow.GetString()));
     if (!m_module)
         return;
-    Resolve(m_module, m_findDevices, "ZVDI_FindDevices");
-    Resolve(m_module, m_findRemoteDevices, "ZVDI_FindRemoteDevices");
-    Resolve(m_module, m_connectDevice, "ZVDI_ConnectDevice");
-    Resolve(m_module, m_requestParamRanges, "ZVDI_RequestParamRanges");
-    Resolve(m_module, m_requestParamValues, "ZVDI_RequestParamValues");
-    Resolve(m_module, m_getParamRanges, "ZVDI_GetParamRanges");
-    Resolve(m_module, m_getParamValues, "ZVDI_GetParamValues");
-    Resolve(m_module, m_getParamValue, "ZVDI_GetParamValue");
-    Resolve(m_module, m_setParamValue, "ZVDI_SetParamValue");
-    Resolve(m_module, m_setParamValues, "ZVDI_SetParamValues");
-    Resolve(m_module, m_disconnectDevice, "ZVDI_DisconnectDevice");
-    Resolve(m_module, m_isDeviceConnected, "ZVDI_IsDeviceConnected");
-    Resolve(m_module, m_getDeviceInfo, "ZVDI_GetDeviceInfo");
-    Resolve(m_module, m_releaseAll, "ZVDI_ReleaseAll");
+    m_module.Resolve(m_findDevices, "ZVDI_FindDevices");
+    m_module.Resolve(m_findRemoteDevices, "ZVDI_FindRemoteDevices");
+    m_module.Resolve(m_connectDevice, "ZVDI_ConnectDevice");
+    m_module.Resolve(m_requestParamRanges, "ZVDI_RequestParamRanges");
+    m_module.Resolve(m_requestParamValues, "ZVDI_RequestParamValues");
+    m_module.Resolve(m_getParamRanges, "ZVDI_GetParamRanges");
+    m_module.Resolve(m_getParamValues, "ZVDI_GetParamValues");
+    m_module.Resolve(m_getParamValue, "ZVDI_GetParamValue");
+    m_module.Resolve(m_setParamValue, "ZVDI_SetParamValue");
+    m_module.Resolve(m_setParamValues, "ZVDI_SetParamValues");
+    m_module.Resolve(m_disconnectDevice, "ZVDI_DisconnectDevice");
+    m_module.Resolve(m_isDeviceConnected, "ZVDI_IsDeviceConnected");
+    m_module.Resolve(m_getDeviceInfo, "ZVDI_GetDeviceInfo");
+    m_module.Resolve(m_releaseAll, "ZVDI_ReleaseAll");
 }
 
 DeviceControlClientInterface::~DeviceControlClientInterface()
 {
-    if (!m_module)
-        return;
-    if (m_releaseAll)
+    // The library lets its devices go before it is unloaded (by m_module's destructor).
+    if (m_module && m_releaseAll)
         m_releaseAll();
-    ::dlclose(m_module);
 }
 
 int32_t DeviceControlClientInterface::FindDevices(const Array<ZVDI_GUID>& filter, Variant& result)

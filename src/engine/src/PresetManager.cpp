@@ -10,19 +10,17 @@
 #include "kx/NotificationId.h"
 #include "kx/Wrappers.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <exception>
-#include <string>
+#include "platform/posix/AtomicWrite.h"
+#include "platform/posix/Utf.h"
 
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/stat.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include <unistd.h>
 
 namespace KX {
@@ -50,151 +48,27 @@ inline void StoreLE32(uint8_t* p, uint32_t v) noexcept
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-// The system's form of a path: UTF-8, "\" taken as "/". A lone surrogate has no UTF-8
-// form and gives false.
+// The system's form of a path (UTF-8, "\" taken as "/"); false for an empty path or one holding
+// a lone surrogate, which has no UTF-8 form.
 bool ToNativePath(const WString& path, std::string& out)
 {
-    out.clear();
     const char16_t* p = path.GetString();
-    if (!p)
+    auto native = p ? platform::posix::ToNativePath(p) : std::nullopt;
+    if (!native || native->empty())
         return false;
-    for (; *p; ++p) {
-        char32_t cp = *p;
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (p[1] < 0xDC00 || p[1] > 0xDFFF)
-                return false;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00);
-            ++p;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return false;
-        } else if (cp == u'\\') {
-            cp = u'/';
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return !out.empty();
-}
-
-// Holds SIGXFSZ back on this thread while a file is written, so that going over the
-// file size limit fails the write (EFBIG) instead of ending the process. A signal
-// raised meanwhile is taken off again before the old mask returns.
-class FileSizeSignalGuard {
-public:
-    FileSizeSignalGuard() noexcept
-    {
-        sigemptyset(&m_set);
-        sigaddset(&m_set, SIGXFSZ);
-        m_active = pthread_sigmask(SIG_BLOCK, &m_set, &m_previous) == 0;
-    }
-    ~FileSizeSignalGuard()
-    {
-        if (!m_active)
-            return;
-        if (!sigismember(&m_previous, SIGXFSZ)) {
-            const timespec now{0, 0};
-            while (sigtimedwait(&m_set, nullptr, &now) == SIGXFSZ) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
-    }
-    FileSizeSignalGuard(const FileSizeSignalGuard&) = delete;
-    FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
-
-private:
-    sigset_t m_set;
-    sigset_t m_previous;
-    bool m_active = false;
-};
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
+    out = std::move(*native);
     return true;
 }
 
-// Replaces the file at target by bytes: writes a new file in the same folder, flushes it
-// to the disk and renames it over the target. Any failure removes the new file and leaves
-// the target untouched. A target that exists must be a writable regular file; a link is
-// followed to the file it names.
-bool ReplaceFileContents(std::string target, const std::vector<uint8_t>& bytes)
+// Replaces the file at target by bytes, through a new file in the same folder; any failure
+// leaves the target untouched. A target that exists must be writable: a read-only file is not
+// replaced (a link is followed to the file it names).
+bool ReplaceFileContents(const std::string& target, const std::vector<uint8_t>& bytes)
 {
-    struct stat st {};
-    bool exists = false;
-    if (::lstat(target.c_str(), &st) == 0) {
-        if (S_ISLNK(st.st_mode)) {
-            char* resolved = ::realpath(target.c_str(), nullptr);
-            if (!resolved)
-                return false;
-            target = resolved;
-            std::free(resolved);
-            if (::stat(target.c_str(), &st) != 0)
-                return false;
-        }
-        if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0)
-            return false;
-        exists = true;
-    } else if (errno != ENOENT) {
+    if (::access(target.c_str(), W_OK) != 0 && errno != ENOENT)
         return false;
-    }
-
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (name.empty())
-        return false;
-
-    static std::atomic<uint32_t> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + (slash == std::string::npos ? "/." : ".") + name + ".tmp" +
-               std::to_string(::getpid()) + "-" +
-               std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-
-    bool ok;
-    {
-        FileSizeSignalGuard guard;
-        ok = WriteAll(fd, bytes.data(), bytes.size());
-    }
-    if (ok && exists)
-        ::fchmod(fd, st.st_mode & 07777); // keep the old file's permissions; best effort
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return platform::posix::WriteFileAtomic(target, text) == 0;
 }
 
 // Reads at most limit + 1 bytes of the file, so an oversized file is seen without reading
@@ -380,7 +254,7 @@ KXRESULT LPresetManager::Save(const WString& path)
     std::vector<uint8_t> bytes;
     if (BuildPresetFile(values, bytes) != S_OK)
         return E_FAIL;
-    return ReplaceFileContents(std::move(target), bytes) ? S_OK : E_FAIL;
+    return ReplaceFileContents(target, bytes) ? S_OK : E_FAIL;
 }
 
 int32_t LPresetManager::ReadPresetFile(const WString& path)

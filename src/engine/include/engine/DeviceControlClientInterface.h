@@ -6,6 +6,7 @@
 #include "kx/ParamValues.h"
 #include "kx/StringT.h"
 #include "kx/Variant.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <cstdint>
 
@@ -46,10 +47,10 @@ public:
     // record: DeviceControl::kDeviceInfoSize bytes.
     virtual int32_t GetDeviceInfo(const Variant& deviceId, uint8_t* record);
 
-    bool IsLoaded() const noexcept { return m_module != nullptr; }
+    bool IsLoaded() const noexcept { return m_module.IsLoaded(); }
 
 private:
-    void* m_module = nullptr;
+    platform::posix::SharedLibrary m_module;
     DeviceControl::FindDevicesFn m_findDevices = nullptr;
     DeviceControl::FindRemoteDevicesFn m_findRemoteDevices = nullptr;
     DeviceControl::ConnectDeviceFn m_connectDevice = nullptr;

@@ -1,5 +1,8 @@
 #include "PosixFileApi.h"
 
+#include "platform/posix/FileIo.h"
+#include "platform/posix/Utf.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -7,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <memory>
 #include <string_view>
 
 namespace KX::FileApi {
@@ -40,79 +44,17 @@ bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 
 char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c; }
 
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
-void AppendUtf16(std::u16string& out, char32_t cp)
-{
-    if (cp < 0x10000) {
-        out += char16_t(cp);
-    } else {
-        cp -= 0x10000;
-        out += char16_t(0xD800 + (cp >> 10));
-        out += char16_t(0xDC00 + (cp & 0x3FF));
-    }
-}
-
-// Strict UTF-8 to UTF-16: overlong forms, encoded surrogates, values above U+10FFFF and
-// cut-off sequences fail.
-bool Utf8ToUtf16(const char* text, std::u16string& out)
+// The system's form of a wide path; false for a null path or one holding a lone surrogate.
+bool ToNativePath(const char16_t* path, std::string& out)
 {
     out.clear();
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        const unsigned char lead = *p++;
-        if (lead < 0x80) {
-            out += char16_t(lead);
-            continue;
-        }
-        int more;
-        char32_t cp;
-        char32_t min;
-        if ((lead & 0xE0) == 0xC0) {
-            more = 1; cp = lead & 0x1F; min = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            more = 2; cp = lead & 0x0F; min = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            more = 3; cp = lead & 0x07; min = 0x10000;
-        } else {
-            return false;
-        }
-        for (int i = 0; i < more; ++i) {
-            if ((*p & 0xC0) != 0x80)
-                return false; // also stops at the terminator
-            cp = (cp << 6) | (*p++ & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        AppendUtf16(out, cp);
-    }
+    if (!path)
+        return false;
+    auto native = platform::posix::ToNativePath(path);
+    if (!native)
+        return false;
+    out = std::move(*native);
     return true;
-}
-
-int RetryOpen(const char* path, int flags, mode_t mode)
-{
-    int fd;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 // Matches from the pattern's and the name's current positions, backtracking over "*".
@@ -142,31 +84,12 @@ bool MatchPlain(std::u16string_view pattern, std::u16string_view name)
 } // namespace
 
 struct FindSearch {
-    DIR* dir = nullptr;
+    struct DirCloser {
+        void operator()(DIR* dir) const noexcept { ::closedir(dir); }
+    };
+    std::unique_ptr<DIR, DirCloser> dir;
     std::u16string pattern;
 };
-
-bool ToNativePath(const char16_t* path, std::string& out)
-{
-    out.clear();
-    if (!path)
-        return false;
-    for (const char16_t* p = path; *p; ++p) {
-        char32_t cp = *p;
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (p[1] < 0xDC00 || p[1] > 0xDFFF)
-                return false;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00);
-            ++p;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return false;
-        } else if (cp == u'\\') {
-            cp = u'/';
-        }
-        AppendUtf8(out, cp);
-    }
-    return true;
-}
 
 int OpenFile(int* descriptor, const char16_t* path, int openFlags, int shareFlag, int permission)
 {
@@ -210,17 +133,15 @@ int OpenFile(int* descriptor, const char16_t* path, int openFlags, int shareFlag
     if (!ToNativePath(path, native))
         return EINVAL;
 
-    const int fd = RetryOpen(native.c_str(), flags, mode);
-    if (fd < 0)
+    platform::posix::UniqueFd fd = platform::posix::OpenFd(native, flags, mode);
+    if (!fd)
         return errno;
 
     // Windows refuses to open a folder as a file.
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.Get(), &st) == 0 && S_ISDIR(st.st_mode))
         return EACCES;
-    }
-    *descriptor = fd;
+    *descriptor = fd.Release();
     return 0;
 }
 
@@ -392,16 +313,16 @@ bool NextMatch(FindSearch& search, FindData* data)
     std::u16string name;
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(search.dir);
+        const dirent* entry = ::readdir(search.dir.get());
         if (!entry) {
             SetLastError(errno == 0 ? ErrorNoMoreFiles : ErrorFromErrno(errno));
             return false;
         }
-        if (!Utf8ToUtf16(entry->d_name, name) || !MatchFilePattern(search.pattern, name))
+        if (!platform::posix::Utf8ToUtf16Strict(entry->d_name, name) || !MatchFilePattern(search.pattern, name))
             continue;
         struct stat st;
-        if (::fstatat(::dirfd(search.dir), entry->d_name, &st, 0) != 0
-            && ::fstatat(::dirfd(search.dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, 0) != 0
+            && ::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone meanwhile
         if (data) {
             data->attributes = S_ISDIR(st.st_mode) ? FileAttributeDirectory : FileAttributeNormal;
@@ -445,22 +366,20 @@ FindHandle FindFirst(const char16_t* pattern, FindData* data)
         SetLastError(ErrorInvalidName);
         return InvalidFindHandle;
     }
-    DIR* dir = ::opendir(native.c_str());
+    std::unique_ptr<DIR, FindSearch::DirCloser> dir(::opendir(native.c_str()));
     if (!dir) {
         const int err = errno;
         SetLastError(err == ENOENT || err == ENOTDIR ? ErrorPathNotFound : ErrorFromErrno(err));
         return InvalidFindHandle;
     }
 
-    auto* search = new FindSearch{dir, std::move(namePattern)};
+    auto search = std::make_unique<FindSearch>(FindSearch{std::move(dir), std::move(namePattern)});
     if (!NextMatch(*search, data)) {
         const uint32_t error = GetLastError();
-        ::closedir(search->dir);
-        delete search;
         SetLastError(error == ErrorNoMoreFiles ? ErrorFileNotFound : error);
         return InvalidFindHandle;
     }
-    return search;
+    return search.release();
 }
 
 bool FindNext(FindHandle handle, FindData* data)
@@ -478,8 +397,7 @@ bool FindClose(FindHandle handle)
         SetLastError(ErrorInvalidHandle);
         return false;
     }
-    ::closedir(handle->dir);
-    delete handle;
+    delete handle; // closes the folder
     return true;
 }
 

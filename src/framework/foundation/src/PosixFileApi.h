@@ -129,8 +129,4 @@ bool RemoveFileSpec(char16_t* path);
 // (buffer untouched); 0 with the last error when the path does not exist.
 uint32_t GetLongPathName(const char16_t* path, char16_t* buffer, uint32_t size);
 
-// UTF-16 path to the UTF-8 form handed to the system ("\" becomes "/"); false for a
-// null path or one holding a lone surrogate.
-bool ToNativePath(const char16_t* path, std::string& out);
-
 } // namespace KX::FileApi

@@ -2,6 +2,8 @@
 
 #include "kx/Utf8.h"
 
+#include "platform/posix/FileIo.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -41,7 +43,7 @@ TraceTarget& Target()
 // The UDP sender's state, likewise kept until the process ends.
 struct TraceSender {
     std::mutex lock;
-    int socket = -1;
+    platform::posix::UniqueFd socket;
     sockaddr_in destination{};
     // What the destination was resolved for.
     std::string destinationHost;
@@ -74,18 +76,10 @@ std::string ToUtf8(const char16_t* text, size_t length)
     return out;
 }
 
+// Standard error may be closed or full: what does not go out is dropped.
 void WriteAll(int fd, const char* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
+    (void)platform::posix::WriteAll(fd, data, size);
 }
 
 // The first IPv4 address of a host name or dotted address, as text; empty when it does not resolve.
@@ -136,7 +130,7 @@ void SendOne(TraceSender& sender, const char* text)
     if (length == 0)
         return;
     // Send errors are ignored.
-    (void)::sendto(sender.socket, text, length, MSG_NOSIGNAL,
+    (void)::sendto(sender.socket.Get(), text, length, MSG_NOSIGNAL,
                    reinterpret_cast<const sockaddr*>(&sender.destination), sizeof sender.destination);
 }
 
@@ -248,7 +242,7 @@ void SendTraceDatagram(const char* host, int32_t port, const char* text)
     TraceSender& sender = Sender();
     std::lock_guard lock(sender.lock);
     const std::string hostText = host ? host : "";
-    if (sender.socket < 0 || sender.destinationHost != hostText || sender.destinationPort != port) {
+    if (!sender.socket || sender.destinationHost != hostText || sender.destinationPort != port) {
         const std::string address = DestinationAddress(host);
         sender.destination = sockaddr_in{};
         sender.destination.sin_family = AF_INET;
@@ -256,16 +250,16 @@ void SendTraceDatagram(const char* host, int32_t port, const char* text)
         sender.destination.sin_port = htons(static_cast<uint16_t>(port));
         sender.destinationHost = hostText;
         sender.destinationPort = port;
-        if (sender.socket < 0) {
-            sender.socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
-            if (sender.socket >= 0) {
+        if (!sender.socket) {
+            sender.socket.Reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
+            if (sender.socket) {
                 SendOne(sender, "*** APPLICATION Launched on ");
                 SendOne(sender, address.c_str());
                 SendOne(sender, "***\n");
             }
         }
     }
-    if (sender.socket < 0 || !text)
+    if (!sender.socket || !text)
         return;
     SendOne(sender, text);
 }
@@ -324,9 +318,7 @@ void ResetTraceSender()
 {
     TraceSender& sender = Sender();
     std::lock_guard lock(sender.lock);
-    if (sender.socket >= 0)
-        ::close(sender.socket);
-    sender.socket = -1;
+    sender.socket.Reset();
     sender.destination = sockaddr_in{};
     sender.destinationHost.clear();
     sender.destinationPort = -1;

@@ -1,27 +1,17 @@
 #include "kx/IniFileManager.h"
 
-#include "kx/ExecutableFolder.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <cstring>
-#include <dlfcn.h>
-#include <limits.h>
 #include <memory>
 #include <new>
 #include <string>
-#include <unistd.h>
 
 namespace KX {
 
 namespace {
 
 constexpr int32_t kBufferTooSmall = -2;
-
-template <class Fn>
-bool Resolve(void* module, Fn& fn, const char* name)
-{
-    fn = reinterpret_cast<Fn>(::dlsym(module, name));
-    return fn != nullptr;
-}
 
 // The text of a buffer the library filled, up to its NUL or the buffer's end.
 void AssignText(WString& out, const char* buffer, int32_t size)
@@ -58,15 +48,11 @@ KXRESULT ReadText(Call&& call, WString& out)
 
 } // namespace
 
-CIniFileManagerProxy::~CIniFileManagerProxy()
-{
-    if (m_module)
-        Unload();
-}
+CIniFileManagerProxy::~CIniFileManagerProxy() = default;
 
 NString CIniFileManagerProxy::LibraryPathFor(const WString& folder)
 {
-    std::string path = folder.IsEmpty() ? GetExecutableFolder() : std::string(folder.ToNarrow().GetString());
+    std::string path = folder.IsEmpty() ? platform::posix::ExecutableFolder() : std::string(folder.ToNarrow().GetString());
     for (char& c : path) {
         if (c == '\\')
             c = '/';
@@ -82,30 +68,30 @@ KXRESULT CIniFileManagerProxy::Load(const WString& folder)
     if (m_module)
         return S_FALSE;
     const NString path = LibraryPathFor(folder);
-    void* module = ::dlopen(path.GetString(), RTLD_NOW | RTLD_LOCAL);
+    platform::posix::SharedLibrary module(path.GetString());
     // As the system's search would: the executable's folder first, then the usual places.
     if (!module && folder.IsEmpty())
-        module = ::dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+        module = platform::posix::SharedLibrary(kLibraryName);
     if (!module)
         return E_FAIL;
-    m_module = module;
+    m_module = std::move(module);
 
     bool all = true;
-    all &= Resolve(module, m_openIniFile, "OpenIniFile");
-    all &= Resolve(module, m_writeIniFile, "WriteIniFile");
-    all &= Resolve(module, m_closeIniFile, "CloseIniFile");
-    all &= Resolve(module, m_doesNodeExist, "DoesNodeExist");
-    all &= Resolve(module, m_getIniValueInt, "GetIniValueInt");
-    all &= Resolve(module, m_setIniValueInt, "SetIniValueInt");
-    all &= Resolve(module, m_getIniValueStr, "GetIniValueStr");
-    all &= Resolve(module, m_setIniValueStr, "SetIniValueStr");
-    all &= Resolve(module, m_getKeyCount, "GetKeyCount");
-    all &= Resolve(module, m_getKeyNameAt, "GetKeyNameAt");
-    all &= Resolve(module, m_getArrayCount, "GetArrayCount");
-    all &= Resolve(module, m_setArrayCount, "SetArrayCount");
-    all &= Resolve(module, m_getArrayItemAt, "GetArrayItemAt");
-    all &= Resolve(module, m_setArrayItemAt, "SetArrayItemAt");
-    all &= Resolve(module, m_removeArrayItemAt, "RemoveArrayItemAt");
+    all &= m_module.Resolve(m_openIniFile, "OpenIniFile");
+    all &= m_module.Resolve(m_writeIniFile, "WriteIniFile");
+    all &= m_module.Resolve(m_closeIniFile, "CloseIniFile");
+    all &= m_module.Resolve(m_doesNodeExist, "DoesNodeExist");
+    all &= m_module.Resolve(m_getIniValueInt, "GetIniValueInt");
+    all &= m_module.Resolve(m_setIniValueInt, "SetIniValueInt");
+    all &= m_module.Resolve(m_getIniValueStr, "GetIniValueStr");
+    all &= m_module.Resolve(m_setIniValueStr, "SetIniValueStr");
+    all &= m_module.Resolve(m_getKeyCount, "GetKeyCount");
+    all &= m_module.Resolve(m_getKeyNameAt, "GetKeyNameAt");
+    all &= m_module.Resolve(m_getArrayCount, "GetArrayCount");
+    all &= m_module.Resolve(m_setArrayCount, "SetArrayCount");
+    all &= m_module.Resolve(m_getArrayItemAt, "GetArrayItemAt");
+    all &= m_module.Resolve(m_setArrayItemAt, "SetArrayItemAt");
+    all &= m_module.Resolve(m_removeArrayItemAt, "RemoveArrayItemAt");
     // An incomplete library stays loaded; the calls whose entry point is missing fail.
     return all ? S_OK : E_FAIL;
 }
@@ -133,8 +119,7 @@ KXRESULT CIniFileManagerProxy::Unload()
 {
     if (!m_module)
         return S_FALSE;
-    const int closed = ::dlclose(m_module);
-    m_module = nullptr;
+    const int closed = m_module.Unload();
     ClearEntries();
     return closed == 0 ? S_OK : E_FAIL;
 }

@@ -1,6 +1,7 @@
 #include "platform/gdi/Bitmap.h"
 
 #include "platform/gdi/Graphics.h"
+#include "Handles.h"
 #include "Pixels.h"
 
 #include <cairo.h>
@@ -76,14 +77,12 @@ Status Bitmap::EnsureSurface()
 {
     if (m_surface)
         return Status::Ok;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return Status::OutOfMemory;
-    }
-    m_surface = surface;
-    m_surfaceData = cairo_image_surface_get_data(surface);
-    m_surfaceStride = cairo_image_surface_get_stride(surface);
+    m_surfaceData = cairo_image_surface_get_data(surface.get());
+    m_surfaceStride = cairo_image_surface_get_stride(surface.get());
+    m_surface = surface.release();
     return Status::Ok;
 }
 

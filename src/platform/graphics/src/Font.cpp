@@ -1,7 +1,8 @@
 #include "platform/gdi/Font.h"
 
 #include "FontInternal.h"
-#include "Utf.h"
+#include "Handles.h"
+#include "platform/posix/Utf.h"
 
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
@@ -61,18 +62,15 @@ public:
         std::lock_guard lock(m_mutex);
         if (!m_sansLooked && m_fontconfig) {
             m_sansLooked = true;
-            FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+            const FcPatternHandle pattern(FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")));
             if (pattern) {
-                FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-                FcDefaultSubstitute(pattern);
+                FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+                FcDefaultSubstitute(pattern.get());
                 FcResult result;
-                FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+                const FcPatternHandle match(FcFontMatch(nullptr, pattern.get(), &result));
                 FcChar8* family = nullptr;
-                if (match && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch)
+                if (match && FcPatternGetString(match.get(), FC_FAMILY, 0, &family) == FcResultMatch)
                     m_sans = FindFamilyLocked(reinterpret_cast<const char*>(family));
-                if (match)
-                    FcPatternDestroy(match);
-                FcPatternDestroy(pattern);
             }
         }
         return m_sans;
@@ -93,8 +91,9 @@ private:
     FontSystem()
     {
         m_fontconfig = FcInit() == FcTrue;
-        if (FT_Init_FreeType(&m_library) != 0)
-            m_library = nullptr;
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) == 0)
+            m_library.reset(library);
     }
 
     // The installed family of that name, or of a strongly bound alias of it (the metric-compatible
@@ -108,18 +107,18 @@ private:
             return it->second;
 
         std::vector<std::string> candidates{utf8Name};
-        if (FcPattern* pattern = FcPatternCreate()) {
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8Name.c_str()));
-            FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        if (const FcPatternHandle pattern(FcPatternCreate()); pattern) {
+            FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8Name.c_str()));
+            FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
             FcValue value;
             FcValueBinding binding;
-            for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
+            for (int i = 0; FcPatternGetWithBinding(pattern.get(), FC_FAMILY, i, &value, &binding) == FcResultMatch;
+                 ++i) {
                 if (binding == FcValueBindingWeak)
                     break;
                 if (value.type == FcTypeString)
                     candidates.emplace_back(reinterpret_cast<const char*>(value.u.s));
             }
-            FcPatternDestroy(pattern);
         }
 
         std::shared_ptr<FamilyEntry> entry;
@@ -146,12 +145,12 @@ private:
     std::string InstalledFamily(const std::string& utf8Name)
     {
         std::string key = AsciiLower(utf8Name), found;
-        FcPattern* pattern = FcPatternCreate();
-        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        const FcPatternHandle pattern(FcPatternCreate());
+        const FcObjectSetHandle objects(FcObjectSetBuild(FC_FAMILY, nullptr));
         if (pattern && objects) {
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8Name.c_str()));
-            FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-            if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
+            FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8Name.c_str()));
+            FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+            if (const FcFontSetHandle set(FcFontList(nullptr, pattern.get(), objects.get())); set) {
                 for (int i = 0; i < set->nfont && found.empty(); ++i) {
                     FcChar8* name = nullptr;
                     for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n) {
@@ -161,13 +160,8 @@ private:
                         }
                     }
                 }
-                FcFontSetDestroy(set);
             }
         }
-        if (objects)
-            FcObjectSetDestroy(objects);
-        if (pattern)
-            FcPatternDestroy(pattern);
         return found;
     }
 
@@ -177,28 +171,28 @@ private:
             return nullptr;
         bool bold = (style & FontStyleBold) != 0;
         bool italic = (style & FontStyleItalic) != 0;
-        FcPattern* pattern = FcPatternCreate();
+        FcPatternHandle pattern(FcPatternCreate());
         if (!pattern)
             return nullptr;
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyName.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
+        FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(familyName.c_str()));
+        FcPatternAddInteger(pattern.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+        FcDefaultSubstitute(pattern.get());
         FcResult result;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-        FcPatternDestroy(pattern);
+        const FcPatternHandle match(FcFontMatch(nullptr, pattern.get(), &result));
+        pattern.reset();
         if (!match)
             return nullptr;
 
         std::shared_ptr<FaceEntry> entry;
         FcChar8* file = nullptr;
         int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-            FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        if (FcPatternGetString(match.get(), FC_FILE, 0, &file) == FcResultMatch) {
+            FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
+            FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &weight);
+            FcPatternGetInteger(match.get(), FC_SLANT, 0, &slant);
             unsigned synth = 0;
             if (bold && weight < FC_WEIGHT_DEMIBOLD)
                 synth |= CAIRO_FT_SYNTHESIZE_BOLD;
@@ -206,38 +200,34 @@ private:
                 synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
             entry = LoadFace(reinterpret_cast<const char*>(file), index, synth);
         }
-        FcPatternDestroy(match);
         return entry;
     }
 
 public:
     // A fresh cairo face of that file, face index and synthesis; null when it cannot be made.
-    cairo_font_face_t* NewCairoFace(const std::string& file, int index, unsigned synth)
+    CairoFontFace NewCairoFace(const std::string& file, int index, unsigned synth)
     {
         std::lock_guard lock(m_mutex);
         return NewCairoFaceLocked(file, index, synth, nullptr);
     }
 
 private:
-    cairo_font_face_t* NewCairoFaceLocked(const std::string& file, int index, unsigned synth, FaceEntry* metrics)
+    CairoFontFace NewCairoFaceLocked(const std::string& file, int index, unsigned synth, FaceEntry* metrics)
     {
-        FT_Face ft = nullptr;
-        if (!m_library || FT_New_Face(m_library, file.c_str(), index, &ft) != 0)
+        FT_Face loaded = nullptr;
+        if (!m_library || FT_New_Face(m_library.get(), file.c_str(), index, &loaded) != 0)
             return nullptr;
-        if (ft->units_per_EM == 0) {
-            FT_Done_Face(ft);
+        FtFace ft(loaded);
+        if (ft->units_per_EM == 0)
             return nullptr;
-        }
         if (metrics)
-            ReadMetrics(ft, *metrics);
-        cairo_font_face_t* face = cairo_ft_font_face_create_for_ft_face(ft, 0);
-        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS ||
-            cairo_font_face_set_user_data(face, &g_ftFaceKey, ft, DoneFace) != CAIRO_STATUS_SUCCESS) {
-            cairo_font_face_destroy(face);
-            FT_Done_Face(ft);
+            ReadMetrics(ft.get(), *metrics);
+        CairoFontFace face(cairo_ft_font_face_create_for_ft_face(ft.get(), 0));
+        if (cairo_font_face_status(face.get()) != CAIRO_STATUS_SUCCESS ||
+            cairo_font_face_set_user_data(face.get(), &g_ftFaceKey, ft.get(), DoneFace) != CAIRO_STATUS_SUCCESS)
             return nullptr;
-        }
-        cairo_ft_font_face_set_synthesize(face, synth);
+        ft.release(); // the cairo face frees it now
+        cairo_ft_font_face_set_synthesize(face.get(), synth);
         return face;
     }
 
@@ -278,7 +268,7 @@ private:
 
     std::mutex m_mutex;
     bool m_fontconfig = false;
-    FT_Library m_library = nullptr;
+    FtLibrary m_library;
     std::unordered_map<std::string, std::shared_ptr<FamilyEntry>> m_families; // null: no such family
     std::shared_ptr<FamilyEntry> m_sans;
     bool m_sansLooked = false;
@@ -298,15 +288,9 @@ const cairo_font_options_t* TextOptions()
 
 } // namespace
 
-FaceEntry::~FaceEntry()
-{
-    for (auto& entry : m_scaled)
-        cairo_scaled_font_destroy(entry.second);
-    if (face)
-        cairo_font_face_destroy(face);
-}
+FaceEntry::~FaceEntry() = default;
 
-cairo_scaled_font_t* FaceEntry::ScaledFont(double pixels)
+CairoScaledFont FaceEntry::ScaledFont(double pixels)
 {
     constexpr size_t kSizesKept = 16;
     if (!(pixels > 0))
@@ -317,27 +301,23 @@ cairo_scaled_font_t* FaceEntry::ScaledFont(double pixels)
         return nullptr;
     for (size_t i = m_scaled.size(); i-- > 0;)
         if (m_scaled[i].first == pixels)
-            return cairo_scaled_font_reference(m_scaled[i].second);
+            return CairoScaledFont(cairo_scaled_font_reference(m_scaled[i].second.get()));
     cairo_matrix_t fontMatrix, ctm;
     cairo_matrix_init_scale(&fontMatrix, pixels, pixels);
     cairo_matrix_init_identity(&ctm);
-    cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &fontMatrix, &ctm, TextOptions());
-    if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
-        cairo_scaled_font_destroy(scaled);
+    CairoScaledFont scaled(cairo_scaled_font_create(face.get(), &fontMatrix, &ctm, TextOptions()));
+    if (cairo_scaled_font_status(scaled.get()) != CAIRO_STATUS_SUCCESS) {
         // cairo keeps a face that once failed failed; a fresh one serves the sizes that work.
-        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS)
-            if (cairo_font_face_t* fresh = FontSystem::Get().NewCairoFace(file, index, synth)) {
-                cairo_font_face_destroy(face);
-                face = fresh;
-            }
+        if (cairo_font_face_status(face.get()) != CAIRO_STATUS_SUCCESS)
+            if (CairoFontFace fresh = FontSystem::Get().NewCairoFace(file, index, synth))
+                face = std::move(fresh);
         return nullptr;
     }
-    if (m_scaled.size() == kSizesKept) {
-        cairo_scaled_font_destroy(m_scaled.front().second);
+    if (m_scaled.size() == kSizesKept)
         m_scaled.erase(m_scaled.begin());
-    }
-    m_scaled.emplace_back(pixels, scaled);
-    return cairo_scaled_font_reference(scaled);
+    CairoScaledFont reference(cairo_scaled_font_reference(scaled.get()));
+    m_scaled.emplace_back(pixels, std::move(scaled));
+    return reference;
 }
 
 } // namespace gdi::detail
@@ -349,7 +329,7 @@ using detail::FontSystem;
 Status FontFamily::FromName(std::u16string_view name, FontFamily& out)
 {
     out = FontFamily();
-    auto entry = FontSystem::Get().FindFamily(detail::ToUtf8(name));
+    auto entry = FontSystem::Get().FindFamily(platform::posix::ToUtf8Replacing(name));
     if (!entry)
         return Status::FontFamilyNotFound;
     out = FontFamily(std::move(entry));
@@ -368,7 +348,7 @@ Status FontFamily::GenericSansSerif(FontFamily& out)
 
 std::u16string FontFamily::GetFamilyName() const
 {
-    return m_entry ? detail::FromUtf8(m_entry->name) : std::u16string();
+    return m_entry ? platform::posix::Utf8ToUtf16Replacing(m_entry->name) : std::u16string();
 }
 
 uint16_t FontFamily::GetEmHeight(int32_t style) const

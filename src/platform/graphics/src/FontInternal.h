@@ -3,6 +3,8 @@
 // Lock order: a face's lock, then the process-wide font system's lock.
 #include "platform/gdi/Font.h"
 
+#include "Handles.h"
+
 #include <cairo.h>
 
 #include <array>
@@ -20,7 +22,7 @@ constexpr double kMaxEmPixels = 4096.0;
 
 // One loaded face with its design metrics (font units).
 struct FaceEntry {
-    cairo_font_face_t* face = nullptr; // owns the FreeType face
+    CairoFontFace face; // owns the FreeType face
     // Where it was loaded from, to load it again should cairo give up on it.
     std::string file;
     int index = 0;
@@ -36,12 +38,12 @@ struct FaceEntry {
     ~FaceEntry();
 
     // A new reference to the face scaled to `pixels` per em; null on failure.
-    cairo_scaled_font_t* ScaledFont(double pixels);
+    CairoScaledFont ScaledFont(double pixels);
 
 private:
     // Scaled fonts by em size in pixels, oldest first.
     std::mutex m_mutex;
-    std::vector<std::pair<double, cairo_scaled_font_t*>> m_scaled;
+    std::vector<std::pair<double, CairoScaledFont>> m_scaled;
 };
 
 struct FamilyEntry {

@@ -3,7 +3,8 @@
 #include "platform/gdi/WindowSurface.h"
 
 #include "FontInternal.h"
-#include "Utf.h"
+#include "Handles.h"
+#include "platform/posix/Utf.h"
 
 #include <cairo.h>
 
@@ -61,11 +62,11 @@ Status CachedBitmap::Create(const Bitmap& bitmap, const Graphics&, std::unique_p
     cairo_surface_t* surface = copy->SurfaceForCairo();
     if (!surface)
         return Status::OutOfMemory;
-    out.reset(new (std::nothrow) CachedBitmap(cairo_surface_reference(surface), copy->GetWidth(), copy->GetHeight()));
-    if (!out) {
-        cairo_surface_destroy(surface);
+    CairoSurface reference(cairo_surface_reference(surface));
+    out.reset(new (std::nothrow) CachedBitmap(reference.get(), copy->GetWidth(), copy->GetHeight()));
+    if (!out)
         return Status::OutOfMemory;
-    }
+    reference.release(); // the cached bitmap holds it now
     return Status::Ok;
 }
 
@@ -85,18 +86,15 @@ Status TextureBrush::Create(const Bitmap& bitmap, const RectI& source, std::uniq
     cairo_surface_t* surface = copy->SurfaceForCairo();
     if (!surface)
         return Status::OutOfMemory;
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
-    if (cairo_pattern_status(pattern) != CAIRO_STATUS_SUCCESS) {
-        cairo_pattern_destroy(pattern);
+    CairoPattern pattern(cairo_pattern_create_for_surface(surface));
+    if (cairo_pattern_status(pattern.get()) != CAIRO_STATUS_SUCCESS)
         return Status::OutOfMemory;
-    }
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-    out.reset(new (std::nothrow) TextureBrush(pattern));
-    if (!out) {
-        cairo_pattern_destroy(pattern);
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
+    out.reset(new (std::nothrow) TextureBrush(pattern.get()));
+    if (!out)
         return Status::OutOfMemory;
-    }
+    pattern.release(); // the brush holds it now
     return Status::Ok;
 }
 
@@ -125,17 +123,14 @@ Status Graphics::FromImage(Bitmap& bitmap, std::unique_ptr<Graphics>& out)
     cairo_surface_t* surface = bitmap.SurfaceForCairo();
     if (!surface)
         return Status::OutOfMemory;
-    cairo_t* cr = cairo_create(surface);
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(cr);
+    CairoContext cr(cairo_create(surface));
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
         return Status::OutOfMemory;
-    }
-    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, cr, bitmap.GetHorizontalResolution(),
+    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, cr.get(), bitmap.GetHorizontalResolution(),
                                           bitmap.GetVerticalResolution()));
-    if (!out) {
-        cairo_destroy(cr);
+    if (!out)
         return Status::OutOfMemory;
-    }
+    cr.release(); // the Graphics holds it now
     return Status::Ok;
 }
 
@@ -295,13 +290,11 @@ Status Graphics::End(const Box& touched)
     cairo_new_path(m_cr);
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
         // A cairo context stays failed; start a fresh one.
-        cairo_t* fresh = cairo_create(m_target->SurfaceForCairo());
-        if (cairo_status(fresh) == CAIRO_STATUS_SUCCESS) {
+        CairoContext fresh(cairo_create(m_target->SurfaceForCairo()));
+        if (cairo_status(fresh.get()) == CAIRO_STATUS_SUCCESS) {
             cairo_destroy(m_cr);
-            m_cr = fresh;
+            m_cr = fresh.release();
             ApplyClip();
-        } else {
-            cairo_destroy(fresh);
         }
         status = Fail(Status::GenericError);
     }
@@ -658,37 +651,35 @@ Status Graphics::DrawSurface(_cairo_surface* surface, int32_t surfaceWidth, int3
     // Read a whole-pixel source rectangle inside the image through a sub-surface, so that
     // filtering never reaches the pixels around it.
     double sx = source.x, sy = source.y;
-    cairo_surface_t* sub = nullptr;
+    CairoSurface sub;
     bool inside = sx == std::floor(sx) && sy == std::floor(sy) && source.width == std::floor(source.width) &&
                   source.height == std::floor(source.height) && sx >= 0 && sy >= 0 && source.width > 0 &&
                   source.height > 0 && sx + source.width <= surfaceWidth && sy + source.height <= surfaceHeight;
     if (inside) {
-        sub = cairo_surface_create_for_rectangle(surface, sx, sy, source.width, source.height);
-        if (cairo_surface_status(sub) == CAIRO_STATUS_SUCCESS) {
+        sub.reset(cairo_surface_create_for_rectangle(surface, sx, sy, source.width, source.height));
+        if (cairo_surface_status(sub.get()) == CAIRO_STATUS_SUCCESS)
             sx = sy = 0;
-        } else {
-            cairo_surface_destroy(sub);
-            sub = nullptr;
-        }
+        else
+            sub.reset();
     }
 
     double scaleX = double(source.width) / dest.width, scaleY = double(source.height) / dest.height;
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, scaleX, 0, 0, scaleY, sx - dx * scaleX, sy - dy * scaleY);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(sub ? sub : surface);
-    cairo_pattern_set_matrix(pattern, &matrix);
-    cairo_pattern_set_extend(pattern, sub ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+    const CairoPattern pattern(cairo_pattern_create_for_surface(sub ? sub.get() : surface));
+    cairo_pattern_set_matrix(pattern.get(), &matrix);
+    cairo_pattern_set_extend(pattern.get(), sub ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
     cairo_filter_t filter = CAIRO_FILTER_BILINEAR;
     if (m_interpolation == InterpolationMode::NearestNeighbor)
         filter = CAIRO_FILTER_NEAREST;
     else if (m_interpolation == InterpolationMode::HighQuality)
         filter = CAIRO_FILTER_GOOD;
-    cairo_pattern_set_filter(pattern, filter);
+    cairo_pattern_set_filter(pattern.get(), filter);
 
     Status status = Status::ValueOverflow; // a scale too extreme for a pattern matrix
-    cairo_t* cr = cairo_pattern_status(pattern) == CAIRO_STATUS_SUCCESS ? Begin(status) : nullptr;
+    cairo_t* cr = cairo_pattern_status(pattern.get()) == CAIRO_STATUS_SUCCESS ? Begin(status) : nullptr;
     if (cr) {
-        cairo_set_source(cr, pattern);
+        cairo_set_source(cr, pattern.get());
         cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0, 0, 0);
@@ -696,9 +687,6 @@ Status Graphics::DrawSurface(_cairo_surface* surface, int32_t surfaceWidth, int3
     } else {
         Fail(status);
     }
-    cairo_pattern_destroy(pattern);
-    if (sub)
-        cairo_surface_destroy(sub);
     return status;
 }
 
@@ -748,7 +736,7 @@ std::vector<LineText> SplitLines(std::u16string_view text)
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             units = 2;
         lines.back().unitOfCodePoint.push_back(i);
-        detail::AppendUtf8(text.substr(i, units), lines.back().utf8);
+        platform::posix::AppendUtf8Replacing(text.substr(i, units), lines.back().utf8);
         i += units - 1;
     }
     lines.back().end = text.size();
@@ -779,14 +767,14 @@ Status Graphics::DrawString(std::u16string_view text, const Font& font, const Re
     if (text.empty())
         return Status::Ok;
     TextMetrics metrics = MetricsOf(*font.m_impl, m_dpiY);
-    cairo_scaled_font_t* scaled = font.m_impl->face->ScaledFont(metrics.pixels);
+    const CairoScaledFont scaled = font.m_impl->face->ScaledFont(metrics.pixels);
     if (!scaled)
         return Fail(Status::GenericError);
 
     Status status;
     cairo_t* cr = Begin(status);
     if (cr) {
-        cairo_set_scaled_font(cr, scaled);
+        cairo_set_scaled_font(cr, scaled.get());
         if (SetBrushSource(cr, brush)) {
             std::vector<LineText> lines = SplitLines(text);
             for (size_t i = 0; i < lines.size(); ++i) {
@@ -796,15 +784,16 @@ Status Graphics::DrawString(std::u16string_view text, const Font& font, const Re
                 double y = Coord(std::floor(layout.y + m_ty + double(i) * metrics.lineHeight + metrics.ascent + 0.5));
                 cairo_glyph_t* glyphs = nullptr;
                 int count = 0;
-                if (cairo_scaled_font_text_to_glyphs(scaled, x, y, lines[i].utf8.data(), int(lines[i].utf8.size()),
-                                                     &glyphs, &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS)
+                const cairo_status_t made =
+                    cairo_scaled_font_text_to_glyphs(scaled.get(), x, y, lines[i].utf8.data(), int(lines[i].utf8.size()),
+                                                     &glyphs, &count, nullptr, nullptr, nullptr);
+                const CairoGlyphs held(glyphs);
+                if (made == CAIRO_STATUS_SUCCESS)
                     cairo_show_glyphs(cr, glyphs, count);
-                cairo_glyph_free(glyphs);
             }
         }
         status = End(m_window ? m_clip : Box{0, 0, 0, 0});
     }
-    cairo_scaled_font_destroy(scaled);
     return status;
 }
 
@@ -820,7 +809,7 @@ Status Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& fo
             return Fail(Status::InvalidParameter);
 
     TextMetrics metrics = MetricsOf(*font.m_impl, m_dpiY);
-    cairo_scaled_font_t* scaled = font.m_impl->face->ScaledFont(metrics.pixels);
+    const CairoScaledFont scaled = font.m_impl->face->ScaledFont(metrics.pixels);
     if (!scaled)
         return Fail(Status::GenericError);
 
@@ -839,11 +828,11 @@ Status Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& fo
             continue;
         cairo_glyph_t* glyphs = nullptr;
         int count = 0;
-        if (cairo_scaled_font_text_to_glyphs(scaled, 0, 0, line.utf8.data(), int(line.utf8.size()), &glyphs, &count,
-                                             nullptr, nullptr, nullptr) != CAIRO_STATUS_SUCCESS) {
-            cairo_glyph_free(glyphs);
+        const cairo_status_t made = cairo_scaled_font_text_to_glyphs(
+            scaled.get(), 0, 0, line.utf8.data(), int(line.utf8.size()), &glyphs, &count, nullptr, nullptr, nullptr);
+        const CairoGlyphs held(glyphs);
+        if (made != CAIRO_STATUS_SUCCESS)
             continue;
-        }
         size_t n = std::min(size_t(count), line.unitOfCodePoint.size());
         size_t lastCounted = n;
         if (!trailing)
@@ -855,7 +844,7 @@ Status Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& fo
                 right = glyphs[k + 1].x;
             } else {
                 cairo_text_extents_t ext;
-                cairo_scaled_font_glyph_extents(scaled, &glyphs[k], 1, &ext);
+                cairo_scaled_font_glyph_extents(scaled.get(), &glyphs[k], 1, &ext);
                 right = glyphs[k].x + ext.x_advance;
             }
             size_t unit = line.unitOfCodePoint[k];
@@ -864,9 +853,7 @@ Status Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& fo
                 if (text[u] != u'\r' && text[u] != u'\n')
                     extents[u] = {glyphs[k].x, right, l, k < lastCounted};
         }
-        cairo_glyph_free(glyphs);
     }
-    cairo_scaled_font_destroy(scaled);
 
     for (const CharacterRange& range : ranges) {
         double x0 = 0, y0 = 0, x1 = 0, y1 = 0;

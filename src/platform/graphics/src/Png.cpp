@@ -1,7 +1,7 @@
 // PNG decoding and encoding through libpng's simplified interface, which keeps alpha straight.
 #include "platform/gdi/Bitmap.h"
 
-#include "Utf.h"
+#include "platform/posix/Utf.h"
 
 #include <png.h>
 
@@ -78,7 +78,7 @@ Status Bitmap::FromFile(std::string_view utf8Path, std::unique_ptr<Bitmap>& out)
 
 Status Bitmap::FromFile(std::u16string_view path, std::unique_ptr<Bitmap>& out)
 {
-    return FromFile(std::string_view(detail::ToUtf8(path)), out);
+    return FromFile(std::string_view(platform::posix::ToUtf8Replacing(path)), out);
 }
 
 Status Bitmap::EncodePng(std::vector<uint8_t>& out) const

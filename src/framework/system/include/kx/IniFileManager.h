@@ -6,6 +6,7 @@
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <cstdint>
 #include <memory>
@@ -111,7 +112,7 @@ private:
     GetTextAtFn m_getArrayItemAt = nullptr;
     SetArrayItemAtFn m_setArrayItemAt = nullptr;
     RemoveArrayItemAtFn m_removeArrayItemAt = nullptr;
-    void* m_module = nullptr;
+    platform::posix::SharedLibrary m_module;
 };
 
 class LIniFileManager : public IIniFileManager, public virtual LRefCountedObject {
