@@ -4,10 +4,10 @@
 #include "kx/Bitmap.h"
 #include "kx/Font.h"
 #include "kx/GDIRenderer.h"
-#include "kx/GLRenderer.h"
 #include "kx/RenderHost.h"
 
 #include "EditorScene.h"
+#include "OSMesaContext.h"
 #include "platform/gdi/Gdi.h"
 
 #include <benchmark/benchmark.h>
@@ -118,6 +118,7 @@ private:
 
 void BM_FrameGLRendererOSMesa(benchmark::State& state)
 {
+    KX::UseOSMesaOffscreen();
     RCPtr<LRenderer> renderer = LRenderer::Create(kRendererOpenGL, {0, 0, kWidth, kHeight}, nullptr);
     BenchRenderHost host{ConstRCPtr<LMeasurementRenderer>(renderer.Get())};
     RCPtr<LRenderContextInfo> context;

@@ -1,5 +1,5 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "midimanager_support.h"
+#include "MidiManagerSupport.h"
 
 #include "kx/Exception.h"
 

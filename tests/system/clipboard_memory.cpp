@@ -6,7 +6,7 @@
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/Wrappers.h"
-#include "platform/Clipboard.h"
+#include "MemoryClipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ public:
 };
 
 // The in-memory service, watched by the test after the clipboard took ownership.
-class WatchedClipboard : public platform::MemoryClipboard {
+class WatchedClipboard : public kxtest::MemoryClipboard {
 public:
     explicit WatchedClipboard(bool* destroyed = nullptr) : m_destroyed(destroyed) {}
     ~WatchedClipboard() override
