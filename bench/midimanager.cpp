@@ -5,6 +5,7 @@
 //   target is a median under 60 ms);
 // - applying one 886-byte dump to the real model (engine, root module, cache) and posting
 //   its changes; the target is under 200 microseconds.
+#include "FakeMidiPortObject.h"
 #include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
@@ -117,30 +118,7 @@ BENCHMARK(BM_GetPresetFromInstantKeyboard)
     ->UseRealTime();
 
 // Port service without devices, so that only the handler and the model are measured.
-class Port : public KX::LRefCountedObject {};
-class QuietPortObject : public KX::LMidiCommInterface {
-public:
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        return static_cast<int32_t>(bytes.GetCount());
-    }
-};
-
-class QuietManager : public KX::LMidiManager {
-public:
-    QuietManager() : LMidiManager(Timings{0, 0, 0}) {}
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new QuietPortObject; }
-};
+using QuietManager = kxtest::FakeMidiPortManager;
 
 KX::RCPtr<KX::LNotification> Captured(const Bytes& bytes)
 {

@@ -8,6 +8,7 @@
 
 #include "EditorScene.h"
 #include "OSMesaContext.h"
+#include "ScopedRenderHost.h"
 #include "platform/gdi/Gdi.h"
 
 #include <benchmark/benchmark.h>
@@ -95,32 +96,13 @@ void BM_FrameGdiRendererPresented(benchmark::State& state)
 
 // The same frame through the OpenGL renderer (type 0, FreeType text) drawing with OSMesa into
 // memory; the frame ends finished (the context is unbound with glFinish).
-class BenchRenderHost : public KX::IRenderHost {
-public:
-    explicit BenchRenderHost(KX::ConstRCPtr<KX::LMeasurementRenderer> measurer) : m_measurer(std::move(measurer))
-    {
-        KX::SetRenderHost(this);
-    }
-    ~BenchRenderHost() override { KX::SetRenderHost(nullptr); }
-    KX::ConstRCPtr<KX::LMeasurementRenderer> GetMeasurementRenderer() override { return m_measurer; }
-    KX::KXRESULT GetDefaultFont(KX::WString& face, float& size, int32_t& style) override
-    {
-        face = KX::WString(u"DejaVu Sans");
-        size = 9.0f;
-        style = 0;
-        return KX::S_OK;
-    }
-    uint32_t GetTickTime() override { return 0; }
-
-private:
-    KX::ConstRCPtr<KX::LMeasurementRenderer> m_measurer;
-};
-
 void BM_FrameGLRendererOSMesa(benchmark::State& state)
 {
     KX::UseOSMesaOffscreen();
     RCPtr<LRenderer> renderer = LRenderer::Create(kRendererOpenGL, {0, 0, kWidth, kHeight}, nullptr);
-    BenchRenderHost host{ConstRCPtr<LMeasurementRenderer>(renderer.Get())};
+    kxtest::ScopedRenderHost host{ConstRCPtr<LMeasurementRenderer>(renderer.Get())};
+    host.defaultFace = u"DejaVu Sans";
+    host.tick = 0;
     RCPtr<LRenderContextInfo> context;
     renderer->InitRenderContextInfo({0, 0, kWidth, kHeight}, nullptr, false, context);
 
