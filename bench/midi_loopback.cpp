@@ -2,12 +2,13 @@
 // backend: from SendLong on an output, through a simulated device that passes it
 // to its input, into three 256-byte buffers that the callback re-adds, to the
 // assembled message. The target is under 50 microseconds per message.
+#include "MidiCapture.h"
+
 #include "platform/LoopbackMidiBackend.h"
 #include "platform/SysExAssembler.h"
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -31,30 +32,14 @@ void BM_SysExSendToCallback(benchmark::State& state)
     backend.AddOutput("MIDIOUT4 (Lumo 25)",
                       [&](std::span<const uint8_t> bytes) { keyboardIn->InjectSysEx(bytes, chunk); });
 
-    platform::SysExAssembler assembler;
     size_t received = 0;
     size_t receivedBytes = 0;
-    std::array<std::array<uint8_t, 256>, 3> storage{};
-    std::array<platform::MidiInputBuffer, 3> buffers{};
-    std::unique_ptr<platform::MidiInput> input;
-    backend.OpenInputByName(
-        "MIDIIN4 (Lumo 25)",
-        [&](platform::MidiInput& in, const platform::MidiInputEvent& e) {
-            if (e.buffer == nullptr)
-                return;
-            assembler.Feed(std::span<const uint8_t>(e.buffer->data, e.buffer->recorded), [&](std::span<const uint8_t> m) {
-                ++received;
-                receivedBytes += m.size();
-            });
-            in.AddBuffer(*e.buffer);
-        },
-        input);
-    for (size_t i = 0; i < buffers.size(); ++i) {
-        buffers[i].data = storage[i].data();
-        buffers[i].length = 256;
-        input->AddBuffer(buffers[i]);
-    }
-    input->Start();
+    miditest::MidiCapture capture;
+    capture.onMessage = [&](std::span<const uint8_t> m) {
+        ++received;
+        receivedBytes += m.size();
+    };
+    capture.Open(backend, "MIDIIN4 (Lumo 25)");
     std::unique_ptr<platform::MidiOutput> output;
     backend.OpenOutputByName("MIDIOUT4 (Lumo 25)", {}, output);
 
@@ -66,7 +51,7 @@ void BM_SysExSendToCallback(benchmark::State& state)
     if (received != static_cast<size_t>(state.iterations()) || receivedBytes != received * dump.size())
         state.SkipWithError("a message did not arrive whole");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * dump.size()));
-    input->Close();
+    capture.Close();
 }
 // 0: the device passes the message in one piece; 256: in pieces as a USB driver might.
 BENCHMARK(BM_SysExSendToCallback)->Arg(0)->Arg(256)->Arg(64);

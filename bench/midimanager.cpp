@@ -5,6 +5,8 @@
 //   target is a median under 60 ms);
 // - applying one 886-byte dump to the real model (engine, root module, cache) and posting
 //   its changes; the target is under 200 microseconds.
+#include "FakeMidiPortObject.h"
+#include "KeyboardSimulator.h"
 #include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
@@ -15,12 +17,9 @@
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
 
-#include "platform/LoopbackMidiBackend.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -62,41 +61,12 @@ private:
     KX::Variant m_values[83];
 };
 
-// The keyboard's ports on the loopback backend; identity and preset requests are answered
-// at once, on the sending thread.
-class InstantKeyboard {
-public:
-    InstantKeyboard()
-        : m_backend(std::make_shared<platform::LoopbackMidiBackend>())
-        , m_dump(Dump(3))
-    {
-        m_in = m_backend->AddInput("MIDIIN4 (Lumo 25)");
-        m_backend->AddOutput("MIDIOUT4 (Lumo 25)", [this](std::span<const uint8_t> b) { OnSent(b); });
-        m_installed = std::make_unique<platform::ScopedMidiBackend>(m_backend);
-    }
-
-private:
-    void OnSent(std::span<const uint8_t> b)
-    {
-        static const uint8_t identity[6] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
-        if (b.size() == 6 && std::memcmp(b.data(), identity, 6) == 0) {
-            static const uint8_t reply[15] = {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x47, 0x25, 0x00,
-                                              0x19, 0x00, 0x31, 0x30, 0x34, 0x31, 0xF7};
-            m_in->InjectLong(std::span<const uint8_t>(reply, sizeof(reply)));
-        } else if (b.size() == 10 && b[7] == 0x62) {
-            m_in->InjectSysEx(m_dump, 256);
-        }
-    }
-
-    std::shared_ptr<platform::LoopbackMidiBackend> m_backend;
-    std::shared_ptr<platform::LoopbackInputDevice> m_in;
-    std::unique_ptr<platform::ScopedMidiBackend> m_installed;
-    Bytes m_dump;
-};
-
 void BM_GetPresetFromInstantKeyboard(benchmark::State& state)
 {
-    InstantKeyboard keyboard;
+    // The keyboard's ports on the loopback backend; requests are answered without delay, the
+    // dump in pieces of 256 bytes.
+    kxtest::KeyboardSimulator keyboard;
+    keyboard.SetChunkSize(256);
     KX::RCPtr<PlainStore> store(new PlainStore);
     SetParamValueStore(store);
     KX::RCPtr<KX::LMidiManager> manager = KX::LMidiManager::Create(); // the product's timing
@@ -117,30 +87,7 @@ BENCHMARK(BM_GetPresetFromInstantKeyboard)
     ->UseRealTime();
 
 // Port service without devices, so that only the handler and the model are measured.
-class Port : public KX::LRefCountedObject {};
-class QuietPortObject : public KX::LMidiCommInterface {
-public:
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        return static_cast<int32_t>(bytes.GetCount());
-    }
-};
-
-class QuietManager : public KX::LMidiManager {
-public:
-    QuietManager() : LMidiManager(Timings{0, 0, 0}) {}
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new QuietPortObject; }
-};
+using QuietManager = kxtest::FakeMidiPortManager;
 
 KX::RCPtr<KX::LNotification> Captured(const Bytes& bytes)
 {

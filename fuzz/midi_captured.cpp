@@ -1,6 +1,7 @@
 // Any byte sequence as one captured MIDI message, handed to the MIDI manager's
 // captured-data handler: nothing is read outside the message, values reach the model
 // only as whole records of their parameters, and announced globals are in range.
+#include "FakeMidiPortObject.h"
 #include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
@@ -21,32 +22,8 @@ void Check(bool ok)
         std::abort();
 }
 
-class Port : public KX::LRefCountedObject {};
-
 // A port service without devices or threads.
-class QuietPortObject : public KX::LMidiCommInterface {
-public:
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        return static_cast<int32_t>(bytes.GetCount());
-    }
-};
-
-class Manager : public KX::LMidiManager {
-public:
-    Manager() : LMidiManager(Timings{0, 0, 0}) {}
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new QuietPortObject; }
-};
+using Manager = kxtest::FakeMidiPortManager;
 
 class Model : public IParamValueStore {
 public:

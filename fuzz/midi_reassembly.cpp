@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes in arbitrary pieces to the System Exclusive assembler,
 // directly and through a loopback input's 256-byte buffers, and checks that the
 // pieces change nothing and that every message is well formed.
+#include "MidiCapture.h"
+
 #include "platform/LoopbackMidiBackend.h"
 #include "platform/SysExAssembler.h"
 
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -57,37 +58,19 @@ std::vector<Bytes> InPieces(std::span<const uint8_t> stream, const std::vector<s
 
 std::vector<Bytes> ThroughLoopback(std::span<const uint8_t> stream, const std::vector<size_t>& pieces, size_t cap)
 {
-    std::vector<Bytes> messages;
-    platform::SysExAssembler assembler(cap);
-    std::array<std::array<uint8_t, 256>, 3> storage{};
-    std::array<platform::MidiInputBuffer, 3> buffers{};
-
     platform::LoopbackMidiBackend backend;
     auto device = backend.AddInput("in");
-    std::unique_ptr<platform::MidiInput> input;
-    Check(backend.OpenInput(0,
-                            [&](platform::MidiInput& in, const platform::MidiInputEvent& e) {
-                                if (e.buffer == nullptr)
-                                    return;
-                                Check(e.buffer->done && e.buffer->recorded <= e.buffer->length);
-                                assembler.Feed(std::span<const uint8_t>(e.buffer->data, e.buffer->recorded),
-                                               [&](std::span<const uint8_t> m) { messages.emplace_back(m.begin(), m.end()); });
-                                in.AddBuffer(*e.buffer);
-                            },
-                            input) == platform::MidiStatus::Ok);
-    for (size_t i = 0; i < buffers.size(); ++i) {
-        buffers[i].data = storage[i].data();
-        buffers[i].length = 256;
-        input->AddBuffer(buffers[i]);
-    }
-    input->Start();
+    miditest::MidiCapture capture(3, cap);
+    Check(capture.Open(backend, "in") == platform::MidiStatus::Ok);
     size_t pos = 0;
     for (size_t n : pieces) {
         Check(device->InjectLong(stream.subspan(pos, n)) == 1);
         pos += n;
     }
-    input->Close(); // hands back what is still buffered
-    return messages;
+    capture.Close(); // hands back what is still buffered
+    for (const miditest::HandedBack& buffer : capture.HandedBackBuffers())
+        Check(buffer.bytes.size() <= miditest::MidiCapture::kBufferSize);
+    return capture.Messages();
 }
 
 } // namespace

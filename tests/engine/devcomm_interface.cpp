@@ -1,6 +1,6 @@
 // The device communication over the real client library, and without it.
-#include "devcomm_receiver.h"
-#include "devcomm_support.h"
+#include "DevCommReceiver.h"
+#include "DevCommSupport.h"
 
 #include "TestSupport.h"
 #include "engine/DeviceCommunicationInterface.h"

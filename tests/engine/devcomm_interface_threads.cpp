@@ -1,7 +1,7 @@
 // The device communication's delivery thread: order, waiting for drains, and teardown from
 // either side of the thread.
-#include "devcomm_receiver.h"
-#include "devcomm_support.h"
+#include "DevCommReceiver.h"
+#include "DevCommSupport.h"
 
 #include "engine/DeviceCommunicationInterface.h"
 #include "kx/KXResult.h"

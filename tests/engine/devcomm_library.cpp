@@ -1,5 +1,5 @@
 // The device-control client library through its C entry points, loaded with dlopen.
-#include "devcomm_support.h"
+#include "DevCommSupport.h"
 
 #include "devicecontrol/DeviceControlClientApi.h"
 #include "kx/ParamValues.h"

@@ -1,5 +1,5 @@
 // The device-control client library's reporting thread, through its C entry points.
-#include "devcomm_support.h"
+#include "DevCommSupport.h"
 
 #include "devicecontrol/DeviceControlClientApi.h"
 #include "kx/ParamValues.h"

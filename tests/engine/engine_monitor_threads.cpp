@@ -2,7 +2,7 @@
 // thread-pool thread and the main thread at once, and the engine's teardown while its
 // device monitor runs, waits, ends by itself or is stuck.
 #include "EngineFakes.h"
-#include "devcomm_support.h"
+#include "DevCommSupport.h"
 
 #include "engine/ParamPair.h"
 #include "engine/ParamRecords.h"

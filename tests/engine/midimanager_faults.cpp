@@ -1,5 +1,6 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "midimanager_support.h"
+#include "FakeMidiPortObject.h"
+#include "MidiManagerSupport.h"
 
 #include "kx/Exception.h"
 
@@ -12,69 +13,17 @@ namespace {
 using namespace mmtest;
 using KX::LMidiManager;
 
-class FakePort : public KX::LRefCountedObject {};
-
 // Answers identity requests at once, on the sending thread; fails the sends it is told to.
-class FakePortObject : public KX::LMidiCommInterface {
+class FakePortManager : public kxtest::FakeMidiPortManager {
 public:
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
+    FakePortManager() : FakeMidiPortManager(FastTimings(10))
     {
-        port = new FakePort;
-        return KX::S_OK;
+        answerIdentity = true;
+        recordSends = true;
     }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new FakePort;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        const auto* data = reinterpret_cast<const uint8_t*>(bytes.GetData());
-        const Bytes message(data, data + bytes.GetCount());
-        sent.push_back(message);
-        const uint8_t command = message.size() > 7 ? message[7] : 0;
-        if (failCommand >= 0 && command == failCommand)
-            return failResult;
-        if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7})
-            Capture(kxtest::KeyboardSimulator::MakeIdentityReply("1041"));
-        if (command == 0x62 && dropBindingOnRequest)
-            UnregisterAllClients();
-        return static_cast<int32_t>(message.size());
-    }
-
-    void Capture(const Bytes& reply)
-    {
-        auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
-        payload->AppendBytes(reply.data(), static_cast<uint32_t>(reply.size()));
-        KX::RCPtr<KX::LNotification> n;
-        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-        SendNotification(n);
-    }
-
-    std::vector<Bytes> sent;
-    int failCommand = -1;
-    int32_t failResult = KX::E_FAIL;
-    bool dropBindingOnRequest = false;
 };
 
-class FakePortManager : public LMidiManager {
-public:
-    FakePortManager() : LMidiManager(FastTimings(10)) {}
-
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override
-    {
-        last = new FakePortObject;
-        last->failCommand = failCommand;
-        last->failResult = failResult;
-        last->dropBindingOnRequest = dropBindingOnRequest;
-        return KX::RCPtr<KX::LMidiCommInterface>(last.Get());
-    }
-
-    KX::RCPtr<FakePortObject> last;
-    int failCommand = -1;
-    int32_t failResult = KX::E_FAIL;
-    bool dropBindingOnRequest = false;
-};
+using FakePortObject = kxtest::FakeMidiPortObject;
 
 class MidiManagerSendFailures : public ::testing::Test {
 protected:

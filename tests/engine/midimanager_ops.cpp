@@ -1,5 +1,5 @@
 // The MIDI manager against the keyboard simulator, end to end over the loopback ports.
-#include "midimanager_support.h"
+#include "MidiManagerSupport.h"
 
 #include "engine/SysExProtocol.h"
 

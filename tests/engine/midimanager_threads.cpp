@@ -1,6 +1,6 @@
 // The MIDI manager's two threads: operations on this thread, replies on the port object's
 // worker, with the keyboard simulator's own threads injecting traffic underneath.
-#include "midimanager_support.h"
+#include "MidiManagerSupport.h"
 
 #include <gtest/gtest.h>
 

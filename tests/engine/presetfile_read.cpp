@@ -1,6 +1,6 @@
 // Reading preset files: the golden default file, header and record checks, how records
 // reach the engine, the load notifications and the message boxes.
-#include "presetfile_support.h"
+#include "PresetFileSupport.h"
 
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"

@@ -1,6 +1,6 @@
 // Saving preset files: the golden file from the real model, round trips, and saves that
 // fail without touching the file they were to replace.
-#include "presetfile_support.h"
+#include "PresetFileSupport.h"
 
 #include "Sha256.h"
 #include "TestSupport.h"

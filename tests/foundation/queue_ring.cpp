@@ -1,6 +1,6 @@
 #include "kx/RCPtrQueue.h"
 
-#include "queue_support.h"
+#include "QueueSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Lists: building, counting and reading items, and lists whose data is malformed.
-#include "variant_support.h"
+#include "VariantSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "variant_support.h"
+#include "VariantSupport.h"
 
 #include <gtest/gtest.h>
 

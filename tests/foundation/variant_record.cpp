@@ -1,6 +1,6 @@
 // The serialized record: golden bytes for every type in both directions, and
 // malformed records.
-#include "variant_support.h"
+#include "VariantSupport.h"
 
 #include <gtest/gtest.h>
 

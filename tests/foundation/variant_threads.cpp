@@ -1,5 +1,5 @@
 // Several threads reading items of one list that nobody changes.
-#include "variant_support.h"
+#include "VariantSupport.h"
 
 #include <gtest/gtest.h>
 

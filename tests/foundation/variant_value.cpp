@@ -1,5 +1,5 @@
 // Variant values: setters, conversions, copies and equality.
-#include "variant_support.h"
+#include "VariantSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "FontFileTestUtil.h"
 #include "kx/Font.h"
 #include "kx/FontFileInfo.h"
-#include "kx/FreetypeFontRenderer.h"
+#include "fonts/FreetypeFontRenderer.h"
 #include "kx/Renderer.h"
 
 #include <algorithm>

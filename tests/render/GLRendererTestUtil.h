@@ -5,10 +5,10 @@
 
 #include "kx/Bitmap.h"
 #include "kx/Font.h"
-#include "kx/FreetypeFontRenderer.h"
-#include "kx/GLGlyphRenderer.h"
-#include "kx/GLRenderer.h"
-#include "kx/OSMesaContext.h"
+#include "fonts/FreetypeFontRenderer.h"
+#include "opengl/GLGlyphRenderer.h"
+#include "opengl/GLRenderer.h"
+#include "OSMesaContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 #pragma once
 // Test doubles for the renderer interface: a monospace measurer, a render host that hands it
 // out, and a renderer that draws nothing but records the state calls it receives.
+#include "ScopedRenderHost.h"
+
 #include "kx/Font.h"
 #include "kx/RenderHost.h"
 #include "kx/Renderer.h"
@@ -46,30 +48,7 @@ private:
     explicit FakeMeasurer(float a) : advance(a) {}
 };
 
-// Registers itself as the process's render host for its lifetime.
-class ScopedRenderHost : public KX::IRenderHost {
-public:
-    explicit ScopedRenderHost(KX::ConstRCPtr<KX::LMeasurementRenderer> measurer) : m_measurer(std::move(measurer))
-    {
-        KX::SetRenderHost(this);
-    }
-    ~ScopedRenderHost() override { KX::SetRenderHost(nullptr); }
-
-    KX::ConstRCPtr<KX::LMeasurementRenderer> GetMeasurementRenderer() override { return m_measurer; }
-    KX::KXRESULT GetDefaultFont(KX::WString& face, float& size, int32_t& style) override
-    {
-        face = KX::WString(u"Segoe UI");
-        size = 9.0f;
-        style = 0;
-        return KX::S_OK;
-    }
-    uint32_t GetTickTime() override { return tick; }
-
-    uint32_t tick = 1000;
-
-private:
-    KX::ConstRCPtr<KX::LMeasurementRenderer> m_measurer;
-};
+using ScopedRenderHost = kxtest::ScopedRenderHost;
 
 class FakeContext : public KX::LRenderContextInfo {
 public:

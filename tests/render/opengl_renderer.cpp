@@ -2,7 +2,7 @@
 // context surfaces, checked on the pixels of the surfaces.
 #include "GLRendererTestUtil.h"
 
-#include "kx/AppServices.h"
+#include "FakeAppServices.h"
 #include "kx/Exception.h"
 
 #include <GL/osmesa.h>
@@ -20,27 +20,16 @@ const LColor kGreen(0.0f, 1.0f, 0.0f, 1.0f);
 const LColor kBlue(0.0f, 0.0f, 1.0f, 1.0f);
 
 // Records message boxes and answers string look-ups with the key.
-class RecordingShell : public IAppServices {
+class RecordingShell : public kxtest::FakeAppServices {
 public:
-    RecordingShell() { SetAppServices(this); }
-    ~RecordingShell() override { SetAppServices(nullptr); }
-    bool ProcessNotificationQueues(bool) override { return false; }
-    bool IsExitRequested() override { return false; }
-    RCPtr<IEditTarget> GetFocusedControl() override { return RCPtr<IEditTarget>(); }
-    WString LookupAppString(const WString& key) override
+    RecordingShell()
     {
-        if (key == WString(u"GL_ERROR_MESSAGE_MAKE_CONTEXT_CURRENT"))
-            return WString(u"wglMakeCurrent failed with error %d: %s.");
-        return WString("<") + key + WString(">");
+        lookup = [](const WString& key) {
+            if (key == WString(u"GL_ERROR_MESSAGE_MAKE_CONTEXT_CURRENT"))
+                return WString(u"wglMakeCurrent failed with error %d: %s.");
+            return WString("<") + key + WString(">");
+        };
     }
-    int32_t ShowAppMessageBox(const WString& text, const WString& caption, uint32_t flags) override
-    {
-        boxes.push_back(caption.ToNarrow().GetString() + std::string(" | ") + text.ToNarrow().GetString());
-        lastFlags = flags;
-        return 1;
-    }
-    std::vector<std::string> boxes;
-    uint32_t lastFlags = 0;
 };
 
 // An OSMesa context that claims a back buffer and counts swaps.
@@ -177,8 +166,8 @@ TEST(GLRendererSetUp, NoContextShowsTheErrorBoxAndThrows)
     const std::string text = ExceptionText([&] { RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), &window)); });
     EXPECT_EQ(text, "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 171");
     ASSERT_EQ(shell.boxes.size(), 1u);
-    EXPECT_EQ(shell.boxes[0], "<GL_ERROR_CAPTION> | <GL_ERROR_MESSAGE_CREATE_CONTEXT><GL_ERROR_UPDATE_DRIVER>");
-    EXPECT_EQ(shell.lastFlags, 0x30u);
+    EXPECT_EQ(shell.BoxLines()[0], "<GL_ERROR_CAPTION> | <GL_ERROR_MESSAGE_CREATE_CONTEXT><GL_ERROR_UPDATE_DRIVER>");
+    EXPECT_EQ(shell.boxes.back().flags, 0x30u);
 }
 
 TEST(GLRendererSetUp, AContextThatCannotBeBoundIsReportedWithTheSystemsText)
@@ -189,7 +178,7 @@ TEST(GLRendererSetUp, AContextThatCannotBeBoundIsReportedWithTheSystemsText)
         [&] { RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), nullptr, RCPtr<LGLContext>(refusing.Get()))); });
     EXPECT_EQ(text, "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 180");
     ASSERT_EQ(shell.boxes.size(), 1u);
-    EXPECT_EQ(shell.boxes[0],
+    EXPECT_EQ(shell.BoxLines()[0],
               "<GL_ERROR_CAPTION> | wglMakeCurrent failed with error 5: Access denied.<GL_ERROR_UPDATE_DRIVER>");
 
     // Refused later, a frame shows the box and draws nothing, and still ends cleanly.

@@ -5,6 +5,7 @@
 #include "kx/Notifications.h"
 #include "kx/Thread.h"
 
+#include "MidiCapture.h"
 #include "platform/LoopbackMidiBackend.h"
 
 #include <chrono>
@@ -19,21 +20,8 @@
 
 namespace miditest {
 
-using Bytes = std::vector<uint8_t>;
-
 inline const char16_t* const kLumoIn = u"MIDIIN4 (Lumo 25)";
 inline const char16_t* const kLumoOut = u"MIDIOUT4 (Lumo 25)";
-
-// F0, size - 2 data bytes counting up from seed, F7.
-inline Bytes SysEx(size_t size, uint8_t seed = 0)
-{
-    Bytes bytes(size);
-    bytes.front() = 0xF0;
-    for (size_t i = 1; i + 1 < size; ++i)
-        bytes[i] = static_cast<uint8_t>((seed + i) & 0x7F);
-    bytes.back() = 0xF7;
-    return bytes;
-}
 
 inline std::string Narrow(const KX::WString& text)
 {

@@ -12,7 +12,7 @@ using miditest::Bytes;
 using miditest::CaptureClient;
 using miditest::Keyboard;
 using miditest::kLumoIn;
-using miditest::SysEx;
+using miditest::MakeSysEx;
 
 // A port object with the keyboard's capture port open and a subscriber.
 struct Rig {
@@ -54,7 +54,7 @@ struct Rig {
 TEST(MidiPortCapture, SysExInThreeBuffersIsOneMessage)
 {
     Rig rig;
-    const Bytes message = SysEx(600, 1);
+    const Bytes message = MakeSysEx(600, 1);
     // 256 bytes not ending in F7, 256 more, then the last 88.
     rig.keyboard.input->InjectSysEx(message, 256);
     ASSERT_TRUE(rig.client->WaitFor(1));
@@ -69,7 +69,7 @@ TEST(MidiPortCapture, SysExInThreeBuffersIsOneMessage)
 TEST(MidiPortCapture, PresetDumpArrivesWholeHoweverItIsCut)
 {
     Rig rig;
-    const Bytes dump = SysEx(886, 7);
+    const Bytes dump = MakeSysEx(886, 7);
     rig.keyboard.input->InjectSysEx(dump);      // as one piece
     rig.keyboard.input->InjectSysEx(dump, 100); // in pieces that do not fit the buffers
     rig.keyboard.input->InjectSysEx(dump, 1);   // byte by byte
@@ -79,8 +79,8 @@ TEST(MidiPortCapture, PresetDumpArrivesWholeHoweverItIsCut)
 TEST(MidiPortCapture, BufferBoundariesAtF7)
 {
     Rig rig;
-    const Bytes exact = SysEx(256, 2); // one full buffer ending in F7
-    const Bytes twoFull = SysEx(512, 4); // a pending message completed by a full buffer ending in F7
+    const Bytes exact = MakeSysEx(256, 2); // one full buffer ending in F7
+    const Bytes twoFull = MakeSysEx(512, 4); // a pending message completed by a full buffer ending in F7
     rig.keyboard.input->InjectSysEx(exact);
     rig.keyboard.input->InjectSysEx(twoFull);
     EXPECT_EQ(rig.MessagesUpToMarker(), (std::vector<Bytes>{exact, twoFull}));
@@ -91,7 +91,7 @@ TEST(MidiPortCapture, BytesOutsideAMessageAreDropped)
     Rig rig;
     const Bytes stray{0x01, 0x02, 0x03, 0xF7}; // complete, but no F0 and nothing pending
     rig.keyboard.input->InjectLong(stray);
-    const Bytes good = SysEx(20);
+    const Bytes good = MakeSysEx(20);
     rig.keyboard.input->InjectSysEx(good);
     EXPECT_EQ(rig.MessagesUpToMarker(), std::vector<Bytes>{good});
 }
@@ -99,16 +99,16 @@ TEST(MidiPortCapture, BytesOutsideAMessageAreDropped)
 TEST(MidiPortCapture, AMessageCutShortIsDroppedNotJoinedToTheNext)
 {
     Rig rig;
-    Bytes broken = SysEx(300, 5);
+    Bytes broken = MakeSysEx(300, 5);
     broken.pop_back(); // no F7: the next F0 cuts it short
     rig.keyboard.input->InjectLong(broken);
-    const Bytes next = SysEx(15, 9);
+    const Bytes next = MakeSysEx(15, 9);
     rig.keyboard.input->InjectSysEx(next);
 
-    Bytes interrupted = SysEx(40);
+    Bytes interrupted = MakeSysEx(40);
     interrupted[20] = 0x90; // a status byte inside a message ends it
     rig.keyboard.input->InjectLong(interrupted);
-    const Bytes after = SysEx(12, 3);
+    const Bytes after = MakeSysEx(12, 3);
     rig.keyboard.input->InjectSysEx(after);
     EXPECT_EQ(rig.MessagesUpToMarker(), (std::vector<Bytes>{next, after}));
 }
@@ -116,7 +116,7 @@ TEST(MidiPortCapture, AMessageCutShortIsDroppedNotJoinedToTheNext)
 TEST(MidiPortCapture, RealTimeBytesInsideSysExAreLeftOut)
 {
     Rig rig;
-    const Bytes message = SysEx(886, 11);
+    const Bytes message = MakeSysEx(886, 11);
     Bytes withClock = message;
     withClock.insert(withClock.begin() + 300, 0xF8);
     withClock.insert(withClock.begin() + 600, 0xFE);
@@ -128,16 +128,16 @@ TEST(MidiPortCapture, RealTimeBytesInsideSysExAreLeftOut)
 TEST(MidiPortCapture, AnOverlongSysExIsDroppedAndInputGoesOn)
 {
     Rig rig;
-    const Bytes largest = SysEx(KX::LMidiCapturePort::kMaxSysExSize, 1);
-    const Bytes overlong = SysEx(KX::LMidiCapturePort::kMaxSysExSize + 1, 2);
-    Bytes endless = SysEx(200000, 3);
+    const Bytes largest = MakeSysEx(KX::LMidiCapturePort::kMaxSysExSize, 1);
+    const Bytes overlong = MakeSysEx(KX::LMidiCapturePort::kMaxSysExSize + 1, 2);
+    Bytes endless = MakeSysEx(200000, 3);
     endless.pop_back();
     endless.push_back(0x7F);
     rig.keyboard.input->InjectSysEx(largest, 4096);
     rig.keyboard.input->InjectSysEx(overlong, 4096);
     rig.keyboard.input->InjectSysEx(endless, 4096);
     rig.keyboard.input->InjectLong(Bytes{0x01, 0x02, 0xF7}); // the end of the endless one
-    const Bytes next = SysEx(886);
+    const Bytes next = MakeSysEx(886);
     rig.keyboard.input->InjectSysEx(next);
     EXPECT_EQ(rig.MessagesUpToMarker(), (std::vector<Bytes>{largest, next}));
 }

@@ -19,7 +19,7 @@ using miditest::CaptureClient;
 using miditest::Keyboard;
 using miditest::kLumoIn;
 using miditest::kLumoOut;
-using miditest::SysEx;
+using miditest::MakeSysEx;
 
 // Note On with the sender in the channel and a 14-bit sequence number.
 uint32_t Numbered(unsigned sender, unsigned n)
@@ -52,7 +52,7 @@ public:
         m_threads.emplace_back([this] { Run([this](unsigned n) { m_device.InjectShort(n % 2 ? 0xFE : 0xF8); }); });
         m_threads.emplace_back([this] { Run([this](unsigned n) { m_device.InjectShort(Numbered(1, n & 0x3FFF)); }); });
         m_threads.emplace_back([this] {
-            Run([this](unsigned n) { m_device.InjectSysEx(SysEx(100 + n % 900, static_cast<uint8_t>(n)), 97); });
+            Run([this](unsigned n) { m_device.InjectSysEx(MakeSysEx(100 + n % 900, static_cast<uint8_t>(n)), 97); });
         });
     }
     ~Traffic() { Stop(); }
@@ -104,7 +104,7 @@ TEST(MidiPortDelivery, ArrivesOnThePoolWorkerOneAtATimeInCaptureOrder)
         for (unsigned n = 0; n < kNotes; ++n) {
             keyboard.input->InjectShort(Numbered(0, n));
             if (n % 500 == 0)
-                keyboard.input->InjectSysEx(SysEx(886, static_cast<uint8_t>(n)), 256);
+                keyboard.input->InjectSysEx(MakeSysEx(886, static_cast<uint8_t>(n)), 256);
         }
     });
     const auto injectorId = injector.get_id();
@@ -121,7 +121,7 @@ TEST(MidiPortDelivery, ArrivesOnThePoolWorkerOneAtATimeInCaptureOrder)
     for (const auto& c : captures) {
         EXPECT_EQ(c.thread, worker);
         if (c.bytes.size() == 886) {
-            EXPECT_EQ(c.bytes, SysEx(886, static_cast<uint8_t>(next - 1)));
+            EXPECT_EQ(c.bytes, MakeSysEx(886, static_cast<uint8_t>(next - 1)));
             continue;
         }
         ASSERT_EQ(c.bytes.size(), 3u);
@@ -173,7 +173,7 @@ TEST(MidiPortDelivery, PortsOpenSendAndCloseWhileBackgroundTrafficFlows)
         ASSERT_FALSE(c.bytes.empty());
         if (c.bytes[0] == 0xF0) {
             EXPECT_EQ(c.bytes.back(), 0xF7);
-            EXPECT_EQ(c.bytes, SysEx(c.bytes.size(), static_cast<uint8_t>(c.bytes[1] - 1)));
+            EXPECT_EQ(c.bytes, MakeSysEx(c.bytes.size(), static_cast<uint8_t>(c.bytes[1] - 1)));
         }
     }
     Unsubscribe(*comm, *client);

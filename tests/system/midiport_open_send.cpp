@@ -110,7 +110,7 @@ TEST(MidiPortLifecycle, PortsKeepTheirOwnerAliveAfterItsLastOutsideReference)
         ASSERT_EQ(OpenCapture(*comm, kLumoIn, in), S_OK);
     }
     // The port object lives on through its ports.
-    EXPECT_EQ(raw->Send(out, miditest::SysEx(10)), 10);
+    EXPECT_EQ(raw->Send(out, miditest::MakeSysEx(10)), 10);
     EXPECT_EQ(raw->GetCapturePortCount(), 1u);
     in = nullptr;
     out = nullptr; // the last port takes the port object with it
@@ -148,7 +148,7 @@ TEST(MidiPortSend, LongMessagesGoOutWholeAndReturnTheByteCount)
 
     const Bytes identity{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     EXPECT_EQ(comm->Send(out, identity), 6);
-    const Bytes preset = miditest::SysEx(886, 3);
+    const Bytes preset = miditest::MakeSysEx(886, 3);
     EXPECT_EQ(comm->Send(out, preset), 886);
     const Bytes tail{0x01, 0x02, 0xF7}; // data first: a long message too
     EXPECT_EQ(comm->Send(out, tail), 3);

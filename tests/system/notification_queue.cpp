@@ -1,5 +1,6 @@
 // Posting and draining on one thread: order, growth, re-posting, latest-only delivery, idle
 // notifications, nested and failing drains, the posting receiver and the idle pass rule.
+#include "FakeAppServices.h"
 #include "NotificationFakes.h"
 
 #include "kx/AppServices.h"
@@ -407,24 +408,15 @@ TEST(NotificationCentres, ProcessAllDrainsEveryCentreNewestFirst)
     EXPECT_EQ(idle->GetRegistrationCount(), 0);
 }
 
-// The application as the system services see it.
-class FakeApp : public KX::IAppServices {
+// The application as the system services see it: drains the centres, answers "KEY".
+class FakeApp : public kxtest::FakeAppServices {
 public:
-    bool ProcessNotificationQueues(bool firstPass) override
+    FakeApp() : FakeAppServices(false)
     {
-        passes.push_back(firstPass);
-        return KX::LNotificationCenterManager::GetInstance()->ProcessAll(firstPass);
+        drain = [](bool firstPass) { return KX::LNotificationCenterManager::GetInstance()->ProcessAll(firstPass); };
+        lookup = [](const KX::WString& key) { return key == KX::WString(u"KEY") ? KX::WString(u"text") : KX::WString(); };
+        answer = [](uint32_t flags) { return static_cast<int32_t>(flags) + 1; };
     }
-    bool IsExitRequested() override { return exit; }
-    RCPtr<KX::IEditTarget> GetFocusedControl() override { return nullptr; }
-    KX::WString LookupAppString(const KX::WString& key) override { return key == KX::WString(u"KEY") ? u"text" : u""; }
-    int32_t ShowAppMessageBox(const KX::WString&, const KX::WString&, uint32_t flags) override
-    {
-        return static_cast<int32_t>(flags) + 1;
-    }
-
-    std::vector<bool> passes;
-    bool exit = false;
 };
 
 TEST(NotificationIdlePass, FollowsTheHostsPassRule)
@@ -451,7 +443,7 @@ TEST(NotificationIdlePass, FollowsTheHostsPassRule)
 
     client->action = nullptr;
     EXPECT_FALSE(KX::RunIdlePass(0)); // drained dry
-    app.exit = true;
+    app.exitRequested = true;
     centre->GetQueue()->PostNotification(Make(kPing));
     const size_t drains = app.passes.size();
     EXPECT_FALSE(KX::RunIdlePass(0));

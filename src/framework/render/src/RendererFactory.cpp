@@ -3,7 +3,7 @@
 #include "kx/D3D9Renderer.h"
 #include "kx/Exception.h"
 #include "kx/GDIRenderer.h"
-#include "kx/GLRenderer.h"
+#include "opengl/GLRenderer.h"
 
 namespace KX {
 

@@ -4,10 +4,9 @@
 //
 // The platform provides contexts: a window that can give an OpenGL context of its own (the UI
 // core's SDL window) implements IGLWindow; for any other window, and without a window, the
-// renderer draws through OSMesa into memory (kx/OSMesaContext.h).
+// renderer asks the offscreen context maker installed for the process (the tests install one
+// drawing through OSMesa into memory).
 #include "kx/Renderer.h"
-
-#include <GL/gl.h>
 
 #include <cstdint>
 
@@ -52,6 +51,13 @@ public:
     // The context and surface bound on the calling thread, or null.
     static LGLContext* GetBoundContext() noexcept;
     static LGLSurface* GetBoundSurface() noexcept;
+
+    // Makes the context of a renderer whose window offers none. Installed once for the process,
+    // before any renderer is made; null (the default) leaves such renderers without a context.
+    using OffscreenMaker = RCPtr<LGLContext> (*)();
+    static void SetOffscreenMaker(OffscreenMaker maker) noexcept;
+    // A context from the installed maker, or null.
+    static RCPtr<LGLContext> CreateOffscreen();
 
 protected:
     ~LGLContext() override;
@@ -103,8 +109,8 @@ public:
 
     // Offscreen-only contexts keep the pixels of their last finished frame in a texture, whose
     // rows run bottom-up (OpenGL's order): the source of DrawContextSurface and
-    // ScrollContextSurface. 0 until the first frame ended.
-    GLuint GetSurfaceTexture() const noexcept { return m_surfaceTexture; }
+    // ScrollContextSurface. 0 until the first frame ended. (An OpenGL texture name.)
+    uint32_t GetSurfaceTexture() const noexcept { return m_surfaceTexture; }
     float GetSurfaceTextureWidth() const noexcept { return m_surfaceTextureWidth; }
     float GetSurfaceTextureHeight() const noexcept { return m_surfaceTextureHeight; }
     // Copies the viewport of the bound surface into the surface texture (context bound).
@@ -120,7 +126,7 @@ private:
     int32_t m_maxHeight = 0;
     RCPtr<LGLContext> m_context;
     RCPtr<LGLSurface> m_surface;
-    GLuint m_surfaceTexture = 0;
+    uint32_t m_surfaceTexture = 0;
     float m_surfaceTextureWidth = 0.0f;
     float m_surfaceTextureHeight = 0.0f;
 };

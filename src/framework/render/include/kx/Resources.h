@@ -1,7 +1,7 @@
 #pragma once
 // Files compiled into the program: skin images (type "GDIPLUS") and skin and string-table
 // documents (type "KXXML"), found by type and name. The build step kx_embed_resources
-// (tools/KxEmbedResources.cmake) generates the tables; ScopedResource adds one at run time.
+// (cmake/KxEmbedResources.cmake) generates the tables; ScopedResource adds one at run time.
 //
 // A path that begins with "::" names a resource: the rest of the path in upper case, with every
 // "." and every blank replaced by "_" ("::App Skins.xml" names APP_SKINS_XML). Types and names

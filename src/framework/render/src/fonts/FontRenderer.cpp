@@ -1,4 +1,4 @@
-#include "kx/FontRenderer.h"
+#include "fonts/FontRenderer.h"
 
 #include "kx/Font.h"
 

@@ -1,4 +1,4 @@
-#include "kx/FreetypeFontRenderer.h"
+#include "fonts/FreetypeFontRenderer.h"
 
 #include "kx/Font.h"
 #include "kx/FontFileInfo.h"

@@ -1,6 +1,6 @@
-#include "kx/GLDisplayList.h"
+#include "opengl/GLDisplayList.h"
 
-#include "kx/GLTexture.h"
+#include "opengl/GLTexture.h"
 
 namespace KX {
 

@@ -1,4 +1,4 @@
-#include "kx/GLGlyphRenderer.h"
+#include "opengl/GLGlyphRenderer.h"
 
 #include "kx/Font.h"
 

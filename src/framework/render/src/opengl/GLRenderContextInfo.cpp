@@ -1,12 +1,20 @@
 #include "kx/GLRenderContextInfo.h"
 
-#include "kx/GLTexture.h"
+#include "opengl/GLTexture.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <type_traits>
 
 namespace KX {
 
+static_assert(std::is_same_v<GLuint, uint32_t>, "texture names are kept as uint32_t in the public header");
+
 namespace {
+
+std::atomic<LGLContext::OffscreenMaker> g_offscreenMaker{nullptr};
 
 // What is bound on this thread. Contexts and surfaces clear themselves out when they go.
 thread_local LGLContext* t_boundContext = nullptr;
@@ -50,6 +58,17 @@ void LGLContext::Unbind()
     t_boundSurface = nullptr;
     if (context)
         context->MakeNoneCurrent();
+}
+
+void LGLContext::SetOffscreenMaker(OffscreenMaker maker) noexcept
+{
+    g_offscreenMaker.store(maker);
+}
+
+RCPtr<LGLContext> LGLContext::CreateOffscreen()
+{
+    const OffscreenMaker maker = g_offscreenMaker.load();
+    return maker ? maker() : RCPtr<LGLContext>();
 }
 
 LGLContext* LGLContext::GetBoundContext() noexcept

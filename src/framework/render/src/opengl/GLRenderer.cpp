@@ -1,12 +1,11 @@
-#include "kx/GLRenderer.h"
+#include "opengl/GLRenderer.h"
 
 #include "kx/AppServices.h"
 #include "kx/Bitmap.h"
 #include "kx/Exception.h"
 #include "kx/Font.h"
-#include "kx/FreetypeFontRenderer.h"
-#include "kx/GLGlyphRenderer.h"
-#include "kx/OSMesaContext.h"
+#include "fonts/FreetypeFontRenderer.h"
+#include "opengl/GLGlyphRenderer.h"
 #include "kx/RenderHost.h"
 
 #include <GL/glu.h>
@@ -68,7 +67,7 @@ void LGLRenderer::Construct(const RCPtr<LGLContext>& given)
         if (auto* glWindow = dynamic_cast<IGLWindow*>(m_window))
             context = glWindow->CreateGLContext();
         else
-            context = RCPtr<LGLContext>(LOSMesaContext::Create().Get());
+            context = LGLContext::CreateOffscreen();
     }
     if (!context) {
         ShowErrorBox(u"GL_ERROR_MESSAGE_CREATE_CONTEXT");

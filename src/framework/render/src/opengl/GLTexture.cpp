@@ -1,4 +1,4 @@
-#include "kx/GLTexture.h"
+#include "opengl/GLTexture.h"
 
 #include "kx/Bitmap.h"
 #include "kx/Buffer.h"

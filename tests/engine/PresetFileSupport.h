@@ -8,6 +8,8 @@
 
 #include "kx/AppServices.h"
 
+#include "FakeAppServices.h"
+
 #include "ModelFakes.h"
 
 #include <cstdint>
@@ -133,28 +135,12 @@ public:
 };
 
 // The shell's string table ("text of " + key) and message box (recorded).
-class FakeShell : public KX::IAppServices {
+class FakeShell : public FakeAppServices {
 public:
-    struct Box {
-        std::u16string text;
-        std::u16string caption;
-        uint32_t flags;
-    };
-
-    FakeShell() { KX::SetAppServices(this); }
-    ~FakeShell() override { KX::SetAppServices(nullptr); }
-
-    bool ProcessNotificationQueues(bool) override { return false; }
-    bool IsExitRequested() override { return false; }
-    KX::RCPtr<KX::IEditTarget> GetFocusedControl() override { return nullptr; }
-    KX::WString LookupAppString(const KX::WString& key) override { return KX::WString(u"text of ") + key; }
-    int32_t ShowAppMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags) override
+    FakeShell()
     {
-        boxes.push_back({text.GetString(), caption.GetString(), flags});
-        return 1;
+        lookup = [](const KX::WString& key) { return KX::WString(u"text of ") + key; };
     }
-
-    std::vector<Box> boxes;
 };
 
 inline KX::WString WidePath(const std::filesystem::path& path)

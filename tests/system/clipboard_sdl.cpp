@@ -10,9 +10,7 @@
 #include <memory>
 #include <string>
 
-#if defined(KX_HAVE_SDL2)
 #include <SDL.h>
-#endif
 
 namespace {
 
@@ -22,40 +20,28 @@ protected:
 
     void SetUp() override
     {
-#if !defined(KX_HAVE_SDL2)
-        GTEST_SKIP() << "built without SDL2 (include src/platform/sdl2.cmake from the top-level CMakeLists.txt)";
-#else
         ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
         clipboard = platform::CreateSdlClipboard();
         ASSERT_TRUE(clipboard);
         if (!clipboard->Open())
             GTEST_SKIP() << "SDL's offscreen video driver gives no clipboard here: " << SDL_GetError();
         clipboard->Close();
-#endif
     }
 
     void PutExternalText(const char* text)
     {
-#if defined(KX_HAVE_SDL2)
         ASSERT_EQ(SDL_SetClipboardText(text), 0) << SDL_GetError();
-#else
-        (void)text;
-#endif
     }
 
     // Another program changes the clipboard, and the system says so, as it does when another
     // program takes the clipboard over.
     void ChangeExternallyAndAnnounce(const char* text)
     {
-#if defined(KX_HAVE_SDL2)
         PutExternalText(text);
         SDL_Event event{};
         event.type = SDL_CLIPBOARDUPDATE;
         ASSERT_GE(SDL_PushEvent(&event), 0) << SDL_GetError();
         SDL_FlushEvent(SDL_CLIPBOARDUPDATE);
-#else
-        (void)text;
-#endif
     }
 };
 
@@ -157,11 +143,9 @@ TEST_F(SdlClipboardTest, TheFrameworkClipboardCopiesAndPastesThroughSdl)
     const KX::RCPtr<KX::LRefCountedObject> copied(Text::Create(u"Lumo \u00E9\u266A"));
     ASSERT_EQ(framework->WriteSystemClipboard(copied), KX::S_OK);
     EXPECT_EQ(framework->ReadSystemClipboard().Get(), copied.Get());
-#if defined(KX_HAVE_SDL2)
     char* seen = SDL_GetClipboardText();
     EXPECT_STREQ(seen, "Lumo \xC3\xA9\xE2\x99\xAA");
     SDL_free(seen);
-#endif
 
     PutExternalText("pasted from elsewhere");
     const auto pasted = KX::RCPtr<Text>::DynamicCast(framework->ReadSystemClipboard());
@@ -172,9 +156,7 @@ TEST_F(SdlClipboardTest, TheFrameworkClipboardCopiesAndPastesThroughSdl)
     const KX::RCPtr<KX::LRefCountedObject> object(KX::LHolder<int>::Create());
     ASSERT_EQ(framework->WriteSystemClipboard(object), KX::S_OK);
     EXPECT_EQ(framework->ReadSystemClipboard().Get(), object.Get());
-#if defined(KX_HAVE_SDL2)
     EXPECT_FALSE(SDL_HasClipboardText());
-#endif
 }
 
 } // namespace

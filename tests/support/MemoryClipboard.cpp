@@ -1,6 +1,6 @@
-#include "platform/Clipboard.h"
+#include "MemoryClipboard.h"
 
-namespace platform {
+namespace kxtest {
 
 bool MemoryClipboard::Open()
 {
@@ -58,4 +58,4 @@ void MemoryClipboard::ClearExternally()
     Changed();
 }
 
-} // namespace platform
+} // namespace kxtest

@@ -1,7 +1,7 @@
 // glWindowPos2i is OpenGL 1.4.
 #define GL_GLEXT_PROTOTYPES 1
 
-#include "kx/OSMesaContext.h"
+#include "OSMesaContext.h"
 
 #include <GL/osmesa.h>
 
@@ -126,6 +126,11 @@ uint32_t LOSMesaSurface::GetPixel(int32_t x, int32_t y) const noexcept
 
 // ---------------------------------------------------------------------------------------------
 // Context
+
+void UseOSMesaOffscreen() noexcept
+{
+    LGLContext::SetOffscreenMaker([]() { return RCPtr<LGLContext>(LOSMesaContext::Create().Get()); });
+}
 
 RCPtr<LOSMesaContext> LOSMesaContext::Create()
 {

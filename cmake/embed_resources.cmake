@@ -28,7 +28,7 @@ if(NOT _rem EQUAL 0)
   message(FATAL_ERROR "embed_resources: ${MANIFEST} is not a list of type, name and path")
 endif()
 
-set(_code "// Generated from ${MANIFEST} by tools/embed_resources.cmake. Do not edit.\n")
+set(_code "// Generated from ${MANIFEST} by cmake/embed_resources.cmake. Do not edit.\n")
 string(APPEND _code "#include \"kx/Resources.h\"\n\nnamespace {\n\n")
 set(_table "")
 set(_i 0)

@@ -1,6 +1,7 @@
 #pragma once
-// OpenGL in memory through OSMesa: the context the OpenGL renderer uses when its window offers
-// none (and in tests). Single-buffered; each surface is a block of 32-bit pixels, rows top-down,
+// OpenGL in memory through OSMesa, for tests and benchmarks only (no product program links
+// libOSMesa): the context the OpenGL renderer uses when its window offers none, once
+// UseOSMesaOffscreen installed it. Single-buffered; each surface is a block of 32-bit pixels, rows top-down,
 // each pixel straight ARGB as OpenGL wrote it (blue in the lowest byte).
 #include "kx/GLRenderContextInfo.h"
 
@@ -56,5 +57,8 @@ protected:
 private:
     void* m_context; // OSMesaContext
 };
+
+// Installs OSMesa as the process's offscreen context maker (LGLContext::SetOffscreenMaker).
+void UseOSMesaOffscreen() noexcept;
 
 } // namespace KX

@@ -1,11 +1,13 @@
 #pragma once
 // Test side of an open MIDI input, used the way the port classes use it: three
 // 256-byte buffers handed back and re-added from the callback, System Exclusive
-// data joined by SysExAssembler.
+// data joined by SysExAssembler. Shared by tests, benchmarks and fuzz targets; the
+// callback runs on the backend's thread under the capture's own lock.
 #include "platform/MidiBackend.h"
 #include "platform/SysExAssembler.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -35,9 +37,10 @@ class MidiCapture {
 public:
     static constexpr size_t kBufferSize = 256;
 
-    explicit MidiCapture(size_t bufferCount = 3)
+    explicit MidiCapture(size_t bufferCount = 3, size_t maxMessage = platform::SysExAssembler::kMaxMessage)
         : m_storage(bufferCount)
         , m_buffers(bufferCount)
+        , m_assembler(maxMessage)
     {
         for (size_t i = 0; i < bufferCount; ++i) {
             m_buffers[i].data = m_storage[i].data();
@@ -67,6 +70,11 @@ public:
     }
 
     platform::MidiInput& Input() { return *m_input; }
+
+    // When set (before Open), each whole message goes here instead of into Messages(), and
+    // handed-back buffers are not kept: for long runs.
+    std::function<void(std::span<const uint8_t> message)> onMessage;
+
     void SetReAdd(bool reAdd)
     {
         std::lock_guard lock(m_mutex);
@@ -103,10 +111,15 @@ private:
             return;
         }
         platform::MidiInputBuffer& buffer = *event.buffer;
-        m_handedBack.push_back({event.kind, Bytes(buffer.data, buffer.data + buffer.recorded)});
+        if (!onMessage)
+            m_handedBack.push_back({event.kind, Bytes(buffer.data, buffer.data + buffer.recorded)});
         if (event.kind == platform::MidiInputEventKind::LongData)
-            m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded),
-                             [this](std::span<const uint8_t> message) { m_messages.emplace_back(message.begin(), message.end()); });
+            m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded), [this](std::span<const uint8_t> message) {
+                if (onMessage)
+                    onMessage(message);
+                else
+                    m_messages.emplace_back(message.begin(), message.end());
+            });
         if (m_reAdd)
             input.AddBuffer(buffer);
     }

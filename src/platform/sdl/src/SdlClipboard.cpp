@@ -1,7 +1,5 @@
 #include "platform/Clipboard.h"
 
-#if defined(KX_HAVE_SDL2)
-
 #include <SDL.h>
 
 #include <atomic>
@@ -154,16 +152,3 @@ std::unique_ptr<ClipboardBackend> CreateSdlClipboard()
 }
 
 } // namespace platform
-
-#else
-
-namespace platform {
-
-std::unique_ptr<ClipboardBackend> CreateSdlClipboard()
-{
-    return nullptr;
-}
-
-} // namespace platform
-
-#endif

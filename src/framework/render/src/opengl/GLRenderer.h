@@ -4,12 +4,12 @@
 // live in purging caches aged every kPurgeInterval ms.
 //
 // The renderer owns one OpenGL context: the window's own when the window implements IGLWindow,
-// else an OSMesa context drawing into memory. The context is bound to a render context's
+// else one from LGLContext::CreateOffscreen (in tests, OSMesa drawing into memory). The context is bound to a render context's
 // surface from RenderStart to RenderFinish.
-#include "kx/FontRenderer.h"
-#include "kx/GLDisplayList.h"
+#include "fonts/FontRenderer.h"
+#include "opengl/GLDisplayList.h"
 #include "kx/GLRenderContextInfo.h"
-#include "kx/GLTexture.h"
+#include "opengl/GLTexture.h"
 #include "kx/Renderer.h"
 
 #include <cstdint>
@@ -32,7 +32,7 @@ public:
 
     enum class ListCache { FilledPolygons = 0, PolygonOutlines, LineSegments, Polylines, ColorRects, Count };
 
-    // Makes the context (the window's own when it implements IGLWindow, else OSMesa). Without
+    // Makes the context (the window's own when it implements IGLWindow, else the offscreen one). Without
     // one: the error box and the runtime error.
     LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, WindowHandle window);
     // With a context of the caller's (null: as above).

@@ -3,9 +3,9 @@
 // rasterised once and afterwards drawn as a textured quad; bounds of a walk for measuring; at
 // most kFontCacheCapacity cached fonts. Drawing and uploads need the renderer's OpenGL context
 // current.
-#include "kx/GLDisplayList.h"
-#include "kx/GLTexture.h"
-#include "kx/GlyphProcessor.h"
+#include "opengl/GLDisplayList.h"
+#include "opengl/GLTexture.h"
+#include "fonts/GlyphProcessor.h"
 #include "kx/HashedList.h"
 #include "kx/PixelBuffer.h"
 

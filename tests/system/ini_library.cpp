@@ -1,7 +1,7 @@
 // The settings library as the editor uses it: loaded with dlopen, called through its C entry points,
 // with real files on disk.
 #include "TestSupport.h"
-#include "ini_library.h"
+#include "IniLibrary.h"
 
 #include <gtest/gtest.h>
 

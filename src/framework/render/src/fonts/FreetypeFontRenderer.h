@@ -3,7 +3,7 @@
 // FreeType library and one cache manager (8 faces, 16 sizes, 4 MiB); the first one made scans
 // the font folders and sets them up, the last one destroyed tears them down and empties the
 // font file registry.
-#include "kx/FontRenderer.h"
+#include "fonts/FontRenderer.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,12 +1,13 @@
 // The framework clipboard over the in-memory clipboard service, with a fake user-interface core
 // that supplies the focused control.
+#include "FakeAppServices.h"
 #include "kx/AppServices.h"
 #include "kx/Clipboard.h"
 #include "kx/Exception.h"
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/Wrappers.h"
-#include "platform/Clipboard.h"
+#include "MemoryClipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -55,19 +56,13 @@ public:
     }
 };
 
-class FakeApp : public KX::IAppServices {
+class FakeApp : public kxtest::FakeAppServices {
 public:
-    RCPtr<KX::IEditTarget> focused;
-
-    bool ProcessNotificationQueues(bool) override { return false; }
-    bool IsExitRequested() override { return false; }
-    RCPtr<KX::IEditTarget> GetFocusedControl() override { return focused; }
-    WString LookupAppString(const WString&) override { return WString(); }
-    int32_t ShowAppMessageBox(const WString&, const WString&, uint32_t) override { return 0; }
+    FakeApp() : FakeAppServices(false) {}
 };
 
 // The in-memory service, watched by the test after the clipboard took ownership.
-class WatchedClipboard : public platform::MemoryClipboard {
+class WatchedClipboard : public kxtest::MemoryClipboard {
 public:
     explicit WatchedClipboard(bool* destroyed = nullptr) : m_destroyed(destroyed) {}
     ~WatchedClipboard() override

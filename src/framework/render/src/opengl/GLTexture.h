@@ -3,7 +3,7 @@
 // texture with its upload rules and textured-quad drawing, and the polygon tessellator.
 // Everything here needs the renderer's OpenGL context current on the calling thread.
 #include "kx/Geometry.h"
-#include "kx/GlyphProcessor.h"
+#include "fonts/GlyphProcessor.h"
 #include "kx/RefCountedObject.h"
 
 #include <GL/gl.h>

@@ -1,1 +1,0 @@
-// Placeholder source for a subsystem library that has no sources of its own yet.
