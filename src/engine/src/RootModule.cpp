@@ -107,8 +107,12 @@ KX::KXRESULT LRootModule::SetCachedParamValue(const KX::ParamDescriptor& descrip
     m_cache->GetValue(slot, cached);
     if (cached == value)
         return KX::S_OK;
-    m_cache->SetValue(slot, value, true);
-    NotifyParamValue(descriptor, value);
+    // 0 stored, 1 unchanged; a refusal is the caller's, and nothing is reported.
+    const int32_t stored = m_cache->SetValue(slot, value, true);
+    if (stored < 0)
+        return stored;
+    if (stored == 0)
+        NotifyParamValue(descriptor, value);
     return KX::S_OK;
 }
 
