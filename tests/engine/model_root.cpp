@@ -350,6 +350,28 @@ TEST_F(RootModuleTest, QualifiedValuesKeepTheirQualifier)
     EXPECT_EQ(owner.reported[0].descriptor, qualified);
 }
 
+TEST_F(RootModuleTest, BytesOfEightBitsNeverEnterTheModel)
+{
+    const KX::Variant name = Record({'P', 'R', 0xE9, 'S', 'E', 'T'});
+    for (const bool offline : {true, false}) {
+        root = nullptr;
+        owner.reported.clear();
+        device->sets.clear();
+        Build(offline);
+        EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
+        EXPECT_EQ(root->SetCachedParamValue(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
+        // Nor from the device.
+        device->Deliver(List({KX::ParamValue(KX::ParamDescriptor(0), name),
+                              KX::ParamValue(KX::ParamDescriptor(65), encoderValue)}));
+        EXPECT_EQ(cache->Slot(0), MakeDefaultParamRecord(0)) << offline;
+        EXPECT_EQ(cache->Slot(65), encoderValue) << offline;
+        ASSERT_EQ(owner.reported.size(), 1u) << offline;
+        EXPECT_EQ(owner.reported[0].descriptor.id, 65);
+        EXPECT_TRUE(device->sets.empty()) << offline;
+        cache->SetValue(KX::ParamDescriptor(65), MakeDefaultParamRecord(65), false);
+    }
+}
+
 TEST(RootModuleCache, AValueTheCacheRefusesIsNeitherReportedNorSent)
 {
     // The real cache holds plain records; a qualified value for a plain slot is refused.
