@@ -70,6 +70,9 @@ public:
         return KX::RCPtr<KX::LMidiCommInterface>(last.Get());
     }
 
+    // The send step on the current ports, lead-in first.
+    int32_t Send(const Bytes& message) { return SendSysEx(message, CurrentPorts(), true); }
+
     KX::RCPtr<FakePortObject> last;
     int failCommand = -1;
     int32_t failResult = KX::E_FAIL;
@@ -135,9 +138,25 @@ TEST_F(MidiManagerSendFailures, AFailedGlobalRequestTriesAgain)
     EXPECT_EQ(manager->last->sent.size(), 20u);
 }
 
-TEST_F(MidiManagerSendFailures, ShortSysExNeedsARenderPort)
+TEST_F(MidiManagerSendFailures, ResultCodesOfTheSendStep)
 {
-    EXPECT_EQ(manager->SendShortSysEx(nullptr), LMidiManager::kPortFailure);
+    // No render port: a general failure, nothing sent.
+    EXPECT_EQ(manager->SendShortSysEx(nullptr), KX::E_FAIL);
+    ASSERT_TRUE(manager->OpenPorts());
+    EXPECT_TRUE(manager->last->sent.empty());
+
+    // A lone F0 or F7 cannot be framed: a general failure after the lead-in.
+    for (const uint8_t lone : {uint8_t{0xF0}, uint8_t{0xF7}}) {
+        manager->last->sent.clear();
+        EXPECT_EQ(manager->Send(Bytes{lone}), KX::E_FAIL) << int{lone};
+        ASSERT_EQ(manager->last->sent.size(), 1u);
+        EXPECT_EQ(manager->last->sent[0].at(7), 0x6D); // the lead-in only
+    }
+    // Any other lone byte is framed.
+    manager->last->sent.clear();
+    EXPECT_EQ(manager->Send(Bytes{0x42}), 3);
+    ASSERT_EQ(manager->last->sent.size(), 2u);
+    EXPECT_EQ(manager->last->sent[1], (Bytes{0xF0, 0x42, 0xF7}));
 }
 
 TEST_F(MidiManagerSendFailures, ALostBindingThrowsWithThePlace)

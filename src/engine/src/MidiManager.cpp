@@ -230,7 +230,7 @@ int32_t LMidiManager::SendSysEx(const SysEx::Bytes& message, const Ports& ports,
         return kPortFailure;
     SysEx::Bytes framed = message;
     if (!SysEx::FrameMessage(framed))
-        return kPortFailure;
+        return E_FAIL;
     int32_t result = kPortFailure;
     for (size_t pos = 0; pos < framed.size(); pos += kHandOverBytes) {
         const size_t n = std::min(kHandOverBytes, framed.size() - pos);
@@ -246,7 +246,7 @@ int32_t LMidiManager::SendSysEx(const SysEx::Bytes& message, const Ports& ports,
 int32_t LMidiManager::SendShortSysEx(const RCPtr<LRefCountedObject>& renderPort)
 {
     if (!renderPort)
-        return kPortFailure;
+        return E_FAIL;
     SysEx::Bytes request;
     SysEx::BuildIdentityRequest(request);
     Ports ports = CurrentPorts();

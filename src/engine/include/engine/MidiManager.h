@@ -81,7 +81,7 @@ public:
     virtual int32_t RequestNonPresetParameterFromDevice(const StringT<char16_t, char>& name, bool skipFirmwareCheck);
     virtual bool OpenPorts();
     virtual bool IsDeviceFirmwareVersionUseable();
-    // Sends the identity request: the send's result, or -1.
+    // Sends the identity request: the send's result; E_FAIL for a null port.
     virtual int32_t SendShortSysEx(const RCPtr<LRefCountedObject>& renderPort);
     // Re-creates the port object and opens both ports; true when both are open.
     virtual bool SubscribeToCapturedData(const StringT<char16_t, char>& captureName,
@@ -106,7 +106,6 @@ protected:
     // Makes the port service for each operation; tests put a double of it here.
     virtual RCPtr<LMidiCommInterface> CreatePortObject();
 
-private:
     // The ports an operation works on, held for its whole run.
     struct Ports {
         RCPtr<LMidiCommInterface> portObject;
@@ -114,15 +113,18 @@ private:
         RCPtr<LRefCountedObject> render;
     };
 
+    Ports CurrentPorts();
+    // The send step: the lead-in first (unless withLeadIn is false), framing, hand-over in
+    // pieces of at most 256 bytes with a pause after each. The last hand-over's result;
+    // E_FAIL for a message that cannot be framed (empty, a lone F0 or F7); -1 for any
+    // other failure (no port, a refused hand-over).
+    int32_t SendSysEx(const SysEx::Bytes& message, const Ports& ports, bool withLeadIn);
+
+private:
     enum class SendFailure {
         EndsLoop,  // the wait loop ends at once with -1
         NextAttempt,
     };
-
-    Ports CurrentPorts();
-    // The send step: the lead-in first (unless leadIn is false), framing, hand-over in
-    // pieces of at most 256 bytes with a pause after each. Any failure is -1.
-    int32_t SendSysEx(const SysEx::Bytes& message, const Ports& ports, bool withLeadIn);
     // Binds the captured-data handler at the port object; the handler map's result.
     KXRESULT Bind(const RCPtr<LMidiCommInterface>& portObject);
     // Ends the binding (replies are no longer handled); E_FAIL when there was none. The
