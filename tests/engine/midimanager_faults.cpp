@@ -159,6 +159,23 @@ TEST_F(MidiManagerSendFailures, ResultCodesOfTheSendStep)
     EXPECT_EQ(manager->last->sent[1], (Bytes{0xF0, 0x42, 0xF7}));
 }
 
+TEST_F(MidiManagerSendFailures, AReplyAfterTheRequestTimedOutIsDropped)
+{
+    // This keyboard never answers a global request; its captures arrive on the sending thread.
+    KX::RCPtr<ParameterListener> listener(new ParameterListener);
+    listener->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(manager.Get()),
+                                      KX::NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+    EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(u"GLOBAL_PROGRAM", true), LMidiManager::kNoReply);
+    // The binding a set leaves behind still hears the port when the reply comes at last.
+    ASSERT_GE(manager->SetNonPresetParameterOnDevice(u"KEY_OCTAVE", 2, true), 0);
+    manager->last->Capture(kxtest::KeyboardSimulator::MakeGlobalReply(13, 99));
+    // The next operations announce nothing of it.
+    EXPECT_TRUE(manager->IsDeviceFirmwareVersionUseable());
+    EXPECT_TRUE(manager->OpenPorts());
+    EXPECT_TRUE(listener->Received().empty());
+    listener->UnregisterFromAll();
+}
+
 TEST_F(MidiManagerSendFailures, ALostBindingThrowsWithThePlace)
 {
     manager->dropBindingOnRequest = true;

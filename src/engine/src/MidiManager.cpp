@@ -199,7 +199,6 @@ bool LMidiManager::OpenPorts()
 bool LMidiManager::SubscribeToCapturedData(const StringT<char16_t, char>& captureName,
                                            const StringT<char16_t, char>& renderName)
 {
-    AnnounceReceivedParameters();
     RetirePorts();
 
     RCPtr<LMidiCommInterface> portObject = CreatePortObject();
@@ -283,8 +282,10 @@ int32_t LMidiManager::WaitLoop(Event& event, const SysEx::Bytes& message, bool i
         result = timeoutResult;
     }
 
+    // Replies that come from now on are late: only what came while waiting is announced.
+    std::vector<SysEx::GlobalReplyData> received = EndParameterWait(result == 0);
     const KXRESULT unbound = Unbind(ports.portObject);
-    AnnounceReceivedParameters();
+    Announce(received);
     if (Failed(unbound))
         ThrowFailedResult(unbound, MethodName(method), kSourcePath, unbindLine);
     return result;
@@ -353,8 +354,15 @@ int32_t LMidiManager::RequestNonPresetParameterFromDevice(const StringT<char16_t
 
     m_parameterEvent.Reset();
     SysEx::Bytes request;
-    // A name outside the table sends the request without a code byte.
-    SysEx::BuildGlobalRequest(SysEx::FindGlobalParam(name), request);
+    // A name outside the table sends the request without a code byte; no reply answers it.
+    const int32_t code = SysEx::FindGlobalParam(name);
+    SysEx::BuildGlobalRequest(code, request);
+    BeginParameterWait(code);
+    // Closes the wait also when the loop throws.
+    struct EndWait {
+        LMidiManager& manager;
+        ~EndWait() { manager.EndParameterWait(false); }
+    } endWait{*this};
     return WaitLoop(m_parameterEvent, request, false, ports, SendFailure::NextAttempt, kNoReply,
                     "RequestNonPresetParameterFromDevice", 419, 450);
 }
@@ -399,11 +407,17 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
     case SysEx::MessageKind::GlobalReply: {
         SysEx::GlobalReplyData reply;
         if (SysEx::ParseGlobalReply(bytes.data(), bytes.size(), reply)) {
+            // Taken only while a request for this parameter waits; a late or unasked reply
+            // is dropped, so it is never announced in the middle of another operation.
+            bool awaited = false;
             {
                 std::lock_guard<std::mutex> lock(m_receivedLock);
-                m_received.push_back(reply);
+                awaited = m_awaitedCode != kNothingAwaited && reply.code == m_awaitedCode;
+                if (awaited)
+                    m_received.push_back(reply);
             }
-            m_parameterEvent.Set();
+            if (awaited)
+                m_parameterEvent.Set();
         }
         break;
     }
@@ -435,13 +449,26 @@ void LMidiManager::ApplyPresetDump(const uint8_t* records)
     }
 }
 
-void LMidiManager::AnnounceReceivedParameters()
+void LMidiManager::BeginParameterWait(int32_t code)
+{
+    std::lock_guard<std::mutex> lock(m_receivedLock);
+    m_received.clear();
+    m_awaitedCode = code;
+}
+
+std::vector<SysEx::GlobalReplyData> LMidiManager::EndParameterWait(bool answered)
 {
     std::vector<SysEx::GlobalReplyData> received;
-    {
-        std::lock_guard<std::mutex> lock(m_receivedLock);
+    std::lock_guard<std::mutex> lock(m_receivedLock);
+    m_awaitedCode = kNothingAwaited;
+    if (answered)
         received.swap(m_received);
-    }
+    m_received.clear();
+    return received;
+}
+
+void LMidiManager::Announce(const std::vector<SysEx::GlobalReplyData>& received)
+{
     for (const SysEx::GlobalReplyData& reply : received) {
         const char16_t* name = SysEx::GetGlobalParamName(reply.code);
         if (name == nullptr)

@@ -4,10 +4,12 @@
 //
 // Threads: the operations run on the caller's thread (the main thread) and block it
 // while they wait for replies; replies are handled on the port object's worker thread
-// (OnMidiDataCaptured), which hands preset values to the engine. Global parameter
-// replies are announced on the caller's thread before the operation returns, so the
-// listeners registered at this manager are told on the thread that registers them.
-// The two threads meet in the three events, a queue of received global values and the
+// (OnMidiDataCaptured), which hands preset values to the engine. A global parameter
+// reply is taken only while a request for that parameter waits for it, and announced on
+// the caller's thread when the wait ends (so the listeners registered at this manager are
+// told on the thread that registers them); a reply that comes later, or that nobody asked
+// for, is dropped. The two threads meet in the three events, the awaited code with the
+// replies taken for it (under one small lock, never held while calling out) and the
 // atomics that name the current port object. The manager registers at a port object
 // before its ports open and leaves it only after its ports have closed and its worker
 // has delivered everything captured, so no registration changes while it sends.
@@ -135,8 +137,14 @@ private:
     void RetirePorts();
     // Waits until the port object's worker has delivered everything queued so far.
     static void WaitForDeliveries(const RCPtr<LMidiCommInterface>& portObject);
-    // Tells the listeners of the global values received so far (caller's thread).
-    void AnnounceReceivedParameters();
+    // A request for the global parameter with this code starts waiting (-1, a name outside
+    // the table: no reply answers it).
+    void BeginParameterWait(int32_t code);
+    // Ends the wait: nothing is taken afterwards. Returns the replies taken for it when it
+    // was answered (a time-out drops them).
+    std::vector<SysEx::GlobalReplyData> EndParameterWait(bool answered);
+    // Tells the listeners of these values (caller's thread).
+    void Announce(const std::vector<SysEx::GlobalReplyData>& received);
     // The shared request/reply loop. identity: the message is the identity request sent
     // through SendShortSysEx.
     int32_t WaitLoop(Event& event, const SysEx::Bytes& message, bool identity, const Ports& ports,
@@ -155,8 +163,11 @@ private:
     // captured-data handler is bound (compared, never followed).
     std::atomic<const LNotificationDistributor*> m_currentPort{nullptr};
     std::atomic<const LNotificationDistributor*> m_boundPort{nullptr};
-    // Global values received on the worker, announced on the caller's thread.
+    // The code a global request waits for, and the replies taken for it on the worker,
+    // announced on the caller's thread.
+    static constexpr int32_t kNothingAwaited = -2;
     std::mutex m_receivedLock;
+    int32_t m_awaitedCode = kNothingAwaited;
     std::vector<SysEx::GlobalReplyData> m_received;
 
     Timings m_timings;
