@@ -1,83 +1,12 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "midimanager_support.h"
-
-#include "kx/Exception.h"
+#include "midimanager_fakeport.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 
 using namespace mmtest;
 using KX::LMidiManager;
-
-class FakePort : public KX::LRefCountedObject {};
-
-// Answers identity requests at once, on the sending thread; fails the sends it is told to.
-class FakePortObject : public KX::LMidiCommInterface {
-public:
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new FakePort;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new FakePort;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        const auto* data = reinterpret_cast<const uint8_t*>(bytes.GetData());
-        const Bytes message(data, data + bytes.GetCount());
-        sent.push_back(message);
-        const uint8_t command = message.size() > 7 ? message[7] : 0;
-        if (failCommand >= 0 && command == failCommand)
-            return failResult;
-        if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7})
-            Capture(kxtest::KeyboardSimulator::MakeIdentityReply("1041"));
-        if (command == 0x62 && dropBindingOnRequest)
-            UnregisterAllClients();
-        return static_cast<int32_t>(message.size());
-    }
-
-    void Capture(const Bytes& reply)
-    {
-        auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
-        payload->AppendBytes(reply.data(), static_cast<uint32_t>(reply.size()));
-        KX::RCPtr<KX::LNotification> n;
-        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-        SendNotification(n);
-    }
-
-    std::vector<Bytes> sent;
-    int failCommand = -1;
-    int32_t failResult = KX::E_FAIL;
-    bool dropBindingOnRequest = false;
-};
-
-class FakePortManager : public LMidiManager {
-public:
-    FakePortManager() : LMidiManager(FastTimings(10)) {}
-
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override
-    {
-        last = new FakePortObject;
-        last->failCommand = failCommand;
-        last->failResult = failResult;
-        last->dropBindingOnRequest = dropBindingOnRequest;
-        return KX::RCPtr<KX::LMidiCommInterface>(last.Get());
-    }
-
-    // The send step on the current ports, lead-in first.
-    int32_t Send(const Bytes& message) { return SendSysEx(message, CurrentPorts(), true); }
-
-    KX::RCPtr<FakePortObject> last;
-    int failCommand = -1;
-    int32_t failResult = KX::E_FAIL;
-    bool dropBindingOnRequest = false;
-};
 
 class MidiManagerSendFailures : public ::testing::Test {
 protected:
@@ -174,23 +103,6 @@ TEST_F(MidiManagerSendFailures, AReplyAfterTheRequestTimedOutIsDropped)
     EXPECT_TRUE(manager->OpenPorts());
     EXPECT_TRUE(listener->Received().empty());
     listener->UnregisterFromAll();
-}
-
-TEST_F(MidiManagerSendFailures, ALostBindingThrowsWithThePlace)
-{
-    manager->dropBindingOnRequest = true;
-    try {
-        manager->GetPresetFromMidiDevice(2);
-        FAIL() << "no exception";
-    } catch (const KX::FailedResultException& e) {
-        const std::string text = e.what();
-        EXPECT_NE(text.find("Failed Result : "), std::string::npos) << text;
-        EXPECT_NE(text.find("80004005"), std::string::npos) << text;
-        EXPECT_NE(text.find(" : KX::LMidiManager::GetPresetFromMidiDevice : Engine\\PresetEditorCommon\\MidiManager : "
-                            "Line 301"),
-                  std::string::npos)
-            << text;
-    }
 }
 
 TEST_F(MidiManagerSendFailures, RepliesFromAnotherPortObjectAreIgnored)

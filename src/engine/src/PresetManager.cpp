@@ -243,11 +243,15 @@ LPresetManager::~LPresetManager()
 
 RCPtr<LPresetManager> LPresetManager::Create()
 {
+    return Create(RCPtr<LNotificationDistributor>(GetNotificationQueue()));
+}
+
+RCPtr<LPresetManager> LPresetManager::Create(const RCPtr<LNotificationDistributor>& centre)
+{
     RCPtr<LPresetManager> manager(new LPresetManager());
     manager->m_handler =
         RCPtr<LNotificationHandler<LPresetManager>>(new LNotificationHandler<LPresetManager>(manager.Get()));
     if (manager->m_handler) {
-        const RCPtr<LNotificationDistributor> centre(GetNotificationQueue());
         CheckResult(manager->m_handler->AddHandler(&LPresetManager::OnGlobalLoadControlPanelSettings, centre,
                                                    NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS, 0),
                     kCreateMethod, kSourcePath, 29);

@@ -121,14 +121,14 @@ protected:
     // E_FAIL for a message that cannot be framed (empty, a lone F0 or F7); -1 for any
     // other failure (no port, a refused hand-over).
     int32_t SendSysEx(const SysEx::Bytes& message, const Ports& ports, bool withLeadIn);
+    // Binds the captured-data handler at the port object; the handler map's result.
+    virtual KXRESULT Bind(const RCPtr<LMidiCommInterface>& portObject);
 
 private:
     enum class SendFailure {
         EndsLoop,  // the wait loop ends at once with -1
         NextAttempt,
     };
-    // Binds the captured-data handler at the port object; the handler map's result.
-    KXRESULT Bind(const RCPtr<LMidiCommInterface>& portObject);
     // Ends the binding (replies are no longer handled); E_FAIL when there was none. The
     // registration at the port object stays until the port object is retired.
     KXRESULT Unbind(const RCPtr<LMidiCommInterface>& portObject);

@@ -52,8 +52,10 @@ public:
     static constexpr uint32_t kMaxPresetFileBytes = 1u << 20;
 
     // A new manager bound to "NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS" at the application's
-    // centre. A failed binding throws the failed-result exception.
+    // centre, or at the given one. A failed binding (no centre) throws the failed-result
+    // exception.
     static RCPtr<LPresetManager> Create();
+    static RCPtr<LPresetManager> Create(const RCPtr<LNotificationDistributor>& centre);
 
     // Writes the engine's 83 current values to path: 0, or E_FAIL when the engine has no
     // complete, valid preset or anything about the file fails. The file is written beside

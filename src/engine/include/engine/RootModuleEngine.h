@@ -143,6 +143,9 @@ protected:
     explicit LRootModuleEngine(const Options& options);
     ~LRootModuleEngine() override;
 
+    // Registers the handler for "NID_PARAM_MODULE_CHANGE_REQ" at the application's centre;
+    // the handler map's result.
+    virtual KX::KXRESULT RegisterChangeRequestHandler();
     // Runs one remote search without waiting and stores its list as the device list.
     KX::KXRESULT SearchRemoteDevices();
     // 3 when the device communication reports connected, else 1 with a pending connect,
