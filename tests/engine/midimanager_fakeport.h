@@ -31,6 +31,10 @@ public:
         const bool identity = message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
         if (identity)
             Capture(kxtest::KeyboardSimulator::MakeIdentityReply("1041"));
+        if (command == 0x62) {
+            for (int i = 0; i < dumpsPerRequest; ++i)
+                Capture(kxtest::KeyboardSimulator::MakeDump(message[8], kxtest::KeyboardSimulator::PatternFor(message[8])));
+        }
         if (dropBindingOn == (identity ? kIdentity : command))
             UnregisterAllClients();
         return static_cast<int32_t>(message.size());
@@ -53,6 +57,7 @@ public:
     int failCommand = -1;
     int32_t failResult = KX::E_FAIL;
     int dropBindingOn = -1;
+    int dumpsPerRequest = 0; // dumps captured for each preset request
 };
 
 class FakePortManager : public KX::LMidiManager {
@@ -65,6 +70,7 @@ public:
         last->failCommand = failCommand;
         last->failResult = failResult;
         last->dropBindingOn = dropBindingOn;
+        last->dumpsPerRequest = dumpsPerRequest;
         return KX::RCPtr<KX::LMidiCommInterface>(last.Get());
     }
 
@@ -83,6 +89,7 @@ public:
     int failCommand = -1;
     int32_t failResult = KX::E_FAIL;
     int dropBindingOn = -1;
+    int dumpsPerRequest = 0;
     int binds = 0;
     int failBindAt = -1;
     KX::KXRESULT failBindResult = KX::E_OUTOFMEMORY;

@@ -105,23 +105,28 @@ TEST_F(MidiManagerSendFailures, AReplyAfterTheRequestTimedOutIsDropped)
     listener->UnregisterFromAll();
 }
 
-TEST_F(MidiManagerSendFailures, RepliesFromAnotherPortObjectAreIgnored)
+TEST_F(MidiManagerSendFailures, DumpsAreTakenFromTheCurrentPortObjectWhileAGetWaits)
 {
     ASSERT_TRUE(manager->OpenPorts());
     KX::RCPtr<FakePortObject> old = manager->last;
     ASSERT_TRUE(manager->OpenPorts());
-    // The old port object is no longer bound; a dump sent there reaches nobody.
-    old->Capture(kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0)));
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
     const Bytes dump = kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0));
+    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
     payload->AppendBytes(dump.data(), static_cast<uint32_t>(dump.size()));
     KX::RCPtr<KX::LNotification> n;
     KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    // The old port object is no longer bound; and with no get waiting, the current one is
+    // not heard either: a dump nobody asked for never overwrites the model.
+    old->Capture(dump);
     manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(old.Get()), n);
-    EXPECT_EQ(engine->SetCount(), 0u);
-    // The current one is heard.
+    manager->last->Capture(dump);
     manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(manager->last.Get()), n);
+    EXPECT_EQ(engine->SetCount(), 0u);
+    // A get takes the first of its answers.
+    manager->dumpsPerRequest = 2;
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(3), 0);
     EXPECT_EQ(engine->SetCount(), 83u);
+    EXPECT_EQ(engine->Records(), kxtest::KeyboardSimulator::PatternFor(3));
 }
 
 } // namespace

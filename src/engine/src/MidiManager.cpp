@@ -263,6 +263,10 @@ int32_t LMidiManager::WaitLoop(Event& event, const SysEx::Bytes& message, bool i
     if (Failed(bound))
         ThrowFailedResult(bound, MethodName(method), kSourcePath, bindLine);
     event.Reset();
+    // A dump is taken only from here until the loop ends.
+    const bool getsDump = &event == &m_dumpEvent;
+    if (getsDump)
+        m_dumpAwaited.store(true);
 
     int32_t result = timeoutResult;
     for (int32_t attempt = 0; attempt < m_timings.attempts; ++attempt) {
@@ -283,6 +287,8 @@ int32_t LMidiManager::WaitLoop(Event& event, const SysEx::Bytes& message, bool i
     }
 
     // Replies that come from now on are late: only what came while waiting is announced.
+    if (getsDump)
+        m_dumpAwaited.store(false);
     std::vector<SysEx::GlobalReplyData> received = EndParameterWait(result == 0);
     const KXRESULT unbound = Unbind(ports.portObject);
     Announce(received);
@@ -398,8 +404,9 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
 
     switch (SysEx::Classify(bytes.data(), bytes.size())) {
     case SysEx::MessageKind::PresetDump:
-        // Applied once per request: a second answer to a repeated request is ignored.
-        if (!m_dumpEvent.IsSet()) {
+        // Applied once, and only while a get waits for it: a second answer to a repeated
+        // request, a late one, or one nobody asked for never overwrites the model.
+        if (m_dumpAwaited.exchange(false)) {
             ApplyPresetDump(SysEx::GetPresetDumpRecords(bytes.data(), bytes.size()));
             m_dumpEvent.Set();
         }

@@ -4,12 +4,13 @@
 //
 // Threads: the operations run on the caller's thread (the main thread) and block it
 // while they wait for replies; replies are handled on the port object's worker thread
-// (OnMidiDataCaptured), which hands preset values to the engine. A global parameter
-// reply is taken only while a request for that parameter waits for it, and announced on
-// the caller's thread when the wait ends (so the listeners registered at this manager are
-// told on the thread that registers them); a reply that comes later, or that nobody asked
-// for, is dropped. The two threads meet in the three events, the awaited code with the
-// replies taken for it (under one small lock, never held while calling out) and the
+// (OnMidiDataCaptured), which hands preset values to the engine. A reply is taken only
+// while an operation waits for it: the first preset dump while a get waits; a global
+// parameter reply while a request for that parameter waits, announced on the caller's
+// thread when the wait ends (so the listeners registered at this manager are told on the
+// thread that registers them). A reply that comes later, or that nobody asked for, is
+// dropped. The two threads meet in the three events, the dump flag, the awaited code with
+// the replies taken for it (under one small lock, never held while calling out) and the
 // atomics that name the current port object. The manager registers at a port object
 // before its ports open and leaves it only after its ports have closed and its worker
 // has delivered everything captured, so no registration changes while it sends.
@@ -163,6 +164,8 @@ private:
     // captured-data handler is bound (compared, never followed).
     std::atomic<const LNotificationDistributor*> m_currentPort{nullptr};
     std::atomic<const LNotificationDistributor*> m_boundPort{nullptr};
+    // Set while a get waits for its dump; the worker takes it when it applies one.
+    std::atomic<bool> m_dumpAwaited{false};
     // The code a global request waits for, and the replies taken for it on the worker,
     // announced on the caller's thread.
     static constexpr int32_t kNothingAwaited = -2;
