@@ -1,10 +1,11 @@
-// Any byte sequence as one captured MIDI message, handed to the MIDI manager's
-// captured-data handler: nothing is read outside the message, values reach the model
-// only as whole records of their parameters, and announced globals are in range.
-#include "FakeMidiPortObject.h"
+// Any byte sequence as the keyboard's answer, handed to the MIDI manager's captured-data
+// handler: nothing is read outside the message, values reach the model only as whole
+// records of their parameters while a get waits for them, a global value is announced only
+// to the request for its parameter, and nothing is taken when no operation waits.
 #include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
+#include "engine/SysExProtocol.h"
 
 #include "kx/MidiCaptureNotificationData.h"
 #include "kx/Notification.h"
@@ -13,8 +14,11 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
 
 void Check(bool ok)
 {
@@ -22,8 +26,60 @@ void Check(bool ok)
         std::abort();
 }
 
-// A port service without devices or threads.
-using Manager = kxtest::FakeMidiPortManager;
+class Port : public KX::LRefCountedObject {};
+
+// A port service without devices or threads: it answers the identity request with a usable
+// version and every other request with the fuzzer's bytes, at once, on the sending thread.
+class AnsweringPortObject : public KX::LMidiCommInterface {
+public:
+    explicit AnsweringPortObject(const Bytes& answer) : m_answer(answer) {}
+
+    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
+    {
+        port = new Port;
+        return KX::S_OK;
+    }
+    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
+    {
+        port = new Port;
+        return KX::S_OK;
+    }
+    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
+    {
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.GetData());
+        const Bytes message(data, data + bytes.GetCount());
+        if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}) {
+            Capture(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, '1', '0', '4', '1', 0xF7});
+        } else if (message.size() > 7 && (message[7] == KX::SysEx::kPresetRequest ||
+                                          message[7] == KX::SysEx::kGlobalRequest)) {
+            Capture(m_answer);
+        }
+        return static_cast<int32_t>(message.size());
+    }
+
+    void Capture(const Bytes& bytes)
+    {
+        auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
+        Check(payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size())));
+        KX::RCPtr<KX::LNotification> n;
+        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED,
+                                  KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+        SendNotification(n);
+    }
+
+private:
+    Bytes m_answer;
+};
+
+class Manager : public KX::LMidiManager {
+public:
+    explicit Manager(const Bytes& answer) : LMidiManager(Timings{0, 1, 0}), m_answer(answer) {}
+
+    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new AnsweringPortObject(m_answer); }
+
+private:
+    Bytes m_answer;
+};
 
 class Model : public IParamValueStore {
 public:
@@ -31,8 +87,11 @@ public:
     KX::KXRESULT GetParamValues(int32_t, int32_t, KX::IArray<KX::ParamValue>&, int32_t) override { return 0; }
     KX::KXRESULT SetParamValues(const KX::ParamDescriptor& d, const KX::Variant& value) override
     {
-        Check(d.id == sets);
-        Check(IsValidParamRecord(d.id, value));
+        Check(d.id == sets % 83);
+        // Whole records; the model itself refuses bytes it cannot send.
+        uint32_t n = 0;
+        value.GetData(n);
+        Check(value.GetType() == KX::Variant::TypeBlob && n == GetParamRecordLength(d.id));
         ++sets;
         return 0;
     }
@@ -44,7 +103,7 @@ public:
     KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
     {
         const auto p = KX::ConstRCPtr<KX::LMidiParameterNotification>::DynamicCast(n->GetPayload());
-        Check(p && !p->GetName().IsEmpty() && p->GetValue() >= 0 && p->GetValue() < 16384);
+        Check(p && p->GetName() == KX::WString(u"KEY_OCTAVE") && p->GetValue() >= 0 && p->GetValue() < 16384);
         ++count;
         return 0;
     }
@@ -55,28 +114,41 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const Bytes answer(data, data + size);
+    const KX::SysEx::MessageKind kind = KX::SysEx::Classify(answer.data(), answer.size());
     KX::RCPtr<Model> model(new Model);
     SetParamValueStore(model);
-    KX::RCPtr<Manager> manager(new Manager);
+    KX::RCPtr<Manager> manager(new Manager(answer));
     KX::RCPtr<Listener> listener(new Listener);
     listener->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(manager.Get()),
                                       KX::NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+
+    // A get takes a dump, once.
+    const int32_t got = manager->GetPresetFromMidiDevice(1);
+    const bool dump = kind == KX::SysEx::MessageKind::PresetDump;
+    Check(got == (dump ? 0 : KX::LMidiManager::kNoReply));
+    Check(model->sets == (dump ? 83 : 0));
+    Check(listener->count == 0);
+
+    // A request takes only a reply for its own parameter ("KEY_OCTAVE", code 5).
+    const int32_t requested = manager->RequestNonPresetParameterFromDevice(u"KEY_OCTAVE", true);
+    KX::SysEx::GlobalReplyData reply;
+    const bool answered = KX::SysEx::ParseGlobalReply(answer.data(), answer.size(), reply) && reply.code == 5;
+    Check(requested == (answered ? 0 : KX::LMidiManager::kNoReply));
+    Check(listener->count == (answered ? 1 : 0));
+
+    // With no operation waiting, the same bytes are taken by nobody.
     Check(manager->OpenPorts());
     const KX::RCPtr<KX::LMidiCommInterface> port = manager->GetPortObject();
-
     auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
     Check(payload->AppendBytes(data, static_cast<uint32_t>(size)));
     KX::RCPtr<KX::LNotification> n;
     KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-    // Twice through the binding, once directly: a dump is applied only once.
-    manager->Receive(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n);
     manager->Receive(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n);
     Check(manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n) == 1);
-    Check(model->sets == 0 || model->sets == 83);
-
-    // The next operation announces what was received.
     manager->OpenPorts();
-    Check(listener->count == 0 || listener->count == 3);
+    Check(model->sets == (dump ? 83 : 0));
+    Check(listener->count == (answered ? 1 : 0));
 
     listener->UnregisterFromAll();
     manager = nullptr;

@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as a preset file. A file that is accepted holds only records
-// of the right type and length; one with every parameter once, in order, writes back
-// to the very same bytes.
+// Reads arbitrary bytes as a preset file. An accepted file's records carry parameter
+// indices that are ids (never negative); one with every parameter once, in order, each
+// a valid record, writes back to the very same bytes.
 #include "engine/ParamRecords.h"
 #include "engine/PresetManager.h"
 
@@ -32,8 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool inOrder = records.GetCount() == kParamCount;
     for (uint32_t i = 0; i < records.GetCount(); ++i) {
         const KX::ParamValue& record = records.ElementAt(i);
-        Check(IsValidParamRecord(record.descriptor.id, record.value));
-        inOrder = inOrder && record.descriptor.id == static_cast<int32_t>(i);
+        Check(record.descriptor.id >= 0);
+        inOrder = inOrder && record.descriptor.id == static_cast<int32_t>(i) &&
+                  IsValidParamRecord(record.descriptor.id, record.value);
     }
     if (inOrder) {
         std::vector<uint8_t> again;

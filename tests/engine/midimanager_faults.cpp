@@ -1,29 +1,12 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "FakeMidiPortObject.h"
-#include "MidiManagerSupport.h"
-
-#include "kx/Exception.h"
+#include "MidiManagerFakePort.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 
 using namespace mmtest;
 using KX::LMidiManager;
-
-// Answers identity requests at once, on the sending thread; fails the sends it is told to.
-class FakePortManager : public kxtest::FakeMidiPortManager {
-public:
-    FakePortManager() : FakeMidiPortManager(FastTimings(10))
-    {
-        answerIdentity = true;
-        recordSends = true;
-    }
-};
-
-using FakePortObject = kxtest::FakeMidiPortObject;
 
 class MidiManagerSendFailures : public ::testing::Test {
 protected:
@@ -84,45 +67,66 @@ TEST_F(MidiManagerSendFailures, AFailedGlobalRequestTriesAgain)
     EXPECT_EQ(manager->last->sent.size(), 20u);
 }
 
-TEST_F(MidiManagerSendFailures, ShortSysExNeedsARenderPort)
+TEST_F(MidiManagerSendFailures, ResultCodesOfTheSendStep)
 {
-    EXPECT_EQ(manager->SendShortSysEx(nullptr), LMidiManager::kPortFailure);
-}
+    // No render port: a general failure, nothing sent.
+    EXPECT_EQ(manager->SendShortSysEx(nullptr), KX::E_FAIL);
+    ASSERT_TRUE(manager->OpenPorts());
+    EXPECT_TRUE(manager->last->sent.empty());
 
-TEST_F(MidiManagerSendFailures, ALostBindingThrowsWithThePlace)
-{
-    manager->dropBindingOnRequest = true;
-    try {
-        manager->GetPresetFromMidiDevice(2);
-        FAIL() << "no exception";
-    } catch (const KX::FailedResultException& e) {
-        const std::string text = e.what();
-        EXPECT_NE(text.find("Failed Result : "), std::string::npos) << text;
-        EXPECT_NE(text.find("80004005"), std::string::npos) << text;
-        EXPECT_NE(text.find(" : KX::LMidiManager::GetPresetFromMidiDevice : Engine\\PresetEditorCommon\\MidiManager : "
-                            "Line 301"),
-                  std::string::npos)
-            << text;
+    // A lone F0 or F7 cannot be framed: a general failure after the lead-in.
+    for (const uint8_t lone : {uint8_t{0xF0}, uint8_t{0xF7}}) {
+        manager->last->sent.clear();
+        EXPECT_EQ(manager->Send(Bytes{lone}), KX::E_FAIL) << int{lone};
+        ASSERT_EQ(manager->last->sent.size(), 1u);
+        EXPECT_EQ(manager->last->sent[0].at(7), 0x6D); // the lead-in only
     }
+    // Any other lone byte is framed.
+    manager->last->sent.clear();
+    EXPECT_EQ(manager->Send(Bytes{0x42}), 3);
+    ASSERT_EQ(manager->last->sent.size(), 2u);
+    EXPECT_EQ(manager->last->sent[1], (Bytes{0xF0, 0x42, 0xF7}));
 }
 
-TEST_F(MidiManagerSendFailures, RepliesFromAnotherPortObjectAreIgnored)
+TEST_F(MidiManagerSendFailures, AReplyAfterTheRequestTimedOutIsDropped)
+{
+    // This keyboard never answers a global request; its captures arrive on the sending thread.
+    KX::RCPtr<ParameterListener> listener(new ParameterListener);
+    listener->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(manager.Get()),
+                                      KX::NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+    EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(u"GLOBAL_PROGRAM", true), LMidiManager::kNoReply);
+    // The binding a set leaves behind still hears the port when the reply comes at last.
+    ASSERT_GE(manager->SetNonPresetParameterOnDevice(u"KEY_OCTAVE", 2, true), 0);
+    manager->last->Capture(kxtest::KeyboardSimulator::MakeGlobalReply(13, 99));
+    // The next operations announce nothing of it.
+    EXPECT_TRUE(manager->IsDeviceFirmwareVersionUseable());
+    EXPECT_TRUE(manager->OpenPorts());
+    EXPECT_TRUE(listener->Received().empty());
+    listener->UnregisterFromAll();
+}
+
+TEST_F(MidiManagerSendFailures, DumpsAreTakenFromTheCurrentPortObjectWhileAGetWaits)
 {
     ASSERT_TRUE(manager->OpenPorts());
     KX::RCPtr<FakePortObject> old = manager->last;
     ASSERT_TRUE(manager->OpenPorts());
-    // The old port object is no longer bound; a dump sent there reaches nobody.
-    old->Capture(kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0)));
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
     const Bytes dump = kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0));
+    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
     payload->AppendBytes(dump.data(), static_cast<uint32_t>(dump.size()));
     KX::RCPtr<KX::LNotification> n;
     KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    // The old port object is no longer bound; and with no get waiting, the current one is
+    // not heard either: a dump nobody asked for never overwrites the model.
+    old->Capture(dump);
     manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(old.Get()), n);
-    EXPECT_EQ(engine->SetCount(), 0u);
-    // The current one is heard.
+    manager->last->Capture(dump);
     manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(manager->last.Get()), n);
+    EXPECT_EQ(engine->SetCount(), 0u);
+    // A get takes the first of its answers.
+    manager->dumpsPerRequest = 2;
+    EXPECT_EQ(manager->GetPresetFromMidiDevice(3), 0);
     EXPECT_EQ(engine->SetCount(), 83u);
+    EXPECT_EQ(engine->Records(), kxtest::KeyboardSimulator::PatternFor(3));
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using namespace mmtest;
@@ -292,6 +295,55 @@ TEST_F(MidiManagerTest, RepliesWithCodesOutsideTheTableAreIgnored)
     keyboard.SetReplyCode(0x7F);
     EXPECT_EQ(manager->RequestNonPresetParameterFromDevice(u"Global_Channel", true), LMidiManager::kNoReply);
     EXPECT_TRUE(listener->Received().empty());
+    listener->UnregisterFromAll();
+}
+
+// Injects bytes as the keyboard once it has received a message of kind (on a thread of its
+// own, so the test thread can be inside an operation meanwhile).
+class InjectOnceSeen {
+public:
+    InjectOnceSeen(KeyboardSimulator& keyboard, Kind kind, Bytes bytes)
+        : m_thread([&keyboard, kind, bytes = std::move(bytes)] {
+              for (int i = 0; i < 20000 && keyboard.Count(kind) == 0; ++i)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              keyboard.Inject(bytes);
+          })
+    {
+    }
+    ~InjectOnceSeen() { m_thread.join(); }
+
+private:
+    std::thread m_thread;
+};
+
+TEST_F(MidiManagerTest, GlobalRepliesNobodyWaitsForAreDropped)
+{
+    keyboard.SetGlobal(5, 7);
+    auto manager = Make(500);
+    KX::RCPtr<ParameterListener> listener(new ParameterListener);
+    listener->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(manager.Get()),
+                                      KX::NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
+
+    // A global reply that turns up during an unrelated get is not announced, then or later.
+    keyboard.SetReplyDelay(150);
+    {
+        InjectOnceSeen late(keyboard, Kind::PresetRequest, KeyboardSimulator::MakeGlobalReply(5, 3));
+        ASSERT_EQ(manager->GetPresetFromMidiDevice(1), 0);
+    }
+    EXPECT_TRUE(listener->Received().empty());
+
+    // Nor is the reply to an earlier request that timed out, when it arrives during a request
+    // for another parameter: that request waits for its own reply.
+    keyboard.ClearLog();
+    {
+        InjectOnceSeen late(keyboard, Kind::GlobalRequest, KeyboardSimulator::MakeGlobalReply(13, 99));
+        ASSERT_EQ(manager->RequestNonPresetParameterFromDevice(u"KEY_OCTAVE", true), 0);
+    }
+    const auto received = listener->Received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].first, KX::WString(u"KEY_OCTAVE"));
+    EXPECT_EQ(received[0].second, 7);
+    ASSERT_TRUE(keyboard.WaitIdle());
     listener->UnregisterFromAll();
 }
 

@@ -136,4 +136,9 @@ TEST(ParamRecords, OnlyOwnedBytesOfTheExactLengthAreRecords)
     // A record of the right length for another parameter is still refused.
     EXPECT_FALSE(IsValidParamRecord(83, Record({0, 0, 1, 0, 0, 127})));
     EXPECT_FALSE(IsValidParamRecord(81, MakeDefaultParamRecord(80)));
+    // Every record byte travels as a System Exclusive data byte.
+    EXPECT_TRUE(IsValidParamRecord(65, Record({0x7F, 0, 1, 0, 0, 127})));
+    EXPECT_FALSE(IsValidParamRecord(65, Record({0x80, 0, 1, 0, 0, 127})));
+    EXPECT_FALSE(IsValidParamRecord(0, Record({'P', 'R', 0xE9, 'S', 'E', 'T'})));
+    EXPECT_FALSE(IsValidParamRecord(82, Record({0, 0, 112, 0, 0, 127, 8, 60, 72, 62, 64, 65, 67, 69, 0xFF})));
 }

@@ -1,5 +1,6 @@
 // The root module: defaults, the set and read paths online and offline, values the
 // device reports, pseudo-parameters, connecting, and the record checks at the entry.
+#include "engine/ParamCache.h"
 #include "engine/ParamPair.h"
 #include "engine/ParamRecords.h"
 #include "engine/RootModule.h"
@@ -347,6 +348,54 @@ TEST_F(RootModuleTest, QualifiedValuesKeepTheirQualifier)
     EXPECT_EQ(read, MakeDefaultParamRecord(65));
     ASSERT_EQ(owner.reported.size(), 1u);
     EXPECT_EQ(owner.reported[0].descriptor, qualified);
+}
+
+TEST_F(RootModuleTest, BytesOfEightBitsNeverEnterTheModel)
+{
+    const KX::Variant name = Record({'P', 'R', 0xE9, 'S', 'E', 'T'});
+    for (const bool offline : {true, false}) {
+        root = nullptr;
+        owner.reported.clear();
+        device->sets.clear();
+        Build(offline);
+        EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
+        EXPECT_EQ(root->SetCachedParamValue(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
+        // Nor from the device.
+        device->Deliver(List({KX::ParamValue(KX::ParamDescriptor(0), name),
+                              KX::ParamValue(KX::ParamDescriptor(65), encoderValue)}));
+        EXPECT_EQ(cache->Slot(0), MakeDefaultParamRecord(0)) << offline;
+        EXPECT_EQ(cache->Slot(65), encoderValue) << offline;
+        ASSERT_EQ(owner.reported.size(), 1u) << offline;
+        EXPECT_EQ(owner.reported[0].descriptor.id, 65);
+        EXPECT_TRUE(device->sets.empty()) << offline;
+        cache->SetValue(KX::ParamDescriptor(65), MakeDefaultParamRecord(65), false);
+    }
+}
+
+TEST(RootModuleCache, AValueTheCacheRefusesIsNeitherReportedNorSent)
+{
+    // The real cache holds plain records; a qualified value for a plain slot is refused.
+    Owner owner;
+    const KX::RCPtr<LParamCache> cache = LParamCache::Create(83);
+    const KX::RCPtr<kxtest::FakeDeviceCommunication> device(new kxtest::FakeDeviceCommunication());
+    const KX::Variant value = Record({1, 0, 40, 0, 0, 127});
+    const KX::ParamDescriptor qualified(65, KX::MakeInt32Variant(3));
+    for (const bool offline : {true, false}) {
+        owner.reported.clear();
+        device->sets.clear();
+        const KX::RCPtr<LRootModule> root = LRootModule::Create(offline);
+        ASSERT_EQ(root->Setup(&Owner::Callback, &owner, KX::RCPtr<IParamCache>(cache.Get()), device, 0), 0);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_LT(root->SetCachedParamValue(qualified, value), 0) << offline;
+            EXPECT_LT(root->SetParamValues(qualified, value), 0) << offline;
+        }
+        EXPECT_TRUE(owner.reported.empty()) << offline;
+        EXPECT_TRUE(device->sets.empty()) << offline;
+        KX::Variant slot;
+        EXPECT_EQ(cache->GetValue(KX::ParamDescriptor(65), slot), 0);
+        EXPECT_EQ(slot, MakeDefaultParamRecord(65));
+        root->StopReceiving();
+    }
 }
 
 TEST_F(RootModuleTest, AnOwnerThatSetsValuesWhileBeingToldKeepsItsOwnReport)

@@ -2,6 +2,8 @@
 // reach the engine, the load notifications and the message boxes.
 #include "PresetFileSupport.h"
 
+#include "engine/SysExProtocol.h"
+
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationClient.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -91,7 +94,7 @@ TEST_F(PresetFileRead, FilesThatCannotBeReadAreCorrupt)
     EXPECT_TRUE(store->sets.empty());
 }
 
-TEST_F(PresetFileRead, EveryRecordFaultIsCorruptAndAppliesNothing)
+TEST_F(PresetFileRead, StructuralDamageIsCorruptAndAppliesNothing)
 {
     const std::vector<uint8_t> good = kxtest::DefaultPresetFile();
     const size_t first = kxtest::RecordOffset(0);
@@ -118,12 +121,6 @@ TEST_F(PresetFileRead, EveryRecordFaultIsCorruptAndAppliesNothing)
          [&](auto& b) {
              b.insert(b.end(), {1, 2, 3});
          }},
-        {"index 83", [&](auto& b) { kxtest::PutLE32(b, last + 8, 83); }},
-        {"index -1", [&](auto& b) { kxtest::PutLE32(b, first + 8, 0xFFFFFFFF); }},
-        {"index of a longer parameter", [&](auto& b) { kxtest::PutLE32(b, first + 8, 9); }},
-        {"value type 9", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 9); }},
-        {"value type 6", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 6); }},
-        {"value type 7", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 7); }},
         {"value type 11", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 11); }},
         {"value reserved word", [&](auto& b) { kxtest::PutLE32(b, pad + 16, 1); }},
         {"value length short of the record", [&](auto& b) { kxtest::PutLE32(b, pad + 12, 12 + 13); }},
@@ -137,6 +134,88 @@ TEST_F(PresetFileRead, EveryRecordFaultIsCorruptAndAppliesNothing)
         EXPECT_EQ(LoadBytes(bytes), -3) << fault.name;
         EXPECT_TRUE(store->sets.empty()) << fault.name;
     }
+}
+
+TEST_F(PresetFileRead, RecordsTheEngineCannotTakeDoNotStopTheFile)
+{
+    // Whole records whose index, length, type or bytes the model does not take: the file
+    // still loads, every other record is applied.
+    const std::vector<uint8_t> good = kxtest::DefaultPresetFile();
+    const size_t first = kxtest::RecordOffset(0);
+    const size_t last = kxtest::RecordOffset(kParamCount - 1);
+    const size_t pad = kxtest::RecordOffset(9);
+
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<uint8_t>&)> apply;
+        uint32_t untouched; // the parameter whose record is the faulty one
+        bool reachesEngine; // false: the reader skips the record itself
+    };
+    const Case cases[] = {
+        {"index 83", [&](auto& b) { kxtest::PutLE32(b, last + 8, 83); }, 82, true},
+        {"index 1000", [&](auto& b) { kxtest::PutLE32(b, last + 8, 1000); }, 82, true},
+        {"index of a longer parameter", [&](auto& b) { kxtest::PutLE32(b, first + 8, 9); }, 0, true},
+        {"value type 9", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 9); }, 9, true},
+        {"value type 2", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 2); }, 9, true},
+        {"a byte of 0x80", [&](auto& b) { b[pad + 24 + 3] = 0x80; }, 9, true},
+        {"0xE9 in the preset name", [&](auto& b) { b[first + 24 + 2] = 0xE9; }, 0, true},
+        // Never a pseudo-parameter, never borrowed data.
+        {"index -1", [&](auto& b) { kxtest::PutLE32(b, first + 8, 0xFFFFFFFF); }, 0, false},
+        {"index -4", [&](auto& b) { kxtest::PutLE32(b, first + 8, 0xFFFFFFFC); }, 0, false},
+        {"value type 6", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 6); }, 9, false},
+        {"value type 7", [&](auto& b) { kxtest::PutLE32(b, pad + 20, 7); }, 9, false},
+    };
+    const KX::Variant marker = KX::MakeInt32Variant(-1);
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = good;
+        c.apply(bytes);
+        store->sets.clear();
+        std::fill(store->values.begin(), store->values.end(), marker);
+        EXPECT_EQ(LoadBytes(bytes), 0) << c.name;
+        EXPECT_EQ(store->sets.size(), c.reachesEngine ? kParamCount : kParamCount - 1) << c.name;
+        for (const KX::ParamValue& set : store->sets)
+            EXPECT_GE(set.descriptor.id, 0) << c.name;
+        for (uint32_t i = 0; i < kParamCount; ++i) {
+            const KX::Variant expected = i == c.untouched ? marker : MakeDefaultParamRecord(static_cast<int32_t>(i));
+            EXPECT_EQ(store->values[i], expected) << c.name << ", parameter " << i;
+        }
+    }
+}
+
+TEST_F(PresetFileRead, AFileOfALaterVersionWithMoreParametersLoads)
+{
+    std::vector<uint8_t> bytes = kxtest::DefaultPresetFile();
+    for (uint32_t index : {83u, 84u, 200u}) {
+        const std::vector<uint8_t> extra = kxtest::MakeRecord(index, std::vector<uint8_t>(9, 1));
+        bytes.insert(bytes.end(), extra.begin(), extra.end());
+    }
+    ASSERT_EQ(LoadBytes(bytes), 0);
+    ASSERT_EQ(store->sets.size(), kParamCount + 3);
+    for (uint32_t i = 0; i < kParamCount; ++i)
+        EXPECT_EQ(store->values[i], MakeDefaultParamRecord(static_cast<int32_t>(i)));
+}
+
+TEST_F(PresetFileRead, TheModelRefusesWhatItCannotSendAndKeepsTheRest)
+{
+    KX::RCPtr<kxtest::RootModuleStore> model(new kxtest::RootModuleStore());
+    kxtest::ScopedValueStore modelRegistration{KX::RCPtr<IParamValueStore>(model.Get())};
+    const std::vector<uint8_t> name = {'P', 'R', 0xE9, 'S', 'E', 'T'};
+    const std::vector<uint8_t> encoder = {0, 0, 9, 0, 0, 127};
+    const std::vector<uint8_t> padText = {'a', 'b', 'c'};
+    const std::vector<uint8_t> bytes =
+        Concat({kxtest::Header(1), kxtest::MakeRecord(0, name), kxtest::MakeRecord(65, encoder),
+                kxtest::MakeRecord(9, std::vector<uint8_t>(6, 1)), kxtest::MakeRecord(9, padText, 9),
+                kxtest::MakeRecord(83, encoder), kxtest::MakeRecord(66, encoder)});
+    ASSERT_EQ(LoadBytes(bytes), 0);
+    EXPECT_EQ(model->Get(0), MakeDefaultParamRecord(0));
+    EXPECT_EQ(model->Get(9), MakeDefaultParamRecord(9));
+    EXPECT_EQ(kxtest::RecordBytes(model->Get(65)), encoder);
+    EXPECT_EQ(kxtest::RecordBytes(model->Get(66)), encoder);
+    // What the model holds can always go out as System Exclusive data bytes.
+    KX::Array<KX::ParamValue> values;
+    model->GetParamValues(0, static_cast<int32_t>(kParamCount), values, -1);
+    uint8_t records[kPresetRecordBytes];
+    EXPECT_TRUE(KX::SysEx::CollectPresetRecords(values, records, sizeof records));
 }
 
 TEST_F(PresetFileRead, RecordsReachTheEngineInFileOrder)

@@ -18,12 +18,12 @@ struct LDeviceCommunicationState {
     {
     }
 
-    KX::Mutex stateLock; // guards the device id; held during an echo
+    KX::Mutex stateLock; // guards the device id; never held while calling out
     KX::RCPtr<KX::LEventGatedThreader> threader;
     KX::RCPtr<KX::LEvent> gate;
     KX::Mutex queueLock;
     KX::RCPtrQueue<ValueList, 256> queue;
-    KX::Mutex deliveryLock; // held while the queue is drained
+    KX::Mutex deliveryLock; // held while the receiver is called (drain or echo)
     KX::RCPtr<LDeviceCommunicationThreadWorker> worker;
     std::atomic<KX::DeviceControlClientInterface*> client{nullptr};
     KX::Variant deviceId;
@@ -137,16 +137,27 @@ bool LDeviceCommunicationInterface::IsOnline()
 
 bool LDeviceCommunicationInterface::EchoConnectionValue(int64_t value)
 {
+    if (!m_state->receiver.load())
+        return false;
+    bool online = false;
+    KX::ParamValues echo;
+    {
+        KX::MutexLock lock(m_state->stateLock);
+        online = IsOnline();
+        const KX::Variant parts[2] = {KX::MakeInt64Variant(value), KX::MakeBoolVariant(online)};
+        KX::Variant pair;
+        pair.SetList(parts, 2);
+        const KX::ParamValue entry(KX::ParamDescriptor(kParamIdEcho), pair);
+        echo = KX::ParamValues(&entry, 1);
+    }
+    // The receiver is called without the state lock (it takes its own locks, which come
+    // first), under the delivery lock like every delivery, so that switching delivery off
+    // or replacing the receiver waits for it.
+    KX::MutexLock delivery(m_state->deliveryLock);
     DeviceCommunicationReceiver* receiver = m_state->receiver.load();
     if (!receiver)
         return false;
-    KX::MutexLock lock(m_state->stateLock);
-    const bool online = IsOnline();
-    const KX::Variant parts[2] = {KX::MakeInt64Variant(value), KX::MakeBoolVariant(online)};
-    KX::Variant echo;
-    echo.SetList(parts, 2);
-    const KX::ParamValue entry(KX::ParamDescriptor(kParamIdEcho), echo);
-    receiver->ReceiveParamValues(KX::ParamValues(&entry, 1));
+    receiver->ReceiveParamValues(echo);
     return online;
 }
 
@@ -332,6 +343,8 @@ KX::KXRESULT LDeviceCommunicationInterface::GetDeviceIndex(int32_t& index)
 
 void LDeviceCommunicationInterface::SetReceiver(DeviceCommunicationReceiver* receiver)
 {
+    // Waits for a delivery or echo in progress: the old receiver is not called afterwards.
+    KX::MutexLock lock(m_state->deliveryLock);
     m_state->receiver.store(receiver);
 }
 

@@ -199,7 +199,6 @@ bool LMidiManager::OpenPorts()
 bool LMidiManager::SubscribeToCapturedData(const StringT<char16_t, char>& captureName,
                                            const StringT<char16_t, char>& renderName)
 {
-    AnnounceReceivedParameters();
     RetirePorts();
 
     RCPtr<LMidiCommInterface> portObject = CreatePortObject();
@@ -230,7 +229,7 @@ int32_t LMidiManager::SendSysEx(const SysEx::Bytes& message, const Ports& ports,
         return kPortFailure;
     SysEx::Bytes framed = message;
     if (!SysEx::FrameMessage(framed))
-        return kPortFailure;
+        return E_FAIL;
     int32_t result = kPortFailure;
     for (size_t pos = 0; pos < framed.size(); pos += kHandOverBytes) {
         const size_t n = std::min(kHandOverBytes, framed.size() - pos);
@@ -246,7 +245,7 @@ int32_t LMidiManager::SendSysEx(const SysEx::Bytes& message, const Ports& ports,
 int32_t LMidiManager::SendShortSysEx(const RCPtr<LRefCountedObject>& renderPort)
 {
     if (!renderPort)
-        return kPortFailure;
+        return E_FAIL;
     SysEx::Bytes request;
     SysEx::BuildIdentityRequest(request);
     Ports ports = CurrentPorts();
@@ -264,6 +263,10 @@ int32_t LMidiManager::WaitLoop(Event& event, const SysEx::Bytes& message, bool i
     if (Failed(bound))
         ThrowFailedResult(bound, MethodName(method), kSourcePath, bindLine);
     event.Reset();
+    // A dump is taken only from here until the loop ends.
+    const bool getsDump = &event == &m_dumpEvent;
+    if (getsDump)
+        m_dumpAwaited.store(true);
 
     int32_t result = timeoutResult;
     for (int32_t attempt = 0; attempt < m_timings.attempts; ++attempt) {
@@ -283,8 +286,12 @@ int32_t LMidiManager::WaitLoop(Event& event, const SysEx::Bytes& message, bool i
         result = timeoutResult;
     }
 
+    // Replies that come from now on are late: only what came while waiting is announced.
+    if (getsDump)
+        m_dumpAwaited.store(false);
+    std::vector<SysEx::GlobalReplyData> received = EndParameterWait(result == 0);
     const KXRESULT unbound = Unbind(ports.portObject);
-    AnnounceReceivedParameters();
+    Announce(received);
     if (Failed(unbound))
         ThrowFailedResult(unbound, MethodName(method), kSourcePath, unbindLine);
     return result;
@@ -353,8 +360,15 @@ int32_t LMidiManager::RequestNonPresetParameterFromDevice(const StringT<char16_t
 
     m_parameterEvent.Reset();
     SysEx::Bytes request;
-    // A name outside the table sends the request without a code byte.
-    SysEx::BuildGlobalRequest(SysEx::FindGlobalParam(name), request);
+    // A name outside the table sends the request without a code byte; no reply answers it.
+    const int32_t code = SysEx::FindGlobalParam(name);
+    SysEx::BuildGlobalRequest(code, request);
+    BeginParameterWait(code);
+    // Closes the wait also when the loop throws.
+    struct EndWait {
+        LMidiManager& manager;
+        ~EndWait() { manager.EndParameterWait(false); }
+    } endWait{*this};
     return WaitLoop(m_parameterEvent, request, false, ports, SendFailure::NextAttempt, kNoReply,
                     "RequestNonPresetParameterFromDevice", 419, 450);
 }
@@ -390,8 +404,9 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
 
     switch (SysEx::Classify(bytes.data(), bytes.size())) {
     case SysEx::MessageKind::PresetDump:
-        // Applied once per request: a second answer to a repeated request is ignored.
-        if (!m_dumpEvent.IsSet()) {
+        // Applied once, and only while a get waits for it: a second answer to a repeated
+        // request, a late one, or one nobody asked for never overwrites the model.
+        if (m_dumpAwaited.exchange(false)) {
             ApplyPresetDump(SysEx::GetPresetDumpRecords(bytes.data(), bytes.size()));
             m_dumpEvent.Set();
         }
@@ -399,11 +414,17 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
     case SysEx::MessageKind::GlobalReply: {
         SysEx::GlobalReplyData reply;
         if (SysEx::ParseGlobalReply(bytes.data(), bytes.size(), reply)) {
+            // Taken only while a request for this parameter waits; a late or unasked reply
+            // is dropped, so it is never announced in the middle of another operation.
+            bool awaited = false;
             {
                 std::lock_guard<std::mutex> lock(m_receivedLock);
-                m_received.push_back(reply);
+                awaited = m_awaitedCode != kNothingAwaited && reply.code == m_awaitedCode;
+                if (awaited)
+                    m_received.push_back(reply);
             }
-            m_parameterEvent.Set();
+            if (awaited)
+                m_parameterEvent.Set();
         }
         break;
     }
@@ -435,13 +456,26 @@ void LMidiManager::ApplyPresetDump(const uint8_t* records)
     }
 }
 
-void LMidiManager::AnnounceReceivedParameters()
+void LMidiManager::BeginParameterWait(int32_t code)
+{
+    std::lock_guard<std::mutex> lock(m_receivedLock);
+    m_received.clear();
+    m_awaitedCode = code;
+}
+
+std::vector<SysEx::GlobalReplyData> LMidiManager::EndParameterWait(bool answered)
 {
     std::vector<SysEx::GlobalReplyData> received;
-    {
-        std::lock_guard<std::mutex> lock(m_receivedLock);
+    std::lock_guard<std::mutex> lock(m_receivedLock);
+    m_awaitedCode = kNothingAwaited;
+    if (answered)
         received.swap(m_received);
-    }
+    m_received.clear();
+    return received;
+}
+
+void LMidiManager::Announce(const std::vector<SysEx::GlobalReplyData>& received)
+{
     for (const SysEx::GlobalReplyData& reply : received) {
         const char16_t* name = SysEx::GetGlobalParamName(reply.code);
         if (name == nullptr)

@@ -83,8 +83,15 @@ bool IsValidParamRecord(int32_t relativeId, const KX::Variant& value)
     if (length == 0 || value.GetType() != KX::Variant::TypeBlob)
         return false;
     uint32_t size = 0;
-    value.GetData(size);
-    return size == length;
+    const uint8_t* bytes = value.GetData(size);
+    if (size != length || bytes == nullptr)
+        return false;
+    // Every record byte goes to the keyboard as a System Exclusive data byte.
+    for (uint32_t i = 0; i < size; ++i) {
+        if (bytes[i] >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 KX::KXRESULT CheckParamRecord(int32_t relativeId, const KX::Variant& value)

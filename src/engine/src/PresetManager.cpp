@@ -116,11 +116,15 @@ LPresetManager::~LPresetManager()
 
 RCPtr<LPresetManager> LPresetManager::Create()
 {
+    return Create(RCPtr<LNotificationDistributor>(GetNotificationQueue()));
+}
+
+RCPtr<LPresetManager> LPresetManager::Create(const RCPtr<LNotificationDistributor>& centre)
+{
     RCPtr<LPresetManager> manager(new LPresetManager());
     manager->m_handler =
         RCPtr<LNotificationHandler<LPresetManager>>(new LNotificationHandler<LPresetManager>(manager.Get()));
     if (manager->m_handler) {
-        const RCPtr<LNotificationDistributor> centre(GetNotificationQueue());
         CheckResult(manager->m_handler->AddHandler(&LPresetManager::OnGlobalLoadControlPanelSettings, centre,
                                                    NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS, 0),
                     kCreateMethod, kSourcePath, 29);
@@ -212,7 +216,7 @@ int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray
     while (offset < size) {
         const uint8_t* record = data + offset;
         const size_t remaining = size - offset;
-        // Length, type and index, then the value's head.
+        // Structural damage: a record cut short, or one whose heads or value cannot be read.
         if (remaining < kRecordHeadBytes) {
             records.RemoveAll();
             return kLoadCorrupt;
@@ -221,20 +225,23 @@ int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray
         const uint32_t type = LoadLE32(record + 4);
         const uint32_t index = LoadLE32(record + 8);
         const uint32_t valueLength = LoadLE32(record + 12);
-        // Read from the file: deserializing turns borrowed bytes (6, 7) into owned ones.
         const uint32_t valueType = LoadLE32(record + 20);
-        const uint32_t expected = index < kParamCount ? GetParamRecordLength(static_cast<int32_t>(index)) : 0;
         Variant value;
-        if (length > remaining || type != 0 || index >= kParamCount ||
-            length != kRecordHeadBytes + expected || valueLength != length - 12 ||
-            valueType != static_cast<uint32_t>(Variant::TypeBlob) ||
-            Variant::Deserialize(value, record + 12, length - 12) != S_OK ||
-            !IsValidParamRecord(static_cast<int32_t>(index), value)) {
+        if (length < kRecordHeadBytes || length > remaining || type != 0 || valueLength != length - 12 ||
+            Variant::Deserialize(value, record + 12, length - 12) != S_OK) {
             records.RemoveAll();
             return kLoadCorrupt;
         }
-        records.AddItem(ParamValue(ParamDescriptor(static_cast<int32_t>(index)), value));
         offset += length;
+        // A whole record that the model may not take (an index it does not know, a value of
+        // another length or type) is the engine's to refuse: the rest of the file still
+        // loads. Skipped here: indices that are no parameter id at all (a file never sets a
+        // pseudo-parameter) and borrowed data, which deserializes as owned bytes.
+        if (index > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()) ||
+            valueType == static_cast<uint32_t>(Variant::TypeBorrowed) ||
+            valueType == static_cast<uint32_t>(Variant::TypeBorrowedRaw))
+            continue;
+        records.AddItem(ParamValue(ParamDescriptor(static_cast<int32_t>(index)), value));
     }
     return kLoadOk;
 }
@@ -270,10 +277,13 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
     if (result != kLoadOk)
         return result;
     // The engine refuses what it cannot take (while disconnected: everything); reading goes on.
-    const int32_t firstId = store->GetFirstParamID();
+    const int64_t firstId = store->GetFirstParamID();
     for (uint32_t i = 0; i < records.GetCount(); ++i) {
         const ParamValue& record = records.ElementAt(i);
-        store->SetParamValues(ParamDescriptor(firstId + record.descriptor.id), record.value);
+        const int64_t id = firstId + record.descriptor.id;
+        if (id < 0 || id > std::numeric_limits<int32_t>::max())
+            continue;
+        store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value);
     }
     return kLoadOk;
 }

@@ -107,8 +107,12 @@ KX::KXRESULT LRootModule::SetCachedParamValue(const KX::ParamDescriptor& descrip
     m_cache->GetValue(slot, cached);
     if (cached == value)
         return KX::S_OK;
-    m_cache->SetValue(slot, value, true);
-    NotifyParamValue(descriptor, value);
+    // 0 stored, 1 unchanged; a refusal is the caller's, and nothing is reported.
+    const int32_t stored = m_cache->SetValue(slot, value, true);
+    if (stored < 0)
+        return stored;
+    if (stored == 0)
+        NotifyParamValue(descriptor, value);
     return KX::S_OK;
 }
 
@@ -141,15 +145,16 @@ KX::RCPtr<IDeviceCommunication> LRootModule::GetDeviceCommunication()
 
 KX::KXRESULT LRootModule::SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
 {
+    if (descriptor.id == kEchoParam) {
+        // Without the lock: the echo comes back through ReceiveParamValues, which takes it.
+        if (!m_deviceCommunication)
+            return KX::S_FALSE;
+        return m_deviceCommunication->EchoConnectionValue(value.ToInt64()) ? KX::S_OK : KX::S_FALSE;
+    }
     bool send = false;
     KX::KXRESULT result = KX::S_OK;
     {
         KX::MutexLock lock(m_lock);
-        if (descriptor.id == kEchoParam) {
-            if (!m_deviceCommunication)
-                return KX::S_FALSE;
-            return m_deviceCommunication->EchoConnectionValue(value.ToInt64()) ? KX::S_OK : KX::S_FALSE;
-        }
         result = StoreParamValue(descriptor, value, send);
         if (send)
             m_sendLock.Lock();
@@ -165,14 +170,15 @@ KX::KXRESULT LRootModule::SetParamValues(const KX::ParamDescriptor& descriptor, 
 
 KX::KXRESULT LRootModule::GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value)
 {
-    KX::MutexLock lock(m_lock);
     if (descriptor.id < 0) {
+        // The device communication's to answer, outside the model's lock.
         if (!m_deviceCommunication) {
             value.Clear();
             return KX::E_FAIL;
         }
         return m_deviceCommunication->GetParamValue(descriptor, value);
     }
+    KX::MutexLock lock(m_lock);
     return IRootModule::GetParamValue(descriptor, value);
 }
 

@@ -88,9 +88,7 @@ KX::KXRESULT LRootModuleEngine::Initialize(int32_t firstId)
     } catch (const std::bad_alloc&) {
         return KX::E_FAIL;
     }
-    const KX::RCPtr<KX::LNotificationDistributor> centre(KX::GetNotificationQueue().Get());
-    const KX::KXRESULT registered = m_handler->AddDistributorHandler(&LRootModuleEngine::OnParamModuleChangeRequest,
-                                                                     centre, KX::NID_PARAM_MODULE_CHANGE_REQ, 0);
+    const KX::KXRESULT registered = RegisterChangeRequestHandler();
     if (KX::Failed(registered))
         KX::ThrowFailedResult(registered, "LRootModuleEngine::Initialize",
                               "Engine\\PresetEditorCommon\\RootModuleEngine", 237);
@@ -117,6 +115,13 @@ KX::KXRESULT LRootModuleEngine::Initialize(int32_t firstId)
     if (!m_offline.load() && devices.GetCount() > 0)
         ConnectDevice(devices.GetData()[0], false);
     return KX::S_OK;
+}
+
+KX::KXRESULT LRootModuleEngine::RegisterChangeRequestHandler()
+{
+    const KX::RCPtr<KX::LNotificationDistributor> centre(KX::GetNotificationQueue().Get());
+    return m_handler->AddDistributorHandler(&LRootModuleEngine::OnParamModuleChangeRequest, centre,
+                                            KX::NID_PARAM_MODULE_CHANGE_REQ, 0);
 }
 
 // Values

@@ -88,9 +88,13 @@ KX::KXRESULT IRootModule::StoreParamValue(const KX::ParamDescriptor& descriptor,
     else if (ControlModuleSupport::IsModulePseudoParam(descriptor.id))
         module = FindModuleForPseudoParam(descriptor.id);
 
-    // The module stores (and reports) the value; the device gets it once, afterwards.
-    if (module)
-        module->SetParamValueLocal(descriptor, value, false);
+    // The module stores (and reports) the value; the device gets it once, afterwards. A
+    // value the model refuses goes nowhere, so model and device keep the same values.
+    if (module) {
+        const KX::KXRESULT stored = module->SetParamValueLocal(descriptor, value, false);
+        if (KX::Failed(stored))
+            return stored;
+    }
     send = true;
     return KX::S_OK;
 }

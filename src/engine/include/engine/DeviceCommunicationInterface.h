@@ -2,6 +2,11 @@
 // The model's road to the keyboard: wraps the device-control client library for the selected
 // device, answers a few pseudo-parameters itself, and carries the values that the library
 // reports (on threads of its own) to the receiver on a delivery thread.
+//
+// Locks (the engine's order is in RootModuleEngine.h): the delivery lock is held whenever
+// the receiver is called (drain and echo), so SetDeliveryEnabled(false) and SetReceiver
+// wait for such a call; the state lock and the queue lock are leaves, never held while
+// anything outside this object is called.
 #include "engine/DeviceCommunicationReceiver.h"
 #include "engine/DeviceControlClientInterface.h"
 #include "kx/Array.h"

@@ -23,7 +23,8 @@ protected:
 class IDeviceCommunication : public virtual KX::LRefCountedObject {
 public:
     // Hands [value as 64-bit integer, online flag] as pseudo-parameter -4 straight back to the
-    // receiver on the caller's thread; false when no receiver is registered.
+    // receiver on the caller's thread; false when no receiver is registered. The caller
+    // holds none of the receiver's locks.
     virtual bool EchoConnectionValue(int64_t value) = 0;
     virtual KX::KXRESULT ConnectDevice(const KX::Variant& deviceId) = 0;
     virtual KX::KXRESULT DisconnectDevice() = 0;

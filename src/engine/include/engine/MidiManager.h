@@ -4,10 +4,13 @@
 //
 // Threads: the operations run on the caller's thread (the main thread) and block it
 // while they wait for replies; replies are handled on the port object's worker thread
-// (OnMidiDataCaptured), which hands preset values to the engine. Global parameter
-// replies are announced on the caller's thread before the operation returns, so the
-// listeners registered at this manager are told on the thread that registers them.
-// The two threads meet in the three events, a queue of received global values and the
+// (OnMidiDataCaptured), which hands preset values to the engine. A reply is taken only
+// while an operation waits for it: the first preset dump while a get waits; a global
+// parameter reply while a request for that parameter waits, announced on the caller's
+// thread when the wait ends (so the listeners registered at this manager are told on the
+// thread that registers them). A reply that comes later, or that nobody asked for, is
+// dropped. The two threads meet in the three events, the dump flag, the awaited code with
+// the replies taken for it (under one small lock, never held while calling out) and the
 // atomics that name the current port object. The manager registers at a port object
 // before its ports open and leaves it only after its ports have closed and its worker
 // has delivered everything captured, so no registration changes while it sends.
@@ -81,7 +84,7 @@ public:
     virtual int32_t RequestNonPresetParameterFromDevice(const StringT<char16_t, char>& name, bool skipFirmwareCheck);
     virtual bool OpenPorts();
     virtual bool IsDeviceFirmwareVersionUseable();
-    // Sends the identity request: the send's result, or -1.
+    // Sends the identity request: the send's result; E_FAIL for a null port.
     virtual int32_t SendShortSysEx(const RCPtr<LRefCountedObject>& renderPort);
     // Re-creates the port object and opens both ports; true when both are open.
     virtual bool SubscribeToCapturedData(const StringT<char16_t, char>& captureName,
@@ -106,7 +109,6 @@ protected:
     // Makes the port service for each operation; tests put a double of it here.
     virtual RCPtr<LMidiCommInterface> CreatePortObject();
 
-private:
     // The ports an operation works on, held for its whole run.
     struct Ports {
         RCPtr<LMidiCommInterface> portObject;
@@ -114,17 +116,20 @@ private:
         RCPtr<LRefCountedObject> render;
     };
 
+    Ports CurrentPorts();
+    // The send step: the lead-in first (unless withLeadIn is false), framing, hand-over in
+    // pieces of at most 256 bytes with a pause after each. The last hand-over's result;
+    // E_FAIL for a message that cannot be framed (empty, a lone F0 or F7); -1 for any
+    // other failure (no port, a refused hand-over).
+    int32_t SendSysEx(const SysEx::Bytes& message, const Ports& ports, bool withLeadIn);
+    // Binds the captured-data handler at the port object; the handler map's result.
+    virtual KXRESULT Bind(const RCPtr<LMidiCommInterface>& portObject);
+
+private:
     enum class SendFailure {
         EndsLoop,  // the wait loop ends at once with -1
         NextAttempt,
     };
-
-    Ports CurrentPorts();
-    // The send step: the lead-in first (unless leadIn is false), framing, hand-over in
-    // pieces of at most 256 bytes with a pause after each. Any failure is -1.
-    int32_t SendSysEx(const SysEx::Bytes& message, const Ports& ports, bool withLeadIn);
-    // Binds the captured-data handler at the port object; the handler map's result.
-    KXRESULT Bind(const RCPtr<LMidiCommInterface>& portObject);
     // Ends the binding (replies are no longer handled); E_FAIL when there was none. The
     // registration at the port object stays until the port object is retired.
     KXRESULT Unbind(const RCPtr<LMidiCommInterface>& portObject);
@@ -133,8 +138,14 @@ private:
     void RetirePorts();
     // Waits until the port object's worker has delivered everything queued so far.
     static void WaitForDeliveries(const RCPtr<LMidiCommInterface>& portObject);
-    // Tells the listeners of the global values received so far (caller's thread).
-    void AnnounceReceivedParameters();
+    // A request for the global parameter with this code starts waiting (-1, a name outside
+    // the table: no reply answers it).
+    void BeginParameterWait(int32_t code);
+    // Ends the wait: nothing is taken afterwards. Returns the replies taken for it when it
+    // was answered (a time-out drops them).
+    std::vector<SysEx::GlobalReplyData> EndParameterWait(bool answered);
+    // Tells the listeners of these values (caller's thread).
+    void Announce(const std::vector<SysEx::GlobalReplyData>& received);
     // The shared request/reply loop. identity: the message is the identity request sent
     // through SendShortSysEx.
     int32_t WaitLoop(Event& event, const SysEx::Bytes& message, bool identity, const Ports& ports,
@@ -153,8 +164,13 @@ private:
     // captured-data handler is bound (compared, never followed).
     std::atomic<const LNotificationDistributor*> m_currentPort{nullptr};
     std::atomic<const LNotificationDistributor*> m_boundPort{nullptr};
-    // Global values received on the worker, announced on the caller's thread.
+    // Set while a get waits for its dump; the worker takes it when it applies one.
+    std::atomic<bool> m_dumpAwaited{false};
+    // The code a global request waits for, and the replies taken for it on the worker,
+    // announced on the caller's thread.
+    static constexpr int32_t kNothingAwaited = -2;
     std::mutex m_receivedLock;
+    int32_t m_awaitedCode = kNothingAwaited;
     std::vector<SysEx::GlobalReplyData> m_received;
 
     Timings m_timings;

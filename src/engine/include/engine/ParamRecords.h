@@ -45,7 +45,9 @@ uint32_t GetParamRecordLength(int32_t relativeId);
 // Where the record of a relative id starts in the 874-byte block; 0 when it is no parameter.
 uint32_t GetParamRecordOffset(int32_t relativeId);
 
-// true when value is an owned byte record (type 8) of exactly the parameter's length.
+// true when value is an owned byte record (type 8) of exactly the parameter's length whose
+// bytes are all below 0x80 (each one is sent as a System Exclusive data byte). This is the
+// check at every door of the model, so the model never holds a value it cannot send.
 bool IsValidParamRecord(int32_t relativeId, const KX::Variant& value);
 // S_OK for a valid record, else E_INVALIDARG.
 KX::KXRESULT CheckParamRecord(int32_t relativeId, const KX::Variant& value);

@@ -52,8 +52,10 @@ public:
     static constexpr uint32_t kMaxPresetFileBytes = 1u << 20;
 
     // A new manager bound to "NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS" at the application's
-    // centre. A failed binding throws the failed-result exception.
+    // centre, or at the given one. A failed binding (no centre) throws the failed-result
+    // exception.
     static RCPtr<LPresetManager> Create();
+    static RCPtr<LPresetManager> Create(const RCPtr<LNotificationDistributor>& centre);
 
     // Writes the engine's 83 current values to path: 0, or E_FAIL when the engine has no
     // complete, valid preset or anything about the file fails. The file is written beside
@@ -62,9 +64,12 @@ public:
     // Sends "NID_PRESETFILE_PRE_LOAD", reads the file, sends "NID_PRESETFILE_POST_LOAD"
     // with the result; returns the read result.
     int32_t Load(const WString& path);
-    // 0 (every record applied), -1 older, -2 newer, -3 unreadable or corrupt, -4 another
-    // device's file; E_FAIL when no engine is registered. A file is checked whole before
-    // any record is applied, so a refused file changes nothing.
+    // 0 (read to the end), -1 older, -2 newer, -3 unreadable or structurally damaged (a
+    // record cut short or one whose heads or value cannot be read), -4 another device's
+    // file; E_FAIL when no engine is registered. A file is checked whole before any record
+    // is applied, so a refused file changes nothing. Records are handed to the engine in
+    // file order; one it refuses (unknown index, wrong length or type, a byte of 0x80 or
+    // more) is left out and the others still apply.
     int32_t ReadPresetFile(const WString& path);
 
     // The application's message boxes for the negative results of Load.
@@ -78,7 +83,9 @@ public:
     // records). S_OK, or E_INVALIDARG with out emptied.
     static KXRESULT BuildPresetFile(const IArray<ParamValue>& values, std::vector<uint8_t>& out);
     // Checks a whole file image; on 0, records holds one entry per record in file order
-    // (descriptor id = the record's parameter index). On any other result records is empty.
+    // (descriptor id = the record's parameter index), whether or not the model takes it;
+    // records with an index above the id range or with borrowed data are left out. On any
+    // other result records is empty.
     static int32_t ParsePresetFile(const uint8_t* data, size_t size, IArray<ParamValue>& records);
 
     // Notification client: passes notifications to the handler once bound.

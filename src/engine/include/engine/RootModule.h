@@ -3,6 +3,12 @@
 // whole tree, keeps every value in the parameter cache, reports each change to its
 // owner, sends the values set by the engine to the device and takes the values the
 // device reports. A value that came from the device is never sent back to it.
+//
+// Locks (the engine's lock order is in RootModuleEngine.h): the module lock guards the
+// tree and the cache; the send lock, taken under it, keeps sends in model order while
+// the module lock is let go for the device call. Pseudo-parameters (negative ids) are
+// read and echoed without the module lock. The owner callback runs under the module lock,
+// so that the owner hears of changes in the order they were made: it may only post.
 #include "engine/Device.h"
 #include "engine/RootModuleInterface.h"
 
@@ -26,7 +32,8 @@ public:
     KX::KXRESULT StopReceiving();
 
     // Store and report a changed value; -1 for an id outside the model, E_INVALIDARG for a
-    // value that is not the parameter's record. An empty or equal value changes nothing (0).
+    // value that is not the parameter's record, the cache's negative result when it refuses
+    // the value (nothing is reported). An empty or equal value changes nothing (0).
     KX::KXRESULT SetCachedParamValue(const KX::ParamDescriptor& descriptor,
                                      const KX::Variant& value) override;
     KX::Variant GetCachedParamValue(const KX::ParamDescriptor& descriptor) override;
@@ -34,10 +41,11 @@ public:
     void NotifyParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::RCPtr<IDeviceCommunication> GetDeviceCommunication() override;
     // The model part under the lock, the sending to the device after it (in the same
-    // order). Id -4 is echoed through the device communication under the lock: 0 when it
-    // was delivered, 1 when there is no receiver.
+    // order). Id -4 is echoed through the device communication without the lock (the echo
+    // comes back through ReceiveParamValues): 0 when it was delivered, 1 when there is no
+    // receiver.
     KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
-    // Under the lock; negative ids are the device communication's to answer.
+    // Under the lock; negative ids are the device communication's to answer, without it.
     KX::KXRESULT GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value) override;
     KX::ConstRCPtr<IDevice> GetDevice() const override { return m_device; }
     KX::RCPtr<IDevice> GetDevice() override { return m_device; }

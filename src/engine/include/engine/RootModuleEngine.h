@@ -4,6 +4,21 @@
 // to the keyboard, runs the device monitor thread, keeps the connection state and posts
 // every change the model reports to the "application" centre for the user interface.
 // It is also the door through which values are set and read (IParamValueStore).
+//
+// Lock order of the engine (a lock may be taken while holding only those above it):
+//   1. engine lock            (LRootModuleEngine: connection state, device ids, device list)
+//   2. delivery lock          (device communication: held while its receiver is called,
+//                              by the delivery thread's drain and by the -4 echo)
+//   3. root module lock       (LRootModule: the tree and the parameter cache)
+//   4. send lock              (LRootModule: taken under 3, held across the device call
+//                              after 3 is let go)
+//   5. state lock             (device communication: the device id; a leaf, held only to
+//                              copy or store it, never across a call)
+//   6. queue lock             (device communication: the received lists; a leaf)
+// The notification queue's locks are leaves below all of these: the engine posts under
+// 1 and the root module's owner callback posts under 3; nothing posted is handled there.
+// The engine lock is never taken under 2-6. Library calls run under 1 or 4, never under
+// 5 or 6, and the library's callback takes only 6.
 #include "engine/DeviceCommunicationInterface.h"
 #include "engine/ParamCache.h"
 #include "engine/ParamValueStore.h"
@@ -128,6 +143,9 @@ protected:
     explicit LRootModuleEngine(const Options& options);
     ~LRootModuleEngine() override;
 
+    // Registers the handler for "NID_PARAM_MODULE_CHANGE_REQ" at the application's centre;
+    // the handler map's result.
+    virtual KX::KXRESULT RegisterChangeRequestHandler();
     // Runs one remote search without waiting and stores its list as the device list.
     KX::KXRESULT SearchRemoteDevices();
     // 3 when the device communication reports connected, else 1 with a pending connect,
