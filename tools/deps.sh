@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (only those missing), through sudo when not root.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build g++ clang libclang-rt-14-dev
+  build-essential cmake ninja-build g++ clang libclang-rt-14-dev clang-format git
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config
   libsdl2-dev

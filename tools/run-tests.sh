@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the debug build (AddressSanitizer + UBSan),
+# Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
 # the threading tests under ThreadSanitizer, and each fuzz target for a short time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
 jobs=$(nproc)
+
+tools/check-format.sh
 
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
