@@ -93,7 +93,8 @@ inline void BM_FramePlainCairo(benchmark::State& state)
             for (int x = 0; x < w; ++x) {
                 uint32_t p = scene.pixels[size_t(i)][size_t(y * w + x)], a = p >> 24;
                 auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
-                data[y * stride + x] = (a << 24) | (mul((p >> 16) & 255) << 16) | (mul((p >> 8) & 255) << 8) | mul(p & 255);
+                data[y * stride + x] =
+                    (a << 24) | (mul((p >> 16) & 255) << 16) | (mul((p >> 8) & 255) << 8) | mul(p & 255);
             }
         cairo_surface_mark_dirty(image);
         images.push_back(image);

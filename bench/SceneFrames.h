@@ -13,7 +13,8 @@
 namespace benchscene {
 
 // Draws the scene's frame through renderer into context for every benchmark iteration.
-inline void DrawSceneFrames(benchmark::State& state, KX::LRenderer& renderer, const KX::RCPtr<KX::LRenderContextInfo>& context)
+inline void DrawSceneFrames(benchmark::State& state, KX::LRenderer& renderer,
+                            const KX::RCPtr<KX::LRenderContextInfo>& context)
 {
     using namespace KX;
     const Scene& scene = TheScene();

@@ -66,9 +66,7 @@ private:
 // at once, on the sending thread.
 class InstantKeyboard {
 public:
-    InstantKeyboard()
-        : m_backend(std::make_shared<platform::LoopbackMidiBackend>())
-        , m_dump(Dump(3))
+    InstantKeyboard() : m_backend(std::make_shared<platform::LoopbackMidiBackend>()), m_dump(Dump(3))
     {
         m_in = m_backend->AddInput("MIDIIN4 (Lumo 25)");
         m_backend->AddOutput("MIDIOUT4 (Lumo 25)", [this](std::span<const uint8_t> b) { OnSent(b); });
@@ -121,7 +119,8 @@ KX::RCPtr<KX::LNotification> Captured(const Bytes& bytes)
     auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
     payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
     KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::CreateUnpooled(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    KX::LNotification::CreateUnpooled(n, KX::NID_MIDI_DATA_CAPTURED,
+                                      KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
     return n;
 }
 

@@ -44,7 +44,8 @@ private:
 // A client that routes through a member-function handler, as the controls do.
 class HandlerClient : public KX::LNotificationClient {
 public:
-    explicit HandlerClient(int64_t* counter) : m_counter(counter), m_handler(new KX::LNotificationHandler<HandlerClient>(this))
+    explicit HandlerClient(int64_t* counter)
+        : m_counter(counter), m_handler(new KX::LNotificationHandler<HandlerClient>(this))
     {
     }
     KX::KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override

@@ -23,7 +23,8 @@ std::u16string Sample(int length)
 // Text kinds for the conversion: 0 ASCII, 1 Latin with accents, 2 CJK, 3 with surrogate pairs.
 std::u16string ConversionSample(int kind, int length)
 {
-    static const char16_t* const pieces[] = {u"Preset 12 Fader ", u"r\u00E9sum\u00E9 \u00C4rger ", u"\u97F3\u697D\u30D7\u30EA\u30BB\u30C3\u30C8 ",
+    static const char16_t* const pieces[] = {u"Preset 12 Fader ", u"r\u00E9sum\u00E9 \u00C4rger ",
+                                             u"\u97F3\u697D\u30D7\u30EA\u30BB\u30C3\u30C8 ",
                                              u"\U0001F3B9 keys \U0001F3B5 "};
     std::u16string s;
     for (const char16_t* p = pieces[kind]; static_cast<int>(s.size()) < length; ++p) {

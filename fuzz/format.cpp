@@ -20,8 +20,11 @@ template <class C>
 void FormatAll(const C* format, size_t capacity)
 {
     std::vector<C> out(capacity + 1, C(0x55));
-    const KX::FormatArg args[] = {KX::FormatArg(-12345), KX::FormatArg(u"w\u00E9\xD800"), KX::FormatArg("n\xC3\xA9\xFF"),
-                                  KX::FormatArg(3.5e300), KX::FormatArg(static_cast<const void*>(format)),
+    const KX::FormatArg args[] = {KX::FormatArg(-12345),
+                                  KX::FormatArg(u"w\u00E9\xD800"),
+                                  KX::FormatArg("n\xC3\xA9\xFF"),
+                                  KX::FormatArg(3.5e300),
+                                  KX::FormatArg(static_cast<const void*>(format)),
                                   KX::FormatArg(uint64_t{0xFFFFFFFFFFFFFFFFull})};
     const size_t n = KX::FormatArgs(out.data(), capacity, format, args, sizeof args / sizeof args[0]);
     Check(out[capacity] == C(0x55));

@@ -50,8 +50,8 @@ public:
         const Bytes message(data, data + bytes.GetCount());
         if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}) {
             Capture(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, '1', '0', '4', '1', 0xF7});
-        } else if (message.size() > 7 && (message[7] == KX::SysEx::kPresetRequest ||
-                                          message[7] == KX::SysEx::kGlobalRequest)) {
+        } else if (message.size() > 7 &&
+                   (message[7] == KX::SysEx::kPresetRequest || message[7] == KX::SysEx::kGlobalRequest)) {
             Capture(m_answer);
         }
         return static_cast<int32_t>(message.size());
@@ -62,8 +62,7 @@ public:
         auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
         Check(payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size())));
         KX::RCPtr<KX::LNotification> n;
-        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED,
-                                  KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
         SendNotification(n);
     }
 

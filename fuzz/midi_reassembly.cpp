@@ -50,7 +50,8 @@ std::vector<Bytes> InPieces(std::span<const uint8_t> stream, const std::vector<s
     platform::SysExAssembler assembler(cap);
     size_t pos = 0;
     for (size_t n : pieces) {
-        assembler.Feed(stream.subspan(pos, n), [&](std::span<const uint8_t> m) { messages.emplace_back(m.begin(), m.end()); });
+        assembler.Feed(stream.subspan(pos, n),
+                       [&](std::span<const uint8_t> m) { messages.emplace_back(m.begin(), m.end()); });
         pos += n;
     }
     return messages;

@@ -1,8 +1,8 @@
 // UTF-8 / UTF-16 conversion on arbitrary bytes: both range converters in both modes with tight
 // targets, the buffer wrappers and the string constructors. Checks that nothing is read or
 // written outside the ranges (ASan) and that legal text round-trips exactly.
-#include "kx/StringT.h"
 #include "kx/Utf8.h"
+#include "kx/StringT.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -67,8 +67,7 @@ void FuzzUtf16Input(const UTF16* units, size_t count, size_t room)
                 std::vector<UTF16> back(count + 1);
                 const UTF8* s8 = target.data();
                 UTF16* d16 = back.data();
-                Check(ConvertUTF8ToUTF16(&s8, dst, &d16, back.data() + back.size(), StrictConversion) ==
-                      ConversionOK);
+                Check(ConvertUTF8ToUTF16(&s8, dst, &d16, back.data() + back.size(), StrictConversion) == ConversionOK);
                 // An empty input may come with a null pointer: compare only when there are units.
                 Check(static_cast<size_t>(d16 - back.data()) == count);
                 Check(count == 0 || std::memcmp(back.data(), units, count * sizeof(UTF16)) == 0);

@@ -33,7 +33,8 @@ public:
             Capture(kxtest::KeyboardSimulator::MakeIdentityReply("1041"));
         if (command == 0x62) {
             for (int i = 0; i < dumpsPerRequest; ++i)
-                Capture(kxtest::KeyboardSimulator::MakeDump(message[8], kxtest::KeyboardSimulator::PatternFor(message[8])));
+                Capture(
+                    kxtest::KeyboardSimulator::MakeDump(message[8], kxtest::KeyboardSimulator::PatternFor(message[8])));
         }
         if (dropBindingOn == (identity ? kIdentity : command))
             UnregisterAllClients();

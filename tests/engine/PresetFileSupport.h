@@ -45,8 +45,8 @@ public:
             out.SetSize(static_cast<uint32_t>(delivered + startIndex));
         for (int32_t k = 0; k < delivered; ++k) {
             const uint32_t index = static_cast<uint32_t>(first + k - firstId);
-            out.ElementAt(static_cast<uint32_t>(startIndex + k)) = KX::ParamValue(
-                KX::ParamDescriptor(first + k), index < values.size() ? values[index] : KX::Variant());
+            out.ElementAt(static_cast<uint32_t>(startIndex + k)) =
+                KX::ParamValue(KX::ParamDescriptor(first + k), index < values.size() ? values[index] : KX::Variant());
         }
         return 0;
     }
@@ -193,8 +193,7 @@ inline size_t RecordOffset(uint32_t index)
 }
 
 // A record for index carrying value as it stands (any type or length).
-inline std::vector<uint8_t> MakeRecord(uint32_t index, const std::vector<uint8_t>& value,
-                                       uint32_t valueType = 8)
+inline std::vector<uint8_t> MakeRecord(uint32_t index, const std::vector<uint8_t>& value, uint32_t valueType = 8)
 {
     std::vector<uint8_t> record(24 + value.size());
     PutLE32(record, 0, static_cast<uint32_t>(record.size()));

@@ -109,7 +109,7 @@ TEST(DeviceCommunication, SetRulesBeforeTheLibrary)
     TestReceiver receiver;
     comm->SetReceiver(&receiver);
     EXPECT_EQ(comm->GetReceiver(), &receiver);
-    EXPECT_EQ(comm->SetParamValue(KX::ParamDescriptor(7), value), KX::E_FAIL);            // no client
+    EXPECT_EQ(comm->SetParamValue(KX::ParamDescriptor(7), value), KX::E_FAIL);              // no client
     EXPECT_EQ(comm->SetParamValue(KX::ParamDescriptor(kParamIdStatusText), Text("x")), -1); // status: the library's
     ASSERT_EQ(comm->CreateClient(), KX::S_OK);
     ASSERT_EQ(comm->ConnectDevice(KX::Variant()), 0);

@@ -145,8 +145,8 @@ TEST_F(DeviceControlLibrary, StoresOnlyWellFormedValuesWhileConnected)
     EXPECT_EQ(Set(45, fader), 0);
     EXPECT_EQ(Get(45), fader);
 
-    EXPECT_EQ(Set(45, Bytes({1, 2, 3, 4, 5})), DC::kInvalidValue);      // one byte short
-    EXPECT_EQ(Set(45, KX::MakeInt32Variant(5)), DC::kInvalidValue);     // not a record
+    EXPECT_EQ(Set(45, Bytes({1, 2, 3, 4, 5})), DC::kInvalidValue);  // one byte short
+    EXPECT_EQ(Set(45, KX::MakeInt32Variant(5)), DC::kInvalidValue); // not a record
     EXPECT_EQ(Set(83, fader), DC::kUnknownParameter);
     EXPECT_EQ(Set(DC::kReadyParam, KX::MakeBoolVariant(false)), DC::kUnknownParameter);
     EXPECT_EQ(Set(DC::kMakerNameParam, KX::Variant()), DC::kUnknownParameter);

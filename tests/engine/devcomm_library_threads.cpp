@@ -172,8 +172,8 @@ struct ReentrantCallback {
 
 TEST_F(DeviceControlLibraryThreads, CallbackMayCallBackIntoTheLibrary)
 {
-    for (auto action : {ReentrantCallback::Action::Set, ReentrantCallback::Action::Disconnect,
-                        ReentrantCallback::Action::Release}) {
+    for (auto action :
+         {ReentrantCallback::Action::Set, ReentrantCallback::Action::Disconnect, ReentrantCallback::Action::Release}) {
         const int before = ThreadCount();
         ReentrantCallback cb;
         cb.lib = &lib;

@@ -1,8 +1,8 @@
 // The root module engine across threads: values from the delivery thread, sets from a
 // thread-pool thread and the main thread at once, and the engine's teardown while its
 // device monitor runs, waits, ends by itself or is stuck.
-#include "EngineFakes.h"
 #include "DevCommSupport.h"
+#include "EngineFakes.h"
 
 #include "engine/ParamPair.h"
 #include "engine/ParamRecords.h"

@@ -102,8 +102,7 @@ TEST(ParamCache, QualifiedRecordsAreKeptInAscendingOrder)
     ASSERT_EQ(cache->GetValue(KX::ParamDescriptor(4), out), 0);
     const KX::ParamValues list(out);
     ASSERT_EQ(list.GetCount(), 3u);
-    const std::vector<std::pair<int32_t, KX::Variant>> expected = {
-        {-3, Bytes({1})}, {7, Bytes({3})}, {20, Bytes({4})}};
+    const std::vector<std::pair<int32_t, KX::Variant>> expected = {{-3, Bytes({1})}, {7, Bytes({3})}, {20, Bytes({4})}};
     for (uint32_t i = 0; i < 3; ++i) {
         KX::ParamValue v;
         ASSERT_EQ(list.GetParamValueAt(i, v), 0);

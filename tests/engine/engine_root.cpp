@@ -430,8 +430,8 @@ TEST_F(EngineTest, AFailedConnectToAPresentDeviceIsRetriedByTheMonitor)
     EXPECT_EQ(s.engine->SetParamValues(KX::ParamDescriptor(0), Bytes({1, 2, 3, 4, 5, 6})), KX::E_FAIL);
 
     s.comm->connectResult = 0;
-    const std::vector<Note> got = notes->TakeUntil(
-        [](const std::vector<Note>& all) { return kxtest::PostedStates(all).size() >= 2; });
+    const std::vector<Note> got =
+        notes->TakeUntil([](const std::vector<Note>& all) { return kxtest::PostedStates(all).size() >= 2; });
     EXPECT_EQ(kxtest::PostedStates(got), (std::vector<int32_t>{1, 3}));
     EXPECT_EQ(s.engine->GetConnectionState(), LRootModuleEngine::kConnected);
 
@@ -470,7 +470,10 @@ TEST_F(EngineTest, TheMonitorMakesEightQuickWaitsThenAFullSearch)
     }));
     const std::string log = s.comm->SearchLog();
     // The switch-on search, then the monitor's rhythm.
-    EXPECT_EQ(log.substr(0, 19), "Q" "qqqqqqqqF" "qqqqqqqqF") << log;
+    EXPECT_EQ(log.substr(0, 19), "Q"
+                                 "qqqqqqqqF"
+                                 "qqqqqqqqF")
+        << log;
 
     // While full searches answer 1, every pass is a full search.
     s.comm->fullSearchResult = KX::S_FALSE;
@@ -489,7 +492,9 @@ TEST_F(EngineTest, TheMonitorPostsTheDeviceCountWhenTheRemoteListChanges)
     notes->Take();
 
     s.comm->SetRemoteDevices({Text("A"), Text("B")});
-    auto lists = [](const std::vector<Note>& all) { return kxtest::OfId(all, kxtest::Id(KX::NID_REMOTE_DEVICE_LIST_CHANGE)); };
+    auto lists = [](const std::vector<Note>& all) {
+        return kxtest::OfId(all, kxtest::Id(KX::NID_REMOTE_DEVICE_LIST_CHANGE));
+    };
     std::vector<Note> got = notes->TakeUntil([&](const std::vector<Note>& all) { return !lists(all).empty(); });
     ASSERT_FALSE(lists(got).empty());
     const auto count = KX::ConstRCPtr<KX::LHolder<unsigned int>>::DynamicCast(lists(got)[0].payload);

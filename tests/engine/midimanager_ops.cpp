@@ -11,8 +11,8 @@
 namespace {
 
 using namespace mmtest;
-using kxtest::KeyboardSimulator;
 using KX::LMidiManager;
+using kxtest::KeyboardSimulator;
 
 class MidiManagerTest : public ::testing::Test {
 protected:
@@ -178,7 +178,8 @@ TEST(MidiManagerPorts, WithoutTheKeyboardEveryOperationFailsAtOnce)
     auto backend = std::make_shared<platform::LoopbackMidiBackend>();
     // Only the keyboard's output is there: both ports are needed.
     std::vector<Bytes> sent;
-    backend->AddOutput("MIDIOUT4 (Lumo 25)", [&](std::span<const uint8_t> b) { sent.emplace_back(b.begin(), b.end()); });
+    backend->AddOutput("MIDIOUT4 (Lumo 25)",
+                       [&](std::span<const uint8_t> b) { sent.emplace_back(b.begin(), b.end()); });
     backend->AddInput("MIDIIN3 (Another 25)");
     platform::ScopedMidiBackend installed(backend);
     ScopedEngine engine;

@@ -10,8 +10,8 @@
 namespace {
 
 using namespace mmtest;
-using kxtest::KeyboardSimulator;
 using KX::LMidiManager;
+using kxtest::KeyboardSimulator;
 
 TEST(MidiManagerThreads, RepeatedGetsWhileTrafficFlows)
 {

@@ -13,8 +13,7 @@
 
 namespace {
 
-constexpr const char* kDefaultPresetDigest =
-    "0acfafb9bdb0444871536024ae3f93e436453e2cc3fa75ee11ea73bad9ccb93a";
+constexpr const char* kDefaultPresetDigest = "0acfafb9bdb0444871536024ae3f93e436453e2cc3fa75ee11ea73bad9ccb93a";
 
 std::vector<uint8_t> Bytes(const KX::Variant& v)
 {
@@ -35,8 +34,7 @@ KX::Variant Record(std::vector<uint8_t> bytes)
 TEST(Sha256, KnownDigests)
 {
     EXPECT_EQ(kxtest::Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(kxtest::Sha256Hex("abc", 3),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(kxtest::Sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
     EXPECT_EQ(kxtest::Sha256Hex(twoBlocks.data(), twoBlocks.size()),
               "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
@@ -110,8 +108,7 @@ TEST(ParamRecords, DefaultsFollowTheControlIndex)
     EXPECT_EQ(Bytes(MakeDefaultParamRecord(45)), (V{0, 0, 0, 0, 0, 127}));
     EXPECT_EQ(Bytes(MakeDefaultParamRecord(65)), (V{0, 0, 40, 0, 0, 127}));
     EXPECT_EQ(Bytes(MakeDefaultParamRecord(80)), (V{0, 0, 55, 0, 0, 127}));
-    EXPECT_EQ(Bytes(MakeDefaultParamRecord(82)),
-              (V{0, 0, 113, 0, 0, 127, 8, 69, 81, 71, 72, 74, 76, 77, 79}));
+    EXPECT_EQ(Bytes(MakeDefaultParamRecord(82)), (V{0, 0, 113, 0, 0, 127, 8, 69, 81, 71, 72, 74, 76, 77, 79}));
     EXPECT_EQ(MakeDefaultParamRecord(30).GetType(), KX::Variant::TypeBlob);
 }
 

@@ -166,8 +166,7 @@ TEST_F(RootModuleTest, WrongRecordsAreRefusedWhereTheyEnter)
         // Every kind takes exactly its own length.
         EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(0), Record({'A', 'B', 'C', 'D', 'E', 'F'})), 0);
         EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(82), MakeDefaultParamRecord(81)), 0);
-        EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(81), MakeDefaultParamRecord(65)),
-                  KX::E_INVALIDARG);
+        EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(81), MakeDefaultParamRecord(65)), KX::E_INVALIDARG);
     }
 }
 
@@ -361,8 +360,8 @@ TEST_F(RootModuleTest, BytesOfEightBitsNeverEnterTheModel)
         EXPECT_EQ(root->SetParamValues(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
         EXPECT_EQ(root->SetCachedParamValue(KX::ParamDescriptor(0), name), KX::E_INVALIDARG) << offline;
         // Nor from the device.
-        device->Deliver(List({KX::ParamValue(KX::ParamDescriptor(0), name),
-                              KX::ParamValue(KX::ParamDescriptor(65), encoderValue)}));
+        device->Deliver(List(
+            {KX::ParamValue(KX::ParamDescriptor(0), name), KX::ParamValue(KX::ParamDescriptor(65), encoderValue)}));
         EXPECT_EQ(cache->Slot(0), MakeDefaultParamRecord(0)) << offline;
         EXPECT_EQ(cache->Slot(65), encoderValue) << offline;
         ASSERT_EQ(owner.reported.size(), 1u) << offline;

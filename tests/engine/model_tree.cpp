@@ -222,8 +222,8 @@ TEST(ModelTree, EveryKindNamesItsSourceAndLines)
         if (name == "PresetName")
             EXPECT_EQ(setFirst, "");
         else
-            EXPECT_EQ(setFirst, "Logic Error : Invalid FirstParamID : L" + name + "::SetFirstParamID : " +
-                                    source + " : Line " + std::to_string(row.setFirst));
+            EXPECT_EQ(setFirst, "Logic Error : Invalid FirstParamID : L" + name + "::SetFirstParamID : " + source +
+                                    " : Line " + std::to_string(row.setFirst));
         EXPECT_EQ(LogicErrorOf([&] { row.module->GetParamValueLocal(KX::ParamDescriptor(1)); }),
                   "Logic Error : L" + name + "::GetParamValueLocal : " + source + " : Line " +
                       std::to_string(row.getLocal));
@@ -231,8 +231,7 @@ TEST(ModelTree, EveryKindNamesItsSourceAndLines)
                   "Logic Error : L" + name + "::GetParamValueDefault : " + source + " : Line " +
                       std::to_string(row.getDefault));
         // Not yet in a tree: climbing requests end here.
-        EXPECT_EQ(row.module->SetParamValueLocal(KX::ParamDescriptor(0), MakeDefaultParamRecord(0), false),
-                  -1);
+        EXPECT_EQ(row.module->SetParamValueLocal(KX::ParamDescriptor(0), MakeDefaultParamRecord(0), false), -1);
         EXPECT_EQ(row.module->GetParamValueLocal(KX::ParamDescriptor(0)).GetType(), KX::Variant::TypeEmpty);
         EXPECT_EQ(row.module->SetParamValueGlobal(KX::ParamDescriptor(0), KX::Variant()), -1);
         EXPECT_EQ(row.module->SetCachedParamValue(KX::ParamDescriptor(0), KX::Variant()), KX::E_FAIL);
@@ -266,14 +265,12 @@ TEST(ModelTree, ContainersHaveNoParameterOfTheirOwn)
 {
     const KX::RCPtr<LRootModule> root = NumberedRoot(0);
     const KX::RCPtr<IDevice> device = root->GetDevice();
-    const KX::RCPtr<LParameterizedModule> containers[] = {root, device, device->GetPads(),
-                                                          device->GetPedals()};
+    const KX::RCPtr<LParameterizedModule> containers[] = {root, device, device->GetPads(), device->GetPedals()};
     const std::string source = "DeviceControl/GeneratedCode/Engine/Inc/RootModuleInterface";
     for (const KX::RCPtr<LParameterizedModule>& module : containers) {
         EXPECT_EQ(module->GetOwnParamCount(), 0u);
-        EXPECT_EQ(
-            LogicErrorOf([&] { module->SetParamValueLocal(KX::ParamDescriptor(9), KX::Variant(), false); }),
-            "Logic Error : LParameterizedModule::SetParamValueLocal : " + source + " : Line 102");
+        EXPECT_EQ(LogicErrorOf([&] { module->SetParamValueLocal(KX::ParamDescriptor(9), KX::Variant(), false); }),
+                  "Logic Error : LParameterizedModule::SetParamValueLocal : " + source + " : Line 102");
         EXPECT_EQ(LogicErrorOf([&] { module->GetParamValueLocal(KX::ParamDescriptor(9)); }),
                   "Logic Error : LParameterizedModule::GetParamValueLocal : " + source + " : Line 116");
         EXPECT_EQ(module->GetParamValueDefault(9).GetType(), KX::Variant::TypeEmpty);
@@ -294,7 +291,8 @@ namespace {
 using Log = std::vector<int32_t>;
 
 // Logs the walks that reach it; answers routing itself.
-template <class Interface> class LoggingControl : public Interface {
+template <class Interface>
+class LoggingControl : public Interface {
 public:
     explicit LoggingControl(Log* walks) : m_walks(walks) {}
     void PropagateConfigurationError() override { m_walks->push_back(this->GetFirstParamID()); }
@@ -304,7 +302,8 @@ private:
     Log* m_walks;
 };
 
-template <class Group, class Child, uint32_t N> class PanelGroup : public Group {
+template <class Group, class Child, uint32_t N>
+class PanelGroup : public Group {
 public:
     explicit PanelGroup(Log* walks)
     {
@@ -319,12 +318,12 @@ private:
     std::vector<KX::RCPtr<Child>> m_children;
 };
 
-#define PANEL_GROUP(Group, Child, Accessor, N)                                                               \
-    class Panel##Group : public PanelGroup<I##Group, I##Child, N> {                                          \
-    public:                                                                                                  \
-        using PanelGroup::PanelGroup;                                                                        \
-        using I##Group::Accessor;                                                                            \
-        KX::RCPtr<I##Child> Accessor(uint32_t i) override { return ChildAt(i); }                             \
+#define PANEL_GROUP(Group, Child, Accessor, N)                                                                         \
+    class Panel##Group : public PanelGroup<I##Group, I##Child, N> {                                                    \
+    public:                                                                                                            \
+        using PanelGroup::PanelGroup;                                                                                  \
+        using I##Group::Accessor;                                                                                      \
+        KX::RCPtr<I##Child> Accessor(uint32_t i) override { return ChildAt(i); }                                       \
     }
 
 PANEL_GROUP(KeybedZones, KeybedZone, GetKeybedZone, 4);
@@ -339,8 +338,7 @@ PANEL_GROUP(TouchPadAxises, TouchPadAxis, GetTouchPadAxis, 2);
 class PanelPedals : public IPedals {
 public:
     explicit PanelPedals(Log* walks)
-        : m_volume(new LoggingControl<IVolumePedal>(walks)),
-          m_sustain(new LoggingControl<ISustainPedal>(walks))
+        : m_volume(new LoggingControl<IVolumePedal>(walks)), m_sustain(new LoggingControl<ISustainPedal>(walks))
     {
     }
     using IPedals::GetSustainPedal;

@@ -36,8 +36,9 @@ KX::Variant Text(const char* text)
 // circle (5 < 10.0 < bytes 01 00 .. < 5).
 std::vector<KX::Variant> Qualifiers()
 {
-    return {KX::MakeInt32Variant(5), Double(10.0), Bytes({1, 0, 0, 0, 0, 0, 0, 0}), Text("a"),
-            KX::MakeInt64Variant(7), KX::MakeBoolVariant(true), Bytes({0xFF})};
+    return {
+        KX::MakeInt32Variant(5),   Double(10.0), Bytes({1, 0, 0, 0, 0, 0, 0, 0}), Text("a"), KX::MakeInt64Variant(7),
+        KX::MakeBoolVariant(true), Bytes({0xFF})};
 }
 
 TEST(ParamCacheMixedQualifiers, EveryInsertionOrderGivesTheSameSortedRecords)

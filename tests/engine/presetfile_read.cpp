@@ -222,8 +222,8 @@ TEST_F(PresetFileRead, RecordsReachTheEngineInFileOrder)
 {
     const std::vector<uint8_t> padA(14, 0x11), padB(14, 0x22);
     const std::vector<uint8_t> bytes =
-        Concat({kxtest::Header(1), kxtest::MakeRecord(10, padA),
-                kxtest::MakeRecord(5, std::vector<uint8_t>(5, 7)), kxtest::MakeRecord(10, padB)});
+        Concat({kxtest::Header(1), kxtest::MakeRecord(10, padA), kxtest::MakeRecord(5, std::vector<uint8_t>(5, 7)),
+                kxtest::MakeRecord(10, padB)});
     ASSERT_EQ(LoadBytes(bytes), 0);
     ASSERT_EQ(store->sets.size(), 3u);
     EXPECT_EQ(store->sets[0].descriptor.id, 10);
@@ -271,12 +271,11 @@ TEST_F(PresetFileRead, NoEngineIsAFailure)
 // Records the load notifications sent through the manager.
 class LoadWatcher : public KX::LNotificationClient {
 public:
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&,
-                         const KX::RCPtr<KX::LNotification>& n) override
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
     {
         const auto data = KX::ConstRCPtr<KX::LPresetFileLoadNotificationData>::DynamicCast(n->GetPayload());
-        seen.push_back({KX::GetNotificationName(n->GetID()).ToNarrow().GetString(),
-                        data ? data->GetResult() : 999, static_cast<bool>(n->GetPayload())});
+        seen.push_back({KX::GetNotificationName(n->GetID()).ToNarrow().GetString(), data ? data->GetResult() : 999,
+                        static_cast<bool>(n->GetPayload())});
         return 0;
     }
     struct Seen {
@@ -351,8 +350,7 @@ TEST_F(PresetFileRead, MessageBoxesUseTheStringTable)
     manager->ShowLoadWrongDeviceMessage();
     manager->ShowTranslationFailureMessage();
     const char16_t* keys[] = {u"SETTINGS_FILE_LOAD_OLDER_MESSAGE", u"SETTINGS_FILE_LOAD_NEWER_MESSAGE",
-                              u"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE",
-                              u"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE",
+                              u"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE", u"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE",
                               u"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE"};
     ASSERT_EQ(shell.boxes.size(), 5u);
     for (size_t i = 0; i < 5; ++i) {

@@ -42,7 +42,8 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
 }
 
 // Runs body in a child process and returns its exit status (-1 when it did not exit).
-template <class Body> int InChild(Body body)
+template <class Body>
+int InChild(Body body)
 {
     const pid_t pid = fork();
     if (pid == 0)

@@ -153,10 +153,10 @@ TEST(SysExBuilders, GlobalValuesOutsideTheirRangesAreRefused)
         int32_t firstRefused;
     };
     const Case cases[] = {
-        {u"Global_Channel", 0, 17},  {u"MACKIE_HUI_ENABLED", 0, 2}, {u"KEY_OCTAVE", 1, 11},
-        {u"KEY_TRANSPOSE", 0, 25},   {u"KEY_SENSITIVITY", 0, 7},    {u"PAD_OCTAVE", 0, 11},
-        {u"PAD_TRANSPOSE", 0, 26},   {u"PAD_SENSITIVITY", 0, 10},   {u"CURVE_ACCELLERATION", 0, 4},
-        {u"XY_SENSITIVITY", 0, 10},  {u"GLOBAL_PROGRAM", 0, 128},   {u"GLOBAL_BANK_MSB", 0, 128},
+        {u"Global_Channel", 0, 17},   {u"MACKIE_HUI_ENABLED", 0, 2}, {u"KEY_OCTAVE", 1, 11},
+        {u"KEY_TRANSPOSE", 0, 25},    {u"KEY_SENSITIVITY", 0, 7},    {u"PAD_OCTAVE", 0, 11},
+        {u"PAD_TRANSPOSE", 0, 26},    {u"PAD_SENSITIVITY", 0, 10},   {u"CURVE_ACCELLERATION", 0, 4},
+        {u"XY_SENSITIVITY", 0, 10},   {u"GLOBAL_PROGRAM", 0, 128},   {u"GLOBAL_BANK_MSB", 0, 128},
         {u"GLOBAL_BANK_LSB", 0, 128},
     };
     Bytes out;

@@ -21,11 +21,26 @@ KX::Variant Scalar(int32_t type, T value)
     return v;
 }
 
-inline KX::Variant Bool(uint8_t stored) { return Scalar<uint8_t>(KX::Variant::TypeBool, stored); }
-inline KX::Variant Int32(int32_t x) { return Scalar(KX::Variant::TypeInt32, x); }
-inline KX::Variant Int64(int64_t x) { return Scalar(KX::Variant::TypeInt64, x); }
-inline KX::Variant Float(float x) { return Scalar(KX::Variant::TypeFloat, x); }
-inline KX::Variant Double(double x) { return Scalar(KX::Variant::TypeDouble, x); }
+inline KX::Variant Bool(uint8_t stored)
+{
+    return Scalar<uint8_t>(KX::Variant::TypeBool, stored);
+}
+inline KX::Variant Int32(int32_t x)
+{
+    return Scalar(KX::Variant::TypeInt32, x);
+}
+inline KX::Variant Int64(int64_t x)
+{
+    return Scalar(KX::Variant::TypeInt64, x);
+}
+inline KX::Variant Float(float x)
+{
+    return Scalar(KX::Variant::TypeFloat, x);
+}
+inline KX::Variant Double(double x)
+{
+    return Scalar(KX::Variant::TypeDouble, x);
+}
 
 inline KX::Variant Blob(const Bytes& bytes)
 {

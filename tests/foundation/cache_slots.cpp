@@ -24,7 +24,10 @@ private:
 struct Source {
     int handle;
 };
-int HandleOf(const Source& s) { return s.handle; }
+int HandleOf(const Source& s)
+{
+    return s.handle;
+}
 
 } // namespace cachetest
 
@@ -55,7 +58,10 @@ bool Use(Cache& cache, int key, std::atomic<int>* destroyed = nullptr, bool inva
     return true;
 }
 
-int SlotKeyOf(TestCache& cache, int i) { return cache.m_entries[i].key; }
+int SlotKeyOf(TestCache& cache, int i)
+{
+    return cache.m_entries[i].key;
+}
 
 } // namespace
 

@@ -9,7 +9,8 @@ namespace {
 
 struct Sample {};
 template <class A, class B>
-struct Holder {};
+struct Holder {
+};
 
 TEST(FormatResultCode, PrintsUpperCaseHexWithoutPadding)
 {

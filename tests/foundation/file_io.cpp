@@ -16,7 +16,10 @@ namespace fs = std::filesystem;
 using KX::File;
 using KX::WString;
 
-WString W(const std::string& utf8) { return WString(utf8.c_str()); }
+WString W(const std::string& utf8)
+{
+    return WString(utf8.c_str());
+}
 
 void WriteText(const fs::path& p, const std::string& text)
 {
@@ -48,8 +51,8 @@ std::string RuntimeErrorText(F&& f)
 
 std::string FileError(const char* message, const char* method, int line)
 {
-    return std::string("Runtime Error : ") + message + " : KX::File::" + method + " : Utilities\\Storage\\KXFile : Line "
-        + std::to_string(line);
+    return std::string("Runtime Error : ") + message + " : KX::File::" + method +
+           " : Utilities\\Storage\\KXFile : Line " + std::to_string(line);
 }
 
 class FileTest : public ::testing::Test {
@@ -132,8 +135,7 @@ TEST_F(FileTest, OpenFailuresCarryTheirTexts)
     EXPECT_EQ(RuntimeErrorText([&] { File f(Folder(), u"missing", File::ReadAccess); }),
               FileError("open", "Open", 422));
     // A folder is no file.
-    EXPECT_EQ(RuntimeErrorText([&] { File f(Folder(), WString(), File::ReadAccess); }),
-              FileError("open", "Open", 422));
+    EXPECT_EQ(RuntimeErrorText([&] { File f(Folder(), WString(), File::ReadAccess); }), FileError("open", "Open", 422));
     // A path that has no UTF-8 form (a lone surrogate) is refused, not cut short.
     const char16_t broken[] = {u'x', 0xD800, u'y', 0};
     EXPECT_EQ(RuntimeErrorText([&] { File f(Folder(), broken, File::ReadAccess | File::Create); }),

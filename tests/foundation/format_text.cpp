@@ -47,7 +47,8 @@ TEST(FormatText, WideFormatTakesWideAndNarrowStrings)
     EXPECT_EQ(W(u"%S", "caf\xC3\xA9"), u"caf\u00E9");
     EXPECT_EQ(N("%s|%S|%ls|%hs", "n", u"\u00E9", u"l", "h"), "n|\xC3\xA9|l|h");
     EXPECT_EQ(W(u"%c%C%hc", u'\u20AC', 'a', 'b'), u"\u20ACab");
-    EXPECT_EQ(N("%c%C%lc", 'a', u'\u00E9', u'b'), "a\xC3\xA9" "b");
+    EXPECT_EQ(N("%c%C%lc", 'a', u'\u00E9', u'b'), "a\xC3\xA9"
+                                                  "b");
 }
 
 TEST(FormatText, StringWidthPrecisionAndNull)
@@ -61,7 +62,9 @@ TEST(FormatText, StringWidthPrecisionAndNull)
     EXPECT_EQ(N("[%.2S]", u"a\u00E9"), "[a]");
     EXPECT_EQ(N("[%-4S]", u"\u00E9"), "[\xC3\xA9  ]");
     // Narrow input stops at an illegal sequence, as the string conversion does.
-    EXPECT_EQ(W(u"%S!", "ab\xC0\xAF" "cd"), u"ab!");
+    EXPECT_EQ(W(u"%S!", "ab\xC0\xAF"
+                        "cd"),
+              u"ab!");
 }
 
 TEST(FormatText, Integers)
@@ -85,7 +88,8 @@ TEST(FormatText, Floats)
 {
     EXPECT_EQ(W(u"%f %.2f %.0f %#.0f", 1.5, 2.345, 2.5, 3.0), u"1.500000 2.35 2 3.");
     EXPECT_EQ(W(u"%e %.2E", 12345.678, 0.000123), u"1.234568e+04 1.23E-04");
-    EXPECT_EQ(W(u"%g %g %g %G %#g", 0.0001, 123456.0, 1234567.0, 1e-10, 1.5), u"0.0001 123456 1.23457e+06 1E-10 1.50000");
+    EXPECT_EQ(W(u"%g %g %g %G %#g", 0.0001, 123456.0, 1234567.0, 1e-10, 1.5),
+              u"0.0001 123456 1.23457e+06 1E-10 1.50000");
     EXPECT_EQ(W(u"[%8.3f][%-8.2f][%08.2f][%+.1f]", 3.14159, 2.5, -2.5, 1.0), u"[   3.142][2.50    ][-0002.50][+1.0]");
     EXPECT_EQ(W(u"%f %f %F %5.1f", INFINITY, -INFINITY, NAN, NAN), u"inf -inf NAN   nan");
     EXPECT_EQ(W(u"%.2lf %Lf", 0.125, 2.0), u"0.12 2.000000");

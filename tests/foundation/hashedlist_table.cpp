@@ -31,11 +31,23 @@ struct Glyph {
     long id;
     int advance;
 };
-long GlyphId(const Glyph& g) { return g.id; }
-int IntKey(const int& v) { return v; }
-int TrackedId(const KX::RCPtr<Tracked>& p) { return p->id; }
+long GlyphId(const Glyph& g)
+{
+    return g.id;
+}
+int IntKey(const int& v)
+{
+    return v;
+}
+int TrackedId(const KX::RCPtr<Tracked>& p)
+{
+    return p->id;
+}
 
-KX::WString KeyText(const KX::RCPtr<Tracked>& p) { return KX::WString(std::to_string(p->id).c_str()); }
+KX::WString KeyText(const KX::RCPtr<Tracked>& p)
+{
+    return KX::WString(std::to_string(p->id).c_str());
+}
 
 } // namespace hashtest
 
@@ -164,8 +176,7 @@ TEST(HashedList, MatchesAMapUnderRandomUse)
             ASSERT_EQ(list.SetValue(Glyph{key, value}), added);
             break;
         }
-        default:
-            ASSERT_EQ(list.Remove(key), model.erase(key) == 1);
+        default: ASSERT_EQ(list.Remove(key), model.erase(key) == 1);
         }
         ASSERT_EQ(list.GetCount(), model.size());
     }

@@ -43,7 +43,10 @@ using maptest::Font;
 using FontMap = KX::RCPtrMap<Font, FileInfo, 8>;
 
 namespace {
-KX::RCPtr<FileInfo> Info(int id) { return KX::RCPtr<FileInfo>(new FileInfo(id)); }
+KX::RCPtr<FileInfo> Info(int id)
+{
+    return KX::RCPtr<FileInfo>(new FileInfo(id));
+}
 } // namespace
 
 TEST(RCPtrMap, SetAtReplacesThePairOfTheSameKeyObject)

@@ -16,10 +16,19 @@ namespace {
 namespace fs = std::filesystem;
 using KX::WString;
 
-WString W(const std::string& utf8) { return WString(utf8.c_str()); }
-std::string N(const WString& s) { return s.ToNarrow().GetString(); }
+WString W(const std::string& utf8)
+{
+    return WString(utf8.c_str());
+}
+std::string N(const WString& s)
+{
+    return s.ToNarrow().GetString();
+}
 
-void Touch(const fs::path& p) { std::ofstream(p, std::ios::binary) << "x"; }
+void Touch(const fs::path& p)
+{
+    std::ofstream(p, std::ios::binary) << "x";
+}
 
 std::set<std::string> Listed(const KX::IArray<WString>& files)
 {
@@ -146,7 +155,8 @@ TEST_F(PathTest, FindFilesInDirectoryMatchesLikeWindows)
 
     // Letters match without regard to case; folders are skipped, hidden files are not.
     EXPECT_EQ(KX::FindFilesInDirectory(W(dir.str()), u"*.ttf", files), 5);
-    EXPECT_EQ(Listed(files), (std::set<std::string>{S("/a.ttf"), S("/B.TTF"), S("/.hidden.ttf"), S("/x1.ttf"), S("/xy1.ttf")}));
+    EXPECT_EQ(Listed(files),
+              (std::set<std::string>{S("/a.ttf"), S("/B.TTF"), S("/.hidden.ttf"), S("/x1.ttf"), S("/xy1.ttf")}));
 
     EXPECT_EQ(KX::FindFilesInDirectory(W(dir.str()), u"x?.TTF", files), 1);
     EXPECT_EQ(Listed(files), (std::set<std::string>{S("/x1.ttf")}));

@@ -16,7 +16,10 @@ constexpr int32_t kProducers = 4;
 constexpr int32_t kPerProducer = 5000;
 
 // Item ids carry the producer in the high part and its sequence number in the low part.
-int32_t IdOf(int32_t producer, int32_t seq) { return producer * 1000000 + seq; }
+int32_t IdOf(int32_t producer, int32_t seq)
+{
+    return producer * 1000000 + seq;
+}
 
 } // namespace
 

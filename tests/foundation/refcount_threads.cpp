@@ -25,9 +25,7 @@ struct BackRef : public virtual KX::LRefCountedObject {
 // Owns one part that points back at it.
 class CycleOwner : public virtual KX::LRefCountedObject {
 public:
-    CycleOwner(std::atomic<int>* calls, std::atomic<int>* deletions) : calls(calls), deletions(deletions)
-    {
-    }
+    CycleOwner(std::atomic<int>* calls, std::atomic<int>* deletions) : calls(calls), deletions(deletions) {}
     ~CycleOwner() override { ++*deletions; }
 
     void Wire()

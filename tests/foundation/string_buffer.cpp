@@ -208,8 +208,9 @@ TEST(StringBuffer, FailedCopyInLockKeepsTheOldBufferAndThrows)
         s.Lock(10);
         FAIL() << "Lock of a buffer that cannot be copied must throw";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(),
-                     "Runtime Error : KX::StringT<wchar_t,char>::Lock : kxframework\\utilities\\Storage/StringT : Line 760");
+        EXPECT_STREQ(
+            e.what(),
+            "Runtime Error : KX::StringT<wchar_t,char>::Lock : kxframework\\utilities\\Storage/StringT : Line 760");
         EXPECT_NE(dynamic_cast<const KX::ExceptionBase*>(&e), nullptr);
     }
     EXPECT_EQ(BufferOf(s), buffer.Get());
@@ -350,6 +351,8 @@ TEST(StringBuffer, WidthConversions)
     EXPECT_EQ(narrow.GetLength(), 9u);
     EXPECT_EQ(Text(WString(narrow)), Text(wide));
     // An illegal sequence cuts the text off there.
-    EXPECT_EQ(Text(WString("ab\xC0\xAF" "cd")), u"ab");
+    EXPECT_EQ(Text(WString("ab\xC0\xAF"
+                           "cd")),
+              u"ab");
     EXPECT_TRUE(WString(static_cast<const char*>(nullptr)).IsEmpty());
 }

@@ -24,7 +24,8 @@ Utf8Result Decode(const std::string& bytes, ConversionFlags flags, size_t room =
     UTF16* dst = target.data();
     const ConversionResult r = ConvertUTF8ToUTF16(&src, src + bytes.size(), &dst, target.data() + room, flags);
     EXPECT_EQ(target[room], 0xAAAA) << "wrote past the target end";
-    return {r, std::u16string(target.data(), dst), static_cast<size_t>(src - reinterpret_cast<const UTF8*>(bytes.data()))};
+    return {r, std::u16string(target.data(), dst),
+            static_cast<size_t>(src - reinterpret_cast<const UTF8*>(bytes.data()))};
 }
 
 struct Utf16Result {
@@ -221,7 +222,11 @@ TEST(Utf8Wrappers, Utf8ToWide)
     ConstRCPtr<LIBuffer> out;
     EXPECT_EQ(ConvertUTF8ToWide(out, "caf\xC3\xA9", -1), S_OK);
     EXPECT_EQ(Units(out), std::u16string(u"caf\u00E9\0", 5));
-    EXPECT_EQ(ConvertUTF8ToWide(out, "abc\xC0\xAF" "def", -1), E_FAIL);
+    EXPECT_EQ(ConvertUTF8ToWide(out,
+                                "abc\xC0\xAF"
+                                "def",
+                                -1),
+              E_FAIL);
     EXPECT_EQ(Units(out), std::u16string(u"abc\0", 4));
     EXPECT_EQ(ConvertUTF8ToWide(out, "x\xE2\x82", 3), E_FAIL);
     EXPECT_EQ(Units(out), std::u16string(u"x\0", 2));

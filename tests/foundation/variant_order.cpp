@@ -158,7 +158,7 @@ std::vector<KX::Variant> MixedValues(uint32_t seed, size_t count)
         case 4: return Float(std::array<float, 5>{2.5f, 5.0f, -0.0f, float(nan), 1e30f}[pick(5)]);
         case 5:
             return Double(std::array<double, 8>{10.0, 0.0, -0.0, double(big), 0x1p63, -0x1p63, nan,
-                                                 std::numeric_limits<double>::infinity()}[pick(8)]);
+                                                std::numeric_limits<double>::infinity()}[pick(8)]);
         case 6:
         case 7: {
             KX::Variant v;
@@ -207,8 +207,8 @@ TEST(VariantOrder, IsAStrictWeakOrderOverMixedValues)
             for (size_t b = 0; b < n && failures < 5; ++b) {
                 for (size_t c = 0; c < n && failures < 5; ++c) {
                     const bool ordered = less[a][b] && less[b][c] && !less[a][c];
-                    const bool equivalences = !less[a][b] && !less[b][a] && !less[b][c] && !less[c][b] &&
-                                              (less[a][c] || less[c][a]);
+                    const bool equivalences =
+                        !less[a][b] && !less[b][a] && !less[b][c] && !less[c][b] && (less[a][c] || less[c][a]);
                     if (ordered || equivalences) {
                         ADD_FAILURE() << "seed " << seed << ": values " << a << ", " << b << ", " << c << " (types "
                                       << v[a].GetType() << ", " << v[b].GetType() << ", " << v[c].GetType()
@@ -226,7 +226,7 @@ TEST(VariantOrder, ListsItemByItemWithPrefixFirst)
     EXPECT_TRUE(List({Int32(1), Int32(2)}) < List({Int32(1), Int32(3)}));
     EXPECT_TRUE(List({Int32(1)}) < List({Int32(1), Int32(0)}));
     EXPECT_FALSE(List({Int32(1), Int32(0)}) < List({Int32(1)}));
-    EXPECT_TRUE(List({Int32(2)}) < List({Double(2.5), Int32(0)}) );
+    EXPECT_TRUE(List({Int32(2)}) < List({Double(2.5), Int32(0)}));
     EXPECT_TRUE(List({}) < List({KX::Variant()}));
 }
 

@@ -49,8 +49,8 @@ std::vector<Golden> GoldenRecords()
         {"blob", Blob({1, 2, 3, 4, 5}), Words({17, 0, 8}, {1, 2, 3, 4, 5}), 8},
         {"text", Text("abc"), Words({16, 0, 9}, {'a', 'b', 'c', 0}), 9},
         {"empty text", Text(""), Words({13, 0, 9}, {0}), 9},
-        {"list", list,
-         Concat({Words({12 + 16 + 15, 0, 10}), Words({16, 0, 2, 7}), Words({15, 0, 9}, {'h', 'i', 0})}), 10},
+        {"list", list, Concat({Words({12 + 16 + 15, 0, 10}), Words({16, 0, 2, 7}), Words({15, 0, 9}, {'h', 'i', 0})}),
+         10},
         {"empty list", emptyList, Words({12, 0, 10}), 10},
     };
 }

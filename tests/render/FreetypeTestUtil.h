@@ -2,9 +2,9 @@
 // A recording glyph processor and a measurement renderer over a font renderer, for the
 // FreeType font renderer tests.
 #include "FontFileTestUtil.h"
+#include "fonts/FreetypeFontRenderer.h"
 #include "kx/Font.h"
 #include "kx/FontFileInfo.h"
-#include "fonts/FreetypeFontRenderer.h"
 #include "kx/Renderer.h"
 
 #include <algorithm>

@@ -3,12 +3,12 @@
 // renderer and the glyph renderer, offscreen contexts and pixel reads.
 #include "RenderCoreFakes.h"
 
+#include "OSMesaContext.h"
+#include "fonts/FreetypeFontRenderer.h"
 #include "kx/Bitmap.h"
 #include "kx/Font.h"
-#include "fonts/FreetypeFontRenderer.h"
 #include "opengl/GLGlyphRenderer.h"
 #include "opengl/GLRenderer.h"
-#include "OSMesaContext.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +21,26 @@ using KX::ConstRCPtr;
 using KX::RCPtr;
 
 // Channels of a 32-bit ARGB pixel.
-inline int Red(uint32_t p) { return static_cast<int>((p >> 16) & 255); }
-inline int Green(uint32_t p) { return static_cast<int>((p >> 8) & 255); }
-inline int Blue(uint32_t p) { return static_cast<int>(p & 255); }
-inline int Alpha(uint32_t p) { return static_cast<int>(p >> 24); }
-inline uint32_t Rgb(uint32_t p) { return p & 0x00FFFFFFu; }
+inline int Red(uint32_t p)
+{
+    return static_cast<int>((p >> 16) & 255);
+}
+inline int Green(uint32_t p)
+{
+    return static_cast<int>((p >> 8) & 255);
+}
+inline int Blue(uint32_t p)
+{
+    return static_cast<int>(p & 255);
+}
+inline int Alpha(uint32_t p)
+{
+    return static_cast<int>(p >> 24);
+}
+inline uint32_t Rgb(uint32_t p)
+{
+    return p & 0x00FFFFFFu;
+}
 
 // The largest difference of red, green and blue.
 inline int RgbDistance(uint32_t a, uint32_t b)

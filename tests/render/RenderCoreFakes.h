@@ -15,10 +15,13 @@ namespace rendercore {
 // Every character is `advance` wide; a text measures (x, ascent, length * advance, height).
 class FakeMeasurer : public KX::LMeasurementRenderer {
 public:
-    static KX::RCPtr<FakeMeasurer> Create(float advance = 10.0f) { return KX::RCPtr<FakeMeasurer>(new FakeMeasurer(advance)); }
+    static KX::RCPtr<FakeMeasurer> Create(float advance = 10.0f)
+    {
+        return KX::RCPtr<FakeMeasurer>(new FakeMeasurer(advance));
+    }
 
     KX::KXRESULT GetFontMetrics(const KX::ConstRCPtr<KX::LFont>& font, int32_t& height, int32_t& ascent,
-                            int32_t& descent) const override
+                                int32_t& descent) const override
     {
         ++metricsCalls;
         if (!font)
@@ -82,7 +85,7 @@ public:
     KX::RectT<float> MeasureText(const KX::WString&, const KX::ConstRCPtr<KX::LFont>&) const override { return {}; }
     int32_t GetRendererType() const override { return 99; }
     KX::KXRESULT InitRenderContextInfo(const KX::RectT<int32_t>& viewport, KX::WindowHandle window, bool offscreenOnly,
-                                   KX::RCPtr<KX::LRenderContextInfo>& out) override
+                                       KX::RCPtr<KX::LRenderContextInfo>& out) override
     {
         out = FakeContext::Create(viewport, window, offscreenOnly);
         return KX::S_OK;
@@ -104,21 +107,22 @@ public:
                       const KX::PointT<float>&, bool) override
     {
     }
-    void DrawPolygon(const KX::PolylineT<float>&, const KX::LColor&, const KX::PointT<float>&,
-                     const KX::PointT<float>&, bool) override
+    void DrawPolygon(const KX::PolylineT<float>&, const KX::LColor&, const KX::PointT<float>&, const KX::PointT<float>&,
+                     bool) override
     {
     }
-    void FillPolygon(const KX::PolylineT<float>&, const KX::LColor&, const KX::PointT<float>&,
-                     const KX::PointT<float>&, bool) override
+    void FillPolygon(const KX::PolylineT<float>&, const KX::LColor&, const KX::PointT<float>&, const KX::PointT<float>&,
+                     bool) override
     {
     }
     void DrawBitmap(const KX::ConstRCPtr<KX::LBitmap>&, const KX::RectT<int32_t>&, int32_t) override {}
     KX::KXRESULT DrawContextSurface(const KX::ConstRCPtr<KX::LRenderContextInfo>&, const KX::PointT<int32_t>&,
-                                const KX::RectT<int32_t>&) override
+                                    const KX::RectT<int32_t>&) override
     {
         return KX::E_NOTIMPL;
     }
-    KX::KXRESULT ScrollContextSurface(const KX::ConstRCPtr<KX::LRenderContextInfo>&, const KX::PointT<int32_t>&) override
+    KX::KXRESULT ScrollContextSurface(const KX::ConstRCPtr<KX::LRenderContextInfo>&,
+                                      const KX::PointT<int32_t>&) override
     {
         return KX::E_NOTIMPL;
     }

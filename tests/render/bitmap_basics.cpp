@@ -112,7 +112,8 @@ TEST(Bitmap, LockBitsRejectsRectanglesOutsideTheBitmap)
     BitmapData data;
     EXPECT_EQ(bitmap->LockBits({3, 0, 3, 1}, ImageLockMode::Read, PixelFormat::Argb32, data), Status::InvalidParameter);
     EXPECT_EQ(bitmap->LockBits({0, 0, 0, 1}, ImageLockMode::Read, PixelFormat::Argb32, data), Status::InvalidParameter);
-    EXPECT_EQ(bitmap->LockBits({-1, 0, 2, 1}, ImageLockMode::Read, PixelFormat::Argb32, data), Status::InvalidParameter);
+    EXPECT_EQ(bitmap->LockBits({-1, 0, 2, 1}, ImageLockMode::Read, PixelFormat::Argb32, data),
+              Status::InvalidParameter);
     EXPECT_EQ(bitmap->LockBits({0, 0, 5, 4}, ImageLockMode::Read, PixelFormat::Argb32, data), Status::Ok);
     bitmap->UnlockBits(data);
 }

@@ -141,7 +141,8 @@ TEST(TextMeasuring, RangesOfPartsAndLines)
     const CharacterRange ranges[] = {{0, 2}, {2, 2}, {0, 0}, {0, 7}, {5, 2}};
     ASSERT_EQ(format.SetMeasurableCharacterRanges(ranges), Status::Ok);
     std::vector<RectF> bounds;
-    ASSERT_EQ(graphics->MeasureCharacterRanges(u"abcd\nxy", font, RectF{10, 20, 9999, 9999}, format, bounds), Status::Ok);
+    ASSERT_EQ(graphics->MeasureCharacterRanges(u"abcd\nxy", font, RectF{10, 20, 9999, 9999}, format, bounds),
+              Status::Ok);
     ASSERT_EQ(bounds.size(), 5u);
     float lineHeight = font.GetHeight(96.0f);
     // Text begins one sixth of the em size in.

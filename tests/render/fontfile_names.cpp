@@ -20,9 +20,10 @@ std::vector<Name> NamesOf(const Bytes& bytes)
     std::vector<uint8_t> exact(bytes);
     KX::MemoryFontByteSource source(exact.data(), exact.size());
     std::vector<Name> names;
-    const int32_t count = KX::ReadFontNames(source, [&](const KX::WString& family, const KX::WString& style, int32_t face) {
-        names.emplace_back(family.ToNarrow().GetString(), style.ToNarrow().GetString(), face);
-    });
+    const int32_t count =
+        KX::ReadFontNames(source, [&](const KX::WString& family, const KX::WString& style, int32_t face) {
+            names.emplace_back(family.ToNarrow().GetString(), style.ToNarrow().GetString(), face);
+        });
     EXPECT_EQ(count, static_cast<int32_t>(names.size()));
     return names;
 }
@@ -39,9 +40,9 @@ TEST(TrueTypeNames, RealFontGivesMacintoshAndWindowsPairs)
 
 TEST(TrueTypeNames, CollectionReportsEveryFontWithItsIndex)
 {
-    const Bytes collection = MakeCollection(
-        {ReadBytes(DejaVu("DejaVuSans.ttf")), ReadBytes(DejaVu("DejaVuSerif-Bold.ttf")),
-         ReadBytes(DejaVu("DejaVuSansMono-Oblique.ttf"))});
+    const Bytes collection =
+        MakeCollection({ReadBytes(DejaVu("DejaVuSans.ttf")), ReadBytes(DejaVu("DejaVuSerif-Bold.ttf")),
+                        ReadBytes(DejaVu("DejaVuSansMono-Oblique.ttf"))});
     std::vector<Name> names = NamesOf(collection);
     ASSERT_EQ(names.size(), 6u);
     EXPECT_EQ(names[0], Name("DejaVu Sans", "book", 0));
@@ -73,9 +74,10 @@ TEST(TrueTypeNames, OnlyEnglishFamilyAndSubfamilyRecordsCount)
 TEST(TrueTypeNames, PairsFormInRecordOrderWhicheverComesFirst)
 {
     // The subfamily before the family still makes one pair; the first family of a pair wins.
-    EXPECT_EQ(NamesOf(MakeNameFont({{3, 0x0409, 2, u"Italic"}, {3, 0x0409, 1, u"First"}, {3, 0x0409, 1, u"Second"},
-                                    {3, 0x0409, 2, u"Bold"}})),
-              (std::vector<Name>{{"First", "italic", 0}, {"Second", "bold", 0}}));
+    EXPECT_EQ(
+        NamesOf(MakeNameFont(
+            {{3, 0x0409, 2, u"Italic"}, {3, 0x0409, 1, u"First"}, {3, 0x0409, 1, u"Second"}, {3, 0x0409, 2, u"Bold"}})),
+        (std::vector<Name>{{"First", "italic", 0}, {"Second", "bold", 0}}));
     // A family without a subfamily makes nothing.
     EXPECT_TRUE(NamesOf(MakeNameFont({{3, 0x0409, 1, u"Lonely"}})).empty());
 }

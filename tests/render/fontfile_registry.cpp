@@ -92,10 +92,14 @@ TEST_F(FontRegistry, CollectionRegistersEveryFamilyWithItsFaceIndex)
 TEST_F(FontRegistry, SubfamilyChoosesThePath)
 {
     const std::pair<const char16_t*, int32_t> cases[] = {
-        {u"BOLD", LFontFileInfo::kBold},          {u"Italic", LFontFileInfo::kItalic},
-        {u"Bold Italic", LFontFileInfo::kBoldItalic}, {u"Oblique", LFontFileInfo::kItalic},
-        {u"Bold Oblique", LFontFileInfo::kBoldItalic}, {u"Regular", LFontFileInfo::kRegular},
-        {u"Book", LFontFileInfo::kRegular},        {u"Medium", LFontFileInfo::kRegular},
+        {u"BOLD", LFontFileInfo::kBold},
+        {u"Italic", LFontFileInfo::kItalic},
+        {u"Bold Italic", LFontFileInfo::kBoldItalic},
+        {u"Oblique", LFontFileInfo::kItalic},
+        {u"Bold Oblique", LFontFileInfo::kBoldItalic},
+        {u"Regular", LFontFileInfo::kRegular},
+        {u"Book", LFontFileInfo::kRegular},
+        {u"Medium", LFontFileInfo::kRegular},
     };
     for (const auto& [style, expected] : cases) {
         LFontFileInfo::ClearRegistry();
@@ -124,7 +128,8 @@ TEST_F(FontRegistry, BoldOnlyFamilyServesRegularFromTheBoldFile)
     // From now on the record's own regular path is the bold file.
     EXPECT_EQ(record->GetPath(LFontFileInfo::kRegular), boldPath);
     // Italic falls back through bold italic and regular (now filled) to the same file.
-    EXPECT_EQ(LFontFileInfo::GetPathForFileID(LFontFileInfo::ResolveFileID(u"Heavy", LFontFileInfo::kItalic)), boldPath);
+    EXPECT_EQ(LFontFileInfo::GetPathForFileID(LFontFileInfo::ResolveFileID(u"Heavy", LFontFileInfo::kItalic)),
+              boldPath);
 }
 
 TEST_F(FontRegistry, FallbackOrderPerStyle)

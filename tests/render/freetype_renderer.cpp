@@ -84,8 +84,8 @@ TEST_F(FreetypeRenderer, MetricsOfATwelvePointFont)
 
 TEST_F(FreetypeRenderer, SizesFreetypeCannotHaveFailWithoutTouchingTheOutputs)
 {
-    for (float size : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                       1.0e30f}) {
+    for (float size :
+         {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1.0e30f}) {
         int32_t height = 111, ascent = 222, descent = 333;
         EXPECT_EQ(renderer->GetFontMetrics(Sans(size), height, ascent, descent), KX::E_FAIL) << size;
         EXPECT_EQ(height, 111);

@@ -98,7 +98,8 @@ TEST_F(GdiDrawing, FillRectWithoutBlendKeepsEveryTranslucentValueExactly)
         for (uint32_t alpha = 0; alpha < 256; ++alpha, ++index)
             if (At(index % kWidth, index / kWidth) != ((alpha << 24) | rgb)) {
                 if (++changed < 5)
-                    ADD_FAILURE() << Hex((alpha << 24) | rgb) << " read back as " << Hex(At(index % kWidth, index / kWidth));
+                    ADD_FAILURE() << Hex((alpha << 24) | rgb) << " read back as "
+                                  << Hex(At(index % kWidth, index / kWidth));
             }
     EXPECT_EQ(changed, 0) << "of " << index;
 
@@ -129,7 +130,8 @@ TEST_F(GdiDrawing, TextIsDrawnOnePixelAboveItsPosition)
     graphics->SetSmoothingMode(gdi::SmoothingMode::HighSpeed);
     graphics->SetPixelOffsetMode(gdi::PixelOffsetMode::HighSpeed);
     gdi::Font gdiFont;
-    ASSERT_EQ(LGDITextMeasurer::MakeFont(WString(u"Arial"), 12.0f, kFontBold, gdi::Unit::Point, gdiFont), gdi::Status::Ok);
+    ASSERT_EQ(LGDITextMeasurer::MakeFont(WString(u"Arial"), 12.0f, kFontBold, gdi::Unit::Point, gdiFont),
+              gdi::Status::Ok);
     graphics->DrawString(u"Fader 12", gdiFont, gdi::RectF{3, 9, 0, 0}, nullptr, gdi::SolidBrush(kWhiteARGB));
     graphics.reset();
 

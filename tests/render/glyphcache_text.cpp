@@ -87,11 +87,11 @@ TEST(GlyphCacheText, MeasuringPlacesGlyphsAndTheNextDrawingUploadsThem)
     EXPECT_GT(lit, 20);
 }
 
-
 TEST(GlyphCacheText, TextTooLargeForTheGlyphRecordIsDrawnAndMeasuredAtScale)
 {
     GLRig rig;
-    const ConstRCPtr<LFont> small = LFont::GetFont(WString(u"DejaVu Sans"), LGLRenderer::kLargestGlyphSize, kFontRegular);
+    const ConstRCPtr<LFont> small =
+        LFont::GetFont(WString(u"DejaVu Sans"), LGLRenderer::kLargestGlyphSize, kFontRegular);
     const ConstRCPtr<LFont> large = LFont::GetFont(WString(u"DejaVu Sans"), 400.0f, kFontRegular);
     const float scale = 400.0f / LGLRenderer::kLargestGlyphSize;
     const RectT<float> smallBox = rig.renderer->MeasureText(WString(u"WH"), small);

@@ -228,7 +228,7 @@ TEST(GraphicsPath, FiguresJoinOrStartAsAsked)
 {
     GraphicsPath path;
     path.AddLine(0, 0, 10, 0);
-    path.AddLine(10, 0, 10, 10); // continues from the end point
+    path.AddLine(10, 0, 10, 10);  // continues from the end point
     path.AddLine(20, 20, 30, 20); // joined by a connecting segment
     ASSERT_EQ(path.GetFigures().size(), 1u);
     EXPECT_EQ(path.GetPointCount(), 5);

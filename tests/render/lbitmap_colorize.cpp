@@ -133,7 +133,8 @@ TEST(LBitmapColorize, BadSizesAndArgumentsThrowTheirErrors)
     EXPECT_NE(ThrownText<std::runtime_error>([] { LBitmap::CreatePartBitmap(nullptr, 1.0f, 2, 2, nullptr, nullptr); }),
               "");
     // Larger than any bitmap can be: a clear error, not a crash or an empty result.
-    const std::string tooLarge = ThrownText<std::runtime_error>([] { LBitmap::CreateFilledBitmap(100000, 100000, {}); });
+    const std::string tooLarge =
+        ThrownText<std::runtime_error>([] { LBitmap::CreateFilledBitmap(100000, 100000, {}); });
     EXPECT_NE(tooLarge.find("CreateFilledBitmap"), std::string::npos) << tooLarge;
     EXPECT_NE(tooLarge.find("100000 x 100000"), std::string::npos) << tooLarge;
 }
@@ -156,8 +157,8 @@ TEST(LBitmapPartBitmap, ImageIsTintedOnAPrivateCopy)
     EXPECT_EQ(shared->GetHandle(), sharedHandle);
 
     // A view's rectangle only.
-    RCPtr<LBitmap> ofView = LBitmap::CreatePartBitmap(Solid(0, 0, 0, 0), 1.0f, 1, 1, shared->CreateSubBitmap(1, 0, 1, 1),
-                                                      nullptr);
+    RCPtr<LBitmap> ofView =
+        LBitmap::CreatePartBitmap(Solid(0, 0, 0, 0), 1.0f, 1, 1, shared->CreateSubBitmap(1, 0, 1, 1), nullptr);
     EXPECT_EQ(AllPixels(ofView), (std::vector<uint32_t>{0x80000000u}));
 }
 
@@ -178,7 +179,8 @@ TEST(LBitmapPartBitmap, NeitherImageNorMaskGivesAFillOfThePartsSize)
     EXPECT_EQ(part->GetWidth(), 3);
     EXPECT_EQ(part->GetHeight(), 1);
     EXPECT_EQ(AllPixels(part), std::vector<uint32_t>(3, 0x400000FFu));
-    EXPECT_EQ(ThrownText<std::runtime_error>([] { LBitmap::CreatePartBitmap(Solid(0, 0, 1, 1), 1.0f, 0, 3, nullptr, nullptr); }),
+    EXPECT_EQ(ThrownText<std::runtime_error>(
+                  [] { LBitmap::CreatePartBitmap(Solid(0, 0, 1, 1), 1.0f, 0, 3, nullptr, nullptr); }),
               std::string("Runtime Error : KX::LBitmap::CreateColorizedBitmap") + kPlace + "290");
 }
 
@@ -186,8 +188,9 @@ TEST(LBitmapPartBitmap, ImageTogetherWithMaskIsRefused)
 {
     RCPtr<LBitmap> image = Row({0xFF000000u});
     RCPtr<LBitmap> mask = Row({0xFF000000u});
-    EXPECT_EQ(ThrownText<std::domain_error>([&] { LBitmap::CreatePartBitmap(Solid(1, 1, 1, 1), 1.0f, 1, 1, image, mask); }),
-              std::string("Domain Error : KX::LBitmap::ApplyColorizer") + kPlace + "432");
+    EXPECT_EQ(
+        ThrownText<std::domain_error>([&] { LBitmap::CreatePartBitmap(Solid(1, 1, 1, 1), 1.0f, 1, 1, image, mask); }),
+        std::string("Domain Error : KX::LBitmap::ApplyColorizer") + kPlace + "432");
     EXPECT_EQ(Argb(image, 0, 0), 0xFF000000u);
 }
 

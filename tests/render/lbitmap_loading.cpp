@@ -18,8 +18,7 @@ using lbitmaptest::W;
 
 namespace {
 
-const std::vector<uint32_t> kPicture = {0xFF010203u, 0x80FF8000u, 0x00000000u, 0x7F102030u,
-                                        0xFFFFFFFFu, 0x01ABCDEFu};
+const std::vector<uint32_t> kPicture = {0xFF010203u, 0x80FF8000u, 0x00000000u, 0x7F102030u, 0xFFFFFFFFu, 0x01ABCDEFu};
 
 std::vector<uint32_t> SolidPixels()
 {

@@ -214,9 +214,8 @@ TEST(LBitmapData, WrappingAPixelBufferIsRefused)
 {
     ConstRCPtr<LBitmap> grid = MakeGrid();
     ConstRCPtr<LBitmapData> inner = grid->GetPixelBuffer();
-    const std::string text = lbitmaptest::ThrownText<std::domain_error>([&] {
-        LBitmapData data(grid, gdi::ImageLockMode::Read, const_cast<LBitmapData*>(inner.Get()));
-    });
+    const std::string text = lbitmaptest::ThrownText<std::domain_error>(
+        [&] { LBitmapData data(grid, gdi::ImageLockMode::Read, const_cast<LBitmapData*>(inner.Get())); });
     EXPECT_EQ(text, "Domain Error : KX::LBitmapData::LBitmapData : Utilities\\Graphics\\Bitmap : Line 477");
     EXPECT_TRUE(inner->IsLocked());
 }

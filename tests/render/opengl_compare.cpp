@@ -27,9 +27,8 @@ struct SceneAssets {
     RCPtr<LBitmap> checker = MakeBitmap(10, 8, [](int32_t x, int32_t y) {
         return gdi::MakeARGB(255, uint32_t(x * 25), uint32_t(y * 30), (x + y) % 2 ? 255u : 40u);
     });
-    RCPtr<LBitmap> tile = MakeBitmap(6, 5, [](int32_t x, int32_t y) {
-        return gdi::MakeARGB(255, x < 3 ? 200u : 20u, y < 2 ? 220u : 60u, 90u);
-    });
+    RCPtr<LBitmap> tile = MakeBitmap(
+        6, 5, [](int32_t x, int32_t y) { return gdi::MakeARGB(255, x < 3 ? 200u : 20u, y < 2 ? 220u : 60u, 90u); });
     // Opaque centre, half-transparent ring, transparent corners.
     RCPtr<LBitmap> knob = MakeBitmap(12, 12, [](int32_t x, int32_t y) {
         const int dx = 2 * x - 11, dy = 2 * y - 11, d2 = dx * dx + dy * dy;

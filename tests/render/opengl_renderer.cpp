@@ -163,7 +163,8 @@ TEST(GLRendererSetUp, NoContextShowsTheErrorBoxAndThrows)
 {
     RecordingShell shell;
     GLWindow window{RCPtr<LGLContext>()};
-    const std::string text = ExceptionText([&] { RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), &window)); });
+    const std::string text =
+        ExceptionText([&] { RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), &window)); });
     EXPECT_EQ(text, "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 171");
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.BoxLines()[0], "<GL_ERROR_CAPTION> | <GL_ERROR_MESSAGE_CREATE_CONTEXT><GL_ERROR_UPDATE_DRIVER>");
@@ -174,8 +175,9 @@ TEST(GLRendererSetUp, AContextThatCannotBeBoundIsReportedWithTheSystemsText)
 {
     RecordingShell shell;
     RCPtr<RefusingContext> refusing(new RefusingContext());
-    const std::string text = ExceptionText(
-        [&] { RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), nullptr, RCPtr<LGLContext>(refusing.Get()))); });
+    const std::string text = ExceptionText([&] {
+        RCPtr<LGLRenderer> r(new LGLRenderer(RCPtr<LFontRenderer>(), nullptr, RCPtr<LGLContext>(refusing.Get())));
+    });
     EXPECT_EQ(text, "Runtime Error : KX::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 180");
     ASSERT_EQ(shell.boxes.size(), 1u);
     EXPECT_EQ(shell.BoxLines()[0],
@@ -216,7 +218,8 @@ TEST(GLRendererSetUp, DoubleBufferedWindowsSwapOrCopyOncePerFrame)
         // Swapping windows swap; copying ones leave the back buffer to the copy; offscreen never.
         EXPECT_EQ(own->swaps, swapCopies ? 2 : 0);
         // The copy restores matrices and buffers: the second frame drew where the first did.
-        auto* surface = dynamic_cast<LOSMesaSurface*>(RCPtr<LGLRenderContextInfo>::DynamicCast(context)->GetSurface().Get());
+        auto* surface =
+            dynamic_cast<LOSMesaSurface*>(RCPtr<LGLRenderContextInfo>::DynamicCast(context)->GetSurface().Get());
         EXPECT_EQ(Rgb(surface->GetPixel(5, 5)), 0x00FF00u);
         EXPECT_EQ(Rgb(surface->GetPixel(3, 3)), 0u);
     }
@@ -382,7 +385,8 @@ TEST_F(GLDrawing, UntexturedDrawingAfterABitmapIsNotTextured)
 
 TEST_F(GLDrawing, BitmapsAtTheirOwnSizeArePixelExact)
 {
-    RCPtr<LBitmap> bitmap = MakeBitmap(5, 3, [](int32_t x, int32_t y) { return gdi::MakeARGB(255, x * 50, y * 100, 7); });
+    RCPtr<LBitmap> bitmap =
+        MakeBitmap(5, 3, [](int32_t x, int32_t y) { return gdi::MakeARGB(255, x * 50, y * 100, 7); });
     rig.renderer->DrawBitmap(bitmap, {10, 20, 5, 3}, 0);
     Finish();
     for (int32_t y = 0; y < 3; ++y)
@@ -394,9 +398,8 @@ TEST_F(GLDrawing, BitmapsAtTheirOwnSizeArePixelExact)
 
 TEST_F(GLDrawing, TilesOverhangTheDestinationUntilTheClipCutsThem)
 {
-    RCPtr<LBitmap> bitmap = MakeBitmap(10, 10, [](int32_t x, int32_t y) {
-        return x == 0 && y == 0 ? 0xFFFF0000u : 0xFF00FF00u;
-    });
+    RCPtr<LBitmap> bitmap =
+        MakeBitmap(10, 10, [](int32_t x, int32_t y) { return x == 0 && y == 0 ? 0xFFFF0000u : 0xFF00FF00u; });
     rig.renderer->DrawBitmap(bitmap, {0, 0, 25, 25}, 1);
     Finish();
     // Nine tiles: their corners at 0, 10 and 20 each way; the last ones reach 30.

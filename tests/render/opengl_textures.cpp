@@ -34,8 +34,8 @@ RCPtr<LGLTexture> MakeTexture()
 
 TEST(GLPowerOfTwo, RoundsUpAndStopsAt16384)
 {
-    const std::pair<int32_t, int32_t> cases[] = {{-5, 0}, {0, 0},     {1, 1},       {2, 2},        {3, 4},
-                                                 {16, 16}, {17, 32}, {100, 128},   {16384, 16384}, {20000, 16384}};
+    const std::pair<int32_t, int32_t> cases[] = {{-5, 0},  {0, 0},   {1, 1},     {2, 2},         {3, 4},
+                                                 {16, 16}, {17, 32}, {100, 128}, {16384, 16384}, {20000, 16384}};
     for (auto [n, expected] : cases)
         EXPECT_EQ(NextPowerOfTwo(n), expected) << n;
 }

@@ -147,8 +147,7 @@ TEST_F(RegionTest, EmptyRectanglesCutNothing)
     EXPECT_TRUE(cut.IsEmpty());
     region.AddRect(-5, 10, 0, 30);
     region.Optimize();
-    EXPECT_EQ(CoverageOf(region),
-              Paint(Paint(Coverage(kSpan * kSpan, 0), {0, 0, 20, 20}, 1), {-5, 10, 0, 30}, 1));
+    EXPECT_EQ(CoverageOf(region), Paint(Paint(Coverage(kSpan * kSpan, 0), {0, 0, 20, 20}, 1), {-5, 10, 0, 30}, 1));
 
     // Rectangles pushed entirely past the end of the coordinate range are dropped.
     LRegion edge;
@@ -276,8 +275,7 @@ TEST_F(RegionTest, OperationsWithItself)
     region.AddRect(0, 0, 10, 10);
     region.AddRect(20, 0, 30, 10);
     region.Intersect(region);
-    EXPECT_EQ(CoverageOf(region),
-              Paint(Paint(Coverage(kSpan * kSpan, 0), {0, 0, 10, 10}, 1), {20, 0, 30, 10}, 1));
+    EXPECT_EQ(CoverageOf(region), Paint(Paint(Coverage(kSpan * kSpan, 0), {0, 0, 10, 10}, 1), {20, 0, 30, 10}, 1));
     LRegion cut;
     region.SubtractRegion(region, &cut);
     EXPECT_TRUE(region.IsEmpty());

@@ -297,8 +297,12 @@ TEST_F(RendererTest, AutoClipPushesAndPops)
 
 TEST(RendererFactory, UnknownTypesAreRefused)
 {
-    EXPECT_EQ(ThrownText<std::domain_error>([] { LRenderer::Create(3, {0, 0, 10, 10}, nullptr); }),
+    EXPECT_EQ(ThrownText<std::domain_error>([] {
+                  LRenderer::Create(3, {0, 0, 10, 10}, nullptr);
+              }),
               "Domain Error : KX::LRenderer::Create : Renderer\\Renderer : Line 114");
-    EXPECT_EQ(ThrownText<std::domain_error>([] { LRenderer::Create(-1, {0, 0, 10, 10}, nullptr); }),
+    EXPECT_EQ(ThrownText<std::domain_error>([] {
+                  LRenderer::Create(-1, {0, 0, 10, 10}, nullptr);
+              }),
               "Domain Error : KX::LRenderer::Create : Renderer\\Renderer : Line 114");
 }

@@ -30,7 +30,10 @@ protected:
     RCPtr<FakeMeasurer> measurer = FakeMeasurer::Create(10.0f);
     ConstRCPtr<LFont> font = LFont::GetFont(WString(u"LayoutFace"), 9.0f, kFontRegular);
 
-    int32_t Fit(float width, const char16_t* text) { return FitTextToWidth(measurer.Get(), font, width, WString(text)); }
+    int32_t Fit(float width, const char16_t* text)
+    {
+        return FitTextToWidth(measurer.Get(), font, width, WString(text));
+    }
     U Wrap(float width, const char16_t* text)
     {
         WStringArray lines;

@@ -252,7 +252,8 @@ inline std::vector<int32_t> PostedStates(const std::vector<EngineNotes::Note>& n
 {
     std::vector<int32_t> states;
     for (const EngineNotes::Note& n : OfId(notes, Id(KX::NID_DEVICE_CONNECTION_STATE_CHANGE))) {
-        const auto holder = KX::ConstRCPtr<KX::LHolder<LRootModuleEngine::DeviceConnectionState>>::DynamicCast(n.payload);
+        const auto holder =
+            KX::ConstRCPtr<KX::LHolder<LRootModuleEngine::DeviceConnectionState>>::DynamicCast(n.payload);
         states.push_back(holder ? static_cast<int32_t>(holder->Value()) : -1);
     }
     return states;

@@ -69,10 +69,7 @@ public:
     std::vector<Box> boxes;
 
 private:
-    static std::string Narrow(const std::u16string& text)
-    {
-        return KX::WString(text.c_str()).ToNarrow().GetString();
-    }
+    static std::string Narrow(const std::u16string& text) { return KX::WString(text.c_str()).ToNarrow().GetString(); }
 
     const bool m_registered;
 };

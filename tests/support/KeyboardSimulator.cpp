@@ -18,14 +18,10 @@ bool HasHeader(const KeyboardSimulator::Bytes& m)
 int RequestIndex(KeyboardSimulator::Kind kind)
 {
     switch (kind) {
-    case KeyboardSimulator::Kind::IdentityRequest:
-        return 0;
-    case KeyboardSimulator::Kind::PresetRequest:
-        return 1;
-    case KeyboardSimulator::Kind::GlobalRequest:
-        return 2;
-    default:
-        return -1;
+    case KeyboardSimulator::Kind::IdentityRequest: return 0;
+    case KeyboardSimulator::Kind::PresetRequest: return 1;
+    case KeyboardSimulator::Kind::GlobalRequest: return 2;
+    default: return -1;
     }
 }
 
@@ -59,8 +55,7 @@ KeyboardSimulator::Kind KindOf(const KeyboardSimulator::Bytes& m)
         if (m.size() == 15 && b[8] == 0x00 && b[9] == 0x04 && b[10] == 0x00)
             return Kind::GlobalSet;
         break;
-    default:
-        break;
+    default: break;
     }
     return Kind::Other;
 }
@@ -70,26 +65,18 @@ KeyboardSimulator::Kind KindOf(const KeyboardSimulator::Bytes& m)
 const char* ToString(KeyboardSimulator::Kind kind)
 {
     switch (kind) {
-    case KeyboardSimulator::Kind::LeadIn:
-        return "LeadIn";
-    case KeyboardSimulator::Kind::IdentityRequest:
-        return "IdentityRequest";
-    case KeyboardSimulator::Kind::PresetRequest:
-        return "PresetRequest";
-    case KeyboardSimulator::Kind::PresetMessage:
-        return "PresetMessage";
-    case KeyboardSimulator::Kind::GlobalRequest:
-        return "GlobalRequest";
-    case KeyboardSimulator::Kind::GlobalSet:
-        return "GlobalSet";
-    case KeyboardSimulator::Kind::Other:
-        break;
+    case KeyboardSimulator::Kind::LeadIn: return "LeadIn";
+    case KeyboardSimulator::Kind::IdentityRequest: return "IdentityRequest";
+    case KeyboardSimulator::Kind::PresetRequest: return "PresetRequest";
+    case KeyboardSimulator::Kind::PresetMessage: return "PresetMessage";
+    case KeyboardSimulator::Kind::GlobalRequest: return "GlobalRequest";
+    case KeyboardSimulator::Kind::GlobalSet: return "GlobalSet";
+    case KeyboardSimulator::Kind::Other: break;
     }
     return "Other";
 }
 
-KeyboardSimulator::KeyboardSimulator(bool install)
-    : m_backend(std::make_shared<platform::LoopbackMidiBackend>())
+KeyboardSimulator::KeyboardSimulator(bool install) : m_backend(std::make_shared<platform::LoopbackMidiBackend>())
 {
     for (int slot = 0; slot < kSlotCount; ++slot)
         m_slots[static_cast<size_t>(slot)] = PatternFor(slot);
@@ -298,9 +285,9 @@ KeyboardSimulator::Bytes KeyboardSimulator::MakeGlobalReply(int code, int32_t va
     reply.reserve(15);
     for (uint8_t b : kHeader)
         reply.push_back(b);
-    for (uint8_t b : {uint8_t{0x6C}, uint8_t{0x00}, uint8_t{0x04}, uint8_t{0x00}, static_cast<uint8_t>(code & 0x7F),
-                      static_cast<uint8_t>((value / 128) & 0x7F), static_cast<uint8_t>((value % 128) & 0x7F),
-                      uint8_t{0xF7}})
+    for (uint8_t b :
+         {uint8_t{0x6C}, uint8_t{0x00}, uint8_t{0x04}, uint8_t{0x00}, static_cast<uint8_t>(code & 0x7F),
+          static_cast<uint8_t>((value / 128) & 0x7F), static_cast<uint8_t>((value % 128) & 0x7F), uint8_t{0xF7}})
         reply.push_back(b);
     return reply;
 }
@@ -389,8 +376,7 @@ void KeyboardSimulator::Handle(const Bytes& m)
             m_globals[m[11]] = m[12] * 128 + m[13];
         break;
     case Kind::LeadIn:
-    case Kind::Other:
-        break;
+    case Kind::Other: break;
     }
 }
 

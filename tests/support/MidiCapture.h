@@ -7,8 +7,8 @@
 #include "platform/SysExAssembler.h"
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -38,9 +38,7 @@ public:
     static constexpr size_t kBufferSize = 256;
 
     explicit MidiCapture(size_t bufferCount = 3, size_t maxMessage = platform::SysExAssembler::kMaxMessage)
-        : m_storage(bufferCount)
-        , m_buffers(bufferCount)
-        , m_assembler(maxMessage)
+        : m_storage(bufferCount), m_buffers(bufferCount), m_assembler(maxMessage)
     {
         for (size_t i = 0; i < bufferCount; ++i) {
             m_buffers[i].data = m_storage[i].data();
@@ -114,12 +112,13 @@ private:
         if (!onMessage)
             m_handedBack.push_back({event.kind, Bytes(buffer.data, buffer.data + buffer.recorded)});
         if (event.kind == platform::MidiInputEventKind::LongData)
-            m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded), [this](std::span<const uint8_t> message) {
-                if (onMessage)
-                    onMessage(message);
-                else
-                    m_messages.emplace_back(message.begin(), message.end());
-            });
+            m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded),
+                             [this](std::span<const uint8_t> message) {
+                                 if (onMessage)
+                                     onMessage(message);
+                                 else
+                                     m_messages.emplace_back(message.begin(), message.end());
+                             });
         if (m_reAdd)
             input.AddBuffer(buffer);
     }

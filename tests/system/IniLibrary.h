@@ -11,7 +11,7 @@
 namespace initest {
 
 struct IniLibrary {
-    std::string error;  // empty once every entry point was found
+    std::string error; // empty once every entry point was found
     void* module = nullptr;
     KX::Ini::OpenIniFileFn OpenIniFile = nullptr;
     KX::Ini::WriteIniFileFn WriteIniFile = nullptr;

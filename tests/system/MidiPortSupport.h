@@ -130,8 +130,8 @@ inline bool WaitIdle(KX::LMidiComm& comm)
 {
     const KX::RCPtr<KX::LThreadPool>& pool = comm.GetThreadPool();
     for (int i = 0; i < 20000; ++i) {
-        if (!pool || (pool->GetQueuedCount() == 0 && !pool->GetWorker(0).IsBusy() &&
-                      !pool->GetQueueThreader().IsBusy()))
+        if (!pool ||
+            (pool->GetQueuedCount() == 0 && !pool->GetWorker(0).IsBusy() && !pool->GetQueueThreader().IsBusy()))
             return true;
         KX::Sleep(1);
     }

@@ -1,13 +1,13 @@
 // The framework clipboard over the in-memory clipboard service, with a fake user-interface core
 // that supplies the focused control.
 #include "FakeAppServices.h"
+#include "MemoryClipboard.h"
 #include "kx/AppServices.h"
 #include "kx/Clipboard.h"
 #include "kx/Exception.h"
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/Wrappers.h"
-#include "MemoryClipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,7 @@ std::string Describe(const RCPtr<KX::LRefCountedObject>& content)
 class FakeControl : public KX::IEditTarget {
 public:
     bool accepts = true;
-    RCPtr<KX::IEditTarget> delegate;  // GetEditTarget answers this when set
+    RCPtr<KX::IEditTarget> delegate; // GetEditTarget answers this when set
     std::set<int32_t> allowed{KX::kEditDelete, KX::kEditCut, KX::kEditCopy, KX::kEditPaste};
     int32_t result = KX::S_OK;
     std::vector<int32_t> performed;
@@ -86,7 +86,7 @@ private:
 
 class ClipboardTest : public ::testing::Test {
 protected:
-    WatchedClipboard* system = nullptr;  // owned by the clipboard
+    WatchedClipboard* system = nullptr; // owned by the clipboard
     RCPtr<KX::LClipboard> clipboard;
     FakeApp app;
 
@@ -121,11 +121,13 @@ TEST_F(ClipboardTest, AnotherProgramsTextIsReadOnceIntoANewWrapper)
     const RCPtr<KX::LRefCountedObject> copied = MakeText(u"mine");
     ASSERT_EQ(clipboard->WriteSystemClipboard(copied), KX::S_OK);
 
-    system->PutExternalText("Gr\xC3\xBC\xC3\x9F" "e");
+    system->PutExternalText("Gr\xC3\xBC\xC3\x9F"
+                            "e");
     const RCPtr<KX::LRefCountedObject> pasted = clipboard->ReadSystemClipboard();
     ASSERT_TRUE(pasted);
     EXPECT_NE(pasted.Get(), copied.Get());
-    EXPECT_EQ(Describe(pasted), "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(Describe(pasted), "Gr\xC3\xBC\xC3\x9F"
+                                "e");
     const auto asText = RCPtr<Text>::DynamicCast(pasted);
     ASSERT_TRUE(asText);
     EXPECT_EQ(static_cast<const WString&>(*asText), WString(u"Gr\u00FC\u00DFe"));
@@ -278,8 +280,7 @@ TEST_F(ClipboardTest, PostedEditRequestsArePerformedOnTheFocusedControl)
     PostAndDrain(KX::NID_EDIT_COPY_REQ);
     PostAndDrain(KX::NID_EDIT_PASTE_REQ);
     PostAndDrain(KX::NID_EDIT_DELETE_REQ);
-    EXPECT_EQ(control->performed,
-              (std::vector<int32_t>{KX::kEditCut, KX::kEditCopy, KX::kEditPaste, KX::kEditDelete}));
+    EXPECT_EQ(control->performed, (std::vector<int32_t>{KX::kEditCut, KX::kEditCopy, KX::kEditPaste, KX::kEditDelete}));
 
     // Handled requests report 1 to the sender.
     RCPtr<KX::LNotification> n;

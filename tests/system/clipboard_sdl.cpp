@@ -28,10 +28,7 @@ protected:
         clipboard->Close();
     }
 
-    void PutExternalText(const char* text)
-    {
-        ASSERT_EQ(SDL_SetClipboardText(text), 0) << SDL_GetError();
-    }
+    void PutExternalText(const char* text) { ASSERT_EQ(SDL_SetClipboardText(text), 0) << SDL_GetError(); }
 
     // Another program changes the clipboard, and the system says so, as it does when another
     // program takes the clipboard over.
@@ -75,7 +72,8 @@ TEST_F(SdlClipboardTest, AnAnnouncedClearOrSameTextReplacementIsAChange)
 
 TEST_F(SdlClipboardTest, TextRoundTripsAndEveryChangeMovesTheSequenceNumber)
 {
-    const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x99\xAA \xF0\x9D\x84\x9E";
+    const std::string text = "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x99\xAA \xF0\x9D\x84\x9E";
     const uint32_t start = clipboard->GetSequenceNumber();
     ASSERT_TRUE(clipboard->Open());
     EXPECT_TRUE(clipboard->SetText(text));

@@ -22,13 +22,18 @@ bool g_throwInUIPools = false;
 std::vector<KX::KXRESULT> g_reentrant;
 
 const char* const kSlotNames[] = {"host", "bitmaps", "uipools", "keynames", "fonts"};
-template <int I> void Up()
+template <int I>
+void Up()
 {
     if (I == 2 && g_throwInUIPools)
         throw std::runtime_error("no pools");
     g_log.push_back(std::string(kSlotNames[I]) + "+");
 }
-template <int I> void Down() noexcept { g_log.push_back(std::string(kSlotNames[I]) + "-"); }
+template <int I>
+void Down() noexcept
+{
+    g_log.push_back(std::string(kSlotNames[I]) + "-");
+}
 
 void TryReentry() noexcept
 {
@@ -57,7 +62,8 @@ protected:
         for (int32_t i = 0; i < KX::kGlobalSlotCount; ++i)
             KX::RegisterGlobalHooks(static_cast<GlobalSlot>(i), nullptr, nullptr);
     }
-    template <int... I> static void Register(std::integer_sequence<int, I...>)
+    template <int... I>
+    static void Register(std::integer_sequence<int, I...>)
     {
         (KX::RegisterGlobalHooks(static_cast<GlobalSlot>(I), Up<I>, Down<I>), ...);
     }
@@ -106,7 +112,9 @@ TEST_F(Globals, HooksAreFixedWhileUpAndHooksCannotReenter)
 {
     EXPECT_EQ(KX::RegisterGlobalHooks(static_cast<GlobalSlot>(KX::kGlobalSlotCount), nullptr, nullptr),
               KX::E_INVALIDARG);
-    ASSERT_EQ(KX::RegisterGlobalHooks(GlobalSlot::HostApplication, [] { TryReentry(); }, TryReentry), KX::S_OK);
+    ASSERT_EQ(KX::RegisterGlobalHooks(
+                  GlobalSlot::HostApplication, [] { TryReentry(); }, TryReentry),
+              KX::S_OK);
     ASSERT_EQ(KX::RegisterGlobalHooks(GlobalSlot::SharedBitmaps, Up<1>, Down<1>), KX::S_OK);
     ASSERT_EQ(KX::StartupGlobals(), KX::S_OK);
     EXPECT_EQ(KX::RegisterGlobalHooks(GlobalSlot::SharedBitmaps, nullptr, nullptr), KX::E_FAIL);

@@ -75,7 +75,7 @@ TEST(IniDocument, DamageIsReadLenientlyAndReportedWithTheLine)
         std::string text;
         std::size_t line;
         const char* message;
-        const char* key;     // a key of the top node or of [a] that still reads
+        const char* key; // a key of the top node or of [a] that still reads
         const char* expected;
     };
     const std::vector<Case> cases = {
@@ -103,7 +103,8 @@ TEST(IniDocument, DamageIsReadLenientlyAndReportedWithTheLine)
         if (c.key) {
             const std::string_view key(c.key);
             const auto slash = key.find('/');
-            const NodePath node = slash == std::string_view::npos ? NodePath{} : NodePath{std::string(key.substr(0, slash))};
+            const NodePath node =
+                slash == std::string_view::npos ? NodePath{} : NodePath{std::string(key.substr(0, slash))};
             const std::string name(slash == std::string_view::npos ? key : key.substr(slash + 1));
             const std::string* value = doc->FindValue(node, name);
             ASSERT_NE(value, nullptr);

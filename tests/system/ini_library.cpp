@@ -1,7 +1,7 @@
 // The settings library as the editor uses it: loaded with dlopen, called through its C entry points,
 // with real files on disk.
-#include "TestSupport.h"
 #include "IniLibrary.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -109,17 +109,20 @@ protected:
 
     StringRead Str(int32_t handle, const char* path, const char* fallback = "")
     {
-        return ReadString([&](char* b, int32_t n, int32_t* need) { return lib.GetIniValueStr(handle, path, fallback, b, n, need); });
+        return ReadString(
+            [&](char* b, int32_t n, int32_t* need) { return lib.GetIniValueStr(handle, path, fallback, b, n, need); });
     }
 
     StringRead Item(int32_t handle, const char* path, int32_t index)
     {
-        return ReadString([&](char* b, int32_t n, int32_t* need) { return lib.GetArrayItemAt(handle, path, index, b, n, need); });
+        return ReadString(
+            [&](char* b, int32_t n, int32_t* need) { return lib.GetArrayItemAt(handle, path, index, b, n, need); });
     }
 
     StringRead KeyName(int32_t handle, const char* path, int32_t index)
     {
-        return ReadString([&](char* b, int32_t n, int32_t* need) { return lib.GetKeyNameAt(handle, path, index, b, n, need); });
+        return ReadString(
+            [&](char* b, int32_t n, int32_t* need) { return lib.GetKeyNameAt(handle, path, index, b, n, need); });
     }
 
     int32_t ArrayCount(int32_t handle, const char* path)
@@ -459,7 +462,8 @@ TEST_F(IniLibraryTest, HandlesOnTheSameFileShareOneDocument)
     EXPECT_EQ(Int(a, "Second"), 2);
     Close(b);
     ASSERT_EQ(lib.SetIniValueInt(a, "Third", 3), kOk);
-    EXPECT_EQ(ReadFile(path), "[1_0_0]\nFirst = 1\nSecond = 2\nThird = 3\n") << "no write lost the other handle's value";
+    EXPECT_EQ(ReadFile(path), "[1_0_0]\nFirst = 1\nSecond = 2\nThird = 3\n")
+        << "no write lost the other handle's value";
 }
 
 TEST_F(IniLibraryTest, WriteAndCloseCanCreateTheFileAndAFailedCloseKeepsTheHandle)
@@ -493,7 +497,7 @@ TEST_F(IniLibraryTest, AFailedWriteLeavesTheOldFileIntact)
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     // SIGXFSZ keeps its default action (ending the process): the library must hold it back.
     struct rlimit limited = saved;
-    limited.rlim_cur = 64;  // files may not grow beyond 64 bytes
+    limited.rlim_cur = 64; // files may not grow beyond 64 bytes
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
     const int32_t result = lib.SetIniValueStr(h, "Recent/Long", std::string(200, 'z').c_str());
     ::setrlimit(RLIMIT_FSIZE, &saved);

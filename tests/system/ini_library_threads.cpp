@@ -1,7 +1,7 @@
 // The settings library used from several threads at once: shared handles, handles closed under
 // other threads' feet, and no change lost.
-#include "TestSupport.h"
 #include "IniLibrary.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -136,7 +136,7 @@ TEST_F(IniProxyTest, TextsLongerThanTheFirstBufferComeBackWholeThroughTheSecondQ
     // Two-byte characters whose encoding straddles the first buffer's end.
     std::string longUtf8;
     for (int i = 0; i < 700; ++i)
-        longUtf8 += "\xC3\xA9";  // e acute
+        longUtf8 += "\xC3\xA9"; // e acute
 
     const int32_t h = Open("UserSettings.ini", *manager);
     ASSERT_EQ(manager->SetIniValueStr(h, u"Long/Value", Wide(long1500)), KX::S_OK);

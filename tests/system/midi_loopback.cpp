@@ -222,12 +222,13 @@ TEST_F(LoopbackMidi, AnInputMayBeClosedFromItsOwnCallback)
     auto keyboard = backend->AddInput(kIn);
     int calls = 0;
     std::unique_ptr<platform::MidiInput> input;
-    ASSERT_EQ(backend->OpenInputByName(kIn,
-                                       [&](platform::MidiInput& in, const platform::MidiInputEvent&) {
-                                           ++calls;
-                                           in.Close();
-                                       },
-                                       input),
+    ASSERT_EQ(backend->OpenInputByName(
+                  kIn,
+                  [&](platform::MidiInput& in, const platform::MidiInputEvent&) {
+                      ++calls;
+                      in.Close();
+                  },
+                  input),
               MidiStatus::Ok);
     ASSERT_EQ(input->Start(), MidiStatus::Ok);
     EXPECT_EQ(keyboard->InjectShort(0xF8), 1u);
@@ -240,8 +241,8 @@ TEST_F(LoopbackMidi, AnInputMayBeDestroyedFromItsOwnCallback)
 {
     auto keyboard = backend->AddInput(kIn);
     std::unique_ptr<platform::MidiInput> input;
-    ASSERT_EQ(backend->OpenInputByName(kIn, [&](platform::MidiInput&, const platform::MidiInputEvent&) { input.reset(); },
-                                       input),
+    ASSERT_EQ(backend->OpenInputByName(
+                  kIn, [&](platform::MidiInput&, const platform::MidiInputEvent&) { input.reset(); }, input),
               MidiStatus::Ok);
     ASSERT_EQ(input->Start(), MidiStatus::Ok);
     EXPECT_EQ(keyboard->InjectShort(0xF8), 1u);
@@ -293,11 +294,13 @@ struct SentLog {
 TEST_F(LoopbackMidi, OutputSendsShortAndLongMessagesToTheSink)
 {
     SentLog log;
-    auto device = backend->AddOutput(kOut, [&](std::span<const uint8_t> b) { log.sent.emplace_back(b.begin(), b.end()); });
+    auto device =
+        backend->AddOutput(kOut, [&](std::span<const uint8_t> b) { log.sent.emplace_back(b.begin(), b.end()); });
     std::unique_ptr<platform::MidiOutput> output;
-    ASSERT_EQ(backend->OpenOutputByName(
-                  kOut, [&](platform::MidiOutput&, const platform::MidiOutputEvent& e) { log.done.push_back(e); }, output),
-              MidiStatus::Ok);
+    ASSERT_EQ(
+        backend->OpenOutputByName(
+            kOut, [&](platform::MidiOutput&, const platform::MidiOutputEvent& e) { log.done.push_back(e); }, output),
+        MidiStatus::Ok);
     EXPECT_EQ(device->OpenCount(), 1u);
 
     EXPECT_EQ(output->SendShort(0x643C90), MidiStatus::Ok);

@@ -77,9 +77,9 @@ TEST(LoopbackMidiThreads, SysExSurvivesInterleavedBackgroundTraffic)
             std::this_thread::yield();
         }
     };
-    std::thread sensing(traffic, 0xFEu);    // active sensing
-    std::thread clock(traffic, 0xF8u);      // timing clock
-    std::thread notes(traffic, 0x403C90u);  // note on
+    std::thread sensing(traffic, 0xFEu);   // active sensing
+    std::thread clock(traffic, 0xF8u);     // timing clock
+    std::thread notes(traffic, 0x403C90u); // note on
     std::thread sysex([&] {
         while (background.load() < 50)
             std::this_thread::yield();
@@ -126,15 +126,16 @@ TEST(LoopbackMidiThreads, NoCallbackRunsAfterCloseWhileTrafficFlows)
         std::array<std::array<uint8_t, 256>, 3> storage{};
         std::array<platform::MidiInputBuffer, 3> buffers{};
         std::unique_ptr<platform::MidiInput> input;
-        ASSERT_EQ(backend->OpenInputByName(kIn,
-                                           [&](platform::MidiInput& in, const platform::MidiInputEvent& e) {
-                                               if (closed.load())
-                                                   ++late;
-                                               ++calls;
-                                               if (e.buffer != nullptr)
-                                                   in.AddBuffer(*e.buffer);
-                                           },
-                                           input),
+        ASSERT_EQ(backend->OpenInputByName(
+                      kIn,
+                      [&](platform::MidiInput& in, const platform::MidiInputEvent& e) {
+                          if (closed.load())
+                              ++late;
+                          ++calls;
+                          if (e.buffer != nullptr)
+                              in.AddBuffer(*e.buffer);
+                      },
+                      input),
                   MidiStatus::Ok);
         for (size_t i = 0; i < buffers.size(); ++i) {
             buffers[i].data = storage[i].data();

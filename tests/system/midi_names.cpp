@@ -75,7 +75,7 @@ AlsaPort Port(int client, const char* clientName, int port)
 TEST(AlsaPortNameMapping, NamesPortsOfAMultiPortClientAsWindowsDoes)
 {
     const std::vector<AlsaPort> ports{Port(14, "Midi Through", 0), Port(24, "Lumo 25", 0), Port(24, "Lumo 25", 1),
-                                      Port(24, "Lumo 25", 2), Port(24, "Lumo 25", 3), Port(28, "Other", 0)};
+                                      Port(24, "Lumo 25", 2),      Port(24, "Lumo 25", 3), Port(28, "Other", 0)};
     EXPECT_EQ(MapAlsaPortNames(ports, MidiDirection::Input),
               (std::vector<std::string>{"Midi Through", "Lumo 25", "MIDIIN2 (Lumo 25)", "MIDIIN3 (Lumo 25)",
                                         "MIDIIN4 (Lumo 25)", "Other"}));
@@ -87,9 +87,9 @@ TEST(AlsaPortNameMapping, CountsPortsPerClientInPortOrder)
     // Listed out of order, with gaps in the port numbers, interleaved with another client.
     const std::vector<AlsaPort> ports{Port(24, "Lumo 25", 5), Port(30, "Pads", 1), Port(24, "Lumo 25", 0),
                                       Port(30, "Pads", 0), Port(24, "Lumo 25", 2)};
-    EXPECT_EQ(MapAlsaPortNames(ports, MidiDirection::Input),
-              (std::vector<std::string>{"MIDIIN3 (Lumo 25)", "MIDIIN2 (Pads)", "Lumo 25", "Pads",
-                                        "MIDIIN2 (Lumo 25)"}));
+    EXPECT_EQ(
+        MapAlsaPortNames(ports, MidiDirection::Input),
+        (std::vector<std::string>{"MIDIIN3 (Lumo 25)", "MIDIIN2 (Pads)", "Lumo 25", "Pads", "MIDIIN2 (Lumo 25)"}));
 }
 
 TEST(AlsaPortNameMapping, GroupsByClientAddressNotByName)
@@ -108,9 +108,9 @@ TEST(AlsaPortNameMapping, GroupsByClientAddressNotByName)
 TEST(AlsaPortNameMapping, KeyboardPortsAreFoundByTheirWindowsNames)
 {
     std::vector<AlsaPort> ports;
-    for (const char* name : {"Midi Through:Midi Through Port-0 14:0", "Lumo 25:Lumo 25 MIDI 1 20:0",
-                             "Lumo 25:Lumo 25 MIDI 2 20:1", "Lumo 25:Lumo 25 MIDI 3 20:2",
-                             "Lumo 25:Lumo 25 MIDI 4 20:3"})
+    for (const char* name :
+         {"Midi Through:Midi Through Port-0 14:0", "Lumo 25:Lumo 25 MIDI 1 20:0", "Lumo 25:Lumo 25 MIDI 2 20:1",
+          "Lumo 25:Lumo 25 MIDI 3 20:2", "Lumo 25:Lumo 25 MIDI 4 20:3"})
         ports.push_back(ParseRtMidiAlsaName(name));
     EXPECT_EQ(platform::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Input), "MIDIIN4 (Lumo 25)"), 4u);
     EXPECT_EQ(platform::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Output), "MIDIOUT4 (Lumo 25)"), 4u);

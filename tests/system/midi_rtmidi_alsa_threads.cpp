@@ -105,7 +105,8 @@ TEST_F(AlsaBackend, AnOutputReachesAVirtualSinkAndReportsItsLongSendsDone)
         for (auto& m : sink->TakeReceived())
             received.push_back(std::move(m));
         return received.size() >= 2;
-    })) << received.size() << " received";
+    })) << received.size()
+        << " received";
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0], (Bytes{0x90, 0x3C, 0x64}));
     EXPECT_EQ(received[1], sysex);

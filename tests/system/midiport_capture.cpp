@@ -34,9 +34,8 @@ struct Rig {
     std::vector<Bytes> MessagesUpToMarker()
     {
         keyboard.input->InjectShort(0xF6); // Tune Request as the marker
-        EXPECT_TRUE(client->WaitUntil([](const std::vector<miditest::Captured>& c) {
-            return !c.empty() && c.back().bytes == Bytes{0xF6};
-        }));
+        EXPECT_TRUE(client->WaitUntil(
+            [](const std::vector<miditest::Captured>& c) { return !c.empty() && c.back().bytes == Bytes{0xF6}; }));
         std::vector<Bytes> messages;
         for (const auto& c : client->Captures())
             messages.push_back(c.bytes);
@@ -79,7 +78,7 @@ TEST(MidiPortCapture, PresetDumpArrivesWholeHoweverItIsCut)
 TEST(MidiPortCapture, BufferBoundariesAtF7)
 {
     Rig rig;
-    const Bytes exact = MakeSysEx(256, 2); // one full buffer ending in F7
+    const Bytes exact = MakeSysEx(256, 2);   // one full buffer ending in F7
     const Bytes twoFull = MakeSysEx(512, 4); // a pending message completed by a full buffer ending in F7
     rig.keyboard.input->InjectSysEx(exact);
     rig.keyboard.input->InjectSysEx(twoFull);

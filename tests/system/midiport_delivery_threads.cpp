@@ -35,7 +35,8 @@ unsigned NumberOf(const Bytes& note)
 void Subscribe(KX::LMidiComm& comm, CaptureClient& client)
 {
     KX::MutexLock lock(comm.GetSubscriptionLock());
-    ASSERT_TRUE(client.RegisterForNotification(RCPtr<KX::LNotificationDistributor>(&comm), KX::NID_MIDI_DATA_CAPTURED, 0));
+    ASSERT_TRUE(
+        client.RegisterForNotification(RCPtr<KX::LNotificationDistributor>(&comm), KX::NID_MIDI_DATA_CAPTURED, 0));
 }
 
 void Unsubscribe(KX::LMidiComm& comm, CaptureClient& client)

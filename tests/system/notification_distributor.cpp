@@ -6,12 +6,12 @@
 
 namespace {
 
-using kxtest::Distributor;
-using kxtest::Make;
-using kxtest::Recorder;
 using KX::LNotification;
 using KX::LNotificationDistributor;
 using KX::RCPtr;
+using kxtest::Distributor;
+using kxtest::Make;
+using kxtest::Recorder;
 using Log = std::vector<std::string>;
 
 constexpr char16_t kPing[] = u"NID_TEST_PING";

@@ -7,13 +7,13 @@
 
 namespace {
 
-using kxtest::Make;
-using kxtest::Payload;
-using kxtest::PoolingScope;
 using KX::ConstRCPtr;
 using KX::LNotification;
 using KX::LRefCountedObject;
 using KX::RCPtr;
+using kxtest::Make;
+using kxtest::Payload;
+using kxtest::PoolingScope;
 
 TEST(NotificationIds, EqualNamesShareOneIdAndAnIdInternsToItself)
 {

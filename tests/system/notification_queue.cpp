@@ -9,13 +9,13 @@
 
 namespace {
 
-using kxtest::Distributor;
-using kxtest::Make;
-using kxtest::Recorder;
 using KX::LNotification;
 using KX::LNotificationDistributor;
 using KX::LNotificationQueue;
 using KX::RCPtr;
+using kxtest::Distributor;
+using kxtest::Make;
+using kxtest::Recorder;
 using Log = std::vector<std::string>;
 
 constexpr char16_t kPing[] = u"NID_TEST_QPING";
@@ -247,7 +247,7 @@ TEST_F(QueueFixture, IdleIsSentAlsoWhenTheQueueIsBusyFurtherUp)
     Post(2);
     bool nestedLeft = false;
     client->action = [this, &nestedLeft, inner = client->action](Recorder& self, auto& from,
-                                                                  const RCPtr<LNotification>& n) {
+                                                                 const RCPtr<LNotification>& n) {
         inner(self, from, n);
         if (values.size() == 1) {
             EXPECT_TRUE(queue->IsBusy());
@@ -414,7 +414,9 @@ public:
     FakeApp() : FakeAppServices(false)
     {
         drain = [](bool firstPass) { return KX::LNotificationCenterManager::GetInstance()->ProcessAll(firstPass); };
-        lookup = [](const KX::WString& key) { return key == KX::WString(u"KEY") ? KX::WString(u"text") : KX::WString(); };
+        lookup = [](const KX::WString& key) {
+            return key == KX::WString(u"KEY") ? KX::WString(u"text") : KX::WString();
+        };
         answer = [](uint32_t flags) { return static_cast<int32_t>(flags) + 1; };
     }
 };

@@ -12,14 +12,14 @@
 
 namespace {
 
-using kxtest::Distributor;
-using kxtest::Make;
-using kxtest::PoolingScope;
-using kxtest::Recorder;
 using KX::LNotification;
 using KX::LNotificationDistributor;
 using KX::LNotificationQueue;
 using KX::RCPtr;
+using kxtest::Distributor;
+using kxtest::Make;
+using kxtest::PoolingScope;
+using kxtest::Recorder;
 
 constexpr char16_t kData[] = u"NID_TEST_WORKER_DATA";
 constexpr char16_t kStatus[] = u"NID_TEST_THREADED_STATUS";

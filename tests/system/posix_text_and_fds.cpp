@@ -14,12 +14,16 @@ using namespace platform::posix;
 
 namespace {
 
-bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+bool IsOpen(int fd)
+{
+    return ::fcntl(fd, F_GETFD) != -1;
+}
 
 TEST(PosixUtf, PathsConvertExactlyOrNotAtAll)
 {
     EXPECT_EQ(ToNativePath(u"a\\b/c.ini"), "a/b/c.ini");
-    EXPECT_EQ(ToNativePath(u"Gr\u00FC\u00DFe/\u20AC/\U0001F3B9"), "Gr\xC3\xBC\xC3\x9F" "e/\xE2\x82\xAC/\xF0\x9F\x8E\xB9");
+    EXPECT_EQ(ToNativePath(u"Gr\u00FC\u00DFe/\u20AC/\U0001F3B9"), "Gr\xC3\xBC\xC3\x9F"
+                                                                  "e/\xE2\x82\xAC/\xF0\x9F\x8E\xB9");
     EXPECT_EQ(ToNativePath(u""), "");
     const char16_t loneHigh[] = {u'a', 0xD800, u'b', 0};
     const char16_t highAtEnd[] = {u'a', 0xDBFF, 0};
@@ -29,7 +33,8 @@ TEST(PosixUtf, PathsConvertExactlyOrNotAtAll)
         EXPECT_FALSE(ToNativePath(bad).has_value());
 
     // Texts for C libraries keep going: each unpaired unit becomes U+FFFD.
-    EXPECT_EQ(ToUtf8Replacing(loneHigh), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ToUtf8Replacing(loneHigh), "a\xEF\xBF\xBD"
+                                         "b");
     EXPECT_EQ(ToUtf8Replacing(swapped), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(ToUtf8Replacing(u"\\"), "\\") << "only paths read \\ as a separator";
     std::string out = "kept";
@@ -48,9 +53,15 @@ TEST(PosixUtf, Utf8DecodingRefusesOrReplacesEveryMalformedSequence)
         EXPECT_FALSE(Utf8ToUtf16Strict(bad, out)) << bad;
 
     // One U+FFFD per malformed run: a cut-off sequence counts once and the next character survives.
-    EXPECT_EQ(Utf8ToUtf16Replacing("\xE2\x82" "A"), u"\uFFFD" "A");
+    EXPECT_EQ(Utf8ToUtf16Replacing("\xE2\x82"
+                                   "A"),
+              u"\uFFFD"
+              "A");
     EXPECT_EQ(Utf8ToUtf16Replacing("\xC0\xAF"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16Replacing("\xED\xA0\x80" "z"), u"\uFFFD" "z");
+    EXPECT_EQ(Utf8ToUtf16Replacing("\xED\xA0\x80"
+                                   "z"),
+              u"\uFFFD"
+              "z");
     EXPECT_EQ(Utf8ToUtf16Replacing("\xF0\x9F\x8E"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16Replacing(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
 }

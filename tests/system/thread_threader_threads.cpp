@@ -274,8 +274,7 @@ TEST(EventGatedThreader, ThreaderReleasedFromItsOwnRunEndsCleanly)
 TEST(EventGatedThreader, WithoutAGateNoThreadRuns)
 {
     KX::RCPtr<Recorder> worker(new Recorder);
-    KX::RCPtr<KX::LEventGatedThreader> threader =
-        KX::LEventGatedThreader::Create(nullptr, worker, nullptr, 0);
+    KX::RCPtr<KX::LEventGatedThreader> threader = KX::LEventGatedThreader::Create(nullptr, worker, nullptr, 0);
     EXPECT_FALSE(threader->GetThread().IsValid());
     threader = nullptr;
     EXPECT_EQ(worker->runs.load(), 0);

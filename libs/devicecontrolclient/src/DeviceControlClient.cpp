@@ -39,8 +39,7 @@ ZVDI_EXPORT int32_t ZVDI_FindRemoteDevices(const ZVDI_GUID*, int32_t, KX::Varian
     return Guarded([&](DeviceControlCore& c) { return c.FindRemoteDevices(result, mode); });
 }
 
-ZVDI_EXPORT int32_t ZVDI_ConnectDevice(const KX::Variant* deviceId, ZVDI_ParamValuesCallback callback,
-                                       void* context)
+ZVDI_EXPORT int32_t ZVDI_ConnectDevice(const KX::Variant* deviceId, ZVDI_ParamValuesCallback callback, void* context)
 {
     return Guarded([&](DeviceControlCore& c) { return c.ConnectDevice(deviceId, callback, context); });
 }

@@ -33,7 +33,10 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -44,9 +47,15 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-bool IsBlankLine(std::string_view s) { return Trim(s).empty(); }
+bool IsBlankLine(std::string_view s)
+{
+    return Trim(s).empty();
+}
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Folded(std::string_view s)
 {
@@ -69,21 +78,21 @@ std::size_t Utf8ErrorAt(std::string_view text)
             continue;
         }
         std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
         if (c >= 0xC2 && c <= 0xDF) {
             len = 2;
         } else if (c >= 0xE0 && c <= 0xEF) {
             len = 3;
             if (c == 0xE0)
-                lo = 0xA0;  // no overlong forms
+                lo = 0xA0; // no overlong forms
             else if (c == 0xED)
-                hi = 0x9F;  // no surrogates
+                hi = 0x9F; // no surrogates
         } else if (c >= 0xF0 && c <= 0xF4) {
             len = 4;
             if (c == 0xF0)
                 lo = 0x90;
             else if (c == 0xF4)
-                hi = 0x8F;  // nothing above U+10FFFF
+                hi = 0x8F; // nothing above U+10FFFF
         } else {
             return i;
         }
@@ -105,7 +114,8 @@ std::optional<NodePath> Split(std::string_view text, bool trimComponents)
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find_first_of("/\\", start);
-        std::string_view part = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view part =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (trimComponents)
             part = Trim(part);
         if (!IsValidName(part))
@@ -176,8 +186,7 @@ bool DecodeQuoted(std::string_view s, std::string& out)
             i += 2;
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return Trim(s.substr(i)).empty();
@@ -197,7 +206,10 @@ bool NeedsQuotes(std::string_view v)
 
 } // namespace
 
-bool IsValidUtf8(std::string_view text) { return Utf8ErrorAt(text) == std::string_view::npos; }
+bool IsValidUtf8(std::string_view text)
+{
+    return Utf8ErrorAt(text) == std::string_view::npos;
+}
 
 bool IsValidName(std::string_view name)
 {
@@ -211,7 +223,10 @@ bool IsValidName(std::string_view name)
     return IsValidUtf8(name);
 }
 
-std::optional<NodePath> SplitNodePath(std::string_view text) { return Split(text, false); }
+std::optional<NodePath> SplitNodePath(std::string_view text)
+{
+    return Split(text, false);
+}
 
 bool NamesEqual(std::string_view a, std::string_view b)
 {
@@ -225,9 +240,9 @@ bool NamesEqual(std::string_view a, std::string_view b)
 
 bool PathsEqual(const NodePath& a, const NodePath& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const std::string& x, const std::string& y) {
-               return NamesEqual(x, y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](const std::string& x, const std::string& y) { return NamesEqual(x, y); });
 }
 
 std::string FormatValue(std::string_view value)
@@ -307,8 +322,8 @@ std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError
     if (const auto eol = bytes.find_first_of("\r\n"); eol != std::string_view::npos)
         doc.m_eol = (bytes[eol] == '\n') ? "\n" : (eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? "\r\n" : "\r";
 
-    std::unordered_map<std::string, Position> seenKeys;  // folded "node/path" + '\x01' + key
-    std::string currentNode;                             // folded path of the current section
+    std::unordered_map<std::string, Position> seenKeys; // folded "node/path" + '\x01' + key
+    std::string currentNode;                            // folded path of the current section
     std::size_t number = 0;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -528,7 +543,10 @@ bool IniDocument::SetValue(const NodePath& node, std::string_view key, std::stri
     return true;
 }
 
-std::size_t IniDocument::KeyCount(const NodePath& node) const { return Keys(node).size(); }
+std::size_t IniDocument::KeyCount(const NodePath& node) const
+{
+    return Keys(node).size();
+}
 
 const std::string* IniDocument::KeyNameAt(const NodePath& node, std::size_t index) const
 {
@@ -582,7 +600,8 @@ bool IniDocument::SetArrayCount(const NodePath& node, std::string_view name, std
     else
         at = InsertionPoint(node);
     auto& lines = m_sections[at.section].lines;
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.line), count - items.size(), MakeLine(Kind::Item, name, ""));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.line), count - items.size(),
+                 MakeLine(Kind::Item, name, ""));
     return true;
 }
 
@@ -602,9 +621,9 @@ bool IniDocument::NodeExists(const NodePath& path) const
         return true;
     for (std::size_t s = 1; s < m_sections.size(); ++s) {
         const auto& sp = m_sections[s].path;
-        if (!m_sections[s].broken && sp.size() >= path.size() && std::equal(path.begin(), path.end(), sp.begin(), [](const std::string& a, const std::string& b) {
-                return NamesEqual(a, b);
-            }))
+        if (!m_sections[s].broken && sp.size() >= path.size() &&
+            std::equal(path.begin(), path.end(), sp.begin(),
+                       [](const std::string& a, const std::string& b) { return NamesEqual(a, b); }))
             return true;
     }
     const NodePath node(path.begin(), path.end() - 1);

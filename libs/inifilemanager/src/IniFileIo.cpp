@@ -58,7 +58,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, int* error
         if (done == bytes.size()) {
             if (bytes.size() > kMaxFileSize)
                 return ReadResult::TooLarge;
-            bytes.resize(bytes.size() + 4096);  // the file may have grown since fstat
+            bytes.resize(bytes.size() + 4096); // the file may have grown since fstat
         }
         const ssize_t n = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {

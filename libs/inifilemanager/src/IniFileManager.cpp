@@ -22,11 +22,20 @@ KX_INI_EXPORT int32_t OpenIniFile(const char* path, const char* section, const c
     return Table().OpenIniFile(path, section, product, handle);
 }
 
-KX_INI_EXPORT int32_t WriteIniFile(int32_t handle) { return Table().WriteIniFile(handle); }
+KX_INI_EXPORT int32_t WriteIniFile(int32_t handle)
+{
+    return Table().WriteIniFile(handle);
+}
 
-KX_INI_EXPORT int32_t CloseIniFile(int32_t handle, int32_t writeFirst) { return Table().CloseIniFile(handle, writeFirst); }
+KX_INI_EXPORT int32_t CloseIniFile(int32_t handle, int32_t writeFirst)
+{
+    return Table().CloseIniFile(handle, writeFirst);
+}
 
-KX_INI_EXPORT bool DoesNodeExist(int32_t handle, const char* path) { return Table().DoesNodeExist(handle, path); }
+KX_INI_EXPORT bool DoesNodeExist(int32_t handle, const char* path)
+{
+    return Table().DoesNodeExist(handle, path);
+}
 
 KX_INI_EXPORT int32_t GetIniValueInt(int32_t handle, const char* path, int32_t defaultValue, int32_t* value)
 {

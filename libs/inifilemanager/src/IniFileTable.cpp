@@ -86,7 +86,10 @@ std::optional<int32_t> ParseInt32(std::string_view s)
     return static_cast<int32_t>(v);
 }
 
-bool BufferArgumentsValid(const char* buffer, int32_t size) { return size >= 0 && (buffer || size == 0); }
+bool BufferArgumentsValid(const char* buffer, int32_t size)
+{
+    return size >= 0 && (buffer || size == 0);
+}
 
 void ClearOut(char* buffer, int32_t size, int32_t* needed)
 {
@@ -117,7 +120,7 @@ int32_t CopyOut(std::string_view text, char* buffer, int32_t size, int32_t* need
 
 int32_t CountResult(std::size_t n, int32_t* count)
 {
-    *count = static_cast<int32_t>(n);  // both kinds of count are bounded well below INT32_MAX by the file size
+    *count = static_cast<int32_t>(n); // both kinds of count are bounded well below INT32_MAX by the file size
     return n > 0 ? kOk : kNothingThere;
 }
 
@@ -177,7 +180,7 @@ int32_t IniFileTable::Query(int32_t handle, Read&& read) noexcept
 
 int32_t IniFileTable::OpenIniFile(const char* path, const char* section, const char* product, int32_t* handle) noexcept
 {
-    (void)product;  // carried for the caller's bookkeeping only
+    (void)product; // carried for the caller's bookkeeping only
     if (handle)
         *handle = 0;
     try {
@@ -260,7 +263,7 @@ int32_t IniFileTable::CloseIniFile(int32_t handle, int32_t writeFirst) noexcept
             return written;
     }
     try {
-        std::shared_ptr<const Handle> closing;  // released after the table's lock
+        std::shared_ptr<const Handle> closing; // released after the table's lock
         std::lock_guard lock(m_mutex);
         const auto it = m_handles.find(handle);
         if (it == m_handles.end())

@@ -6,8 +6,7 @@
 
 namespace ControlModuleSupport {
 
-void ThrowModuleError(const char* detail, const char* className, const char* method, const char* source,
-                      int line)
+void ThrowModuleError(const char* detail, const char* className, const char* method, const char* source, int line)
 {
     KX::Throw<std::logic_error>(detail, std::string(className) + "::" + method, source, line);
 }

@@ -168,8 +168,7 @@ void LDeviceCommunicationInterface::Synchronize()
 
 void LDeviceCommunicationInterface::Activate() {}
 
-KX::KXRESULT LDeviceCommunicationInterface::FindDevices(const KX::Array<ZVDI_GUID>&,
-                                                        KX::IArray<KX::Variant>& devices)
+KX::KXRESULT LDeviceCommunicationInterface::FindDevices(const KX::Array<ZVDI_GUID>&, KX::IArray<KX::Variant>& devices)
 {
     devices.RemoveAll();
     devices.AddItem(KX::Variant());
@@ -187,8 +186,8 @@ KX::KXRESULT LDeviceCommunicationInterface::WaitForRemoteDeviceListChange(const 
     for (;;) {
         KX::DeviceControlClientInterface* client = Client();
         KX::Variant result;
-        const int32_t hr = client ? client->FindRemoteDevices(filter, result, KX::DeviceControl::kQuickSearch)
-                                  : kNoClient;
+        const int32_t hr =
+            client ? client->FindRemoteDevices(filter, result, KX::DeviceControl::kQuickSearch) : kNoClient;
         if (hr < 0)
             return KX::E_FAIL;
         ListToDevices(result, devices);

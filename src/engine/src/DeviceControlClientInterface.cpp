@@ -57,8 +57,8 @@ int32_t DeviceControlClientInterface::FindRemoteDevices(const Array<ZVDI_GUID>& 
 {
     if (!m_module || !m_findRemoteDevices)
         return kMissing;
-    return m_findRemoteDevices(filter.GetCount() ? filter.GetData() : nullptr,
-                               static_cast<int32_t>(filter.GetCount()), &result, mode);
+    return m_findRemoteDevices(filter.GetCount() ? filter.GetData() : nullptr, static_cast<int32_t>(filter.GetCount()),
+                               &result, mode);
 }
 
 int32_t DeviceControlClientInterface::ConnectDevice(const Variant& deviceId, ZVDI_ParamValuesCallback callback,

@@ -49,8 +49,7 @@ private:
 
 // ---------------------------------------------------------------- construction
 
-LMidiManager::LMidiManager(const Timings& timings)
-    : m_timings(timings)
+LMidiManager::LMidiManager(const Timings& timings) : m_timings(timings)
 {
     m_handler = RCPtr<LNotificationHandler<LMidiManager>>(new LNotificationHandler<LMidiManager>(this));
 }
@@ -139,7 +138,8 @@ KXRESULT LMidiManager::Bind(const RCPtr<LMidiCommInterface>& portObject)
     if (!m_handler)
         return E_FAIL;
     const RCPtr<LNotificationDistributor> d(portObject.Get());
-    const KXRESULT r = m_handler->AddDistributorHandler(&LMidiManager::OnMidiDataCaptured, d, NID_MIDI_DATA_CAPTURED, 0);
+    const KXRESULT r =
+        m_handler->AddDistributorHandler(&LMidiManager::OnMidiDataCaptured, d, NID_MIDI_DATA_CAPTURED, 0);
     if (Succeeded(r))
         m_boundPort.store(portObject.Get());
     return r;
@@ -319,8 +319,8 @@ int32_t LMidiManager::GetPresetFromMidiDevice(int32_t slot)
     if (!IsDeviceFirmwareVersionUseable())
         return kFirmwareFailure;
     const Ports ports = CurrentPorts();
-    return WaitLoop(m_dumpEvent, request, false, ports, SendFailure::EndsLoop, kNoReply, "GetPresetFromMidiDevice",
-                    265, 301);
+    return WaitLoop(m_dumpEvent, request, false, ports, SendFailure::EndsLoop, kNoReply, "GetPresetFromMidiDevice", 265,
+                    301);
 }
 
 int32_t LMidiManager::SendPresetToMidiDevice(int32_t slot)
@@ -347,8 +347,7 @@ int32_t LMidiManager::SendPresetToMidiDevice(int32_t slot)
     return SendSysEx(message, ports, true);
 }
 
-int32_t LMidiManager::RequestNonPresetParameterFromDevice(const StringT<char16_t, char>& name,
-                                                          bool skipFirmwareCheck)
+int32_t LMidiManager::RequestNonPresetParameterFromDevice(const StringT<char16_t, char>& name, bool skipFirmwareCheck)
 {
     if (!SubscribeToCapturedData(kCapturePortName, kRenderPortName))
         return E_FAIL;
@@ -432,8 +431,7 @@ KXRESULT LMidiManager::OnMidiDataCaptured(const RCPtr<LNotificationDistributor>&
         if (SysEx::IsUsableIdentityReply(bytes.data(), bytes.size()))
             m_identityEvent.Set();
         break;
-    case SysEx::MessageKind::Other:
-        break;
+    case SysEx::MessageKind::Other: break;
     }
     return S_FALSE;
 }

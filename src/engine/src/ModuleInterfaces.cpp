@@ -24,8 +24,7 @@ KX::RCPtr<LParameterizedModule> IPedals::FindModuleForParam(int32_t id)
         if (const KX::RCPtr<ISustainPedal> sustain = GetSustainPedal())
             return sustain->FindModuleForParam(id);
         break;
-    default:
-        break;
+    default: break;
     }
     return KX::RCPtr<LParameterizedModule>();
 }
@@ -48,7 +47,8 @@ void IPedals::PropagateTreeSignal()
 
 // ---- IDevice ----
 
-template <class F> void IDevice::ForEachChild(F&& f)
+template <class F>
+void IDevice::ForEachChild(F&& f)
 {
     // Child order: preset name, keybed zones, wheels, pedals, pads, push buttons,
     // faders, encoders, XY pad axes.

@@ -30,9 +30,7 @@ int32_t ReadRecords(const KX::Variant& slot, std::vector<KX::ParamValue>& record
 
 } // namespace
 
-LParamCache::LParamCache(uint32_t slotCount) : m_slotCount(slotCount), m_slots(slotCount)
-{
-}
+LParamCache::LParamCache(uint32_t slotCount) : m_slotCount(slotCount), m_slots(slotCount) {}
 
 LParamCache::~LParamCache() = default;
 
@@ -58,8 +56,8 @@ int32_t LParamCache::SetValue(const KX::ParamDescriptor& descriptor, const KX::V
     return 0;
 }
 
-int32_t LParamCache::SetQualifiedValue(uint32_t index, const KX::ParamDescriptor& descriptor,
-                                       const KX::Variant& value, bool notify)
+int32_t LParamCache::SetQualifiedValue(uint32_t index, const KX::ParamDescriptor& descriptor, const KX::Variant& value,
+                                       bool notify)
 {
     std::vector<KX::ParamValue> records;
     if (ReadRecords(m_slots[index], records) != 0)

@@ -155,8 +155,7 @@ uint32_t FillDefaultParamRecord(ParamKind kind, int32_t index, uint8_t* out)
         std::memcpy(out, index == 0 ? x : y, sizeof x);
         return sizeof x;
     }
-    case ParamKind::None:
-        break;
+    case ParamKind::None: break;
     }
     return 0;
 }

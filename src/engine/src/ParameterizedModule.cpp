@@ -25,8 +25,8 @@ KX::RCPtr<LParameterizedModule> LParameterizedModule::FindModuleForParam(int32_t
     return KX::RCPtr<LParameterizedModule>(this);
 }
 
-KX::KXRESULT LParameterizedModule::SetParamValueLocal(const KX::ParamDescriptor& descriptor,
-                                                      const KX::Variant& value, bool)
+KX::KXRESULT LParameterizedModule::SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
+                                                      bool)
 {
     if (m_ownParamCount == 0)
         KX::Throw<std::logic_error>("", "LParameterizedModule::SetParamValueLocal", kInterfaceSource, 102);
@@ -44,8 +44,7 @@ KX::Variant LParameterizedModule::GetParamValueLocal(const KX::ParamDescriptor& 
     return m_parent->GetParamValueGlobal(descriptor);
 }
 
-KX::KXRESULT LParameterizedModule::SetParamValueGlobal(const KX::ParamDescriptor& descriptor,
-                                                       const KX::Variant& value)
+KX::KXRESULT LParameterizedModule::SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
 {
     if (!m_parent)
         return -1;
@@ -85,8 +84,7 @@ void LParameterizedModule::NotifyRoot(uint32_t a, uint32_t b, uint32_t c, uint32
         m_parent->NotifyRoot(a, b, c, d);
 }
 
-KX::KXRESULT LParameterizedModule::SetCachedParamValue(const KX::ParamDescriptor& descriptor,
-                                                       const KX::Variant& value)
+KX::KXRESULT LParameterizedModule::SetCachedParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
 {
     if (!m_parent)
         return KX::E_FAIL;
@@ -123,8 +121,8 @@ uint32_t LParameterizedModule::GetRelativeFirstParamID() const noexcept
     return RelativeParamID(m_firstParamId, FindTopModule()->m_firstParamId);
 }
 
-void LParameterizedModule::CheckPlace(int32_t place, int32_t count, const char* method,
-                                      const char* sourcePath, int line) const
+void LParameterizedModule::CheckPlace(int32_t place, int32_t count, const char* method, const char* sourcePath,
+                                      int line) const
 {
     if (GetRelativeFirstParamID() - static_cast<uint32_t>(place) >= static_cast<uint32_t>(count))
         KX::Throw<std::logic_error>("Invalid FirstParamID", method, sourcePath, line);

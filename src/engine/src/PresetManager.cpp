@@ -36,8 +36,8 @@ constexpr uint32_t kMessageBoxFlags = 0x10;
 
 inline uint32_t LoadLE32(const uint8_t* p) noexcept
 {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
 
 inline void StoreLE32(uint8_t* p, uint32_t v) noexcept
@@ -90,8 +90,7 @@ bool ReadFileBytes(const WString& path, uint32_t limit, std::vector<uint8_t>& ou
                     break;
                 out.resize(std::min<size_t>(out.size() * 2, static_cast<size_t>(limit) + 1));
             }
-            const int32_t n =
-                file.Read(out.data() + used, static_cast<uint32_t>(out.size() - used), position);
+            const int32_t n = file.Read(out.data() + used, static_cast<uint32_t>(out.size() - used), position);
             position = File::CurrentPosition;
             if (n <= 0)
                 break;
@@ -140,8 +139,7 @@ KXRESULT LPresetManager::Receive(const RCPtr<LNotificationDistributor>& from, co
     return m_handler->Receive(from, n);
 }
 
-KXRESULT LPresetManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                                   const char16_t* name)
+KXRESULT LPresetManager::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveDistributorHandler(d, name);
@@ -255,8 +253,7 @@ KXRESULT LPresetManager::Save(const WString& path)
     if (!store)
         return E_FAIL;
     Array<ParamValue> values;
-    if (Failed(
-            store->GetParamValues(store->GetFirstParamID(), static_cast<int32_t>(kParamCount), values, -1)))
+    if (Failed(store->GetParamValues(store->GetFirstParamID(), static_cast<int32_t>(kParamCount), values, -1)))
         return E_FAIL;
     std::vector<uint8_t> bytes;
     if (BuildPresetFile(values, bytes) != S_OK)
@@ -307,8 +304,7 @@ void LPresetManager::SendLoadNotification(const char16_t* name, const ConstRCPtr
 
 void LPresetManager::ShowMessage(const char16_t* textKey)
 {
-    ShowAppMessageBox(LookupAppString(WString(textKey)), LookupAppString(WString(kCaptionKey)),
-                      kMessageBoxFlags);
+    ShowAppMessageBox(LookupAppString(WString(textKey)), LookupAppString(WString(kCaptionKey)), kMessageBoxFlags);
 }
 
 void LPresetManager::ShowLoadOlderMessage()

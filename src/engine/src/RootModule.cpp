@@ -34,8 +34,7 @@ void LRootModule::DetachFrom(IDeviceCommunication& communication)
     }
 }
 
-KX::KXRESULT LRootModule::Setup(ParamValuesCallback callback, void* context,
-                                const KX::RCPtr<IParamCache>& cache,
+KX::KXRESULT LRootModule::Setup(ParamValuesCallback callback, void* context, const KX::RCPtr<IParamCache>& cache,
                                 const KX::RCPtr<IDeviceCommunication>& deviceCommunication, int32_t firstId)
 {
     m_callback = callback;
@@ -51,8 +50,8 @@ KX::KXRESULT LRootModule::Setup(ParamValuesCallback callback, void* context,
         for (uint32_t i = 0; i < kParamCount; ++i) {
             const int32_t id = OffsetParamID(firstId, static_cast<int32_t>(i));
             if (const KX::RCPtr<LParameterizedModule> module = FindModuleForParam(id))
-                m_cache->SetValue(KX::ParamDescriptor(static_cast<int32_t>(i)),
-                                  module->GetParamValueDefault(id), false);
+                m_cache->SetValue(KX::ParamDescriptor(static_cast<int32_t>(i)), module->GetParamValueDefault(id),
+                                  false);
         }
     }
 
@@ -77,8 +76,7 @@ KX::KXRESULT LRootModule::ConnectDevice(const KX::Variant& device)
         return result;
     }
     SetOffline(false);
-    communication->RequestParamRanges(
-        KX::ParamDescriptors(GetFirstParamID(), static_cast<int32_t>(kParamCount)));
+    communication->RequestParamRanges(KX::ParamDescriptors(GetFirstParamID(), static_cast<int32_t>(kParamCount)));
     communication->RequestParamValue(KX::ParamDescriptor(kStatusTextParam));
     return result;
 }

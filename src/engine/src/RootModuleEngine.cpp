@@ -57,8 +57,7 @@ KX::RCPtr<LRootModuleEngine> LRootModuleEngine::Create(const Options& options)
 }
 
 LRootModuleEngine::LRootModuleEngine(const Options& options)
-    : m_options(options),
-      m_monitorWorker(new MonitorWorker(this)),
+    : m_options(options), m_monitorWorker(new MonitorWorker(this)),
       m_monitor(std::make_unique<KX::RetriggerableThreader>(KX::WString()))
 {
 }

@@ -75,8 +75,7 @@ KX::KXRESULT IRootModule::StoreParamValue(const KX::ParamDescriptor& descriptor,
     send = false;
     // A parameter's value must be its record: nothing else is stored or sent.
     const uint32_t relative = RelativeToRoot(descriptor.id);
-    if (descriptor.id >= 0 && relative < kParamCount &&
-        !IsValidParamRecord(static_cast<int32_t>(relative), value))
+    if (descriptor.id >= 0 && relative < kParamCount && !IsValidParamRecord(static_cast<int32_t>(relative), value))
         return KX::E_INVALIDARG;
 
     if (IsOffline())

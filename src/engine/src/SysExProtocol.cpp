@@ -11,10 +11,10 @@ static_assert(kPresetDataLength == kPresetRecordBytes);
 static_assert(kPresetParamCount == static_cast<int32_t>(kParamCount));
 
 const char16_t* const kGlobalParamNames[kGlobalParamCount] = {
-    u"Global_Channel",      u"XYPAD_VELOCITY", u"XYPAD_FRACTION",  u"XYPAD_REBOUND",
-    u"MACKIE_HUI_ENABLED",  u"KEY_OCTAVE",     u"KEY_TRANSPOSE",   u"KEY_SENSITIVITY",
-    u"PAD_OCTAVE",          u"PAD_TRANSPOSE",  u"PAD_SENSITIVITY", u"CURVE_ACCELLERATION",
-    u"XY_SENSITIVITY",      u"GLOBAL_PROGRAM", u"GLOBAL_BANK_MSB", u"GLOBAL_BANK_LSB",
+    u"Global_Channel",     u"XYPAD_VELOCITY", u"XYPAD_FRACTION",  u"XYPAD_REBOUND",
+    u"MACKIE_HUI_ENABLED", u"KEY_OCTAVE",     u"KEY_TRANSPOSE",   u"KEY_SENSITIVITY",
+    u"PAD_OCTAVE",         u"PAD_TRANSPOSE",  u"PAD_SENSITIVITY", u"CURVE_ACCELLERATION",
+    u"XY_SENSITIVITY",     u"GLOBAL_PROGRAM", u"GLOBAL_BANK_MSB", u"GLOBAL_BANK_LSB",
 };
 
 namespace {
@@ -27,8 +27,8 @@ struct ValueRange {
 
 // The dialog hands non-negative values; the keyboard's bounds are the upper ones.
 constexpr ValueRange kAccepted[kGlobalParamCount] = {
-    {0, 17}, {0, 0},  {0, 0},  {0, 0},  {0, 2},   {1, 11},  {0, 25},  {0, 7},
-    {0, 11}, {0, 26}, {0, 10}, {0, 4},  {0, 10},  {0, 128}, {0, 128}, {0, 128},
+    {0, 17}, {0, 0},  {0, 0},  {0, 0}, {0, 2},  {1, 11},  {0, 25},  {0, 7},
+    {0, 11}, {0, 26}, {0, 10}, {0, 4}, {0, 10}, {0, 128}, {0, 128}, {0, 128},
 };
 
 constexpr uint8_t kLeadInBody[4] = {kLeadIn, 0x00, 0x01, 0x01};
@@ -130,8 +130,7 @@ bool BuildPresetMessage(int32_t slot, const uint8_t* records, size_t count, Byte
 {
     out.clear();
     uint8_t n = 0;
-    if (!SlotByte(slot, n) || records == nullptr || count != kPresetDataLength ||
-        !HasDataBytesOnly(records, count))
+    if (!SlotByte(slot, n) || records == nullptr || count != kPresetDataLength || !HasDataBytesOnly(records, count))
         return false;
     StartKeyboardMessage(out, kPresetMessageLength);
     Append(out, kPresetMessageBody, sizeof(kPresetMessageBody));

@@ -20,13 +20,13 @@
 namespace KX::DeviceControl {
 
 inline constexpr int32_t kOk = 0;
-inline constexpr int32_t kNotConnected = 1;       // ZVDI_IsDeviceConnected only
-inline constexpr int32_t kInvalidArgument = -1;   // a null pointer or an unreadable list
-inline constexpr int32_t kUnknownDevice = -2;     // the device id names no device of this library
-inline constexpr int32_t kNoConnection = -3;      // the operation needs a connected device
-inline constexpr int32_t kUnknownParameter = -4;  // no such parameter id
-inline constexpr int32_t kInvalidValue = -5;      // wrong type or record length for the parameter
-inline constexpr int32_t kInternalError = -6;     // out of memory or another failure inside the library
+inline constexpr int32_t kNotConnected = 1;      // ZVDI_IsDeviceConnected only
+inline constexpr int32_t kInvalidArgument = -1;  // a null pointer or an unreadable list
+inline constexpr int32_t kUnknownDevice = -2;    // the device id names no device of this library
+inline constexpr int32_t kNoConnection = -3;     // the operation needs a connected device
+inline constexpr int32_t kUnknownParameter = -4; // no such parameter id
+inline constexpr int32_t kInvalidValue = -5;     // wrong type or record length for the parameter
+inline constexpr int32_t kInternalError = -6;    // out of memory or another failure inside the library
 
 // Search modes of ZVDI_FindRemoteDevices.
 inline constexpr int32_t kQuickSearch = 0;
@@ -34,9 +34,9 @@ inline constexpr int32_t kFullSearch = 1;
 
 // The device information record filled by ZVDI_GetDeviceInfo.
 inline constexpr uint32_t kDeviceInfoSize = 256;
-inline constexpr uint32_t kDeviceInfoNameOffset = 0;      // UTF-16 device name, 64 units, NUL-terminated
+inline constexpr uint32_t kDeviceInfoNameOffset = 0; // UTF-16 device name, 64 units, NUL-terminated
 inline constexpr uint32_t kDeviceInfoNameUnits = 64;
-inline constexpr uint32_t kDeviceInfoMakerOffset = 128;   // UTF-16 maker name, 32 units, NUL-terminated
+inline constexpr uint32_t kDeviceInfoMakerOffset = 128; // UTF-16 maker name, 32 units, NUL-terminated
 inline constexpr uint32_t kDeviceInfoMakerUnits = 32;
 inline constexpr uint32_t kDeviceInfoPresentOffset = 252; // non-zero: the device is present
 inline constexpr uint32_t kDeviceInfoConnectedOffset = 253;

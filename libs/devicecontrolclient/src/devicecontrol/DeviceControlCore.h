@@ -71,23 +71,23 @@ private:
     void ResetValuesLocked();
 
     std::mutex m_lock;
-    std::condition_variable m_wake;      // reports queued, or stop
-    std::condition_variable m_idle;      // a callback has returned
+    std::condition_variable m_wake; // reports queued, or stop
+    std::condition_variable m_idle; // a callback has returned
     std::thread m_reporter;
-    uint64_t m_generation = 0;           // advanced by ReleaseAll; a reporter of an older one ends
-    uint64_t m_reporterGeneration = 0;   // the generation m_reporter was started for
+    uint64_t m_generation = 0;         // advanced by ReleaseAll; a reporter of an older one ends
+    uint64_t m_reporterGeneration = 0; // the generation m_reporter was started for
     bool m_inCallback = false;
 
     bool m_connected = false;
     ZVDI_ParamValuesCallback m_callback = nullptr;
     void* m_context = nullptr;
-    Variant m_connectedId;               // as the client named the device
+    Variant m_connectedId; // as the client named the device
 
-    std::vector<Variant> m_values;       // ids 0 to 82
-    std::string m_statusText;            // set by the client; empty: the connection state
+    std::vector<Variant> m_values; // ids 0 to 82
+    std::string m_statusText;      // set by the client; empty: the connection state
 
-    std::vector<int32_t> m_pending;      // ids to report, oldest first
-    std::vector<bool> m_pendingFlags;    // by id minus the lowest known id
+    std::vector<int32_t> m_pending;   // ids to report, oldest first
+    std::vector<bool> m_pendingFlags; // by id minus the lowest known id
 };
 
 } // namespace KX::DeviceControl

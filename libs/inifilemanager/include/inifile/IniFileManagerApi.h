@@ -13,14 +13,14 @@
 namespace KX::Ini {
 
 inline constexpr int32_t kOk = 0;
-inline constexpr int32_t kNothingThere = 1;      // the key is missing (default returned) or the count is 0
-inline constexpr int32_t kInvalidArgument = -1;  // null pointer, bad path or name, invalid UTF-8, bad size or index
+inline constexpr int32_t kNothingThere = 1;     // the key is missing (default returned) or the count is 0
+inline constexpr int32_t kInvalidArgument = -1; // null pointer, bad path or name, invalid UTF-8, bad size or index
 inline constexpr int32_t kBufferTooSmall = -2;
-inline constexpr int32_t kBadHandle = -3;        // unknown or closed handle
-inline constexpr int32_t kNotFound = -4;         // index beyond the end of the keys or array items
-inline constexpr int32_t kBadFile = -5;          // the file is not a settings file this library can read
-inline constexpr int32_t kIoError = -6;          // the file could not be read or written
-inline constexpr int32_t kNotANumber = -7;       // the stored value is not a 32-bit decimal integer
+inline constexpr int32_t kBadHandle = -3;  // unknown or closed handle
+inline constexpr int32_t kNotFound = -4;   // index beyond the end of the keys or array items
+inline constexpr int32_t kBadFile = -5;    // the file is not a settings file this library can read
+inline constexpr int32_t kIoError = -6;    // the file could not be read or written
+inline constexpr int32_t kNotANumber = -7; // the stored value is not a 32-bit decimal integer
 inline constexpr int32_t kOutOfMemory = -8;
 
 } // namespace KX::Ini

@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxRepairsReported = 32;
 inline constexpr std::size_t kMaxArrayCount = 100000;
 
 struct ParseError {
-    std::size_t line = 0;  // 1-based; 0 for the file as a whole
+    std::size_t line = 0; // 1-based; 0 for the file as a whole
     std::string message;
 };
 
@@ -84,8 +84,8 @@ private:
     };
 
     struct Section {
-        NodePath path;       // empty for the lines above the first header
-        std::string header;  // the header line as read or made; empty for the top part
+        NodePath path;      // empty for the lines above the first header
+        std::string header; // the header line as read or made; empty for the top part
         std::vector<Line> lines;
         bool broken = false; // a bad header: its lines mean nothing and nothing is added here
     };

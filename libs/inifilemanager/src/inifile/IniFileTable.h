@@ -38,7 +38,7 @@ private:
     // One file, shared by every handle open on it.
     struct OpenFile {
         std::mutex mutex;
-        std::string path;  // resolved, written in place
+        std::string path; // resolved, written in place
         IniDocument document;
     };
     struct Handle {
@@ -53,7 +53,7 @@ private:
     template <class Read>
     int32_t Query(int32_t handle, Read&& read) noexcept;
 
-    std::mutex m_mutex;  // guards the maps and m_next
+    std::mutex m_mutex; // guards the maps and m_next
     std::unordered_map<int32_t, std::shared_ptr<const Handle>> m_handles;
     std::unordered_map<std::string, std::weak_ptr<OpenFile>> m_files;
     int32_t m_next = 1;

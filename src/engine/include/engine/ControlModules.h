@@ -10,8 +10,8 @@
 
 namespace ControlModuleSupport {
 // Throws the logic error "Logic Error : [detail : ]Class::Method : source : Line n".
-[[noreturn]] void ThrowModuleError(const char* detail, const char* className, const char* method,
-                                   const char* source, int line);
+[[noreturn]] void ThrowModuleError(const char* detail, const char* className, const char* method, const char* source,
+                                   int line);
 // Hands a pseudo-parameter value to the device communication of module's root; 1.
 KX::KXRESULT ForwardPseudoParam(LParameterizedModule& module, const KX::ParamDescriptor& descriptor,
                                 const KX::Variant& value, bool fromDevice);
@@ -24,7 +24,8 @@ inline bool IsModulePseudoParam(int32_t id) noexcept
 
 // Self supplies: kKind, kClassName, kSource, kSetFirstParamIDLine, kGetParamValueLocalLine,
 // kGetParamValueDefaultLine.
-template <class Self, class Interface> class LControlModule : public Interface {
+template <class Self, class Interface>
+class LControlModule : public Interface {
 public:
     // A new module with its first reference taken.
     static KX::RCPtr<Self> Create()
@@ -41,9 +42,8 @@ public:
         const ParamKindInfo& row = GetParamKindInfo(Self::kKind);
         if (this->GetRelativeFirstParamID() - static_cast<uint32_t>(row.firstRelativeId) >=
             static_cast<uint32_t>(row.count))
-            ControlModuleSupport::ThrowModuleError("Invalid FirstParamID", Self::kClassName,
-                                                   "SetFirstParamID", Self::kSource,
-                                                   Self::kSetFirstParamIDLine);
+            ControlModuleSupport::ThrowModuleError("Invalid FirstParamID", Self::kClassName, "SetFirstParamID",
+                                                   Self::kSource, Self::kSetFirstParamIDLine);
     }
 
     // The own id climbs to the root's store; a pseudo-parameter a module may claim goes
@@ -74,8 +74,8 @@ public:
     KX::Variant GetParamValueDefault(int32_t id) override
     {
         if (id != this->GetFirstParamID())
-            ControlModuleSupport::ThrowModuleError("", Self::kClassName, "GetParamValueDefault",
-                                                   Self::kSource, Self::kGetParamValueDefaultLine);
+            ControlModuleSupport::ThrowModuleError("", Self::kClassName, "GetParamValueDefault", Self::kSource,
+                                                   Self::kGetParamValueDefaultLine);
         uint8_t bytes[32] = {};
         const uint32_t n = FillDefaultParamRecord(Self::kKind, this->GetIndex(), bytes);
         KX::Variant record;
@@ -100,19 +100,19 @@ protected:
     LControlModule() = default;
 };
 
-#define KX_CONTROL_MODULE(Name, SetFirstLine, GetLocalLine, GetDefaultLine)                                  \
-    class L##Name final : public LControlModule<L##Name, I##Name> {                                          \
-    public:                                                                                                  \
-        static constexpr ParamKind kKind = ParamKind::Name;                                                  \
-        static constexpr const char* kClassName = "L" #Name;                                                 \
-        static constexpr const char* kSource = "DeviceControl/GeneratedCode/Engine/Src/" #Name;              \
-        static constexpr int kSetFirstParamIDLine = SetFirstLine;                                            \
-        static constexpr int kGetParamValueLocalLine = GetLocalLine;                                         \
-        static constexpr int kGetParamValueDefaultLine = GetDefaultLine;                                     \
-                                                                                                             \
-    private:                                                                                                 \
-        friend class LControlModule<L##Name, I##Name>;                                                       \
-        L##Name() = default;                                                                                 \
+#define KX_CONTROL_MODULE(Name, SetFirstLine, GetLocalLine, GetDefaultLine)                                            \
+    class L##Name final : public LControlModule<L##Name, I##Name> {                                                    \
+    public:                                                                                                            \
+        static constexpr ParamKind kKind = ParamKind::Name;                                                            \
+        static constexpr const char* kClassName = "L" #Name;                                                           \
+        static constexpr const char* kSource = "DeviceControl/GeneratedCode/Engine/Src/" #Name;                        \
+        static constexpr int kSetFirstParamIDLine = SetFirstLine;                                                      \
+        static constexpr int kGetParamValueLocalLine = GetLocalLine;                                                   \
+        static constexpr int kGetParamValueDefaultLine = GetDefaultLine;                                               \
+                                                                                                                       \
+    private:                                                                                                           \
+        friend class LControlModule<L##Name, I##Name>;                                                                 \
+        L##Name() = default;                                                                                           \
     }
 
 KX_CONTROL_MODULE(PresetName, 72, 91, 210);

@@ -12,8 +12,7 @@ public:
 
     // The children get their ids first; then the device must sit at the root's first id.
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
-    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor,
-                                     const KX::Variant& value) override;
+    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::Variant GetParamValueGlobal(const KX::ParamDescriptor& descriptor) override;
 
     KX::ConstRCPtr<IPresetName> GetPresetName() const override { return m_presetName; }

@@ -8,7 +8,8 @@
 #include "kx/RCPtrArray.h"
 
 // Self supplies kClassName, kSource and kPlace (the first relative id of its children).
-template <class Self, class Interface, class Child> class LControlGroup : public Interface {
+template <class Self, class Interface, class Child>
+class LControlGroup : public Interface {
 public:
     static constexpr uint32_t kCount = Interface::kChildCount;
 
@@ -25,8 +26,8 @@ public:
     {
         Interface::SetFirstParamID(parent, firstId, index);
         if (this->GetRelativeFirstParamID() != static_cast<uint32_t>(Self::kPlace))
-            ControlModuleSupport::ThrowModuleError("Invalid FirstParamID", Self::kClassName,
-                                                   "SetFirstParamID", Self::kSource, 72);
+            ControlModuleSupport::ThrowModuleError("Invalid FirstParamID", Self::kClassName, "SetFirstParamID",
+                                                   Self::kSource, 72);
     }
 
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
@@ -70,19 +71,19 @@ private:
     KX::RCPtrArray<Child, 1, 0> m_children;
 };
 
-#define KX_CONTROL_GROUP(Group, Child, Accessor, Place)                                                      \
-    class L##Group final : public LControlGroup<L##Group, I##Group, L##Child> {                              \
-    public:                                                                                                  \
-        static constexpr const char* kClassName = "L" #Group;                                                \
-        static constexpr const char* kSource = "DeviceControl/GeneratedCode/Engine/Src/" #Group;             \
-        static constexpr int32_t kPlace = Place;                                                             \
-                                                                                                             \
-        KX::ConstRCPtr<I##Child> Accessor(uint32_t index) const override { return ChildAt(index); }          \
-        KX::RCPtr<I##Child> Accessor(uint32_t index) override { return ChildAt(index); }                     \
-                                                                                                             \
-    private:                                                                                                 \
-        friend class LControlGroup<L##Group, I##Group, L##Child>;                                            \
-        L##Group() = default;                                                                                \
+#define KX_CONTROL_GROUP(Group, Child, Accessor, Place)                                                                \
+    class L##Group final : public LControlGroup<L##Group, I##Group, L##Child> {                                        \
+    public:                                                                                                            \
+        static constexpr const char* kClassName = "L" #Group;                                                          \
+        static constexpr const char* kSource = "DeviceControl/GeneratedCode/Engine/Src/" #Group;                       \
+        static constexpr int32_t kPlace = Place;                                                                       \
+                                                                                                                       \
+        KX::ConstRCPtr<I##Child> Accessor(uint32_t index) const override { return ChildAt(index); }                    \
+        KX::RCPtr<I##Child> Accessor(uint32_t index) override { return ChildAt(index); }                               \
+                                                                                                                       \
+    private:                                                                                                           \
+        friend class LControlGroup<L##Group, I##Group, L##Child>;                                                      \
+        L##Group() = default;                                                                                          \
     }
 
 KX_CONTROL_GROUP(KeybedZones, KeybedZone, GetKeybedZone, 1);
@@ -103,8 +104,7 @@ public:
     static KX::RCPtr<LPedals> Create();
 
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
-    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor,
-                                     const KX::Variant& value) override;
+    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::Variant GetParamValueGlobal(const KX::ParamDescriptor& descriptor) override;
 
     KX::ConstRCPtr<IVolumePedal> GetVolumePedal() const override { return m_volumePedal; }

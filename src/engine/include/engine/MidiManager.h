@@ -127,7 +127,7 @@ protected:
 
 private:
     enum class SendFailure {
-        EndsLoop,  // the wait loop ends at once with -1
+        EndsLoop, // the wait loop ends at once with -1
         NextAttempt,
     };
     // Ends the binding (replies are no longer handled); E_FAIL when there was none. The

@@ -27,7 +27,8 @@ class ITouchPadAxis : public IControlModule {};
 // Spreads the ids over the children, routes an id to the child that owns it and
 // passes the walks on. Children are reached through GetChild, which each group
 // interface maps to its named accessor.
-template <class Child, uint32_t N> class IModuleGroup : public LParameterizedModule {
+template <class Child, uint32_t N>
+class IModuleGroup : public LParameterizedModule {
 public:
     static constexpr uint32_t kChildCount = N;
 
@@ -37,8 +38,7 @@ public:
         LParameterizedModule::SetFirstParamID(parent, firstId, index);
         for (uint32_t i = 0; i < N; ++i) {
             if (const KX::RCPtr<Child> child = GetChild(i))
-                child->SetFirstParamID(this, OffsetParamID(firstId, static_cast<int32_t>(i)),
-                                       static_cast<int32_t>(i));
+                child->SetFirstParamID(this, OffsetParamID(firstId, static_cast<int32_t>(i)), static_cast<int32_t>(i));
         }
     }
 
@@ -99,10 +99,7 @@ protected:
 
 class IPads : public IModuleGroup<IPad, 16> {
 public:
-    virtual KX::ConstRCPtr<IPad> GetPad(uint32_t index) const
-    {
-        return const_cast<IPads*>(this)->GetPad(index);
-    }
+    virtual KX::ConstRCPtr<IPad> GetPad(uint32_t index) const { return const_cast<IPads*>(this)->GetPad(index); }
     virtual KX::RCPtr<IPad> GetPad(uint32_t index) = 0;
 
 protected:
@@ -167,10 +164,7 @@ public:
     void PropagateConfigurationError() override;
     void PropagateTreeSignal() override;
 
-    virtual KX::ConstRCPtr<IVolumePedal> GetVolumePedal() const
-    {
-        return const_cast<IPedals*>(this)->GetVolumePedal();
-    }
+    virtual KX::ConstRCPtr<IVolumePedal> GetVolumePedal() const { return const_cast<IPedals*>(this)->GetVolumePedal(); }
     virtual KX::RCPtr<IVolumePedal> GetVolumePedal() = 0;
     virtual KX::ConstRCPtr<ISustainPedal> GetSustainPedal() const
     {
@@ -203,15 +197,9 @@ public:
     void PropagateConfigurationError() override;
     void PropagateTreeSignal() override;
 
-    virtual KX::ConstRCPtr<IPresetName> GetPresetName() const
-    {
-        return const_cast<IDevice*>(this)->GetPresetName();
-    }
+    virtual KX::ConstRCPtr<IPresetName> GetPresetName() const { return const_cast<IDevice*>(this)->GetPresetName(); }
     virtual KX::RCPtr<IPresetName> GetPresetName() = 0;
-    virtual KX::ConstRCPtr<IKeybedZones> GetKeybedZones() const
-    {
-        return const_cast<IDevice*>(this)->GetKeybedZones();
-    }
+    virtual KX::ConstRCPtr<IKeybedZones> GetKeybedZones() const { return const_cast<IDevice*>(this)->GetKeybedZones(); }
     virtual KX::RCPtr<IKeybedZones> GetKeybedZones() = 0;
     virtual KX::ConstRCPtr<IWheels> GetWheels() const { return const_cast<IDevice*>(this)->GetWheels(); }
     virtual KX::RCPtr<IWheels> GetWheels() = 0;
@@ -219,17 +207,11 @@ public:
     virtual KX::RCPtr<IPedals> GetPedals() = 0;
     virtual KX::ConstRCPtr<IPads> GetPads() const { return const_cast<IDevice*>(this)->GetPads(); }
     virtual KX::RCPtr<IPads> GetPads() = 0;
-    virtual KX::ConstRCPtr<IPushButtons> GetPushButtons() const
-    {
-        return const_cast<IDevice*>(this)->GetPushButtons();
-    }
+    virtual KX::ConstRCPtr<IPushButtons> GetPushButtons() const { return const_cast<IDevice*>(this)->GetPushButtons(); }
     virtual KX::RCPtr<IPushButtons> GetPushButtons() = 0;
     virtual KX::ConstRCPtr<IFaders> GetFaders() const { return const_cast<IDevice*>(this)->GetFaders(); }
     virtual KX::RCPtr<IFaders> GetFaders() = 0;
-    virtual KX::ConstRCPtr<IEncoders> GetEncoders() const
-    {
-        return const_cast<IDevice*>(this)->GetEncoders();
-    }
+    virtual KX::ConstRCPtr<IEncoders> GetEncoders() const { return const_cast<IDevice*>(this)->GetEncoders(); }
     virtual KX::RCPtr<IEncoders> GetEncoders() = 0;
     virtual KX::ConstRCPtr<ITouchPadAxises> GetTouchPadAxises() const
     {
@@ -243,5 +225,6 @@ protected:
 private:
     // The child that owns offset d (0..82) from the device's first id.
     KX::RCPtr<LParameterizedModule> ChildForOffset(uint32_t d);
-    template <class F> void ForEachChild(F&& f);
+    template <class F>
+    void ForEachChild(F&& f);
 };

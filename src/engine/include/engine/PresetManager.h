@@ -90,8 +90,7 @@ public:
 
     // Notification client: passes notifications to the handler once bound.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                       const char16_t* name) override;
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
     KXRESULT ReleaseInternalReferences() override;
 
     KXRESULT OnGlobalLoadControlPanelSettings(const RCPtr<LNotificationDistributor>& from,

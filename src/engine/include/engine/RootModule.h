@@ -34,8 +34,7 @@ public:
     // Store and report a changed value; -1 for an id outside the model, E_INVALIDARG for a
     // value that is not the parameter's record, the cache's negative result when it refuses
     // the value (nothing is reported). An empty or equal value changes nothing (0).
-    KX::KXRESULT SetCachedParamValue(const KX::ParamDescriptor& descriptor,
-                                     const KX::Variant& value) override;
+    KX::KXRESULT SetCachedParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::Variant GetCachedParamValue(const KX::ParamDescriptor& descriptor) override;
 
     void NotifyParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;

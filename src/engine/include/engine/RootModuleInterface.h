@@ -16,8 +16,7 @@
 // 0 found, 1 not found, negative failure, with the output emptied first.
 class IParamCache : public virtual KX::LRefCountedObject {
 public:
-    virtual int32_t SetValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
-                             bool notify) = 0;
+    virtual int32_t SetValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, bool notify) = 0;
     virtual int32_t GetValue(const KX::ParamDescriptor& descriptor, KX::Variant& value) = 0;
 };
 
@@ -31,8 +30,7 @@ public:
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
     // Ids first .. first + 82 go to the device; others find nothing.
     KX::RCPtr<LParameterizedModule> FindModuleForParam(int32_t id) override;
-    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor,
-                                     const KX::Variant& value) override;
+    KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     KX::Variant GetParamValueGlobal(const KX::ParamDescriptor& descriptor) override;
     void PropagateConfigurationError() override;
     void PropagateTreeSignal() override;

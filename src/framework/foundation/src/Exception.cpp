@@ -64,13 +64,13 @@ bool IsBuiltinOrValue(std::string_view arg)
     if (arg.empty() || arg[0] == '-' || (arg[0] >= '0' && arg[0] <= '9'))
         return true;
     static constexpr std::string_view builtins[] = {
-        "bool",     "char",     "signed",   "unsigned", "short",   "int",      "long",    "float",
-        "double",   "void",     "wchar_t",  "char8_t",  "char16_t", "char32_t", "__int128", "decltype",
-        "class ",   "struct ",  "enum ",    "union ",   "std::nullptr_t"};
+        "bool",     "char",     "signed", "unsigned", "short",   "int",      "long",
+        "float",    "double",   "void",   "wchar_t",  "char8_t", "char16_t", "char32_t",
+        "__int128", "decltype", "class ", "struct ",  "enum ",   "union ",   "std::nullptr_t"};
     for (std::string_view b : builtins) {
-        if (arg.substr(0, b.size()) == b &&
-            (b.back() == ' ' || arg.size() == b.size() || !(std::isalnum(static_cast<unsigned char>(arg[b.size()])) ||
-                                                             arg[b.size()] == '_' || arg[b.size()] == ':')))
+        if (arg.substr(0, b.size()) == b && (b.back() == ' ' || arg.size() == b.size() ||
+                                             !(std::isalnum(static_cast<unsigned char>(arg[b.size()])) ||
+                                               arg[b.size()] == '_' || arg[b.size()] == ':')))
             return true;
     }
     return false;

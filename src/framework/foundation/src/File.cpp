@@ -1,7 +1,7 @@
 #include "kx/File.h"
 
-#include "kx/Exception.h"
 #include "PosixFileApi.h"
+#include "kx/Exception.h"
 
 namespace KX {
 
@@ -52,8 +52,7 @@ KXRESULT File::Open(const WString& path, const WString& fileName, uint32_t flags
     }
     int descriptor = -1;
     if (FileApi::OpenFile(&descriptor, m_fullPath.GetString(), openFlags, FileApi::ShareDenyNone,
-                          FileApi::PermissionRead | FileApi::PermissionWrite)
-        == 0) {
+                          FileApi::PermissionRead | FileApi::PermissionWrite) == 0) {
         RCPtr<LHolder<int>> holder = LHolder<int>::Create();
         holder->Value() = descriptor;
         m_descriptor = holder;
@@ -80,8 +79,8 @@ KXRESULT File::Close()
 int32_t File::Read(void* buffer, uint32_t count, uint32_t position)
 {
     const int fd = Descriptor();
-    if (position != CurrentPosition
-        && FileApi::SeekFile(fd, static_cast<int32_t>(position), FileApi::SeekFromStart) != static_cast<int32_t>(position))
+    if (position != CurrentPosition &&
+        FileApi::SeekFile(fd, static_cast<int32_t>(position), FileApi::SeekFromStart) != static_cast<int32_t>(position))
         KX_THROW(std::runtime_error, "lseek", "KX::File::Read", kSource, 476);
     const int32_t done = FileApi::ReadFile(fd, buffer, count);
     if (done == -1)
@@ -94,8 +93,8 @@ int32_t File::Write(const void* buffer, uint32_t count, uint32_t position)
     if (!(m_flags & ReadWriteAccess))
         KX_THROW(std::runtime_error, "file is read only", "KX::File::Write", kSource, 598);
     const int fd = Descriptor();
-    if (position != CurrentPosition
-        && FileApi::SeekFile(fd, static_cast<int32_t>(position), FileApi::SeekFromStart) != static_cast<int32_t>(position))
+    if (position != CurrentPosition &&
+        FileApi::SeekFile(fd, static_cast<int32_t>(position), FileApi::SeekFromStart) != static_cast<int32_t>(position))
         KX_THROW(std::runtime_error, "lseek", "KX::File::Write", kSource, 607);
     const int32_t done = FileApi::WriteFile(fd, buffer, count);
     if (done == -1)

@@ -94,38 +94,30 @@ struct TextArg {
 int64_t NarrowSigned(uint64_t bits, Size size)
 {
     switch (size) {
-    case Size::HH:
-        return static_cast<int8_t>(bits);
-    case Size::H:
-        return static_cast<int16_t>(bits);
+    case Size::HH: return static_cast<int8_t>(bits);
+    case Size::H: return static_cast<int16_t>(bits);
     case Size::LL:
     case Size::I64:
     case Size::J:
     case Size::Z:
     case Size::T:
-    case Size::Ptr:
-        return static_cast<int64_t>(bits);
-    default:
-        return static_cast<int32_t>(bits);
+    case Size::Ptr: return static_cast<int64_t>(bits);
+    default: return static_cast<int32_t>(bits);
     }
 }
 
 uint64_t NarrowUnsigned(uint64_t bits, Size size)
 {
     switch (size) {
-    case Size::HH:
-        return static_cast<uint8_t>(bits);
-    case Size::H:
-        return static_cast<uint16_t>(bits);
+    case Size::HH: return static_cast<uint8_t>(bits);
+    case Size::H: return static_cast<uint16_t>(bits);
     case Size::LL:
     case Size::I64:
     case Size::J:
     case Size::Z:
     case Size::T:
-    case Size::Ptr:
-        return bits;
-    default:
-        return static_cast<uint32_t>(bits);
+    case Size::Ptr: return bits;
+    default: return static_cast<uint32_t>(bits);
     }
 }
 
@@ -138,10 +130,8 @@ public:
     {
         const FormatArg& a = Next();
         switch (a.GetKind()) {
-        case FormatArg::Kind::Signed:
-            return static_cast<uint64_t>(a.GetSigned());
-        case FormatArg::Kind::Unsigned:
-            return a.GetUnsigned();
+        case FormatArg::Kind::Signed: return static_cast<uint64_t>(a.GetSigned());
+        case FormatArg::Kind::Unsigned: return a.GetUnsigned();
         case FormatArg::Kind::Float: {
             const double d = a.GetFloat();
             if (std::isnan(d))
@@ -154,10 +144,8 @@ public:
         }
         case FormatArg::Kind::Pointer:
         case FormatArg::Kind::Wide:
-        case FormatArg::Kind::Narrow:
-            return reinterpret_cast<uintptr_t>(a.GetPointer());
-        default:
-            return 0;
+        case FormatArg::Kind::Narrow: return reinterpret_cast<uintptr_t>(a.GetPointer());
+        default: return 0;
         }
     }
     int64_t Int(Size size) { return NarrowSigned(Bits(), size); }
@@ -168,14 +156,10 @@ public:
     {
         const FormatArg& a = Next();
         switch (a.GetKind()) {
-        case FormatArg::Kind::Float:
-            return a.GetFloat();
-        case FormatArg::Kind::Signed:
-            return static_cast<double>(a.GetSigned());
-        case FormatArg::Kind::Unsigned:
-            return static_cast<double>(a.GetUnsigned());
-        default:
-            return 0.0;
+        case FormatArg::Kind::Float: return a.GetFloat();
+        case FormatArg::Kind::Signed: return static_cast<double>(a.GetSigned());
+        case FormatArg::Kind::Unsigned: return static_cast<double>(a.GetUnsigned());
+        default: return 0.0;
         }
     }
     // The argument's own width decides how the text is read.
@@ -215,14 +199,11 @@ public:
         switch (size) {
         case Size::LL:
         case Size::I64:
-        case Size::J:
-            return NarrowSigned(static_cast<uint64_t>(va_arg(m_args, long long)), size);
+        case Size::J: return NarrowSigned(static_cast<uint64_t>(va_arg(m_args, long long)), size);
         case Size::Z:
         case Size::T:
-        case Size::Ptr:
-            return NarrowSigned(static_cast<uint64_t>(va_arg(m_args, ptrdiff_t)), size);
-        default:
-            return NarrowSigned(static_cast<uint64_t>(static_cast<int64_t>(va_arg(m_args, int))), size);
+        case Size::Ptr: return NarrowSigned(static_cast<uint64_t>(va_arg(m_args, ptrdiff_t)), size);
+        default: return NarrowSigned(static_cast<uint64_t>(static_cast<int64_t>(va_arg(m_args, int))), size);
         }
     }
     uint64_t UInt(Size size) { return NarrowUnsigned(static_cast<uint64_t>(Int(size)), size); }
@@ -380,7 +361,8 @@ void EmitFloat(Sink<C>& sink, const Spec& spec, double value, char conv)
         } else { // g
             const int P = prec == 0 ? 1 : prec;
             if (!spec.alt) {
-                char* stop = std::to_chars(buf, bend, a, std::chars_format::general, std::min(P, kMaxFloatPrecision)).ptr;
+                char* stop =
+                    std::to_chars(buf, bend, a, std::chars_format::general, std::min(P, kMaxFloatPrecision)).ptr;
                 splitExponent(stop);
             } else {
                 // Keep trailing zeros: choose the style by the exponent as %g does.
@@ -623,8 +605,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
                 spec.zero = true;
                 ++f;
                 break;
-            default:
-                more = false;
+            default: more = false;
             }
         }
         if (*f == C('*')) {
@@ -702,8 +683,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
                 ++f;
             }
             break;
-        default:
-            break;
+        default: break;
         }
 
         const C conv = *f;
@@ -720,16 +700,10 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
             EmitInteger(sink, spec, magnitude, v < 0, true, 10, false);
             break;
         }
-        case C('u'):
-            EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 10, false);
-            break;
-        case C('o'):
-            EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 8, false);
-            break;
+        case C('u'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 10, false); break;
+        case C('o'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 8, false); break;
         case C('x'):
-        case C('X'):
-            EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 16, conv == C('X'));
-            break;
+        case C('X'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 16, conv == C('X')); break;
         case C('p'): {
             Spec p;
             p.left = spec.left;
@@ -743,9 +717,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
         case C('e'):
         case C('E'):
         case C('g'):
-        case C('G'):
-            EmitFloat(sink, spec, reader.Float(spec.size), static_cast<char>(conv));
-            break;
+        case C('G'): EmitFloat(sink, spec, reader.Float(spec.size), static_cast<char>(conv)); break;
         case C('c'):
         case C('C'): {
             // %c is the format's own width; %C, %hc, %lc and %wc as for strings below.
@@ -770,9 +742,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
         case C('n'):
             reader.Ptr(); // consumed, never written through
             break;
-        default:
-            sink.Append(start, static_cast<size_t>(f - start));
-            break;
+        default: sink.Append(start, static_cast<size_t>(f - start)); break;
         }
     }
     return sink.Finish();

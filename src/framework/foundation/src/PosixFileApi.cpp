@@ -8,10 +8,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace KX::FileApi {
 
@@ -19,7 +19,10 @@ namespace {
 
 thread_local uint32_t t_lastError = ErrorSuccess;
 
-void SetLastError(uint32_t error) { t_lastError = error; }
+void SetLastError(uint32_t error)
+{
+    t_lastError = error;
+}
 
 // errno to the Win32 error a Windows caller would see.
 uint32_t ErrorFromErrno(int err)
@@ -40,9 +43,15 @@ uint32_t ErrorFromErrno(int err)
     }
 }
 
-bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+bool IsSeparator(char16_t c)
+{
+    return c == u'/' || c == u'\\';
+}
 
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c; }
+char16_t FoldAscii(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
+}
 
 // The system's form of a wide path; false for a null path or one holding a lone surrogate.
 bool ToNativePath(const char16_t* path, std::string& out)
@@ -97,8 +106,8 @@ int OpenFile(int* descriptor, const char16_t* path, int openFlags, int shareFlag
         return EINVAL;
     *descriptor = -1;
 
-    constexpr int known = OpenWriteOnly | OpenReadWrite | OpenAppend | OpenCreate | OpenTruncate | OpenExclusive
-        | OpenText | OpenBinary;
+    constexpr int known =
+        OpenWriteOnly | OpenReadWrite | OpenAppend | OpenCreate | OpenTruncate | OpenExclusive | OpenText | OpenBinary;
     if ((openFlags & ~known) != 0 || (openFlags & OpenText) != 0)
         return EINVAL;
     if (shareFlag != ShareDenyNone)
@@ -145,7 +154,10 @@ int OpenFile(int* descriptor, const char16_t* path, int openFlags, int shareFlag
     return 0;
 }
 
-int CloseFile(int descriptor) { return ::close(descriptor) == 0 ? 0 : -1; }
+int CloseFile(int descriptor)
+{
+    return ::close(descriptor) == 0 ? 0 : -1;
+}
 
 int UnlinkFile(const char16_t* path)
 {
@@ -161,8 +173,7 @@ int32_t SeekFile(int descriptor, int32_t offset, int origin)
 {
     off_t base = 0;
     switch (origin) {
-    case SeekFromStart:
-        break;
+    case SeekFromStart: break;
     case SeekFromCurrent:
         base = ::lseek(descriptor, 0, SEEK_CUR);
         if (base < 0)
@@ -175,9 +186,7 @@ int32_t SeekFile(int descriptor, int32_t offset, int origin)
         base = st.st_size;
         break;
     }
-    default:
-        errno = EINVAL;
-        return -1;
+    default: errno = EINVAL; return -1;
     }
     const off_t target = base + off_t(offset); // the offset is sign-extended
     if (target < 0 || target > off_t(INT32_MAX)) {
@@ -265,7 +274,10 @@ int AccessPath(const char16_t* path, int mode)
     return ::access(native.c_str(), how) == 0 ? 0 : -1;
 }
 
-uint32_t GetLastError() { return t_lastError; }
+uint32_t GetLastError()
+{
+    return t_lastError;
+}
 
 bool GetPathStatus(const char16_t* path, PathStatus* status)
 {
@@ -321,8 +333,8 @@ bool NextMatch(FindSearch& search, FindData* data)
         if (!platform::posix::Utf8ToUtf16Strict(entry->d_name, name) || !MatchFilePattern(search.pattern, name))
             continue;
         struct stat st;
-        if (::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, 0) != 0
-            && ::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, 0) != 0 &&
+            ::fstatat(::dirfd(search.dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone meanwhile
         if (data) {
             data->attributes = S_ISDIR(st.st_mode) ? FileAttributeDirectory : FileAttributeNormal;

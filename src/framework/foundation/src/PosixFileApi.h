@@ -13,15 +13,15 @@ namespace KX::FileApi {
 // ---- Runtime-library descriptor functions (_wsopen_s, _close, _lseek, ...) ----
 
 // Open flags with the values of the Windows runtime (_O_*). Each is translated by name.
-inline constexpr int OpenReadOnly = 0x0000;   // _O_RDONLY
-inline constexpr int OpenWriteOnly = 0x0001;  // _O_WRONLY
-inline constexpr int OpenReadWrite = 0x0002;  // _O_RDWR
-inline constexpr int OpenAppend = 0x0008;     // _O_APPEND
-inline constexpr int OpenCreate = 0x0100;     // _O_CREAT
-inline constexpr int OpenTruncate = 0x0200;   // _O_TRUNC
-inline constexpr int OpenExclusive = 0x0400;  // _O_EXCL
-inline constexpr int OpenText = 0x4000;       // _O_TEXT (CR-LF translation; not supported)
-inline constexpr int OpenBinary = 0x8000;     // _O_BINARY (the only mode on POSIX)
+inline constexpr int OpenReadOnly = 0x0000;  // _O_RDONLY
+inline constexpr int OpenWriteOnly = 0x0001; // _O_WRONLY
+inline constexpr int OpenReadWrite = 0x0002; // _O_RDWR
+inline constexpr int OpenAppend = 0x0008;    // _O_APPEND
+inline constexpr int OpenCreate = 0x0100;    // _O_CREAT
+inline constexpr int OpenTruncate = 0x0200;  // _O_TRUNC
+inline constexpr int OpenExclusive = 0x0400; // _O_EXCL
+inline constexpr int OpenText = 0x4000;      // _O_TEXT (CR-LF translation; not supported)
+inline constexpr int OpenBinary = 0x8000;    // _O_BINARY (the only mode on POSIX)
 
 // Share flag: other openers may read and write (_SH_DENYNO), the only one POSIX can honour.
 inline constexpr int ShareDenyNone = 0x40;

@@ -124,8 +124,7 @@ double StringT<C, O>::ToDouble() const noexcept
     for (;; ++n) {
         const C u = p[n];
         const bool numberChar = (u >= C('0') && u <= C('9')) || (FoldLower(u) >= C('a') && FoldLower(u) <= C('z')) ||
-                                u == C('.') || u == C('+') || u == C('-') || u == C('(') || u == C(')') ||
-                                u == C('_');
+                                u == C('.') || u == C('+') || u == C('-') || u == C('(') || u == C(')') || u == C('_');
         if (!numberChar)
             break;
         const char ch = static_cast<char>(u);

@@ -347,8 +347,7 @@ KXRESULT StringT<C, O>::InsertChars(unsigned index, const C* text, unsigned coun
 }
 
 template <class C, class O>
-KXRESULT StringT<C, O>::InsertNarrow(unsigned index, const char* text)
-    requires std::is_same_v<C, char16_t>
+KXRESULT StringT<C, O>::InsertNarrow(unsigned index, const char* text) requires std::is_same_v<C, char16_t>
 {
     if (index > GetLength())
         return E_INVALIDARG;
@@ -356,8 +355,7 @@ KXRESULT StringT<C, O>::InsertNarrow(unsigned index, const char* text)
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignFromUTF8(const char* bytes, int length)
-    requires std::is_same_v<C, char16_t>
+void StringT<C, O>::AssignFromUTF8(const char* bytes, int length) requires std::is_same_v<C, char16_t>
 {
     if (!bytes || !*bytes || length == 0) {
         Empty();

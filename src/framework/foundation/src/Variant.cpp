@@ -1,7 +1,7 @@
 #include "kx/Variant.h"
 
-#include "kx/Exception.h"
 #include "VariantRecord.h"
+#include "kx/Exception.h"
 
 #include <algorithm>
 #include <bit>
@@ -12,8 +12,7 @@
 
 namespace KX {
 
-static_assert(std::endian::native == std::endian::little,
-              "the value field holds its numbers in little-endian order");
+static_assert(std::endian::native == std::endian::little, "the value field holds its numbers in little-endian order");
 static_assert(sizeof(void*) <= 8, "the data pointer lives in the 8-byte value field");
 
 using Detail::ItemAt;
@@ -388,8 +387,7 @@ int32_t Variant::SetRaw(int32_t type, const uint8_t* data, uint32_t n)
     }
     case TypeBorrowed:
     case TypeBorrowedRaw:
-    case TypeBlob:
-        return SetBytes(data, n);
+    case TypeBlob: return SetBytes(data, n);
     case TypeString: {
         // The text ends at its terminator or at the end of the data, whichever comes first.
         const void* end = n ? std::memchr(data, 0, n) : nullptr;
@@ -405,9 +403,7 @@ int32_t Variant::SetRaw(int32_t type, const uint8_t* data, uint32_t n)
         SetBytes(data, n);
         m_type = TypeList;
         return TypeList;
-    default:
-        ReleaseOwned();
-        return TypeEmpty;
+    default: ReleaseOwned(); return TypeEmpty;
     }
 }
 
@@ -522,8 +518,7 @@ bool Variant::operator==(const Variant& other) const
     case TypeBorrowed:
     case TypeBorrowedRaw: return DataPointer() == other.DataPointer() && m_size == other.m_size;
     default:
-        return m_size == other.m_size &&
-               (m_size == 0 || std::memcmp(DataPointer(), other.DataPointer(), m_size) == 0);
+        return m_size == other.m_size && (m_size == 0 || std::memcmp(DataPointer(), other.DataPointer(), m_size) == 0);
     }
 }
 

@@ -90,9 +90,18 @@ Number NumberOf(const Variant& v, const uint8_t* value)
 {
     Number n;
     switch (v.GetType()) {
-    case Variant::TypeBool: n.isInteger = true; n.integer = value[0]; break;
-    case Variant::TypeInt32: n.isInteger = true; n.integer = Load<int32_t>(value); break;
-    case Variant::TypeInt64: n.isInteger = true; n.integer = Load<int64_t>(value); break;
+    case Variant::TypeBool:
+        n.isInteger = true;
+        n.integer = value[0];
+        break;
+    case Variant::TypeInt32:
+        n.isInteger = true;
+        n.integer = Load<int32_t>(value);
+        break;
+    case Variant::TypeInt64:
+        n.isInteger = true;
+        n.integer = Load<int64_t>(value);
+        break;
     case Variant::TypeFloat: n.real = Load<float>(value); break;
     default: n.real = Load<double>(value); break;
     }

@@ -43,8 +43,8 @@ SharedBitmapMap& GetSharedMap()
 int32_t SaturatedSum(int32_t a, int32_t b) noexcept
 {
     const int64_t sum = static_cast<int64_t>(a) + b;
-    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 WString WithSlashes(const WString& path)
@@ -232,8 +232,8 @@ RCPtr<LBitmap> LBitmap::CopyBitmap() const
     const gdi::Status status = image->Clone({m_x, m_y, size.x, size.y}, image->GetPixelFormat(), pixels);
     if (status != gdi::Status::Ok) {
         copy->m_loadStatus = status;
-        copy->m_loadError = WString::Format(u"copy of %d x %d pixels at (%d, %d) failed: %S", size.x, size.y, m_x,
-                                            m_y, gdi::StatusText(status));
+        copy->m_loadError = WString::Format(u"copy of %d x %d pixels at (%d, %d) failed: %S", size.x, size.y, m_x, m_y,
+                                            gdi::StatusText(status));
         return copy;
     }
     copy->SetImage(std::move(pixels));
@@ -301,8 +301,7 @@ RCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colo
     return CreateFilledBitmap(width, height, color);
 }
 
-void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer,
-                             float alphaModifier)
+void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer, float alphaModifier)
 {
     if (!bitmap || !colorizer)
         Throw<std::runtime_error>("", "KX::LBitmap::ApplyColorizer", kBitmapSource, 366);
@@ -324,8 +323,7 @@ void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LCol
             const float result =
                 (static_cast<float>(value) / 255.0f * (1.0f - amount) + targets[channel]) * 255.0f + 0.5f;
             // Out-of-range colours and modifiers saturate instead of wrapping.
-            tables[channel][value] =
-                std::isnan(result) ? 0 : static_cast<uint8_t>(std::clamp(result, 0.0f, 255.0f));
+            tables[channel][value] = std::isnan(result) ? 0 : static_cast<uint8_t>(std::clamp(result, 0.0f, 255.0f));
         }
     }
 

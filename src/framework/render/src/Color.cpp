@@ -60,17 +60,13 @@ void LColor::FromString(const char* text) noexcept
         value = (value << 4) | static_cast<uint32_t>(digit);
     }
     switch (length) {
-    case 2:
-        alpha = Channel(value, 0);
-        break;
+    case 2: alpha = Channel(value, 0); break;
     case 6:
         red = Channel(value, 16);
         green = Channel(value, 8);
         blue = Channel(value, 0);
         break;
-    default:
-        FromARGB(value);
-        break;
+    default: FromARGB(value); break;
     }
 }
 

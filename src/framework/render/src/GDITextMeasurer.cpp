@@ -94,8 +94,7 @@ RectT<float> LGDITextMeasurer::MeasureText(const WString& text, const ConstRCPtr
     if (text.IsEmpty() || !font || !m_measuringBitmap)
         return RectT<float>{};
     gdi::Font gdiFont;
-    if (MakeFont(font->GetFaceName(), font->GetSize(), font->GetStyle(), gdi::Unit::Point, gdiFont) !=
-        gdi::Status::Ok)
+    if (MakeFont(font->GetFaceName(), font->GetSize(), font->GetStyle(), gdi::Unit::Point, gdiFont) != gdi::Status::Ok)
         return RectT<float>{};
     int32_t height = 0, ascent = 0, descent = 0;
     GetFontMetrics(font, height, ascent, descent);

@@ -54,8 +54,7 @@ KXRESULT LRenderer::RenderStart(const ConstRCPtr<LRenderContextInfo>& context)
         Throw<std::runtime_error>("Render context is NULL", "KX::LRenderer::RenderStart", kRendererSource, 231);
     for (uint32_t i = 0; i < m_contexts.GetCount(); ++i) {
         if (m_contexts.ElementAt(i) == context)
-            Throw<std::runtime_error>("Render context reentered.", "KX::LRenderer::RenderStart", kRendererSource,
-                                      237);
+            Throw<std::runtime_error>("Render context reentered.", "KX::LRenderer::RenderStart", kRendererSource, 237);
     }
     m_contexts.AddItem(context);
     return S_OK;
@@ -146,8 +145,8 @@ void LRenderer::PushOrigin(const PointT<double>& offset)
     state.clip.y -= rounded.y;
 }
 
-void LRenderer::PushClipRect(const RectT<double>& area, const RectT<double>& clip,
-                             const ConstRCPtr<LStencil>& stencil, bool relative)
+void LRenderer::PushClipRect(const RectT<double>& area, const RectT<double>& clip, const ConstRCPtr<LStencil>& stencil,
+                             bool relative)
 {
     LRenderContextInfo* context = GetCurrentContext();
     if (!context)
@@ -209,8 +208,7 @@ CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const PushClipDescriptor&
         if (renderer)
             renderer->PushOrigin(descriptor.point);
         break;
-    default:
-        Throw<std::runtime_error>("Unknown PushClip flavor", "KX::CAutoClip::CAutoClip", kRendererSource, 404);
+    default: Throw<std::runtime_error>("Unknown PushClip flavor", "KX::CAutoClip::CAutoClip", kRendererSource, 404);
     }
     m_renderer = renderer;
 }

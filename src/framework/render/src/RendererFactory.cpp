@@ -11,14 +11,10 @@ namespace KX {
 RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& /*viewport*/, WindowHandle window)
 {
     switch (type) {
-    case kRendererGDIPlus:
-        return RCPtr<LRenderer>(new LGDIRenderer());
-    case kRendererDirect3D9:
-        return RCPtr<LRenderer>(new LD3D9Renderer());
-    case kRendererOpenGL:
-        return LGLRenderer::CreateWithFreetype(window);
-    default:
-        Throw<std::domain_error>("", "KX::LRenderer::Create", "Renderer\\Renderer", 114);
+    case kRendererGDIPlus: return RCPtr<LRenderer>(new LGDIRenderer());
+    case kRendererDirect3D9: return RCPtr<LRenderer>(new LD3D9Renderer());
+    case kRendererOpenGL: return LGLRenderer::CreateWithFreetype(window);
+    default: Throw<std::domain_error>("", "KX::LRenderer::Create", "Renderer\\Renderer", 114);
     }
 }
 

@@ -85,8 +85,8 @@ void RegisterResourceTable(const EmbeddedResource* entries, size_t count)
         const EmbeddedResource& e = entries[i];
         if (!e.type || !e.name || (!e.data && e.size != 0))
             continue;
-        registry.entries.push_back(Entry{Normalize(WString(e.type).GetString()), Normalize(WString(e.name).GetString()),
-                                         e.data, e.size, 0});
+        registry.entries.push_back(
+            Entry{Normalize(WString(e.type).GetString()), Normalize(WString(e.name).GetString()), e.data, e.size, 0});
     }
 }
 

@@ -126,8 +126,8 @@ int32_t FitTextToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LF
     }
 }
 
-void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
-              const WString& text, WStringArray& lines)
+void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth, const WString& text,
+              WStringArray& lines)
 {
     lines.RemoveAll();
     const WStringArray paragraphs = SplitString(text, u"\n");
@@ -268,17 +268,15 @@ void LFontText::ComputeLineRects()
     const ConstRCPtr<LMeasurementRenderer> measurer = GetMeasurementRenderer();
     const int32_t h = LineHeight(m_font);
     const uint32_t k = m_lines.GetCount();
-    const int32_t y0 =
-        TruncToInt32((static_cast<double>(m_layoutHeight) - static_cast<double>(k) * h) * m_vAlign);
+    const int32_t y0 = TruncToInt32((static_cast<double>(m_layoutHeight) - static_cast<double>(k) * h) * m_vAlign);
     for (uint32_t i = 0; i < k; ++i) {
         RectT<float> measured{};
         if (measurer)
             measured = measurer->MeasureText(m_lines.ElementAt(i), m_font);
         const float width = measured.x != 0.0f ? measured.width + measured.x : measured.width;
         const int32_t x = TruncToInt32((static_cast<double>(m_layoutWidth) - width) * m_hAlign);
-        m_lineRects.AddItem(RectT<float>{static_cast<float>(x),
-                                         static_cast<float>(static_cast<double>(i) * h + y0), width,
-                                         measured.height});
+        m_lineRects.AddItem(RectT<float>{static_cast<float>(x), static_cast<float>(static_cast<double>(i) * h + y0),
+                                         width, measured.height});
     }
 }
 

@@ -34,10 +34,8 @@ namespace {
 constexpr uint32_t kStopWaitMs = 60000;
 }
 
-RCPtr<LEventGatedThreader> LEventGatedThreader::Create(const RCPtr<LEvent>& gate,
-                                                       const RCPtr<LThreadWorker>& worker,
-                                                       const RCPtr<LRefCountedObject>& params,
-                                                       int32_t priority)
+RCPtr<LEventGatedThreader> LEventGatedThreader::Create(const RCPtr<LEvent>& gate, const RCPtr<LThreadWorker>& worker,
+                                                       const RCPtr<LRefCountedObject>& params, int32_t priority)
 {
     return RCPtr<LEventGatedThreader>(new LEventGatedThreader(gate, worker, params, priority));
 }

@@ -53,8 +53,7 @@ struct Step {
 // In start-up order. Objects that other code builds on first use are built here at their place;
 // those marked Keep outlive the tear-down.
 const Step kSteps[] = {
-    {[] { SetUpSlot(GlobalSlot::HostApplication); },
-     []() noexcept { TearDownSlot(GlobalSlot::HostApplication); }},
+    {[] { SetUpSlot(GlobalSlot::HostApplication); }, []() noexcept { TearDownSlot(GlobalSlot::HostApplication); }},
     {[] { GetEmptyNString(); }, Keep},
     {[] { GetEmptyWString(); }, Keep},
     {[] { GetNotificationLock(); }, Keep},
@@ -86,8 +85,7 @@ const Step kSteps[] = {
     {[] { GetLineBreakString(); }, Keep},
     {[] { SetUpSlot(GlobalSlot::UIParamPools); }, []() noexcept { TearDownSlot(GlobalSlot::UIParamPools); }},
     {[] { SetUpSlot(GlobalSlot::KeyNameTables); }, []() noexcept { TearDownSlot(GlobalSlot::KeyNameTables); }},
-    {[] { SetUpSlot(GlobalSlot::FontFileRegistry); },
-     []() noexcept { TearDownSlot(GlobalSlot::FontFileRegistry); }},
+    {[] { SetUpSlot(GlobalSlot::FontFileRegistry); }, []() noexcept { TearDownSlot(GlobalSlot::FontFileRegistry); }},
 };
 constexpr int kStepCount = static_cast<int>(sizeof(kSteps) / sizeof(kSteps[0]));
 
@@ -105,29 +103,12 @@ void ShutdownAtExit()
 }
 
 constexpr const char16_t* kCursorTexts[kCursorNameCount] = {
-    u"UI_CURSOR_APP_STARTING",
-    u"UI_CURSOR_ARROW",
-    u"UI_CURSOR_IBEAM",
-    u"UI_CURSOR_WAIT",
-    u"UI_CURSOR_CROSS",
-    u"UI_CURSOR_UP_ARROW",
-    u"UI_CURSOR_SIZE_ALL",
-    u"UI_CURSOR_SIZE_NWSE",
-    u"UI_CURSOR_SIZE_NESW",
-    u"UI_CURSOR_SIZE_WE",
-    u"UI_CURSOR_SIZE_NS",
-    u"UI_CURSOR_HAND",
-    u"UI_CURSOR_HELP",
-    u"UI_CURSOR_NO_DROP",
-    u"UI_CURSOR_DROP_MOVE",
-    u"UI_CURSOR_DROP_COPY",
-    u"UI_CURSOR_SPLIT_V",
-    u"UI_CURSOR_SPLIT_H",
-    u"UI_CURSOR_ROTATE",
-    u"UI_CURSOR_MAG",
-    u"UI_CURSOR_MAG_PLUS",
-    u"UI_CURSOR_MAG_MINUS",
-    u"UI_CURSOR_ARROW",
+    u"UI_CURSOR_APP_STARTING", u"UI_CURSOR_ARROW",     u"UI_CURSOR_IBEAM",     u"UI_CURSOR_WAIT",
+    u"UI_CURSOR_CROSS",        u"UI_CURSOR_UP_ARROW",  u"UI_CURSOR_SIZE_ALL",  u"UI_CURSOR_SIZE_NWSE",
+    u"UI_CURSOR_SIZE_NESW",    u"UI_CURSOR_SIZE_WE",   u"UI_CURSOR_SIZE_NS",   u"UI_CURSOR_HAND",
+    u"UI_CURSOR_HELP",         u"UI_CURSOR_NO_DROP",   u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_DROP_COPY",
+    u"UI_CURSOR_SPLIT_V",      u"UI_CURSOR_SPLIT_H",   u"UI_CURSOR_ROTATE",    u"UI_CURSOR_MAG",
+    u"UI_CURSOR_MAG_PLUS",     u"UI_CURSOR_MAG_MINUS", u"UI_CURSOR_ARROW",
 };
 
 struct CursorNames {

@@ -52,7 +52,8 @@ CIniFileManagerProxy::~CIniFileManagerProxy() = default;
 
 NString CIniFileManagerProxy::LibraryPathFor(const WString& folder)
 {
-    std::string path = folder.IsEmpty() ? platform::posix::ExecutableFolder() : std::string(folder.ToNarrow().GetString());
+    std::string path =
+        folder.IsEmpty() ? platform::posix::ExecutableFolder() : std::string(folder.ToNarrow().GetString());
     for (char& c : path) {
         if (c == '\\')
             c = '/';
@@ -151,8 +152,7 @@ KXRESULT CIniFileManagerProxy::CloseIniFile(int32_t handle, int32_t writeFirst)
     return m_closeIniFile ? m_closeIniFile(handle, writeFirst) : E_FAIL;
 }
 
-KXRESULT CIniFileManagerProxy::GetIniValueInt(int32_t handle, const WString& path, int32_t defaultValue,
-                                              int32_t& value)
+KXRESULT CIniFileManagerProxy::GetIniValueInt(int32_t handle, const WString& path, int32_t defaultValue, int32_t& value)
 {
     value = defaultValue;
     if (!m_getIniValueInt)
@@ -203,11 +203,9 @@ KXRESULT CIniFileManagerProxy::GetKeyNameAt(int32_t handle, const WString& path,
     name.Empty();
     if (!m_getKeyNameAt)
         return E_FAIL;
-    return ReadText(
-        [&](char* buffer, int32_t size, int32_t* needed) {
-            return m_getKeyNameAt(handle, p.GetString(), index, buffer, size, needed);
-        },
-        name);
+    return ReadText([&](char* buffer, int32_t size,
+                        int32_t* needed) { return m_getKeyNameAt(handle, p.GetString(), index, buffer, size, needed); },
+                    name);
 }
 
 KXRESULT CIniFileManagerProxy::GetArrayCount(int32_t handle, const WString& path, int32_t& count)
@@ -238,8 +236,7 @@ KXRESULT CIniFileManagerProxy::GetArrayItemAt(int32_t handle, const WString& pat
         text);
 }
 
-KXRESULT CIniFileManagerProxy::SetArrayItemAt(int32_t handle, const WString& path, int32_t index,
-                                              const WString& text)
+KXRESULT CIniFileManagerProxy::SetArrayItemAt(int32_t handle, const WString& path, int32_t index, const WString& text)
 {
     if (!m_setArrayItemAt)
         return E_FAIL;
@@ -265,9 +262,15 @@ RCPtr<LIniFileManager> LIniFileManager::Create()
     return RCPtr<LIniFileManager>(new LIniFileManager());
 }
 
-KXRESULT LIniFileManager::Load(const WString& folder) { return m_proxy->Load(folder); }
+KXRESULT LIniFileManager::Load(const WString& folder)
+{
+    return m_proxy->Load(folder);
+}
 
-KXRESULT LIniFileManager::Unload() { return m_proxy->Unload(); }
+KXRESULT LIniFileManager::Unload()
+{
+    return m_proxy->Unload();
+}
 
 KXRESULT LIniFileManager::OpenIniFile(const WString& path, const WString& section, const WString& product,
                                       int32_t& handle)
@@ -275,9 +278,15 @@ KXRESULT LIniFileManager::OpenIniFile(const WString& path, const WString& sectio
     return m_proxy->OpenIniFile(path, section, product, handle);
 }
 
-KXRESULT LIniFileManager::WriteIniFile(int32_t handle) { return m_proxy->WriteIniFile(handle); }
+KXRESULT LIniFileManager::WriteIniFile(int32_t handle)
+{
+    return m_proxy->WriteIniFile(handle);
+}
 
-bool LIniFileManager::DoesNodeExist(int32_t handle, const WString& path) { return m_proxy->DoesNodeExist(handle, path); }
+bool LIniFileManager::DoesNodeExist(int32_t handle, const WString& path)
+{
+    return m_proxy->DoesNodeExist(handle, path);
+}
 
 KXRESULT LIniFileManager::CloseIniFile(int32_t handle, int32_t writeFirst)
 {
@@ -294,8 +303,7 @@ KXRESULT LIniFileManager::SetIniValueInt(int32_t handle, const WString& path, in
     return m_proxy->SetIniValueInt(handle, path, value);
 }
 
-KXRESULT LIniFileManager::GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText,
-                                         WString& text)
+KXRESULT LIniFileManager::GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText, WString& text)
 {
     return m_proxy->GetIniValueStr(handle, path, defaultText, text);
 }

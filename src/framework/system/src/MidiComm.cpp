@@ -45,12 +45,9 @@ int32_t ShortLength(uint8_t status)
     case 0xF1:
     case 0xF3:
     case 0xF4:
-    case 0xF5:
-        return 2;
-    case 0xF2:
-        return 3;
-    default:
-        return 1;
+    case 0xF5: return 2;
+    case 0xF2: return 3;
+    default: return 1;
     }
 }
 
@@ -115,7 +112,8 @@ KXRESULT LMidiComm::OpenRenderPort(const StringT<char16_t, char>& name, RCPtr<LR
                     [self](platform::MidiOutput& o, const platform::MidiOutputEvent& e) { self->OnOutput(o, e); },
                     output);
                 if (status == platform::MidiStatus::Ok && output && !deviceName.IsEmpty()) {
-                    RCPtr<LMidiRenderPort> created(new LMidiRenderPort(deviceName, std::move(output), RCPtr<LMidiComm>(this)));
+                    RCPtr<LMidiRenderPort> created(
+                        new LMidiRenderPort(deviceName, std::move(output), RCPtr<LMidiComm>(this)));
                     m_renderPorts.AddItem(created);
                     created->AddToRefCount(1);
                     result = std::move(created);
@@ -147,9 +145,11 @@ KXRESULT LMidiComm::OpenCapturePort(const StringT<char16_t, char>& name, RCPtr<L
                 LMidiComm* self = this;
                 const platform::MidiStatus status = backend->OpenInput(
                     static_cast<size_t>(index),
-                    [self](platform::MidiInput& in, const platform::MidiInputEvent& e) { self->OnInput(in, e); }, input);
+                    [self](platform::MidiInput& in, const platform::MidiInputEvent& e) { self->OnInput(in, e); },
+                    input);
                 if (status == platform::MidiStatus::Ok && input && !deviceName.IsEmpty()) {
-                    RCPtr<LMidiCapturePort> created(new LMidiCapturePort(deviceName, std::move(input), RCPtr<LMidiComm>(this)));
+                    RCPtr<LMidiCapturePort> created(
+                        new LMidiCapturePort(deviceName, std::move(input), RCPtr<LMidiComm>(this)));
                     created->AddBuffers();
                     m_capturePorts.AddItem(created);
                     created->AddToRefCount(1);
@@ -237,9 +237,7 @@ void LMidiComm::OnInput(platform::MidiInput& input, const platform::MidiInputEve
     if (port == nullptr)
         return;
     switch (event.kind) {
-    case platform::MidiInputEventKind::Data:
-        try {
-            port->CaptureShort(event.message, event.timestampMs);
+    case platform::MidiInputEventKind::Data: try { port->CaptureShort(event.message, event.timestampMs);
         } catch (...) {
             // Out of memory: the message is lost, the device goes on.
         }

@@ -26,8 +26,7 @@ NotificationId LNotificationClient::RegisterForNotification(const RCPtr<LNotific
     return id;
 }
 
-KXRESULT LNotificationClient::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                                        const char16_t* name)
+KXRESULT LNotificationClient::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
 {
     if (m_registrationCount <= 0)
         return S_FALSE;

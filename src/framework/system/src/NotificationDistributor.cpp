@@ -98,7 +98,8 @@ LNotificationDistributor::LNotificationClientPool* LNotificationDistributor::Fin
     return nullptr;
 }
 
-RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(NotificationId id) const
+RCPtr<LNotificationDistributor::LNotificationClientPool>
+LNotificationDistributor::FindClientPool(NotificationId id) const
 {
     return RCPtr<LNotificationClientPool>(FindPool(id));
 }

@@ -91,8 +91,7 @@ void RetriggerableThreader::SetName(const StringT<char16_t, char>& name)
     m_state->name = name;
 }
 
-KXRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
-                                        const RCPtr<LRefCountedObject>& params,
+KXRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
                                         const RCPtr<LEvent>& doneEvent, int32_t priority)
 {
     State& s = *m_state;
@@ -121,8 +120,8 @@ KXRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
     return S_OK;
 }
 
-KXRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker,
-                                        const RCPtr<LRefCountedObject>& params, int32_t priority)
+KXRESULT RetriggerableThreader::Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
+                                        int32_t priority)
 {
     return Trigger(worker, params, RCPtr<LEvent>(), priority);
 }

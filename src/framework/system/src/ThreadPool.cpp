@@ -16,8 +16,8 @@ constexpr uint32_t kStopWaitMs = 60000;
 constexpr int32_t kMostWorkers = static_cast<int32_t>(platform::kMaximumWaitObjects) - 1;
 } // namespace
 
-LThreadPool::LWorkerParams::LWorkerParams(const RCPtr<LThreadWorker>& worker_,
-                                          const RCPtr<LRefCountedObject>& params_, int32_t priority_)
+LThreadPool::LWorkerParams::LWorkerParams(const RCPtr<LThreadWorker>& worker_, const RCPtr<LRefCountedObject>& params_,
+                                          int32_t priority_)
     : worker(worker_), params(params_), priority(priority_)
 {
 }
@@ -45,10 +45,9 @@ RCPtr<LThreadPool> LThreadPool::Create(int32_t workerCount, int32_t queuePriorit
 }
 
 LThreadPool::LThreadPool(int32_t workerCount, int32_t queuePriority)
-    : m_workerSlots(static_cast<uint32_t>(std::clamp(workerCount, 0, kMostWorkers))),
-      m_workerEvents(m_workerSlots + 1),
-      m_queueThreader(StringT<char16_t, char>(u"LThreadPool::mQueueThreader")),
-      m_queueIdle(LEvent::Create(1)), m_queuePriority(queuePriority)
+    : m_workerSlots(static_cast<uint32_t>(std::clamp(workerCount, 0, kMostWorkers))), m_workerEvents(m_workerSlots + 1),
+      m_queueThreader(StringT<char16_t, char>(u"LThreadPool::mQueueThreader")), m_queueIdle(LEvent::Create(1)),
+      m_queuePriority(queuePriority)
 {
     m_workerCount.exchange(static_cast<int32_t>(m_workerSlots));
     m_workers.reserve(m_workerSlots);
@@ -130,8 +129,7 @@ KXRESULT LThreadPool::Work(const RCPtr<LRefCountedObject>& /*params*/)
         {
             MutexLock lock(m_lock);
             // The last event is the stop signal.
-            if (m_queuedCount == 0 || m_workerCount.load() <= 0 ||
-                static_cast<uint32_t>(i) >= m_workerSlots)
+            if (m_queuedCount == 0 || m_workerCount.load() <= 0 || static_cast<uint32_t>(i) >= m_workerSlots)
                 return S_OK;
             const uint32_t index = static_cast<uint32_t>(i);
             if (IsWorkerBusy(index))
@@ -144,8 +142,7 @@ KXRESULT LThreadPool::Work(const RCPtr<LRefCountedObject>& /*params*/)
                 m_queue.erase(first);
             --m_queuedCount;
             m_workers[index]->SetName(item->worker ? item->worker->ToString() : StringT<char16_t, char>());
-            m_workers[index]->Trigger(item->worker, item->params, m_workerEvents.GetEvent(index),
-                                      item->priority);
+            m_workers[index]->Trigger(item->worker, item->params, m_workerEvents.GetEvent(index), item->priority);
             emptied = m_queuedCount == 0;
         }
         if (emptied)

@@ -1,8 +1,8 @@
 #include "platform/gdi/Bitmap.h"
 
-#include "platform/gdi/Graphics.h"
 #include "Handles.h"
 #include "Pixels.h"
+#include "platform/gdi/Graphics.h"
 
 #include <cairo.h>
 
@@ -34,7 +34,8 @@ void CopyPixels(const uint32_t* src, int32_t srcStride, PixelFormat srcFormat, u
                 PixelFormat dstFormat, int32_t width, int32_t height)
 {
     for (int32_t y = 0; y < height; ++y) {
-        const uint32_t* s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(src) + std::ptrdiff_t(y) * srcStride);
+        const uint32_t* s =
+            reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(src) + std::ptrdiff_t(y) * srcStride);
         uint32_t* d = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + std::ptrdiff_t(y) * dstStride);
         if (srcFormat == dstFormat)
             std::memcpy(d, s, size_t(width) * 4);
@@ -50,11 +51,8 @@ void CopyPixels(const uint32_t* src, int32_t srcStride, PixelFormat srcFormat, u
 } // namespace
 
 Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format)
-    : m_width(width)
-    , m_height(height)
-    , m_format(format)
-    , m_straightValid(format == PixelFormat::Argb32)
-    , m_surfaceValid(format == PixelFormat::PArgb32)
+    : m_width(width), m_height(height), m_format(format), m_straightValid(format == PixelFormat::Argb32),
+      m_surfaceValid(format == PixelFormat::PArgb32)
 {
 }
 
@@ -142,7 +140,8 @@ void Bitmap::FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB valu
     uint32_t* straight = m_format == PixelFormat::Argb32 ? m_straight.get() : nullptr;
     if (straight) {
         for (int32_t y = y0; y < y1; ++y)
-            std::fill(&straight[size_t(y) * size_t(m_width) + size_t(x0)], &straight[size_t(y) * size_t(m_width) + size_t(x1)], value);
+            std::fill(&straight[size_t(y) * size_t(m_width) + size_t(x0)],
+                      &straight[size_t(y) * size_t(m_width) + size_t(x1)], value);
         if (!m_surfaceValid)
             return;
     }
@@ -154,7 +153,8 @@ void Bitmap::FillExact(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ARGB valu
         uint32_t* row = reinterpret_cast<uint32_t*>(base + std::ptrdiff_t(y) * stride);
         std::fill(row + x0, row + x1, premultiplied);
         if (exact)
-            std::fill(&exact[size_t(y) * size_t(m_width) + size_t(x0)], &exact[size_t(y) * size_t(m_width) + size_t(x1)], value);
+            std::fill(&exact[size_t(y) * size_t(m_width) + size_t(x0)],
+                      &exact[size_t(y) * size_t(m_width) + size_t(x1)], value);
     }
 }
 
@@ -189,7 +189,8 @@ Status Bitmap::SetResolution(float dpiX, float dpiY)
     return Status::Ok;
 }
 
-Status Bitmap::FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels, std::unique_ptr<Bitmap>& out)
+Status Bitmap::FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels,
+                          std::unique_ptr<Bitmap>& out)
 {
     out.reset();
     if (!pixels || !ValidSize(width, height) || stride < width * 4 || stride % 4 != 0)
@@ -197,7 +198,8 @@ Status Bitmap::FromPixels(int32_t width, int32_t height, int32_t stride, const A
     std::unique_ptr<Bitmap> bitmap;
     if (Status s = Create(width, height, PixelFormat::Argb32, bitmap); s != Status::Ok)
         return s;
-    CopyPixels(pixels, stride, PixelFormat::Argb32, bitmap->m_straight.get(), width * 4, PixelFormat::Argb32, width, height);
+    CopyPixels(pixels, stride, PixelFormat::Argb32, bitmap->m_straight.get(), width * 4, PixelFormat::Argb32, width,
+               height);
     out = std::move(bitmap);
     return Status::Ok;
 }
@@ -304,7 +306,8 @@ Status Bitmap::SetPixel(int32_t x, int32_t y, ARGB value)
             return Status::Ok;
         m_surfaceValid = true;
     }
-    uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(SurfacePixels(true)) + std::ptrdiff_t(y) * SurfaceStride());
+    uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(SurfacePixels(true)) +
+                                                std::ptrdiff_t(y) * SurfaceStride());
     if (m_format == PixelFormat::PArgb32)
         WriteExact(row, x, y, value);
     else
@@ -340,7 +343,8 @@ Status Bitmap::LockBits(const RectI& rect, ImageLockMode mode, PixelFormat forma
         base = SurfacePixels(write);
         stride = SurfaceStride();
     }
-    uint32_t* first = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(base) + std::ptrdiff_t(rect.y) * stride) + rect.x;
+    uint32_t* first =
+        reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(base) + std::ptrdiff_t(rect.y) * stride) + rect.x;
 
     if (format == m_format) {
         out.scan0 = first;
@@ -384,7 +388,9 @@ Status Bitmap::UnlockBits(const BitmapData& data)
             base = SurfacePixels(true);
             stride = SurfaceStride();
         }
-        uint32_t* first = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(base) + std::ptrdiff_t(m_lockRect.y) * stride) + m_lockRect.x;
+        uint32_t* first =
+            reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(base) + std::ptrdiff_t(m_lockRect.y) * stride) +
+            m_lockRect.x;
         CopyPixels(m_lockBuffer.get(), m_lockRect.width * 4, m_lockFormat, first, stride, m_format, m_lockRect.width,
                    m_lockRect.height);
     }
@@ -420,13 +426,15 @@ Status Bitmap::Clone(const RectI& rect, PixelFormat format, std::unique_ptr<Bitm
         from = PixelFormat::PArgb32;
     }
     const uint32_t* first =
-        reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(base) + std::ptrdiff_t(rect.y) * stride) + rect.x;
+        reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(base) + std::ptrdiff_t(rect.y) * stride) +
+        rect.x;
     if (format == PixelFormat::Argb32 && from == PixelFormat::PArgb32) {
         self->ReadStraight(rect, copy->m_straight.get(), rect.width * 4);
     } else if (format == PixelFormat::Argb32) {
         CopyPixels(first, stride, from, copy->m_straight.get(), rect.width * 4, format, rect.width, rect.height);
     } else {
-        CopyPixels(first, stride, from, copy->SurfacePixels(true), copy->SurfaceStride(), format, rect.width, rect.height);
+        CopyPixels(first, stride, from, copy->SurfacePixels(true), copy->SurfaceStride(), format, rect.width,
+                   rect.height);
         // A premultiplied copy of a premultiplied bitmap keeps its exact values too.
         if (m_format == PixelFormat::PArgb32 && m_exact && copy->ExactValues())
             for (int32_t y = 0; y < rect.height; ++y)
@@ -453,7 +461,8 @@ void Bitmap::WriteStraight(const RectI& rect, const uint32_t* src, int32_t srcSt
     uint8_t* base = reinterpret_cast<uint8_t*>(SurfacePixels(true));
     for (int32_t y = 0; y < rect.height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(base + std::ptrdiff_t(rect.y + y) * SurfaceStride());
-        const uint32_t* s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(src) + std::ptrdiff_t(y) * srcStride);
+        const uint32_t* s =
+            reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(src) + std::ptrdiff_t(y) * srcStride);
         for (int32_t x = 0; x < rect.width; ++x)
             WriteExact(row, rect.x + x, rect.y + y, s[x]);
     }

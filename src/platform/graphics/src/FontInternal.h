@@ -47,7 +47,7 @@ private:
 };
 
 struct FamilyEntry {
-    std::string name; // as fontconfig knows it, UTF-8
+    std::string name;                                // as fontconfig knows it, UTF-8
     std::array<std::shared_ptr<FaceEntry>, 4> faces; // by style, on first use
     std::array<bool, 4> looked{};
 };

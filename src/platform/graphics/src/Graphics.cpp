@@ -57,7 +57,8 @@ Status CachedBitmap::Create(const Bitmap& bitmap, const Graphics&, std::unique_p
 {
     out.reset();
     std::unique_ptr<Bitmap> copy;
-    if (Status s = bitmap.Clone({0, 0, bitmap.GetWidth(), bitmap.GetHeight()}, PixelFormat::PArgb32, copy); s != Status::Ok)
+    if (Status s = bitmap.Clone({0, 0, bitmap.GetWidth(), bitmap.GetHeight()}, PixelFormat::PArgb32, copy);
+        s != Status::Ok)
         return s;
     cairo_surface_t* surface = copy->SurfaceForCairo();
     if (!surface)
@@ -106,12 +107,8 @@ TextureBrush::~TextureBrush()
 // ---- Graphics: creation and state
 
 Graphics::Graphics(Bitmap& target, WindowSurface* window, _cairo* cr, float dpiX, float dpiY)
-    : m_target(&target)
-    , m_window(window)
-    , m_cr(cr)
-    , m_dpiX(dpiX)
-    , m_dpiY(dpiY)
-    , m_clip{0, 0, target.GetWidth(), target.GetHeight()}
+    : m_target(&target), m_window(window), m_cr(cr), m_dpiX(dpiX),
+      m_dpiY(dpiY), m_clip{0, 0, target.GetWidth(), target.GetHeight()}
 {
 }
 
@@ -261,7 +258,8 @@ Status Graphics::ResetClip()
 
 RectF Graphics::GetClipBounds() const
 {
-    return {float(m_clip.x0 - m_tx), float(m_clip.y0 - m_ty), float(m_clip.x1 - m_clip.x0), float(m_clip.y1 - m_clip.y0)};
+    return {float(m_clip.x0 - m_tx), float(m_clip.y0 - m_ty), float(m_clip.x1 - m_clip.x0),
+            float(m_clip.y1 - m_clip.y0)};
 }
 
 // ---- Graphics: one drawing operation
@@ -277,7 +275,8 @@ _cairo* Graphics::Begin(Status& status)
         return nullptr;
     }
     cairo_new_path(m_cr);
-    cairo_set_operator(m_cr, m_compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
+    cairo_set_operator(m_cr,
+                       m_compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
     cairo_set_antialias(m_cr, Aliased() ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_DEFAULT);
     status = Status::Ok;
     return m_cr;
@@ -594,7 +593,8 @@ Status Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& 
     std::unique_ptr<Bitmap> copy;
     if (&image == m_target) {
         // Drawing a bitmap onto itself reads from a copy.
-        if (Status s = image.Clone({0, 0, image.GetWidth(), image.GetHeight()}, PixelFormat::PArgb32, copy); s != Status::Ok)
+        if (Status s = image.Clone({0, 0, image.GetWidth(), image.GetHeight()}, PixelFormat::PArgb32, copy);
+            s != Status::Ok)
             return Fail(s);
     }
     Bitmap& from = copy ? *copy : source_bitmap;
@@ -784,9 +784,9 @@ Status Graphics::DrawString(std::u16string_view text, const Font& font, const Re
                 double y = Coord(std::floor(layout.y + m_ty + double(i) * metrics.lineHeight + metrics.ascent + 0.5));
                 cairo_glyph_t* glyphs = nullptr;
                 int count = 0;
-                const cairo_status_t made =
-                    cairo_scaled_font_text_to_glyphs(scaled.get(), x, y, lines[i].utf8.data(), int(lines[i].utf8.size()),
-                                                     &glyphs, &count, nullptr, nullptr, nullptr);
+                const cairo_status_t made = cairo_scaled_font_text_to_glyphs(scaled.get(), x, y, lines[i].utf8.data(),
+                                                                             int(lines[i].utf8.size()), &glyphs, &count,
+                                                                             nullptr, nullptr, nullptr);
                 const CairoGlyphs held(glyphs);
                 if (made == CAIRO_STATUS_SUCCESS)
                     cairo_show_glyphs(cr, glyphs, count);
@@ -867,7 +867,8 @@ Status Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& fo
                 x0 = e.left, x1 = e.right, y0 = top, y1 = bottom;
                 any = true;
             } else {
-                x0 = std::min(x0, e.left), x1 = std::max(x1, e.right), y0 = std::min(y0, top), y1 = std::max(y1, bottom);
+                x0 = std::min(x0, e.left), x1 = std::max(x1, e.right), y0 = std::min(y0, top),
+                y1 = std::max(y1, bottom);
             }
         }
         if (!any)

@@ -77,7 +77,8 @@ Status GraphicsPath::AddLines(std::span<const PointF> points)
     if (points.empty())
         return Status::InvalidParameter;
     Figure& figure = CurrentFigure();
-    bool joins = !figure.points.empty() && figure.points.back().x == points[0].x && figure.points.back().y == points[0].y;
+    bool joins =
+        !figure.points.empty() && figure.points.back().x == points[0].x && figure.points.back().y == points[0].y;
     figure.points.insert(figure.points.end(), points.begin() + (joins ? 1 : 0), points.end());
     return Status::Ok;
 }

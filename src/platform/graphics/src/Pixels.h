@@ -34,8 +34,7 @@ inline uint32_t Unpremultiply(uint32_t pargb)
         uint32_t c = (p * 255 + a / 2) / a;
         return c > 255 ? 255u : c;
     };
-    return (a << 24) | (channel((pargb >> 16) & 255) << 16) | (channel((pargb >> 8) & 255) << 8) |
-           channel(pargb & 255);
+    return (a << 24) | (channel((pargb >> 16) & 255) << 16) | (channel((pargb >> 8) & 255) << 8) | channel(pargb & 255);
 }
 
 } // namespace gdi::detail

@@ -11,8 +11,7 @@ namespace detail {
 class LoopbackInputCore final : public InputCore {
 public:
     LoopbackInputCore(const std::shared_ptr<LoopbackInputDevice>& device, MidiInputCallback callback)
-        : InputCore(device->Name(), std::move(callback))
-        , m_device(device)
+        : InputCore(device->Name(), std::move(callback)), m_device(device)
     {
     }
 
@@ -30,8 +29,7 @@ private:
 class LoopbackOutputCore final : public OutputCore {
 public:
     LoopbackOutputCore(std::shared_ptr<LoopbackOutputDevice> device, MidiOutputCallback callback)
-        : OutputCore(device->Name(), std::move(callback))
-        , m_device(std::move(device))
+        : OutputCore(device->Name(), std::move(callback)), m_device(std::move(device))
     {
         ++m_device->m_openCount;
     }
@@ -55,10 +53,7 @@ private:
 
 // ---------------------------------------------------------------- input device
 
-LoopbackInputDevice::LoopbackInputDevice(std::string name)
-    : m_name(std::move(name))
-{
-}
+LoopbackInputDevice::LoopbackInputDevice(std::string name) : m_name(std::move(name)) {}
 
 LoopbackInputDevice::~LoopbackInputDevice() = default;
 
@@ -131,8 +126,7 @@ size_t LoopbackInputDevice::InjectSysEx(std::span<const uint8_t> bytes, size_t c
 
 // ---------------------------------------------------------------- output device
 
-LoopbackOutputDevice::LoopbackOutputDevice(std::string name, Sink sink)
-    : m_name(std::move(name))
+LoopbackOutputDevice::LoopbackOutputDevice(std::string name, Sink sink) : m_name(std::move(name))
 {
     SetSink(std::move(sink));
 }
@@ -165,8 +159,7 @@ std::shared_ptr<LoopbackInputDevice> LoopbackMidiBackend::AddInput(std::string n
     return device;
 }
 
-std::shared_ptr<LoopbackOutputDevice> LoopbackMidiBackend::AddOutput(std::string name,
-                                                                     LoopbackOutputDevice::Sink sink)
+std::shared_ptr<LoopbackOutputDevice> LoopbackMidiBackend::AddOutput(std::string name, LoopbackOutputDevice::Sink sink)
 {
     auto device = std::make_shared<LoopbackOutputDevice>(std::move(name), std::move(sink));
     std::lock_guard lock(m_mutex);
@@ -208,8 +201,7 @@ MidiStatus LoopbackMidiBackend::OpenInput(size_t index, MidiInputCallback callba
     return MidiStatus::Ok;
 }
 
-MidiStatus LoopbackMidiBackend::OpenOutput(size_t index, MidiOutputCallback callback,
-                                           std::unique_ptr<MidiOutput>& out)
+MidiStatus LoopbackMidiBackend::OpenOutput(size_t index, MidiOutputCallback callback, std::unique_ptr<MidiOutput>& out)
 {
     out.reset();
     std::shared_ptr<LoopbackOutputDevice> device;

@@ -10,16 +10,11 @@ namespace platform {
 const char* ToString(MidiStatus status)
 {
     switch (status) {
-    case MidiStatus::Ok:
-        return "ok";
-    case MidiStatus::InvalidArgument:
-        return "invalid argument";
-    case MidiStatus::NoDevice:
-        return "no such device";
-    case MidiStatus::Closed:
-        return "device closed";
-    case MidiStatus::Failed:
-        return "failed";
+    case MidiStatus::Ok: return "ok";
+    case MidiStatus::InvalidArgument: return "invalid argument";
+    case MidiStatus::NoDevice: return "no such device";
+    case MidiStatus::Closed: return "device closed";
+    case MidiStatus::Failed: return "failed";
     }
     return "unknown";
 }
@@ -34,17 +29,13 @@ size_t ShortMessageLength(uint8_t status)
         return 2;
     switch (status) {
     case 0xF0:
-    case 0xF7:
-        return 0;
-    case 0xF2:
-        return 3;
+    case 0xF7: return 0;
+    case 0xF2: return 3;
     case 0xF1:
     case 0xF3:
     case 0xF4:
-    case 0xF5:
-        return 2;
-    default:
-        return 1; // F6 and the real-time messages
+    case 0xF5: return 2;
+    default: return 1; // F6 and the real-time messages
     }
 }
 
@@ -64,33 +55,67 @@ std::optional<size_t> FindMidiDevice(const std::vector<std::string>& names, std:
 
 // ---------------------------------------------------------------- handles
 
-MidiInput::MidiInput(std::shared_ptr<detail::InputCore> core)
-    : m_core(std::move(core))
+MidiInput::MidiInput(std::shared_ptr<detail::InputCore> core) : m_core(std::move(core))
 {
     m_core->SetOwner(this);
 }
 
-MidiInput::~MidiInput() { m_core->Close(); }
+MidiInput::~MidiInput()
+{
+    m_core->Close();
+}
 
-const std::string& MidiInput::Name() const { return m_core->Name(); }
-MidiStatus MidiInput::AddBuffer(MidiInputBuffer& buffer) { return m_core->AddBuffer(buffer); }
-MidiStatus MidiInput::Start() { return m_core->Start(); }
-MidiStatus MidiInput::Stop() { return m_core->Stop(); }
-MidiStatus MidiInput::Reset() { return m_core->Reset(); }
-void MidiInput::Close() { m_core->Close(); }
+const std::string& MidiInput::Name() const
+{
+    return m_core->Name();
+}
+MidiStatus MidiInput::AddBuffer(MidiInputBuffer& buffer)
+{
+    return m_core->AddBuffer(buffer);
+}
+MidiStatus MidiInput::Start()
+{
+    return m_core->Start();
+}
+MidiStatus MidiInput::Stop()
+{
+    return m_core->Stop();
+}
+MidiStatus MidiInput::Reset()
+{
+    return m_core->Reset();
+}
+void MidiInput::Close()
+{
+    m_core->Close();
+}
 
-MidiOutput::MidiOutput(std::shared_ptr<detail::OutputCore> core)
-    : m_core(std::move(core))
+MidiOutput::MidiOutput(std::shared_ptr<detail::OutputCore> core) : m_core(std::move(core))
 {
     m_core->SetOwner(this);
 }
 
-MidiOutput::~MidiOutput() { m_core->Close(); }
+MidiOutput::~MidiOutput()
+{
+    m_core->Close();
+}
 
-const std::string& MidiOutput::Name() const { return m_core->Name(); }
-MidiStatus MidiOutput::SendShort(uint32_t message) { return m_core->SendShort(message); }
-MidiStatus MidiOutput::SendLong(const uint8_t* data, size_t size) { return m_core->SendLong(data, size); }
-void MidiOutput::Close() { m_core->Close(); }
+const std::string& MidiOutput::Name() const
+{
+    return m_core->Name();
+}
+MidiStatus MidiOutput::SendShort(uint32_t message)
+{
+    return m_core->SendShort(message);
+}
+MidiStatus MidiOutput::SendLong(const uint8_t* data, size_t size)
+{
+    return m_core->SendLong(data, size);
+}
+void MidiOutput::Close()
+{
+    m_core->Close();
+}
 
 // ---------------------------------------------------------------- backend
 

@@ -19,8 +19,7 @@ int64_t NowNs()
 class CallbackThreadMark {
 public:
     explicit CallbackThreadMark(std::atomic<std::thread::id>& mark)
-        : m_mark(mark)
-        , m_previous(mark.exchange(std::this_thread::get_id()))
+        : m_mark(mark), m_previous(mark.exchange(std::this_thread::get_id()))
     {
     }
     ~CallbackThreadMark() { m_mark.store(m_previous); }
@@ -37,8 +36,7 @@ private:
 // ---------------------------------------------------------------- input
 
 InputCore::InputCore(std::string name, MidiInputCallback callback)
-    : m_name(std::move(name))
-    , m_callback(std::move(callback))
+    : m_name(std::move(name)), m_callback(std::move(callback))
 {
 }
 
@@ -241,8 +239,7 @@ uint32_t InputCore::ElapsedMs() const
 // ---------------------------------------------------------------- output
 
 OutputCore::OutputCore(std::string name, MidiOutputCallback callback)
-    : m_name(std::move(name))
-    , m_callback(std::move(callback))
+    : m_name(std::move(name)), m_callback(std::move(callback))
 {
 }
 

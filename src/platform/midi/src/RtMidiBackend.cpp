@@ -23,7 +23,10 @@ constexpr unsigned kInputBufferSize = 65536;
 constexpr unsigned kInputBufferCount = 4;
 constexpr unsigned kInputQueueLimit = 1024;
 
-bool SequencerAvailable() { return ::access(kSequencerDevice, R_OK | W_OK) == 0; }
+bool SequencerAvailable()
+{
+    return ::access(kSequencerDevice, R_OK | W_OK) == 0;
+}
 
 // Takes RtMidi's reports instead of letting it print or throw; marks a failure.
 void SilentError(RtMidiError::Type type, const std::string&, void* user)
@@ -127,8 +130,7 @@ std::optional<unsigned> FindRtPort(RtMidi& rt, const std::string& rtName)
 class RtInputCore final : public detail::InputCore {
 public:
     RtInputCore(std::string name, MidiInputCallback callback, const std::string& clientName)
-        : InputCore(std::move(name), std::move(callback))
-        , m_rt(MakeRtInput(clientName, &m_error))
+        : InputCore(std::move(name), std::move(callback)), m_rt(MakeRtInput(clientName, &m_error))
     {
     }
 
@@ -193,8 +195,7 @@ private:
 class RtOutputCore final : public detail::OutputCore {
 public:
     RtOutputCore(std::string name, MidiOutputCallback callback, const std::string& clientName)
-        : OutputCore(std::move(name), std::move(callback))
-        , m_rt(MakeRtOutput(clientName, &m_error))
+        : OutputCore(std::move(name), std::move(callback)), m_rt(MakeRtOutput(clientName, &m_error))
     {
     }
 
@@ -244,10 +245,7 @@ struct PortEntry {
 
 class RtMidiBackend final : public MidiBackend {
 public:
-    explicit RtMidiBackend(std::string clientName)
-        : m_clientName(std::move(clientName))
-    {
-    }
+    explicit RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
 
     MidiBackendKind Kind() const override { return MidiBackendKind::RtMidiAlsa; }
     std::vector<std::string> InputNames() override { return Names(Ports(MidiDirection::Input)); }

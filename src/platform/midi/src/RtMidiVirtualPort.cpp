@@ -11,7 +11,10 @@ namespace platform {
 
 namespace {
 
-bool SequencerUsable() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
+bool SequencerUsable()
+{
+    return ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+}
 
 void MarkError(RtMidiError::Type type, const std::string&, void* user)
 {
@@ -103,8 +106,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSource(const std::string& clientName,
-                                                             const std::string& portName)
+std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSource(const std::string& clientName, const std::string& portName)
 {
     if (!SequencerUsable())
         return nullptr;
@@ -114,8 +116,7 @@ std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSource(const std::string& 
     return port;
 }
 
-std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& clientName,
-                                                           const std::string& portName)
+std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& clientName, const std::string& portName)
 {
     if (!SequencerUsable())
         return nullptr;

@@ -238,10 +238,8 @@ public:
         case kThreadPriorityNormal:
         case kThreadPriorityAboveNormal:
         case kThreadPriorityHighest:
-        case kThreadPriorityTimeCritical:
-            break;
-        default:
-            return false;
+        case kThreadPriorityTimeCritical: break;
+        default: return false;
         }
         std::lock_guard lock(m_mutex);
         m_priority = priority;

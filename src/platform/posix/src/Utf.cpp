@@ -36,8 +36,14 @@ void PutUtf16(std::u16string& out, char32_t cp)
     }
 }
 
-bool IsHigh(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHigh(char32_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char32_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The code point at text[i] and how many units it takes; kReplacement with a length of 1 for
 // an unpaired surrogate (valid is then false).

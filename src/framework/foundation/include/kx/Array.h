@@ -47,8 +47,7 @@ public:
 
     class ConstIterator {
     public:
-        ConstIterator(const IIterable* container, T* position) noexcept
-            : m_container(container), m_position(position)
+        ConstIterator(const IIterable* container, T* position) noexcept : m_container(container), m_position(position)
         {
         }
         const T& operator*() const { return m_container->Dereference(m_position); }
@@ -124,10 +123,7 @@ public:
         return GetData()[index];
     }
 
-    T* FirstPosition() const override
-    {
-        return this->GetCount() == 0 ? nullptr : const_cast<IArray*>(this)->GetData();
-    }
+    T* FirstPosition() const override { return this->GetCount() == 0 ? nullptr : const_cast<IArray*>(this)->GetData(); }
     T* EndPosition() const override
     {
         const uint32_t count = this->GetCount();

@@ -65,7 +65,9 @@ void Sort(IArray<T>& array, uint32_t start, uint32_t count, Compare compare)
     std::vector<uint32_t> order(count);
     for (uint32_t k = 0; k < count; ++k)
         order[k] = k;
-    auto less = [&](uint32_t a, uint32_t b) { return compare(static_cast<const T&>(items[a]), static_cast<const T&>(items[b])); };
+    auto less = [&](uint32_t a, uint32_t b) {
+        return compare(static_cast<const T&>(items[a]), static_cast<const T&>(items[b]));
+    };
     Detail::StableMergeSort(order.data(), count, less);
 
     // Position k takes the element that was at order[k]; follow each cycle with one temporary.
@@ -102,7 +104,9 @@ void SortIndecies(IArray<unsigned int>& indices, const IArray<T>& source, uint32
     unsigned int* entries = indices.GetData();
     for (uint32_t k = 0; k < count; ++k)
         entries[k] = start + k;
-    auto less = [&](unsigned int a, unsigned int b) { return compare(static_cast<const unsigned int&>(a), static_cast<const unsigned int&>(b)); };
+    auto less = [&](unsigned int a, unsigned int b) {
+        return compare(static_cast<const unsigned int&>(a), static_cast<const unsigned int&>(b));
+    };
     Detail::StableMergeSort(entries, count, less);
 }
 

@@ -285,11 +285,11 @@ protected:
 template <class T, uint32_t G = 1, uint32_t R = 0, uint32_t X = 1, uint32_t A = 8,
           AllocatorFunction F = &GetSystemAllocator>
 class ArrayBuffer : public Detail::ArrayOverBuffer<T>,
-                    public BufferT<G * static_cast<uint32_t>(sizeof(T)), R * static_cast<uint32_t>(sizeof(T)), A, T*, F> {
+                    public BufferT<G* static_cast<uint32_t>(sizeof(T)), R* static_cast<uint32_t>(sizeof(T)), A, T*, F> {
     static_assert(std::is_trivially_copyable_v<T>, "elements are moved as raw bytes");
 
 protected:
-    using Buffer = BufferT<G * static_cast<uint32_t>(sizeof(T)), R * static_cast<uint32_t>(sizeof(T)), A, T*, F>;
+    using Buffer = BufferT<G* static_cast<uint32_t>(sizeof(T)), R* static_cast<uint32_t>(sizeof(T)), A, T*, F>;
     static constexpr uint32_t kElementSize = static_cast<uint32_t>(sizeof(T));
 
 public:

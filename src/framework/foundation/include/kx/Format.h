@@ -37,33 +37,34 @@ public:
     {
     }
     template <class T>
-        requires std::is_enum_v<T>
-    constexpr FormatArg(T v) noexcept : FormatArg(static_cast<std::underlying_type_t<T>>(v))
-    {
-    }
+    requires std::is_enum_v<T>
+    constexpr FormatArg(T v) noexcept : FormatArg(static_cast<std::underlying_type_t<T>>(v)) {}
     constexpr FormatArg(const char16_t* s) noexcept : m_kind(Kind::Wide), m_ws(s) {}
     constexpr FormatArg(const char* s) noexcept : m_kind(Kind::Narrow), m_ns(s) {}
     constexpr FormatArg(std::nullptr_t) noexcept : m_kind(Kind::Pointer), m_p(nullptr) {}
     template <class T>
-        requires(!std::is_same_v<std::remove_cv_t<T>, char> && !std::is_same_v<std::remove_cv_t<T>, char16_t>)
-    constexpr FormatArg(T* p) noexcept : m_kind(Kind::Pointer), m_p(p)
+    requires(!std::is_same_v<std::remove_cv_t<T>, char> &&
+             !std::is_same_v<std::remove_cv_t<T>, char16_t>) constexpr FormatArg(T* p) noexcept
+        : m_kind(Kind::Pointer), m_p(p)
     {
     }
     // Any string class with GetString() (the framework's strings).
     template <class S>
-        requires requires(const S& s) {
-            { s.GetString() } -> std::convertible_to<const char16_t*>;
-        }
-    FormatArg(const S& s) noexcept : FormatArg(static_cast<const char16_t*>(s.GetString()))
+    requires requires(const S& s)
     {
+        {
+            s.GetString()
+            } -> std::convertible_to<const char16_t*>;
     }
+    FormatArg(const S& s) noexcept : FormatArg(static_cast<const char16_t*>(s.GetString())) {}
     template <class S>
-        requires requires(const S& s) {
-            { s.GetString() } -> std::convertible_to<const char*>;
-        }
-    FormatArg(const S& s) noexcept : FormatArg(static_cast<const char*>(s.GetString()))
+    requires requires(const S& s)
     {
+        {
+            s.GetString()
+            } -> std::convertible_to<const char*>;
     }
+    FormatArg(const S& s) noexcept : FormatArg(static_cast<const char*>(s.GetString())) {}
 
     Kind GetKind() const noexcept { return m_kind; }
     int64_t GetSigned() const noexcept { return m_i; }
@@ -96,8 +97,8 @@ size_t FormatVa(char16_t* out, size_t capacity, const char16_t* format, va_list 
 size_t FormatVa(char* out, size_t capacity, const char* format, va_list args);
 
 template <class C, class... A>
-    requires(std::is_same_v<C, char16_t> || std::is_same_v<C, char>)
-size_t FormatTo(C* out, size_t capacity, const C* format, const A&... args)
+requires(std::is_same_v<C, char16_t> || std::is_same_v<C, char>) size_t
+    FormatTo(C* out, size_t capacity, const C* format, const A&... args)
 {
     if constexpr (sizeof...(A) == 0) {
         return FormatArgs(out, capacity, format, nullptr, 0);

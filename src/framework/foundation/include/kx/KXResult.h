@@ -13,7 +13,13 @@ inline constexpr KXRESULT E_INVALIDARG = static_cast<KXRESULT>(0x80070057u);
 inline constexpr KXRESULT E_NOTIMPL = static_cast<KXRESULT>(0x80004001u);
 inline constexpr KXRESULT E_OUTOFMEMORY = static_cast<KXRESULT>(0x8007000Eu);
 
-inline constexpr bool Succeeded(KXRESULT hr) { return hr >= 0; }
-inline constexpr bool Failed(KXRESULT hr) { return hr < 0; }
+inline constexpr bool Succeeded(KXRESULT hr)
+{
+    return hr >= 0;
+}
+inline constexpr bool Failed(KXRESULT hr)
+{
+    return hr < 0;
+}
 
 } // namespace KX

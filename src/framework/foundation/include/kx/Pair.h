@@ -23,15 +23,17 @@ public:
 
 namespace Detail {
 template <class P>
-concept SmartPointerToShared = requires(const P& p) {
-    { p.Get() } -> std::convertible_to<const LRefCountedObject*>;
+concept SmartPointerToShared = requires(const P& p)
+{
+    {
+        p.Get()
+        } -> std::convertible_to<const LRefCountedObject*>;
 };
 } // namespace Detail
 
 // Text form of a smart pointer: its object's own ToString, or the empty string when null.
 template <class P>
-    requires Detail::SmartPointerToShared<P>
-StringT<char16_t, char> ToString(const P& p)
+requires Detail::SmartPointerToShared<P> StringT<char16_t, char> ToString(const P& p)
 {
     if (const LRefCountedObject* object = p.Get())
         return object->ToString();

@@ -31,10 +31,7 @@ struct ParamValue {
     ParamValue() = default;
     ParamValue(const ParamDescriptor& d, const Variant& v) : descriptor(d), value(v) {}
 
-    bool operator==(const ParamValue& other) const
-    {
-        return descriptor == other.descriptor && value == other.value;
-    }
+    bool operator==(const ParamValue& other) const { return descriptor == other.descriptor && value == other.value; }
 };
 
 // Variants holding plain numbers and flags.
@@ -47,8 +44,8 @@ Variant MakeBytesVariant(const uint8_t* data, uint32_t n);
 class ParamValues : public Variant {
 public:
     // Failure codes of GetParamValueAt.
-    static constexpr int32_t kNotAList = -4;    // no list, no items, or no such index
-    static constexpr int32_t kBadEntry = -7;    // the item is not a list of three
+    static constexpr int32_t kNotAList = -4; // no list, no items, or no such index
+    static constexpr int32_t kBadEntry = -7; // the item is not a list of three
 
     // An empty list.
     ParamValues();
@@ -65,10 +62,7 @@ public:
 
     // Reads item i: 0, or kNotAList / kBadEntry with id -1 and both Variants empty.
     int32_t GetParamValueAt(uint32_t i, ParamDescriptor& descriptor, Variant& value) const;
-    int32_t GetParamValueAt(uint32_t i, ParamValue& out) const
-    {
-        return GetParamValueAt(i, out.descriptor, out.value);
-    }
+    int32_t GetParamValueAt(uint32_t i, ParamValue& out) const { return GetParamValueAt(i, out.descriptor, out.value); }
 };
 
 class ParamDescriptors : public Variant {

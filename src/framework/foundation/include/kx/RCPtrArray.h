@@ -40,10 +40,10 @@ std::string RCPtrArrayMemberName(const char* className, const char* method)
 // G is the grow step and S the reserve, in elements.
 template <class T, uint32_t G = 1, uint32_t S = 0>
 class ConstRCPtrArray : public Detail::ArrayOverBuffer<ConstRCPtr<T>>,
-                        protected BufferT<G * static_cast<uint32_t>(sizeof(void*)),
-                                          S * static_cast<uint32_t>(sizeof(void*)), 8, T**, &GetSystemAllocator> {
+                        protected BufferT<G* static_cast<uint32_t>(sizeof(void*)),
+                                          S* static_cast<uint32_t>(sizeof(void*)), 8, T**, &GetSystemAllocator> {
 protected:
-    using Buffer = BufferT<G * static_cast<uint32_t>(sizeof(void*)), S * static_cast<uint32_t>(sizeof(void*)), 8, T**,
+    using Buffer = BufferT<G* static_cast<uint32_t>(sizeof(void*)), S* static_cast<uint32_t>(sizeof(void*)), 8, T**,
                            &GetSystemAllocator>;
     static constexpr uint32_t kSlotSize = static_cast<uint32_t>(sizeof(T*));
 
@@ -219,6 +219,8 @@ class RCPtrArray : public Detail::ArrayOverBuffer<RCPtr<T>>, public ConstRCPtrAr
     using View = Detail::ArrayOverBuffer<RCPtr<T>>;
 
 public:
+    using typename View::ConstIterator;
+    using typename View::Iterator;
     using View::AddItem;
     using View::Advance;
     using View::Append;
@@ -236,8 +238,6 @@ public:
     using View::RemoveAll;
     using View::SetSize;
     using View::SwapItems;
-    using typename View::ConstIterator;
-    using typename View::Iterator;
 
     explicit RCPtrArray(uint32_t initialCount = 0, uint32_t capacity = 0) : ConstArray(initialCount, capacity) {}
 

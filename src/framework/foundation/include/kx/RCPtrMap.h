@@ -35,9 +35,8 @@ struct RCPtrHalfMapHelper {
 
 // A hashed list of pairs whose first member is a smart pointer, keyed by that object's identity.
 template <class Pair, auto GetFirst, uint32_t Bits>
-class RCPtrHalfMap
-    : public HashedList<RCPtr<Pair>, uintptr_t, &RCPtrHalfMapHelper<Pair, GetFirst, Bits>::GetKey, Bits,
-                        &RCPtrHalfMapHelper<Pair, GetFirst, Bits>::GetHandleBits> {
+class RCPtrHalfMap : public HashedList<RCPtr<Pair>, uintptr_t, &RCPtrHalfMapHelper<Pair, GetFirst, Bits>::GetKey, Bits,
+                                       &RCPtrHalfMapHelper<Pair, GetFirst, Bits>::GetHandleBits> {
 public:
     // The pair of keyObject, or a shared null pointer that the caller must not change.
     virtual const RCPtr<Pair>& FindPair(const ConstRCPtr<LRefCountedObject>& keyObject) const
@@ -79,7 +78,10 @@ public:
 
     // Stores a new pair for key (replacing any earlier pair, which its other holders keep as it
     // was). true when the key object was new.
-    virtual bool SetAt(const ConstRCPtr<K>& key, const RCPtr<V>& value) { return this->SetValue(CreatePair(key, value)); }
+    virtual bool SetAt(const ConstRCPtr<K>& key, const RCPtr<V>& value)
+    {
+        return this->SetValue(CreatePair(key, value));
+    }
 
     static RCPtr<Pair> CreatePair(const ConstRCPtr<K>& key, const RCPtr<V>& value)
     {

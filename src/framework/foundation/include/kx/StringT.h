@@ -179,17 +179,11 @@ public:
     void ReplaceAny(const C* set, C replacement);
 
     // Wide only: UTF-8 input.
-    void AssignFromUTF8(const char* bytes, int length)
-        requires std::is_same_v<C, char16_t>;
-    KXRESULT InsertNarrow(unsigned index, const char* text)
-        requires std::is_same_v<C, char16_t>;
+    void AssignFromUTF8(const char* bytes, int length) requires std::is_same_v<C, char16_t>;
+    KXRESULT InsertNarrow(unsigned index, const char* text) requires std::is_same_v<C, char16_t>;
     // Wide: appends c as a one-byte UTF-8 text (nothing for 0x80 and above). Narrow: appends c.
     StringT& operator+=(char c);
-    StringT<O, C> ToNarrow() const
-        requires std::is_same_v<C, char16_t>
-    {
-        return StringT<O, C>(*this);
-    }
+    StringT<O, C> ToNarrow() const requires std::is_same_v<C, char16_t> { return StringT<O, C>(*this); }
 
     // Printf-style formatting (see kx/Format.h); results of 16384 units or more are cut off.
     template <class... A>
@@ -271,9 +265,9 @@ public:
         const uint32_t count = this->GetCount();
         for (uint32_t i = 0; i < count; ++i) {
             const StringT<C, O>& e = this->ElementAt(i);
-            if (caseSensitive ? e == s
-                              : (e.GetString() == s.GetString() ||
-                                 TextCompareNoCase(e.GetString(), s.GetString()) == 0))
+            if (caseSensitive
+                    ? e == s
+                    : (e.GetString() == s.GetString() || TextCompareNoCase(e.GetString(), s.GetString()) == 0))
                 return static_cast<int32_t>(i);
         }
         return -1;

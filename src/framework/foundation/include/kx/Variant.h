@@ -18,11 +18,11 @@ public:
     static constexpr int32_t TypeInt64 = 3;
     static constexpr int32_t TypeFloat = 4;
     static constexpr int32_t TypeDouble = 5;
-    static constexpr int32_t TypeBorrowed = 6;     // bytes the Variant does not own
-    static constexpr int32_t TypeBorrowedRaw = 7;  // the same, but without elements
-    static constexpr int32_t TypeBlob = 8;         // owned bytes
-    static constexpr int32_t TypeString = 9;       // owned narrow text, terminator included
-    static constexpr int32_t TypeList = 10;        // owned records of the items
+    static constexpr int32_t TypeBorrowed = 6;    // bytes the Variant does not own
+    static constexpr int32_t TypeBorrowedRaw = 7; // the same, but without elements
+    static constexpr int32_t TypeBlob = 8;        // owned bytes
+    static constexpr int32_t TypeString = 9;      // owned narrow text, terminator included
+    static constexpr int32_t TypeList = 10;       // owned records of the items
     static constexpr int32_t TypeCount = 11;
 
     static constexpr uint32_t RecordHeaderSize = 12;

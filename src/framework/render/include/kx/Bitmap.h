@@ -53,8 +53,8 @@ public:
 
     // The bitmap of a skin part: a tinted copy of image, or the colorizer's colour through a
     // copy of mask, or a fill of width x height when neither is given.
-    static RCPtr<LBitmap> CreatePartBitmap(const ConstRCPtr<LColorizer>& colorizer, float alphaModifier,
-                                           int32_t width, int32_t height, const ConstRCPtr<LBitmap>& image,
+    static RCPtr<LBitmap> CreatePartBitmap(const ConstRCPtr<LColorizer>& colorizer, float alphaModifier, int32_t width,
+                                           int32_t height, const ConstRCPtr<LBitmap>& image,
                                            const ConstRCPtr<LBitmap>& mask);
     // A width x height bitmap of the colorizer's colour, its alpha times alphaModifier.
     static RCPtr<LBitmap> CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer, float alphaModifier,

@@ -42,8 +42,7 @@ private:
 
 class LGDIRenderContextInfo : public LRenderContextInfo {
 public:
-    static RCPtr<LGDIRenderContextInfo> Create(const RectT<int32_t>& viewport, WindowHandle window,
-                                               bool offscreenOnly);
+    static RCPtr<LGDIRenderContextInfo> Create(const RectT<int32_t>& viewport, WindowHandle window, bool offscreenOnly);
 
     // 4096 x 4096.
     void GetMaxSurfaceSize(int32_t& width, int32_t& height) const override;

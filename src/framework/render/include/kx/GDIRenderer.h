@@ -92,8 +92,8 @@ private:
     struct Caches;
 
     enum class ShapeKind { LineSegments, Polyline, Polygon, FilledPolygon };
-    void DrawShape(ShapeKind kind, const PolylineT<float>& polyline, const LColor& color,
-                   const PointT<float>& offset, const PointT<float>& scale, bool keepCached);
+    void DrawShape(ShapeKind kind, const PolylineT<float>& polyline, const LColor& color, const PointT<float>& offset,
+                   const PointT<float>& scale, bool keepCached);
     // The target's Graphics, or null while no frame is open.
     gdi::Graphics* TargetGraphics() const noexcept;
     // Makes the target's Graphics follow the context's origin and clip.

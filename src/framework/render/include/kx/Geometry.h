@@ -50,7 +50,10 @@ void RoundPointInPlace(PointT<double>& point) noexcept;
 
 // Two doubles (a size or a point) to two 32-bit integers, each rounded as RoundToInt32.
 PointT<int32_t> RoundSizeToLong(double cx, double cy) noexcept;
-inline PointT<int32_t> RoundSizeToLong(const PointT<double>& size) noexcept { return RoundSizeToLong(size.x, size.y); }
+inline PointT<int32_t> RoundSizeToLong(const PointT<double>& size) noexcept
+{
+    return RoundSizeToLong(size.x, size.y);
+}
 
 // Two floats to two 32-bit integers, each rounded as RoundToInt32.
 PointT<int32_t> RoundPointToInt(const PointT<float>& point) noexcept;

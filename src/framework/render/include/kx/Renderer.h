@@ -99,8 +99,8 @@ public:
     double originX = 0.0;
     double originY = 0.0;
     // Relative to the origin. The initial one clips nothing.
-    RectT<double> clip{static_cast<double>(-5.0e15f), static_cast<double>(-5.0e15f),
-                       static_cast<double>(1.0e16f), static_cast<double>(1.0e16f)};
+    RectT<double> clip{static_cast<double>(-5.0e15f), static_cast<double>(-5.0e15f), static_cast<double>(1.0e16f),
+                       static_cast<double>(1.0e16f)};
     float alpha = 1.0f;
     // Only the low byte counts.
     int32_t stencilSet = 0;
@@ -198,8 +198,8 @@ public:
     // Saves the state, moves the origin to the area's corner and sets the clip. Relative: area
     // and clip are relative to the current origin, and the clip is limited to the area and the
     // current clip. The stencil is installed when given.
-    virtual void PushClipRect(const RectT<double>& area, const RectT<double>& clip,
-                              const ConstRCPtr<LStencil>& stencil, bool relative);
+    virtual void PushClipRect(const RectT<double>& area, const RectT<double>& clip, const ConstRCPtr<LStencil>& stencil,
+                              bool relative);
     virtual void PushState();
     // Restores the last saved state; nothing when none is saved.
     virtual void PopState();

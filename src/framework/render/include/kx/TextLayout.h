@@ -32,8 +32,8 @@ int32_t FitTextToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LF
 
 // Lines of the text wrapped at maxWidth: each "\n" starts a paragraph, each paragraph gives one
 // line or more; blanks at the start of a continued line are dropped.
-void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
-              const WString& text, WStringArray& lines);
+void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth, const WString& text,
+              WStringArray& lines);
 
 // A look's label: text, font, alignment and box, with its lines laid out on demand. Lines and
 // line rectangles are kept until a change empties them. Measures through the application's

@@ -52,8 +52,8 @@ void LD3D9Renderer::FillRect(const RectT<int32_t>&, const LColor&, bool) {}
 void LD3D9Renderer::DrawFilledRect(const RectT<int32_t>&, const LColor&, const LColor&, float) {}
 void LD3D9Renderer::DrawColorRectList(const ColorRectListT<float>&, const PointT<double>&, bool) {}
 void LD3D9Renderer::DrawLine(const PointT<float>&, const PointT<float>&, const LColor&, float) {}
-void LD3D9Renderer::DrawLineSegments(const PolylineT<float>&, const LColor&, const PointT<float>&,
-                                     const PointT<float>&, bool)
+void LD3D9Renderer::DrawLineSegments(const PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&,
+                                     bool)
 {
 }
 void LD3D9Renderer::DrawPolyline(const PolylineT<float>&, const LColor&, const PointT<float>&, const PointT<float>&,

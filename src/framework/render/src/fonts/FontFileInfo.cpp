@@ -31,7 +31,7 @@ public:
     {
         const NString narrow = path.ToNarrow();
         m_fd = ::open(narrow.GetString(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        struct stat info{};
+        struct stat info {};
         if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             Close();
             return;
@@ -97,8 +97,8 @@ void AddFolderTree(const std::filesystem::path& folder, std::set<std::filesystem
     if (error || !std::filesystem::is_directory(canonical, error) || !seen.insert(canonical).second)
         return;
     out.AddItem(FromUtf8(canonical.string()));
-    std::filesystem::recursive_directory_iterator it(
-        canonical, std::filesystem::directory_options::skip_permission_denied, error);
+    std::filesystem::recursive_directory_iterator it(canonical,
+                                                     std::filesystem::directory_options::skip_permission_denied, error);
     for (const std::filesystem::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
         if (it->is_directory(error) && !it->is_symlink(error) && seen.insert(it->path()).second)
             out.AddItem(FromUtf8(it->path().string()));

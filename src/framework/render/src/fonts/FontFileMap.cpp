@@ -36,4 +36,3 @@ int32_t LFontFileInfo::GetFileID(const ConstRCPtr<LFont>& font)
 }
 
 } // namespace KX
-

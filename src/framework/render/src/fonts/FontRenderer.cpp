@@ -11,8 +11,7 @@ RectT<float> LFontRenderer::MeasureText(const WString& text, const ConstRCPtr<LF
     RectT<float> rect;
     if (!font)
         return rect;
-    RenderText(text, font, m_processor, 0, 0.0f,
-               LGlyphProcessor::kModeLoad | LGlyphProcessor::kModeMeasure);
+    RenderText(text, font, m_processor, 0, 0.0f, LGlyphProcessor::kModeLoad | LGlyphProcessor::kModeMeasure);
     const BoundsF bounds = GetBounds();
     const float ascent = static_cast<float>(font->GetAscent());
     const float descent = static_cast<float>(font->GetDescent());
@@ -29,4 +28,3 @@ BoundsF LFontRenderer::GetBounds() const
 }
 
 } // namespace KX
-

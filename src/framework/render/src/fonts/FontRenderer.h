@@ -1,7 +1,7 @@
 #pragma once
 // A font renderer turns a string into positioned glyphs and hands them to a glyph processor.
-#include "kx/Geometry.h"
 #include "fonts/GlyphProcessor.h"
+#include "kx/Geometry.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"

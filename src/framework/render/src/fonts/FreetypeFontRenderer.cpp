@@ -140,7 +140,7 @@ FT_Error OpenRegularFace(FT_Library library, const char* path, FT_Long faceIndex
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return FT_Err_Cannot_Open_Resource;
-    struct stat info{};
+    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
         ::close(fd);
         return FT_Err_Cannot_Open_Resource;
@@ -240,7 +240,8 @@ KXRESULT LFreetypeFontRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, in
     const FT_Size_Metrics& metrics = size->metrics;
     const int32_t a = -static_cast<int32_t>(metrics.ascender >> 6);
     const int32_t d = -static_cast<int32_t>(metrics.descender >> 6);
-    int32_t h = std::max(static_cast<int32_t>(metrics.height >> 6), static_cast<int32_t>(96.0f * font->GetSize() / 72.0f));
+    int32_t h =
+        std::max(static_cast<int32_t>(metrics.height >> 6), static_cast<int32_t>(96.0f * font->GetSize() / 72.0f));
     if (h < d - a)
         h = d - a;
     height = h;
@@ -282,7 +283,8 @@ void LFreetypeFontRenderer::RenderText(const WString& text, const ConstRCPtr<LFo
 
         FT_Glyph outline = nullptr;
         if (need != 0) {
-            if (FT_Load_Glyph(face, glyph.glyphIndex, FT_LOAD_DEFAULT) != 0 || FT_Get_Glyph(face->glyph, &outline) != 0) {
+            if (FT_Load_Glyph(face, glyph.glyphIndex, FT_LOAD_DEFAULT) != 0 ||
+                FT_Get_Glyph(face->glyph, &outline) != 0) {
                 glyph.position = i + 1;
                 continue;
             }
@@ -330,4 +332,3 @@ void LFreetypeFontRenderer::RenderText(const WString& text, const ConstRCPtr<LFo
 }
 
 } // namespace KX
-

@@ -97,8 +97,9 @@ int32_t ReadNamingTable(IFontByteSource& source, uint64_t tableOffset, int32_t f
         const uint16_t nameId = Be16(r + 6);
         const uint16_t length = Be16(r + 8);
         const uint16_t offset = Be16(r + 10);
-        const bool english = (platform == TrueType::kPlatformMacintosh && language == TrueType::kLanguageMacEnglish) ||
-                             (platform == TrueType::kPlatformWindows && language == TrueType::kLanguageWindowsEnglishUS);
+        const bool english =
+            (platform == TrueType::kPlatformMacintosh && language == TrueType::kLanguageMacEnglish) ||
+            (platform == TrueType::kPlatformWindows && language == TrueType::kLanguageWindowsEnglishUS);
         if (!english || (nameId != TrueType::kNameFamily && nameId != TrueType::kNameSubfamily) || length == 0)
             continue;
         const uint64_t at = storage + offset;

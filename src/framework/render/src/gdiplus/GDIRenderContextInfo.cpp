@@ -69,8 +69,7 @@ RCPtr<LGDIRenderContextInfo> LGDIRenderContextInfo::Create(const RectT<int32_t>&
     return RCPtr<LGDIRenderContextInfo>(new LGDIRenderContextInfo(viewport, window, offscreenOnly));
 }
 
-LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window,
-                                             bool offscreenOnly)
+LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window, bool offscreenOnly)
     : LRenderContextInfo(viewport, window, offscreenOnly), m_deviceClip(RenderState().clip)
 {
     const PointT<int32_t> size = GetViewportSize();

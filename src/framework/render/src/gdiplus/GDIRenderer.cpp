@@ -126,8 +126,7 @@ struct LGDIRenderer::CashableBitmapDescriptor {
 
     friend bool operator==(const CashableBitmapDescriptor& a, const CashableBitmapDescriptor& b) noexcept
     {
-        return a.bitmap.Get() == b.bitmap.Get() && a.width == b.width && a.height == b.height &&
-               a.pixels == b.pixels;
+        return a.bitmap.Get() == b.bitmap.Get() && a.width == b.width && a.height == b.height && a.pixels == b.pixels;
     }
 };
 
@@ -218,8 +217,8 @@ void LGDIRenderer::ApplyStateToGraphics(LGDIRenderContextInfo& context, gdi::Gra
     // The clip is kept in target pixels; the transform is the origin.
     const RectT<double>& clip = context.GetDeviceClip();
     graphics.ResetTransform();
-    graphics.SetClip(gdi::RectF{static_cast<float>(clip.x), static_cast<float>(clip.y),
-                                static_cast<float>(clip.width), static_cast<float>(clip.height)},
+    graphics.SetClip(gdi::RectF{static_cast<float>(clip.x), static_cast<float>(clip.y), static_cast<float>(clip.width),
+                                static_cast<float>(clip.height)},
                      gdi::CombineMode::Replace);
     const RenderState& state = context.GetCurrentState();
     graphics.TranslateTransform(state.originX, state.originY);
@@ -282,8 +281,8 @@ void LGDIRenderer::SetClipRect(const RectT<double>& rect)
     if (!m_target || context != m_target.Get())
         return;
     const RenderState& state = m_target->GetCurrentState();
-    m_target->SetDeviceClip(RectT<double>{state.clip.x + state.originX, state.clip.y + state.originY,
-                                          state.clip.width, state.clip.height});
+    m_target->SetDeviceClip(
+        RectT<double>{state.clip.x + state.originX, state.clip.y + state.originY, state.clip.width, state.clip.height});
     if (gdi::Graphics* graphics = TargetGraphics())
         graphics->SetClip(gdi::RectF{static_cast<float>(state.clip.x), static_cast<float>(state.clip.y),
                                      static_cast<float>(state.clip.width), static_cast<float>(state.clip.height)},
@@ -380,7 +379,8 @@ void LGDIRenderer::DrawColorRectList(const ColorRectListT<float>& list, const Po
     }
     OffsetOrigin(PointT<double>{-offset.x, -offset.y});
     // Back to exactly where it was (the sum above may round).
-    if (m_target && (m_target->GetCurrentState().originX != origin.x || m_target->GetCurrentState().originY != origin.y))
+    if (m_target &&
+        (m_target->GetCurrentState().originX != origin.x || m_target->GetCurrentState().originY != origin.y))
         OffsetOrigin(PointT<double>{origin.x - m_target->GetCurrentState().originX,
                                     origin.y - m_target->GetCurrentState().originY});
 }
@@ -445,13 +445,9 @@ void LGDIRenderer::DrawShape(ShapeKind kind, const PolylineT<float>& polyline, c
                 path.AddLine(converted[i].x, converted[i].y, converted[i + 1].x, converted[i + 1].y);
             }
             break;
-        case ShapeKind::Polyline:
-            path.AddLines(converted);
-            break;
+        case ShapeKind::Polyline: path.AddLines(converted); break;
         case ShapeKind::Polygon:
-        case ShapeKind::FilledPolygon:
-            path.AddPolygon(converted);
-            break;
+        case ShapeKind::FilledPolygon: path.AddPolygon(converted); break;
         }
         slot = made;
     }
@@ -486,7 +482,8 @@ void LGDIRenderer::DrawShape(ShapeKind kind, const PolylineT<float>& polyline, c
     }
 
     OffsetOrigin(PointT<double>{-shift.x, -shift.y});
-    if (m_target && (m_target->GetCurrentState().originX != origin.x || m_target->GetCurrentState().originY != origin.y))
+    if (m_target &&
+        (m_target->GetCurrentState().originX != origin.x || m_target->GetCurrentState().originY != origin.y))
         OffsetOrigin(PointT<double>{origin.x - m_target->GetCurrentState().originX,
                                     origin.y - m_target->GetCurrentState().originY});
     if (!keepCached)
@@ -506,8 +503,7 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
     const gdi::Bitmap* image = bitmap->GetBitmapData();
     if (!image)
         return;
-    const PointT<int32_t> size =
-        RoundSizeToLong(static_cast<double>(dest.width), static_cast<double>(dest.height));
+    const PointT<int32_t> size = RoundSizeToLong(static_cast<double>(dest.width), static_cast<double>(dest.height));
     const int32_t width = size.x;
     const int32_t height = size.y;
     if (width <= 0 || height <= 0)
@@ -538,9 +534,7 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
         const float h = static_cast<float>(height);
         const bool hasArea = source.width > 0.0f && source.height > 0.0f;
         switch (resizeType) {
-        case 0:
-            scaler->DrawImage(*image, gdi::RectF{0.0f, 0.0f, w, h}, source);
-            break;
+        case 0: scaler->DrawImage(*image, gdi::RectF{0.0f, 0.0f, w, h}, source); break;
         case 1:
             if (!hasArea)
                 break;
@@ -560,10 +554,9 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
             }
             break;
         case 2:
-            scaler->DrawImage(*image,
-                              gdi::RectF{(w - source.width) * 0.5f, (h - source.height) * 0.5f, source.width,
-                                         source.height},
-                              source);
+            scaler->DrawImage(
+                *image, gdi::RectF{(w - source.width) * 0.5f, (h - source.height) * 0.5f, source.width, source.height},
+                source);
             break;
         }
         scaler.reset();
@@ -590,8 +583,8 @@ KXRESULT LGDIRenderer::DrawContextSurface(const ConstRCPtr<LRenderContextInfo>& 
     const gdi::Bitmap* bitmap = from->GetBitmap();
     if (!graphics || !bitmap)
         return E_FAIL;
-    const gdi::Status status = graphics->DrawImage(*bitmap, dest.x, dest.y, sourceRect.x, sourceRect.y,
-                                                   sourceRect.width, sourceRect.height);
+    const gdi::Status status =
+        graphics->DrawImage(*bitmap, dest.x, dest.y, sourceRect.x, sourceRect.y, sourceRect.width, sourceRect.height);
     return status == gdi::Status::Ok ? S_OK : E_FAIL;
 }
 

@@ -201,8 +201,8 @@ void LGLGlyphRenderer::CopyGlyphPixels(LCachedFont& font, const LPixelBuffer<uns
             unsigned char* to = atlas->GetPixelAddress(static_cast<uint32_t>(x), static_cast<uint32_t>(y + row));
             if (!from || !to || static_cast<uint32_t>(y + row) >= atlas->GetHeight())
                 break;
-            const size_t available = std::min<size_t>(static_cast<size_t>(columns),
-                                                      static_cast<size_t>(bitmap->GetRowLength()));
+            const size_t available =
+                std::min<size_t>(static_cast<size_t>(columns), static_cast<size_t>(bitmap->GetRowLength()));
             std::memcpy(to, from, available);
         }
     }

@@ -3,11 +3,11 @@
 // rasterised once and afterwards drawn as a textured quad; bounds of a walk for measuring; at
 // most kFontCacheCapacity cached fonts. Drawing and uploads need the renderer's OpenGL context
 // current.
-#include "opengl/GLDisplayList.h"
-#include "opengl/GLTexture.h"
 #include "fonts/GlyphProcessor.h"
 #include "kx/HashedList.h"
 #include "kx/PixelBuffer.h"
+#include "opengl/GLDisplayList.h"
+#include "opengl/GLTexture.h"
 
 #include <cstdint>
 
@@ -81,7 +81,10 @@ public:
         uint32_t m_uploads = 0;
     };
 
-    static uint32_t FontBucket(const int32_t& uniqueID) noexcept { return (static_cast<uint32_t>(uniqueID) >> 4) & 255u; }
+    static uint32_t FontBucket(const int32_t& uniqueID) noexcept
+    {
+        return (static_cast<uint32_t>(uniqueID) >> 4) & 255u;
+    }
     using FontCache = LGLObjectCache<LCachedFont, int32_t, &LGLGlyphRenderer::FontBucket>;
 
     static constexpr int32_t kFontCacheCapacity = 16;

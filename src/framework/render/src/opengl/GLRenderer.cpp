@@ -1,12 +1,12 @@
 #include "opengl/GLRenderer.h"
 
+#include "fonts/FreetypeFontRenderer.h"
 #include "kx/AppServices.h"
 #include "kx/Bitmap.h"
 #include "kx/Exception.h"
 #include "kx/Font.h"
-#include "fonts/FreetypeFontRenderer.h"
-#include "opengl/GLGlyphRenderer.h"
 #include "kx/RenderHost.h"
+#include "opengl/GLGlyphRenderer.h"
 
 #include <GL/glu.h>
 
@@ -204,7 +204,8 @@ KXRESULT LGLRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Wind
         ShowErrorBox(u"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT");
         Throw<std::runtime_error>("", "KX::LGLRenderer::InitRenderContextInfo", kSource, 334);
     }
-    RCPtr<LGLRenderContextInfo> info = LGLRenderContextInfo::Create(viewport, window, offscreenOnly, m_context, surface);
+    RCPtr<LGLRenderContextInfo> info =
+        LGLRenderContextInfo::Create(viewport, window, offscreenOnly, m_context, surface);
     const ScopedGLBinding binding(m_context.Get(), surface.Get());
     if (!binding.IsBound()) {
         out = nullptr;
@@ -351,7 +352,8 @@ KXRESULT LGLRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& context
     if (GetContextStack().GetCount() != 0) {
         // Back to the frame below: its surface, viewport, origin and clip.
         LGLRenderContextInfo* below = CurrentGLContext();
-        if (below && below->GetSurface() && below->GetGLContext() == m_context && m_context->Bind(*below->GetSurface())) {
+        if (below && below->GetSurface() && below->GetGLContext() == m_context &&
+            m_context->Bind(*below->GetSurface())) {
             SetViewport(below->GetViewport());
             ApplyCurrentOrigin();
             ApplyCurrentClip();
@@ -598,18 +600,10 @@ void LGLRenderer::DrawShape(ShapeKind kind, const PolylineT<float>& polyline, co
         return;
     LGLDisplayListCache* cache = nullptr;
     switch (kind) {
-    case ShapeKind::LineSegments:
-        cache = &m_lineSegments;
-        break;
-    case ShapeKind::Polyline:
-        cache = &m_polylines;
-        break;
-    case ShapeKind::Polygon:
-        cache = &m_polygonOutlines;
-        break;
-    case ShapeKind::FilledPolygon:
-        cache = &m_filledPolygons;
-        break;
+    case ShapeKind::LineSegments: cache = &m_lineSegments; break;
+    case ShapeKind::Polyline: cache = &m_polylines; break;
+    case ShapeKind::Polygon: cache = &m_polygonOutlines; break;
+    case ShapeKind::FilledPolygon: cache = &m_filledPolygons; break;
     }
     const int32_t handle = polyline.GetHandle();
 
@@ -702,9 +696,7 @@ void LGLRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int3
         resizeType = 0;
     const BoundsF source = ToBounds(sx, sy, sw, sh);
     switch (resizeType) {
-    case 0:
-        texture->DrawQuad(source, ToBounds(dest.x, dest.y, dest.width, dest.height));
-        break;
+    case 0: texture->DrawQuad(source, ToBounds(dest.x, dest.y, dest.width, dest.height)); break;
     case 1: {
         // An empty source would never advance.
         if (sw <= 0 || sh <= 0)
@@ -769,8 +761,7 @@ KXRESULT LGLRenderer::DrawContextSurface(const ConstRCPtr<LRenderContextInfo>& s
     return S_OK;
 }
 
-KXRESULT LGLRenderer::ScrollContextSurface(const ConstRCPtr<LRenderContextInfo>& context,
-                                           const PointT<int32_t>& offset)
+KXRESULT LGLRenderer::ScrollContextSurface(const ConstRCPtr<LRenderContextInfo>& context, const PointT<int32_t>& offset)
 {
     auto* target = dynamic_cast<const LGLRenderContextInfo*>(context.Get());
     if (!target || !target->IsOffscreenOnly())

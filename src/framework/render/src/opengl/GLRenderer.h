@@ -4,13 +4,13 @@
 // live in purging caches aged every kPurgeInterval ms.
 //
 // The renderer owns one OpenGL context: the window's own when the window implements IGLWindow,
-// else one from LGLContext::CreateOffscreen (in tests, OSMesa drawing into memory). The context is bound to a render context's
-// surface from RenderStart to RenderFinish.
+// else one from LGLContext::CreateOffscreen (in tests, OSMesa drawing into memory). The context is bound to a render
+// context's surface from RenderStart to RenderFinish.
 #include "fonts/FontRenderer.h"
-#include "opengl/GLDisplayList.h"
 #include "kx/GLRenderContextInfo.h"
-#include "opengl/GLTexture.h"
 #include "kx/Renderer.h"
+#include "opengl/GLDisplayList.h"
+#include "opengl/GLTexture.h"
 
 #include <cstdint>
 
@@ -126,8 +126,8 @@ private:
     void ApplyCurrentClip() const;
     // The model-view matrix for the current state's origin (on top of the frame's push).
     void ApplyCurrentOrigin() const;
-    void DrawShape(ShapeKind kind, const PolylineT<float>& polyline, const LColor& color,
-                   const PointT<float>& offset, const PointT<float>& scale, bool keepCached);
+    void DrawShape(ShapeKind kind, const PolylineT<float>& polyline, const LColor& color, const PointT<float>& offset,
+                   const PointT<float>& scale, bool keepCached);
     void CopyBackToFront(const RectT<int32_t>& viewport);
     LGLRenderContextInfo* CurrentGLContext() const noexcept;
 

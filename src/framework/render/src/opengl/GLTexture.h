@@ -2,8 +2,8 @@
 // OpenGL textures of the OpenGL renderer: the staging image that carries pixels to OpenGL, the
 // texture with its upload rules and textured-quad drawing, and the polygon tessellator.
 // Everything here needs the renderer's OpenGL context current on the calling thread.
-#include "kx/Geometry.h"
 #include "fonts/GlyphProcessor.h"
+#include "kx/Geometry.h"
 #include "kx/RefCountedObject.h"
 
 #include <GL/gl.h>

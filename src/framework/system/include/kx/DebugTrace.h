@@ -16,7 +16,8 @@ namespace KX {
 
 // A string buffer that hands its text on at each flush and never holds more than 1023
 // characters from a bulk write; a wide bulk write never cuts a surrogate pair.
-template <class C> class basic_debugbuf : public std::basic_stringbuf<C> {
+template <class C>
+class basic_debugbuf : public std::basic_stringbuf<C> {
 public:
     basic_debugbuf() : std::basic_stringbuf<C>(std::ios_base::out) {}
     // Flushes, even when nothing is buffered.
@@ -28,7 +29,8 @@ protected:
 };
 
 // An output stream over its own debug buffer.
-template <class C> class basic_dostream : public std::basic_ostream<C> {
+template <class C>
+class basic_dostream : public std::basic_ostream<C> {
 public:
     basic_dostream() : std::basic_ostream<C>(new basic_debugbuf<C>) {}
     ~basic_dostream() override { delete this->rdbuf(); }
@@ -84,7 +86,8 @@ void EmitTrace(const char16_t* text);
 void ResetTraceSender();
 } // namespace Detail
 
-template <class C> std::streamsize basic_debugbuf<C>::xsputn(const C* text, std::streamsize count)
+template <class C>
+std::streamsize basic_debugbuf<C>::xsputn(const C* text, std::streamsize count)
 {
     constexpr std::streamsize kLimit = 1023;
     std::streamsize written = 0;
@@ -127,7 +130,8 @@ template <class C> std::streamsize basic_debugbuf<C>::xsputn(const C* text, std:
     return written;
 }
 
-template <class C> int basic_debugbuf<C>::sync()
+template <class C>
+int basic_debugbuf<C>::sync()
 {
     // The text ends at its first NUL, as a C string does.
     const std::basic_string<C> text = this->str();

@@ -92,7 +92,8 @@ const WString& GetCursorName(CursorName cursor);
 
 // The shared typed null reference, for accessors that return a reference where there is no
 // object. Never holds an object and never goes away.
-template <class T> const RCPtr<T>& EmptyRCPtr() noexcept
+template <class T>
+const RCPtr<T>& EmptyRCPtr() noexcept
 {
     alignas(RCPtr<T>) static unsigned char storage[sizeof(RCPtr<T>)];
     static const RCPtr<T>* const empty = ::new (static_cast<void*>(storage)) RCPtr<T>();

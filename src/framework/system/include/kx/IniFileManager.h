@@ -29,8 +29,7 @@ public:
     virtual KXRESULT CloseIniFile(int32_t handle, int32_t writeFirst) = 0;
     virtual KXRESULT GetIniValueInt(int32_t handle, const WString& path, int32_t defaultValue, int32_t& value) = 0;
     virtual KXRESULT SetIniValueInt(int32_t handle, const WString& path, int32_t value) = 0;
-    virtual KXRESULT GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText,
-                                    WString& text) = 0;
+    virtual KXRESULT GetIniValueStr(int32_t handle, const WString& path, const WString& defaultText, WString& text) = 0;
     virtual KXRESULT SetIniValueStr(int32_t handle, const WString& path, const WString& text) = 0;
     virtual KXRESULT GetKeyCount(int32_t handle, const WString& path, int32_t& count) = 0;
     virtual KXRESULT GetKeyNameAt(int32_t handle, const WString& path, int32_t index, WString& name) = 0;
@@ -59,8 +58,7 @@ public:
 
     KXRESULT Load(const WString& folder) override;
     KXRESULT Unload() override;
-    KXRESULT OpenIniFile(const WString& path, const WString& section, const WString& product,
-                         int32_t& handle) override;
+    KXRESULT OpenIniFile(const WString& path, const WString& section, const WString& product, int32_t& handle) override;
     KXRESULT WriteIniFile(int32_t handle) override;
     bool DoesNodeExist(int32_t handle, const WString& path) override;
     KXRESULT CloseIniFile(int32_t handle, int32_t writeFirst) override;
@@ -124,8 +122,7 @@ public:
 
     KXRESULT Load(const WString& folder) override;
     KXRESULT Unload() override;
-    KXRESULT OpenIniFile(const WString& path, const WString& section, const WString& product,
-                         int32_t& handle) override;
+    KXRESULT OpenIniFile(const WString& path, const WString& section, const WString& product, int32_t& handle) override;
     KXRESULT WriteIniFile(int32_t handle) override;
     bool DoesNodeExist(int32_t handle, const WString& path) override;
     KXRESULT CloseIniFile(int32_t handle, int32_t writeFirst) override;

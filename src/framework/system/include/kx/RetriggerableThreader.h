@@ -32,8 +32,7 @@ public:
     KXRESULT Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
                      const RCPtr<LEvent>& doneEvent, int32_t priority);
     // The same without a done event; an earlier done event is dropped.
-    KXRESULT Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
-                     int32_t priority);
+    KXRESULT Trigger(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params, int32_t priority);
 
     // The busy flag; a thread that has ended counts as idle (the flag is cleared).
     bool IsBusy();

@@ -24,8 +24,7 @@ public:
     // One piece of queued work. Its storage comes from a process-wide reuse pool.
     class LWorkerParams : public LRefCountedObject {
     public:
-        LWorkerParams(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
-                      int32_t priority);
+        LWorkerParams(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params, int32_t priority);
 
         static void* operator new(std::size_t size);
         static void operator delete(void* p) noexcept;
@@ -47,8 +46,7 @@ public:
     // Runs the work on an idle worker at once, or queues it by priority (higher first, equal
     // priorities in the order offered). With one worker, work never overtakes queued work.
     // Work offered after Stop is dropped.
-    void QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
-                   int32_t priority);
+    void QueueWork(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params, int32_t priority);
     // The queue drain; runs on the queue threader only.
     KXRESULT Work(const RCPtr<LRefCountedObject>& params) override;
     // Drops queued work and stops every thread (waiting up to 60000 ms for each, but never for
@@ -65,8 +63,7 @@ public:
     RetriggerableThreader& GetQueueThreader() noexcept { return m_queueThreader; }
 
 private:
-    int32_t TryDispatch(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params,
-                        int32_t priority);
+    int32_t TryDispatch(const RCPtr<LThreadWorker>& worker, const RCPtr<LRefCountedObject>& params, int32_t priority);
     bool IsWorkerBusy(uint32_t index);
 
     std::atomic<int32_t> m_workerCount{0};

@@ -13,7 +13,7 @@ namespace platform {
 enum class MidiDirection { Input, Output };
 
 struct AlsaPort {
-    int client = -1;        // -1 when the address is unknown
+    int client = -1; // -1 when the address is unknown
     std::string clientName;
     int port = -1;
     std::string portName;

@@ -29,7 +29,6 @@ public:
 // Null where there is no usable ALSA sequencer. The client name is how others list the port.
 std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSource(const std::string& clientName,
                                                              const std::string& portName);
-std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& clientName,
-                                                           const std::string& portName);
+std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& clientName, const std::string& portName);
 
 } // namespace platform

@@ -19,10 +19,7 @@ class SysExAssembler {
 public:
     static constexpr size_t kMaxMessage = 64 * 1024;
 
-    explicit SysExAssembler(size_t maxMessage = kMaxMessage)
-        : m_max(maxMessage < 2 ? 2 : maxMessage)
-    {
-    }
+    explicit SysExAssembler(size_t maxMessage = kMaxMessage) : m_max(maxMessage < 2 ? 2 : maxMessage) {}
 
     // Calls onMessage(std::span<const uint8_t>) for every message these bytes complete.
     template <class F>

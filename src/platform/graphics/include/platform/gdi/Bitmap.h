@@ -49,9 +49,11 @@ class Bitmap {
 public:
     static Status Create(int32_t width, int32_t height, PixelFormat format, std::unique_ptr<Bitmap>& out);
     // A drawing surface suited to the given Graphics (premultiplied).
-    static Status CreateCompatible(int32_t width, int32_t height, const Graphics& graphics, std::unique_ptr<Bitmap>& out);
+    static Status CreateCompatible(int32_t width, int32_t height, const Graphics& graphics,
+                                   std::unique_ptr<Bitmap>& out);
     // Copies straight ARGB pixels; `stride` is in bytes.
-    static Status FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels, std::unique_ptr<Bitmap>& out);
+    static Status FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels,
+                             std::unique_ptr<Bitmap>& out);
     // PNG decoding; other image formats give UnknownImageFormat, a missing file FileNotFound.
     static Status FromFile(std::u16string_view path, std::unique_ptr<Bitmap>& out);
     static Status FromFile(std::string_view utf8Path, std::unique_ptr<Bitmap>& out);
@@ -137,7 +139,7 @@ private:
     int32_t m_surfaceStride = 0;
     bool m_straightValid = true;
     bool m_surfaceValid = false;
-    bool m_surfaceNeedsFlush = false;  // cairo drew since the last direct access
+    bool m_surfaceNeedsFlush = false;     // cairo drew since the last direct access
     bool m_surfaceNeedsMarkDirty = false; // pixels written directly since cairo last looked
     bool m_locked = false;
     RectI m_lockRect;
