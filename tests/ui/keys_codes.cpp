@@ -28,8 +28,8 @@ TEST(KeyCodePacking, KeyEventBitsAndModifierBoundaries)
 TEST(KeyCodePacking, SideMaskNeedsTheGenericBit)
 {
     using namespace Modifier;
-    EXPECT_EQ(KeyCode::SideMaskFromModifiers(LeftShift | RightShift | LeftCtrl | RightCtrl | LeftAlt | RightAlt |
-                                             LeftWin | RightWin),
+    EXPECT_EQ(KeyCode::SideMaskFromModifiers(LeftShift | RightShift | LeftCtrl | RightCtrl | LeftAlt |
+                                             RightAlt | LeftWin | RightWin),
               0u);
     EXPECT_EQ(KeyCode::SideMaskFromModifiers(Ctrl | Shift | Alt | Win), 0u);
     EXPECT_EQ(KeyCode::SideMaskFromModifiers(Shift | LeftShift), 0x01u);
@@ -45,7 +45,8 @@ TEST(KeyCodePacking, SideMaskNeedsTheGenericBit)
 TEST(KeyCodePacking, CharacterCodes)
 {
     using namespace Modifier;
-    const KeyCode both = KeyCode::FromCharacter(u'q', Ctrl | LeftCtrl | RightCtrl | Shift | LeftShift | RightShift);
+    const KeyCode both =
+        KeyCode::FromCharacter(u'q', Ctrl | LeftCtrl | RightCtrl | Shift | LeftShift | RightShift);
     EXPECT_EQ(both.code, u'q' + 0x3000000u);
     EXPECT_EQ(both.sideMask, 0x0Fu);
     EXPECT_EQ(both.repeat, 0);
@@ -58,8 +59,8 @@ TEST(KeyCodePacking, KeyDownOnlyForPresses)
 {
     EXPECT_TRUE(KeyCode::IsKeyDown(KeyCode(0x09, true, 1, 0)));
     EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode(0x09, false, 1, 0)));
-    EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode(0x20000009u, 0, 0)));  // a character with the down bit
-    EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode(0xA0090000u, 0, 0)));  // empty bit set
+    EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode(0x20000009u, 0, 0))); // a character with the down bit
+    EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode(0xA0090000u, 0, 0))); // empty bit set
     EXPECT_FALSE(KeyCode::IsKeyDown(KeyCode()));
     const KeyCode empty;
     EXPECT_EQ(empty.code, 0x80000000u);
@@ -79,19 +80,10 @@ TEST(KeyCodePacking, HotKeyEquality)
     EXPECT_TRUE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl),
                                           KeyCode(0x43, true, 1, Modifier::Ctrl | Modifier::LeftCtrl)));
     // Virtual keys need all 32 bits, Ctrl and Shift included; so does the empty code.
-    EXPECT_FALSE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl), KeyCode(0x43, true, 0, 0)));
+    EXPECT_FALSE(
+        KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl), KeyCode(0x43, true, 0, 0)));
     EXPECT_FALSE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, 0), KeyCode(0x43, false, 0, 0)));
     const KeyCode emptyCtrl(KeyCode::kEmpty | KeyCode::kCtrl | 'a', 0, 0);
     EXPECT_FALSE(KeyCode::MatchesForHotKey(emptyCtrl, KeyCode(KeyCode::kEmpty | 'a', 0, 0)));
     EXPECT_TRUE(KeyCode::MatchesForHotKey(KeyCode(), KeyCode()));
-}
-
-TEST(KeyCodeText, PrefixOrderAndEmptyCode)
-{
-    EXPECT_EQ(std::u16string(KeyCode::ToDisplayText(KeyCode(0x08, true, 0, 0x1FFF)).GetString()),
-              u"Ctrl+Alt+Shift+Cmd+");
-    EXPECT_EQ(std::u16string(KeyCode::ToDisplayText(KeyCode(KeyCode::kEmpty | KeyCode::kWin | 0x410041u, 0, 0))
-                                 .GetString()),
-              u"Cmd+");
-    EXPECT_EQ(std::u16string(KeyCode::ToDisplayText(KeyCode(0x15, false, 1, 0)).GetString()), u"Kana");
 }

@@ -26,10 +26,14 @@ uint32_t KeyCode::SideMaskFromModifiers(uint32_t modifiers)
         uint32_t generic, side, bit;
     };
     static constexpr Side kSides[] = {
-        {Modifier::Shift, Modifier::LeftShift, kSideLeftShift}, {Modifier::Shift, Modifier::RightShift, kSideRightShift},
-        {Modifier::Ctrl, Modifier::LeftCtrl, kSideLeftCtrl},    {Modifier::Ctrl, Modifier::RightCtrl, kSideRightCtrl},
-        {Modifier::Alt, Modifier::LeftAlt, kSideLeftAlt},       {Modifier::Alt, Modifier::RightAlt, kSideRightAlt},
-        {Modifier::Win, Modifier::LeftWin, kSideLeftWin},       {Modifier::Win, Modifier::RightWin, kSideRightWin},
+        {Modifier::Shift, Modifier::LeftShift, kSideLeftShift},
+        {Modifier::Shift, Modifier::RightShift, kSideRightShift},
+        {Modifier::Ctrl, Modifier::LeftCtrl, kSideLeftCtrl},
+        {Modifier::Ctrl, Modifier::RightCtrl, kSideRightCtrl},
+        {Modifier::Alt, Modifier::LeftAlt, kSideLeftAlt},
+        {Modifier::Alt, Modifier::RightAlt, kSideRightAlt},
+        {Modifier::Win, Modifier::LeftWin, kSideLeftWin},
+        {Modifier::Win, Modifier::RightWin, kSideRightWin},
     };
     uint32_t mask = 0;
     for (const Side& s : kSides) {
@@ -112,8 +116,8 @@ KeyCode ParseKeySpec(const WString& text)
         // An unknown key name binds nothing.
         if (virtualKey == 0)
             return KeyCode();
-        const uint32_t modifiers = (ctrl ? Modifier::Ctrl : 0) | (alt ? Modifier::Alt : 0) |
-                                   (shift ? Modifier::Shift : 0);
+        const uint32_t modifiers =
+            (ctrl ? Modifier::Ctrl : 0) | (alt ? Modifier::Alt : 0) | (shift ? Modifier::Shift : 0);
         return KeyCode(((virtualKey & 0xFF) << KeyCode::kVirtualKeyShift) | KeyCode::kKeyDown |
                            KeyCode::CodeBitsFromModifiers(modifiers),
                        KeyCode::SideMaskFromModifiers(modifiers), 0);
