@@ -92,7 +92,7 @@ TEST(KeyNames, DisplayTextsOfEveryCode)
     EXPECT_EQ(Text(KeyCodeToText(0xB6)), u"Launch App 1");
 }
 
-TEST(KeySpec, GoldenSpecificationsAndTheirTexts)
+TEST(KeySpec, GoldenDescriptionsAndTheirTexts)
 {
     struct Case {
         const char16_t* spec;
