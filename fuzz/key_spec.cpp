@@ -85,8 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         raw.repeat = data[8];
         (void)KeyCode::ToDisplayText(raw);
         Check(KeyCode::MatchesForHotKey(raw, raw));
-        const KeyCode event(static_cast<uint8_t>(raw.code), (raw.code & 0x100) != 0, raw.repeat,
-                            raw.sideMask);
+        const KeyCode event(static_cast<uint8_t>(raw.code), (raw.code & 0x100) != 0, raw.repeat, raw.sideMask);
         Check(event.sideMask <= 0xFF && (event.code & (KeyCode::kCharacterMask | KeyCode::kEmpty)) == 0);
         Check(KeyCode::FromCharacter(static_cast<char16_t>(raw.code), raw.sideMask).GetVirtualKey() == 0);
     }

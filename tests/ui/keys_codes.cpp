@@ -28,8 +28,8 @@ TEST(KeyCodePacking, KeyEventBitsAndModifierBoundaries)
 TEST(KeyCodePacking, SideMaskNeedsTheGenericBit)
 {
     using namespace Modifier;
-    EXPECT_EQ(KeyCode::SideMaskFromModifiers(LeftShift | RightShift | LeftCtrl | RightCtrl | LeftAlt |
-                                             RightAlt | LeftWin | RightWin),
+    EXPECT_EQ(KeyCode::SideMaskFromModifiers(LeftShift | RightShift | LeftCtrl | RightCtrl | LeftAlt | RightAlt |
+                                             LeftWin | RightWin),
               0u);
     EXPECT_EQ(KeyCode::SideMaskFromModifiers(Ctrl | Shift | Alt | Win), 0u);
     EXPECT_EQ(KeyCode::SideMaskFromModifiers(Shift | LeftShift), 0x01u);
@@ -45,8 +45,7 @@ TEST(KeyCodePacking, SideMaskNeedsTheGenericBit)
 TEST(KeyCodePacking, CharacterCodes)
 {
     using namespace Modifier;
-    const KeyCode both =
-        KeyCode::FromCharacter(u'q', Ctrl | LeftCtrl | RightCtrl | Shift | LeftShift | RightShift);
+    const KeyCode both = KeyCode::FromCharacter(u'q', Ctrl | LeftCtrl | RightCtrl | Shift | LeftShift | RightShift);
     EXPECT_EQ(both.code, u'q' + 0x3000000u);
     EXPECT_EQ(both.sideMask, 0x0Fu);
     EXPECT_EQ(both.repeat, 0);
@@ -80,8 +79,7 @@ TEST(KeyCodePacking, HotKeyEquality)
     EXPECT_TRUE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl),
                                           KeyCode(0x43, true, 1, Modifier::Ctrl | Modifier::LeftCtrl)));
     // Virtual keys need all 32 bits, Ctrl and Shift included; so does the empty code.
-    EXPECT_FALSE(
-        KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl), KeyCode(0x43, true, 0, 0)));
+    EXPECT_FALSE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, Modifier::Ctrl), KeyCode(0x43, true, 0, 0)));
     EXPECT_FALSE(KeyCode::MatchesForHotKey(KeyCode(0x43, true, 0, 0), KeyCode(0x43, false, 0, 0)));
     const KeyCode emptyCtrl(KeyCode::kEmpty | KeyCode::kCtrl | 'a', 0, 0);
     EXPECT_FALSE(KeyCode::MatchesForHotKey(emptyCtrl, KeyCode(KeyCode::kEmpty | 'a', 0, 0)));

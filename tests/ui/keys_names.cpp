@@ -69,8 +69,7 @@ TEST(KeyNames, NameTableRowsAndRunBoundaries)
         {u"VKEY_A ", 0},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(NameToKeyCode(WString(r.name)), r.key)
-            << std::string(WString(r.name).ToNarrow().GetString());
+        EXPECT_EQ(NameToKeyCode(WString(r.name)), r.key) << std::string(WString(r.name).ToNarrow().GetString());
 }
 
 TEST(KeyNames, DisplayTextsOfEveryCode)
@@ -142,8 +141,7 @@ TEST(KeySpec, UnknownKeyNameOrEmptyTextBindsNothing)
     }
     EXPECT_EQ(Text(KeyCode::ToDisplayText(KeyCode())), u"");
     // An empty code shows only its prefixes, always in the order Ctrl, Alt, Shift, Cmd.
-    EXPECT_EQ(Text(KeyCode::ToDisplayText(KeyCode(KeyCode::kEmpty | 0x0F410041u, 0, 0))),
-              u"Ctrl+Alt+Shift+Cmd+");
+    EXPECT_EQ(Text(KeyCode::ToDisplayText(KeyCode(KeyCode::kEmpty | 0x0F410041u, 0, 0))), u"Ctrl+Alt+Shift+Cmd+");
 }
 
 TEST(KeySpec, HostileTextGivesEmptyCodeOrACharacter)

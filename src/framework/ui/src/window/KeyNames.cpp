@@ -138,7 +138,8 @@ public:
     size_t NameCount() const { return m_names.size(); }
 
 private:
-    template <size_t N> void AddRows(const NamedKey (&rows)[N])
+    template <size_t N>
+    void AddRows(const NamedKey (&rows)[N])
     {
         for (const NamedKey& row : rows)
             Add(row.name, row.key, row.text ? row.text : u"");
@@ -149,8 +150,7 @@ private:
     {
         for (unsigned i = 0; i < count; ++i) {
             const char16_t c = static_cast<char16_t>(firstChar + i);
-            Add(namePrefix + std::u16string(1, c), static_cast<uint8_t>(first + i),
-                textPrefix + std::u16string(1, c));
+            Add(namePrefix + std::u16string(1, c), static_cast<uint8_t>(first + i), textPrefix + std::u16string(1, c));
         }
     }
     void Add(const std::u16string& name, uint8_t key, const std::u16string& text)

@@ -82,10 +82,7 @@ struct KeyCode {
     static WString ToDisplayText(const KeyCode& key);
 
     bool IsEmpty() const { return (code & kEmpty) != 0; }
-    uint8_t GetVirtualKey() const
-    {
-        return static_cast<uint8_t>((code & kVirtualKeyMask) >> kVirtualKeyShift);
-    }
+    uint8_t GetVirtualKey() const { return static_cast<uint8_t>((code & kVirtualKeyMask) >> kVirtualKeyShift); }
     char16_t GetCharacter() const { return static_cast<char16_t>(code & kCharacterMask); }
 
     bool operator==(const KeyCode& other) const = default;
