@@ -54,6 +54,21 @@ TEST(StringTableHostile, HugeAttributeValuesAreReadOnce)
     EXPECT_EQ(result.matchedLocales, 0u); // "kkk...9" has no leading number: locale 0
 }
 
+// Each Locale of one key appends to its text: 200000 of them must not copy the growing text
+// each time.
+TEST(StringTableHostile, ManyPiecesOfOneTextAreJoinedOnce)
+{
+    std::string doc = "<R><StringTable ID=\"T\"><String ID=\"a\">";
+    for (int i = 0; i < 200000; ++i)
+        doc += "<Locale LCID=\"9\">x&amp;</Locale>";
+    doc += "</String></StringTable></R>";
+    KX::StringTableSet tables;
+    const KX::StringTableParseResult result = ParseBytes(doc, tables);
+    EXPECT_EQ(result.result, KX::S_OK);
+    EXPECT_EQ(result.matchedLocales, 200000u);
+    EXPECT_EQ(tables.Find(KX::WString(u"T"))->begin()->second.GetLength(), 400000u);
+}
+
 TEST(StringTableHostile, EntityExpansionIsBounded)
 {
     std::string doc = "<?xml version=\"1.0\"?><!DOCTYPE R [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <set>
@@ -116,7 +117,7 @@ public:
         } while (status == XML_STATUS_OK);
 
         try {
-            Flush();
+            StoreTexts();
         } catch (...) {
             m_failed = true;
         }
@@ -147,7 +148,7 @@ private:
         Pass& pass = *static_cast<Pass*>(self);
         if (!pass.m_collecting || pass.m_failed)
             return;
-        pass.Guard([&](Pass& p) { p.m_pending.append(text, static_cast<size_t>(length)); });
+        pass.Guard([&](Pass& p) { p.m_current->append(text, static_cast<size_t>(length)); });
     }
 
     // No exception may cross expat: a failing handler stops the parse.
@@ -189,7 +190,6 @@ private:
         if (!lcid || !m_table || static_cast<uint32_t>(ParseLocaleNumber(lcid)) != m_localeId)
             return;
         ++m_matched;
-        Flush();
         auto [it, inserted] = m_table->try_emplace(m_key);
         if (m_fillOnly) {
             // Only keys this pass created take texts; a second Locale of the same key appends.
@@ -199,25 +199,25 @@ private:
             else if (m_filled.find(mark) == m_filled.end())
                 return;
         }
-        m_target = &it->second;
+        m_current = &m_texts[&it->second];
         m_collecting = true;
     }
 
     void End()
     {
-        Flush();
         m_collecting = false;
-        m_target = nullptr;
+        m_current = nullptr;
     }
 
-    // Appends the collected UTF-8 pieces to the current text in one conversion.
-    void Flush()
+    // Appends each text's collected UTF-8 pieces to it in one conversion, so that many pieces or
+    // many Locale elements of one key cost linear time.
+    void StoreTexts()
     {
-        if (m_pending.empty())
-            return;
-        if (m_target)
-            *m_target += WString(m_pending.c_str());
-        m_pending.clear();
+        for (auto& [target, text] : m_texts) {
+            if (!text.empty())
+                *target += WString(text.c_str());
+        }
+        m_texts.clear();
     }
 
     StringTableSet& m_tables;
@@ -230,8 +230,9 @@ private:
     uint32_t m_matched = 0;
     StringTableSet::Entries* m_table = nullptr;
     WString m_key;
-    WString* m_target = nullptr;
-    std::string m_pending;
+    // What this pass collected for each text of the tables, and the one being collected.
+    std::map<WString*, std::string> m_texts;
+    std::string* m_current = nullptr;
     std::set<std::pair<const StringTableSet::Entries*, WString>> m_filled;
 };
 
