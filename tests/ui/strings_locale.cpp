@@ -178,6 +178,24 @@ TEST(StringTableReader, TextCollection)
     EXPECT_EQ(Text(tables, "", "k"), "no id");
 }
 
+// A table written twice is one table; a key written twice collects both texts; a pass that
+// matches nothing still leaves its tables, empty; an Application without Name names nothing.
+TEST(StringTableReader, RepeatedTablesAndKeysJoin)
+{
+    const std::string doc =
+        "<R><Application Name=\"First\"/><Application>"
+        "<StringTable ID=\"T\"><String ID=\"k\"><Locale LCID=\"9\">one</Locale></String></StringTable>"
+        "<StringTable ID=\"U\"><String ID=\"k\"><Locale LCID=\"7\">other</Locale></String></StringTable>"
+        "<StringTable ID=\"T\"><String ID=\"k\"><Locale LCID=\"9\">+two</Locale></String></StringTable>"
+        "</Application></R>";
+    KX::StringTableSet tables;
+    EXPECT_EQ(KX::StringTableReader(tables).Parse(doc.data(), doc.size(), 9).matchedLocales, 2u);
+    EXPECT_EQ(Text(tables, "T", "k"), "one+two");
+    ASSERT_NE(tables.Find(KX::WString(u"U")), nullptr);
+    EXPECT_TRUE(tables.Find(KX::WString(u"U"))->empty());
+    EXPECT_TRUE(tables.GetApplicationName().IsEmpty());
+}
+
 TEST(StringTableReader, XmlErrorKeepsWhatWasReadAndReportsExpatsTextAndLine)
 {
     const std::string doc = ToUtf16Document(
