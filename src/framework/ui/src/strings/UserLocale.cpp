@@ -15,7 +15,7 @@ struct Language {
     uint16_t primary; // Windows primary language id
 };
 
-// Sorted by code.
+// ISO 639 codes and their Windows primary language ids.
 constexpr Language kLanguages[] = {
     {"af", 0x36}, {"ar", 0x01}, {"az", 0x2C}, {"be", 0x23}, {"bg", 0x02}, {"bn", 0x45}, {"bs", 0x1A},
     {"ca", 0x03}, {"cs", 0x05}, {"cy", 0x52}, {"da", 0x06}, {"de", 0x07}, {"el", 0x08}, {"en", 0x09},
