@@ -1,0 +1,86 @@
+#pragma once
+// The description of one control of the skin (or of a skin's root): class name, name, children,
+// appearance, layout and create parameters, and the cached create function of its class. Built
+// while the skin is read, then shared read-only. Main thread only.
+#include "kx/RCPtrArray.h"
+#include "kx/RefCountedObject.h"
+#include "kx/StringT.h"
+#include "kx/ui/SkinDescriptor.h"
+#include "kx/ui/StringTable.h"
+
+#include <type_traits>
+
+namespace KX {
+
+class LControl;
+class LControlDescriptor;
+class LLayoutDescriptor;
+
+// Creates a control of one class: stores the new control in out and returns out.
+using ControlCreateFunction = RCPtr<LControl>& (*)(RCPtr<LControl>& out, RCPtr<LControl>& parent,
+                                                   ConstRCPtr<LControlDescriptor>& descriptor);
+
+class LControlDescriptor : public virtual LRefCountedObject {
+public:
+    // Keeps the parent's address only: a child never keeps its parent alive.
+    LControlDescriptor(WString className, WString name, ConstRCPtr<LControlDescriptor> parent);
+    ~LControlDescriptor() override;
+
+    // "Application" for the root of a skin.
+    const WString& GetClassName() const noexcept { return m_className; }
+    const WString& GetName() const noexcept { return m_name; }
+    // Null for the root of a skin.
+    const LControlDescriptor* GetParent() const noexcept { return m_parent; }
+
+    // Below a control in ascending LayoutOrder, below a skin root in document order.
+    const RCPtrArray<LControlDescriptor>& GetChildren() const noexcept { return m_children; }
+    RCPtrArray<LControlDescriptor>& GetChildren() noexcept { return m_children; }
+    // The new child's index, or a negative result when the array cannot grow.
+    int32_t AddChild(ConstRCPtr<LControlDescriptor> child);
+
+    // Null until set.
+    const ConstRCPtr<LSkinDescriptor>& GetSkin() const noexcept { return m_skin; }
+    KXRESULT SetSkin(ConstRCPtr<LSkinDescriptor> skin);
+    const ConstRCPtr<LStringTable>& GetCreateParams() const noexcept { return m_createParams; }
+    KXRESULT SetCreateParams(ConstRCPtr<LStringTable> params);
+
+    // The layout descriptor, held through its shared base so that this header needs only its
+    // declaration; the setter is instantiated where the class is complete. Null until set.
+    const LLayoutDescriptor* GetLayout() const noexcept { return m_layout; }
+    // The one write after the skin is read: creation by name marks the layout visible.
+    LLayoutDescriptor* GetLayoutForUpdate() const noexcept { return m_layout; }
+    template <class L = LLayoutDescriptor>
+    KXRESULT SetLayout(const ConstRCPtr<L>& layout)
+    {
+        static_assert(std::is_same_v<L, LLayoutDescriptor>);
+        m_layoutRef = ConstRCPtr<LRefCountedObject>(layout);
+        m_layout = const_cast<L*>(layout.Get());
+        return S_OK;
+    }
+    void ClearLayout();
+
+    // The class's create function once the factory has looked it up; null before.
+    ControlCreateFunction GetCreateFunction() const noexcept { return m_createFunction; }
+    void SetCreateFunction(ControlCreateFunction function) const noexcept { m_createFunction = function; }
+
+    // A new descriptor with the same class name, name and parent, the same child references,
+    // the same skin, layout and create parameters, and the cached create function.
+    KXRESULT Copy(RCPtr<LControlDescriptor>& out) const;
+    // For a copy that becomes a generated control.
+    void SetName(const WString& name) { m_name = name; }
+
+    static const ConstRCPtr<LControlDescriptor>& Null() noexcept;
+
+private:
+    WString m_className;
+    WString m_name;
+    const LControlDescriptor* m_parent;
+    RCPtrArray<LControlDescriptor> m_children;
+    ConstRCPtr<LSkinDescriptor> m_skin;
+    ConstRCPtr<LRefCountedObject> m_layoutRef;
+    LLayoutDescriptor* m_layout = nullptr;
+    ConstRCPtr<LStringTable> m_createParams;
+    mutable ControlCreateFunction m_createFunction = nullptr;
+};
+
+} // namespace KX

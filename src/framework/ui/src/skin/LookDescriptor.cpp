@@ -1,0 +1,43 @@
+// Looks, docked parts and skin descriptors.
+#include "kx/ui/LookDescriptor.h"
+
+#include "kx/ui/SkinDescriptor.h"
+
+#include <utility>
+
+namespace KX {
+
+LDockedPart::~LDockedPart() = default;
+
+LLookDescriptor::~LLookDescriptor() = default;
+
+KXRESULT LLookDescriptor::SetClientPart(ConstRCPtr<LDockedPart> part)
+{
+    m_clientPart = std::move(part);
+    return S_OK;
+}
+
+KXRESULT LLookDescriptor::SetTextProperties(const LookTextProperties& text,
+                                            ConstRCPtr<LVisualPartDescriptor> foreground)
+{
+    m_text = text;
+    m_textForeground = std::move(foreground);
+    m_hasTextProperties = true;
+    return S_OK;
+}
+
+const ConstRCPtr<LLookDescriptor>& LLookDescriptor::Null() noexcept
+{
+    static const ConstRCPtr<LLookDescriptor> null;
+    return null;
+}
+
+LSkinDescriptor::~LSkinDescriptor() = default;
+
+const ConstRCPtr<LSkinDescriptor>& LSkinDescriptor::Null() noexcept
+{
+    static const ConstRCPtr<LSkinDescriptor> null;
+    return null;
+}
+
+} // namespace KX
