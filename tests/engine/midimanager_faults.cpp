@@ -1,5 +1,5 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "MidiManagerFakePort.h"
+#include "MidiManagerSupport.h"
 
 #include <gtest/gtest.h>
 
