@@ -5,9 +5,9 @@
 //   target is a median under 60 ms);
 // - applying one 886-byte dump to the real model (engine, root module, cache) and posting
 //   its changes; the target is under 200 microseconds.
+#include "engine/MidiManager.h"
 #include "FakeMidiPortObject.h"
 #include "KeyboardSimulator.h"
-#include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
 #include "engine/RootModuleEngine.h"

@@ -2,6 +2,7 @@
 // Helpers shared by the test programs.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kxtest {
 
@@ -18,5 +19,12 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole file as bytes in a string; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
+// Replaces the file with text, byte for byte.
+void WriteText(const std::filesystem::path& path, const std::string& text);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 } // namespace kxtest
