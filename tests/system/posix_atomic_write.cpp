@@ -15,7 +15,6 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -24,21 +23,9 @@ using platform::posix::WriteFileAtomic;
 namespace {
 
 using kxtest::FolderEntries;
+using kxtest::InChild;
 using kxtest::ReadText;
 using kxtest::WriteText;
-
-// Runs body in a child process; its exit status, or -1 when it did not exit (a signal ended it).
-template <class Body>
-int InChild(Body body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 // Sets or clears the immutable flag, which binds root too; false where the file system or the
 // process's capabilities do not allow it.

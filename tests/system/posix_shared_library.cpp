@@ -2,11 +2,12 @@
 // build puts beside the test program serves as a real one), and the executable's folder.
 #include "platform/posix/SharedLibrary.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 #include <filesystem>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -107,29 +108,24 @@ TEST(SharedLibrary, AReleasedLibraryStaysLoadedAndItsEntryPointsCallable)
 {
     const std::string path = platform::posix::ExecutableFolder() + "/" + kLibrary;
     // In a child, so that the library this process keeps loaded hides nothing from the other tests.
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    const int status = kxtest::InChild([&] {
         OpenIniFileFn open = nullptr;
         {
             SharedLibrary library(path);
             if (!library.IsLoaded() || !library.Resolve(open, "OpenIniFile"))
-                ::_exit(1);
+                return 1;
             library.Release();
             if (library.IsLoaded() || library.Unload() != 0)
-                ::_exit(2);
+                return 2;
         }
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
         if (!handle)
-            ::_exit(3);
+            return 3;
         ::dlclose(handle);
         int32_t file = 0;
-        ::_exit(open(nullptr, nullptr, nullptr, &file) != 0 ? 0 : 4);
-    }
-    ASSERT_GT(pid, 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not loaded, 2: still owned, 3: unloaded, 4: not callable";
+        return open(nullptr, nullptr, nullptr, &file) != 0 ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0) << "1: not loaded, 2: still owned, 3: unloaded, 4: not callable";
 }
 
 } // namespace
