@@ -12,7 +12,6 @@
 #include "engine/ParamValueStore.h"
 #include "engine/RootModuleEngine.h"
 
-#include "kx/MidiCaptureNotificationData.h"
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
@@ -86,20 +85,11 @@ BENCHMARK(BM_GetPresetFromInstantKeyboard)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 
-KX::RCPtr<KX::LNotification> Captured(const Bytes& bytes)
-{
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
-    payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::CreateUnpooled(n, KX::NID_MIDI_DATA_CAPTURED,
-                                      KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-    return n;
-}
-
 // Gets alternating dumps; the store is registered.
 void ApplyDumps(benchmark::State& state)
 {
-    const KX::RCPtr<KX::LNotification> dumps[2] = {Captured(Dump(1)), Captured(Dump(2))};
+    const KX::RCPtr<KX::LNotification> dumps[2] = {kxtest::FakeMidiPortObject::CapturedNotification(Dump(1), false),
+                                                   kxtest::FakeMidiPortObject::CapturedNotification(Dump(2), false)};
     KX::LNotificationCenterManager::GetInstance()->ProcessAll(true);
     // Port service without devices, so that only the handler and the model are measured: it
     // answers the identity request, and a preset request with the dump of this round, at once

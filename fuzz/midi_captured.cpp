@@ -8,7 +8,6 @@
 #include "engine/ParamValueStore.h"
 #include "engine/SysExProtocol.h"
 
-#include "kx/MidiCaptureNotificationData.h"
 #include "kx/Notification.h"
 #include "kx/NotificationClient.h"
 #include "kx/NotificationId.h"
@@ -91,10 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // With no operation waiting, the same bytes are taken by nobody.
     Check(manager->OpenPorts());
     const KX::RCPtr<KX::LMidiCommInterface> port = manager->GetPortObject();
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
-    Check(payload->AppendBytes(data, static_cast<uint32_t>(size)));
-    KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    const KX::RCPtr<KX::LNotification> n = kxtest::FakeMidiPortObject::CapturedNotification(answer);
+    Check(n != nullptr);
     manager->Receive(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n);
     Check(manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n) == 1);
     manager->OpenPorts();

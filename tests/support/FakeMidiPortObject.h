@@ -85,12 +85,26 @@ public:
     // Delivers bytes to the bound clients as a captured message; whether the payload took them.
     bool Capture(const Bytes& bytes)
     {
-        auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
-        const bool taken = payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        const KX::RCPtr<KX::LNotification> n = CapturedNotification(bytes);
+        if (n)
+            Deliver(n);
+        return n != nullptr;
+    }
+
+    // The notification a capture port sends for bytes; null when the payload refuses them. An
+    // unpooled one may be kept and delivered again.
+    static KX::RCPtr<KX::LNotification> CapturedNotification(const Bytes& bytes, bool pooled = true)
+    {
+        auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
+        if (!payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size())))
+            return nullptr;
         KX::RCPtr<KX::LNotification> n;
-        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-        Deliver(n);
-        return taken;
+        const KX::ConstRCPtr<KX::LRefCountedObject> data(payload.Get());
+        if (pooled)
+            KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, data);
+        else
+            KX::LNotification::CreateUnpooled(n, KX::NID_MIDI_DATA_CAPTURED, data);
+        return n;
     }
 
     // Delivers a notification made beforehand to the bound clients.
