@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config
   libsdl2-dev
-  libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
+  libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev libexpat1-dev fonts-dejavu-core
   libosmesa6-dev libglu1-mesa-dev libgl-dev
 )
 missing=()
