@@ -269,7 +269,9 @@ RCPtr<LControl> LControl::FocusableChildFrom(bool last)
         return NullControl();
     const RCPtr<LControl> start = m_children.GetAt(last ? count - 1 : 0, kOrderTab);
     RCPtr<LControl> c = start;
-    while (c) {
+    // The walk skips children that are not showing, so it may never come back to start: it
+    // ends after one step per child.
+    for (uint32_t steps = 0; c && steps <= count; ++steps) {
         if (c->CanReceiveFocus() || c->HasFocusableDescendant())
             return c;
         c = GetNextFocusableChild(c, last);
