@@ -55,6 +55,9 @@ struct Tree {
         l.Size(0).absolute = 1200;
         l.Size(1).absolute = 750;
         root->PerformLayout();
+        // Children are drawn per visible look: an invisible one that paints nothing.
+        root->AddLook(KX::RCPtr<KX::IControlLook>(new kxtest::FakeLook({0, 0, 1200, 750}, 0)));
+        root->ShowLook(0, 1);
     }
     KX::RCPtr<kxtest::FakeRootWindow> window;
     KX::RCPtr<TestControl> root;

@@ -155,7 +155,9 @@ uint32_t LControl::CollectUnclippedDescendants(RCPtrArray<LControl>& out, bool s
         out.AddItem(RCPtr<LControl>(this));
         ++added;
     }
-    if (skipHidden && hidden)
+    // A hidden control stops the walk below it, except where the walk starts: a control of zero
+    // size still hands its overlays to the unclipped pass.
+    if (skipHidden && hidden && includeSelf)
         return added;
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         added += m_children.GetAt(i, kOrderDrawing)->CollectUnclippedDescendants(out, skipHidden, true);
