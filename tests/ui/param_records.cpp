@@ -8,7 +8,7 @@
 
 using namespace KX;
 
-TEST(ParamRecords, PooledRecordsReuseTheirBlockAndStartClean)
+TEST(ControlParamRecords, PooledRecordsReuseTheirBlockAndStartClean)
 {
     auto& pool = LMouseButtonParam::GetAllocator();
     const void* first;
@@ -38,7 +38,7 @@ TEST(ParamRecords, PooledRecordsReuseTheirBlockAndStartClean)
     EXPECT_EQ(c->GetPoint(), (PointT<double>{7, 8}));
 }
 
-TEST(ParamRecords, KeyRecordsKeepTheirRouteAndResult)
+TEST(ControlParamRecords, KeyRecordsKeepTheirRouteAndResult)
 {
     RCPtr<LSiblingKeyParam> orphan = LSiblingKeyParam::Create(KeyCodeWords{0x20410000u, 0x1, 0}, nullptr);
     EXPECT_FALSE(orphan->GetSender());
@@ -60,7 +60,7 @@ TEST(ParamRecords, KeyRecordsKeepTheirRouteAndResult)
     EXPECT_EQ(KeyCodeWords{}.code, 0x80000000u); // the empty key code
 }
 
-TEST(ParamRecords, ValueChangesAreAnnouncedOnceWithTheMappedValue)
+TEST(ControlParamRecords, ValueChangesAreAnnouncedOnceWithTheMappedValue)
 {
     struct Listener : LNotificationClient {
         KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override

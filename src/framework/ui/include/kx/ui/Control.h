@@ -272,12 +272,27 @@ public:
     int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
     KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
-    // Adopts a string table resolved by the control host (needs the complete table class).
+    // Setters for members whose classes live with the skin, the string tables, the menus and
+    // the hot keys; each needs the complete class where it is called.
     template <class P>
     void AdoptStringTable(const P& table)
     {
         m_stringTable.Set(table);
     }
+    template <class P>
+    void AdoptDescriptor(const P& descriptor)
+    {
+        m_descriptor.Set(descriptor);
+    }
+    const ConstRCPtr<LControlDescriptor>& GetDescriptor() const noexcept { return m_descriptor.Get(); }
+    template <class P>
+    void AdoptContextMenu(const P& menu)
+    {
+        m_contextMenu.Set(menu);
+    }
+    using KeyBindings = std::unique_ptr<HotKeyTable, void (*)(HotKeyTable*)>;
+    void AdoptKeyBindings(KeyBindings table) noexcept { m_keyBindings = std::move(table); }
+    HotKeyTable* GetKeyBindings() const noexcept { return m_keyBindings.get(); }
 
 protected:
     ~LControl() override;
@@ -328,7 +343,7 @@ private:
     RCPtr<IRootWindow> m_ownerWindow;
     ForwardRef<RCPtr<LStringTable>> m_stringTable;
     uint8_t m_wantsTab = 0;
-    std::unique_ptr<HotKeyTable, void (*)(HotKeyTable*)> m_keyBindings{nullptr, nullptr};
+    KeyBindings m_keyBindings{nullptr, nullptr};
     uint8_t m_notFocusable = 1;
     uint8_t m_focusPassesToParent = 0;
     uint8_t m_looksScrollWithContent = 0;
