@@ -195,3 +195,42 @@ TEST(ControlTree, EditTargetAndMenuStateDefaults)
                                "kxframework\\include\\../ControlBase/Control : Line 580");
     }
 }
+
+TEST(ControlTree, ShowingEnablingAndOverlayDepthFollowTheParentChain)
+{
+    uitest::Tree t;
+    RCPtr<TestControl> panel = Make(t.root, u"panel", 0, 0, 100, 100);
+    RCPtr<TestControl> leaf = Make(panel, u"leaf", 0, 0, 10, 10);
+    EXPECT_TRUE(leaf->IsShowing(true));
+    panel->GetLayout()->visible = false;
+    EXPECT_TRUE(leaf->IsShowing(false));
+    EXPECT_FALSE(leaf->IsShowing(true));
+    panel->GetLayout()->visible = true;
+    panel->GetLayout()->enabled = false;
+    EXPECT_TRUE(leaf->IsEnabled(false));
+    EXPECT_FALSE(leaf->IsEnabled(true));
+
+    // A clipped control inside an overlay inherits the overlay's depth when that is larger.
+    panel->GetLayout()->zOrder = 4;
+    panel->SetClipToParent(false);
+    EXPECT_EQ(panel->GetEffectiveZOrder(), 4);
+    EXPECT_EQ(leaf->GetEffectiveZOrder(), 4);
+    leaf->GetLayout()->zOrder = 9;
+    leaf->SetClipToParent(false);
+    EXPECT_EQ(leaf->GetEffectiveZOrder(), 9);
+    panel->SetClipToParent(true);
+    EXPECT_EQ(t.root->GetUnclippedDescendantCount(), 1);
+
+    RCPtr<TestControl> loose = Make(nullptr, u"loose", 3, 4, 10, 20); // laid out nowhere: no window
+    EXPECT_EQ(loose->GetParentRectLocal(), (RectT<double>{0, 0, 0, 0}));
+}
+
+TEST(ControlTree, FontDescriptionsCompareByFaceSizeAndStyle)
+{
+    ConstRCPtr<LFont> a = LFont::GetFont(WString(u"Sans"), 9.0f, 0);
+    ConstRCPtr<LFont> b = LFont::GetFont(WString(u"Sans"), 9.0f, 1);
+    ConstRCPtr<LFont> c = LFont::GetFont(WString(u"Sans"), 9.5f, 0);
+    EXPECT_TRUE(*a == *a);
+    EXPECT_TRUE(*a != *b);
+    EXPECT_TRUE(*a != *c);
+}

@@ -114,6 +114,9 @@ public:
     virtual KXRESULT ConfirmWindowRect(RectT<double>&) { return S_OK; }
     virtual void SetEnabled(bool enabled);
     virtual KXRESULT CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor);
+    // Draws the control at its position relative to the renderer's current origin (the parent's
+    // content origin; for the unclipped pass the caller moves the origin there) and appends the
+    // overlays below it to unclipped. E_INVALIDARG when the pass does not match ClipToParent.
     virtual KXRESULT Draw(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
                           bool unclippedPass);
     virtual KXRESULT InvalidateFromChild(const RectT<double>& root, bool clip, RectT<double> own);
@@ -236,7 +239,8 @@ public:
 
     // Geometry.
     const RCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }
-    // Installs the control's own layout record (the descriptor binding does this from the skin).
+    // Installs the control's own layout record (the descriptor binding does this from the skin);
+    // the parent's unclipped counts are not adjusted here.
     void SetLayout(const RCPtr<LLayoutDescriptor>& layout) { m_layout = layout; }
     PointT<double> GetPosition() const noexcept { return m_position; }
     PointT<double> GetSize() const noexcept { return m_size; }
