@@ -86,3 +86,16 @@ TEST(ControlParamRecords, ValueChangesAreAnnouncedOnceWithTheMappedValue)
     EXPECT_EQ(listener->count, 1); // unchanged: nothing sent
     listener->UnregisterFromAll();
 }
+
+TEST(ControlParamRecords, CharacterKeyCodesCarryModifierBitsAndSides)
+{
+    using namespace Modifier;
+    const uint32_t bothCtrlShift = kCtrl | kLeftCtrl | kRightCtrl | kShift | kLeftShift | kRightShift;
+    const KeyCodeWords k = KeyCodeFromCharacter(u'a', bothCtrlShift);
+    EXPECT_EQ(k.code, 0x61u + 0x3000000u);
+    EXPECT_EQ(k.sideMask, 0x0Fu);
+    EXPECT_EQ(k.repeat, 0);
+    EXPECT_EQ(SideMaskFromModifiers(kLeftAlt | kRightWin), 0u); // a side bit alone counts for nothing
+    EXPECT_EQ(SideMaskFromModifiers(kAlt | kRightAlt | kWin | kLeftWin), 0x60u);
+    EXPECT_EQ(KeyCodeFromCharacter(u'\t', kAlt | kWin | kExtra).code, 0x9u + 0x4000000u + 0x8000000u + 0x10000000u);
+}

@@ -106,6 +106,13 @@ struct KeyCodeWords {
     friend bool operator==(const KeyCodeWords&, const KeyCodeWords&) = default;
 };
 
+// The side mask of a modifier mask: 0x1 left Shift, 0x2 right Shift, 0x4 left Ctrl, 0x8 right Ctrl,
+// 0x10 left Alt, 0x20 right Alt, 0x40 left Win, 0x80 right Win (each needs its general bit too).
+uint32_t SideMaskFromModifiers(uint32_t modifiers) noexcept;
+// The key code of a character typed with modifiers: the character plus Shift 0x2000000,
+// Ctrl 0x1000000, Alt 0x4000000, Win 0x8000000 and the extra flag 0x10000000; repeat 0.
+KeyCodeWords KeyCodeFromCharacter(char16_t character, uint32_t modifiers) noexcept;
+
 class LKeyParam : public virtual LRefCountedObject {
 public:
     static RCPtr<LKeyParam> Create(const KeyCodeWords& key, bool fromKeyboard);
