@@ -86,8 +86,8 @@ TEST(ControlGeometry, LayoutNeedsADescriptorAndSomethingToPlaceAgainst)
     uitest::Tree t;
     RCPtr<TestControl> c = Make(t.root, u"c", 1.25, 2.75, 10.5, 3);
     EXPECT_EQ(c->GetPosition(), (PointT<double>{1, 2})); // snapped to whole pixels
-    EXPECT_EQ(c->GetSize(), (PointT<double>{10, 3})); // edges floored: 1.25..11.75, 2.75..5.75
-    EXPECT_EQ(c->PerformLayout(), S_FALSE); // already in place
+    EXPECT_EQ(c->GetSize(), (PointT<double>{10, 3}));    // edges floored: 1.25..11.75, 2.75..5.75
+    EXPECT_EQ(c->PerformLayout(), S_FALSE);              // already in place
     t.root->SetBuilt();
     RCPtr<TestControl> orphan(new TestControl(nullptr, u"o", nullptr));
     orphan->SetBuilt();
@@ -107,8 +107,8 @@ TEST(ControlGeometry, PlacerDecidesAndMeasurementRestoresTheSizeSpec)
                 return S_OK;
             }
             const SizeSpec& sx = control.GetLayout()->Size(0);
-            const double w = sx.kind == kSizeToSelf ? control.GetLayout()->MinSize(0).absolute
-                                                    : reference.width * sx.relative;
+            const double w =
+                sx.kind == kSizeToSelf ? control.GetLayout()->MinSize(0).absolute : reference.width * sx.relative;
             out = RectT<double>{0, 0, w, 10};
             return S_OK;
         }
@@ -134,7 +134,7 @@ TEST(ControlGeometry, ValueRangesMapBothWaysAndRefuseBadRanges)
     RCPtr<TestControl> c = Make(nullptr, u"v", 0, 0, 1, 1);
     EXPECT_EQ(c->SetValueRange(10, 1000, 1), S_OK);
     EXPECT_DOUBLE_EQ(c->ValueToNormalized(100), 0.5);
-    EXPECT_DOUBLE_EQ(c->ValueToNormalized(5), 0.0);   // clamped to the range
+    EXPECT_DOUBLE_EQ(c->ValueToNormalized(5), 0.0); // clamped to the range
     EXPECT_DOUBLE_EQ(c->ValueToNormalized(1e9), 1.0);
     EXPECT_NEAR(c->NormalizedToValue(0.5), 100.0, 1e-9);
     EXPECT_NEAR(c->NormalizedToValue(2.0), 100000.0, 1e-6); // t is not clamped

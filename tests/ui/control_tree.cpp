@@ -28,7 +28,8 @@ TEST(ControlTree, EmptyListThrowsTheFrameworkErrorsInEveryOrder)
             c->GetChildren().GetAt(0, order);
             FAIL() << "no throw";
         } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(), "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3276");
+            EXPECT_STREQ(e.what(),
+                         "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3276");
         }
         const LChildControlList& constList = c->GetChildren();
         EXPECT_THROW(constList.GetAt(0, order), std::runtime_error);
@@ -38,7 +39,8 @@ TEST(ControlTree, EmptyListThrowsTheFrameworkErrorsInEveryOrder)
         c->GetChildren().GetAt(0, 3);
         FAIL() << "no throw";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3296");
+        EXPECT_STREQ(e.what(),
+                     "Runtime Error : KX::LControl::ChildControlList::GetAt : ControlBase\\Control : Line 3296");
     }
     const LChildControlList& constList = c->GetChildren();
     EXPECT_THROW(constList.GetAt(1, 0), std::runtime_error);
@@ -55,7 +57,7 @@ TEST(ControlTree, DrawingAndTabOrdersFollowTheirKeysWithInsertionBreakingTies)
     EXPECT_EQ(Names(*t.root, kOrderDrawing), "abcd");
     EXPECT_EQ(Names(*t.root, kOrderTab), "abcd");
 
-    a->GetLayout()->zOrder = 5;     // sort keys changed behind the list: it needs a touch
+    a->GetLayout()->zOrder = 5; // sort keys changed behind the list: it needs a touch
     d->GetLayout()->Position(0).docked = 1;
     c->GetLayout()->tabStop = -1;
     b->GetLayout()->tabStop = 3;
@@ -154,7 +156,7 @@ TEST(ControlTree, NextFocusableChildWrapsAndSkipsHiddenOrDisabled)
     only->GetLayout()->enabled = true;
 
     RCPtr<TestControl> two = Make(t.root, u"two", 0, 0, 10, 10);
-    RCPtr<TestControl> three = Make(t.root, u"three", 0, 0, 0, 10); // zero width: not showing
+    RCPtr<TestControl> three = Make(t.root, u"three", 0, 0, 0, 10);                          // zero width: not showing
     EXPECT_EQ(t.root->GetNextFocusableChild(RCPtr<LControl>(two), false).Get(), only.Get()); // wraps past three
     EXPECT_EQ(t.root->GetNextFocusableChild(RCPtr<LControl>(only), true).Get(), two.Get());
     RCPtr<TestControl> stranger = Make(nullptr, u"x", 0, 0, 1, 1);

@@ -41,26 +41,28 @@ void LChildControlList::SortIfStale() const
     const uint32_t count = m_children.GetCount();
     auto& children = const_cast<RCPtrArray<LControl>&>(m_children);
     RCPtr<LControl>* items = children.GetData();
-    ArrayUtils::SortIndecies(m_drawOrder, static_cast<const IArray<RCPtr<LControl>>&>(m_children), 0, count, [items](const unsigned& a, const unsigned& b) {
-        const LControl& ca = *items[a];
-        const LControl& cb = *items[b];
-        const bool clipA = ClipsToParent(ca), clipB = ClipsToParent(cb);
-        if (clipA != clipB)
-            return clipA;
-        const int32_t da = DockedAxes(ca), db = DockedAxes(cb);
-        if (da != db)
-            return da < db;
-        const int32_t za = ZOrderOf(ca), zb = ZOrderOf(cb);
-        if (za != zb)
-            return za < zb;
-        return a < b;
-    });
-    ArrayUtils::SortIndecies(m_tabOrder, static_cast<const IArray<RCPtr<LControl>>&>(m_children), 0, count, [items](const unsigned& a, const unsigned& b) {
-        const int32_t ta = TabStopOf(*items[a]), tb = TabStopOf(*items[b]);
-        if (ta != tb)
-            return ta < tb;
-        return a < b;
-    });
+    ArrayUtils::SortIndecies(m_drawOrder, static_cast<const IArray<RCPtr<LControl>>&>(m_children), 0, count,
+                             [items](const unsigned& a, const unsigned& b) {
+                                 const LControl& ca = *items[a];
+                                 const LControl& cb = *items[b];
+                                 const bool clipA = ClipsToParent(ca), clipB = ClipsToParent(cb);
+                                 if (clipA != clipB)
+                                     return clipA;
+                                 const int32_t da = DockedAxes(ca), db = DockedAxes(cb);
+                                 if (da != db)
+                                     return da < db;
+                                 const int32_t za = ZOrderOf(ca), zb = ZOrderOf(cb);
+                                 if (za != zb)
+                                     return za < zb;
+                                 return a < b;
+                             });
+    ArrayUtils::SortIndecies(m_tabOrder, static_cast<const IArray<RCPtr<LControl>>&>(m_children), 0, count,
+                             [items](const unsigned& a, const unsigned& b) {
+                                 const int32_t ta = TabStopOf(*items[a]), tb = TabStopOf(*items[b]);
+                                 if (ta != tb)
+                                     return ta < tb;
+                                 return a < b;
+                             });
     m_sortedStamp = m_changeStamp;
 }
 

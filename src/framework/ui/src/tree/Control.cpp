@@ -283,8 +283,14 @@ RCPtr<LControl> LControl::FocusableChildFrom(bool last)
     return NullControl();
 }
 
-RCPtr<LControl> LControl::GetFirstFocusableChild() { return FocusableChildFrom(false); }
-RCPtr<LControl> LControl::GetLastFocusableChild() { return FocusableChildFrom(true); }
+RCPtr<LControl> LControl::GetFirstFocusableChild()
+{
+    return FocusableChildFrom(false);
+}
+RCPtr<LControl> LControl::GetLastFocusableChild()
+{
+    return FocusableChildFrom(true);
+}
 
 RCPtr<LControl> LControl::GetFocusedChild()
 {
@@ -338,9 +344,15 @@ RCPtr<LControl> LControl::FindAcceptingControl(const RCPtr<LControl>& control, P
     return candidate;
 }
 
-const RCPtr<LStringTable>& LControl::GetStringTable() const { return m_stringTable.Get(); }
+const RCPtr<LStringTable>& LControl::GetStringTable() const
+{
+    return m_stringTable.Get();
+}
 
-const RCPtr<LMenuDescriptor>& LControl::GetContextMenuRef() { return m_contextMenu.Get(); }
+const RCPtr<LMenuDescriptor>& LControl::GetContextMenuRef()
+{
+    return m_contextMenu.Get();
+}
 
 KXRESULT LControl::GetMenuItemState(const RCPtr<LMenuDescriptor>&, uint32_t, const WString&, LMenuItemState&)
 {
@@ -377,7 +389,8 @@ void LControl::RegisterNotificationHandlers()
     if (m_idleCount > 0) {
         const RCPtr<IRootWindow>& window = GetTopLevelOwnerSlot();
         RCPtr<LNotificationDistributor> source = window ? window->GetIdleSource() : nullptr;
-        if (!m_handler || !source || Failed(m_handler->AddDistributorHandler(&LControl::OnIdle, source, u"NID_IDLE", 0)))
+        if (!m_handler || !source ||
+            Failed(m_handler->AddDistributorHandler(&LControl::OnIdle, source, u"NID_IDLE", 0)))
             m_idleCount = 0;
     }
     for (uint32_t i = m_children.GetCount(); i > 0; --i)

@@ -88,7 +88,10 @@ KXRESULT LControl::SetLookOpacity(int32_t index, float opacity, bool exclusive)
     return S_OK;
 }
 
-KXRESULT LControl::ShowLook(int32_t index, int32_t) { return SetLookOpacity(index, 1.0f, true); }
+KXRESULT LControl::ShowLook(int32_t index, int32_t)
+{
+    return SetLookOpacity(index, 1.0f, true);
+}
 
 void LControl::ClearLookRegion(int32_t index)
 {
@@ -216,8 +219,7 @@ KXRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const LRegion& invalid
     eachInvalidRect(&LControl::PaintAfterChildren);
     for (uint32_t i = 0; i < m_children.GetCount(); ++i) {
         const RCPtr<LControl>& c = m_children.GetAt(i, kOrderDrawing);
-        if (c->m_layout && c->m_layout->visible && c->m_size.x > 0.0 && c->m_size.y > 0.0 &&
-            !c->m_layout->clipToParent)
+        if (c->m_layout && c->m_layout->visible && c->m_size.x > 0.0 && c->m_size.y > 0.0 && !c->m_layout->clipToParent)
             unclipped.AddItem(c);
     }
     return S_OK;
@@ -236,8 +238,8 @@ void LControl::DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegi
     RectT<double> shape = lookRect;
     RectT<double> clientPart;
     if (look && look->GetClientPartRect(clientPart))
-        shape = RectT<double>{lookRect.x + clientPart.x, lookRect.y + clientPart.y, clientPart.width,
-                              clientPart.height};
+        shape =
+            RectT<double>{lookRect.x + clientPart.x, lookRect.y + clientPart.y, clientPart.width, clientPart.height};
     const uint32_t count = m_children.GetCount();
     uint32_t position = 0;
     for (int32_t pass = 1; pass <= 3 && position < count; ++pass) {
@@ -247,11 +249,10 @@ void LControl::DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegi
             RCPtr<LControl> child = m_children.GetAt(position, kOrderDrawing);
             if (!InPass(*child, pass))
                 break;
-            CAutoClip contentScope(renderer, content, RectT<double>{shape.x - content.x, shape.y - content.y,
-                                                                     shape.width, shape.height},
+            CAutoClip contentScope(renderer, content,
+                                   RectT<double>{shape.x - content.x, shape.y - content.y, shape.width, shape.height},
                                    nullptr, true);
-            const RectT<double> childRect{child->m_position.x, child->m_position.y, child->m_size.x,
-                                          child->m_size.y};
+            const RectT<double> childRect{child->m_position.x, child->m_position.y, child->m_size.x, child->m_size.y};
             RectT<double> overlap;
             if (childRect.width > kDoubleEpsilon && childRect.height > kDoubleEpsilon &&
                 IntersectRects(childRect, context->GetCurrentState().clip, overlap)) {

@@ -13,15 +13,33 @@ IControlHost* g_host = nullptr;
 IControlPlacer* g_placer = nullptr;
 
 // The application's time in seconds.
-double AppTimeSeconds() { return static_cast<double>(GetTickTime()) / 1000.0; }
+double AppTimeSeconds()
+{
+    return static_cast<double>(GetTickTime()) / 1000.0;
+}
 
-PointT<double> RoundTrip(PointT<double> p) { return LongPointToDoublePoint(RoundPointToLong(p)); }
+PointT<double> RoundTrip(PointT<double> p)
+{
+    return LongPointToDoublePoint(RoundPointToLong(p));
+}
 } // namespace
 
-void SetControlHost(IControlHost* host) noexcept { g_host = host; }
-IControlHost* GetControlHost() noexcept { return g_host; }
-void SetControlPlacer(IControlPlacer* placer) noexcept { g_placer = placer; }
-IControlPlacer* GetControlPlacer() noexcept { return g_placer; }
+void SetControlHost(IControlHost* host) noexcept
+{
+    g_host = host;
+}
+IControlHost* GetControlHost() noexcept
+{
+    return g_host;
+}
+void SetControlPlacer(IControlPlacer* placer) noexcept
+{
+    g_placer = placer;
+}
+IControlPlacer* GetControlPlacer() noexcept
+{
+    return g_placer;
+}
 
 RectT<double> LControl::GetLookRect(int32_t index) const
 {
@@ -69,8 +87,7 @@ RectT<int32_t> LControl::GetChildrenBounds()
         const LControl& c = *m_children.GetAt(i - 1, kOrderInsertion);
         if (c.m_layout && (c.m_layout->IsXDocked() || c.m_layout->IsYDocked()))
             continue;
-        const RectT<int32_t> r =
-            RoundRectToLong(RectT<double>{c.m_position.x, c.m_position.y, c.m_size.x, c.m_size.y});
+        const RectT<int32_t> r = RoundRectToLong(RectT<double>{c.m_position.x, c.m_position.y, c.m_size.x, c.m_size.y});
         left = std::min(left, r.x);
         top = std::min(top, r.y);
         right = std::max(right, static_cast<int32_t>(static_cast<uint32_t>(r.x) + static_cast<uint32_t>(r.width)));

@@ -175,37 +175,118 @@ KXRESULT LControl::OnChildChanged(const RCPtr<LControl>& child)
     return S_OK;
 }
 
-KXRESULT LControl::OnResize(int32_t, int32_t) { return Relayout(); }
+KXRESULT LControl::OnResize(int32_t, int32_t)
+{
+    return Relayout();
+}
 
-KXRESULT LControl::ReapplyFontSpec() { return S_OK; }
+KXRESULT LControl::ReapplyFontSpec()
+{
+    return S_OK;
+}
 
 // Not yet wired: the focus model, mouse input, keys, descriptor binding and deferred removal
 // answer E_NOTIMPL so that a caller cannot mistake them for done.
-KXRESULT LControl::SetFocus(bool) { return E_NOTIMPL; }
-KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&) { return E_NOTIMPL; }
-bool LControl::KillFocus() { return false; }
-KXRESULT LControl::FinishDeferredRemoval() { return E_NOTIMPL; }
-KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&) { return E_NOTIMPL; }
-KXRESULT LControl::AttachChild(RCPtr<LControl>, const ConstRCPtr<LControlDescriptor>&) { return E_NOTIMPL; }
-KXRESULT LControl::Initialize() { return E_NOTIMPL; }
-KXRESULT LControl::ReadCreateParams() { return E_NOTIMPL; }
-KXRESULT LControl::ShowToolTip(bool) { return E_NOTIMPL; }
-KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnMouseEnter() { return E_NOTIMPL; }
-KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::OnMouseLeave() { return E_NOTIMPL; }
-KXRESULT LControl::BeginDrag(int32_t, int32_t, int32_t) { return S_FALSE; }
-KXRESULT LControl::OnCaptureLost() { return S_FALSE; }
-KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>&) { return E_NOTIMPL; }
-KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&) { return S_FALSE; }
-KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
-KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
-KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) { return S_OK; }
+KXRESULT LControl::SetFocus(bool)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&)
+{
+    return E_NOTIMPL;
+}
+bool LControl::KillFocus()
+{
+    return false;
+}
+KXRESULT LControl::FinishDeferredRemoval()
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::AttachChild(RCPtr<LControl>, const ConstRCPtr<LControlDescriptor>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::Initialize()
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::ReadCreateParams()
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::ShowToolTip(bool)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMouseEnter()
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::OnMouseLeave()
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::BeginDrag(int32_t, int32_t, int32_t)
+{
+    return S_FALSE;
+}
+KXRESULT LControl::OnCaptureLost()
+{
+    return S_FALSE;
+}
+KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>&)
+{
+    return E_NOTIMPL;
+}
+KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
+{
+    return S_FALSE;
+}
+KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>&)
+{
+    return S_FALSE;
+}
+KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>&)
+{
+    return S_FALSE;
+}
+KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    return S_OK;
+}
 void LControl::OnKey(const RCPtr<LKeyParam>&) {}
 void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
 void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,

@@ -3,10 +3,16 @@
 namespace KX {
 
 namespace {
-bool SameName(const WString& a, const WString& b) noexcept { return a == b; }
+bool SameName(const WString& a, const WString& b) noexcept
+{
+    return a == b;
+}
 
 // A private copy of the text, sharing nothing with the source's buffer.
-WString CopyText(const WString& s) { return WString(s.GetString()); }
+WString CopyText(const WString& s)
+{
+    return WString(s.GetString());
+}
 } // namespace
 
 bool operator==(const AxisPlacement& a, const AxisPlacement& b) noexcept
@@ -113,8 +119,7 @@ KXRESULT LLayoutDescriptor::SetAxisSizeLimits(int32_t axis, const SizeLimit& min
 KXRESULT LLayoutDescriptor::RenameControlReference(const WString& oldName, const WString& newName)
 {
     bool matched = false;
-    WString* names[] = {&m_xPosition.controlName, &m_xSize.controlName, &m_yPosition.controlName,
-                        &m_ySize.controlName};
+    WString* names[] = {&m_xPosition.controlName, &m_xSize.controlName, &m_yPosition.controlName, &m_ySize.controlName};
     for (WString* name : names) {
         if (*name == oldName) {
             *name = newName;

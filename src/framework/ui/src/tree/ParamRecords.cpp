@@ -11,8 +11,14 @@ namespace KX {
         static auto* allocator = new ReuseAllocator<Class, 4>(true);                                                   \
         return *allocator;                                                                                             \
     }                                                                                                                  \
-    void* Class::operator new(std::size_t size) { return GetAllocator().Allocate(static_cast<uint32_t>(size)); }       \
-    void Class::operator delete(void* p) noexcept { GetAllocator().Free(p); }
+    void* Class::operator new(std::size_t size)                                                                        \
+    {                                                                                                                  \
+        return GetAllocator().Allocate(static_cast<uint32_t>(size));                                                   \
+    }                                                                                                                  \
+    void Class::operator delete(void* p) noexcept                                                                      \
+    {                                                                                                                  \
+        GetAllocator().Free(p);                                                                                        \
+    }
 
 KX_DEFINE_POOLED_RECORD(LPointWithModifiersParam)
 KX_DEFINE_POOLED_RECORD(LMouseButtonParam)
@@ -109,6 +115,9 @@ RCPtr<LConditionsParam> LConditionsParam::Create(uint32_t previous, uint32_t cur
 LMenuItemUpdater::LMenuItemUpdater(const RCPtr<LControl>& control) : m_control(control) {}
 LMenuItemUpdater::~LMenuItemUpdater() = default;
 
-void LMenuItemUpdater::ClearControl() { m_control = nullptr; }
+void LMenuItemUpdater::ClearControl()
+{
+    m_control = nullptr;
+}
 
 } // namespace KX

@@ -305,8 +305,8 @@ private:
     friend class LChildControlList;
 
     void AddToUnclippedCounts(int32_t amount);
-    void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid,
-                             RCPtrArray<LControl>& unclipped, int32_t lookIndex);
+    void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
+                             int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
@@ -385,6 +385,9 @@ private:
 
 // Equal when the face names, sizes (NaN unequal) and styles are equal.
 bool operator==(const LFont& a, const LFont& b) noexcept;
-inline bool operator!=(const LFont& a, const LFont& b) noexcept { return !(a == b); }
+inline bool operator!=(const LFont& a, const LFont& b) noexcept
+{
+    return !(a == b);
+}
 
 } // namespace KX

@@ -25,8 +25,14 @@ RectT<double> LongRectToDoubleRect(const RectT<int32_t>& rect) noexcept;
 void AddRectToRegion(LRegion& region, const RectT<double>& rect);
 
 // The first value for axis 0, the second for any other axis.
-inline double& GetAxisRef(PointT<double>& pair, int32_t axis) noexcept { return axis == 0 ? pair.x : pair.y; }
-inline double GetAxisValue(const PointT<double>& pair, int32_t axis) noexcept { return axis == 0 ? pair.x : pair.y; }
+inline double& GetAxisRef(PointT<double>& pair, int32_t axis) noexcept
+{
+    return axis == 0 ? pair.x : pair.y;
+}
+inline double GetAxisValue(const PointT<double>& pair, int32_t axis) noexcept
+{
+    return axis == 0 ? pair.x : pair.y;
+}
 
 // The rectangle (left, top, right, bottom) at index, or the empty rectangle past the end.
 RectT<int32_t> GetRegionRectAt(const LRegion& region, uint32_t index) noexcept;

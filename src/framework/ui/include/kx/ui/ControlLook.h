@@ -2,8 +2,8 @@
 // What a control needs of one of its looks to draw and hit-test itself. The look class
 // implements it. UI thread only.
 #include "kx/Geometry.h"
-#include "kx/Region.h"
 #include "kx/RefCountedObject.h"
+#include "kx/Region.h"
 
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 // The parameter records that controls send with their notifications, and the menu-item updater
 // a control hands to its menus. Pointer, button, value and condition records come from per-class
 // reuse pools (thread-safe); the others from the heap.
+#include "kx/Geometry.h"
 #include "kx/RCPtrArray.h"
 #include "kx/RefCountedObject.h"
 #include "kx/ReusePool.h"
-#include "kx/Geometry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -76,8 +76,8 @@ private:
 class LMouseButtonParam : public LPointWithModifiersParam {
     KX_POOLED_RECORD(LMouseButtonParam)
 public:
-    static RCPtr<LMouseButtonParam> Create(uint32_t button, PointT<int32_t> point, uint32_t modifiers,
-                                           bool doubleClick, uint32_t pressedButtons);
+    static RCPtr<LMouseButtonParam> Create(uint32_t button, PointT<int32_t> point, uint32_t modifiers, bool doubleClick,
+                                           uint32_t pressedButtons);
     uint32_t GetButton() const noexcept { return m_button; }
     // A press: whether it is a double-click; a release: whether the press it ends was one.
     bool IsDoubleClick() const noexcept { return m_doubleClick != 0; }
