@@ -13,11 +13,11 @@ TEST(ControlParamRecords, PooledRecordsReuseTheirBlockAndStartClean)
     auto& pool = LMouseButtonParam::GetAllocator();
     const void* first;
     {
-        RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(1, {3, 4}, Modifier::kShift, true, 1);
+        RCPtr<LMouseButtonParam> press = LMouseButtonParam::Create(1, {3, 4}, Modifier::Shift, true, 1);
         first = press.Get();
         EXPECT_EQ(press->GetButton(), 1u);
         EXPECT_EQ(press->GetPoint(), (PointT<int32_t>{3, 4}));
-        EXPECT_EQ(press->GetModifiers(), Modifier::kShift);
+        EXPECT_EQ(press->GetModifiers(), Modifier::Shift);
         EXPECT_TRUE(press->IsDoubleClick());
         EXPECT_EQ(press->GetPressedButtons(), 1u);
     }
@@ -40,7 +40,7 @@ TEST(ControlParamRecords, PooledRecordsReuseTheirBlockAndStartClean)
 
 TEST(ControlParamRecords, KeyRecordsKeepTheirRouteAndResult)
 {
-    RCPtr<LSiblingKeyParam> orphan = LSiblingKeyParam::Create(KeyCodeWords{0x20410000u, 0x1, 0}, nullptr);
+    RCPtr<LSiblingKeyParam> orphan = LSiblingKeyParam::Create(KeyCode{0x20410000u, 0x1, 0}, nullptr);
     EXPECT_FALSE(orphan->GetSender());
     EXPECT_EQ(orphan->GetResult(), -1);
     orphan->SetResult(0);
@@ -49,7 +49,7 @@ TEST(ControlParamRecords, KeyRecordsKeepTheirRouteAndResult)
     int deaths = 0;
     {
         RCPtr<uitest::TestControl> c = uitest::Make(nullptr, u"c", 0, 0, 1, 1, &deaths);
-        RCPtr<LKeyParam> key = LKeyParam::Create(KeyCodeWords{9u << 16, 0, 1}, true);
+        RCPtr<LKeyParam> key = LKeyParam::Create(KeyCode{9u << 16, 0, 1}, true);
         EXPECT_TRUE(key->IsFromKeyboard());
         EXPECT_EQ(key->GetKey().repeat, 1);
         key->GetRoute().AddItem(RCPtr<LControl>(c));
@@ -57,7 +57,7 @@ TEST(ControlParamRecords, KeyRecordsKeepTheirRouteAndResult)
         EXPECT_EQ(deaths, 0); // the route holds it
     }
     EXPECT_EQ(deaths, 1);
-    EXPECT_EQ(KeyCodeWords{}.code, 0x80000000u); // the empty key code
+    EXPECT_EQ(KeyCode{}.code, 0x80000000u); // the empty key code
 }
 
 TEST(ControlParamRecords, ValueChangesAreAnnouncedOnceWithTheMappedValue)
@@ -90,12 +90,12 @@ TEST(ControlParamRecords, ValueChangesAreAnnouncedOnceWithTheMappedValue)
 TEST(ControlParamRecords, CharacterKeyCodesCarryModifierBitsAndSides)
 {
     using namespace Modifier;
-    const uint32_t bothCtrlShift = kCtrl | kLeftCtrl | kRightCtrl | kShift | kLeftShift | kRightShift;
-    const KeyCodeWords k = KeyCodeFromCharacter(u'a', bothCtrlShift);
+    const uint32_t bothCtrlShift = Ctrl | LeftCtrl | RightCtrl | Shift | LeftShift | RightShift;
+    const KeyCode k = KeyCode::FromCharacter(u'a', bothCtrlShift);
     EXPECT_EQ(k.code, 0x61u + 0x3000000u);
     EXPECT_EQ(k.sideMask, 0x0Fu);
     EXPECT_EQ(k.repeat, 0);
-    EXPECT_EQ(SideMaskFromModifiers(kLeftAlt | kRightWin), 0u); // a side bit alone counts for nothing
-    EXPECT_EQ(SideMaskFromModifiers(kAlt | kRightAlt | kWin | kLeftWin), 0x60u);
-    EXPECT_EQ(KeyCodeFromCharacter(u'\t', kAlt | kWin | kExtra).code, 0x9u + 0x4000000u + 0x8000000u + 0x10000000u);
+    EXPECT_EQ(KeyCode::SideMaskFromModifiers(LeftAlt | RightWin), 0u); // a side bit alone counts for nothing
+    EXPECT_EQ(KeyCode::SideMaskFromModifiers(Alt | RightAlt | Win | LeftWin), 0x60u);
+    EXPECT_EQ(KeyCode::FromCharacter(u'\t', Alt | Win | Extra).code, 0x9u + 0x4000000u + 0x8000000u + 0x10000000u);
 }

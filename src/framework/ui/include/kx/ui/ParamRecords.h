@@ -7,29 +7,14 @@
 #include "kx/RefCountedObject.h"
 #include "kx/ReusePool.h"
 
+#include "kx/ui/KeyCode.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace KX {
 
 class LControl;
-
-// Modifier mask of pointer and key events (pointer events carry only Ctrl, Shift and Alt).
-namespace Modifier {
-inline constexpr uint32_t kCtrl = 0x1;
-inline constexpr uint32_t kLeftCtrl = 0x2;
-inline constexpr uint32_t kRightCtrl = 0x4;
-inline constexpr uint32_t kShift = 0x8;
-inline constexpr uint32_t kLeftShift = 0x10;
-inline constexpr uint32_t kRightShift = 0x20;
-inline constexpr uint32_t kAlt = 0x40;
-inline constexpr uint32_t kLeftAlt = 0x80;
-inline constexpr uint32_t kRightAlt = 0x100;
-inline constexpr uint32_t kWin = 0x200;
-inline constexpr uint32_t kLeftWin = 0x400;
-inline constexpr uint32_t kRightWin = 0x800;
-inline constexpr uint32_t kExtra = 0x1000;
-} // namespace Modifier
 
 // Mouse buttons (also the pressed-button bits).
 inline constexpr uint32_t kMouseButtonLeft = 1;
@@ -98,54 +83,39 @@ private:
     uint32_t m_pressedButtons;
 };
 
-// The three words of a key code as the key records carry them.
-struct KeyCodeWords {
-    uint32_t code = 0x80000000u;
-    uint32_t sideMask = 0;
-    uint8_t repeat = 0;
-    friend bool operator==(const KeyCodeWords&, const KeyCodeWords&) = default;
-};
-
-// The side mask of a modifier mask: 0x1 left Shift, 0x2 right Shift, 0x4 left Ctrl, 0x8 right Ctrl,
-// 0x10 left Alt, 0x20 right Alt, 0x40 left Win, 0x80 right Win (each needs its general bit too).
-uint32_t SideMaskFromModifiers(uint32_t modifiers) noexcept;
-// The key code of a character typed with modifiers: the character plus Shift 0x2000000,
-// Ctrl 0x1000000, Alt 0x4000000, Win 0x8000000 and the extra flag 0x10000000; repeat 0.
-KeyCodeWords KeyCodeFromCharacter(char16_t character, uint32_t modifiers) noexcept;
-
 class LKeyParam : public virtual LRefCountedObject {
 public:
-    static RCPtr<LKeyParam> Create(const KeyCodeWords& key, bool fromKeyboard);
-    const KeyCodeWords& GetKey() const noexcept { return m_key; }
+    static RCPtr<LKeyParam> Create(const KeyCode& key, bool fromKeyboard);
+    const KeyCode& GetKey() const noexcept { return m_key; }
     bool IsFromKeyboard() const noexcept { return m_fromKeyboard != 0; }
     // The controls the key passed through; each appends itself before passing it up.
     RCPtrArray<LControl>& GetRoute() noexcept { return m_route; }
 
 protected:
-    LKeyParam(const KeyCodeWords& key, bool fromKeyboard) noexcept;
+    LKeyParam(const KeyCode& key, bool fromKeyboard) noexcept;
     ~LKeyParam() override;
 
 private:
-    KeyCodeWords m_key;
+    KeyCode m_key;
     uint8_t m_fromKeyboard;
     RCPtrArray<LControl> m_route;
 };
 
 class LSiblingKeyParam : public virtual LRefCountedObject {
 public:
-    static RCPtr<LSiblingKeyParam> Create(const KeyCodeWords& key, const RCPtr<LControl>& sender);
-    const KeyCodeWords& GetKey() const noexcept { return m_key; }
+    static RCPtr<LSiblingKeyParam> Create(const KeyCode& key, const RCPtr<LControl>& sender);
+    const KeyCode& GetKey() const noexcept { return m_key; }
     const RCPtr<LControl>& GetSender() const noexcept { return m_sender; }
     // -1 until a receiver handles the key and sets 0.
     int32_t GetResult() const noexcept { return m_result; }
     void SetResult(int32_t result) noexcept { m_result = result; }
 
 protected:
-    LSiblingKeyParam(const KeyCodeWords& key, const RCPtr<LControl>& sender);
+    LSiblingKeyParam(const KeyCode& key, const RCPtr<LControl>& sender);
     ~LSiblingKeyParam() override;
 
 private:
-    KeyCodeWords m_key;
+    KeyCode m_key;
     RCPtr<LControl> m_sender;
     int32_t m_result = -1;
 };
