@@ -67,13 +67,14 @@ TEST(ControlFactory, FirstRegistrationWinsAndUnknownClassesThrow)
 
 TEST(ControlFactory, AttributeSyntaxes)
 {
-    const char* const list[] = {"Hex", "0x00FF", "LowHex", "0xff", "Upper", "0X0A", "Bad", "0x1G", "Trail", "12abc",
-                                "Neg", "-5", "Five", "0x123456", "Bare", "0x", "True", "True", "Lower", "true",
-                                "Real", " 12.9e0xyz", "NoNum", "abc", "Big", "99999999999", nullptr};
+    const char* const list[] = {"Hex",        "0x00FF", "LowHex", "0xff", "Upper",       "0X0A", "Bad",
+                                "0x1G",       "Trail",  "12abc",  "Neg",  "-5",          "Five", "0x123456",
+                                "Bare",       "0x",     "True",   "True", "Lower",       "true", "Real",
+                                " 12.9e0xyz", "NoNum",  "abc",    "Big",  "99999999999", nullptr};
     const KX::XmlAttributes attributes(list);
-    const std::pair<const char*, int32_t> ints[] = {{"Hex", 255}, {"LowHex", 255}, {"Upper", 0},  {"Bad", 1},
-                                                    {"Trail", 12}, {"Neg", -5},    {"Five", 0x1234}, {"Bare", 0},
-                                                    {"Big", INT32_MAX}};
+    const std::pair<const char*, int32_t> ints[] = {{"Hex", 255},     {"LowHex", 255}, {"Upper", 0},
+                                                    {"Bad", 1},       {"Trail", 12},   {"Neg", -5},
+                                                    {"Five", 0x1234}, {"Bare", 0},     {"Big", INT32_MAX}};
     for (const auto& [name, expected] : ints) {
         int32_t value = 77;
         EXPECT_TRUE(LControlFactory::GetIntAttribute(attributes, name, value));
@@ -130,9 +131,9 @@ TEST(ControlFactory, ResourceNamesAreFoldedLikeTheirPaths)
 TEST(ControlFactory, StringTablesFromResourcesShareTheApplicationName)
 {
     RCPtr<LControlFactory> factory(new LControlFactory(WString(u"Other")));
-    EXPECT_EQ(factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(),
-                                        0x0407),
-              KX::S_OK);
+    EXPECT_EQ(
+        factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(), 0x0407),
+        KX::S_OK);
     // The application document names the application; its ids follow.
     EXPECT_EQ(Narrow(factory->GetApplicationName()), "TestApp");
     EXPECT_EQ(Text(factory->GetApplicationStringTable(), "TITLE"), "Testanwendung");
@@ -159,9 +160,9 @@ TEST(ControlFactory, DocumentsFromAFolder)
 
     RCPtr<LControlFactory> factory(new LControlFactory(WString()));
     factory->SetDocumentFolder(WString((folder.str() + "/").c_str()));
-    EXPECT_EQ(factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(),
-                                        0x0409),
-              KX::S_OK);
+    EXPECT_EQ(
+        factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(), 0x0409),
+        KX::S_OK);
     EXPECT_EQ(Text(factory->GetApplicationStringTable(), "TITLE"), "Test Application");
     EXPECT_FALSE(factory->GetLastXMLErrorText().IsEmpty());
     EXPECT_EQ(factory->GetLastXMLErrorLine(), 2);

@@ -169,9 +169,9 @@ TEST(SkinTree, RootElementIsSkippedWhateverItsName)
 TEST(SkinTree, BadSubControlEndsTheLoad)
 {
     RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString()));
-    const std::string document = KXTest::SkinDocument(
-        "<Skin Name=\"S\">\n<SubControl Class=\"C\" Name=\"kept\"/>\n<SubControl Class=\"C\"/>\n"
-        "<SubControl Class=\"C\" Name=\"never\"/></Skin>");
+    const std::string document =
+        KXTest::SkinDocument("<Skin Name=\"S\">\n<SubControl Class=\"C\" Name=\"kept\"/>\n<SubControl Class=\"C\"/>\n"
+                             "<SubControl Class=\"C\" Name=\"never\"/></Skin>");
     EXPECT_EQ(Parse(*factory, document), KX::E_FAIL);
     EXPECT_EQ(Narrow(factory->GetLastXMLErrorText()),
               "Runtime Error : Bad Subcontrol Element : KX::LControlFactory::XMLStartElement : "

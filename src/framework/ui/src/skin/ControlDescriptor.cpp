@@ -10,7 +10,16 @@ LControlDescriptor::LControlDescriptor(WString className, WString name, ConstRCP
 {
 }
 
-LControlDescriptor::~LControlDescriptor() = default;
+// Children go from the last to the first: releasing from the front would move the rest of a
+// long array once per child.
+LControlDescriptor::~LControlDescriptor()
+{
+    RCPtr<LControlDescriptor> child;
+    while (m_children.GetCount() > 0) {
+        m_children.RemoveLast(child);
+        child = nullptr;
+    }
+}
 
 int32_t LControlDescriptor::AddChild(ConstRCPtr<LControlDescriptor> child)
 {

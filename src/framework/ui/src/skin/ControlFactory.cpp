@@ -32,7 +32,14 @@ LControlFactory::LControlFactory(const WString& applicationName)
     m_stringTables.SetApplicationName(applicationName);
 }
 
-LControlFactory::~LControlFactory() = default;
+LControlFactory::~LControlFactory()
+{
+    RCPtr<LControlDescriptor> skin;
+    while (m_skins.GetCount() > 0) {
+        m_skins.RemoveLast(skin);
+        skin = nullptr;
+    }
+}
 
 KXRESULT LControlFactory::RegisterControlClass(const WString& className, ControlCreateFunction function)
 {
@@ -109,8 +116,7 @@ KXRESULT LControlFactory::LoadSkins(const WString& path)
     if (!found)
         return Failed(loaded) ? loaded : E_FAIL;
     ResetSkinParseState();
-    // An empty document is no XML: the parser reports it.
-    const KXRESULT result = ParseXMLBuffer(bytes.empty() ? "" : bytes.data(), bytes.empty() ? 1 : bytes.size());
+    const KXRESULT result = ParseXMLBuffer(bytes.c_str(), bytes.size());
     ResetSkinParseState();
     m_currentSkinIndex = 0;
     return result;
@@ -129,9 +135,8 @@ KXRESULT LControlFactory::LoadStringTables(const WString& applicationPath, const
         return E_OUTOFMEMORY;
     // An empty file still counts as a document (one that fails to parse).
     static const char kEmpty[1] = {0};
-    const StringDocument applicationDocument{haveApplication ? (application.empty() ? kEmpty : application.data())
-                                                             : nullptr,
-                                             application.size()};
+    const StringDocument applicationDocument{
+        haveApplication ? (application.empty() ? kEmpty : application.data()) : nullptr, application.size()};
     const StringDocument frameworkDocument{haveFramework ? (framework.empty() ? kEmpty : framework.data()) : nullptr,
                                            framework.size()};
     const StringTablesLoadResult load =

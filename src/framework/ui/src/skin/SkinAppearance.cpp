@@ -153,7 +153,8 @@ void LControlFactory::StartClientPart(const XmlAttributes& attributes)
 void LControlFactory::StartNonClientPart(const XmlAttributes& attributes)
 {
     WString name;
-    if (!m_currentLook || !GetStringAttribute(attributes, "Name", name))
+    if (!m_currentLook || m_currentLook->GetNonClientParts().GetCount() >= kMaxNonClientParts ||
+        !GetStringAttribute(attributes, "Name", name))
         return;
     const ConstRCPtr<LVisualPartDescriptor> part = FindPart(name);
     if (!part)
@@ -216,8 +217,8 @@ void LControlFactory::StartLookList(const XmlAttributes& attributes)
         return;
     }
     const int32_t count = ParseIntOrHex(countText);
-    if (count < 0 || count > kMaxLookListEntries - m_lookListEntries)
-        return; // a negative count, or more entries than the factory holds
+    if (count < 0 || count > kMaxLookCount || count > kMaxLookListEntries - m_lookListEntries)
+        return; // a negative count, or more entries than a list or the factory holds
     RCPtr<LookList> list;
     CreateLookList(list, count);
     if (!list)

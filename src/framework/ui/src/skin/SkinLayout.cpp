@@ -3,12 +3,8 @@
 
 namespace KX {
 
-void LControlFactory::ReadLayout(LControlDescriptor&, const XmlAttributes&)
-{
-}
+void LControlFactory::ReadLayout(LControlDescriptor&, const XmlAttributes&) {}
 
-void LControlFactory::SortChildrenByLayoutOrder(LControlDescriptor&)
-{
-}
+void LControlFactory::SortChildrenByLayoutOrder(LControlDescriptor&) {}
 
 } // namespace KX

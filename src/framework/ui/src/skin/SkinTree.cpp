@@ -42,6 +42,8 @@ void LControlFactory::StartSkin(const XmlAttributes& attributes)
     }
 
     // A skin of the document: a new root.
+    if (m_skins.GetCount() >= kMaxSkins)
+        KX_THROW(std::runtime_error, "too many skins", "KX::LControlFactory::XMLStartElement", kSourcePath, 0);
     RCPtr<LControlDescriptor> root;
     CreateControlDescriptor(root, WString(kRootClassName), GetApplicationName(), nullptr);
     const int32_t index = m_skins.AddItem(root);
@@ -65,8 +67,7 @@ void LControlFactory::StartSkin(const XmlAttributes& attributes)
 
 void LControlFactory::EndSkin()
 {
-    if (!m_currentControl || m_currentSkinIndex < 0 ||
-        static_cast<uint32_t>(m_currentSkinIndex) >= m_skins.GetCount())
+    if (!m_currentControl || m_currentSkinIndex < 0 || static_cast<uint32_t>(m_currentSkinIndex) >= m_skins.GetCount())
         return;
     if (m_skins.ElementAt(static_cast<uint32_t>(m_currentSkinIndex)).Get() == m_currentControl.Get())
         m_currentControl = nullptr;
@@ -97,13 +98,16 @@ void LControlFactory::StartSubControl(const XmlAttributes& attributes)
         KX_THROW(std::runtime_error, "Bad Subcontrol Element", "KX::LControlFactory::XMLStartElement", kSourcePath,
                  1089);
     if (!m_currentControl)
-        KX_THROW(std::runtime_error, "SubControl outside a skin", "KX::LControlFactory::XMLStartElement",
-                 kSourcePath, 1089);
+        KX_THROW(std::runtime_error, "SubControl outside a skin", "KX::LControlFactory::XMLStartElement", kSourcePath,
+                 1089);
     int32_t depth = 0;
     for (const LControlDescriptor* p = m_currentControl.Get(); p; p = p->GetParent())
         ++depth;
     if (depth > kMaxControlDepth)
         KX_THROW(std::runtime_error, "SubControls nested too deeply", "KX::LControlFactory::XMLStartElement",
+                 kSourcePath, 1089);
+    if (m_currentControl->GetChildren().GetCount() >= kMaxChildren)
+        KX_THROW(std::runtime_error, "too many SubControls in one control", "KX::LControlFactory::XMLStartElement",
                  kSourcePath, 1089);
 
     RCPtr<LControlDescriptor> descriptor;

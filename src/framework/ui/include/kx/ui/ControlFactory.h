@@ -38,10 +38,16 @@ class LControlFactory : public virtual LRefCountedObject {
 public:
     // The document folder that stands for the embedded resources.
     static constexpr const char16_t* kResourceFolder = u"::";
-    // Nesting of SubControl elements beyond this fails the load.
+    // Nesting of SubControl elements beyond this, more children of one control or more skins
+    // fail the load; a look takes no more edge parts. The arrays that hold them grow one slot
+    // at a time.
     static constexpr int32_t kMaxControlDepth = 256;
-    // Look-list entries all look lists of one factory may hold together.
-    static constexpr int64_t kMaxLookListEntries = int64_t(1) << 20;
+    static constexpr uint32_t kMaxChildren = 4096;
+    static constexpr uint32_t kMaxSkins = 1024;
+    static constexpr uint32_t kMaxNonClientParts = 1024;
+    // The longest look list, and the entries all look lists of one factory may hold together.
+    static constexpr int32_t kMaxLookCount = 1024;
+    static constexpr int64_t kMaxLookListEntries = int64_t(1) << 18;
 
     explicit LControlFactory(const WString& applicationName);
     ~LControlFactory() override;
