@@ -49,8 +49,7 @@ TEST(SkinHostile, MalformedDocumentsKeepTheParserErrorAndLine)
 
 TEST(SkinHostile, EveryTruncationOfTheTestSkinFailsCleanly)
 {
-    const std::string skin =
-        kxtest::ReadText(std::filesystem::path(KX_UI_TEST_RESOURCES) / "skin_test_skin.xml");
+    const std::string skin = kxtest::ReadText(std::filesystem::path(KX_UI_TEST_RESOURCES) / "skin_test_skin.xml");
     ASSERT_GT(skin.size(), 1000u);
     const auto factory = NewFactory();
     for (size_t length = 1; length < skin.size() - 20; length += 37) {
@@ -149,11 +148,11 @@ TEST(SkinHostile, ChildrenSkinsAndEdgePartsAreBounded)
     EXPECT_EQ(factory->ParseXMLBuffer(manySkins.data(), manySkins.size()), KX::E_FAIL);
     EXPECT_EQ(factory->GetSkins().GetCount(), KX::LControlFactory::kMaxSkins);
 
-    const std::string edges = KXTest::SkinDocument(
-        "<Colorizer Name=\"C\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
-        "<Part Name=\"P\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"C\"/>"
-        "<Looks><Look Name=\"L\">" +
-        Repeat("<NonClientPart Name=\"P\" OffsetLeft=\"0\"/>", 3000) + "</Look></Looks>");
+    const std::string edges =
+        KXTest::SkinDocument("<Colorizer Name=\"C\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
+                             "<Part Name=\"P\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"C\"/>"
+                             "<Looks><Look Name=\"L\">" +
+                             Repeat("<NonClientPart Name=\"P\" OffsetLeft=\"0\"/>", 3000) + "</Look></Looks>");
     ASSERT_EQ(factory->ParseXMLBuffer(edges.data(), edges.size()), KX::S_OK);
     EXPECT_EQ(factory->FindLook(WString(u"L"))->GetNonClientParts().GetCount(),
               KX::LControlFactory::kMaxNonClientParts);
