@@ -123,8 +123,7 @@ void SkinLoad_ExpatOnly(benchmark::State& state)
         XML_Parser parser = XML_ParserCreate(nullptr);
         XML_SetElementHandler(parser, &EmptyStart, &EmptyEnd);
         XML_SetCharacterDataHandler(parser, &EmptyText);
-        const XML_Status status =
-            XML_Parse(parser, document.data(), static_cast<int>(document.size()), XML_TRUE);
+        const XML_Status status = XML_Parse(parser, document.data(), static_cast<int>(document.size()), XML_TRUE);
         if (status != XML_STATUS_OK)
             state.SkipWithError("expat failed");
         XML_ParserFree(parser);

@@ -72,6 +72,23 @@ public:
     WString GetApplicationStringsPath() const;
     WString GetFrameworkStringsPath() const;
 
+    // Creation. The shared null control: what creation gives when there is nothing to create.
+    static const RCPtr<LControl>& NullControl() noexcept;
+    // Looks up and caches the descriptor's create function (an unregistered class throws, the
+    // cache staying empty) and calls it with parent; the null control when there is none.
+    RCPtr<LControl>& CreateControlFromDescriptor(RCPtr<LControl>& out, const ConstRCPtr<LControlDescriptor>& descriptor,
+                                                 const RCPtr<LControl>& parent);
+    // A top-level control of the current skin, made visible (also for later creations) and given
+    // to window; the null control when the skin holds no control of that name.
+    RCPtr<LControl>& CreateControlByName(RCPtr<LControl>& out, const WString& name, const RCPtr<IRootWindow>& window);
+    // A copy of source with its own name and layout; children, skin and parameters are shared.
+    RCPtr<LControlDescriptor> CloneDescriptorWithName(const ConstRCPtr<LControlDescriptor>& source,
+                                                      const ConstRCPtr<LLayoutDescriptor>& layout,
+                                                      const WString& name) const;
+    // Rebuilds control from the current skin's top-level descriptor of its name; E_FAIL for a
+    // null control or a name the skin does not hold.
+    KXRESULT ReapplyDescriptor(const RCPtr<LControl>& control);
+
     // Reads the skin document at path ("::NAME" for an embedded "KXXML" resource). E_FAIL for a
     // missing resource (nothing read) or a document that fails to parse (what was read before
     // stays); E_OUTOFMEMORY when the file's buffer cannot be had. File errors throw. Leaves the
@@ -91,6 +108,8 @@ public:
     // String tables: new objects with their own copy of the entries, null when there is none.
     // Owner class name: the skin class of the control's owner, or the application name.
     ConstRCPtr<LStringTable> GetStringTable(const WString& ownerClassName, const WString& controlName) const;
+    // The table of a control under owner (the application's name stands in for no owner).
+    ConstRCPtr<LStringTable> GetStringTable(const LControl* owner, const WString& controlName) const;
     ConstRCPtr<LStringTable> GetApplicationStringTable() const { return m_stringTables.GetApplicationTable(); }
     ConstRCPtr<LStringTable> GetFrameworkStringTable() const { return m_stringTables.GetFrameworkTable(); }
     const StringTableSet& GetStringTables() const noexcept { return m_stringTables; }
