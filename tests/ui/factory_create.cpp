@@ -135,11 +135,12 @@ TEST(FactoryCreate, CloneAndReapply)
 TEST(FactoryCreate, ControlStringTablesByOwner)
 {
     const auto factory = FactoryWithClasses();
-    ASSERT_EQ(factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(),
-                                        0x0409),
-              KX::S_OK);
+    ASSERT_EQ(
+        factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(), 0x0409),
+        KX::S_OK);
     // Without an owner the application's name stands for it.
-    const ConstRCPtr<KX::LStringTable> table = factory->GetStringTable(static_cast<const KX::LControl*>(nullptr), WString(u"mainControl"));
+    const ConstRCPtr<KX::LStringTable> table =
+        factory->GetStringTable(static_cast<const KX::LControl*>(nullptr), WString(u"mainControl"));
     ASSERT_TRUE(table);
     WString text;
     EXPECT_TRUE(table->Lookup(WString(u"LABEL"), text));

@@ -4,7 +4,6 @@
 #include "kx/ui/LayoutDescriptor.h"
 
 #include <cstring>
-#include <string>
 
 namespace KX {
 
@@ -30,45 +29,70 @@ void ReadDistance(const XmlAttributes& attributes, const char* name, double& out
         out = value;
 }
 
+// The attribute names of one axis.
+struct AxisNames {
+    const char* positionTo;
+    const char* positionRel;
+    const char* positionAbs;
+    const char* sizeTo;
+    const char* sizeRel;
+    const char* sizeAbs;
+    const char* limitTo[2];
+    const char* limitRel[2];
+    const char* limitAbs[2];
+};
+
+constexpr AxisNames kAxisNames[2] = {
+    {"XPositionToControl",
+     "XPositionRel",
+     "XPositionAbs",
+     "XSizeToControl",
+     "XSizeRel",
+     "XSizeAbs",
+     {"XMinSizeToControl", "XMaxSizeToControl"},
+     {"XMinSizeRel", "XMaxSizeRel"},
+     {"XMinSizeAbs", "XMaxSizeAbs"}},
+    {"YPositionToControl",
+     "YPositionRel",
+     "YPositionAbs",
+     "YSizeToControl",
+     "YSizeRel",
+     "YSizeAbs",
+     {"YMinSizeToControl", "YMaxSizeToControl"},
+     {"YMinSizeRel", "YMaxSizeRel"},
+     {"YMinSizeAbs", "YMaxSizeAbs"}},
+};
+
 void ReadAxis(LLayoutDescriptor& layout, int32_t axis, const XmlAttributes& attributes)
 {
-    // Attribute names of one axis: the letter, then the rest.
-    const char letter = axis == 0 ? 'X' : 'Y';
-    auto name = [letter](const char* rest) {
-        std::string text(1, letter);
-        text += rest;
-        return text;
-    };
-
+    const AxisNames& names = kAxisNames[axis];
     AxisPlacement& position = layout.Position(axis);
-    if (const char* reference = attributes.Find(name("PositionToControl").c_str())) {
+    if (const char* reference = attributes.Find(names.positionTo)) {
         position.kind = ReferenceKind(reference, kPositionToControl, false);
         if (position.kind == kPositionToControl)
             position.controlName = WString(reference);
     }
-    LControlFactory::GetFloatAttribute(attributes, name("PositionRel").c_str(), position.relative);
-    ReadDistance(attributes, name("PositionAbs").c_str(), position.absolute);
+    LControlFactory::GetFloatAttribute(attributes, names.positionRel, position.relative);
+    ReadDistance(attributes, names.positionAbs, position.absolute);
 
     SizeSpec& size = layout.Size(axis);
-    if (const char* reference = attributes.Find(name("SizeToControl").c_str())) {
+    if (const char* reference = attributes.Find(names.sizeTo)) {
         size.kind = ReferenceKind(reference, kSizeToControl, true);
         if (size.kind == kSizeToControl)
             size.controlName = WString(reference);
     }
-    LControlFactory::GetFloatAttribute(attributes, name("SizeRel").c_str(), size.relative);
-    ReadDistance(attributes, name("SizeAbs").c_str(), size.absolute);
+    LControlFactory::GetFloatAttribute(attributes, names.sizeRel, size.relative);
+    ReadDistance(attributes, names.sizeAbs, size.absolute);
 
-    const char* limits[2] = {"Min", "Max"};
     for (int i = 0; i < 2; ++i) {
         SizeLimit& limit = i == 0 ? layout.MinSize(axis) : layout.MaxSize(axis);
-        const std::string stem = name(limits[i]);
-        if (const char* reference = attributes.Find((stem + "SizeToControl").c_str())) {
+        if (const char* reference = attributes.Find(names.limitTo[i])) {
             // "Self" clears the flag; any other text names what the limit follows ("Children" too).
             limit.toControl = std::strcmp(reference, "Self") != 0 ? 1 : 0;
             limit.controlName = limit.toControl ? WString(reference) : WString();
         }
-        LControlFactory::GetFloatAttribute(attributes, (stem + "SizeRel").c_str(), limit.relative);
-        ReadDistance(attributes, (stem + "SizeAbs").c_str(), limit.absolute);
+        LControlFactory::GetFloatAttribute(attributes, names.limitRel[i], limit.relative);
+        ReadDistance(attributes, names.limitAbs[i], limit.absolute);
     }
 }
 
