@@ -197,3 +197,19 @@ TEST(SkinTree, LoadResetsTheParseState)
     EXPECT_EQ(factory->GetSkins().ElementAt(0)->GetChildren().GetCount(), 1u);
     EXPECT_EQ(factory->GetSkins().ElementAt(1)->GetChildren().GetCount(), 3u);
 }
+
+TEST(SkinTree, StateOfOneDocumentDoesNotReachTheNext)
+{
+    RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString()));
+    factory->SetLocaleId(0x0411);
+    ASSERT_EQ(Parse(*factory, "<R><Skin Name=\"A\"><FontLocale LCID=\"0x0411\"/><SubControl Class=\"C\" Name=\"a\">"
+                              "<CreateParamList><CreateParam ID=\"P\">one</CreateParam></CreateParamList>"
+                              "</SubControl></Skin></R>"),
+              KX::S_OK);
+    // No FontLocale yet in this document, and no open parameter list.
+    ASSERT_EQ(Parse(*factory, "<R><Skin Name=\"B\" FontName=\"Arial\"><FontXLat Name=\"Arial\" XLat=\"G\"/>"
+                              "<CreateParam ID=\"P\">two</CreateParam></Skin></R>"),
+              KX::S_OK);
+    EXPECT_EQ(Narrow(factory->GetSkins().ElementAt(1)->GetSkin()->GetFontName()), "Arial");
+    EXPECT_EQ(Param(factory->GetSkins().ElementAt(0)->GetChildren().ElementAt(0), "P"), "one");
+}

@@ -331,6 +331,8 @@ void LControlFactory::ResetSkinParseState()
     m_inCreateParam = false;
     m_createParamHasText = false;
     m_openParamText.clear();
+    m_openParamTable = nullptr; // a later document never writes into an earlier one's table
+    m_fontLocale = -1;          // translations before a document's first FontLocale are ignored
     m_inLooks = false;
     m_currentControl = nullptr;
     m_controlDepth = 0;
