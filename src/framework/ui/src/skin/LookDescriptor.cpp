@@ -9,7 +9,15 @@ namespace KX {
 
 LDockedPart::~LDockedPart() = default;
 
-LLookDescriptor::~LLookDescriptor() = default;
+// Parts go from the last to the first, in time linear in their number.
+LLookDescriptor::~LLookDescriptor()
+{
+    RCPtr<LDockedPart> part;
+    while (m_nonClientParts.GetCount() > 0) {
+        m_nonClientParts.RemoveLast(part);
+        part = nullptr;
+    }
+}
 
 KXRESULT LLookDescriptor::SetClientPart(ConstRCPtr<LDockedPart> part)
 {
