@@ -72,9 +72,7 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
     const double rel = LayoutFactor(p.relative);
     const double abs = LayoutCoord(p.absolute);
     switch (p.kind) {
-    case kPositionToParent:
-        pos = RoundLayoutValue(rel * parentSize) + abs + o;
-        break;
+    case kPositionToParent: pos = RoundLayoutValue(rel * parentSize) + abs + o; break;
     case kPositionToControl: {
         double origin = 0.0, extent = 0.0;
         NamedReference(ref, p.controlName, axis, origin, extent);
