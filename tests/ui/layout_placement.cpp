@@ -115,9 +115,9 @@ TEST(LayoutPlacement, NamedSiblingsAndMissingNames)
     RCPtr<TestControl> p = Parent(t);
     Make(p, u"a", 20, 30, 50, 40);
     RCPtr<TestControl> b = Child(p, u"b");
-    SetPosition(*b, 0, kPositionToControl, 1.0f, 5, 0, u"a");    // 5 right of a's right edge
-    SetPosition(*b, 1, kPositionToControl, 0, 0, 0, u"a");       // level with a's top
-    SetSize(*b, 1, kSizeToControl, 1.0f, 10, u"a");              // 10 below a's bottom
+    SetPosition(*b, 0, kPositionToControl, 1.0f, 5, 0, u"a"); // 5 right of a's right edge
+    SetPosition(*b, 1, kPositionToControl, 0, 0, 0, u"a");    // level with a's top
+    SetSize(*b, 1, kSizeToControl, 1.0f, 10, u"a");           // 10 below a's bottom
     b->PerformLayout();
     EXPECT_EQ(Bounds(*b), (RectT<double>{75, 30, 16, 50}));
     // An unknown name leaves the absolute values alone.
