@@ -102,4 +102,16 @@ TEST(LayoutHostile, SelfReferencesAndRingsOfNamesTerminate)
     }
     ExpectSane(*a);
     ExpectSane(*b);
+
+    // A parent sized by its children whose child is always 10 wider than the parent: each
+    // layout grows them a step, and the chain of relayouts stops.
+    RCPtr<TestControl> box = Make(p, u"box", 0, 0, 0, 0);
+    box->GetLayout()->MinSize(0) = SizeLimit{1, WString(u"Children"), 1.0f, 0};
+    RCPtr<TestControl> inner = Child(box, u"inner");
+    inner->GetLayout()->Size(0) = SizeSpec{kSizeToParent, WString(), 1.0f, 10};
+    inner->PerformLayout();
+    inner->PerformLayout();
+    ExpectSane(*box);
+    EXPECT_GT(Bounds(*box).width, 0);
+    EXPECT_LT(Bounds(*box).width, 100);
 }
