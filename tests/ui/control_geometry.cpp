@@ -85,8 +85,8 @@ TEST(ControlGeometry, LayoutNeedsADescriptorAndSomethingToPlaceAgainst)
 
     uitest::Tree t;
     RCPtr<TestControl> c = Make(t.root, u"c", 1.25, 2.75, 10.5, 3);
-    EXPECT_EQ(c->GetPosition(), (PointT<double>{1, 2})); // snapped to whole pixels
-    EXPECT_EQ(c->GetSize(), (PointT<double>{10, 3}));    // edges floored: 1.25..11.75, 2.75..5.75
+    EXPECT_EQ(c->GetPosition(), (PointT<double>{1, 3})); // snapped to whole pixels
+    EXPECT_EQ(c->GetSize(), (PointT<double>{11, 3}));    // edges rounded: 1.25..11.75, 2.75..5.75
     EXPECT_EQ(c->PerformLayout(), S_FALSE);              // already in place
     t.root->SetBuilt();
     RCPtr<TestControl> orphan(new TestControl(nullptr, u"o", nullptr));
@@ -94,26 +94,8 @@ TEST(ControlGeometry, LayoutNeedsADescriptorAndSomethingToPlaceAgainst)
     EXPECT_EQ(orphan->PerformLayout(), E_FAIL); // built without a window
 }
 
-TEST(ControlGeometry, PlacerDecidesAndMeasurementRestoresTheSizeSpec)
+TEST(ControlGeometry, MeasurementRestoresTheSizeSpec)
 {
-    struct Placer : IControlPlacer {
-        KXRESULT PlaceControl(LControl& control, const RectT<double>& reference, IRootWindow*,
-                              RectT<double>& out) override
-        {
-            if (!control.GetName().Equals(u"c")) {
-                const LLayoutDescriptor& l = *control.GetLayout();
-                out = RectT<double>{l.Position(0).absolute, l.Position(1).absolute, l.Size(0).absolute,
-                                    l.Size(1).absolute};
-                return S_OK;
-            }
-            const SizeSpec& sx = control.GetLayout()->Size(0);
-            const double w =
-                sx.kind == kSizeToSelf ? control.GetLayout()->MinSize(0).absolute : reference.width * sx.relative;
-            out = RectT<double>{0, 0, w, 10};
-            return S_OK;
-        }
-    } placer;
-    SetControlPlacer(&placer);
     uitest::Tree t;
     RCPtr<TestControl> c(new TestControl(RCPtr<LControl>(t.root), u"c", nullptr));
     c->GetLayout()->Size(0) = SizeSpec{kSizeToClient, WString(), 0.5f, 0};
@@ -126,7 +108,6 @@ TEST(ControlGeometry, PlacerDecidesAndMeasurementRestoresTheSizeSpec)
     c->GetLayout()->MaxSize(1).absolute = 70;
     c->GetLayout()->MaxSize(0) = SizeLimit{1, WString(u"Children"), 0, 90};
     EXPECT_EQ(c->GetMaximumSize(), (PointT<double>{0, 70}));
-    SetControlPlacer(nullptr);
 }
 
 TEST(ControlGeometry, ValueRangesMapBothWaysAndRefuseBadRanges)

@@ -34,6 +34,17 @@ KXRESULT LLookDescriptor::SetTextProperties(const LookTextProperties& text,
     return S_OK;
 }
 
+RectT<float> LLookDescriptor::GetTextRect(float width, float height) const noexcept
+{
+    if (!m_hasTextProperties)
+        return RectT<float>{};
+    const LookTextProperties& t = m_text;
+    const float x = static_cast<float>(t.leftAbs) + t.leftRel * width;
+    const float y = static_cast<float>(t.topAbs) + t.topRel * height;
+    return RectT<float>{x, y, (static_cast<float>(t.rightAbs) + t.rightRel * width) - x,
+                        (static_cast<float>(t.bottomAbs) + t.bottomRel * height) - y};
+}
+
 const ConstRCPtr<LLookDescriptor>& LLookDescriptor::Null() noexcept
 {
     static const ConstRCPtr<LLookDescriptor> null;

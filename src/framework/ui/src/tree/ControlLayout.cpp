@@ -3,6 +3,7 @@
 
 #include "kx/RenderHost.h"
 #include "kx/ui/ControlHost.h"
+#include "kx/ui/LayoutPasses.h"
 
 #include <cmath>
 
@@ -10,7 +11,6 @@ namespace KX {
 
 namespace {
 IControlHost* g_host = nullptr;
-IControlPlacer* g_placer = nullptr;
 
 // The application's time in seconds.
 double AppTimeSeconds()
@@ -31,14 +31,6 @@ void SetControlHost(IControlHost* host) noexcept
 IControlHost* GetControlHost() noexcept
 {
     return g_host;
-}
-void SetControlPlacer(IControlPlacer* placer) noexcept
-{
-    g_placer = placer;
-}
-IControlPlacer* GetControlPlacer() noexcept
-{
-    return g_placer;
 }
 
 RectT<double> LControl::GetLookRect(int32_t index) const
@@ -156,33 +148,39 @@ KXRESULT LControl::PerformLayout()
 {
     if (!m_layout)
         return E_FAIL;
-    RectT<double> reference;
-    RCPtr<IRootWindow> window;
+    RectT<double> area;
+    PointT<double> client, fallback;
     if (!m_parent) {
         if (m_built && !m_ownerWindow)
             return E_FAIL;
-        window = m_ownerWindow;
+        RCPtr<IRootWindow> window = m_ownerWindow;
         if (!window && g_host)
             window = g_host->GetActiveRootWindow();
         if (!window && g_host)
             window = g_host->GetFirstRootWindow();
         if (!window)
             return E_FAIL;
-        reference = LongRectToDoubleRect(g_host ? g_host->GetScreenArea() : window->GetClientRect());
-    } else {
-        reference = m_parent->GetClientRect();
+        // The screen seen from the window's client area: positions come out in client coordinates.
+        const RectT<int32_t> clientRect = window->GetClientRect();
+        area = LongRectToDoubleRect(g_host ? g_host->GetScreenArea() : clientRect);
+        const PointT<double> origin = LongPointToDoublePoint(window->GetClientOriginOnScreen());
+        area.x = -origin.x;
+        area.y = -origin.y;
+        client = PointT<double>{LongToDouble(clientRect.width), LongToDouble(clientRect.height)};
+        const PointT<double> cursor =
+            LongPointToDoublePoint(g_host ? g_host->GetCursorScreenPosition() : PointT<int32_t>{});
+        fallback = PointT<double>{cursor.x - origin.x, cursor.y - origin.y};
     }
     RectT<double> placed;
-    if (g_placer) {
-        const KXRESULT hr = g_placer->PlaceControl(*this, reference, window.Get(), placed);
-        if (Failed(hr))
-            return hr;
-    } else {
-        placed = RectT<double>{m_layout->Position(0).absolute, m_layout->Position(1).absolute,
-                               m_layout->Size(0).absolute, m_layout->Size(1).absolute};
-    }
-    SnapRect(placed);
-    return SetBounds(PointT<double>{placed.x, placed.y}, PointT<double>{placed.width, placed.height});
+    const KXRESULT hr = ComputeControlPlacement(m_layout.Get(), m_parent.Get(), area, client, fallback, placed);
+    if (Failed(hr))
+        return hr;
+    PointT<double> position{placed.x, placed.y}, size{placed.width, placed.height};
+    ApplyMinimumSize(*this, position, size);
+    ApplyMaximumSize(*this, position, size); // last: the maximum wins over the minimum
+    RectT<double> bounds{position.x, position.y, size.x, size.y};
+    SnapRect(bounds);
+    return SetBounds(PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
 }
 
 PointT<double> LControl::MeasureNaturalSize()

@@ -1,7 +1,7 @@
 #pragma once
-// What the control tree needs of the application (its control factory, the screen and its root
-// windows) and of the layout. The application and the layout register one of each for the
-// process; registration is not owning. UI thread only.
+// What the control tree needs of the application: its control factory, the screen, the cursor
+// and its root windows. The application registers one for the process; registration is not
+// owning. UI thread only.
 #include "kx/Geometry.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
@@ -27,21 +27,11 @@ public:
     // Null when there is none.
     virtual RCPtr<IRootWindow> GetActiveRootWindow() = 0;
     virtual RCPtr<IRootWindow> GetFirstRootWindow() = 0;
-};
-
-// Computes a control's rectangle against a reference area (the parent's client rectangle, or the
-// screen area with a root window for a top-level control).
-class IControlPlacer {
-public:
-    virtual ~IControlPlacer() = default;
-    virtual KXRESULT PlaceControl(LControl& control, const RectT<double>& reference, IRootWindow* window,
-                                  RectT<double>& out) = 0;
+    // The mouse position on the screen; where a top-level control placed at the cursor goes.
+    virtual PointT<int32_t> GetCursorScreenPosition() { return PointT<int32_t>{}; }
 };
 
 void SetControlHost(IControlHost* host) noexcept;
 IControlHost* GetControlHost() noexcept;
-// Without a placer a control takes its absolute positions and sizes.
-void SetControlPlacer(IControlPlacer* placer) noexcept;
-IControlPlacer* GetControlPlacer() noexcept;
 
 } // namespace KX

@@ -10,6 +10,23 @@
 namespace KX {
 
 class LRenderer;
+class LLookDescriptor;
+
+// A look's label as the layout measures it (the look's font text and its description's text
+// edges), so that a label text can widen or heighten its control.
+class ILookLabel {
+public:
+    virtual ~ILookLabel() = default;
+    // The description whose text edges give the text box.
+    virtual const LLookDescriptor& GetDescriptor() const = 0;
+    virtual bool GetWordWrap() const = 0;
+    // True when the flag changed.
+    virtual bool SetWordWrap(bool wrap) = 0;
+    // The widest line without wrapping, in whole pixels.
+    virtual int32_t GetTextWidth() const = 0;
+    // Line height times the number of lines the text takes at that width.
+    virtual int32_t GetHeightForWidth(int32_t width) const = 0;
+};
 
 class IControlLook : public virtual LRefCountedObject {
 public:
@@ -28,6 +45,8 @@ public:
     virtual void DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& invalid, PointT<double> origin) = 0;
     // 32-bit ARGB at a point in the control's coordinates; 0x00FFFFFF outside every part.
     virtual uint32_t GetColorAtPoint(PointT<int32_t> point) const = 0;
+    // The label the layout measures; null when the look has no font text.
+    virtual ILookLabel* GetLabel() { return nullptr; }
 
 protected:
     ~IControlLook() override = default;

@@ -25,6 +25,8 @@ public:
     virtual RCPtr<LControl> HitTest(PointT<int32_t> point, bool searchUnclipped, bool updateHover) = 0;
     // Shows a cursor kind (0 the application's default); returns the kind it replaced.
     virtual int32_t SetCursor(int32_t kind) = 0;
+    // Where the client area's corner (0, 0) lies on the screen.
+    virtual PointT<int32_t> GetClientOriginOnScreen() const { return PointT<int32_t>{}; }
 
 protected:
     ~IRootWindow() override = default;
