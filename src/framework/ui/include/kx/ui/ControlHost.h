@@ -1,11 +1,12 @@
 #pragma once
-// What the control tree needs of the application (its control factory, the screen and its root
-// windows) and of the layout. The application and the layout register one of each for the
-// process; registration is not owning. UI thread only.
+// What the control tree needs of the application (its control factory, the screen, its root
+// windows and its hot keys) and of the layout. The application and the layout register one of
+// each for the process; registration is not owning. UI thread only.
 #include "kx/Geometry.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
+#include "kx/ui/GlobalHotKeyManager.h"
 
 namespace KX {
 
@@ -27,6 +28,8 @@ public:
     // Null when there is none.
     virtual RCPtr<IRootWindow> GetActiveRootWindow() = 0;
     virtual RCPtr<IRootWindow> GetFirstRootWindow() = 0;
+    // The application-wide hot keys; null when there are none.
+    virtual RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() { return {}; }
 };
 
 // Computes a control's rectangle against a reference area (the parent's client rectangle, or the
