@@ -9,137 +9,86 @@ using namespace KX;
 
 namespace {
 
-RCPtr<LStringTable> Table(const LStringTable::Entries& entries)
+HotKeyTable Load(const LStringTable::Entries& entries, const char16_t* prefix = HotKeyTable::kGlobalPrefix)
 {
-    return RCPtr<LStringTable>(new LStringTable(entries));
+    HotKeyTable t;
+    const RCPtr<LStringTable> table(new LStringTable(entries));
+    EXPECT_EQ(t.LoadFromStringTable(table.Get(), prefix), S_OK);
+    return t;
 }
 
-// A key press of a virtual key with generic modifiers and their left sides, as the window builds it.
+// A key press with generic modifiers and their left sides, as the platform window builds it.
 KeyCode Press(uint8_t vk, uint32_t modifiers = 0, uint8_t repeat = 0)
 {
-    uint32_t sides = 0;
-    if (modifiers & Modifier::Ctrl)
-        sides |= Modifier::LeftCtrl;
-    if (modifiers & Modifier::Shift)
-        sides |= Modifier::LeftShift;
+    const uint32_t sides = ((modifiers & Modifier::Ctrl) ? Modifier::LeftCtrl : 0) |
+                           ((modifiers & Modifier::Shift) ? Modifier::LeftShift : 0);
     return KeyCode(vk, true, repeat, modifiers | sides);
 }
 
-WString Bound(const HotKeyTable& t, const KeyCode& key)
-{
-    return t.FindNotificationForKey(key);
-}
+constexpr uint32_t kCtrl = Modifier::Ctrl, kShift = Modifier::Shift;
 
 } // namespace
 
-TEST(HotKeyLoading, ShippedGlobalBindingsAndOnlyTheirPrefix)
+TEST(HotKeyLoading, ShippedGlobalBindingsAndOnlyEntriesOfThePrefix)
 {
-    const RCPtr<LStringTable> strings = Table({
+    const LStringTable::Entries entries = {
         {u"GHK.NID_EDIT_COPY_REQ", u"Ctrl+VKEY_C"},
-        {u"GHK.NID_EDIT_CUT_REQ", u"Ctrl+VKEY_X"},
         {u"GHK.NID_EDIT_DELETE_REQ", u"VKEY_DELETE"},
-        {u"GHK.NID_EDIT_PASTE_REQ", u"Ctrl+VKEY_V"},
         {u"GHK.NID_BUTTON_TOGGLE_DIALOG_BUTTON", u"VKEY_D"},
         {u"GHK.NID_MENU_FILE_SAVE_PRESET_TO_FILE", u"Ctrl+VKEY_S"},
         {u"GHK.NID_MENU_FILE_SEND_PRESET_TO_DEVICE", u"SHIFT+CTRL+VKEY_S"},
-        {u"GHK.NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", u"SHIFT+CTRL+VKEY_R"},
-        {u"GHK.NID_MENU_FILE_LOAD_PRESET_FROM_FILE", u"Ctrl+VKEY_O"},
+        {u"GHK.group.NID_DEEP", u"VKEY_F1"}, // the name follows the last dot
+        {u"GHK.NID_SEEN_NOWHERE_ELSE", u"VKEY_F7"},
+        {u"xGHK.NID_INSIDE", u"VKEY_F2"},
+        {u"GHKNID_NODOT", u"VKEY_F3"},
+        {u"ghk.NID_LOWER", u"VKEY_F4"},
+        {u"GHK.", u"VKEY_F6"},
         {u"LHK.NID_LOCAL_ONLY", u"VKEY_F5"},
-        {u"Title", u"Lumo"},
-    });
-    HotKeyTable t;
-    EXPECT_EQ(t.LoadFromStringTable(strings.Get(), u"GHK"), S_OK);
-    EXPECT_EQ(t.GetCount(), 9u);
-
-    EXPECT_EQ(Bound(t, Press(0x43, Modifier::Ctrl)), WString(u"NID_EDIT_COPY_REQ"));
-    EXPECT_EQ(Bound(t, Press(0x2E)), WString(u"NID_EDIT_DELETE_REQ"));
-    EXPECT_EQ(Bound(t, Press(0x44)), WString(u"NID_BUTTON_TOGGLE_DIALOG_BUTTON"));
-    // Ctrl+S and Shift+Ctrl+S are different keys.
-    EXPECT_EQ(Bound(t, Press(0x53, Modifier::Ctrl)), WString(u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"));
-    EXPECT_EQ(Bound(t, Press(0x53, Modifier::Ctrl | Modifier::Shift)),
-              WString(u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"));
-    EXPECT_EQ(Bound(t, Press(0x52, Modifier::Ctrl | Modifier::Shift)),
-              WString(u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"));
-    // Another prefix's entries stay out.
-    EXPECT_FALSE(t.HasBinding(u"NID_LOCAL_ONLY"));
-    EXPECT_TRUE(Bound(t, Press(0x74)).IsEmpty());
-
-    HotKeyTable local;
-    EXPECT_EQ(local.LoadFromStringTable(strings.Get(), u"LHK"), S_OK);
-    EXPECT_EQ(local.GetCount(), 1u);
-    EXPECT_EQ(Bound(local, Press(0x74)), WString(u"NID_LOCAL_ONLY"));
-}
-
-TEST(HotKeyLoading, EntryKeysNeedThePrefixAndADotAtTheStartAndNameFollowsTheLastDot)
-{
-    HotKeyTable t;
-    t.LoadFromStringTable(Table({
-                                    {u"GHK.group.NID_DEEP", u"VKEY_F1"},
-                                    {u"xGHK.NID_INSIDE", u"VKEY_F2"},
-                                    {u"GHKNID_NODOT", u"VKEY_F3"},
-                                    {u"ghk.NID_LOWER", u"VKEY_F4"},
-                                    {u"GHK.", u"VKEY_F6"},
-                                    {u"GHK.NID_SEEN_NOWHERE_ELSE", u"VKEY_F7"},
-                                })
-                              .Get(),
-                          u"GHK");
-    EXPECT_EQ(Bound(t, Press(0x70)), WString(u"NID_DEEP"));
+    };
+    const HotKeyTable t = Load(entries);
+    EXPECT_EQ(t.GetCount(), 7u);
+    const std::pair<KeyCode, const char16_t*> cases[] = {
+        {Press(0x43, kCtrl), u"NID_EDIT_COPY_REQ"},
+        {Press(0x2E), u"NID_EDIT_DELETE_REQ"},
+        {Press(0x44), u"NID_BUTTON_TOGGLE_DIALOG_BUTTON"},
+        {Press(0x53, kCtrl), u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"},
+        {Press(0x53, kCtrl | kShift), u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"},
+        {Press(0x70), u"NID_DEEP"},
+        {Press(0x76), u"NID_SEEN_NOWHERE_ELSE"},
+        {Press(0x71), u""},
+        {Press(0x72), u""},
+        {Press(0x73), u""},
+        {Press(0x75), u""},
+        {Press(0x74), u""},
+    };
+    for (const auto& [key, name] : cases)
+        EXPECT_EQ(t.FindNotificationForKey(key), WString(name)) << std::hex << key.code;
     EXPECT_FALSE(t.HasBinding(u"group.NID_DEEP"));
-    for (uint8_t vk : {0x71, 0x72, 0x73, 0x75})
-        EXPECT_TRUE(Bound(t, Press(vk)).IsEmpty()) << int(vk);
-    // A name no code has used before binds like any other.
-    EXPECT_EQ(Bound(t, Press(0x76)), WString(u"NID_SEEN_NOWHERE_ELSE"));
+
+    const HotKeyTable local = Load(entries, HotKeyTable::kLocalPrefix);
+    EXPECT_EQ(local.GetCount(), 1u);
+    EXPECT_EQ(local.FindNotificationForKey(Press(0x74)), WString(u"NID_LOCAL_ONLY"));
+}
+
+TEST(HotKeyLoading, DescriptionsNamingNoKeyBindNothingAndTheFirstEntryKeepsAKey)
+{
+    const HotKeyTable t = Load({
+        {u"GHK.NID_UNKNOWN_KEY", u"Ctrl+VKEY_NOSUCHKEY"},
+        {u"GHK.NID_EMPTY_TEXT", u""},
+        {u"GHK.NID_B_SECOND", u"Ctrl+VKEY_Q"},
+        {u"GHK.NID_A_FIRST", u"CTRL+vkey_q"},
+        {u"GHK.NID_Z_CHAR", u"Shift+w"}, // Shift is dropped from a character: the same key as "w"
+        {u"GHK.NID_Y_CHAR", u"w"},
+    });
     EXPECT_EQ(t.GetCount(), 2u);
-}
-
-TEST(HotKeyLoading, DescriptionsNamingNoKeyBindNothing)
-{
-    HotKeyTable t;
-    t.LoadFromStringTable(Table({
-                                    {u"GHK.NID_UNKNOWN_NAME", u"Ctrl+VKEY_NOSUCHKEY"},
-                                    {u"GHK.NID_EMPTY_TEXT", u""},
-                                    {u"GHK.NID_GOOD", u"Alt+VKEY_F9"},
-                                })
-                              .Get(),
-                          u"GHK");
-    EXPECT_EQ(t.GetCount(), 1u);
-    EXPECT_FALSE(t.HasBinding(u"NID_UNKNOWN_NAME"));
-    EXPECT_FALSE(t.HasBinding(u"NID_EMPTY_TEXT"));
+    EXPECT_FALSE(t.HasBinding(u"NID_UNKNOWN_KEY"));
     EXPECT_TRUE(t.GetFirstKeyCode(u"NID_EMPTY_TEXT").IsEmpty());
-    // The empty code itself is never bound, so an empty key finds nothing.
-    EXPECT_TRUE(Bound(t, KeyCode()).IsEmpty());
+    EXPECT_TRUE(t.FindNotificationForKey(KeyCode()).IsEmpty());
+    EXPECT_EQ(t.FindNotificationForKey(Press(0x51, kCtrl)), WString(u"NID_A_FIRST"));
+    EXPECT_EQ(t.FindNotificationForKey(KeyCode::FromCharacter(u'w', 0)), WString(u"NID_Y_CHAR"));
 }
 
-TEST(HotKeyLoading, TheEntrySortingFirstKeepsADoubleBoundKey)
-{
-    HotKeyTable t;
-    t.LoadFromStringTable(Table({
-                                    {u"GHK.NID_B_SECOND", u"Ctrl+VKEY_Q"},
-                                    {u"GHK.NID_A_FIRST", u"CTRL+vkey_q"},
-                                    // Shift is dropped from a character, so these are one key too.
-                                    {u"GHK.NID_Z_CHAR", u"Shift+w"},
-                                    {u"GHK.NID_Y_CHAR", u"w"},
-                                })
-                              .Get(),
-                          u"GHK");
-    EXPECT_EQ(Bound(t, Press(0x51, Modifier::Ctrl)), WString(u"NID_A_FIRST"));
-    EXPECT_FALSE(t.HasBinding(u"NID_B_SECOND"));
-    EXPECT_EQ(Bound(t, KeyCode::FromCharacter(u'w', 0)), WString(u"NID_Y_CHAR"));
-    EXPECT_FALSE(t.HasBinding(u"NID_Z_CHAR"));
-}
-
-TEST(HotKeyLoading, NullTableIsRefusedAndChangesNothing)
-{
-    HotKeyTable t;
-    ASSERT_EQ(t.AddBinding(Press(0x41), u"NID_KEEP"), S_OK);
-    EXPECT_EQ(t.LoadFromStringTable(nullptr, u"GHK"), E_INVALIDARG);
-    EXPECT_EQ(t.GetCount(), 1u);
-    EXPECT_EQ(Bound(t, Press(0x41)), WString(u"NID_KEEP"));
-    // An empty table is no error.
-    EXPECT_EQ(t.LoadFromStringTable(Table({}).Get(), u"GHK"), S_OK);
-}
-
-TEST(HotKeyBinding, ResultsAndKeyOrder)
+TEST(HotKeyBinding, ResultsKeyOrderAndANullTable)
 {
     HotKeyTable t;
     EXPECT_EQ(t.AddBinding(Press(0x41), u"NID_ONE"), S_OK);
@@ -151,59 +100,53 @@ TEST(HotKeyBinding, ResultsAndKeyOrder)
     EXPECT_FALSE(t.HasBinding(u"NID_TWO"));
     EXPECT_FALSE(t.HasBinding(u""));
 
-    EXPECT_EQ(t.AddBinding(Press(0x43, Modifier::Ctrl), u"NID_ONE"), S_OK);
+    EXPECT_EQ(t.AddBinding(Press(0x43, kCtrl), u"NID_ONE"), S_OK);
     const Array<KeyCode> keys = t.GetKeyCodes(u"NID_ONE");
     ASSERT_EQ(keys.GetCount(), 2u);
-    EXPECT_EQ(keys.ElementAt(0), Press(0x41));
-    EXPECT_EQ(keys.ElementAt(1), Press(0x43, Modifier::Ctrl));
+    EXPECT_EQ(keys.ElementAt(1), Press(0x43, kCtrl));
     EXPECT_EQ(t.GetFirstKeyCode(u"NID_ONE"), Press(0x41));
     EXPECT_EQ(t.GetKeyCodes(u"NID_NONE").GetCount(), 0u);
-    EXPECT_EQ(t.GetKeyCodes(u"").GetCount(), 0u);
 
+    EXPECT_EQ(t.LoadFromStringTable(nullptr, u"GHK"), E_INVALIDARG);
+    EXPECT_EQ(t.GetCount(), 1u);
     t.Clear();
-    EXPECT_TRUE(t.IsEmpty());
-    EXPECT_TRUE(Bound(t, Press(0x41)).IsEmpty());
+    EXPECT_TRUE(t.FindNotificationForKey(Press(0x41)).IsEmpty());
 }
 
-TEST(HotKeyMatching, CharactersIgnoreCtrlAndShiftNamedKeysMatchAllBits)
+TEST(HotKeyMatching, CharactersIgnoreCtrlAndShiftNamedKeysMatchAllCodeBits)
 {
-    HotKeyTable t;
-    t.LoadFromStringTable(Table({{u"GHK.NID_CHAR", u"x"}, {u"GHK.NID_NAMED", u"Ctrl+VKEY_C"}}).Get(), u"GHK");
-
-    EXPECT_EQ(Bound(t, KeyCode::FromCharacter(u'x', 0)), WString(u"NID_CHAR"));
-    EXPECT_EQ(Bound(t, KeyCode::FromCharacter(u'x', Modifier::Ctrl | Modifier::LeftCtrl)), WString(u"NID_CHAR"));
-    EXPECT_EQ(Bound(t, KeyCode::FromCharacter(u'x', Modifier::Shift)), WString(u"NID_CHAR"));
-    EXPECT_TRUE(Bound(t, KeyCode::FromCharacter(u'x', Modifier::Alt)).IsEmpty());
-    EXPECT_TRUE(Bound(t, KeyCode::FromCharacter(u'X', 0)).IsEmpty());
-    // The press of the X key is not the character.
-    EXPECT_TRUE(Bound(t, Press(0x58)).IsEmpty());
-
-    // Side mask and repeat do not count; modifiers, key-down and the key do.
-    EXPECT_EQ(Bound(t, Press(0x43, Modifier::Ctrl, 1)), WString(u"NID_NAMED"));
-    EXPECT_EQ(Bound(t, KeyCode(0x43, true, 0, Modifier::Ctrl | Modifier::RightCtrl)), WString(u"NID_NAMED"));
-    EXPECT_TRUE(Bound(t, Press(0x43)).IsEmpty());
-    EXPECT_TRUE(Bound(t, Press(0x43, Modifier::Ctrl | Modifier::Shift)).IsEmpty());
-    EXPECT_TRUE(Bound(t, Press(0x43, Modifier::Ctrl | Modifier::Alt)).IsEmpty());
-    EXPECT_TRUE(Bound(t, KeyCode(0x43, false, 1, Modifier::Ctrl)).IsEmpty());
-    EXPECT_TRUE(Bound(t, KeyCode::FromCharacter(u'c', Modifier::Ctrl)).IsEmpty());
+    const HotKeyTable t = Load({{u"GHK.NID_CHAR", u"x"}, {u"GHK.NID_NAMED", u"Ctrl+VKEY_C"}});
+    const std::pair<KeyCode, const char16_t*> cases[] = {
+        {KeyCode::FromCharacter(u'x', 0), u"NID_CHAR"},
+        {KeyCode::FromCharacter(u'x', kCtrl | Modifier::LeftCtrl), u"NID_CHAR"},
+        {KeyCode::FromCharacter(u'x', kShift), u"NID_CHAR"},
+        {KeyCode::FromCharacter(u'x', Modifier::Alt), u""},
+        {KeyCode::FromCharacter(u'X', 0), u""},
+        {Press(0x58), u""}, // the X key is not the character
+        // Side mask and repeat do not count; modifiers, key-down and the key do.
+        {Press(0x43, kCtrl, 1), u"NID_NAMED"},
+        {KeyCode(0x43, true, 0, kCtrl | Modifier::RightCtrl), u"NID_NAMED"},
+        {Press(0x43), u""},
+        {Press(0x43, kCtrl | kShift), u""},
+        {Press(0x43, kCtrl | Modifier::Alt), u""},
+        {KeyCode(0x43, false, 1, kCtrl), u""},
+        {KeyCode::FromCharacter(u'c', kCtrl), u""},
+    };
+    for (const auto& [key, name] : cases)
+        EXPECT_EQ(t.FindNotificationForKey(key), WString(name)) << std::hex << key.code;
 }
 
 TEST(HotKeyControl, AControlAnswersForItsOwnBindings)
 {
     RCPtr<uitest::TestControl> c = uitest::Make(nullptr, u"c", 0, 0, 10, 10);
-    EXPECT_FALSE(c->HasKeyBinding(u"NID_LOCAL"));
     const KeyCode none = c->GetKeyCodeForNotification(u"NID_LOCAL");
-    EXPECT_EQ(none.code, 0x80000000u);
-    EXPECT_EQ(none.sideMask, 0u);
-    EXPECT_EQ(none.repeat, 0);
+    EXPECT_EQ(none, KeyCode(0x80000000u, 0, 0));
+    EXPECT_FALSE(c->HasKeyBinding(u"NID_LOCAL"));
 
-    c->GetKeyBindings().LoadFromStringTable(
-        Table({{u"LHK.NID_LOCAL", u"VKEY_F2"}, {u"LHK.NID_LOCAL_TOO", u"[43]"}, {u"GHK.NID_GLOBAL", u"VKEY_F3"}}).Get(),
-        HotKeyTable::kLocalPrefix);
-    c->GetKeyBindings().AddBinding(Press(0x71, Modifier::Shift), u"NID_LOCAL");
+    c->GetKeyBindings() = Load({{u"LHK.NID_LOCAL", u"VKEY_F2"}, {u"GHK.NID_GLOBAL", u"VKEY_F3"}}, u"LHK");
+    c->GetKeyBindings().AddBinding(Press(0x71, kShift), u"NID_LOCAL");
     EXPECT_TRUE(c->HasKeyBinding(u"NID_LOCAL"));
     EXPECT_EQ(c->GetKeyCodeForNotification(u"NID_LOCAL"), Press(0x71));
-    EXPECT_EQ(c->GetKeyCodeForNotification(u"NID_LOCAL_TOO"), KeyCode::FromCharacter(u'+', 0));
     EXPECT_FALSE(c->HasKeyBinding(u"NID_GLOBAL"));
     EXPECT_FALSE(c->HasKeyBinding(u""));
 }
