@@ -1,5 +1,7 @@
 // Reads any bytes as both string-table documents, in a locale chosen by the first byte. A broken
-// document must report an error text; whatever was read must hand out consistent tables.
+// document must report an error text; whatever was read must hand out consistent tables, and the
+// hot keys bound from them must each find their own notification again.
+#include "kx/ui/HotKeyTable.h"
 #include "kx/ui/StringTableReader.h"
 
 #include <cstdint>
@@ -44,6 +46,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(pairs.GetCount() >= 1);
         for (uint32_t i = 1; i < pairs.GetCount(); ++i)
             Check(pairs.ElementAt(i - 1).first < pairs.ElementAt(i).first);
+
+        for (const char16_t* hotKeyPrefix : {KX::HotKeyTable::kGlobalPrefix, KX::HotKeyTable::kLocalPrefix}) {
+            KX::HotKeyTable keys;
+            Check(keys.LoadFromStringTable(table.Get(), hotKeyPrefix) == KX::S_OK);
+            for (const auto& entry : entries) {
+                const KX::WString name = entry.first.Mid(entry.first.ReverseFindChar('.') + 1);
+                if (!keys.HasBinding(name))
+                    continue;
+                const KX::KeyCode first = keys.GetFirstKeyCode(name);
+                Check(!first.IsEmpty() && keys.FindNotificationForKey(first) == name);
+            }
+        }
     }
     return 0;
 }

@@ -28,11 +28,8 @@ LControl::LControl(const RCPtr<LControl>& parent, const WString& name) : m_name(
         host->ResolveStringTable(*this);
 }
 
-LControl::~LControl()
-{
-    // Members go in reverse declaration order; children are not told.
-    m_keyBindings.reset();
-}
+// Members go in reverse declaration order; children are not told.
+LControl::~LControl() = default;
 
 KXRESULT LControl::ReleaseInternalReferences()
 {

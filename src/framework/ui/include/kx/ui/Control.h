@@ -13,6 +13,7 @@
 #include "kx/ui/ControlGeometry.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/ForwardRef.h"
+#include "kx/ui/HotKeyTable.h"
 #include "kx/ui/LayoutDescriptor.h"
 #include "kx/ui/ParamRecords.h"
 #include "kx/ui/RootWindowSeam.h"
@@ -27,7 +28,6 @@ class LControlDescriptor;
 class LStringTable;
 class LMenuDescriptor;
 class LPopupMenu;
-class HotKeyTable;
 class LNotificationCenter;
 struct LMenuItemState;
 
@@ -276,8 +276,8 @@ public:
     int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
     KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
-    // Setters for members whose classes live with the skin, the string tables, the menus and
-    // the hot keys; each needs the complete class where it is called.
+    // Setters for members whose classes live with the skin, the string tables and the menus;
+    // each needs the complete class where it is called.
     template <class P>
     void AdoptStringTable(const P& table)
     {
@@ -294,9 +294,13 @@ public:
     {
         m_contextMenu.Set(menu);
     }
-    using KeyBindings = std::unique_ptr<HotKeyTable, void (*)(HotKeyTable*)>;
-    void AdoptKeyBindings(KeyBindings table) noexcept { m_keyBindings = std::move(table); }
-    HotKeyTable* GetKeyBindings() const noexcept { return m_keyBindings.get(); }
+
+    // Keys bound to notifications of this control ("LHK" entries of its string table).
+    HotKeyTable& GetKeyBindings() noexcept { return m_keyBindings; }
+    const HotKeyTable& GetKeyBindings() const noexcept { return m_keyBindings; }
+    // The first key bound to name, or the empty key code.
+    KeyCode GetKeyCodeForNotification(const WString& name) const { return m_keyBindings.GetFirstKeyCode(name); }
+    bool HasKeyBinding(const WString& name) const { return m_keyBindings.HasBinding(name); }
 
 protected:
     ~LControl() override;
@@ -347,7 +351,7 @@ private:
     RCPtr<IRootWindow> m_ownerWindow;
     ForwardRef<RCPtr<LStringTable>> m_stringTable;
     uint8_t m_wantsTab = 0;
-    KeyBindings m_keyBindings{nullptr, nullptr};
+    HotKeyTable m_keyBindings;
     uint8_t m_notFocusable = 1;
     uint8_t m_focusPassesToParent = 0;
     uint8_t m_looksScrollWithContent = 0;

@@ -1,11 +1,12 @@
 #pragma once
-// What the control tree needs of the application: its control factory, the screen, the cursor
-// and its root windows. The application registers one for the process; registration is not
+// What the control tree needs of the application: its control factory, the screen, the cursor,
+// its root windows and its hot keys. The application registers one for the process; registration is not
 // owning. UI thread only.
 #include "kx/Geometry.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
+#include "kx/ui/GlobalHotKeyManager.h"
 
 namespace KX {
 
@@ -29,6 +30,8 @@ public:
     virtual RCPtr<IRootWindow> GetFirstRootWindow() = 0;
     // The mouse position on the screen; where a top-level control placed at the cursor goes.
     virtual PointT<int32_t> GetCursorScreenPosition() { return PointT<int32_t>{}; }
+    // The application-wide hot keys; null when there are none.
+    virtual RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() { return {}; }
 };
 
 void SetControlHost(IControlHost* host) noexcept;

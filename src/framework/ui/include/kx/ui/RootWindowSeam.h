@@ -1,10 +1,11 @@
 #pragma once
 // What the control tree needs of the root window that owns it: its client area, invalidation,
-// its notification source for idle work, hit-testing and the cursor. The root window implements
-// it. UI thread only.
+// its notification source for idle work, hit-testing, the cursor and its hot keys. The root
+// window implements it. UI thread only.
 #include "kx/Geometry.h"
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
+#include "kx/ui/GlobalHotKeyManager.h"
 
 #include <cstdint>
 
@@ -27,6 +28,8 @@ public:
     virtual int32_t SetCursor(int32_t kind) = 0;
     // Where the client area's corner (0, 0) lies on the screen.
     virtual PointT<int32_t> GetClientOriginOnScreen() const { return PointT<int32_t>{}; }
+    // The hot keys of the window's main control ("GHK" entries); null when it keeps none.
+    virtual RCPtr<LGlobalHotKeyManager> GetHotKeyManager() { return {}; }
 
 protected:
     ~IRootWindow() override = default;
