@@ -49,8 +49,8 @@ void OpaqueRow(const uint32_t* source, uint32_t* target, int32_t count, PixelLay
         }
         const uint32_t alpha = pixel >> 24;
         const auto scale = [alpha](uint32_t channel) { return (channel * alpha + 127) / 255; };
-        target[i] = 0xFF000000u | scale((pixel >> 16) & 0xFF) << 16 | scale((pixel >> 8) & 0xFF) << 8 |
-                    scale(pixel & 0xFF);
+        target[i] =
+            0xFF000000u | scale((pixel >> 16) & 0xFF) << 16 | scale((pixel >> 8) & 0xFF) << 8 | scale(pixel & 0xFF);
     }
 }
 
@@ -63,8 +63,8 @@ Window::Window(const WindowOptions& options)
         flags |= SDL_WINDOW_RESIZABLE;
     const int x = options.x ? *options.x : SDL_WINDOWPOS_CENTERED;
     const int y = options.y ? *options.y : SDL_WINDOWPOS_CENTERED;
-    m_window = SDL_CreateWindow(options.title.c_str(), x, y, std::max(options.width, 1), std::max(options.height, 1),
-                                flags);
+    m_window =
+        SDL_CreateWindow(options.title.c_str(), x, y, std::max(options.width, 1), std::max(options.height, 1), flags);
     if (!m_window)
         return;
     m_id = SDL_GetWindowID(m_window);
@@ -294,8 +294,8 @@ KeyState Window::GetKeyState(uint8_t virtualKey)
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     for (int scancode = 0; scancode < count && !state.down; ++scancode)
-        if (keys[scancode] && VirtualKeyFromSdl(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode)),
-                                                scancode) == virtualKey)
+        if (keys[scancode] &&
+            VirtualKeyFromSdl(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode)), scancode) == virtualKey)
             state.down = true;
     if (virtualKey == 0x14)
         state.toggled = (mod & KMOD_CAPS) != 0;
@@ -325,9 +325,9 @@ bool Window::Present(const std::vector<Rect>& dirty)
             continue;
         row.resize(static_cast<size_t>(rect.width));
         for (int32_t y = rect.y; y < rect.y + rect.height; ++y) {
-            const auto* source = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(m_buffer.pixels) +
-                                                                   y * m_buffer.stride) +
-                                 rect.x;
+            const auto* source =
+                reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(m_buffer.pixels) + y * m_buffer.stride) +
+                rect.x;
             OpaqueRow(source, row.data(), rect.width, m_buffer.layout);
             auto* target = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + rect.x * bytesPerPixel;
             SDL_ConvertPixels(rect.width, 1, SDL_PIXELFORMAT_ARGB8888, row.data(), rect.width * 4,

@@ -76,8 +76,8 @@ void Window::HandleWindowEvent(const SDL_Event& event)
         const Uint32 flags = SDL_GetWindowFlags(m_window);
         out.kind = WindowEventKind::Size;
         out.sizeKind = event.window.event == SDL_WINDOWEVENT_MINIMIZED ? SizeKind::Minimised
-                       : (flags & SDL_WINDOW_MAXIMIZED)                 ? SizeKind::Maximised
-                                                                        : SizeKind::Restored;
+                       : (flags & SDL_WINDOW_MAXIMIZED)                ? SizeKind::Maximised
+                                                                       : SizeKind::Restored;
         const Rect client = ClientRect();
         out.width = event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ? event.window.data1 : client.width;
         out.height = event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ? event.window.data2 : client.height;

@@ -18,12 +18,12 @@ union SDL_Event;
 namespace platform::sdl {
 
 struct WindowOptions {
-    std::string title;                 // UTF-8
-    int32_t width = 640;               // client size
+    std::string title;   // UTF-8
+    int32_t width = 640; // client size
     int32_t height = 480;
-    std::optional<int32_t> x;          // client position on the screen; centred when absent
+    std::optional<int32_t> x; // client position on the screen; centred when absent
     std::optional<int32_t> y;
-    bool resizable = true;             // a fixed-size window cannot be resized by the user
+    bool resizable = true;               // a fixed-size window cannot be resized by the user
     const class Window* owner = nullptr; // a modal dialog's owner (marked so where the driver supports it)
 };
 
@@ -82,7 +82,7 @@ public:
     std::string Title() const;
 
     // Client area: position on the screen and size.
-    Rect ClientRect() const;            // x, y 0; width, height
+    Rect ClientRect() const; // x, y 0; width, height
     Rect ClientRectOnScreen() const;
     void SetClientRect(const Rect& onScreen);
     void ClientToScreen(int32_t& x, int32_t& y) const;

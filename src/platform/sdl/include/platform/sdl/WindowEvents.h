@@ -56,12 +56,12 @@ enum class WindowEventKind {
     Character,     // character (one UTF-16 unit), modifiers (short mask)
     FocusGained,
     FocusLost,
-    CaptureLost,   // the window lost the pointer capture it held (focus went elsewhere)
-    Size,          // width/height of the client area, sizeKind
-    Moved,         // x/y of the client area on the screen
-    CloseRequest,  // the user asked to close the window
-    Paint,         // dirty: the rectangles to draw; answer with Window::Present
-    CommandLine,   // text: a second instance's command line (UTF-8)
+    CaptureLost,  // the window lost the pointer capture it held (focus went elsewhere)
+    Size,         // width/height of the client area, sizeKind
+    Moved,        // x/y of the client area on the screen
+    CloseRequest, // the user asked to close the window
+    Paint,        // dirty: the rectangles to draw; answer with Window::Present
+    CommandLine,  // text: a second instance's command line (UTF-8)
 };
 
 enum class SizeKind { Restored, Minimised, Maximised };
