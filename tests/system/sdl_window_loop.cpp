@@ -276,4 +276,13 @@ TEST_F(SdlWindowPresent, GeometryPlacementAndSizeLimits)
     EXPECT_TRUE(window->IsResizable());
 }
 
+TEST_F(SdlWindowPresent, OneProcessWideCursorReportsThePreviousKind)
+{
+    // The offscreen driver has no system cursors: only the bookkeeping shows here.
+    const CursorKind before = Window::SetCursor(CursorKind::Wait);
+    EXPECT_EQ(Window::SetCursor(CursorKind::Hand), CursorKind::Wait);
+    EXPECT_EQ(Window::SetCursor(CursorKind::Hand), CursorKind::Hand) << "unchanged when equal";
+    EXPECT_EQ(Window::SetCursor(before), CursorKind::Hand);
+}
+
 } // namespace
