@@ -61,6 +61,8 @@ Window::Window(const WindowOptions& options)
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
+    if (options.opengl)
+        flags |= SDL_WINDOW_OPENGL;
     const int x = options.x ? *options.x : SDL_WINDOWPOS_CENTERED;
     const int y = options.y ? *options.y : SDL_WINDOWPOS_CENTERED;
     m_window =
@@ -308,6 +310,8 @@ KeyState Window::GetKeyState(uint8_t virtualKey)
 
 bool Window::Present(const std::vector<Rect>& dirty)
 {
+    if (SDL_GetWindowFlags(m_window) & SDL_WINDOW_OPENGL)
+        return false;                                      // drawn by OpenGL
     SDL_Surface* surface = SDL_GetWindowSurface(m_window); // a new one after each resize
     if (!surface)
         return false;

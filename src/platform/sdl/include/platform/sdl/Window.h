@@ -23,6 +23,7 @@ struct WindowOptions {
     int32_t height = 480;
     std::optional<int32_t> x; // client position on the screen; centred when absent
     std::optional<int32_t> y;
+    bool opengl = false;                 // drawn through a GlContext instead of Present
     bool resizable = true;               // a fixed-size window cannot be resized by the user
     const class Window* owner = nullptr; // a modal dialog's owner (marked so where the driver supports it)
 };
