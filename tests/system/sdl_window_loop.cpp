@@ -270,6 +270,9 @@ TEST_F(SdlWindowPresent, GeometryPlacementAndSizeLimits)
     EXPECT_GT(work.width, 0);
     EXPECT_GT(work.height, 0);
 
+    window->SetTitle("Lumo \xE2\x80\x93 Preset");
+    EXPECT_EQ(window->Title(), "Lumo \xE2\x80\x93 Preset");
+
     WindowOptions fixed;
     fixed.resizable = false;
     EXPECT_FALSE(Window(fixed).IsResizable());

@@ -124,6 +124,11 @@ void Window::Raise()
     SDL_RaiseWindow(m_window);
 }
 
+void Window::SetTopMost(bool topMost)
+{
+    SDL_SetWindowAlwaysOnTop(m_window, topMost ? SDL_TRUE : SDL_FALSE);
+}
+
 void Window::SetTitle(std::string_view utf8)
 {
     SDL_SetWindowTitle(m_window, std::string(utf8).c_str());

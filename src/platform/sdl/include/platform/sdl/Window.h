@@ -79,6 +79,8 @@ public:
     void Hide();
     bool IsVisible() const;
     void Raise();
+    // Kept above other windows or not (where the window manager allows).
+    void SetTopMost(bool topMost);
     void SetTitle(std::string_view utf8);
     std::string Title() const;
 
