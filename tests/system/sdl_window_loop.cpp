@@ -47,6 +47,28 @@ TEST_F(SdlEventLoop, AnIdleHandlerWantingNoMoreGetsOnePassPerPeriod)
     EXPECT_EQ(counts, (std::vector<int>{0, 0}));
 }
 
+TEST_F(SdlEventLoop, APointerMoveToTheSamePlaceStartsNoNewIdlePeriod)
+{
+    window.reset();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    std::vector<int> counts;
+    loop.SetIdleHandler([&](int count) {
+        counts.push_back(count);
+        if (counts.size() <= 2) {
+            SDL_Event move{};
+            move.type = SDL_MOUSEMOTION;
+            move.motion.x = 3;
+            move.motion.y = 4;
+            SDL_PushEvent(&move);
+        } else {
+            loop.Quit(0);
+        }
+        return true;
+    });
+    loop.Run();
+    EXPECT_EQ(counts, (std::vector<int>{0, 0, 1}));
+}
+
 TEST_F(SdlEventLoop, AWindowsTickStartsANewIdlePeriod)
 {
     int periods = 0;
