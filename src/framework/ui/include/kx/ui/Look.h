@@ -1,0 +1,109 @@
+#pragma once
+// One visual state of a control, built from a look description: laid out at the control's size it
+// places its edge and corner parts, fills the area inside the client offsets, keeps the label in a
+// text box, draws itself in three steps limited to the invalid rectangles, and answers the colour
+// it shows at a point. UI thread only.
+#include "kx/Array.h"
+#include "kx/Font.h"
+#include "kx/Geometry.h"
+#include "kx/RCPtrArray.h"
+#include "kx/Region.h"
+#include "kx/Renderer.h"
+#include "kx/RefCountedObject.h"
+#include "kx/StringT.h"
+#include "kx/TextLayout.h"
+#include "kx/ui/LookDescriptor.h"
+#include "kx/ui/VisualPart.h"
+
+#include <cstdint>
+
+namespace KX {
+
+class LLook : public virtual LRefCountedObject {
+public:
+    // A look bound to the description; it stays unlaid until SetSize.
+    static RCPtr<LLook> Create(const ConstRCPtr<LLookDescriptor>& descriptor, bool wordWrap);
+
+    LLook() = default;
+    ~LLook() override;
+
+    // Binds the look (again) and lays it out at the size it had; 0.
+    KXRESULT SetDescriptor(const ConstRCPtr<LLookDescriptor>& descriptor, bool wordWrap);
+    // Lays the look out for the control's size (negative sizes count as 0); true.
+    bool SetSize(int32_t width, int32_t height);
+
+    // The three drawing steps, each limited to the region (target coordinates) and to the look's
+    // own region when it has one. Non-client parts and client area: 1 when a part's Draw
+    // answered non-zero, else 0. Label: 1 without text, else 0; offset is the content's scroll
+    // offset, subtracted from the line positions.
+    virtual int32_t DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region);
+    virtual int32_t DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& region);
+    virtual int32_t DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region, const PointT<double>& offset);
+
+    // ARGB at a point in look coordinates: non-client parts first, then the image part, then the
+    // client part; kNoColorAtPoint (alpha 0) where nothing is shown.
+    uint32_t GetColorAtPoint(int32_t x, int32_t y) const;
+
+    // 1 without label or when the text changed, 0 when it was equal.
+    KXRESULT SetText(const WString& text);
+    // 1 without label; else 1 when the layout was emptied, 0 when the font was the same.
+    KXRESULT SetFont(const ConstRCPtr<LFont>& font);
+    // Puts a bitmap over the client area (null takes it out): 0; 1 for null without an image.
+    KXRESULT SetImage(const ConstRCPtr<LBitmap>& bitmap, uint32_t resizeType, bool replacesClientPart);
+
+    const ConstRCPtr<LLookDescriptor>& GetDescriptor() const noexcept { return m_descriptor; }
+    int32_t GetWidth() const noexcept { return m_size.x; }
+    int32_t GetHeight() const noexcept { return m_size.y; }
+    const RectT<int32_t>& GetClientRect() const noexcept { return m_clientRect; }
+    const RectT<int32_t>& GetSavedClientRect() const noexcept { return m_savedClientRect; }
+    // One rectangle and one part (may be null) per non-client part, in description order.
+    const Array<RectT<int32_t>>& GetPartRects() const noexcept { return m_partRects; }
+    const ConstRCPtrArray<LVisualPart>& GetParts() const noexcept { return m_parts; }
+    const ConstRCPtr<LVisualPart>& GetClientPart() const noexcept { return m_clientPart; }
+    const ConstRCPtr<LVisualPart>& GetImagePart() const noexcept { return m_imagePart; }
+    bool GetImageReplacesClientPart() const noexcept { return m_imageReplacesClientPart; }
+
+    // The part whose colour paints the label; the control may replace it.
+    const ConstRCPtr<LVisualPart>& GetTextForegroundPart() const noexcept { return m_textForegroundPart; }
+    void SetTextForegroundPart(const ConstRCPtr<LVisualPart>& part) { m_textForegroundPart = part; }
+
+    // The label; null when the description has no text properties.
+    const RCPtr<LFontText>& GetFontText() const noexcept { return m_fontText; }
+    const PointT<int32_t>& GetTextPosition() const noexcept { return m_textPosition; }
+
+    // When not empty, drawing is limited to it (look coordinates).
+    const LRegion& GetRegion() const noexcept { return m_region; }
+    void SetRegion(const LRegion& region) { m_region = region; }
+
+    const ConstRCPtr<LStencil>& GetStencil() const noexcept { return m_stencil; }
+    void SetStencil(const ConstRCPtr<LStencil>& stencil) { m_stencil = stencil; }
+
+    // Set by every layout; the control clears it once it has taken the new bounds in.
+    bool IsChanged() const noexcept { return m_changed; }
+    void SetChanged(bool changed) noexcept { m_changed = changed; }
+
+private:
+    // Calls draw(overlap) for each usable rectangle of the region over target (look coordinates).
+    template <class DrawFn>
+    void WalkRegion(const RCPtr<LRenderer>& renderer, const LRegion& region, const RectT<double>& target,
+                    DrawFn draw) const;
+    RectT<int32_t> DockedPartRect(const LDockedPart& docked) const;
+
+    ConstRCPtr<LLookDescriptor> m_descriptor;
+    ConstRCPtr<LVisualPart> m_textForegroundPart;
+    PointT<int32_t> m_size;
+    RectT<int32_t> m_clientRect;
+    Array<RectT<int32_t>> m_partRects;
+    ConstRCPtrArray<LVisualPart> m_parts;
+    ConstRCPtr<LVisualPart> m_clientPart;
+    ConstRCPtr<LVisualPart> m_imagePart;
+    bool m_imageReplacesClientPart = false;
+    bool m_changed = true;
+    RectT<int32_t> m_savedClientRect;
+    ConstRCPtr<LStencil> m_stencil;
+    RCPtr<LFontText> m_fontText;
+    PointT<int32_t> m_textPosition;
+    LRegion m_region;
+};
+
+} // namespace KX
