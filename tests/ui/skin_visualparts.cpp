@@ -60,7 +60,8 @@ TEST_F(VisualParts, ImageRegionsLoadFromFilesAndResourcesAndAnswerTheirPixels)
         EXPECT_EQ(part->GetColorAtPoint(-1, 0), kNone);
     }
     // A region further into the image: the mask's left column is white, its right half clear.
-    const ConstRCPtr<LVisualPart> mask = ImagePart(images.Folder() + WString(u"looks.png"), 4, 0, 4, 4, 0)->GetVisualPart();
+    const ConstRCPtr<LVisualPart> mask =
+        ImagePart(images.Folder() + WString(u"looks.png"), 4, 0, 4, 4, 0)->GetVisualPart();
     EXPECT_EQ(Hex(mask->GetColorAtPoint(0, 0)), Hex(kMaskOn));
     EXPECT_EQ(Hex(mask->GetColorAtPoint(3, 3)), Hex(kMaskOff));
 }
@@ -117,9 +118,9 @@ TEST_F(VisualParts, ColorizerTintsAndMaskCutsTheFill)
     EXPECT_GT((tint >> 16) & 0xFF, 0xB0u);
     EXPECT_LT((tint >> 8) & 0xFF, 0x48u);
     // The shared image itself is untouched.
-    EXPECT_EQ(Hex(ImagePart(images.Folder() + WString(u"looks.png"), 8, 0, 4, 4, 0)->GetVisualPart()->GetColorAtPoint(
-                  1, 1)),
-              Hex(kGrey));
+    EXPECT_EQ(
+        Hex(ImagePart(images.Folder() + WString(u"looks.png"), 8, 0, 4, 4, 0)->GetVisualPart()->GetColorAtPoint(1, 1)),
+        Hex(kGrey));
 
     // A blue fill through the mask: blue where the mask is opaque, nothing where it is clear.
     RCPtr<LVisualPartDescriptor> masked;
@@ -150,9 +151,8 @@ TEST_F(VisualParts, ColorizerTintsAndMaskCutsTheFill)
 TEST_F(VisualParts, GradientsAreRenderedIntoABitmapAtThePartSize)
 {
     // Two equal colours: the gradient is rendered as one colour, into a bitmap of the part's size.
-    const ConstRCPtr<LVisualPart> even =
-        LVisualPart::CreateFromColorizer(WString(u"G"), Solid(0xFF00FF00, KX::LColorizer::kLinearGradient, 0xFF00FF00),
-                                         6, 3, 0, 1.0f, nullptr);
+    const ConstRCPtr<LVisualPart> even = LVisualPart::CreateFromColorizer(
+        WString(u"G"), Solid(0xFF00FF00, KX::LColorizer::kLinearGradient, 0xFF00FF00), 6, 3, 0, 1.0f, nullptr);
     ASSERT_TRUE(even->GetBitmap());
     EXPECT_EQ(even->GetBitmap()->GetWidth(), 6);
     EXPECT_EQ(Hex(even->GetColorAtPoint(5, 2)), Hex(0xFF00FF00));
@@ -161,8 +161,8 @@ TEST_F(VisualParts, GradientsAreRenderedIntoABitmapAtThePartSize)
     // Two different colours: the bitmap layer has no gradient fill and says so.
     EXPECT_EQ(ThrownBy([] {
                   LVisualPart::CreateFromColorizer(WString(u"G"),
-                                                   Solid(0xFF00FF00, KX::LColorizer::kRadialGradient, 0xFF0000FF), 6,
-                                                   3, 0, 1.0f, nullptr);
+                                                   Solid(0xFF00FF00, KX::LColorizer::kRadialGradient, 0xFF0000FF), 6, 3,
+                                                   0, 1.0f, nullptr);
               }),
               "Domain Error : KX::LBitmap::CreateGradientFilledBitmap : Utilities\\Graphics\\Bitmap : Line 354");
     // A gradient of no size has nothing to render and draws nothing.
@@ -254,7 +254,8 @@ TEST_F(VisualParts, ImpossibleQueriesThrowTheirMessages)
 
 TEST_F(VisualParts, NegativeSizesCountAsEmpty)
 {
-    const ConstRCPtr<LVisualPart> part = FlatPart(0xFFFF0000, -5, -3, LVisualPartDescriptor::kResizeCenter)->GetVisualPart();
+    const ConstRCPtr<LVisualPart> part =
+        FlatPart(0xFFFF0000, -5, -3, LVisualPartDescriptor::kResizeCenter)->GetVisualPart();
     EXPECT_EQ(part->GetWidth(), 0);
     EXPECT_EQ(part->GetHeight(), 0);
     Surface surface(8, 8);

@@ -191,10 +191,9 @@ void LLook::WalkRegion(const RCPtr<LRenderer>& renderer, const LRegion& region, 
         limited.Optimize();
         walked = &limited;
     }
-    const RectT<double> clampedTarget{std::clamp(target.x, -kTargetLimit, kTargetLimit),
-                                      std::clamp(target.y, -kTargetLimit, kTargetLimit),
-                                      std::clamp(target.width, -kTargetLimit, kTargetLimit),
-                                      std::clamp(target.height, -kTargetLimit, kTargetLimit)};
+    const RectT<double> clampedTarget{
+        std::clamp(target.x, -kTargetLimit, kTargetLimit), std::clamp(target.y, -kTargetLimit, kTargetLimit),
+        std::clamp(target.width, -kTargetLimit, kTargetLimit), std::clamp(target.height, -kTargetLimit, kTargetLimit)};
     for (const LRegionNode* node = walked->GetFirst(); node; node = node->next) {
         const RectT<double> rect{static_cast<double>(node->left) - state.originX,
                                  static_cast<double>(node->top) - state.originY,
@@ -267,7 +266,8 @@ int32_t LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& re
         CAutoClip textClip(renderer, box, box, nullptr, true);
         // The fill's own colour, so that a part of no size still colours the label.
         const LColor color = LColor::MakeFromARGB(part->GetFlatColor().ToARGB());
-        const uint32_t lines = std::min(m_fontText->GetLineCount(), m_fontText->GetLines().GetCount());
+        const uint32_t rects = m_fontText->GetLineCount(); // lays the text out first
+        const uint32_t lines = std::min(rects, m_fontText->GetLines().GetCount());
         for (uint32_t i = 0; i < lines; ++i) {
             const RectT<float>& line = m_fontText->GetLineRectArray().ElementAt(i);
             const PointT<int32_t> point{RoundToInt32(static_cast<double>(line.x) - offset.x),

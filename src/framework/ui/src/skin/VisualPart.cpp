@@ -20,8 +20,8 @@ constexpr float kSameSizeTolerance = 1.1920929e-6f;
 // Floors v, counting a value a hair below a whole number as that number.
 int64_t FloorWithTolerance(float v) noexcept
 {
-    const double d = v >= 0.0f ? static_cast<double>(v + v * kFloatEpsilon)
-                               : static_cast<double>(v - (v * kFloatEpsilon + 1.0f));
+    const double d =
+        v >= 0.0f ? static_cast<double>(v + v * kFloatEpsilon) : static_cast<double>(v - (v * kFloatEpsilon + 1.0f));
     return static_cast<int64_t>(std::clamp(std::trunc(d), -9.0e15, 9.0e15));
 }
 
@@ -165,7 +165,8 @@ uint32_t LVisualPart::GetColorAtPoint(float px, float py, float width, float hei
     const float sx = pw / width;
     const float sy = ph / height;
     if (width >= pw && height >= ph)
-        return GetColorAtPoint(ClampToInt32(static_cast<int64_t>(sx * px)), ClampToInt32(static_cast<int64_t>(sy * py)));
+        return GetColorAtPoint(ClampToInt32(static_cast<int64_t>(sx * px)),
+                               ClampToInt32(static_cast<int64_t>(sy * py)));
 
     // Shrunk: one destination pixel covers a block of part pixels; the first one that shows
     // something answers. Pixels outside the part show nothing, so the block is cut to the part.
@@ -225,11 +226,11 @@ ConstRCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
     }
     RCPtr<LVisualPart> part;
     if (!m_image.path.IsEmpty())
-        part = LVisualPart::Create(m_name, LoadPartImageRegion(m_image), m_resizeType, m_colorizer, m_alphaModifier,
-                                   mask);
+        part =
+            LVisualPart::Create(m_name, LoadPartImageRegion(m_image), m_resizeType, m_colorizer, m_alphaModifier, mask);
     else
-        part = LVisualPart::CreateFromColorizer(m_name, m_colorizer, m_width, m_height, m_resizeType,
-                                                m_alphaModifier, mask);
+        part = LVisualPart::CreateFromColorizer(m_name, m_colorizer, m_width, m_height, m_resizeType, m_alphaModifier,
+                                                mask);
     if (!part)
         return nullptr;
     SetCachedVisualPart(ConstRCPtr<LVisualPart>(part));

@@ -7,9 +7,9 @@
 #include "kx/Font.h"
 #include "kx/Geometry.h"
 #include "kx/RCPtrArray.h"
+#include "kx/RefCountedObject.h"
 #include "kx/Region.h"
 #include "kx/Renderer.h"
-#include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
 #include "kx/TextLayout.h"
 #include "kx/ui/LookDescriptor.h"
@@ -38,7 +38,8 @@ public:
     // offset, subtracted from the line positions.
     virtual int32_t DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region);
     virtual int32_t DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& region);
-    virtual int32_t DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region, const PointT<double>& offset);
+    virtual int32_t DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region,
+                                  const PointT<double>& offset);
 
     // ARGB at a point in look coordinates: non-client parts first, then the image part, then the
     // client part; kNoColorAtPoint (alpha 0) where nothing is shown.

@@ -6,9 +6,9 @@
 #include "kx/Bitmap.h"
 #include "kx/Colorizer.h"
 #include "kx/Geometry.h"
+#include "kx/RefCountedObject.h"
 #include "kx/Region.h"
 #include "kx/Renderer.h"
-#include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
 #include "kx/ui/VisualPartDescriptor.h"
 
