@@ -44,8 +44,8 @@ void AddNonClient(LLookDescriptor& look, const ConstRCPtr<KX::LVisualPartDescrip
 KX::LookTextProperties Text(float leftRel, int32_t leftAbs, float rightRel, int32_t rightAbs, float hAlign,
                             float topRel, int32_t topAbs, float bottomRel, int32_t bottomAbs, float vAlign)
 {
-    return KX::LookTextProperties{leftRel, leftAbs, rightRel, rightAbs, hAlign, topRel, topAbs, bottomRel, bottomAbs,
-                                  vAlign};
+    return KX::LookTextProperties{leftRel, leftAbs, rightRel,  rightAbs,  hAlign,
+                                  topRel,  topAbs,  bottomRel, bottomAbs, vAlign};
 }
 
 std::string ThrownBy(const std::function<void()>& call)
