@@ -6,21 +6,19 @@
 // - applying one 886-byte dump to the real model (engine, root module, cache) and posting
 //   its changes; the target is under 200 microseconds.
 #include "engine/MidiManager.h"
+#include "FakeMidiPortObject.h"
+#include "KeyboardSimulator.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
 #include "engine/RootModuleEngine.h"
 
-#include "kx/MidiCaptureNotificationData.h"
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
 
-#include "platform/LoopbackMidiBackend.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -62,39 +60,12 @@ private:
     KX::Variant m_values[83];
 };
 
-// The keyboard's ports on the loopback backend; identity and preset requests are answered
-// at once, on the sending thread.
-class InstantKeyboard {
-public:
-    InstantKeyboard() : m_backend(std::make_shared<platform::LoopbackMidiBackend>()), m_dump(Dump(3))
-    {
-        m_in = m_backend->AddInput("MIDIIN4 (Lumo 25)");
-        m_backend->AddOutput("MIDIOUT4 (Lumo 25)", [this](std::span<const uint8_t> b) { OnSent(b); });
-        m_installed = std::make_unique<platform::ScopedMidiBackend>(m_backend);
-    }
-
-private:
-    void OnSent(std::span<const uint8_t> b)
-    {
-        static const uint8_t identity[6] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
-        if (b.size() == 6 && std::memcmp(b.data(), identity, 6) == 0) {
-            static const uint8_t reply[15] = {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x47, 0x25, 0x00,
-                                              0x19, 0x00, 0x31, 0x30, 0x34, 0x31, 0xF7};
-            m_in->InjectLong(std::span<const uint8_t>(reply, sizeof(reply)));
-        } else if (b.size() == 10 && b[7] == 0x62) {
-            m_in->InjectSysEx(m_dump, 256);
-        }
-    }
-
-    std::shared_ptr<platform::LoopbackMidiBackend> m_backend;
-    std::shared_ptr<platform::LoopbackInputDevice> m_in;
-    std::unique_ptr<platform::ScopedMidiBackend> m_installed;
-    Bytes m_dump;
-};
-
 void BM_GetPresetFromInstantKeyboard(benchmark::State& state)
 {
-    InstantKeyboard keyboard;
+    // The keyboard's ports on the loopback backend; requests are answered without delay, the
+    // dump in pieces of 256 bytes.
+    kxtest::KeyboardSimulator keyboard;
+    keyboard.SetChunkSize(256);
     KX::RCPtr<PlainStore> store(new PlainStore);
     SetParamValueStore(store);
     KX::RCPtr<KX::LMidiManager> manager = KX::LMidiManager::Create(); // the product's timing
@@ -114,79 +85,28 @@ BENCHMARK(BM_GetPresetFromInstantKeyboard)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 
-KX::RCPtr<KX::LNotification> Captured(const Bytes& bytes)
-{
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
-    payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::CreateUnpooled(n, KX::NID_MIDI_DATA_CAPTURED,
-                                      KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-    return n;
-}
-
-// Port service without devices, so that only the handler and the model are measured: it
-// answers the identity request, and a preset request with the dump it is given, at once on
-// the sending thread; only that answer's handling is timed.
-class Port : public KX::LRefCountedObject {};
-class QuietPortObject : public KX::LMidiCommInterface {
-public:
-    QuietPortObject(benchmark::State& state, const KX::RCPtr<KX::LNotification>*& answer)
-        : m_state(state), m_answer(answer)
-    {
-    }
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        const auto* b = reinterpret_cast<const uint8_t*>(bytes.GetData());
-        const uint32_t n = bytes.GetCount();
-        if (n == 6 && b[1] == 0x7E) {
-            static const Bytes reply = {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x47, 0x25, 0x00,
-                                        0x19, 0x00, 0x31, 0x30, 0x34, 0x31, 0xF7};
-            SendNotification(Captured(reply));
-        } else if (n == 10 && b[7] == 0x62) {
-            m_state.ResumeTiming();
-            SendNotification(*m_answer);
-            m_state.PauseTiming();
-        }
-        return static_cast<int32_t>(n);
-    }
-
-private:
-    benchmark::State& m_state;
-    const KX::RCPtr<KX::LNotification>*& m_answer;
-};
-
-class QuietManager : public KX::LMidiManager {
-public:
-    explicit QuietManager(benchmark::State& state) : LMidiManager(Timings{0, 1, 0}), m_state(state) {}
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new QuietPortObject(m_state, answer); }
-
-    const KX::RCPtr<KX::LNotification>* answer = nullptr;
-
-private:
-    benchmark::State& m_state;
-};
-
 // Gets alternating dumps; the store is registered.
 void ApplyDumps(benchmark::State& state)
 {
-    const KX::RCPtr<KX::LNotification> dumps[2] = {Captured(Dump(1)), Captured(Dump(2))};
+    const KX::RCPtr<KX::LNotification> dumps[2] = {kxtest::FakeMidiPortObject::CapturedNotification(Dump(1), false),
+                                                   kxtest::FakeMidiPortObject::CapturedNotification(Dump(2), false)};
     KX::LNotificationCenterManager::GetInstance()->ProcessAll(true);
-    KX::RCPtr<QuietManager> manager(new QuietManager(state));
-
+    // Port service without devices, so that only the handler and the model are measured: it
+    // answers the identity request, and a preset request with the dump of this round, at once
+    // on the sending thread; only that answer's handling is timed.
+    KX::RCPtr<kxtest::FakeMidiPortManager> manager(new kxtest::FakeMidiPortManager(KX::LMidiManager::Timings{0, 1, 0}));
+    manager->answerIdentity = true;
     uint64_t applied = 0;
+    manager->onSend = [&](kxtest::FakeMidiPortObject& port, const Bytes& message) {
+        if (message.size() == 10 && message[7] == 0x62) {
+            state.ResumeTiming();
+            port.Deliver(dumps[applied & 1]);
+            state.PauseTiming();
+        }
+    };
+
     for (auto _ : state) {
         state.PauseTiming();
-        manager->answer = &dumps[applied & 1];
         // Timed only while the port object hands the dump over.
         if (manager->GetPresetFromMidiDevice(1) != 0) {
             state.SkipWithError("get failed");

@@ -2,12 +2,12 @@
 // handler: nothing is read outside the message, values reach the model only as whole
 // records of their parameters while a get waits for them, a global value is announced only
 // to the request for its parameter, and nothing is taken when no operation waits.
+#include "FakeMidiPortObject.h"
 #include "engine/MidiManager.h"
 #include "engine/ParamRecords.h"
 #include "engine/ParamValueStore.h"
 #include "engine/SysExProtocol.h"
 
-#include "kx/MidiCaptureNotificationData.h"
 #include "kx/Notification.h"
 #include "kx/NotificationClient.h"
 #include "kx/NotificationId.h"
@@ -25,60 +25,6 @@ void Check(bool ok)
     if (!ok)
         std::abort();
 }
-
-class Port : public KX::LRefCountedObject {};
-
-// A port service without devices or threads: it answers the identity request with a usable
-// version and every other request with the fuzzer's bytes, at once, on the sending thread.
-class AnsweringPortObject : public KX::LMidiCommInterface {
-public:
-    explicit AnsweringPortObject(const Bytes& answer) : m_answer(answer) {}
-
-    KX::KXRESULT OpenCapturePort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    KX::KXRESULT OpenRenderPort(const KX::WString&, KX::RCPtr<KX::LRefCountedObject>& port) override
-    {
-        port = new Port;
-        return KX::S_OK;
-    }
-    int32_t Send(const KX::RCPtr<KX::LRefCountedObject>&, const KX::IArray<signed char>& bytes) override
-    {
-        const auto* data = reinterpret_cast<const uint8_t*>(bytes.GetData());
-        const Bytes message(data, data + bytes.GetCount());
-        if (message == Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}) {
-            Capture(Bytes{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, '1', '0', '4', '1', 0xF7});
-        } else if (message.size() > 7 &&
-                   (message[7] == KX::SysEx::kPresetRequest || message[7] == KX::SysEx::kGlobalRequest)) {
-            Capture(m_answer);
-        }
-        return static_cast<int32_t>(message.size());
-    }
-
-    void Capture(const Bytes& bytes)
-    {
-        auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
-        Check(payload->AppendBytes(bytes.data(), static_cast<uint32_t>(bytes.size())));
-        KX::RCPtr<KX::LNotification> n;
-        KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
-        SendNotification(n);
-    }
-
-private:
-    Bytes m_answer;
-};
-
-class Manager : public KX::LMidiManager {
-public:
-    explicit Manager(const Bytes& answer) : LMidiManager(Timings{0, 1, 0}), m_answer(answer) {}
-
-    KX::RCPtr<KX::LMidiCommInterface> CreatePortObject() override { return new AnsweringPortObject(m_answer); }
-
-private:
-    Bytes m_answer;
-};
 
 class Model : public IParamValueStore {
 public:
@@ -117,7 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const KX::SysEx::MessageKind kind = KX::SysEx::Classify(answer.data(), answer.size());
     KX::RCPtr<Model> model(new Model);
     SetParamValueStore(model);
-    KX::RCPtr<Manager> manager(new Manager(answer));
+    // A port service without devices or threads: it answers the identity request with a usable
+    // version and every preset or global request with the fuzzer's bytes, at once, on the
+    // sending thread.
+    KX::RCPtr<kxtest::FakeMidiPortManager> manager(new kxtest::FakeMidiPortManager(KX::LMidiManager::Timings{0, 1, 0}));
+    manager->answerIdentity = true;
+    manager->answer = answer;
     KX::RCPtr<Listener> listener(new Listener);
     listener->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(manager.Get()),
                                       KX::NID_MIDIMANAGER_PARAMETER_RECIEVED, 0);
@@ -139,10 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // With no operation waiting, the same bytes are taken by nobody.
     Check(manager->OpenPorts());
     const KX::RCPtr<KX::LMidiCommInterface> port = manager->GetPortObject();
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"MIDIIN4 (Lumo 25)", 0);
-    Check(payload->AppendBytes(data, static_cast<uint32_t>(size)));
-    KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    const KX::RCPtr<KX::LNotification> n = kxtest::FakeMidiPortObject::CapturedNotification(answer);
+    Check(n != nullptr);
     manager->Receive(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n);
     Check(manager->OnMidiDataCaptured(KX::RCPtr<KX::LNotificationDistributor>(port.Get()), n) == 1);
     manager->OpenPorts();

@@ -1,12 +1,11 @@
 #pragma once
-// The device-control client library as its clients see it: loaded with dlopen from the test
-// program's folder and called through its C entry points; plus a callback recorder.
+// The device-control client library as its clients see it: loaded from the test program's
+// folder and called through its C entry points; plus a callback recorder.
 #include "devicecontrol/DeviceControlClientApi.h"
 #include "kx/ParamValues.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -31,7 +30,8 @@ inline std::filesystem::path LibraryPath()
 // The library, loaded once for the whole test program and never unloaded (its core lives on
 // between tests; every test starts with ZVDI_ReleaseAll).
 struct Library {
-    void* module = nullptr;
+    bool loaded = false;
+    std::string error; // the loader's message when it is not loaded
     KX::DeviceControl::FindDevicesFn FindDevices = nullptr;
     KX::DeviceControl::FindRemoteDevicesFn FindRemoteDevices = nullptr;
     KX::DeviceControl::ConnectDeviceFn ConnectDevice = nullptr;
@@ -61,32 +61,29 @@ struct Library {
     }
 
 private:
-    template <class F>
-    static void Resolve(void* module, F& fn, const char* name)
-    {
-        fn = reinterpret_cast<F>(::dlsym(module, name));
-    }
-
     static Library Load()
     {
         Library lib;
-        lib.module = ::dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!lib.module)
+        platform::posix::SharedLibrary module(LibraryPath().string());
+        lib.loaded = module.IsLoaded();
+        lib.error = module.LastError();
+        if (!lib.loaded)
             return lib;
-        Resolve(lib.module, lib.FindDevices, "ZVDI_FindDevices");
-        Resolve(lib.module, lib.FindRemoteDevices, "ZVDI_FindRemoteDevices");
-        Resolve(lib.module, lib.ConnectDevice, "ZVDI_ConnectDevice");
-        Resolve(lib.module, lib.RequestParamRanges, "ZVDI_RequestParamRanges");
-        Resolve(lib.module, lib.RequestParamValues, "ZVDI_RequestParamValues");
-        Resolve(lib.module, lib.GetParamRanges, "ZVDI_GetParamRanges");
-        Resolve(lib.module, lib.GetParamValues, "ZVDI_GetParamValues");
-        Resolve(lib.module, lib.GetParamValue, "ZVDI_GetParamValue");
-        Resolve(lib.module, lib.SetParamValue, "ZVDI_SetParamValue");
-        Resolve(lib.module, lib.SetParamValues, "ZVDI_SetParamValues");
-        Resolve(lib.module, lib.DisconnectDevice, "ZVDI_DisconnectDevice");
-        Resolve(lib.module, lib.IsDeviceConnected, "ZVDI_IsDeviceConnected");
-        Resolve(lib.module, lib.GetDeviceInfo, "ZVDI_GetDeviceInfo");
-        Resolve(lib.module, lib.ReleaseAll, "ZVDI_ReleaseAll");
+        module.Resolve(lib.FindDevices, "ZVDI_FindDevices");
+        module.Resolve(lib.FindRemoteDevices, "ZVDI_FindRemoteDevices");
+        module.Resolve(lib.ConnectDevice, "ZVDI_ConnectDevice");
+        module.Resolve(lib.RequestParamRanges, "ZVDI_RequestParamRanges");
+        module.Resolve(lib.RequestParamValues, "ZVDI_RequestParamValues");
+        module.Resolve(lib.GetParamRanges, "ZVDI_GetParamRanges");
+        module.Resolve(lib.GetParamValues, "ZVDI_GetParamValues");
+        module.Resolve(lib.GetParamValue, "ZVDI_GetParamValue");
+        module.Resolve(lib.SetParamValue, "ZVDI_SetParamValue");
+        module.Resolve(lib.SetParamValues, "ZVDI_SetParamValues");
+        module.Resolve(lib.DisconnectDevice, "ZVDI_DisconnectDevice");
+        module.Resolve(lib.IsDeviceConnected, "ZVDI_IsDeviceConnected");
+        module.Resolve(lib.GetDeviceInfo, "ZVDI_GetDeviceInfo");
+        module.Resolve(lib.ReleaseAll, "ZVDI_ReleaseAll");
+        module.Release(); // kept loaded until the process ends
         return lib;
     }
 };

@@ -1,6 +1,8 @@
 #pragma once
 // Doubles for the MIDI manager's tests: an engine that keeps the 83 values and records
-// every set, a client of the manager's parameter notifications, and fast timings.
+// every set, a client of the manager's parameter notifications, fast timings, and a manager
+// over the shared port double whose handler bindings fail on demand.
+#include "FakeMidiPortObject.h"
 #include "KeyboardSimulator.h"
 
 #include "engine/MidiManager.h"
@@ -163,5 +165,32 @@ inline Bytes Slice(const Bytes& b, size_t from, size_t to)
 {
     return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
 }
+
+using FakePortObject = kxtest::FakeMidiPortObject;
+
+// Its port objects answer identity requests and record every send.
+class FakePortManager : public kxtest::FakeMidiPortManager {
+public:
+    FakePortManager() : kxtest::FakeMidiPortManager(FastTimings(10))
+    {
+        answerIdentity = true;
+        recordSends = true;
+    }
+
+    // Fails the failBindAt-th binding of the captured-data handler (counting from 1).
+    KX::KXRESULT Bind(const KX::RCPtr<KX::LMidiCommInterface>& portObject) override
+    {
+        if (++binds == failBindAt)
+            return failBindResult;
+        return KX::LMidiManager::Bind(portObject);
+    }
+
+    // The send step on the current ports, lead-in first.
+    int32_t Send(const Bytes& message) { return SendSysEx(message, CurrentPorts(), true); }
+
+    int binds = 0;
+    int failBindAt = -1;
+    KX::KXRESULT failBindResult = KX::E_OUTOFMEMORY;
+};
 
 } // namespace mmtest

@@ -17,13 +17,13 @@ class DeviceControlLibrary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(lib.module) << ::dlerror();
+        ASSERT_TRUE(lib.loaded) << lib.error;
         ASSERT_TRUE(lib.Complete());
         lib.ReleaseAll();
     }
     void TearDown() override
     {
-        if (lib.module)
+        if (lib.loaded)
             lib.ReleaseAll();
     }
 

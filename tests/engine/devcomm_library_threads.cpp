@@ -23,13 +23,13 @@ protected:
         // Sanitizer runtimes start a helper thread with the first thread a program makes;
         // make it exist before any thread count is taken.
         std::thread([] {}).join();
-        ASSERT_TRUE(lib.module) << ::dlerror();
+        ASSERT_TRUE(lib.loaded) << lib.error;
         ASSERT_TRUE(lib.Complete());
         lib.ReleaseAll();
     }
     void TearDown() override
     {
-        if (lib.module)
+        if (lib.loaded)
             lib.ReleaseAll();
     }
 

@@ -1,6 +1,6 @@
 // The failed-result exceptions of the engine, the preset manager and the MIDI manager:
 // each provoked for real and its whole text compared.
-#include "MidiManagerFakePort.h"
+#include "MidiManagerSupport.h"
 
 #include "engine/PresetManager.h"
 #include "engine/RootModuleEngine.h"

@@ -1,5 +1,5 @@
 // The MIDI manager over a port service double whose sends fail on demand.
-#include "MidiManagerFakePort.h"
+#include "MidiManagerSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -111,10 +111,7 @@ TEST_F(MidiManagerSendFailures, DumpsAreTakenFromTheCurrentPortObjectWhileAGetWa
     KX::RCPtr<FakePortObject> old = manager->last;
     ASSERT_TRUE(manager->OpenPorts());
     const Bytes dump = kxtest::KeyboardSimulator::MakeDump(0, kxtest::KeyboardSimulator::PatternFor(0));
-    auto payload = KX::LMidiCaptureNotificationData::Create(u"fake", 0);
-    payload->AppendBytes(dump.data(), static_cast<uint32_t>(dump.size()));
-    KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, KX::NID_MIDI_DATA_CAPTURED, KX::ConstRCPtr<KX::LRefCountedObject>(payload.Get()));
+    const KX::RCPtr<KX::LNotification> n = FakePortObject::CapturedNotification(dump);
     // The old port object is no longer bound; and with no get waiting, the current one is
     // not heard either: a dump nobody asked for never overwrites the model.
     old->Capture(dump);

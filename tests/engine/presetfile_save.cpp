@@ -9,7 +9,6 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -33,26 +32,8 @@ KX::Variant Changed(int32_t index, uint8_t salt)
     return v;
 }
 
-std::vector<fs::path> FilesIn(const fs::path& folder)
-{
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files.push_back(entry.path().filename());
-    return files;
-}
-
-// Runs body in a child process and returns its exit status (-1 when it did not exit).
-template <class Body>
-int InChild(Body body)
-{
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(body());
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+using kxtest::FolderEntries;
+using kxtest::InChild;
 
 class PresetFileSave : public ::testing::Test {
 protected:
@@ -111,7 +92,7 @@ TEST_F(PresetFileSave, SaveReplacesAnOlderFileAndKeepsItsPermissions)
     EXPECT_EQ(kxtest::ReadAll(file), kxtest::DefaultPresetFile());
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(FilesIn(dir.path()).size(), 1u);
+    EXPECT_EQ(FolderEntries(dir.path()).size(), 1u);
 }
 
 TEST_F(PresetFileSave, SaveThroughALinkWritesTheLinkedFile)
@@ -143,7 +124,7 @@ TEST_F(PresetFileSave, IncompleteOrInvalidPresetsAreNotSaved)
     ::SetParamValueStore(nullptr);
     EXPECT_EQ(manager->Save(kxtest::WidePath(dir.path() / "new")), KX::E_FAIL);
     EXPECT_FALSE(fs::exists(dir.path() / "new"));
-    EXPECT_EQ(FilesIn(dir.path()).size(), 1u);
+    EXPECT_EQ(FolderEntries(dir.path()).size(), 1u);
 }
 
 TEST_F(PresetFileSave, PathsThatCannotBeWrittenFail)
@@ -153,7 +134,7 @@ TEST_F(PresetFileSave, PathsThatCannotBeWrittenFail)
     EXPECT_EQ(manager->Save(KX::WString()), KX::E_FAIL);
     const char16_t loneSurrogate[] = {u'/', 0xD800, u'x', 0};
     EXPECT_EQ(manager->Save(KX::WString(loneSurrogate)), KX::E_FAIL);
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(FolderEntries(dir.path()).empty());
 }
 
 TEST_F(PresetFileSave, FileSizeLimitFailsTheSaveAndKeepsTheOldFile)
@@ -171,7 +152,7 @@ TEST_F(PresetFileSave, FileSizeLimitFailsTheSaveAndKeepsTheOldFile)
     });
     EXPECT_EQ(status, 0) << "the child did not report the failed save (killed by SIGXFSZ?)";
     EXPECT_EQ(kxtest::ReadAll(file), old);
-    EXPECT_EQ(FilesIn(dir.path()).size(), 1u) << "a temporary file was left behind";
+    EXPECT_EQ(FolderEntries(dir.path()).size(), 1u) << "a temporary file was left behind";
 }
 
 TEST_F(PresetFileSave, ReadOnlyFolderFailsTheSaveAndKeepsTheOldFile)
@@ -189,7 +170,7 @@ TEST_F(PresetFileSave, ReadOnlyFolderFailsTheSaveAndKeepsTheOldFile)
     chmod(dir.path().c_str(), 0700);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(kxtest::ReadAll(file), old);
-    EXPECT_EQ(FilesIn(dir.path()).size(), 1u);
+    EXPECT_EQ(FolderEntries(dir.path()).size(), 1u);
 }
 
 TEST_F(PresetFileSave, ReadOnlyFileIsNotReplaced)

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -21,19 +19,8 @@ WString W(const std::string& utf8)
     return WString(utf8.c_str());
 }
 
-void WriteText(const fs::path& p, const std::string& text)
-{
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
-
-std::string ReadText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kxtest::ReadText;
+using kxtest::WriteText;
 
 // Runs f and returns the text of the KX::Exception<std::runtime_error> it throws.
 template <class F>

@@ -2,6 +2,10 @@
 // Helpers shared by the test programs.
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace kxtest {
 
@@ -18,5 +22,25 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole file as bytes in a string; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
+// Replaces the file with text, byte for byte.
+void WriteText(const std::filesystem::path& path, const std::string& text);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
+
+// Runs body in a child process; its exit status, or -1 when it did not exit (a signal ended it).
+template <class Body>
+int InChild(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
 
 } // namespace kxtest

@@ -2,9 +2,9 @@
 // Loads the real libIniFileManager.so from the test program's own folder, as the editor does,
 // and resolves its entry points by name.
 #include "inifile/IniFileManagerApi.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <cstdint>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 
@@ -12,7 +12,6 @@ namespace initest {
 
 struct IniLibrary {
     std::string error; // empty once every entry point was found
-    void* module = nullptr;
     KX::Ini::OpenIniFileFn OpenIniFile = nullptr;
     KX::Ini::WriteIniFileFn WriteIniFile = nullptr;
     KX::Ini::CloseIniFileFn CloseIniFile = nullptr;
@@ -43,10 +42,9 @@ struct IniLibrary {
 
 private:
     template <class Fn>
-    void Resolve(Fn& fn, const char* name)
+    void Resolve(const platform::posix::SharedLibrary& module, Fn& fn, const char* name)
     {
-        fn = reinterpret_cast<Fn>(::dlsym(module, name));
-        if (!fn && error.empty())
+        if (!module.Resolve(fn, name) && error.empty())
             error = std::string("entry point missing: ") + name;
     }
 
@@ -54,27 +52,27 @@ private:
     {
         IniLibrary lib;
         const auto path = Location();
-        lib.module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!lib.module) {
-            const char* why = ::dlerror();
-            lib.error = "cannot load " + path.string() + ": " + (why ? why : "?");
+        platform::posix::SharedLibrary module(path.string());
+        if (!module) {
+            lib.error = "cannot load " + path.string() + ": " + module.LastError();
             return lib;
         }
-        lib.Resolve(lib.OpenIniFile, "OpenIniFile");
-        lib.Resolve(lib.WriteIniFile, "WriteIniFile");
-        lib.Resolve(lib.CloseIniFile, "CloseIniFile");
-        lib.Resolve(lib.DoesNodeExist, "DoesNodeExist");
-        lib.Resolve(lib.GetIniValueInt, "GetIniValueInt");
-        lib.Resolve(lib.SetIniValueInt, "SetIniValueInt");
-        lib.Resolve(lib.GetIniValueStr, "GetIniValueStr");
-        lib.Resolve(lib.SetIniValueStr, "SetIniValueStr");
-        lib.Resolve(lib.GetKeyCount, "GetKeyCount");
-        lib.Resolve(lib.GetKeyNameAt, "GetKeyNameAt");
-        lib.Resolve(lib.GetArrayCount, "GetArrayCount");
-        lib.Resolve(lib.SetArrayCount, "SetArrayCount");
-        lib.Resolve(lib.GetArrayItemAt, "GetArrayItemAt");
-        lib.Resolve(lib.SetArrayItemAt, "SetArrayItemAt");
-        lib.Resolve(lib.RemoveArrayItemAt, "RemoveArrayItemAt");
+        lib.Resolve(module, lib.OpenIniFile, "OpenIniFile");
+        lib.Resolve(module, lib.WriteIniFile, "WriteIniFile");
+        lib.Resolve(module, lib.CloseIniFile, "CloseIniFile");
+        lib.Resolve(module, lib.DoesNodeExist, "DoesNodeExist");
+        lib.Resolve(module, lib.GetIniValueInt, "GetIniValueInt");
+        lib.Resolve(module, lib.SetIniValueInt, "SetIniValueInt");
+        lib.Resolve(module, lib.GetIniValueStr, "GetIniValueStr");
+        lib.Resolve(module, lib.SetIniValueStr, "SetIniValueStr");
+        lib.Resolve(module, lib.GetKeyCount, "GetKeyCount");
+        lib.Resolve(module, lib.GetKeyNameAt, "GetKeyNameAt");
+        lib.Resolve(module, lib.GetArrayCount, "GetArrayCount");
+        lib.Resolve(module, lib.SetArrayCount, "SetArrayCount");
+        lib.Resolve(module, lib.GetArrayItemAt, "GetArrayItemAt");
+        lib.Resolve(module, lib.SetArrayItemAt, "SetArrayItemAt");
+        lib.Resolve(module, lib.RemoveArrayItemAt, "RemoveArrayItemAt");
+        module.Release(); // kept loaded until the process ends
         return lib;
     }
 };

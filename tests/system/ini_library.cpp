@@ -7,8 +7,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,28 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-std::vector<std::string> FolderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using kxtest::FolderEntries;
+using kxtest::ReadText;
+using kxtest::WriteText;
 
 struct StringRead {
     int32_t result = 0;
@@ -145,7 +124,7 @@ TEST_F(IniLibraryTest, ValuesSurviveReopenUnderTheSectionAndNodePaths)
     EXPECT_EQ(lib.SetIniValueInt(h, "CurrentSkinIndex", 3), kOk);
     EXPECT_EQ(lib.SetIniValueInt(h, "Window/Placement/Left", -120), kOk);
     EXPECT_EQ(lib.SetIniValueStr(h, "Window\\Placement\\Title", "Lumo 25 – Grüße ♫"), kOk);
-    EXPECT_EQ(ReadFile(path), "[1_0_0]\n"
+    EXPECT_EQ(ReadText(path), "[1_0_0]\n"
                               "CurrentSkinIndex = 3\n"
                               "\n"
                               "[1_0_0/Window/Placement]\n"
@@ -302,7 +281,7 @@ TEST_F(IniLibraryTest, KeysOfANodeAreCountedAndNamedInFileOrder)
 TEST_F(IniLibraryTest, NodesExistForSectionsTheirParentsKeysAndArrays)
 {
     const auto path = File();
-    WriteFile(path, "[1_0_0/A/B/C]\nkey = 1\nlist[] = x\n");
+    WriteText(path, "[1_0_0/A/B/C]\nkey = 1\nlist[] = x\n");
     const int32_t h = Open(path);
     EXPECT_TRUE(lib.DoesNodeExist(h, ""));
     EXPECT_TRUE(lib.DoesNodeExist(h, "A"));
@@ -362,7 +341,7 @@ TEST_F(IniLibraryTest, BadArgumentsAreRefusedAndChangeNothing)
 
     const int32_t h = Open(path);
     ASSERT_EQ(lib.SetIniValueInt(h, "Keep", 1), kOk);
-    const std::string before = ReadFile(path);
+    const std::string before = ReadText(path);
     for (const char* bad : {"", "/", "a//b", "a/", " padded", "a=b", "list[]", "x/;comment", "\x01"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(lib.SetIniValueInt(h, bad, 1), kInvalidArgument);
@@ -378,7 +357,7 @@ TEST_F(IniLibraryTest, BadArgumentsAreRefusedAndChangeNothing)
     EXPECT_EQ(lib.GetIniValueStr(h, "Keep", "", buffer, -1, nullptr), kInvalidArgument);
     EXPECT_EQ(lib.GetIniValueStr(h, "Keep", "", buffer, sizeof buffer, nullptr), kOk) << "the needed size is optional";
     EXPECT_STREQ(buffer, "1");
-    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(ReadText(path), before);
 }
 
 TEST_F(IniLibraryTest, DamagedFilesAreReadLenientlyAndStayWritable)
@@ -396,12 +375,12 @@ TEST_F(IniLibraryTest, DamagedFilesAreReadLenientlyAndStayWritable)
     for (const auto& c : damaged) {
         SCOPED_TRACE(c.text);
         const auto path = File("Damaged.ini");
-        WriteFile(path, c.text);
+        WriteText(path, c.text);
         int32_t h = 0;
         ASSERT_EQ(lib.OpenIniFile(path.c_str(), "1_0_0", "p", &h), kOk);
         EXPECT_NE(h, 0);
         EXPECT_EQ(Str(h, c.key).text, c.expected);
-        EXPECT_EQ(ReadFile(path), c.text) << "opening changes nothing on disk";
+        EXPECT_EQ(ReadText(path), c.text) << "opening changes nothing on disk";
         // Writes work again and keep the other settings.
         ASSERT_EQ(lib.SetIniValueInt(h, "Added", 7), kOk);
         ASSERT_EQ(lib.WriteIniFile(h), kOk);
@@ -421,7 +400,7 @@ TEST_F(IniLibraryTest, DamagedFilesAreReadLenientlyAndStayWritable)
 TEST_F(IniLibraryTest, EditsKeepCommentsUnknownLinesAndTheFilesLayout)
 {
     const auto path = File();
-    WriteFile(path, "\xEF\xBB\xBF; settings of the editor\r\n"
+    WriteText(path, "\xEF\xBB\xBF; settings of the editor\r\n"
                     "# written by hand\r\n"
                     "[1_0_0]\r\n"
                     "CurrentSkinIndex=1\r\n"
@@ -434,7 +413,7 @@ TEST_F(IniLibraryTest, EditsKeepCommentsUnknownLinesAndTheFilesLayout)
     EXPECT_EQ(Str(h, "Quoted").text, "  padded  ");
     ASSERT_EQ(lib.SetIniValueInt(h, "CurrentSkinIndex", 2), kOk);
     ASSERT_EQ(lib.SetIniValueStr(h, "Added", "new"), kOk);
-    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF; settings of the editor\r\n"
+    EXPECT_EQ(ReadText(path), "\xEF\xBB\xBF; settings of the editor\r\n"
                               "# written by hand\r\n"
                               "[1_0_0]\r\n"
                               "CurrentSkinIndex=2\r\n"
@@ -462,7 +441,7 @@ TEST_F(IniLibraryTest, HandlesOnTheSameFileShareOneDocument)
     EXPECT_EQ(Int(a, "Second"), 2);
     Close(b);
     ASSERT_EQ(lib.SetIniValueInt(a, "Third", 3), kOk);
-    EXPECT_EQ(ReadFile(path), "[1_0_0]\nFirst = 1\nSecond = 2\nThird = 3\n")
+    EXPECT_EQ(ReadText(path), "[1_0_0]\nFirst = 1\nSecond = 2\nThird = 3\n")
         << "no write lost the other handle's value";
 }
 
@@ -473,7 +452,7 @@ TEST_F(IniLibraryTest, WriteAndCloseCanCreateTheFileAndAFailedCloseKeepsTheHandl
     int32_t h = Open(folder / "AppSettings.ini");
     EXPECT_EQ(lib.WriteIniFile(h), kOk);
     EXPECT_TRUE(fs::exists(folder / "AppSettings.ini"));
-    EXPECT_EQ(ReadFile(folder / "AppSettings.ini"), "");
+    EXPECT_EQ(ReadText(folder / "AppSettings.ini"), "");
 
     fs::remove_all(folder);
     EXPECT_EQ(lib.SetIniValueInt(h, "Lost", 1), kIoError);
@@ -489,7 +468,7 @@ TEST_F(IniLibraryTest, AFailedWriteLeavesTheOldFileIntact)
 {
     const auto path = File();
     const std::string original = "[1_0_0]\nCurrentSkinIndex = 1\n";
-    WriteFile(path, original);
+    WriteText(path, original);
     ::chmod(path.c_str(), 0640);
     const int32_t h = Open(path);
 
@@ -503,11 +482,11 @@ TEST_F(IniLibraryTest, AFailedWriteLeavesTheOldFileIntact)
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
     EXPECT_EQ(result, kIoError);
-    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(ReadText(path), original);
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"UserSettings.ini"});
     EXPECT_FALSE(lib.DoesNodeExist(h, "Recent"));
     EXPECT_EQ(lib.SetIniValueInt(h, "CurrentSkinIndex", 2), kOk) << "later writes work again";
-    EXPECT_EQ(ReadFile(path), "[1_0_0]\nCurrentSkinIndex = 2\n");
+    EXPECT_EQ(ReadText(path), "[1_0_0]\nCurrentSkinIndex = 2\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replacement keeps the file's permissions";
@@ -519,7 +498,7 @@ TEST_F(IniLibraryTest, AReadOnlyFolderKeepsTheOldFile)
     fs::create_directory(folder);
     const auto path = folder / "UserSettings.ini";
     const std::string original = "[1_0_0]\nCurrentSkinIndex = 1\n";
-    WriteFile(path, original);
+    WriteText(path, original);
     const int32_t h = Open(path);
     ::chmod(folder.c_str(), 0555);
     const bool canStillWrite = ::access(folder.c_str(), W_OK) == 0;
@@ -529,7 +508,7 @@ TEST_F(IniLibraryTest, AReadOnlyFolderKeepsTheOldFile)
         GTEST_SKIP() << "permissions do not bind this user";
 
     EXPECT_EQ(result, kIoError);
-    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(ReadText(path), original);
     EXPECT_EQ(Int(h, "CurrentSkinIndex"), 1);
     EXPECT_EQ(lib.SetIniValueInt(h, "CurrentSkinIndex", 4), kOk);
 }

@@ -6,19 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <linux/fs.h>
 #include <pthread.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -26,40 +22,10 @@ using platform::posix::WriteFileAtomic;
 
 namespace {
 
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> Entries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs body in a child process; its exit status, or -1 when it did not exit (a signal ended it).
-template <class Body>
-int InChild(Body body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+using kxtest::FolderEntries;
+using kxtest::InChild;
+using kxtest::ReadText;
+using kxtest::WriteText;
 
 // Sets or clears the immutable flag, which binds root too; false where the file system or the
 // process's capabilities do not allow it.
@@ -102,7 +68,7 @@ TEST_F(AtomicWrite, ReplacesTheFileKeepsItsPermissionsAndLeavesNothingElse)
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     ASSERT_EQ(WriteFileAtomic(file.string(), ""), 0);
     EXPECT_EQ(fs::file_size(file), 0u);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(AtomicWrite, ALinkIsFollowedAndStaysALink)
@@ -117,7 +83,7 @@ TEST_F(AtomicWrite, ALinkIsFollowedAndStaysALink)
     const fs::path dangling = dir.path() / "dangling.ini";
     fs::create_symlink(dir.path() / "nowhere" / "x.ini", dangling);
     EXPECT_EQ(WriteFileAtomic(dangling.string(), "x"), ENOENT);
-    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"dangling.ini", "real.ini", "settings.ini"}));
+    EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"dangling.ini", "real.ini", "settings.ini"}));
 }
 
 TEST_F(AtomicWrite, TargetsThatAreNoFileAreRefused)
@@ -129,7 +95,7 @@ TEST_F(AtomicWrite, TargetsThatAreNoFileAreRefused)
     const fs::path fifo = dir.path() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(WriteFileAtomic(fifo.string(), "x"), EINVAL);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"fifo"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"fifo"});
 }
 
 // SIGXFSZ keeps its default action (ending the process) in the child: the write must hold it back,
@@ -157,7 +123,7 @@ TEST_F(AtomicWrite, AFileSizeLimitFailsTheWriteAndKeepsTheOldFile)
     });
     EXPECT_EQ(status, 0) << "-1: killed by SIGXFSZ; 11: mask changed; 12: signal left pending; 13: wrong error";
     EXPECT_EQ(ReadText(file), old);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(AtomicWrite, AReadOnlyFolderFailsTheWriteAndKeepsTheOldFile)
@@ -174,7 +140,7 @@ TEST_F(AtomicWrite, AReadOnlyFolderFailsTheWriteAndKeepsTheOldFile)
     ::chmod(dir.path().c_str(), 0700);
     EXPECT_EQ(status, EACCES);
     EXPECT_EQ(ReadText(file), old);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 // An immutable file cannot be replaced, by root either: the rename fails after the whole new text
@@ -188,7 +154,7 @@ TEST_F(AtomicWrite, AFailedRenameRemovesTheTemporaryFile)
     SetImmutable(file, false);
     EXPECT_EQ(error, EPERM);
     EXPECT_EQ(ReadText(file), old);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(AtomicWrite, NoFreeDescriptorFailsBeforeAnythingIsWritten)
@@ -202,7 +168,7 @@ TEST_F(AtomicWrite, NoFreeDescriptorFailsBeforeAnythingIsWritten)
     });
     EXPECT_EQ(status, EMFILE);
     EXPECT_EQ(ReadText(file), old);
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 } // namespace

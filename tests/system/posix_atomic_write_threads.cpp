@@ -8,8 +8,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -31,10 +29,7 @@ TEST(AtomicWriteThreads, RacingWritersLeaveOneWholeTextAndNoTemporaryFile)
     std::atomic<int> running{kWriters};
     std::thread reader([&] {
         while (running.load() > 0) {
-            std::ifstream in(path, std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            const std::string seen = text.str();
+            const std::string seen = kxtest::ReadText(path);
             bool whole = false;
             for (const auto& t : texts)
                 whole = whole || seen == t;
@@ -57,10 +52,7 @@ TEST(AtomicWriteThreads, RacingWritersLeaveOneWholeTextAndNoTemporaryFile)
 
     EXPECT_EQ(failures.load(), 0);
     EXPECT_FALSE(torn.load()) << "a reader saw a mix of two texts or a partial text";
-    size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(kxtest::FolderEntries(dir.path()).size(), 1u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // build puts beside the test program serves as a real one), and the executable's folder.
 #include "platform/posix/SharedLibrary.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -100,6 +102,30 @@ TEST(SharedLibrary, MovingHandsTheLibraryOverAndTheLastOwnerUnloadsIt)
         EXPECT_TRUE(stillLoaded());
     }
     EXPECT_FALSE(stillLoaded()) << "the destructor unloads";
+}
+
+TEST(SharedLibrary, AReleasedLibraryStaysLoadedAndItsEntryPointsCallable)
+{
+    const std::string path = platform::posix::ExecutableFolder() + "/" + kLibrary;
+    // In a child, so that the library this process keeps loaded hides nothing from the other tests.
+    const int status = kxtest::InChild([&] {
+        OpenIniFileFn open = nullptr;
+        {
+            SharedLibrary library(path);
+            if (!library.IsLoaded() || !library.Resolve(open, "OpenIniFile"))
+                return 1;
+            library.Release();
+            if (library.IsLoaded() || library.Unload() != 0)
+                return 2;
+        }
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (!handle)
+            return 3;
+        ::dlclose(handle);
+        int32_t file = 0;
+        return open(nullptr, nullptr, nullptr, &file) != 0 ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0) << "1: not loaded, 2: still owned, 3: unloaded, 4: not callable";
 }
 
 } // namespace

@@ -168,7 +168,7 @@ TEST(SkinDescriptors, NullObjectsAndDefaults)
     EXPECT_FALSE(skin.GetLookList());
 
     KX::LControlDescriptor descriptor(WString(u"Application"), WString(u"App"), nullptr);
-    EXPECT_EQ(descriptor.GetLayout(), nullptr);
+    EXPECT_FALSE(descriptor.GetLayout());
     EXPECT_EQ(descriptor.GetCreateFunction(), nullptr);
     EXPECT_FALSE(descriptor.GetSkin());
 }

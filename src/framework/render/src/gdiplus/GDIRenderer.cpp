@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 #include <vector>
 
 namespace KX {
@@ -20,11 +19,6 @@ namespace {
 
 constexpr const char* kSource = "Renderer\\Gdi\\GDIRenderer";
 constexpr const char* kDrawBitmapMethod = "KX::LGDIRenderer::DrawBitmap";
-
-std::u16string_view View(const WString& text)
-{
-    return std::u16string_view(text.GetString(), text.GetLength());
-}
 
 template <class K>
 K KeyOf(const K& key)
@@ -189,208 +183,10 @@ uint32_t LGDIRenderer::GetCachedPathCount() const noexcept
     return m_caches->paths.CountObjects();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Contexts and frames
-
-KXRESULT LGDIRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window, bool offscreenOnly,
-                                             RCPtr<LRenderContextInfo>& out)
-{
-    try {
-        out = LGDIRenderContextInfo::Create(viewport, window, offscreenOnly);
-    } catch (const std::bad_alloc&) {
-        out = nullptr;
-    }
-    return out ? S_OK : E_FAIL;
-}
-
-gdi::Graphics* LGDIRenderer::TargetGraphics() const noexcept
-{
-    return m_target ? m_target->GetGraphics() : nullptr;
-}
-
-void LGDIRenderer::ApplyStateToGraphics(LGDIRenderContextInfo& context, gdi::Graphics& graphics) const
-{
-    graphics.SetSmoothingMode(gdi::SmoothingMode::HighSpeed);
-    graphics.SetInterpolationMode(gdi::InterpolationMode::NearestNeighbor);
-    graphics.SetPixelOffsetMode(gdi::PixelOffsetMode::HighSpeed);
-    graphics.SetCompositingMode(gdi::CompositingMode::SourceOver);
-    // The clip is kept in target pixels; the transform is the origin.
-    const RectT<double>& clip = context.GetDeviceClip();
-    graphics.ResetTransform();
-    graphics.SetClip(gdi::RectF{static_cast<float>(clip.x), static_cast<float>(clip.y), static_cast<float>(clip.width),
-                                static_cast<float>(clip.height)},
-                     gdi::CombineMode::Replace);
-    const RenderState& state = context.GetCurrentState();
-    graphics.TranslateTransform(state.originX, state.originY);
-}
-
-void LGDIRenderer::SelectTopTarget()
-{
-    m_target = RCPtr<LGDIRenderContextInfo>(dynamic_cast<LGDIRenderContextInfo*>(GetCurrentContext()));
-    if (gdi::Graphics* graphics = TargetGraphics()) {
-        const float dpi = graphics->GetDpiX();
-        m_textScale = dpi > 0.0f ? 96.0f / dpi : 1.0f;
-    }
-}
-
-KXRESULT LGDIRenderer::RenderStart(const ConstRCPtr<LRenderContextInfo>& context)
-{
-    LRenderer::RenderStart(context);
-    SelectTopTarget();
-    if (!m_target)
-        return S_OK;
-    m_target->PrepareSurfaces();
-    SelectTopTarget();
-    if (gdi::Graphics* graphics = TargetGraphics())
-        ApplyStateToGraphics(*m_target, *graphics);
-    return S_OK;
-}
-
-KXRESULT LGDIRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& context)
-{
-    const ConstRCPtrArray<LRenderContextInfo>& stack = GetContextStack();
-    const uint32_t count = stack.GetCount();
-    // A mismatch throws from the base before anything is presented or dropped.
-    if (count != 0 && stack.ElementAt(count - 1) == context) {
-        if (m_target)
-            m_target->PresentToWindow();
-        m_target = nullptr;
-    }
-    LRenderer::RenderFinish(context);
-    SelectTopTarget();
-
-    const uint32_t now = GetTickTime();
-    if (now - m_lastPurgeTime > kPurgeInterval)
-        PurgeBitmapCache();
-    return S_OK;
-}
-
 void LGDIRenderer::PurgeBitmapCache()
 {
     m_caches->bitmaps.Purge();
     m_lastPurgeTime = GetTickTime();
-}
-
-// ---------------------------------------------------------------------------------------------
-// State
-
-void LGDIRenderer::SetClipRect(const RectT<double>& rect)
-{
-    LRenderer::SetClipRect(rect);
-    LRenderContextInfo* context = GetCurrentContext();
-    if (!m_target || context != m_target.Get())
-        return;
-    const RenderState& state = m_target->GetCurrentState();
-    m_target->SetDeviceClip(
-        RectT<double>{state.clip.x + state.originX, state.clip.y + state.originY, state.clip.width, state.clip.height});
-    if (gdi::Graphics* graphics = TargetGraphics())
-        graphics->SetClip(gdi::RectF{static_cast<float>(state.clip.x), static_cast<float>(state.clip.y),
-                                     static_cast<float>(state.clip.width), static_cast<float>(state.clip.height)},
-                          gdi::CombineMode::Replace);
-}
-
-void LGDIRenderer::OffsetOrigin(const PointT<double>& offset)
-{
-    LRenderer::OffsetOrigin(offset);
-    if (!m_target || GetCurrentContext() != m_target.Get())
-        return;
-    if (gdi::Graphics* graphics = TargetGraphics()) {
-        const RenderState& state = m_target->GetCurrentState();
-        graphics->ResetTransform();
-        graphics->TranslateTransform(state.originX, state.originY);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Text and rectangles
-
-void LGDIRenderer::DrawText(const WString& text, const ConstRCPtr<LFont>& font, const PointT<int32_t>& position,
-                            const LColor& color)
-{
-    gdi::Graphics* graphics = TargetGraphics();
-    if (!graphics || !font || text.IsEmpty())
-        return;
-    gdi::Font gdiFont;
-    if (LGDITextMeasurer::MakeFont(font->GetFaceName(), font->GetSize() * m_textScale, font->GetStyle(),
-                                   gdi::Unit::Point, gdiFont) != gdi::Status::Ok)
-        return;
-    const gdi::SolidBrush brush(color.ToARGB());
-    const gdi::RectF layout{static_cast<float>(position.x), static_cast<float>(static_cast<int64_t>(position.y) - 1),
-                            0.0f, 0.0f};
-    graphics->DrawString(View(text), gdiFont, layout, nullptr, brush);
-}
-
-void LGDIRenderer::DrawRect(const RectT<int32_t>& rect, const LColor& color, float lineWidth)
-{
-    if (gdi::Graphics* graphics = TargetGraphics()) {
-        const gdi::Pen pen(color.ToARGB(), lineWidth);
-        graphics->DrawRectangle(pen, rect.x, rect.y, rect.width, rect.height);
-    }
-}
-
-void LGDIRenderer::FillRect(const RectT<int32_t>& rect, const LColor& color, bool blend)
-{
-    gdi::Graphics* graphics = TargetGraphics();
-    if (!graphics)
-        return;
-    if (blend) {
-        const gdi::SolidBrush brush(color.ToARGB());
-        graphics->FillRectangle(brush, rect.x, rect.y, rect.width, rect.height);
-        return;
-    }
-    // The surface's pixels are set to exactly the ARGB value, alpha included, in surface
-    // coordinates: neither origin nor clip applies.
-    gdi::Bitmap* bitmap = m_target->GetBitmap();
-    if (!bitmap)
-        return;
-    const int64_t x0 = std::max<int64_t>(rect.x, 0);
-    const int64_t y0 = std::max<int64_t>(rect.y, 0);
-    const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(rect.x) + rect.width, bitmap->GetWidth());
-    const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(rect.y) + rect.height, bitmap->GetHeight());
-    if (x1 <= x0 || y1 <= y0)
-        return;
-    const gdi::RectI area{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
-                          static_cast<int32_t>(y1 - y0)};
-    bitmap->SetPixels(area, color.ToARGB());
-}
-
-void LGDIRenderer::DrawFilledRect(const RectT<int32_t>& rect, const LColor& fill, const LColor& line, float lineWidth)
-{
-    if (fill.alpha > 0.0f)
-        FillRect(rect, fill, true);
-    if (line.alpha > 0.0f)
-        DrawRect(rect, line, lineWidth);
-}
-
-void LGDIRenderer::DrawColorRectList(const ColorRectListT<float>& list, const PointT<double>& offset, bool)
-{
-    if (!TargetGraphics())
-        return;
-    const RenderState& state = m_target->GetCurrentState();
-    const PointT<double> origin{state.originX, state.originY};
-    OffsetOrigin(offset);
-    const float scaleX = list.GetScaleX();
-    const float scaleY = list.GetScaleY();
-    for (uint32_t i = list.GetCount(); i-- > 0;) {
-        const auto& item = list.GetItem(i);
-        const RectT<int32_t> rect{RoundToInt32(item.rect.x * scaleX), RoundToInt32(item.rect.y * scaleY),
-                                  RoundToInt32(item.rect.width * scaleX), RoundToInt32(item.rect.height * scaleY)};
-        FillRect(rect, LColor::MakeFromARGB(item.argb), true);
-    }
-    OffsetOrigin(PointT<double>{-offset.x, -offset.y});
-    // Back to exactly where it was (the sum above may round).
-    if (m_target &&
-        (m_target->GetCurrentState().originX != origin.x || m_target->GetCurrentState().originY != origin.y))
-        OffsetOrigin(PointT<double>{origin.x - m_target->GetCurrentState().originX,
-                                    origin.y - m_target->GetCurrentState().originY});
-}
-
-void LGDIRenderer::DrawLine(const PointT<float>& from, const PointT<float>& to, const LColor& color, float width)
-{
-    if (gdi::Graphics* graphics = TargetGraphics()) {
-        const gdi::Pen pen(color.ToARGB(), width);
-        graphics->DrawLine(pen, from.x, from.y, to.x, to.y);
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -568,47 +364,6 @@ void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectT<int
         m_caches->bitmaps.GetSlot(key, false) = cachedBitmap;
     }
     graphics->DrawCachedBitmap(cachedBitmap->Get(), dest.x, dest.y);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Context surfaces
-
-KXRESULT LGDIRenderer::DrawContextSurface(const ConstRCPtr<LRenderContextInfo>& source, const PointT<int32_t>& dest,
-                                          const RectT<int32_t>& sourceRect)
-{
-    const auto* from = dynamic_cast<const LGDIRenderContextInfo*>(source.Get());
-    if (!from || !from->IsOffscreenOnly())
-        return E_INVALIDARG;
-    gdi::Graphics* graphics = TargetGraphics();
-    const gdi::Bitmap* bitmap = from->GetBitmap();
-    if (!graphics || !bitmap)
-        return E_FAIL;
-    const gdi::Status status =
-        graphics->DrawImage(*bitmap, dest.x, dest.y, sourceRect.x, sourceRect.y, sourceRect.width, sourceRect.height);
-    return status == gdi::Status::Ok ? S_OK : E_FAIL;
-}
-
-KXRESULT LGDIRenderer::ScrollContextSurface(const ConstRCPtr<LRenderContextInfo>& context,
-                                            const PointT<int32_t>& offset)
-{
-    auto* target = dynamic_cast<LGDIRenderContextInfo*>(const_cast<LRenderContextInfo*>(context.Get()));
-    if (!target || !target->IsOffscreenOnly())
-        return E_INVALIDARG;
-    target->SwapSurfaces();
-    gdi::Graphics* graphics = target->GetGraphics();
-    const gdi::Bitmap* previous = target->GetSpareSurface() ? target->GetSpareSurface()->GetBitmap() : nullptr;
-    if (!graphics || !previous)
-        return E_FAIL;
-    // The whole surface moves: no transform, no clip.
-    graphics->ResetTransform();
-    graphics->ResetClip();
-    graphics->SetCompositingMode(gdi::CompositingMode::SourceOver);
-    bool ok = graphics->Clear(0) == gdi::Status::Ok;
-    ok = graphics->DrawImage(*previous, offset.x, offset.y, 0, 0, previous->GetWidth(), previous->GetHeight()) ==
-             gdi::Status::Ok &&
-         ok;
-    ApplyStateToGraphics(*target, *graphics);
-    return ok ? S_OK : E_FAIL;
 }
 
 } // namespace KX

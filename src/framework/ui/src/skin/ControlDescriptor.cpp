@@ -10,7 +10,16 @@ LControlDescriptor::LControlDescriptor(WString className, WString name, ConstRCP
 {
 }
 
-LControlDescriptor::~LControlDescriptor() = default;
+// Children go from the last to the first: releasing from the front would move the rest of a
+// long array once per child.
+LControlDescriptor::~LControlDescriptor()
+{
+    RCPtr<LControlDescriptor> child;
+    while (m_children.GetCount() > 0) {
+        m_children.RemoveLast(child);
+        child = nullptr;
+    }
+}
 
 int32_t LControlDescriptor::AddChild(ConstRCPtr<LControlDescriptor> child)
 {
@@ -29,10 +38,10 @@ KXRESULT LControlDescriptor::SetCreateParams(ConstRCPtr<LStringTable> params)
     return S_OK;
 }
 
-void LControlDescriptor::ClearLayout()
+KXRESULT LControlDescriptor::SetLayout(ConstRCPtr<LLayoutDescriptor> layout)
 {
-    m_layout = nullptr;
-    m_layoutRef = nullptr;
+    m_layout = std::move(layout);
+    return S_OK;
 }
 
 KXRESULT LControlDescriptor::Copy(RCPtr<LControlDescriptor>& out) const
@@ -45,7 +54,6 @@ KXRESULT LControlDescriptor::Copy(RCPtr<LControlDescriptor>& out) const
             return E_FAIL;
     }
     copy->m_skin = m_skin;
-    copy->m_layoutRef = m_layoutRef;
     copy->m_layout = m_layout;
     copy->m_createParams = m_createParams;
     copy->m_createFunction = m_createFunction;

@@ -9,7 +9,15 @@ namespace KX {
 
 LDockedPart::~LDockedPart() = default;
 
-LLookDescriptor::~LLookDescriptor() = default;
+// Parts go from the last to the first, in time linear in their number.
+LLookDescriptor::~LLookDescriptor()
+{
+    RCPtr<LDockedPart> part;
+    while (m_nonClientParts.GetCount() > 0) {
+        m_nonClientParts.RemoveLast(part);
+        part = nullptr;
+    }
+}
 
 KXRESULT LLookDescriptor::SetClientPart(ConstRCPtr<LDockedPart> part)
 {
@@ -24,6 +32,17 @@ KXRESULT LLookDescriptor::SetTextProperties(const LookTextProperties& text,
     m_textForeground = std::move(foreground);
     m_hasTextProperties = true;
     return S_OK;
+}
+
+RectT<float> LLookDescriptor::GetTextRect(float width, float height) const noexcept
+{
+    if (!m_hasTextProperties)
+        return RectT<float>{};
+    const LookTextProperties& t = m_text;
+    const float x = static_cast<float>(t.leftAbs) + t.leftRel * width;
+    const float y = static_cast<float>(t.topAbs) + t.topRel * height;
+    return RectT<float>{x, y, (static_cast<float>(t.rightAbs) + t.rightRel * width) - x,
+                        (static_cast<float>(t.bottomAbs) + t.bottomRel * height) - y};
 }
 
 const ConstRCPtr<LLookDescriptor>& LLookDescriptor::Null() noexcept

@@ -5,16 +5,14 @@
 #include "kx/RCPtrArray.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
+#include "kx/ui/LayoutDescriptor.h"
 #include "kx/ui/SkinDescriptor.h"
 #include "kx/ui/StringTable.h"
-
-#include <type_traits>
 
 namespace KX {
 
 class LControl;
 class LControlDescriptor;
-class LLayoutDescriptor;
 
 // Creates a control of one class: stores the new control in out and returns out.
 using ControlCreateFunction = RCPtr<LControl>& (*)(RCPtr<LControl>& out, RCPtr<LControl>& parent,
@@ -44,20 +42,11 @@ public:
     const ConstRCPtr<LStringTable>& GetCreateParams() const noexcept { return m_createParams; }
     KXRESULT SetCreateParams(ConstRCPtr<LStringTable> params);
 
-    // The layout descriptor, held through its shared base so that this header needs only its
-    // declaration; the setter is instantiated where the class is complete. Null until set.
-    const LLayoutDescriptor* GetLayout() const noexcept { return m_layout; }
+    // Null until set.
+    const ConstRCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }
     // The one write after the skin is read: creation by name marks the layout visible.
-    LLayoutDescriptor* GetLayoutForUpdate() const noexcept { return m_layout; }
-    template <class L = LLayoutDescriptor>
-    KXRESULT SetLayout(const ConstRCPtr<L>& layout)
-    {
-        static_assert(std::is_same_v<L, LLayoutDescriptor>);
-        m_layoutRef = ConstRCPtr<LRefCountedObject>(layout);
-        m_layout = const_cast<L*>(layout.Get());
-        return S_OK;
-    }
-    void ClearLayout();
+    LLayoutDescriptor* GetLayoutForUpdate() const noexcept { return const_cast<LLayoutDescriptor*>(m_layout.Get()); }
+    KXRESULT SetLayout(ConstRCPtr<LLayoutDescriptor> layout);
 
     // The class's create function once the factory has looked it up; null before.
     ControlCreateFunction GetCreateFunction() const noexcept { return m_createFunction; }
@@ -77,8 +66,7 @@ private:
     const LControlDescriptor* m_parent;
     RCPtrArray<LControlDescriptor> m_children;
     ConstRCPtr<LSkinDescriptor> m_skin;
-    ConstRCPtr<LRefCountedObject> m_layoutRef;
-    LLayoutDescriptor* m_layout = nullptr;
+    ConstRCPtr<LLayoutDescriptor> m_layout;
     ConstRCPtr<LStringTable> m_createParams;
     mutable ControlCreateFunction m_createFunction = nullptr;
 };

@@ -2,6 +2,7 @@
 // The description of one look (a visual state of a control): its client part, its edge and
 // corner parts in drawing order, and the rectangle and colour of its label text. Built while the
 // skin is read, then shared read-only. Main thread only.
+#include "kx/Geometry.h"
 #include "kx/RCPtrArray.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
@@ -83,6 +84,9 @@ public:
     // The part whose fill colours the label; null without text properties.
     const ConstRCPtr<LVisualPartDescriptor>& GetTextForegroundPart() const noexcept { return m_textForeground; }
     KXRESULT SetTextProperties(const LookTextProperties& text, ConstRCPtr<LVisualPartDescriptor> foreground);
+    // The label box (x, y, width, height) for a look of that size, in float arithmetic; all zero
+    // without text properties.
+    RectT<float> GetTextRect(float width, float height) const noexcept;
 
     static const ConstRCPtr<LLookDescriptor>& Null() noexcept;
 

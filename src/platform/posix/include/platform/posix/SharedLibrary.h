@@ -42,6 +42,9 @@ public:
 
     // Unloads now: 0, or -1 when the system refused (the object is empty either way).
     int Unload() noexcept;
+    // Keeps the library loaded until the process ends: the object lets go of it without
+    // unloading it and is empty afterwards; resolved entry points stay valid.
+    void Release() noexcept { m_handle = nullptr; }
 
     // The loader's message from the last failed load or lookup; empty when there was none.
     const std::string& LastError() const noexcept { return m_error; }

@@ -1,0 +1,55 @@
+#pragma once
+// A control's children in insertion order, with the drawing and tab orders kept as index arrays
+// that are re-sorted lazily when the change stamp has moved. UI thread only.
+#include "kx/Array.h"
+#include "kx/RCPtrArray.h"
+
+#include <cstdint>
+
+namespace KX {
+
+class LControl;
+
+// Orders of GetAt.
+inline constexpr uint32_t kOrderInsertion = 0;
+inline constexpr uint32_t kOrderDrawing = 1;
+inline constexpr uint32_t kOrderTab = 2;
+
+class LChildControlList {
+public:
+    explicit LChildControlList(LControl* owner) noexcept : m_owner(owner) {}
+    LChildControlList(const LChildControlList&) = delete;
+    LChildControlList& operator=(const LChildControlList&) = delete;
+    virtual ~LChildControlList();
+
+    uint32_t GetCount() const { return m_children.GetCount(); }
+    // Throws a runtime error for an index at or beyond the count or an order other than 0-2.
+    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order);
+    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order) const;
+    // Position of child (by identity) in the order, searched from the end; -1 when absent.
+    int32_t IndexOf(const LControl* child, uint32_t order);
+
+    // Appends child and takes on its unclipped descendants.
+    void Add(const RCPtr<LControl>& child);
+    // The index the child had, or -1.
+    int32_t Remove(const LControl* child);
+    // True when the list was already empty.
+    bool RemoveAll();
+    KXRESULT Resort();
+    void Touch() noexcept { ++m_changeStamp; }
+    uint32_t GetChangeStamp() const noexcept { return m_changeStamp; }
+    uint32_t GetSortedStamp() const noexcept { return m_sortedStamp; }
+
+private:
+    void SortIfStale() const;
+    void RemoveAtIndex(uint32_t index);
+
+    LControl* m_owner;
+    RCPtrArray<LControl> m_children;
+    mutable Array<unsigned int> m_tabOrder;
+    mutable Array<unsigned int> m_drawOrder;
+    uint32_t m_changeStamp = 1;
+    mutable uint32_t m_sortedStamp = 0;
+};
+
+} // namespace KX

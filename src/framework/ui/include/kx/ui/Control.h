@@ -1,0 +1,393 @@
+#pragma once
+// The base of every control: a node of the control tree with its layout, looks, value, geometry
+// and input state. Its virtual operations keep one slot order that subclasses extend after
+// GetBounds. UI thread only; nothing here is locked.
+#include "kx/Font.h"
+#include "kx/NotificationClient.h"
+#include "kx/NotificationDistributor.h"
+#include "kx/NotificationHandler.h"
+#include "kx/RCPtrArray.h"
+#include "kx/Renderer.h"
+#include "kx/TaggableObject.h"
+#include "kx/ui/ChildControlList.h"
+#include "kx/ui/ControlGeometry.h"
+#include "kx/ui/ControlLook.h"
+#include "kx/ui/ForwardRef.h"
+#include "kx/ui/LayoutDescriptor.h"
+#include "kx/ui/ParamRecords.h"
+#include "kx/ui/RootWindowSeam.h"
+#include "kx/ui/UITarget.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace KX {
+
+class LControlDescriptor;
+class LStringTable;
+class LMenuDescriptor;
+class LPopupMenu;
+class HotKeyTable;
+class LNotificationCenter;
+struct LMenuItemState;
+
+// Condition mask bits.
+namespace Condition {
+inline constexpr uint32_t kHasFocus = 0x1;
+inline constexpr uint32_t kContainsFocus = 0x2;
+inline constexpr uint32_t kHover = 0x4;
+inline constexpr uint32_t kCapture = 0x8;
+inline constexpr uint32_t kLeftPressed = 0x10;
+inline constexpr uint32_t kMiddlePressed = 0x20;
+inline constexpr uint32_t kRightPressed = 0x40;
+inline constexpr uint32_t kLeftDrag = 0x80;
+inline constexpr uint32_t kMiddleDrag = 0x100;
+inline constexpr uint32_t kRightDrag = 0x200;
+inline constexpr uint32_t kEnabled = 0x400;
+inline constexpr uint32_t kShowing = 0x800;
+inline constexpr uint32_t kHoverOrHighlighted = 0x1000;
+} // namespace Condition
+
+// Depth of a control that clips to its parent.
+inline constexpr int32_t kClippedZOrder = INT32_MIN;
+
+class LControl : public virtual LNotificationClient,
+                 public virtual LNotificationDistributor,
+                 public virtual LTaggableObject,
+                 public virtual UITarget {
+public:
+    using ChildControlList = LChildControlList;
+
+    // Attaches to parent when given and resolves the string table through the control host.
+    LControl(const RCPtr<LControl>& parent, const WString& name);
+
+    // Virtual operations in slot order.
+    virtual KXRESULT SetText(const WString& text);
+    virtual double SetNormalizedValue(double value);
+    virtual void OnValueChanged() {}
+    virtual KXRESULT SetValueRange(double minimum, double maximum, int32_t scaleType);
+    virtual void CaptureLookBounds() {}
+    virtual void CheckTrackedBoundsChanged() {}
+    virtual void InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset);
+    virtual void AddInvalidRect(const RCPtr<LControl>& child);
+    virtual PointT<double> MeasureNaturalSize();
+    virtual PointT<double> GetMaximumSize();
+    virtual bool SetClipToParent(bool clip);
+    virtual const PointT<double>& SetScrollOffset(PointT<double> offset);
+    virtual const RCPtr<LStringTable>& GetStringTable() const;
+    virtual bool IsEditTarget() { return false; }
+    virtual RCPtr<LControl> GetEditTarget();
+    virtual bool CanPerformEdit(int32_t) { return false; }
+    virtual KXRESULT PerformEdit(int32_t command);
+    virtual KXRESULT SetDragMode(int32_t mode, uint32_t axes);
+    virtual void OnDragBegin();
+    virtual void SaveGeometry();
+    virtual void OnDragMove(const RCPtr<LPointWithModifiersParam>& param);
+    virtual void OnDragStep(const RCPtr<LPointWithModifiersParam>&) {}
+    virtual void OnDragEnd();
+    virtual RCPtr<LControl> FindAcceptingControl(const RCPtr<LControl>& control, PointT<double> rootPoint);
+    virtual bool AcceptsControl(const RCPtr<LControl>&) { return false; }
+    virtual uint32_t GetAutoScrollEdges(const RCPtr<LControl>&) { return 0; }
+    virtual void GetScrollRange(RectT<double>& out, const RCPtr<LControl>& dragged);
+    virtual RectT<double> GetClientRect();
+    virtual void LimitDragRect(RectT<double>&) {}
+    virtual void OnDragEnter(const RCPtr<LControl>&) {}
+    virtual void OnDragOver(const RCPtr<LControl>&, PointT<double>) {}
+    virtual void OnDragLeave(const RCPtr<LControl>&) {}
+    virtual KXRESULT OnDrop(const RCPtr<LControl>&) { return E_FAIL; }
+    virtual KXRESULT SetFocus(bool forward);
+    virtual void SetNotFocusable(bool notFocusable);
+    virtual bool HasFocusableDescendant();
+    virtual void OnConditionsChanged(const RCPtr<LConditionsParam>&) {}
+    virtual KXRESULT FinishDeferredRemoval();
+    virtual void RegisterNotificationHandlers();
+    virtual void OnChildRemoved(const RCPtr<LControl>&, int32_t) {}
+    virtual void SetVisible(bool visible);
+    virtual bool IsPointTransparent(PointT<int32_t> point);
+    virtual void GetColorAtPoint(uint32_t& out, PointT<int32_t> point, int32_t lookIndex);
+    virtual KXRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, uint32_t index, const WString& name,
+                                      LMenuItemState& state);
+    virtual const RCPtr<LMenuDescriptor>& GetContextMenuRef();
+    virtual void PreparePopupMenu(const RCPtr<LPopupMenu>&) {}
+    virtual KXRESULT ShowLook(int32_t index, int32_t flag);
+    virtual int32_t AddLook(const RCPtr<IControlLook>& look);
+    virtual KXRESULT ConfirmWindowRect(RectT<double>&) { return S_OK; }
+    virtual void SetEnabled(bool enabled);
+    virtual KXRESULT CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor);
+    // Draws the control at its position relative to the renderer's current origin (the parent's
+    // content origin; for the unclipped pass the caller moves the origin there) and appends the
+    // overlays below it to unclipped. E_INVALIDARG when the pass does not match ClipToParent.
+    virtual KXRESULT Draw(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
+                          bool unclippedPass);
+    virtual KXRESULT InvalidateFromChild(const RectT<double>& root, bool clip, RectT<double> own);
+    virtual KXRESULT Invalidate(const RectT<double>& rect, bool clip);
+    // The deepest control under point (this control's coordinates); depth is in/out.
+    virtual void HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool search, PointT<int32_t>& local,
+                                 int32_t& depth);
+    virtual void OnFontChanged() {}
+    virtual KXRESULT FocusFromChild(const RCPtr<LControl>& child);
+    virtual void OnLeftDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnLeftUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightDown(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightUp(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMove(const RCPtr<LPointWithModifiersParam>&) {}
+    virtual KXRESULT HandleVerticalWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
+    virtual KXRESULT HandleHorizontalWheel(const RCPtr<LMouseWheelParam>&) { return S_FALSE; }
+    virtual KXRESULT OnClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KXRESULT OnLeftClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KXRESULT OnMiddleClick(const RCPtr<LMouseButtonParam>& param);
+    virtual KXRESULT OnRightClick(const RCPtr<LMouseButtonParam>& param);
+    virtual void OnLeftClickHook(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnMiddleClickHook(const RCPtr<LMouseButtonParam>&) {}
+    virtual void OnRightClickHook(const RCPtr<LMouseButtonParam>&) {}
+    virtual bool ContainsPoint(PointT<double> point);
+    virtual RCPtr<LControl> GetNextFocusableChild(const RCPtr<LControl>& child, bool backward);
+    virtual KXRESULT FilterKey(const RCPtr<LKeyParam>&) { return S_FALSE; }
+    virtual KXRESULT HandleSiblingKey(const RCPtr<LKeyParam>& param);
+    virtual KXRESULT HandleKey(const RCPtr<LKeyParam>& param);
+    virtual void HandleKeyNavigation(const RCPtr<LKeyParam>& param);
+    virtual void OrderSiblingKeyClients(const RCPtr<LKeyParam>& key,
+                                        const LNotificationDistributor::LNotificationClientPool& clients,
+                                        Array<uint32_t>& out);
+    virtual KXRESULT ReapplyFontSpec();
+    virtual KXRESULT OnParentResized(PointT<double> oldOffset, PointT<double> newOffset);
+    virtual KXRESULT OnChildChanged(const RCPtr<LControl>& child);
+    virtual void OnIdleHook() {}
+    virtual KXRESULT PaintBeforeChildren(const RCPtr<LRenderer>&) { return S_OK; }
+    virtual KXRESULT PaintAfterChildren(const RCPtr<LRenderer>&) { return S_OK; }
+    virtual KXRESULT CreateChildren(const ConstRCPtr<LControlDescriptor>& descriptor);
+    virtual KXRESULT Initialize();
+    virtual KXRESULT ReadCreateParams();
+    virtual KXRESULT AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDescriptor>& descriptor);
+    virtual KXRESULT PostInitialize() { return S_OK; }
+    virtual WString GetToolTipText() { return m_toolTipText; }
+    virtual KXRESULT ShowToolTip(bool show);
+    virtual RectT<double> GetBounds();
+
+    // UITarget.
+    KXRESULT OnMouseEnter() override;
+    KXRESULT OnMouseMove(const RCPtr<LPointWithModifiersParam>& param) override;
+    KXRESULT OnMouseDown(const RCPtr<LMouseButtonParam>& param) override;
+    KXRESULT OnMouseUp(const RCPtr<LMouseButtonParam>& param) override;
+    KXRESULT OnMouseLeave() override;
+    KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
+    KXRESULT OnCaptureLost() override;
+    void OnKey(const RCPtr<LKeyParam>& param) override;
+    KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
+    KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
+    KXRESULT OnResize(int32_t width, int32_t height) override;
+    bool CanLoseFocus() override { return true; }
+    bool KillFocus() override;
+
+    // Notifications are dropped until the control is built.
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    KXRESULT ReleaseInternalReferences() override;
+
+    // Tree.
+    const WString& GetName() const noexcept { return m_name; }
+    const RCPtr<LControl>& GetParent() const noexcept { return m_parent; }
+    ChildControlList& GetChildren() noexcept { return m_children; }
+    int32_t GetChildIndex(const RCPtr<LControl>& child, uint32_t order);
+    RCPtr<LControl> FindChild(const WString& name);
+    uint32_t FindDescendantsByName(const WString& name, RCPtrArray<LControl>& out);
+    RCPtr<LControl> GetTopLevelControl();
+    const RCPtr<IRootWindow>& GetTopLevelOwnerSlot();
+    // 0 attached, 1 already the parent.
+    KXRESULT SetParent(const RCPtr<LControl>& parent);
+    // 0, or E_FAIL for a control with a parent.
+    KXRESULT SetRootWindow(const RCPtr<IRootWindow>& window);
+    uint32_t CollectUnclippedDescendants(RCPtrArray<LControl>& out, bool skipHidden, bool includeSelf);
+    int32_t GetEffectiveZOrder() const;
+    int32_t GetUnclippedDescendantCount() const noexcept { return m_unclippedCount; }
+
+    // State queries.
+    bool IsShowing(bool withAncestors) const;
+    bool IsEnabled(bool withAncestors) const;
+    bool IsNotFocusable(bool withAncestors) const;
+    bool CanReceiveFocus();
+    bool IsBuilt() const noexcept { return m_built != 0; }
+    void SetBuilt() noexcept { m_built = 1; }
+    bool IsHitTransparent() const noexcept { return m_hitTransparent != 0; }
+    void SetHitTransparent(bool on) noexcept { m_hitTransparent = on ? 1 : 0; }
+    RCPtr<LControl> GetFocusedChild();
+    RCPtr<LControl> GetFirstFocusableChild();
+    RCPtr<LControl> GetLastFocusableChild();
+
+    // Looks.
+    const RCPtr<IControlLook>& GetLookAt(int32_t index) const;
+    int32_t GetFirstVisibleLook() const;
+    uint32_t GetLookCount() const { return m_looks.GetCount(); }
+    float GetLookOpacity(uint32_t index) const;
+    // 0, or E_INVALIDARG for an index beyond the opacities; values outside 0..1 are ignored.
+    KXRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
+    void ClearLookRegion(int32_t index);
+    void ClearAllLookRegions();
+    KXRESULT SetLookRegionExcept(int32_t index, int32_t exceptIndex);
+    RectT<double> GetLookRect(int32_t index) const;
+    void SetOpacity(float opacity) noexcept { m_opacity = opacity; }
+    float GetOpacity() const noexcept { return m_opacity; }
+
+    // Texts, font, menus.
+    void LookupString(const WString& key, WString& out) const;
+    const ConstRCPtr<LFont>& GetFont() const noexcept { return m_font; }
+    const WString& GetText() const noexcept { return m_labelText; }
+    RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
+    int32_t ApplyCursor();
+    bool UsesParentToolTip() const noexcept { return m_useParentToolTip != 0; }
+
+    // Geometry.
+    const RCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }
+    // Installs the control's own layout record (the descriptor binding does this from the skin);
+    // the parent's unclipped counts are not adjusted here.
+    void SetLayout(const RCPtr<LLayoutDescriptor>& layout) { m_layout = layout; }
+    PointT<double> GetPosition() const noexcept { return m_position; }
+    PointT<double> GetSize() const noexcept { return m_size; }
+    PointT<double> GetScrollOffset() const noexcept { return m_scroll; }
+    RectT<int32_t> GetChildrenBounds();
+    RectT<double> GetParentRectLocal();
+    PointT<double> GetOriginInRootWindow() const;
+    KXRESULT GetOriginInTopLevel(PointT<double>& out) const;
+    PointT<double> GetRootToLocalOffset() const;
+    void MapPointFromControl(const LControl& other, PointT<double>& point) const;
+    KXRESULT PerformLayout();
+    // 1 unchanged, 0 changed.
+    KXRESULT SetBounds(PointT<double> position, PointT<double> size);
+    KXRESULT Relayout() { return PerformLayout(); }
+
+    // Value.
+    double GetNormalizedValue() const noexcept { return m_value; }
+    double GetMinimum() const noexcept { return m_minimum; }
+    double GetMaximum() const noexcept { return m_maximum; }
+    int32_t GetScaleType() const noexcept { return m_scaleType; }
+    double NormalizedToValue(double t) const;
+    double ValueToNormalized(double value) const;
+
+    // Animation and idle work.
+    KXRESULT StartAxisAnimation(int32_t axis, double speed, double highest, double lowest,
+                                const RCPtr<LControl>& dragged);
+    KXRESULT StopAxisAnimation(int32_t axis);
+    bool IsAxisAnimating(int32_t axis) const noexcept { return m_animating[axis & 1] != 0; }
+    double GetAxisStepTime(int32_t axis) const noexcept { return m_stepTime[axis & 1]; }
+    double GetAxisSpeed(int32_t axis) const noexcept { return m_speed[axis & 1]; }
+    KXRESULT SubscribeIdle();
+    KXRESULT UnsubscribeIdle();
+    int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
+    KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
+
+    // Setters for members whose classes live with the skin, the string tables, the menus and
+    // the hot keys; each needs the complete class where it is called.
+    template <class P>
+    void AdoptStringTable(const P& table)
+    {
+        m_stringTable.Set(table);
+    }
+    template <class P>
+    void AdoptDescriptor(const P& descriptor)
+    {
+        m_descriptor.Set(descriptor);
+    }
+    const ConstRCPtr<LControlDescriptor>& GetDescriptor() const noexcept { return m_descriptor.Get(); }
+    template <class P>
+    void AdoptContextMenu(const P& menu)
+    {
+        m_contextMenu.Set(menu);
+    }
+    using KeyBindings = std::unique_ptr<HotKeyTable, void (*)(HotKeyTable*)>;
+    void AdoptKeyBindings(KeyBindings table) noexcept { m_keyBindings = std::move(table); }
+    HotKeyTable* GetKeyBindings() const noexcept { return m_keyBindings.get(); }
+
+protected:
+    ~LControl() override;
+
+private:
+    friend class LChildControlList;
+
+    void AddToUnclippedCounts(int32_t amount);
+    void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
+                             int32_t lookIndex);
+    bool PassesFocusWalkTest(LControl& child) const;
+    RCPtr<LControl> FocusableChildFrom(bool last);
+    PointT<double> LookOrigin() const;
+
+    RCPtr<LNotificationHandler<LControl>> m_handler;
+    RCPtr<LNotificationCenter> m_notificationCenter;
+    WString m_name;
+    ForwardRef<ConstRCPtr<LControlDescriptor>> m_descriptor;
+    RCPtr<LLayoutDescriptor> m_layout;
+    PointT<double> m_position;
+    PointT<double> m_size;
+    PointT<double> m_scroll;
+    int32_t m_unclippedCount = 0;
+    RCPtr<LConditionsParam> m_conditions;
+    uint8_t m_hasFocus = 0, m_containsFocus = 0, m_pointerOver = 0, m_capture = 0;
+    uint8_t m_leftPressed = 0, m_middlePressed = 0, m_rightPressed = 0;
+    uint8_t m_leftDrag = 0, m_middleDrag = 0, m_rightDrag = 0;
+    uint8_t m_highlight = 0;
+    uint8_t m_hitTransparent = 0;
+    RCPtr<LMouseButtonParam> m_lastPress;
+    PointT<double> m_pressPoint;
+    PointT<double> m_parentScrollAtDragBegin;
+    int32_t m_dragMode = 0;
+    uint32_t m_dragAxes = 0;
+    double m_dragBeginGeometry[6] = {};
+    uint8_t m_wasUnclippedBeforeDrag = 0, m_xDockedBeforeDrag = 0, m_yDockedBeforeDrag = 0;
+    RCPtr<LControl> m_dropTarget;
+    PointT<double> m_lastDragDelta;
+    int32_t m_dragThreshold = 1;
+    uint8_t m_inDragMove = 0;
+    uint32_t m_moveTime = 0, m_previousMoveTime = 0;
+    double m_value = 0.0, m_minimum = 0.0, m_maximum = 0.0;
+    int32_t m_scaleType = 0;
+    RCPtrArray<IControlLook> m_looks;
+    Array<float> m_lookOpacities;
+    float m_opacity = 1.0f;
+    RCPtr<LControl> m_parent;
+    RCPtr<IRootWindow> m_ownerWindow;
+    ForwardRef<RCPtr<LStringTable>> m_stringTable;
+    uint8_t m_wantsTab = 0;
+    KeyBindings m_keyBindings{nullptr, nullptr};
+    uint8_t m_notFocusable = 1;
+    uint8_t m_focusPassesToParent = 0;
+    uint8_t m_looksScrollWithContent = 0;
+    uint8_t m_fontInheritsFromParent = 0, m_faceInherited = 0, m_sizeRelative = 0, m_styleInherited = 0,
+            m_sizeIsRelative = 0;
+    float m_sizeScale = 1.0f;
+    ConstRCPtr<LFont> m_font;
+    WString m_labelText;
+    ForwardRef<RCPtr<LMenuDescriptor>> m_contextMenu;
+    WString m_toolTipText;
+    uint8_t m_useParentToolTip = 0;
+    uint8_t m_built = 0;
+    uint8_t m_layoutSuspended = 0;
+    uint8_t m_rebuildingChildren = 0;
+    int32_t m_idleCount = 0;
+    uint8_t m_animating[2] = {};
+    double m_stepTime[2] = {};
+    double m_speed[2] = {};
+    double m_lowestOffset[2] = {};
+    double m_highestOffset[2] = {};
+    RCPtr<LControl> m_animationDragged[2];
+    uint32_t m_pressTime = 0, m_releaseTime = 0;
+    uint8_t m_throwRunning[2] = {};
+    double m_throwVelocity[2] = {};
+    double m_throwDeceleration = 1000.0;
+    int32_t m_cursorKind = 0, m_savedCursor = 0;
+    RCPtrArray<LControl> m_pendingRemovals;
+    RCPtr<LMenuItemUpdater> m_menuItemUpdater;
+    ChildControlList m_children{this};
+    RectT<double> m_trackedBounds;
+    uint8_t m_scrolling[2] = {};
+    uint8_t m_boundsCapturePending = 0;
+    RectT<double> m_trackedLookBounds;
+};
+
+// Equal when the face names, sizes (NaN unequal) and styles are equal.
+bool operator==(const LFont& a, const LFont& b) noexcept;
+inline bool operator!=(const LFont& a, const LFont& b) noexcept
+{
+    return !(a == b);
+}
+
+} // namespace KX

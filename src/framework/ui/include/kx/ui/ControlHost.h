@@ -1,0 +1,37 @@
+#pragma once
+// What the control tree needs of the application: its control factory, the screen, the cursor
+// and its root windows. The application registers one for the process; registration is not
+// owning. UI thread only.
+#include "kx/Geometry.h"
+#include "kx/KXResult.h"
+#include "kx/RefCountedObject.h"
+#include "kx/StringT.h"
+
+namespace KX {
+
+class LControl;
+class LControlDescriptor;
+class IRootWindow;
+
+class IControlHost {
+public:
+    virtual ~IControlHost() = default;
+    // Gives a newly constructed control its string table (from its parent and name).
+    virtual void ResolveStringTable(LControl& control) = 0;
+    // Creates every sub-control of descriptor that is not deferred, in order, as children of parent.
+    virtual KXRESULT CreateChildControls(LControl& parent, const LControlDescriptor* descriptor) = 0;
+    // The text of key in the control's string table; empty when missing.
+    virtual WString LookupString(const LControl& control, const WString& key) = 0;
+    // The screen area a top-level control is laid out against.
+    virtual RectT<int32_t> GetScreenArea() = 0;
+    // Null when there is none.
+    virtual RCPtr<IRootWindow> GetActiveRootWindow() = 0;
+    virtual RCPtr<IRootWindow> GetFirstRootWindow() = 0;
+    // The mouse position on the screen; where a top-level control placed at the cursor goes.
+    virtual PointT<int32_t> GetCursorScreenPosition() { return PointT<int32_t>{}; }
+};
+
+void SetControlHost(IControlHost* host) noexcept;
+IControlHost* GetControlHost() noexcept;
+
+} // namespace KX

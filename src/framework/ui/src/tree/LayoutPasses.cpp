@@ -1,0 +1,144 @@
+// Placement pass and pixel snapping of the layout.
+#include "kx/ui/LayoutPasses.h"
+
+#include "LayoutValues.h"
+#include "kx/ui/Control.h"
+#include "kx/ui/ControlGeometry.h"
+
+#include <cmath>
+
+namespace KX {
+
+double RoundLayoutValue(double value) noexcept
+{
+    if (std::isnan(value))
+        return 0.0;
+    if (value >= kMaxLayoutCoordinate)
+        return kMaxLayoutCoordinate;
+    if (value <= -kMaxLayoutCoordinate)
+        return -kMaxLayoutCoordinate;
+    return std::trunc(value < 0.0 ? value - 0.5 : value + 0.5);
+}
+
+void SnapRectToPixels(RectT<double>& rect) noexcept
+{
+    const double right = RoundLayoutValue(rect.x + rect.width);
+    const double bottom = RoundLayoutValue(rect.y + rect.height);
+    rect.x = RoundLayoutValue(rect.x);
+    rect.y = RoundLayoutValue(rect.y);
+    rect.width = right - rect.x;
+    rect.height = bottom - rect.y;
+}
+
+namespace {
+
+// What the placement measures against: the parent's area and client area, or their stand-ins.
+struct Reference {
+    LControl* parent = nullptr;
+    PointT<double> origin;
+    PointT<double> size;
+    PointT<double> client;
+    PointT<double> scroll;
+    PointT<double> fallback;
+};
+
+// Origin and extent of a named sibling on the axis; the fallback point without a parent, and
+// (0, 0) for a name no sibling has.
+void NamedReference(const Reference& ref, const WString& name, int32_t axis, double& origin, double& extent)
+{
+    origin = 0.0;
+    extent = 0.0;
+    if (!ref.parent) {
+        origin = GetAxisValue(ref.fallback, axis);
+        return;
+    }
+    const RCPtr<LControl> sibling = ref.parent->FindChild(name);
+    if (!sibling)
+        return;
+    origin = LayoutCoord(GetAxisValue(sibling->GetPosition(), axis));
+    if (IsDockedOn(*sibling, axis))
+        origin -= GetAxisValue(ref.scroll, axis);
+    extent = LayoutCoord(GetAxisValue(sibling->GetSize(), axis));
+}
+
+// Position and size on one axis.
+void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t axis, double& pos, double& size)
+{
+    const AxisPlacement& p = layout.Position(axis);
+    const SizeSpec& s = layout.Size(axis);
+    const double o = GetAxisValue(ref.origin, axis);
+    const double parentSize = GetAxisValue(ref.size, axis);
+    const double clientSize = GetAxisValue(ref.client, axis);
+    const double rel = LayoutFactor(p.relative);
+    const double abs = LayoutCoord(p.absolute);
+    switch (p.kind) {
+    case kPositionToParent: pos = RoundLayoutValue(rel * parentSize) + abs + o; break;
+    case kPositionToControl: {
+        double origin = 0.0, extent = 0.0;
+        NamedReference(ref, p.controlName, axis, origin, extent);
+        pos = RoundLayoutValue(rel * extent) + origin + abs;
+        break;
+    }
+    default: // the client area, also for kinds the reader never gives
+        pos = RoundLayoutValue(rel * clientSize) + abs;
+        break;
+    }
+
+    const double alpha = LayoutFactor(p.anchor);
+    if (s.kind == kSizeToSelf) {
+        size = LayoutCoord(s.absolute);
+        if (size < 0.0)
+            size = 0.0;
+    } else {
+        double origin = 0.0, extent = clientSize;
+        if (s.kind == kSizeToParent) {
+            origin = o;
+            extent = parentSize;
+        } else if (s.kind == kSizeToControl) {
+            NamedReference(ref, s.controlName, axis, origin, extent);
+        }
+        const double end = RoundLayoutValue(LayoutFactor(s.relative) * extent) + origin + LayoutCoord(s.absolute);
+        const double d = end - pos;
+        if (d > 0.0 && alpha >= 0.0 && alpha < 1.0)
+            size = d / (1.0 - alpha);
+        else if (d < 0.0 && alpha > 0.0 && alpha <= 1.0)
+            size = -d / alpha;
+        else
+            size = 0.0;
+    }
+    pos -= alpha * size;
+    if (p.docked)
+        pos += GetAxisValue(ref.scroll, axis);
+}
+
+} // namespace
+
+KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
+                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out)
+{
+    if (!layout)
+        return E_INVALIDARG;
+    Reference ref;
+    ref.parent = reference;
+    if (reference) {
+        const RectT<double> look = reference->GetLookRect(-1);
+        ref.origin = PointT<double>{-LayoutCoord(look.x), -LayoutCoord(look.y)};
+        ref.size = PointT<double>{LayoutCoord(reference->GetSize().x), LayoutCoord(reference->GetSize().y)};
+        ref.client = PointT<double>{LayoutCoord(look.width), LayoutCoord(look.height)};
+        ref.scroll =
+            PointT<double>{LayoutCoord(reference->GetScrollOffset().x), LayoutCoord(reference->GetScrollOffset().y)};
+    } else {
+        ref.origin = PointT<double>{LayoutCoord(area.x), LayoutCoord(area.y)};
+        ref.size = PointT<double>{LayoutCoord(area.width), LayoutCoord(area.height)};
+        ref.client = PointT<double>{LayoutCoord(clientSize.x), LayoutCoord(clientSize.y)};
+        ref.fallback = PointT<double>{LayoutCoord(fallback.x), LayoutCoord(fallback.y)};
+    }
+    PointT<double> pos, size;
+    for (int32_t axis = 0; axis < 2; ++axis)
+        PlaceAxis(*layout, ref, axis, GetAxisRef(pos, axis), GetAxisRef(size, axis));
+    out = RectT<double>{pos.x, pos.y, size.x, size.y};
+    SnapRectToPixels(out);
+    return S_OK;
+}
+
+} // namespace KX
