@@ -41,8 +41,7 @@ RCPtr<LLookDescriptor> Button(float hAlign)
     KX::CreateLookDescriptor(look, WString(u"Button"));
     look->SetClientPart(Docked(FlatPart(kFace, 1, 1), Edges(DockSpec::kAllEdges, 1, 1, -1, -1)));
     const auto frame = FlatPart(kFrame, 1, 1);
-    look->GetNonClientParts().AddItem(
-        Docked(frame, Strip(DockSpec::kLeft | DockSpec::kTop | DockSpec::kRight, true)));
+    look->GetNonClientParts().AddItem(Docked(frame, Strip(DockSpec::kLeft | DockSpec::kTop | DockSpec::kRight, true)));
     look->GetNonClientParts().AddItem(
         Docked(frame, Strip(DockSpec::kLeft | DockSpec::kBottom | DockSpec::kRight, true)));
     look->GetNonClientParts().AddItem(

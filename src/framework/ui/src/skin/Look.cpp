@@ -207,9 +207,16 @@ void LLook::WalkRegion(const RCPtr<LRenderer>& renderer, const LRegion& region, 
     }
 }
 
-int32_t LLook::DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region)
+bool LLook::GetClientPartRect(RectT<double>& out) const
 {
-    int32_t result = 0;
+    if (!m_descriptor || !m_descriptor->GetClientPart())
+        return false;
+    out = ToDouble(m_clientRect);
+    return true;
+}
+
+void LLook::DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region)
+{
     const uint32_t count = m_parts.GetCount();
     for (uint32_t i = 0; i < count; ++i) {
         const ConstRCPtr<LVisualPart>& part = m_parts.ElementAt(i);
@@ -218,33 +225,29 @@ int32_t LLook::DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegio
         const RectT<double> rect = ToDouble(m_partRects.ElementAt(i));
         WalkRegion(renderer, region, rect, [&](const RectT<double>& overlap) {
             CAutoClip clip(renderer, rect, overlap, nullptr, true);
-            if (part->Draw(renderer, ClampToFloatSize(rect.width), ClampToFloatSize(rect.height)) != 0)
-                result = 1;
+            part->Draw(renderer, ClampToFloatSize(rect.width), ClampToFloatSize(rect.height));
         });
     }
-    return result;
 }
 
-int32_t LLook::DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& region)
+void LLook::DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& region)
 {
-    int32_t result = 0;
     const RectT<double> rect = ToDouble(m_clientRect);
     const float w = ClampToFloatSize(rect.width);
     const float h = ClampToFloatSize(rect.height);
     WalkRegion(renderer, region, rect, [&](const RectT<double>& overlap) {
         CAutoClip clip(renderer, rect, overlap, m_stencil, true);
-        if (m_clientPart && (!m_imagePart || !m_imageReplacesClientPart) && m_clientPart->Draw(renderer, w, h) != 0)
-            result = 1;
-        if (m_imagePart && m_imagePart->Draw(renderer, w, h) != 0)
-            result = 1;
+        if (m_clientPart && (!m_imagePart || !m_imageReplacesClientPart))
+            m_clientPart->Draw(renderer, w, h);
+        if (m_imagePart)
+            m_imagePart->Draw(renderer, w, h);
     });
-    return result;
 }
 
-int32_t LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region, const PointT<double>& offset)
+void LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region, PointT<double> offset)
 {
     if (!m_fontText)
-        return 1;
+        return;
     const RectT<double> box{static_cast<double>(m_textPosition.x), static_cast<double>(m_textPosition.y),
                             static_cast<double>(m_fontText->GetLayoutWidth()),
                             static_cast<double>(m_fontText->GetLayoutHeight())};
@@ -275,7 +278,6 @@ int32_t LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& re
             renderer->DrawText(m_fontText->GetLines().ElementAt(i), m_fontText->GetFont(), point, color);
         }
     });
-    return 0;
 }
 
 uint32_t LLook::GetColorAtPoint(int32_t x, int32_t y) const

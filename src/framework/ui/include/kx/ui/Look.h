@@ -2,7 +2,8 @@
 // One visual state of a control, built from a look description: laid out at the control's size it
 // places its edge and corner parts, fills the area inside the client offsets, keeps the label in a
 // text box, draws itself in three steps limited to the invalid rectangles, and answers the colour
-// it shows at a point. UI thread only.
+// it shows at a point. It is what a control draws and hit-tests (IControlLook) and what the layout
+// measures of its label (ILookLabel). UI thread only.
 #include "kx/Array.h"
 #include "kx/Font.h"
 #include "kx/Geometry.h"
@@ -12,6 +13,7 @@
 #include "kx/Renderer.h"
 #include "kx/StringT.h"
 #include "kx/TextLayout.h"
+#include "kx/ui/ControlLook.h"
 #include "kx/ui/LookDescriptor.h"
 #include "kx/ui/VisualPart.h"
 
@@ -19,12 +21,14 @@
 
 namespace KX {
 
-class LLook : public virtual LRefCountedObject {
+class LLook : public IControlLook, public ILookLabel {
 public:
     // A look bound to the description; it stays unlaid until SetSize.
     static RCPtr<LLook> Create(const ConstRCPtr<LLookDescriptor>& descriptor, bool wordWrap);
 
     LLook() = default;
+    LLook(const LLook&) = delete;
+    LLook& operator=(const LLook&) = delete;
     ~LLook() override;
 
     // Binds the look (again) and lays it out at the size it had; 0.
@@ -32,18 +36,34 @@ public:
     // Lays the look out for the control's size (negative sizes count as 0); true.
     bool SetSize(int32_t width, int32_t height);
 
-    // The three drawing steps, each limited to the region (target coordinates) and to the look's
-    // own region when it has one. Non-client parts and client area: 1 when a part's Draw
-    // answered non-zero, else 0. Label: 1 without text, else 0; offset is the content's scroll
-    // offset, subtracted from the line positions.
-    virtual int32_t DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region);
-    virtual int32_t DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& region);
-    virtual int32_t DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region,
-                                  const PointT<double>& offset);
+    // The three drawing steps at the renderer's current origin (the control's corner), each
+    // limited to the invalid region (root-window coordinates) and to the look's own region when
+    // it has one. The label's offset is the content's scroll offset, subtracted from the lines.
+    void DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& invalid) override;
+    void DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& invalid) override;
+    void DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& invalid, PointT<double> offset) override;
 
     // ARGB at a point in look coordinates: non-client parts first, then the image part, then the
     // client part; kNoColorAtPoint (alpha 0) where nothing is shown.
+    uint32_t GetColorAtPoint(PointT<int32_t> point) const override { return GetColorAtPoint(point.x, point.y); }
     uint32_t GetColorAtPoint(int32_t x, int32_t y) const;
+
+    // A look covers its control: (0, 0, width, height).
+    RectT<int32_t> GetRect() const override { return RectT<int32_t>{0, 0, m_size.x, m_size.y}; }
+    // The client rectangle; false when the description has no client part.
+    bool GetClientPartRect(RectT<double>& out) const override;
+    // This look when it has a label, else null.
+    ILookLabel* GetLabel() override { return m_fontText ? this : nullptr; }
+
+    // The label as the layout measures it; only while GetLabel answers this look.
+    const LLookDescriptor& GetDescriptor() const override { return *m_descriptor; }
+    bool GetWordWrap() const override { return m_fontText && m_fontText->GetWordWrap(); }
+    bool SetWordWrap(bool wrap) override { return m_fontText && m_fontText->SetWordWrap(wrap); }
+    int32_t GetTextWidth() const override { return m_fontText ? m_fontText->GetTextWidth() : 0; }
+    int32_t GetHeightForWidth(int32_t width) const override
+    {
+        return m_fontText ? m_fontText->GetHeightForWidth(width) : 0;
+    }
 
     // 1 without label or when the text changed, 0 when it was equal.
     KXRESULT SetText(const WString& text);
@@ -52,7 +72,8 @@ public:
     // Puts a bitmap over the client area (null takes it out): 0; 1 for null without an image.
     KXRESULT SetImage(const ConstRCPtr<LBitmap>& bitmap, uint32_t resizeType, bool replacesClientPart);
 
-    const ConstRCPtr<LLookDescriptor>& GetDescriptor() const noexcept { return m_descriptor; }
+    // Null for a look made without one.
+    const ConstRCPtr<LLookDescriptor>& GetLookDescriptor() const noexcept { return m_descriptor; }
     int32_t GetWidth() const noexcept { return m_size.x; }
     int32_t GetHeight() const noexcept { return m_size.y; }
     const RectT<int32_t>& GetClientRect() const noexcept { return m_clientRect; }
@@ -74,6 +95,7 @@ public:
 
     // When not empty, drawing is limited to it (look coordinates).
     const LRegion& GetRegion() const noexcept { return m_region; }
+    LRegion& GetRegion() override { return m_region; }
     void SetRegion(const LRegion& region) { m_region = region; }
 
     const ConstRCPtr<LStencil>& GetStencil() const noexcept { return m_stencil; }
