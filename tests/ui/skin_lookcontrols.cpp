@@ -96,7 +96,7 @@ TEST_F(SkinLooksInATree, HitTestsPassThroughWhereTheLookShowsNothing)
     RCPtr<TestControl> panel = Panel({u"MaskedLook"});
     DrawFrame();
     // The mask's left half is opaque: red there, background where it is clear.
-    EXPECT_EQ(Hex(surface.Pixel(25, 40)) , Hex(0xFFFF0000));
+    EXPECT_EQ(Hex(surface.Pixel(25, 40)), Hex(0xFFFF0000));
     EXPECT_EQ(Hex(surface.Pixel(80, 40)), Hex(kBlack));
     surface.End();
 
@@ -121,4 +121,14 @@ TEST_F(SkinLooksInATree, TheLayoutMeasuresTheLabelThroughTheLook)
     KX::RectT<double> client;
     EXPECT_TRUE(looks[1]->GetClientPartRect(client));
     EXPECT_EQ(client, (KX::RectT<double>{0, 0, 64, 40}));
+
+    // The control's setters reach the look through what the control holds.
+    KX::IControlLook& held = *panel->GetLookAt(0);
+    EXPECT_TRUE(held.SetSize(100, 50));
+    EXPECT_EQ(held.GetRect(), (KX::RectT<int32_t>{0, 0, 100, 50}));
+    EXPECT_TRUE(held.GetClientPartRect(client));
+    EXPECT_EQ(client, (KX::RectT<double>{8, 8, 84, 34}));
+    EXPECT_EQ(held.SetText(WString(u"two words")), KX::S_OK);
+    EXPECT_EQ(held.SetText(WString(u"other")), KX::S_FALSE);
+    EXPECT_EQ(held.SetFont(nullptr), KX::S_FALSE);
 }

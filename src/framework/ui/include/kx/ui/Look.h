@@ -34,7 +34,7 @@ public:
     // Binds the look (again) and lays it out at the size it had; 0.
     KXRESULT SetDescriptor(const ConstRCPtr<LLookDescriptor>& descriptor, bool wordWrap);
     // Lays the look out for the control's size (negative sizes count as 0); true.
-    bool SetSize(int32_t width, int32_t height);
+    bool SetSize(int32_t width, int32_t height) override;
 
     // The three drawing steps at the renderer's current origin (the control's corner), each
     // limited to the invalid region (root-window coordinates) and to the look's own region when
@@ -66,9 +66,9 @@ public:
     }
 
     // 1 without label or when the text changed, 0 when it was equal.
-    KXRESULT SetText(const WString& text);
+    KXRESULT SetText(const WString& text) override;
     // 1 without label; else 1 when the layout was emptied, 0 when the font was the same.
-    KXRESULT SetFont(const ConstRCPtr<LFont>& font);
+    KXRESULT SetFont(const ConstRCPtr<LFont>& font) override;
     // Puts a bitmap over the client area (null takes it out): 0; 1 for null without an image.
     KXRESULT SetImage(const ConstRCPtr<LBitmap>& bitmap, uint32_t resizeType, bool replacesClientPart);
 
