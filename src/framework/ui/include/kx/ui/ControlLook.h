@@ -4,12 +4,14 @@
 #include "kx/Geometry.h"
 #include "kx/RefCountedObject.h"
 #include "kx/Region.h"
+#include "kx/StringT.h"
 
 #include <cstdint>
 
 namespace KX {
 
 class LRenderer;
+class LFont;
 class LLookDescriptor;
 
 // A look's label as the layout measures it (the look's font text and its description's text
@@ -47,6 +49,12 @@ public:
     virtual uint32_t GetColorAtPoint(PointT<int32_t> point) const = 0;
     // The label the layout measures; null when the look has no font text.
     virtual ILookLabel* GetLabel() { return nullptr; }
+
+    // What the control's setters hand on to each look (its size, label text and font). A look
+    // without layout or label takes them and does nothing: true, S_FALSE.
+    virtual bool SetSize(int32_t /*width*/, int32_t /*height*/) { return true; }
+    virtual KXRESULT SetText(const WString& /*text*/) { return S_FALSE; }
+    virtual KXRESULT SetFont(const ConstRCPtr<LFont>& /*font*/) { return S_FALSE; }
 
 protected:
     ~IControlLook() override = default;

@@ -40,6 +40,8 @@ public:
 
     const ConstRCPtr<LVisualPartDescriptor>& GetPart() const noexcept { return m_part; }
     const DockSpec& GetDock() const noexcept { return m_dock; }
+    // A new reference to the visual part of the part description (VisualPart.h); may be null.
+    ConstRCPtr<LVisualPart> GetVisualPart() const;
 
 private:
     ConstRCPtr<LVisualPartDescriptor> m_part;

@@ -60,6 +60,9 @@ public:
         m_cachedPart = const_cast<P*>(part.Get());
     }
     void ClearCachedVisualPart() const;
+    // The cached part, built on first use (VisualPart.h); null when the description names
+    // neither a loadable image nor a colorizer, and then built again at the next call.
+    ConstRCPtr<LVisualPart> GetVisualPart() const;
 
     static const ConstRCPtr<LVisualPartDescriptor>& Null() noexcept;
 
