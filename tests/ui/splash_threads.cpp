@@ -94,9 +94,8 @@ TEST(SplashThreadLife, ColourBeforeAnyBarCreatesItAtZero)
     splash.SetBarColor(0x0000FF00);
     splash.SetProgress(40);
     const int32_t filled = splashtest::FilledFor(200, 100, 40);
-    EXPECT_TRUE(s.log->WaitFor([&](SurfaceLog& l) {
-        return splashtest::FilledBarPixels(l.lastFrame, 200, 100, 0xFF00FF00) == filled;
-    }));
+    EXPECT_TRUE(s.log->WaitFor(
+        [&](SurfaceLog& l) { return splashtest::FilledBarPixels(l.lastFrame, 200, 100, 0xFF00FF00) == filled; }));
 }
 
 TEST(SplashThreadAnimation, RunsToTheLastStep)

@@ -64,8 +64,8 @@ WorkArea ImageWindow::GetWorkArea() const
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, RootWindow(d, m_impl->screen), workArea, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success &&
+    if (XGetWindowProperty(d, RootWindow(d, m_impl->screen), workArea, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
         data) {
         if (type == XA_CARDINAL && format == 32 && count >= 4) {
             // Format 32 properties come as longs.
@@ -112,12 +112,12 @@ bool ImageWindow::Show(int32_t x, int32_t y, int32_t width, int32_t height, cons
     XSetWMHints(d, m.window, &hints);
     const Atom windowType = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
     const Atom splash = XInternAtom(d, "_NET_WM_WINDOW_TYPE_SPLASH", False);
-    XChangeProperty(d, m.window, windowType, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&splash),
-                    1);
+    XChangeProperty(d, m.window, windowType, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&splash), 1);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
     const Atom name = XInternAtom(d, "_NET_WM_NAME", False);
-    XChangeProperty(d, m.window, name, utf8, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(titleUtf8.data()),
-                    int(titleUtf8.size()));
+    XChangeProperty(d, m.window, name, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(titleUtf8.data()), int(titleUtf8.size()));
     XStoreName(d, m.window, titleUtf8.c_str());
 
     m.gc = XCreateGC(d, m.window, 0, nullptr);

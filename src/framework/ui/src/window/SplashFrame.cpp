@@ -157,7 +157,8 @@ std::unique_ptr<ISplashSurface> CreateDefaultSplashSurface(int32_t width, int32_
     if (!window)
         return nullptr;
     const platform::x11::WorkArea area = window->GetWorkArea();
-    const PointT<int32_t> at = CenterSplashWindow({area.left, area.top, area.right - area.left, area.bottom - area.top}, width, height);
+    const PointT<int32_t> at =
+        CenterSplashWindow({area.left, area.top, area.right - area.left, area.bottom - area.top}, width, height);
     const std::u16string_view text(title.GetString(), title.GetLength());
     if (!window->Show(at.x, at.y, width, height, platform::posix::ToUtf8Replacing(text)))
         return nullptr;

@@ -25,10 +25,28 @@ struct Message {
     int64_t lParam;
 };
 
-// The count of splash threads still running, over every record of the process.
-std::mutex g_liveLock;
-std::condition_variable g_liveChanged;
-int32_t g_liveCount = 0;
+// The count of splash threads still running, over every record of the process. Never destroyed:
+// a thread that outlived its record may still end while the process exits.
+struct LiveThreads {
+    std::mutex lock;
+    std::condition_variable changed;
+    int32_t count = 0;
+};
+
+LiveThreads& Live()
+{
+    static LiveThreads* live = new LiveThreads;
+    return *live;
+}
+
+void CountThread(int32_t delta)
+{
+    LiveThreads& live = Live();
+    // Notified under the lock: the waiter cannot go on before this thread is done with it.
+    std::lock_guard<std::mutex> hold(live.lock);
+    live.count += delta;
+    live.changed.notify_all();
+}
 
 void Trace(const char* text)
 {
@@ -218,30 +236,19 @@ bool SplashThread::Start()
         return false;
     }
     auto shared = std::make_shared<Shared>();
-    {
-        std::lock_guard<std::mutex> hold(g_liveLock);
-        ++g_liveCount;
-    }
+    CountThread(1);
     // The thread gets its own holds on the record, the image and a copy of the text.
     auto body = [shared, image = m_image, text = WString(m_text.GetString()), config = m_config]() mutable {
         {
             SplashLoop loop(std::move(shared), std::move(image), std::move(text), std::move(config));
             loop.Run();
         }
-        {
-            std::lock_guard<std::mutex> hold(g_liveLock);
-            --g_liveCount;
-        }
-        g_liveChanged.notify_all();
+        CountThread(-1);
     };
     try {
         m_thread = std::thread(std::move(body));
     } catch (const std::system_error&) {
-        {
-            std::lock_guard<std::mutex> hold(g_liveLock);
-            --g_liveCount;
-        }
-        g_liveChanged.notify_all();
+        CountThread(-1);
         Trace("Error starting SplashThread\n");
         return false;
     }
@@ -314,14 +321,16 @@ bool SplashThread::Stop()
 
 int32_t SplashThread::GetLiveThreadCount()
 {
-    std::lock_guard<std::mutex> hold(g_liveLock);
-    return g_liveCount;
+    LiveThreads& live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    return live.count;
 }
 
 bool SplashThread::WaitForAllThreads(uint32_t timeout)
 {
-    std::unique_lock<std::mutex> hold(g_liveLock);
-    return g_liveChanged.wait_for(hold, std::chrono::milliseconds(timeout), [] { return g_liveCount == 0; });
+    LiveThreads& live = Live();
+    std::unique_lock<std::mutex> hold(live.lock);
+    return live.changed.wait_for(hold, std::chrono::milliseconds(timeout), [&] { return live.count == 0; });
 }
 
 } // namespace KX
