@@ -3,6 +3,8 @@
 
 #include "platform/x11/ImageWindow.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,6 +21,29 @@ bool HasDisplay()
 }
 
 } // namespace
+
+// Runs in a child process, which may change DISPLAY.
+TEST(SplashDisplay, DefaultSurfaceFollowsDisplayAndAnUnreachableOneFailsAtOnce)
+{
+    const int status = kxtest::InChild([] {
+        KX::SplashConfig config;
+        config.startTimeout = 600000; // waiting for it would hang the test
+        ::unsetenv("DISPLAY");
+        {
+            KX::SplashThread splash(config);
+            splash.SetBitmap(KX::LBitmap::CreateFilledBitmap(40, 30, KX::LColor(1, 0, 0, 1)));
+            if (!splash.Start() || !splash.Stop())
+                return 1;
+        }
+        ::setenv("DISPLAY", ":987", 1);
+        KX::SplashThread splash(config);
+        splash.SetBitmap(KX::LBitmap::CreateFilledBitmap(40, 30, KX::LColor(1, 0, 0, 1)));
+        if (splash.Start())
+            return 2;
+        return splash.IsRunning() ? 3 : 0;
+    });
+    EXPECT_EQ(status, 0);
+}
 
 TEST(SplashDisplay, ImageWindowMapsPutsPixelsAndRepaintsOnExpose)
 {
