@@ -129,7 +129,10 @@ public:
         return Log("resize " + std::to_string(w) + "x" + std::to_string(h));
     }
 
+    KX::WString GetToolTipText() override { return toolTip; }
+
     KX::KXRESULT wheelResult = KX::S_OK;
+    KX::WString toolTip;
 
 private:
     static std::string Narrow(const char16_t* s)

@@ -4,6 +4,8 @@
 
 #include "kx/Notification.h"
 #include "kx/NotificationId.h"
+#include "kx/ui/ControlHost.h"
+#include "kx/ui/StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -186,4 +188,62 @@ TEST(RootIdle, ClientSizeIsConstrainedToAtLeastOnePixel)
     EXPECT_FALSE(w->ConstrainClientSize(size)) << "a control that fills the client area takes any size";
     EXPECT_EQ(size.x, 300);
     w->AttachMainControl(nullptr);
+}
+
+TEST(RootIdle, GlobalHotKeysOfTheMainControlAreSentThroughTheWindow)
+{
+    rwtest::FakeServices services;
+    RCPtr<LRootWindow> w = LRootWindow::Create(nullptr, &services);
+    RCPtr<uitest::TestControl> main = uitest::Make(nullptr, u"main", 0, 0, 10, 10);
+    main->AdoptStringTable(RCPtr<LStringTable>(
+        new LStringTable({{u"GHK.NID_RW_SAVE", u"Ctrl+VKEY_S"}, {u"LHK.NID_RW_LOCAL", u"VKEY_F5"}})));
+    w->AttachMainControl(main);
+    RCPtr<NameLog> log(new NameLog());
+    w->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_SAVE", 0);
+    EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x53, true, 0, Modifier::Ctrl)), S_OK);
+    EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x74, true, 0, 0)), S_FALSE) << "local bindings stay local";
+    EXPECT_EQ(log->names, (std::vector<std::string>{"NID_RW_SAVE"}));
+    w->AttachMainControl(nullptr);
+    EXPECT_TRUE(w->GetHotKeyManager()->GetTable().IsEmpty()) << "the bindings leave with their control";
+    w->UnregisterClientFromAll(RCPtr<LNotificationReceiver>(log));
+}
+
+namespace {
+struct BusyHost : KX::IControlHost {
+    void ResolveStringTable(LControl&) override {}
+    KXRESULT CreateChildControls(LControl&, const LControlDescriptor*) override { return S_OK; }
+    WString LookupString(const LControl&, const WString&) override { return WString(); }
+    RectT<int32_t> GetScreenArea() override { return {0, 0, 1920, 1080}; }
+    RCPtr<IRootWindow> GetActiveRootWindow() override { return active; }
+    RCPtr<IRootWindow> GetFirstRootWindow() override { return first; }
+    RCPtr<IRootWindow> active, first;
+};
+struct CursorNames : rwtest::ScopedHost {
+    int32_t GetApplicationCursor(const WString& name) override { return name == WString(u"UI_CURSOR_WAIT") ? 42 : 7; }
+};
+} // namespace
+
+TEST(RootIdle, BusyCursorScopeShowsTheWaitCursorInTheActiveWindowElseTheFirst)
+{
+    BusyHost host;
+    SetControlHost(&host);
+    CursorNames names;
+    rwtest::FakeServices s1, s2;
+    RCPtr<LRootWindow> first = LRootWindow::Create(nullptr, &s1), active = LRootWindow::Create(nullptr, &s2);
+    host.first = first;
+    s1.cursor = 3;
+    {
+        BusyCursorScope busy(WString(u"Loading"));
+        EXPECT_EQ(s1.cursor, 42);
+    }
+    EXPECT_EQ(s1.cursor, 3);
+    host.active = active;
+    {
+        BusyCursorScope busy(WString(u"Loading"));
+        EXPECT_EQ(s2.cursor, 42);
+        EXPECT_EQ(s1.cursor, 3);
+    }
+    EXPECT_EQ(s2.cursor, 7) << "the previous cursor was the default, which is the application's arrow";
+    SetControlHost(nullptr);
+    host.active = host.first = nullptr;
 }

@@ -81,7 +81,8 @@ TEST_F(RootInput, CaptureControlGetsEveryPointerEventInItsCoordinatesAndTheRelea
     services.pointer = {-50, 400};
     window->OnMouseMove({-50, 400}, 1); // outside the window
     Click(kMouseRelease, kMouseButtonLeft, 8, {-50, 400});
-    EXPECT_EQ(log, (Log{"button: down b1 270,150 m0 held0", "button: move -80,360 m1", "button: up b1 -80,360 m8 held0"}));
+    EXPECT_EQ(log,
+              (Log{"button: down b1 270,150 m0 held0", "button: move -80,360 m1", "button: up b1 -80,360 m8 held0"}));
     log.clear();
     ASSERT_EQ(window->SetCaptureControl(panel), S_OK);
     EXPECT_EQ(log, (Log{"button: capture-lost"}));
@@ -110,11 +111,11 @@ TEST_F(RootInput, HoverEntersAndLeavesAndCaptureKeepsOthersFromEntering)
     window->OnMouseMove({35, 45}, 0);
     window->OnMouseMove({100, 100}, 0);
     window->OnMouseMove({310, 190}, 0); // the main control: it has no visible look, so nothing is hit
-    EXPECT_EQ(log, (Log{"button: enter", "button: move 5,5 m0", "button: leave", "panel: enter",
-                        "panel: move 80,70 m0", "panel: leave"}));
+    EXPECT_EQ(log, (Log{"button: enter", "button: move 5,5 m0", "button: leave", "panel: enter", "panel: move 80,70 m0",
+                        "panel: leave"}));
     log.clear();
     window->SetCaptureControl(button);
-    window->OnMouseMove({35, 45}, 0);  // back over the capture control
+    window->OnMouseMove({35, 45}, 0);   // back over the capture control
     window->OnMouseMove({100, 100}, 0); // over the panel: nobody enters
     EXPECT_EQ(log, (Log{"button: enter", "button: move 5,5 m0", "button: leave", "button: move 70,60 m0"}));
     EXPECT_FALSE(window->GetHoverControl());
@@ -129,13 +130,6 @@ TEST_F(RootInput, HoverLeaveSkipsAControlThatLeftTheTree)
     EXPECT_EQ(log, (Log{"panel: enter"}));
 }
 
-TEST_F(RootInput, ToolTipFollowsTheHoverAndHidesOnInput)
-{
-    // Only controls with a tooltip text own one: none here, so nothing is shown.
-    window->OnMouseMove({35, 45}, 0);
-    EXPECT_FALSE(window->GetToolTipControl());
-}
-
 TEST_F(RootInput, WheelGoesToTheHitControlThenToTheFocusWhenNotHandled)
 {
     window->SetFocusControl(panel);
@@ -144,7 +138,7 @@ TEST_F(RootInput, WheelGoesToTheHitControlThenToTheFocusWhenNotHandled)
     window->OnMouseWheel({35, 45}, 0, kWheelLeft);
     EXPECT_EQ(log, (Log{"button: wheel 1 35,45", "button: hwheel 2", "panel: hwheel 2"}));
     log.clear();
-    window->OnMouseWheel({35, 45}, 0, 4); // no such direction
+    window->OnMouseWheel({35, 45}, 0, 4);            // no such direction
     window->OnMouseWheel({310, 190}, 0, kWheelDown); // nothing hit
     EXPECT_TRUE(log.empty());
 }
@@ -235,4 +229,17 @@ TEST_F(RootInput, ModifierAndPointerStateComeFromTheHostWhenInactive)
     services.active = false;
     EXPECT_EQ(window->GetMouseButtonState(), 0u);
     EXPECT_EQ(window->GetCursorPos().x, -100) << "the host's screen point converted to client coordinates";
+}
+
+TEST_F(RootInput, ToolTipFollowsTheHoverAndHidesOnInput)
+{
+    button->toolTip = WString(u"Press me");
+    window->OnMouseMove({35, 45}, 0);
+    EXPECT_EQ(window->GetToolTipControl().Get(), button.Get());
+    Click(kMousePress, kMouseButtonLeft, 0, {35, 45});
+    window->OnMouseMove({100, 100}, 0); // the panel has no tooltip
+    EXPECT_FALSE(window->GetToolTipControl());
+    EXPECT_EQ(log, (Log{"button: tip-on", "button: enter", "button: move 5,5 m0", "button: tip-off",
+                        "button: down b1 5,5 m0 held0", "button: tip-off", "button: leave", "panel: enter",
+                        "panel: move 80,70 m0"}));
 }

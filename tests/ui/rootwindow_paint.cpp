@@ -181,7 +181,11 @@ TEST_F(RootPaint, OverlaysPaintAfterTheTreeInZOrderKeepingListOrderForEqualZ)
     low->GetLayout()->zOrder = 9;
     first->GetLayout()->zOrder = 10;
     second->GetLayout()->zOrder = 10;
-    for (const RCPtr<TestControl>& c : {second, first, low})
+    // An overlay of a later sibling comes later in the list but has a lower Z order.
+    RCPtr<TestControl> later = Make(far, u"later", -80, -40, 30, 30); // root 170,110
+    GiveLook(*later, {0, 0, 30, 30}, kYellow);
+    later->GetLayout()->zOrder = 5;
+    for (const RCPtr<TestControl>& c : {second, first, low, later})
         c->SetClipToParent(false);
     const RCPtr<LGDIRenderContextInfo> context = NewContext();
     window->SetFullRepaintPending();
@@ -191,4 +195,6 @@ TEST_F(RootPaint, OverlaysPaintAfterTheTreeInZOrderKeepingListOrderForEqualZ)
     EXPECT_EQ(Hex(At(context, 180, 140)), Hex(kGreen)) << "outside the panel, past the blue one";
     EXPECT_EQ(Hex(At(context, 175, 115)), Hex(kGreen)) << "the lower Z order lies below";
     EXPECT_EQ(Hex(At(context, 185, 145)), Hex(kWhite));
+    EXPECT_EQ(Hex(At(context, 180, 120)), Hex(kGreen)) << "a higher Z order of an earlier branch stays on top";
+    EXPECT_EQ(Hex(At(context, 195, 125)), Hex(kYellow));
 }

@@ -1,7 +1,9 @@
 // The root window's life, its main control, focus, cursor and the idle step with its pending close.
 #include "kx/ui/RootWindow.h"
 
+#include "kx/AppServices.h"
 #include "kx/ui/ControlFactory.h"
+#include "kx/ui/ControlHost.h"
 #include "kx/ui/StringTable.h"
 
 #include <vector>
@@ -75,6 +77,28 @@ uint32_t CloseRequestedRootWindows()
     for (size_t i = windows.size(); i > 0; --i)
         closed += windows[i - 1]->CloseIfRequested() ? 1 : 0;
     return closed;
+}
+
+BusyCursorScope::BusyCursorScope(const WString&)
+{
+    // The text would go to a status bar; the application registers none.
+    if (IControlHost* host = GetControlHost()) {
+        m_window = host->GetActiveRootWindow();
+        if (!m_window)
+            m_window = host->GetFirstRootWindow();
+    }
+    if (m_window) {
+        const int32_t wait = g_rootHost ? g_rootHost->GetApplicationCursor(WString(u"UI_CURSOR_WAIT")) : 0;
+        m_previous = m_window->SetCursor(wait);
+    }
+    if (IAppServices* services = GetAppServices())
+        services->ProcessNotificationQueues(true);
+}
+
+BusyCursorScope::~BusyCursorScope()
+{
+    if (m_window)
+        m_window->SetCursor(m_previous);
 }
 
 RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* services)
@@ -153,8 +177,8 @@ void LRootWindow::SetClientRect(const RectT<int32_t>& rect)
     m_services->SetClientRect(rect);
     if (m_main) {
         const PointT<double> size = m_main->GetSize();
-        m_main->Invalidate(RectT<double>{0, 0, size.x, size.y}, m_main->GetLayout() ? m_main->GetLayout()->clipToParent
-                                                                                     : true);
+        m_main->Invalidate(RectT<double>{0, 0, size.x, size.y},
+                           m_main->GetLayout() ? m_main->GetLayout()->clipToParent : true);
     }
 }
 

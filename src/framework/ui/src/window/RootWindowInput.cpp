@@ -10,14 +10,10 @@ namespace {
 uint32_t DoubleClickBit(uint32_t button)
 {
     switch (button) {
-    case kMouseButtonLeft:
-        return 1;
-    case kMouseButtonMiddle:
-        return 2;
-    case kMouseButtonRight:
-        return 4;
-    default:
-        return 0;
+    case kMouseButtonLeft: return 1;
+    case kMouseButtonMiddle: return 2;
+    case kMouseButtonRight: return 4;
+    default: return 0;
     }
 }
 

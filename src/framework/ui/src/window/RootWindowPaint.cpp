@@ -161,15 +161,16 @@ bool LRootWindow::ConstrainClientSize(PointT<int32_t>& size)
     if (RCPtr<LControl> main = m_main) {
         if (const RCPtr<LLayoutDescriptor>& layout = main->GetLayout()) {
             IControlHost* host = GetControlHost();
-            RectT<double> area = LongRectToDoubleRect(
-                host ? host->GetScreenArea() : RectT<int32_t>{0, 0, proposed.x, proposed.y});
+            RectT<double> area =
+                LongRectToDoubleRect(host ? host->GetScreenArea() : RectT<int32_t>{0, 0, proposed.x, proposed.y});
             const PointT<int32_t> screenOrigin = GetClientOriginOnScreen();
             area.x = -static_cast<double>(screenOrigin.x);
             area.y = -static_cast<double>(screenOrigin.y);
             const PointT<int32_t> cursor = GetCursorPos();
             RectT<double> placed;
             if (Succeeded(ComputeControlPlacement(
-                    layout.Get(), nullptr, area, PointT<double>{static_cast<double>(size.x), static_cast<double>(size.y)},
+                    layout.Get(), nullptr, area,
+                    PointT<double>{static_cast<double>(size.x), static_cast<double>(size.y)},
                     PointT<double>{static_cast<double>(cursor.x), static_cast<double>(cursor.y)}, placed))) {
                 SnapRectToPixels(placed);
                 PointT<double> position{placed.x, placed.y};

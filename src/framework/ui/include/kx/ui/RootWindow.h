@@ -52,6 +52,21 @@ bool ProcessRootWindowQueues(bool firstPass);
 // first). Returns how many windows were closed.
 uint32_t CloseRequestedRootWindows();
 
+// Shows the wait cursor in the active root window (else the application's first) for its
+// lifetime and lets the application drain its queues once, so that the change is seen before
+// long work on the main thread.
+class BusyCursorScope {
+public:
+    explicit BusyCursorScope(const WString& text);
+    ~BusyCursorScope();
+    BusyCursorScope(const BusyCursorScope&) = delete;
+    BusyCursorScope& operator=(const BusyCursorScope&) = delete;
+
+private:
+    RCPtr<IRootWindow> m_window;
+    int32_t m_previous = 0;
+};
+
 // Pointer actions.
 inline constexpr uint32_t kMousePress = 0;
 inline constexpr uint32_t kMouseRelease = 1;
