@@ -187,6 +187,13 @@ TEST(RootIdle, ClientSizeIsConstrainedToAtLeastOnePixel)
     size = {300, 100};
     EXPECT_FALSE(w->ConstrainClientSize(size)) << "a control that fills the client area takes any size";
     EXPECT_EQ(size.x, 300);
+    // Limits of the main control bound the window's client area.
+    main->GetLayout()->MaxSize(0).absolute = 250;
+    main->GetLayout()->MinSize(1).absolute = 150;
+    size = {300, 100};
+    EXPECT_TRUE(w->ConstrainClientSize(size));
+    EXPECT_EQ(size.x, 250);
+    EXPECT_EQ(size.y, 150);
     w->AttachMainControl(nullptr);
 }
 

@@ -155,6 +155,25 @@ TEST_F(RootPaint, InvalidationIsClippedToTheClientArea)
     EXPECT_EQ(b, kH);
 }
 
+TEST_F(RootPaint, AControlsInvalidationTravelsUpToTheWindowInRootCoordinates)
+{
+    LRegion region;
+    window->TakeInvalidRegion(region);
+    services.invalidated.clear();
+    panel->Invalidate(RectT<double>{10, 5, 30, 20}, true);
+    ASSERT_FALSE(services.invalidated.empty());
+    const RectT<int32_t> r = services.invalidated.back();
+    EXPECT_EQ(r.x, 30);
+    EXPECT_EQ(r.y, 35);
+    EXPECT_EQ(r.width, 30);
+    EXPECT_EQ(r.height, 20);
+    window->TakeInvalidRegion(region);
+    int32_t l, t, rr, b;
+    ASSERT_TRUE(region.GetBounds(l, t, rr, b));
+    EXPECT_EQ(l, 30);
+    EXPECT_EQ(b, 55);
+}
+
 TEST_F(RootPaint, PaintWithoutARenderContextAsksForAFullRepaint)
 {
     LRegion region;
