@@ -1,4 +1,4 @@
-// Hostile layout specifications: non-finite and huge values never give NaN or unbounded bounds,
+// Hostile layout descriptors: non-finite and huge values never give NaN or unbounded bounds,
 // and controls that refer to themselves or to each other in a ring are laid out and stop.
 #include "LayoutFakes.h"
 

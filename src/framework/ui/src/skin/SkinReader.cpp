@@ -2,6 +2,8 @@
 // dispatch of the skin reader.
 #include "kx/ui/ControlFactory.h"
 
+#include "xml/XmlText.h"
+
 #include <expat.h>
 
 #include <algorithm>
@@ -17,29 +19,9 @@ namespace KX {
 
 namespace {
 
-// XML_Parse takes an int length: larger documents go in pieces of this size.
-constexpr size_t kParseChunk = size_t(1) << 30;
-
-struct ParserDeleter {
-    void operator()(XML_Parser parser) const noexcept { XML_ParserFree(parser); }
-};
-using ParserHandle = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
-
-bool IsBlank(char c) noexcept
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-int HexDigit(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using xml::IsBlank;
+using xml::kParseChunk;
+using xml::ParserHandle;
 
 // The state one parse shares with expat's callbacks.
 struct ParseContext {
@@ -139,36 +121,12 @@ KXRESULT LControlFactory::ParseXMLBuffer(const void* bytes, size_t size)
 
 int32_t LControlFactory::ParseIntOrHex(const char* text) noexcept
 {
-    if (text[0] == '0' && text[1] == 'x') {
-        int32_t value = 0;
-        for (int i = 2; i < 6; ++i) {
-            const int digit = HexDigit(text[i]);
-            if (digit < 0)
-                break;
-            value = value * 16 + digit;
-        }
-        return value;
-    }
-    return ParseDecimal(text);
+    return xml::ParseIntOrHex(text);
 }
 
 int32_t LControlFactory::ParseDecimal(const char* text) noexcept
 {
-    const char* p = text;
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > int64_t(INT32_MAX) + 1)
-            value = int64_t(INT32_MAX) + 1;
-    }
-    if (negative)
-        return static_cast<int32_t>(-value);
-    return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
+    return xml::ParseDecimal(text);
 }
 
 float LControlFactory::ParseReal(const char* text) noexcept

@@ -1,6 +1,8 @@
 // Reads string-table documents over expat.
 #include "kx/ui/StringTableReader.h"
 
+#include "xml/XmlText.h"
+
 #include <expat.h>
 
 #include <algorithm>
@@ -17,13 +19,8 @@ namespace KX {
 
 namespace {
 
-// XML_Parse takes an int length: larger documents go in pieces of this size.
-constexpr size_t kParseChunk = size_t(1) << 30;
-
-struct ParserDeleter {
-    void operator()(XML_Parser parser) const noexcept { XML_ParserFree(parser); }
-};
-using ParserHandle = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
+using xml::kParseChunk;
+using xml::ParserHandle;
 
 // The value of name in expat's (name, value, ..., null) attribute list, or null.
 const char* FindAttribute(const XML_Char** attributes, const char* name) noexcept
@@ -33,53 +30,6 @@ const char* FindAttribute(const XML_Char** attributes, const char* name) noexcep
             return a[1];
     }
     return nullptr;
-}
-
-bool IsBlank(char c) noexcept
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-int HexDigit(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// An LCID value: "0x" and up to four hex digits, else the leading decimal number (blanks and a
-// sign allowed, 0 when none, saturated to the 32-bit range).
-int32_t ParseLocaleNumber(const char* text) noexcept
-{
-    if (text[0] == '0' && text[1] == 'x') {
-        int32_t value = 0;
-        for (int i = 2; i < 6; ++i) {
-            const int digit = HexDigit(text[i]);
-            if (digit < 0)
-                break;
-            value = value * 16 + digit;
-        }
-        return value;
-    }
-    const char* p = text;
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > int64_t(INT32_MAX) + 1)
-            value = int64_t(INT32_MAX) + 1;
-    }
-    if (negative)
-        return static_cast<int32_t>(-value);
-    return static_cast<int32_t>(std::min<int64_t>(value, INT32_MAX));
 }
 
 class Pass {
@@ -187,7 +137,7 @@ private:
 
     void StartLocale(const char* lcid)
     {
-        if (!lcid || !m_table || static_cast<uint32_t>(ParseLocaleNumber(lcid)) != m_localeId)
+        if (!lcid || !m_table || static_cast<uint32_t>(xml::ParseIntOrHex(lcid)) != m_localeId)
             return;
         ++m_matched;
         auto [it, inserted] = m_table->try_emplace(m_key);

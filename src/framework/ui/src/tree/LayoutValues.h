@@ -1,5 +1,5 @@
 #pragma once
-// How the layout passes read values from specifications and controls: not-a-number and infinite
+// How the layout passes read values from layout descriptors and controls: not-a-number and infinite
 // values count as 0 and coordinates are limited, so that no pass can give a NaN bound.
 #include "kx/ui/Control.h"
 #include "kx/ui/LayoutPasses.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The layout passes that place and size a control from its layout specification: placement
+// The layout passes that place and size a control from its layout descriptor: placement
 // against the parent, its client area, a named sibling or the screen; the minimum size (absolute,
 // a named child, the children's box or the label text); the maximum size; and the snapping of
 // the result to whole pixels. Each pass works per axis, x then y, in doubles. UI thread only.
@@ -21,9 +21,9 @@ double RoundLayoutValue(double value) noexcept;
 // height are rebuilt from the edges.
 void SnapRectToPixels(RectT<double>& rect) noexcept;
 
-// Position and size from the specification, snapped. reference is the parent; without one, area
+// Position and size from the layout descriptor, snapped. reference is the parent; without one, area
 // (origin and size of the parent area), clientSize and fallback (the point a named reference
-// falls back to) stand in for it. E_INVALIDARG without a specification, else S_OK.
+// falls back to) stand in for it. E_INVALIDARG without a descriptor, else S_OK.
 KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
                                  PointT<double> clientSize, PointT<double> fallback, RectT<double>& out);
 
