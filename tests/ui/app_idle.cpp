@@ -131,9 +131,9 @@ TEST(AppExit, ExitClosesSecondaryWindowsLastFirstThenTheMainWindow)
             app->RemoveRootWindow(windows[static_cast<size_t>(i)]);
         };
     }
-    ASSERT_NE(app->RegisterForNotification(RCPtr<LNotificationDistributor>(GetNotificationQueue()),
-                                           u"NID_APP_EXIT_REQ", 0),
-              nullptr);
+    ASSERT_NE(
+        app->RegisterForNotification(RCPtr<LNotificationDistributor>(GetNotificationQueue()), u"NID_APP_EXIT_REQ", 0),
+        nullptr);
     AppQueue()->PostNotification(Make(u"NID_APP_EXIT_REQ"));
     EXPECT_FALSE(RunIdlePass(0)) << "once exit is requested no more idle time is asked for";
     EXPECT_TRUE(app->IsExitRequested());

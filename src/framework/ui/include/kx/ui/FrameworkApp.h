@@ -30,10 +30,7 @@ struct FrameworkControlClass {
 // The framework's control classes in registration order.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses();
 
-class LFrameworkApp : public LNotificationClient,
-                      public IControlHost,
-                      public IRootWindowHost,
-                      public IAppServices {
+class LFrameworkApp : public LNotificationClient, public IControlHost, public IRootWindowHost, public IAppServices {
 public:
     // Becomes the current application and registers itself as the control, root-window and
     // application host. clipboard null: one over the system clipboard.
