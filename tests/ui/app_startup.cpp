@@ -18,9 +18,9 @@ const std::pair<int32_t, std::string> kSkinKey{7, "CurrentSkinIndex"};
 RCPtr<LControlFactory> TestFactory()
 {
     RCPtr<LControlFactory> factory(new LControlFactory(WString(u"App")));
-    EXPECT_EQ(factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(),
-                                        0x0409),
-              S_OK);
+    EXPECT_EQ(
+        factory->LoadStringTables(factory->GetApplicationStringsPath(), factory->GetFrameworkStringsPath(), 0x0409),
+        S_OK);
     EXPECT_EQ(factory->LoadSkins(WString(u"::APP_SKINS")), S_OK);
     EXPECT_EQ(factory->GetSkins().GetCount(), 2u);
     return factory;
