@@ -30,9 +30,9 @@ std::string Child(const char* name, const char* deferValue)
 TEST(AppHost, ChildrenAreCreatedInOrderExceptDeferredOnes)
 {
     RCPtr<LControlFactory> factory(new LControlFactory(WString(u"App")));
-    const std::string doc = KXTest::SkinDocument("<Skin Name=\"S\"><SubControl Class=\"Test.Plain\" Name=\"host\">" +
-                                                 Child("a", nullptr) + Child("b", " TRUE\n") + Child("c", "false") +
-                                                 Child("d", "yes") + "</SubControl></Skin>");
+    const std::string doc =
+        KXTest::SkinDocument("<Skin Name=\"S\"><SubControl Class=\"Test.Plain\" Name=\"host\">" + Child("a", nullptr) +
+                             Child("b", " TRUE\n") + Child("c", "false") + Child("d", "yes") + "</SubControl></Skin>");
     ASSERT_EQ(factory->ParseXMLBuffer(doc.data(), doc.size()), S_OK) << apptest::Narrow(factory->GetLastXMLErrorText());
     factory->RegisterControlClass(WString(u"Test.Plain"), &CreatePlain);
     RCPtr<apptest::FakeApp> app(new apptest::FakeApp(factory));

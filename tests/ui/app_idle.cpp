@@ -234,6 +234,9 @@ TEST(AppWindows, RootWindowListAndPointerQueries)
     EXPECT_EQ(GetRootWindowHost(), app.Get());
     EXPECT_EQ(GetControlHost(), app.Get());
     EXPECT_EQ(GetAppServices(), app.Get());
+    EXPECT_FALSE(app->GetMeasurementRenderer()) << "the main window has no renderer here";
+    EXPECT_EQ(app->SetStatusText(WString(u"Busy"), true), E_FAIL) << "no status bar is registered";
+    EXPECT_EQ(app->ResetStatusText(false), E_FAIL);
 
     // No active window: the platform's pointer and three key-state queries, left, middle, right.
     app->keys[4] = true;

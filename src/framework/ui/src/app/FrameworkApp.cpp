@@ -163,6 +163,21 @@ RCPtr<LRootWindow> LFrameworkApp::FindActiveRootWindow()
     return nullptr;
 }
 
+RCPtr<LRenderer> LFrameworkApp::GetMeasurementRenderer() const
+{
+    return m_rootWindows.empty() ? RCPtr<LRenderer>() : m_rootWindows.front()->GetRenderer();
+}
+
+KXRESULT LFrameworkApp::SetStatusText(const WString&, bool)
+{
+    return E_FAIL;
+}
+
+KXRESULT LFrameworkApp::ResetStatusText(bool)
+{
+    return E_FAIL;
+}
+
 RCPtr<IRootWindow> LFrameworkApp::GetActiveRootWindow()
 {
     return RCPtr<IRootWindow>(FindActiveRootWindow());

@@ -75,6 +75,11 @@ public:
     const std::vector<RCPtr<LRootWindow>>& GetRootWindows() const noexcept { return m_rootWindows; }
     // The last root window whose platform window is active, or null.
     RCPtr<LRootWindow> FindActiveRootWindow();
+    // The main window's renderer, which measures text; null without a root window.
+    RCPtr<LRenderer> GetMeasurementRenderer() const;
+    // The status bar's text. No status bar is registered with the framework: E_FAIL, nothing shown.
+    KXRESULT SetStatusText(const WString& text, bool immediate);
+    KXRESULT ResetStatusText(bool immediate);
 
     const RCPtr<LControlFactory>& GetControlFactory() const noexcept { return m_factory; }
     const ConstRCPtr<LStringTable>& GetFrameworkStringTable() const noexcept { return m_frameworkStrings; }
