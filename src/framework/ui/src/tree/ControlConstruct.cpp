@@ -66,7 +66,8 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
         SetClipToParent(true);
     }
     m_descriptor.Set(bound);
-    m_layout = bound && bound->GetLayout() ? LLayoutDescriptor::Clone(*bound->GetLayout()) : LLayoutDescriptor::Create();
+    m_layout =
+        bound && bound->GetLayout() ? LLayoutDescriptor::Clone(*bound->GetLayout()) : LLayoutDescriptor::Create();
 
     if (!m_parent && m_ownerWindow) {
         m_layout->visible = true;
