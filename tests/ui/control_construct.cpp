@@ -219,10 +219,9 @@ public:
 RCPtr<KX::LControlFactory> MenuSkin(const char* menuClass)
 {
     RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString(u"App")));
-    const std::string document =
-        KXTest::SkinDocument(std::string("<Skin Name=\"S\"><SubControl Class=\"Test.Panel\" Name=\"owner\"/>") +
-                             "<SubControl Class=\"" + menuClass + "\" Name=\"contextMenu\"/>" +
-                             "<SubControl Class=\"Fake.Tip\" Name=\"toolTip\"/></Skin>");
+    const std::string document = KXTest::SkinDocument(
+        std::string("<Skin Name=\"S\"><SubControl Class=\"Test.Panel\" Name=\"owner\"/>") + "<SubControl Class=\"" +
+        menuClass + "\" Name=\"contextMenu\"/>" + "<SubControl Class=\"Fake.Tip\" Name=\"toolTip\"/></Skin>");
     EXPECT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), KX::S_OK);
     factory->RegisterControlClass(WString(u"Fake.Popup"), &KX::CreateControlOfClass<FakePopup>);
     factory->RegisterControlClass(WString(u"Fake.Tip"), &KX::CreateControlOfClass<FakeTip>);
