@@ -243,8 +243,8 @@ TEST_F(TreeFrame, TheFrameIsDrawnFromTheLooks)
     EXPECT_EQ(Hex(surface.Pixel(781, 201)), Hex(kBack)); // outside the centred icon
     EXPECT_NE(Hex(surface.Pixel(800, 215)), Hex(kBack));
     EXPECT_GT((surface.Pixel(800, 215) >> 16) & 0xFF, (surface.Pixel(800, 215) >> 8) & 0xFF); // red tint
-    EXPECT_EQ(Hex(surface.Pixel(832, 215)), Hex(0xFFFF0000)); // mask opaque on the left
-    EXPECT_EQ(Hex(surface.Pixel(860, 215)), Hex(kBack));      // clear on the right
+    EXPECT_EQ(Hex(surface.Pixel(832, 215)), Hex(0xFFFF0000));                                 // mask opaque on the left
+    EXPECT_EQ(Hex(surface.Pixel(860, 215)), Hex(kBack));                                      // clear on the right
     // Docked bar and its content inside the scroller.
     EXPECT_EQ(Hex(surface.Pixel(310, 200)), Hex(kBlue));
     EXPECT_EQ(Hex(surface.Pixel(330, 260)), Hex(kGreen));

@@ -2,6 +2,7 @@
 // its label, the reading of its create parameters, and the controls built from fixed skin names.
 #include "kx/DebugTrace.h"
 #include "kx/Exception.h"
+#include "kx/RenderHost.h"
 #include "kx/ui/Control.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlHost.h"
@@ -42,10 +43,15 @@ RCPtr<LControl> IControlHost::CreateSkinControl(const WString&, const RCPtr<LCon
 
 ConstRCPtr<LFont> LControl::GetDefaultFont()
 {
-    ConstRCPtr<LFont>& slot = DefaultFontSlot();
-    if (!slot)
-        slot = LFont::GetFont(WString(u"DejaVu Sans"), 9.0f, 0);
-    return slot;
+    if (const ConstRCPtr<LFont>& set = DefaultFontSlot())
+        return set;
+    // The application's default font through the render host.
+    WString face;
+    float size = 9.0f;
+    int32_t style = 0;
+    if (Failed(KX::GetDefaultFont(face, size, style)) || face.IsEmpty())
+        return LFont::GetFont(WString(u"DejaVu Sans"), 9.0f, 0);
+    return LFont::GetFont(face, size, style);
 }
 
 void LControl::SetDefaultFont(const ConstRCPtr<LFont>& font)

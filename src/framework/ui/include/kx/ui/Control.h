@@ -242,7 +242,7 @@ public:
     KXRESULT ApplyText(const WString& text, bool relayout);
     bool IsFontSizeRelative() const noexcept { return m_sizeRelative != 0; }
     float GetFontSizeScale() const noexcept { return m_sizeScale; }
-    // The font of controls that inherit none; set by the application.
+    // The font of controls that inherit none: the one set, else the render host's default font.
     static ConstRCPtr<LFont> GetDefaultFont();
     static void SetDefaultFont(const ConstRCPtr<LFont>& font);
     // Builds the skin's "contextMenu" under this control and shows menu in it; nothing happens
