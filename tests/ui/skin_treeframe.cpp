@@ -265,6 +265,11 @@ TEST_F(TreeFrame, TheFrameIsDrawnFromTheLooks)
     EXPECT_EQ(Child(*scroller, u"content")->GetPosition().y, 60.0);
     EXPECT_EQ(Hex(surface.Pixel(330, 260 - 30)), Hex(kGreen));
     EXPECT_EQ(Hex(surface.Pixel(330, 300 - 30)), Hex(kOrange));
+    // The bar is drawn where it is laid out, at the scroller's top: the scroll offset moves the
+    // children's origin, not the clip.
+    EXPECT_EQ(Hex(surface.Pixel(310, 200)), Hex(kBlue));
+    EXPECT_EQ(Hex(surface.Pixel(609, 219)), Hex(kBlue));
+    EXPECT_EQ(Hex(surface.Pixel(310, 220)), Hex(kOrange));
 
     std::vector<uint8_t> png;
     ASSERT_EQ(surface.Bitmap().EncodePng(png), gdi::Status::Ok);
