@@ -274,3 +274,22 @@ TEST(ControlConstruct, ContextMenuAndToolTipOnlyFromTheirSkinControls)
     EXPECT_EQ(tipOwner->ShowToolTip(false), KX::S_OK);
     EXPECT_EQ(FakeTip::hidden, 1);
 }
+
+TEST(ControlConstruct, TheHostSkipsDeferredSubControlsAndUnknownNames)
+{
+    RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString(u"App")));
+    const std::string document = KXTest::SkinDocument(
+        "<Skin Name=\"S\"><SubControl Class=\"Test.Panel\" Name=\"owner\"><Skin Name=\"o\">"
+        "<SubControl Class=\"Test.Panel\" Name=\"later\"><CreateParamList>"
+        "<CreateParam ID=\"DEFER_CREATE\" Type=\"Boolean\"> True\n</CreateParam></CreateParamList></SubControl>"
+        "<SubControl Class=\"Test.Panel\" Name=\"now\"><CreateParamList>"
+        "<CreateParam ID=\"DEFER_CREATE\" Type=\"Boolean\">1</CreateParam></CreateParamList></SubControl>"
+        "</Skin></SubControl></Skin>");
+    ASSERT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), KX::S_OK);
+    SkinTree t(factory);
+    RCPtr<SkinControl> owner = t.Create(u"owner");
+    ASSERT_EQ(owner->GetChildren().GetCount(), 1u);
+    EXPECT_EQ(Narrow(owner->GetChildren().GetAt(0, KX::kOrderInsertion)->GetName()), "now");
+    EXPECT_FALSE(t.host->CreateSkinControl(WString(u"noSuchControl"), RCPtr<KX::LControl>(owner)));
+    EXPECT_EQ(owner->GetChildren().GetCount(), 1u);
+}
