@@ -233,8 +233,6 @@ void LControl::DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegi
     RectT<double> lookRect{0, 0, m_size.x, m_size.y};
     if (look)
         lookRect = LongRectToDoubleRect(look->GetRect());
-    // Content coordinates: the look's corner minus the scroll offset.
-    const RectT<double> content{lookRect.x - m_scroll.x, lookRect.y - m_scroll.y, lookRect.width, lookRect.height};
     RectT<double> shape = lookRect;
     RectT<double> clientPart;
     if (look && look->GetClientPartRect(clientPart))
@@ -249,9 +247,10 @@ void LControl::DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegi
             RCPtr<LControl> child = m_children.GetAt(position, kOrderDrawing);
             if (!InPass(*child, pass))
                 break;
-            CAutoClip contentScope(renderer, content,
-                                   RectT<double>{shape.x - content.x, shape.y - content.y, shape.width, shape.height},
-                                   nullptr, true);
+            // Clipped to the shape (this control's coordinates), then moved to the content origin:
+            // a clip given relative to the scrolled content would cut off its top.
+            CAutoClip lookScope(renderer, lookRect, shape, nullptr, true);
+            CAutoClip contentScope(renderer, PointT<double>{-m_scroll.x, -m_scroll.y});
             const RectT<double> childRect{child->m_position.x, child->m_position.y, child->m_size.x, child->m_size.y};
             RectT<double> overlap;
             if (childRect.width > kDoubleEpsilon && childRect.height > kDoubleEpsilon &&

@@ -8,12 +8,8 @@ namespace KX {
 
 KXRESULT LControl::SetText(const WString& text)
 {
-    if (text == m_labelText)
-        return S_FALSE;
-    // Looks and relayout follow the text once the looks exist.
-    m_labelText = text;
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    return S_OK;
+    // Relayout on a new text comes with the full setter.
+    return ApplyText(text, false);
 }
 
 double LControl::SetNormalizedValue(double value)
@@ -57,6 +53,12 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         !(std::fabs(size.x - m_size.x) < 2.220446049250313e-15 && std::fabs(size.y - m_size.y) < 2.220446049250313e-15);
     m_position = position;
     m_size = size;
+    if (sizeChanged) {
+        const PointT<int32_t> lookSize = RoundSizeToLong(m_size);
+        for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
+            if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
+                look->SetSize(lookSize.x, lookSize.y);
+    }
     if (sizeChanged && !m_rebuildingChildren) {
         m_rebuildingChildren = 1;
         const PointT<int32_t> whole = RoundSizeToLong(m_size);
@@ -180,12 +182,7 @@ KXRESULT LControl::OnResize(int32_t, int32_t)
     return Relayout();
 }
 
-KXRESULT LControl::ReapplyFontSpec()
-{
-    return S_OK;
-}
-
-// Not yet wired: the focus model, mouse input, keys, descriptor binding and deferred removal
+// Not yet wired: the focus model, mouse input, keys and deferred removal
 // answer E_NOTIMPL so that a caller cannot mistake them for done.
 KXRESULT LControl::SetFocus(bool)
 {
@@ -200,26 +197,6 @@ bool LControl::KillFocus()
     return false;
 }
 KXRESULT LControl::FinishDeferredRemoval()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::AttachChild(RCPtr<LControl>, const ConstRCPtr<LControlDescriptor>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::Initialize()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::ReadCreateParams()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::ShowToolTip(bool)
 {
     return E_NOTIMPL;
 }

@@ -208,6 +208,8 @@ public:
     bool IsNotFocusable(bool withAncestors) const;
     bool CanReceiveFocus();
     bool IsBuilt() const noexcept { return m_built != 0; }
+    bool IsRebuildingChildren() const noexcept { return m_rebuildingChildren != 0; }
+    bool WantsTab() const noexcept { return m_wantsTab != 0; }
     void SetBuilt() noexcept { m_built = 1; }
     bool IsHitTransparent() const noexcept { return m_hitTransparent != 0; }
     void SetHitTransparent(bool on) noexcept { m_hitTransparent = on ? 1 : 0; }
@@ -230,6 +232,22 @@ public:
     float GetOpacity() const noexcept { return m_opacity; }
 
     // Texts, font, menus.
+    // Derives the font from the parent's (when inherited) or the default font: an empty face,
+    // a size <= 0 (or sizeIsRelative: a scale) and style -1 take the base font's. E_FAIL when
+    // no font could be had.
+    KXRESULT ApplyFontSpec(const WString& faceName, float size, int32_t style, bool sizeIsRelative);
+    // Gives every look the font and lets every child derive its own again.
+    KXRESULT InstallFont(const ConstRCPtr<LFont>& font);
+    // Stores the label and hands it to every look; S_FALSE when it was equal.
+    KXRESULT ApplyText(const WString& text, bool relayout);
+    bool IsFontSizeRelative() const noexcept { return m_sizeRelative != 0; }
+    float GetFontSizeScale() const noexcept { return m_sizeScale; }
+    // The font of controls that inherit none: the one set, else the render host's default font.
+    static ConstRCPtr<LFont> GetDefaultFont();
+    static void SetDefaultFont(const ConstRCPtr<LFont>& font);
+    // Builds the skin's "contextMenu" under this control and shows menu in it; nothing happens
+    // when the skin has no such control or it is not a popup menu. Always S_OK.
+    KXRESULT ShowPopupMenu(const RCPtr<LMenuDescriptor>& menu);
     void LookupString(const WString& key, WString& out) const;
     const ConstRCPtr<LFont>& GetFont() const noexcept { return m_font; }
     const WString& GetText() const noexcept { return m_labelText; }
@@ -314,6 +332,9 @@ private:
     bool PassesFocusWalkTest(LControl& child) const;
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
+    void RebuildLooks(const LControlDescriptor& descriptor);
+    void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
+    void FillRootWindow();
 
     RCPtr<LNotificationHandler<LControl>> m_handler;
     RCPtr<LNotificationCenter> m_notificationCenter;

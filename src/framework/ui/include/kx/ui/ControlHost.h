@@ -32,6 +32,9 @@ public:
     virtual PointT<int32_t> GetCursorScreenPosition() { return PointT<int32_t>{}; }
     // The application-wide hot keys; null when there are none.
     virtual RCPtr<LGlobalHotKeyManager> GetGlobalHotKeyManager() { return {}; }
+    // The current skin's top-level control of that name built under parent; null when the skin
+    // has none.
+    virtual RCPtr<LControl> CreateSkinControl(const WString& name, const RCPtr<LControl>& parent);
 };
 
 void SetControlHost(IControlHost* host) noexcept;
