@@ -115,7 +115,7 @@ TEST_F(OSWindowInput, WheelNotchesAndFractionsAddUp)
     Inject(Wheel(*window, 0, 0.5f));
     EXPECT_TRUE(log.empty() || log == Log{"button: enter"}) << log.size();
     log.clear();
-    Inject(Wheel(*window, 0, 0.5f)); // two halves make one notch up
+    Inject(Wheel(*window, 0, 0.5f));  // two halves make one notch up
     Inject(Wheel(*window, 0, -3.0f)); // a fast wheel: every notch delivered
     Inject(Wheel(*window, 1.0f, 0));
     Log wheels;
