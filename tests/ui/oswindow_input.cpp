@@ -60,6 +60,11 @@ TEST_F(OSWindowInput, ClickReachesTheHitControlWithButtonActionAndModifiers)
     Inject(Motion(*window, 400, 10));
     EXPECT_FALSE(window->IsCaptured());
     EXPECT_EQ(window->GetPressCount(), 0u);
+    // So the next press takes the capture again (a count left over would never take it).
+    Inject(Button(*window, true, SDL_BUTTON_LEFT, 1, 35, 45));
+    EXPECT_TRUE(window->IsCaptured());
+    EXPECT_TRUE(window->GetPlatformWindow().HasCapture());
+    EXPECT_EQ(window->GetPressCount(), 1u);
 }
 
 TEST_F(OSWindowInput, EvenClickCountIsADoubleClickOddIsAPress)
@@ -108,6 +113,9 @@ TEST_F(OSWindowInput, FocusLossWhileCapturedEndsTheCaptureThroughTheLostPath)
     EXPECT_EQ(window->GetPressCount(), 0u);
     EXPECT_NE(std::find(log.begin(), log.end(), "button: capture-lost"), log.end());
     EXPECT_FALSE(window->IsActive());
+    Inject(WindowEventOf(*window, SDL_WINDOWEVENT_FOCUS_GAINED));
+    Inject(Button(*window, true, SDL_BUTTON_LEFT, 1, 35, 45));
+    EXPECT_TRUE(window->IsCaptured());
 }
 
 TEST_F(OSWindowInput, WheelNotchesAndFractionsAddUp)

@@ -48,6 +48,7 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
         m_focused = false;
         if (m_captured) {
             m_captured = false;
+            m_pressCount = 0;
             m_window->SetCapture(false);
         }
         if (root)
