@@ -67,9 +67,9 @@ TEST(WindowPlacementRecord, GoldenLayoutAndHostileRecords)
     std::vector<uint8_t> longer = golden;
     longer.push_back(0);
     EXPECT_TRUE(rejects(longer));
-    EXPECT_TRUE(rejects(Bytes({40, 0, 1, 0, 0, 0, 0, 0, 0, 10, 10})));         // wrong length field
-    EXPECT_TRUE(rejects(Bytes({44, 0, 9, 0, 0, 0, 0, 0, 0, 10, 10})));         // unknown show command
-    EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 50, 0, 10, 10})));        // right before left
+    EXPECT_TRUE(rejects(Bytes({40, 0, 1, 0, 0, 0, 0, 0, 0, 10, 10})));                  // wrong length field
+    EXPECT_TRUE(rejects(Bytes({44, 0, 9, 0, 0, 0, 0, 0, 0, 10, 10})));                  // unknown show command
+    EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 50, 0, 10, 10})));                 // right before left
     EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 0x80000000, 0, 0x7FFFFFFF, 10}))); // 2^32 wide
     EXPECT_FALSE(DecodeWindowPlacement(nullptr, 44, untouched));
 }

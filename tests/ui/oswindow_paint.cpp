@@ -177,3 +177,21 @@ TEST_F(OSWindowPaint, ResizeKeepsTheBackBufferTheClientSizeAndRepaintsWhole)
     Inject(WindowEventOf(*window, SDL_WINDOWEVENT_MINIMIZED));
     EXPECT_EQ(window->GetRootWindow()->GetClientRect(), before);
 }
+
+TEST_F(OSWindowPaint, SizeLimitsOfTheMainControlBoundTheWindow)
+{
+    main->GetLayout()->MaxSize(0).absolute = 250;
+    main->GetLayout()->MinSize(1).absolute = 150;
+    window->ApplySizeLimits();
+    int w = 0, h = 0;
+    SDL_GetWindowMinimumSize(window->GetPlatformWindow().Handle(), &w, &h);
+    EXPECT_EQ(h, 150);
+    SDL_GetWindowMaximumSize(window->GetPlatformWindow().Handle(), &w, &h);
+    EXPECT_EQ(w, 250);
+    // A size outside the limits (a window manager that ignores them) is fitted at once.
+    Inject(WindowEventOf(*window, SDL_WINDOWEVENT_SIZE_CHANGED, 300, 100));
+    RectT<int32_t> client{};
+    window->GetClientRect(client);
+    EXPECT_EQ(client.width, 250);
+    EXPECT_EQ(client.height, 150);
+}

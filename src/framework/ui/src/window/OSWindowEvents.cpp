@@ -17,6 +17,11 @@ namespace KX {
 using platform::sdl::WindowEvent;
 using platform::sdl::WindowEventKind;
 
+namespace {
+// A client side at least this long counts as unlimited.
+constexpr int32_t kLargestClientSide = 16384;
+} // namespace
+
 void OSWindow::OnWindowEvent(const WindowEvent& event)
 {
     // Keep the root window alive through calls that may close this window.
@@ -132,9 +137,32 @@ void OSWindow::OnMove(const WindowEvent& event)
     }
 }
 
+void OSWindow::ApplySizeLimits()
+{
+    if (!m_root)
+        return;
+    PointT<int32_t> smallest{1, 1};
+    m_root->ConstrainClientSize(smallest);
+    PointT<int32_t> largest{kLargestClientSide, kLargestClientSide};
+    m_root->ConstrainClientSize(largest);
+    m_window->SetMinimumClientSize(smallest.x, smallest.y);
+    m_window->SetMaximumClientSize(largest.x < kLargestClientSide ? largest.x : 0,
+                                   largest.y < kLargestClientSide ? largest.y : 0);
+}
+
 void OSWindow::OnSize(const WindowEvent& event)
 {
     if (m_root && event.sizeKind != platform::sdl::SizeKind::Minimised) {
+        ApplySizeLimits();
+        PointT<int32_t> size{event.width, event.height};
+        if (event.sizeKind == platform::sdl::SizeKind::Restored && m_root->ConstrainClientSize(size)) {
+            // The window manager ignored the limits: fit the window; its size event follows.
+            platform::sdl::Rect client = m_window->ClientRectOnScreen();
+            client.width = size.x;
+            client.height = size.y;
+            m_window->SetClientRect(client);
+            return;
+        }
         m_root->OnSize(PointT<int32_t>{event.width, event.height});
         m_root->SetFullRepaintPending();
     }

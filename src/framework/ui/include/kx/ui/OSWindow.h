@@ -88,6 +88,10 @@ public:
     // malformed (the window stays where it is).
     bool RestorePlacement();
 
+    // Gives the platform window the smallest and largest client size the root window's main
+    // control allows (call after the main control is made; sizes re-apply them).
+    void ApplySizeLimits();
+
     const RCPtr<LRootWindow>& GetRootWindow() const noexcept { return m_root; }
     const RCPtr<LRenderer>& GetRenderer() const noexcept { return m_renderer; }
     const RCPtr<LRenderContextInfo>& GetRenderContext() const noexcept { return m_context; }
