@@ -7,6 +7,7 @@
 #include "platform/sdl/EventLoop.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace KX {
 
@@ -99,11 +100,18 @@ KXRESULT OSWindow::CreateRenderer(int32_t rendererType)
             return E_FAIL;
         }
     }
-    RCPtr<LRenderer> renderer = LRenderer::Create(rendererType, client, this);
-    if (!renderer)
-        return E_FAIL;
-    // The platform window's own 33 ms tick ends every idle wait.
-    return AttachRenderer(renderer);
+    try {
+        RCPtr<LRenderer> renderer = LRenderer::Create(rendererType, client, this);
+        // The platform window's own 33 ms tick ends every idle wait.
+        if (renderer && AttachRenderer(renderer) == S_OK)
+            return S_OK;
+    } catch (const std::exception&) {
+        // An unknown type, or a renderer this window or build cannot have: no renderer.
+    }
+    m_context = nullptr;
+    m_renderer = nullptr;
+    m_surface.reset();
+    return E_FAIL;
 }
 
 KXRESULT OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer)

@@ -71,9 +71,11 @@ RCPtr<LGLContext> LSdlGLContext::Create(platform::sdl::Window& window)
 
 RCPtr<LGLSurface> LSdlGLContext::CreateSurface(WindowHandle window, const RectT<int32_t>&, bool)
 {
-    // Only the window the context was made for can be drawn into.
+    // SDL contexts draw into a window only: the one they were made for. Surfaces without a window
+    // (the renderer's probe, offscreen-only contexts) use its buffers too; offscreen contexts
+    // keep their frames in textures.
     auto* owner = dynamic_cast<OSWindow*>(window);
-    if (!owner || &owner->GetPlatformWindow() != &m_window)
+    if (window && (!owner || &owner->GetPlatformWindow() != &m_window))
         return {};
     return RCPtr<LGLSurface>(new LSdlGLSurface(m_window));
 }
