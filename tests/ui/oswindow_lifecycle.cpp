@@ -209,3 +209,19 @@ TEST_F(OSWindowLife, ModalRunEndedByQuitKeepsTheWindow)
     EXPECT_TRUE(dialog->IsModal());
     EXPECT_TRUE(window->GetPlatformWindow().IsInputEnabled());
 }
+
+TEST_F(OSWindowLife, ARecordedCloseOfAModelessWindowEndsItAtTheIdleStep)
+{
+    dialog = MakeWindow(u"dialog", window);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(app.windows.size(), 2u);
+    // The system close of a dialog is recorded; the next idle step deletes the window.
+    Inject(WindowEventOf(*dialog, SDL_WINDOWEVENT_CLOSE));
+    EXPECT_EQ(app.windows.size(), 2u);
+    ProcessRootWindowQueues(true);
+    dialog = nullptr;
+    ASSERT_EQ(app.windows.size(), 1u);
+    EXPECT_EQ(app.windows[0].Get(), window->GetRootWindow().Get());
+    // The main window's placement is saved only by the main window.
+    EXPECT_TRUE(app.profile.empty());
+}
