@@ -9,7 +9,8 @@ using OSWindowServices = oswtest::OSWindowTest;
 TEST_F(OSWindowServices, TitleClientRectAndCoordinates)
 {
     ASSERT_EQ(window->SetTitle(WString(u"Lumo \u00E9dit")), S_OK);
-    EXPECT_EQ(window->GetPlatformWindow().Title(), "Lumo \xC3\xA9" "dit");
+    EXPECT_EQ(window->GetPlatformWindow().Title(), "Lumo \xC3\xA9"
+                                                   "dit");
     RectT<int32_t> client{9, 9, 9, 9};
     EXPECT_EQ(window->GetClientRect(client), S_OK);
     EXPECT_EQ(client, (RectT<int32_t>{0, 0, kW, kH}));

@@ -123,9 +123,10 @@ void OSWindow::OnButton(const WindowEvent& event)
 
 void OSWindow::OnMove(const WindowEvent& event)
 {
+    // Hover takes no capture: the platform reports leaving the window as a move outside. A
+    // capture kept after a release ends once the pointer is outside with no button held.
     const PointT<int32_t> point{event.x, event.y};
     if (m_captured && (m_buttons & 7u) == 0 && !PointerInClient(point.x, point.y)) {
-        // Hover ended outside: nothing more to track.
         m_window->SetCapture(false);
         m_captured = false;
         m_pressCount = 0;

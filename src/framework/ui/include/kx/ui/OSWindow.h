@@ -66,7 +66,7 @@ struct OSWindowOptions {
 
 class OSWindow : public IWindowOSServices, public IRenderWindow, public IGLWindow {
 public:
-    // A new window, hidden; null (with SDL's reason in error) when the platform refuses. The
+    // A new window, hidden; null (error says so) when the platform refuses. The
     // object deletes itself when closed (Close outside a modal loop, the end of RunModal).
     static OSWindow* Create(const OSWindowOptions& options, std::string* error = nullptr);
 
