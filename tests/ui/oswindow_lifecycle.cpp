@@ -225,3 +225,20 @@ TEST_F(OSWindowLife, ARecordedCloseOfAModelessWindowEndsItAtTheIdleStep)
     // The main window's placement is saved only by the main window.
     EXPECT_TRUE(app.profile.empty());
 }
+
+TEST_F(OSWindowLife, AModalWindowDestroyedDuringItsRunReturnsMinusOne)
+{
+    dialog = MakeWindow(u"dialog", window);
+    ASSERT_NE(dialog, nullptr);
+    OSWindow* running = dialog;
+    app.loop.SetIdleHandler([&](int) {
+        if (running) {
+            std::exchange(running, nullptr)->Destroy();
+        }
+        return false;
+    });
+    EXPECT_EQ(dialog->RunModal(), -1);
+    dialog = nullptr;
+    EXPECT_EQ(app.windows.size(), 1u);
+    EXPECT_TRUE(window->GetPlatformWindow().IsInputEnabled());
+}

@@ -303,12 +303,14 @@ int32_t OSWindow::RunModal()
     if (!loop)
         return -1;
     m_modal = true;
+    const uint32_t id = m_window->Id();
     const int result = loop->RunModal(*m_window, m_owner ? m_owner->m_window.get() : nullptr);
+    if (!platform::sdl::Window::FromId(id))
+        return -1; // destroyed meanwhile: this object is gone too
     if (loop->QuitRequested())
         return -1; // the application quits: the window stays for its teardown
+    // The loop has enabled and raised the owner (when it still lives).
     m_modal = false;
-    if (m_owner && m_owner->m_window)
-        m_owner->m_window->SetFocus();
     Destroy();
     return result;
 }
