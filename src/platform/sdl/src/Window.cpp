@@ -328,6 +328,9 @@ bool Window::Present(const std::vector<Rect>& dirty)
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
         return false;
     const int bytesPerPixel = surface->format->BytesPerPixel;
+    // 32-bit xRGB surfaces (the usual ones) take the opaque rows directly.
+    const bool direct =
+        surface->format->format == SDL_PIXELFORMAT_ARGB8888 || surface->format->format == SDL_PIXELFORMAT_RGB888;
     for (const Rect& wanted : dirty) {
         const Rect rect = Intersect(wanted, bounds);
         if (rect.width == 0)
@@ -337,8 +340,12 @@ bool Window::Present(const std::vector<Rect>& dirty)
             const auto* source =
                 reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(m_buffer.pixels) + y * m_buffer.stride) +
                 rect.x;
-            OpaqueRow(source, row.data(), rect.width, m_buffer.layout);
             auto* target = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + rect.x * bytesPerPixel;
+            if (direct) {
+                OpaqueRow(source, reinterpret_cast<uint32_t*>(target), rect.width, m_buffer.layout);
+                continue;
+            }
+            OpaqueRow(source, row.data(), rect.width, m_buffer.layout);
             SDL_ConvertPixels(rect.width, 1, SDL_PIXELFORMAT_ARGB8888, row.data(), rect.width * 4,
                               surface->format->format, target, surface->pitch);
         }
