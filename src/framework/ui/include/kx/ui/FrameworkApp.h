@@ -21,11 +21,12 @@
 
 namespace KX {
 
-// One framework control class: its skin name and its create function (null while the class does
-// not exist yet; such names are not registered).
+// One framework control class: its skin name, its create function (null while the class does
+// not exist yet; such names are not registered) and the line a failed registration reports.
 struct FrameworkControlClass {
     const char16_t* name;
     ControlCreateFunction create;
+    int32_t line;
 };
 // The framework's control classes in registration order.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses();
