@@ -289,6 +289,8 @@ public:
     bool IsAxisAnimating(int32_t axis) const noexcept { return m_animating[axis & 1] != 0; }
     double GetAxisStepTime(int32_t axis) const noexcept { return m_stepTime[axis & 1]; }
     double GetAxisSpeed(int32_t axis) const noexcept { return m_speed[axis & 1]; }
+    // Counted "NID_IDLE" subscriptions: the first registers, the last drop unregisters; a drop
+    // without a subscription answers S_FALSE and changes nothing.
     KXRESULT SubscribeIdle();
     KXRESULT UnsubscribeIdle();
     int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
