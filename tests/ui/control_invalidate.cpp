@@ -46,8 +46,8 @@ RCPtr<WheelControl> MakeWheel(const RCPtr<LControl>& parent, const char16_t* nam
     l.Size(0).absolute = w;
     l.Size(1).absolute = h;
     c->PerformLayout();
-    c->ShowLook(c->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook(
-                    {0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)}, 0xFF808080u))),
+    c->ShowLook(c->AddLook(RCPtr<IControlLook>(
+                    new kxtest::FakeLook({0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)}, 0xFF808080u))),
                 1);
     return c;
 }

@@ -129,7 +129,8 @@ TEST_F(ControlMouse, PressOfANotFocusableChildHandsTheFocusToItsParentThenBegins
     // The parent takes the focus only when its own ancestors let it.
     parent->MakeFocusable();
     ASSERT_EQ(child->OnMouseDown(Press(1, 7, 9)), S_OK);
-    EXPECT_EQ(log, (std::vector<std::string>{"parent: focus-from-child", "child: left-down", "child: begin-drag b1 7,9"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"parent: focus-from-child", "child: left-down", "child: begin-drag b1 7,9"}));
     log.clear();
     tree.root->SetNotFocusable(false);
     ASSERT_EQ(child->OnMouseDown(Press(1, 7, 9)), S_OK);

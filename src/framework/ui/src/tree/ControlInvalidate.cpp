@@ -75,6 +75,20 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
     return hr;
 }
 
+KXRESULT LControl::ReapplyFontSpec()
+{
+    if (!m_fontInheritsFromParent || !(m_faceInherited || m_sizeRelative || m_styleInherited) || !m_font)
+        return S_OK;
+    // What was inherited is taken anew from the parent; the rest stays as the current font has it.
+    // A relative size keeps its scale.
+    const ConstRCPtr<LFont> current = m_font;
+    const WString face = m_faceInherited ? WString() : current->GetFaceName();
+    const float size = m_sizeRelative ? m_sizeScale : current->GetSize();
+    const int32_t style = m_styleInherited ? -1 : current->GetStyle();
+    ApplyFontSpec(face, size, style, m_sizeRelative != 0);
+    return S_OK;
+}
+
 KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param)
 {
     return RouteMouseWheel(param);

@@ -61,8 +61,7 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
 {
     if (!param || !IsKnownButton(param->GetButton()))
         return E_INVALIDARG;
-    if (!m_capture &&
-        (!IsShowing(true) || !m_layout || !m_layout->enabled || (m_parent && !m_parent->IsEnabled(true))))
+    if (!m_capture && (!IsShowing(true) || !m_layout || !m_layout->enabled || (m_parent && !m_parent->IsEnabled(true))))
         return S_FALSE;
     const RCPtr<LControl> self(this);
     if (!m_capture) {
@@ -76,12 +75,8 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
         m_lastPress = param;
         OnLeftDown(param);
         break;
-    case 2:
-        OnMiddleDown(param);
-        break;
-    default:
-        OnRightDown(param);
-        break;
+    case 2: OnMiddleDown(param); break;
+    default: OnRightDown(param); break;
     }
     SendInputNotification(u"NID_MOUSE_DOWN", ConstRCPtr<LRefCountedObject>(param.Get()));
     if (!m_capture) {
@@ -98,8 +93,8 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
     const RCPtr<LControl> self(this);
     m_moveTime = GetTickTime();
     if (m_leftPressed || m_middlePressed || m_rightPressed) {
-        const PointT<int32_t> press = RoundPointToLong(
-            PointT<double>{m_pressPoint.x - m_position.x, m_pressPoint.y - m_position.y});
+        const PointT<int32_t> press =
+            RoundPointToLong(PointT<double>{m_pressPoint.x - m_position.x, m_pressPoint.y - m_position.y});
         const PointT<int32_t> p = param->GetPoint();
         const int64_t dx = std::llabs(static_cast<int64_t>(p.x) - press.x);
         const int64_t dy = std::llabs(static_cast<int64_t>(p.y) - press.y);
@@ -128,8 +123,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
 {
     if (!param || !IsKnownButton(param->GetButton()))
         return E_INVALIDARG;
-    if (!m_capture &&
-        (!IsShowing(true) || !m_layout || !m_layout->enabled || (m_parent && !m_parent->IsEnabled(true))))
+    if (!m_capture && (!IsShowing(true) || !m_layout || !m_layout->enabled || (m_parent && !m_parent->IsEnabled(true))))
         return S_FALSE;
     const RCPtr<LControl> self(this);
     bool click = false;
@@ -199,14 +193,10 @@ KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>& param)
     if (!param)
         return E_INVALIDARG;
     switch (param->GetButton()) {
-    case 1:
-        return OnLeftClick(param);
-    case 2:
-        return OnMiddleClick(param);
-    case 4:
-        return OnRightClick(param);
-    default:
-        return E_INVALIDARG;
+    case 1: return OnLeftClick(param);
+    case 2: return OnMiddleClick(param);
+    case 4: return OnRightClick(param);
+    default: return E_INVALIDARG;
     }
 }
 
