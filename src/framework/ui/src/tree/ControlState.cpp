@@ -208,10 +208,6 @@ KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
 {
     return S_FALSE;
 }
-KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    return S_OK;
-}
 void LControl::OnKey(const RCPtr<LKeyParam>&) {}
 void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
 void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,
@@ -219,9 +215,5 @@ void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificati
 {
     out.RemoveAll();
 }
-void LControl::OnDragBegin() {}
-void LControl::SaveGeometry() {}
-void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>&) {}
-void LControl::OnDragEnd() {}
 
 } // namespace KX
