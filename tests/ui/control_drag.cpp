@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace KX;
 
 namespace {
@@ -47,4 +50,55 @@ TEST(ControlDrag, NearTheParentsFarEdgeTheParentScrollsByTheOvershootAndStopsAwa
     bar->OnDragMove(At(-250, 5));
     EXPECT_FALSE(parent->IsAxisAnimating(0));
     EXPECT_EQ(parent->GetIdleSubscriptionCount(), 0);
+}
+
+namespace {
+// A drop target that records the drag's visit; its drop fails like a target that changed its mind.
+class Bin : public uitest::TestControl {
+public:
+    explicit Bin(const RCPtr<LControl>& parent) : uitest::TestControl(parent, u"bin", nullptr) {}
+    bool AcceptsControl(const RCPtr<LControl>&) override { return true; }
+    void OnDragEnter(const RCPtr<LControl>&) override { log.push_back("enter"); }
+    void OnDragOver(const RCPtr<LControl>&, PointT<double> p) override
+    {
+        log.push_back("over " + std::to_string(static_cast<int>(p.x)) + "," + std::to_string(static_cast<int>(p.y)));
+    }
+    void OnDragLeave(const RCPtr<LControl>&) override { log.push_back("leave"); }
+    KXRESULT OnDrop(const RCPtr<LControl>&) override
+    {
+        log.push_back("drop");
+        return E_FAIL;
+    }
+    std::vector<std::string> log;
+};
+} // namespace
+
+TEST(ControlDrag, MoveAndDropVisitsTheAcceptingTargetAndRestoresClippingAndDocking)
+{
+    uitest::Tree tree;
+    RCPtr<Bin> bin(new Bin(tree.root));
+    LLayoutDescriptor& l = *bin->GetLayout();
+    l.Position(0).absolute = 200;
+    l.Size(0).absolute = 100;
+    l.Size(1).absolute = 100;
+    bin->PerformLayout();
+    bin->ShowLook(bin->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 100, 100}, 0xFF808080u))), 1);
+    RCPtr<uitest::TestControl> file = uitest::Make(tree.root, u"file", 10, 10, 20, 20);
+    file->ShowLook(file->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 20, 20}, 0xFF808080u))), 1);
+    file->SetDragMode(1, 3);
+    file->OnDragBegin();
+    EXPECT_FALSE(file->GetLayout()->clipToParent);
+    EXPECT_TRUE(file->GetLayout()->IsXDocked());
+    file->OnDragMove(At(200, 20)); // root point 210,30: over the bin, the file itself skipped
+    file->OnDragMove(At(0, 0));
+    EXPECT_FALSE(file->IsHitTransparent());
+    ASSERT_GE(bin->log.size(), 3u);
+    EXPECT_EQ(bin->log[0], "enter");
+    EXPECT_EQ(bin->log[1], "over 210,30");
+    file->OnDragEnd();
+    EXPECT_EQ(bin->log.back(), "leave");
+    EXPECT_EQ(bin->log[bin->log.size() - 2], "drop");
+    EXPECT_TRUE(file->GetLayout()->clipToParent);
+    EXPECT_FALSE(file->GetLayout()->IsXDocked());
+    EXPECT_FALSE(file->GetLayout()->IsYDocked());
 }

@@ -224,9 +224,8 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
         for (int i = 0; i < 2; ++i) {
             const double d = last[i] - now[i];
             if (dt > 0.0)
-                m_throwVelocity[i] = (m_throwVelocity[i] == 0.0 || dt >= 0.2)
-                                         ? d / dt
-                                         : 0.5 * d / dt + 0.5 * m_throwVelocity[i];
+                m_throwVelocity[i] =
+                    (m_throwVelocity[i] == 0.0 || dt >= 0.2) ? d / dt : 0.5 * d / dt + 0.5 * m_throwVelocity[i];
             const bool enabled = m_dragAxes == 3 || m_dragAxes == static_cast<uint32_t>(i + 1);
             if (enabled && d != 0.0)
                 *target[i] = std::clamp(*target[i] + d, low[i], std::max(low[i], high[i]));

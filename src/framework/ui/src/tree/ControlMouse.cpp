@@ -99,15 +99,18 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
         const int64_t dx = std::llabs(static_cast<int64_t>(p.x) - press.x);
         const int64_t dy = std::llabs(static_cast<int64_t>(p.y) - press.y);
         if (std::max(dx, dy) >= m_dragThreshold) {
+            // The pending press is taken first so that the move at the press point cannot come
+            // back here (with threshold 0 it would without end).
+            const uint8_t left = m_leftPressed, middle = m_middlePressed, right = m_rightPressed;
+            m_leftPressed = m_middlePressed = m_rightPressed = 0;
             OnMouseMove(LPointWithModifiersParam::Create(press, param->GetModifiers()));
             const bool leftDragBefore = m_leftDrag != 0;
-            if (m_leftPressed)
+            if (left)
                 m_leftDrag = 1;
-            else if (m_middlePressed)
+            else if (middle)
                 m_middleDrag = 1;
-            else if (m_rightPressed)
+            else if (right)
                 m_rightDrag = 1;
-            m_leftPressed = m_middlePressed = m_rightPressed = 0;
             ApplyLeftDragChange(leftDragBefore);
         }
     }
