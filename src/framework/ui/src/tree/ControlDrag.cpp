@@ -60,10 +60,10 @@ void LControl::OnDragBegin()
         SetClipToParent(false);
         m_xDockedBeforeDrag = m_layout->IsXDocked() ? 1 : 0;
         if (!m_xDockedBeforeDrag)
-            PlaceAxis(*m_layout, 0, m_layout->Position(0).absolute - parentScroll.x, nullptr, 1);
+            PlaceAxis(*m_layout, 0, m_position.x - parentScroll.x, nullptr, 1);
         m_yDockedBeforeDrag = m_layout->IsYDocked() ? 1 : 0;
         if (!m_yDockedBeforeDrag)
-            PlaceAxis(*m_layout, 1, m_layout->Position(1).absolute - parentScroll.y, nullptr, 1);
+            PlaceAxis(*m_layout, 1, m_position.y - parentScroll.y, nullptr, 1);
     }
     m_dragBeginGeometry[2] = m_layout->Position(0).absolute;
     m_dragBeginGeometry[3] = m_layout->Position(1).absolute;
