@@ -1,4 +1,5 @@
 // Repainting what draws outside the parent, the clipped-label test and the wheel's way up the tree.
+#include "RootWindowFakes.h"
 #include "UiTestControls.h"
 
 #include "kx/ui/LookDescriptor.h"
@@ -110,6 +111,24 @@ TEST(ControlWheel, AnUnclippedControlPassesTheStepToTheControlBeneathItNotItsPar
     EXPECT_EQ(overlay->OnMouseWheel(Wheel(120, 15, 1)), S_OK);
     EXPECT_EQ(log, (std::vector<std::u16string>{u"overlay", u"right"}));
     EXPECT_FALSE(overlay->IsHitTransparent()); // the marks are cleared again
+}
+
+TEST(ControlWheel, AWindowsWheelNotchReachesTheScrollingAncestorOfTheControlUnderThePointer)
+{
+    rwtest::FakeServices services;
+    std::vector<std::u16string> log;
+    RCPtr<LRootWindow> window = LRootWindow::Create(nullptr, &services);
+    RCPtr<WheelControl> main = MakeWheel(nullptr, u"main", &log, 0, 0, 320, 200);
+    window->AttachMainControl(main);
+    RCPtr<WheelControl> view = MakeWheel(main, u"view", &log, 20, 30, 200, 100);
+    RCPtr<WheelControl> knob = MakeWheel(view, u"knob", &log, 10, 10, 50, 20);
+    view->result = S_OK;
+    window->OnMouseWheel({35, 45}, 0, kWheelDown);
+    EXPECT_EQ(log, (std::vector<std::u16string>{u"knob", u"view"}));
+    knob = nullptr;
+    view = nullptr;
+    main = nullptr;
+    window = nullptr;
 }
 
 TEST(ControlInvalidate, UnclippedRepaintsOnlyWhatDrawsOutsideTheParent)
