@@ -288,15 +288,6 @@ KXRESULT LControl::InstallFont(const ConstRCPtr<LFont>& font)
     return S_OK;
 }
 
-KXRESULT LControl::ReapplyFontSpec()
-{
-    const LControlDescriptor* descriptor = m_descriptor.Get().Get();
-    const LSkinDescriptor* skin = descriptor ? descriptor->GetSkin().Get() : nullptr;
-    if (!m_fontInheritsFromParent || !skin)
-        return S_OK;
-    return ApplyFontSpec(skin->GetFontName(), skin->GetFontSize(), skin->GetFontStyle(), skin->GetFontSizeIsRelative());
-}
-
 KXRESULT LControl::ApplyText(const WString& text, bool relayout)
 {
     if (text == m_labelText)

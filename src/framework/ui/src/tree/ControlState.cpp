@@ -188,10 +188,6 @@ KXRESULT LControl::SetFocus(bool)
 {
     return E_NOTIMPL;
 }
-KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&)
-{
-    return E_NOTIMPL;
-}
 bool LControl::KillFocus()
 {
     return false;
@@ -200,47 +196,7 @@ KXRESULT LControl::FinishDeferredRemoval()
 {
     return E_NOTIMPL;
 }
-KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseEnter()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseLeave()
-{
-    return E_NOTIMPL;
-}
 KXRESULT LControl::BeginDrag(int32_t, int32_t, int32_t)
-{
-    return S_FALSE;
-}
-KXRESULT LControl::OnCaptureLost()
 {
     return S_FALSE;
 }
@@ -252,18 +208,6 @@ KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
 {
     return S_FALSE;
 }
-KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>&)
-{
-    return S_FALSE;
-}
-KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>&)
-{
-    return S_FALSE;
-}
-KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    return S_OK;
-}
 void LControl::OnKey(const RCPtr<LKeyParam>&) {}
 void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
 void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,
@@ -271,9 +215,5 @@ void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificati
 {
     out.RemoveAll();
 }
-void LControl::OnDragBegin() {}
-void LControl::SaveGeometry() {}
-void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>&) {}
-void LControl::OnDragEnd() {}
 
 } // namespace KX

@@ -177,6 +177,13 @@ public:
     void OnKey(const RCPtr<LKeyParam>& param) override;
     KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
     KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
+    // Offers a wheel step to this control, then up the tree (or to the control beneath an unclipped
+    // one) until one takes it; 1 when none does, -1 for null.
+    KXRESULT RouteMouseWheel(const RCPtr<LMouseWheelParam>& param);
+    // Repaints what this control and its descendants draw outside their parents.
+    void InvalidateUnclipped();
+    // Whether the current look's laid-out text is wider than the room its text properties give.
+    bool IsTextClipped();
     KXRESULT OnResize(int32_t width, int32_t height) override;
     bool CanLoseFocus() override { return true; }
     bool KillFocus() override;
@@ -337,6 +344,9 @@ private:
     void RebuildLooks(const LControlDescriptor& descriptor);
     void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
     void FillRootWindow();
+    // Runs OnDragBegin/OnDragEnd when the left drag condition changed and a drag mode is set.
+    void ApplyLeftDragChange(bool leftDragBefore);
+    void SendInputNotification(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param);
 
     RCPtr<LNotificationHandler<LControl>> m_handler;
     RCPtr<LNotificationCenter> m_notificationCenter;
