@@ -143,10 +143,8 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
 
     if (!rebuild) {
         ShowLook(0, 1);
-        // The full condition flags come with the focus model.
-        const uint32_t mask =
-            (m_layout->enabled ? Condition::kEnabled : 0u) | (m_layout->visible ? Condition::kShowing : 0u);
-        m_conditions->Set(m_conditions->GetCurrentMask(), mask, m_pressPoint);
+        // The record starts at the built mask, unannounced.
+        m_conditions->Set(m_conditions->GetCurrentMask(), GetConditionFlags(), m_pressPoint);
     } else {
         if (bound)
             ReattachChildren(*bound, previous);

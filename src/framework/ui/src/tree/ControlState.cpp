@@ -128,40 +128,6 @@ KXRESULT LControl::SetDragMode(int32_t mode, uint32_t axes)
     return S_OK;
 }
 
-void LControl::SetNotFocusable(bool notFocusable)
-{
-    const bool signAgrees = m_layout ? ((m_layout->tabStop < 0) == notFocusable) : true;
-    if ((m_notFocusable != 0) == notFocusable && signAgrees)
-        return;
-    m_notFocusable = notFocusable ? 1 : 0;
-    if (m_layout && !signAgrees)
-        m_layout->tabStop = m_layout->tabStop == 0 ? -1 : -m_layout->tabStop;
-    if (m_parent)
-        m_parent->m_children.Touch();
-    // Moving the focus on a change comes with the focus model.
-}
-
-void LControl::SetVisible(bool visible)
-{
-    if (!m_layout || m_layout->visible == visible)
-        return;
-    // Focus moves and condition updates come with the focus model.
-    if (!visible)
-        Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout->clipToParent);
-    m_layout->visible = visible;
-    if (visible)
-        Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout->clipToParent);
-}
-
-void LControl::SetEnabled(bool enabled)
-{
-    if (!m_layout || m_layout->enabled == enabled)
-        return;
-    // Focus moves and condition updates come with the focus model.
-    m_layout->enabled = enabled;
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout->clipToParent);
-}
-
 KXRESULT LControl::OnParentResized(PointT<double>, PointT<double>)
 {
     if (m_layout && (m_layout->IsXDocked() || m_layout->IsYDocked()))
@@ -184,18 +150,6 @@ KXRESULT LControl::OnResize(int32_t, int32_t)
 
 // Not yet wired: the focus model, mouse input, keys and deferred removal
 // answer E_NOTIMPL so that a caller cannot mistake them for done.
-KXRESULT LControl::SetFocus(bool)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&)
-{
-    return E_NOTIMPL;
-}
-bool LControl::KillFocus()
-{
-    return false;
-}
 KXRESULT LControl::FinishDeferredRemoval()
 {
     return E_NOTIMPL;
@@ -236,10 +190,6 @@ KXRESULT LControl::OnMouseLeave()
 {
     return E_NOTIMPL;
 }
-KXRESULT LControl::BeginDrag(int32_t, int32_t, int32_t)
-{
-    return S_FALSE;
-}
 KXRESULT LControl::OnCaptureLost()
 {
     return S_FALSE;
@@ -247,10 +197,6 @@ KXRESULT LControl::OnCaptureLost()
 KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>&)
 {
     return E_NOTIMPL;
-}
-KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
-{
-    return S_FALSE;
 }
 KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>&)
 {
@@ -266,11 +212,6 @@ KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LN
 }
 void LControl::OnKey(const RCPtr<LKeyParam>&) {}
 void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
-void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,
-                                      Array<uint32_t>& out)
-{
-    out.RemoveAll();
-}
 void LControl::OnDragBegin() {}
 void LControl::SaveGeometry() {}
 void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>&) {}

@@ -181,6 +181,17 @@ public:
     bool CanLoseFocus() override { return true; }
     bool KillFocus() override;
 
+    // Focus and conditions.
+    uint32_t GetConditionFlags() const;
+    // Recomputes the mask and announces what changed.
+    void UpdateConditions();
+    // On the parent of a control that takes the focus; true when the update succeeded.
+    bool SetContainsFocus(const RCPtr<LControl>& descendant);
+    void SetHighlighted(bool on);
+    bool IsHighlighted() const noexcept { return m_highlight != 0; }
+    void SetCursor(int32_t kind);
+    const RCPtr<LConditionsParam>& GetConditions() const noexcept { return m_conditions; }
+
     // Notifications are dropped until the control is built.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     KXRESULT ReleaseInternalReferences() override;
@@ -330,6 +341,8 @@ private:
     void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
+    void TakeFocusFromParent();
+    void InvalidateWholeAndUnclipped();
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
     void RebuildLooks(const LControlDescriptor& descriptor);
