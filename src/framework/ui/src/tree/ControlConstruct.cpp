@@ -270,20 +270,6 @@ KXRESULT LControl::ApplyFontSpec(const WString& faceName, float size, int32_t st
     return hr;
 }
 
-KXRESULT LControl::InstallFont(const ConstRCPtr<LFont>& font)
-{
-    if (!font)
-        return E_FAIL;
-    m_font = font;
-    for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-            look->SetFont(font);
-    for (uint32_t i = 0; i < m_children.GetCount(); ++i)
-        RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->ReapplyFontSpec();
-    OnFontChanged();
-    return S_OK;
-}
-
 KXRESULT LControl::ReapplyFontSpec()
 {
     const LControlDescriptor* descriptor = m_descriptor.Get().Get();
@@ -291,20 +277,6 @@ KXRESULT LControl::ReapplyFontSpec()
     if (!m_fontInheritsFromParent || !skin)
         return S_OK;
     return ApplyFontSpec(skin->GetFontName(), skin->GetFontSize(), skin->GetFontStyle(), skin->GetFontSizeIsRelative());
-}
-
-KXRESULT LControl::ApplyText(const WString& text, bool relayout)
-{
-    if (text == m_labelText)
-        return S_FALSE;
-    m_labelText = text;
-    for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-            look->SetText(text);
-    if (relayout)
-        PerformLayout();
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    return S_OK;
 }
 
 KXRESULT LControl::Initialize()

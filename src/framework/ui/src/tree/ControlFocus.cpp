@@ -31,6 +31,24 @@ bool Changed(uint32_t previous, uint32_t current, uint32_t bits)
     return ((previous ^ current) & bits) != 0;
 }
 
+// The whole control, and its overlays that do not clip to it.
+void InvalidateWholeAndUnclipped(LControl& control)
+{
+    const bool clip = control.GetLayout() ? control.GetLayout()->clipToParent : true;
+    const RectT<double> whole{0, 0, control.GetSize().x, control.GetSize().y};
+    control.Invalidate(whole, clip);
+    if (control.GetUnclippedDescendantCount() > 0) {
+        RCPtrArray<LControl> unclipped;
+        control.CollectUnclippedDescendants(unclipped, true, false);
+        for (uint32_t i = 0; i < unclipped.GetCount(); ++i) {
+            LControl& c = *unclipped.GetData()[i];
+            c.Invalidate(RectT<double>{0, 0, c.GetSize().x, c.GetSize().y}, false);
+        }
+    } else if (!clip) {
+        control.Invalidate(whole, false);
+    }
+}
+
 } // namespace
 
 uint32_t LControl::GetConditionFlags() const
@@ -225,22 +243,6 @@ void LControl::TakeFocusFromParent()
         SetFocus(true);
 }
 
-void LControl::InvalidateWholeAndUnclipped()
-{
-    const bool clip = m_layout ? m_layout->clipToParent : true;
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, clip);
-    if (m_unclippedCount > 0) {
-        RCPtrArray<LControl> unclipped;
-        CollectUnclippedDescendants(unclipped, true, false);
-        for (uint32_t i = 0; i < unclipped.GetCount(); ++i) {
-            LControl& c = *unclipped.GetData()[i];
-            c.Invalidate(RectT<double>{0, 0, c.m_size.x, c.m_size.y}, false);
-        }
-    } else if (!clip) {
-        Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, false);
-    }
-}
-
 void LControl::SetEnabled(bool enabled)
 {
     if (!m_layout || m_layout->enabled == enabled)
@@ -251,7 +253,7 @@ void LControl::SetEnabled(bool enabled)
         RCPtr<LControl>(m_parent)->SetFocus(true);
     TakeFocusFromParent();
     UpdateConditions();
-    InvalidateWholeAndUnclipped();
+    InvalidateWholeAndUnclipped(*this);
 }
 
 void LControl::SetVisible(bool visible)
@@ -260,14 +262,14 @@ void LControl::SetVisible(bool visible)
         return;
     RCPtr<LControl> self(this);
     if (!visible) {
-        InvalidateWholeAndUnclipped();
+        InvalidateWholeAndUnclipped(*this);
         m_layout->visible = false;
         if ((m_hasFocus || m_containsFocus) && m_parent)
             RCPtr<LControl>(m_parent)->SetFocus(true);
     } else {
         m_layout->visible = true;
         TakeFocusFromParent();
-        InvalidateWholeAndUnclipped();
+        InvalidateWholeAndUnclipped(*this);
     }
     UpdateConditions();
 }

@@ -6,74 +6,6 @@
 
 namespace KX {
 
-KXRESULT LControl::SetText(const WString& text)
-{
-    // Relayout on a new text comes with the full setter.
-    return ApplyText(text, false);
-}
-
-double LControl::SetNormalizedValue(double value)
-{
-    if (std::isnan(value))
-        return m_value; // never stored
-    const double t = std::clamp(value, 0.0, 1.0);
-    if (t == m_value)
-        return m_value;
-    m_value = t;
-    OnValueChanged();
-    RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_VALUE_CHANGE", LValueParam::Create(t, NormalizedToValue(t)));
-    if (n)
-        SendNotification(n);
-    return m_value;
-}
-
-const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
-{
-    RoundPointInPlace(offset);
-    if (offset == m_scroll)
-        return m_scroll;
-    const PointT<double> old = m_scroll;
-    m_scroll = offset;
-    for (uint32_t i = 0; i < m_children.GetCount(); ++i)
-        RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    InvalidateBoundsChange(old, offset);
-    return m_scroll;
-}
-
-KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
-{
-    if (position == m_position && size == m_size)
-        return S_FALSE;
-    CaptureLookBounds();
-    const bool clip = m_layout ? m_layout->clipToParent : true;
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, clip);
-    const bool sizeChanged =
-        !(std::fabs(size.x - m_size.x) < 2.220446049250313e-15 && std::fabs(size.y - m_size.y) < 2.220446049250313e-15);
-    m_position = position;
-    m_size = size;
-    if (sizeChanged) {
-        const PointT<int32_t> lookSize = RoundSizeToLong(m_size);
-        for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
-            if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-                look->SetSize(lookSize.x, lookSize.y);
-    }
-    if (sizeChanged && !m_rebuildingChildren) {
-        m_rebuildingChildren = 1;
-        const PointT<int32_t> whole = RoundSizeToLong(m_size);
-        for (uint32_t i = 0; i < m_children.GetCount(); ++i)
-            RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnResize(whole.x, whole.y);
-        m_rebuildingChildren = 0;
-    }
-    // Sibling relayout, look sizes and focus moves come with the full bounds setter.
-    if (m_parent)
-        m_parent->OnChildChanged(RCPtr<LControl>(this));
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, clip);
-    CheckTrackedBoundsChanged();
-    return S_OK;
-}
-
 KXRESULT LControl::Invalidate(const RectT<double>& rect, bool clip)
 {
     const PointT<double> origin = GetOriginInRootWindow();
@@ -150,10 +82,6 @@ KXRESULT LControl::OnResize(int32_t, int32_t)
 
 // Not yet wired: the focus model, mouse input, keys and deferred removal
 // answer E_NOTIMPL so that a caller cannot mistake them for done.
-KXRESULT LControl::FinishDeferredRemoval()
-{
-    return E_NOTIMPL;
-}
 KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>&)
 {
     return E_NOTIMPL;

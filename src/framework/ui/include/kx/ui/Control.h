@@ -283,6 +283,16 @@ public:
     KXRESULT PerformLayout();
     // 1 unchanged, 0 changed.
     KXRESULT SetBounds(PointT<double> position, PointT<double> size);
+    // Store the specifications and lay out again: 0 when they read back unchanged, 1 otherwise,
+    // E_INVALIDARG for an axis other than 0 and 1.
+    KXRESULT SetAxisPlacement(int32_t axis, const AxisPlacement& position, const SizeSpec& size);
+    KXRESULT SetAxisSizeLimits(int32_t axis, const SizeLimit& minimum, const SizeLimit& maximum);
+    KXRESULT SetAxisPlacements(const AxisPlacement& xPosition, const SizeSpec& xSize, const AxisPlacement& yPosition,
+                               const SizeSpec& ySize);
+    // Pixels a press moves before it becomes a drag (0: at once); E_INVALIDARG when negative.
+    KXRESULT SetDragThreshold(int32_t pixels);
+    int32_t GetDragThreshold() const noexcept { return m_dragThreshold; }
+    bool IsScrolling() const noexcept { return m_scrolling[0] != 0; }
     KXRESULT Relayout() { return PerformLayout(); }
 
     // Value.
@@ -342,7 +352,6 @@ private:
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
     void TakeFocusFromParent();
-    void InvalidateWholeAndUnclipped();
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
     void RebuildLooks(const LControlDescriptor& descriptor);
@@ -420,6 +429,12 @@ private:
     uint8_t m_boundsCapturePending = 0;
     RectT<double> m_trackedLookBounds;
 };
+
+// Hands a notification of id with param straight to receiver, from no sender; nothing for null.
+void DeliverNotification(const RCPtr<LNotificationReceiver>& receiver, const char16_t* id,
+                         const ConstRCPtr<LRefCountedObject>& param);
+// The leading decimal number of text (locale-free); 0 when there is none.
+double ParseParamAsDouble(const WString& text);
 
 // Equal when the face names, sizes (NaN unequal) and styles are equal.
 bool operator==(const LFont& a, const LFont& b) noexcept;
