@@ -194,7 +194,6 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         m_rebuildingChildren = 1;
         for (uint32_t i = 0; i < m_children.GetCount(); ++i)
             RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnResize(whole.x, whole.y);
-        PerformLayout();
         m_rebuildingChildren = 0;
     }
     if (RCPtr<LControl> parent = m_parent) {
@@ -276,7 +275,8 @@ KXRESULT LControl::SetAxisPlacements(const AxisPlacement& xPosition, const SizeS
 {
     if (!m_layout)
         return E_FAIL;
-    if (m_parent && (m_layout->IsXDocked() != (xPosition.docked != 0) || m_layout->IsYDocked() != (yPosition.docked != 0)))
+    if (m_parent &&
+        (m_layout->IsXDocked() != (xPosition.docked != 0) || m_layout->IsYDocked() != (yPosition.docked != 0)))
         m_parent->m_children.Touch();
     m_layout->SetAxisPlacement(0, xPosition, xSize);
     m_layout->SetAxisPlacement(1, yPosition, ySize);
