@@ -3,7 +3,9 @@
 #include "FocusFakes.h"
 #include "LayoutFakes.h"
 
+#include "kx/Bitmap.h"
 #include "kx/ui/RootWindow.h"
+#include "kx/ui/VisualPart.h"
 
 #include <gtest/gtest.h>
 
@@ -186,4 +188,40 @@ TEST(ControlValue, DeliverNotificationHandsItStraightToTheReceiver)
     DeliverNotification(RCPtr<LNotificationReceiver>(w.Get()), u"NID_VALUE_CHANGE", ConstRCPtr<LRefCountedObject>());
     DeliverNotification(RCPtr<LNotificationReceiver>(), u"NID_VALUE_CHANGE", ConstRCPtr<LRefCountedObject>());
     EXPECT_EQ(log, (Log{"w: NID_VALUE_CHANGE"}));
+}
+
+TEST(ControlValue, RenamingAChildToATakenNameFailsAndLaterSiblingsFollowARename)
+{
+    uitest::Tree t;
+    RCPtr<uitest::TestControl> a = uitest::Make(t.root, u"a", 0, 0, 10, 10);
+    RCPtr<uitest::TestControl> b = uitest::Make(t.root, u"b", 0, 0, 10, 10);
+    uitest::SetPosition(*b, 0, kPositionToControl, 1.0f, 0, 0.0f, u"a");
+    LChildControlList& children = t.root->GetChildren();
+    EXPECT_EQ(children.RenameChild(a, WString(u"b")), E_FAIL);
+    EXPECT_EQ(a->GetName(), WString(u"a"));
+    EXPECT_EQ(b->GetName(), WString(u"b"));
+    EXPECT_EQ(children.RenameChild(a, WString(u"a")), S_FALSE);
+    RCPtr<uitest::TestControl> stranger = uitest::Make(nullptr, u"x", 0, 0, 1, 1);
+    EXPECT_EQ(children.RenameChild(stranger, WString(u"y")), E_INVALIDARG);
+    EXPECT_EQ(children.RenameChild(a, WString(u"left")), S_OK);
+    EXPECT_EQ(a->GetName(), WString(u"left"));
+    EXPECT_EQ(b->GetLayout()->Position(0).controlName, WString(u"left"));
+}
+
+TEST(ControlValue, LookRegionAndPartNeedALook)
+{
+    uitest::Tree t;
+    RCPtr<uitest::TestControl> c = uitest::Make(t.root, u"c", 0, 0, 10, 10);
+    LRegion region;
+    region.AddRect(1, 1, 4, 4);
+    EXPECT_EQ(c->SetLookRegion(0, region), E_INVALIDARG);
+    EXPECT_EQ(c->SetLookPart(ConstRCPtr<LVisualPart>(), 0), E_FAIL);
+    EXPECT_EQ(c->SetLookBitmap(ConstRCPtr<LBitmap>(), 0, -1, false), E_FAIL);
+    c->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 10, 10}, 0xFF000000u)));
+    c->GetLookAt(0)->GetRegion().AddRect(5, 5, 9, 9);
+    EXPECT_EQ(c->SetLookRegion(0, region), S_OK);
+    int32_t l = 0, top = 0, r = 0, b = 0;
+    ASSERT_TRUE(c->GetLookAt(0)->GetRegion().GetBounds(l, top, r, b));
+    EXPECT_EQ(l, 1);
+    EXPECT_EQ(r, 4) << "the old region is emptied first";
 }

@@ -27,6 +27,8 @@ namespace KX {
 class LControlDescriptor;
 class LStringTable;
 class LMenuDescriptor;
+class LVisualPart;
+class LBitmap;
 class LPopupMenu;
 class LNotificationCenter;
 struct LMenuItemState;
@@ -235,6 +237,14 @@ public:
     float GetLookOpacity(uint32_t index) const;
     // 0, or E_INVALIDARG for an index beyond the opacities; values outside 0..1 are ignored.
     KXRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
+    // Replaces the look's region: 0, or E_INVALIDARG when there is no look at index.
+    KXRESULT SetLookRegion(int32_t index, const LRegion& region);
+    // The bitmap over the client area of the look GetLookAt finds (resize 0 stretch, 1 tile,
+    // 2 center; null takes it out): 0; 1 null without an image; E_FAIL without a look.
+    KXRESULT SetLookBitmap(const ConstRCPtr<LBitmap>& bitmap, uint32_t resizeType, int32_t index,
+                           bool replacesClientPart);
+    // The part whose colour paints the label: 0; E_FAIL without a look; E_INVALIDARG for null.
+    KXRESULT SetLookPart(const ConstRCPtr<LVisualPart>& part, int32_t index);
     void ClearLookRegion(int32_t index);
     void ClearAllLookRegions();
     KXRESULT SetLookRegionExcept(int32_t index, int32_t exceptIndex);
