@@ -133,3 +133,24 @@ TEST(ControlFocus, AHolderThatRefusesToLoseTheFocusKeepsIt)
     EXPECT_EQ(t.a->SetFocus(true), E_FAIL);
     EXPECT_EQ(t.window->GetFocusControl().Get(), c.Get());
 }
+
+TEST(ControlFocus, TheRootWindowLosingAndRegainingItsFocusRestoresTheLastHolder)
+{
+    FocusTree t;
+    t.b->SetFocus(true);
+    t.window->OnFocusLost();
+    EXPECT_EQ(t.window->GetFocusControl().Get(), nullptr);
+    EXPECT_EQ(Mask(t.b) | Mask(t.panel) | Mask(t.main), 0u);
+    t.window->RestoreFocus();
+    EXPECT_EQ(t.window->GetFocusControl().Get(), t.b.Get());
+    EXPECT_EQ(Mask(t.main), Condition::kContainsFocus);
+
+    // A window that has the platform focus gives it to the first focusable control on attach.
+    rwtest::FakeServices services;
+    services.focused = true;
+    RCPtr<LRootWindow> window = LRootWindow::Create(nullptr, &services);
+    RCPtr<uitest::TestControl> main = focustest::MakeFocusable(nullptr, u"main", 0, 0, 100, 100);
+    RCPtr<uitest::TestControl> field = focustest::MakeFocusable(main, u"field", 0, 0, 10, 10);
+    window->AttachMainControl(main);
+    EXPECT_EQ(window->GetFocusControl().Get(), field.Get());
+}
