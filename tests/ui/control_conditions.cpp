@@ -143,3 +143,25 @@ TEST(ControlConditions, SiblingKeysGoAfterTheSenderInTabOrderAndNeverToTheSender
         c->LNotificationClient::UnregisterFromAll();
     taker->LNotificationClient::UnregisterFromAll();
 }
+
+TEST(ControlConditions, AHandlerThatChangesConditionsAgainRunsANestedUpdateToCompletion)
+{
+    FocusTree t;
+    Log log;
+    std::vector<uint32_t> seen; // current masks in delivery order
+    RCPtr<Watcher> w(new Watcher(&log, "a"));
+    w->onReceive = [&](const RCPtr<LNotification>& n) {
+        seen.push_back(dynamic_cast<const LConditionsParam*>(n->GetPayload().Get())->GetCurrentMask());
+        if (seen.size() == 1)
+            t.a->SetHighlighted(true);
+    };
+    w->Watch(t.a, u"NID_CONDITION_CHANGE");
+    w->Watch(t.a, u"NID_ENABLED_CONDITION_CHANGE");
+    t.a->SetEnabled(false);
+    ASSERT_EQ(log, (Log{"a: NID_CONDITION_CHANGE", "a: NID_CONDITION_CHANGE", "a: NID_ENABLED_CONDITION_CHANGE"}));
+    EXPECT_FALSE(seen[0] & Condition::kHoverOrHighlighted);
+    EXPECT_TRUE(seen[1] & Condition::kHoverOrHighlighted) << "the nested update";
+    EXPECT_FALSE(seen[2] & Condition::kHoverOrHighlighted) << "the outer pass keeps its own record";
+    EXPECT_EQ(t.a->GetConditions()->GetCurrentMask(), t.a->GetConditionFlags());
+    w->UnregisterFromAll();
+}
