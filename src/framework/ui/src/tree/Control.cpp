@@ -76,16 +76,6 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     return S_OK;
 }
 
-KXRESULT LControl::SetRootWindow(const RCPtr<IRootWindow>& window)
-{
-    if (m_parent)
-        return E_FAIL;
-    m_ownerWindow = window;
-    // The window title and the title receiver come with the root window.
-    RegisterNotificationHandlers();
-    return S_OK;
-}
-
 int32_t LControl::GetChildIndex(const RCPtr<LControl>& child, uint32_t order)
 {
     return m_children.IndexOf(child.Get(), order);

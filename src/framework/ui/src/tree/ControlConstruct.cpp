@@ -145,10 +145,8 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
 
     if (!rebuild) {
         ShowLook(0, 1);
-        // The full condition flags come with the focus model.
-        const uint32_t mask =
-            (m_layout->enabled ? Condition::kEnabled : 0u) | (m_layout->visible ? Condition::kShowing : 0u);
-        m_conditions->Set(m_conditions->GetCurrentMask(), mask, m_pressPoint);
+        // The record starts at the built mask, unannounced.
+        m_conditions->Set(m_conditions->GetCurrentMask(), GetConditionFlags(), m_pressPoint);
     } else {
         if (bound)
             ReattachChildren(*bound, previous);
@@ -272,34 +270,6 @@ KXRESULT LControl::ApplyFontSpec(const WString& faceName, float size, int32_t st
     m_styleInherited = styleInherited ? 1 : 0;
     m_sizeScale = scale;
     return hr;
-}
-
-KXRESULT LControl::InstallFont(const ConstRCPtr<LFont>& font)
-{
-    if (!font)
-        return E_FAIL;
-    m_font = font;
-    for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-            look->SetFont(font);
-    for (uint32_t i = 0; i < m_children.GetCount(); ++i)
-        RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->ReapplyFontSpec();
-    OnFontChanged();
-    return S_OK;
-}
-
-KXRESULT LControl::ApplyText(const WString& text, bool relayout)
-{
-    if (text == m_labelText)
-        return S_FALSE;
-    m_labelText = text;
-    for (uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-            look->SetText(text);
-    if (relayout)
-        PerformLayout();
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    return S_OK;
 }
 
 KXRESULT LControl::Initialize()

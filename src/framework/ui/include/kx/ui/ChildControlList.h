@@ -3,6 +3,7 @@
 // that are re-sorted lazily when the change stamp has moved. UI thread only.
 #include "kx/Array.h"
 #include "kx/RCPtrArray.h"
+#include "kx/StringT.h"
 
 #include <cstdint>
 
@@ -36,6 +37,9 @@ public:
     // True when the list was already empty.
     bool RemoveAll();
     KXRESULT Resort();
+    // 0 renamed (later siblings' references follow); 1 same name; E_FAIL name taken by a
+    // sibling; E_INVALIDARG not a child.
+    KXRESULT RenameChild(const RCPtr<LControl>& child, const WString& newName);
     void Touch() noexcept { ++m_changeStamp; }
     uint32_t GetChangeStamp() const noexcept { return m_changeStamp; }
     uint32_t GetSortedStamp() const noexcept { return m_sortedStamp; }

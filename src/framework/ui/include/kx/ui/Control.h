@@ -27,6 +27,8 @@ namespace KX {
 class LControlDescriptor;
 class LStringTable;
 class LMenuDescriptor;
+class LVisualPart;
+class LBitmap;
 class LPopupMenu;
 class LNotificationCenter;
 struct LMenuItemState;
@@ -188,6 +190,17 @@ public:
     bool CanLoseFocus() override { return true; }
     bool KillFocus() override;
 
+    // Focus and conditions.
+    uint32_t GetConditionFlags() const;
+    // Recomputes the mask and announces what changed.
+    void UpdateConditions();
+    // On the parent of a control that takes the focus; true when the update succeeded.
+    bool SetContainsFocus(const RCPtr<LControl>& descendant);
+    void SetHighlighted(bool on);
+    bool IsHighlighted() const noexcept { return m_highlight != 0; }
+    void SetCursor(int32_t kind);
+    const RCPtr<LConditionsParam>& GetConditions() const noexcept { return m_conditions; }
+
     // Notifications are dropped until the control is built.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     KXRESULT ReleaseInternalReferences() override;
@@ -231,6 +244,14 @@ public:
     float GetLookOpacity(uint32_t index) const;
     // 0, or E_INVALIDARG for an index beyond the opacities; values outside 0..1 are ignored.
     KXRESULT SetLookOpacity(int32_t index, float opacity, bool exclusive);
+    // Replaces the look's region: 0, or E_INVALIDARG when there is no look at index.
+    KXRESULT SetLookRegion(int32_t index, const LRegion& region);
+    // The bitmap over the client area of the look GetLookAt finds (resize 0 stretch, 1 tile,
+    // 2 center; null takes it out): 0; 1 null without an image; E_FAIL without a look.
+    KXRESULT SetLookBitmap(const ConstRCPtr<LBitmap>& bitmap, uint32_t resizeType, int32_t index,
+                           bool replacesClientPart);
+    // The part whose colour paints the label: 0; E_FAIL without a look; E_INVALIDARG for null.
+    KXRESULT SetLookPart(const ConstRCPtr<LVisualPart>& part, int32_t index);
     void ClearLookRegion(int32_t index);
     void ClearAllLookRegions();
     KXRESULT SetLookRegionExcept(int32_t index, int32_t exceptIndex);
@@ -279,6 +300,16 @@ public:
     KXRESULT PerformLayout();
     // 1 unchanged, 0 changed.
     KXRESULT SetBounds(PointT<double> position, PointT<double> size);
+    // Store the specifications and lay out again: 0 when they read back unchanged, 1 otherwise,
+    // E_INVALIDARG for an axis other than 0 and 1.
+    KXRESULT SetAxisPlacement(int32_t axis, const AxisPlacement& position, const SizeSpec& size);
+    KXRESULT SetAxisSizeLimits(int32_t axis, const SizeLimit& minimum, const SizeLimit& maximum);
+    KXRESULT SetAxisPlacements(const AxisPlacement& xPosition, const SizeSpec& xSize, const AxisPlacement& yPosition,
+                               const SizeSpec& ySize);
+    // Pixels a press moves before it becomes a drag (0: at once); E_INVALIDARG when negative.
+    KXRESULT SetDragThreshold(int32_t pixels);
+    int32_t GetDragThreshold() const noexcept { return m_dragThreshold; }
+    bool IsScrolling() const noexcept { return m_scrolling[0] != 0; }
     KXRESULT Relayout() { return PerformLayout(); }
 
     // Value.
@@ -339,6 +370,7 @@ private:
     void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
+    void TakeFocusFromParent();
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
     void RebuildLooks(const LControlDescriptor& descriptor);
@@ -419,6 +451,12 @@ private:
     uint8_t m_boundsCapturePending = 0;
     RectT<double> m_trackedLookBounds;
 };
+
+// Hands a notification of id with param straight to receiver, from no sender; nothing for null.
+void DeliverNotification(const RCPtr<LNotificationReceiver>& receiver, const char16_t* id,
+                         const ConstRCPtr<LRefCountedObject>& param);
+// The leading decimal number of text (locale-free); 0 when there is none.
+double ParseParamAsDouble(const WString& text);
 
 // Equal when the face names, sizes (NaN unequal) and styles are equal.
 bool operator==(const LFont& a, const LFont& b) noexcept;
