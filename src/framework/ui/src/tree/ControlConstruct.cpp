@@ -1,5 +1,5 @@
 // Binding a control to its skin descriptor (first build and rebuild on a skin change), its font,
-// its label, the reading of its create parameters, and the controls built from fixed skin names.
+// its label, and the controls built from fixed skin names.
 #include "kx/DebugTrace.h"
 #include "kx/Exception.h"
 #include "kx/RenderHost.h"
@@ -306,38 +306,6 @@ KXRESULT LControl::ApplyText(const WString& text, bool relayout)
     if (relayout)
         PerformLayout();
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    return S_OK;
-}
-
-KXRESULT LControl::Initialize()
-{
-    // The notification handler, key bindings and sibling keys come with the input handling.
-    ReadCreateParams();
-    WString tip;
-    if (const RCPtr<LStringTable>& table = m_stringTable.Get())
-        if (table->Lookup(WString(u"TOOLTIP"), tip))
-            m_toolTipText = tip;
-    return S_OK;
-}
-
-KXRESULT LControl::ReadCreateParams()
-{
-    const LControlDescriptor* descriptor = m_descriptor.Get().Get();
-    const LStringTable* params = descriptor ? descriptor->GetCreateParams().Get() : nullptr;
-    const bool negativeTab = m_layout && m_layout->tabStop < 0;
-    if (!params) {
-        SetNotFocusable(negativeTab);
-        return S_OK;
-    }
-    WString text;
-    if (params->Lookup(WString(u"NOT_FOCUSABLE"), text))
-        SetNotFocusable(CountsAsTrue(text));
-    else
-        SetNotFocusable(negativeTab);
-    if (params->Lookup(WString(u"USE_PARENT_TOOLTIP"), text))
-        m_useParentToolTip = CountsAsTrue(text) ? 1 : 0;
-    if (params->Lookup(WString(u"WANTS_TAB"), text))
-        m_wantsTab = CountsAsTrue(text) ? 1 : 0;
     return S_OK;
 }
 

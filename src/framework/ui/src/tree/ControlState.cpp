@@ -192,10 +192,6 @@ KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&)
 {
     return E_NOTIMPL;
 }
-bool LControl::KillFocus()
-{
-    return false;
-}
 KXRESULT LControl::FinishDeferredRemoval()
 {
     return E_NOTIMPL;
@@ -244,10 +240,6 @@ KXRESULT LControl::OnCaptureLost()
 {
     return S_FALSE;
 }
-KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>&)
-{
-    return E_NOTIMPL;
-}
 KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
 {
     return S_FALSE;
@@ -264,8 +256,6 @@ KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LN
 {
     return S_OK;
 }
-void LControl::OnKey(const RCPtr<LKeyParam>&) {}
-void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
 void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,
                                       Array<uint32_t>& out)
 {
