@@ -128,8 +128,13 @@ public:
     KX::RCPtr<KX::IRootWindow> GetActiveRootWindow() override { return {}; }
     KX::RCPtr<KX::IRootWindow> GetFirstRootWindow() override { return {}; }
     KX::RCPtr<KX::LGlobalHotKeyManager> GetGlobalHotKeyManager() override { return hotKeys; }
+    KX::RCPtr<KX::LControl> CreateSkinControl(const KX::WString& name, const KX::RCPtr<KX::LControl>& parent) override
+    {
+        return skinControls ? skinControls(name, parent) : KX::RCPtr<KX::LControl>();
+    }
 
     KX::RCPtr<KX::LGlobalHotKeyManager> hotKeys;
+    std::function<KX::RCPtr<KX::LControl>(const KX::WString&, const KX::RCPtr<KX::LControl>&)> skinControls;
 
 private:
     KX::IControlHost* m_previous;

@@ -331,6 +331,16 @@ public:
     // to 0 and sends the bound notification to the control itself. Always 1.
     KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
+    // Context menus of the string table: "CONTEXT_MENU." entries make one menu; otherwise each
+    // menu number of "CONTEXT_MENU<n>." entries makes one, the numbers in text order. Always 0.
+    KXRESULT GetContextMenuEntries(RCPtrArray<LMenuDescriptor>& out);
+    // Binds (or unbinds) ForwardMenuNotification for every item of menu, sub-menus included, whose
+    // notification has a hot key at the root window or the application. Always 0.
+    KXRESULT RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& menu, bool registerHandlers);
+    // A menu item with a hot key: posts its id to the root window's queue when the window binds
+    // it, else to the application's queue. Always 1.
+    KXRESULT ForwardMenuNotification(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
+
 protected:
     ~LControl() override;
 
