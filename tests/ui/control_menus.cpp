@@ -65,10 +65,7 @@ protected:
         control = main = nullptr;
         window = nullptr;
     }
-    void Menus(RCPtrArray<LMenuDescriptor>& menus)
-    {
-        EXPECT_EQ(control->GetContextMenuEntries(menus), S_OK);
-    }
+    void Menus(RCPtrArray<LMenuDescriptor>& menus) { EXPECT_EQ(control->GetContextMenuEntries(menus), S_OK); }
     uint32_t MenuCount()
     {
         RCPtrArray<LMenuDescriptor> menus;
@@ -105,9 +102,9 @@ TEST_F(ControlMenus, NumberedMenusComeInTextOrderOfTheirNumbers)
 
 TEST_F(ControlMenus, TheFullStopFormMakesOneMenuAndNumberedEntriesAreIgnored)
 {
-    keytest::GiveStrings(*control, {{u"CONTEXT_MENU.01.NID_B", u"B"},
-                                    {u"CONTEXT_MENU.00.NID_A", u"A"},
-                                    {u"CONTEXT_MENU0.00.NID_IGNORED", u"X"}});
+    keytest::GiveStrings(
+        *control,
+        {{u"CONTEXT_MENU.01.NID_B", u"B"}, {u"CONTEXT_MENU.00.NID_A", u"A"}, {u"CONTEXT_MENU0.00.NID_IGNORED", u"X"}});
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);
     ASSERT_EQ(menus.GetCount(), 1u);
