@@ -25,9 +25,12 @@ public:
         SetParent(nullptr);
         if (parent && queueNext)
             parent->RemoveChildDeferred(queueNext);
+        if (parent && flushAgain)
+            parent->FlushPendingChildren();
         return S_OK;
     }
     RCPtr<LControl> queueNext;
+    bool flushAgain = false;
 
 private:
     Log* m_log;
@@ -159,6 +162,18 @@ TEST_F(ControlInit, ARemovalQueuedDuringTheFlushKeepsTheSubscriptionForTheNextPa
     EXPECT_EQ(main->GetIdleSubscriptionCount(), 1);
     main->FlushPendingChildren();
     EXPECT_EQ(log, (Log{"one: removed", "two: removed"}));
+    EXPECT_EQ(main->GetIdleSubscriptionCount(), 0);
+}
+
+TEST_F(ControlInit, ARemovalThatFlushesAgainFinishesEveryChildOnce)
+{
+    RCPtr<Removable> one(new Removable(main, u"one", &log)), two(new Removable(main, u"two", &log));
+    one->flushAgain = true; // used to finish "one" again and again until the stack ran out
+    main->RemoveChildDeferred(one);
+    main->RemoveChildDeferred(two);
+    main->FlushPendingChildren();
+    EXPECT_EQ(log, (Log{"one: removed", "two: removed"}));
+    EXPECT_EQ(main->GetPendingRemovalCount(), 0u);
     EXPECT_EQ(main->GetIdleSubscriptionCount(), 0);
 }
 

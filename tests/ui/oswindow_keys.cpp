@@ -27,8 +27,7 @@ protected:
         keytest::GiveStrings(*b, {{u"LHK.NID_B_KEY", u"CTRLVKEY_F6"}});
         b->Initialize();
         windowClient->RegisterForNotification(RCPtr<LNotificationDistributor>(root), u"NID_WIN_KEY", 0);
-        root->GetHotKeyManager()->GetTable().AddBinding(ParseKeySpec(WString(u"CTRLVKEY_F7")),
-                                                        WString(u"NID_WIN_KEY"));
+        root->GetHotKeyManager()->GetTable().AddBinding(ParseKeySpec(WString(u"CTRLVKEY_F7")), WString(u"NID_WIN_KEY"));
         appHost.hotKeys->GetTable().AddBinding(ParseKeySpec(WString(u"CTRLVKEY_F8")), WString(u"NID_APP_KEY"));
         root->SetFocusControl(a);
         log.clear();

@@ -93,19 +93,21 @@ KXRESULT LControl::RemoveChildDeferred(const RCPtr<LControl>& child)
 
 KXRESULT LControl::FlushPendingChildren()
 {
-    const uint32_t count = m_pendingRemovals.GetCount();
-    if (count == 0)
-        return S_OK;
-    for (uint32_t i = 0; i < count && m_pendingRemovals.GetCount() > 0; ++i) {
-        RCPtr<LControl> child = m_pendingRemovals.GetData()[0];
-        if (child)
-            child->FinishDeferredRemoval();
-        RCPtr<LControl> removed;
-        m_pendingRemovals.RemoveItem(0, removed);
-    }
-    // A removal that queued another keeps the subscription for the next pass.
     if (m_pendingRemovals.GetCount() == 0)
-        UnsubscribeIdle();
+        return S_OK;
+    // Work on the entries taken out: a removal that queues another, or flushes again, then never
+    // sees (or finishes twice) an entry of this pass.
+    RCPtrArray<LControl> pending;
+    while (m_pendingRemovals.GetCount() > 0) {
+        RCPtr<LControl> child;
+        m_pendingRemovals.RemoveItem(0, child);
+        pending.AddItem(child);
+    }
+    for (uint32_t i = 0; i < pending.GetCount(); ++i)
+        if (const RCPtr<LControl> child = pending.GetData()[i])
+            child->FinishDeferredRemoval();
+    // The subscription of this pass; one queued meanwhile took its own.
+    UnsubscribeIdle();
     return S_OK;
 }
 
