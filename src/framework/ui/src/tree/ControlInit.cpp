@@ -72,6 +72,7 @@ KXRESULT LControl::OnSiblingKey(const RCPtr<LNotificationDistributor>&, const RC
     const WString name = m_keyBindings.FindNotificationForKey(param->GetKey());
     if (name.IsEmpty())
         return S_FALSE;
+    // The sender reads the result back: the record is shared, only the notification holds it const.
     const_cast<LSiblingKeyParam*>(param.Get())->SetResult(0);
     // Our handlers act on it as if it had come from elsewhere.
     SendNotificationTo(RCPtr<LNotificationReceiver>(this), name.GetString(), ConstRCPtr<LRefCountedObject>(param));
