@@ -1,5 +1,5 @@
-// What the application gives the control tree: children created through the factory (deferred
-// ones left out), string tables resolved from the parent and the look-ups of texts.
+// What the application gives the control tree: children and skin controls created through the
+// factory (deferred ones left out), string tables resolved from the parent and the look-ups of texts.
 #include "AppFakes.h"
 #include "SkinLoad.h"
 
@@ -44,7 +44,22 @@ TEST(AppHost, ChildrenAreCreatedInOrderExceptDeferredOnes)
     EXPECT_EQ(app->CreateChildControls(*parent, host.Get()), S_OK);
     EXPECT_EQ(g_created, (std::vector<std::string>{"a", "c", "d"})) << "\" TRUE\" (trimmed, any case) defers";
     EXPECT_EQ(parent->GetChildren().GetCount(), 3u);
-    EXPECT_EQ(app->CreateChildControls(*parent, nullptr), E_FAIL);
+    EXPECT_EQ(app->CreateChildControls(*parent, nullptr), S_FALSE) << "no descriptor: nothing to create";
+
+    // Skin controls by name come from the same factory: top-level names only.
+    g_created.clear();
+    RCPtr<LControl> made = app->CreateSkinControl(WString(u"host"), RCPtr<LControl>(parent));
+    ASSERT_TRUE(made);
+    EXPECT_EQ(g_created, (std::vector<std::string>{"host"}));
+    EXPECT_FALSE(app->CreateSkinControl(WString(u"a"), RCPtr<LControl>(parent)));
+    made = nullptr;
+
+    // Once the factory is gone, nothing is created and nothing fails.
+    app->RunApplicationShutdown();
+    g_created.clear();
+    EXPECT_EQ(app->CreateChildControls(*parent, host.Get()), S_FALSE);
+    EXPECT_FALSE(app->CreateSkinControl(WString(u"host"), RCPtr<LControl>(parent)));
+    EXPECT_TRUE(g_created.empty());
     parent->ReleaseInternalReferences();
 }
 

@@ -114,9 +114,17 @@ TEST(ControlConstruct, FontSpecsDeriveFromTheParentOrTheDefault)
     EXPECT_EQ(Face(*c), "Mono");
     EXPECT_EQ(c->GetFont()->GetStyle(), 0);
     EXPECT_FLOAT_EQ(c->GetFontSizeScale(), 1.0f);
-    // A parent's new font reaches the inheriting child (spec re-derived from its skin).
+    // A parent's new font reaches the inheriting child: the relative size follows it, the face and
+    // style the child chose stay.
     EXPECT_EQ(main->ApplyFontSpec(WString(u"Arial"), 20.0f, 2, false), KX::S_OK);
     EXPECT_FLOAT_EQ(c->GetFont()->GetSize(), 20.0f);
+    EXPECT_EQ(Face(*c), "Mono");
+    EXPECT_EQ(c->GetFont()->GetStyle(), 0);
+    // A scaled size keeps its scale against the parent's next font.
+    EXPECT_EQ(c->ApplyFontSpec(WString(), 0.5f, -1, true), KX::S_OK);
+    EXPECT_EQ(main->ApplyFontSpec(WString(u"Arial"), 12.0f, 2, false), KX::S_OK);
+    EXPECT_FLOAT_EQ(c->GetFont()->GetSize(), 6.0f);
+    EXPECT_EQ(Face(*c), "Arial");
     EXPECT_FLOAT_EQ(label->GetFont()->GetSize(), 6.75f);
     KX::LControl::SetDefaultFont(nullptr);
 }

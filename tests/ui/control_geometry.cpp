@@ -156,3 +156,19 @@ TEST(ControlGeometry, AxisAnimationKeepsItsStepTimeAndStopsOnce)
     EXPECT_EQ(c->StopAxisAnimation(0), S_FALSE);
     EXPECT_EQ(c->StopAxisAnimation(1), S_FALSE);
 }
+
+TEST(ControlGeometry, IdleCountNeverGoesBelowZero)
+{
+    uitest::Tree t;
+    RCPtr<TestControl> c = Make(t.root, u"c", 0, 0, 10, 10);
+    // Drops without a subscription change nothing: the next subscription is the first again.
+    EXPECT_EQ(c->UnsubscribeIdle(), S_FALSE);
+    EXPECT_EQ(c->UnsubscribeIdle(), S_FALSE);
+    EXPECT_EQ(c->GetIdleSubscriptionCount(), 0);
+    EXPECT_EQ(c->StartAxisAnimation(1, 10, 100, 0, nullptr), S_OK);
+    EXPECT_EQ(c->GetIdleSubscriptionCount(), 1);
+    EXPECT_EQ(c->StopAxisAnimation(1), S_OK);
+    EXPECT_EQ(c->GetIdleSubscriptionCount(), 0);
+    EXPECT_EQ(c->UnsubscribeIdle(), S_FALSE);
+    EXPECT_EQ(c->GetIdleSubscriptionCount(), 0);
+}

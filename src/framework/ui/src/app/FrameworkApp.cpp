@@ -12,15 +12,6 @@ namespace KX {
 namespace {
 LFrameworkApp* g_current = nullptr;
 
-// A create parameter counts as true when it reads "true" once trimmed and lower-cased.
-bool IsTrueParam(const LStringTable* params, const char16_t* key)
-{
-    WString text;
-    if (!params || !params->Lookup(WString(key), text))
-        return false;
-    return text.Trim().ToLower() == WString(u"true");
-}
-
 // Carries out the recorded closes of a snapshot, last to first.
 uint32_t CloseRecorded(const std::vector<RCPtr<LRootWindow>>& windows)
 {
@@ -212,39 +203,6 @@ uint32_t LFrameworkApp::GetMouseButtons()
     if (GetKeyState(2))
         buttons |= 4;
     return buttons;
-}
-
-void LFrameworkApp::ResolveStringTable(LControl& control)
-{
-    if (!m_factory)
-        return;
-    ConstRCPtr<LStringTable> table = m_factory->GetStringTable(control.GetParent().Get(), control.GetName());
-    if (table)
-        control.AdoptStringTable(RCPtr<LStringTable>(const_cast<LStringTable*>(table.Get())));
-}
-
-KXRESULT LFrameworkApp::CreateChildControls(LControl& parent, const LControlDescriptor* descriptor)
-{
-    if (!m_factory || !descriptor)
-        return E_FAIL;
-    const RCPtr<LControl> owner(&parent);
-    const RCPtrArray<LControlDescriptor>& children = descriptor->GetChildren();
-    for (uint32_t i = 0; i < children.GetCount(); ++i) {
-        const RCPtr<LControlDescriptor>& child = children.GetData()[i];
-        if (!child || IsTrueParam(child->GetCreateParams().Get(), u"DEFER_CREATE"))
-            continue;
-        RCPtr<LControl> created;
-        m_factory->CreateControlFromDescriptor(created, ConstRCPtr<LControlDescriptor>(child), owner);
-    }
-    return S_OK;
-}
-
-WString LFrameworkApp::LookupString(const LControl& control, const WString& key)
-{
-    WString text;
-    if (const RCPtr<LStringTable>& table = control.GetStringTable())
-        table->Lookup(key, text);
-    return text;
 }
 
 RCPtr<IEditTarget> LFrameworkApp::GetFocusedControl()

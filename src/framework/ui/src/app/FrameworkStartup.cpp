@@ -18,41 +18,41 @@ const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
     // The widget classes come with the framework controls; until a class exists its name stays
     // here without a create function and is not registered.
     static const std::vector<FrameworkControlClass> classes{
-        {u"Framework.Button", nullptr},
-        {u"Framework.OverlayButton", nullptr},
-        {u"Framework.ListBox", nullptr},
-        {u"Framework.listboxNoScroll", nullptr},
-        {u"Framework.ListBoxItem", nullptr},
-        {u"Framework.CheckedListBox", nullptr},
-        {u"Framework.CheckedListBoxItem", nullptr},
-        {u"Framework.ListBoxWithIcons", nullptr},
-        {u"Framework.listbox2ColumnSortable", nullptr},
-        {u"Framework.ScrollBar", nullptr},
-        {u"Framework.ScrollChannel", nullptr},
-        {u"Framework.ComboBox", nullptr},
-        {u"Framework.ComboTextBox", nullptr},
-        {u"Framework.CheckedComboBox", nullptr},
-        {u"Framework.ComboBoxWithIcons", nullptr},
-        {u"Framework.ComboSlider", nullptr},
-        {u"Framework.ComboSlider.DropDownPanel", nullptr},
-        {u"Framework.Slider", nullptr},
-        {u"Framework.Knob", nullptr},
-        {u"Framework.TabControl", nullptr},
-        {u"Framework.Label", nullptr},
-        {u"Framework.TextBox", nullptr},
-        {u"Framework.NumericUpDown", nullptr},
-        {u"Framework.Panel", nullptr},
-        {u"Framework.ToolTip", nullptr},
-        {u"Framework.PopupMenu", nullptr},
-        {u"Framework.MenuItem", nullptr},
-        {u"Framework.ComboMenu", nullptr},
-        {u"Framework.MainMenu", nullptr},
-        {u"Framework.FileDropper", nullptr},
-        {u"Framework.StatusBar", nullptr},
-        {u"Framework.SplitterH", nullptr},
-        {u"Framework.SplitterV", nullptr},
-        {u"Framework.LevelMeter", nullptr},
-        {u"Framework.ProgressBar", nullptr},
+        {u"Framework.Button", nullptr, 93},
+        {u"Framework.OverlayButton", nullptr, 96},
+        {u"Framework.ListBox", nullptr, 98},
+        {u"Framework.listboxNoScroll", nullptr, 99},
+        {u"Framework.ListBoxItem", nullptr, 100},
+        {u"Framework.CheckedListBox", nullptr, 101},
+        {u"Framework.CheckedListBoxItem", nullptr, 102},
+        {u"Framework.ListBoxWithIcons", nullptr, 103},
+        {u"Framework.listbox2ColumnSortable", nullptr, 104},
+        {u"Framework.ScrollBar", nullptr, 105},
+        {u"Framework.ScrollChannel", nullptr, 106},
+        {u"Framework.ComboBox", nullptr, 107},
+        {u"Framework.ComboTextBox", nullptr, 108},
+        {u"Framework.CheckedComboBox", nullptr, 109},
+        {u"Framework.ComboBoxWithIcons", nullptr, 110},
+        {u"Framework.ComboSlider", nullptr, 111},
+        {u"Framework.ComboSlider.DropDownPanel", nullptr, 112},
+        {u"Framework.Slider", nullptr, 113},
+        {u"Framework.Knob", nullptr, 114},
+        {u"Framework.TabControl", nullptr, 115},
+        {u"Framework.Label", nullptr, 116},
+        {u"Framework.TextBox", nullptr, 117},
+        {u"Framework.NumericUpDown", nullptr, 118},
+        {u"Framework.Panel", nullptr, 119},
+        {u"Framework.ToolTip", nullptr, 120},
+        {u"Framework.PopupMenu", nullptr, 121},
+        {u"Framework.MenuItem", nullptr, 122},
+        {u"Framework.ComboMenu", nullptr, 123},
+        {u"Framework.MainMenu", nullptr, 124},
+        {u"Framework.FileDropper", nullptr, 125},
+        {u"Framework.StatusBar", nullptr, 126},
+        {u"Framework.SplitterH", nullptr, 127},
+        {u"Framework.SplitterV", nullptr, 128},
+        {u"Framework.LevelMeter", nullptr, 129},
+        {u"Framework.ProgressBar", nullptr, 130},
     };
     return classes;
 }
@@ -66,7 +66,7 @@ KXRESULT LFrameworkApp::RunApplicationStartup()
         for (const FrameworkControlClass& c : GetFrameworkControlClasses())
             if (c.create)
                 CheckResult(m_factory->RegisterControlClass(WString(c.name), c.create),
-                            "KX::LFrameworkApp::RunApplicationStartup", kAppMethodPath, __LINE__);
+                            "KX::LFrameworkApp::RunApplicationStartup", kAppMethodPath, c.line);
         if (m_hotKeys)
             m_hotKeys->GetTable().LoadFromStringTable(m_applicationStrings.Get(), WString(u"GHK"));
         if (m_clipboard)
@@ -102,7 +102,7 @@ KXRESULT LFrameworkApp::SetSkin(int32_t index)
     uint32_t style = 0;
     const KXRESULT hr = GetSystemFont(face, size, style);
     if (Failed(hr))
-        ThrowFailedResult(hr, "KX::LFrameworkApp::SetSkin", kAppMethodPath, __LINE__);
+        ThrowFailedResult(hr, "KX::LFrameworkApp::SetSkin", kAppMethodPath, 225);
     m_factory->SetCurrentSkinIndex(index);
     m_factory->GetSkinFont(face, size, style);
     m_defaultFont = LFont::GetFont(face, size, static_cast<int32_t>(style));

@@ -38,6 +38,18 @@ KXRESULT LControlDescriptor::SetCreateParams(ConstRCPtr<LStringTable> params)
     return S_OK;
 }
 
+bool LControlDescriptor::CountsAsTrue(const WString& text)
+{
+    const WString blanks(u" \t\r\n");
+    return text.ToLower().TrimLeftChars(blanks).TrimRightChars(blanks) == WString(u"true");
+}
+
+bool LControlDescriptor::IsDeferCreate() const
+{
+    WString text;
+    return m_createParams && m_createParams->Lookup(WString(u"DEFER_CREATE"), text) && CountsAsTrue(text);
+}
+
 KXRESULT LControlDescriptor::SetLayout(ConstRCPtr<LLayoutDescriptor> layout)
 {
     m_layout = std::move(layout);

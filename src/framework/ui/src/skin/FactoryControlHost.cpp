@@ -1,20 +1,48 @@
-// The control host over a control factory.
+// The control-host operations over a control factory, and the host that owns one.
 #include "kx/ui/FactoryControlHost.h"
 
 #include "kx/ui/Control.h"
 
 namespace KX {
 
-namespace {
-bool IsDeferCreate(const LControlDescriptor& descriptor)
+void FactoryBackedControlHost::ResolveStringTable(LControl& control)
 {
-    const ConstRCPtr<LStringTable>& params = descriptor.GetCreateParams();
-    WString text;
-    if (!params || !params->Lookup(WString(u"DEFER_CREATE"), text))
-        return false;
-    return text.ToLower().TrimLeftChars(WString(u" \t\r\n")).TrimRightChars(WString(u" \t\r\n")) == WString(u"true");
+    LControlFactory* factory = GetHostFactory();
+    if (!factory)
+        return;
+    // Each look-up hands out its own copy: the control may own it writable.
+    const ConstRCPtr<LStringTable> table = factory->GetStringTable(control.GetParent().Get(), control.GetName());
+    if (table)
+        control.AdoptStringTable(RCPtr<LStringTable>(const_cast<LStringTable*>(table.Get())));
 }
-} // namespace
+
+KXRESULT FactoryBackedControlHost::CreateChildControls(LControl& parent, const LControlDescriptor* descriptor)
+{
+    LControlFactory* factory = GetHostFactory();
+    if (!factory || !descriptor)
+        return S_FALSE;
+    const RCPtr<LControl> owner(&parent);
+    const RCPtrArray<LControlDescriptor>& children = descriptor->GetChildren();
+    for (uint32_t i = 0; i < children.GetCount(); ++i) {
+        const ConstRCPtr<LControlDescriptor> child(children.GetData()[i].Get());
+        if (!child || child->IsDeferCreate())
+            continue;
+        RCPtr<LControl> created;
+        factory->CreateControlFromDescriptor(created, child, owner);
+    }
+    return S_OK;
+}
+
+RCPtr<LControl> FactoryBackedControlHost::CreateSkinControl(const WString& name, const RCPtr<LControl>& parent)
+{
+    RCPtr<LControl> created;
+    LControlFactory* factory = GetHostFactory();
+    const ConstRCPtr<LControlDescriptor> descriptor =
+        factory ? factory->FindControlDescriptor(name) : ConstRCPtr<LControlDescriptor>();
+    if (descriptor)
+        factory->CreateControlFromDescriptor(created, descriptor, parent);
+    return created;
+}
 
 LFactoryControlHost::LFactoryControlHost(const RCPtr<LControlFactory>& factory, RectT<int32_t> screen)
     : m_factory(factory), m_screen(screen), m_previous(GetControlHost())
@@ -26,50 +54,6 @@ LFactoryControlHost::~LFactoryControlHost()
 {
     if (GetControlHost() == this)
         SetControlHost(m_previous);
-}
-
-void LFactoryControlHost::ResolveStringTable(LControl& control)
-{
-    if (!m_factory)
-        return;
-    const ConstRCPtr<LStringTable> table = m_factory->GetStringTable(control.GetParent().Get(), control.GetName());
-    // Each look-up hands out its own copy: the control may own it writable.
-    control.AdoptStringTable(RCPtr<LStringTable>(const_cast<LStringTable*>(table.Get())));
-}
-
-KXRESULT LFactoryControlHost::CreateChildControls(LControl& parent, const LControlDescriptor* descriptor)
-{
-    if (!m_factory || !descriptor)
-        return S_FALSE;
-    const RCPtr<LControl> owner(&parent);
-    const RCPtrArray<LControlDescriptor>& children = descriptor->GetChildren();
-    for (uint32_t i = 0; i < children.GetCount(); ++i) {
-        const ConstRCPtr<LControlDescriptor> child(children.GetData()[i].Get());
-        if (!child || IsDeferCreate(*child))
-            continue;
-        RCPtr<LControl> created;
-        m_factory->CreateControlFromDescriptor(created, child, owner);
-    }
-    return S_OK;
-}
-
-WString LFactoryControlHost::LookupString(const LControl& control, const WString& key)
-{
-    WString text;
-    if (const RCPtr<LStringTable>& table = control.GetStringTable())
-        table->Lookup(key, text);
-    return text;
-}
-
-RCPtr<LControl> LFactoryControlHost::CreateSkinControl(const WString& name, const RCPtr<LControl>& parent)
-{
-    RCPtr<LControl> created;
-    if (!m_factory)
-        return created;
-    const ConstRCPtr<LControlDescriptor> descriptor = m_factory->FindControlDescriptor(name);
-    if (descriptor)
-        m_factory->CreateControlFromDescriptor(created, descriptor, parent);
-    return created;
 }
 
 RCPtr<LControl> LFactoryControlHost::CreateControlByName(const WString& name, const RCPtr<IRootWindow>& window)

@@ -22,12 +22,6 @@ ConstRCPtr<LFont>& DefaultFontSlot()
     return font;
 }
 
-// Lower-cased and trimmed of blanks, tabs and line ends, the text is "true".
-bool CountsAsTrue(const WString& text)
-{
-    return text.ToLower().TrimLeftChars(WString(u" \t\r\n")).TrimRightChars(WString(u" \t\r\n")) == WString(u"true");
-}
-
 double ClampToWindowRange(int32_t v)
 {
     constexpr double kLimit = 4503599627370496.0; // 2^52
@@ -35,6 +29,14 @@ double ClampToWindowRange(int32_t v)
 }
 
 } // namespace
+
+WString IControlHost::LookupString(const LControl& control, const WString& key)
+{
+    WString text;
+    if (const RCPtr<LStringTable>& table = control.GetStringTable())
+        table->Lookup(key, text);
+    return text;
+}
 
 RCPtr<LControl> IControlHost::CreateSkinControl(const WString&, const RCPtr<LControl>&)
 {
@@ -102,7 +104,7 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
         WString text;
         const ConstRCPtr<LStringTable>& params = bound ? bound->GetCreateParams() : ConstRCPtr<LStringTable>();
         if (params && params->Lookup(WString(u"NOT_FOCUSABLE"), text))
-            SetNotFocusable(CountsAsTrue(text));
+            SetNotFocusable(LControlDescriptor::CountsAsTrue(text));
         else
             SetNotFocusable(m_layout->tabStop < 0);
     }
@@ -284,15 +286,6 @@ KXRESULT LControl::InstallFont(const ConstRCPtr<LFont>& font)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->ReapplyFontSpec();
     OnFontChanged();
     return S_OK;
-}
-
-KXRESULT LControl::ReapplyFontSpec()
-{
-    const LControlDescriptor* descriptor = m_descriptor.Get().Get();
-    const LSkinDescriptor* skin = descriptor ? descriptor->GetSkin().Get() : nullptr;
-    if (!m_fontInheritsFromParent || !skin)
-        return S_OK;
-    return ApplyFontSpec(skin->GetFontName(), skin->GetFontSize(), skin->GetFontStyle(), skin->GetFontSizeIsRelative());
 }
 
 KXRESULT LControl::ApplyText(const WString& text, bool relayout)

@@ -7,14 +7,6 @@
 
 namespace KX {
 
-namespace {
-// Lower-cased and trimmed of blanks, tabs and line ends, the text is "true".
-bool ParamIsTrue(const WString& text)
-{
-    return text.ToLower().TrimLeftChars(WString(u" \t\r\n")).TrimRightChars(WString(u" \t\r\n")) == WString(u"true");
-}
-} // namespace
-
 KXRESULT LControl::Initialize()
 {
     const RCPtr<LNotificationCenter> queue = GetNotificationQueue();
@@ -53,13 +45,13 @@ KXRESULT LControl::ReadCreateParams()
     if (params->Lookup(WString(u"INITIAL_VALUE"), text))
         SetNormalizedValue(text.ToDouble()); // not a number: 0.0
     if (params->Lookup(WString(u"NOT_FOCUSABLE"), text))
-        SetNotFocusable(ParamIsTrue(text));
+        SetNotFocusable(LControlDescriptor::CountsAsTrue(text));
     else
         SetNotFocusable(negativeTab);
     if (params->Lookup(WString(u"USE_PARENT_TOOLTIP"), text))
-        m_useParentToolTip = ParamIsTrue(text) ? 1 : 0;
+        m_useParentToolTip = LControlDescriptor::CountsAsTrue(text) ? 1 : 0;
     if (params->Lookup(WString(u"WANTS_TAB"), text))
-        m_wantsTab = ParamIsTrue(text) ? 1 : 0;
+        m_wantsTab = LControlDescriptor::CountsAsTrue(text) ? 1 : 0;
     return S_OK;
 }
 

@@ -287,6 +287,9 @@ KXRESULT LControl::SubscribeIdle()
 
 KXRESULT LControl::UnsubscribeIdle()
 {
+    // One more drop than subscriptions changes nothing: the count never goes below zero.
+    if (m_idleCount <= 0)
+        return S_FALSE;
     if (m_idleCount-- != 1)
         return S_OK;
     const RCPtr<IRootWindow>& window = GetTopLevelOwnerSlot();

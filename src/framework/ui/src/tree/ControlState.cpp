@@ -188,47 +188,7 @@ KXRESULT LControl::SetFocus(bool)
 {
     return E_NOTIMPL;
 }
-KXRESULT LControl::FocusFromChild(const RCPtr<LControl>&)
-{
-    return E_NOTIMPL;
-}
 KXRESULT LControl::FinishDeferredRemoval()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseEnter()
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>&)
-{
-    return E_NOTIMPL;
-}
-KXRESULT LControl::OnMouseLeave()
 {
     return E_NOTIMPL;
 }
@@ -236,34 +196,14 @@ KXRESULT LControl::BeginDrag(int32_t, int32_t, int32_t)
 {
     return S_FALSE;
 }
-KXRESULT LControl::OnCaptureLost()
-{
-    return S_FALSE;
-}
 KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>&)
 {
     return S_FALSE;
-}
-KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>&)
-{
-    return S_FALSE;
-}
-KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>&)
-{
-    return S_FALSE;
-}
-KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    return S_OK;
 }
 void LControl::OrderSiblingKeyClients(const RCPtr<LKeyParam>&, const LNotificationDistributor::LNotificationClientPool&,
                                       Array<uint32_t>& out)
 {
     out.RemoveAll();
 }
-void LControl::OnDragBegin() {}
-void LControl::SaveGeometry() {}
-void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>&) {}
-void LControl::OnDragEnd() {}
 
 } // namespace KX

@@ -179,6 +179,13 @@ public:
     void OnKey(const RCPtr<LKeyParam>& param) override;
     KXRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
     KXRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
+    // Offers a wheel step to this control, then up the tree (or to the control beneath an unclipped
+    // one) until one takes it; 1 when none does, -1 for null.
+    KXRESULT RouteMouseWheel(const RCPtr<LMouseWheelParam>& param);
+    // Repaints what this control and its descendants draw outside their parents.
+    void InvalidateUnclipped();
+    // Whether the current look's laid-out text is wider than the room its text properties give.
+    bool IsTextClipped();
     KXRESULT OnResize(int32_t width, int32_t height) override;
     bool CanLoseFocus() override { return true; }
     bool KillFocus() override;
@@ -291,6 +298,8 @@ public:
     bool IsAxisAnimating(int32_t axis) const noexcept { return m_animating[axis & 1] != 0; }
     double GetAxisStepTime(int32_t axis) const noexcept { return m_stepTime[axis & 1]; }
     double GetAxisSpeed(int32_t axis) const noexcept { return m_speed[axis & 1]; }
+    // Counted "NID_IDLE" subscriptions: the first registers, the last drop unregisters; a drop
+    // without a subscription answers S_FALSE and changes nothing.
     KXRESULT SubscribeIdle();
     KXRESULT UnsubscribeIdle();
     int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
@@ -360,6 +369,9 @@ private:
     void RebuildLooks(const LControlDescriptor& descriptor);
     void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
     void FillRootWindow();
+    // Runs OnDragBegin/OnDragEnd when the left drag condition changed and a drag mode is set.
+    void ApplyLeftDragChange(bool leftDragBefore);
+    void SendInputNotification(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param);
 
     RCPtr<LNotificationHandler<LControl>> m_handler;
     RCPtr<LNotificationCenter> m_notificationCenter;

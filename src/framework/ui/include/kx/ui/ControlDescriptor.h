@@ -41,6 +41,11 @@ public:
     KXRESULT SetSkin(ConstRCPtr<LSkinDescriptor> skin);
     const ConstRCPtr<LStringTable>& GetCreateParams() const noexcept { return m_createParams; }
     KXRESULT SetCreateParams(ConstRCPtr<LStringTable> params);
+    // A create parameter's text counts as true when, lower-cased and trimmed of blanks, tabs and
+    // line ends, it reads "true".
+    static bool CountsAsTrue(const WString& text);
+    // The "DEFER_CREATE" parameter counts as true: the parent does not create this control.
+    bool IsDeferCreate() const;
 
     // Null until set.
     const ConstRCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }

@@ -22,7 +22,7 @@ public:
     // Creates every sub-control of descriptor that is not deferred, in order, as children of parent.
     virtual KXRESULT CreateChildControls(LControl& parent, const LControlDescriptor* descriptor) = 0;
     // The text of key in the control's string table; empty when missing.
-    virtual WString LookupString(const LControl& control, const WString& key) = 0;
+    virtual WString LookupString(const LControl& control, const WString& key);
     // The screen area a top-level control is laid out against.
     virtual RectT<int32_t> GetScreenArea() = 0;
     // Null when there is none.

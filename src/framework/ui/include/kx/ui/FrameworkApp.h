@@ -12,6 +12,7 @@
 #include "kx/NotificationClient.h"
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/ControlHost.h"
+#include "kx/ui/FactoryControlHost.h"
 #include "kx/ui/GlobalHotKeyManager.h"
 #include "kx/ui/RootWindow.h"
 #include "kx/ui/StringTable.h"
@@ -21,16 +22,20 @@
 
 namespace KX {
 
-// One framework control class: its skin name and its create function (null while the class does
-// not exist yet; such names are not registered).
+// One framework control class: its skin name, its create function (null while the class does
+// not exist yet; such names are not registered) and the line a failed registration reports.
 struct FrameworkControlClass {
     const char16_t* name;
     ControlCreateFunction create;
+    int32_t line;
 };
 // The framework's control classes in registration order.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses();
 
-class LFrameworkApp : public LNotificationClient, public IControlHost, public IRootWindowHost, public IAppServices {
+class LFrameworkApp : public LNotificationClient,
+                      public FactoryBackedControlHost,
+                      public IRootWindowHost,
+                      public IAppServices {
 public:
     // Becomes the current application and registers itself as the control, root-window and
     // application host. clipboard null: one over the system clipboard.
@@ -107,10 +112,7 @@ public:
     // The pointer on the screen when no root window is active.
     virtual PointT<int32_t> GetScreenCursorPos() = 0;
 
-    // IControlHost.
-    void ResolveStringTable(LControl& control) override;
-    KXRESULT CreateChildControls(LControl& parent, const LControlDescriptor* descriptor) override;
-    WString LookupString(const LControl& control, const WString& key) override;
+    // IControlHost (string tables, sub-controls and skin controls from the factory).
     RectT<int32_t> GetScreenArea() override { return GetWorkArea(); }
     RCPtr<IRootWindow> GetActiveRootWindow() override;
     RCPtr<IRootWindow> GetFirstRootWindow() override;
@@ -132,6 +134,10 @@ public:
     {
         return ShowMessageBox(text, caption, flags);
     }
+
+protected:
+    // Null after shutdown.
+    LControlFactory* GetHostFactory() const noexcept override { return m_factory.Get(); }
 
 private:
     RCPtr<LControlFactory> m_factory;

@@ -1,0 +1,364 @@
+// Dragging a control: moving and dropping it, moving or resizing it inside its parent, panning its
+// content with a throw, the auto-scroll of the container near its edges, and the idle steps.
+#include "kx/RenderHost.h"
+#include "kx/ui/Control.h"
+#include "kx/ui/RootWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace KX {
+
+namespace {
+constexpr double kEdgeMargin = 30.0;
+
+double NowSeconds()
+{
+    return static_cast<double>(GetTickTime()) / 1000.0;
+}
+
+RCPtr<IRootWindow> WindowOf(LControl& c)
+{
+    RCPtr<LControl> top = c.GetTopLevelControl();
+    return top ? top->GetTopLevelOwnerSlot() : RCPtr<IRootWindow>();
+}
+
+void SetNamedCursor(LControl& c, const char16_t* name)
+{
+    IRootWindowHost* host = GetRootWindowHost();
+    if (RCPtr<IRootWindow> window = WindowOf(c))
+        window->SetCursor(host ? host->GetApplicationCursor(WString(name)) : 0);
+}
+
+void PlaceAxis(LLayoutDescriptor& layout, int32_t axis, double position, const double* size, int docked = -1)
+{
+    AxisPlacement p;
+    SizeSpec s;
+    layout.GetAxisPlacement(axis, p, s);
+    p.absolute = position;
+    if (docked >= 0)
+        p.docked = static_cast<uint8_t>(docked);
+    if (size)
+        s.absolute = *size;
+    layout.SetAxisPlacement(axis, p, s);
+}
+} // namespace
+
+void LControl::OnDragBegin()
+{
+    const PointT<double> parentScroll = m_parent ? m_parent->m_scroll : PointT<double>{};
+    if (m_leftDrag) {
+        m_dragBeginGeometry[0] = m_size.x;
+        m_dragBeginGeometry[1] = m_size.y;
+        m_parentScrollAtDragBegin = parentScroll;
+    }
+    if (!m_layout)
+        return;
+    if (m_dragMode == 1) {
+        m_dropTarget = nullptr;
+        m_wasUnclippedBeforeDrag = m_layout->clipToParent ? 0 : 1;
+        SetClipToParent(false);
+        m_xDockedBeforeDrag = m_layout->IsXDocked() ? 1 : 0;
+        if (!m_xDockedBeforeDrag)
+            PlaceAxis(*m_layout, 0, m_position.x - parentScroll.x, nullptr, 1);
+        m_yDockedBeforeDrag = m_layout->IsYDocked() ? 1 : 0;
+        if (!m_yDockedBeforeDrag)
+            PlaceAxis(*m_layout, 1, m_position.y - parentScroll.y, nullptr, 1);
+    }
+    m_dragBeginGeometry[2] = m_layout->Position(0).absolute;
+    m_dragBeginGeometry[3] = m_layout->Position(1).absolute;
+    m_dragBeginGeometry[4] = m_layout->Size(0).absolute;
+    m_dragBeginGeometry[5] = m_layout->Size(1).absolute;
+}
+
+void LControl::SaveGeometry()
+{
+    m_pressPoint.x += m_lastDragDelta.x;
+    m_pressPoint.y += m_lastDragDelta.y;
+    m_dragBeginGeometry[0] = m_size.x;
+    m_dragBeginGeometry[1] = m_size.y;
+    if (m_parent)
+        m_parentScrollAtDragBegin = m_parent->m_scroll;
+    if (m_layout) {
+        m_dragBeginGeometry[2] = m_layout->Position(0).absolute;
+        m_dragBeginGeometry[3] = m_layout->Position(1).absolute;
+        m_dragBeginGeometry[4] = m_layout->Size(0).absolute;
+        m_dragBeginGeometry[5] = m_layout->Size(1).absolute;
+    }
+}
+
+void LControl::OnDragEnd()
+{
+    const RCPtr<LControl> self(this);
+    if (m_dragMode != 1) {
+        if (RCPtr<LControl> parent = m_parent) {
+            parent->StopAxisAnimation(0);
+            parent->StopAxisAnimation(1);
+        }
+        return;
+    }
+    SetNamedCursor(*this, u"UI_CURSOR_ARROW");
+    if (!m_wasUnclippedBeforeDrag)
+        SetClipToParent(true);
+    if (m_layout) {
+        const PointT<double> parentScroll = m_parent ? m_parent->m_scroll : PointT<double>{};
+        if (!m_xDockedBeforeDrag)
+            PlaceAxis(*m_layout, 0, m_layout->Position(0).absolute + parentScroll.x, nullptr, 0);
+        if (!m_yDockedBeforeDrag)
+            PlaceAxis(*m_layout, 1, m_layout->Position(1).absolute + parentScroll.y, nullptr, 0);
+        PerformLayout();
+    }
+    if (RCPtr<LControl> target = m_dropTarget) {
+        target->StopAxisAnimation(0);
+        target->StopAxisAnimation(1);
+        target->OnDrop(self);
+        target->OnDragLeave(self);
+        m_dropTarget = nullptr;
+    }
+}
+
+void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
+{
+    if (!param || !m_layout)
+        return;
+    const RCPtr<LControl> self(this);
+    m_inDragMove = 1;
+    const PointT<double> point = LongPointToDoublePoint(param->GetPoint());
+    const PointT<double> origin = GetOriginInRootWindow();
+    const PointT<double> pointer{point.x + origin.x, point.y + origin.y};
+    const PointT<double> raw{m_position.x + point.x - m_pressPoint.x, m_position.y + point.y - m_pressPoint.y};
+    PointT<double> delta = raw;
+    const PointT<double> parentScroll = m_parent ? m_parent->m_scroll : PointT<double>{};
+    RCPtr<LControl> container = m_parent;
+    // Overshoot past the auto-scroll margin per edge: left, right, top, bottom.
+    double overshoot[4] = {};
+    bool counts[4] = {};
+
+    if (m_dragMode >= 2 && m_dragMode <= 5 && m_parent) {
+        const RectT<double> client = m_parent->GetClientRect();
+        const RectT<double> visible{client.x + parentScroll.x, client.y + parentScroll.y, client.width, client.height};
+        RectT<double> limit = visible;
+        m_parent->LimitDragRect(limit);
+        delta.x = std::max(limit.x - m_pressPoint.x, std::min(delta.x, limit.x + limit.width - m_pressPoint.x));
+        delta.y = std::max(limit.y - m_pressPoint.y, std::min(delta.y, limit.y + limit.height - m_pressPoint.y));
+        if (m_dragMode >= 4) {
+            if (m_dragAxes & 0x8)
+                delta.x = std::min(delta.x, m_dragBeginGeometry[0] - 1.0);
+            if (m_dragAxes & 0x4)
+                delta.x = std::max(delta.x, 1.0 - m_dragBeginGeometry[0]);
+            if (m_dragAxes & 0x10)
+                delta.y = std::min(delta.y, m_dragBeginGeometry[1] - 1.0);
+            if (m_dragAxes & 0x20)
+                delta.y = std::max(delta.y, 1.0 - m_dragBeginGeometry[1]);
+        }
+        if (m_dragMode == 3 || m_dragMode == 5) {
+            PointT<double> p = point;
+            m_parent->MapPointFromControl(*this, p);
+            const double clientPos[2] = {client.x, client.y}, clientLen[2] = {client.width, client.height};
+            const double limitPos[2] = {limit.x, limit.y}, limitLen[2] = {limit.width, limit.height};
+            const double visiblePos[2] = {visible.x, visible.y};
+            const double scroll[2] = {parentScroll.x, parentScroll.y}, mapped[2] = {p.x, p.y};
+            const double press[2] = {m_pressPoint.x, m_pressPoint.y}, rawD[2] = {raw.x, raw.y};
+            const bool clamped[2] = {delta.x != raw.x, delta.y != raw.y};
+            const uint32_t axisBits[2] = {0x1 | 0x4 | 0x8, 0x2 | 0x10 | 0x20};
+            for (int i = 0; i < 2; ++i) {
+                const double nearMargin =
+                    std::clamp(kEdgeMargin - std::trunc(std::trunc(clientPos[i]) - limitPos[i]), 0.0, kEdgeMargin);
+                const double farMargin = std::clamp(kEdgeMargin + std::trunc(clientPos[i] + clientLen[i]) -
+                                                        std::trunc(limitPos[i] + limitLen[i]),
+                                                    0.0, kEdgeMargin);
+                const double at = press[i] + rawD[i];
+                const double nearSide = visiblePos[i], farSide = visiblePos[i] + clientLen[i];
+                const bool live = (m_dragAxes & axisBits[i]) != 0 && !clamped[i];
+                if (scroll[i] + mapped[i] <= clientPos[i] + clientLen[i] * 0.5) {
+                    if (at <= nearSide + nearMargin) {
+                        overshoot[2 * i] = nearSide + nearMargin - at;
+                        counts[2 * i] = live;
+                    }
+                } else if (at >= farSide - farMargin) {
+                    overshoot[2 * i + 1] = at - (farSide - farMargin);
+                    counts[2 * i + 1] = live;
+                }
+            }
+        }
+        m_lastDragDelta = delta;
+    }
+
+    if (m_dragMode >= 1 && m_dragMode <= 5) {
+        const double shiftX = m_layout->IsXDocked() ? parentScroll.x - m_parentScrollAtDragBegin.x : 0.0;
+        const double shiftY = m_layout->IsYDocked() ? parentScroll.y - m_parentScrollAtDragBegin.y : 0.0;
+        const double x = m_dragBeginGeometry[2] + delta.x - shiftX, y = m_dragBeginGeometry[3] + delta.y - shiftY;
+        if (m_dragMode <= 3) {
+            if (m_dragAxes & 0x1)
+                PlaceAxis(*m_layout, 0, x, nullptr);
+            if (m_dragAxes & 0x2)
+                PlaceAxis(*m_layout, 1, y, nullptr);
+        } else {
+            if (m_dragAxes & 0x8 && !(m_dragAxes & 0x4)) {
+                const double w = m_dragBeginGeometry[4] - delta.x;
+                PlaceAxis(*m_layout, 0, x, &w);
+            } else if (m_dragAxes & 0x4) {
+                const double w = m_dragBeginGeometry[4] + delta.x;
+                PlaceAxis(*m_layout, 0, m_layout->Position(0).absolute, &w);
+            }
+            if (m_dragAxes & 0x10 && !(m_dragAxes & 0x20)) {
+                const double h = m_dragBeginGeometry[5] - delta.y;
+                PlaceAxis(*m_layout, 1, y, &h);
+            } else if (m_dragAxes & 0x20) {
+                const double h = m_dragBeginGeometry[5] + delta.y;
+                PlaceAxis(*m_layout, 1, m_layout->Position(1).absolute, &h);
+            }
+        }
+        PerformLayout();
+    }
+
+    if (m_dragMode >= 6) {
+        const double dt = static_cast<double>(m_moveTime - m_previousMoveTime) / 1000.0;
+        // The content's own range bounds the pan, as it bounds the throw.
+        RectT<double> range;
+        GetScrollRange(range, self);
+        PointT<double> offset = m_scroll;
+        const double last[2] = {m_lastDragDelta.x, m_lastDragDelta.y}, now[2] = {delta.x, delta.y};
+        const double low[2] = {range.x, range.y}, high[2] = {range.x + range.width, range.y + range.height};
+        double* target[2] = {&offset.x, &offset.y};
+        for (int i = 0; i < 2; ++i) {
+            const double d = last[i] - now[i];
+            if (dt > 0.0)
+                m_throwVelocity[i] =
+                    (m_throwVelocity[i] == 0.0 || dt >= 0.2) ? d / dt : 0.5 * d / dt + 0.5 * m_throwVelocity[i];
+            const bool enabled = m_dragAxes == 3 || m_dragAxes == static_cast<uint32_t>(i + 1);
+            if (enabled && d != 0.0)
+                *target[i] = std::clamp(*target[i] + d, low[i], std::max(low[i], high[i]));
+        }
+        if (offset != m_scroll)
+            SetScrollOffset(offset);
+        m_lastDragDelta = delta;
+    }
+
+    if (m_dragMode == 1) {
+        const RCPtr<IRootWindow> window = WindowOf(*this);
+        RCPtr<LControl> found;
+        if (window) {
+            m_hitTransparent = 1;
+            found = window->HitTest(RoundPointToLong(pointer), true, false);
+            m_hitTransparent = 0;
+        }
+        // Each answer hands the question on; a ring of answers is cut off.
+        PointT<double> at = pointer;
+        for (int hops = 0; found && hops < 64; ++hops) {
+            RCPtr<LControl> accepting = found->FindAcceptingControl(self, at);
+            if (!accepting || accepting == found) {
+                found = accepting;
+                break;
+            }
+            accepting->MapPointFromControl(*found, at);
+            found = accepting;
+        }
+        if (found == m_dropTarget) {
+            if (found)
+                found->OnDragOver(self, pointer);
+        } else {
+            if (RCPtr<LControl> old = m_dropTarget) {
+                old->StopAxisAnimation(0);
+                old->StopAxisAnimation(1);
+                old->OnDragLeave(self);
+            }
+            m_dropTarget = found;
+            if (found) {
+                SetNamedCursor(*this, u"UI_CURSOR_DROP_MOVE");
+                found->OnDragEnter(self);
+                found->OnDragOver(self, pointer);
+            } else {
+                SetNamedCursor(*this, u"UI_CURSOR_NO_DROP");
+            }
+        }
+        if (RCPtr<LControl> target = m_dropTarget) {
+            container = target;
+            const uint32_t edges = target->GetAutoScrollEdges(self);
+            if (edges != 0) {
+                const PointT<double> look = target->LookOrigin();
+                const PointT<double> tOrigin = target->GetOriginInRootWindow();
+                const double px = pointer.x - tOrigin.x - look.x + target->m_scroll.x;
+                const double py = pointer.y - tOrigin.y - look.y + target->m_scroll.y;
+                const RectT<double> r = target->GetLookRect(-1);
+                const double left = r.x + target->m_scroll.x, right = left + r.width;
+                const double top = r.y + target->m_scroll.y, bottom = top + r.height;
+                if (px < left + kEdgeMargin) {
+                    overshoot[0] = left + kEdgeMargin - px;
+                    counts[0] = (edges & 0x8) != 0;
+                } else if (px > right - kEdgeMargin) {
+                    overshoot[1] = px - (right - kEdgeMargin);
+                    counts[1] = (edges & 0x4) != 0;
+                }
+                if (py < top + kEdgeMargin) {
+                    overshoot[2] = top + kEdgeMargin - py;
+                    counts[2] = (edges & 0x10) != 0;
+                } else if (py > bottom - kEdgeMargin) {
+                    overshoot[3] = py - (bottom - kEdgeMargin);
+                    counts[3] = (edges & 0x20) != 0;
+                }
+            }
+        }
+    }
+
+    if (container) {
+        const bool any = counts[0] || counts[1] || counts[2] || counts[3];
+        RectT<double> range;
+        if (any)
+            container->GetScrollRange(range, self);
+        const double low[2] = {range.x, range.y}, high[2] = {range.x + range.width, range.y + range.height};
+        for (int i = 0; i < 2; ++i) {
+            double speed = 0.0;
+            if (counts[2 * i])
+                speed = -(overshoot[2 * i] + 1.0) * 15.0;
+            else if (counts[2 * i + 1])
+                speed = (overshoot[2 * i + 1] + 1.0) * 15.0;
+            if (speed != 0.0)
+                container->StartAxisAnimation(i, speed, high[i], low[i], self);
+            else
+                container->StopAxisAnimation(i);
+        }
+    }
+    OnDragStep(param);
+    m_inDragMove = 0;
+}
+
+KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    const RCPtr<LControl> self(this);
+    for (int32_t i = 0; i < 2; ++i) {
+        if (!m_animating[i])
+            continue;
+        const double now = NowSeconds();
+        const double elapsed = now - m_stepTime[i];
+        const double step = std::round(m_speed[i] * elapsed);
+        m_stepTime[i] = now;
+        if (step != 0.0) {
+            PointT<double> offset = m_scroll;
+            double& axis = i == 0 ? offset.x : offset.y;
+            axis = std::clamp(axis + step, m_lowestOffset[i], std::max(m_lowestOffset[i], m_highestOffset[i]));
+            SetScrollOffset(offset);
+            if (RCPtr<LControl> dragged = m_animationDragged[i]) {
+                if (auto* root = dynamic_cast<LRootWindow*>(WindowOf(*dragged).Get())) {
+                    const PointT<int32_t> cursor = root->GetCursorPos();
+                    const PointT<int32_t> at = RoundPointToLong(dragged->GetOriginInRootWindow());
+                    dragged->OnDragMove(LPointWithModifiersParam::Create(
+                        PointT<int32_t>{cursor.x - at.x, cursor.y - at.y}, root->GetModifierState()));
+                }
+            }
+        }
+        if (m_animating[i] && m_throwRunning[i] && GetTickTime() - m_releaseTime > 1000) {
+            const double reduce = std::round(m_throwDeceleration * elapsed);
+            const double left = std::fabs(m_speed[i]) - reduce;
+            if (left <= 0.0)
+                StopAxisAnimation(i);
+            else
+                m_speed[i] = m_speed[i] < 0.0 ? -left : left;
+        }
+    }
+    FinishDeferredRemoval();
+    OnIdleHook();
+    return S_OK;
+}
+
+} // namespace KX

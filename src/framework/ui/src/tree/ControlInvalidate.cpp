@@ -1,0 +1,102 @@
+// Repainting outside the parent, the clipped-label test and the routing of wheel steps.
+#include "kx/ui/Control.h"
+#include "kx/ui/LookDescriptor.h"
+#include "kx/ui/MouseWheelParam.h"
+
+#include <algorithm>
+
+namespace KX {
+
+void LControl::InvalidateUnclipped()
+{
+    if (m_unclippedCount < 1) {
+        if (m_layout && !m_layout->clipToParent)
+            Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, false);
+        return;
+    }
+    RCPtrArray<LControl> unclipped;
+    CollectUnclippedDescendants(unclipped, false, false);
+    for (uint32_t i = unclipped.GetCount(); i-- > 0;) {
+        const RCPtr<LControl> c = unclipped.GetData()[i];
+        if (c)
+            c->Invalidate(RectT<double>{0, 0, c->m_size.x, c->m_size.y}, c->m_layout && c->m_layout->clipToParent);
+    }
+}
+
+bool LControl::IsTextClipped()
+{
+    const RCPtr<IControlLook>& look = GetLookAt(-1);
+    if (!look)
+        return false;
+    ILookLabel* label = look->GetLabel();
+    if (!label)
+        return !m_labelText.IsEmpty();
+    const float w = std::clamp(static_cast<float>(m_size.x), -8388608.0f, 8388608.0f);
+    float available = 0.0f;
+    const LLookDescriptor& descriptor = label->GetDescriptor();
+    if (descriptor.HasTextProperties()) {
+        const LookTextProperties& t = descriptor.GetTextProperties();
+        available = (t.rightRel * w + static_cast<float>(t.rightAbs)) - (t.leftRel * w + static_cast<float>(t.leftAbs));
+    }
+    return static_cast<float>(label->GetTextWidth()) > available;
+}
+
+KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    if (!param)
+        return static_cast<KXRESULT>(-1);
+    const bool horizontal = param->GetDirection() >= 2;
+    RCPtrArray<LControl> visited;
+    KXRESULT hr = S_FALSE;
+    RCPtr<LControl> c(this);
+    while (c) {
+        hr = horizontal ? c->HandleHorizontalWheel(param) : c->HandleVerticalWheel(param);
+        if (hr != S_FALSE)
+            return hr;
+        const bool unclipped = !c->m_layout || !c->m_layout->clipToParent;
+        const bool parentUnclipped = c->m_parent && (!c->m_parent->m_layout || !c->m_parent->m_layout->clipToParent);
+        if (!unclipped && !parentUnclipped) {
+            c = c->m_parent;
+            continue;
+        }
+        // Look for the control beneath: the ones already asked are skipped by the hit test.
+        RCPtr<LControl> top = GetTopLevelControl();
+        RCPtr<IRootWindow> window = top ? top->GetTopLevelOwnerSlot() : RCPtr<IRootWindow>();
+        if (!window)
+            break;
+        visited.AddItem(c);
+        for (uint32_t i = 0; i < visited.GetCount(); ++i)
+            visited.GetData()[i]->m_hitTransparent = 1;
+        RCPtr<LControl> beneath = window->HitTest(param->GetPoint(), true, false);
+        for (uint32_t i = 0; i < visited.GetCount(); ++i)
+            visited.GetData()[i]->m_hitTransparent = 0;
+        c = beneath;
+    }
+    return hr;
+}
+
+KXRESULT LControl::ReapplyFontSpec()
+{
+    if (!m_fontInheritsFromParent || !(m_faceInherited || m_sizeRelative || m_styleInherited) || !m_font)
+        return S_OK;
+    // What was inherited is taken anew from the parent; the rest stays as the current font has it.
+    // A relative size keeps its scale.
+    const ConstRCPtr<LFont> current = m_font;
+    const WString face = m_faceInherited ? WString() : current->GetFaceName();
+    const float size = m_sizeRelative ? m_sizeScale : current->GetSize();
+    const int32_t style = m_styleInherited ? -1 : current->GetStyle();
+    ApplyFontSpec(face, size, style, m_sizeRelative != 0);
+    return S_OK;
+}
+
+KXRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    return RouteMouseWheel(param);
+}
+
+KXRESULT LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& param)
+{
+    return RouteMouseWheel(param);
+}
+
+} // namespace KX
