@@ -152,6 +152,17 @@ TEST_F(ControlInit, DeferredRemovalsShareOneIdleSubscriptionAndAllGoOnFlush)
     EXPECT_EQ(main->GetIdleSubscriptionCount(), 0) << "never below zero";
 }
 
+TEST_F(ControlInit, TheIdlePassOfTheRootWindowRemovesTheChildrenAndKeepsTheParent)
+{
+    RCPtr<Removable> one(new Removable(main, u"one", &log));
+    main->RemoveChildDeferred(one);
+    window->ProcessQueue(true); // sends "NID_IDLE"
+    EXPECT_EQ(log, (Log{"one: removed"}));
+    EXPECT_EQ(main->GetIdleSubscriptionCount(), 0);
+    EXPECT_EQ(window->GetMainControl().Get(), main.Get());
+    EXPECT_EQ(main->GetTopLevelOwnerSlot().Get(), static_cast<IRootWindow*>(window.Get()));
+}
+
 TEST_F(ControlInit, ARemovalQueuedDuringTheFlushKeepsTheSubscriptionForTheNextPass)
 {
     RCPtr<Removable> one(new Removable(main, u"one", &log)), two(new Removable(main, u"two", &log));
