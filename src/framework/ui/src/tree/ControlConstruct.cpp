@@ -1,5 +1,5 @@
 // Binding a control to its skin descriptor (first build and rebuild on a skin change), its font,
-// its label, the reading of its create parameters, and the controls built from fixed skin names.
+// its label, and the controls built from fixed skin names.
 #include "kx/DebugTrace.h"
 #include "kx/Exception.h"
 #include "kx/RenderHost.h"
@@ -270,38 +270,6 @@ KXRESULT LControl::ApplyFontSpec(const WString& faceName, float size, int32_t st
     m_styleInherited = styleInherited ? 1 : 0;
     m_sizeScale = scale;
     return hr;
-}
-
-KXRESULT LControl::Initialize()
-{
-    // The notification handler, key bindings and sibling keys come with the input handling.
-    ReadCreateParams();
-    WString tip;
-    if (const RCPtr<LStringTable>& table = m_stringTable.Get())
-        if (table->Lookup(WString(u"TOOLTIP"), tip))
-            m_toolTipText = tip;
-    return S_OK;
-}
-
-KXRESULT LControl::ReadCreateParams()
-{
-    const LControlDescriptor* descriptor = m_descriptor.Get().Get();
-    const LStringTable* params = descriptor ? descriptor->GetCreateParams().Get() : nullptr;
-    const bool negativeTab = m_layout && m_layout->tabStop < 0;
-    if (!params) {
-        SetNotFocusable(negativeTab);
-        return S_OK;
-    }
-    WString text;
-    if (params->Lookup(WString(u"NOT_FOCUSABLE"), text))
-        SetNotFocusable(LControlDescriptor::CountsAsTrue(text));
-    else
-        SetNotFocusable(negativeTab);
-    if (params->Lookup(WString(u"USE_PARENT_TOOLTIP"), text))
-        m_useParentToolTip = LControlDescriptor::CountsAsTrue(text) ? 1 : 0;
-    if (params->Lookup(WString(u"WANTS_TAB"), text))
-        m_wantsTab = LControlDescriptor::CountsAsTrue(text) ? 1 : 0;
-    return S_OK;
 }
 
 KXRESULT LControl::ShowPopupMenu(const RCPtr<LMenuDescriptor>& menu)

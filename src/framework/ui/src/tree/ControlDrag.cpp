@@ -356,7 +356,8 @@ KXRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LN
                 m_speed[i] = m_speed[i] < 0.0 ? -left : left;
         }
     }
-    FinishDeferredRemoval();
+    // Children removed with RemoveChildDeferred leave now; the control itself stays.
+    FlushPendingChildren();
     OnIdleHook();
     return S_OK;
 }

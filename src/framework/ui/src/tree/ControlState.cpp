@@ -80,13 +80,4 @@ KXRESULT LControl::OnResize(int32_t, int32_t)
     return Relayout();
 }
 
-// Not yet wired: key handling
-// answers E_NOTIMPL so that a caller cannot mistake it for done.
-KXRESULT LControl::HandleKey(const RCPtr<LKeyParam>&)
-{
-    return E_NOTIMPL;
-}
-void LControl::OnKey(const RCPtr<LKeyParam>&) {}
-void LControl::HandleKeyNavigation(const RCPtr<LKeyParam>&) {}
-
 } // namespace KX

@@ -161,6 +161,8 @@ public:
     virtual KXRESULT PaintAfterChildren(const RCPtr<LRenderer>&) { return S_OK; }
     virtual KXRESULT CreateChildren(const ConstRCPtr<LControlDescriptor>& descriptor);
     virtual KXRESULT Initialize();
+    // "INITIAL_VALUE", "NOT_FOCUSABLE", "USE_PARENT_TOOLTIP" and "WANTS_TAB" of the descriptor's
+    // create parameters; a text counts as true when it reads "true" lower-cased and trimmed.
     virtual KXRESULT ReadCreateParams();
     virtual KXRESULT AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDescriptor>& descriptor);
     virtual KXRESULT PostInitialize() { return S_OK; }
@@ -333,6 +335,11 @@ public:
     KXRESULT UnsubscribeIdle();
     int32_t GetIdleSubscriptionCount() const noexcept { return m_idleCount; }
     KXRESULT OnIdle(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
+    // Hides child now and removes it on the next idle pass; E_INVALIDARG when it is not a child.
+    KXRESULT RemoveChildDeferred(const RCPtr<LControl>& child);
+    // Finishes every pending removal (the idle handler calls it) and drops their idle subscription.
+    KXRESULT FlushPendingChildren();
+    uint32_t GetPendingRemovalCount() const noexcept { return m_pendingRemovals.GetCount(); }
 
     // Setters for members whose classes live with the skin, the string tables and the menus;
     // each needs the complete class where it is called.
@@ -359,12 +366,30 @@ public:
     // The first key bound to name, or the empty key code.
     KeyCode GetKeyCodeForNotification(const WString& name) const { return m_keyBindings.GetFirstKeyCode(name); }
     bool HasKeyBinding(const WString& name) const { return m_keyBindings.HasBinding(name); }
+    // "NID_SIBLING_KEY" (Initialize binds it when the control has a parent and "LHK" bindings): a
+    // key the bindings hold, while the control is showing and enabled, sets the parameter's result
+    // to 0 and sends the bound notification to the control itself. Always 1.
+    KXRESULT OnSiblingKey(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
+
+    // Context menus of the string table: "CONTEXT_MENU." entries make one menu; otherwise each
+    // menu number of "CONTEXT_MENU<n>." entries makes one, the numbers in text order. Always 0.
+    KXRESULT GetContextMenuEntries(RCPtrArray<LMenuDescriptor>& out);
+    // Binds (or unbinds) ForwardMenuNotification for every item of menu, sub-menus included, whose
+    // notification has a hot key at the root window or the application. Always 0.
+    KXRESULT RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& menu, bool registerHandlers);
+    // A menu item with a hot key: posts its id to the root window's queue when the window binds
+    // it, else to the application's queue. Always 1.
+    KXRESULT ForwardMenuNotification(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
 protected:
     ~LControl() override;
 
 private:
     friend class LChildControlList;
+
+    // Appends this control to the key's route and hands Tab navigation to the parent, or, at the
+    // top, to the root window's next window.
+    void PassNavigationUp(const RCPtr<LKeyParam>& param);
 
     void AddToUnclippedCounts(int32_t amount);
     void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
