@@ -23,26 +23,17 @@ void LControl::SendInputNotification(const char16_t* name, const ConstRCPtr<LRef
         SendNotification(n);
 }
 
-void LControl::ApplyLeftDragChange(bool leftDragBefore)
-{
-    const bool now = m_leftDrag != 0;
-    if (now == leftDragBefore || m_dragMode == 0)
-        return;
-    if (now)
-        OnDragBegin();
-    else
-        OnDragEnd();
-}
-
 KXRESULT LControl::OnMouseEnter()
 {
     m_pointerOver = 1;
+    UpdateConditions();
     return S_OK;
 }
 
 KXRESULT LControl::OnMouseLeave()
 {
     m_pointerOver = 0;
+    UpdateConditions();
     return S_OK;
 }
 
@@ -104,14 +95,13 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
             const uint8_t left = m_leftPressed, middle = m_middlePressed, right = m_rightPressed;
             m_leftPressed = m_middlePressed = m_rightPressed = 0;
             OnMouseMove(LPointWithModifiersParam::Create(press, param->GetModifiers()));
-            const bool leftDragBefore = m_leftDrag != 0;
             if (left)
                 m_leftDrag = 1;
             else if (middle)
                 m_middleDrag = 1;
             else if (right)
                 m_rightDrag = 1;
-            ApplyLeftDragChange(leftDragBefore);
+            UpdateConditions();
         }
     }
     OnMove(param);
@@ -175,7 +165,6 @@ KXRESULT LControl::OnCaptureLost()
     if (!m_capture)
         return S_FALSE;
     const RCPtr<LControl> self(this);
-    const bool leftDragBefore = m_leftDrag != 0;
     m_capture = 0;
     m_leftPressed = m_middlePressed = m_rightPressed = 0;
     m_leftDrag = m_middleDrag = m_rightDrag = 0;
@@ -186,7 +175,7 @@ KXRESULT LControl::OnCaptureLost()
         if (root->GetCaptureControl().Get() == this)
             root->ReleaseCaptureControl();
     }
-    ApplyLeftDragChange(leftDragBefore);
+    UpdateConditions();
     m_lastPress = nullptr;
     return S_OK;
 }

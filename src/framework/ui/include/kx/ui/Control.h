@@ -402,7 +402,6 @@ private:
     void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
     void FillRootWindow();
     // Runs OnDragBegin/OnDragEnd when the left drag condition changed and a drag mode is set.
-    void ApplyLeftDragChange(bool leftDragBefore);
     void SendInputNotification(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param);
 
     RCPtr<LNotificationHandler<LControl>> m_handler;
