@@ -216,20 +216,8 @@ void LRootWindow::AttachMainControl(const RCPtr<LControl>& control)
     // Fill the client area.
     if (control->GetLayout()) {
         // A copy: the record may be the skin's, shared by every control made from it.
-        RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Clone(*control->GetLayout());
-        for (int32_t axis = 0; axis < 2; ++axis) {
-            AxisPlacement& p = layout->Position(axis);
-            p.anchor = 0.0f;
-            p.kind = kPositionToClient;
-            p.relative = 0.0f;
-            p.absolute = 0.0;
-            SizeSpec& s = layout->Size(axis);
-            s.kind = kSizeToClient;
-            s.relative = 1.0f;
-            s.absolute = 0.0;
-        }
-        control->SetLayout(layout);
-        control->PerformLayout();
+        control->SetLayout(LLayoutDescriptor::Clone(*control->GetLayout()));
+        control->FillRootWindow();
     }
     if (!m_focus && m_services) {
         if (m_services->HasFocus())

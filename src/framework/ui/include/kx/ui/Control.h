@@ -196,6 +196,8 @@ public:
     uint32_t GetConditionFlags() const;
     // Recomputes the mask and announces what changed.
     void UpdateConditions();
+    // A top-level control's layout made to fill its window's client area, then laid out.
+    void FillRootWindow();
     // On the parent of a control that takes the focus; true when the update succeeded.
     bool SetContainsFocus(const RCPtr<LControl>& descendant);
     void SetHighlighted(bool on);
@@ -302,7 +304,7 @@ public:
     KXRESULT PerformLayout();
     // 1 unchanged, 0 changed.
     KXRESULT SetBounds(PointT<double> position, PointT<double> size);
-    // Store the specifications and lay out again: 0 when they read back unchanged, 1 otherwise,
+    // Store the placements and lay out again: 0 when they read back unchanged, 1 otherwise,
     // E_INVALIDARG for an axis other than 0 and 1.
     KXRESULT SetAxisPlacement(int32_t axis, const AxisPlacement& position, const SizeSpec& size);
     KXRESULT SetAxisSizeLimits(int32_t axis, const SizeLimit& minimum, const SizeLimit& maximum);
@@ -400,8 +402,6 @@ private:
     PointT<double> LookOrigin() const;
     void RebuildLooks(const LControlDescriptor& descriptor);
     void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
-    void FillRootWindow();
-    // Runs OnDragBegin/OnDragEnd when the left drag condition changed and a drag mode is set.
     void SendInputNotification(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param);
 
     RCPtr<LNotificationHandler<LControl>> m_handler;
