@@ -160,7 +160,8 @@ TEST_F(ControlMenus, HotKeyItemsArePostedToTheQueueOfTheTableThatBindsThem)
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);
     ASSERT_EQ(menus.GetCount(), 1u);
-    ASSERT_EQ(control->RegisterContextMenuHandlers(menus.GetData()[0], true), S_OK);
+    ASSERT_EQ(control->SetContextMenu(menus.GetData()[0]), S_OK);
+    EXPECT_EQ(control->GetContextMenuRef().Get(), menus.GetData()[0].Get());
 
     const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
     centre->GetQueue()->DiscardAll();
@@ -177,7 +178,7 @@ TEST_F(ControlMenus, HotKeyItemsArePostedToTheQueueOfTheTableThatBindsThem)
     EXPECT_EQ(log, (Log{"window: NID_WIN_KEY", "centre: NID_APP_KEY"})) << "each posted, not sent at once";
 
     log.clear();
-    control->RegisterContextMenuHandlers(menus.GetData()[0], false);
+    control->SetContextMenu(nullptr); // the old menu's items are unbound
     SendNotificationTo(target, u"NID_WIN_KEY", nullptr);
     window->ProcessQueue(false);
     EXPECT_EQ(log, (Log{"control: NID_WIN_KEY"}));

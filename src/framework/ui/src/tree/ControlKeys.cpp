@@ -169,6 +169,17 @@ KXRESULT LControl::GetContextMenuEntries(RCPtrArray<LMenuDescriptor>& out)
     return S_OK;
 }
 
+KXRESULT LControl::SetContextMenu(const RCPtr<LMenuDescriptor>& menu)
+{
+    const RCPtr<LMenuDescriptor> old = GetContextMenuRef();
+    if (old)
+        RegisterContextMenuHandlers(old, false);
+    AdoptContextMenu(menu);
+    if (menu)
+        RegisterContextMenuHandlers(menu, true);
+    return S_OK;
+}
+
 KXRESULT LControl::RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& menu, bool registerHandlers)
 {
     if (!menu)

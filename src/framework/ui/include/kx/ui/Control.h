@@ -376,6 +376,8 @@ public:
     // Context menus of the string table: "CONTEXT_MENU." entries make one menu; otherwise each
     // menu number of "CONTEXT_MENU<n>." entries makes one, the numbers in text order. Always 0.
     KXRESULT GetContextMenuEntries(RCPtrArray<LMenuDescriptor>& out);
+    // Unbinds the old menu's items, keeps menu and binds its items. Always 0.
+    KXRESULT SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
     // Binds (or unbinds) ForwardMenuNotification for every item of menu, sub-menus included, whose
     // notification has a hot key at the root window or the application. Always 0.
     KXRESULT RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& menu, bool registerHandlers);
