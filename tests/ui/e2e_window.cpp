@@ -52,8 +52,8 @@ protected:
         rwtest::GiveHitLook(*button, 50, 20);
         other = uitest::Make(main, u"other", 200, 100, 60, 40);
         rwtest::GiveHitLook(*other, 60, 40);
-        for (const char16_t* n : {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_MOUSE_MOVE", u"NID_LEFT_CLICK",
-                                  u"NID_RIGHT_CLICK"}) {
+        for (const char16_t* n :
+             {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_MOUSE_MOVE", u"NID_LEFT_CLICK", u"NID_RIGHT_CLICK"}) {
             button->RegisterClient(RCPtr<LNotificationReceiver>(buttonLog), n, 0);
             other->RegisterClient(RCPtr<LNotificationReceiver>(otherLog), n, 0);
         }
