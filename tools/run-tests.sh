@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
-# the threading tests under ThreadSanitizer, and each fuzz target for a short time.
+# the display tests on a virtual X server, the threading tests under ThreadSanitizer, and each
+# fuzz target for a short time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -11,6 +12,7 @@ tools/check-format.sh
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs"
+xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs" --target tsan_tests

@@ -61,6 +61,7 @@ Window::Window(const WindowOptions& options)
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
+    m_opengl = options.opengl;
     if (options.opengl)
         flags |= SDL_WINDOW_OPENGL;
     const int x = options.x ? *options.x : SDL_WINDOWPOS_CENTERED;
@@ -315,7 +316,7 @@ KeyState Window::GetKeyState(uint8_t virtualKey)
 
 bool Window::Present(const std::vector<Rect>& dirty)
 {
-    if (SDL_GetWindowFlags(m_window) & SDL_WINDOW_OPENGL)
+    if (m_opengl)
         return false;                                      // drawn by OpenGL
     SDL_Surface* surface = SDL_GetWindowSurface(m_window); // a new one after each resize
     if (!surface)

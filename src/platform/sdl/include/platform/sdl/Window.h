@@ -155,6 +155,7 @@ private:
 
     SDL_Window* m_window = nullptr;
     uint32_t m_id = 0;
+    bool m_opengl = false; // asked for at creation; SDL also sets its flag for an accelerated framebuffer
     WindowEventSink* m_sink = nullptr;
     bool m_enabled = true;
     bool m_captured = false;
