@@ -4,6 +4,7 @@
 #include "kx/ui/FrameworkApp.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace KX {
 
@@ -13,11 +14,12 @@ constexpr const char16_t* kSkinIndexKey = u"CurrentSkinIndex";
 constexpr int32_t kUserSettings = 1;
 } // namespace
 
-const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
+namespace {
+std::vector<FrameworkControlClass>& ControlClassTable()
 {
-    // The widget classes come with the framework controls; until a class exists its name stays
-    // here without a create function and is not registered.
-    static const std::vector<FrameworkControlClass> classes{
+    // The widget classes live in the framework controls library, which installs their create
+    // functions; a name without one is not registered.
+    static std::vector<FrameworkControlClass> classes{
         {u"Framework.Button", nullptr, 93},
         {u"Framework.OverlayButton", nullptr, 96},
         {u"Framework.ListBox", nullptr, 98},
@@ -55,6 +57,19 @@ const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
         {u"Framework.ProgressBar", nullptr, 130},
     };
     return classes;
+}
+} // namespace
+
+const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
+{
+    return ControlClassTable();
+}
+
+void SetFrameworkControlCreator(const char16_t* name, ControlCreateFunction create)
+{
+    for (FrameworkControlClass& c : ControlClassTable())
+        if (std::u16string_view(c.name) == std::u16string_view(name))
+            c.create = create;
 }
 
 KXRESULT LFrameworkApp::RunApplicationStartup()

@@ -43,6 +43,28 @@ RCPtr<LControl> IControlHost::CreateSkinControl(const WString&, const RCPtr<LCon
     return {};
 }
 
+double IControlHost::GetTime()
+{
+    return static_cast<double>(KX::GetTickTime()) / 1000.0;
+}
+
+uint32_t IControlHost::GetTickTime()
+{
+    return KX::GetTickTime();
+}
+
+double GetAppTime()
+{
+    IControlHost* host = GetControlHost();
+    return host ? host->GetTime() : static_cast<double>(KX::GetTickTime()) / 1000.0;
+}
+
+uint32_t GetAppTickTime()
+{
+    IControlHost* host = GetControlHost();
+    return host ? host->GetTickTime() : KX::GetTickTime();
+}
+
 ConstRCPtr<LFont> LControl::GetDefaultFont()
 {
     if (const ConstRCPtr<LFont>& set = DefaultFontSlot())

@@ -35,9 +35,18 @@ public:
     // The current skin's top-level control of that name built under parent; null when the skin
     // has none.
     virtual RCPtr<LControl> CreateSkinControl(const WString& name, const RCPtr<LControl>& parent);
+    // The application's clocks: seconds, and milliseconds wrapping at 32 bits (compare them as
+    // unsigned differences). Timed control behaviour reads these on the idle pass, never an OS
+    // timer. By default both follow the render host's millisecond clock.
+    virtual double GetTime();
+    virtual uint32_t GetTickTime();
 };
 
 void SetControlHost(IControlHost* host) noexcept;
 IControlHost* GetControlHost() noexcept;
+
+// The registered host's clocks; the render host's clock without a control host.
+double GetAppTime();
+uint32_t GetAppTickTime();
 
 } // namespace KX

@@ -31,6 +31,8 @@ struct FrameworkControlClass {
 };
 // The framework's control classes in registration order.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses();
+// Gives the class of that name its create function (null takes it back); other names are ignored.
+void SetFrameworkControlCreator(const char16_t* name, ControlCreateFunction create);
 
 class LFrameworkApp : public LNotificationClient,
                       public FactoryBackedControlHost,

@@ -1,0 +1,69 @@
+// The table of the framework's built-in skin classes.
+#include "kx/controls/ControlClasses.h"
+
+#include "kx/ui/ControlCreate.h"
+#include "kx/ui/FrameworkApp.h"
+
+#include <string_view>
+
+namespace KX {
+
+const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
+{
+    static const std::vector<BuiltInControlClass> classes{
+        {u"Framework.Button", nullptr, false},
+        {u"Framework.OverlayButton", nullptr, false},
+        {u"Framework.ListBox", nullptr, false},
+        {u"Framework.listboxNoScroll", nullptr, false},
+        {u"Framework.ListBoxItem", nullptr, false},
+        {u"Framework.CheckedListBox", nullptr, false},
+        {u"Framework.CheckedListBoxItem", nullptr, false},
+        {u"Framework.ListBoxWithIcons", nullptr, false},
+        {u"Framework.listbox2ColumnSortable", nullptr, false},
+        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ComboBox", nullptr, false},
+        {u"Framework.ComboTextBox", nullptr, false},
+        {u"Framework.CheckedComboBox", nullptr, false},
+        {u"Framework.ComboBoxWithIcons", nullptr, false},
+        {u"Framework.ComboSlider", nullptr, false},
+        {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
+        {u"Framework.Slider", nullptr, false},
+        {u"Framework.Knob", nullptr, false},
+        {u"Framework.TabControl", nullptr, true},
+        {u"Framework.Label", nullptr, false},
+        {u"Framework.TextBox", nullptr, false},
+        {u"Framework.NumericUpDown", nullptr, false},
+        {u"Framework.Panel", nullptr, true},
+        {u"Framework.ToolTip", nullptr, false},
+        {u"Framework.PopupMenu", nullptr, false},
+        {u"Framework.MenuItem", nullptr, false},
+        {u"Framework.ComboMenu", nullptr, false},
+        {u"Framework.MainMenu", nullptr, false},
+        {u"Framework.FileDropper", nullptr, false},
+        {u"Framework.StatusBar", nullptr, false},
+        {u"Framework.SplitterH", nullptr, false},
+        {u"Framework.SplitterV", nullptr, false},
+        {u"Framework.LevelMeter", nullptr, false},
+        {u"Framework.ProgressBar", nullptr, false},
+    };
+    return classes;
+}
+
+void InstallBuiltInControlClasses()
+{
+    for (const BuiltInControlClass& c : GetBuiltInControlClasses())
+        if (!c.applicationRow)
+            SetFrameworkControlCreator(c.name, c.create);
+}
+
+ControlCreateFunction FindBuiltInControlCreator(const WString& name)
+{
+    const std::u16string_view wanted(name.GetString(), static_cast<size_t>(name.GetLength()));
+    for (const BuiltInControlClass& c : GetBuiltInControlClasses())
+        if (wanted == c.name)
+            return c.create;
+    return nullptr;
+}
+
+} // namespace KX
