@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libx11-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev libexpat1-dev fonts-dejavu-core
   libosmesa6-dev libglu1-mesa-dev libgl-dev
+  libdbus-1-dev dbus
   xvfb xauth
 )
 missing=()

@@ -68,6 +68,8 @@ public:
     bool IsValid() const { return m_window != nullptr; }
     uint32_t Id() const { return m_id; }
     SDL_Window* Handle() const { return m_window; }
+    // The X11 window id when the video driver is X11, else 0 (the owner of the system's dialogs).
+    uint64_t X11WindowId() const;
     // The live window with this SDL window id, or null.
     static Window* FromId(uint32_t id);
     // The ids of the live windows with a pending Paint event.

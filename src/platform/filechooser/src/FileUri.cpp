@@ -1,0 +1,74 @@
+#include "platform/filechooser/FileUri.h"
+
+namespace platform::filechooser {
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> FileUriToPath(std::string_view uri)
+{
+    if (!StartsWithNoCase(uri, "file:"))
+        return std::nullopt;
+    std::string_view rest = uri.substr(5);
+    if (rest.substr(0, 2) == "//") {
+        rest.remove_prefix(2);
+        const size_t slash = rest.find('/');
+        if (slash == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost")))
+            return std::nullopt;
+        rest.remove_prefix(slash);
+    }
+    if (rest.empty() || rest.front() != '/')
+        return std::nullopt;
+
+    std::string path;
+    path.reserve(rest.size());
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (c == '?' || c == '#' || c == '\0')
+            return std::nullopt;
+        if (c != '%') {
+            path.push_back(c);
+            continue;
+        }
+        if (i + 2 >= rest.size())
+            return std::nullopt;
+        const int high = HexValue(rest[i + 1]);
+        const int low = HexValue(rest[i + 2]);
+        if (high < 0 || low < 0 || (high == 0 && low == 0))
+            return std::nullopt;
+        path.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    return path;
+}
+
+} // namespace platform::filechooser
