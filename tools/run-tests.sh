@@ -13,6 +13,8 @@ cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
+LSAN_OPTIONS=suppressions=tests/controls/resources/filedialog_x11_leaks.supp \
+  xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
 
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs" --target tsan_tests

@@ -38,7 +38,8 @@ TEST(FileChooserText, FileUrisDecodeOnlyWellFormedLocalPaths)
 
 TEST(FileChooserText, FilterListsBecomePairsWithEveryFileForStarDotStar)
 {
-    const std::vector<fc::Filter> filters = fc::ParseFilterList("Text (*.txt)|*.txt; *.TEXT ;|Empty|;|All|*.*|Dangling");
+    const std::vector<fc::Filter> filters =
+        fc::ParseFilterList("Text (*.txt)|*.txt; *.TEXT ;|Empty|;|All|*.*|Dangling");
     ASSERT_EQ(filters.size(), 2u);
     EXPECT_EQ(filters[0].name, "Text (*.txt)");
     EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.txt", "*.TEXT"}));

@@ -95,10 +95,9 @@ TEST_F(ProgramChooser, ZenityGetsAnArgumentVectorAndNamesWithQuotesBlanksAndNewl
     ASSERT_EQ(dialog->ShowOpenDialog(WString(u"Presets (*.L25)|*.L25;*.l26|All Files (*.*)|*.*"), WString(u"*.L25"),
                                      WString(u"Load \"my\" preset; $(rm -rf x)"), false),
               KX::S_OK);
-    EXPECT_EQ(ArgumentsOf("zenity"), (Args{"--file-selection", "--title=Load \"my\" preset; $(rm -rf x)",
-                                           "--filename=" + m_files.Path() + "/",
-                                           "--file-filter=Presets (*.L25) | *.[lL]25 *.[lL]26",
-                                           "--file-filter=All Files (*.*) | *"}));
+    EXPECT_EQ(ArgumentsOf("zenity"),
+              (Args{"--file-selection", "--title=Load \"my\" preset; $(rm -rf x)", "--filename=" + m_files.Path() + "/",
+                    "--file-filter=Presets (*.L25) | *.[lL]25 *.[lL]26", "--file-filter=All Files (*.*) | *"}));
     EXPECT_EQ(Narrow(dialog->GetFileName()), chosen);
     EXPECT_EQ(Narrow(dialog->GetFileTitle()), "a 'b' \"c\"\nd.L25");
 

@@ -27,7 +27,9 @@ std::string BusConfig(const std::string& folder)
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
            "<busconfig>\n"
            "  <type>session</type>\n"
-           "  <listen>unix:path=" + folder + "/bus</listen>\n"
+           "  <listen>unix:path=" +
+           folder +
+           "/bus</listen>\n"
            "  <auth>EXTERNAL</auth>\n"
            "  <policy context=\"default\">\n"
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"

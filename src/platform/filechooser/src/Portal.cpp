@@ -242,7 +242,8 @@ Result ChooseWithPortal(const Request& request, const Options& options)
     if (!AddMatch(connection.get(), ResponseRule(expected), result.error) ||
         !AddMatch(connection.get(),
                   "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
-                  "member='NameOwnerChanged',arg0='" + std::string(kPortalName) + "'",
+                  "member='NameOwnerChanged',arg0='" +
+                      std::string(kPortalName) + "'",
                   result.error))
         return result;
 
@@ -254,8 +255,8 @@ Result ChooseWithPortal(const Request& request, const Options& options)
         result.error = "portal: out of memory";
         return result;
     }
-    Message reply(dbus_connection_send_with_reply_and_block(connection.get(), call.get(), options.callTimeoutMs,
-                                                            error.Get()));
+    Message reply(
+        dbus_connection_send_with_reply_and_block(connection.get(), call.get(), options.callTimeoutMs, error.Get()));
     const char* handle = nullptr;
     if (!reply || !dbus_message_get_args(reply.get(), error.Get(), DBUS_TYPE_OBJECT_PATH, &handle, DBUS_TYPE_INVALID)) {
         result.error = "portal: " + error.Text();

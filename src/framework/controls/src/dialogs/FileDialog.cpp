@@ -145,8 +145,9 @@ KXRESULT LFileDialog::ShowSaveDialog(const WString& filter, const WString& defau
 KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defaultExtension, const WString& title)
 {
     fc::Request request;
-    request.mode = kind == Kind::Save ? fc::Mode::Save : kind == Kind::OpenMultiple ? fc::Mode::OpenMultiple
-                                                                                     : fc::Mode::Open;
+    request.mode = kind == Kind::Save           ? fc::Mode::Save
+                   : kind == Kind::OpenMultiple ? fc::Mode::OpenMultiple
+                                                : fc::Mode::Open;
     request.title = Utf8(title);
     request.filters = fc::ParseFilterList(Utf8(filter));
     request.folder = AbsoluteFolder(m_state->folder);
@@ -175,7 +176,8 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
                 std::u16string name;
                 if (!platform::posix::Utf8ToUtf16Strict(LastComponent(path), name))
                     return E_FAIL;
-                const WString question = WString(name.c_str()) + WString(u" already exists.\nDo you want to replace it?");
+                const WString question =
+                    WString(name.c_str()) + WString(u" already exists.\nDo you want to replace it?");
                 if (ShowAppMessageBox(question, title.IsEmpty() ? WString(u"Confirm Save As") : title,
                                       kBoxYesNoWarning) != kAnswerYes)
                     return E_FAIL;
