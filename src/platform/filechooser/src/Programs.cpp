@@ -190,6 +190,10 @@ Result ChooseWithProgram(Program program, const Request& request)
     }
     result.chooser = name;
     result.status = Status::Failed;
+    if (run.status == -1) {
+        result.error = name + ": its end could not be awaited";
+        return result;
+    }
     if (WIFSIGNALED(run.status)) {
         result.error = name + " ended by signal " + std::to_string(WTERMSIG(run.status));
         return result;

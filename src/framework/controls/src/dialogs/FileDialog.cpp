@@ -1,6 +1,7 @@
 #include "kx/controls/FileDialog.h"
 
 #include "kx/AppServices.h"
+#include "kx/DebugTrace.h"
 #include "kx/ui/ControlHost.h"
 #include "kx/ui/OSWindow.h"
 #include "kx/ui/RootWindow.h"
@@ -8,6 +9,7 @@
 #include "platform/posix/Utf.h"
 #include "platform/sdl/Window.h"
 
+#include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,6 +158,8 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
     request.x11Parent = OwnerWindow();
 
     fc::Result result = fc::Choose(request);
+    if (!result.error.empty())
+        DebugOut() << "File dialog: " << result.error << std::endl;
     if (result.status == fc::Status::Unavailable) {
         ShowAppMessageBox(TextOr(u"FILE_DIALOG_UNAVAILABLE_MESSAGE", WString(kUnavailableText)),
                           TextOr(u"FILE_DIALOG_UNAVAILABLE_CAPTION", title.IsEmpty() ? WString(u"File Dialog") : title),
