@@ -145,6 +145,16 @@ TEST_F(PortalChooser, FailedDialogsAndForeignUrisAreFailuresNotChoices)
     }
 }
 
+TEST_F(PortalChooser, AResponseFromAnotherConnectionIsNotTheUsersChoice)
+{
+    kxtest::FakeFileChooser portal(m_bus.Address());
+    ASSERT_TRUE(portal.IsReady());
+    portal.Script({PortalAnswer::Kind::Impostor, 0, {"file:///home/victim/.bashrc"}});
+    const fc::Result result = fc::Choose(fc::Request(), PortalOnly(500));
+    EXPECT_EQ(result.status, fc::Status::Failed);
+    EXPECT_TRUE(result.paths.empty());
+}
+
 TEST_F(PortalChooser, ARefusedCallNoPortalOrNoBusLeaveThePortalUnavailable)
 {
     const fc::Request request;

@@ -143,7 +143,7 @@ void Reply(DBusConnection* connection, DBusMessage* reply)
 
 } // namespace
 
-FakeFileChooser::FakeFileChooser(const std::string& busAddress)
+FakeFileChooser::FakeFileChooser(const std::string& busAddress) : m_address(busAddress)
 {
     DBusError error;
     dbus_error_init(&error);
@@ -240,6 +240,18 @@ void FakeFileChooser::Handle(DBusMessage* message)
     Reply(m_connection, reply);
     if (answer.kind == PortalAnswer::Kind::Respond) {
         SendResponse(m_connection, call.handle, sender, answer);
+    } else if (answer.kind == PortalAnswer::Kind::Impostor) {
+        DBusError error;
+        dbus_error_init(&error);
+        if (DBusConnection* other = dbus_connection_open_private(m_address.c_str(), &error)) {
+            if (dbus_bus_register(other, &error)) {
+                SendResponse(other, call.handle, sender, answer);
+                dbus_connection_flush(other);
+            }
+            dbus_connection_close(other);
+            dbus_connection_unref(other);
+        }
+        dbus_error_free(&error);
     } else if (answer.kind == PortalAnswer::Kind::Vanish) {
         dbus_connection_flush(m_connection);
         DBusError error;

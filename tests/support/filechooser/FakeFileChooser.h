@@ -41,10 +41,11 @@ struct PortalCall {
 
 struct PortalAnswer {
     enum class Kind {
-        Respond, // the handle, then Response(code, {"uris": uris})
-        Silent,  // the handle, no Response (until the client closes the Request)
-        Vanish,  // the handle, then the fake leaves the bus
-        Refuse,  // an error instead of the handle
+        Respond,  // the handle, then Response(code, {"uris": uris})
+        Silent,   // the handle, no Response (until the client closes the Request)
+        Vanish,   // the handle, then the fake leaves the bus
+        Refuse,   // an error instead of the handle
+        Impostor, // the handle; Response(code, uris) comes from another connection, none from the fake
     };
     Kind kind = Kind::Respond;
     uint32_t code = 0;
@@ -72,6 +73,7 @@ private:
     void Handle(DBusMessage* message);
     PortalAnswer NextAnswer();
 
+    std::string m_address;
     DBusConnection* m_connection = nullptr;
     std::atomic<bool> m_ready{false};
     std::atomic<bool> m_stop{false};
