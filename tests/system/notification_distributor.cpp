@@ -439,6 +439,29 @@ TEST(NotificationHandler, BindingsChainsAndRemoval)
     c->UnregisterFromAll();
 }
 
+TEST(NotificationHandler, AutoDisablerSilencesOneBindingWhileItLivesAndNests)
+{
+    auto d = Distributor::Create();
+    RCPtr<DerivedClient> c(new DerivedClient());
+    ASSERT_EQ(c->m_handler->AddDistributorHandler(&DerivedClient::OnPing, d, kPing, 0), KX::S_OK);
+    ASSERT_EQ(c->m_handler->AddDistributorHandler(&DerivedClient::OnPingSecond, d, kOther, 0), KX::S_OK);
+    {
+        KX::CAutoNotificationDisabler<DerivedClient> outer(c->m_handler, d.Get(), kPing);
+        {
+            KX::CAutoNotificationDisabler<DerivedClient> inner(c->m_handler, d.Get(), kPing);
+        }
+        d->SendNotification(Make(kPing)); // still silenced by the outer one
+        d->SendNotification(Make(kOther));
+    }
+    d->SendNotification(Make(kPing));
+    EXPECT_EQ(c->log, (Log{"derived ping second", "derived ping"}));
+    // A binding that does not exist is refused with the failed-result exception.
+    EXPECT_THROW(KX::CAutoNotificationDisabler<DerivedClient>(c->m_handler, d.Get(), u"NID_TEST_UNBOUND"),
+                 std::exception);
+    EXPECT_EQ(c->m_handler->EnableNotification(d.Get(), kPing), KX::E_FAIL) << "not disabled";
+    c->UnregisterFromAll();
+}
+
 TEST(NotificationCentres, TheManagerFindsCentresByNameAndCreatesThemOnce)
 {
     {

@@ -1,5 +1,7 @@
 #pragma once
 // Binds member functions of a client class to (distributor, id) pairs.
+#include "kx/DebugTrace.h"
+#include "kx/Exception.h"
 #include "kx/KXResult.h"
 #include "kx/Notification.h"
 #include "kx/NotificationClient.h"
@@ -21,6 +23,8 @@ struct Receivable {
     const LNotificationDistributor* distributor;
     NotificationId id;
     Function function;
+    // While above 0 the binding's notifications are ignored (CAutoNotificationDisabler).
+    int32_t disabled = 0;
 };
 
 // T is a notification client; the handler calls member functions of its owner, which it does not
@@ -75,7 +79,27 @@ public:
         return true;
     }
 
-    // Calls the function bound to (from, n's id) and returns its result; 0 when none is bound.
+    // Counted: while (d, name) is disabled, its notifications are ignored. E_FAIL when it is not
+    // bound (or, for Enable, not disabled).
+    KXRESULT DisableNotification(const LNotificationDistributor* d, const char16_t* name)
+    {
+        Receivable<T>* binding = Find(d, GetNotificationID(name));
+        if (!binding)
+            return E_FAIL;
+        ++binding->disabled;
+        return S_OK;
+    }
+    KXRESULT EnableNotification(const LNotificationDistributor* d, const char16_t* name)
+    {
+        Receivable<T>* binding = Find(d, GetNotificationID(name));
+        if (!binding || binding->disabled <= 0)
+            return E_FAIL;
+        --binding->disabled;
+        return S_OK;
+    }
+
+    // Calls the function bound to (from, n's id) and returns its result; 0 when none is bound or
+    // the binding is disabled.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
     {
         if (!n)
@@ -95,7 +119,7 @@ public:
             if (it != m_bindings.end() && it->distributor == d && it->id == id)
                 found = &*it;
         }
-        return found ? (m_owner->*(found->function))(from, n) : S_OK;
+        return found && found->disabled <= 0 ? (m_owner->*(found->function))(from, n) : S_OK;
     }
 
     uint32_t GetBindingCount() const noexcept { return static_cast<uint32_t>(m_bindings.size()); }
@@ -116,6 +140,14 @@ private:
                                 });
     }
 
+    Receivable<T>* Find(const LNotificationDistributor* d, NotificationId id)
+    {
+        if (!id)
+            return nullptr;
+        auto it = LowerBound(d, id);
+        return it != m_bindings.end() && it->distributor == d && it->id == id ? &*it : nullptr;
+    }
+
     void Insert(const Receivable<T>& binding)
     {
         auto it = LowerBound(binding.distributor, binding.id);
@@ -126,6 +158,36 @@ private:
 
     T* m_owner;
     std::vector<Receivable<T>> m_bindings;
+};
+
+// While it lives, handler ignores the notification name from sender: a control wraps a change of
+// a child it listens to in one so that no echo comes back. The constructor raises the
+// failed-result exception when the binding does not exist; the destructor re-enables it and,
+// being a destructor, only traces a refusal.
+template <class T>
+class CAutoNotificationDisabler {
+public:
+    CAutoNotificationDisabler(const RCPtr<LNotificationHandler<T>>& handler, const LNotificationDistributor* sender,
+                              const char16_t* name)
+        : m_handler(handler), m_sender(sender), m_name(name)
+    {
+        const KXRESULT hr = m_handler ? m_handler->DisableNotification(sender, name) : E_FAIL;
+        if (Failed(hr))
+            ThrowFailedResult(hr, "KX::CAutoNotificationDisabler::CAutoNotificationDisabler",
+                              "Notification\\NotificationHandler", 48);
+    }
+    ~CAutoNotificationDisabler()
+    {
+        if (Failed(m_handler->EnableNotification(m_sender, m_name)))
+            DebugOut() << "KX::CAutoNotificationDisabler::~CAutoNotificationDisabler: the binding was gone\n";
+    }
+    CAutoNotificationDisabler(const CAutoNotificationDisabler&) = delete;
+    CAutoNotificationDisabler& operator=(const CAutoNotificationDisabler&) = delete;
+
+private:
+    RCPtr<LNotificationHandler<T>> m_handler;
+    const LNotificationDistributor* m_sender;
+    const char16_t* m_name;
 };
 
 // Creates a notification for name and payload and hands it to target with a null distributor.
