@@ -3,6 +3,7 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/Scrollbar.h"
 
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
@@ -23,7 +24,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBoxItem", nullptr, false},
         {u"Framework.ListBoxWithIcons", nullptr, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", nullptr, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
