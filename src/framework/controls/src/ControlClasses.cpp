@@ -3,6 +3,7 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
 
 #include "kx/ui/ControlCreate.h"
@@ -25,7 +26,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ListBoxWithIcons", nullptr, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
-        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
         {u"Framework.CheckedComboBox", nullptr, false},
@@ -38,7 +39,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
-        {u"Framework.Panel", nullptr, true},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", nullptr, false},
         {u"Framework.MenuItem", nullptr, false},
