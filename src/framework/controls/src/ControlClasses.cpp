@@ -4,6 +4,7 @@
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/Panel.h"
+#include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 
 #include "kx/ui/ControlCreate.h"
@@ -35,7 +36,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
-        {u"Framework.TabControl", nullptr, true},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
