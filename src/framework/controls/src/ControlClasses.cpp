@@ -1,6 +1,12 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/Button.h"
+#include "kx/controls/Label.h"
+#include "kx/controls/Panel.h"
+#include "kx/controls/TabControl.h"
+#include "kx/controls/Scrollbar.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -11,7 +17,7 @@ namespace KX {
 const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
-        {u"Framework.Button", nullptr, false},
+        {u"Framework.Button", &CreateControlOfClass<LButton>, false},
         {u"Framework.OverlayButton", nullptr, false},
         {u"Framework.ListBox", nullptr, false},
         {u"Framework.listboxNoScroll", nullptr, false},
@@ -20,8 +26,8 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBoxItem", nullptr, false},
         {u"Framework.ListBoxWithIcons", nullptr, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
-        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
         {u"Framework.CheckedComboBox", nullptr, false},
@@ -30,11 +36,11 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
-        {u"Framework.TabControl", nullptr, true},
-        {u"Framework.Label", nullptr, false},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
+        {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
-        {u"Framework.Panel", nullptr, true},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", nullptr, false},
         {u"Framework.MenuItem", nullptr, false},
