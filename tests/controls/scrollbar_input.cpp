@@ -73,6 +73,31 @@ TEST_F(ScrollbarInput, OrientationAndThumbLengthFollowTheSkin)
     EXPECT_EQ(ThumbY(*v), 0.0);
 }
 
+TEST_F(ScrollbarInput, StepButtonsStepAtOnceAndRepeatWhileHeld)
+{
+    RCPtr<LScrollbar> v = MakeVertical();
+    ASSERT_TRUE(v && v->GetIncButton() && v->GetDecButton());
+    for (const RCPtr<LControl>& part : {RCPtr<LControl>(v), v->GetIncButton(), v->GetDecButton(), v->GetChannel(),
+                                        v->GetThumb()})
+        EXPECT_TRUE(part->IsNotFocusable(false)) << "Tab never stops on a bar or its parts";
+    const PointT<int32_t> inc = CentreOf(*v->GetIncButton());
+    Press(inc.x, inc.y);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.02) << "a line step at the press";
+    AdvanceInSteps(280);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.02);
+    AdvanceInSteps(40);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.04) << "the repeat after its delay";
+    Release(inc.x, inc.y);
+    AdvanceInSteps(500);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.04) << "nothing after the release";
+    EXPECT_EQ(ThumbY(*v), std::round(0.04 * 180.0));
+    // Down the other way, and no further than the start.
+    for (int i = 0; i < 3; ++i)
+        ClickOn(*v->GetDecButton());
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.0);
+    EXPECT_EQ(ThumbY(*v), 0.0);
+}
+
 TEST_F(ScrollbarInput, ChannelPressPagesAtOnceThenRepeatsUntilTheThumbPassesThePointer)
 {
     RCPtr<LScrollbar> v = MakeVertical();
