@@ -74,8 +74,8 @@ protected:
         return KX::RoundPointToLong(c.GetOriginInRootWindow());
     }
     // Registers counter at source for each name.
-    static void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source, const KX::RCPtr<NotificationCounter>& counter,
-                      std::initializer_list<const char16_t*> names)
+    static void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source,
+                      const KX::RCPtr<NotificationCounter>& counter, std::initializer_list<const char16_t*> names)
     {
         for (const char16_t* n : names)
             source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(counter), n, 0);

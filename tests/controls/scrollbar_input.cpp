@@ -77,8 +77,8 @@ TEST_F(ScrollbarInput, StepButtonsStepAtOnceAndRepeatWhileHeld)
 {
     RCPtr<LScrollbar> v = MakeVertical();
     ASSERT_TRUE(v && v->GetIncButton() && v->GetDecButton());
-    for (const RCPtr<LControl>& part : {RCPtr<LControl>(v), v->GetIncButton(), v->GetDecButton(), v->GetChannel(),
-                                        v->GetThumb()})
+    for (const RCPtr<LControl>& part :
+         {RCPtr<LControl>(v), v->GetIncButton(), v->GetDecButton(), v->GetChannel(), v->GetThumb()})
         EXPECT_TRUE(part->IsNotFocusable(false)) << "Tab never stops on a bar or its parts";
     const PointT<int32_t> inc = CentreOf(*v->GetIncButton());
     Press(inc.x, inc.y);

@@ -137,6 +137,16 @@ TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
     EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 3u);
     EXPECT_EQ(view->GetScrollOffset().y, 20.0);
 
+    // The visible part of the content; a wider minimum view is centred on it and cut to the children.
+    RectT<double> b = view->GetBounds();
+    EXPECT_EQ(b.y, 20.0);
+    EXPECT_EQ(b.width, 183.0);
+    EXPECT_EQ(b.height, 133.0);
+    view->SetMinimumViewSize(PointT<double>{400, 133});
+    b = view->GetBounds();
+    EXPECT_EQ(b.x, 0.0);
+    EXPECT_EQ(b.width, 300.0);
+
     // The bars stay where they are while the content scrolls under them.
     EXPECT_EQ(OriginOf(*v).y, OriginOf(*view).y);
     EXPECT_EQ(OriginOf(*content).y, OriginOf(*view).y - 20);

@@ -18,9 +18,8 @@ constexpr uint32_t Code(uint32_t vk)
 {
     return kKeyDownFlag | (vk << 16);
 }
-constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23),
-                   kCodeHome = Code(0x24), kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27),
-                   kCodeDown = Code(0x28);
+constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23), kCodeHome = Code(0x24),
+                   kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27), kCodeDown = Code(0x28);
 
 LButton* AsButton(const RCPtr<LControl>& c)
 {
