@@ -103,13 +103,18 @@ TEST_F(ScrollViewExtent, SameExtentTwiceIsAnnouncedOnce)
     EXPECT_EQ(view->SetClientExtent(std::nan(""), std::nan("")), S_FALSE) << "not a number changes nothing";
     EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 1u);
     EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 467.0);
+    // An endless extent is cut to the largest coordinate, and gives a finite range.
+    EXPECT_EQ(view->SetClientExtent(500, INFINITY), S_OK);
+    EXPECT_EQ(view->GetClientExtent().y, 4503599627370496.0);
+    EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 4503599627370496.0 - 133.0);
+    EXPECT_EQ(view->SetClientExtent(500, 600), S_OK);
     // The automatic extent puts the children's corner back, plus the margins.
     view->SetAutoExtent(LScrollView::kAutoExtentY);
     EXPECT_EQ(view->GetClientExtent().x, 500.0);
     EXPECT_EQ(view->GetClientExtent().y, 400.0);
     view->SetExtentMargin(0, 25);
     EXPECT_EQ(view->GetClientExtent().y, 425.0);
-    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 3u);
+    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 5u);
 }
 
 TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)

@@ -129,10 +129,12 @@ void LScrollView::SetLineMode(int32_t lineHeight)
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)
 {
+    // Infinite sizes are cut to the largest geometry value; not a number keeps the stored one.
+    width = std::isnan(width) ? m_extent.x : std::clamp(width, -kMaxGeometryValue, kMaxGeometryValue);
+    height = std::isnan(height) ? m_extent.y : std::clamp(height, -kMaxGeometryValue, kMaxGeometryValue);
     if (!(std::fabs(width - m_extent.x) >= kExtentEpsilon) && !(std::fabs(height - m_extent.y) >= kExtentEpsilon))
         return S_FALSE;
-    // A value that is not a number keeps the stored one.
-    m_extent = PointT<double>{std::isnan(width) ? m_extent.x : width, std::isnan(height) ? m_extent.y : height};
+    m_extent = PointT<double>{width, height};
     const RCPtr<LScrollView> self(this);
     UpdateScrollBars();
     RCPtr<LNotification> n;
