@@ -33,6 +33,13 @@ KXRESULT LScrollView::Receive(const RCPtr<LNotificationDistributor>& from, const
     return S_OK;
 }
 
+KXRESULT LScrollView::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler && name)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LControl::UnregisterForNotification(d, name);
+}
+
 KXRESULT LScrollView::Initialize()
 {
     const KXRESULT hr = LControl::Initialize();

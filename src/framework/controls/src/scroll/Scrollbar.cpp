@@ -45,6 +45,13 @@ KXRESULT LScrollbar::Receive(const RCPtr<LNotificationDistributor>& from, const 
     return S_OK;
 }
 
+KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler && name)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LControl::UnregisterForNotification(d, name);
+}
+
 KXRESULT LScrollbar::Initialize()
 {
     if (Failed(LControl::Initialize()))
