@@ -188,6 +188,7 @@ TEST_F(ScrollbarInput, ThumbDragFollowsThePointerAndDefersOutsideValues)
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 1.0);
     Paint();
     EXPECT_EQ(Pixel(x, ChannelY(*v, 190)), 0x2C4080u) << "pressed look while dragged";
+    Screenshot("dragged_to_the_end");
     Release(x, ChannelY(*v, 400));
     EXPECT_FALSE(v->IsDragging());
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.25) << "the deferred value is applied at the end";

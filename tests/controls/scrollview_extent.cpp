@@ -65,6 +65,19 @@ TEST_F(ScrollViewExtent, AutomaticExtentShowsTheBarsTheContentNeeds)
     EXPECT_DOUBLE_EQ(v->GetPageStep(), static_cast<double>(133.0f / 267.0f));
     EXPECT_DOUBLE_EQ(v->GetLineStep(), static_cast<double>(133.0f / 267.0f) / 10.0);
     EXPECT_EQ(view->GetHorizontalBar()->GetMaximum(), 117.0);
+    // Built again from its descriptor (a skin change): the same bars and scroll position, no second
+    // registration.
+    view->GetVerticalBar()->SetNormalizedValue(0.5);
+    ASSERT_EQ(view->GetScrollOffset().y, 134.0);
+    ASSERT_EQ(view->CreateFromDescriptor(view->GetDescriptor()), S_OK);
+    EXPECT_EQ(Shown(), "hv");
+    EXPECT_EQ(view->GetScrollOffset().y, 134.0);
+    EXPECT_EQ(view->GetBarThickness().x, 17.0);
+    RCPtr<ctltest::NotificationCounter> counter(new ctltest::NotificationCounter());
+    Watch(RCPtr<LNotificationDistributor>(view), counter, {u"NID_SCROLL_OFFSET_CHANGE"});
+    view->GetVerticalBar()->SetNormalizedValue(0.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1u);
 
     // 300 high in a view 200 high: the vertical bar alone, thumb 2/3, page 1, line 0.1.
     Resize(*view, 200, 200);

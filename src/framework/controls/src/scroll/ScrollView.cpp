@@ -103,7 +103,10 @@ KXRESULT LScrollView::ReadCreateParams()
 
 KXRESULT LScrollView::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor)
 {
+    const RCPtr<LScrollView> self(this);
+    m_rebuilding = m_initialized;
     const KXRESULT hr = LControl::CreateFromDescriptor(descriptor);
+    m_rebuilding = false;
     if (m_initialized) {
         // A rebuild (a new skin): the corner may have another size now.
         ReadBarThickness();
@@ -173,7 +176,7 @@ PointT<double> LScrollView::GetChildrenFarCorner()
 
 bool LScrollView::RecomputeAutoExtent()
 {
-    if (m_autoExtent == 0)
+    if (m_autoExtent == 0 || m_rebuilding)
         return false;
     const PointT<double> corner = GetChildrenFarCorner();
     PointT<double> extent = m_extent;

@@ -62,7 +62,7 @@ void LScrollView::ShowBar(int32_t axis, bool show)
 
 void LScrollView::UpdateScrollBarVisibility()
 {
-    if (m_updatingBars)
+    if (m_updatingBars || m_rebuilding)
         return;
     const RCPtr<LScrollView> self(this);
     m_updatingBars = true;

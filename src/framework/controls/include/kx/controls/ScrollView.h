@@ -121,6 +121,8 @@ private:
     bool m_dragScrolling = false;
     PointT<double> m_minViewSize{};
     bool m_initialized = false;
+    // Set while the control base rebuilds from a descriptor: its children come and go meanwhile.
+    bool m_rebuilding = false;
 };
 
 } // namespace KX
