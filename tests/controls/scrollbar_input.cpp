@@ -204,6 +204,33 @@ TEST_F(ScrollbarInput, ThumbDragFollowsThePointerAndDefersOutsideValues)
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 55.0 / 180.0);
 }
 
+TEST_F(ScrollbarInput, HorizontalBarPagesAndDragsAlongX)
+{
+    // 400 x 16 at (60, 20): channel 368 long from x = 76, thumb 37 long (0.1 of it), travel 331.
+    RCPtr<LScrollbar> h = CreateAs<LScrollbar>(u"testHBar");
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->GetThumb()->GetSize().x, 37.0);
+    const PointT<int32_t> channel = OriginOf(*h->GetChannel());
+    const int32_t y = channel.y + 8;
+    Press(channel.x + 300, y);
+    Release(channel.x + 300, y);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.2);
+    EXPECT_EQ(h->GetThumb()->GetPosition().x, std::round(0.2 * 331.0));
+    EXPECT_EQ(h->GetThumb()->GetPosition().y, 0.0) << "across the axis the thumb stays";
+    // Below the channel, level with the thumb's far side: not on the channel.
+    Press(channel.x + 300, y + 40);
+    Release(channel.x + 300, y + 40);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.2);
+    // Drag the thumb left by 66 pixels; a vertical wobble changes nothing.
+    const int32_t grab = channel.x + 66 + 10;
+    Press(grab, y);
+    MoveTo(grab - 30, y + 5);
+    MoveTo(grab - 66, y - 5);
+    EXPECT_EQ(h->GetThumb()->GetPosition().x, 0.0);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.0);
+    Release(grab - 66, y - 5);
+}
+
 TEST_F(ScrollbarInput, KeysFollowTheOrientationAndTheMask)
 {
     RCPtr<LScrollbar> v = MakeVertical();
