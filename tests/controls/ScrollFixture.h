@@ -53,13 +53,6 @@ protected:
             return;
         factory->RegisterControlClass(KX::WString(u"Test.ScrollView"), &KX::CreateControlOfClass<KX::LScrollView>);
         factory->RegisterControlClass(KX::WString(u"Test.Block"), &KX::CreateControlOfClass<ScrollBlock>);
-        // Classes of the skin whose own creators are not in the table yet.
-        for (const char16_t* name : {u"Framework.Button", u"Framework.Label"})
-            if (!KX::FindBuiltInControlCreator(KX::WString(name)))
-                factory->RegisterControlClass(KX::WString(name), &KX::CreateControlOfClass<ScrollBlock>);
-        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
-            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
-                                          &KX::CreateControlOfClass<KX::LScrollView>);
     }
 
     // The clock moved on in steps of about one idle pass each.
