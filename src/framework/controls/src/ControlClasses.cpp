@@ -1,6 +1,8 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/ComboBox.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -22,8 +24,8 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", nullptr, false},
         {u"Framework.ScrollChannel", nullptr, true},
-        {u"Framework.ComboBox", nullptr, false},
-        {u"Framework.ComboTextBox", nullptr, false},
+        {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
+        {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.CheckedComboBox", nullptr, false},
         {u"Framework.ComboBoxWithIcons", nullptr, false},
         {u"Framework.ComboSlider", nullptr, false},
