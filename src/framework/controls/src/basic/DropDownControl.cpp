@@ -49,8 +49,11 @@ KXRESULT LDropDownControl::Initialize()
 bool LDropDownControl::KillFocus()
 {
     RCPtr<LControl> self(this);
+    // The part gives up the focus before it closes: a part closing with the focus would hand it
+    // back to us while it is on its way elsewhere.
+    const bool killed = LControl::KillFocus();
     ShowDropDown(false);
-    return LControl::KillFocus();
+    return killed;
 }
 
 KXRESULT LDropDownControl::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)

@@ -18,7 +18,7 @@ public:
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // The base's set-up, then the subscription to the control's own "NID_MOUSE_DOWN".
     KXRESULT Initialize() override;
-    // Losing the focus closes the drop-down first.
+    // Losing the focus (with the part's focus) closes the drop-down.
     bool KillFocus() override;
     // Own table first, then LControl's; nothing before the control is built.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
