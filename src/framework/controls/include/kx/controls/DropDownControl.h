@@ -18,11 +18,13 @@ public:
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // The base's set-up, then the subscription to the control's own "NID_MOUSE_DOWN".
     KXRESULT Initialize() override;
-    // Losing the focus (with the part's focus) closes the drop-down.
+    // Losing the focus closes the drop-down first.
     bool KillFocus() override;
     // Own table first, then LControl's; nothing before the control is built.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
+    // Tab inside the open part leaves the control: the part closes and the walk goes on from here.
+    void HandleKeyNavigation(const RCPtr<LKeyParam>& param) override;
 
     // New virtual operations, in slot order.
     // True while the drop-down part is visible with a positive width and height.
