@@ -1,5 +1,6 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
+#include "kx/controls/CheckedListBox.h"
 
 #include "kx/controls/ComboBox.h"
 
@@ -14,13 +15,13 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
         {u"Framework.Button", nullptr, false},
-        {u"Framework.OverlayButton", nullptr, false},
-        {u"Framework.ListBox", nullptr, false},
-        {u"Framework.listboxNoScroll", nullptr, false},
-        {u"Framework.ListBoxItem", nullptr, false},
-        {u"Framework.CheckedListBox", nullptr, false},
-        {u"Framework.CheckedListBoxItem", nullptr, false},
-        {u"Framework.ListBoxWithIcons", nullptr, false},
+        {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.ListBoxItem", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, false},
+        {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
+        {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", nullptr, false},
         {u"Framework.ScrollChannel", nullptr, true},
