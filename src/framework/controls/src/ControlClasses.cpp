@@ -4,6 +4,8 @@
 
 #include "kx/controls/ComboBox.h"
 
+#include "kx/controls/Scrollbar.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -23,7 +25,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
         {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", nullptr, true},
         {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
