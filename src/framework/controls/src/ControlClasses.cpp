@@ -1,6 +1,10 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
+
+#include "kx/controls/Button.h"
 #include "kx/controls/CheckedListBox.h"
+#include "kx/controls/Label.h"
+#include "kx/controls/Scrollbar.h"
 
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
@@ -12,7 +16,7 @@ namespace KX {
 const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
-        {u"Framework.Button", nullptr, false},
+        {u"Framework.Button", &CreateControlOfClass<LButton>, false},
         {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
         {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
         {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
@@ -21,7 +25,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
         {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", nullptr, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
@@ -32,7 +36,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
         {u"Framework.TabControl", nullptr, true},
-        {u"Framework.Label", nullptr, false},
+        {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", nullptr, true},
