@@ -1,6 +1,6 @@
 #pragma once
-// The combo box tests' fixture: the drop-down area's skin with a page that lets its children take
-// the focus, and a recorder of the notifications a control sends.
+// The combo box tests' fixture: the drop-down area's skin, and a recorder of the notifications a
+// control sends.
 #include "ControlsHarness.h"
 
 #include "kx/NotificationClient.h"
@@ -40,12 +40,6 @@ public:
 class ComboTest : public ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"dropdown"}; }
-    void SetUp() override
-    {
-        ControlsTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure())
-            Page()->SetNotFocusable(false);
-    }
     void TearDown() override
     {
         if (recorder)

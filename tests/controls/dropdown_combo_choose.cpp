@@ -131,8 +131,9 @@ TEST_F(ComboChoose, FocusLossClosesTheList)
 
 TEST_F(ComboChoose, LooksFollowFocusHoverOpenAndEnabling)
 {
+    RCPtr<LComboBox> other = MakeCombo(u"comboLong"); // the first one made under the page takes the focus
     RCPtr<LComboBox> combo = MakeCombo(u"comboTop");
-    ASSERT_TRUE(combo);
+    ASSERT_TRUE(other && combo);
     EXPECT_EQ(combo->GetStateLookIndex(), 0);
     const PointT<int32_t> at = CentreOf(*combo);
     MoveTo(at.x, at.y);

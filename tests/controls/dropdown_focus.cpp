@@ -51,8 +51,6 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         factory->RegisterControlClass(WString(u"Test.DropDown"), &CreateControlOfClass<FakeDropDown>);
-        // The page lets its children take the focus.
-        Page()->SetNotFocusable(false);
         first = CreateAs<FakeDropDown>(u"plainDropDown");
         second = CreateAs<FakeDropDown>(u"otherDropDown");
         ASSERT_TRUE(first && second);
