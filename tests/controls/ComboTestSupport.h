@@ -1,11 +1,12 @@
 #pragma once
-// The combo box tests' fixture: the drop-down area's skin, and a recorder of the notifications a
-// control sends.
+// The combo box tests' fixture: the drop-down area's skin with a stand-in for the text box, and a
+// recorder of the notifications a control sends.
 #include "ControlsHarness.h"
 
 #include "kx/NotificationClient.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ListBox.h"
+#include "kx/ui/ControlCreate.h"
 
 #include <string>
 #include <vector>
@@ -37,9 +38,28 @@ public:
     std::vector<std::string> ids;
 };
 
+// Stands in for a combo box's text box ("Test.Edit"): the combo box only needs its text, its
+// notifications and its focus.
+class FakeEdit : public KX::LControl {
+public:
+    FakeEdit(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LControl(parent, name) {}
+    void Send(const char16_t* id)
+    {
+        KX::RCPtr<KX::LNotification> n;
+        KX::LNotification::Create(n, id, KX::ConstRCPtr<KX::LRefCountedObject>());
+        SendNotification(n);
+    }
+};
+
 class ComboTest : public ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"dropdown"}; }
+    void SetUp() override
+    {
+        ControlsTest::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            factory->RegisterControlClass(KX::WString(u"Test.Edit"), &KX::CreateControlOfClass<FakeEdit>);
+    }
     void TearDown() override
     {
         if (recorder)

@@ -35,6 +35,9 @@ TEST_F(ComboChoose, PressDragAndReleaseOverAnItemChoosesItInOneGesture)
     ASSERT_TRUE(combo->IsDropDownShowing());
     EXPECT_EQ(recorder->Count("NID_DROPDOWN_OPENING"), 1);
     EXPECT_EQ(combo->GetListBox()->GetCaretIndex(), 0) << "the list shows the current item";
+    const PointT<double> handedOn = combo->GetListBox()->GetConditions()->GetPoint();
+    EXPECT_DOUBLE_EQ(handedOn.x, at.x - combo->GetOriginInRootWindow().x) << "the press goes on where it hit";
+    EXPECT_DOUBLE_EQ(handedOn.y, at.y - combo->GetOriginInRootWindow().y);
 
     const PointT<int32_t> row = RowCentre(*combo, 2);
     MoveTo(row.x, row.y - 3);

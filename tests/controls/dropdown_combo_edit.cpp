@@ -3,23 +3,9 @@
 // text box taking the focus closes the list.
 #include "ComboTestSupport.h"
 
-#include "kx/ui/ControlCreate.h"
-
 using namespace KX;
 
 namespace {
-
-// Stands in for the text box: the combo box only needs its text, its notifications and its focus.
-class FakeEdit : public LControl {
-public:
-    FakeEdit(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
-    void Send(const char16_t* id)
-    {
-        RCPtr<LNotification> n;
-        LNotification::Create(n, id, ConstRCPtr<LRefCountedObject>());
-        SendNotification(n);
-    }
-};
 
 class ComboEdit : public ctltest::ComboTest {
 protected:
@@ -28,10 +14,9 @@ protected:
         ctltest::ComboTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        factory->RegisterControlClass(WString(u"Test.Edit"), &CreateControlOfClass<FakeEdit>);
         combo = MakeCombo(u"comboEdit");
         ASSERT_TRUE(combo);
-        edit = RCPtr<FakeEdit>::DynamicCast(ConstRCPtr<LControl>(combo->GetTextBox()));
+        edit = RCPtr<ctltest::FakeEdit>::DynamicCast(ConstRCPtr<LControl>(combo->GetTextBox()));
         ASSERT_TRUE(edit);
         recorder->Listen(RCPtr<LControl>(combo),
                          {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_VALIDATED"});
@@ -49,7 +34,7 @@ protected:
     }
 
     RCPtr<LComboBox> combo;
-    RCPtr<FakeEdit> edit;
+    RCPtr<ctltest::FakeEdit> edit;
 };
 
 } // namespace

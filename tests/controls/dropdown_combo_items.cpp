@@ -36,6 +36,12 @@ TEST_F(ComboItems, ShortListOpensDownAtItsOwnHeight)
     EXPECT_LE(combo->GetListBox()->GetSize().y, rows + Frame(*combo));
     EXPECT_DOUBLE_EQ(combo->GetListBox()->GetSize().x, combo->GetSize().x) << "the combo box's width";
     Screenshot("short_list");
+
+    RCPtr<LComboBox> middle = MakeCombo(u"comboEdit");
+    ASSERT_TRUE(middle);
+    ASSERT_GT(ComboTop(*middle), kH - ComboBottom(*middle)) << "more room above";
+    middle->ShowDropDown(true);
+    EXPECT_DOUBLE_EQ(ListTop(*middle), ComboBottom(*middle)) << "yet its rows fit below, so down";
 }
 
 TEST_F(ComboItems, LongListWithMoreRoomBelowFillsItInWholeRows)
