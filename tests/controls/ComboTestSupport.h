@@ -1,11 +1,12 @@
 #pragma once
-// The combo box tests' fixture: the drop-down area's skin with a stand-in for the text box, and a
-// recorder of the notifications a control sends.
+// The combo box tests' fixture: the drop-down area's skin with a stand-in for the text box and the
+// scroll-bar channel class, and a recorder of the notifications a control sends.
 #include "ControlsHarness.h"
 
 #include "kx/NotificationClient.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ListBox.h"
+#include "kx/controls/ScrollView.h"
 #include "kx/ui/ControlCreate.h"
 
 #include <string>
@@ -57,8 +58,13 @@ protected:
     void SetUp() override
     {
         ControlsTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure())
-            factory->RegisterControlClass(KX::WString(u"Test.Edit"), &KX::CreateControlOfClass<FakeEdit>);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        factory->RegisterControlClass(KX::WString(u"Test.Edit"), &KX::CreateControlOfClass<FakeEdit>);
+        // The application's panel class for the lists' scroll-bar channels.
+        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
+            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
+                                          &KX::CreateControlOfClass<KX::LScrollView>);
     }
     void TearDown() override
     {
