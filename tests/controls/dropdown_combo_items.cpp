@@ -144,3 +144,21 @@ TEST_F(ComboItems, CountsInsertionsAndOutOfRangeChoicesKeepTheCurrentIndexHonest
     EXPECT_EQ(combo->AddItem(WString(u"Later")), 4);
     EXPECT_EQ(combo->GetSelectedIndex(), 4);
 }
+
+TEST_F(ComboItems, ASkinWithoutAListGivesFailuresNotCrashes)
+{
+    RCPtr<LComboBox> combo = MakeCombo(u"comboNoList"); // its child is a label, named in other letter case
+    ASSERT_TRUE(combo);
+    EXPECT_FALSE(combo->GetListBox());
+    ClickOn(*combo);
+    Key(SDLK_DOWN);
+    EXPECT_FALSE(combo->IsDropDownShowing());
+    EXPECT_FALSE(combo->IsDropDownShown());
+    EXPECT_EQ(combo->ShowDropDown(true), E_FAIL);
+    EXPECT_EQ(combo->SetItemCount(3), E_FAIL);
+    EXPECT_EQ(combo->AddItem(WString(u"x")), E_FAIL);
+    EXPECT_EQ(combo->SetSelectedIndex(0), -1);
+    EXPECT_EQ(combo->SetText(WString(u"typed")), S_OK);
+    EXPECT_EQ(combo->GetSelectedIndex(), -1);
+    EXPECT_TRUE(combo->GetItemText(0).IsEmpty());
+}
