@@ -74,8 +74,8 @@ void LDropDownControl::HandleKeyNavigation(const RCPtr<LKeyParam>& param)
 {
     const RCPtr<LControl> part = GetDropDownPart();
     RCPtrArray<LControl>* route = param ? &param->GetRoute() : nullptr;
-    const bool fromPart = route && route->GetCount() > 0 && part &&
-                          route->GetData()[route->GetCount() - 1].Get() == part.Get();
+    const bool fromPart =
+        route && route->GetCount() > 0 && part && route->GetData()[route->GetCount() - 1].Get() == part.Get();
     if (!fromPart || !GetParent()) {
         LControl::HandleKeyNavigation(param);
         return;
