@@ -7,6 +7,7 @@
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ListBox.h"
 #include "kx/NotificationClient.h"
+#include "kx/ui/ControlCreate.h"
 
 #include <map>
 #include <memory>
@@ -16,7 +17,7 @@
 namespace ctltest {
 
 // Counts notifications by name and keeps the last payload.
-class NotificationCounter : public KX::LNotificationClient {
+class ListNotificationCounter : public KX::LNotificationClient {
 public:
     // Registers for each name at source.
     void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source, std::initializer_list<const char16_t*> names)
@@ -64,7 +65,13 @@ protected:
                 std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())));
         }
         ControlsTest::SetUp();
-        counter = KX::RCPtr<NotificationCounter>(new NotificationCounter());
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        // The scroll bar's channel is the application's panel class, registered by the shell.
+        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
+            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
+                                          &KX::CreateControlOfClass<KX::LScrollView>);
+        counter = KX::RCPtr<ListNotificationCounter>(new ListNotificationCounter());
     }
     void TearDown() override
     {
@@ -102,7 +109,7 @@ protected:
         return list.GetItemText(item).ToNarrow().GetString();
     }
 
-    KX::RCPtr<NotificationCounter> counter;
+    KX::RCPtr<ListNotificationCounter> counter;
 
 private:
     std::vector<std::unique_ptr<KX::ScopedResource>> m_icons;
