@@ -1,6 +1,11 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/ComboMenu.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/MenuListBoxItem.h"
+#include "kx/controls/PopupMenu.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -36,10 +41,10 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", nullptr, true},
         {u"Framework.ToolTip", nullptr, false},
-        {u"Framework.PopupMenu", nullptr, false},
-        {u"Framework.MenuItem", nullptr, false},
-        {u"Framework.ComboMenu", nullptr, false},
-        {u"Framework.MainMenu", nullptr, false},
+        {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
+        {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
+        {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, false},
+        {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, false},
         {u"Framework.FileDropper", nullptr, false},
         {u"Framework.StatusBar", nullptr, false},
         {u"Framework.SplitterH", nullptr, false},
