@@ -1,5 +1,10 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
+#include "kx/controls/CheckedListBox.h"
+
+#include "kx/controls/ComboBox.h"
+
+#include "kx/controls/Scrollbar.h"
 
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/MainMenu.h"
@@ -17,18 +22,18 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
         {u"Framework.Button", nullptr, false},
-        {u"Framework.OverlayButton", nullptr, false},
-        {u"Framework.ListBox", nullptr, false},
-        {u"Framework.listboxNoScroll", nullptr, false},
-        {u"Framework.ListBoxItem", nullptr, false},
-        {u"Framework.CheckedListBox", nullptr, false},
-        {u"Framework.CheckedListBoxItem", nullptr, false},
-        {u"Framework.ListBoxWithIcons", nullptr, false},
+        {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.ListBoxItem", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, false},
+        {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
+        {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", nullptr, true},
-        {u"Framework.ComboBox", nullptr, false},
-        {u"Framework.ComboTextBox", nullptr, false},
+        {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
+        {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.CheckedComboBox", nullptr, false},
         {u"Framework.ComboBoxWithIcons", nullptr, false},
         {u"Framework.ComboSlider", nullptr, false},

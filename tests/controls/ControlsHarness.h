@@ -1,0 +1,145 @@
+#pragma once
+// The controls tests' fixture: an offscreen SDL window with the framework application, the skins
+// and strings of the named areas, every built-in control class, and input, clock, idle and paint
+// helpers.
+//
+// Usage:
+//   class ButtonClicks : public ctltest::ControlsTest {};           // loads basic_skin.xml and
+//   TEST_F(ButtonClicks, ...) {                                       // basic_strings.xml
+//       RCPtr<LButton> ok = CreateAs<LButton>(u"okButton");          // a skin control under Page()
+//       ClickOn(*ok);                                                  // press + release at its centre
+//       Advance(500);                                                  // the clock moves, idle passes run
+//       Screenshot("button_pressed");                                 // <build>/controls_screens/*.png
+//   }
+// Other areas: override Areas() (dependencies first, the test's own area last), e.g.
+//   std::vector<std::string> Areas() const override { return {"basic", "lists"}; }
+// Each area's documents are tests/controls/resources/<area>_skin.xml and <area>_strings.xml, UTF-8,
+// their Application named "ControlsTest". The skin documents are read one after the other: their
+// colorizers, parts, looks and look lists are shared; each <Skins> makes its own skin, and a
+// control's own skin controls (its pop-up list, its context menu) come from the skin that holds
+// the control. The string documents are merged into one UTF-16LE document in memory.
+// Page() is the window's main control: a grey background filling the window; Create() builds
+// under it unless given another parent, CreateMain() replaces it.
+#include "AppFakes.h"
+#include "OSWindowFakes.h"
+#include "ScopedRenderHost.h"
+#include "StringDocs.h"
+#include "UiTestControls.h"
+
+#include "kx/controls/ControlClasses.h"
+#include "kx/ui/ControlFactory.h"
+#include "kx/ui/FrameworkApp.h"
+#include "kx/ui/OSWindow.h"
+
+#include "platform/sdl/EventLoop.h"
+#include "platform/sdl/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ctltest {
+
+// The application name of every area document.
+inline constexpr const char16_t* kAppName = u"ControlsTest";
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadTextFile(const std::string& path);
+// The StringTable elements of each UTF-8 string document, under one Application, as a UTF-16LE
+// document with a byte-order mark.
+std::string MergeStringDocuments(const std::vector<std::string>& utf8Documents);
+// The screenshot folder in the build tree (created on first use), ending with a separator.
+std::string ScreenshotFolder();
+
+// The framework application with the OS window's needs: registers its windows and owns the loop.
+class HarnessApp : public apptest::FakeApp, public KX::IOSWindowApp {
+public:
+    HarnessApp(const KX::RCPtr<KX::LControlFactory>& factory, const KX::ConstRCPtr<KX::LStringTable>& strings);
+    ~HarnessApp() override;
+
+    // IOSWindowApp.
+    KX::WString GetTitle() override { return KX::WString(u"Controls Test"); }
+    void RegisterRootWindow(const KX::RCPtr<KX::LRootWindow>& root) override { AddRootWindow(root); }
+    void UnregisterRootWindow(KX::LRootWindow* root) override;
+    platform::sdl::EventLoop* GetEventLoop() override { return &events; }
+
+    platform::sdl::EventLoop events;
+};
+
+class ControlsTest : public ::testing::Test {
+protected:
+    static constexpr int32_t kW = 480, kH = 320;
+
+    // The areas whose documents are loaded, dependencies first.
+    virtual std::vector<std::string> Areas() const { return {"basic"}; }
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creation. The skin control of that name (searched in the skins from the last loaded back)
+    // under parent (Page() when null), laid out; null when no skin holds it.
+    KX::RCPtr<KX::LControl> Create(const char16_t* name, const KX::RCPtr<KX::LControl>& parent = nullptr);
+    template <class T>
+    KX::RCPtr<T> CreateAs(const char16_t* name, const KX::RCPtr<KX::LControl>& parent = nullptr)
+    {
+        KX::RCPtr<KX::LControl> made = Create(name, parent);
+        KX::RCPtr<T> typed = KX::RCPtr<T>::DynamicCast(made);
+        EXPECT_TRUE(typed) << "the skin control is missing or of another class";
+        return typed;
+    }
+    // The skin control of that name as the window's main control, filling the window.
+    KX::RCPtr<KX::LControl> CreateMain(const char16_t* name);
+    const KX::RCPtr<KX::LControl>& Page() const { return m_page; }
+    // Selects the skin that holds name; false when none does.
+    bool SelectSkinOf(const char16_t* name);
+
+    // Input through SDL's queue. Points are window client coordinates; mod is an SDL_Keymod held
+    // for the event (and released after it).
+    void MoveTo(int32_t x, int32_t y);
+    void Press(int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT, uint8_t clicks = 1, uint16_t mod = 0);
+    void Release(int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT, uint8_t clicks = 1, uint16_t mod = 0);
+    void Click(int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT, uint16_t mod = 0);
+    void DoubleClick(int32_t x, int32_t y, uint16_t mod = 0);
+    // Wheel notches at (x, y): positive dy away from the user, positive dx to the right.
+    void Wheel(int32_t x, int32_t y, float dy, float dx = 0.0f);
+    // The control's centre in window coordinates, and a click there.
+    static KX::PointT<int32_t> CentreOf(const KX::LControl& control);
+    void ClickOn(const KX::LControl& control, uint8_t button = SDL_BUTTON_LEFT, uint16_t mod = 0);
+    void KeyDown(SDL_Keycode key, uint16_t mod = 0, bool repeat = false);
+    void KeyUp(SDL_Keycode key, uint16_t mod = 0);
+    // Down and up.
+    void Key(SDL_Keycode key, uint16_t mod = 0);
+    // Characters, as an input method gives them (UTF-8).
+    void Type(const char* utf8);
+    // Any SDL event (its window id set here), then the loop's pending work.
+    void Inject(SDL_Event event);
+
+    // Time: moves the injected clock on by milliseconds and runs the idle passes.
+    void Advance(uint32_t milliseconds);
+    uint32_t Now() const { return m_host ? m_host->tick : 0; }
+    // Up to eight idle passes (the first is the idle notification's) and the loop's pending work.
+    void RunIdle();
+
+    // Painting: the whole window drawn now; the window's pixel as 0xRRGGBB.
+    void Paint();
+    uint32_t Pixel(int32_t x, int32_t y);
+    // Paints and writes the window as <build>/controls_screens/<test suite>.<name>.png; returns
+    // the path.
+    std::string Screenshot(const std::string& name);
+
+    KX::RCPtr<KX::LControlFactory> factory;
+    KX::RCPtr<HarnessApp> app;
+    KX::OSWindow* window = nullptr;
+    KX::RCPtr<KX::LRootWindow> root;
+
+private:
+    std::unique_ptr<kxtest::ScopedRenderHost> m_host;
+    KX::RCPtr<KX::LControl> m_page;
+    std::string m_stringsPath;
+};
+
+} // namespace ctltest
