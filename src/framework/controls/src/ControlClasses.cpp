@@ -4,6 +4,8 @@
 
 #include "kx/controls/ComboBox.h"
 
+#include "kx/controls/Button.h"
+#include "kx/controls/Label.h"
 #include "kx/controls/Scrollbar.h"
 
 #include "kx/controls/ComboMenu.h"
@@ -21,7 +23,7 @@ namespace KX {
 const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
-        {u"Framework.Button", nullptr, false},
+        {u"Framework.Button", &CreateControlOfClass<LButton>, false},
         {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
         {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
         {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
@@ -41,7 +43,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
         {u"Framework.TabControl", nullptr, true},
-        {u"Framework.Label", nullptr, false},
+        {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", nullptr, true},
