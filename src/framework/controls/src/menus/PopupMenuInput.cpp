@@ -277,12 +277,10 @@ void LPopupMenu::OnSelectionChanged()
         StopTimer();
         return;
     }
-    if (LRootWindow* root = RootWindowOf(*this)) {
-        const PointT<int32_t> cursor = root->GetCursorPos();
-        const PointT<double> origin = GetOriginInRootWindow();
-        if (Contains(GetItemRowRect(hot), PointT<double>{cursor.x - origin.x, cursor.y - origin.y}))
-            StartTimer();
-    }
+    // Only a row under the pointer starts the timer; keys open cascades with Right.
+    const RCPtr<LListBoxItem> row = GetRowAt(GetRowOfItem(hot));
+    if (row && (row->GetConditionFlags() & Condition::kHover))
+        StartTimer();
 }
 
 KXRESULT LPopupMenu::FilterKey(const RCPtr<LKeyParam>& param)
