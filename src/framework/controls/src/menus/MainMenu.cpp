@@ -100,9 +100,12 @@ void LMainMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param || !(param->GetCurrentMask() & Condition::kContainsFocus) ||
         (param->GetPreviousMask() & Condition::kContainsFocus))
         return;
-    // The window still records the control that had the focus; one inside the bar is not kept.
+    // The window still records the control that had the focus (as its focus, or as the one it
+    // put aside when that control let go just now); one inside the bar is not kept.
     auto* window = dynamic_cast<LRootWindow*>(GetTopLevelOwnerSlot().Get());
-    const RCPtr<LControl> owner = window ? window->GetFocusControl() : RCPtr<LControl>();
+    RCPtr<LControl> owner = window ? window->GetFocusControl() : RCPtr<LControl>();
+    if (!owner && window)
+        owner = window->GetSavedFocus();
     for (LControl* up = owner.Get(); up; up = up->GetParent().Get())
         if (up == this)
             return;
