@@ -6,6 +6,8 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/Panel.h"
+#include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 
 #include "kx/controls/ComboMenu.h"
@@ -33,7 +35,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
-        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.CheckedComboBox", nullptr, false},
@@ -42,11 +44,11 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
-        {u"Framework.TabControl", nullptr, true},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
-        {u"Framework.Panel", nullptr, true},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
         {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
