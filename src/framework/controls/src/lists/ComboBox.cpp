@@ -2,11 +2,11 @@
 // and text box. Opening the list is in ComboBoxDropDown.cpp.
 #include "kx/controls/ComboBox.h"
 
+#include "kx/Wrappers.h"
 #include "kx/controls/ListBox.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/StringTable.h"
-#include "kx/Wrappers.h"
 
 #include <cmath>
 
