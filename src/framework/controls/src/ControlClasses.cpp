@@ -10,6 +10,11 @@
 #include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 
+#include "kx/controls/ComboMenu.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/MenuListBoxItem.h"
+#include "kx/controls/PopupMenu.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -45,10 +50,10 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
-        {u"Framework.PopupMenu", nullptr, false},
-        {u"Framework.MenuItem", nullptr, false},
-        {u"Framework.ComboMenu", nullptr, false},
-        {u"Framework.MainMenu", nullptr, false},
+        {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
+        {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
+        {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, false},
+        {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, false},
         {u"Framework.FileDropper", nullptr, false},
         {u"Framework.StatusBar", nullptr, false},
         {u"Framework.SplitterH", nullptr, false},
