@@ -91,8 +91,11 @@ TEST(MenuModel, PositionsMustRunWithoutGapsInKeyOrder)
 {
     EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"}, {u"01.Q", u"Q"}, {u"03.R", u"R"}, {u"04.S", u"S"}})), "P Q");
     EXPECT_EQ(Labels(*Parse({{u"0.P", u"P"}, {u"1.Q", u"Q"}, {u"10.R", u"R"}, {u"2.S", u"S"}})), "P Q S");
-    EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"}, {u"00.Q", u"Q"}, {u"NOPE", u"one piece"},
-                             {u"99999999999999999999.X", u"huge"}, {u"01.R", u"R"}})),
+    EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"},
+                             {u"00.Q", u"Q"},
+                             {u"NOPE", u"one piece"},
+                             {u"99999999999999999999.X", u"huge"},
+                             {u"01.R", u"R"}})),
               "P R");
 }
 
