@@ -154,6 +154,7 @@ TEST_F(ComboChoose, LooksFollowFocusHoverOpenAndEnabling)
     combo->SetEnabled(false);
     EXPECT_EQ(combo->GetStateLookIndex(), 6);
     EXPECT_EQ(combo->GetFirstVisibleLook(), 6);
+    Screenshot("disabled");
 }
 
 TEST_F(ComboChoose, LongListScrollsByWheelBarAndKeysWhileStayingOpen)

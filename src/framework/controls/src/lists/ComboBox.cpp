@@ -14,7 +14,7 @@ namespace KX {
 
 namespace {
 
-// A non-virtual-key code, whole, as the key hooks compare them.
+// A press of the key without modifiers; key codes are compared whole.
 bool IsPlainKeyDown(const KeyCode& key, uint8_t virtualKey)
 {
     return key.code == KeyCode(virtualKey, true, 0, 0).code;
