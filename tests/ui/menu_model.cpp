@@ -183,9 +183,14 @@ TEST(MenuModel, ParentLinksDoNotKeepATreeAliveAndAMenuNeverHoldsItsAncestor)
     EXPECT_EQ(sub->GetRefCount(), 2) << "x's link and ours";
     EXPECT_EQ(x->GetParentMenu().Get(), sub.Get());
 
+    // An item moved into another menu keeps that parent when its first menu empties.
+    const RCPtr<LMenuDescriptor> other = LMenuDescriptor::Create();
+    ASSERT_EQ(other->InsertItem(0, x), S_OK);
     sub->RemoveAllItems();
-    EXPECT_EQ(x->GetParentMenu(), nullptr);
+    EXPECT_EQ(x->GetParentMenu().Get(), other.Get());
     EXPECT_EQ(sub->GetInternalRefCount(), 0);
+    other->RemoveAllItems();
+    EXPECT_EQ(x->GetParentMenu(), nullptr);
 }
 
 TEST(MenuModel, TheActivationParameterHoldsItsMenu)
