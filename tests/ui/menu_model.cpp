@@ -20,7 +20,7 @@ RCPtr<LMenuDescriptor> Parse(std::vector<std::pair<const char16_t*, const char16
 {
     Array<Pair<WString, WString>> list;
     for (const auto& [key, text] : entries)
-        list.AddItem(Pair<WString, WString>(WString(key), WString(text)));
+        list.AddItem(Pair<WString, WString>{WString(key), WString(text)});
     return LMenuDescriptor::ParseMenuText(list);
 }
 

@@ -264,7 +264,7 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const Entries& entries)
             id += WString(u".");
         if (position != list->GetCount())
             continue;
-        if (list->AddItem(Pair<WString, WString>(id, entry.second)) < 0)
+        if (list->AddItem(Pair<WString, WString>{id, entry.second}) < 0)
             return nullptr;
     }
     RCPtr<LMenuDescriptor> result;
