@@ -86,6 +86,39 @@ TEST_F(ListBoxScroll, WheelAndKeysScrollByWholeRowsAndKeepTheCaretInView)
     EXPECT_EQ(RowText(*list, 0), "Item 9");
 }
 
+TEST_F(ListBoxScroll, RowsTurnedByScrollingStayInOrderOnScreen)
+{
+    RCPtr<LListBox> list = MakeLongList();
+    ASSERT_TRUE(list);
+    const PointT<double> origin = list->GetOriginInRootWindow();
+    // Each row one row height below the other from the client top, showing the items in order.
+    auto expectRowsInOrder = [&](const char* when) {
+        const int32_t first = list->GetFirstShownItem();
+        for (int32_t r = 0; r < list->GetRowCount(); ++r) {
+            const RectT<double> rect = list->GetItemRowRect(first + r);
+            EXPECT_DOUBLE_EQ(rect.y, 14.0 * r) << when << ", row " << r;
+            EXPECT_EQ(RowText(*list, r), "Item " + std::to_string(first + r)) << when << ", row " << r;
+            const PointT<int32_t> centre = RowCentre(*list, first + r);
+            EXPECT_EQ(list->GetItemAtPoint(PointT<double>{centre.x - origin.x, centre.y - origin.y}), first + r)
+                << when << ", row " << r;
+        }
+    };
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 100});
+    expectRowsInOrder("a jump");
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 101});
+    expectRowsInOrder("one row down");
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 98});
+    expectRowsInOrder("three rows up");
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 98 + 5});
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 99});
+    expectRowsInOrder("by parts of rows");
+    list->SelectRange(103, -1, true);
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 95});
+    EXPECT_TRUE(list->GetRowAt(list->GetRowOfItem(103))->GetNormalizedValue() >= 0.5);
+    EXPECT_EQ(list->GetRowAt(list->GetRowOfItem(103))->GetStateLookIndex(), RowLook::kSelected);
+    Screenshot("turned");
+}
+
 TEST_F(ListBoxScroll, RowsBelowTheItemsAreEmptyAndDisabled)
 {
     RCPtr<LListBox> list = MakeList(u"shortList");
