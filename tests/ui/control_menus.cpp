@@ -14,15 +14,16 @@ using keytest::Narrow;
 
 namespace {
 
-// "number id label" per item, sub-menus in brackets.
+// "id label" per item ("-" for a separator), sub-menus in brackets.
 std::string Describe(const LMenuDescriptor& menu)
 {
     std::string out;
     for (uint32_t i = 0; i < menu.GetItemCount(); ++i) {
-        const LMenuDescriptor::Item& item = menu.GetItem(i);
-        out += (i ? "; " : "") + Narrow(item.number) + " " + Narrow(item.notificationId) + " " + Narrow(item.label);
-        if (item.subMenu)
-            out += " [" + Describe(*item.subMenu) + "]";
+        const RCPtr<LMenuItemDescriptor> item = menu.GetItem(i);
+        out += i ? "; " : "";
+        out += item->IsSeparator() ? std::string("-") : Narrow(item->id) + " " + Narrow(item->label);
+        if (item->HasSubItems())
+            out += " [" + Describe(*item) + "]";
     }
     return out;
 }
@@ -94,10 +95,10 @@ TEST_F(ControlMenus, NumberedMenusComeInTextOrderOfTheirNumbers)
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);
     ASSERT_EQ(menus.GetCount(), 3u);
-    EXPECT_EQ(Describe(*menus.GetData()[0]), "00 NID_LOAD Load; 01 - ; 02 NID_SAVE Save");
-    EXPECT_TRUE(menus.GetData()[0]->GetItem(1).IsSeparator());
-    EXPECT_EQ(Describe(*menus.GetData()[1]), "00 NID_HELP Help");
-    EXPECT_EQ(Describe(*menus.GetData()[2]), "00 NID_TEN Ten") << "\"10\" sorts after \"1\" as text";
+    EXPECT_EQ(Describe(*menus.GetData()[0]), "NID_LOAD Load; -; NID_SAVE Save");
+    EXPECT_TRUE(menus.GetData()[0]->GetItem(1)->IsSeparator());
+    EXPECT_EQ(Describe(*menus.GetData()[1]), "NID_HELP Help");
+    EXPECT_EQ(Describe(*menus.GetData()[2]), "NID_TEN Ten") << "\"10\" sorts after \"1\" as text";
 }
 
 TEST_F(ControlMenus, TheFullStopFormMakesOneMenuAndNumberedEntriesAreIgnored)
@@ -108,23 +109,22 @@ TEST_F(ControlMenus, TheFullStopFormMakesOneMenuAndNumberedEntriesAreIgnored)
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);
     ASSERT_EQ(menus.GetCount(), 1u);
-    EXPECT_EQ(Describe(*menus.GetData()[0]), "00 NID_A A; 01 NID_B B");
+    EXPECT_EQ(Describe(*menus.GetData()[0]), "NID_A A; NID_B B");
 }
 
 TEST_F(ControlMenus, SubMenusAndHostileKeys)
 {
-    keytest::GiveStrings(*control, {{u"CONTEXT_MENU.03.NID_MORE", u"More"},
-                                    {u"CONTEXT_MENU.03.01.NID_DEEP", u"Deep"},
-                                    {u"CONTEXT_MENU.05.07.NID_ORPHAN", u"Orphan"},
+    keytest::GiveStrings(*control, {{u"CONTEXT_MENU.00.MORE.", u"More"},
+                                    {u"CONTEXT_MENU.MORE.00.NID_DEEP", u"Deep"},
+                                    {u"CONTEXT_MENU.01.NOSUCH.", u"Missing group"},
                                     {u"CONTEXT_MENU.NID_NO_NUMBER", u"x"},
-                                    {u"CONTEXT_MENU.04.", u"no id"},
                                     {u"CONTEXT_MENU.", u"empty"},
                                     {u"CONTEXT_MENU.x1.NID_BAD", u"x"}});
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);
     ASSERT_EQ(menus.GetCount(), 1u);
-    EXPECT_EQ(Describe(*menus.GetData()[0]), "03 NID_MORE More [01 NID_DEEP Deep]; 05   [07 NID_ORPHAN Orphan]");
-    EXPECT_THROW(menus.GetData()[0]->GetItem(2), std::out_of_range);
+    EXPECT_EQ(Describe(*menus.GetData()[0]), " More [NID_DEEP Deep]");
+    EXPECT_EQ(menus.GetData()[0]->GetItem(2), nullptr);
 
     keytest::GiveStrings(*control, {{u"CONTEXT_MENU", u"no number"}, {u"OTHER", u"x"}});
     EXPECT_EQ(MenuCount(), 0u);
@@ -155,7 +155,8 @@ TEST_F(ControlMenus, AMenuIsShownThroughThePopupSeam)
 TEST_F(ControlMenus, HotKeyItemsArePostedToTheQueueOfTheTableThatBindsThem)
 {
     keytest::GiveStrings(*control, {{u"CONTEXT_MENU.00.NID_WIN_KEY", u"Window"},
-                                    {u"CONTEXT_MENU.01.01.NID_APP_KEY", u"Application"},
+                                    {u"CONTEXT_MENU.01.SUB.", u"Sub"},
+                                    {u"CONTEXT_MENU.SUB.00.NID_APP_KEY", u"Application"},
                                     {u"CONTEXT_MENU.02.NID_PLAIN", u"Plain"}});
     RCPtrArray<LMenuDescriptor> menus;
     Menus(menus);

@@ -188,15 +188,17 @@ KXRESULT LControl::RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& men
         m_handler = RCPtr<LNotificationHandler<LControl>>(new LNotificationHandler<LControl>(this));
     IRootWindow* window = GetTopLevelOwnerSlot().Get();
     for (uint32_t i = 0; i < menu->GetItemCount(); ++i) {
-        const LMenuDescriptor::Item& item = menu->GetItem(i);
-        if (item.subMenu)
-            RegisterContextMenuHandlers(item.subMenu, registerHandlers);
-        if (item.notificationId.IsEmpty() || item.IsSeparator() || !HasHotKey(window, item.notificationId))
+        const RCPtr<LMenuItemDescriptor> item = menu->GetItem(i);
+        if (!item)
+            continue;
+        if (item->HasSubItems())
+            RegisterContextMenuHandlers(RCPtr<LMenuDescriptor>(item), registerHandlers);
+        if (item->id.IsEmpty() || item->IsSeparator() || !HasHotKey(window, item->id))
             continue;
         if (registerHandlers)
-            m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item.notificationId.GetString());
+            m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item->id.GetString());
         else
-            m_handler->RemoveDistributorHandler(RCPtr<LNotificationDistributor>(), item.notificationId.GetString());
+            m_handler->RemoveDistributorHandler(RCPtr<LNotificationDistributor>(), item->id.GetString());
     }
     return S_OK;
 }

@@ -1,81 +1,352 @@
 #include "kx/ui/MenuDescriptor.h"
 
-#include "kx/Exception.h"
-
-#include <stdexcept>
+#include <map>
+#include <vector>
 
 namespace KX {
 
 namespace {
-bool IsNumber(const WString& s)
+
+bool IsDigit(char16_t c)
 {
-    if (s.IsEmpty())
-        return false;
-    for (const char16_t* p = s.GetString(); *p; ++p)
-        if (*p < u'0' || *p > u'9')
-            return false;
-    return true;
+    return c >= u'0' && c <= u'9';
 }
+
+// The leading decimal digits of text, saturating; 0 without digits.
+uint32_t LeadingNumber(const WString& text)
+{
+    uint64_t value = 0;
+    for (const char16_t* p = text.GetString(); IsDigit(*p); ++p) {
+        value = value * 10 + static_cast<uint64_t>(*p - u'0');
+        if (value > UINT32_MAX)
+            return UINT32_MAX;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+std::vector<WString> SplitAtDots(const WString& key)
+{
+    std::vector<WString> pieces;
+    const char16_t* start = key.GetString();
+    for (const char16_t* p = start;; ++p) {
+        if (*p == u'.' || *p == 0) {
+            WString piece;
+            piece.Assign(start, static_cast<unsigned>(p - start));
+            pieces.push_back(piece);
+            if (*p == 0)
+                break;
+            start = p + 1;
+        }
+    }
+    return pieces;
+}
+
+bool EndsWithDot(const WString& text)
+{
+    const unsigned n = text.GetLength();
+    return n > 0 && text.GetString()[n - 1] == u'.';
+}
+
+WString WithoutTrailingDots(const WString& text)
+{
+    unsigned n = text.GetLength();
+    while (n > 0 && text.GetString()[n - 1] == u'.')
+        --n;
+    return text.Left(n);
+}
+
+// Label before the first "|", help text after it, both as written.
+void SplitText(const WString& text, WString& label, WString& help)
+{
+    const int bar = text.Find(WString(u"|"));
+    if (bar < 0) {
+        label = text;
+        help = WString();
+        return;
+    }
+    label = text.Left(static_cast<unsigned>(bar));
+    help = text.Mid(bar + 1);
+}
+
 } // namespace
+
+struct LMenuDescriptor::BuildContext {
+    std::map<WString, List> groups;
+    std::vector<WString> path; // groups being built, outermost first
+    uint32_t items = 0;
+};
+
+LMenuDescriptor::~LMenuDescriptor()
+{
+    SetParentMenu(nullptr);
+    m_items.SetSize(0);
+}
 
 RCPtr<LMenuDescriptor> LMenuDescriptor::Create()
 {
     return RCPtr<LMenuDescriptor>(new LMenuDescriptor());
 }
 
-const LMenuDescriptor::Item& LMenuDescriptor::GetItem(uint32_t index) const
+RCPtr<LMenuItemDescriptor> LMenuDescriptor::GetItem(uint32_t index) const
 {
-    if (index >= m_items.size())
-        KX_THROW(std::out_of_range, "", "KX::LMenuDescriptor::GetItem", "ControlBase\\MenuDescriptor", 1);
-    return m_items[index];
+    auto& items = const_cast<RCPtrArray<LMenuItemDescriptor>&>(m_items);
+    return index < items.GetCount() ? items.GetData()[index] : RCPtr<LMenuItemDescriptor>();
 }
 
-LMenuDescriptor::Item& LMenuDescriptor::AddItem(const WString& number)
+KXRESULT LMenuDescriptor::InsertItem(uint32_t index, const RCPtr<LMenuItemDescriptor>& item)
 {
-    m_items.push_back(Item{number, WString(), WString(), RCPtr<LMenuDescriptor>()});
-    return m_items.back();
+    if (!item || index > m_items.GetCount())
+        return E_INVALIDARG;
+    // A menu never holds itself or one of the menus above it.
+    for (const LMenuDescriptor* up = this; up; up = up->m_parent.Get())
+        if (up == item.Get())
+            return E_INVALIDARG;
+    const int32_t result = m_items.InsertItem(index, item);
+    if (result < 0)
+        return result;
+    item->SetParentMenu(ConstRCPtr<LMenuDescriptor>(this));
+    return S_OK;
 }
 
-LMenuDescriptor::Item& LMenuDescriptor::FindOrAdd(const WString& number)
+KXRESULT LMenuDescriptor::InsertNewItem(uint32_t index, const WString& label, const WString& id, bool enabled,
+                                        bool checked)
 {
-    for (Item& item : m_items)
-        if (item.number == number)
-            return item;
-    return AddItem(number);
+    return InsertItem(index, LMenuItemDescriptor::Create(label, id, enabled, checked));
 }
 
-RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const IArray<Pair<WString, WString>>& entries)
+KXRESULT LMenuDescriptor::InsertSeparator(uint32_t index)
 {
-    RCPtr<LMenuDescriptor> menu = Create();
-    for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-        const Pair<WString, WString>& entry = entries.GetData()[i];
-        // Split the key at its dots: leading numbers are the path, the rest is the id.
-        std::vector<WString> path;
-        WString rest = entry.first;
-        for (;;) {
-            const int dot = rest.Find(WString(u"."));
-            if (dot < 0)
-                break;
-            const WString head = rest.Left(static_cast<unsigned>(dot));
-            if (!IsNumber(head))
-                break;
-            path.push_back(head);
-            rest = rest.Mid(dot + 1);
-        }
-        if (path.empty() || rest.IsEmpty())
+    return InsertItem(index, LMenuItemDescriptor::CreateSeparator());
+}
+
+KXRESULT LMenuDescriptor::RemoveAllItems()
+{
+    // Keep this menu alive while its items let go of it.
+    const ConstRCPtr<LMenuDescriptor> self(this);
+    for (uint32_t i = m_items.GetCount(); i > 0; --i) {
+        if (i > m_items.GetCount())
             continue;
-        LMenuDescriptor* level = menu.Get();
-        for (size_t k = 0; k + 1 < path.size(); ++k) {
-            Item& parent = level->FindOrAdd(path[k]);
-            if (!parent.subMenu)
-                parent.subMenu = Create();
-            level = parent.subMenu.Get();
-        }
-        Item& item = level->FindOrAdd(path.back());
-        item.notificationId = rest;
-        item.label = entry.second;
+        RCPtr<LMenuItemDescriptor> item = m_items.GetData()[i - 1];
+        if (item)
+            item->SetParentMenu(nullptr);
+        RCPtr<LMenuItemDescriptor> removed;
+        if (i <= m_items.GetCount())
+            m_items.RemoveItem(i - 1, removed);
     }
-    return menu;
+    SetParentMenu(nullptr);
+    return S_OK;
+}
+
+void LMenuDescriptor::GetItemState(uint32_t index, LMenuItemState& out) const
+{
+    const RCPtr<LMenuItemDescriptor> item = GetItem(index);
+    if (!item) {
+        out = LMenuItemState();
+        return;
+    }
+    out.enabled = item->enabled;
+    out.checked = item->checked;
+    out.label = item->label;
+}
+
+void LMenuDescriptor::SetParentMenu(const ConstRCPtr<LMenuDescriptor>& parent)
+{
+    if (parent.Get() == m_parent.Get())
+        return;
+    if (parent)
+        Detail::BaseOf(parent.Get())->AddToRefCount(1);
+    ConstRCPtr<LMenuDescriptor> old = std::move(m_parent);
+    m_parent = parent;
+    if (old) {
+        Detail::BaseOf(old.Get())->AddToRefCount(-1);
+        old = nullptr;
+    }
+}
+
+KXRESULT LMenuDescriptor::CopyItemsFrom(const LMenuDescriptor& source)
+{
+    for (uint32_t i = 0; i < source.GetItemCount(); ++i) {
+        const RCPtr<LMenuItemDescriptor> item = source.GetItem(i);
+        if (!item)
+            continue;
+        const KXRESULT hr = InsertItem(m_items.GetCount(), item->CreateItemCopy());
+        if (Failed(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+RCPtr<LMenuDescriptor> LMenuDescriptor::CreateMenuCopy() const
+{
+    RCPtr<LMenuDescriptor> copy = Create();
+    if (Failed(copy->CopyItemsFrom(*this)))
+        return nullptr;
+    return copy;
+}
+
+ConstRCPtr<LRefCountedObject> LMenuDescriptor::CreateCopy() const
+{
+    return ConstRCPtr<LRefCountedObject>(CreateMenuCopy().Get());
+}
+
+KXRESULT LMenuDescriptor::ReleaseInternalReferences()
+{
+    // Only the items' parent links still hold this menu: unhook them so that it can go. The
+    // items stay, for holders of their own.
+    for (uint32_t i = 0; i < m_items.GetCount(); ++i)
+        if (const RCPtr<LMenuItemDescriptor> item = m_items.GetData()[i]; item && item->m_parent.Get() == this)
+            item->SetParentMenu(nullptr);
+    return S_OK;
+}
+
+RCPtr<LMenuItemDescriptor> LMenuItemDescriptor::Create(const WString& label, const WString& id, bool enabled,
+                                                       bool checked)
+{
+    RCPtr<LMenuItemDescriptor> item(new LMenuItemDescriptor());
+    item->label = label;
+    item->id = id;
+    item->enabled = enabled ? 1 : 0;
+    item->checked = checked ? 1 : 0;
+    return item;
+}
+
+RCPtr<LMenuItemDescriptor> LMenuItemDescriptor::CreateSeparator()
+{
+    RCPtr<LMenuItemDescriptor> item(new LMenuItemDescriptor());
+    item->isSeparator = 1;
+    return item;
+}
+
+RCPtr<LMenuItemDescriptor> LMenuItemDescriptor::CreateItemCopy() const
+{
+    RCPtr<LMenuItemDescriptor> copy(new LMenuItemDescriptor());
+    if (Failed(copy->CopyItemsFrom(*this)))
+        return nullptr;
+    copy->label = label;
+    copy->id = id;
+    copy->enabled = enabled;
+    copy->checked = checked;
+    copy->isSeparator = isSeparator;
+    copy->helpText = helpText;
+    copy->hotKeyText = hotKeyText;
+    return copy;
+}
+
+RCPtr<LMenuDescriptor> LMenuItemDescriptor::CreateMenuCopy() const
+{
+    return RCPtr<LMenuDescriptor>(CreateItemCopy());
+}
+
+RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const Entries& entries)
+{
+    BuildContext context;
+    List top;
+    for (uint32_t i = 0; i < entries.GetCount(); ++i) {
+        const Pair<WString, WString>& entry = entries.ElementAt(i);
+        const std::vector<WString> pieces = SplitAtDots(entry.first);
+        if (pieces.size() < 2)
+            continue;
+        const bool topLevel = !pieces[0].IsEmpty() && IsDigit(pieces[0].GetString()[0]);
+        List* list = nullptr;
+        uint32_t position = 0;
+        WString id;
+        if (topLevel) {
+            list = &top;
+            position = LeadingNumber(pieces[0]);
+            id = pieces[1];
+        } else {
+            list = &context.groups[pieces[0]];
+            position = LeadingNumber(pieces[1]);
+            if (pieces.size() > 2)
+                id = pieces[2];
+        }
+        if (EndsWithDot(entry.first))
+            id += WString(u".");
+        if (position != list->GetCount())
+            continue;
+        if (list->AddItem(Pair<WString, WString>(id, entry.second)) < 0)
+            return nullptr;
+    }
+    RCPtr<LMenuDescriptor> result;
+    if (Failed(BuildFromEntries(top, context, result, 0)) || !result)
+        return nullptr;
+    return result;
+}
+
+KXRESULT LMenuDescriptor::BuildFromEntries(const List& list, BuildContext& context, RCPtr<LMenuDescriptor>& target,
+                                           uint32_t depth)
+{
+    if (!target)
+        target = Create();
+    else
+        target->RemoveAllItems();
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        if (context.items >= kMaxItems)
+            break;
+        const Pair<WString, WString>& entry = list.ElementAt(i);
+        WString label, help;
+        SplitText(entry.second, label, help);
+        const uint32_t end = target->GetItemCount();
+        if (EndsWithDot(entry.first)) {
+            const WString name = WithoutTrailingDots(entry.first);
+            const auto group = context.groups.find(name);
+            if (group == context.groups.end() || depth + 1 >= kMaxDepth)
+                continue;
+            bool onPath = false;
+            for (const WString& open : context.path)
+                onPath = onPath || open == name;
+            if (onPath)
+                continue; // a cycle back to a group being built
+            RCPtr<LMenuItemDescriptor> item = LMenuItemDescriptor::Create(label, WString(), true, false);
+            item->helpText = help;
+            KXRESULT hr = target->InsertItem(end, item);
+            if (Failed(hr))
+                return hr;
+            ++context.items;
+            context.path.push_back(name);
+            RCPtr<LMenuDescriptor> sub(item.Get());
+            hr = BuildFromEntries(group->second, context, sub, depth + 1);
+            context.path.pop_back();
+            if (Failed(hr))
+                return hr;
+            // Filling the item cleared its link back to the menu that holds it: restore it.
+            item->SetParentMenu(ConstRCPtr<LMenuDescriptor>(target.Get()));
+        } else if (entry.first == WString(u"-")) {
+            const KXRESULT hr = target->InsertSeparator(end);
+            if (Failed(hr))
+                return hr;
+            ++context.items;
+        } else {
+            const KXRESULT hr = target->InsertNewItem(end, label, entry.first, true, false);
+            if (Failed(hr))
+                return hr;
+            target->GetItem(end)->helpText = help;
+            ++context.items;
+        }
+    }
+    return S_OK;
+}
+
+ReuseAllocator<LMenuActivationParam, 4>& LMenuActivationParam::GetAllocator()
+{
+    // Never destroyed: a parameter may be released while the process exits.
+    static auto* allocator = new ReuseAllocator<LMenuActivationParam, 4>(true);
+    return *allocator;
+}
+
+void* LMenuActivationParam::operator new(std::size_t size)
+{
+    return GetAllocator().Allocate(static_cast<uint32_t>(size));
+}
+
+void LMenuActivationParam::operator delete(void* p) noexcept
+{
+    GetAllocator().Free(p);
+}
+
+RCPtr<LMenuActivationParam> LMenuActivationParam::Create(const ConstRCPtr<LMenuDescriptor>& menu, uint32_t item)
+{
+    return RCPtr<LMenuActivationParam>(new LMenuActivationParam(menu, item));
 }
 
 } // namespace KX
