@@ -1,6 +1,8 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/TextBox.h"
+
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
 
@@ -32,7 +34,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Knob", nullptr, false},
         {u"Framework.TabControl", nullptr, true},
         {u"Framework.Label", nullptr, false},
-        {u"Framework.TextBox", nullptr, false},
+        {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", nullptr, true},
         {u"Framework.ToolTip", nullptr, false},
