@@ -1,6 +1,7 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
 
 #include "kx/ui/ControlCreate.h"
@@ -22,7 +23,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBoxItem", nullptr, false},
         {u"Framework.ListBoxWithIcons", nullptr, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
-        {u"Framework.ScrollBar", nullptr, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", nullptr, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},

@@ -1,0 +1,261 @@
+// The scroll bar: set-up from its skin children, value and range, geometry of the thumb, line
+// steps and keys. Channel presses and thumb drags are in ScrollbarInput.cpp.
+#include "kx/controls/Scrollbar.h"
+
+#if __has_include("kx/controls/Button.h")
+#include "kx/controls/Button.h"
+#define KX_SCROLL_HAS_BUTTON 1
+#endif
+#include "kx/ui/ControlGeometry.h"
+#include "kx/ui/ControlHost.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace KX {
+
+namespace {
+// Key codes: key-down flag with the virtual key in bits 16-23.
+constexpr uint32_t kKeyDownFlag = 0x20000000;
+constexpr uint32_t Code(uint32_t vk)
+{
+    return kKeyDownFlag | (vk << 16);
+}
+constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23),
+                   kCodeHome = Code(0x24), kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27),
+                   kCodeDown = Code(0x28);
+
+#ifdef KX_SCROLL_HAS_BUTTON
+LButton* AsButton(const RCPtr<LControl>& c)
+{
+    return dynamic_cast<LButton*>(c.Get());
+}
+#endif
+} // namespace
+
+LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
+{
+    LControl::SetValueRange(0.0, 100.0, 0);
+}
+
+LScrollbar::~LScrollbar() = default;
+
+KXRESULT LScrollbar::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
+{
+    if (!IsBuilt())
+        return S_FALSE;
+    const RCPtr<LScrollbar> self(this);
+    LControl::Receive(from, n);
+    if (m_handler)
+        m_handler->Receive(from, n);
+    return S_OK;
+}
+
+KXRESULT LScrollbar::Initialize()
+{
+    if (Failed(LControl::Initialize()))
+        return E_FAIL;
+    m_handler = RCPtr<LNotificationHandler<LScrollbar>>(new LNotificationHandler<LScrollbar>(this));
+    m_channel = FindChild(WString(u"channel"));
+    if (m_channel) {
+        const RCPtr<LNotificationDistributor> channel(m_channel);
+        m_handler->AddDistributorHandler(&LScrollbar::OnChannelPress, channel, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnChannelHover, channel, u"NID_HOVER_CONDITION_CHANGE", 0);
+        m_thumb = m_channel->FindChild(WString(u"thumb"));
+    }
+    if (m_thumb) {
+        const RCPtr<LNotificationDistributor> thumb(m_thumb);
+        m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, u"NID_MOUSE_MOVE", 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+#ifdef KX_SCROLL_HAS_BUTTON
+        if (LButton* b = AsButton(m_thumb))
+            b->stickyPressedLook = true;
+#endif
+    }
+    m_dec = FindChild(WString(u"dec"));
+    m_inc = FindChild(WString(u"inc"));
+    for (const RCPtr<LControl>& step : {m_dec, m_inc}) {
+        if (!step)
+            continue;
+        m_handler->AddDistributorHandler(&LScrollbar::OnStep, RCPtr<LNotificationDistributor>(step),
+                                         u"NID_BUTTON_AUTOREPEAT", 0);
+#ifdef KX_SCROLL_HAS_BUTTON
+        if (LButton* b = AsButton(step)) {
+            b->autoRepeat = true;
+            b->repeating = false;
+        }
+#endif
+    }
+    if (m_dec && m_inc) {
+        const PointT<double> d = m_dec->GetPosition(), i = m_inc->GetPosition();
+        m_vertical = !(i.x - d.x > i.y - d.y);
+    }
+    CheckTrackedBoundsChanged();
+    SetKeyMask(0xFF);
+    return S_OK;
+}
+
+KXRESULT LScrollbar::PostInitialize()
+{
+    SetNotFocusable(true);
+    for (const RCPtr<LControl>& c : {m_dec, m_inc, m_channel, m_thumb})
+        if (c)
+            c->SetNotFocusable(true);
+    if (m_thumb)
+        m_minThumbLength = m_vertical ? m_thumb->GetSize().x : m_thumb->GetSize().y;
+    CheckTrackedBoundsChanged();
+    return S_OK;
+}
+
+KXRESULT LScrollbar::SetKeyMask(uint32_t mask)
+{
+    if (mask != 0 && m_keyMask == 0 && m_handler) {
+        if (const RCPtr<LControl>& parent = GetParent())
+            m_handler->AddDistributorHandler(&LScrollbar::OnBarKey, RCPtr<LNotificationDistributor>(parent),
+                                             u"NID_SIBLING_KEY", 0);
+        m_handler->AddObjectHandler(&LScrollbar::OnBarKey, u"NID_SIBLING_KEY");
+    }
+    m_keyMask = static_cast<uint16_t>(mask & 0xFF);
+    return (mask & ~0xFFu) ? E_INVALIDARG : S_OK;
+}
+
+double LScrollbar::SetNormalizedValue(double value)
+{
+    if (m_dragging) {
+        m_deferredValue = value;
+        return GetNormalizedValue();
+    }
+    if (std::isnan(value))
+        return GetNormalizedValue();
+    const RCPtr<LScrollbar> self(this);
+    const double stored = LControl::SetNormalizedValue(std::clamp(value, 0.0, 1.0));
+    PlaceThumb();
+    return stored;
+}
+
+KXRESULT LScrollbar::SetValueRange(double minimum, double maximum, int32_t scaleType)
+{
+    const double current = NormalizedToValue(GetNormalizedValue());
+    const KXRESULT hr = LControl::SetValueRange(minimum, maximum, scaleType);
+    SetNormalizedValue(ValueToNormalized(current));
+    PlaceThumb();
+    return Failed(hr) ? E_INVALIDARG : S_OK;
+}
+
+void LScrollbar::SetThumbProportion(double proportion, bool resize)
+{
+    if (std::isnan(proportion))
+        return;
+    m_thumbProportion = std::clamp(proportion, 0.0, 1.0);
+    if (resize)
+        CheckTrackedBoundsChanged();
+}
+
+void LScrollbar::CheckTrackedBoundsChanged()
+{
+    if (!m_channel)
+        return;
+    const RCPtr<LScrollbar> self(this);
+    m_trackStart = 0.0;
+    m_trackEnd = m_vertical ? m_channel->GetSize().y : m_channel->GetSize().x;
+    m_thumbLength = std::trunc(std::max(m_minThumbLength, (m_trackEnd - m_trackStart) * m_thumbProportion) + 0.5);
+    if (m_thumb && m_thumb->GetLayout()) {
+        const int32_t axis = m_vertical ? 1 : 0;
+        AxisPlacement p;
+        SizeSpec s;
+        m_thumb->GetLayout()->GetAxisPlacement(axis, p, s);
+        if (s.kind != kSizeToSelf || s.relative != 0.0f || s.absolute != m_thumbLength) {
+            s = SizeSpec{kSizeToSelf, WString(), 0.0f, m_thumbLength};
+            m_thumb->SetAxisPlacement(axis, p, s);
+        }
+    }
+    PlaceThumb();
+}
+
+double LScrollbar::ThumbCoordinate() const
+{
+    if (!m_thumb)
+        return m_trackStart;
+    return m_vertical ? m_thumb->GetPosition().y : m_thumb->GetPosition().x;
+}
+
+void LScrollbar::MoveThumbTo(double coordinate)
+{
+    if (!m_thumb || !m_thumb->GetLayout())
+        return;
+    const int32_t axis = m_vertical ? 1 : 0;
+    AxisPlacement p;
+    SizeSpec s;
+    m_thumb->GetLayout()->GetAxisPlacement(axis, p, s);
+    p.kind = kPositionToClient;
+    p.controlName = WString();
+    p.relative = 0.0f;
+    p.anchor = 0.0f;
+    p.docked = 0;
+    p.absolute = coordinate;
+    m_thumb->SetAxisPlacement(axis, p, s);
+}
+
+void LScrollbar::PlaceThumb()
+{
+    if (m_dragging || !m_thumb)
+        return;
+    const double travel = m_trackEnd - m_trackStart - m_thumbLength;
+    const double p = RoundHalfAwayFromZero(travel * GetNormalizedValue() + m_trackStart);
+    if (p != ThumbCoordinate())
+        MoveThumbTo(p);
+}
+
+void LScrollbar::StepBy(double delta)
+{
+    SetNormalizedValue(GetNormalizedValue() + delta);
+}
+
+KXRESULT LScrollbar::OnStep(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>&)
+{
+    const LControl* sender = dynamic_cast<const LControl*>(from.Get());
+    if (!sender)
+        return S_FALSE;
+    if (sender->GetName() == WString(u"dec"))
+        StepBy(-m_lineStep);
+    else if (sender->GetName() == WString(u"inc"))
+        StepBy(m_lineStep);
+    return S_FALSE;
+}
+
+KXRESULT LScrollbar::OnBarKey(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    const ConstRCPtr<LSiblingKeyParam> param =
+        n ? ConstRCPtr<LSiblingKeyParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LSiblingKeyParam>();
+    if (!param || !IsShowing(true))
+        return S_FALSE;
+    const uint32_t code = param->GetKey().code;
+    const double value = GetNormalizedValue();
+    bool mapped = false;
+    double target = value;
+    auto when = [&](uint32_t bit, bool orientation, double to) {
+        if ((m_keyMask & bit) && orientation) {
+            mapped = true;
+            target = to;
+        }
+    };
+    switch (code) {
+    case kCodeUp: when(kKeyUp, m_vertical, value - m_lineStep); break;
+    case kCodeDown: when(kKeyDown, m_vertical, value + m_lineStep); break;
+    case kCodeLeft: when(kKeyLeft, !m_vertical, value - m_lineStep); break;
+    case kCodeRight: when(kKeyRight, !m_vertical, value + m_lineStep); break;
+    case kCodePageUp: when(kKeyPageUp, m_vertical, value - m_pageStep); break;
+    case kCodePageDown: when(kKeyPageDown, m_vertical, value + m_pageStep); break;
+    case kCodeHome: when(kKeyHome, true, 0.0); break;
+    case kCodeEnd: when(kKeyEnd, true, 1.0); break;
+    default: break;
+    }
+    if (!mapped)
+        return S_FALSE;
+    // The key was used: the sender stops offering it.
+    const_cast<LSiblingKeyParam*>(param.Get())->SetResult(0);
+    SetNormalizedValue(target);
+    return S_FALSE;
+}
+
+} // namespace KX
