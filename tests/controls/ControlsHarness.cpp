@@ -160,6 +160,7 @@ void ControlsTest::SetUp()
     RCPtr<uitest::TestControl> page = uitest::Make(nullptr, u"page", 0, 0, kW, kH);
     page->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, kW, kH}, 0xFFE8E8E8u)));
     page->ShowLook(0, 1);
+    page->SetNotFocusable(false); // a container: its focusable children take the focus
     m_page = RCPtr<LControl>(page);
     root->AttachMainControl(m_page);
     app->events.SetIdleHandler([](int passCount) { return RunIdlePass(passCount); });

@@ -1,6 +1,8 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
 
+#include "kx/controls/Button.h"
+#include "kx/controls/Label.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
 
@@ -14,7 +16,7 @@ namespace KX {
 const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
-        {u"Framework.Button", nullptr, false},
+        {u"Framework.Button", &CreateControlOfClass<LButton>, false},
         {u"Framework.OverlayButton", nullptr, false},
         {u"Framework.ListBox", nullptr, false},
         {u"Framework.listboxNoScroll", nullptr, false},
@@ -34,7 +36,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
         {u"Framework.TabControl", nullptr, true},
-        {u"Framework.Label", nullptr, false},
+        {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
         {u"Framework.NumericUpDown", nullptr, false},
         {u"Framework.Panel", nullptr, true},
