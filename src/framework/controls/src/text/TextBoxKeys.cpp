@@ -49,6 +49,9 @@ int32_t LTextBox::PreviousWordStart() const
     int32_t i = m_caret - 1;
     while (i > 0 && textbox::IsWordSpace(s[i]))
         --i;
+    // Only blanks before the caret: the start of the text, not the blank after the first one.
+    if (i == 0 && textbox::IsWordSpace(s[0]))
+        return 0;
     while (i > 0 && !textbox::IsWordSpace(s[i]))
         --i;
     if (textbox::IsWordSpace(s[i]))
