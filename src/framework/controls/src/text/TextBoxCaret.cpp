@@ -21,6 +21,9 @@ constexpr double kScrollMargin = 3.0;
 constexpr double kEdgeZone = 20.0;
 constexpr double kPointLimit = 8388608.0; // 2^23
 constexpr float kEmptyWidth = 1.1920929e-7f;
+// Clock readings this close to the blink time count as having reached it (sums of tenths of a
+// second are not exact in binary).
+constexpr double kTimeTolerance = 1e-6;
 
 LRootWindow* RootWindowOf(LControl& control)
 {
@@ -375,7 +378,7 @@ void LTextBox::OnIdleHook()
 {
     LScrollView::OnIdleHook();
     const double now = GetAppTime();
-    if (now < m_nextBlink)
+    if (now + kTimeTolerance < m_nextBlink)
         return;
     m_caretShown = !m_caretShown;
     m_nextBlink = now + (m_caretShown ? kBlinkShown : kBlinkHidden);
