@@ -3,6 +3,7 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
 
@@ -26,7 +27,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ListBoxWithIcons", nullptr, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
-        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
         {u"Framework.CheckedComboBox", nullptr, false},
@@ -39,7 +40,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
         {u"Framework.NumericUpDown", nullptr, false},
-        {u"Framework.Panel", nullptr, true},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", nullptr, false},
         {u"Framework.MenuItem", nullptr, false},
