@@ -3,6 +3,7 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
@@ -39,7 +40,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.TabControl", nullptr, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
-        {u"Framework.NumericUpDown", nullptr, false},
+        {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
         {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", nullptr, false},
