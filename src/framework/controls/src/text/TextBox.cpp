@@ -212,6 +212,21 @@ void LTextBox::RegisterNotificationHandlers()
 {
     // The base registers a pending idle subscription and the children's handlers.
     LScrollView::RegisterNotificationHandlers();
+    InstallContextMenu();
+}
+
+KXRESULT LTextBox::PostInitialize()
+{
+    const KXRESULT hr = LScrollView::PostInitialize();
+    // A box made inside a window that is already shown is never registered again: it gets its
+    // menu now (the registration builds it anew).
+    if (!GetContextMenuRef())
+        InstallContextMenu();
+    return hr;
+}
+
+void LTextBox::InstallContextMenu()
+{
     LFrameworkApp* app = LFrameworkApp::GetCurrent();
     if (!app || !app->GetApplicationStringTable())
         return;

@@ -66,6 +66,7 @@ public:
     KXRESULT PerformEdit(int32_t command) override;
     KXRESULT SetFocus(bool forward) override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
+    // Builds and installs the Cut, Copy, Paste and Delete context menu.
     void RegisterNotificationHandlers() override;
     KXRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, uint32_t index, const WString& name,
                               LMenuItemState& state) override;
@@ -79,6 +80,8 @@ public:
     // Draws the caret over the looks.
     KXRESULT PaintAfterChildren(const RCPtr<LRenderer>& renderer) override;
     KXRESULT Initialize() override;
+    // The context menu of a box made inside a live window.
+    KXRESULT PostInitialize() override;
     WString GetToolTipText() override;
 
     // Applies the text; 1 when it was equal (nothing else happens), else 0 after emptying the
@@ -138,6 +141,7 @@ protected:
     ~LTextBox() override;
 
 private:
+    void InstallContextMenu();
     // The key handler's cases.
     KXRESULT HandleMovementKey(uint32_t code);
     KXRESULT HandleDeletionKey(uint32_t code);
