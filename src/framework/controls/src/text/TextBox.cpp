@@ -71,11 +71,7 @@ KXRESULT LTextBox::SetText(const WString& text, bool resetCaret)
     if (ApplyText(text, false) != S_OK)
         return S_FALSE;
     const RCPtr<LControl> self(this);
-    const PointT<double> origin = TextOrigin();
-    const double width = MeasurePrefix(GetTextLength());
-    const double right = std::max(0.0, GetSize().x - (origin.x + textbox::GetTextAreaWidth(*this)));
-    SetClientExtent(std::clamp(origin.x + width + right, -kExtentLimit, kExtentLimit),
-                    std::clamp(GetSize().y, -kExtentLimit, kExtentLimit));
+    UpdateTextExtent();
     ClearSelection();
     // The caret never stands past the end, whoever shortened the text.
     const int32_t length = GetTextLength();
@@ -92,6 +88,16 @@ KXRESULT LTextBox::SetText(const WString& text, bool resetCaret)
     UpdateSelectionLooks();
     SendFrom(*this, NID_TEXTBOX_TEXT_CHANGE, ConstRCPtr<LRefCountedObject>(static_cast<LControl*>(this)));
     return S_OK;
+}
+
+void LTextBox::UpdateTextExtent()
+{
+    // The text with the look's margins on both sides.
+    const PointT<double> origin = TextOrigin();
+    const double width = MeasurePrefix(GetTextLength());
+    const double right = std::max(0.0, GetSize().x - (origin.x + textbox::GetTextAreaWidth(*this)));
+    SetClientExtent(std::clamp(origin.x + width + right, -kExtentLimit, kExtentLimit),
+                    std::clamp(GetSize().y, -kExtentLimit, kExtentLimit));
 }
 
 void LTextBox::SetMaxLength(int32_t count)
@@ -204,6 +210,7 @@ KXRESULT LTextBox::Initialize()
     if (Failed(hr))
         return hr;
     SetLooksScrollWithContent(true);
+    UpdateTextExtent();
     UpdateCaretRect();
     return S_OK;
 }

@@ -294,6 +294,8 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         if (window)
             window->SetTextInputPosition(RoundRectToLong(RectT<double>{m_caretRect.x, m_caretRect.y,
                                                                        m_caretRect.width, m_caretRect.height}));
+        // The box may have been laid out anew since its text was set.
+        UpdateTextExtent();
         UpdateCaretRect();
         EnsureCaretVisible();
         RestartBlink();

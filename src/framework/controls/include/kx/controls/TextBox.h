@@ -142,6 +142,8 @@ protected:
 
 private:
     void InstallContextMenu();
+    // The scroll view's extent: the text's width within the look's margins.
+    void UpdateTextExtent();
     // The key handler's cases.
     KXRESULT HandleMovementKey(uint32_t code);
     KXRESULT HandleDeletionKey(uint32_t code);
