@@ -163,11 +163,21 @@ void ControlsTest::SetUp()
     page->SetNotFocusable(false); // a container: its focusable children take the focus
     m_page = RCPtr<LControl>(page);
     root->AttachMainControl(m_page);
-    app->events.SetIdleHandler([](int passCount) { return RunIdlePass(passCount); });
+    app->events.SetIdleHandler([this](int passCount) {
+        if (whileModal) {
+            if (++m_modalIdles > kModalIdleLimit) {
+                ADD_FAILURE() << "the modal loop did not end";
+                app->events.Quit(-1);
+            }
+            whileModal();
+        }
+        return RunIdlePass(passCount);
+    });
 }
 
 void ControlsTest::TearDown()
 {
+    whileModal = nullptr;
     SDL_SetModState(KMOD_NONE);
     m_page = nullptr;
     if (window) {
@@ -211,6 +221,53 @@ RCPtr<LControl> ControlsTest::Create(const char16_t* name, const RCPtr<LControl>
     if (made)
         made->PerformLayout();
     return made;
+}
+
+RCPtr<LControl> ControlsTest::CreateTopLevel(const char16_t* name)
+{
+    RCPtr<LControl> made;
+    if (!SelectSkinOf(name)) {
+        ADD_FAILURE() << "no skin holds " << WString(name).ToNarrow().GetString();
+        return made;
+    }
+    factory->CreateControlByName(made, WString(name), RCPtr<IRootWindow>());
+    if (made)
+        made->PerformLayout();
+    return made;
+}
+
+OSWindow* ControlsTest::WindowOf(LControl& control)
+{
+    RCPtr<LControl> top = control.GetTopLevelControl();
+    LControl& topmost = top ? *top : control;
+    auto* owner = dynamic_cast<LRootWindow*>(topmost.GetTopLevelOwnerSlot().Get());
+    return owner ? dynamic_cast<OSWindow*>(owner->GetServices()) : nullptr;
+}
+
+void ControlsTest::QueueClick(OSWindow& target, int32_t x, int32_t y)
+{
+    const Uint32 id = target.GetPlatformWindow().Id();
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.windowID = id;
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    SDL_PushEvent(&focus);
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = id;
+    move.motion.x = x;
+    move.motion.y = y;
+    SDL_PushEvent(&move);
+    for (const Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
+        SDL_Event press{};
+        press.type = type;
+        press.button.windowID = id;
+        press.button.button = SDL_BUTTON_LEFT;
+        press.button.clicks = 1;
+        press.button.x = x;
+        press.button.y = y;
+        SDL_PushEvent(&press);
+    }
 }
 
 RCPtr<LControl> ControlsTest::CreateMain(const char16_t* name)
@@ -397,10 +454,15 @@ uint32_t ControlsTest::Pixel(int32_t x, int32_t y)
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
+std::string ControlsTest::ScreenshotPath(const std::string& name)
+{
+    return ScreenshotFolder() + TestName() + "." + name + ".png";
+}
+
 std::string ControlsTest::Screenshot(const std::string& name)
 {
     Paint();
-    const std::string path = ScreenshotFolder() + TestName() + "." + name + ".png";
+    const std::string path = ScreenshotPath(name);
     SDL_Surface* surface = SDL_GetWindowSurface(window->GetPlatformWindow().Handle());
     if (!surface) {
         ADD_FAILURE() << SDL_GetError();

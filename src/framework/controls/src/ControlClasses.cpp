@@ -5,6 +5,7 @@
 #include "kx/controls/Label.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
+#include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
 
@@ -37,7 +38,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
-        {u"Framework.TabControl", nullptr, true},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
         {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
