@@ -2,10 +2,7 @@
 // steps and keys. Channel presses and thumb drags are in ScrollbarInput.cpp.
 #include "kx/controls/Scrollbar.h"
 
-#if __has_include("kx/controls/Button.h")
 #include "kx/controls/Button.h"
-#define KX_SCROLL_HAS_BUTTON 1
-#endif
 #include "kx/ui/ControlGeometry.h"
 #include "kx/ui/ControlHost.h"
 
@@ -21,16 +18,13 @@ constexpr uint32_t Code(uint32_t vk)
 {
     return kKeyDownFlag | (vk << 16);
 }
-constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23),
-                   kCodeHome = Code(0x24), kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27),
-                   kCodeDown = Code(0x28);
+constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23), kCodeHome = Code(0x24),
+                   kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27), kCodeDown = Code(0x28);
 
-#ifdef KX_SCROLL_HAS_BUTTON
 LButton* AsButton(const RCPtr<LControl>& c)
 {
     return dynamic_cast<LButton*>(c.Get());
 }
-#endif
 } // namespace
 
 LScrollbar::LScrollbar(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name)
@@ -51,6 +45,13 @@ KXRESULT LScrollbar::Receive(const RCPtr<LNotificationDistributor>& from, const 
     return S_OK;
 }
 
+KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler && name)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LControl::UnregisterForNotification(d, name);
+}
+
 KXRESULT LScrollbar::Initialize()
 {
     if (Failed(LControl::Initialize()))
@@ -67,10 +68,8 @@ KXRESULT LScrollbar::Initialize()
         const RCPtr<LNotificationDistributor> thumb(m_thumb);
         m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, u"NID_MOUSE_MOVE", 0);
         m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-#ifdef KX_SCROLL_HAS_BUTTON
         if (LButton* b = AsButton(m_thumb))
             b->stickyPressedLook = true;
-#endif
     }
     m_dec = FindChild(WString(u"dec"));
     m_inc = FindChild(WString(u"inc"));
@@ -79,12 +78,10 @@ KXRESULT LScrollbar::Initialize()
             continue;
         m_handler->AddDistributorHandler(&LScrollbar::OnStep, RCPtr<LNotificationDistributor>(step),
                                          u"NID_BUTTON_AUTOREPEAT", 0);
-#ifdef KX_SCROLL_HAS_BUTTON
         if (LButton* b = AsButton(step)) {
             b->autoRepeat = true;
             b->repeating = false;
         }
-#endif
     }
     if (m_dec && m_inc) {
         const PointT<double> d = m_dec->GetPosition(), i = m_inc->GetPosition();
