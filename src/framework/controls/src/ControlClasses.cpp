@@ -1,5 +1,8 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
+#include "kx/controls/CheckedListBox.h"
+
+#include "kx/controls/ComboBox.h"
 
 #include "kx/controls/Button.h"
 #include "kx/controls/Label.h"
@@ -8,6 +11,11 @@
 #include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TextBox.h"
+
+#include "kx/controls/ComboMenu.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/MenuListBoxItem.h"
+#include "kx/controls/PopupMenu.h"
 
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
@@ -20,18 +28,18 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
         {u"Framework.Button", &CreateControlOfClass<LButton>, false},
-        {u"Framework.OverlayButton", nullptr, false},
-        {u"Framework.ListBox", nullptr, false},
-        {u"Framework.listboxNoScroll", nullptr, false},
-        {u"Framework.ListBoxItem", nullptr, false},
-        {u"Framework.CheckedListBox", nullptr, false},
-        {u"Framework.CheckedListBoxItem", nullptr, false},
-        {u"Framework.ListBoxWithIcons", nullptr, false},
+        {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
+        {u"Framework.ListBoxItem", &CreateControlOfClass<LListBoxItem>, false},
+        {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, false},
+        {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
+        {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
-        {u"Framework.ComboBox", nullptr, false},
-        {u"Framework.ComboTextBox", nullptr, false},
+        {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
+        {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.CheckedComboBox", nullptr, false},
         {u"Framework.ComboBoxWithIcons", nullptr, false},
         {u"Framework.ComboSlider", nullptr, false},
@@ -44,10 +52,10 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
         {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
-        {u"Framework.PopupMenu", nullptr, false},
-        {u"Framework.MenuItem", nullptr, false},
-        {u"Framework.ComboMenu", nullptr, false},
-        {u"Framework.MainMenu", nullptr, false},
+        {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
+        {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
+        {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, false},
+        {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, false},
         {u"Framework.FileDropper", nullptr, false},
         {u"Framework.StatusBar", nullptr, false},
         {u"Framework.SplitterH", nullptr, false},

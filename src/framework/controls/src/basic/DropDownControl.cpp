@@ -49,6 +49,7 @@ KXRESULT LDropDownControl::Initialize()
 bool LDropDownControl::KillFocus()
 {
     RCPtr<LControl> self(this);
+    // A part that closes with the focus hands it back to us; the base then takes it away again.
     ShowDropDown(false);
     return LControl::KillFocus();
 }
@@ -67,6 +68,23 @@ KXRESULT LDropDownControl::UnregisterForNotification(const RCPtr<LNotificationDi
     if (m_dropDownHandler)
         m_dropDownHandler->RemoveDistributorHandler(d, name);
     return LControl::UnregisterForNotification(d, name);
+}
+
+void LDropDownControl::HandleKeyNavigation(const RCPtr<LKeyParam>& param)
+{
+    const RCPtr<LControl> part = GetDropDownPart();
+    RCPtrArray<LControl>* route = param ? &param->GetRoute() : nullptr;
+    const bool fromPart = route && route->GetCount() > 0 && part &&
+                          route->GetData()[route->GetCount() - 1].Get() == part.Get();
+    if (!fromPart || !GetParent()) {
+        LControl::HandleKeyNavigation(param);
+        return;
+    }
+    // The walk would otherwise stay inside the part, its container's only stop.
+    RCPtr<LControl> self(this);
+    ShowDropDown(false);
+    route->AddItem(self);
+    RCPtr<LControl>(GetParent())->HandleKeyNavigation(param);
 }
 
 bool LDropDownControl::IsDropDownShown()

@@ -25,7 +25,7 @@ public:
 
     // The "checkBox" child; null without one.
     const RCPtr<LControl>& GetCheckBox() const noexcept { return m_checkBox; }
-    // Puts the bitmap into every look (null takes it out).
+    // Puts the bitmap into every look (null takes it out); nothing when it is the one shown.
     void SetRowIcon(const ConstRCPtr<LBitmap>& icon);
     bool AreCheckBoxesShown() const noexcept { return m_showCheckBoxes; }
     void SetCheckBoxesShown(bool on) noexcept { m_showCheckBoxes = on; }
@@ -39,6 +39,7 @@ protected:
 
 private:
     RCPtr<LControl> m_checkBox;
+    ConstRCPtr<LBitmap> m_icon;
     bool m_showCheckBoxes = false;
 };
 

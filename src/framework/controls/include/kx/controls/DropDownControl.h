@@ -23,6 +23,8 @@ public:
     // Own table first, then LControl's; nothing before the control is built.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
+    // Tab inside the open part leaves the control: the part closes and the walk goes on from here.
+    void HandleKeyNavigation(const RCPtr<LKeyParam>& param) override;
 
     // New virtual operations, in slot order.
     // True while the drop-down part is visible with a positive width and height.

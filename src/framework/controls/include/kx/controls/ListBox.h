@@ -6,13 +6,13 @@
 #include "kx/TaggableObject.h"
 #include "kx/controls/ListBoxItem.h"
 #include "kx/controls/ScrollView.h"
+#include "kx/ui/ControlDescriptor.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace KX {
 
-class LControlDescriptor;
 
 // One item: its text object (null: the empty text), its selection value (0.5 or more: selected)
 // and the two display flags handed to its row.
@@ -161,6 +161,12 @@ protected:
     void FillRows();
     void RecomputeWidestText();
     void PrepareTemplate(const RCPtr<LControl>& templateControl);
+    // Subscribes to a row's press, drag and hover and gives it the drop-down mode.
+    void SubscribeRow(const RCPtr<LControl>& row);
+    // Hands a key to one of the list's scroll bars; false without the bar.
+    bool PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& param);
+    // The scroll view scrolls vertically by whole rows of this height.
+    void SetVerticalLineSize(int32_t pixels);
     // Stores the first shown item for a vertical offset and rewrites the rows when it moved.
     void SyncFirstShownToOffset(double offset);
 

@@ -1,0 +1,470 @@
+// The list box's row controls: the template, making and filling rows, writing items into them,
+// scrolling by whole rows and fitting the list's size.
+#include "kx/controls/ListBox.h"
+
+#include "kx/RenderHost.h"
+#include "kx/TextLayout.h"
+#include "kx/ui/ControlDescriptor.h"
+#include "kx/ui/ControlFactory.h"
+#include "kx/ui/FrameworkApp.h"
+#include "kx/ui/LookDescriptor.h"
+#include "kx/ui/StringTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace KX {
+
+namespace {
+
+const char16_t kTemplateName[] = u"templateItem";
+
+int32_t RoundHalfAway(double value)
+{
+    if (!(std::fabs(value) < 2147483647.0))
+        return 0;
+    return static_cast<int32_t>(value < 0.0 ? std::ceil(value - 0.5) : std::floor(value + 0.5));
+}
+
+// The template's descriptor among the list box descriptor's children; null without one.
+ConstRCPtr<LControlDescriptor> FindTemplateDescriptor(const LControlDescriptor* descriptor)
+{
+    if (!descriptor)
+        return {};
+    const RCPtrArray<LControlDescriptor>& children = descriptor->GetChildren();
+    for (uint32_t i = children.GetCount(); i-- > 0;) {
+        const LControlDescriptor* child = children.GetData()[i].Get();
+        if (child && child->GetName().Equals(kTemplateName))
+            return ConstRCPtr<LControlDescriptor>(child);
+    }
+    return {};
+}
+
+// Creates a control of descriptor's class under parent: through the application's factory when
+// there is one, else through the create function the descriptor has cached.
+RCPtr<LControl> CreateFromTemplate(const ConstRCPtr<LControlDescriptor>& descriptor, const RCPtr<LControl>& parent)
+{
+    RCPtr<LControl> out;
+    if (LFrameworkApp* app = LFrameworkApp::GetCurrent())
+        if (const RCPtr<LControlFactory>& factory = app->GetControlFactory())
+            return factory->CreateControlFromDescriptor(out, descriptor, parent);
+    if (ControlCreateFunction create = descriptor ? descriptor->GetCreateFunction() : nullptr) {
+        RCPtr<LControl> parentArgument(parent);
+        ConstRCPtr<LControlDescriptor> descriptorArgument(descriptor);
+        create(out, parentArgument, descriptorArgument);
+    }
+    return out;
+}
+
+} // namespace
+
+const ConstRCPtr<LControlDescriptor>& LListBox::GetTemplateDescriptor() const
+{
+    return m_template;
+}
+
+void LListBox::PrepareTemplate(const RCPtr<LControl>& templateControl)
+{
+    m_template = templateControl->GetDescriptor();
+    m_rowHeight = RoundHalfAway(templateControl->GetSize().y);
+    if (m_rowHeight < 1)
+        m_rowHeight = 14;
+    templateControl->FinishDeferredRemoval();
+}
+
+KXRESULT LListBox::Initialize()
+{
+    const KXRESULT hr = LScrollView::Initialize();
+    if (Failed(hr))
+        return hr;
+    const RCPtr<LControl> self(this);
+    m_listHandler = RCPtr<LNotificationHandler<LListBox>>(new LNotificationHandler<LListBox>(this));
+    if (const RCPtr<LControl> templateControl = FindChild(WString(kTemplateName))) {
+        PrepareTemplate(templateControl);
+        SetVerticalLineSize(m_rowHeight);
+        PerformLayout();
+        FillFromStringTable(ConstRCPtr<LStringTable>(GetStringTable().Get()));
+        FillRows();
+        RewriteRowsFrom(m_firstShown);
+        return hr;
+    }
+    for (int32_t n = 1;; ++n) {
+        const RCPtr<LControl> row = FindChild(WString::Format(u"item%d", n));
+        if (!row)
+            break;
+        if (!m_template) {
+            m_template = row->GetDescriptor();
+            m_rowHeight = RoundHalfAway(row->GetSize().y);
+            if (m_rowHeight < 1)
+                m_rowHeight = 14;
+            SetVerticalLineSize(m_rowHeight);
+        }
+        m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+        const int32_t item = GetItemCount();
+        InsertItemRecord(item);
+        SetItemText(item, row->GetText());
+        SubscribeRow(row);
+    }
+    RewriteRowsFrom(0);
+    FitHeightToContent();
+    RelayoutRows();
+    if (m_sorted)
+        SortItems();
+    return hr;
+}
+
+void LListBox::SubscribeRow(const RCPtr<LControl>& row)
+{
+    const RCPtr<LNotificationDistributor> source(row.Get());
+    m_listHandler->AddDistributorHandler(&LListBox::OnRowMouseDown, source, u"NID_MOUSE_DOWN", 0);
+    m_listHandler->AddDistributorHandler(&LListBox::OnRowLeftDragChange, source, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+    m_listHandler->AddDistributorHandler(&LListBox::OnRowHoverChange, source, u"NID_HOVER_CONDITION_CHANGE", 0);
+    if (const RCPtr<LListBoxItem> item = RCPtr<LListBoxItem>::DynamicCast(row))
+        item->SetDropDownMode(m_dropDownMode);
+}
+
+KXRESULT LListBox::AddRowControl()
+{
+    if (!m_template || !m_template->GetLayout())
+        return E_FAIL;
+    const RCPtr<LControl> self(this);
+    RCPtr<LControlDescriptor> descriptor;
+    if (Failed(m_template->Copy(descriptor)) || !descriptor)
+        return E_FAIL;
+    const int32_t rowCount = GetRowCount();
+    RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Clone(*m_template->GetLayout());
+    AxisPlacement& y = layout->Position(1);
+    y.anchor = 0.0f;
+    y.absolute = 0.0;
+    // Rows stay in view while the content scrolls; scrolling rewrites what they show.
+    y.docked = 1;
+    if (rowCount == 0) {
+        y.kind = kPositionToClient;
+        y.relative = 0.0f;
+    } else {
+        y.kind = kPositionToControl;
+        y.controlName = GetRowAt(rowCount - 1)->GetName();
+        y.relative = 1.0f;
+    }
+    layout->visible = true;
+    descriptor->SetLayout(ConstRCPtr<LLayoutDescriptor>(layout.Get()));
+    descriptor->SetName(WString::Format(u"ItemControl%d", rowCount + 1));
+    LStringTable::Entries params;
+    if (const ConstRCPtr<LStringTable>& own = m_template->GetCreateParams())
+        params = own->GetEntries();
+    params[WString(u"USE_PARENT_TOOLTIP")] = WString(u"true");
+    descriptor->SetCreateParams(ConstRCPtr<LStringTable>(new LStringTable(params)));
+
+    const RCPtr<LControl> row = CreateFromTemplate(ConstRCPtr<LControlDescriptor>(descriptor.Get()), self);
+    if (!row)
+        return E_FAIL;
+    if (row->GetParent().Get() != this)
+        LControl::AttachChild(row, ConstRCPtr<LControlDescriptor>(descriptor.Get()));
+    SubscribeRow(row);
+    m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+    UpdateRow(m_firstShown + GetRowCount() - 1);
+    return S_OK;
+}
+
+void LListBox::FillRows()
+{
+    if (m_fillingRows || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
+        return;
+    const RCPtr<LControl> self(this);
+    m_fillingRows = true;
+    const RectT<double> client = GetClientRect();
+    const double bottom = client.y + client.height + GetScrollOffset().y;
+    for (;;) {
+        const int32_t rows = GetRowCount();
+        if (rows > 0) {
+            const RCPtr<LListBoxItem> last = GetRowAt(rows - 1);
+            if (!last || last->GetPosition().y + last->GetSize().y >= bottom)
+                break;
+        } else if (!(bottom > 0.0)) {
+            break;
+        }
+        if (Failed(AddRowControl()))
+            break;
+    }
+    m_fillingRows = false;
+}
+
+RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)
+{
+    if (row < 0 || row >= GetRowCount())
+        return {};
+    const int32_t child = m_rows[static_cast<size_t>(row)];
+    ChildControlList& children = GetChildren();
+    if (child < 0 || static_cast<uint32_t>(child) >= children.GetCount())
+        return {};
+    return RCPtr<LListBoxItem>::DynamicCast(children.GetAt(static_cast<uint32_t>(child), kOrderInsertion));
+}
+
+int32_t LListBox::GetItemOfRowControl(const LControl* row)
+{
+    if (!row)
+        return -1;
+    const int32_t child = GetChildren().IndexOf(row, kOrderInsertion);
+    if (child < 0)
+        return -1;
+    for (size_t r = 0; r < m_rows.size(); ++r)
+        if (m_rows[r] == child)
+            return m_firstShown + static_cast<int32_t>(r);
+    return -1;
+}
+
+KXRESULT LListBox::UpdateRow(int32_t index)
+{
+    const RCPtr<LListBoxItem> row = GetRowAt(index - m_firstShown);
+    if (!row)
+        return S_FALSE;
+    const bool exists = index >= 0 && index < GetItemCount();
+    const LListItemRecord empty;
+    const LListItemRecord& record = exists ? GetItemRecord(index) : empty;
+    // A blank row shows no text even when its record has one.
+    const WString text = record.text && !record.blank ? record.text->ToString() : WString();
+    row->SetText(text);
+    row->SetNormalizedValue(record.value);
+    row->SetAlternateLook(record.alternate != 0);
+    row->SetEnabled(exists);
+    row->SetBlank(record.blank != 0);
+    return S_OK;
+}
+
+void LListBox::RewriteRowsFrom(int32_t index)
+{
+    for (int32_t r = 0; r < GetRowCount(); ++r)
+        if (m_firstShown + r >= index)
+            UpdateRow(m_firstShown + r);
+}
+
+void LListBox::SyncFirstShownToOffset(double offset)
+{
+    const int32_t step = m_rowHeight > 0 ? m_rowHeight : 14;
+    const double rows = std::trunc(offset / step);
+    const int32_t first = rows > 0.0 && rows < 2147483647.0 ? static_cast<int32_t>(rows) : 0;
+    if (first == m_firstShown)
+        return;
+    m_firstShown = first;
+    FillRows();
+    RewriteRowsFrom(first);
+}
+
+void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset)
+{
+    SyncFirstShownToOffset(newOffset.y);
+    LScrollView::InvalidateBoundsChange(oldOffset, newOffset);
+}
+
+void LListBox::CheckTrackedBoundsChanged()
+{
+    LScrollView::CheckTrackedBoundsChanged();
+    FillRows();
+}
+
+void LListBox::AddInvalidRect(const RCPtr<LControl>& child)
+{
+    LScrollView::AddInvalidRect(child);
+    FillRows();
+}
+
+KXRESULT LListBox::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor)
+{
+    const RCPtr<LControl> self(this);
+    const bool rebuild = IsBuilt();
+    if (rebuild) {
+        // The rebuild drops the rows with every child the skin does not name.
+        m_rows.clear();
+        if (const ConstRCPtr<LControlDescriptor> found = FindTemplateDescriptor(descriptor.Get()))
+            m_template = found;
+    }
+    m_inCreateFromDescriptor = true;
+    const KXRESULT hr = LScrollView::CreateFromDescriptor(descriptor);
+    m_inCreateFromDescriptor = false;
+    if (rebuild) {
+        FillRows();
+        RewriteRowsFrom(m_firstShown);
+        RecomputeWidestText();
+        RelayoutRows();
+    }
+    return hr;
+}
+
+KXRESULT LListBox::AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDescriptor>& descriptor)
+{
+    if (!child) {
+        if (!descriptor || !descriptor->GetName().Equals(kTemplateName))
+            return E_FAIL;
+        const RCPtr<LControl> self(this);
+        m_template = descriptor;
+        const RCPtr<LControl> made = CreateFromTemplate(descriptor, self);
+        if (made)
+            PrepareTemplate(made);
+        return S_OK;
+    }
+    if (!descriptor)
+        return S_OK;
+    if (RCPtr<LListBoxItem>::DynamicCast(child)) {
+        const WString& name = child->GetName();
+        if (name.GetLength() > 4) {
+            const int n = name.Mid(4).ToInt();
+            // A row number outside the row list names no row.
+            if (n >= 1 && static_cast<size_t>(n) <= m_rows.size())
+                m_rows[static_cast<size_t>(n) - 1] = GetChildIndex(child, kOrderInsertion);
+        }
+    }
+    return LControl::AttachChild(child, descriptor);
+}
+
+KXRESULT LListBox::EnsureItemVisible(int32_t index)
+{
+    const int32_t count = GetItemCount();
+    if (index < 0 || index >= count)
+        return E_INVALIDARG;
+    const RectT<double> client = GetClientRect();
+    const PointT<double> scroll = GetScrollOffset();
+    const double bottom = client.y + client.height + scroll.y;
+    int32_t last = m_firstShown;
+    for (int32_t r = 1; r < GetRowCount(); ++r) {
+        const RCPtr<LListBoxItem> row = GetRowAt(r);
+        if (row && row->GetPosition().y + row->GetSize().y <= bottom)
+            ++last;
+    }
+    if (m_firstShown <= index && index <= last)
+        return S_OK;
+    const int32_t shown = last - m_firstShown + 1;
+    int32_t top = index < m_firstShown ? index : index - shown + 1;
+    if (count - top + 1 < shown)
+        top = count - shown + 1;
+    if (top < 0)
+        top = 0;
+    SetScrollOffset(PointT<double>{scroll.x, static_cast<double>(m_rowHeight) * top});
+    return S_OK;
+}
+
+int32_t LListBox::MeasureItemText(int32_t index)
+{
+    if (index < 0 || index >= GetItemCount())
+        return 0;
+    const RCPtr<LListBoxItem> row = GetRowAt(0);
+    if (!row)
+        return 0;
+    const ConstRCPtr<LMeasurementRenderer> measurer = GetMeasurementRenderer();
+    const float width = MeasureTextWidth(measurer.Get(), row->GetFont(), GetItemText(index));
+    double margin = 0.0;
+    if (const RCPtr<IControlLook>& look = row->GetLookAt(-1))
+        if (ILookLabel* label = look->GetLabel()) {
+            const LLookDescriptor& descriptor = label->GetDescriptor();
+            if (descriptor.HasTextProperties()) {
+                const LookTextProperties& t = descriptor.GetTextProperties();
+                const double w = row->GetSize().x;
+                const double available = (t.rightRel * w + t.rightAbs) - (t.leftRel * w + t.leftAbs);
+                margin = w - available;
+            }
+        }
+    return RoundHalfAway(static_cast<double>(width) + margin);
+}
+
+void LListBox::RecomputeWidestText()
+{
+    int32_t widest = 0;
+    for (int32_t i = 0; i < GetItemCount(); ++i)
+        widest = std::max(widest, MeasureItemText(i));
+    m_widestText = widest;
+}
+
+void LListBox::RelayoutRows()
+{
+    if (m_bulkUpdate)
+        return;
+    const RCPtr<LControl> self(this);
+    const bool fromWidest = !m_template || !m_template->GetLayout() ||
+                            m_template->GetLayout()->Size(0).kind == kSizeToSelf;
+    const double width = fromWidest ? static_cast<double>(m_widestText) : 0.0;
+    SetClientExtent(width, GetContentHeight());
+    if (!fromWidest || m_rows.empty())
+        return;
+    for (int32_t r = 0; r < GetRowCount(); ++r) {
+        const RCPtr<LListBoxItem> row = GetRowAt(r);
+        if (!row || !row->GetLayout())
+            continue;
+        AxisPlacement x = row->GetLayout()->Position(0);
+        x.anchor = 0.5f;
+        x.kind = kPositionToClient;
+        x.relative = 0.5f;
+        x.absolute = 0.0;
+        SizeSpec size = row->GetLayout()->Size(0);
+        size.kind = kSizeToSelf;
+        size.absolute = width;
+        row->SetAxisPlacement(0, x, size);
+    }
+}
+
+void LListBox::FitHeightToContent()
+{
+    if (!m_dropDownMode || m_bulkUpdate || !GetLayout())
+        return;
+    const RCPtr<LControl> self(this);
+    const double frame = GetSize().y - GetClientRect().height;
+    AxisPlacement position = GetLayout()->Position(1);
+    SizeSpec size = GetLayout()->Size(1);
+    size.kind = kSizeToSelf;
+    size.absolute = RoundHalfAway(GetContentHeight() + frame);
+    SetAxisPlacement(1, position, size);
+}
+
+void LListBox::SnapHeightToRows()
+{
+    if (!GetLayout() || m_rowHeight <= 0)
+        return;
+    const RCPtr<LControl> self(this);
+    const double frame = std::trunc(GetSize().y - GetClientRect().height);
+    auto snap = [&](double value) {
+        const double rows = std::floor((value - frame) / m_rowHeight);
+        return frame + m_rowHeight * std::max(1.0, rows);
+    };
+    SizeLimit minimum = GetLayout()->MinSize(1);
+    SizeLimit maximum = GetLayout()->MaxSize(1);
+    if (minimum.absolute > frame)
+        minimum.absolute = snap(minimum.absolute);
+    if (maximum.absolute > frame)
+        maximum.absolute = snap(maximum.absolute);
+    if (minimum.absolute > 0.0 || maximum.absolute > 0.0)
+        SetAxisSizeLimits(1, minimum, maximum);
+    SizeSpec size = GetLayout()->Size(1);
+    if (size.kind == kSizeToSelf && size.absolute > 0.0) {
+        size.absolute = snap(size.absolute);
+        SetAxisPlacement(1, GetLayout()->Position(1), size);
+    }
+}
+
+int32_t LListBox::GetItemAtPoint(PointT<double> point)
+{
+    for (int32_t r = 0; r < GetRowCount(); ++r) {
+        const RectT<double> rect = GetItemRowRect(m_firstShown + r);
+        if (point.x >= rect.x && point.y >= rect.y && point.x < rect.x + rect.width &&
+            point.y < rect.y + rect.height) {
+            const int32_t item = m_firstShown + r;
+            return item < GetItemCount() ? item : -1;
+        }
+    }
+    return -1;
+}
+
+int32_t LListBox::GetRowOfItem(int32_t index)
+{
+    const int32_t row = index - m_firstShown;
+    return index >= 0 && row >= 0 && row < GetRowCount() ? row : -1;
+}
+
+RectT<double> LListBox::GetItemRowRect(int32_t index)
+{
+    const RCPtr<LListBoxItem> row = GetRowAt(GetRowOfItem(index));
+    if (!row)
+        return RectT<double>{};
+    PointT<double> origin{};
+    MapPointFromControl(*row, origin);
+    return RectT<double>{origin.x, origin.y, row->GetSize().x, row->GetSize().y};
+}
+
+} // namespace KX

@@ -1,0 +1,80 @@
+#pragma once
+// The combo box tests' fixture: the drop-down area's skin with a page that lets its children take
+// the focus, and a recorder of the notifications a control sends.
+#include "ControlsHarness.h"
+
+#include "kx/NotificationClient.h"
+#include "kx/controls/ComboBox.h"
+#include "kx/controls/ListBox.h"
+
+#include <string>
+#include <vector>
+
+namespace ctltest {
+
+// Keeps the id of every notification it is registered for, in order.
+class NotificationRecorder : public KX::LNotificationClient {
+public:
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
+    {
+        if (n)
+            ids.push_back(KX::WString(n->GetID()).ToNarrow().GetString());
+        return KX::S_OK;
+    }
+    void Listen(const KX::RCPtr<KX::LControl>& control, std::initializer_list<const char16_t*> names)
+    {
+        for (const char16_t* name : names)
+            RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(control.Get()), name, 0);
+    }
+    int Count(const std::string& id) const
+    {
+        int n = 0;
+        for (const std::string& s : ids)
+            n += s == id ? 1 : 0;
+        return n;
+    }
+
+    std::vector<std::string> ids;
+};
+
+class ComboTest : public ControlsTest {
+protected:
+    std::vector<std::string> Areas() const override { return {"dropdown"}; }
+    void SetUp() override
+    {
+        ControlsTest::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            Page()->SetNotFocusable(false);
+    }
+    void TearDown() override
+    {
+        if (recorder)
+            recorder->UnregisterFromAll();
+        recorder = nullptr;
+        ControlsTest::TearDown();
+    }
+
+    KX::RCPtr<KX::LComboBox> MakeCombo(const char16_t* name)
+    {
+        KX::RCPtr<KX::LComboBox> combo = CreateAs<KX::LComboBox>(name);
+        if (combo && !recorder)
+            recorder = KX::RCPtr<NotificationRecorder>(new NotificationRecorder());
+        if (combo)
+            recorder->Listen(KX::RCPtr<KX::LControl>(combo), {u"NID_DROPDOWN_OPENING", u"NID_SELECTION_CHANGE"});
+        return combo;
+    }
+    // The window point at the centre of the list row that shows item (the list must be open).
+    KX::PointT<int32_t> RowCentre(KX::LComboBox& combo, int32_t item)
+    {
+        const KX::RCPtr<KX::LListBox>& list = combo.GetListBox();
+        const KX::RectT<double> row = list->GetItemRowRect(item);
+        const KX::PointT<double> origin = list->GetOriginInRootWindow();
+        return {static_cast<int32_t>(origin.x + row.x + row.width / 2),
+                static_cast<int32_t>(origin.y + row.y + row.height / 2)};
+    }
+    static bool HasFocus(const KX::LControl& c) { return (c.GetConditionFlags() & KX::Condition::kHasFocus) != 0; }
+
+    KX::RCPtr<NotificationRecorder> recorder;
+};
+
+} // namespace ctltest

@@ -1,0 +1,136 @@
+// The drop-down base: presses open and close the part, focus changes close it, a press that closes
+// it does not open it again, and the shown query reads the part's layout and size.
+#include "ControlsHarness.h"
+
+#include "kx/controls/DropDownControl.h"
+#include "kx/ui/ControlCreate.h"
+
+using namespace KX;
+
+namespace {
+
+// A drop-down whose part is a plain control below it, counting the part's openings and closings.
+class FakeDropDown : public LDropDownControl {
+public:
+    FakeDropDown(const RCPtr<LControl>& parent, const WString& name) : LDropDownControl(parent, name) {}
+
+    KXRESULT Initialize() override
+    {
+        const KXRESULT result = LDropDownControl::Initialize();
+        part = uitest::Make(RCPtr<LControl>(this), u"part", 0, 22, 120, 60);
+        part->GetLayout()->clipToParent = false;
+        part->SetVisible(false);
+        return result;
+    }
+    bool IsDropDownShowing() override
+    {
+        return part && part->GetLayout()->visible && part->GetSize().x > 0 && part->GetSize().y > 0;
+    }
+    KXRESULT ShowDropDown(bool show) override
+    {
+        if (show)
+            ++opened;
+        else if (IsDropDownShowing())
+            ++closed;
+        part->SetVisible(show);
+        return S_OK;
+    }
+    RCPtr<LControl> GetDropDownPart() override { return RCPtr<LControl>(part); }
+
+    RCPtr<uitest::TestControl> part;
+    int opened = 0;
+    int closed = 0;
+};
+
+class DropDownFocus : public ctltest::ControlsTest {
+protected:
+    std::vector<std::string> Areas() const override { return {"dropdown"}; }
+    void SetUp() override
+    {
+        ctltest::ControlsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        factory->RegisterControlClass(WString(u"Test.DropDown"), &CreateControlOfClass<FakeDropDown>);
+        // The page lets its children take the focus.
+        Page()->SetNotFocusable(false);
+        first = CreateAs<FakeDropDown>(u"plainDropDown");
+        second = CreateAs<FakeDropDown>(u"otherDropDown");
+        ASSERT_TRUE(first && second);
+    }
+    void TearDown() override
+    {
+        first = second = nullptr;
+        ctltest::ControlsTest::TearDown();
+    }
+
+    RCPtr<FakeDropDown> first, second;
+};
+
+} // namespace
+
+TEST_F(DropDownFocus, PressOpensPressAgainClosesAndLeavesItClosed)
+{
+    ClickOn(*first);
+    EXPECT_TRUE(first->IsDropDownShowing()) << "the first press opens the part";
+    EXPECT_EQ(first->opened, 1);
+    EXPECT_FALSE(first->IsClosedByFocus()) << "taking the focus found nothing open";
+
+    ClickOn(*first);
+    EXPECT_FALSE(first->IsDropDownShowing()) << "the press that takes the focus back closes the part";
+    EXPECT_EQ(first->opened, 1) << "and does not reopen it";
+    EXPECT_EQ(first->closed, 1);
+    EXPECT_FALSE(first->IsOpenSuppressed()) << "the swallowed opening is used up";
+
+    ClickOn(*first);
+    EXPECT_TRUE(first->IsDropDownShowing()) << "the next press opens it again";
+    EXPECT_EQ(first->opened, 2);
+}
+
+TEST_F(DropDownFocus, PressOnTheFocusedClosedControlOpens)
+{
+    ASSERT_GE(first->SetFocus(true), 0);
+    ClickOn(*first);
+    EXPECT_TRUE(first->IsDropDownShowing());
+    EXPECT_FALSE(first->IsClosedByFocus());
+}
+
+TEST_F(DropDownFocus, TabAwayClosesAndTheFocusStaysWithTheNextControl)
+{
+    for (const bool partHoldsFocus : {false, true}) {
+        SCOPED_TRACE(partHoldsFocus ? "the part holds the focus, as a combo box's list does" : "the control holds it");
+        ClickOn(*first);
+        ASSERT_TRUE(first->IsDropDownShowing());
+        if (partHoldsFocus) {
+            first->part->SetNotFocusable(false);
+            first->part->SetFocus(true);
+            ASSERT_TRUE(first->part->GetConditionFlags() & Condition::kHasFocus);
+        }
+        Key(SDLK_TAB);
+        EXPECT_FALSE(first->IsDropDownShowing());
+        EXPECT_TRUE(second->GetConditionFlags() & Condition::kHasFocus) << "the closing part did not pull it back";
+        EXPECT_FALSE(first->GetConditionFlags() & (Condition::kHasFocus | Condition::kContainsFocus));
+    }
+}
+
+TEST_F(DropDownFocus, PressOnAnotherControlClosesTheOpenOne)
+{
+    ClickOn(*second);
+    ASSERT_TRUE(second->IsDropDownShowing());
+    second->part->SetNotFocusable(false);
+    second->part->SetFocus(true);
+    ClickOn(*first);
+    EXPECT_FALSE(second->IsDropDownShowing());
+    EXPECT_TRUE(first->IsDropDownShowing());
+    EXPECT_TRUE(first->GetConditionFlags() & Condition::kHasFocus) << "the part closing gave no focus back";
+    EXPECT_FALSE(second->GetConditionFlags() & (Condition::kHasFocus | Condition::kContainsFocus));
+}
+
+TEST_F(DropDownFocus, ShownNeedsAVisiblePartWithArea)
+{
+    EXPECT_FALSE(first->IsDropDownShown());
+    first->part->SetVisible(true);
+    EXPECT_TRUE(first->IsDropDownShown());
+    first->part->GetLayout()->Size(0).absolute = 0;
+    first->part->PerformLayout();
+    EXPECT_FALSE(first->IsDropDownShown()) << "visible with a width of 0";
+}
