@@ -267,3 +267,32 @@ TEST_F(TextBoxKeys, OutOfRangeCaretAndSelectionRequestsChangeNothing)
     EXPECT_EQ(box->DeleteRange(1, 2), S_OK);
     EXPECT_EQ(Text(*box), "a");
 }
+
+TEST_F(TextBoxKeys, ACharacterOutsideTheBasicPlaneIsMovedOverAndDeletedWhole)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox");
+    ASSERT_TRUE(box);
+    Type("a\xF0\x9F\x8E\xB9" "b"); // a, a keyboard emoji (two code units), b
+    ASSERT_EQ(box->GetTextLength(), 4);
+    Key(SDLK_LEFT);
+    EXPECT_EQ(box->GetCaretPosition(), 3);
+    Key(SDLK_LEFT);
+    EXPECT_EQ(box->GetCaretPosition(), 1) << "over the pair in one step";
+    Key(SDLK_RIGHT, KMOD_LSHIFT);
+    EXPECT_EQ(Sel(*box), "1+2@3");
+    Key(SDLK_END);
+    Key(SDLK_LEFT);
+    Key(SDLK_BACKSPACE);
+    EXPECT_EQ(Text(*box), "ab");
+    // No room for both halves: neither comes.
+    box->SetMaxLength(3);
+    Type("\xF0\x9F\x8E\xB9");
+    EXPECT_EQ(Text(*box), "ab");
+    box->SetMaxLength(0);
+    Key(SDLK_HOME);
+    Type("\xF0\x9F\x8E\xB9");
+    EXPECT_EQ(box->GetTextLength(), 4);
+    Key(SDLK_HOME);
+    Key(SDLK_DELETE);
+    EXPECT_EQ(Text(*box), "ab");
+}

@@ -143,7 +143,12 @@ void LTextBox::InsertCharacter(char16_t c)
         ClearSelection();
     }
     const int32_t caret = std::min(m_caret, static_cast<int32_t>(copy.GetLength()));
-    if (m_maxLength > 0 && static_cast<int32_t>(copy.GetLength()) >= m_maxLength) {
+    const int32_t room = m_maxLength > 0 ? m_maxLength - static_cast<int32_t>(copy.GetLength()) : INT32_MAX;
+    // Half a surrogate pair is never kept: a first half without room for the second, or a second
+    // half whose first half was dropped.
+    const bool strayHalf = (textbox::IsHighSurrogate(c) && room < 2) ||
+                           (textbox::IsLowSurrogate(c) && (caret < 1 || !textbox::IsHighSurrogate(copy.GetString()[caret - 1])));
+    if (room < 1 || strayHalf) {
         SetText(copy, false);
         return;
     }

@@ -177,11 +177,13 @@ int32_t LTextBox::CharacterIndexAtPoint(PointT<double> point)
     const double along = x + GetScrollOffset().x - TextOrigin().x;
     const int32_t length = GetTextLength();
     double left = 0.0;
-    for (int32_t i = 0; i < length; ++i) {
-        const double right = MeasurePrefix(i + 1);
+    for (int32_t i = 0; i < length;) {
+        const int32_t next = StepFrom(i, 1);
+        const double right = MeasurePrefix(next);
         if (left + (right - left) / 2.0 > along)
             return i;
         left = right;
+        i = next;
     }
     return length;
 }

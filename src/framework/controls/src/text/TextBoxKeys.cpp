@@ -5,6 +5,8 @@
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/ParamRecords.h"
 
+#include <algorithm>
+
 namespace KX {
 
 namespace {
@@ -59,23 +61,35 @@ int32_t LTextBox::PreviousWordStart() const
     return i;
 }
 
+int32_t LTextBox::StepFrom(int32_t index, int32_t direction) const
+{
+    const int32_t length = GetTextLength();
+    const char16_t* s = GetText().GetString();
+    const int32_t next = std::clamp(index + (direction < 0 ? -1 : 1), 0, length);
+    // A surrogate pair is one character: never stop between its halves.
+    if (next > 0 && next < length && textbox::IsHighSurrogate(s[next - 1]) && textbox::IsLowSurrogate(s[next]))
+        return std::clamp(next + (direction < 0 ? -1 : 1), 0, length);
+    return next;
+}
+
 void LTextBox::ShiftLeft()
 {
     if (m_caret < 1)
         return;
+    const int32_t units = m_caret - StepFrom(m_caret, -1);
     if (m_selectionLength > 0) {
         if (m_caret > m_selectionAnchor) {
-            --m_selectionLength;
+            m_selectionLength -= units;
         } else {
-            --m_selectionStart;
-            ++m_selectionLength;
+            m_selectionStart -= units;
+            m_selectionLength += units;
         }
     } else {
-        m_selectionStart = m_caret - 1;
-        m_selectionLength = 1;
+        m_selectionStart = m_caret - units;
+        m_selectionLength = units;
         m_selectionAnchor = m_caret;
     }
-    SetCaretPosition(m_caret - 1, false);
+    SetCaretPosition(m_caret - units, false);
     UpdateSelectionLooks();
 }
 
@@ -83,19 +97,20 @@ void LTextBox::ShiftRight()
 {
     if (m_caret >= GetTextLength())
         return;
+    const int32_t units = StepFrom(m_caret, 1) - m_caret;
     if (m_selectionLength > 0) {
         if (m_caret < m_selectionAnchor) {
-            ++m_selectionStart;
-            --m_selectionLength;
+            m_selectionStart += units;
+            m_selectionLength -= units;
         } else {
-            ++m_selectionLength;
+            m_selectionLength += units;
         }
     } else {
         m_selectionStart = m_caret;
-        m_selectionLength = 1;
+        m_selectionLength = units;
         m_selectionAnchor = m_caret;
     }
-    SetCaretPosition(m_caret + 1, false);
+    SetCaretPosition(m_caret + units, false);
     UpdateSelectionLooks();
 }
 
@@ -106,12 +121,12 @@ KXRESULT LTextBox::HandleMovementKey(uint32_t code)
     case Key(VKey::Left):
         ClearSelection();
         if (m_caret > 0)
-            SetCaretPosition(m_caret - 1, false);
+            SetCaretPosition(StepFrom(m_caret, -1), false);
         return S_OK;
     case Key(VKey::Right):
         ClearSelection();
         if (m_caret < length)
-            SetCaretPosition(m_caret + 1, false);
+            SetCaretPosition(StepFrom(m_caret, 1), false);
         return S_OK;
     case Key(VKey::Left, kShift): ShiftLeft(); return S_OK;
     case Key(VKey::Right, kShift): ShiftRight(); return S_OK;
@@ -162,7 +177,7 @@ KXRESULT LTextBox::HandleDeletionKey(uint32_t code)
         if (m_selectionLength > 0)
             DeleteSelection();
         else if (m_caret < GetTextLength())
-            DeleteRange(m_caret, 1);
+            DeleteRange(m_caret, StepFrom(m_caret, 1) - m_caret);
         return S_OK;
     case Key(VKey::Delete, kCtrl):
         if (m_selectionLength > 0)
@@ -175,7 +190,7 @@ KXRESULT LTextBox::HandleDeletionKey(uint32_t code)
         if (m_selectionLength > 0)
             DeleteSelection();
         else if (m_caret >= 1)
-            DeleteRange(m_caret - 1, 1);
+            DeleteRange(StepFrom(m_caret, -1), m_caret - StepFrom(m_caret, -1));
         return S_OK;
     default: return S_FALSE;
     }

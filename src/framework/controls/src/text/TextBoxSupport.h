@@ -8,6 +8,14 @@ namespace textbox {
 
 // What typing may insert: no control character (C0, DEL, C1).
 bool IsPrintable(char16_t c) noexcept;
+inline bool IsHighSurrogate(char16_t c) noexcept
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t c) noexcept
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 // Blanks and line breaks, the separators of words.
 bool IsWordSpace(char16_t c) noexcept;
 // The width of the first look's label box; 0 without one.

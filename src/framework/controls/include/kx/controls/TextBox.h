@@ -148,6 +148,9 @@ private:
     KXRESULT HandleMovementKey(uint32_t code);
     KXRESULT HandleDeletionKey(uint32_t code);
     KXRESULT HandleCharacter(char16_t c);
+    // The caret position one character from index (direction -1 back, 1 on), whole surrogate
+    // pairs counting as one character.
+    int32_t StepFrom(int32_t index, int32_t direction) const;
     void ShiftLeft();
     void ShiftRight();
     // Clipboard text; empty when there is none.
