@@ -295,4 +295,7 @@ TEST_F(TextBoxKeys, ACharacterOutsideTheBasicPlaneIsMovedOverAndDeletedWhole)
     Key(SDLK_HOME);
     Key(SDLK_DELETE);
     EXPECT_EQ(Text(*box), "ab");
+    Type("\xF0\x9F\x8E\xB9");
+    box->SetMaxLength(1);
+    EXPECT_EQ(Text(*box), "") << "the limit cuts through the pair: neither half stays";
 }

@@ -103,9 +103,13 @@ void LTextBox::UpdateTextExtent()
 void LTextBox::SetMaxLength(int32_t count)
 {
     m_maxLength = count;
-    if (count > 0 && GetTextLength() > count)
-        if (SetText(GetText().Left(static_cast<unsigned>(count)), false) == S_OK)
-            SetCaretPosition(GetTextLength(), true);
+    if (count <= 0 || GetTextLength() <= count)
+        return;
+    // A cut through a surrogate pair keeps neither half.
+    if (textbox::IsHighSurrogate(GetText().GetString()[count - 1]))
+        --count;
+    if (SetText(GetText().Left(static_cast<unsigned>(count)), false) == S_OK)
+        SetCaretPosition(GetTextLength(), true);
 }
 
 void LTextBox::SetAutoScroll(int32_t axis, bool on)
