@@ -175,17 +175,22 @@ int32_t LTextBox::CharacterIndexAtPoint(PointT<double> point)
     const double x = std::clamp(point.x, -kPointLimit, kPointLimit);
     // One line: every y picks it.
     const double along = x + GetScrollOffset().x - TextOrigin().x;
-    const int32_t length = GetTextLength();
-    double left = 0.0;
-    for (int32_t i = 0; i < length;) {
-        const int32_t next = StepFrom(i, 1);
-        const double right = MeasurePrefix(next);
-        if (left + (right - left) / 2.0 > along)
-            return i;
-        left = right;
-        i = next;
+    // The first character whose middle lies beyond the point; the middles grow along the text,
+    // so a binary search measures a few prefixes however long the text is.
+    const char16_t* s = GetText().GetString();
+    int32_t low = 0, high = GetTextLength();
+    while (low < high) {
+        int32_t mid = low + (high - low) / 2;
+        if (mid > low && textbox::IsLowSurrogate(s[mid]) && textbox::IsHighSurrogate(s[mid - 1]))
+            --mid;
+        const int32_t next = StepFrom(mid, 1);
+        const double left = MeasurePrefix(mid);
+        if (left + (MeasurePrefix(next) - left) / 2.0 > along)
+            high = mid;
+        else
+            low = next;
     }
-    return length;
+    return low;
 }
 
 void LTextBox::EnsureCaretVisible()
