@@ -92,7 +92,8 @@ public:
     // Above 0: cuts a longer text to count characters (caret to the new end). 0 or less: no limit.
     void SetMaxLength(int32_t count);
     int32_t GetMaxLength() const noexcept { return m_maxLength; }
-    // Axis 0 horizontal, any other vertical.
+    // Keeping the caret in view: axis 0 horizontal (on from the start, so that typing past the
+    // right edge scrolls), any other axis vertical (the box never scrolls vertically).
     void SetAutoScroll(int32_t axis, bool on);
     // Sends "NID_TEXTBOX_VALIDATING", applies a corrected text, then sends "NID_TEXTBOX_VALIDATED"
     // unless the text was refused. Returns the parameters.
