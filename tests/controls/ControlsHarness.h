@@ -19,7 +19,9 @@
 // control's own skin controls (its pop-up list, its context menu) come from the skin that holds
 // the control. The string documents are merged into one UTF-16LE document in memory.
 // Page() is the window's main control: a grey background filling the window; Create() builds
-// under it unless given another parent, CreateMain() replaces it.
+// under it unless given another parent, CreateMain() replaces it, CreateTopLevel() makes a control
+// of no window (a dialog to run modally). Inside a modal loop, whileModal runs on each idle pass
+// and QueueClick() queues input for the modal window (see dialog_modal.cpp).
 #include "AppFakes.h"
 #include "OSWindowFakes.h"
 #include "ScopedRenderHost.h"

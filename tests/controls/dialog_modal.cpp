@@ -38,13 +38,24 @@ public:
     int closing = 0, closed = 0, cancels = 0;
 };
 
+// A field that keeps the focus while its edit is not valid.
+bool g_fieldKeepsFocus = false;
+class StickyField : public LControl {
+public:
+    StickyField(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
+    bool CanLoseFocus() override { return !g_fieldKeepsFocus; }
+};
+
 class DialogModal : public ctltest::ControlsTest {
 protected:
     void SetUp() override
     {
+        g_fieldKeepsFocus = false;
         ctltest::ControlsTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure())
-            factory->RegisterControlClass(WString(u"Test.Dialog"), &CreateControlOfClass<LDialog>);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        factory->RegisterControlClass(WString(u"Test.Dialog"), &CreateControlOfClass<LDialog>);
+        factory->RegisterControlClass(WString(u"Test.Sticky"), &CreateControlOfClass<StickyField>);
     }
     RCPtr<CloseLog> Watch(const RCPtr<LDialog>& dialog)
     {
@@ -129,4 +140,39 @@ TEST_F(DialogModal, DialogWithoutStandardButtonsClosesOnlyThroughClose)
     };
     EXPECT_EQ(dialog->ShowModal(), 5);
     EXPECT_GE(passes, 20) << "the click inside did not close it";
+}
+
+TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
+{
+    RCPtr<LDialog> dialog = CreateTopLevelAs<LDialog>(u"editDialog");
+    ASSERT_TRUE(dialog);
+    RCPtr<CloseLog> log = Watch(dialog);
+    const RCPtr<LControl> field = dialog->FindChild(WString(u"field"));
+    const RCPtr<LControl> ok = dialog->FindChild(WString(u"buttonOK"));
+    ASSERT_TRUE(field && ok);
+    int step = 0;
+    whileModal = [&] {
+        OSWindow* w = WindowOf(*dialog);
+        if (!w || SDL_PeepEvents(nullptr, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+            return;
+        const PointT<int32_t> at = CentreOf(*ok);
+        switch (step++) {
+        case 0:
+            field->SetFocus(true);
+            g_fieldKeepsFocus = true;
+            QueueClick(*w, at.x, at.y);
+            break;
+        case 1:
+            // Still open: the field kept the focus, and no close was asked.
+            EXPECT_EQ(log->closing, 0);
+            EXPECT_EQ(w->GetRootWindow()->GetFocusControl().Get(), field.Get());
+            g_fieldKeepsFocus = false;
+            QueueClick(*w, at.x, at.y);
+            break;
+        default: break;
+        }
+    };
+    EXPECT_EQ(dialog->ShowModal(), 1);
+    EXPECT_EQ(step >= 2, true);
+    EXPECT_EQ(log->closing, 1);
 }

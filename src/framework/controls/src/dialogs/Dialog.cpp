@@ -80,6 +80,13 @@ KXRESULT LDialog::Initialize()
     return base;
 }
 
+KXRESULT LDialog::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_dialogHandler)
+        m_dialogHandler->RemoveDistributorHandler(d, name);
+    return LScrollView::UnregisterForNotification(d, name);
+}
+
 KXRESULT LDialog::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (!IsBuilt())

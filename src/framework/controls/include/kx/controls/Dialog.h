@@ -54,6 +54,8 @@ public:
     KXRESULT Initialize() override;
     // The dialog's handlers, then the scroll view's chain.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    // Drops the binding from this class's handlers too, then the registration.
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     // Runs the dialog modally (the registered host, else RunDialogInOwnWindow); the result code.
     virtual int32_t ShowModal();
