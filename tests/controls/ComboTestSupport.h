@@ -1,11 +1,13 @@
 #pragma once
-// The combo box tests' fixture: the drop-down area's skin with a page that lets its children take
-// the focus, and a recorder of the notifications a control sends.
+// The combo box tests' fixture: the drop-down area's skin with a stand-in for the text box and the
+// scroll-bar channel class, and a recorder of the notifications a control sends.
 #include "ControlsHarness.h"
 
 #include "kx/NotificationClient.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ListBox.h"
+#include "kx/controls/ScrollView.h"
+#include "kx/ui/ControlCreate.h"
 
 #include <string>
 #include <vector>
@@ -37,14 +39,32 @@ public:
     std::vector<std::string> ids;
 };
 
+// Stands in for a combo box's text box ("Test.Edit"): the combo box only needs its text, its
+// notifications and its focus.
+class FakeEdit : public KX::LControl {
+public:
+    FakeEdit(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LControl(parent, name) {}
+    void Send(const char16_t* id)
+    {
+        KX::RCPtr<KX::LNotification> n;
+        KX::LNotification::Create(n, id, KX::ConstRCPtr<KX::LRefCountedObject>());
+        SendNotification(n);
+    }
+};
+
 class ComboTest : public ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"dropdown"}; }
     void SetUp() override
     {
         ControlsTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure())
-            Page()->SetNotFocusable(false);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        factory->RegisterControlClass(KX::WString(u"Test.Edit"), &KX::CreateControlOfClass<FakeEdit>);
+        // The application's panel class for the lists' scroll-bar channels.
+        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
+            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
+                                          &KX::CreateControlOfClass<KX::LScrollView>);
     }
     void TearDown() override
     {

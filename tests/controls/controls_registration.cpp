@@ -4,8 +4,13 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/ComboBox.h"
+#include "kx/controls/ComboMenu.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/MenuListBoxItem.h"
 #include "kx/controls/Panel.h"
+#include "kx/controls/PopupMenu.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TabControl.h"
 
@@ -23,6 +28,9 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.Button", typeid(LButton)},         {u"Framework.ScrollBar", typeid(LScrollbar)},
         {u"Framework.ScrollChannel", typeid(LPanel)},   {u"Framework.TabControl", typeid(LTabControl)},
         {u"Framework.Label", typeid(LLabel)},           {u"Framework.Panel", typeid(LPanel)},
+        {u"Framework.ComboBox", typeid(LComboBox)},     {u"Framework.ComboTextBox", typeid(LComboBox)},
+        {u"Framework.PopupMenu", typeid(LPopupMenu)},   {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
+        {u"Framework.ComboMenu", typeid(LComboMenu)},   {u"Framework.MainMenu", typeid(LMainMenu)},
     };
     return classes;
 }

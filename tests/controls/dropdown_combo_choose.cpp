@@ -35,6 +35,9 @@ TEST_F(ComboChoose, PressDragAndReleaseOverAnItemChoosesItInOneGesture)
     ASSERT_TRUE(combo->IsDropDownShowing());
     EXPECT_EQ(recorder->Count("NID_DROPDOWN_OPENING"), 1);
     EXPECT_EQ(combo->GetListBox()->GetCaretIndex(), 0) << "the list shows the current item";
+    const PointT<double> handedOn = combo->GetListBox()->GetConditions()->GetPoint();
+    EXPECT_DOUBLE_EQ(handedOn.x, at.x - combo->GetOriginInRootWindow().x) << "the press goes on where it hit";
+    EXPECT_DOUBLE_EQ(handedOn.y, at.y - combo->GetOriginInRootWindow().y);
 
     const PointT<int32_t> row = RowCentre(*combo, 2);
     MoveTo(row.x, row.y - 3);
@@ -57,7 +60,7 @@ TEST_F(ComboChoose, ReleaseOnTheComboKeepsTheListOpenForAClickOnAnItem)
     ClickOn(*combo);
     ASSERT_TRUE(combo->IsDropDownShowing()) << "releasing over the combo box leaves the list open";
     EXPECT_TRUE(HasFocus(*combo->GetListBox()));
-    EXPECT_EQ(combo->GetStateLookIndex(), 4) << "open";
+    EXPECT_EQ(combo->GetStateLookIndex(), 5) << "open, the pointer still over it";
 
     const PointT<int32_t> row = RowCentre(*combo, 4);
     Click(row.x, row.y);
@@ -131,8 +134,9 @@ TEST_F(ComboChoose, FocusLossClosesTheList)
 
 TEST_F(ComboChoose, LooksFollowFocusHoverOpenAndEnabling)
 {
+    RCPtr<LComboBox> other = MakeCombo(u"comboLong"); // the first one made under the page takes the focus
     RCPtr<LComboBox> combo = MakeCombo(u"comboTop");
-    ASSERT_TRUE(combo);
+    ASSERT_TRUE(other && combo);
     EXPECT_EQ(combo->GetStateLookIndex(), 0);
     const PointT<int32_t> at = CentreOf(*combo);
     MoveTo(at.x, at.y);
@@ -150,4 +154,36 @@ TEST_F(ComboChoose, LooksFollowFocusHoverOpenAndEnabling)
     combo->SetEnabled(false);
     EXPECT_EQ(combo->GetStateLookIndex(), 6);
     EXPECT_EQ(combo->GetFirstVisibleLook(), 6);
+    Screenshot("disabled");
+}
+
+TEST_F(ComboChoose, LongListScrollsByWheelBarAndKeysWhileStayingOpen)
+{
+    RCPtr<LComboBox> combo = MakeCombo(u"comboLong");
+    ASSERT_TRUE(combo);
+    const RCPtr<LListBox> list = combo->GetListBox();
+    ClickOn(*combo);
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    ASSERT_TRUE(list->GetVerticalBar());
+
+    const PointT<int32_t> row = RowCentre(*combo, 3);
+    Wheel(row.x, row.y, -1.0f);
+    EXPECT_GT(list->GetFirstShownItem(), 0) << "the wheel scrolls the open list";
+    const int32_t shown = list->GetFirstShownItem();
+    ClickOn(*list->GetVerticalBar()->FindChild(WString(u"inc")));
+    EXPECT_TRUE(combo->IsDropDownShowing()) << "a press on the list's own bar is no choice";
+    EXPECT_EQ(list->GetFirstShownItem(), shown + 1);
+    EXPECT_EQ(combo->GetSelectedIndex(), 0);
+    EXPECT_EQ(recorder->Count("NID_SELECTION_CHANGE"), 0);
+
+    const int32_t from = list->GetCaretIndex(); // the row under the pointer took the hover selection
+    ASSERT_GE(from, 0);
+    for (int i = 0; i < 20; ++i)
+        Key(SDLK_DOWN);
+    EXPECT_EQ(list->GetCaretIndex(), from + 20);
+    EXPECT_GE(list->GetRowOfItem(from + 20), 0) << "the caret item is scrolled into view";
+    Key(SDLK_RETURN);
+    EXPECT_EQ(combo->GetSelectedIndex(), from + 20);
+    EXPECT_EQ(std::string(combo->GetText().ToNarrow().GetString()), "Preset " + std::to_string(from + 21));
+    EXPECT_FALSE(combo->IsDropDownShowing());
 }

@@ -36,6 +36,12 @@ TEST_F(ComboItems, ShortListOpensDownAtItsOwnHeight)
     EXPECT_LE(combo->GetListBox()->GetSize().y, rows + Frame(*combo));
     EXPECT_DOUBLE_EQ(combo->GetListBox()->GetSize().x, combo->GetSize().x) << "the combo box's width";
     Screenshot("short_list");
+
+    RCPtr<LComboBox> middle = MakeCombo(u"comboEdit");
+    ASSERT_TRUE(middle);
+    ASSERT_GT(ComboTop(*middle), kH - ComboBottom(*middle)) << "more room above";
+    middle->ShowDropDown(true);
+    EXPECT_DOUBLE_EQ(ListTop(*middle), ComboBottom(*middle)) << "yet its rows fit below, so down";
 }
 
 TEST_F(ComboItems, LongListWithMoreRoomBelowFillsItInWholeRows)
@@ -137,4 +143,22 @@ TEST_F(ComboItems, CountsInsertionsAndOutOfRangeChoicesKeepTheCurrentIndexHonest
     combo->SetText(WString(u"Later"));
     EXPECT_EQ(combo->AddItem(WString(u"Later")), 4);
     EXPECT_EQ(combo->GetSelectedIndex(), 4);
+}
+
+TEST_F(ComboItems, ASkinWithoutAListGivesFailuresNotCrashes)
+{
+    RCPtr<LComboBox> combo = MakeCombo(u"comboNoList"); // its child is a label, named in other letter case
+    ASSERT_TRUE(combo);
+    EXPECT_FALSE(combo->GetListBox());
+    ClickOn(*combo);
+    Key(SDLK_DOWN);
+    EXPECT_FALSE(combo->IsDropDownShowing());
+    EXPECT_FALSE(combo->IsDropDownShown());
+    EXPECT_EQ(combo->ShowDropDown(true), E_FAIL);
+    EXPECT_EQ(combo->SetItemCount(3), E_FAIL);
+    EXPECT_EQ(combo->AddItem(WString(u"x")), E_FAIL);
+    EXPECT_EQ(combo->SetSelectedIndex(0), -1);
+    EXPECT_EQ(combo->SetText(WString(u"typed")), S_OK);
+    EXPECT_EQ(combo->GetSelectedIndex(), -1);
+    EXPECT_TRUE(combo->GetItemText(0).IsEmpty());
 }

@@ -51,8 +51,6 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         factory->RegisterControlClass(WString(u"Test.DropDown"), &CreateControlOfClass<FakeDropDown>);
-        // The page lets its children take the focus.
-        Page()->SetNotFocusable(false);
         first = CreateAs<FakeDropDown>(u"plainDropDown");
         second = CreateAs<FakeDropDown>(u"otherDropDown");
         ASSERT_TRUE(first && second);
@@ -96,16 +94,23 @@ TEST_F(DropDownFocus, PressOnTheFocusedClosedControlOpens)
 
 TEST_F(DropDownFocus, TabAwayClosesAndTheFocusStaysWithTheNextControl)
 {
-    for (const bool partHoldsFocus : {false, true}) {
-        SCOPED_TRACE(partHoldsFocus ? "the part holds the focus, as a combo box's list does" : "the control holds it");
+    struct Case {
+        const char* what;
+        bool partHoldsFocus;
+        uint16_t mod;
+    };
+    for (const Case& c :
+         {Case{"the control holds the focus", false, 0}, Case{"the part holds it, as a combo box's list does", true, 0},
+          Case{"Ctrl+Tab from the part", true, KMOD_LCTRL}}) {
+        SCOPED_TRACE(c.what);
         ClickOn(*first);
         ASSERT_TRUE(first->IsDropDownShowing());
-        if (partHoldsFocus) {
+        if (c.partHoldsFocus) {
             first->part->SetNotFocusable(false);
             first->part->SetFocus(true);
             ASSERT_TRUE(first->part->GetConditionFlags() & Condition::kHasFocus);
         }
-        Key(SDLK_TAB);
+        Key(SDLK_TAB, c.mod);
         EXPECT_FALSE(first->IsDropDownShowing());
         EXPECT_TRUE(second->GetConditionFlags() & Condition::kHasFocus) << "the closing part did not pull it back";
         EXPECT_FALSE(first->GetConditionFlags() & (Condition::kHasFocus | Condition::kContainsFocus));

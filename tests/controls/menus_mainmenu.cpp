@@ -143,6 +143,23 @@ TEST_F(MainMenu, ACommandGoesToTheWindowsClientsAndTheFocusGoesBack)
     EXPECT_TRUE(HasFocus(*field));
 }
 
+TEST_F(MainMenu, PressOnATitleDragAndReleaseOnAnItemChoosesIt)
+{
+    recorder->Listen(root.Get(), {u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"});
+    const RCPtr<LComboMenu> file = Title(u"File");
+    const PointT<int32_t> title = CentreOf(*file);
+    Press(title.x, title.y);
+    const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+    ASSERT_TRUE(Showing(popup.Get()));
+    const PointT<int32_t> load = RowCentre(*popup, 3);
+    MoveTo(load.x, load.y - 4);
+    MoveTo(load.x, load.y);
+    EXPECT_EQ(popup->GetCaretIndex(), 3);
+    Release(load.x, load.y);
+    EXPECT_EQ(recorder->log, (std::vector<Received>{{"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", 3}}));
+    EXPECT_FALSE(Showing(popup.Get()));
+}
+
 TEST_F(MainMenu, ItemStatesComeFromTheOutsideUpdaterWhenAMenuOpens)
 {
     ClickTitle(u"File");

@@ -165,8 +165,8 @@ TEST_F(PopupMenu, KeysWalkTheCascadeSkippingWhatCannotBeChosen)
     EXPECT_TRUE(Showing(popup.Get())) << "Left in the top popup does nothing";
     Key(SDLK_DOWN);
     Key(SDLK_RETURN);
-    EXPECT_EQ(recorder->log, (std::vector<Received>{{"NID_ITEM_ACTIVATED", 5}, {"NID_TEST_LAST", 5},
-                                                    {"NID_ITEM_ACTIVATED", -1}}))
+    EXPECT_EQ(recorder->log,
+              (std::vector<Received>{{"NID_ITEM_ACTIVATED", 5}, {"NID_TEST_LAST", 5}, {"NID_ITEM_ACTIVATED", -1}}))
         << "the popup's own activation, the command, then the list box's plain one";
 }
 

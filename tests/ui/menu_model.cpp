@@ -20,7 +20,7 @@ RCPtr<LMenuDescriptor> Parse(std::vector<std::pair<const char16_t*, const char16
 {
     Array<Pair<WString, WString>> list;
     for (const auto& [key, text] : entries)
-        list.AddItem(Pair<WString, WString>(WString(key), WString(text)));
+        list.AddItem(Pair<WString, WString>{WString(key), WString(text)});
     return LMenuDescriptor::ParseMenuText(list);
 }
 
@@ -91,8 +91,11 @@ TEST(MenuModel, PositionsMustRunWithoutGapsInKeyOrder)
 {
     EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"}, {u"01.Q", u"Q"}, {u"03.R", u"R"}, {u"04.S", u"S"}})), "P Q");
     EXPECT_EQ(Labels(*Parse({{u"0.P", u"P"}, {u"1.Q", u"Q"}, {u"10.R", u"R"}, {u"2.S", u"S"}})), "P Q S");
-    EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"}, {u"00.Q", u"Q"}, {u"NOPE", u"one piece"},
-                             {u"99999999999999999999.X", u"huge"}, {u"01.R", u"R"}})),
+    EXPECT_EQ(Labels(*Parse({{u"00.P", u"P"},
+                             {u"00.Q", u"Q"},
+                             {u"NOPE", u"one piece"},
+                             {u"99999999999999999999.X", u"huge"},
+                             {u"01.R", u"R"}})),
               "P R");
 }
 
@@ -180,9 +183,14 @@ TEST(MenuModel, ParentLinksDoNotKeepATreeAliveAndAMenuNeverHoldsItsAncestor)
     EXPECT_EQ(sub->GetRefCount(), 2) << "x's link and ours";
     EXPECT_EQ(x->GetParentMenu().Get(), sub.Get());
 
+    // An item moved into another menu keeps that parent when its first menu empties.
+    const RCPtr<LMenuDescriptor> other = LMenuDescriptor::Create();
+    ASSERT_EQ(other->InsertItem(0, x), S_OK);
     sub->RemoveAllItems();
-    EXPECT_EQ(x->GetParentMenu(), nullptr);
+    EXPECT_EQ(x->GetParentMenu().Get(), other.Get());
     EXPECT_EQ(sub->GetInternalRefCount(), 0);
+    other->RemoveAllItems();
+    EXPECT_EQ(x->GetParentMenu(), nullptr);
 }
 
 TEST(MenuModel, TheActivationParameterHoldsItsMenu)

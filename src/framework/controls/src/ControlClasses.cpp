@@ -1,10 +1,10 @@
 // The table of the framework's built-in skin classes.
 #include "kx/controls/ControlClasses.h"
-#include "kx/controls/CheckedListBox.h"
 
 #include "kx/controls/ComboBox.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedListBox.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"

@@ -1,6 +1,8 @@
 // When a drop-down part opens and closes on presses and focus changes.
 #include "kx/controls/DropDownControl.h"
 
+#include "kx/ui/KeyCode.h"
+
 namespace KX {
 
 LDropDownControl::LDropDownControl(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
@@ -74,8 +76,8 @@ void LDropDownControl::HandleKeyNavigation(const RCPtr<LKeyParam>& param)
 {
     const RCPtr<LControl> part = GetDropDownPart();
     RCPtrArray<LControl>* route = param ? &param->GetRoute() : nullptr;
-    const bool fromPart = route && route->GetCount() > 0 && part &&
-                          route->GetData()[route->GetCount() - 1].Get() == part.Get();
+    const bool fromPart =
+        route && route->GetCount() > 0 && part && route->GetData()[route->GetCount() - 1].Get() == part.Get();
     if (!fromPart || !GetParent()) {
         LControl::HandleKeyNavigation(param);
         return;
@@ -83,6 +85,11 @@ void LDropDownControl::HandleKeyNavigation(const RCPtr<LKeyParam>& param)
     // The walk would otherwise stay inside the part, its container's only stop.
     RCPtr<LControl> self(this);
     ShowDropDown(false);
+    if (param->GetKey().code & KeyCode::kCtrl) {
+        // Ctrl+Tab leaves one container: ours, as it would have left the part's.
+        LControl::HandleKeyNavigation(param);
+        return;
+    }
     route->AddItem(self);
     RCPtr<LControl>(GetParent())->HandleKeyNavigation(param);
 }

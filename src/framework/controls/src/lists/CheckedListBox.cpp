@@ -36,11 +36,14 @@ KXRESULT LCheckedListBox::Initialize()
     // Derived lists (the popup menu) keep their looks for themselves.
     if (ToString().Find(WString(u"LCheckedListBox")) >= 0 && GetLookCount() >= 4) {
         if (const LLook* look = dynamic_cast<const LLook*>(GetLookAt(3).Get())) {
-            const ConstRCPtrArray<LVisualPart>& parts = look->GetParts();
-            for (uint32_t i = 0; i < parts.GetCount(); ++i)
-                if (const LVisualPart* part = parts.GetData()[i].Get())
-                    if (part->GetBitmap())
-                        m_icons.push_back(part->GetBitmap());
+            // The client part first, then the others in their order.
+            std::vector<const LVisualPart*> parts{look->GetClientPart().Get()};
+            for (uint32_t i = 0; i < look->GetParts().GetCount(); ++i)
+                if (look->GetParts().GetData()[i].Get() != parts.front())
+                    parts.push_back(look->GetParts().GetData()[i].Get());
+            for (const LVisualPart* part : parts)
+                if (part && part->GetBitmap())
+                    m_icons.push_back(part->GetBitmap());
         }
     }
     ShowCheckBoxes(true);

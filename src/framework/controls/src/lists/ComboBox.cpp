@@ -2,11 +2,11 @@
 // and text box. Opening the list is in ComboBoxDropDown.cpp.
 #include "kx/controls/ComboBox.h"
 
+#include "kx/Wrappers.h"
 #include "kx/controls/ListBox.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/StringTable.h"
-#include "kx/Wrappers.h"
 
 #include <cmath>
 
@@ -14,7 +14,7 @@ namespace KX {
 
 namespace {
 
-// A non-virtual-key code, whole, as the key hooks compare them.
+// A press of the key without modifiers; key codes are compared whole.
 bool IsPlainKeyDown(const KeyCode& key, uint8_t virtualKey)
 {
     return key.code == KeyCode(virtualKey, true, 0, 0).code;

@@ -1,6 +1,8 @@
 // A list box row: its state turned into one of fourteen looks.
 #include "kx/controls/ListBoxItem.h"
 
+#include "kx/controls/ListBox.h"
+
 namespace KX {
 
 LListBoxItem::LListBoxItem(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
@@ -38,6 +40,14 @@ KXRESULT LListBoxItem::BeginDrag(int32_t button, int32_t x, int32_t y)
     PointT<double> p{static_cast<double>(x), static_cast<double>(y)};
     parent->MapPointFromControl(*this, p);
     return parent->BeginDrag(button, static_cast<int32_t>(p.x), static_cast<int32_t>(p.y));
+}
+
+KXRESULT LListBoxItem::OnParentResized(PointT<double> oldOffset, PointT<double> newOffset)
+{
+    if (LListBox* list = dynamic_cast<LListBox*>(GetParent().Get()))
+        if (list->IsRowInPlace(this))
+            return S_OK;
+    return LControl::OnParentResized(oldOffset, newOffset);
 }
 
 int32_t LListBoxItem::GetStateLookIndex(int32_t)

@@ -7,6 +7,7 @@
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/FrameworkApp.h"
+#include "kx/ui/LayoutPasses.h"
 #include "kx/ui/LookDescriptor.h"
 #include "kx/ui/StringTable.h"
 
@@ -100,6 +101,7 @@ KXRESULT LListBox::Initialize()
             SetVerticalLineSize(m_rowHeight);
         }
         m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+        m_fixedRows = true;
         const int32_t item = GetItemCount();
         InsertItemRecord(item);
         SetItemText(item, row->GetText());
@@ -133,19 +135,7 @@ KXRESULT LListBox::AddRowControl()
         return E_FAIL;
     const int32_t rowCount = GetRowCount();
     RCPtr<LLayoutDescriptor> layout = LLayoutDescriptor::Clone(*m_template->GetLayout());
-    AxisPlacement& y = layout->Position(1);
-    y.anchor = 0.0f;
-    y.absolute = 0.0;
-    // Rows stay in view while the content scrolls; scrolling rewrites what they show.
-    y.docked = 1;
-    if (rowCount == 0) {
-        y.kind = kPositionToClient;
-        y.relative = 0.0f;
-    } else {
-        y.kind = kPositionToControl;
-        y.controlName = GetRowAt(rowCount - 1)->GetName();
-        y.relative = 1.0f;
-    }
+    PlaceRow(*layout, rowCount);
     layout->visible = true;
     descriptor->SetLayout(ConstRCPtr<LLayoutDescriptor>(layout.Get()));
     descriptor->SetName(WString::Format(u"ItemControl%d", rowCount + 1));
@@ -238,16 +228,88 @@ void LListBox::RewriteRowsFrom(int32_t index)
             UpdateRow(m_firstShown + r);
 }
 
-void LListBox::SyncFirstShownToOffset(double offset)
+void LListBox::PlaceRow(LLayoutDescriptor& layout, int32_t row) const
+{
+    // Rows stay in view while the content scrolls (docked), one row height apart from the client
+    // top; scrolling rewrites what they show.
+    AxisPlacement& y = layout.Position(1);
+    y.anchor = 0.0f;
+    y.kind = kPositionToClient;
+    y.controlName = WString();
+    y.relative = 0.0f;
+    y.absolute = static_cast<double>(row) * m_rowHeight;
+    y.docked = 1;
+}
+
+bool LListBox::IsRowInPlace(const LControl* row)
+{
+    if (!m_rowsInPlace)
+        return false;
+    for (int32_t r = m_wrappedFrom; r < m_wrappedTo; ++r)
+        if (GetRowAt(r).Get() == row)
+            return false;
+    return true;
+}
+
+int32_t LListBox::FirstShownForOffset(double offset) const
 {
     const int32_t step = m_rowHeight > 0 ? m_rowHeight : 14;
     const double rows = std::trunc(offset / step);
-    const int32_t first = rows > 0.0 && rows < 2147483647.0 ? static_cast<int32_t>(rows) : 0;
+    return rows > 0.0 && rows < 2147483647.0 ? static_cast<int32_t>(rows) : 0;
+}
+
+void LListBox::SyncFirstShownToOffset(double offset)
+{
+    const int32_t first = FirstShownForOffset(offset);
     if (first == m_firstShown)
         return;
     m_firstShown = first;
     FillRows();
     RewriteRowsFrom(first);
+}
+
+int32_t LListBox::RotateRowsTo(int32_t first)
+{
+    const int32_t rows = GetRowCount();
+    const int32_t shift = first - m_firstShown;
+    if (shift == 0 || m_fixedRows || shift >= rows || -shift >= rows)
+        return 0;
+    // The rows that still show their items keep them and move up or down one place; only the rows
+    // that wrap round to the other end are rewritten.
+    if (shift > 0)
+        std::rotate(m_rows.begin(), m_rows.begin() + shift, m_rows.end());
+    else
+        std::rotate(m_rows.begin(), m_rows.end() + shift, m_rows.end());
+    m_firstShown = first;
+    for (int32_t r = 0; r < rows; ++r)
+        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
+            if (row->GetLayout())
+                PlaceRow(*row->GetLayout(), r);
+    const int32_t from = shift > 0 ? rows - shift : 0;
+    const int32_t to = shift > 0 ? rows : -shift;
+    for (int32_t r = from; r < to; ++r)
+        UpdateRow(first + r);
+    return shift;
+}
+
+const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
+{
+    const RCPtr<LControl> self(this);
+    if (m_bulkUpdate)
+        return LScrollView::SetScrollOffset(offset);
+    // Before the base moves the docked rows, so that each lands where it already stands.
+    const double oldY = GetScrollOffset().y;
+    const double newY = RoundLayoutValue(offset.y);
+    const int32_t shift = RotateRowsTo(FirstShownForOffset(newY));
+    const int32_t rows = GetRowCount();
+    // A move by whole rows leaves every row that kept its item where it is: only the rows that
+    // wrapped round are placed while the base moves the docked children.
+    m_rowsInPlace = shift != 0 && newY - oldY == static_cast<double>(shift) * m_rowHeight;
+    m_wrappedFrom = shift > 0 ? rows - shift : 0;
+    m_wrappedTo = shift > 0 ? rows : -shift;
+    const PointT<double>& result = LScrollView::SetScrollOffset(offset);
+    m_rowsInPlace = false;
+    return result;
 }
 
 void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset)

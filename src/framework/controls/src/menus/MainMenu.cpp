@@ -210,8 +210,8 @@ KXRESULT LMainMenu::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& d
     for (int32_t i = 0; i < count; ++i)
         if (const RCPtr<LComboMenu> button = GetMenuButton(i)) {
             const RCPtr<LPopupMenu> popup = button->GetPopupMenu();
-            saved.push_back(Saved{popup ? popup->GetMenu() : RCPtr<LMenuDescriptor>(), button->GetText(),
-                                  button->GetName()});
+            saved.push_back(
+                Saved{popup ? popup->GetMenu() : RCPtr<LMenuDescriptor>(), button->GetText(), button->GetName()});
         }
     const KXRESULT hr = LControl::CreateFromDescriptor(descriptor);
     if (saved.empty())

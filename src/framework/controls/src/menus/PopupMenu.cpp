@@ -273,8 +273,8 @@ int32_t LPopupMenu::MeasureItemWidth(int32_t index)
     const ConstRCPtr<LFont> rowFont = row ? row->GetFont() : GetFont();
     const RCPtr<LControl> hotKey = RowChild(0, u"hotKeyLabel");
     const ConstRCPtr<LFont> hotKeyFont = hotKey ? hotKey->GetFont() : rowFont;
-    const float sum =
-        static_cast<float>(TextWidth(item->label, rowFont)) + static_cast<float>(TextWidth(item->hotKeyText, hotKeyFont));
+    const float sum = static_cast<float>(TextWidth(item->label, rowFont)) +
+                      static_cast<float>(TextWidth(item->hotKeyText, hotKeyFont));
     return static_cast<int32_t>(std::round(sum)) + std::max(m_extraWidth, 0);
 }
 

@@ -322,7 +322,7 @@ void LPopupMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     const uint32_t now = param->GetCurrentMask();
     const uint32_t focus = Condition::kHasFocus | Condition::kContainsFocus;
     if ((before & focus) != (now & focus) && !GetParentPopup() && !(now & focus) && IsShowing(false) &&
-        m_closeOnFocusLoss && !m_closing)
+        m_closeOnFocusLoss && !m_closing && !m_closingSubMenus)
         Close();
     if ((now & Condition::kShowing) && !(before & Condition::kShowing))
         RefreshItemStates();

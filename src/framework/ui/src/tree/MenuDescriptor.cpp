@@ -127,8 +127,8 @@ KXRESULT LMenuDescriptor::RemoveAllItems()
         if (i > m_items.GetCount())
             continue;
         RCPtr<LMenuItemDescriptor> item = m_items.GetData()[i - 1];
-        if (item)
-            item->SetParentMenu(nullptr);
+        if (item && item->m_parent.Get() == this)
+            item->SetParentMenu(nullptr); // an item held here and by another menu keeps that one
         RCPtr<LMenuItemDescriptor> removed;
         if (i <= m_items.GetCount())
             m_items.RemoveItem(i - 1, removed);
@@ -264,7 +264,7 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const Entries& entries)
             id += WString(u".");
         if (position != list->GetCount())
             continue;
-        if (list->AddItem(Pair<WString, WString>(id, entry.second)) < 0)
+        if (list->AddItem(Pair<WString, WString>{id, entry.second}) < 0)
             return nullptr;
     }
     RCPtr<LMenuDescriptor> result;

@@ -36,6 +36,8 @@ public:
 
     void CheckTrackedBoundsChanged() override;
     void AddInvalidRect(const RCPtr<LControl>& child) override;
+    // A move by fewer rows than there are rotates the rows and rewrites only those that wrap round.
+    const PointT<double>& SetScrollOffset(PointT<double> offset) override;
     // Maps the vertical scroll offset to the first shown item.
     void InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset) override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
@@ -124,6 +126,9 @@ public:
     KXRESULT SetItemRowHighlighted(int32_t index, bool on);
     KXRESULT ShowLookOnItemRow(int32_t index, int32_t look);
     int32_t GetFirstShownItem() const noexcept { return m_firstShown; }
+    // While a scroll by whole rows runs: whether the row kept its item and so stands where it
+    // belongs.
+    bool IsRowInPlace(const LControl* row);
     int32_t GetRowHeight() const noexcept { return m_rowHeight; }
     int32_t GetWidestText() const noexcept { return m_widestText; }
     int32_t GetInteractionModeForRows() const noexcept { return m_interactionMode; }
@@ -169,6 +174,12 @@ protected:
     void SetVerticalLineSize(int32_t pixels);
     // Stores the first shown item for a vertical offset and rewrites the rows when it moved.
     void SyncFirstShownToOffset(double offset);
+    int32_t FirstShownForOffset(double offset) const;
+    // Turns the row order so that first becomes the first shown item; the rows turned (negative:
+    // towards the end), 0 when the rows were left as they were.
+    int32_t RotateRowsTo(int32_t first);
+    // A row's vertical placement at a row position.
+    void PlaceRow(LLayoutDescriptor& layout, int32_t row) const;
 
     RCPtr<LNotificationHandler<LListBox>> m_listHandler;
     int32_t m_anchor = -1;
@@ -191,6 +202,11 @@ private:
     ConstRCPtr<LControlDescriptor> m_template;
     bool m_fillingRows = false;
     bool m_inCreateFromDescriptor = false;
+    // Rows named by the skin ("item1", "item2", ...) keep their places.
+    bool m_fixedRows = false;
+    bool m_rowsInPlace = false;
+    int32_t m_wrappedFrom = 0;
+    int32_t m_wrappedTo = 0;
     std::vector<LListItemRecord> m_items;
 };
 

@@ -31,6 +31,8 @@ public:
     // In drop-down mode a press on the row drags the whole list: the call goes to the parent with
     // the point moved into the parent's coordinates.
     KXRESULT BeginDrag(int32_t button, int32_t x, int32_t y) override;
+    // A scroll of the list by whole rows leaves the row in place unless the list says otherwise.
+    KXRESULT OnParentResized(PointT<double> oldOffset, PointT<double> newOffset) override;
 
     // The look for the current state (selection, hover, press, enabling, alternate and blank).
     virtual int32_t GetStateLookIndex(int32_t unused = 0);

@@ -26,7 +26,8 @@ public:
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
-    // Taking the focus while the popup or a child has it closes a popup that closes on focus loss.
+    // Ends a sub-menu close in progress, then takes the focus. (A press on a row asks the popup
+    // for the focus it has already; that must not close it.)
     KXRESULT SetFocus(bool forward) override;
     // Focus loss closes; showing pulls the item states; hiding closes the sub-menus.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;

@@ -1,0 +1,162 @@
+// A list box of 10,000 items on SDL's offscreen window: scrolling by one row and repainting the
+// list, against repainting the same visible rows without scrolling; both through the window's
+// paint pass, which draws what was invalidated and presents the frame.
+#include "ScopedRenderHost.h"
+
+#include "kx/controls/ControlClasses.h"
+#include "kx/controls/ListBox.h"
+#include "kx/ui/ControlCreate.h"
+#include "kx/ui/FactoryControlHost.h"
+#include "kx/ui/LayoutDescriptor.h"
+#include "kx/ui/OSWindow.h"
+#include "kx/ui/RootWindow.h"
+
+#include "platform/sdl/EventLoop.h"
+#include "platform/sdl/Window.h"
+
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+using namespace KX;
+
+namespace {
+
+constexpr int32_t kW = 480, kH = 320;
+constexpr int32_t kItems = 10000;
+
+class App : public IOSWindowApp, public IRootWindowHost {
+public:
+    uint32_t GetRootWindowCount() override { return static_cast<uint32_t>(windows.size()); }
+    RCPtr<LRootWindow> GetRootWindowAt(uint32_t i) override
+    {
+        return i < windows.size() ? windows[i] : RCPtr<LRootWindow>();
+    }
+    void RegisterRootWindow(const RCPtr<LRootWindow>& root) override { windows.push_back(root); }
+    void UnregisterRootWindow(LRootWindow* root) override
+    {
+        std::erase_if(windows, [root](const auto& w) { return w.Get() == root; });
+    }
+    platform::sdl::EventLoop* GetEventLoop() override { return &loop; }
+
+    platform::sdl::EventLoop loop;
+    std::vector<RCPtr<LRootWindow>> windows;
+};
+
+// A plain page under the list.
+class Page : public LControl {
+public:
+    Page() : LControl(nullptr, WString(u"page"))
+    {
+        SetLayout(LLayoutDescriptor::Create());
+        GetLayout()->Size(0).absolute = kW;
+        GetLayout()->Size(1).absolute = kH;
+    }
+};
+
+// The lists skin's "listBox" (10 rows of 14 pixels and a vertical bar) filled with 10,000 items.
+struct Scene {
+    Scene()
+    {
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+            return;
+        SetOSWindowApp(&app);
+        SetRootWindowHost(&app);
+        factory = RCPtr<LControlFactory>(new LControlFactory(WString(u"ControlsTest")));
+        if (factory->LoadSkins(WString(KX_LISTS_BENCH_SKIN)) != S_OK)
+            return;
+        for (const BuiltInControlClass& c : GetBuiltInControlClasses())
+            if (c.create)
+                factory->RegisterControlClass(WString(c.name), c.create);
+        // The bar's channel is the application's panel class; a bare scroll view stands in.
+        if (!FindBuiltInControlCreator(WString(u"Framework.ScrollChannel")))
+            factory->RegisterControlClass(WString(u"Framework.ScrollChannel"), &CreateControlOfClass<LScrollView>);
+        host = std::make_unique<LFactoryControlHost>(factory);
+
+        OSWindowOptions options;
+        options.title = u"bench";
+        options.width = kW;
+        options.height = kH;
+        window = OSWindow::Create(options);
+        if (!window || window->CreateRenderer(kRendererGDIPlus) != S_OK)
+            return;
+        renderHost =
+            std::make_unique<kxtest::ScopedRenderHost>(ConstRCPtr<LMeasurementRenderer>(window->GetRenderer().Get()));
+        renderHost->defaultFace = u"DejaVu Sans";
+        window->Show(1);
+        page = RCPtr<LControl>(new Page());
+        window->GetRootWindow()->AttachMainControl(page);
+        list = RCPtr<LListBox>::DynamicCast(host->CreateSkinControl(WString(u"listBox"), page));
+        if (!list)
+            return;
+        list->SetItemCount(kItems);
+        for (int32_t i = 0; i < kItems; ++i)
+            list->SetItemText(i, WString::Format(u"Item %d", i));
+        app.loop.ProcessPending();
+    }
+    bool Ready() const { return list && list->GetRowCount() > 0; }
+
+    // Paints what is invalid through the window's own paint pass and presents the frame.
+    void PaintPending() { app.loop.ProcessPending(); }
+
+    App app;
+    RCPtr<LControlFactory> factory;
+    std::unique_ptr<LFactoryControlHost> host;
+    std::unique_ptr<kxtest::ScopedRenderHost> renderHost;
+    OSWindow* window = nullptr;
+    RCPtr<LControl> page;
+    RCPtr<LListBox> list;
+};
+
+Scene& TheScene()
+{
+    static Scene* scene = new Scene(); // kept for the process: SDL stays up
+    return *scene;
+}
+
+// One row further down (back to the top at the end), then the list repainted.
+void BM_ScrollOneRowAndPaint(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    if (!scene.Ready()) {
+        state.SkipWithError("no list box on an offscreen window");
+        return;
+    }
+    const double row = scene.list->GetRowHeight();
+    const int32_t last = kItems - scene.list->GetRowCount();
+    int32_t top = 0;
+    for (auto _ : state) {
+        top = top >= last ? 0 : top + 1;
+        scene.list->SetScrollOffset(PointT<double>{0.0, row * top});
+        scene.PaintPending();
+    }
+    if (scene.list->GetFirstShownItem() != top)
+        state.SkipWithError("the list did not follow the offset");
+}
+BENCHMARK(BM_ScrollOneRowAndPaint)->Unit(benchmark::kMicrosecond);
+
+// The same visible rows repainted without scrolling.
+void BM_PaintVisibleRows(benchmark::State& state)
+{
+    Scene& scene = TheScene();
+    if (!scene.Ready()) {
+        state.SkipWithError("no list box on an offscreen window");
+        return;
+    }
+    scene.list->SetScrollOffset(PointT<double>{0.0, scene.list->GetRowHeight() * 5000.0});
+    scene.PaintPending();
+    const PointT<double> size = scene.list->GetSize();
+    for (auto _ : state) {
+        scene.list->Invalidate(RectT<double>{0.0, 0.0, size.x, size.y}, true);
+        scene.PaintPending();
+    }
+}
+BENCHMARK(BM_PaintVisibleRows)->Unit(benchmark::kMicrosecond);
+
+} // namespace
