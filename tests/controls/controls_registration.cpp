@@ -9,10 +9,12 @@
 #include "kx/controls/Label.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
+#include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/TabControl.h"
+#include "kx/controls/TextBox.h"
 
 #include <map>
 #include <typeindex>
@@ -31,6 +33,7 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.ComboBox", typeid(LComboBox)},     {u"Framework.ComboTextBox", typeid(LComboBox)},
         {u"Framework.PopupMenu", typeid(LPopupMenu)},   {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
         {u"Framework.ComboMenu", typeid(LComboMenu)},   {u"Framework.MainMenu", typeid(LMainMenu)},
+        {u"Framework.TextBox", typeid(LTextBox)},       {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
     };
     return classes;
 }

@@ -6,9 +6,11 @@
 #include "kx/controls/Button.h"
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/TextBox.h"
 
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/MainMenu.h"
@@ -46,8 +48,8 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.Knob", nullptr, false},
         {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
-        {u"Framework.TextBox", nullptr, false},
-        {u"Framework.NumericUpDown", nullptr, false},
+        {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
+        {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
         {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},

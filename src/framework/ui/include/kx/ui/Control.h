@@ -261,6 +261,8 @@ public:
     KXRESULT SetLookRegionExcept(int32_t index, int32_t exceptIndex);
     RectT<double> GetLookRect(int32_t index) const;
     void SetOpacity(float opacity) noexcept { m_opacity = opacity; }
+    // Whether the looks' labels move with the scroll offset, as content does.
+    void SetLooksScrollWithContent(bool on) noexcept { m_looksScrollWithContent = on ? 1 : 0; }
     float GetOpacity() const noexcept { return m_opacity; }
 
     // Texts, font, menus.
