@@ -5,8 +5,8 @@
 
 #include "platform/gdi/Bitmap.h"
 
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 

@@ -27,13 +27,13 @@ namespace {
 const std::map<std::u16string, std::type_index>& ExpectedClasses()
 {
     static const std::map<std::u16string, std::type_index> classes{
-        {u"Framework.Button", typeid(LButton)},         {u"Framework.ScrollBar", typeid(LScrollbar)},
-        {u"Framework.ScrollChannel", typeid(LPanel)},   {u"Framework.TabControl", typeid(LTabControl)},
-        {u"Framework.Label", typeid(LLabel)},           {u"Framework.Panel", typeid(LPanel)},
-        {u"Framework.ComboBox", typeid(LComboBox)},     {u"Framework.ComboTextBox", typeid(LComboBox)},
-        {u"Framework.PopupMenu", typeid(LPopupMenu)},   {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
-        {u"Framework.ComboMenu", typeid(LComboMenu)},   {u"Framework.MainMenu", typeid(LMainMenu)},
-        {u"Framework.TextBox", typeid(LTextBox)},       {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.Button", typeid(LButton)},       {u"Framework.ScrollBar", typeid(LScrollbar)},
+        {u"Framework.ScrollChannel", typeid(LPanel)}, {u"Framework.TabControl", typeid(LTabControl)},
+        {u"Framework.Label", typeid(LLabel)},         {u"Framework.Panel", typeid(LPanel)},
+        {u"Framework.ComboBox", typeid(LComboBox)},   {u"Framework.ComboTextBox", typeid(LComboBox)},
+        {u"Framework.PopupMenu", typeid(LPopupMenu)}, {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
+        {u"Framework.ComboMenu", typeid(LComboMenu)}, {u"Framework.MainMenu", typeid(LMainMenu)},
+        {u"Framework.TextBox", typeid(LTextBox)},     {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
     };
     return classes;
 }
@@ -52,8 +52,8 @@ protected:
         for (size_t i = 0; i < names.size(); ++i)
             body += "<SubControl Class=\"" + Narrow(names[i]) + "\" Name=\"reg" + std::to_string(i) +
                     "\" XSizeAbs=\"60\" YSizeAbs=\"20\"/>";
-        const std::string document = "<Root><Application Name=\"ControlsTest\"><Skins><Skin Name=\"Registry\">" +
-                                     body + "</Skin></Skins></Application></Root>";
+        const std::string document = "<Root><Application Name=\"ControlsTest\"><Skins><Skin Name=\"Registry\">" + body +
+                                     "</Skin></Skins></Application></Root>";
         ASSERT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), S_OK)
             << factory->GetLastXMLErrorText().ToNarrow().GetString();
     }

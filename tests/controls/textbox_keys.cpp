@@ -192,8 +192,8 @@ TEST_F(TextBoxKeys, EnterValidatesAndPassesOnAnAcceptedTextOnly)
 {
     RCPtr<LTextBox> box = FocusedBox(u"plainBox", "12x");
     ASSERT_TRUE(box);
-    RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_VALIDATING",
-                                                       u"NID_TEXTBOX_VALIDATED"});
+    RCPtr<TextLog> log =
+        Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
     log->onValidating = [](LTextValidationParams& p) {
         EXPECT_EQ(p.originalText.ToNarrow(), NString("12x"));
         p.text = WString(u"0");
@@ -272,7 +272,8 @@ TEST_F(TextBoxKeys, ACharacterOutsideTheBasicPlaneIsMovedOverAndDeletedWhole)
 {
     RCPtr<LTextBox> box = FocusedBox(u"plainBox");
     ASSERT_TRUE(box);
-    Type("a\xF0\x9F\x8E\xB9" "b"); // a, a keyboard emoji (two code units), b
+    Type("a\xF0\x9F\x8E\xB9"
+         "b"); // a, a keyboard emoji (two code units), b
     ASSERT_EQ(box->GetTextLength(), 4);
     Key(SDLK_LEFT);
     EXPECT_EQ(box->GetCaretPosition(), 3);

@@ -8,8 +8,8 @@
 #include "kx/controls/Label.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
-#include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
 
 #include "kx/controls/ComboMenu.h"

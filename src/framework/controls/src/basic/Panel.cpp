@@ -52,8 +52,7 @@ KXRESULT LPanel::Receive(const RCPtr<LNotificationDistributor>& from, const RCPt
 
 KXRESULT LPanel::OnPanelSiblingKey(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
-    auto* record = n ? dynamic_cast<LSiblingKeyParam*>(const_cast<LRefCountedObject*>(n->GetPayload().Get()))
-                     : nullptr;
+    auto* record = n ? dynamic_cast<LSiblingKeyParam*>(const_cast<LRefCountedObject*>(n->GetPayload().Get())) : nullptr;
     if (!record)
         return S_FALSE;
     const RCPtr<LKeyParam> key = LKeyParam::Create(record->GetKey(), true);

@@ -440,8 +440,8 @@ void LListBox::RelayoutRows()
     if (m_bulkUpdate)
         return;
     const RCPtr<LControl> self(this);
-    const bool fromWidest = !m_template || !m_template->GetLayout() ||
-                            m_template->GetLayout()->Size(0).kind == kSizeToSelf;
+    const bool fromWidest =
+        !m_template || !m_template->GetLayout() || m_template->GetLayout()->Size(0).kind == kSizeToSelf;
     const double width = fromWidest ? static_cast<double>(m_widestText) : 0.0;
     SetClientExtent(width, GetContentHeight());
     if (!fromWidest || m_rows.empty())
@@ -504,8 +504,7 @@ int32_t LListBox::GetItemAtPoint(PointT<double> point)
 {
     for (int32_t r = 0; r < GetRowCount(); ++r) {
         const RectT<double> rect = GetItemRowRect(m_firstShown + r);
-        if (point.x >= rect.x && point.y >= rect.y && point.x < rect.x + rect.width &&
-            point.y < rect.y + rect.height) {
+        if (point.x >= rect.x && point.y >= rect.y && point.x < rect.x + rect.width && point.y < rect.y + rect.height) {
             const int32_t item = m_firstShown + r;
             return item < GetItemCount() ? item : -1;
         }

@@ -150,8 +150,9 @@ void LTextBox::InsertCharacter(char16_t c)
     const int32_t room = m_maxLength > 0 ? m_maxLength - static_cast<int32_t>(copy.GetLength()) : INT32_MAX;
     // Half a surrogate pair is never kept: a first half without room for the second, or a second
     // half whose first half was dropped.
-    const bool strayHalf = (textbox::IsHighSurrogate(c) && room < 2) ||
-                           (textbox::IsLowSurrogate(c) && (caret < 1 || !textbox::IsHighSurrogate(copy.GetString()[caret - 1])));
+    const bool strayHalf =
+        (textbox::IsHighSurrogate(c) && room < 2) ||
+        (textbox::IsLowSurrogate(c) && (caret < 1 || !textbox::IsHighSurrogate(copy.GetString()[caret - 1])));
     if (room < 1 || strayHalf) {
         SetText(copy, false);
         return;

@@ -299,8 +299,8 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     LRootWindow* window = RootWindowOf(*this);
     if (gained(Condition::kHasFocus)) {
         if (window)
-            window->SetTextInputPosition(RoundRectToLong(RectT<double>{m_caretRect.x, m_caretRect.y,
-                                                                       m_caretRect.width, m_caretRect.height}));
+            window->SetTextInputPosition(
+                RoundRectToLong(RectT<double>{m_caretRect.x, m_caretRect.y, m_caretRect.width, m_caretRect.height}));
         // The box may have been laid out anew since its text was set.
         UpdateTextExtent();
         UpdateCaretRect();

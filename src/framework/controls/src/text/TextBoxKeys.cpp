@@ -312,8 +312,8 @@ KXRESULT LTextBox::PerformEdit(int32_t command)
         const RCPtr<LClipboard> clipboard = GetAppClipboard();
         if (!clipboard)
             return E_FAIL;
-        const KXRESULT written =
-            clipboard->WriteSystemClipboard(RCPtr<LRefCountedObject>(LClipboard::TextContent::Create(GetSelectedText())));
+        const KXRESULT written = clipboard->WriteSystemClipboard(
+            RCPtr<LRefCountedObject>(LClipboard::TextContent::Create(GetSelectedText())));
         // A cut whose text did not reach the clipboard keeps it.
         if (written != S_OK)
             return E_FAIL;

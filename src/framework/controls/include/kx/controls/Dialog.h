@@ -44,8 +44,8 @@ public:
         int32_t code;
     };
     static constexpr StandardButton kStandardButtons[] = {
-        {u"buttonOK", 1},     {u"buttonClose", 1}, {u"buttonCancel", 2}, {u"buttonAbort", 3},
-        {u"buttonRetry", 4},  {u"buttonIgnore", 5}, {u"buttonYes", 6},   {u"buttonNo", 7},
+        {u"buttonOK", 1},    {u"buttonClose", 1},  {u"buttonCancel", 2}, {u"buttonAbort", 3},
+        {u"buttonRetry", 4}, {u"buttonIgnore", 5}, {u"buttonYes", 6},    {u"buttonNo", 7},
     };
 
     LDialog(const RCPtr<LControl>& parent, const WString& name);

@@ -1,0 +1,3 @@
+// The editor library's sources live under app/, dialogs/ and view/.
+namespace editor {
+} // namespace editor
