@@ -99,21 +99,27 @@ ConstRCPtr<LControlDescriptor> FindTopLevel(const LControlDescriptor& skin, cons
 
 } // namespace
 
+std::string ControlsTest::ResourceFolder() const
+{
+    return KX_CONTROLS_TEST_RESOURCES;
+}
+
 void ControlsTest::SetUp()
 {
     if (!oswtest::StartVideo())
         GTEST_SKIP() << "no offscreen video driver: " << SDL_GetError();
     factory = RCPtr<LControlFactory>(new LControlFactory(WString(kAppName)));
-    const std::string folder = KX_CONTROLS_TEST_RESOURCES;
+    const std::string folder = ResourceFolder();
     std::vector<std::string> strings;
     for (const std::string& area : Areas()) {
-        const std::string skin = folder + area + "_skin.xml";
+        const std::string prefix = area.find('/') == std::string::npos ? folder + area : area;
+        const std::string skin = prefix + "_skin.xml";
         if (std::filesystem::exists(skin)) {
             ASSERT_EQ(factory->LoadSkins(WString(skin.c_str())), S_OK)
                 << skin << ":" << factory->GetLastXMLErrorLine() << ": "
                 << factory->GetLastXMLErrorText().ToNarrow().GetString();
         }
-        std::string text = ReadTextFile(folder + area + "_strings.xml");
+        std::string text = ReadTextFile(prefix + "_strings.xml");
         if (!text.empty())
             strings.push_back(std::move(text));
     }
@@ -133,12 +139,13 @@ void ControlsTest::SetUp()
         if (create)
             factory->RegisterControlClass(WString(c.name), create);
     }
+    RegisterClasses(*factory);
 
     app = RCPtr<HarnessApp>(new HarnessApp(factory, factory->GetFrameworkStringTable()));
     OSWindowOptions options;
     options.title = u"Controls";
-    options.width = kW;
-    options.height = kH;
+    options.width = WindowWidth();
+    options.height = WindowHeight();
     options.x = 40;
     options.y = 30;
     window = OSWindow::Create(options);
@@ -157,8 +164,8 @@ void ControlsTest::SetUp()
     focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
     Inject(focus);
 
-    RCPtr<uitest::TestControl> page = uitest::Make(nullptr, u"page", 0, 0, kW, kH);
-    page->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, kW, kH}, 0xFFE8E8E8u)));
+    RCPtr<uitest::TestControl> page = uitest::Make(nullptr, u"page", 0, 0, WindowWidth(), WindowHeight());
+    page->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, WindowWidth(), WindowHeight()}, 0xFFE8E8E8u)));
     page->ShowLook(0, 1);
     page->SetNotFocusable(false); // a container: its focusable children take the focus
     m_page = RCPtr<LControl>(page);

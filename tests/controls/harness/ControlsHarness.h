@@ -77,8 +77,16 @@ class ControlsTest : public ::testing::Test {
 protected:
     static constexpr int32_t kW = 480, kH = 320;
 
-    // The areas whose documents are loaded, dependencies first.
+    // The areas whose documents are loaded, dependencies first. An area is a name under
+    // ResourceFolder() or, when it holds a "/", a path prefix of its own ("<prefix>_skin.xml").
     virtual std::vector<std::string> Areas() const { return {"basic"}; }
+    // Where plain area names are found; the controls tests' resources by default.
+    virtual std::string ResourceFolder() const;
+    // Registers further skin classes after the built-in ones (an application's own).
+    virtual void RegisterClasses(KX::LControlFactory&) {}
+    // The window's client size.
+    virtual int32_t WindowWidth() const { return kW; }
+    virtual int32_t WindowHeight() const { return kH; }
 
     void SetUp() override;
     void TearDown() override;
