@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace platform::gdi {
+namespace gdi {
 
 inline constexpr uint32_t kSystemFontBold = 1;
 inline constexpr uint32_t kSystemFontItalic = 2;
@@ -20,4 +20,4 @@ struct SystemFont {
 // false (out untouched) when fontconfig finds no font or the match has no family.
 bool QuerySystemFont(SystemFont& out);
 
-} // namespace platform::gdi
+} // namespace gdi
