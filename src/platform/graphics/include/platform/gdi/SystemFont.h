@@ -17,7 +17,8 @@ struct SystemFont {
     uint32_t style = 0;
 };
 
-// false (out untouched) when fontconfig finds no font or the match has no family.
-bool QuerySystemFont(SystemFont& out);
+// false (out untouched) when fontconfig finds no font or the match has no family. configFile, when
+// given, is a fontconfig file used instead of the process's configuration (tests).
+bool QuerySystemFont(SystemFont& out, const std::string& configFile = {});
 
 } // namespace gdi
