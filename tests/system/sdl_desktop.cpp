@@ -51,4 +51,20 @@ TEST_F(DesktopTest, BringToFrontRestoresAMinimisedWindow)
     EXPECT_TRUE(window->IsVisible());
 }
 
+TEST_F(DesktopTest, AHandedOverCommandLineReachesTheWindowOnlyWhileItTakesInput)
+{
+    SDL_MinimizeWindow(window->Handle());
+    SDL_PumpEvents();
+    EXPECT_TRUE(DeliverCommandLine(*window, "lumo \"a b\".Lumo25PresetEditor"));
+    EXPECT_EQ(SDL_GetWindowFlags(window->Handle()) & SDL_WINDOW_MINIMIZED, 0u);
+    const auto lines = sink.Of(WindowEventKind::CommandLine);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "lumo \"a b\".Lumo25PresetEditor");
+
+    EXPECT_FALSE(DeliverCommandLine(*window, std::string_view("\xFF\xFE", 2))); // not UTF-8
+    window->SetInputEnabled(false); // a modal dialog is open
+    EXPECT_FALSE(DeliverCommandLine(*window, "again"));
+    EXPECT_EQ(sink.Of(WindowEventKind::CommandLine).size(), 1u);
+}
+
 } // namespace

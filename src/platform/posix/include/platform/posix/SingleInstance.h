@@ -9,8 +9,9 @@
 // Wire format, both directions little-endian: the request is {tag u32 = 0x465, length u32, bytes},
 // the bytes being UTF-8 text ended by its zero (counted in length, 1..kMaxHandOverBytes); the reply
 // is {tag u32 = 0x465, status u32} with status 0 accepted, 1 refused, 2 malformed.
-// Threads: an object is used by one thread at a time (the first instance polls it from the main
-// thread's idle pass).
+// Threads: an object is used by one thread at a time. The first instance polls it from the main
+// thread's idle pass (the main window's 33 ms tick starts one at least that often) and gives the
+// text to its window (platform::sdl::DeliverCommandLine).
 #include "platform/posix/UniqueFd.h"
 
 #include <chrono>
