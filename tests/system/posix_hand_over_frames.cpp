@@ -22,7 +22,9 @@ std::string Header(uint32_t tag, uint32_t length)
 
 TEST(HandOverFrame, IsTagLengthWithTheZeroCountedAndTheTextWithItsZero)
 {
-    EXPECT_EQ(EncodeHandOver("ab"), std::string("\x65\x04\x00\x00\x03\x00\x00\x00" "ab\0", 11));
+    EXPECT_EQ(EncodeHandOver("ab"), std::string("\x65\x04\x00\x00\x03\x00\x00\x00"
+                                                "ab\0",
+                                                11));
     EXPECT_EQ(EncodeHandOver(""), std::string("\x65\x04\x00\x00\x01\x00\x00\x00\0", 9));
     // What cannot be framed gives nothing: an inner zero, a text one byte over the bound.
     EXPECT_EQ(EncodeHandOver(std::string("a\0b", 3)), "");

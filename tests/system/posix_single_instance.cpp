@@ -115,7 +115,8 @@ TEST(SingleInstance, ASecondProcessHandsItsCommandLineToTheFirstAndWaitsForTheAn
     EXPECT_EQ(first.PendingConnections(), 0u);
 
     // A first instance that refuses the text makes the hand-over fail.
-    const pid_t refused = Spawn([&] { return SingleInstance::Acquire(kName, dir.str()).HandOver("x") == EPROTO ? 0 : 1; });
+    const pid_t refused =
+        Spawn([&] { return SingleInstance::Acquire(kName, dir.str()).HandOver("x") == EPROTO ? 0 : 1; });
     ServeUntilExit(first, refused, exitCode, false);
     EXPECT_EQ(exitCode, 0);
 }

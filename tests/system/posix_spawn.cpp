@@ -54,11 +54,11 @@ TEST(Spawn, TheChildRunsDetachedWithoutOurLockOrStreams)
         SingleInstance first = SingleInstance::Acquire(name, dir.str());
         ASSERT_TRUE(first.IsFirst());
         // Outlives the instance and reports what its standard output and session are.
-        const std::string script = "readlink /proc/$$/fd/0 /proc/$$/fd/2 | tr '\\n' ' ' > '" + (dir.path() / "out").string() +
-                                   ".tmp'; cut -d' ' -f6 /proc/$$/stat >> '" + (dir.path() / "out").string() +
-                                   ".tmp'; echo $$ >> '" + (dir.path() / "out").string() + ".tmp'; mv '" +
-                                   (dir.path() / "out").string() + ".tmp' '" + (dir.path() / "out").string() +
-                                   "'; sleep 2";
+        const std::string script = "readlink /proc/$$/fd/0 /proc/$$/fd/2 | tr '\\n' ' ' > '" +
+                                   (dir.path() / "out").string() + ".tmp'; cut -d' ' -f6 /proc/$$/stat >> '" +
+                                   (dir.path() / "out").string() + ".tmp'; echo $$ >> '" +
+                                   (dir.path() / "out").string() + ".tmp'; mv '" + (dir.path() / "out").string() +
+                                   ".tmp' '" + (dir.path() / "out").string() + "'; sleep 2";
         ASSERT_EQ(SpawnDetached({"sh", "-c", script}), 0);
         streams = AwaitText(dir.path() / "out");
     }

@@ -71,7 +71,10 @@ TEST(UserDirs, DocumentsEntryInTheFormsTheFileUses)
         {"XDG_DOCUMENTS_DIR=\"$HOME/\"", "/home/ann"},
         {"XDG_DOCUMENTS_DIR=$HOME/Bare", "/home/ann/Bare"},
         {"XDG_DOCUMENTS_DIR=\"$HOME/Say \\\"hi\\\"\"", "/home/ann/Say \"hi\""},
-        {"XDG_DOCUMENTS_DIR=\"$HOME/Fran\xC3\xA7" "ais\"", "/home/ann/Fran\xC3\xA7" "ais"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/Fran\xC3\xA7"
+         "ais\"",
+         "/home/ann/Fran\xC3\xA7"
+         "ais"},
         // The last valid line wins; an invalid later line does not undo it.
         {"XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\nXDG_DOCUMENTS_DIR=\"rel\"\n", "/b"},
         // Not the entry, or not a form a path may take.

@@ -8,8 +8,8 @@ namespace gdi {
 
 inline constexpr uint32_t kSystemFontBold = 1;
 inline constexpr uint32_t kSystemFontItalic = 2;
-inline constexpr uint32_t kSystemFontUnderline = 4;  // never set by fontconfig
-inline constexpr uint32_t kSystemFontStrikeOut = 8;  // never set by fontconfig
+inline constexpr uint32_t kSystemFontUnderline = 4; // never set by fontconfig
+inline constexpr uint32_t kSystemFontStrikeOut = 8; // never set by fontconfig
 
 struct SystemFont {
     std::string face; // UTF-8 family name

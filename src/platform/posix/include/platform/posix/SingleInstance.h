@@ -95,8 +95,7 @@ public:
     // ECONNREFUSED/ENOENT when no first instance listens (after brief retries for one that is
     // starting), ETIMEDOUT, EPROTO for a refused or malformed reply, EINVAL for text that cannot be
     // framed, or the errno of the socket call.
-    int HandOver(std::string_view utf8Text,
-                 std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) const;
+    int HandOver(std::string_view utf8Text, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) const;
 
     // First instance: the listening socket (readable when a second instance connects), -1 without.
     int ListenFd() const noexcept { return m_listen.Get(); }
@@ -105,8 +104,7 @@ public:
     // that sends a bad frame gets "malformed" and is closed; one from another user, or that stays
     // incomplete longer than stallLimit, is closed without a reply. Returns the number of requests
     // handed to handler.
-    int Poll(const CommandLineHandler& handler,
-             std::chrono::milliseconds stallLimit = std::chrono::milliseconds(5000));
+    int Poll(const CommandLineHandler& handler, std::chrono::milliseconds stallLimit = std::chrono::milliseconds(5000));
     // Connections accepted and not yet finished.
     size_t PendingConnections() const noexcept { return m_pending.size(); }
 
