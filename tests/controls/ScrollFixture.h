@@ -53,13 +53,6 @@ protected:
             return;
         factory->RegisterControlClass(KX::WString(u"Test.ScrollView"), &KX::CreateControlOfClass<KX::LScrollView>);
         factory->RegisterControlClass(KX::WString(u"Test.Block"), &KX::CreateControlOfClass<ScrollBlock>);
-        // Classes of the skin whose own creators are not in the table yet.
-        for (const char16_t* name : {u"Framework.Button", u"Framework.Label"})
-            if (!KX::FindBuiltInControlCreator(KX::WString(name)))
-                factory->RegisterControlClass(KX::WString(name), &KX::CreateControlOfClass<ScrollBlock>);
-        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
-            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
-                                          &KX::CreateControlOfClass<KX::LScrollView>);
     }
 
     // The clock moved on in steps of about one idle pass each.
@@ -74,8 +67,8 @@ protected:
         return KX::RoundPointToLong(c.GetOriginInRootWindow());
     }
     // Registers counter at source for each name.
-    static void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source, const KX::RCPtr<NotificationCounter>& counter,
-                      std::initializer_list<const char16_t*> names)
+    static void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source,
+                      const KX::RCPtr<NotificationCounter>& counter, std::initializer_list<const char16_t*> names)
     {
         for (const char16_t* n : names)
             source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(counter), n, 0);

@@ -73,6 +73,31 @@ TEST_F(ScrollbarInput, OrientationAndThumbLengthFollowTheSkin)
     EXPECT_EQ(ThumbY(*v), 0.0);
 }
 
+TEST_F(ScrollbarInput, StepButtonsStepAtOnceAndRepeatWhileHeld)
+{
+    RCPtr<LScrollbar> v = MakeVertical();
+    ASSERT_TRUE(v && v->GetIncButton() && v->GetDecButton());
+    for (const RCPtr<LControl>& part :
+         {RCPtr<LControl>(v), v->GetIncButton(), v->GetDecButton(), v->GetChannel(), v->GetThumb()})
+        EXPECT_TRUE(part->IsNotFocusable(false)) << "Tab never stops on a bar or its parts";
+    const PointT<int32_t> inc = CentreOf(*v->GetIncButton());
+    Press(inc.x, inc.y);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.02) << "a line step at the press";
+    AdvanceInSteps(280);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.02);
+    AdvanceInSteps(40);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.04) << "the repeat after its delay";
+    Release(inc.x, inc.y);
+    AdvanceInSteps(500);
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.04) << "nothing after the release";
+    EXPECT_EQ(ThumbY(*v), std::round(0.04 * 180.0));
+    // Down the other way, and no further than the start.
+    for (int i = 0; i < 3; ++i)
+        ClickOn(*v->GetDecButton());
+    EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.0);
+    EXPECT_EQ(ThumbY(*v), 0.0);
+}
+
 TEST_F(ScrollbarInput, ChannelPressPagesAtOnceThenRepeatsUntilTheThumbPassesThePointer)
 {
     RCPtr<LScrollbar> v = MakeVertical();
@@ -163,6 +188,7 @@ TEST_F(ScrollbarInput, ThumbDragFollowsThePointerAndDefersOutsideValues)
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 1.0);
     Paint();
     EXPECT_EQ(Pixel(x, ChannelY(*v, 190)), 0x2C4080u) << "pressed look while dragged";
+    Screenshot("dragged_to_the_end");
     Release(x, ChannelY(*v, 400));
     EXPECT_FALSE(v->IsDragging());
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.25) << "the deferred value is applied at the end";
@@ -176,6 +202,33 @@ TEST_F(ScrollbarInput, ThumbDragFollowsThePointerAndDefersOutsideValues)
     v->SetNormalizedValue(0.9);
     Release(x, ChannelY(*v, 60));
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 55.0 / 180.0);
+}
+
+TEST_F(ScrollbarInput, HorizontalBarPagesAndDragsAlongX)
+{
+    // 400 x 16 at (60, 20): channel 368 long from x = 76, thumb 37 long (0.1 of it), travel 331.
+    RCPtr<LScrollbar> h = CreateAs<LScrollbar>(u"testHBar");
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->GetThumb()->GetSize().x, 37.0);
+    const PointT<int32_t> channel = OriginOf(*h->GetChannel());
+    const int32_t y = channel.y + 8;
+    Press(channel.x + 300, y);
+    Release(channel.x + 300, y);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.2);
+    EXPECT_EQ(h->GetThumb()->GetPosition().x, std::round(0.2 * 331.0));
+    EXPECT_EQ(h->GetThumb()->GetPosition().y, 0.0) << "across the axis the thumb stays";
+    // Below the channel, level with the thumb's far side: not on the channel.
+    Press(channel.x + 300, y + 40);
+    Release(channel.x + 300, y + 40);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.2);
+    // Drag the thumb left by 66 pixels; a vertical wobble changes nothing.
+    const int32_t grab = channel.x + 66 + 10;
+    Press(grab, y);
+    MoveTo(grab - 30, y + 5);
+    MoveTo(grab - 66, y - 5);
+    EXPECT_EQ(h->GetThumb()->GetPosition().x, 0.0);
+    EXPECT_DOUBLE_EQ(h->GetNormalizedValue(), 0.0);
+    Release(grab - 66, y - 5);
 }
 
 TEST_F(ScrollbarInput, KeysFollowTheOrientationAndTheMask)

@@ -65,6 +65,19 @@ TEST_F(ScrollViewExtent, AutomaticExtentShowsTheBarsTheContentNeeds)
     EXPECT_DOUBLE_EQ(v->GetPageStep(), static_cast<double>(133.0f / 267.0f));
     EXPECT_DOUBLE_EQ(v->GetLineStep(), static_cast<double>(133.0f / 267.0f) / 10.0);
     EXPECT_EQ(view->GetHorizontalBar()->GetMaximum(), 117.0);
+    // Built again from its descriptor (a skin change): the same bars and scroll position, no second
+    // registration.
+    view->GetVerticalBar()->SetNormalizedValue(0.5);
+    ASSERT_EQ(view->GetScrollOffset().y, 134.0);
+    ASSERT_EQ(view->CreateFromDescriptor(view->GetDescriptor()), S_OK);
+    EXPECT_EQ(Shown(), "hv");
+    EXPECT_EQ(view->GetScrollOffset().y, 134.0);
+    EXPECT_EQ(view->GetBarThickness().x, 17.0);
+    RCPtr<ctltest::NotificationCounter> counter(new ctltest::NotificationCounter());
+    Watch(RCPtr<LNotificationDistributor>(view), counter, {u"NID_SCROLL_OFFSET_CHANGE"});
+    view->GetVerticalBar()->SetNormalizedValue(0.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1u);
 
     // 300 high in a view 200 high: the vertical bar alone, thumb 2/3, page 1, line 0.1.
     Resize(*view, 200, 200);
@@ -103,13 +116,18 @@ TEST_F(ScrollViewExtent, SameExtentTwiceIsAnnouncedOnce)
     EXPECT_EQ(view->SetClientExtent(std::nan(""), std::nan("")), S_FALSE) << "not a number changes nothing";
     EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 1u);
     EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 467.0);
+    // An endless extent is cut to the largest coordinate, and gives a finite range.
+    EXPECT_EQ(view->SetClientExtent(500, INFINITY), S_OK);
+    EXPECT_EQ(view->GetClientExtent().y, 4503599627370496.0);
+    EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 4503599627370496.0 - 133.0);
+    EXPECT_EQ(view->SetClientExtent(500, 600), S_OK);
     // The automatic extent puts the children's corner back, plus the margins.
     view->SetAutoExtent(LScrollView::kAutoExtentY);
     EXPECT_EQ(view->GetClientExtent().x, 500.0);
     EXPECT_EQ(view->GetClientExtent().y, 400.0);
     view->SetExtentMargin(0, 25);
     EXPECT_EQ(view->GetClientExtent().y, 425.0);
-    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 3u);
+    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 5u);
 }
 
 TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
@@ -136,6 +154,16 @@ TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
     EXPECT_EQ(v->GetThumb()->GetPosition().y, std::round(0.2 * (v->GetTrackEnd() - v->GetThumbLength())));
     EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 3u);
     EXPECT_EQ(view->GetScrollOffset().y, 20.0);
+
+    // The visible part of the content; a wider minimum view is centred on it and cut to the children.
+    RectT<double> b = view->GetBounds();
+    EXPECT_EQ(b.y, 20.0);
+    EXPECT_EQ(b.width, 183.0);
+    EXPECT_EQ(b.height, 133.0);
+    view->SetMinimumViewSize(PointT<double>{400, 133});
+    b = view->GetBounds();
+    EXPECT_EQ(b.x, 0.0);
+    EXPECT_EQ(b.width, 300.0);
 
     // The bars stay where they are while the content scrolls under them.
     EXPECT_EQ(OriginOf(*v).y, OriginOf(*view).y);

@@ -4,6 +4,8 @@
 #include "kx/controls/Button.h"
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/Panel.h"
+#include "kx/controls/TabControl.h"
 #include "kx/controls/Scrollbar.h"
 
 #include "kx/ui/ControlCreate.h"
@@ -26,7 +28,7 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.listbox2ColumnSortable", nullptr, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
-        {u"Framework.ScrollChannel", nullptr, true},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", nullptr, false},
         {u"Framework.ComboTextBox", nullptr, false},
         {u"Framework.CheckedComboBox", nullptr, false},
@@ -35,11 +37,11 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
         {u"Framework.Slider", nullptr, false},
         {u"Framework.Knob", nullptr, false},
-        {u"Framework.TabControl", nullptr, true},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", nullptr, false},
         {u"Framework.NumericUpDown", nullptr, false},
-        {u"Framework.Panel", nullptr, true},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ToolTip", nullptr, false},
         {u"Framework.PopupMenu", nullptr, false},
         {u"Framework.MenuItem", nullptr, false},

@@ -33,6 +33,13 @@ KXRESULT LScrollView::Receive(const RCPtr<LNotificationDistributor>& from, const
     return S_OK;
 }
 
+KXRESULT LScrollView::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler && name)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LControl::UnregisterForNotification(d, name);
+}
+
 KXRESULT LScrollView::Initialize()
 {
     const KXRESULT hr = LControl::Initialize();
@@ -96,7 +103,10 @@ KXRESULT LScrollView::ReadCreateParams()
 
 KXRESULT LScrollView::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor)
 {
+    const RCPtr<LScrollView> self(this);
+    m_rebuilding = m_initialized;
     const KXRESULT hr = LControl::CreateFromDescriptor(descriptor);
+    m_rebuilding = false;
     if (m_initialized) {
         // A rebuild (a new skin): the corner may have another size now.
         ReadBarThickness();
@@ -129,10 +139,12 @@ void LScrollView::SetLineMode(int32_t lineHeight)
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)
 {
+    // Infinite sizes are cut to the largest geometry value; not a number keeps the stored one.
+    width = std::isnan(width) ? m_extent.x : std::clamp(width, -kMaxGeometryValue, kMaxGeometryValue);
+    height = std::isnan(height) ? m_extent.y : std::clamp(height, -kMaxGeometryValue, kMaxGeometryValue);
     if (!(std::fabs(width - m_extent.x) >= kExtentEpsilon) && !(std::fabs(height - m_extent.y) >= kExtentEpsilon))
         return S_FALSE;
-    // A value that is not a number keeps the stored one.
-    m_extent = PointT<double>{std::isnan(width) ? m_extent.x : width, std::isnan(height) ? m_extent.y : height};
+    m_extent = PointT<double>{width, height};
     const RCPtr<LScrollView> self(this);
     UpdateScrollBars();
     RCPtr<LNotification> n;
@@ -164,7 +176,7 @@ PointT<double> LScrollView::GetChildrenFarCorner()
 
 bool LScrollView::RecomputeAutoExtent()
 {
-    if (m_autoExtent == 0)
+    if (m_autoExtent == 0 || m_rebuilding)
         return false;
     const PointT<double> corner = GetChildrenFarCorner();
     PointT<double> extent = m_extent;

@@ -12,8 +12,7 @@ namespace KX {
 namespace {
 bool BarShown(const RCPtr<LScrollbar>& bar)
 {
-    return bar && bar->GetLayout() && bar->GetLayout()->visible && bar->GetSize().x > 0.0 &&
-           bar->GetSize().y > 0.0;
+    return bar && bar->GetLayout() && bar->GetLayout()->visible && bar->GetSize().x > 0.0 && bar->GetSize().y > 0.0;
 }
 
 bool SameRect(const RectT<double>& a, const RectT<double>& b)
@@ -63,7 +62,7 @@ void LScrollView::ShowBar(int32_t axis, bool show)
 
 void LScrollView::UpdateScrollBarVisibility()
 {
-    if (m_updatingBars)
+    if (m_updatingBars || m_rebuilding)
         return;
     const RCPtr<LScrollView> self(this);
     m_updatingBars = true;

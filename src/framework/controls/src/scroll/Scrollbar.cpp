@@ -18,9 +18,8 @@ constexpr uint32_t Code(uint32_t vk)
 {
     return kKeyDownFlag | (vk << 16);
 }
-constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23),
-                   kCodeHome = Code(0x24), kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27),
-                   kCodeDown = Code(0x28);
+constexpr uint32_t kCodePageUp = Code(0x21), kCodePageDown = Code(0x22), kCodeEnd = Code(0x23), kCodeHome = Code(0x24),
+                   kCodeLeft = Code(0x25), kCodeUp = Code(0x26), kCodeRight = Code(0x27), kCodeDown = Code(0x28);
 
 LButton* AsButton(const RCPtr<LControl>& c)
 {
@@ -44,6 +43,13 @@ KXRESULT LScrollbar::Receive(const RCPtr<LNotificationDistributor>& from, const 
     if (m_handler)
         m_handler->Receive(from, n);
     return S_OK;
+}
+
+KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler && name)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LControl::UnregisterForNotification(d, name);
 }
 
 KXRESULT LScrollbar::Initialize()

@@ -50,6 +50,8 @@ public:
     RectT<double> GetBounds() override;
     // The control base's handler map first, then the view's.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    // Drops the binding of its own handler map, then the registration.
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     // New virtual operations.
     // Bar visibility and ranges, then the tracked bounds.
@@ -119,6 +121,8 @@ private:
     bool m_dragScrolling = false;
     PointT<double> m_minViewSize{};
     bool m_initialized = false;
+    // Set while the control base rebuilds from a descriptor: its children come and go meanwhile.
+    bool m_rebuilding = false;
 };
 
 } // namespace KX

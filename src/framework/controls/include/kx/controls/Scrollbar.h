@@ -42,6 +42,8 @@ public:
     void OnIdleHook() override;
     // The control base's handler map first, then the bar's.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    // Drops the binding of its own handler map, then the registration.
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     // Stores the low 8 bits; E_INVALIDARG when higher bits were set. The first non-zero mask
     // registers the key handler at the parent and at the bar.
