@@ -163,11 +163,21 @@ void ControlsTest::SetUp()
     page->SetNotFocusable(false); // a container: its focusable children take the focus
     m_page = RCPtr<LControl>(page);
     root->AttachMainControl(m_page);
-    app->events.SetIdleHandler([](int passCount) { return RunIdlePass(passCount); });
+    app->events.SetIdleHandler([this](int passCount) {
+        if (whileModal) {
+            if (++m_modalIdles > kModalIdleLimit) {
+                ADD_FAILURE() << "the modal loop did not end";
+                app->events.Quit(-1);
+            }
+            whileModal();
+        }
+        return RunIdlePass(passCount);
+    });
 }
 
 void ControlsTest::TearDown()
 {
+    whileModal = nullptr;
     SDL_SetModState(KMOD_NONE);
     m_page = nullptr;
     if (window) {
@@ -213,6 +223,27 @@ RCPtr<LControl> ControlsTest::Create(const char16_t* name, const RCPtr<LControl>
     return made;
 }
 
+RCPtr<LControl> ControlsTest::CreateTopLevel(const char16_t* name)
+{
+    RCPtr<LControl> made;
+    if (!SelectSkinOf(name)) {
+        ADD_FAILURE() << "no skin holds " << WString(name).ToNarrow().GetString();
+        return made;
+    }
+    factory->CreateControlByName(made, WString(name), RCPtr<IRootWindow>());
+    if (made)
+        made->PerformLayout();
+    return made;
+}
+
+OSWindow* ControlsTest::WindowOf(LControl& control)
+{
+    RCPtr<LControl> top = control.GetTopLevelControl();
+    LControl& topmost = top ? *top : control;
+    auto* owner = dynamic_cast<LRootWindow*>(topmost.GetTopLevelOwnerSlot().Get());
+    return owner ? dynamic_cast<OSWindow*>(owner->GetServices()) : nullptr;
+}
+
 RCPtr<LControl> ControlsTest::CreateMain(const char16_t* name)
 {
     if (!SelectSkinOf(name)) {
@@ -225,138 +256,6 @@ RCPtr<LControl> ControlsTest::CreateMain(const char16_t* name)
     if (made)
         made->FillRootWindow();
     return made;
-}
-
-void ControlsTest::Inject(SDL_Event event)
-{
-    const Uint32 id = window->GetPlatformWindow().Id();
-    switch (event.type) {
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: event.button.windowID = id; break;
-    case SDL_MOUSEMOTION: event.motion.windowID = id; break;
-    case SDL_MOUSEWHEEL: event.wheel.windowID = id; break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: event.key.windowID = id; break;
-    case SDL_TEXTINPUT: event.text.windowID = id; break;
-    case SDL_WINDOWEVENT: event.window.windowID = id; break;
-    default: break;
-    }
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    app->events.ProcessPending();
-}
-
-void ControlsTest::MoveTo(int32_t x, int32_t y)
-{
-    SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.x = x;
-    event.motion.y = y;
-    Inject(event);
-}
-
-void ControlsTest::Press(int32_t x, int32_t y, uint8_t button, uint8_t clicks, uint16_t mod)
-{
-    MoveTo(x, y);
-    SDL_SetModState(static_cast<SDL_Keymod>(mod));
-    SDL_Event event{};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = button;
-    event.button.clicks = clicks;
-    event.button.x = x;
-    event.button.y = y;
-    Inject(event);
-    SDL_SetModState(KMOD_NONE);
-}
-
-void ControlsTest::Release(int32_t x, int32_t y, uint8_t button, uint8_t clicks, uint16_t mod)
-{
-    SDL_SetModState(static_cast<SDL_Keymod>(mod));
-    SDL_Event event{};
-    event.type = SDL_MOUSEBUTTONUP;
-    event.button.button = button;
-    event.button.clicks = clicks;
-    event.button.x = x;
-    event.button.y = y;
-    Inject(event);
-    SDL_SetModState(KMOD_NONE);
-}
-
-void ControlsTest::Click(int32_t x, int32_t y, uint8_t button, uint16_t mod)
-{
-    Press(x, y, button, 1, mod);
-    Release(x, y, button, 1, mod);
-}
-
-void ControlsTest::DoubleClick(int32_t x, int32_t y, uint16_t mod)
-{
-    Click(x, y, SDL_BUTTON_LEFT, mod);
-    Press(x, y, SDL_BUTTON_LEFT, 2, mod);
-    Release(x, y, SDL_BUTTON_LEFT, 2, mod);
-}
-
-void ControlsTest::Wheel(int32_t x, int32_t y, float dy, float dx)
-{
-    MoveTo(x, y);
-    SDL_Event event{};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.preciseX = dx;
-    event.wheel.preciseY = dy;
-    event.wheel.x = static_cast<Sint32>(dx);
-    event.wheel.y = static_cast<Sint32>(dy);
-    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-    event.wheel.mouseX = x;
-    event.wheel.mouseY = y;
-    Inject(event);
-}
-
-PointT<int32_t> ControlsTest::CentreOf(const LControl& control)
-{
-    const PointT<double> origin = control.GetOriginInRootWindow();
-    const PointT<double> size = control.GetSize();
-    return {static_cast<int32_t>(origin.x + size.x / 2), static_cast<int32_t>(origin.y + size.y / 2)};
-}
-
-void ControlsTest::ClickOn(const LControl& control, uint8_t button, uint16_t mod)
-{
-    const PointT<int32_t> at = CentreOf(control);
-    Click(at.x, at.y, button, mod);
-}
-
-void ControlsTest::KeyDown(SDL_Keycode key, uint16_t mod, bool repeat)
-{
-    SDL_SetModState(static_cast<SDL_Keymod>(mod));
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.keysym.sym = key;
-    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-    event.key.keysym.mod = mod;
-    event.key.repeat = repeat ? 1 : 0;
-    Inject(event);
-}
-
-void ControlsTest::KeyUp(SDL_Keycode key, uint16_t mod)
-{
-    SDL_Event event{};
-    event.type = SDL_KEYUP;
-    event.key.keysym.sym = key;
-    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-    event.key.keysym.mod = mod;
-    Inject(event);
-    SDL_SetModState(KMOD_NONE);
-}
-
-void ControlsTest::Key(SDL_Keycode key, uint16_t mod)
-{
-    KeyDown(key, mod);
-    KeyUp(key, mod);
-}
-
-void ControlsTest::Type(const char* utf8)
-{
-    SDL_Event event{};
-    event.type = SDL_TEXTINPUT;
-    std::snprintf(event.text.text, sizeof event.text.text, "%s", utf8);
-    Inject(event);
 }
 
 void ControlsTest::RunIdle()
@@ -397,10 +296,15 @@ uint32_t ControlsTest::Pixel(int32_t x, int32_t y)
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
+std::string ControlsTest::ScreenshotPath(const std::string& name)
+{
+    return ScreenshotFolder() + TestName() + "." + name + ".png";
+}
+
 std::string ControlsTest::Screenshot(const std::string& name)
 {
     Paint();
-    const std::string path = ScreenshotFolder() + TestName() + "." + name + ".png";
+    const std::string path = ScreenshotPath(name);
     SDL_Surface* surface = SDL_GetWindowSurface(window->GetPlatformWindow().Handle());
     if (!surface) {
         ADD_FAILURE() << SDL_GetError();

@@ -19,7 +19,9 @@
 // control's own skin controls (its pop-up list, its context menu) come from the skin that holds
 // the control. The string documents are merged into one UTF-16LE document in memory.
 // Page() is the window's main control: a grey background filling the window; Create() builds
-// under it unless given another parent, CreateMain() replaces it.
+// under it unless given another parent, CreateMain() replaces it, CreateTopLevel() makes a control
+// of no window (a dialog to run modally). Inside a modal loop, whileModal runs on each idle pass
+// and QueueClick() queues input for the modal window (see dialog_modal.cpp).
 #include "AppFakes.h"
 #include "OSWindowFakes.h"
 #include "ScopedRenderHost.h"
@@ -38,6 +40,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +94,15 @@ protected:
         EXPECT_TRUE(typed) << "the skin control is missing or of another class";
         return typed;
     }
+    // The skin control of that name with no parent and no window (dialogs, menus run elsewhere).
+    KX::RCPtr<KX::LControl> CreateTopLevel(const char16_t* name);
+    template <class T>
+    KX::RCPtr<T> CreateTopLevelAs(const char16_t* name)
+    {
+        KX::RCPtr<T> typed = KX::RCPtr<T>::DynamicCast(KX::ConstRCPtr<KX::LControl>(CreateTopLevel(name)));
+        EXPECT_TRUE(typed) << "the skin control is missing or of another class";
+        return typed;
+    }
     // The skin control of that name as the window's main control, filling the window.
     KX::RCPtr<KX::LControl> CreateMain(const char16_t* name);
     const KX::RCPtr<KX::LControl>& Page() const { return m_page; }
@@ -117,6 +129,15 @@ protected:
     void Type(const char* utf8);
     // Any SDL event (its window id set here), then the loop's pending work.
     void Inject(SDL_Event event);
+    // Queues a left click at (x, y) of another window (a modal dialog's) without running the loop;
+    // the window gets the focus first.
+    static void QueueClick(KX::OSWindow& target, int32_t x, int32_t y);
+    // The OS window that holds control's tree, or null.
+    static KX::OSWindow* WindowOf(KX::LControl& control);
+    // Runs on every idle pass of the event loop, also inside modal loops (for input to a modal
+    // window); after kModalIdleLimit passes the loop is made to quit, so a test cannot hang.
+    std::function<void()> whileModal;
+    static constexpr int kModalIdleLimit = 600;
 
     // Time: moves the injected clock on by milliseconds and runs the idle passes.
     void Advance(uint32_t milliseconds);
@@ -130,6 +151,8 @@ protected:
     // Paints and writes the window as <build>/controls_screens/<test suite>.<name>.png; returns
     // the path.
     std::string Screenshot(const std::string& name);
+    // <build>/controls_screens/<test suite>.<test>.<name>.png, for pictures of other windows.
+    static std::string ScreenshotPath(const std::string& name);
 
     KX::RCPtr<KX::LControlFactory> factory;
     KX::RCPtr<HarnessApp> app;
@@ -140,6 +163,7 @@ private:
     std::unique_ptr<kxtest::ScopedRenderHost> m_host;
     KX::RCPtr<KX::LControl> m_page;
     std::string m_stringsPath;
+    int m_modalIdles = 0;
 };
 
 } // namespace ctltest

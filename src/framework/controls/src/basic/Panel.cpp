@@ -33,6 +33,13 @@ KXRESULT LPanel::Initialize()
     return S_OK;
 }
 
+KXRESULT LPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_panelHandler)
+        m_panelHandler->RemoveDistributorHandler(d, name);
+    return LScrollView::UnregisterForNotification(d, name);
+}
+
 KXRESULT LPanel::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (!IsBuilt())

@@ -66,6 +66,13 @@ KXRESULT LTabControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&
     return result;
 }
 
+KXRESULT LTabControl::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_tabHandler)
+        m_tabHandler->RemoveDistributorHandler(d, name);
+    return LPanel::UnregisterForNotification(d, name);
+}
+
 KXRESULT LTabControl::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (!IsBuilt())

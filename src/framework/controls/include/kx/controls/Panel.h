@@ -22,6 +22,8 @@ public:
     KXRESULT Initialize() override;
     // The panel's own handlers, then the scroll view's chain.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    // Drops the binding from this class's handlers too, then the registration.
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     // "NID_SIBLING_KEY" from the parent: the key offered to this panel's children; the result is
     // stored in the parameter. 1.

@@ -18,6 +18,8 @@ public:
     // first tab (no click handlers then).
     KXRESULT Initialize() override;
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
+    // Drops the binding from this class's handlers too, then the registration.
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     virtual int32_t GetPageCount();
     // Searched from the last button to the first; -1 without a button holder or such a button.
