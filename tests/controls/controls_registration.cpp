@@ -4,6 +4,7 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedListBox.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
@@ -23,6 +24,13 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.Button", typeid(LButton)},         {u"Framework.ScrollBar", typeid(LScrollbar)},
         {u"Framework.ScrollChannel", typeid(LPanel)},   {u"Framework.TabControl", typeid(LTabControl)},
         {u"Framework.Label", typeid(LLabel)},           {u"Framework.Panel", typeid(LPanel)},
+        {u"Framework.OverlayButton", typeid(LListBoxItem)},
+        {u"Framework.ListBox", typeid(LListBox)},
+        {u"Framework.listboxNoScroll", typeid(LListBox)},
+        {u"Framework.ListBoxItem", typeid(LListBoxItem)},
+        {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
+        {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
+        {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
     };
     return classes;
 }

@@ -158,18 +158,22 @@ KXRESULT LListBox::AddRowControl()
 
 void LListBox::FillRows()
 {
-    if (m_fillingRows || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
+    if (m_fillingRows || m_deferFill || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
         return;
     const RCPtr<LControl> self(this);
     m_fillingRows = true;
     const RectT<double> client = GetClientRect();
     const double bottom = client.y + client.height + GetScrollOffset().y;
+    double reached = -kMaxLayoutCoordinate;
     for (;;) {
         const int32_t rows = GetRowCount();
         if (rows > 0) {
             const RCPtr<LListBoxItem> last = GetRowAt(rows - 1);
-            if (!last || last->GetPosition().y + last->GetSize().y >= bottom)
+            const double end = last ? last->GetPosition().y + last->GetSize().y : bottom;
+            // A row that ends no lower than the one before it (no height) would never fill.
+            if (end >= bottom || end <= reached)
                 break;
+            reached = end;
         } else if (!(bottom > 0.0)) {
             break;
         }
@@ -228,17 +232,24 @@ void LListBox::RewriteRowsFrom(int32_t index)
             UpdateRow(m_firstShown + r);
 }
 
-void LListBox::PlaceRow(LLayoutDescriptor& layout, int32_t row) const
+void LListBox::PlaceRow(LLayoutDescriptor& layout, int32_t row)
 {
-    // Rows stay in view while the content scrolls (docked), one row height apart from the client
-    // top; scrolling rewrites what they show.
+    // Rows stay in view while the content scrolls (docked): the first at the client top, each
+    // other one directly below the row before it. Scrolling rewrites what they show.
     AxisPlacement& y = layout.Position(1);
     y.anchor = 0.0f;
-    y.kind = kPositionToClient;
-    y.controlName = WString();
-    y.relative = 0.0f;
-    y.absolute = static_cast<double>(row) * m_rowHeight;
+    y.absolute = 0.0;
     y.docked = 1;
+    const RCPtr<LListBoxItem> previous = row > 0 ? GetRowAt(row - 1) : RCPtr<LListBoxItem>();
+    if (!previous) {
+        y.kind = kPositionToClient;
+        y.controlName = WString();
+        y.relative = 0.0f;
+    } else {
+        y.kind = kPositionToControl;
+        y.controlName = previous->GetName();
+        y.relative = 1.0f;
+    }
 }
 
 bool LListBox::IsRowInPlace(const LControl* row)
@@ -302,18 +313,33 @@ const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
     const double newY = RoundLayoutValue(offset.y);
     const int32_t shift = RotateRowsTo(FirstShownForOffset(newY));
     const int32_t rows = GetRowCount();
-    // A move by whole rows leaves every row that kept its item where it is: only the rows that
-    // wrapped round are placed while the base moves the docked children.
-    m_rowsInPlace = shift != 0 && newY - oldY == static_cast<double>(shift) * m_rowHeight;
+    bool uniform = true;
+    for (int32_t r = 0; r < rows && uniform; ++r)
+        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
+            uniform = row->GetSize().y == static_cast<double>(m_rowHeight);
+    // A move by whole rows of one height leaves every row that kept its item where it is: only the
+    // rows that wrapped round are placed while the base moves the docked children.
+    m_rowsInPlace = shift != 0 && uniform && newY - oldY == static_cast<double>(shift) * m_rowHeight;
     m_wrappedFrom = shift > 0 ? rows - shift : 0;
     m_wrappedTo = shift > 0 ? rows : -shift;
+    // Rows are counted only once all stand where they belong.
+    m_deferFill = true;
     const PointT<double>& result = LScrollView::SetScrollOffset(offset);
     m_rowsInPlace = false;
+    m_deferFill = false;
     return result;
 }
 
 void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset)
 {
+    // The docked rows were laid out in child order; one placed below a row that moved after it is
+    // placed again, in row order, before the rows are counted or filled.
+    const int32_t from = m_rowsInPlace ? m_wrappedFrom : 0;
+    const int32_t to = m_rowsInPlace ? m_wrappedTo : GetRowCount();
+    for (int32_t r = from; r < to; ++r)
+        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
+            row->PerformLayout();
+    m_deferFill = false;
     SyncFirstShownToOffset(newOffset.y);
     LScrollView::InvalidateBoundsChange(oldOffset, newOffset);
 }
@@ -327,6 +353,20 @@ void LListBox::CheckTrackedBoundsChanged()
 void LListBox::AddInvalidRect(const RCPtr<LControl>& child)
 {
     LScrollView::AddInvalidRect(child);
+    // The layout moves the siblings after a changed child in child order; turned rows follow one
+    // another in row order.
+    if (!m_deferFill && !m_placingRows && child) {
+        const RCPtr<LControl> self(this);
+        m_placingRows = true;
+        bool after = false;
+        for (int32_t r = 0; r < GetRowCount(); ++r) {
+            const RCPtr<LListBoxItem> row = GetRowAt(r);
+            if (after && row)
+                row->PerformLayout();
+            after = after || row.Get() == child.Get();
+        }
+        m_placingRows = false;
+    }
     FillRows();
 }
 

@@ -178,8 +178,8 @@ protected:
     // Turns the row order so that first becomes the first shown item; the rows turned (negative:
     // towards the end), 0 when the rows were left as they were.
     int32_t RotateRowsTo(int32_t first);
-    // A row's vertical placement at a row position.
-    void PlaceRow(LLayoutDescriptor& layout, int32_t row) const;
+    // A row's vertical placement at a row position (below the row before it).
+    void PlaceRow(LLayoutDescriptor& layout, int32_t row);
 
     RCPtr<LNotificationHandler<LListBox>> m_listHandler;
     int32_t m_anchor = -1;
@@ -205,6 +205,8 @@ private:
     // Rows named by the skin ("item1", "item2", ...) keep their places.
     bool m_fixedRows = false;
     bool m_rowsInPlace = false;
+    bool m_deferFill = false;
+    bool m_placingRows = false;
     int32_t m_wrappedFrom = 0;
     int32_t m_wrappedTo = 0;
     std::vector<LListItemRecord> m_items;
