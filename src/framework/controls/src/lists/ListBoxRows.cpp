@@ -100,7 +100,7 @@ KXRESULT LListBox::Initialize()
                 m_rowHeight = 14;
             SetVerticalLineSize(m_rowHeight);
         }
-        m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+        m_rows.push_back(RowEntry{GetChildIndex(row, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(row).Get()});
         m_fixedRows = true;
         const int32_t item = GetItemCount();
         InsertItemRecord(item);
@@ -151,7 +151,7 @@ KXRESULT LListBox::AddRowControl()
     if (row->GetParent().Get() != this)
         LControl::AttachChild(row, ConstRCPtr<LControlDescriptor>(descriptor.Get()));
     SubscribeRow(row);
-    m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+    m_rows.push_back(RowEntry{GetChildIndex(row, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(row).Get()});
     UpdateRow(m_firstShown + GetRowCount() - 1);
     return S_OK;
 }
@@ -187,23 +187,23 @@ RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)
 {
     if (row < 0 || row >= GetRowCount())
         return {};
-    const int32_t child = m_rows[static_cast<size_t>(row)];
+    const RowEntry& entry = m_rows[static_cast<size_t>(row)];
     ChildControlList& children = GetChildren();
-    if (child < 0 || static_cast<uint32_t>(child) >= children.GetCount())
+    if (!entry.item || entry.child < 0 || static_cast<uint32_t>(entry.child) >= children.GetCount())
         return {};
-    return RCPtr<LListBoxItem>::DynamicCast(children.GetAt(static_cast<uint32_t>(child), kOrderInsertion));
+    // Only while the row is still that child.
+    if (children.GetAt(static_cast<uint32_t>(entry.child), kOrderInsertion).Get() != static_cast<LControl*>(entry.item))
+        return {};
+    return RCPtr<LListBoxItem>(entry.item);
 }
 
 int32_t LListBox::GetItemOfRowControl(const LControl* row)
 {
     if (!row)
         return -1;
-    const int32_t child = GetChildren().IndexOf(row, kOrderInsertion);
-    if (child < 0)
-        return -1;
     for (size_t r = 0; r < m_rows.size(); ++r)
-        if (m_rows[r] == child)
-            return m_firstShown + static_cast<int32_t>(r);
+        if (m_rows[r].item && static_cast<const LControl*>(m_rows[r].item) == row)
+            return GetRowAt(static_cast<int32_t>(r)) ? m_firstShown + static_cast<int32_t>(r) : -1;
     return -1;
 }
 
@@ -412,7 +412,8 @@ KXRESULT LListBox::AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlD
             const int n = name.Mid(4).ToInt();
             // A row number outside the row list names no row.
             if (n >= 1 && static_cast<size_t>(n) <= m_rows.size())
-                m_rows[static_cast<size_t>(n) - 1] = GetChildIndex(child, kOrderInsertion);
+                m_rows[static_cast<size_t>(n) - 1] =
+                    RowEntry{GetChildIndex(child, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(child).Get()};
         }
     }
     return LControl::AttachChild(child, descriptor);

@@ -195,8 +195,13 @@ protected:
     int32_t m_widestText = 0;
     bool m_bulkUpdate = false;
     std::vector<int32_t> m_selectedIndices;
-    // Each row control's index among the children, in row order.
-    std::vector<int32_t> m_rows;
+    // Each row control's index among the children and the row itself (owned by the children), in
+    // row order.
+    struct RowEntry {
+        int32_t child;
+        LListBoxItem* item;
+    };
+    std::vector<RowEntry> m_rows;
 
 private:
     ConstRCPtr<LControlDescriptor> m_template;
