@@ -3,10 +3,10 @@
 // that counts the notifications a list sends, and row helpers.
 #include "ControlsHarness.h"
 
+#include "kx/NotificationClient.h"
 #include "kx/Resources.h"
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ListBox.h"
-#include "kx/NotificationClient.h"
 #include "kx/ui/ControlCreate.h"
 
 #include <map>

@@ -36,7 +36,7 @@ public:
 
 private:
     using CheckedFn = KXRESULT (LCheckedListBox::*)(const RCPtr<LNotificationDistributor>&,
-                                                     const RCPtr<LNotification>&);
+                                                    const RCPtr<LNotification>&);
     using ListFn = KXRESULT (LListBox::*)(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
 };
 

@@ -32,7 +32,8 @@ KXRESULT LCheckedListBox::Initialize()
         return hr;
     // The rows made by the list box's initialisation are subscribed through this table already.
     if (!m_checkedHandler)
-        m_checkedHandler = RCPtr<LNotificationHandler<LCheckedListBox>>(new LNotificationHandler<LCheckedListBox>(this));
+        m_checkedHandler =
+            RCPtr<LNotificationHandler<LCheckedListBox>>(new LNotificationHandler<LCheckedListBox>(this));
     // Derived lists (the popup menu) keep their looks for themselves.
     if (ToString().Find(WString(u"LCheckedListBox")) >= 0 && GetLookCount() >= 4) {
         if (const LLook* look = dynamic_cast<const LLook*>(GetLookAt(3).Get())) {
@@ -167,7 +168,8 @@ KXRESULT LCheckedListBox::AddRowControl()
     if (Failed(hr))
         return hr;
     if (!m_checkedHandler)
-        m_checkedHandler = RCPtr<LNotificationHandler<LCheckedListBox>>(new LNotificationHandler<LCheckedListBox>(this));
+        m_checkedHandler =
+            RCPtr<LNotificationHandler<LCheckedListBox>>(new LNotificationHandler<LCheckedListBox>(this));
     const RCPtr<LCheckedListBoxItem> row = GetRowControl(GetRowCount() - 1);
     if (!row)
         return hr;

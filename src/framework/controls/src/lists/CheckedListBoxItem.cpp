@@ -19,8 +19,7 @@ KXRESULT LCheckedListBoxItem::Receive(const RCPtr<LNotificationDistributor>& fro
     return LListBoxItem::Receive(from, n);
 }
 
-KXRESULT LCheckedListBoxItem::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                                        const char16_t* name)
+KXRESULT LCheckedListBoxItem::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
 {
     if (m_rowHandler && name)
         m_rowHandler->RemoveDistributorHandler(d, name);
@@ -32,7 +31,8 @@ KXRESULT LCheckedListBoxItem::Initialize()
     const KXRESULT hr = LListBoxItem::Initialize();
     if (Failed(hr))
         return hr;
-    m_rowHandler = RCPtr<LNotificationHandler<LCheckedListBoxItem>>(new LNotificationHandler<LCheckedListBoxItem>(this));
+    m_rowHandler =
+        RCPtr<LNotificationHandler<LCheckedListBoxItem>>(new LNotificationHandler<LCheckedListBoxItem>(this));
     m_checkBox = FindChild(WString(u"checkBox"));
     if (m_checkBox)
         m_rowHandler->AddDistributorHandler(&LCheckedListBoxItem::OnCheckBoxHoverChange,

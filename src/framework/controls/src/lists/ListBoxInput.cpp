@@ -112,11 +112,12 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
     if (m_dropDownMode && (change->GetCurrentMask() & hover) && !(change->GetPreviousMask() & hover) && item >= 0 &&
         item < GetItemCount() && IsItemSelectable(item))
         SelectRange(item, -1, true);
-    SendListNotification(u"NID_ITEM_HOVER_CONDITION_CHANGE",
-                         ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(
-                             change->GetPreviousMask(), change->GetCurrentMask(), change->GetPoint(), item,
-                             row->GetFirstVisibleLook(), (row->GetConditionFlags() & hover) != 0)
-                                                           .Get()));
+    SendListNotification(
+        u"NID_ITEM_HOVER_CONDITION_CHANGE",
+        ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),
+                                                                   change->GetPoint(), item, row->GetFirstVisibleLook(),
+                                                                   (row->GetConditionFlags() & hover) != 0)
+                                          .Get()));
     return kConsumed;
 }
 
@@ -129,12 +130,13 @@ KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& fr
         return kConsumed;
     const RCPtr<LControl> self(this);
     const uint32_t hover = Condition::kHoverOrHighlighted;
-    SendListNotification(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
-                         ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(
-                             change->GetPreviousMask(), change->GetCurrentMask(), change->GetPoint(),
-                             GetItemOfRowControl(row.Get()), row->GetFirstVisibleLook(),
-                             (row->GetConditionFlags() & hover) != 0)
-                                                           .Get()));
+    SendListNotification(
+        u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
+        ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),
+                                                                   change->GetPoint(), GetItemOfRowControl(row.Get()),
+                                                                   row->GetFirstVisibleLook(),
+                                                                   (row->GetConditionFlags() & hover) != 0)
+                                          .Get()));
     return kConsumed;
 }
 

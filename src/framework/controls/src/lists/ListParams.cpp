@@ -5,8 +5,8 @@
 
 namespace KX {
 
-LItemConditionsParam::LItemConditionsParam(uint32_t previous, uint32_t current, PointT<double> point,
-                                           int32_t itemIndex, int32_t firstVisibleLook, bool hover) noexcept
+LItemConditionsParam::LItemConditionsParam(uint32_t previous, uint32_t current, PointT<double> point, int32_t itemIndex,
+                                           int32_t firstVisibleLook, bool hover) noexcept
     : LConditionsParam(previous, current, point), m_itemIndex(itemIndex), m_firstVisibleLook(firstVisibleLook),
       m_hover(hover ? 1 : 0)
 {

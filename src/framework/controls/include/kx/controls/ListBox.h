@@ -13,7 +13,6 @@
 
 namespace KX {
 
-
 // One item: its text object (null: the empty text), its selection value (0.5 or more: selected)
 // and the two display flags handed to its row.
 struct LListItemRecord {

@@ -18,9 +18,9 @@ inline constexpr int32_t kHover = 1;
 inline constexpr int32_t kPressed = 2;
 inline constexpr int32_t kAlternateOffset = 3; // normal, hover and pressed in their alternate form
 inline constexpr int32_t kDisabled = 6;
-inline constexpr int32_t kSelected = 7; // selected normal, hover and pressed: 7, 8, 9
+inline constexpr int32_t kSelected = 7;           // selected normal, hover and pressed: 7, 8, 9
 inline constexpr int32_t kSelectedAlternate = 10; // 10, 11, 12
-inline constexpr int32_t kBlank = 13; // also disabled and selected
+inline constexpr int32_t kBlank = 13;             // also disabled and selected
 } // namespace RowLook
 
 class LListBoxItem : public LControl {
