@@ -85,6 +85,10 @@ public:
     int32_t FindItemByText(const WString& text, int32_t start, bool caseSensitive) const;
     // Replaces the items by the table's "ITEM.<n>" entries. E_INVALIDARG for null.
     KXRESULT FillFromStringTable(const ConstRCPtr<LStringTable>& table);
+    // The texts of a table's "ITEM.<n>" entries by index, gaps empty, the later of two keys for
+    // one index winning; keys naming a negative index or one not below kMaxStringTableItems are
+    // ignored.
+    static std::vector<WString> CollectStringTableItems(const LStringTable& table);
     void SortItems();
     bool IsSorted() const noexcept { return m_sorted; }
     void SetSorted(bool sorted) noexcept { m_sorted = sorted; }
