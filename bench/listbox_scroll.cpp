@@ -92,15 +92,22 @@ struct Scene {
         window->Show(1);
         page = RCPtr<LControl>(new Page());
         window->GetRootWindow()->AttachMainControl(page);
-        list = RCPtr<LListBox>::DynamicCast(host->CreateSkinControl(WString(u"listBox"), page));
-        if (!list)
-            return;
-        list->SetItemCount(kItems);
-        for (int32_t i = 0; i < kItems; ++i)
-            list->SetItemText(i, WString::Format(u"Item %d", i));
+        list = MakeList(u"listBox");
+        bareList = MakeList(u"shortList");
         app.loop.ProcessPending();
     }
-    bool Ready() const { return list && list->GetRowCount() > 0; }
+    bool Ready() const { return list && list->GetRowCount() > 0 && bareList && bareList->GetRowCount() > 0; }
+
+    RCPtr<LListBox> MakeList(const char16_t* name)
+    {
+        RCPtr<LListBox> made = RCPtr<LListBox>::DynamicCast(host->CreateSkinControl(WString(name), page));
+        if (!made)
+            return made;
+        made->SetItemCount(kItems);
+        for (int32_t i = 0; i < kItems; ++i)
+            made->SetItemText(i, WString::Format(u"Item %d", i));
+        return made;
+    }
 
     // Paints what is invalid through the window's own paint pass and presents the frame.
     void PaintPending() { app.loop.ProcessPending(); }
@@ -112,6 +119,7 @@ struct Scene {
     OSWindow* window = nullptr;
     RCPtr<LControl> page;
     RCPtr<LListBox> list;
+    RCPtr<LListBox> bareList; // no scroll bars
 };
 
 Scene& TheScene()
@@ -121,42 +129,68 @@ Scene& TheScene()
 }
 
 // One row further down (back to the top at the end), then the list repainted.
-void BM_ScrollOneRowAndPaint(benchmark::State& state)
+void ScrollOneRowAndPaint(benchmark::State& state, bool bare)
 {
     Scene& scene = TheScene();
     if (!scene.Ready()) {
         state.SkipWithError("no list box on an offscreen window");
         return;
     }
-    const double row = scene.list->GetRowHeight();
-    const int32_t last = kItems - scene.list->GetRowCount();
+    LListBox& list = bare ? *scene.bareList : *scene.list;
+    const double row = list.GetRowHeight();
+    const int32_t last = kItems - list.GetRowCount();
     int32_t top = 0;
     for (auto _ : state) {
         top = top >= last ? 0 : top + 1;
-        scene.list->SetScrollOffset(PointT<double>{0.0, row * top});
+        list.SetScrollOffset(PointT<double>{0.0, row * top});
         scene.PaintPending();
     }
-    if (scene.list->GetFirstShownItem() != top)
+    if (list.GetFirstShownItem() != top)
         state.SkipWithError("the list did not follow the offset");
 }
-BENCHMARK(BM_ScrollOneRowAndPaint)->Unit(benchmark::kMicrosecond);
 
 // The same visible rows repainted without scrolling.
-void BM_PaintVisibleRows(benchmark::State& state)
+void PaintVisibleRows(benchmark::State& state, bool bare)
 {
     Scene& scene = TheScene();
     if (!scene.Ready()) {
         state.SkipWithError("no list box on an offscreen window");
         return;
     }
-    scene.list->SetScrollOffset(PointT<double>{0.0, scene.list->GetRowHeight() * 5000.0});
+    LListBox& list = bare ? *scene.bareList : *scene.list;
+    list.SetScrollOffset(PointT<double>{0.0, list.GetRowHeight() * 5000.0});
     scene.PaintPending();
-    const PointT<double> size = scene.list->GetSize();
+    const PointT<double> size = list.GetSize();
     for (auto _ : state) {
-        scene.list->Invalidate(RectT<double>{0.0, 0.0, size.x, size.y}, true);
+        list.Invalidate(RectT<double>{0.0, 0.0, size.x, size.y}, true);
         scene.PaintPending();
     }
 }
+
+// The skin's list box with its vertical bar (10 rows of 200 pixels).
+void BM_ScrollOneRowAndPaint(benchmark::State& state)
+{
+    ScrollOneRowAndPaint(state, false);
+}
+BENCHMARK(BM_ScrollOneRowAndPaint)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintVisibleRows(benchmark::State& state)
+{
+    PaintVisibleRows(state, false);
+}
 BENCHMARK(BM_PaintVisibleRows)->Unit(benchmark::kMicrosecond);
+
+// A list box without bars (5 rows of 160 pixels): the list's own share of a scroll.
+void BM_ScrollOneRowAndPaintWithoutBars(benchmark::State& state)
+{
+    ScrollOneRowAndPaint(state, true);
+}
+BENCHMARK(BM_ScrollOneRowAndPaintWithoutBars)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintVisibleRowsWithoutBars(benchmark::State& state)
+{
+    PaintVisibleRows(state, true);
+}
+BENCHMARK(BM_PaintVisibleRowsWithoutBars)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -20,6 +20,12 @@ TEST_F(CheckedListChecks, ClickingACheckBoxChecksSelectsAndNotifiesOnce)
     ASSERT_TRUE(row && row->GetCheckBox());
     EXPECT_TRUE(list->AreCheckBoxesShown());
 
+    const PointT<int32_t> box = CentreOf(*row->GetCheckBox());
+    MoveTo(box.x, box.y);
+    EXPECT_TRUE(row->IsHighlighted()) << "the row lights up while the pointer is on its check box";
+    MoveTo(box.x + 60, box.y);
+    EXPECT_FALSE(row->IsHighlighted());
+
     ClickOn(*row->GetCheckBox());
     EXPECT_TRUE(list->IsItemChecked(1));
     EXPECT_EQ(list->GetCheckedCount(), 1);

@@ -4,6 +4,7 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/Label.h"
@@ -27,13 +28,29 @@ namespace {
 const std::map<std::u16string, std::type_index>& ExpectedClasses()
 {
     static const std::map<std::u16string, std::type_index> classes{
-        {u"Framework.Button", typeid(LButton)},       {u"Framework.ScrollBar", typeid(LScrollbar)},
-        {u"Framework.ScrollChannel", typeid(LPanel)}, {u"Framework.TabControl", typeid(LTabControl)},
-        {u"Framework.Label", typeid(LLabel)},         {u"Framework.Panel", typeid(LPanel)},
-        {u"Framework.ComboBox", typeid(LComboBox)},   {u"Framework.ComboTextBox", typeid(LComboBox)},
-        {u"Framework.PopupMenu", typeid(LPopupMenu)}, {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
-        {u"Framework.ComboMenu", typeid(LComboMenu)}, {u"Framework.MainMenu", typeid(LMainMenu)},
-        {u"Framework.TextBox", typeid(LTextBox)},     {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        // clang-format off
+        {u"Framework.Button", typeid(LButton)},
+        {u"Framework.ScrollBar", typeid(LScrollbar)},
+        {u"Framework.ScrollChannel", typeid(LPanel)},
+        {u"Framework.TabControl", typeid(LTabControl)},
+        {u"Framework.Label", typeid(LLabel)},
+        {u"Framework.Panel", typeid(LPanel)},
+        {u"Framework.ComboBox", typeid(LComboBox)},
+        {u"Framework.ComboTextBox", typeid(LComboBox)},
+        {u"Framework.PopupMenu", typeid(LPopupMenu)},
+        {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
+        {u"Framework.ComboMenu", typeid(LComboMenu)},
+        {u"Framework.MainMenu", typeid(LMainMenu)},
+        {u"Framework.TextBox", typeid(LTextBox)},
+        {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.OverlayButton", typeid(LListBoxItem)},
+        {u"Framework.ListBox", typeid(LListBox)},
+        {u"Framework.listboxNoScroll", typeid(LListBox)},
+        {u"Framework.ListBoxItem", typeid(LListBoxItem)},
+        {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
+        {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
+        {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
+        // clang-format on
     };
     return classes;
 }

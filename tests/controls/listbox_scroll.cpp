@@ -117,6 +117,24 @@ TEST_F(ListBoxScroll, RowsTurnedByScrollingStayInOrderOnScreen)
     EXPECT_TRUE(list->GetRowAt(list->GetRowOfItem(103))->GetNormalizedValue() >= 0.5);
     EXPECT_EQ(list->GetRowAt(list->GetRowOfItem(103))->GetStateLookIndex(), RowLook::kSelected);
     Screenshot("turned");
+
+    // A row of another height (a menu's separator): the rows still follow one another.
+    RCPtr<LListBoxItem> odd = list->GetRowAt(3);
+    odd->GetLayout()->Size(1).absolute = 8.0;
+    odd->PerformLayout();
+    auto expectRowsContiguous = [&](const char* when) {
+        double y = 0.0;
+        for (int32_t r = 0; r < list->GetRowCount(); ++r) {
+            const RectT<double> rect = list->GetItemRowRect(list->GetFirstShownItem() + r);
+            EXPECT_DOUBLE_EQ(rect.y, y) << when << ", row " << r;
+            y += rect.height;
+        }
+    };
+    expectRowsContiguous("shrunk");
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 96});
+    expectRowsContiguous("one row down");
+    list->SetScrollOffset(PointT<double>{0.0, 14.0 * 93});
+    expectRowsContiguous("three rows up");
 }
 
 TEST_F(ListBoxScroll, RowsBelowTheItemsAreEmptyAndDisabled)

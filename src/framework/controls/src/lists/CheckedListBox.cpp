@@ -206,11 +206,11 @@ KXRESULT LCheckedListBox::OnRowCheckValueChange(const RCPtr<LNotificationDistrib
                                                 const RCPtr<LNotification>&)
 {
     if (m_refreshingRows > 0)
-        return S_OK;
+        return kConsumed;
     const RCPtr<LControl> box = RCPtr<LControl>::DynamicCast(from);
     const int32_t index = box ? GetItemOfRowControl(box->GetParent().Get()) : -1;
     if (index < 0 || index >= GetItemCount())
-        return S_OK;
+        return kConsumed;
     const RCPtr<LControl> self(this);
     const double value = box->GetNormalizedValue();
     const RCPtr<LIndexedDataWithValueParam> param =
@@ -223,7 +223,7 @@ KXRESULT LCheckedListBox::OnRowCheckValueChange(const RCPtr<LNotificationDistrib
     }
     SelectRange(index, index, !m_multiSelection);
     SendListNotification(u"NID_ITEM_CHECK_CHANGE", ConstRCPtr<LRefCountedObject>(param.Get()));
-    return S_OK;
+    return kConsumed;
 }
 
 } // namespace KX

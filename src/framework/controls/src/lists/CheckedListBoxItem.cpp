@@ -47,11 +47,11 @@ KXRESULT LCheckedListBoxItem::OnCheckBoxHoverChange(const RCPtr<LNotificationDis
     const ConstRCPtr<LConditionsParam> change =
         n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
     if (!change)
-        return S_OK;
+        return kConsumed;
     const bool entered =
         (change->GetCurrentMask() & Condition::kHover) && !(change->GetPreviousMask() & Condition::kHover);
     SetHighlighted(entered);
-    return S_OK;
+    return kConsumed;
 }
 
 bool LCheckedListBoxItem::ShowLookOnRow(int32_t lookIndex, bool)

@@ -205,14 +205,10 @@ int32_t LListBox::FindItemByText(const WString& text, int32_t start, bool caseSe
     return -1;
 }
 
-KXRESULT LListBox::FillFromStringTable(const ConstRCPtr<LStringTable>& table)
+std::vector<WString> LListBox::CollectStringTableItems(const LStringTable& table)
 {
-    if (!table)
-        return E_INVALIDARG;
-    const RCPtr<LControl> self(this);
-    RemoveAllItems();
     Array<LStringTable::EntryPair> entries;
-    table->GetEntriesByPrefix(WString(u"ITEM."), entries);
+    table.GetEntriesByPrefix(WString(u"ITEM."), entries);
     std::vector<WString> texts;
     for (uint32_t e = 0; e < entries.GetCount(); ++e) {
         const LStringTable::EntryPair& entry = entries.GetData()[e];
@@ -224,6 +220,16 @@ KXRESULT LListBox::FillFromStringTable(const ConstRCPtr<LStringTable>& table)
             texts.resize(static_cast<size_t>(index) + 1);
         texts[static_cast<size_t>(index)] = entry.second;
     }
+    return texts;
+}
+
+KXRESULT LListBox::FillFromStringTable(const ConstRCPtr<LStringTable>& table)
+{
+    if (!table)
+        return E_INVALIDARG;
+    const RCPtr<LControl> self(this);
+    RemoveAllItems();
+    const std::vector<WString> texts = CollectStringTableItems(*table);
     m_bulkUpdate = true;
     SetItemCount(static_cast<int32_t>(texts.size()));
     m_bulkUpdate = true;

@@ -71,14 +71,14 @@ void LListBox::SendListNotification(const char16_t* id, const ConstRCPtr<LRefCou
 KXRESULT LListBox::OnRowMouseDown(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (m_dropDownMode || !n)
-        return S_OK;
+        return kConsumed;
     const RCPtr<LMouseButtonParam> press = RCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload());
     const RCPtr<LControl> row = RCPtr<LControl>::DynamicCast(from);
     if (!press || press->GetButton() != kMouseButtonLeft)
-        return S_OK;
+        return kConsumed;
     const int32_t item = GetItemOfRowControl(row.Get());
     if (item < 0 || item >= GetItemCount())
-        return S_OK;
+        return kConsumed;
     const RCPtr<LControl> self(this);
     const bool ctrl = (press->GetModifiers() & Modifier::Ctrl) != 0;
     const bool shift = (press->GetModifiers() & Modifier::Shift) != 0;
@@ -96,7 +96,7 @@ KXRESULT LListBox::OnRowMouseDown(const RCPtr<LNotificationDistributor>& from, c
     }
     if (press->IsDoubleClick())
         SendListNotification(u"NID_ITEM_DOUBLE_CLICKED");
-    return S_OK;
+    return kConsumed;
 }
 
 KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
@@ -105,7 +105,7 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
     const ConstRCPtr<LConditionsParam> change =
         n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
     if (!row || !change || !row->IsEnabled(true))
-        return S_OK;
+        return kConsumed;
     const RCPtr<LControl> self(this);
     const int32_t item = GetItemOfRowControl(row.Get());
     const uint32_t hover = Condition::kHoverOrHighlighted;
@@ -118,7 +118,7 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
                                                                    change->GetPoint(), item, row->GetFirstVisibleLook(),
                                                                    (row->GetConditionFlags() & hover) != 0)
                                           .Get()));
-    return S_OK;
+    return kConsumed;
 }
 
 KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
@@ -127,7 +127,7 @@ KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& fr
     const ConstRCPtr<LConditionsParam> change =
         n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
     if (!row || !change || !row->IsEnabled(true))
-        return S_OK;
+        return kConsumed;
     const RCPtr<LControl> self(this);
     const uint32_t hover = Condition::kHoverOrHighlighted;
     SendListNotification(
@@ -137,7 +137,7 @@ KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& fr
                                                                    row->GetFirstVisibleLook(),
                                                                    (row->GetConditionFlags() & hover) != 0)
                                           .Get()));
-    return S_OK;
+    return kConsumed;
 }
 
 KXRESULT LListBox::FilterKey(const RCPtr<LKeyParam>& param)

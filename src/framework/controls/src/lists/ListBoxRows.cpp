@@ -1,5 +1,5 @@
 // The list box's row controls: the template, making and filling rows, writing items into them,
-// scrolling by whole rows and fitting the list's size.
+// the widest text and fitting the list's size.
 #include "kx/controls/ListBox.h"
 
 #include "kx/RenderHost.h"
@@ -100,7 +100,7 @@ KXRESULT LListBox::Initialize()
                 m_rowHeight = 14;
             SetVerticalLineSize(m_rowHeight);
         }
-        m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+        m_rows.push_back(RowEntry{GetChildIndex(row, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(row).Get()});
         m_fixedRows = true;
         const int32_t item = GetItemCount();
         InsertItemRecord(item);
@@ -151,25 +151,29 @@ KXRESULT LListBox::AddRowControl()
     if (row->GetParent().Get() != this)
         LControl::AttachChild(row, ConstRCPtr<LControlDescriptor>(descriptor.Get()));
     SubscribeRow(row);
-    m_rows.push_back(GetChildIndex(row, kOrderInsertion));
+    m_rows.push_back(RowEntry{GetChildIndex(row, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(row).Get()});
     UpdateRow(m_firstShown + GetRowCount() - 1);
     return S_OK;
 }
 
 void LListBox::FillRows()
 {
-    if (m_fillingRows || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
+    if (m_fillingRows || m_deferFill || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
         return;
     const RCPtr<LControl> self(this);
     m_fillingRows = true;
     const RectT<double> client = GetClientRect();
     const double bottom = client.y + client.height + GetScrollOffset().y;
+    double reached = -kMaxLayoutCoordinate;
     for (;;) {
         const int32_t rows = GetRowCount();
         if (rows > 0) {
             const RCPtr<LListBoxItem> last = GetRowAt(rows - 1);
-            if (!last || last->GetPosition().y + last->GetSize().y >= bottom)
+            const double end = last ? last->GetPosition().y + last->GetSize().y : bottom;
+            // A row that ends no lower than the one before it (no height) would never fill.
+            if (end >= bottom || end <= reached)
                 break;
+            reached = end;
         } else if (!(bottom > 0.0)) {
             break;
         }
@@ -183,23 +187,23 @@ RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)
 {
     if (row < 0 || row >= GetRowCount())
         return {};
-    const int32_t child = m_rows[static_cast<size_t>(row)];
+    const RowEntry& entry = m_rows[static_cast<size_t>(row)];
     ChildControlList& children = GetChildren();
-    if (child < 0 || static_cast<uint32_t>(child) >= children.GetCount())
+    if (!entry.item || entry.child < 0 || static_cast<uint32_t>(entry.child) >= children.GetCount())
         return {};
-    return RCPtr<LListBoxItem>::DynamicCast(children.GetAt(static_cast<uint32_t>(child), kOrderInsertion));
+    // Only while the row is still that child.
+    if (children.GetAt(static_cast<uint32_t>(entry.child), kOrderInsertion).Get() != static_cast<LControl*>(entry.item))
+        return {};
+    return RCPtr<LListBoxItem>(entry.item);
 }
 
 int32_t LListBox::GetItemOfRowControl(const LControl* row)
 {
     if (!row)
         return -1;
-    const int32_t child = GetChildren().IndexOf(row, kOrderInsertion);
-    if (child < 0)
-        return -1;
     for (size_t r = 0; r < m_rows.size(); ++r)
-        if (m_rows[r] == child)
-            return m_firstShown + static_cast<int32_t>(r);
+        if (m_rows[r].item && static_cast<const LControl*>(m_rows[r].item) == row)
+            return GetRowAt(static_cast<int32_t>(r)) ? m_firstShown + static_cast<int32_t>(r) : -1;
     return -1;
 }
 
@@ -226,108 +230,6 @@ void LListBox::RewriteRowsFrom(int32_t index)
     for (int32_t r = 0; r < GetRowCount(); ++r)
         if (m_firstShown + r >= index)
             UpdateRow(m_firstShown + r);
-}
-
-void LListBox::PlaceRow(LLayoutDescriptor& layout, int32_t row) const
-{
-    // Rows stay in view while the content scrolls (docked), one row height apart from the client
-    // top; scrolling rewrites what they show.
-    AxisPlacement& y = layout.Position(1);
-    y.anchor = 0.0f;
-    y.kind = kPositionToClient;
-    y.controlName = WString();
-    y.relative = 0.0f;
-    y.absolute = static_cast<double>(row) * m_rowHeight;
-    y.docked = 1;
-}
-
-bool LListBox::IsRowInPlace(const LControl* row)
-{
-    if (!m_rowsInPlace)
-        return false;
-    for (int32_t r = m_wrappedFrom; r < m_wrappedTo; ++r)
-        if (GetRowAt(r).Get() == row)
-            return false;
-    return true;
-}
-
-int32_t LListBox::FirstShownForOffset(double offset) const
-{
-    const int32_t step = m_rowHeight > 0 ? m_rowHeight : 14;
-    const double rows = std::trunc(offset / step);
-    return rows > 0.0 && rows < 2147483647.0 ? static_cast<int32_t>(rows) : 0;
-}
-
-void LListBox::SyncFirstShownToOffset(double offset)
-{
-    const int32_t first = FirstShownForOffset(offset);
-    if (first == m_firstShown)
-        return;
-    m_firstShown = first;
-    FillRows();
-    RewriteRowsFrom(first);
-}
-
-int32_t LListBox::RotateRowsTo(int32_t first)
-{
-    const int32_t rows = GetRowCount();
-    const int32_t shift = first - m_firstShown;
-    if (shift == 0 || m_fixedRows || shift >= rows || -shift >= rows)
-        return 0;
-    // The rows that still show their items keep them and move up or down one place; only the rows
-    // that wrap round to the other end are rewritten.
-    if (shift > 0)
-        std::rotate(m_rows.begin(), m_rows.begin() + shift, m_rows.end());
-    else
-        std::rotate(m_rows.begin(), m_rows.end() + shift, m_rows.end());
-    m_firstShown = first;
-    for (int32_t r = 0; r < rows; ++r)
-        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
-            if (row->GetLayout())
-                PlaceRow(*row->GetLayout(), r);
-    const int32_t from = shift > 0 ? rows - shift : 0;
-    const int32_t to = shift > 0 ? rows : -shift;
-    for (int32_t r = from; r < to; ++r)
-        UpdateRow(first + r);
-    return shift;
-}
-
-const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
-{
-    const RCPtr<LControl> self(this);
-    if (m_bulkUpdate)
-        return LScrollView::SetScrollOffset(offset);
-    // Before the base moves the docked rows, so that each lands where it already stands.
-    const double oldY = GetScrollOffset().y;
-    const double newY = RoundLayoutValue(offset.y);
-    const int32_t shift = RotateRowsTo(FirstShownForOffset(newY));
-    const int32_t rows = GetRowCount();
-    // A move by whole rows leaves every row that kept its item where it is: only the rows that
-    // wrapped round are placed while the base moves the docked children.
-    m_rowsInPlace = shift != 0 && newY - oldY == static_cast<double>(shift) * m_rowHeight;
-    m_wrappedFrom = shift > 0 ? rows - shift : 0;
-    m_wrappedTo = shift > 0 ? rows : -shift;
-    const PointT<double>& result = LScrollView::SetScrollOffset(offset);
-    m_rowsInPlace = false;
-    return result;
-}
-
-void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset)
-{
-    SyncFirstShownToOffset(newOffset.y);
-    LScrollView::InvalidateBoundsChange(oldOffset, newOffset);
-}
-
-void LListBox::CheckTrackedBoundsChanged()
-{
-    LScrollView::CheckTrackedBoundsChanged();
-    FillRows();
-}
-
-void LListBox::AddInvalidRect(const RCPtr<LControl>& child)
-{
-    LScrollView::AddInvalidRect(child);
-    FillRows();
 }
 
 KXRESULT LListBox::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor)
@@ -372,36 +274,11 @@ KXRESULT LListBox::AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlD
             const int n = name.Mid(4).ToInt();
             // A row number outside the row list names no row.
             if (n >= 1 && static_cast<size_t>(n) <= m_rows.size())
-                m_rows[static_cast<size_t>(n) - 1] = GetChildIndex(child, kOrderInsertion);
+                m_rows[static_cast<size_t>(n) - 1] =
+                    RowEntry{GetChildIndex(child, kOrderInsertion), RCPtr<LListBoxItem>::DynamicCast(child).Get()};
         }
     }
     return LControl::AttachChild(child, descriptor);
-}
-
-KXRESULT LListBox::EnsureItemVisible(int32_t index)
-{
-    const int32_t count = GetItemCount();
-    if (index < 0 || index >= count)
-        return E_INVALIDARG;
-    const RectT<double> client = GetClientRect();
-    const PointT<double> scroll = GetScrollOffset();
-    const double bottom = client.y + client.height + scroll.y;
-    int32_t last = m_firstShown;
-    for (int32_t r = 1; r < GetRowCount(); ++r) {
-        const RCPtr<LListBoxItem> row = GetRowAt(r);
-        if (row && row->GetPosition().y + row->GetSize().y <= bottom)
-            ++last;
-    }
-    if (m_firstShown <= index && index <= last)
-        return S_OK;
-    const int32_t shown = last - m_firstShown + 1;
-    int32_t top = index < m_firstShown ? index : index - shown + 1;
-    if (count - top + 1 < shown)
-        top = count - shown + 1;
-    if (top < 0)
-        top = 0;
-    SetScrollOffset(PointT<double>{scroll.x, static_cast<double>(m_rowHeight) * top});
-    return S_OK;
 }
 
 int32_t LListBox::MeasureItemText(int32_t index)
@@ -498,34 +375,6 @@ void LListBox::SnapHeightToRows()
         size.absolute = snap(size.absolute);
         SetAxisPlacement(1, GetLayout()->Position(1), size);
     }
-}
-
-int32_t LListBox::GetItemAtPoint(PointT<double> point)
-{
-    for (int32_t r = 0; r < GetRowCount(); ++r) {
-        const RectT<double> rect = GetItemRowRect(m_firstShown + r);
-        if (point.x >= rect.x && point.y >= rect.y && point.x < rect.x + rect.width && point.y < rect.y + rect.height) {
-            const int32_t item = m_firstShown + r;
-            return item < GetItemCount() ? item : -1;
-        }
-    }
-    return -1;
-}
-
-int32_t LListBox::GetRowOfItem(int32_t index)
-{
-    const int32_t row = index - m_firstShown;
-    return index >= 0 && row >= 0 && row < GetRowCount() ? row : -1;
-}
-
-RectT<double> LListBox::GetItemRowRect(int32_t index)
-{
-    const RCPtr<LListBoxItem> row = GetRowAt(GetRowOfItem(index));
-    if (!row)
-        return RectT<double>{};
-    PointT<double> origin{};
-    MapPointFromControl(*row, origin);
-    return RectT<double>{origin.x, origin.y, row->GetSize().x, row->GetSize().y};
 }
 
 } // namespace KX

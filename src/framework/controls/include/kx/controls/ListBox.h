@@ -85,6 +85,10 @@ public:
     int32_t FindItemByText(const WString& text, int32_t start, bool caseSensitive) const;
     // Replaces the items by the table's "ITEM.<n>" entries. E_INVALIDARG for null.
     KXRESULT FillFromStringTable(const ConstRCPtr<LStringTable>& table);
+    // The texts of a table's "ITEM.<n>" entries by index, gaps empty, the later of two keys for
+    // one index winning; keys naming a negative index or one not below kMaxStringTableItems are
+    // ignored.
+    static std::vector<WString> CollectStringTableItems(const LStringTable& table);
     void SortItems();
     bool IsSorted() const noexcept { return m_sorted; }
     void SetSorted(bool sorted) noexcept { m_sorted = sorted; }
@@ -177,8 +181,8 @@ protected:
     // Turns the row order so that first becomes the first shown item; the rows turned (negative:
     // towards the end), 0 when the rows were left as they were.
     int32_t RotateRowsTo(int32_t first);
-    // A row's vertical placement at a row position.
-    void PlaceRow(LLayoutDescriptor& layout, int32_t row) const;
+    // A row's vertical placement at a row position (below the row before it).
+    void PlaceRow(LLayoutDescriptor& layout, int32_t row);
 
     RCPtr<LNotificationHandler<LListBox>> m_listHandler;
     int32_t m_anchor = -1;
@@ -194,8 +198,13 @@ protected:
     int32_t m_widestText = 0;
     bool m_bulkUpdate = false;
     std::vector<int32_t> m_selectedIndices;
-    // Each row control's index among the children, in row order.
-    std::vector<int32_t> m_rows;
+    // Each row control's index among the children and the row itself (owned by the children), in
+    // row order.
+    struct RowEntry {
+        int32_t child;
+        LListBoxItem* item;
+    };
+    std::vector<RowEntry> m_rows;
 
 private:
     ConstRCPtr<LControlDescriptor> m_template;
@@ -204,6 +213,8 @@ private:
     // Rows named by the skin ("item1", "item2", ...) keep their places.
     bool m_fixedRows = false;
     bool m_rowsInPlace = false;
+    bool m_deferFill = false;
+    bool m_placingRows = false;
     int32_t m_wrappedFrom = 0;
     int32_t m_wrappedTo = 0;
     std::vector<LListItemRecord> m_items;

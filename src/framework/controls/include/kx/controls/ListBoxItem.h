@@ -7,6 +7,10 @@
 
 namespace KX {
 
+// What a notification handler of the list controls answers: 1, the notification is used and the
+// handler chain stops.
+inline constexpr KXRESULT kConsumed = 1;
+
 // The fourteen row looks.
 namespace RowLook {
 inline constexpr int32_t kNormal = 0;
