@@ -5,10 +5,14 @@
 #include "ControlsHarness.h"
 
 #include "kx/NotificationClient.h"
+#include "kx/Resources.h"
 #include "kx/Wrappers.h"
 #include "kx/ui/Control.h"
 
+#include <cctype>
 #include <cmath>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -65,6 +69,29 @@ class ValuesTest : public ctltest::ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"values"}; }
 
+    void SetUp() override
+    {
+        // The knob's focus and disabled parts read these images as resources.
+        for (const char* name : {"values_knob_focus.png", "values_knob_disabled.png"}) {
+            const std::string bytes = ctltest::ReadTextFile(std::string(KX_CONTROLS_TEST_RESOURCES) + name);
+            std::string resource(name);
+            for (char& c : resource)
+                c = c == '.' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            m_images.push_back(std::make_unique<KX::ScopedResource>(
+                KX::WString(KX::kResourceTypeImage), KX::WString(resource.c_str()),
+                std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())));
+        }
+        ControlsTest::SetUp();
+    }
+    void TearDown() override
+    {
+        if (log)
+            log->UnregisterFromAll();
+        log = nullptr;
+        ControlsTest::TearDown();
+        m_images.clear();
+    }
+
     template <class T>
     KX::RCPtr<T> Make(const char16_t* name)
     {
@@ -88,6 +115,9 @@ protected:
     }
 
     KX::RCPtr<ValueLog> log;
+
+private:
+    std::vector<std::unique_ptr<KX::ScopedResource>> m_images;
 };
 
 } // namespace valuestest

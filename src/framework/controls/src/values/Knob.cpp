@@ -213,10 +213,11 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         // Laid out by now: the centre of the size the knob is shown at.
         UpdateCentre();
         m_last = m_previous = PointerInKnob();
+        m_pendingValue = -1.0;
+        // The frame opens before the press's own value, so an owner sees the whole gesture in it.
+        SendCapture(true);
         if (m_radial)
             RadialSetValue(m_last.x, m_last.y);
-        m_pendingValue = -1.0;
-        SendCapture(true);
     } else if (Fell(*param, kPressOrDrag) && m_dragging) {
         m_dragging = false;
         if (m_applyPendingAtDragEnd && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
