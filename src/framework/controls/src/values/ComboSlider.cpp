@@ -42,6 +42,8 @@ KXRESULT LComboSlider::Initialize()
                                                       0) == S_OK)
                 m_boundSlider = slider.Get();
     }
+    if (const RCPtr<LSlider> slider = GetSlider())
+        LDropDownControl::SetValueRange(slider->GetMinimum(), slider->GetMaximum(), slider->GetScaleType());
     // The box shows its value from the start, with or without a pop-up.
     ApplyText(FormatValue(), true);
     return S_OK;
@@ -67,6 +69,17 @@ void LComboSlider::SetDecimalPlaces(int32_t decimals)
 {
     m_decimals = std::clamp(decimals, 0, kMaxDecimals);
     SetText(FormatValue());
+}
+
+KXRESULT LComboSlider::SetValueRange(double minimum, double maximum, int32_t scaleType)
+{
+    const KXRESULT hr = LDropDownControl::SetValueRange(minimum, maximum, scaleType);
+    if (hr != S_OK)
+        return hr;
+    if (const RCPtr<LSlider> slider = GetSlider())
+        slider->SetValueRange(minimum, maximum, scaleType);
+    SetText(FormatValue());
+    return S_OK;
 }
 
 double LComboSlider::SetNormalizedValue(double value)

@@ -21,9 +21,13 @@ public:
     double SetNormalizedValue(double value) override;
     // The slider follows; the value text is shown.
     void OnValueChanged() override;
+    // The range of the box and of its pop-up slider, so that the slider's keys and wheel steps are
+    // units of the box's value. Refused (E_INVALIDARG) as the base refuses.
+    KXRESULT SetValueRange(double minimum, double maximum, int32_t scaleType) override;
     // The drop-down behaviour, then the look of the state.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
-    // The drop-down control's set-up, the panel (hidden) and the slider's "NID_VALUE_CHANGE".
+    // The drop-down control's set-up, the panel (hidden) and the slider's "NID_VALUE_CHANGE"; the
+    // box takes the slider's range.
     // E_FAIL when the base fails; 0 also without a panel (the box then has no pop-up).
     KXRESULT Initialize() override;
     // Own table, then the drop-down control's, then LControl's.
