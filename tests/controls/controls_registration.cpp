@@ -4,8 +4,11 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
+#include "kx/controls/ComboSlider.h"
+#include "kx/controls/Knob.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
@@ -13,6 +16,7 @@
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/Slider.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
 
@@ -34,6 +38,17 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.PopupMenu", typeid(LPopupMenu)}, {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
         {u"Framework.ComboMenu", typeid(LComboMenu)}, {u"Framework.MainMenu", typeid(LMainMenu)},
         {u"Framework.TextBox", typeid(LTextBox)},     {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.ComboSlider", typeid(LComboSlider)},
+        {u"Framework.ComboSlider.DropDownPanel", typeid(LPanel)},
+        {u"Framework.Slider", typeid(LSlider)},
+        {u"Framework.Knob", typeid(LKnob)},
+        {u"Framework.OverlayButton", typeid(LListBoxItem)},
+        {u"Framework.ListBox", typeid(LListBox)},
+        {u"Framework.listboxNoScroll", typeid(LListBox)},
+        {u"Framework.ListBoxItem", typeid(LListBoxItem)},
+        {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
+        {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
+        {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
     };
     return classes;
 }
