@@ -49,6 +49,24 @@ TEST_F(SliderTest, DragOnAHorizontalTrackKeepsTheRowStopsAtTheMarkersAndIsFramed
     Screenshot("dragged");
 }
 
+TEST_F(SliderTest, ARebuildFromTheSkinKeepsTheThumbOnTheTrack)
+{
+    RCPtr<LSlider> slider = Make<LSlider>(u"hSlider");
+    ASSERT_TRUE(slider && slider->GetThumb());
+    slider->SetNormalizedValue(0.5);
+    ASSERT_EQ(factory->ReapplyDescriptor(RCPtr<LControl>(slider)), S_OK);
+    ASSERT_TRUE(slider->GetThumb());
+    EXPECT_GE(slider->GetChildIndex(RCPtr<LControl>(slider->GetThumb()), kOrderInsertion), 0);
+    EXPECT_TRUE(slider->GetThumb()->IsShowing(true));
+    EXPECT_FALSE(slider->GetThumbStart()->IsShowing(false));
+    EXPECT_EQ(TopLeft(*slider->GetThumb()).x, 100);
+    const PointT<int32_t> at = CentreOf(*slider->GetThumb());
+    Press(at.x, at.y);
+    MoveTo(at.x + 50, at.y);
+    Release(at.x + 50, at.y);
+    EXPECT_DOUBLE_EQ(slider->GetNormalizedValue(), 0.75);
+}
+
 TEST_F(SliderTest, AValueSetDuringADragWaitsForTheDragsEnd)
 {
     RCPtr<LSlider> slider = Make<LSlider>(u"hSlider");

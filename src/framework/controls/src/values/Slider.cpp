@@ -133,6 +133,18 @@ KXRESULT LSlider::AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDe
 KXRESULT LSlider::PostInitialize()
 {
     const RCPtr<LSlider> self(this);
+    // After a rebuild from a new skin (which names no thumb) the thumb is attached again.
+    m_end = RCPtr<LButton>::DynamicCast(FindChild(WString(u"thumbEnd")));
+    m_start = RCPtr<LButton>::DynamicCast(FindChild(WString(u"thumbStart")));
+    if (m_thumb && m_start && GetChildIndex(RCPtr<LControl>(m_thumb), kOrderInsertion) < 0)
+        AttachChild(RCPtr<LControl>(m_thumb), ConstRCPtr<LControlDescriptor>());
+    HideMarkers();
+    CheckTrackedBoundsChanged();
+    return S_OK;
+}
+
+void LSlider::HideMarkers()
+{
     if (m_end)
         m_end->SetVisible(false);
     if (m_start) {
@@ -146,8 +158,6 @@ KXRESULT LSlider::PostInitialize()
                 m_grip.y = RoundToInt32(layout->Position(1).anchor * size.y);
         }
     }
-    CheckTrackedBoundsChanged();
-    return S_OK;
 }
 
 void LSlider::CheckTrackedBoundsChanged()

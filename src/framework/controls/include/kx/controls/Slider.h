@@ -45,7 +45,8 @@ public:
     KXRESULT Initialize() override;
     // A child named "thumb" attached without a descriptor gets a copy of thumbStart's.
     KXRESULT AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDescriptor>& descriptor) override;
-    // Hides the end markers and takes the grip point from "thumbStart". 0.
+    // Hides the end markers and takes the grip point from "thumbStart"; after a rebuild from a new
+    // skin (which names no thumb) the thumb is attached again with the new thumbStart's look. 0.
     KXRESULT PostInitialize() override;
     // The slider's own handlers, then the panel's chain.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
@@ -101,6 +102,8 @@ private:
     void ShowStateLook();
     // The pointer in the slider's coordinates, from the root window.
     PointT<int32_t> PointerInSlider() const;
+    // Hides the markers and takes the grip point from "thumbStart".
+    void HideMarkers();
     // A descriptor for the thumb: thumbStart's, named "thumb", placed absolutely.
     RCPtr<LControlDescriptor> MakeThumbDescriptor() const;
 
