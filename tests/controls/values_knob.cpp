@@ -121,9 +121,8 @@ TEST_F(KnobTest, CtrlSlowsTheLinearGestureToAQuarterAndQuantizesFourTimesFiner)
 TEST_F(KnobTest, HostileCreateParametersLeaveAUsableGesture)
 {
     // One pixel of travel and a negative fine factor would divide by zero and reverse the gesture.
-    RCPtr<LKnob> knob =
-        MakeLinear(11, "<CreateParam ID=\"LINEAR_GESTURE_FULL_RANGE\" Type=\"String\">1</CreateParam>"
-                       "<CreateParam ID=\"FINE_ADJUST_MULTIPLIER\" Type=\"String\">-3</CreateParam>");
+    RCPtr<LKnob> knob = MakeLinear(11, "<CreateParam ID=\"LINEAR_GESTURE_FULL_RANGE\" Type=\"String\">1</CreateParam>"
+                                       "<CreateParam ID=\"FINE_ADJUST_MULTIPLIER\" Type=\"String\">-3</CreateParam>");
     ASSERT_TRUE(knob);
     EXPECT_EQ(knob->GetLinearFullRange(), 132) << "round(128 / 11) * 11";
     EXPECT_EQ(knob->GetFineMultiplier(), 0.25);
@@ -158,9 +157,9 @@ TEST_F(KnobTest, KeysStepAndTheFocusAndDisabledImagesLieOverEveryFrame)
     KeyDown(SDLK_UP, 0, true);
     KeyUp(SDLK_UP);
     KeyDown(SDLK_LEFT);
-    const std::vector<std::string> expected{"NID_VALUE_CHANGE_KEY_DOWN:key", "NID_VALUE_CHANGE:1", "NID_VALUE_CHANGE:2",
-                                            "NID_VALUE_CHANGE_KEY_UP:key", "NID_VALUE_CHANGE_KEY_DOWN:key",
-                                            "NID_VALUE_CHANGE:1"};
+    const std::vector<std::string> expected{
+        "NID_VALUE_CHANGE_KEY_DOWN:key", "NID_VALUE_CHANGE:1", "NID_VALUE_CHANGE:2", "NID_VALUE_CHANGE_KEY_UP:key",
+        "NID_VALUE_CHANGE_KEY_DOWN:key", "NID_VALUE_CHANGE:1"};
     EXPECT_EQ(log->lines, expected);
     ASSERT_GE(other->SetFocus(true), 0);
     EXPECT_EQ(log->lines.back(), "NID_VALUE_CHANGE_KEY_UP:-") << "the focus leaving ends the held key";

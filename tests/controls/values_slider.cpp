@@ -43,8 +43,8 @@ TEST_F(SliderTest, DragOnAHorizontalTrackKeepsTheRowStopsAtTheMarkersAndIsFramed
     EXPECT_EQ(slider->GetNormalizedValue(), 0.0);
     Release(0, at.y);
     EXPECT_FALSE(slider->IsDragging());
-    const std::vector<std::string> expected{"NID_VALUE_CHANGE_CAPTURE:1", "NID_VALUE_CHANGE:63.5", "NID_VALUE_CHANGE:127",
-                                            "NID_VALUE_CHANGE:0", "NID_VALUE_CHANGE_CAPTURE:0"};
+    const std::vector<std::string> expected{"NID_VALUE_CHANGE_CAPTURE:1", "NID_VALUE_CHANGE:63.5",
+                                            "NID_VALUE_CHANGE:127", "NID_VALUE_CHANGE:0", "NID_VALUE_CHANGE_CAPTURE:0"};
     EXPECT_EQ(log->lines, expected);
     Screenshot("dragged");
 }

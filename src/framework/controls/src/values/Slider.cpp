@@ -237,7 +237,8 @@ PointT<int32_t> LSlider::ConstrainToTrack(PointT<int32_t> p) const
         r = PointT<int32_t>{p.x, now.y};
     } else {
         // The foot of the perpendicular from p onto the line through S and E.
-        const float m = static_cast<float>(static_cast<double>(e.y) - s.y) / static_cast<float>(static_cast<double>(e.x) - s.x);
+        const float m =
+            static_cast<float>(static_cast<double>(e.y) - s.y) / static_cast<float>(static_cast<double>(e.x) - s.x);
         const float b = static_cast<float>(s.y) - m * static_cast<float>(s.x);
         const float x = (static_cast<float>(p.x) + m * (static_cast<float>(p.y) - b)) / (1.0f + m * m);
         r.x = RoundToInt32(x);

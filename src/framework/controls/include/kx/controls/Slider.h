@@ -4,8 +4,8 @@
 // thumb, stepped by presses on the track (repeating while held, on the idle pass), by the arrow
 // keys and by wheel steps. A drag is framed by "NID_VALUE_CHANGE_CAPTURE", a held arrow key by
 // "NID_VALUE_CHANGE_KEY_DOWN"/"NID_VALUE_CHANGE_KEY_UP". UI thread only.
-#include "kx/Wrappers.h"
 #include "kx/NotificationHandler.h"
+#include "kx/Wrappers.h"
 #include "kx/controls/Panel.h"
 
 #include <cstdint>
