@@ -7,6 +7,8 @@
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
+#include "kx/controls/ComboSlider.h"
+#include "kx/controls/Knob.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
@@ -14,6 +16,7 @@
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/Slider.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
 
@@ -43,6 +46,10 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.MainMenu", typeid(LMainMenu)},
         {u"Framework.TextBox", typeid(LTextBox)},
         {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.ComboSlider", typeid(LComboSlider)},
+        {u"Framework.ComboSlider.DropDownPanel", typeid(LPanel)},
+        {u"Framework.Slider", typeid(LSlider)},
+        {u"Framework.Knob", typeid(LKnob)},
         {u"Framework.OverlayButton", typeid(LListBoxItem)},
         {u"Framework.ListBox", typeid(LListBox)},
         {u"Framework.listboxNoScroll", typeid(LListBox)},

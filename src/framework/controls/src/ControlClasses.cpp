@@ -5,10 +5,13 @@
 
 #include "kx/controls/Button.h"
 #include "kx/controls/CheckedListBox.h"
+#include "kx/controls/ComboSlider.h"
+#include "kx/controls/Knob.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/Slider.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
 
@@ -42,10 +45,10 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.CheckedComboBox", nullptr, false},
         {u"Framework.ComboBoxWithIcons", nullptr, false},
-        {u"Framework.ComboSlider", nullptr, false},
-        {u"Framework.ComboSlider.DropDownPanel", nullptr, true},
-        {u"Framework.Slider", nullptr, false},
-        {u"Framework.Knob", nullptr, false},
+        {u"Framework.ComboSlider", &CreateControlOfClass<LComboSlider>, false},
+        {u"Framework.ComboSlider.DropDownPanel", &CreateControlOfClass<LPanel>, true},
+        {u"Framework.Slider", &CreateControlOfClass<LSlider>, false},
+        {u"Framework.Knob", &CreateControlOfClass<LKnob>, false},
         {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
         {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
