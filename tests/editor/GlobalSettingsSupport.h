@@ -36,9 +36,9 @@ inline double Shown(const editor::LGlobalSettingsDlg& d, Setting s)
 inline void Announce(KX::LMidiManager& manager, const char16_t* name, int32_t value)
 {
     KX::RCPtr<KX::LNotification> n;
-    KX::LNotification::Create(n, u"NID_MIDIMANAGER_PARAMETER_RECIEVED",
-                              KX::ConstRCPtr<KX::LRefCountedObject>(
-                                  new KX::LMidiParameterNotification(KX::WString(name), value)));
+    KX::LNotification::Create(
+        n, u"NID_MIDIMANAGER_PARAMETER_RECIEVED",
+        KX::ConstRCPtr<KX::LRefCountedObject>(new KX::LMidiParameterNotification(KX::WString(name), value)));
     manager.SendNotification(n);
 }
 

@@ -50,8 +50,8 @@ TEST_F(GlobalSettings, ReadEditAndSendEverySetting)
 {
     // Keyboard codes: 0 channel, 4 Mackie/HUI, 5..7 keys, 8..10 pads, 11 curve, 12 XY pad,
     // 13 program, 14 MSB, 15 LSB.
-    const std::vector<std::pair<int, int32_t>> keyboardValues{{0, 3},  {4, 1},   {5, 1},   {6, 24},  {7, 6},
-                                                              {8, 0},  {9, 0},   {10, 9},  {11, 3},  {12, 5},
+    const std::vector<std::pair<int, int32_t>> keyboardValues{{0, 3},    {4, 1},   {5, 1},  {6, 24}, {7, 6},
+                                                              {8, 0},    {9, 0},   {10, 9}, {11, 3}, {12, 5},
                                                               {13, 127}, {14, 64}, {15, 1}, {1, 77}, {2, 77}};
     for (const auto& [code, value] : keyboardValues)
         keyboard.SetGlobal(code, value);
@@ -79,8 +79,8 @@ TEST_F(GlobalSettings, ReadEditAndSendEverySetting)
     ClickButton(*dialog, u"sendGlobalSettingsButton");
     ASSERT_TRUE(keyboard.WaitIdle());
     EXPECT_EQ(keyboard.Count(SimKind::GlobalSet), 13u);
-    const std::vector<std::pair<int, int32_t>> expected{{0, 16}, {4, 1},  {5, 10},  {6, 0},   {7, 6},
-                                                        {8, 8},  {9, 0},  {10, 9},  {11, 0},  {12, 5},
+    const std::vector<std::pair<int, int32_t>> expected{{0, 16}, {4, 1},   {5, 10}, {6, 0},  {7, 6},
+                                                        {8, 8},  {9, 0},   {10, 9}, {11, 0}, {12, 5},
                                                         {13, 5}, {14, 64}, {15, 1}, {1, 77}, {2, 77}};
     for (const auto& [code, value] : expected)
         EXPECT_EQ(keyboard.Global(code), value) << "code " << code;

@@ -155,8 +155,8 @@ TEST_F(PresetDialogs, KeyboardFaultsShowTheirMessages)
     Click(*send, u"send");
     EXPECT_EQ(engine->Records(), before);
 
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{kGetMidiError, kGetFirmware, kSendFirmware, kGetFirmware,
-                                                 kSendFirmware}));
+    EXPECT_EQ(Boxes(),
+              (std::vector<std::string>{kGetMidiError, kGetFirmware, kSendFirmware, kGetFirmware, kSendFirmware}));
     EXPECT_EQ(SlotsReceived(SimKind::PresetMessage), std::vector<int>{});
 }
 

@@ -15,8 +15,7 @@ namespace editor {
 // "Runtime Error : Null Pointer : <what> : method : path : Line N".
 [[noreturn]] void ThrowNullPointer(std::string_view what, std::string_view method, std::string_view path, int line);
 // The same with "Cannot find child <name>".
-[[noreturn]] void ThrowMissingChild(const KX::WString& name, std::string_view method, std::string_view path,
-                                    int line);
+[[noreturn]] void ThrowMissingChild(const KX::WString& name, std::string_view method, std::string_view path, int line);
 
 // The direct child of that name as T; null when it is missing or of another class.
 template <class T>
@@ -29,8 +28,8 @@ KX::RCPtr<T> FindChildAs(KX::LControl* parent, const char16_t* name)
 
 // The direct child of that name as T, else the missing-child error.
 template <class T>
-KX::RCPtr<T> RequireChild(KX::LControl* parent, const char16_t* name, std::string_view method,
-                          std::string_view path, int line)
+KX::RCPtr<T> RequireChild(KX::LControl* parent, const char16_t* name, std::string_view method, std::string_view path,
+                          int line)
 {
     KX::RCPtr<T> child = FindChildAs<T>(parent, name);
     if (!child)

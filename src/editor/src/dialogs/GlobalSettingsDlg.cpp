@@ -47,12 +47,13 @@ struct SettingRow {
 using D = LGlobalSettingsDlg;
 // In the order the controls are looked up.
 constexpr SettingRow kRows[] = {
-    {D::kControlCurve, u"controlCurve", u"CURVE_ACCELLERATION", true, 0, true, 0, 3, "ControlCurve", 30, "comboBox", 32},
+    {D::kControlCurve, u"controlCurve", u"CURVE_ACCELLERATION", true, 0, true, 0, 3, "ControlCurve", 30, "comboBox",
+     32},
     {D::kKeyOctave, u"keyOctave", u"KEY_OCTAVE", false, 5, true, -4, 5, "Key Octave", 36, "numericUpDown", 38},
     {D::kKeySensitivity, u"keySensitivity", u"KEY_SENSITIVITY", true, 0, true, 0, 6, "keySensitivity", 48, "comboBox",
      50},
-    {D::kKeyTranspose, u"keyTranspose", u"KEY_TRANSPOSE", false, 12, true, -12, 12, "keyTranspose", 54,
-     "numericUpDown", 56},
+    {D::kKeyTranspose, u"keyTranspose", u"KEY_TRANSPOSE", false, 12, true, -12, 12, "keyTranspose", 54, "numericUpDown",
+     56},
     {D::kBankLsb, u"lsb", u"GLOBAL_BANK_LSB", false, 0, true, 0, 127, "lsb", 60, "numericUpDown", 62},
     {D::kBankMsb, u"msb", u"GLOBAL_BANK_MSB", false, 0, true, 0, 127, "msb", 66, "numericUpDown", 68},
     {D::kMackieHui, u"mackieHUIToggle", u"MACKIE_HUI_ENABLED", true, 0, false, 0, 0, "mackieHUIToggle", 72, "comboBox",
@@ -258,8 +259,7 @@ void LGlobalSettingsDlg::ApplyReceivedValues()
         Apply(name, value);
 }
 
-KXRESULT LGlobalSettingsDlg::OnParameterReceived(const RCPtr<LNotificationDistributor>&,
-                                                 const RCPtr<LNotification>& n)
+KXRESULT LGlobalSettingsDlg::OnParameterReceived(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
     const ConstRCPtr<LMidiParameterNotification> p =
         n ? ConstRCPtr<LMidiParameterNotification>::DynamicCast(n->GetPayload())

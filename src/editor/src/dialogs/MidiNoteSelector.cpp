@@ -132,8 +132,7 @@ KXRESULT ApplyScaleToNoteSelectors(std::vector<RCPtr<LControl>> controls, int32_
         return S_OK;
     for (size_t i = 0; i < controls.size(); ++i) {
         if (controls[i])
-            controls[i]->SetNormalizedValue(
-                controls[i]->ValueToNormalized(notes.ElementAt(static_cast<uint32_t>(i))));
+            controls[i]->SetNormalizedValue(controls[i]->ValueToNormalized(notes.ElementAt(static_cast<uint32_t>(i))));
     }
     return S_OK;
 }

@@ -163,8 +163,7 @@ KXRESULT LSendPresetToMidiDeviceDlg::Initialize()
     return base;
 }
 
-KXRESULT LSendPresetToMidiDeviceDlg::Receive(const RCPtr<LNotificationDistributor>& from,
-                                             const RCPtr<LNotification>& n)
+KXRESULT LSendPresetToMidiDeviceDlg::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (m_handler && m_handler->Receive(from, n))
         return S_OK;
