@@ -103,7 +103,7 @@ TEST_F(GlobalSettings, AListWithoutAChoiceIsNotSent)
 
     ListOf(*dialog, D::kMidiChannel)->SetSelectedIndex(0);
     ListOf(*dialog, D::kXyPadSensitivity)->SetSelectedIndex(-1);
-    fake.strings["LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT"] = "Pick every list.";
+    fake.strings["LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT"] = "Pick every list.";
     ClickButton(*dialog, u"sendGlobalSettingsButton");
     ASSERT_TRUE(keyboard.WaitIdle());
     EXPECT_EQ(keyboard.Count(SimKind::GlobalSet), 0u);

@@ -25,7 +25,7 @@ constexpr const char* kSource = "UI\\LumoSeriesCommon\\GlobalSettingsDlg";
 constexpr const char16_t* kParameterNid = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";
 constexpr const char16_t* kErrorCaptionKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION";
 constexpr const char16_t* kErrorTextKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT";
-constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT";
+constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT";
 constexpr const char16_t* kUnselectedText = u"Choose a value in every list before sending the settings.";
 
 struct SettingRow {
