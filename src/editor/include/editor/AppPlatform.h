@@ -3,6 +3,8 @@
 // values, message boxes, the system font, the usable screen area, opening documents and the
 // clock. The program uses the system's; tests give a fake that records boxes and never blocks.
 // Main thread only.
+#include "platform/posix/XdgFolders.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,5 +49,30 @@ public:
     virtual uint32_t TickCount() = 0;
 };
 
-// The system's platform for the program.
+// The system's: XDG folders of the environment given, the profile file, SDL's message boxes (or the
+// boxes a test installed), fontconfig's font, the primary display's usable bounds, xdg-open and a
+// monotonic clock.
+class SystemAppPlatform : public IAppPlatform {
+public:
+    explicit SystemAppPlatform(platform::posix::XdgEnvironment env = platform::posix::XdgEnvironment::FromProcess());
+
+    std::string ExecutableFolder() override;
+    std::string DataHome() override;
+    std::string ConfigHome() override;
+    std::string DocumentsFolder() override;
+    bool ReadProfileValue(const std::string& profilePath, const std::string& section, const std::string& entry,
+                          std::vector<uint8_t>& out) override;
+    bool WriteProfileValue(const std::string& profilePath, const std::string& section, const std::string& entry,
+                           const std::vector<uint8_t>& value) override;
+    int32_t ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags,
+                           void* ownerWindow) override;
+    bool SystemFont(std::string& face, float& size, uint32_t& style) override;
+    AppRect UsableBounds() override;
+    bool OpenDocument(const std::string& path) override;
+    uint32_t TickCount() override;
+
+private:
+    platform::posix::XdgEnvironment m_env;
+};
+
 std::unique_ptr<IAppPlatform> CreateSystemAppPlatform();

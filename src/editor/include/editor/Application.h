@@ -73,6 +73,8 @@ public:
     std::function<void(const KX::WString&)> onCommandLine;
     // Called at each idle pass before the queues (tests drive the program from here).
     std::function<void()> onIdle;
+    // Work done at each idle pass before the queues (the single-instance poll).
+    void AddIdleWork(std::function<void()> work) { m_idleWork.push_back(std::move(work)); }
 
     static KX::WString GetMainControlName() { return KX::WString(u"mainControl"); }
     static int32_t GetDefaultRendererType();
@@ -164,6 +166,7 @@ private:
     int32_t m_userSettings = 0;
     KX::RCPtr<KX::LMidiManager> m_midiManager;
     std::vector<KX::WString> m_handedOver;
+    std::vector<std::function<void()>> m_idleWork;
     bool m_initialized = false;
 };
 

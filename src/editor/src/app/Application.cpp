@@ -280,8 +280,12 @@ void LApplication::RunMessageLoop()
 
 bool LApplication::OnIdlePass(int passCount)
 {
-    if (onIdle && !IsExitRequested())
-        onIdle();
+    if (!IsExitRequested()) {
+        for (const std::function<void()>& work : m_idleWork)
+            work();
+        if (onIdle)
+            onIdle();
+    }
     return RunIdlePass(passCount);
 }
 

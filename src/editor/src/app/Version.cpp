@@ -4,18 +4,7 @@
 #include "kx/AppServices.h"
 #include "kx/ui/FrameworkApp.h"
 
-#ifndef LUMO_COMPANY_NAME
-#define LUMO_COMPANY_NAME "Tarvel"
-#endif
-#ifndef LUMO_PRODUCT_NAME
-#define LUMO_PRODUCT_NAME "Lumo 25 Preset Editor"
-#endif
-#ifndef LUMO_PRODUCT_VERSION
-#define LUMO_PRODUCT_VERSION "1.0.0"
-#endif
-#ifndef LUMO_COPYRIGHT
-#define LUMO_COPYRIGHT "Copyright (C) Tarvel"
-#endif
+#include "VersionInfo.h"
 
 namespace KX {
 
