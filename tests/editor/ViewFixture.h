@@ -17,6 +17,7 @@
 
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
+#include "kx/NotificationId.h"
 #include "kx/controls/Dialog.h"
 #include "kx/controls/Panel.h"
 #include "kx/ui/ControlCreate.h"
@@ -176,6 +177,9 @@ protected:
             return;
         editorApp.factory = factory.Get();
         SetEditorApp(&editorApp);
+        // The application shell answers the exit request; here the harness application does.
+        app->RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(KX::GetNotificationQueue().Get()),
+                                     KX::NID_APP_EXIT_REQ, 0);
     }
     void TearDown() override
     {
