@@ -162,7 +162,3 @@ private:
     // Where the command handlers were registered last (the window's source).
     KX::LNotificationDistributor* m_commandSource = nullptr;
 };
-
-// The skin class's create function.
-KX::RCPtr<KX::LControl>& CreateDeviceView(KX::RCPtr<KX::LControl>& out, KX::RCPtr<KX::LControl>& parent,
-                                          KX::ConstRCPtr<KX::LControlDescriptor>& descriptor);

@@ -79,7 +79,3 @@ private:
 };
 
 } // namespace KX
-
-// The skin class's create function.
-KX::RCPtr<KX::LControl>& CreateMainControl(KX::RCPtr<KX::LControl>& out, KX::RCPtr<KX::LControl>& parent,
-                                           KX::ConstRCPtr<KX::LControlDescriptor>& descriptor);

@@ -14,9 +14,9 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
     // clang-format off
     static const std::vector<EditorControlClass> classes{
         {u"PresetEditor.GlobalEditorControl", nullptr, "LGlobalSettingsDlg"},
-        {u"PresetEditor.MainControl", &CreateMainControl, "KX::LMainControl"},
+        {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", nullptr, "LMIDIChannelViewPanel"},
-        {u"PresetEditor.MainControl.DeviceView", &CreateDeviceView, "LDeviceView"},
+        {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},

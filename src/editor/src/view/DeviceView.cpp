@@ -9,7 +9,6 @@
 #include "kx/controls/Button.h"
 #include "kx/controls/FileDialog.h"
 #include "kx/controls/MainMenu.h"
-#include "kx/ui/ControlCreate.h"
 
 #include <string>
 
@@ -232,10 +231,4 @@ RCPtr<IEncoders> LDeviceView::GetEncoders()
 RCPtr<ITouchPadAxises> LDeviceView::GetTouchPadAxises()
 {
     return As<ITouchPadAxises>(m_xyPad);
-}
-
-RCPtr<LControl>& CreateDeviceView(RCPtr<LControl>& out, RCPtr<LControl>& parent,
-                                  ConstRCPtr<LControlDescriptor>& descriptor)
-{
-    return CreateControlOfClass<LDeviceView>(out, parent, descriptor);
 }

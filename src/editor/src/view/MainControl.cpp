@@ -12,7 +12,6 @@
 #include "kx/NotificationId.h"
 #include "kx/Wrappers.h"
 #include "kx/controls/Panel.h"
-#include "kx/ui/ControlCreate.h"
 
 #include <cstring>
 #include <ostream>
@@ -219,9 +218,3 @@ RCPtr<IDeviceCommunication> LMainControl::GetDeviceCommunication()
 }
 
 } // namespace KX
-
-KX::RCPtr<KX::LControl>& CreateMainControl(KX::RCPtr<KX::LControl>& out, KX::RCPtr<KX::LControl>& parent,
-                                           KX::ConstRCPtr<KX::LControlDescriptor>& descriptor)
-{
-    return KX::CreateControlOfClass<KX::LMainControl>(out, parent, descriptor);
-}
