@@ -2,7 +2,9 @@
 #include "editor/EditorClasses.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/DeviceView.h"
 #include "editor/GlobalSettingsDlg.h"
+#include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PresetSlotDialogs.h"
@@ -17,9 +19,9 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
     // clang-format off
     static const std::vector<EditorControlClass> classes{
         {u"PresetEditor.GlobalEditorControl", &KX::CreateControlOfClass<editor::LGlobalSettingsDlg>, "LGlobalSettingsDlg"},
-        {u"PresetEditor.MainControl", nullptr, "KX::LMainControl"},
+        {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", nullptr, "LMIDIChannelViewPanel"},
-        {u"PresetEditor.MainControl.DeviceView", nullptr, "LDeviceView"},
+        {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},
