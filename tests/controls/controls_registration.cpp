@@ -6,15 +6,21 @@
 #include "kx/controls/Button.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
+#include "kx/controls/FileDropper.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/LevelMeter.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
+#include "kx/controls/ProgressBar.h"
 #include "kx/controls/Scrollbar.h"
+#include "kx/controls/Splitter.h"
+#include "kx/controls/StatusBar.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
+#include "kx/controls/ToolTip.h"
 
 #include <map>
 #include <typeindex>
@@ -34,6 +40,10 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.PopupMenu", typeid(LPopupMenu)}, {u"Framework.MenuItem", typeid(LMenuListBoxItem)},
         {u"Framework.ComboMenu", typeid(LComboMenu)}, {u"Framework.MainMenu", typeid(LMainMenu)},
         {u"Framework.TextBox", typeid(LTextBox)},     {u"Framework.NumericUpDown", typeid(LNumericUpDown)},
+        {u"Framework.ToolTip", typeid(LToolTip)},     {u"Framework.FileDropper", typeid(LFileDropper)},
+        {u"Framework.StatusBar", typeid(LStatusBar)}, {u"Framework.SplitterH", typeid(LSplitterH)},
+        {u"Framework.SplitterV", typeid(LSplitterV)}, {u"Framework.LevelMeter", typeid(LLevelMeter)},
+        {u"Framework.ProgressBar", typeid(LProgressBar)},
     };
     return classes;
 }
