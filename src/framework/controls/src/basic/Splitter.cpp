@@ -217,7 +217,8 @@ void LSplitterBase::UpdateLook()
         const bool hover = (mask & Condition::kHover) != 0;
         const bool pressed = (mask & (Condition::kLeftPressed | Condition::kLeftDrag)) && (mask & Condition::kCapture);
         index = hover && pressed ? 2 : hover ? 1 : 0;
-        if (mask & Condition::kHasFocus)
+        // Selected: the control's extra highlight.
+        if (IsHighlighted())
             index += 3;
     }
     if (static_cast<uint32_t>(index) < GetLookCount())
