@@ -4,11 +4,14 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/FileDropper.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/LevelMeter.h"
+#include "kx/controls/ListBox.h"
+#include "kx/controls/ListBoxItem.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
 #include "kx/controls/NumericUpDown.h"
@@ -44,6 +47,11 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.StatusBar", typeid(LStatusBar)}, {u"Framework.SplitterH", typeid(LSplitterH)},
         {u"Framework.SplitterV", typeid(LSplitterV)}, {u"Framework.LevelMeter", typeid(LLevelMeter)},
         {u"Framework.ProgressBar", typeid(LProgressBar)},
+        {u"Framework.OverlayButton", typeid(LListBoxItem)}, {u"Framework.ListBox", typeid(LListBox)},
+        {u"Framework.listboxNoScroll", typeid(LListBox)},   {u"Framework.ListBoxItem", typeid(LListBoxItem)},
+        {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
+        {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
+        {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
     };
     return classes;
 }
