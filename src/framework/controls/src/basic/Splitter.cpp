@@ -44,7 +44,8 @@ KXRESULT LSplitterBase::Initialize()
     if (Failed(hr))
         return hr;
     if (IRootWindowHost* host = GetRootWindowHost())
-        SetCursor(host->GetApplicationCursor(WString(m_orientation == 0 ? u"UI_CURSOR_SIZE_NS" : u"UI_CURSOR_SIZE_WE")));
+        SetCursor(
+            host->GetApplicationCursor(WString(m_orientation == 0 ? u"UI_CURSOR_SIZE_NS" : u"UI_CURSOR_SIZE_WE")));
     return hr;
 }
 

@@ -48,8 +48,8 @@ KXRESULT LStatusBar::Initialize()
     if (Failed(hr))
         return hr;
     m_barHandler = RCPtr<LNotificationHandler<LStatusBar>>(new LNotificationHandler<LStatusBar>(this));
-    CheckResult(m_barHandler->AddDistributorHandler(&LStatusBar::OnSetStatusText,
-                                                    RCPtr<LNotificationDistributor>(this), kSetStatusText, 0),
+    CheckResult(m_barHandler->AddDistributorHandler(&LStatusBar::OnSetStatusText, RCPtr<LNotificationDistributor>(this),
+                                                    kSetStatusText, 0),
                 "KX::LStatusBar::Initialize", "Controls\\StatusBar", 45);
     if (m_queue && !m_queueCounted && m_queue->AttachDistributor(RCPtr<LNotificationDistributor>(this)) == S_OK) {
         // The queue holds this bar: a reference of our own part.

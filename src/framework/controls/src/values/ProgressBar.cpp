@@ -18,7 +18,7 @@ int32_t RoundHalfAway(double value)
     return static_cast<int32_t>(std::fmax(-2147483648.0, std::fmin(2147483647.0, r)));
 }
 
-constexpr const char16_t* kWordKeys[] = {u"HOURS_SINGULAR",   u"HOURS_PLURAL",    u"MINUTES_SINGULAR", u"MINUTES_PLURAL",
+constexpr const char16_t* kWordKeys[] = {u"HOURS_SINGULAR",   u"HOURS_PLURAL",   u"MINUTES_SINGULAR", u"MINUTES_PLURAL",
                                          u"SECONDS_SINGULAR", u"SECONDS_PLURAL", u"REMAINING"};
 } // namespace
 
