@@ -288,6 +288,8 @@ public:
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
     int32_t ApplyCursor();
     bool UsesParentToolTip() const noexcept { return m_useParentToolTip != 0; }
+    // What "USE_PARENT_TOOLTIP" sets: the control shows its parent's tip when it has none.
+    void SetUseParentToolTip(bool on) noexcept { m_useParentToolTip = on ? 1 : 0; }
 
     // Geometry.
     const RCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }
