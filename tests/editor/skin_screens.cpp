@@ -1,0 +1,157 @@
+// Pictures of the editor's face on an offscreen window: the main window (closed and with its File
+// menu open) and each dialog, written to screenshots/ under the build folder for review, with pixel
+// checks where a missing image or look would leave a hole. Editor classes that are not built yet
+// stand in as plain panels and dialogs, so the skin's layout and looks are what is shown.
+#include "ControlsHarness.h"
+#include "SkinTestDocs.h"
+
+#include "editor/EditorClasses.h"
+
+#include "kx/controls/ComboBox.h"
+#include "kx/controls/Dialog.h"
+#include "kx/controls/Panel.h"
+#include "kx/ui/ControlCreate.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace KX;
+
+namespace {
+
+// Makes every editor class the factory cannot make yet: dialogs as plain dialogs, the rest as panels.
+void RegisterStandIns(LControlFactory& factory)
+{
+    RegisterEditorControlClasses(factory);
+    for (const EditorControlClass& row : GetEditorControlClasses()) {
+        if (row.create)
+            continue;
+        const std::string creator = row.creatorClass;
+        const bool dialog = creator.find("Dlg") != std::string::npos;
+        factory.RegisterControlClass(WString(row.name), dialog ? &CreateControlOfClass<LDialog>
+                                                               : &CreateControlOfClass<LPanel>);
+    }
+}
+
+// Copies a harness picture to <build>/screenshots/<name>.png.
+void Publish(const std::string& picture, const std::string& name)
+{
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::copy_file(picture, folder / (name + ".png"), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    EXPECT_FALSE(error) << "cannot copy " << picture << ": " << error.message();
+}
+
+// Straight RGB distance, for colours that antialiasing or blending may nudge.
+bool Near(uint32_t rgb, uint32_t expected, int tolerance = 6)
+{
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int a = static_cast<int>((rgb >> shift) & 0xFF), b = static_cast<int>((expected >> shift) & 0xFF);
+        if (a - b > tolerance || b - a > tolerance)
+            return false;
+    }
+    return true;
+}
+
+class EditorScreen : public ctltest::ControlsTest {
+protected:
+    std::vector<std::string> Areas() const override
+    {
+        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area")};
+    }
+    void RegisterClasses(LControlFactory& f) override { RegisterStandIns(f); }
+};
+
+class MainWindowScreen : public EditorScreen {
+protected:
+    int32_t WindowWidth() const override { return 1200; }
+    int32_t WindowHeight() const override { return 750; }
+};
+
+struct DialogShot {
+    const char16_t* name;
+    const char* picture;
+    int32_t width;
+    int32_t height;
+};
+
+class DialogScreen : public EditorScreen, public ::testing::WithParamInterface<DialogShot> {
+protected:
+    int32_t WindowWidth() const override { return GetParam().width; }
+    int32_t WindowHeight() const override { return GetParam().height; }
+};
+
+} // namespace
+
+TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RunIdle();
+    Publish(Screenshot("main_window"), "main_window");
+
+    // Window, menu bar, body and edit panel in their palette colours; the artwork where it belongs.
+    EXPECT_TRUE(Near(Pixel(4, 740), 0x1B1D20)) << std::hex << Pixel(4, 740) << " (status line)";
+    EXPECT_TRUE(Near(Pixel(1196, 120), 0x16181B)) << std::hex << Pixel(1196, 120) << " (window)";
+    EXPECT_TRUE(Near(Pixel(1190, 8), 0x1B1D20)) << std::hex << Pixel(1190, 8) << " (menu bar)";
+    EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << std::hex << Pixel(600, 600) << " (edit panel)";
+    // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +12).
+    EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 12 + 110), 0xF1F0EC, 10))
+        << std::hex << Pixel(84, 418) << " (white key)";
+    // The face of the first pad (pads at 840,52; a 52-pixel cell with its face 4 pixels in).
+    EXPECT_TRUE(Near(Pixel(840 + 26, 24 + 52 + 26), 0x2C3035)) << std::hex << Pixel(866, 102) << " (pad)";
+    // Bank buttons: the face of a bank button is the control face, not the body behind it.
+    EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(612, 164) << " (bank 1)";
+
+    // The File menu open over the picture.
+    Click(30, 12);
+    RunIdle();
+    Publish(Screenshot("main_menu_file"), "main_menu_file");
+    Key(SDLK_ESCAPE);
+    RunIdle();
+}
+
+TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)
+{
+    const DialogShot& shot = GetParam();
+    RCPtr<LControl> dialog = CreateMain(shot.name);
+    ASSERT_TRUE(dialog);
+    RunIdle();
+    Publish(Screenshot(shot.picture), shot.picture);
+    // The panel colour inside, one border pixel at the edge.
+    EXPECT_TRUE(Near(Pixel(shot.width / 2, shot.height - 3), 0x202327))
+        << std::hex << Pixel(shot.width / 2, shot.height - 3);
+    EXPECT_TRUE(Near(Pixel(shot.width / 2, 0), 0x353A40)) << std::hex << Pixel(shot.width / 2, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, DialogScreen,
+                         ::testing::Values(DialogShot{u"dialogRetrievePresetFromHardware", "dialog_get_preset", 400, 150},
+                                           DialogShot{u"dialogSendPreset", "dialog_send_preset", 400, 150},
+                                           DialogShot{u"dialogAbout", "dialog_about", 500, 200},
+                                           DialogShot{u"globalEditorControl", "dialog_global_settings", 450, 470}),
+                         [](const ::testing::TestParamInfo<DialogShot>& info) { return std::string(info.param.picture); });
+
+class SlotDialogScreen : public EditorScreen {
+protected:
+    int32_t WindowWidth() const override { return 400; }
+    int32_t WindowHeight() const override { return 150; }
+};
+
+TEST_F(SlotDialogScreen, OpensTheSlotListOnRamAndShowsPresets)
+{
+    RCPtr<LControl> dialog = CreateMain(u"dialogRetrievePresetFromHardware");
+    ASSERT_TRUE(dialog);
+    RCPtr<LControl> slot = dialog->FindChild(WString(u"presetSlot"));
+    ASSERT_TRUE(slot);
+    RCPtr<LComboBox> combo = RCPtr<LComboBox>::DynamicCast(ConstRCPtr<LControl>(slot->FindChild(WString(u"comboBox"))));
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->GetSelectedIndex(), 0) << "the slot starts on RAM";
+    ClickOn(*combo);
+    RunIdle();
+    Publish(Screenshot("dialog_get_preset_open"), "dialog_get_preset_open");
+    // The list drops below the combo box: its rows show the control face, not the dialog panel.
+    EXPECT_FALSE(Near(Pixel(200, 60 + 28 + 30), 0x202327)) << std::hex << Pixel(200, 118);
+}
