@@ -90,6 +90,14 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
 {
     RCPtr<LControl> main = CreateMain(u"mainControl");
     ASSERT_TRUE(main);
+    // As the device view leaves it: bank 1 pressed.
+    RCPtr<LControl> view = main->FindChild(WString(u"viewDevice"));
+    ASSERT_TRUE(view);
+    RCPtr<LControl> banks = view->FindChild(WString(u"groupBankPanel"));
+    ASSERT_TRUE(banks);
+    RCPtr<LControl> bank1 = banks->FindChild(WString(u"bank1"));
+    ASSERT_TRUE(bank1);
+    bank1->SetNormalizedValue(1.0);
     RunIdle();
     Publish(Screenshot("main_window"), "main_window");
 
@@ -103,8 +111,15 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
         << std::hex << Pixel(84, 418) << " (white key)";
     // The face of the first pad (pads at 840,52; a 52-pixel cell with its face 4 pixels in).
     EXPECT_TRUE(Near(Pixel(840 + 26, 24 + 52 + 26), 0x2C3035)) << std::hex << Pixel(866, 102) << " (pad)";
-    // Bank buttons: the face of a bank button is the control face, not the body behind it.
-    EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(612, 164) << " (bank 1)";
+    // Bank buttons: bank 1 on in the accent, bank 2 in the control face, not the body behind them.
+    EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x3FA9F5)) << std::hex << Pixel(612, 164) << " (bank 1)";
+    EXPECT_TRUE(Near(Pixel(608 + 58, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(666, 164) << " (bank 2)";
+
+    // Hover over bank 3: brighter face and border together.
+    MoveTo(608 + 108 + 23, 24 + 136 + 14);
+    RunIdle();
+    EXPECT_TRUE(Near(Pixel(608 + 112, 24 + 136 + 4), 0x353A40)) << std::hex << Pixel(720, 164) << " (bank 3 hover)";
+    Publish(Screenshot("main_window_hover"), "main_window_hover");
 
     // The File menu open over the picture.
     Click(30, 12);
@@ -119,6 +134,11 @@ TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)
     const DialogShot& shot = GetParam();
     RCPtr<LControl> dialog = CreateMain(shot.name);
     ASSERT_TRUE(dialog);
+    // The texts the about box fills in at run time, at their longest likely length.
+    if (RCPtr<LControl> product = dialog->FindChild(WString(u"labelProduct")))
+        product->SetText(WString(u"Tarvel Lumo 25 Preset Editor Version 1.0.0"));
+    if (RCPtr<LControl> copyright = dialog->FindChild(WString(u"labelCopyright")))
+        copyright->SetText(WString(u"Copyright \u00A9 2026 Tarvel. All rights reserved."));
     RunIdle();
     Publish(Screenshot(shot.picture), shot.picture);
     // The panel colour inside, one border pixel at the edge.
@@ -151,7 +171,11 @@ TEST_F(SlotDialogScreen, OpensTheSlotListOnRamAndShowsPresets)
     EXPECT_EQ(combo->GetSelectedIndex(), 0) << "the slot starts on RAM";
     ClickOn(*combo);
     RunIdle();
+    ASSERT_TRUE(combo->IsDropDownShowing()) << "a click opens the list and leaves it open";
+    EXPECT_EQ(combo->GetSelectedIndex(), 0);
     Publish(Screenshot("dialog_get_preset_open"), "dialog_get_preset_open");
-    // The list drops below the combo box: its rows show the control face, not the dialog panel.
-    EXPECT_FALSE(Near(Pixel(200, 60 + 28 + 30), 0x202327)) << std::hex << Pixel(200, 118);
+    // The list opens upwards over the description, RAM (selected, in the accent) at its top and
+    // further slots in the control face down to the box.
+    EXPECT_TRUE(Near(Pixel(100, 24), 0x3FA9F5)) << std::hex << Pixel(100, 24);
+    EXPECT_TRUE(Near(Pixel(100, 96), 0x2C3035)) << std::hex << Pixel(100, 96);
 }
