@@ -1,6 +1,9 @@
 // The editor's skin-class table and its registration.
 #include "editor/EditorClasses.h"
 
+#include "editor/DeviceView.h"
+#include "editor/MainControl.h"
+
 #include "kx/controls/ControlClasses.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/TabControl.h"
@@ -11,9 +14,9 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
     // clang-format off
     static const std::vector<EditorControlClass> classes{
         {u"PresetEditor.GlobalEditorControl", nullptr, "LGlobalSettingsDlg"},
-        {u"PresetEditor.MainControl", nullptr, "KX::LMainControl"},
+        {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", nullptr, "LMIDIChannelViewPanel"},
-        {u"PresetEditor.MainControl.DeviceView", nullptr, "LDeviceView"},
+        {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},
