@@ -1,8 +1,9 @@
 // Pictures of the editor's face on an offscreen window: the main window (closed and with its File
 // menu open) and each dialog, written to screenshots/ under the build folder for review, with pixel
-// checks where a missing image or look would leave a hole. Editor classes that are not built yet
-// stand in as plain panels and dialogs, so the skin's layout and looks are what is shown.
+// checks where a missing image or look would leave a hole. The editor's classes run against a
+// recording application; those not built yet stand in as plain panels and dialogs.
 #include "ControlsHarness.h"
+#include "DialogsFixture.h"
 #include "SkinTestDocs.h"
 
 #include "editor/EditorClasses.h"
@@ -63,6 +64,22 @@ protected:
         return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area")};
     }
     void RegisterClasses(LControlFactory& f) override { RegisterStandIns(f); }
+
+    // The dialogs ask the application for the MIDI manager, texts and version strings.
+    void SetUp() override
+    {
+        ctltest::ControlsTest::SetUp();
+        app.manager = LMidiManager::Create(mmtest::FastTimings(60));
+        SetEditorApp(&app);
+    }
+    void TearDown() override
+    {
+        ctltest::ControlsTest::TearDown();
+        SetEditorApp(nullptr);
+        app.manager = nullptr;
+    }
+
+    dlgtest::FakeEditorApp app;
 };
 
 class MainWindowScreen : public EditorScreen {
@@ -134,11 +151,6 @@ TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)
     const DialogShot& shot = GetParam();
     RCPtr<LControl> dialog = CreateMain(shot.name);
     ASSERT_TRUE(dialog);
-    // The texts the about box fills in at run time, at their longest likely length.
-    if (RCPtr<LControl> product = dialog->FindChild(WString(u"labelProduct")))
-        product->SetText(WString(u"Tarvel Lumo 25 Preset Editor Version 1.0.0"));
-    if (RCPtr<LControl> copyright = dialog->FindChild(WString(u"labelCopyright")))
-        copyright->SetText(WString(u"Copyright \u00A9 2026 Tarvel. All rights reserved."));
     RunIdle();
     Publish(Screenshot(shot.picture), shot.picture);
     // The panel colour inside, one border pixel at the edge.
