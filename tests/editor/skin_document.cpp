@@ -256,4 +256,7 @@ TEST_F(EditorSkin, EmbedsEveryImageItsPartsName)
         EXPECT_GT(bytes.size(), 8u);
     }
     EXPECT_GE(images, 10);
+    std::span<const uint8_t> icon;
+    EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), WString(u"APP_ICON_PNG"), icon))
+        << "the window icon";
 }

@@ -6,6 +6,7 @@
 #include "DialogsFixture.h"
 #include "SkinTestDocs.h"
 
+#include "editor/DeviceView.h"
 #include "editor/EditorClasses.h"
 
 #include "kx/controls/ComboBox.h"
@@ -144,6 +145,33 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     Publish(Screenshot("main_menu_file"), "main_menu_file");
     Key(SDLK_ESCAPE);
     RunIdle();
+}
+
+TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    const struct {
+        int32_t kind, index;
+        const char* picture;
+    } panels[] = {{0, 0, "edit_fader"},  {1, 0, "edit_encoder"}, {2, 0, "edit_pad"},
+                  {3, 0, "edit_xy_pad"}, {4, 0, "edit_wheel"},   {5, 0, "edit_keybed_zone"},
+                  {6, 0, "edit_push_button"}, {7, 0, "edit_volume_pedal"}, {7, 1, "edit_sustain_pedal"}};
+    for (const auto& panel : panels) {
+        view->ShowEditPanel(panel.kind, panel.index);
+        RunIdle();
+        Publish(Screenshot(panel.picture), panel.picture);
+        // One panel shows: its title in the secondary colour over the panel background.
+        EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << panel.picture;
+        bool titleInk = false;
+        for (int32_t x = 16 + 20; x < 16 + 120 && !titleInk; ++x)
+            for (int32_t y = 24 + 424 + 16; y < 24 + 424 + 32 && !titleInk; ++y)
+                titleInk = !Near(Pixel(x, y), 0x202327, 24);
+        EXPECT_TRUE(titleInk) << panel.picture << " shows no title";
+    }
 }
 
 TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)

@@ -61,7 +61,7 @@ TEST_F(EditorStrings, HoldEveryKeyTheApplicationReads)
         // Global settings, about, the hardware check.
         {kApp, "LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION"},
         {kApp, "LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT"},
-        {kApp, "LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT"},
+        {kApp, "LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT"},
         {kApp, "APP_VERSION"},
         {"PresetEditor|mainControl", "HARDWARE_CONFIG_ERROR_MESSAGE"},
         {"PresetEditor|mainControl", "HARDWARE_CONFIG_ERROR_TITLE"},

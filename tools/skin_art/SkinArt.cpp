@@ -335,10 +335,10 @@ void DrawGlyphs()
     });
 }
 
-// The product mark (a key-row in a rounded square) and the maker's word mark.
-void DrawLogos(int mark, int wordWidth, int wordHeight)
+// The product mark (a key-row in a rounded square), also the window icon, and the maker's word mark.
+void DrawProductMark(const char* name, int mark)
 {
-    Draw("product_logo", mark, mark, [=](cairo_t* cr) {
+    Draw(name, mark, mark, [=](cairo_t* cr) {
         RoundedRect(cr, 0, 0, mark, mark, mark * 0.22);
         SetColor(cr, palette::kFace);
         cairo_fill(cr);
@@ -350,6 +350,10 @@ void DrawLogos(int mark, int wordWidth, int wordHeight)
             cairo_fill(cr);
         }
     });
+}
+
+void DrawWordMark(int wordWidth, int wordHeight)
+{
     Draw("tarvel_logo", wordWidth, wordHeight, [=](cairo_t* cr) {
         cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
         const double size = wordHeight * 0.6;
@@ -395,6 +399,8 @@ int main(int argc, char** argv)
     DrawXYSurface(184, 23);
     DrawPedals(96, 168);
     DrawGlyphs();
-    DrawLogos(96, 132, 32);
+    DrawProductMark("product_logo", 96);
+    DrawProductMark("app_icon", 64);
+    DrawWordMark(132, 32);
     return g_failures == 0 ? 0 : 1;
 }
