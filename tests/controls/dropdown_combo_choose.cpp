@@ -198,9 +198,9 @@ TEST_F(ComboChoose, AClickOnAComboWhoseListOpensUpwardsLeavesTheListOpenAndTheIt
     EXPECT_EQ(combo->GetSelectedIndex(), 3);
     EXPECT_EQ(recorder->Count("NID_ITEM_ACTIVATED"), 0);
     const PointT<int32_t> at = CentreOf(*combo);
-    EXPECT_EQ(combo->GetListBox()->GetItemAtPoint(PointT<double>{
-                  at.x - combo->GetListBox()->GetOriginInRootWindow().x,
-                  at.y - combo->GetListBox()->GetOriginInRootWindow().y}),
-              -1)
+    EXPECT_EQ(
+        combo->GetListBox()->GetItemAtPoint(PointT<double>{at.x - combo->GetListBox()->GetOriginInRootWindow().x,
+                                                           at.y - combo->GetListBox()->GetOriginInRootWindow().y}),
+        -1)
         << "no item lies outside the list";
 }

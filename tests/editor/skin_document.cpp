@@ -137,10 +137,15 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
         EXPECT_TRUE(found) << "missing " << text;
     }
 
-    const char16_t* deviceChildren[] = {u"padEditPanel", u"knobEditPanel", u"faderEditPanel", u"volumePedalEditPanel",
-                                        u"wheelEditPanel", u"xyPadEditPanel", u"sustainEditPage", u"zoneEditPanel",
-                                        u"buttonEditPanel", u"pads", u"encoders", u"faders", u"wheels", u"pedals",
-                                        u"keybedZones", u"buttons", u"xyPad", u"presetNameEditPanel",
+    const char16_t* deviceChildren[] = {u"padEditPanel",    u"knobEditPanel",
+                                        u"faderEditPanel",  u"volumePedalEditPanel",
+                                        u"wheelEditPanel",  u"xyPadEditPanel",
+                                        u"sustainEditPage", u"zoneEditPanel",
+                                        u"buttonEditPanel", u"pads",
+                                        u"encoders",        u"faders",
+                                        u"wheels",          u"pedals",
+                                        u"keybedZones",     u"buttons",
+                                        u"xyPad",           u"presetNameEditPanel",
                                         u"groupBankPanel"};
     for (const char16_t* name : deviceChildren) {
         const LControlDescriptor* d = Find({u"mainControl", u"viewDevice", name});
@@ -159,7 +164,7 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
         for (const char16_t* group : {u"faders", u"buttons", u"encoders"}) {
             std::u16string prefix = group == std::u16string(u"faders")    ? u"faderBank"
                                     : group == std::u16string(u"buttons") ? u"buttonBank"
-                                                                           : u"encoderBank";
+                                                                          : u"encoderBank";
             prefix += char16_t(u'0' + bank);
             EXPECT_TRUE(Find({u"mainControl", u"viewDevice", group, prefix.c_str()}))
                 << Narrow(WString(group)) << " lacks " << Narrow(WString(prefix.c_str()));
@@ -168,10 +173,10 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
 
     // The global settings: each setting's panel with its inner control of the right class.
     const std::pair<const char16_t*, const char16_t*> settings[] = {
-        {u"controlCurve", u"comboBox"},    {u"keyOctave", u"numericUpDown"},   {u"keySensitivity", u"comboBox"},
-        {u"keyTranspose", u"numericUpDown"}, {u"lsb", u"numericUpDown"},        {u"msb", u"numericUpDown"},
-        {u"mackieHUIToggle", u"comboBox"}, {u"midiChannel", u"comboBox"},      {u"padOctave", u"numericUpDown"},
-        {u"padSensitivity", u"comboBox"},  {u"padTranspose", u"numericUpDown"}, {u"program", u"numericUpDown"},
+        {u"controlCurve", u"comboBox"},      {u"keyOctave", u"numericUpDown"},    {u"keySensitivity", u"comboBox"},
+        {u"keyTranspose", u"numericUpDown"}, {u"lsb", u"numericUpDown"},          {u"msb", u"numericUpDown"},
+        {u"mackieHUIToggle", u"comboBox"},   {u"midiChannel", u"comboBox"},       {u"padOctave", u"numericUpDown"},
+        {u"padSensitivity", u"comboBox"},    {u"padTranspose", u"numericUpDown"}, {u"program", u"numericUpDown"},
         {u"xyPadSensitivity", u"comboBox"}};
     for (const auto& [panel, inner] : settings) {
         const LControlDescriptor* d = Find({u"globalEditorControl", panel, inner});
@@ -200,9 +205,9 @@ TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndThePushButtonPanelShowing)
                 << Narrow(g->GetChildren().GetData()[i]->GetName());
     }
     int visibleEditPanels = 0;
-    for (const char16_t* name : {u"padEditPanel", u"knobEditPanel", u"faderEditPanel", u"volumePedalEditPanel",
-                                 u"wheelEditPanel", u"xyPadEditPanel", u"sustainEditPage", u"zoneEditPanel",
-                                 u"buttonEditPanel"})
+    for (const char16_t* name :
+         {u"padEditPanel", u"knobEditPanel", u"faderEditPanel", u"volumePedalEditPanel", u"wheelEditPanel",
+          u"xyPadEditPanel", u"sustainEditPage", u"zoneEditPanel", u"buttonEditPanel"})
         visibleEditPanels += Find({u"mainControl", u"viewDevice", name})->GetLayout()->visible ? 1 : 0;
     EXPECT_EQ(visibleEditPanels, 1);
     EXPECT_TRUE(Find({u"mainControl", u"viewDevice", u"buttonEditPanel"})->GetLayout()->visible);
@@ -251,12 +256,12 @@ TEST_F(EditorSkin, EmbedsEveryImageItsPartsName)
         ++images;
         EXPECT_EQ(file, skintest::Lower(file)) << "image files are named in lower case";
         std::span<const uint8_t> bytes;
-        EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), ResourceNameFromPath(WString(("::" + file).c_str())), bytes))
+        EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage),
+                                         ResourceNameFromPath(WString(("::" + file).c_str())), bytes))
             << file << " is not embedded";
         EXPECT_GT(bytes.size(), 8u);
     }
     EXPECT_GE(images, 10);
     std::span<const uint8_t> icon;
-    EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), WString(u"APP_ICON_PNG"), icon))
-        << "the window icon";
+    EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), WString(u"APP_ICON_PNG"), icon)) << "the window icon";
 }

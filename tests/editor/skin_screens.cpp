@@ -31,8 +31,8 @@ void RegisterStandIns(LControlFactory& factory)
             continue;
         const std::string creator = row.creatorClass;
         const bool dialog = creator.find("Dlg") != std::string::npos;
-        factory.RegisterControlClass(WString(row.name), dialog ? &CreateControlOfClass<LDialog>
-                                                               : &CreateControlOfClass<LPanel>);
+        factory.RegisterControlClass(WString(row.name),
+                                     dialog ? &CreateControlOfClass<LDialog> : &CreateControlOfClass<LPanel>);
     }
 }
 
@@ -157,8 +157,8 @@ TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
     const struct {
         int32_t kind, index;
         const char* picture;
-    } panels[] = {{0, 0, "edit_fader"},  {1, 0, "edit_encoder"}, {2, 0, "edit_pad"},
-                  {3, 0, "edit_xy_pad"}, {4, 0, "edit_wheel"},   {5, 0, "edit_keybed_zone"},
+    } panels[] = {{0, 0, "edit_fader"},       {1, 0, "edit_encoder"},      {2, 0, "edit_pad"},
+                  {3, 0, "edit_xy_pad"},      {4, 0, "edit_wheel"},        {5, 0, "edit_keybed_zone"},
                   {6, 0, "edit_push_button"}, {7, 0, "edit_volume_pedal"}, {7, 1, "edit_sustain_pedal"}};
     for (const auto& panel : panels) {
         view->ShowEditPanel(panel.kind, panel.index);
@@ -187,12 +187,13 @@ TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)
     EXPECT_TRUE(Near(Pixel(shot.width / 2, 0), 0x353A40)) << std::hex << Pixel(shot.width / 2, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, DialogScreen,
-                         ::testing::Values(DialogShot{u"dialogRetrievePresetFromHardware", "dialog_get_preset", 400, 150},
-                                           DialogShot{u"dialogSendPreset", "dialog_send_preset", 400, 150},
-                                           DialogShot{u"dialogAbout", "dialog_about", 500, 200},
-                                           DialogShot{u"globalEditorControl", "dialog_global_settings", 450, 470}),
-                         [](const ::testing::TestParamInfo<DialogShot>& info) { return std::string(info.param.picture); });
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, DialogScreen,
+    ::testing::Values(DialogShot{u"dialogRetrievePresetFromHardware", "dialog_get_preset", 400, 150},
+                      DialogShot{u"dialogSendPreset", "dialog_send_preset", 400, 150},
+                      DialogShot{u"dialogAbout", "dialog_about", 500, 200},
+                      DialogShot{u"globalEditorControl", "dialog_global_settings", 450, 470}),
+    [](const ::testing::TestParamInfo<DialogShot>& info) { return std::string(info.param.picture); });
 
 class SlotDialogScreen : public EditorScreen {
 protected:
