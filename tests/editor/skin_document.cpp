@@ -265,3 +265,21 @@ TEST_F(EditorSkin, EmbedsEveryImageItsPartsName)
     std::span<const uint8_t> icon;
     EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), WString(u"APP_ICON_PNG"), icon)) << "the window icon";
 }
+
+TEST(EditorResources, EmbeddedDocumentsLoadAsTheProgramLoadsThem)
+{
+    // The program reads "::" documents: the names the build embeds them under must match.
+    RCPtr<LControlFactory> factory(new LControlFactory(WString(skintest::kAppName)));
+    ASSERT_EQ(factory->LoadStringTables(WString(u"::APP_STRINGS"), WString(u"::FRAMEWORK_STRINGS"), 0x0409), S_OK);
+    EXPECT_EQ(factory->GetLastXMLErrorLine(), 0) << Narrow(factory->GetLastXMLErrorText());
+    ASSERT_EQ(factory->LoadSkins(WString(u"::APP_SKINS")), S_OK)
+        << factory->GetLastXMLErrorLine() << ": " << Narrow(factory->GetLastXMLErrorText());
+    EXPECT_TRUE(factory->FindControlDescriptor(WString(u"mainControl")));
+    EXPECT_TRUE(factory->FindControlDescriptor(WString(u"globalEditorControl")));
+    WString text;
+    ASSERT_TRUE(factory->GetApplicationStringTable());
+    EXPECT_TRUE(factory->GetApplicationStringTable()->Lookup(WString(u"APP_VERSION"), text));
+    EXPECT_EQ(Narrow(text), "Version");
+    ASSERT_TRUE(factory->GetFrameworkStringTable());
+    EXPECT_TRUE(factory->GetFrameworkStringTable()->Lookup(WString(u"EXCEPTION_ID"), text));
+}
