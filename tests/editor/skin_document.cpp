@@ -244,24 +244,39 @@ TEST_F(EditorSkin, GivesEveryControlTheLooksItsClassIndexes)
     });
 }
 
-TEST_F(EditorSkin, EmbedsEveryImageItsPartsName)
+TEST_F(EditorSkin, EmbedsEveryImageItsPartsNameAtThePartsSize)
 {
     const std::string document = skintest::ReadFile(KX_EDITOR_SKIN_FILE);
     ASSERT_FALSE(document.empty());
-    const std::regex imageFile("ImageFile=\"([^\"]+)\"");
+    // Every image part takes its whole image from the top-left corner: the sizes must agree, or
+    // the part shows a cut or an empty margin.
+    const std::regex imagePart("<Part Name=\"([^\"]+)\" Width=\"([0-9]+)\" Height=\"([0-9]+)\" "
+                               "ResizeType=\"[A-Za-z]+\" ImageFile=\"([^\"]+)\"");
     int images = 0;
-    for (auto it = std::sregex_iterator(document.begin(), document.end(), imageFile); it != std::sregex_iterator();
+    for (auto it = std::sregex_iterator(document.begin(), document.end(), imagePart); it != std::sregex_iterator();
          ++it) {
-        const std::string file = (*it)[1];
+        const std::string part = (*it)[1], file = (*it)[4];
+        const uint32_t width = static_cast<uint32_t>(std::stoul((*it)[2])),
+                       height = static_cast<uint32_t>(std::stoul((*it)[3]));
         ++images;
         EXPECT_EQ(file, skintest::Lower(file)) << "image files are named in lower case";
-        std::span<const uint8_t> bytes;
-        EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage),
-                                         ResourceNameFromPath(WString(("::" + file).c_str())), bytes))
+        std::span<const uint8_t> png;
+        ASSERT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage),
+                                         ResourceNameFromPath(WString(("::" + file).c_str())), png))
             << file << " is not embedded";
-        EXPECT_GT(bytes.size(), 8u);
+        ASSERT_GT(png.size(), 24u) << file;
+        auto be = [&](size_t at) {
+            return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) |
+                   png[at + 3];
+        };
+        EXPECT_EQ(be(16), width) << part << " (" << file << ")";
+        EXPECT_EQ(be(20), height) << part << " (" << file << ")";
     }
-    EXPECT_GE(images, 10);
+    int imageFiles = 0;
+    for (size_t at = document.find("ImageFile="); at != std::string::npos; at = document.find("ImageFile=", at + 1))
+        ++imageFiles;
+    EXPECT_EQ(images, imageFiles) << "an image part not of the form above went unchecked";
+    EXPECT_GE(images, 15);
     std::span<const uint8_t> icon;
     EXPECT_TRUE(FindEmbeddedResource(WString(kResourceTypeImage), WString(u"APP_ICON_PNG"), icon)) << "the window icon";
 }

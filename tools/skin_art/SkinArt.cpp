@@ -391,8 +391,8 @@ int main(int argc, char** argv)
     }
     DrawBody(1056, 400, 14);
     DrawKnob(60, 40);
-    DrawFader(48, 136, 28, 16);
-    DrawRubber("pad", 56, 56, 48, 48, 6);
+    DrawFader(48, 124, 28, 16);
+    DrawRubber("pad", 52, 52, 44, 44, 6);
     DrawRubber("push_button", 36, 40, 28, 22, 4);
     DrawKeybed(15, 64, 120, 38, 74);
     DrawWheel(48, 152, 28, 128);
