@@ -215,8 +215,16 @@ int32_t LApplication::RunModalDialog(const RCPtr<LControl>& control, bool system
     const RCPtr<LRootWindow> root = GetRootWindowAt(static_cast<uint32_t>(index));
     if (!root || !root->GetServices())
         return E_FAIL;
-    // The window deletes itself when its loop ends.
-    return root->GetServices()->RunModal();
+    OSWindow* window = static_cast<OSWindow*>(root->GetServices()->GetWindowHandle());
+    // The window deletes itself when its loop ends, except when the application quits: then it
+    // goes now, before the main window.
+    const int32_t result = window->RunModal();
+    for (const RCPtr<LRootWindow>& left : GetRootWindows())
+        if (left.Get() == root.Get()) {
+            window->Destroy();
+            break;
+        }
+    return result;
 }
 
 int32_t LApplication::RunModalDialog(const RCPtr<LDialog>& dialog)
