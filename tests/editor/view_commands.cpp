@@ -101,6 +101,19 @@ TEST_F(Commands, DialogCommandsRunTheirSkinDialogsAndOnlyHotKeyCommandsAnswerThe
     EXPECT_EQ(editorApp.created, (std::vector<std::string>{"dialogSendPreset", "dialogRetrievePresetFromHardware"}));
 }
 
+TEST_F(Commands, ClickingMenuItemsReachesTheView)
+{
+    ClickOn(*Title(u"Help"));
+    ClickOn(*Title(u"Help")->GetPopupMenu()->GetRowAt(1));
+    RunIdle();
+    EXPECT_EQ(editorApp.created, std::vector<std::string>{"dialogAbout"});
+
+    ClickOn(*Title(u"File"));
+    ClickOn(*Title(u"File")->GetPopupMenu()->GetRowAt(8));
+    RunIdle();
+    EXPECT_TRUE(app->IsExitRequested());
+}
+
 TEST_F(Commands, ExitFromTheMenuClosesAnOpenDialogFirst)
 {
     editorApp.runModal = true;

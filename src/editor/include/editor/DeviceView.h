@@ -67,6 +67,10 @@ public:
     // "NID_LEFT_CLICK" from a bank button: its bank shown, its button alone pressed. 1.
     KX::KXRESULT OnBankButtonClick(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                    const KX::RCPtr<KX::LNotification>& n);
+    // Makes the view the item-state source of the main menu beside it, when the parent is the main
+    // control and has its "mainMenu" already; true when installed. The main control asks again once
+    // all its children exist.
+    bool InstallMenuItemUpdater();
     // The same object for the life of the view; null before Initialize.
     KX::RCPtr<LStatusView> GetStatusView() const { return m_statusView; }
 

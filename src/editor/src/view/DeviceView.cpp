@@ -119,13 +119,23 @@ KXRESULT LDeviceView::Initialize()
     for (const RCPtr<LControl>& panel : m_hiddenAtStart)
         panel->SetVisible(false);
 
-    if (dynamic_cast<LMainControl*>(LControl::GetParent().Get()))
-        if (auto* menu = dynamic_cast<LMainMenu*>(LControl::GetParent()->FindChild(WString(u"mainMenu")).Get()))
-            menu->SetMenuItemUpdater(GetMenuItemUpdater());
+    InstallMenuItemUpdater();
 
     m_statusView = RCPtr<LStatusView>(new LStatusView());
     m_presetManager = LPresetManager::Create();
     return base;
+}
+
+bool LDeviceView::InstallMenuItemUpdater()
+{
+    const RCPtr<LControl>& parent = LControl::GetParent();
+    if (!dynamic_cast<LMainControl*>(parent.Get()))
+        return false;
+    auto* menu = dynamic_cast<LMainMenu*>(parent->FindChild(WString(u"mainMenu")).Get());
+    if (!menu)
+        return false;
+    menu->SetMenuItemUpdater(GetMenuItemUpdater());
+    return true;
 }
 
 KXRESULT LDeviceView::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)

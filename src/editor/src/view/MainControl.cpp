@@ -56,6 +56,8 @@ KXRESULT LMainControl::Initialize()
         m_deviceView = RCPtr<LDeviceView>(dynamic_cast<LDeviceView*>(FindChild(WString(u"viewDevice")).Get()));
         if (!m_deviceView)
             Throw<std::runtime_error>("Null Pointer : LMainControl couldn't find viewDevice", kMethod, kSource, 38);
+        // The menu bar may come after the picture in the skin.
+        m_deviceView->InstallMenuItemUpdater();
         m_statusPanel = RCPtr<LPanel>(dynamic_cast<LPanel*>(FindChild(WString(u"viewStatus")).Get()));
         m_deviceSelector = RCPtr<LPanel>(dynamic_cast<LPanel*>(FindChild(WString(u"panelDeviceSelector")).Get()));
         const KXRESULT registered = m_handler->AddDistributorHandler(
