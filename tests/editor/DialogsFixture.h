@@ -56,7 +56,6 @@ public:
     KX::WString GetCompanyName() override { return KX::WString(company.c_str()); }
     KX::WString GetProductName() override { return KX::WString(product.c_str()); }
     KX::WString GetProductVersion() override { return KX::WString(version.c_str()); }
-    KX::WString GetLegalCopyright() override { return KX::WString(copyright.c_str()); }
     KX::WString GetVersionFolderName() override { return KX::WString(u"1_0_0"); }
     bool OpenDocument(const KX::WString&) override { return false; }
     double GetTime() override { return 0; }
@@ -78,8 +77,7 @@ public:
         {"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT", "global: midi error"},
         {"APP_VERSION", "Version"},
     };
-    std::u16string company = u"Tarvel", product = u"Lumo 25 Preset Editor", version = u"1.0.0.0",
-                   copyright = u"Copyright (c) Tarvel";
+    std::u16string company = u"Tarvel", product = u"Lumo 25 Preset Editor", version = u"1.0.0.0";
     std::vector<Box> boxes;
     KX::RCPtr<KX::LMidiManager> manager;
 };

@@ -3,6 +3,7 @@
 #include "GlobalSettingsSupport.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/Version.h"
 
 #include "kx/controls/Button.h"
 
@@ -103,7 +104,7 @@ TEST_F(GlobalSettings, AListWithoutAChoiceIsNotSent)
 
     ListOf(*dialog, D::kMidiChannel)->SetSelectedIndex(0);
     ListOf(*dialog, D::kXyPadSensitivity)->SetSelectedIndex(-1);
-    fake.strings["LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT"] = "Pick every list.";
+    fake.strings["LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT"] = "Pick every list.";
     ClickButton(*dialog, u"sendGlobalSettingsButton");
     ASSERT_TRUE(keyboard.WaitIdle());
     EXPECT_EQ(keyboard.Count(SimKind::GlobalSet), 0u);
@@ -185,16 +186,22 @@ TEST_F(About, ShowsTheProductLineAndTheNotice)
 {
     RCPtr<LControl> about = Create(u"dialogAbout");
     ASSERT_TRUE(about);
+    // The version block compiled into the program.
+    const Version version;
+    const std::string number = Narrow(version.GetProductVersion());
+    ASSERT_FALSE(number.empty());
     EXPECT_EQ(Narrow(about->FindChild(WString(u"labelProduct"))->GetText()),
-              "Tarvel Lumo 25 Preset Editor Version 1.0.0.0");
-    EXPECT_EQ(Narrow(about->FindChild(WString(u"labelCopyright"))->GetText()), "Copyright (c) Tarvel");
+              Narrow(version.GetCompanyName()) + " " + Narrow(version.GetProductName()) + " Version " + number);
+    EXPECT_EQ(Narrow(about->FindChild(WString(u"labelCopyright"))->GetText()), Narrow(version.GetCopyright()));
+    EXPECT_EQ(Narrow(version.GetCompanyName()), "Tarvel");
+    EXPECT_FALSE(version.GetCopyright().IsEmpty());
     Screenshot("about");
 
     // Without the version word the blanks stay.
     fake.strings.erase("APP_VERSION");
     RCPtr<LControl> bare = CreateTopLevel(u"dialogAbout");
     ASSERT_TRUE(bare);
-    EXPECT_EQ(Narrow(bare->FindChild(WString(u"labelProduct"))->GetText()), "Tarvel Lumo 25 Preset Editor  1.0.0.0");
+    EXPECT_EQ(Narrow(bare->FindChild(WString(u"labelProduct"))->GetText()), "Tarvel Lumo 25 Preset Editor  " + number);
 
     EXPECT_EQ(CreationError(u"aboutWithoutCopyright"),
               "Runtime Error : Null Pointer : Cannot find child labelCopyright : LAboutDlg::Initialize : "

@@ -19,10 +19,22 @@ TEST_F(GlobalSettingsThreads, ValuesFromAnotherThreadWaitForTheMainThread)
     RCPtr<D> dialog = CreateTopLevelAs<D>(u"globalEditorControl");
     ASSERT_TRUE(dialog);
     RCPtr<LMidiManager> manager = fake.manager;
-    std::thread([&] { Announce(*manager, u"GLOBAL_PROGRAM", 99); }).join();
+    std::thread([&] {
+        Announce(*manager, u"GLOBAL_PROGRAM", 99);
+        Announce(*manager, u"PAD_OCTAVE", 10);
+    }).join();
     EXPECT_EQ(Shown(*dialog, D::kProgram), 0);
-    dialog->ApplyReceivedValues();
+    // The application's queue carries them over when the main thread is idle.
+    RunIdle();
     EXPECT_EQ(Shown(*dialog, D::kProgram), 99);
+    EXPECT_EQ(Shown(*dialog, D::kPadOctave), 5);
+
+    // A value told on the main thread lands after those still waiting.
+    std::thread([&] { Announce(*manager, u"GLOBAL_PROGRAM", 1); }).join();
+    Announce(*manager, u"GLOBAL_PROGRAM", 2);
+    EXPECT_EQ(Shown(*dialog, D::kProgram), 2);
+    RunIdle();
+    EXPECT_EQ(Shown(*dialog, D::kProgram), 2);
 }
 
 TEST_F(GlobalSettingsThreads, QueueingAndApplyingRaceWithoutLoss)
@@ -51,6 +63,7 @@ TEST_F(GlobalSettingsThreads, QueuedValuesAreDroppedWhenTheDialogCloses)
     RCPtr<LMidiManager> manager = fake.manager;
     std::thread([&] { Announce(*manager, u"KEY_TRANSPOSE", 20); }).join();
     EXPECT_EQ(dialog->Close(1), S_OK);
+    RunIdle();
     dialog->ApplyReceivedValues();
     EXPECT_EQ(Shown(*dialog, D::kKeyTranspose), 0);
     // Closed, the dialog no longer listens at all.

@@ -65,8 +65,6 @@ public:
     virtual KX::WString GetCompanyName() = 0;
     virtual KX::WString GetProductName() = 0;
     virtual KX::WString GetProductVersion() = 0;
-    // The legal notice of the version block; empty when there is none.
-    virtual KX::WString GetLegalCopyright() { return KX::WString(); }
     // "1_0_0", the section the settings files are opened with.
     virtual KX::WString GetVersionFolderName() = 0;
     // Opens a file with the desktop's program for it (the user guide); false when it cannot start.

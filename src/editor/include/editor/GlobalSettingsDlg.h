@@ -5,8 +5,10 @@
 //
 // Threads: the dialog lives on the main thread, and only the main thread writes its controls. A
 // parameter value announced on another thread is queued under the pending lock (a leaf lock: no
-// call is made while it is held) and applied by the main thread after the request that waited for
-// it, or by ApplyReceivedValues. Values that arrive after the dialog closed are dropped.
+// call is made while it is held) and a wake-up is posted to the application's notification queue;
+// the main thread applies the queued values when it drains that queue, after the request that
+// waited for them, or in ApplyReceivedValues. Values that arrive after the dialog closed are
+// dropped.
 #include "kx/NotificationHandler.h"
 #include "kx/controls/Dialog.h"
 
@@ -58,6 +60,9 @@ public:
 
     // Main thread: puts the queued values into their controls (none once closed).
     void ApplyReceivedValues();
+    // The wake-up from the application's queue (main thread). 1.
+    KX::KXRESULT OnValuesWaiting(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                                 const KX::RCPtr<KX::LNotification>& n);
     // The value a setting goes out with (the shown value plus its offset, a list's index; the
     // channel's index plus 1); 0 for a name the dialog does not hold.
     int32_t GetWireValue(const KX::WString& name) const;
@@ -99,12 +104,16 @@ private:
     KX::RCPtr<KX::LButton> m_getButton;
     KX::RCPtr<KX::LButton> m_sendButton;
     KX::RCPtr<KX::LMidiManager> m_manager;
+    // The application's queue, while the dialog listens there for its wake-ups.
+    KX::RCPtr<KX::LNotificationDistributor> m_queue;
 
     std::thread::id m_mainThread;
     std::atomic<bool> m_closed{false};
     bool m_listening = false;
     std::mutex m_pendingLock;
     std::vector<std::pair<KX::WString, int32_t>> m_pending;
+    // A wake-up is posted and not yet handled (set and cleared under the pending lock).
+    bool m_wakeUpPosted = false;
 };
 
 } // namespace editor

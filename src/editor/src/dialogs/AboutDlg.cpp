@@ -3,7 +3,7 @@
 
 #include "dialogs/DialogSupport.h"
 
-#include "editor/EditorApp.h"
+#include "editor/Version.h"
 
 #include "kx/controls/Label.h"
 
@@ -32,15 +32,13 @@ KXRESULT LAboutDlg::Initialize()
         return base;
     const RCPtr<LControl> product = RequireChild<LControl>(this, u"labelProduct", kMethod, kSource, 24);
     const RCPtr<LControl> copyright = RequireChild<LControl>(this, u"labelCopyright", kMethod, kSource, 25);
-    IEditorApp* app = GetEditorApp();
-    if (!app)
-        return base;
-    const WString line = BuildProductLine(app->GetCompanyName(), app->GetProductName(),
-                                          app->LookupAppString(WString(u"APP_VERSION")), app->GetProductVersion());
+    const Version version;
+    const WString line = BuildProductLine(version.GetCompanyName(), version.GetProductName(), AppString(u"APP_VERSION"),
+                                          version.GetProductVersion());
     const KXRESULT set = product->SetText(line);
     if (Failed(set))
         return set;
-    return copyright->SetText(app->GetLegalCopyright());
+    return copyright->SetText(version.GetCopyright());
 }
 
 } // namespace editor

@@ -7,6 +7,7 @@
 
 #include "engine/MidiManager.h"
 
+#include "kx/NotificationCenter.h"
 #include "kx/controls/Button.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
@@ -23,9 +24,11 @@ constexpr const char* kMethod = "LGlobalSettingsDlg::Initialize";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\GlobalSettingsDlg";
 
 constexpr const char16_t* kParameterNid = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";
+// Posted to the application's queue when values wait for the main thread.
+constexpr const char16_t* kValuesWaitingNid = u"NID_GLOBALSETTINGS_VALUES_WAITING";
 constexpr const char16_t* kErrorCaptionKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION";
 constexpr const char16_t* kErrorTextKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT";
-constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT";
+constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT";
 constexpr const char16_t* kUnselectedText = u"Choose a value in every list before sending the settings.";
 
 struct SettingRow {
@@ -101,7 +104,8 @@ LGlobalSettingsDlg::LGlobalSettingsDlg(const RCPtr<LControl>& parent, const WStr
 
 LGlobalSettingsDlg::~LGlobalSettingsDlg()
 {
-    StopListening();
+    // The registrations went when the last outside holder let go.
+    m_queue = nullptr;
     m_manager = nullptr;
     m_sendButton = nullptr;
     m_getButton = nullptr;
@@ -170,6 +174,12 @@ KXRESULT LGlobalSettingsDlg::Initialize()
                                                  RCPtr<LNotificationDistributor>(m_manager), kParameterNid, 0),
                 kMethod, kSource, 127);
     m_listening = true;
+    // Values told on another thread reach the main thread through the application's queue.
+    const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
+    if (centre &&
+        Succeeded(m_handler->AddDistributorHandler(&LGlobalSettingsDlg::OnValuesWaiting,
+                                                   RCPtr<LNotificationDistributor>(centre), kValuesWaitingNid, 0)))
+        m_queue = RCPtr<LNotificationDistributor>(centre);
 
     m_numbers[kPadOctave]->SetValueAndRead(0);
     m_numbers[kPadTranspose]->SetValueAndRead(0);
@@ -204,6 +214,10 @@ void LGlobalSettingsDlg::OnClosed()
 
 void LGlobalSettingsDlg::StopListening()
 {
+    if (m_queue) {
+        UnregisterForNotification(m_queue, kValuesWaitingNid);
+        m_queue = nullptr;
+    }
     if (!m_listening || !m_manager)
         return;
     m_listening = false;
@@ -252,6 +266,7 @@ void LGlobalSettingsDlg::ApplyReceivedValues()
     {
         std::lock_guard<std::mutex> lock(m_pendingLock);
         received.swap(m_pending);
+        m_wakeUpPosted = false;
     }
     if (m_closed)
         return;
@@ -267,11 +282,34 @@ KXRESULT LGlobalSettingsDlg::OnParameterReceived(const RCPtr<LNotificationDistri
     if (!p || m_closed)
         return 1;
     if (std::this_thread::get_id() == m_mainThread) {
+        // Values that came earlier on another thread go in first.
+        ApplyReceivedValues();
         Apply(p->GetName(), p->GetValue());
-    } else {
+        return 1;
+    }
+    bool wake = false;
+    {
         std::lock_guard<std::mutex> lock(m_pendingLock);
         m_pending.emplace_back(p->GetName(), p->GetValue());
+        wake = !m_wakeUpPosted;
+        m_wakeUpPosted = true;
     }
+    // One wake-up for a run of values, posted outside the lock.
+    if (wake) {
+        const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
+        RCPtr<LNotification> posted;
+        LNotification::Create(posted, kValuesWaitingNid, nullptr);
+        if (!centre || !posted || Failed(centre->GetQueue()->PostNotification(posted))) {
+            std::lock_guard<std::mutex> lock(m_pendingLock);
+            m_wakeUpPosted = false;
+        }
+    }
+    return 1;
+}
+
+KXRESULT LGlobalSettingsDlg::OnValuesWaiting(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    ApplyReceivedValues();
     return 1;
 }
 
