@@ -283,8 +283,9 @@ TEST_F(EditorSkin, EmbedsEveryImageItsPartsNameAtThePartsSize)
 
 TEST(EditorResources, EmbeddedDocumentsLoadAsTheProgramLoadsThem)
 {
-    // The program reads "::" documents: the names the build embeds them under must match.
-    RCPtr<LControlFactory> factory(new LControlFactory(WString(skintest::kAppName)));
+    // The program reads "::" documents: the names the build embeds them under must match. Its
+    // factory starts under the product's name; the documents name the application's tables.
+    RCPtr<LControlFactory> factory(new LControlFactory(WString(u"Lumo 25 Preset Editor")));
     ASSERT_EQ(factory->LoadStringTables(WString(u"::APP_STRINGS"), WString(u"::FRAMEWORK_STRINGS"), 0x0409), S_OK);
     EXPECT_EQ(factory->GetLastXMLErrorLine(), 0) << Narrow(factory->GetLastXMLErrorText());
     ASSERT_EQ(factory->LoadSkins(WString(u"::APP_SKINS")), S_OK)
@@ -295,6 +296,10 @@ TEST(EditorResources, EmbeddedDocumentsLoadAsTheProgramLoadsThem)
     ASSERT_TRUE(factory->GetApplicationStringTable());
     EXPECT_TRUE(factory->GetApplicationStringTable()->Lookup(WString(u"APP_VERSION"), text));
     EXPECT_EQ(Narrow(text), "Version");
+    const ConstRCPtr<LStringTable> about =
+        factory->GetStringTable(static_cast<const LControl*>(nullptr), WString(u"dialogAbout"));
+    ASSERT_TRUE(about) << "a top-level control's table is named after the application";
+    EXPECT_TRUE(about->Lookup(WString(u"LABEL"), text));
     ASSERT_TRUE(factory->GetFrameworkStringTable());
     EXPECT_TRUE(factory->GetFrameworkStringTable()->Lookup(WString(u"EXCEPTION_ID"), text));
 }
