@@ -30,6 +30,14 @@ namespace apptest {
 
 namespace fs = std::filesystem;
 
+#ifndef KX_APPTEST_NARROW
+#define KX_APPTEST_NARROW
+inline std::string NarrowText(const KX::WString& text)
+{
+    return text.ToNarrow().GetString();
+}
+#endif
+
 inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
