@@ -1,6 +1,14 @@
 // The editor's skin-class table and its registration.
 #include "editor/EditorClasses.h"
 
+#include "editor/AboutDlg.h"
+#include "editor/DeviceView.h"
+#include "editor/GlobalSettingsDlg.h"
+#include "editor/MainControl.h"
+#include "editor/MidiNoteSelector.h"
+#include "editor/NumberBoxTextSelector.h"
+#include "editor/PresetSlotDialogs.h"
+
 #include "kx/controls/ControlClasses.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/TabControl.h"
@@ -10,15 +18,15 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
 {
     // clang-format off
     static const std::vector<EditorControlClass> classes{
-        {u"PresetEditor.GlobalEditorControl", nullptr, "LGlobalSettingsDlg"},
-        {u"PresetEditor.MainControl", nullptr, "KX::LMainControl"},
+        {u"PresetEditor.GlobalEditorControl", &KX::CreateControlOfClass<editor::LGlobalSettingsDlg>, "LGlobalSettingsDlg"},
+        {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", nullptr, "LMIDIChannelViewPanel"},
-        {u"PresetEditor.MainControl.DeviceView", nullptr, "LDeviceView"},
+        {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},
-        {u"PresetEditor.Dialog.SendPresetToHardware", nullptr, "LSendPresetToMidiDeviceDlg"},
-        {u"PresetEditor.Dialog.RetrievePresetFromHardware", nullptr, "LGetPresetFromMidiDeviceDlg"},
+        {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
+        {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", nullptr, "LMoveableControlEditPanel"},
         {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", nullptr, "LButtonControlEditPanel"},
         {u"PresetEditor.MainControl.FaderView", nullptr, "LFaderGroupPanel"},
@@ -36,9 +44,9 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", nullptr, "LPadGroupPanel"},
         {u"PresetEditor.MainControl.PadView.Pad", nullptr, "LPadPanel"},
-        {u"PresetEditor.Control.ZoneNoteSelector", nullptr, "LMidiNoteSelector"},
-        {u"PresetEditor.Control.NoteSelector", nullptr, "LMidiNoteSelector"},
-        {u"PresetEditor.Control.CCSelector", nullptr, "LNumberBoxTextSelector"},
+        {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
+        {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
+        {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
         {u"PresetEditor.MainPage.ButtonEditPanel", nullptr, "LButtonEditPanel"},
         {u"PresetEditor.MainPage.VolumeEditPanel", nullptr, "LVolumePedalEditPanel"},
         {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
@@ -51,7 +59,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},
         {u"PresetEditor.MainPage.PadEditPanel", nullptr, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", nullptr, "LMoveableControlViewPanel"},
-        {u"PresetEditor.DialogAbout", nullptr, "LAboutDlg"},
+        {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
         {u"PresetEditor.Control.ButtonModesControl.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
         {u"PresetEditor.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
         {u"PresetEditor.MainPage.ButtonEditPanel.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},

@@ -142,7 +142,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
     try {
         // Resources.
         step = 1;
-        RCPtr<LControlFactory> factory(new LControlFactory(Version().GetProductName()));
+        // The string tables are named after the application: "|PresetEditor" is its own.
+        RCPtr<LControlFactory> factory(new LControlFactory(WString(u"PresetEditor")));
         const uint32_t language = GetUserDefaultLCID();
         const KXRESULT loaded = LoadApplicationResources(*factory, options.resourceFolder, language);
         if (Failed(loaded))

@@ -1,0 +1,239 @@
+// The device view's menu commands, the menu's item states and the preset file dialogs.
+#include "editor/DeviceView.h"
+
+#include "editor/EditorApp.h"
+
+#include "engine/MidiManager.h"
+#include "engine/PresetManager.h"
+
+#include "kx/AppServices.h"
+#include "kx/Notification.h"
+#include "kx/NotificationCenter.h"
+#include "kx/NotificationId.h"
+#include "kx/controls/Dialog.h"
+#include "kx/controls/FileDialog.h"
+#include "kx/ui/MenuDescriptor.h"
+#include "kx/ui/RootWindow.h"
+
+using namespace KX;
+
+namespace {
+
+constexpr uint32_t kBoxError = 0x10; // error icon, OK button
+constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
+
+constexpr const char16_t kLoadFromDevice[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE";
+constexpr const char16_t kSendToDevice[] = u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE";
+constexpr const char16_t kLoadFromFile[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE";
+constexpr const char16_t kSaveToFile[] = u"NID_MENU_FILE_SAVE_PRESET_TO_FILE";
+constexpr const char16_t kFileExit[] = u"NID_MENU_FILE_EXIT_REQ";
+constexpr const char16_t kHelpAbout[] = u"NID_MENU_HELP_ABOUT_REQ";
+constexpr const char16_t kUserGuide[] = u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ";
+constexpr const char16_t kGlobalSettings[] = u"NID_MENU_FILE_GLOBALSETTINGS_REQ";
+
+WString AppText(const char16_t* key)
+{
+    return LookupAppString(WString(key));
+}
+
+WString AppTextOr(const char16_t* key, const char16_t* fallback)
+{
+    WString text = AppText(key);
+    return text.IsEmpty() ? WString(fallback) : text;
+}
+
+// The notification source of the window that holds control: the root window of the topmost
+// control, else the topmost control itself.
+RCPtr<LNotificationDistributor> WindowSource(LControl& control)
+{
+    const RCPtr<LControl> top = control.GetTopLevelControl();
+    if (auto* window = dynamic_cast<LRootWindow*>(top->GetTopLevelOwnerSlot().Get()))
+        return RCPtr<LNotificationDistributor>(window);
+    return RCPtr<LNotificationDistributor>(top.Get());
+}
+
+} // namespace
+
+void LDeviceView::RegisterNotificationHandlers()
+{
+    const RCPtr<LNotificationDistributor> source = WindowSource(*this);
+    if (m_handler && source && source.Get() != m_commandSource) {
+        m_commandSource = source.Get();
+        m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromDevice, source, kLoadFromDevice, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnSendPresetToDevice, source, kSendToDevice, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromFile, source, kLoadFromFile, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnSavePresetToFile, source, kSaveToFile, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnFileExit, source, kFileExit, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnHelpAbout, source, kHelpAbout, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnOpenUserGuide, source, kUserGuide, 0);
+        m_handler->AddDistributorHandler(&LDeviceView::OnGlobalSettings, source, kGlobalSettings, 0);
+
+        // The commands with global hot keys also arrive through the process-wide queue.
+        const RCPtr<LNotificationDistributor> queue(GetNotificationQueue().Get());
+        if (queue && queue != source) {
+            m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromFile, queue, kLoadFromFile, 0);
+            m_handler->AddDistributorHandler(&LDeviceView::OnSendPresetToDevice, queue, kSendToDevice, 0);
+            m_handler->AddDistributorHandler(&LDeviceView::OnSavePresetToFile, queue, kSaveToFile, 0);
+            m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromDevice, queue, kLoadFromDevice, 0);
+        }
+    }
+    LControl::RegisterNotificationHandlers();
+}
+
+KXRESULT LDeviceView::GetMenuItemState(const RCPtr<LMenuDescriptor>&, uint32_t, const WString& name,
+                                       LMenuItemState& state)
+{
+    if (name == WString(kSendToDevice) || name == WString(kLoadFromDevice) || name == WString(kGlobalSettings)) {
+        IEditorApp* app = GetEditorApp();
+        const RCPtr<LMidiManager> midi = app ? app->GetMidiManager() : RCPtr<LMidiManager>();
+        state.enabled = midi && midi->OpenPorts() ? 1 : 0;
+    }
+    return 0;
+}
+
+void LDeviceView::RunSkinDialog(const char16_t* name)
+{
+    IEditorApp* app = GetEditorApp();
+    if (!app)
+        return;
+    const RCPtr<LControl> control = app->CreateControl(WString(name));
+    const RCPtr<LDialog> dialog(dynamic_cast<LDialog*>(control.Get()));
+    if (dialog)
+        app->RunModalDialog(RCPtr<LControl>(dialog), true);
+}
+
+KXRESULT LDeviceView::OnLoadPresetFromDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    RunSkinDialog(u"dialogRetrievePresetFromHardware");
+    return 1;
+}
+
+KXRESULT LDeviceView::OnSendPresetToDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    RunSkinDialog(u"dialogSendPreset");
+    return 1;
+}
+
+KXRESULT LDeviceView::OnHelpAbout(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    RunSkinDialog(u"dialogAbout");
+    return 1;
+}
+
+KXRESULT LDeviceView::OnGlobalSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    RunSkinDialog(u"globalEditorControl");
+    return 1;
+}
+
+KXRESULT LDeviceView::OnLoadPresetFromFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    LoadPresetFromFile();
+    return 1;
+}
+
+KXRESULT LDeviceView::OnSavePresetToFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    SavePresetToFile();
+    return 1;
+}
+
+KXRESULT LDeviceView::OnFileExit(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
+    RCPtr<LNotification> n;
+    LNotification::Create(n, NID_APP_EXIT_REQ, nullptr);
+    if (centre && centre->GetQueue() && n)
+        centre->GetQueue()->PostNotification(n);
+    return 1;
+}
+
+KXRESULT LDeviceView::OnOpenUserGuide(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    IEditorApp* app = GetEditorApp();
+    if (!app)
+        return 1;
+    WString path = app->GetFolder(kFolderExecutable);
+    if (!path.IsEmpty() && path.GetString()[path.GetLength() - 1] != u'/')
+        path += WString(u"/");
+    path += AppText(u"USER_GUIDE_FILE_NAME");
+    if (!app->OpenDocument(path))
+        ShowAppMessageBox(AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT"),
+                          AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), kBoxPlain);
+    return 1;
+}
+
+WString LDeviceView::GetPresetFileExtension()
+{
+    WString extension;
+    for (const char16_t* p = kProductTitle; *p; ++p)
+        if (*p != u' ')
+            extension.AppendChar(*p);
+    return extension;
+}
+
+WString LDeviceView::GetPresetFilePattern()
+{
+    return WString(u"*.") + GetPresetFileExtension();
+}
+
+WString LDeviceView::GetPresetFileFilter(bool)
+{
+    const WString extension = GetPresetFileExtension();
+    return AppText(u"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_1") + extension + WString(u")|*.") + extension +
+           AppText(u"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_2");
+}
+
+int32_t LDeviceView::ShowOpenDialog(WString& path)
+{
+    if (!m_fileDialog)
+        return E_FAIL;
+    const int32_t result = m_fileDialog->ShowOpenDialog(GetPresetFileFilter(true), GetPresetFileExtension(),
+                                                        AppText(u"LOAD_PRESET_DIALOG_TITLE"), false);
+    if (result >= 0)
+        path = m_fileDialog->GetFileName();
+    return result;
+}
+
+int32_t LDeviceView::ShowSaveDialog(WString& path)
+{
+    if (!m_fileDialog)
+        return E_FAIL;
+    // The pattern belongs to the filter; the extension is added to a name typed without one.
+    const int32_t result = m_fileDialog->ShowSaveDialog(GetPresetFileFilter(false), GetPresetFileExtension(),
+                                                        AppText(u"SAVE_PRESET_DIALOG_TITLE"));
+    if (result >= 0)
+        path = m_fileDialog->GetFileName();
+    return result;
+}
+
+int32_t LDeviceView::LoadPresetFromFile()
+{
+    WString path;
+    const int32_t chosen = ShowOpenDialog(path);
+    if (chosen < 0 || !m_presetManager)
+        return chosen;
+    const int32_t result = m_presetManager->Load(path);
+    switch (result) {
+    case LPresetManager::kLoadOlder: m_presetManager->ShowLoadOlderMessage(); break;
+    case LPresetManager::kLoadNewer: m_presetManager->ShowLoadNewerMessage(); break;
+    case LPresetManager::kLoadCorrupt: m_presetManager->ShowLoadCorruptMessage(); break;
+    case LPresetManager::kLoadWrongDevice: m_presetManager->ShowLoadWrongDeviceMessage(); break;
+    case LPresetManager::kLoadTranslationFailure: m_presetManager->ShowTranslationFailureMessage(); break;
+    default: break;
+    }
+    return result;
+}
+
+int32_t LDeviceView::SavePresetToFile()
+{
+    WString path;
+    const int32_t chosen = ShowSaveDialog(path);
+    if (chosen < 0)
+        return chosen;
+    const int32_t result = m_presetManager ? m_presetManager->Save(path) : E_FAIL;
+    if (result < 0)
+        ShowAppMessageBox(AppTextOr(u"SETTINGS_FILE_SAVE_FAILED_MESSAGE", kSaveFailedText),
+                          AppTextOr(u"SETTINGS_FILE_SAVE_CAPTION", kSaveFailedCaption), kBoxError);
+    return result;
+}

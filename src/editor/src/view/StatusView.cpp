@@ -1,0 +1,3 @@
+#include "editor/StatusView.h"
+
+LStatusView::~LStatusView() = default;
