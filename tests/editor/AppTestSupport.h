@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -30,6 +32,14 @@ namespace apptest {
 
 namespace fs = std::filesystem;
 
+#ifndef KX_APPTEST_NARROW
+#define KX_APPTEST_NARROW
+inline std::string NarrowText(const KX::WString& text)
+{
+    return text.ToNarrow().GetString();
+}
+#endif
+
 inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -42,6 +52,17 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// SDL's offscreen video, started once for the test program and kept: the programs the tests run
+// start and stop it on top, so the libraries it loads stay loaded (and their allocations reachable).
+inline bool KeepOffscreenVideo()
+{
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // Plain framebuffers: no software OpenGL loaded behind the window surfaces.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    static const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+    return started;
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -126,6 +147,7 @@ inline pid_t SpawnChild(const TempTree& tree, const std::string& mode, const std
     env.push_back(std::string(kChildModeVariable) + "=" + mode);
     env.push_back(std::string(kChildTreeVariable) + "=" + tree.Root());
     env.push_back("SDL_VIDEODRIVER=offscreen");
+    env.push_back("SDL_FRAMEBUFFER_ACCELERATION=0");
     std::vector<char*> argv, envp;
     for (std::string& a : args)
         argv.push_back(a.data());

@@ -177,6 +177,12 @@ TEST(AppPlacement, SavedPlacementIsKeptOnTheDesktop)
     EXPECT_EQ(r.bottom - r.top, 1040);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
+    // A fixed-size window larger than the desktop keeps its size, its left and top edges on it.
+    r = ClampToDesktop({300, 200, 1500, 950}, 1024, 768, 1200, 750);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 1200);
+    EXPECT_EQ(r.top, 18);
+    EXPECT_EQ(r.bottom, 768);
 }
 
 TEST(AppPlacement, DialogsAreMovedIntoTheWorkArea)

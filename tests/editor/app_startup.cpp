@@ -23,7 +23,8 @@ class AppStartup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        if (!apptest::KeepOffscreenVideo())
+            GTEST_SKIP() << "no offscreen video driver: " << SDL_GetError();
         ASSERT_FALSE(tree.Root().empty());
         options = apptest::OfflineOptions(tree);
     }

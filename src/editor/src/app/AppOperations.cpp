@@ -64,12 +64,17 @@ bool IsFixedSize(const LControlDescriptor& descriptor)
     return (minGiven && minEqualsMax) || allToControl;
 }
 
-PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight)
+PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth,
+                             int32_t fixedHeight)
 {
     if (int64_t(window.right) - window.left > desktopWidth)
         window.right = window.left + desktopWidth;
     if (int64_t(window.bottom) - window.top > desktopHeight)
         window.bottom = window.top + desktopHeight;
+    if (fixedWidth > 0)
+        window.right = window.left + fixedWidth;
+    if (fixedHeight > 0)
+        window.bottom = window.top + fixedHeight;
     const int32_t w = window.right - window.left;
     const int32_t h = window.bottom - window.top;
     if (window.left < 0) {
@@ -208,7 +213,14 @@ bool LApplication::RestoreMainWindowPlacement()
     // Kept on the usable area, in coordinates relative to its corner.
     const RectT<int32_t> area = GetWorkArea();
     PlacementRect rect{record.left - area.x, record.top - area.y, record.right - area.x, record.bottom - area.y};
-    rect = ClampToDesktop(rect, area.width, area.height);
+    int32_t fixedWidth = 0, fixedHeight = 0;
+    if (!m_mainWindow->GetPlatformWindow().IsResizable()) {
+        RectT<int32_t> client{};
+        m_mainWindow->GetClientRect(client);
+        fixedWidth = client.width;
+        fixedHeight = client.height;
+    }
+    rect = ClampToDesktop(rect, area.width, area.height, fixedWidth, fixedHeight);
     record.left = rect.left + area.x;
     record.top = rect.top + area.y;
     record.right = rect.right + area.x;

@@ -4,17 +4,32 @@
 
 namespace gdi {
 
-bool QuerySystemFont(SystemFont& out)
+namespace {
+
+using FcConfigHandle = Handle<FcConfig, FcConfigDestroy>;
+
+} // namespace
+
+bool QuerySystemFont(SystemFont& out, const std::string& configFile)
 {
-    if (FcInit() != FcTrue)
+    FcConfigHandle own;
+    if (!configFile.empty()) {
+        own.reset(FcConfigCreate());
+        if (!own ||
+            FcConfigParseAndLoad(own.get(), reinterpret_cast<const FcChar8*>(configFile.c_str()), FcTrue) != FcTrue ||
+            FcConfigBuildFonts(own.get()) != FcTrue)
+            return false;
+    } else if (FcInit() != FcTrue) {
         return false;
+    }
+    FcConfig* const config = own.get(); // null: the current configuration
     const FcPatternHandle pattern(FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")));
     if (!pattern)
         return false;
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    const FcPatternHandle match(FcFontMatch(nullptr, pattern.get(), &result));
+    const FcPatternHandle match(FcFontMatch(config, pattern.get(), &result));
     FcChar8* family = nullptr;
     if (!match || FcPatternGetString(match.get(), FC_FAMILY, 0, &family) != FcResultMatch || !family || !*family)
         return false;

@@ -188,7 +188,8 @@ int ProfileFile::WriteBinary(std::string_view section, std::string_view name, co
             lines.push_back({std::string(section), {}, {}, true});
             at = lines.size();
         }
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::string(section), std::string(name), hex, false});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                     Line{std::string(section), std::string(name), hex, false});
     }
     std::swap(lines, m_lines);
     const int error = WriteFileAtomic(m_path, Serialise());

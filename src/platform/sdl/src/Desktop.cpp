@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 
 namespace platform::sdl {
 
@@ -52,6 +53,16 @@ bool SetWindowIconFromPng(Window& window, const void* pngBytes, size_t size)
     }
     bitmap->UnlockBits(data);
     return surface != nullptr;
+}
+
+bool DeliverCommandLine(Window& main, std::string_view utf8, Window* popup)
+{
+    BringToFront(main);
+    if (popup && popup != &main)
+        BringToFront(*popup);
+    std::string bytes(utf8);
+    bytes.push_back('\0'); // the window takes the text with its zero
+    return main.AcceptCommandLine(bytes.data(), bytes.size());
 }
 
 } // namespace platform::sdl

@@ -68,18 +68,11 @@ BoxLayout DescribeMessageBox(uint32_t flags)
         break;
     }
     switch (flags & 0xF0) {
-    case kBoxIconError:
-        layout.icon = BoxIcon::Error;
-        break;
-    case kBoxIconWarning:
-        layout.icon = BoxIcon::Warning;
-        break;
+    case kBoxIconError: layout.icon = BoxIcon::Error; break;
+    case kBoxIconWarning: layout.icon = BoxIcon::Warning; break;
     case kBoxIconQuestion:
-    case kBoxIconInformation:
-        layout.icon = BoxIcon::Information;
-        break;
-    default:
-        break;
+    case kBoxIconInformation: layout.icon = BoxIcon::Information; break;
+    default: break;
     }
     const size_t wanted = (flags & 0xF00) >> 8;
     layout.defaultIndex = wanted < layout.buttons.size() ? wanted : 0;
@@ -107,17 +100,10 @@ int32_t SdlMessageBoxes::Show(std::string_view text, std::string_view caption, u
     }
     Uint32 boxFlags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     switch (layout.icon) {
-    case BoxIcon::Error:
-        boxFlags |= SDL_MESSAGEBOX_ERROR;
-        break;
-    case BoxIcon::Warning:
-        boxFlags |= SDL_MESSAGEBOX_WARNING;
-        break;
-    case BoxIcon::Information:
-        boxFlags |= SDL_MESSAGEBOX_INFORMATION;
-        break;
-    case BoxIcon::None:
-        break;
+    case BoxIcon::Error: boxFlags |= SDL_MESSAGEBOX_ERROR; break;
+    case BoxIcon::Warning: boxFlags |= SDL_MESSAGEBOX_WARNING; break;
+    case BoxIcon::Information: boxFlags |= SDL_MESSAGEBOX_INFORMATION; break;
+    case BoxIcon::None: break;
     }
     SDL_MessageBoxData data{};
     data.flags = boxFlags;

@@ -9,8 +9,9 @@
 // Wire format, both directions little-endian: the request is {tag u32 = 0x465, length u32, bytes},
 // the bytes being UTF-8 text ended by its zero (counted in length, 1..kMaxHandOverBytes); the reply
 // is {tag u32 = 0x465, status u32} with status 0 accepted, 1 refused, 2 malformed.
-// Threads: an object is used by one thread at a time (the first instance polls it from the main
-// thread's idle pass).
+// Threads: an object is used by one thread at a time. The first instance polls it from the main
+// thread's idle pass (the main window's 33 ms tick starts one at least that often) and gives the
+// text to its window (platform::sdl::DeliverCommandLine).
 #include "platform/posix/UniqueFd.h"
 
 #include <chrono>
@@ -94,8 +95,7 @@ public:
     // ECONNREFUSED/ENOENT when no first instance listens (after brief retries for one that is
     // starting), ETIMEDOUT, EPROTO for a refused or malformed reply, EINVAL for text that cannot be
     // framed, or the errno of the socket call.
-    int HandOver(std::string_view utf8Text,
-                 std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) const;
+    int HandOver(std::string_view utf8Text, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) const;
 
     // First instance: the listening socket (readable when a second instance connects), -1 without.
     int ListenFd() const noexcept { return m_listen.Get(); }
@@ -104,8 +104,7 @@ public:
     // that sends a bad frame gets "malformed" and is closed; one from another user, or that stays
     // incomplete longer than stallLimit, is closed without a reply. Returns the number of requests
     // handed to handler.
-    int Poll(const CommandLineHandler& handler,
-             std::chrono::milliseconds stallLimit = std::chrono::milliseconds(5000));
+    int Poll(const CommandLineHandler& handler, std::chrono::milliseconds stallLimit = std::chrono::milliseconds(5000));
     // Connections accepted and not yet finished.
     size_t PendingConnections() const noexcept { return m_pending.size(); }
 

@@ -10,11 +10,11 @@ namespace platform::posix {
 
 // The variables the rules read; absent and empty count alike.
 struct XdgEnvironment {
-    std::optional<std::string> home;          // HOME
-    std::optional<std::string> dataHome;      // XDG_DATA_HOME
-    std::optional<std::string> configHome;    // XDG_CONFIG_HOME
-    std::optional<std::string> cacheHome;     // XDG_CACHE_HOME
-    std::optional<std::string> runtimeDir;    // XDG_RUNTIME_DIR
+    std::optional<std::string> home;       // HOME
+    std::optional<std::string> dataHome;   // XDG_DATA_HOME
+    std::optional<std::string> configHome; // XDG_CONFIG_HOME
+    std::optional<std::string> cacheHome;  // XDG_CACHE_HOME
+    std::optional<std::string> runtimeDir; // XDG_RUNTIME_DIR
 
     // The process's environment; HOME unset or empty falls back to the password database.
     static XdgEnvironment FromProcess();
@@ -36,8 +36,7 @@ std::string RuntimeDir(const XdgEnvironment& env);
 // valid line `KEY="$HOME/..."` or `KEY="/..."` ("$HOME" alone gives the home folder). Lines with
 // another form, comments, blank lines and other keys are skipped; nothing for none. home is what
 // "$HOME" stands for.
-std::optional<std::string> ParseUserDirsEntry(std::string_view fileText, std::string_view key,
-                                              std::string_view home);
+std::optional<std::string> ParseUserDirsEntry(std::string_view fileText, std::string_view key, std::string_view home);
 
 // The user's documents folder: XDG_DOCUMENTS_DIR of <config home>/user-dirs.dirs, else the home
 // folder. Empty only when no home folder is known. The file is read up to 64 KiB.

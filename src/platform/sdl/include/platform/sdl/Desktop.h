@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 namespace platform::sdl {
 
@@ -22,5 +23,10 @@ void BringToFront(Window& window);
 // Decodes the PNG bytes and makes the image the window's icon: false (icon unchanged) when they do
 // not decode.
 bool SetWindowIconFromPng(Window& window, const void* pngBytes, size_t size);
+
+// A second instance's command line reaching the first: brings main to the front, then popup (its
+// open dialog) when given, and hands the text to main as a CommandLine event. Whether main took it
+// (Window::AcceptCommandLine: not while its input is disabled, nor malformed or over-long text).
+bool DeliverCommandLine(Window& main, std::string_view utf8, Window* popup = nullptr);
 
 } // namespace platform::sdl
