@@ -5,6 +5,8 @@
 
 #include "StringDocs.h"
 
+#include "kx/ui/HotKeyTable.h"
+#include "kx/ui/KeyCode.h"
 #include "kx/ui/StringTable.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +174,19 @@ TEST_F(EditorStrings, MenusHoldTheirCommandsAndTheHotKeys)
     EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_SEND_PRESET_TO_DEVICE"), "SHIFT+CTRL+VKEY_S");
     EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"), "SHIFT+CTRL+VKEY_R");
     EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_LOAD_PRESET_FROM_FILE"), "Ctrl+VKEY_O");
+
+    // The hot keys as the framework reads them: a text it cannot parse would drop the binding.
+    HotKeyTable keys;
+    ASSERT_EQ(keys.LoadFromStringTable(factory->GetApplicationStringTable().Get(), WString(u"GHK")), S_OK);
+    const std::pair<const char16_t*, const char*> bindings[] = {
+        {u"NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Ctrl+S"},
+        {u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", "Ctrl+Shift+S"},
+        {u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", "Ctrl+Shift+R"},
+        {u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", "Ctrl+O"}};
+    for (const auto& [id, shown] : bindings) {
+        ASSERT_TRUE(keys.HasBinding(WString(id))) << Narrow(WString(id));
+        EXPECT_EQ(Narrow(KeyCode::ToDisplayText(keys.GetFirstKeyCode(WString(id)))), shown) << Narrow(WString(id));
+    }
 }
 
 TEST(EditorStringDocument, ShippedFormIsMadeFromItsSource)
