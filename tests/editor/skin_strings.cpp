@@ -65,6 +65,7 @@ TEST_F(EditorStrings, HoldEveryKeyTheApplicationReads)
         {kApp, "LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT"},
         {kApp, "LABEL_GLOBALSETTINGS_NOT_SELECTED_MESSAGEBOX_TEXT"},
         {kApp, "APP_VERSION"},
+        {kApp, "EXCEPTION_ID"},
         {"PresetEditor|mainControl", "HARDWARE_CONFIG_ERROR_MESSAGE"},
         {"PresetEditor|mainControl", "HARDWARE_CONFIG_ERROR_TITLE"},
         // Preset files and the user guide.
@@ -107,6 +108,10 @@ TEST_F(EditorStrings, HoldEveryKeyTheApplicationReads)
                   Text(kApp, "CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_2"),
               "Control Panel Settings (*.Lumo25PresetEditor)|*.Lumo25PresetEditor|All Files (*.*)|*.*");
     EXPECT_EQ(Text(kApp, "USER_GUIDE_FILE_NAME"), "Lumo 25 Preset Editor - User Guide - v1.0.pdf");
+    // The start-up error text is formatted with the error code at its one "%d".
+    const std::string startup = Text(kApp, "EXCEPTION_ID");
+    EXPECT_NE(startup.find("%d"), std::string::npos);
+    EXPECT_EQ(startup.find('%'), startup.rfind('%')) << startup;
     EXPECT_EQ(Text("PresetEditor.Control.CCSelector|label", "TEXT.007"), "Channel Volume");
     EXPECT_EQ(Text("PresetEditor.Control.CCSelector|label", "TEXT.064"), "Sustain Pedal");
     EXPECT_EQ(Text("PresetEditor.Control.CCSelector|label", "TEXT.121"), "Reset All Controllers");
