@@ -75,8 +75,10 @@ const EditorControlClass* EditorRow(const WString& name)
 
 } // namespace
 
-TEST_F(EditorSkin, NamesOnlyClassesThatCanBeMadeOrAreEditorClasses)
+TEST_F(EditorSkin, NamesOnlyClassesThatCanBeMade)
 {
+    // A name without a create function makes the factory refuse the whole tree: classes still being
+    // built stay out of the skin (their places hold plain panels until then).
     std::set<std::u16string> framework;
     for (const BuiltInControlClass& c : GetBuiltInControlClasses())
         if (FindBuiltInControlCreator(WString(c.name)))
@@ -90,9 +92,11 @@ TEST_F(EditorSkin, NamesOnlyClassesThatCanBeMadeOrAreEditorClasses)
             return;
         ++checked;
         const WString& cls = d.GetClassName();
-        const bool known = framework.count(cls.GetString()) > 0 || EditorRow(cls) != nullptr;
-        EXPECT_TRUE(known) << Narrow(d.GetName()) << " names the class " << Narrow(cls)
-                           << ", which nothing registers (a class still being built stays out of the skin)";
+        const EditorControlClass* row = EditorRow(cls);
+        if (framework.count(cls.GetString()) > 0 || (row && row->create))
+            return;
+        ADD_FAILURE() << Narrow(d.GetName()) << " names the class " << Narrow(cls)
+                      << (row ? ", whose class is not built yet" : ", which nothing registers");
     });
     EXPECT_GT(checked, 200);
 }
