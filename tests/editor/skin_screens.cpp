@@ -1,7 +1,7 @@
 // Pictures of the editor's face on an offscreen window: the main window (closed and with its File
 // menu open) and each dialog, written to screenshots/ under the build folder for review, with pixel
-// checks where a missing image or look would leave a hole. The editor's classes run against a
-// recording application; those not built yet stand in as plain panels and dialogs.
+// checks where a missing image or look would leave a hole. The editor's own classes run against a
+// recording application.
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
 #include "SkinTestDocs.h"
@@ -10,9 +10,6 @@
 #include "editor/EditorClasses.h"
 
 #include "kx/controls/ComboBox.h"
-#include "kx/controls/Dialog.h"
-#include "kx/controls/Panel.h"
-#include "kx/ui/ControlCreate.h"
 
 #include <gtest/gtest.h>
 
@@ -21,20 +18,6 @@
 using namespace KX;
 
 namespace {
-
-// Makes every editor class the factory cannot make yet: dialogs as plain dialogs, the rest as panels.
-void RegisterStandIns(LControlFactory& factory)
-{
-    RegisterEditorControlClasses(factory);
-    for (const EditorControlClass& row : GetEditorControlClasses()) {
-        if (row.create)
-            continue;
-        const std::string creator = row.creatorClass;
-        const bool dialog = creator.find("Dlg") != std::string::npos;
-        factory.RegisterControlClass(WString(row.name),
-                                     dialog ? &CreateControlOfClass<LDialog> : &CreateControlOfClass<LPanel>);
-    }
-}
 
 // Copies a harness picture to <build>/screenshots/<name>.png.
 void Publish(const std::string& picture, const std::string& name)
@@ -64,7 +47,7 @@ protected:
     {
         return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area")};
     }
-    void RegisterClasses(LControlFactory& f) override { RegisterStandIns(f); }
+    void RegisterClasses(LControlFactory& f) override { RegisterEditorControlClasses(f); }
 
     // The dialogs ask the application for the MIDI manager, texts and version strings.
     void SetUp() override
