@@ -53,17 +53,17 @@ protected:
     void SetUp() override
     {
         ctltest::ControlsTest::SetUp();
-        app.manager = LMidiManager::Create(mmtest::FastTimings(60));
-        SetEditorApp(&app);
+        editorApp.manager = LMidiManager::Create(mmtest::FastTimings(60));
+        SetEditorApp(&editorApp);
     }
     void TearDown() override
     {
         ctltest::ControlsTest::TearDown();
         SetEditorApp(nullptr);
-        app.manager = nullptr;
+        editorApp.manager = nullptr;
     }
 
-    dlgtest::FakeEditorApp app;
+    dlgtest::FakeEditorApp editorApp;
 };
 
 class MainWindowScreen : public EditorScreen {
