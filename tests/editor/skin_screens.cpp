@@ -10,6 +10,7 @@
 #include "editor/EditorClasses.h"
 
 #include "kx/controls/ComboBox.h"
+#include "kx/ui/GlobalHotKeyManager.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,10 @@ protected:
 
 TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
 {
+    // The hot keys as the start-up loads them before the main window exists; the menus show them.
+    ASSERT_TRUE(app->GetGlobalHotKeyManager());
+    app->GetGlobalHotKeyManager()->GetTable().LoadFromStringTable(factory->GetApplicationStringTable().Get(),
+                                                                  WString(u"GHK"));
     RCPtr<LControl> main = CreateMain(u"mainControl");
     ASSERT_TRUE(main);
     // As the device view leaves it: bank 1 pressed.
