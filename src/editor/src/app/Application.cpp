@@ -39,6 +39,8 @@ LApplication::LApplication(const RCPtr<LControlFactory>& factory, const ConstRCP
     m_lastTick = m_platform->TickCount();
     m_elapsed = 0.0;
     m_events.SetIdleHandler([this](int passCount) { return OnIdlePass(passCount); });
+    // A quit from outside (a signal) is an exit request like any other.
+    m_events.SetQuitRequestHandler([this] { RequestExit(); });
     SetEditorApp(this);
     SetOSWindowApp(this);
     SetRenderHost(this);
