@@ -160,12 +160,9 @@ TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
     apptest::TempTree tree;
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
 
-    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
-                                            "HOME=" + *env.home,
-                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir,
-                                            "XDG_CONFIG_HOME=" + *env.configHome,
-                                            "XDG_DATA_HOME=" + *env.dataHome,
-                                            "SDL_VIDEODRIVER=x11",
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
+                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir, "XDG_CONFIG_HOME=" + *env.configHome,
+                                            "XDG_DATA_HOME=" + *env.dataHome, "SDL_VIDEODRIVER=x11",
                                             // Leaks of the system's GL and font libraries are not the program's.
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (const char* name : {"PATH", "XAUTHORITY"})

@@ -152,8 +152,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
 
         // One instance: a later one hands its command line over and ends.
         step = 2;
-        instance = platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(),
-                                                            options.instanceFolder);
+        instance =
+            platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(), options.instanceFolder);
         if (instance.GetRole() == platform::posix::SingleInstance::Role::Second) {
             const int handed =
                 instance.HandOver(commandLine, std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
