@@ -12,17 +12,16 @@ int main()
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1200, 750,
-                                          SDL_WINDOW_SHOWN);
+    SDL_Window* window =
+        SDL_CreateWindow("bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1200, 750, SDL_WINDOW_SHOWN);
     SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
     if (!surface || surface->format->BytesPerPixel != 4) {
         std::fprintf(stderr, "no 32-bit window surface: %s\n", SDL_GetError());
         return 1;
     }
     SDL_LockSurface(surface);
-    cairo_surface_t* target = cairo_image_surface_create_for_data(static_cast<unsigned char*>(surface->pixels),
-                                                                  CAIRO_FORMAT_RGB24, surface->w, surface->h,
-                                                                  surface->pitch);
+    cairo_surface_t* target = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(surface->pixels), CAIRO_FORMAT_RGB24, surface->w, surface->h, surface->pitch);
     cairo_t* cr = cairo_create(target);
     cairo_set_source_rgb(cr, 0x20 / 255.0, 0x24 / 255.0, 0x28 / 255.0);
     cairo_paint(cr);
