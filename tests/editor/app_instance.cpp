@@ -174,9 +174,9 @@ TEST_F(AppInstance, PlacementIsSavedAtExitAndRestoredOnTheDesktop)
         app.RequestExit();
     };
     ASSERT_EQ(RunEditorProgram({"editor"}, std::move(options)), kExitNormal);
-    const PlacementRect expected = ClampToDesktop(
-        {record.left - area.x, record.top - area.y, record.right - area.x, record.bottom - area.y}, area.width,
-        area.height, 1200, 750);
+    const PlacementRect expected =
+        ClampToDesktop({record.left - area.x, record.top - area.y, record.right - area.x, record.bottom - area.y},
+                       area.width, area.height, 1200, 750);
     EXPECT_EQ(restored.left, expected.left + area.x);
     EXPECT_EQ(restored.top, expected.top + area.y);
     EXPECT_EQ(restored.right - restored.left, expected.right - expected.left);

@@ -6,7 +6,9 @@
 #include "RecordingMessageBoxes.h"
 
 #include "editor/Application.h"
+#include "editor/DeviceView.h"
 #include "editor/EditorApp.h"
+#include "editor/MainControl.h"
 
 #include "kx/ui/RootWindow.h"
 
@@ -136,4 +138,24 @@ TEST_F(AppStartup, UnreadableSkinShowsTheBuiltInStartupText)
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text,
               "The application encountered problems during startup and will now close.  (Error code = 1)");
+}
+
+TEST_F(AppStartup, EmbeddedSkinStartsTheEditorWithTheKeyboardConnected)
+{
+    kxtest::KeyboardSimulator keyboard;
+    keyboard.SetSlot(3, kxtest::KeyboardSimulator::PatternFor(3));
+    options.resourceFolder = "::";
+    bool started = false;
+    options.onStarted = [&](LApplication& app) {
+        started = true;
+        const RCPtr<LControl>& main = app.GetRootWindows().front()->GetMainControl();
+        ASSERT_TRUE(RCPtr<LMainControl>::DynamicCast(main)) << "the skin's mainControl is the editor's main control";
+        ASSERT_TRUE(RCPtr<LDeviceView>::DynamicCast(main->FindChild(WString(u"viewDevice"))));
+        EXPECT_TRUE(main->FindChild(WString(u"mainMenu")));
+        EXPECT_EQ(app.GetMidiManager()->GetPresetFromMidiDevice(3), 0);
+        app.RequestExit();
+    };
+    EXPECT_EQ(Run(), kExitNormal);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -177,8 +177,8 @@ private:
 struct PlacementRect {
     int32_t left, top, right, bottom;
 };
-PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight,
-                             int32_t fixedWidth = 0, int32_t fixedHeight = 0);
+PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth = 0,
+                             int32_t fixedHeight = 0);
 
 // A further window's rectangle (x, y, width, height) moved so that its top-left corner and then its
 // right and bottom edges lie in the work area.
