@@ -288,6 +288,8 @@ public:
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
     int32_t ApplyCursor();
     bool UsesParentToolTip() const noexcept { return m_useParentToolTip != 0; }
+    // An owner that shows a child's tip itself sets this on the child after creation.
+    void SetUseParentToolTip(bool on) noexcept { m_useParentToolTip = on ? 1 : 0; }
 
     // Geometry.
     const RCPtr<LLayoutDescriptor>& GetLayout() const noexcept { return m_layout; }
