@@ -42,8 +42,8 @@ KXRESULT LMultiColumnListBox::Initialize()
     m_columns.clear();
     m_headers.clear();
     for (int32_t i = 1;; ++i) {
-        const RCPtr<LListBox> column = RCPtr<LListBox>::DynamicCast(
-            ConstRCPtr<LControl>(FindChild(WString::Format(u"listboxNoScroll%d", i))));
+        const RCPtr<LListBox> column =
+            RCPtr<LListBox>::DynamicCast(ConstRCPtr<LControl>(FindChild(WString::Format(u"listboxNoScroll%d", i))));
         if (!column)
             break;
         m_columns.push_back(column);
@@ -52,7 +52,8 @@ KXRESULT LMultiColumnListBox::Initialize()
                                               u"NID_ITEM_HOVER_CONDITION_CHANGE", 0);
         m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnSelection, source, u"NID_SELECTION_CHANGE",
                                               0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source, u"NID_ITEM_ACTIVATED", 0);
+        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source, u"NID_ITEM_ACTIVATED",
+                                              0);
         m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
                                               u"NID_ITEM_DOUBLE_CLICKED", 0);
         if (i == 1) {
@@ -64,8 +65,8 @@ KXRESULT LMultiColumnListBox::Initialize()
         DockVertically(*column);
     }
     for (int32_t i = 1;; ++i) {
-        const RCPtr<LButton> header = RCPtr<LButton>::DynamicCast(
-            ConstRCPtr<LControl>(FindChild(WString::Format(u"buttonColumnHeader%d", i))));
+        const RCPtr<LButton> header =
+            RCPtr<LButton>::DynamicCast(ConstRCPtr<LControl>(FindChild(WString::Format(u"buttonColumnHeader%d", i))));
         if (!header)
             break;
         m_headers.push_back(header);
@@ -114,8 +115,7 @@ KXRESULT LMultiColumnListBox::Receive(const RCPtr<LNotificationDistributor>& fro
     return LPanel::Receive(from, n);
 }
 
-KXRESULT LMultiColumnListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                                        const char16_t* name)
+KXRESULT LMultiColumnListBox::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
 {
     if (m_tableHandler && name)
         m_tableHandler->RemoveDistributorHandler(d, name);
@@ -197,8 +197,7 @@ void LMultiColumnListBox::AddInvalidRect(const RCPtr<LControl>& child)
         RecomputeClientExtent();
 }
 
-KXRESULT LMultiColumnListBox::OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>&,
-                                                    const RCPtr<LNotification>&)
+KXRESULT LMultiColumnListBox::OnFirstColumnScrolled(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
     if (!m_columns.empty())
         SetScrollOffset(PointT<double>{GetScrollOffset().x, m_columns.front()->GetScrollOffset().y});
@@ -262,15 +261,13 @@ KXRESULT LMultiColumnListBox::OnColumnActivated(const RCPtr<LNotificationDistrib
     return kConsumed;
 }
 
-KXRESULT LMultiColumnListBox::OnColumnDoubleClicked(const RCPtr<LNotificationDistributor>&,
-                                                    const RCPtr<LNotification>&)
+KXRESULT LMultiColumnListBox::OnColumnDoubleClicked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
     Send(u"NID_ITEM_DOUBLE_CLICKED");
     return kConsumed;
 }
 
-KXRESULT LMultiColumnListBox::OnColumnHover(const RCPtr<LNotificationDistributor>& from,
-                                            const RCPtr<LNotification>& n)
+KXRESULT LMultiColumnListBox::OnColumnHover(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
     if (m_selectionMode != kSelectionRows || !n)
         return kConsumed;

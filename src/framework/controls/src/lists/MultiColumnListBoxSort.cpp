@@ -95,8 +95,8 @@ void LMultiColumnListBox::PerformSort(int32_t column)
 
     for (int32_t c = columns - 1; c >= 0; --c) {
         const KXRESULT hr = m_tableHandler->AddDistributorHandler(
-            &LMultiColumnListBox::OnColumnSelection, RCPtr<LNotificationDistributor>(m_columns[static_cast<size_t>(c)].Get()),
-            u"NID_SELECTION_CHANGE", 0);
+            &LMultiColumnListBox::OnColumnSelection,
+            RCPtr<LNotificationDistributor>(m_columns[static_cast<size_t>(c)].Get()), u"NID_SELECTION_CHANGE", 0);
         if (Failed(hr))
             ThrowFailedResult(hr, kSortMethod, kSortSource, kRestoreLine);
     }
