@@ -8,8 +8,16 @@
 #include "kx/ui/ControlDescriptor.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace KX {
+
+namespace {
+
+constexpr const char16_t* kFirstScrolled = u"NID_SCROLL_OFFSET_CHANGE";
+
+} // namespace
 
 LMultiColumnListBox::LMultiColumnListBox(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
 
@@ -41,6 +49,7 @@ KXRESULT LMultiColumnListBox::Initialize()
         RCPtr<LNotificationHandler<LMultiColumnListBox>>(new LNotificationHandler<LMultiColumnListBox>(this));
     m_columns.clear();
     m_headers.clear();
+    m_watchingFirstScroll = false;
     for (int32_t i = 1;; ++i) {
         const RCPtr<LListBox> column =
             RCPtr<LListBox>::DynamicCast(ConstRCPtr<LControl>(FindChild(WString::Format(u"listboxNoScroll%d", i))));
@@ -57,8 +66,8 @@ KXRESULT LMultiColumnListBox::Initialize()
         m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
                                               u"NID_ITEM_DOUBLE_CLICKED", 0);
         if (i == 1) {
-            m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnScrolled, source,
-                                                  u"NID_SCROLL_OFFSET_CHANGE", 0);
+            m_watchingFirstScroll = Succeeded(m_tableHandler->AddDistributorHandler(
+                &LMultiColumnListBox::OnFirstColumnScrolled, source, kFirstScrolled, 0));
             m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnExtent, source,
                                                   u"NID_CLIENT_EXTENT_CHANGE", 0);
         }
@@ -119,6 +128,9 @@ KXRESULT LMultiColumnListBox::UnregisterForNotification(const RCPtr<LNotificatio
 {
     if (m_tableHandler && name)
         m_tableHandler->RemoveDistributorHandler(d, name);
+    if (name && !m_columns.empty() && d.Get() == static_cast<LNotificationDistributor*>(m_columns.front().Get()) &&
+        std::u16string_view(name) == kFirstScrolled)
+        m_watchingFirstScroll = false;
     return LPanel::UnregisterForNotification(d, name);
 }
 
@@ -177,11 +189,12 @@ void LMultiColumnListBox::RecomputeClientExtent()
 
 const PointT<double>& LMultiColumnListBox::SetScrollOffset(PointT<double> offset)
 {
-    if (!m_columns.empty() && m_tableHandler) {
+    if (!m_columns.empty()) {
         const RCPtr<LControl> self(this);
         // The first column's own report of the move would bring the table back here.
-        const CAutoNotificationDisabler<LMultiColumnListBox> quiet(m_tableHandler, m_columns.front().Get(),
-                                                                   u"NID_SCROLL_OFFSET_CHANGE");
+        std::optional<CAutoNotificationDisabler<LMultiColumnListBox>> quiet;
+        if (m_watchingFirstScroll)
+            quiet.emplace(m_tableHandler, m_columns.front().Get(), kFirstScrolled);
         for (size_t c = m_columns.size(); c-- > 0;) {
             const RCPtr<LListBox> column = m_columns[c];
             column->SetScrollOffset(PointT<double>{column->GetScrollOffset().x, offset.y});

@@ -83,6 +83,8 @@ private:
     std::vector<uint8_t> m_sortAscending;
     int32_t m_selectionMode = kSelectionRows;
     int32_t m_hoverRow = -1;
+    // Set while the first column's scroll reports reach the table.
+    bool m_watchingFirstScroll = false;
 };
 
 } // namespace KX
