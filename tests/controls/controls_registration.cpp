@@ -9,18 +9,26 @@
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/ComboSlider.h"
+#include "kx/controls/FileDropper.h"
 #include "kx/controls/Knob.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/LevelMeter.h"
+#include "kx/controls/ListBox.h"
+#include "kx/controls/ListBoxItem.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
 #include "kx/controls/MultiColumnListBox.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
+#include "kx/controls/ProgressBar.h"
 #include "kx/controls/Scrollbar.h"
 #include "kx/controls/Slider.h"
+#include "kx/controls/Splitter.h"
+#include "kx/controls/StatusBar.h"
 #include "kx/controls/TabControl.h"
 #include "kx/controls/TextBox.h"
+#include "kx/controls/ToolTip.h"
 
 #include <map>
 #include <typeindex>
@@ -52,6 +60,13 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.ComboSlider.DropDownPanel", typeid(LPanel)},
         {u"Framework.Slider", typeid(LSlider)},
         {u"Framework.Knob", typeid(LKnob)},
+        {u"Framework.ToolTip", typeid(LToolTip)},
+        {u"Framework.FileDropper", typeid(LFileDropper)},
+        {u"Framework.StatusBar", typeid(LStatusBar)},
+        {u"Framework.SplitterH", typeid(LSplitterH)},
+        {u"Framework.SplitterV", typeid(LSplitterV)},
+        {u"Framework.LevelMeter", typeid(LLevelMeter)},
+        {u"Framework.ProgressBar", typeid(LProgressBar)},
         {u"Framework.OverlayButton", typeid(LListBoxItem)},
         {u"Framework.ListBox", typeid(LListBox)},
         {u"Framework.listboxNoScroll", typeid(LListBox)},

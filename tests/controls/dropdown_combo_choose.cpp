@@ -187,3 +187,20 @@ TEST_F(ComboChoose, LongListScrollsByWheelBarAndKeysWhileStayingOpen)
     EXPECT_EQ(std::string(combo->GetText().ToNarrow().GetString()), "Preset " + std::to_string(from + 21));
     EXPECT_FALSE(combo->IsDropDownShowing());
 }
+
+TEST_F(ComboChoose, AClickOnAComboWhoseListOpensUpwardsLeavesTheListOpenAndTheItemAlone)
+{
+    // The press and release land below an upward list, where its spare row lies out of sight.
+    RCPtr<LComboBox> combo = MakeCombo(u"comboBottom");
+    ASSERT_TRUE(combo);
+    ClickOn(*combo);
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    EXPECT_EQ(combo->GetSelectedIndex(), 3);
+    EXPECT_EQ(recorder->Count("NID_ITEM_ACTIVATED"), 0);
+    const PointT<int32_t> at = CentreOf(*combo);
+    EXPECT_EQ(
+        combo->GetListBox()->GetItemAtPoint(PointT<double>{at.x - combo->GetListBox()->GetOriginInRootWindow().x,
+                                                           at.y - combo->GetListBox()->GetOriginInRootWindow().y}),
+        -1)
+        << "no item lies outside the list";
+}

@@ -1,5 +1,5 @@
 // fontconfig loses a few bytes while parsing its configuration files, and D-Bus and Xlib while
-// SDL's x11 driver starts; not ours to report.
+// SDL's video drivers start; not ours to report.
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n"

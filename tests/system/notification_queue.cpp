@@ -123,6 +123,25 @@ TEST_F(QueueFixture, PostsMadeDuringADrainWaitForTheNextOne)
     EXPECT_EQ(values, (std::vector<int>{1, 2, 3}));
 }
 
+TEST_F(QueueFixture, ProcessOneSendsTheOldestOnlyAndNothingInsideADrain)
+{
+    Post(1);
+    Post(2);
+    EXPECT_TRUE(queue->ProcessOne());
+    EXPECT_EQ(values, (std::vector<int>{1}));
+    EXPECT_EQ(queue->GetCount(), 1u);
+    // Called from a receiver while this queue drains: nothing is sent out of order.
+    client->action = [this, inner = client->action](Recorder& self, auto& from, const RCPtr<LNotification>& n) {
+        inner(self, from, n);
+        Post(3);
+        EXPECT_FALSE(queue->ProcessOne());
+    };
+    EXPECT_TRUE(queue->ProcessOne());
+    EXPECT_EQ(values, (std::vector<int>{1, 2}));
+    queue->Detach();
+    EXPECT_FALSE(queue->ProcessOne()) << "a detached queue is empty";
+}
+
 TEST_F(QueueFixture, OnlyTheLatestPostedReachesALatestOnlyRegistration)
 {
     constexpr char16_t kStatus[] = u"NID_SET_STATUS_TEXT";

@@ -30,10 +30,10 @@ public:
     virtual std::string DocumentsFolder() = 0;
 
     // A binary profile value kept in the file at profilePath; false when missing or unreadable.
-    virtual bool ReadProfileValue(const std::string& profilePath, const std::string& section,
-                                  const std::string& entry, std::vector<uint8_t>& out) = 0;
-    virtual bool WriteProfileValue(const std::string& profilePath, const std::string& section,
-                                   const std::string& entry, const std::vector<uint8_t>& value) = 0;
+    virtual bool ReadProfileValue(const std::string& profilePath, const std::string& section, const std::string& entry,
+                                  std::vector<uint8_t>& out) = 0;
+    virtual bool WriteProfileValue(const std::string& profilePath, const std::string& section, const std::string& entry,
+                                   const std::vector<uint8_t>& value) = 0;
 
     // A modal message box with message-box style bits (icon, buttons, default button); the chosen
     // button's code. ownerWindow: the platform window it belongs to (may be null).

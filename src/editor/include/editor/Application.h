@@ -171,11 +171,14 @@ private:
 };
 
 // The application object's placement of the main window: the window rectangle (left, top, right,
-// bottom) kept on a desktop of the given size, as a user's sizing would leave it.
+// bottom) kept on a desktop of the given size, as a user's sizing would leave it: cut to the
+// desktop's size, then given back the fixed size of a window that has one (0: none), then moved
+// onto the desktop.
 struct PlacementRect {
     int32_t left, top, right, bottom;
 };
-PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight);
+PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth = 0,
+                             int32_t fixedHeight = 0);
 
 // A further window's rectangle (x, y, width, height) moved so that its top-left corner and then its
 // right and bottom edges lie in the work area.

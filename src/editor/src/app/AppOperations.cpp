@@ -64,12 +64,17 @@ bool IsFixedSize(const LControlDescriptor& descriptor)
     return (minGiven && minEqualsMax) || allToControl;
 }
 
-PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight)
+PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth,
+                             int32_t fixedHeight)
 {
     if (int64_t(window.right) - window.left > desktopWidth)
         window.right = window.left + desktopWidth;
     if (int64_t(window.bottom) - window.top > desktopHeight)
         window.bottom = window.top + desktopHeight;
+    if (fixedWidth > 0)
+        window.right = window.left + fixedWidth;
+    if (fixedHeight > 0)
+        window.bottom = window.top + fixedHeight;
     const int32_t w = window.right - window.left;
     const int32_t h = window.bottom - window.top;
     if (window.left < 0) {
@@ -109,17 +114,14 @@ WString LApplication::GetFolder(int32_t pathId)
     if (pathId == 5 || pathId == 6)
         pathId = kFolderDocuments;
     switch (pathId) {
-    case kFolderExecutable:
-        return WString(m_platform->ExecutableFolder().c_str());
-    case kFolderResources:
-        return WString(u"::");
+    case kFolderExecutable: return WString(m_platform->ExecutableFolder().c_str());
+    case kFolderResources: return WString(u"::");
     case kFolderAppData:
     case kFolderUserData: {
         const std::string home = pathId == kFolderAppData ? m_platform->DataHome() : m_platform->ConfigHome();
         return AppendMadeFolder(AppendMadeFolder(WString(home.c_str()), GetCompanyName()), GetProductName());
     }
-    case kFolderDocuments:
-        return WString(m_platform->DocumentsFolder().c_str());
+    case kFolderDocuments: return WString(m_platform->DocumentsFolder().c_str());
     default:
         Throw<std::out_of_range>("Unknown Path ID.", "KX::MFCFrameworkApp<class LApplication>::GetFolder",
                                  "kxframework\\include\\..\\Application\\ApplicationBaseWin", 570);
@@ -184,8 +186,7 @@ bool LApplication::GetProfileBinary(const WString& section, const WString& entry
     return !path.empty() && m_platform->ReadProfileValue(path, Narrow(section), Narrow(entry), out);
 }
 
-bool LApplication::WriteProfileBinary(const WString& section, const WString& entry, const uint8_t* data,
-                                      uint32_t size)
+bool LApplication::WriteProfileBinary(const WString& section, const WString& entry, const uint8_t* data, uint32_t size)
 {
     const std::string path = GetProfilePath();
     return !path.empty() &&
@@ -208,7 +209,14 @@ bool LApplication::RestoreMainWindowPlacement()
     // Kept on the usable area, in coordinates relative to its corner.
     const RectT<int32_t> area = GetWorkArea();
     PlacementRect rect{record.left - area.x, record.top - area.y, record.right - area.x, record.bottom - area.y};
-    rect = ClampToDesktop(rect, area.width, area.height);
+    int32_t fixedWidth = 0, fixedHeight = 0;
+    if (!m_mainWindow->GetPlatformWindow().IsResizable()) {
+        RectT<int32_t> client{};
+        m_mainWindow->GetClientRect(client);
+        fixedWidth = client.width;
+        fixedHeight = client.height;
+    }
+    rect = ClampToDesktop(rect, area.width, area.height, fixedWidth, fixedHeight);
     record.left = rect.left + area.x;
     record.top = rect.top + area.y;
     record.right = rect.right + area.x;
@@ -260,13 +268,13 @@ int32_t LApplication::LoadAppCursor(const WString& name)
     // Cursor numbers of the OS window: 0 arrow, 1 wait, 2 I-beam, 3 cross, 4 NW-SE, 5 NE-SW, 6 W-E,
     // 7 N-S, 8 size-all, 9 no-drop, 10 hand; -1 for none.
     static const std::pair<std::u16string_view, int32_t> table[] = {
-        {u"UI_CURSOR_DROP_MOVE", 0},     {u"UI_CURSOR_DROP_COPY", 0},   {u"UI_CURSOR_SPLIT_V", -1},
-        {u"UI_CURSOR_SPLIT_H", -1},      {u"UI_CURSOR_ROTATE", -1},     {u"UI_CURSOR_MAG", -1},
-        {u"UI_CURSOR_MAG_PLUS", -1},     {u"UI_CURSOR_MAG_MINUS", -1},  {u"UI_CURSOR_ARROW", 0},
-        {u"UI_CURSOR_IBEAM", 2},         {u"UI_CURSOR_WAIT", 1},        {u"UI_CURSOR_CROSS", 3},
-        {u"UI_CURSOR_UP_ARROW", 0},      {u"UI_CURSOR_SIZE_ALL", 8},    {u"UI_CURSOR_SIZE_NWSE", 4},
-        {u"UI_CURSOR_SIZE_NESW", 5},     {u"UI_CURSOR_SIZE_WE", 6},     {u"UI_CURSOR_SIZE_NS", 7},
-        {u"UI_CURSOR_NO_DROP", 9},       {u"UI_CURSOR_HAND", 10},       {u"UI_CURSOR_APP_STARTING", 1},
+        {u"UI_CURSOR_DROP_MOVE", 0}, {u"UI_CURSOR_DROP_COPY", 0},  {u"UI_CURSOR_SPLIT_V", -1},
+        {u"UI_CURSOR_SPLIT_H", -1},  {u"UI_CURSOR_ROTATE", -1},    {u"UI_CURSOR_MAG", -1},
+        {u"UI_CURSOR_MAG_PLUS", -1}, {u"UI_CURSOR_MAG_MINUS", -1}, {u"UI_CURSOR_ARROW", 0},
+        {u"UI_CURSOR_IBEAM", 2},     {u"UI_CURSOR_WAIT", 1},       {u"UI_CURSOR_CROSS", 3},
+        {u"UI_CURSOR_UP_ARROW", 0},  {u"UI_CURSOR_SIZE_ALL", 8},   {u"UI_CURSOR_SIZE_NWSE", 4},
+        {u"UI_CURSOR_SIZE_NESW", 5}, {u"UI_CURSOR_SIZE_WE", 6},    {u"UI_CURSOR_SIZE_NS", 7},
+        {u"UI_CURSOR_NO_DROP", 9},   {u"UI_CURSOR_HAND", 10},      {u"UI_CURSOR_APP_STARTING", 1},
         {u"UI_CURSOR_HELP", 0},
     };
     const std::u16string_view wanted(name.GetString());

@@ -24,10 +24,8 @@ constexpr const char* kAppSource = "kxframework\\include\\..\\Application\\Appli
 LApplication::LApplication(const RCPtr<LControlFactory>& factory, const ConstRCPtr<LStringTable>& strings,
                            const WString& commandLine, Options options)
     : LFrameworkApp(factory, strings, commandLine.ToNarrow(), options.clipboard),
-      m_platform(std::move(options.platform)),
-      m_engineOptions(std::move(options.engine)),
-      m_commandLineWide(commandLine),
-      m_ini(std::move(options.ini))
+      m_platform(std::move(options.platform)), m_engineOptions(std::move(options.engine)),
+      m_commandLineWide(commandLine), m_ini(std::move(options.ini))
 {
     if (!m_platform)
         m_platform = CreateSystemAppPlatform();
@@ -39,6 +37,8 @@ LApplication::LApplication(const RCPtr<LControlFactory>& factory, const ConstRCP
     m_lastTick = m_platform->TickCount();
     m_elapsed = 0.0;
     m_events.SetIdleHandler([this](int passCount) { return OnIdlePass(passCount); });
+    // A quit from outside (a signal) is an exit request like any other.
+    m_events.SetQuitRequestHandler([this] { RequestExit(); });
     SetEditorApp(this);
     SetOSWindowApp(this);
     SetRenderHost(this);
@@ -162,8 +162,8 @@ int32_t LApplication::CreateRootWindow(const RCPtr<LControl>& control, bool inde
     OSWindow* owner = nullptr;
     if (!independent) {
         const RCPtr<LRootWindow> active = FindActiveRootWindow();
-        const RCPtr<LRootWindow> host = active ? active : (GetRootWindows().empty() ? RCPtr<LRootWindow>()
-                                                                                     : GetRootWindows().front());
+        const RCPtr<LRootWindow> host =
+            active ? active : (GetRootWindows().empty() ? RCPtr<LRootWindow>() : GetRootWindows().front());
         if (host && host->GetServices())
             owner = static_cast<OSWindow*>(host->GetServices()->GetWindowHandle());
     }
@@ -192,8 +192,8 @@ int32_t LApplication::CreateRootWindow(const RCPtr<LControl>& control, bool inde
     OSWindow* window = OSWindow::Create(options);
     if (!window)
         return -1;
-    const int32_t type = owner && owner->GetRenderer() ? owner->GetRenderer()->GetRendererType()
-                                                      : GetDefaultRendererType();
+    const int32_t type =
+        owner && owner->GetRenderer() ? owner->GetRenderer()->GetRendererType() : GetDefaultRendererType();
     if (Failed(window->CreateRenderer(type)) || GetRootWindows().size() != before + 1) {
         window->Destroy();
         return -1;
@@ -215,8 +215,16 @@ int32_t LApplication::RunModalDialog(const RCPtr<LControl>& control, bool system
     const RCPtr<LRootWindow> root = GetRootWindowAt(static_cast<uint32_t>(index));
     if (!root || !root->GetServices())
         return E_FAIL;
-    // The window deletes itself when its loop ends.
-    return root->GetServices()->RunModal();
+    OSWindow* window = static_cast<OSWindow*>(root->GetServices()->GetWindowHandle());
+    // The window deletes itself when its loop ends, except when the application quits: then it
+    // goes now, before the main window.
+    const int32_t result = window->RunModal();
+    for (const RCPtr<LRootWindow>& left : GetRootWindows())
+        if (left.Get() == root.Get()) {
+            window->Destroy();
+            break;
+        }
+    return result;
 }
 
 int32_t LApplication::RunModalDialog(const RCPtr<LDialog>& dialog)

@@ -7,6 +7,12 @@ namespace {
 std::atomic<IEditorApp*> g_editorApp{nullptr};
 }
 
-void SetEditorApp(IEditorApp* app) noexcept { g_editorApp.store(app); }
+void SetEditorApp(IEditorApp* app) noexcept
+{
+    g_editorApp.store(app);
+}
 
-IEditorApp* GetEditorApp() noexcept { return g_editorApp.load(); }
+IEditorApp* GetEditorApp() noexcept
+{
+    return g_editorApp.load();
+}

@@ -142,7 +142,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
     try {
         // Resources.
         step = 1;
-        RCPtr<LControlFactory> factory(new LControlFactory(Version().GetProductName()));
+        // The string tables are named after the application: "|PresetEditor" is its own.
+        RCPtr<LControlFactory> factory(new LControlFactory(WString(u"PresetEditor")));
         const uint32_t language = GetUserDefaultLCID();
         const KXRESULT loaded = LoadApplicationResources(*factory, options.resourceFolder, language);
         if (Failed(loaded))
@@ -151,8 +152,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
 
         // One instance: a later one hands its command line over and ends.
         step = 2;
-        instance = platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(),
-                                                            options.instanceFolder);
+        instance =
+            platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(), options.instanceFolder);
         if (instance.GetRole() == platform::posix::SingleInstance::Role::Second) {
             const int handed =
                 instance.HandOver(commandLine, std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
@@ -170,6 +171,7 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         step = 4;
         LApplication::Options appOptions;
         appOptions.platform = std::move(platform);
+        boxes = nullptr;
         appOptions.engine = std::move(options.engine);
         app = RCPtr<LApplication>(
             new LApplication(factory, frameworkStrings, WString(commandLine.c_str()), std::move(appOptions)));
@@ -206,18 +208,29 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         app->Run();
         app->Terminate();
         status = kExitNormal;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+    } catch (...) {
+        // Whatever escapes the start-up ends it with the start-up error box and a failure status.
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            std::cerr << e.what() << '\n';
+        } catch (...) {
+            std::cerr << "unknown exception during start-up\n";
+        }
         WString caption;
         if (LFrameworkApp* current = LFrameworkApp::GetCurrent())
             if (const ConstRCPtr<LStringTable>& strings = current->GetFrameworkStringTable())
                 strings->Lookup(WString(u"STARTUP_ERROR_CAPTION"), caption);
         if (caption.IsEmpty())
             caption = WString(u"Error");
+        std::unique_ptr<IAppPlatform> fallback;
         IAppPlatform* shown = app ? &app->GetPlatform() : boxes;
-        if (shown)
-            shown->ShowMessageBox(GetStartupErrorText(step).ToNarrow().GetString(), caption.ToNarrow().GetString(),
-                                  kErrorIcon, nullptr);
+        if (!shown) {
+            fallback = CreateSystemAppPlatform();
+            shown = fallback.get();
+        }
+        shown->ShowMessageBox(GetStartupErrorText(step).ToNarrow().GetString(), caption.ToNarrow().GetString(),
+                              kErrorIcon, nullptr);
         if (app)
             app->Terminate();
         status = kExitStartupFailure;

@@ -18,9 +18,15 @@
 #include "kx/controls/TextBox.h"
 
 #include "kx/controls/ComboMenu.h"
+#include "kx/controls/FileDropper.h"
+#include "kx/controls/LevelMeter.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
 #include "kx/controls/PopupMenu.h"
+#include "kx/controls/ProgressBar.h"
+#include "kx/controls/Splitter.h"
+#include "kx/controls/StatusBar.h"
+#include "kx/controls/ToolTip.h"
 
 #include "kx/ui/ControlCreate.h"
 #include "kx/ui/FrameworkApp.h"
@@ -56,17 +62,17 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
         {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
         {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
-        {u"Framework.ToolTip", nullptr, false},
+        {u"Framework.ToolTip", &CreateControlOfClass<LToolTip>, false},
         {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
         {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
         {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, false},
         {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, false},
-        {u"Framework.FileDropper", nullptr, false},
-        {u"Framework.StatusBar", nullptr, false},
-        {u"Framework.SplitterH", nullptr, false},
-        {u"Framework.SplitterV", nullptr, false},
-        {u"Framework.LevelMeter", nullptr, false},
-        {u"Framework.ProgressBar", nullptr, false},
+        {u"Framework.FileDropper", &CreateControlOfClass<LFileDropper>, false},
+        {u"Framework.StatusBar", &CreateControlOfClass<LStatusBar>, false},
+        {u"Framework.SplitterH", &CreateControlOfClass<LSplitterH>, false},
+        {u"Framework.SplitterV", &CreateControlOfClass<LSplitterV>, false},
+        {u"Framework.LevelMeter", &CreateControlOfClass<LLevelMeter>, false},
+        {u"Framework.ProgressBar", &CreateControlOfClass<LProgressBar>, false},
     };
     return classes;
 }

@@ -170,6 +170,30 @@ bool LNotificationQueue::ProcessQueue(bool sendIdle)
     return m_ring.GetCount() > 0;
 }
 
+bool LNotificationQueue::ProcessOne()
+{
+    RCPtr<LNotificationQueue> self(this);
+    if (m_busy.exchange(true, std::memory_order_acq_rel))
+        return false;
+    FlagReset busy(m_busy);
+    RCPtr<LNotification> n;
+    RCPtr<LNotificationDistributor> d;
+    {
+        MutexLock guard(GetQueueLock());
+        if (m_ring.GetCount() == 0)
+            return false;
+        n = m_ring.Dequeue();
+        d = m_distributor;
+    }
+    struct Done {
+        LNotification* n;
+        ~Done() { n->SetPosted(false); }
+    } done{n.Get()};
+    if (d)
+        d->Send(n, this);
+    return true;
+}
+
 bool LNotificationQueue::DiscardAll()
 {
     std::vector<RCPtr<LNotification>> discarded;

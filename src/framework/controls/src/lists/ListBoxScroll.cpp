@@ -175,6 +175,10 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
 
 int32_t LListBox::GetItemAtPoint(PointT<double> point)
 {
+    // The spare row below the last visible one is out of sight: no point outside the list hits it.
+    const PointT<double> size = GetSize();
+    if (point.x < 0.0 || point.y < 0.0 || point.x >= size.x || point.y >= size.y)
+        return -1;
     for (int32_t r = 0; r < GetRowCount(); ++r) {
         const RectT<double> rect = GetItemRowRect(m_firstShown + r);
         if (point.x >= rect.x && point.y >= rect.y && point.x < rect.x + rect.width && point.y < rect.y + rect.height) {

@@ -52,6 +52,9 @@ public:
     // idle notification (also when a drain of this queue is already running further up the
     // stack, which then sends nothing else). Returns whether entries are left.
     bool ProcessQueue(bool sendIdle);
+    // Sends the oldest queued notification, if any (nothing while a drain of this queue runs
+    // further up the stack). Returns whether one was sent.
+    bool ProcessOne();
     // Empties the queue without sending; returns whether entries remain.
     bool DiscardAll();
     // Discards, drops the distributor and cuts the posting receiver's link.

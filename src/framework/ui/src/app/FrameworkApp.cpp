@@ -159,14 +159,47 @@ RCPtr<LRenderer> LFrameworkApp::GetMeasurementRenderer() const
     return m_rootWindows.empty() ? RCPtr<LRenderer>() : m_rootWindows.front()->GetRenderer();
 }
 
-KXRESULT LFrameworkApp::SetStatusText(const WString&, bool)
+namespace {
+IStatusBarControl* FindStatusBar(LControl& control, int depth)
 {
-    return E_FAIL;
+    if (auto* bar = dynamic_cast<IStatusBarControl*>(&control))
+        return bar;
+    if (depth > 256)
+        return nullptr;
+    LChildControlList& children = control.GetChildren();
+    for (uint32_t i = 0; i < children.GetCount(); ++i)
+        if (LControl* child = children.GetAt(i, kOrderInsertion).Get())
+            if (IStatusBarControl* bar = FindStatusBar(*child, depth + 1))
+                return bar;
+    return nullptr;
+}
+} // namespace
+
+IStatusBarControl* LFrameworkApp::GetStatusBar() const
+{
+    if (m_rootWindows.empty() || !m_rootWindows.front())
+        return nullptr;
+    const RCPtr<LControl>& main = m_rootWindows.front()->GetMainControl();
+    return main ? FindStatusBar(*main, 0) : nullptr;
 }
 
-KXRESULT LFrameworkApp::ResetStatusText(bool)
+KXRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)
 {
-    return E_FAIL;
+    IStatusBarControl* bar = GetStatusBar();
+    if (!bar)
+        return E_FAIL;
+    // The bar may leave the tree while it shows the text.
+    RCPtr<LControl> hold(dynamic_cast<LControl*>(bar));
+    return immediate ? bar->ShowStatusText(text) : bar->PostStatusText(text);
+}
+
+KXRESULT LFrameworkApp::ResetStatusText(bool immediate)
+{
+    IStatusBarControl* bar = GetStatusBar();
+    if (!bar)
+        return E_FAIL;
+    RCPtr<LControl> hold(dynamic_cast<LControl*>(bar));
+    return SetStatusText(bar->GetIdleText(), immediate);
 }
 
 RCPtr<IRootWindow> LFrameworkApp::GetActiveRootWindow()

@@ -288,7 +288,7 @@ public:
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
     int32_t ApplyCursor();
     bool UsesParentToolTip() const noexcept { return m_useParentToolTip != 0; }
-    // An owner that shows a child's tip itself sets this on the child after creation.
+    // What "USE_PARENT_TOOLTIP" sets: the control shows its parent's tip when it has none.
     void SetUseParentToolTip(bool on) noexcept { m_useParentToolTip = on ? 1 : 0; }
 
     // Geometry.

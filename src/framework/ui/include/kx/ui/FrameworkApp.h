@@ -13,6 +13,7 @@
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/ControlHost.h"
 #include "kx/ui/FactoryControlHost.h"
+#include "kx/ui/FrameworkControlSeams.h"
 #include "kx/ui/GlobalHotKeyManager.h"
 #include "kx/ui/RootWindow.h"
 #include "kx/ui/StringTable.h"
@@ -84,7 +85,10 @@ public:
     RCPtr<LRootWindow> FindActiveRootWindow();
     // The main window's renderer, which measures text; null without a root window.
     RCPtr<LRenderer> GetMeasurementRenderer() const;
-    // The status bar's text. No status bar is registered with the framework: E_FAIL, nothing shown.
+    // The status bar of the main window's tree (the first found, depth first); null when none.
+    IStatusBarControl* GetStatusBar() const;
+    // Shows text in the status bar now (immediate) or on a later idle pass; the bar's result, or
+    // E_FAIL without a main window or status bar. ResetStatusText shows the bar's idle text.
     KXRESULT SetStatusText(const WString& text, bool immediate);
     KXRESULT ResetStatusText(bool immediate);
 

@@ -1,8 +1,10 @@
 #pragma once
-// What the control tree asks of the framework's popup menu and tool tip, which the framework
-// controls implement alongside LControl; the tree finds them with dynamic_cast. UI thread only.
+// What the control tree and the application ask of the framework's popup menu, tool tip and
+// status bar, which the framework controls implement alongside LControl; they are found with
+// dynamic_cast. UI thread only.
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
+#include "kx/StringT.h"
 
 namespace KX {
 
@@ -26,6 +28,17 @@ public:
     virtual void Hide() = 0;
     // Shows the tip beside control.
     virtual KXRESULT ShowForControl(const RCPtr<LControl>& control) = 0;
+};
+
+class IStatusBarControl {
+public:
+    virtual ~IStatusBarControl() = default;
+    // Shows text now (after the oldest posted text, if any).
+    virtual KXRESULT ShowStatusText(const WString& text) = 0;
+    // Queues text; it is shown on a later idle pass.
+    virtual KXRESULT PostStatusText(const WString& text) = 0;
+    // The bar's idle text ("LABEL" of its string table); empty when it has none.
+    virtual WString GetIdleText() = 0;
 };
 
 } // namespace KX

@@ -1,0 +1,229 @@
+// The real program on a virtual X server: it starts, paints its main window (saved as a PNG under
+// the build folder), opens its File menu on a click and ends with status 0 when its window is
+// closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
+#include "AppTestSupport.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+
+// The top-level windows below root whose _NET_WM_PID is pid.
+void FindWindowsOf(Display* display, Window window, pid_t pid, std::vector<Window>& out)
+{
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    if (pidAtom != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
+            data) {
+            if (format == 32 && count == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+                out.push_back(window);
+            XFree(data);
+        }
+    }
+    Window rootReturn = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int n = 0;
+    if (XQueryTree(display, window, &rootReturn, &parent, &children, &n)) {
+        for (unsigned int i = 0; i < n; ++i)
+            FindWindowsOf(display, children[i], pid, out);
+        if (children)
+            XFree(children);
+    }
+}
+
+// The window's pixels as 0xRRGGBB, row by row; empty when it cannot be read.
+std::vector<uint32_t> Grab(Display* display, Window window, int& width, int& height)
+{
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return {};
+    width = attributes.width;
+    height = attributes.height;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return {};
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return pixels;
+}
+
+bool SavePng(const std::vector<uint32_t>& pixels, int width, int height, const std::string& path)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    cairo_surface_flush(surface);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(data + static_cast<ptrdiff_t>(y) * stride, pixels.data() + static_cast<size_t>(y) * width,
+                    static_cast<size_t>(width) * 4);
+    cairo_surface_mark_dirty(surface);
+    const bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return written;
+}
+
+size_t DistinctColours(const std::vector<uint32_t>& pixels)
+{
+    std::vector<uint32_t> seen;
+    for (size_t i = 0; i < pixels.size() && seen.size() < 16; i += 97)
+        if (std::find(seen.begin(), seen.end(), pixels[i]) == seen.end())
+            seen.push_back(pixels[i]);
+    return seen.size();
+}
+
+// Pixels that differ in the area under "File" where its menu opens.
+size_t ChangedBelowTheMenuBar(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width)
+{
+    if (a.size() != b.size() || width < 200)
+        return 0;
+    size_t changed = 0;
+    for (int y = 40; y < 200; ++y)
+        for (int x = 10; x < 200; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+            if (i < a.size() && a[i] != b[i])
+                ++changed;
+        }
+    return changed;
+}
+
+void SendClick(Display* display, Window window, int x, int y)
+{
+    // The real pointer moves there (the server tells the window it entered), then the buttons.
+    XWarpPointer(display, None, window, 0, 0, 0, 0, x, y);
+    XFlush(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    XWarpPointer(display, None, window, 0, 0, 0, 0, x + 1, y);
+    XFlush(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    for (int type : {ButtonPress, ButtonRelease}) {
+        XEvent event{};
+        event.xbutton.type = type;
+        event.xbutton.display = display;
+        event.xbutton.window = window;
+        event.xbutton.root = DefaultRootWindow(display);
+        event.xbutton.x = x + 1;
+        event.xbutton.y = y;
+        event.xbutton.button = Button1;
+        event.xbutton.same_screen = True;
+        event.xbutton.time = CurrentTime;
+        if (type == ButtonRelease)
+            event.xbutton.state = Button1Mask;
+        XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
+}
+
+void SendClose(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+} // namespace
+
+TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "DISPLAY is not set";
+    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    ASSERT_TRUE(display) << "cannot open the display";
+    apptest::TempTree tree;
+    const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
+
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
+                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir, "XDG_CONFIG_HOME=" + *env.configHome,
+                                            "XDG_DATA_HOME=" + *env.dataHome, "SDL_VIDEODRIVER=x11",
+                                            // Leaks of the system's GL and font libraries are not the program's.
+                                            "ASAN_OPTIONS=detect_leaks=0"};
+    for (const char* name : {"PATH", "XAUTHORITY"})
+        if (const char* value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
+    std::string program = KX_EDITOR_PROGRAM;
+    std::vector<char*> argv = {program.data(), nullptr};
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+
+    // The main window appears and paints.
+    Window main = 0;
+    std::vector<uint32_t> before;
+    int width = 0, height = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < deadline && !apptest::ChildStatus(pid)) {
+        std::vector<Window> windows;
+        FindWindowsOf(display.get(), DefaultRootWindow(display.get()), pid, windows);
+        for (Window w : windows) {
+            std::vector<uint32_t> pixels = Grab(display.get(), w, width, height);
+            if (width == 1200 && height == 750 && DistinctColours(pixels) >= 3) {
+                main = w;
+                before = std::move(pixels);
+                break;
+            }
+        }
+        if (main)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    const std::string folder = KX_EDITOR_TEST_OUTPUT;
+    apptest::fs::create_directories(folder);
+    EXPECT_TRUE(SavePng(before, width, height, folder + "xvfb_program_main.png"));
+
+    // A click on "File" opens its menu over the window.
+    std::vector<uint32_t> after;
+    SendClick(display.get(), main, 24, 12);
+    const auto menuDeadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < menuDeadline) {
+        after = Grab(display.get(), main, width, height);
+        if (ChangedBelowTheMenuBar(before, after, width) > 2000)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    // The menu's list covers part of the picture below the menu bar (a hover alone changes the bar).
+    EXPECT_GT(ChangedBelowTheMenuBar(before, after, width), 2000u) << "the File menu did not open";
+    if (!after.empty()) {
+        EXPECT_TRUE(SavePng(after, width, height, folder + "xvfb_program_menu.png"));
+    }
+
+    // Closing the window ends the program normally.
+    SendClose(display.get(), main);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        apptest::WaitChild(pid, std::chrono::seconds(5));
+    }
+    EXPECT_EQ(status, std::optional<int>(0));
+}

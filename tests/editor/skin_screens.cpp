@@ -1,0 +1,210 @@
+// Pictures of the editor's face on an offscreen window: the main window (closed and with its File
+// menu open) and each dialog, written to screenshots/ under the build folder for review, with pixel
+// checks where a missing image or look would leave a hole. The editor's own classes run against a
+// recording application.
+#include "ControlsHarness.h"
+#include "DialogsFixture.h"
+#include "SkinTestDocs.h"
+
+#include "editor/DeviceView.h"
+#include "editor/EditorClasses.h"
+
+#include "kx/controls/ComboBox.h"
+#include "kx/ui/GlobalHotKeyManager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace KX;
+
+namespace {
+
+// Copies a harness picture to <build>/screenshots/<name>.png.
+void Publish(const std::string& picture, const std::string& name)
+{
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::copy_file(picture, folder / (name + ".png"), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    EXPECT_FALSE(error) << "cannot copy " << picture << ": " << error.message();
+}
+
+// Straight RGB distance, for colours that antialiasing or blending may nudge.
+bool Near(uint32_t rgb, uint32_t expected, int tolerance = 6)
+{
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int a = static_cast<int>((rgb >> shift) & 0xFF), b = static_cast<int>((expected >> shift) & 0xFF);
+        if (a - b > tolerance || b - a > tolerance)
+            return false;
+    }
+    return true;
+}
+
+class EditorScreen : public ctltest::ControlsTest {
+protected:
+    std::vector<std::string> Areas() const override
+    {
+        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area")};
+    }
+    void RegisterClasses(LControlFactory& f) override { RegisterEditorControlClasses(f); }
+
+    // The dialogs ask the application for the MIDI manager, texts and version strings.
+    void SetUp() override
+    {
+        ctltest::ControlsTest::SetUp();
+        editorApp.manager = LMidiManager::Create(mmtest::FastTimings(60));
+        SetEditorApp(&editorApp);
+    }
+    void TearDown() override
+    {
+        ctltest::ControlsTest::TearDown();
+        SetEditorApp(nullptr);
+        editorApp.manager = nullptr;
+    }
+
+    dlgtest::FakeEditorApp editorApp;
+};
+
+class MainWindowScreen : public EditorScreen {
+protected:
+    int32_t WindowWidth() const override { return 1200; }
+    int32_t WindowHeight() const override { return 750; }
+};
+
+struct DialogShot {
+    const char16_t* name;
+    const char* picture;
+    int32_t width;
+    int32_t height;
+};
+
+class DialogScreen : public EditorScreen, public ::testing::WithParamInterface<DialogShot> {
+protected:
+    int32_t WindowWidth() const override { return GetParam().width; }
+    int32_t WindowHeight() const override { return GetParam().height; }
+};
+
+} // namespace
+
+TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
+{
+    // The hot keys as the start-up loads them before the main window exists; the menus show them.
+    ASSERT_TRUE(app->GetGlobalHotKeyManager());
+    app->GetGlobalHotKeyManager()->GetTable().LoadFromStringTable(factory->GetApplicationStringTable().Get(),
+                                                                  WString(u"GHK"));
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    // As the device view leaves it: bank 1 pressed.
+    RCPtr<LControl> view = main->FindChild(WString(u"viewDevice"));
+    ASSERT_TRUE(view);
+    RCPtr<LControl> banks = view->FindChild(WString(u"groupBankPanel"));
+    ASSERT_TRUE(banks);
+    RCPtr<LControl> bank1 = banks->FindChild(WString(u"bank1"));
+    ASSERT_TRUE(bank1);
+    bank1->SetNormalizedValue(1.0);
+    RunIdle();
+    Publish(Screenshot("main_window"), "main_window");
+
+    // Window, menu bar, body and edit panel in their palette colours; the artwork where it belongs.
+    EXPECT_TRUE(Near(Pixel(4, 740), 0x1B1D20)) << std::hex << Pixel(4, 740) << " (status line)";
+    EXPECT_TRUE(Near(Pixel(1196, 120), 0x16181B)) << std::hex << Pixel(1196, 120) << " (window)";
+    EXPECT_TRUE(Near(Pixel(1190, 8), 0x1B1D20)) << std::hex << Pixel(1190, 8) << " (menu bar)";
+    EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << std::hex << Pixel(600, 600) << " (edit panel)";
+    // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +12).
+    EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 12 + 110), 0xF1F0EC, 10))
+        << std::hex << Pixel(84, 418) << " (white key)";
+    // The face of the first pad (pads at 840,52; a 52-pixel cell with its face 4 pixels in).
+    EXPECT_TRUE(Near(Pixel(840 + 26, 24 + 52 + 26), 0x2C3035)) << std::hex << Pixel(866, 102) << " (pad)";
+    // Bank buttons: bank 1 on in the accent, bank 2 in the control face, not the body behind them.
+    EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x3FA9F5)) << std::hex << Pixel(612, 164) << " (bank 1)";
+    EXPECT_TRUE(Near(Pixel(608 + 58, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(666, 164) << " (bank 2)";
+
+    // Hover over bank 3: brighter face and border together.
+    MoveTo(608 + 108 + 23, 24 + 136 + 14);
+    RunIdle();
+    EXPECT_TRUE(Near(Pixel(608 + 112, 24 + 136 + 4), 0x353A40)) << std::hex << Pixel(720, 164) << " (bank 3 hover)";
+    Publish(Screenshot("main_window_hover"), "main_window_hover");
+
+    // The File menu open over the picture.
+    Click(30, 12);
+    RunIdle();
+    Publish(Screenshot("main_menu_file"), "main_menu_file");
+    Key(SDLK_ESCAPE);
+    RunIdle();
+}
+
+TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    const struct {
+        int32_t kind, index;
+        const char* picture;
+    } panels[] = {{0, 0, "edit_fader"},       {1, 0, "edit_encoder"},      {2, 0, "edit_pad"},
+                  {3, 0, "edit_xy_pad"},      {4, 0, "edit_wheel"},        {5, 0, "edit_keybed_zone"},
+                  {6, 0, "edit_push_button"}, {7, 0, "edit_volume_pedal"}, {7, 1, "edit_sustain_pedal"}};
+    for (const auto& panel : panels) {
+        view->ShowEditPanel(panel.kind, panel.index);
+        RunIdle();
+        Publish(Screenshot(panel.picture), panel.picture);
+        // One panel shows: its title in the secondary colour over the panel background.
+        EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << panel.picture;
+        bool titleInk = false;
+        for (int32_t x = 16 + 20; x < 16 + 120 && !titleInk; ++x)
+            for (int32_t y = 24 + 424 + 16; y < 24 + 424 + 32 && !titleInk; ++y)
+                titleInk = !Near(Pixel(x, y), 0x202327, 24);
+        EXPECT_TRUE(titleInk) << panel.picture << " shows no title";
+    }
+}
+
+TEST_P(DialogScreen, ShowsEveryPartOfTheDialog)
+{
+    const DialogShot& shot = GetParam();
+    RCPtr<LControl> dialog = CreateMain(shot.name);
+    ASSERT_TRUE(dialog);
+    RunIdle();
+    Publish(Screenshot(shot.picture), shot.picture);
+    // The panel colour inside, one border pixel at the edge.
+    EXPECT_TRUE(Near(Pixel(shot.width / 2, shot.height - 3), 0x202327))
+        << std::hex << Pixel(shot.width / 2, shot.height - 3);
+    EXPECT_TRUE(Near(Pixel(shot.width / 2, 0), 0x353A40)) << std::hex << Pixel(shot.width / 2, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, DialogScreen,
+    ::testing::Values(DialogShot{u"dialogRetrievePresetFromHardware", "dialog_get_preset", 400, 150},
+                      DialogShot{u"dialogSendPreset", "dialog_send_preset", 400, 150},
+                      DialogShot{u"dialogAbout", "dialog_about", 500, 200},
+                      DialogShot{u"globalEditorControl", "dialog_global_settings", 450, 470}),
+    [](const ::testing::TestParamInfo<DialogShot>& info) { return std::string(info.param.picture); });
+
+class SlotDialogScreen : public EditorScreen {
+protected:
+    int32_t WindowWidth() const override { return 400; }
+    int32_t WindowHeight() const override { return 150; }
+};
+
+TEST_F(SlotDialogScreen, OpensTheSlotListOnRamAndShowsPresets)
+{
+    RCPtr<LControl> dialog = CreateMain(u"dialogRetrievePresetFromHardware");
+    ASSERT_TRUE(dialog);
+    RCPtr<LControl> slot = dialog->FindChild(WString(u"presetSlot"));
+    ASSERT_TRUE(slot);
+    RCPtr<LComboBox> combo = RCPtr<LComboBox>::DynamicCast(ConstRCPtr<LControl>(slot->FindChild(WString(u"comboBox"))));
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->GetSelectedIndex(), 0) << "the slot starts on RAM";
+    ClickOn(*combo);
+    RunIdle();
+    ASSERT_TRUE(combo->IsDropDownShowing()) << "a click opens the list and leaves it open";
+    EXPECT_EQ(combo->GetSelectedIndex(), 0);
+    Publish(Screenshot("dialog_get_preset_open"), "dialog_get_preset_open");
+    // The list opens upwards over the description, RAM (selected, in the accent) at its top and
+    // further slots in the control face down to the box.
+    EXPECT_TRUE(Near(Pixel(100, 24), 0x3FA9F5)) << std::hex << Pixel(100, 24);
+    EXPECT_TRUE(Near(Pixel(100, 96), 0x2C3035)) << std::hex << Pixel(100, 96);
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the release build and starts the editor (arguments are passed on to it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh
+cmake --preset release
+cmake --build --preset release -j "$(nproc)" --target lumo25-preset-editor
+exec build/release/bin/lumo25-preset-editor "$@"
