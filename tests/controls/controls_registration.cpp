@@ -4,6 +4,7 @@
 #include "ControlsHarness.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedComboBox.h"
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ComboMenu.h"
@@ -16,6 +17,7 @@
 #include "kx/controls/ListBoxItem.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/MenuListBoxItem.h"
+#include "kx/controls/MultiColumnListBox.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/PopupMenu.h"
@@ -72,6 +74,9 @@ const std::map<std::u16string, std::type_index>& ExpectedClasses()
         {u"Framework.CheckedListBox", typeid(LCheckedListBox)},
         {u"Framework.CheckedListBoxItem", typeid(LCheckedListBoxItem)},
         {u"Framework.ListBoxWithIcons", typeid(LCheckedListBox)},
+        {u"Framework.CheckedComboBox", typeid(LCheckedComboBox)},
+        {u"Framework.ComboBoxWithIcons", typeid(LCheckedComboBox)},
+        {u"Framework.listbox2ColumnSortable", typeid(LMultiColumnListBox)},
         // clang-format on
     };
     return classes;

@@ -4,10 +4,12 @@
 #include "kx/controls/ComboBox.h"
 
 #include "kx/controls/Button.h"
+#include "kx/controls/CheckedComboBox.h"
 #include "kx/controls/CheckedListBox.h"
 #include "kx/controls/ComboSlider.h"
 #include "kx/controls/Knob.h"
 #include "kx/controls/Label.h"
+#include "kx/controls/MultiColumnListBox.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/Panel.h"
 #include "kx/controls/Scrollbar.h"
@@ -44,13 +46,13 @@ const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
         {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, false},
         {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
         {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
-        {u"Framework.listbox2ColumnSortable", nullptr, false},
+        {u"Framework.listbox2ColumnSortable", &CreateControlOfClass<LMultiColumnListBox>, false},
         {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
         {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
         {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
-        {u"Framework.CheckedComboBox", nullptr, false},
-        {u"Framework.ComboBoxWithIcons", nullptr, false},
+        {u"Framework.CheckedComboBox", &CreateControlOfClass<LCheckedComboBox>, false},
+        {u"Framework.ComboBoxWithIcons", &CreateControlOfClass<LCheckedComboBox>, false},
         {u"Framework.ComboSlider", &CreateControlOfClass<LComboSlider>, false},
         {u"Framework.ComboSlider.DropDownPanel", &CreateControlOfClass<LPanel>, true},
         {u"Framework.Slider", &CreateControlOfClass<LSlider>, false},

@@ -116,7 +116,7 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
         u"NID_ITEM_HOVER_CONDITION_CHANGE",
         ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),
                                                                    change->GetPoint(), item, row->GetFirstVisibleLook(),
-                                                                   (row->GetConditionFlags() & hover) != 0)
+                                                                   (row->GetConditionFlags() & Condition::kHover) != 0)
                                           .Get()));
     return kConsumed;
 }
@@ -129,7 +129,7 @@ KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& fr
     if (!row || !change || !row->IsEnabled(true))
         return kConsumed;
     const RCPtr<LControl> self(this);
-    const uint32_t hover = Condition::kHoverOrHighlighted;
+    const uint32_t hover = Condition::kHover;
     SendListNotification(
         u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
         ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),

@@ -10,7 +10,8 @@
 namespace KX {
 
 // A row's condition change ("NID_ITEM_HOVER_CONDITION_CHANGE", "NID_ITEM_LEFT_DRAG_CONDITION_CHANGE"):
-// the row's masks and point, the item it shows, its first visible look and its hover condition.
+// the row's masks and point, the item it shows, its first visible look and whether the pointer is
+// over the row (not merely lit by its owner).
 class LItemConditionsParam : public LConditionsParam {
 public:
     static RCPtr<LItemConditionsParam> Create(uint32_t previous, uint32_t current, PointT<double> point,
