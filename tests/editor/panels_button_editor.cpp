@@ -172,8 +172,7 @@ TEST_F(ButtonEditor, FindsEveryWidgetAndLabelsTheCycleValues)
     EXPECT_EQ(Label(u"ccCyclePage", u"ccValue1") + "|" + Label(u"ccCyclePage", u"ccValue2") + "|" +
                   Label(u"ccCyclePage", u"ccValue3") + "|" + Label(u"ccCyclePage", u"ccValue4"),
               "FIRST|LAST|VALUE 2|VALUE 3");
-    EXPECT_EQ(Label(u"programCyclePage", u"program1") + "|" + Label(u"programCyclePage", u"program4"),
-              "FIRST|VALUE 3");
+    EXPECT_EQ(Label(u"programCyclePage", u"program1") + "|" + Label(u"programCyclePage", u"program4"), "FIRST|VALUE 3");
     // Every number field holds 0..127.
     const RCPtr<LNumericUpDown> note = Number(u"notePage", {u"note", u"noteSelector", u"numericUpDown"});
     EXPECT_EQ(note->SetValueAndRead(300.0), 127.0);

@@ -83,8 +83,8 @@ CycleFields FindCycleFields(const RCPtr<LControl>& page, const char16_t* const n
         f.field[i] = page ? page->FindChild(WString(names[i])) : RCPtr<LControl>();
         f.label[i] = FindControlNameLabel(f.field[i]);
         if (!f.label[i]) {
-            const std::string what = "couldn't find child " + std::string(WString(names[i]).ToNarrow().GetString()) +
-                                     " child Label";
+            const std::string what =
+                "couldn't find child " + std::string(WString(names[i]).ToNarrow().GetString()) + " child Label";
             editor::ThrowNullPointer(what, method, kSource, 90 + i);
         }
     }
