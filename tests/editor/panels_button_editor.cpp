@@ -352,3 +352,20 @@ TEST_F(ButtonEditor, AMissingTabControlIsANullPointerErrorWithOnePrefix)
         << text;
     EXPECT_EQ(text.find("Null Pointer", 20), std::string::npos) << text;
 }
+
+TEST_F(ButtonEditor, NoShownMessageReadsBackWithAByteTheKeyboardRefuses)
+{
+    for (int typed : {0x00, 0x01, 0x80}) {
+        for (int type = 0; type < 256; ++type) {
+            const std::vector<uint8_t> hostile{0x00, uint8_t(typed), uint8_t(type), 0xFF, 0x80,
+                                               0xFF, 0x90,           0x00,          0xC0, 0xFF};
+            Show(hostile);
+            const Array<char> read = editor->GetButtonMessage();
+            if (read.GetCount() == 0)
+                continue;
+            EXPECT_TRUE(editor::IsSendableButtonMessage(read)) << "typed " << typed << " type " << type;
+            EXPECT_EQ(read.GetCount(), editor::kButtonMessageLength);
+        }
+    }
+    EXPECT_EQ(counter->count, 0);
+}
