@@ -14,9 +14,7 @@ constexpr const char* kLabelText = "LFaderEditPanel::SetFaderLabelText";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\FaderEditPanel";
 } // namespace
 
-LFaderEditPanel::LFaderEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name)
-{
-}
+LFaderEditPanel::LFaderEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name) {}
 
 LFaderEditPanel::~LFaderEditPanel()
 {
