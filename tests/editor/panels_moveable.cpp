@@ -3,6 +3,7 @@
 // while a value is shown; and the fader panel between the engine and the widgets.
 #include "PanelsFixture.h"
 
+#include "editor/ControlUtilities.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/MoveableControlEditPanel.h"
 
@@ -267,4 +268,25 @@ TEST_F(MoveablePanels, AMissingSubEditorIsNamedOnceAsANullPointer)
             << text;
         EXPECT_EQ(text.find("Null Pointer", 20), std::string::npos) << text;
     }
+}
+
+TEST_F(MoveablePanels, WidgetListsGoOnPastAGapForRangesAndStopAtItForHandlers)
+{
+    RCPtrArray<LNumericUpDown> list;
+    list.AddItem(sub->GetLsbBox());
+    list.AddItem(RCPtr<LNumericUpDown>());
+    list.AddItem(sub->GetMsbBox());
+    EXPECT_EQ(editor::SetValueRangeForAllArrayItems(list, 0.0, 15.0), E_FAIL);
+    EXPECT_EQ(sub->GetMsbBox()->SetValueAndRead(40), 15.0) << "the entry after the gap got its range";
+
+    LNotificationHandler<Counter> handler(counter.Get());
+    try {
+        editor::SetNotificationForAllArrayItems(list, handler, &Counter::Receive, NID_VALUE_CHANGE);
+        FAIL() << "an empty entry registers nothing";
+    } catch (const FailedResultException& e) {
+        EXPECT_NE(std::string(e.what()).find("KXRESULT = 80070057 : SetNotificationForAllArrayItems"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(handler.GetBindingCount(), 1u) << "the entry before the gap stays registered";
 }
