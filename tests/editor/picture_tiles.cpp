@@ -84,7 +84,8 @@ protected:
         ASSERT_TRUE(tile);
         view = tile->GetViewPanel();
         info = RCPtr<LLabel>::DynamicCast(ConstRCPtr<LControl>(view->FindChild(WString(u"infoLabel"))));
-        channel = RCPtr<LMIDIChannelViewPanel>::DynamicCast(ConstRCPtr<LControl>(view->FindChild(WString(u"midiChannel"))));
+        channel =
+            RCPtr<LMIDIChannelViewPanel>::DynamicCast(ConstRCPtr<LControl>(view->FindChild(WString(u"midiChannel"))));
         ASSERT_TRUE(info && channel);
     }
     void TearDown() override
