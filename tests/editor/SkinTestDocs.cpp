@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+
+#include <unistd.h>
 
 using namespace KX;
 
@@ -81,8 +84,10 @@ void Write(const std::string& path, const std::string& bytes)
 
 } // namespace
 
-std::string WriteHarnessArea(const std::string& folder)
+std::string WriteHarnessArea(const std::string& base)
 {
+    // One folder per process: ctest runs the tests of one program side by side.
+    const std::string folder = base + "_" + std::to_string(::getpid());
     std::filesystem::create_directories(folder);
     Write(folder + "/editor_skin.xml", ReadFile(KX_EDITOR_SKIN_FILE));
     // Top-level controls' tables and the application's own are named after the application.

@@ -16,6 +16,8 @@
 #include "kx/controls/TabControl.h"
 
 #include <filesystem>
+
+#include <unistd.h>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -47,7 +49,8 @@ std::string SkinFolder()
 // sub-editor that lacks its tab control.
 std::string WriteArea()
 {
-    const std::string folder = ctltest::ScreenshotFolder() + "button_editor_area";
+    // One folder per process: ctest runs the tests of one program side by side.
+    const std::string folder = ctltest::ScreenshotFolder() + "button_editor_area_" + std::to_string(::getpid());
     std::filesystem::create_directories(folder);
     std::string skin = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Test_Skin_Root>\n"
                        "  <Application Name=\"ControlsTest\">\n";
