@@ -6,6 +6,8 @@
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/KeyCode.h"
 
+#include "ConditionEdges.h"
+
 #include <cmath>
 #include <string_view>
 
@@ -129,8 +131,8 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
     const RCPtr<LControl> self(this);
     const int32_t item = GetItemOfRowControl(row.Get());
     const uint32_t hover = Condition::kHoverOrHighlighted;
-    if (m_dropDownMode && (change->GetCurrentMask() & hover) && !(change->GetPreviousMask() & hover) && item >= 0 &&
-        item < GetItemCount() && IsItemSelectable(item))
+    if (m_dropDownMode && conditions::Rose(*change, hover) && item >= 0 && item < GetItemCount() &&
+        IsItemSelectable(item))
         SelectRange(item, -1, true);
     SendListNotification(u"NID_ITEM_HOVER_CONDITION_CHANGE", ItemConditions(*change, item, *row));
     return kConsumed;

@@ -2,6 +2,7 @@
 // gestures, keys and wheel steps.
 #include "kx/controls/Knob.h"
 
+#include "ConditionEdges.h"
 #include "kx/Wrappers.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlGeometry.h"
@@ -178,7 +179,7 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const RCPtr<LKnob> self(this);
-    if (values::Rose(*param, kPressOrDrag) && !m_dragging) {
+    if (conditions::Rose(*param, kPressOrDrag) && !m_dragging) {
         m_dragging = true;
         // Laid out by now: the centre of the size the knob is shown at.
         UpdateCentre();
@@ -188,21 +189,23 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         values::SendCapture(*this, true);
         if (m_radial)
             RadialSetValue(m_last.x, m_last.y);
-    } else if (values::Fell(*param, kPressOrDrag) && m_dragging) {
+    } else if (conditions::Fell(*param, kPressOrDrag) && m_dragging) {
         m_dragging = false;
         if (m_applyPendingAtDragEnd && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
             LControl::SetNormalizedValue(m_pendingValue);
         m_pendingValue = -1.0;
         values::SendCapture(*this, false);
     }
-    if (values::Fell(*param, Condition::kHasFocus) && m_keyHeld) {
+    if (conditions::Fell(*param, Condition::kHasFocus) && m_keyHeld) {
         m_keyHeld = false;
         values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
     }
-    if (m_focusLook >= 0 && (values::Rose(*param, Condition::kHasFocus) || values::Fell(*param, Condition::kHasFocus)))
-        OverlayFrames(values::Rose(*param, Condition::kHasFocus) ? m_focusLook : -1);
-    if (m_disabledLook >= 0 && (values::Rose(*param, Condition::kEnabled) || values::Fell(*param, Condition::kEnabled)))
-        OverlayFrames(values::Fell(*param, Condition::kEnabled) ? m_disabledLook : -1);
+    if (m_focusLook >= 0 &&
+        (conditions::Rose(*param, Condition::kHasFocus) || conditions::Fell(*param, Condition::kHasFocus)))
+        OverlayFrames(conditions::Rose(*param, Condition::kHasFocus) ? m_focusLook : -1);
+    if (m_disabledLook >= 0 &&
+        (conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled)))
+        OverlayFrames(conditions::Fell(*param, Condition::kEnabled) ? m_disabledLook : -1);
 }
 
 void LKnob::OnMove(const RCPtr<LPointWithModifiersParam>& param)

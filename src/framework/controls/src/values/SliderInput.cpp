@@ -2,6 +2,7 @@
 // their repeat on the idle pass, arrow keys, wheel steps and the focus looks.
 #include "kx/controls/Slider.h"
 
+#include "ConditionEdges.h"
 #include "kx/controls/Button.h"
 #include "kx/ui/ControlGeometry.h"
 #include "kx/ui/ControlHost.h"
@@ -26,7 +27,7 @@ KXRESULT LSlider::OnThumbDragCondition(const RCPtr<LNotificationDistributor>& fr
     if (!c || !m_thumb || from.Get() != static_cast<LNotificationDistributor*>(m_thumb.Get()))
         return S_FALSE;
     const RCPtr<LSlider> self(this);
-    if (values::Rose(*c, kPressOrDrag) && !m_dragging) {
+    if (conditions::Rose(*c, kPressOrDrag) && !m_dragging) {
         m_dragging = true;
         // The press point is kept in the thumb's parent's coordinates: ours.
         const PointT<int32_t> pointer = RoundPointToLong(c->GetPoint());
@@ -34,7 +35,7 @@ KXRESULT LSlider::OnThumbDragCondition(const RCPtr<LNotificationDistributor>& fr
         m_grabOffset = PointT<int32_t>{pointer.x - thumb.x, pointer.y - thumb.y};
         m_pendingValue = -1.0;
         values::SendCapture(*this, true);
-    } else if (values::Fell(*c, kPressOrDrag) && m_dragging) {
+    } else if (conditions::Fell(*c, kPressOrDrag) && m_dragging) {
         m_dragging = false;
         if (m_applyPendingAtDragEnd && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
             LPanel::SetNormalizedValue(m_pendingValue);
@@ -119,21 +120,21 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const RCPtr<LSlider> self(this);
-    if (values::Rose(*param, kPressOrDrag) && (param->GetCurrentMask() & Condition::kEnabled) && !m_trackRepeat) {
+    if (conditions::Rose(*param, kPressOrDrag) && (param->GetCurrentMask() & Condition::kEnabled) && !m_trackRepeat) {
         m_trackRepeat = true;
         SubscribeIdle();
         m_lastRepeatTime = GetAppTime();
         m_repeatCountdown = kRepeatDelay;
-    } else if (values::Fell(*param, kPressOrDrag) && m_trackRepeat) {
+    } else if (conditions::Fell(*param, kPressOrDrag) && m_trackRepeat) {
         m_trackRepeat = false;
         UnsubscribeIdle();
     }
-    if (values::Fell(*param, kFocus) && m_keyHeld) {
+    if (conditions::Fell(*param, kFocus) && m_keyHeld) {
         m_keyHeld = false;
         values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
     }
-    if (values::Rose(*param, kFocus) || values::Fell(*param, kFocus) || values::Rose(*param, Condition::kEnabled) ||
-        values::Fell(*param, Condition::kEnabled))
+    if (conditions::Rose(*param, kFocus) || conditions::Fell(*param, kFocus) ||
+        conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled))
         ShowStateLook();
 }
 

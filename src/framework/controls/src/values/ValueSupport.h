@@ -1,5 +1,5 @@
 #pragma once
-// What the value controls share: condition edges, the notifications that frame a drag and a held
+// What the value controls share: the notifications that frame a drag and a held
 // arrow key, steps of one unit of the range from the arrow keys and the wheel, and the value's
 // text with a fixed number of decimals. UI thread only.
 #include "kx/ui/Control.h"
@@ -15,16 +15,6 @@ namespace values {
 
 // The most decimals a value text shows.
 inline constexpr int32_t kMaxDecimals = 15;
-
-// Any of bits set now and none before, and the reverse.
-inline bool Rose(const LConditionsParam& c, uint32_t bits)
-{
-    return (c.GetCurrentMask() & bits) && !(c.GetPreviousMask() & bits);
-}
-inline bool Fell(const LConditionsParam& c, uint32_t bits)
-{
-    return !(c.GetCurrentMask() & bits) && (c.GetPreviousMask() & bits);
-}
 
 // "NID_VALUE_CHANGE_CAPTURE" with the flag as its payload.
 void SendCapture(LControl& control, bool on);
