@@ -1,6 +1,7 @@
 // A list box of 10,000 items on SDL's offscreen window: scrolling by one row and repainting the
 // list, against repainting the same visible rows without scrolling; both through the window's
 // paint pass, which draws what was invalidated and presents the frame.
+#include "BenchWindowApp.h"
 #include "ScopedRenderHost.h"
 
 #include "kx/controls/ControlClasses.h"
@@ -29,24 +30,6 @@ namespace {
 constexpr int32_t kW = 480, kH = 320;
 constexpr int32_t kItems = 10000;
 
-class App : public IOSWindowApp, public IRootWindowHost {
-public:
-    uint32_t GetRootWindowCount() override { return static_cast<uint32_t>(windows.size()); }
-    RCPtr<LRootWindow> GetRootWindowAt(uint32_t i) override
-    {
-        return i < windows.size() ? windows[i] : RCPtr<LRootWindow>();
-    }
-    void RegisterRootWindow(const RCPtr<LRootWindow>& root) override { windows.push_back(root); }
-    void UnregisterRootWindow(LRootWindow* root) override
-    {
-        std::erase_if(windows, [root](const auto& w) { return w.Get() == root; });
-    }
-    platform::sdl::EventLoop* GetEventLoop() override { return &loop; }
-
-    platform::sdl::EventLoop loop;
-    std::vector<RCPtr<LRootWindow>> windows;
-};
-
 // A plain page under the list.
 class Page : public LControl {
 public:
@@ -62,12 +45,8 @@ public:
 struct Scene {
     Scene()
     {
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+        if (!benchwindow::StartOffscreenVideo(app))
             return;
-        SetOSWindowApp(&app);
-        SetRootWindowHost(&app);
         factory = RCPtr<LControlFactory>(new LControlFactory(WString(u"ControlsTest")));
         if (factory->LoadSkins(WString(KX_LISTS_BENCH_SKIN)) != S_OK)
             return;
@@ -112,7 +91,7 @@ struct Scene {
     // Paints what is invalid through the window's own paint pass and presents the frame.
     void PaintPending() { app.loop.ProcessPending(); }
 
-    App app;
+    benchwindow::App app;
     RCPtr<LControlFactory> factory;
     std::unique_ptr<LFactoryControlHost> host;
     std::unique_ptr<kxtest::ScopedRenderHost> renderHost;

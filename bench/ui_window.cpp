@@ -1,5 +1,6 @@
 // The OS window on SDL's offscreen driver: a click from the SDL queue to the hit control, and a
 // whole 1200 x 750 frame invalidated, painted and shown, against the same frame drawn offscreen.
+#include "BenchWindowApp.h"
 #include "UiTreeFakes.h"
 
 #include "kx/GDIRenderContextInfo.h"
@@ -21,24 +22,6 @@ using namespace KX;
 namespace {
 
 constexpr int32_t kW = 1200, kH = 750;
-
-class App : public IOSWindowApp, public IRootWindowHost {
-public:
-    uint32_t GetRootWindowCount() override { return static_cast<uint32_t>(windows.size()); }
-    RCPtr<LRootWindow> GetRootWindowAt(uint32_t i) override
-    {
-        return i < windows.size() ? windows[i] : RCPtr<LRootWindow>();
-    }
-    void RegisterRootWindow(const RCPtr<LRootWindow>& root) override { windows.push_back(root); }
-    void UnregisterRootWindow(LRootWindow* root) override
-    {
-        std::erase_if(windows, [root](const auto& w) { return w.Get() == root; });
-    }
-    platform::sdl::EventLoop* GetEventLoop() override { return &loop; }
-
-    platform::sdl::EventLoop loop;
-    std::vector<RCPtr<LRootWindow>> windows;
-};
 
 // A control that counts the presses routed to it.
 class Pad : public LControl {
@@ -68,12 +51,8 @@ public:
 struct Scene {
     Scene()
     {
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+        if (!benchwindow::StartOffscreenVideo(app))
             return;
-        SetOSWindowApp(&app);
-        SetRootWindowHost(&app);
         OSWindowOptions options;
         options.title = u"bench";
         options.width = kW;
@@ -99,7 +78,7 @@ struct Scene {
     }
     bool Ready() const { return window && window->GetRootWindow(); }
 
-    App app;
+    benchwindow::App app;
     OSWindow* window = nullptr;
     RCPtr<Pad> main;
     std::vector<RCPtr<Pad>> pads;

@@ -1,9 +1,8 @@
 #pragma once
 // The combo box tests' fixture: the drop-down area's skin with a stand-in for the text box and the
-// scroll-bar channel class, and a recorder of the notifications a control sends.
+// scroll-bar channel class, and a log of the notifications a control sends.
 #include "ControlsHarness.h"
 
-#include "kx/NotificationClient.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ListBox.h"
 #include "kx/controls/ScrollView.h"
@@ -13,31 +12,6 @@
 #include <vector>
 
 namespace ctltest {
-
-// Keeps the id of every notification it is registered for, in order.
-class NotificationRecorder : public KX::LNotificationClient {
-public:
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
-    {
-        if (n)
-            ids.push_back(KX::WString(n->GetID()).ToNarrow().GetString());
-        return KX::S_OK;
-    }
-    void Listen(const KX::RCPtr<KX::LControl>& control, std::initializer_list<const char16_t*> names)
-    {
-        for (const char16_t* name : names)
-            RegisterForNotification(KX::RCPtr<KX::LNotificationDistributor>(control.Get()), name, 0);
-    }
-    int Count(const std::string& id) const
-    {
-        int n = 0;
-        for (const std::string& s : ids)
-            n += s == id ? 1 : 0;
-        return n;
-    }
-
-    std::vector<std::string> ids;
-};
 
 // Stands in for a combo box's text box ("Test.Edit"): the combo box only needs its text, its
 // notifications and its focus.
@@ -61,15 +35,10 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         factory->RegisterControlClass(KX::WString(u"Test.Edit"), &KX::CreateControlOfClass<FakeEdit>);
-        // The application's panel class for the lists' scroll-bar channels.
-        if (!KX::FindBuiltInControlCreator(KX::WString(u"Framework.ScrollChannel")))
-            factory->RegisterControlClass(KX::WString(u"Framework.ScrollChannel"),
-                                          &KX::CreateControlOfClass<KX::LScrollView>);
+        RegisterScrollChannelClass(*factory);
     }
     void TearDown() override
     {
-        if (recorder)
-            recorder->UnregisterFromAll();
         recorder = nullptr;
         ControlsTest::TearDown();
     }
@@ -78,9 +47,9 @@ protected:
     {
         KX::RCPtr<KX::LComboBox> combo = CreateAs<KX::LComboBox>(name);
         if (combo && !recorder)
-            recorder = KX::RCPtr<NotificationRecorder>(new NotificationRecorder());
+            recorder = KX::RCPtr<NotificationLog>(new NotificationLog());
         if (combo)
-            recorder->Listen(KX::RCPtr<KX::LControl>(combo), {u"NID_DROPDOWN_OPENING", u"NID_SELECTION_CHANGE"});
+            recorder->Listen(combo.Get(), {u"NID_DROPDOWN_OPENING", u"NID_SELECTION_CHANGE"});
         return combo;
     }
     // The window point at the centre of the list row that shows item (the list must be open).
@@ -94,7 +63,7 @@ protected:
     }
     static bool HasFocus(const KX::LControl& c) { return (c.GetConditionFlags() & KX::Condition::kHasFocus) != 0; }
 
-    KX::RCPtr<NotificationRecorder> recorder;
+    KX::RCPtr<NotificationLog> recorder;
 };
 
 } // namespace ctltest

@@ -20,28 +20,6 @@ public:
     ScrollBlock(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LControl(parent, name) {}
 };
 
-// Counts the notifications of the names it is registered for.
-class NotificationCounter : public KX::LNotificationReceiver {
-public:
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
-    {
-        names.push_back(KX::LNotification::GetNotificationName(n->GetID()).ToNarrow().GetString());
-        return KX::S_OK;
-    }
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>&, const char16_t*) override
-    {
-        return KX::S_OK;
-    }
-    size_t Count(const std::string& name) const
-    {
-        size_t k = 0;
-        for (const std::string& s : names)
-            k += s == name ? 1 : 0;
-        return k;
-    }
-    std::vector<std::string> names;
-};
-
 class ScrollTest : public ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"scroll"}; }
@@ -65,13 +43,6 @@ protected:
     static KX::PointT<int32_t> OriginOf(const KX::LControl& c)
     {
         return KX::RoundPointToLong(c.GetOriginInRootWindow());
-    }
-    // Registers counter at source for each name.
-    static void Watch(const KX::RCPtr<KX::LNotificationDistributor>& source,
-                      const KX::RCPtr<NotificationCounter>& counter, std::initializer_list<const char16_t*> names)
-    {
-        for (const char16_t* n : names)
-            source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(counter), n, 0);
     }
 };
 

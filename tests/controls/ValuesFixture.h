@@ -72,15 +72,7 @@ protected:
     void SetUp() override
     {
         // The knob's focus and disabled parts read these images as resources.
-        for (const char* name : {"values_knob_focus.png", "values_knob_disabled.png"}) {
-            const std::string bytes = ctltest::ReadTextFile(std::string(KX_CONTROLS_TEST_RESOURCES) + name);
-            std::string resource(name);
-            for (char& c : resource)
-                c = c == '.' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            m_images.push_back(std::make_unique<KX::ScopedResource>(
-                KX::WString(KX::kResourceTypeImage), KX::WString(resource.c_str()),
-                std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())));
-        }
+        m_images = ctltest::AddImageResources({"values_knob_focus.png", "values_knob_disabled.png"});
         ControlsTest::SetUp();
     }
     void TearDown() override

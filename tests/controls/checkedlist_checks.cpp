@@ -32,7 +32,7 @@ TEST_F(CheckedListChecks, ClickingACheckBoxChecksSelectsAndNotifiesOnce)
     EXPECT_TRUE(list->IsItemSelected(1)) << "the toggled item is selected";
     ASSERT_EQ(counter->Count(u"NID_ITEM_CHECK_CHANGE"), 1);
     const ConstRCPtr<LIndexedDataWithValueParam> param =
-        ConstRCPtr<LIndexedDataWithValueParam>::DynamicCast(counter->last[u"NID_ITEM_CHECK_CHANGE"]);
+        ConstRCPtr<LIndexedDataWithValueParam>::DynamicCast(counter->last["NID_ITEM_CHECK_CHANGE"]);
     ASSERT_TRUE(param);
     EXPECT_EQ(param->GetIndex(), 1);
     EXPECT_DOUBLE_EQ(param->GetValue(), 1.0);

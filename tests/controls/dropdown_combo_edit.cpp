@@ -18,7 +18,7 @@ protected:
         ASSERT_TRUE(combo);
         edit = RCPtr<ctltest::FakeEdit>::DynamicCast(ConstRCPtr<LControl>(combo->GetTextBox()));
         ASSERT_TRUE(edit);
-        recorder->Listen(RCPtr<LControl>(combo),
+        recorder->Listen(combo.Get(),
                          {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_VALIDATED"});
     }
     void TearDown() override

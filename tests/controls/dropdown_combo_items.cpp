@@ -124,11 +124,11 @@ TEST_F(ComboItems, CountsInsertionsAndOutOfRangeChoicesKeepTheCurrentIndexHonest
     EXPECT_EQ(combo->GetText().ToNarrow(), NString("Channel 4"));
     EXPECT_EQ(combo->InsertItem(1, ConstRCPtr<LRefCountedObject>()), E_INVALIDARG);
 
-    const size_t before = recorder->ids.size();
+    const size_t before = recorder->names.size();
     EXPECT_EQ(combo->SetSelectedIndex(500), -1) << "past the end";
     EXPECT_EQ(combo->GetListBox()->GetSelectedCount(), 0) << "the list shows no stale choice";
     EXPECT_EQ(recorder->Count("NID_SELECTION_CHANGE"), 1) << "the current index changed, so it is told";
-    EXPECT_EQ(recorder->ids.size(), before + 1);
+    EXPECT_EQ(recorder->names.size(), before + 1);
 
     EXPECT_EQ(combo->SetSelectedIndex(10), 10);
     EXPECT_EQ(combo->SetSelectedIndex(10), 10);

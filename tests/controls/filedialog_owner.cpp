@@ -26,17 +26,8 @@ public:
 
 TEST(FileDialogOnX11, ThePortalIsToldTheActiveRootWindowAsParent)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "DISPLAY is not set";
-    if (SDL_WasInit(SDL_INIT_VIDEO)) {
-        const char* driver = SDL_GetCurrentVideoDriver();
-        if (!driver || std::strcmp(driver, "x11") != 0)
-            GTEST_SKIP() << "SDL video already runs on " << (driver ? driver : "nothing");
-    } else {
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
-            GTEST_SKIP() << "SDL's x11 driver does not start: " << SDL_GetError();
-    }
+    if (const std::string why = oswtest::StartX11Video(); !why.empty())
+        GTEST_SKIP() << why;
     kxtest::PrivateSessionBus bus;
     ASSERT_TRUE(bus.IsRunning()) << bus.Error();
     kxtest::TempFolder noPrograms;

@@ -81,7 +81,7 @@ TEST_F(ListBoxItems, RemovalAndInsertionKeepTheCaretOnItsItem)
     ASSERT_TRUE(list);
     ASSERT_EQ(list->GetItemCount(), 3);
     list->SelectRange(2, -1, true);
-    counter->Reset();
+    counter->Clear();
 
     list->InsertItem(0, WString(u"Zero"));
     EXPECT_EQ(list->GetCaretIndex(), 3);

@@ -73,11 +73,11 @@ TEST_F(ScrollViewExtent, AutomaticExtentShowsTheBarsTheContentNeeds)
     EXPECT_EQ(Shown(), "hv");
     EXPECT_EQ(view->GetScrollOffset().y, 134.0);
     EXPECT_EQ(view->GetBarThickness().x, 17.0);
-    RCPtr<ctltest::NotificationCounter> counter(new ctltest::NotificationCounter());
-    Watch(RCPtr<LNotificationDistributor>(view), counter, {u"NID_SCROLL_OFFSET_CHANGE"});
+    RCPtr<ctltest::NotificationLog> counter(new ctltest::NotificationLog());
+    counter->Listen(view.Get(), {u"NID_SCROLL_OFFSET_CHANGE"});
     view->GetVerticalBar()->SetNormalizedValue(0.0);
     EXPECT_EQ(view->GetScrollOffset().y, 0.0);
-    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1u);
+    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1);
 
     // 300 high in a view 200 high: the vertical bar alone, thumb 2/3, page 1, line 0.1.
     Resize(*view, 200, 200);
@@ -108,13 +108,13 @@ TEST_F(ScrollViewExtent, AutomaticExtentShowsTheBarsTheContentNeeds)
 
 TEST_F(ScrollViewExtent, SameExtentTwiceIsAnnouncedOnce)
 {
-    RCPtr<ctltest::NotificationCounter> counter(new ctltest::NotificationCounter());
-    Watch(RCPtr<LNotificationDistributor>(view), counter, {u"NID_CLIENT_EXTENT_CHANGE"});
+    RCPtr<ctltest::NotificationLog> counter(new ctltest::NotificationLog());
+    counter->Listen(view.Get(), {u"NID_CLIENT_EXTENT_CHANGE"});
     view->SetAutoExtent(0);
     EXPECT_EQ(view->SetClientExtent(500, 600), S_OK);
     EXPECT_EQ(view->SetClientExtent(500, 600), S_FALSE);
     EXPECT_EQ(view->SetClientExtent(std::nan(""), std::nan("")), S_FALSE) << "not a number changes nothing";
-    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 1u);
+    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 1);
     EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 467.0);
     // An endless extent is cut to the largest coordinate, and gives a finite range.
     EXPECT_EQ(view->SetClientExtent(500, INFINITY), S_OK);
@@ -127,7 +127,7 @@ TEST_F(ScrollViewExtent, SameExtentTwiceIsAnnouncedOnce)
     EXPECT_EQ(view->GetClientExtent().y, 400.0);
     view->SetExtentMargin(0, 25);
     EXPECT_EQ(view->GetClientExtent().y, 425.0);
-    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 5u);
+    EXPECT_EQ(counter->Count("NID_CLIENT_EXTENT_CHANGE"), 5);
 }
 
 TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
@@ -136,14 +136,14 @@ TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
     view->SetClientExtent(300, 233); // vertical range 0..100
     const RCPtr<LScrollbar>& v = view->GetVerticalBar();
     ASSERT_EQ(v->GetMaximum(), 100.0);
-    RCPtr<ctltest::NotificationCounter> counter(new ctltest::NotificationCounter());
-    Watch(RCPtr<LNotificationDistributor>(view), counter, {u"NID_SCROLL_OFFSET_CHANGE"});
-    Watch(RCPtr<LNotificationDistributor>(v), counter, {u"NID_VALUE_CHANGE"});
+    RCPtr<ctltest::NotificationLog> counter(new ctltest::NotificationLog());
+    counter->Listen(view.Get(), {u"NID_SCROLL_OFFSET_CHANGE"});
+    counter->Listen(v.Get(), {u"NID_VALUE_CHANGE"});
 
     v->SetNormalizedValue(0.5);
     EXPECT_EQ(view->GetScrollOffset().y, 50.0);
     EXPECT_EQ(view->GetScrollOffset().x, 0.0);
-    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1u);
+    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 1);
     // A value between pixels scrolls to the nearest whole one.
     v->SetNormalizedValue(0.505);
     EXPECT_EQ(view->GetScrollOffset().y, 51.0);
@@ -152,7 +152,7 @@ TEST_F(ScrollViewExtent, BarValueAndScrollOffsetFollowEachOtherWithoutEcho)
     view->SetScrollOffset(PointT<double>{0, 20});
     EXPECT_DOUBLE_EQ(v->GetNormalizedValue(), 0.2);
     EXPECT_EQ(v->GetThumb()->GetPosition().y, std::round(0.2 * (v->GetTrackEnd() - v->GetThumbLength())));
-    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 3u);
+    EXPECT_EQ(counter->Count("NID_SCROLL_OFFSET_CHANGE"), 3);
     EXPECT_EQ(view->GetScrollOffset().y, 20.0);
 
     // The visible part of the content; a wider minimum view is centred on it and cut to the children.

@@ -433,6 +433,8 @@ TEST(NotificationHandler, BindingsChainsAndRemoval)
     c->log.clear();
     EXPECT_EQ(c->UnregisterForNotification(d, kPing), KX::S_OK);
     EXPECT_FALSE(c->m_handler->RemoveDistributorHandler(d, kPing));
+    EXPECT_FALSE(c->m_handler->IsBound(d.Get(), kPing));
+    EXPECT_TRUE(c->m_baseHandler->IsBound(d.Get(), kOther)) << "only the unregistered name went";
     EXPECT_EQ(d->SendNotification(Make(kPing)), KX::S_FALSE);
     EXPECT_EQ(c->m_handler->Receive(d, Make(kPing)), KX::S_OK);
     EXPECT_TRUE(c->log.empty());
@@ -456,6 +458,8 @@ TEST(NotificationHandler, AutoDisablerSilencesOneBindingWhileItLivesAndNests)
     d->SendNotification(Make(kPing));
     EXPECT_EQ(c->log, (Log{"derived ping second", "derived ping"}));
     // A binding that does not exist is refused with the failed-result exception.
+    EXPECT_FALSE(c->m_handler->IsBound(d.Get(), u"NID_TEST_UNBOUND"));
+    EXPECT_FALSE(c->m_handler->IsBound(nullptr, kPing)) << "the key includes the distributor";
     EXPECT_THROW(KX::CAutoNotificationDisabler<DerivedClient>(c->m_handler, d.Get(), u"NID_TEST_UNBOUND"),
                  std::exception);
     EXPECT_EQ(c->m_handler->EnableNotification(d.Get(), kPing), KX::E_FAIL) << "not disabled";

@@ -1,6 +1,7 @@
-// The UTF-16/UTF-8 conversions of the POSIX helpers (strict for paths, replacing for texts) and
-// the descriptor holder UniqueFd.
+// The UTF-16/UTF-8 conversions of the POSIX helpers (strict for paths, replacing for texts), the
+// hexadecimal digit readers and the descriptor holder UniqueFd.
 #include "platform/posix/FileIo.h"
+#include "platform/posix/Hex.h"
 #include "platform/posix/UniqueFd.h"
 #include "platform/posix/Utf.h"
 
@@ -64,6 +65,22 @@ TEST(PosixUtf, Utf8DecodingRefusesOrReplacesEveryMalformedSequence)
               "z");
     EXPECT_EQ(Utf8ToUtf16Replacing("\xF0\x9F\x8E"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16Replacing(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(PosixHex, DigitsOfEitherCaseAndNothingAroundThem)
+{
+    EXPECT_EQ(HexDigitValue('0'), 0);
+    EXPECT_EQ(HexDigitValue('9'), 9);
+    EXPECT_EQ(HexDigitValue('a'), 10);
+    EXPECT_EQ(HexDigitValue('F'), 15);
+    // The neighbours of each digit range in ASCII, a sign, and bytes with the high bit set.
+    for (const char c : {'/', ':', '@', 'G', '`', 'g', '-', ' ', '\0', '\xB0', '\xE0'})
+        EXPECT_EQ(HexDigitValue(c), -1) << static_cast<int>(static_cast<unsigned char>(c));
+    EXPECT_EQ(HexByteValue('f', 'F'), 255);
+    EXPECT_EQ(HexByteValue('0', '0'), 0);
+    EXPECT_EQ(HexByteValue('7', 'e'), 0x7E);
+    EXPECT_EQ(HexByteValue('g', '0'), -1);
+    EXPECT_EQ(HexByteValue('0', 'g'), -1);
 }
 
 TEST(UniqueFd, OwnsOneDescriptorAndClosesItOnce)

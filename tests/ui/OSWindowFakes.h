@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,24 @@ inline bool StartVideo()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     static const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
     return started;
+}
+
+// SDL's video on the X11 driver, started here or found running there; empty, or the reason a test
+// that needs a real X display skips.
+inline std::string StartX11Video()
+{
+    if (!std::getenv("DISPLAY"))
+        return "DISPLAY is not set";
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || std::strcmp(driver, "x11") != 0)
+            return std::string("SDL video already runs on ") + (driver ? driver : "nothing");
+        return {};
+    }
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+        return std::string("SDL's x11 driver does not start: ") + SDL_GetError();
+    return {};
 }
 
 class FakeApp : public KX::IOSWindowApp, public KX::IRootWindowHost {

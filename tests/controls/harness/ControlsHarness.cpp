@@ -1,10 +1,13 @@
 // The controls tests' fixture: documents, window, application, creation, input, clock and pictures.
 #include "ControlsHarness.h"
 
+#include "kx/controls/ScrollView.h"
+#include "kx/ui/ControlCreate.h"
 #include "kx/ui/ControlDescriptor.h"
 
 #include "platform/gdi/Bitmap.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +53,27 @@ std::string ScreenshotFolder()
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return folder;
+}
+
+std::vector<std::unique_ptr<ScopedResource>> AddImageResources(std::initializer_list<const char*> fileNames)
+{
+    std::vector<std::unique_ptr<ScopedResource>> added;
+    for (const char* name : fileNames) {
+        const std::string bytes = ReadTextFile(std::string(KX_CONTROLS_TEST_RESOURCES) + name);
+        std::string resource(name);
+        for (char& c : resource)
+            c = c == '.' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        added.push_back(std::make_unique<ScopedResource>(
+            WString(kResourceTypeImage), WString(resource.c_str()),
+            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())));
+    }
+    return added;
+}
+
+void RegisterScrollChannelClass(LControlFactory& factory)
+{
+    if (!FindBuiltInControlCreator(WString(u"Framework.ScrollChannel")))
+        factory.RegisterControlClass(WString(u"Framework.ScrollChannel"), &CreateControlOfClass<LScrollView>);
 }
 
 HarnessApp::HarnessApp(const RCPtr<LControlFactory>& factory, const ConstRCPtr<LStringTable>& strings)

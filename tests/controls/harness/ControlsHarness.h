@@ -28,6 +28,8 @@
 #include "StringDocs.h"
 #include "UiTestControls.h"
 
+#include "kx/NotificationReceiver.h"
+#include "kx/Resources.h"
 #include "kx/controls/ControlClasses.h"
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/FrameworkApp.h"
@@ -41,6 +43,8 @@
 #include <SDL.h>
 
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +61,55 @@ std::string ReadTextFile(const std::string& path);
 std::string MergeStringDocuments(const std::vector<std::string>& utf8Documents);
 // The screenshot folder in the build tree (created on first use), ending with a separator.
 std::string ScreenshotFolder();
+
+// The test resource files of those names as image resources while the holders live: each named
+// as the skin names it ("lists_icon_a.png" as LISTS_ICON_A_PNG).
+std::vector<std::unique_ptr<KX::ScopedResource>> AddImageResources(std::initializer_list<const char*> fileNames);
+
+// Registers the application's panel class for the scroll-bar channels of lists ("Framework.
+// ScrollChannel"), as the application shell does, unless the built-in table already has it.
+void RegisterScrollChannelClass(KX::LControlFactory& factory);
+
+// Records the notifications it is registered for: their names in order and each name's last
+// payload.
+class NotificationLog : public KX::LNotificationReceiver {
+public:
+    // Registers for each name at source.
+    void Listen(KX::LNotificationDistributor* source, std::initializer_list<const char16_t*> names)
+    {
+        for (const char16_t* name : names)
+            source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(this), name, 0);
+    }
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
+    {
+        if (!n)
+            return KX::S_FALSE;
+        names.push_back(KX::LNotification::GetNotificationName(n->GetID()).ToNarrow().GetString());
+        last[names.back()] = n->GetPayload();
+        return KX::S_OK;
+    }
+    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
+                                           const char16_t* name) override
+    {
+        return d->UnregisterClient(KX::RCPtr<KX::LNotificationReceiver>(this), name);
+    }
+    int Count(const std::string& name) const
+    {
+        int k = 0;
+        for (const std::string& s : names)
+            k += s == name ? 1 : 0;
+        return k;
+    }
+    int Count(const char16_t* name) const { return Count(std::string(KX::WString(name).ToNarrow().GetString())); }
+    void Clear()
+    {
+        names.clear();
+        last.clear();
+    }
+
+    std::vector<std::string> names;
+    std::map<std::string, KX::ConstRCPtr<KX::LRefCountedObject>> last;
+};
 
 // The framework application with the OS window's needs: registers its windows and owns the loop.
 class HarnessApp : public apptest::FakeApp, public KX::IOSWindowApp {

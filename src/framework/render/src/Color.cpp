@@ -1,5 +1,7 @@
 #include "kx/Color.h"
 
+#include "platform/posix/Hex.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -22,17 +24,6 @@ uint32_t ToByte(float channel) noexcept
         return 255;
     return static_cast<uint32_t>(std::round(scaled));
 }
-
-int HexDigit(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 } // namespace
 
 void LColor::FromARGB(uint32_t argb) noexcept
@@ -54,7 +45,7 @@ void LColor::FromString(const char* text) noexcept
         return;
     uint32_t value = 0;
     for (size_t i = 0; i < length; ++i) {
-        const int digit = HexDigit(text[i]);
+        const int digit = platform::posix::HexDigitValue(text[i]);
         if (digit < 0)
             return;
         value = (value << 4) | static_cast<uint32_t>(digit);

@@ -1,19 +1,10 @@
 #include "platform/filechooser/FileUri.h"
 
+#include "platform/posix/Hex.h"
+
 namespace platform::filechooser {
 
 namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -61,11 +52,10 @@ std::optional<std::string> FileUriToPath(std::string_view uri)
         }
         if (i + 2 >= rest.size())
             return std::nullopt;
-        const int high = HexValue(rest[i + 1]);
-        const int low = HexValue(rest[i + 2]);
-        if (high < 0 || low < 0 || (high == 0 && low == 0))
+        const int byte = platform::posix::HexByteValue(rest[i + 1], rest[i + 2]);
+        if (byte <= 0)
             return std::nullopt;
-        path.push_back(static_cast<char>(high * 16 + low));
+        path.push_back(static_cast<char>(byte));
         i += 2;
     }
     return path;

@@ -2,6 +2,7 @@
 
 #include "platform/posix/AtomicWrite.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/Hex.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -32,17 +33,6 @@ bool ValidKey(std::string_view key)
         if (c == '[' || c == ']' || c == '=' || c == '\n' || c == '\r' || c == '\0')
             return false;
     return true;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -140,11 +130,10 @@ std::optional<std::vector<uint8_t>> ProfileFile::GetBinary(std::string_view sect
     std::vector<uint8_t> bytes;
     bytes.reserve(found->value.size() / 2);
     for (size_t i = 0; i < found->value.size(); i += 2) {
-        const int high = HexDigit(found->value[i]);
-        const int low = HexDigit(found->value[i + 1]);
-        if (high < 0 || low < 0)
+        const int byte = HexByteValue(found->value[i], found->value[i + 1]);
+        if (byte < 0)
             return std::nullopt;
-        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+        bytes.push_back(static_cast<uint8_t>(byte));
     }
     return bytes;
 }

@@ -3,6 +3,8 @@
 
 #include "kx/ui/KeyCode.h"
 
+#include "ConditionEdges.h"
+
 namespace KX {
 
 LDropDownControl::LDropDownControl(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
@@ -27,7 +29,7 @@ void LDropDownControl::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const uint32_t bit = Condition::kLeftPressed;
-    if (!(param->GetCurrentMask() & bit) || (param->GetPreviousMask() & bit))
+    if (!conditions::Rose(*param, bit))
         return;
     if (m_suppressOpen) {
         m_suppressOpen = false;

@@ -3,6 +3,8 @@
 
 #include "kx/ui/Look.h"
 
+#include <optional>
+
 namespace KX {
 
 LCheckedListBox::LCheckedListBox(const RCPtr<LControl>& parent, const WString& name) : LListBox(parent, name) {}
@@ -192,9 +194,10 @@ KXRESULT LCheckedListBox::UpdateRow(int32_t index)
     const bool exists = index >= 0 && index < GetItemCount();
     if (box) {
         // Writing the row is not the user's toggle.
-        ++m_refreshingRows;
+        std::optional<CAutoNotificationDisabler<LCheckedListBox>> quiet;
+        if (m_checkedHandler && m_checkedHandler->IsBound(box.Get(), u"NID_VALUE_CHANGE"))
+            quiet.emplace(m_checkedHandler, box.Get(), u"NID_VALUE_CHANGE");
         box->SetNormalizedValue(exists && m_checkedItems[static_cast<size_t>(index)].checked ? 1.0 : 0.0);
-        --m_refreshingRows;
     }
     row->SetRowIcon(exists ? GetItemIcon(index) : ConstRCPtr<LBitmap>());
     if (box && box->GetLayout() && box->GetLayout()->visible != exists)
@@ -205,8 +208,6 @@ KXRESULT LCheckedListBox::UpdateRow(int32_t index)
 KXRESULT LCheckedListBox::OnRowCheckValueChange(const RCPtr<LNotificationDistributor>& from,
                                                 const RCPtr<LNotification>&)
 {
-    if (m_refreshingRows > 0)
-        return kConsumed;
     const RCPtr<LControl> box = RCPtr<LControl>::DynamicCast(from);
     const int32_t index = box ? GetItemOfRowControl(box->GetParent().Get()) : -1;
     if (index < 0 || index >= GetItemCount())

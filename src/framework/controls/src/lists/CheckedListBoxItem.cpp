@@ -1,6 +1,8 @@
 // A checked list box row: the list row with its "checkBox" child and an icon in its looks.
 #include "kx/controls/CheckedListBox.h"
 
+#include "ConditionEdges.h"
+
 namespace KX {
 
 LCheckedListBoxItem::LCheckedListBoxItem(const RCPtr<LControl>& parent, const WString& name)
@@ -48,9 +50,7 @@ KXRESULT LCheckedListBoxItem::OnCheckBoxHoverChange(const RCPtr<LNotificationDis
         n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
     if (!change)
         return kConsumed;
-    const bool entered =
-        (change->GetCurrentMask() & Condition::kHover) && !(change->GetPreviousMask() & Condition::kHover);
-    SetHighlighted(entered);
+    SetHighlighted(conditions::Rose(*change, Condition::kHover));
     return kConsumed;
 }
 

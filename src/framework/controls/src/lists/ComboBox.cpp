@@ -8,6 +8,8 @@
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/StringTable.h"
 
+#include "ConditionEdges.h"
+
 #include <cmath>
 
 namespace KX {
@@ -195,7 +197,7 @@ void LComboBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         return;
     RCPtr<LControl> self(this);
     const uint32_t bit = Condition::kLeftPressed;
-    if ((param->GetCurrentMask() & bit) && !(param->GetPreviousMask() & bit)) {
+    if (conditions::Rose(*param, bit)) {
         // The press point in our own coordinates; the list's position is taken off when the
         // press is handed to the list, once the list is placed.
         m_pressPoint = PointT<double>{param->GetPoint().x - GetPosition().x, param->GetPoint().y - GetPosition().y};
@@ -311,7 +313,7 @@ KXRESULT LComboBox::OnTextBoxFocus(const RCPtr<LNotificationDistributor>&, const
 {
     const ConstRCPtr<LConditionsParam> param =
         n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
-    if (param && (param->GetCurrentMask() & Condition::kHasFocus) && !(param->GetPreviousMask() & Condition::kHasFocus))
+    if (param && conditions::Rose(*param, Condition::kHasFocus))
         if (m_listBox)
             RCPtr<LListBox>(m_listBox)->SetVisible(false);
     return S_OK;

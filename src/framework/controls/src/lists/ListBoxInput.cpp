@@ -6,6 +6,8 @@
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/KeyCode.h"
 
+#include "ConditionEdges.h"
+
 #include <cmath>
 #include <string_view>
 
@@ -40,6 +42,27 @@ double ClampCoordinate(double value)
 {
     constexpr double kLimit = 4503599627370496.0; // 2^52
     return value > kLimit ? kLimit : value < -kLimit ? -kLimit : value;
+}
+
+// The row that sent a condition change, and the change; false unless both are there and the row
+// is enabled.
+bool EnabledRowChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n, RCPtr<LControl>& row,
+                      ConstRCPtr<LConditionsParam>& change)
+{
+    row = RCPtr<LControl>::DynamicCast(from);
+    change = n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
+    return row && change && row->IsEnabled(true);
+}
+
+// What the list tells of a row's condition change: the change, the row's item, its look and
+// whether the pointer itself is over it (not merely lit by its owner).
+ConstRCPtr<LRefCountedObject> ItemConditions(const LConditionsParam& change, int32_t item, const LControl& row)
+{
+    return ConstRCPtr<LRefCountedObject>(
+        LItemConditionsParam::Create(change.GetPreviousMask(), change.GetCurrentMask(), change.GetPoint(), item,
+                                     row.GetFirstVisibleLook(),
+                                     (row.GetConditionFlags() & Condition::kHover) != 0)
+            .Get());
 }
 
 } // namespace
@@ -101,42 +124,29 @@ KXRESULT LListBox::OnRowMouseDown(const RCPtr<LNotificationDistributor>& from, c
 
 KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
-    const RCPtr<LControl> row = RCPtr<LControl>::DynamicCast(from);
-    const ConstRCPtr<LConditionsParam> change =
-        n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
-    if (!row || !change || !row->IsEnabled(true))
+    RCPtr<LControl> row;
+    ConstRCPtr<LConditionsParam> change;
+    if (!EnabledRowChange(from, n, row, change))
         return kConsumed;
     const RCPtr<LControl> self(this);
     const int32_t item = GetItemOfRowControl(row.Get());
     const uint32_t hover = Condition::kHoverOrHighlighted;
-    if (m_dropDownMode && (change->GetCurrentMask() & hover) && !(change->GetPreviousMask() & hover) && item >= 0 &&
-        item < GetItemCount() && IsItemSelectable(item))
+    if (m_dropDownMode && conditions::Rose(*change, hover) && item >= 0 && item < GetItemCount() &&
+        IsItemSelectable(item))
         SelectRange(item, -1, true);
-    SendListNotification(
-        u"NID_ITEM_HOVER_CONDITION_CHANGE",
-        ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),
-                                                                   change->GetPoint(), item, row->GetFirstVisibleLook(),
-                                                                   (row->GetConditionFlags() & Condition::kHover) != 0)
-                                          .Get()));
+    SendListNotification(u"NID_ITEM_HOVER_CONDITION_CHANGE", ItemConditions(*change, item, *row));
     return kConsumed;
 }
 
 KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
-    const RCPtr<LControl> row = RCPtr<LControl>::DynamicCast(from);
-    const ConstRCPtr<LConditionsParam> change =
-        n ? ConstRCPtr<LConditionsParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LConditionsParam>();
-    if (!row || !change || !row->IsEnabled(true))
+    RCPtr<LControl> row;
+    ConstRCPtr<LConditionsParam> change;
+    if (!EnabledRowChange(from, n, row, change))
         return kConsumed;
     const RCPtr<LControl> self(this);
-    const uint32_t hover = Condition::kHover;
-    SendListNotification(
-        u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
-        ConstRCPtr<LRefCountedObject>(LItemConditionsParam::Create(change->GetPreviousMask(), change->GetCurrentMask(),
-                                                                   change->GetPoint(), GetItemOfRowControl(row.Get()),
-                                                                   row->GetFirstVisibleLook(),
-                                                                   (row->GetConditionFlags() & hover) != 0)
-                                          .Get()));
+    SendListNotification(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
+                         ItemConditions(*change, GetItemOfRowControl(row.Get()), *row));
     return kConsumed;
 }
 

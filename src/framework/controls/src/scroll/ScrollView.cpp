@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace KX {
 
@@ -202,22 +203,25 @@ void LScrollView::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double
     const RectT<double> client = GetClientRect();
     const double clientSize[2] = {client.width, client.height};
     const RCPtr<LScrollbar> bars[2] = {m_hBar, m_vBar};
-    ++m_barEchoSuppressed;
-    for (int32_t axis = 0; axis < 2; ++axis) {
-        if (!bars[axis])
-            continue;
-        const double range = std::max(0.0, GetAxisValue(m_extent, axis) - clientSize[axis]);
-        bars[axis]->SetNormalizedValue(range > 0.0 ? GetAxisValue(newOffset, axis) / range : 0.0);
-        bars[axis]->PlaceThumb();
+    {
+        // The bars' value changes do not come back as offsets.
+        std::optional<CAutoNotificationDisabler<LScrollView>> quiet[2];
+        for (int32_t axis = 0; axis < 2; ++axis)
+            if (bars[axis] && m_handler && m_handler->IsBound(bars[axis].Get(), u"NID_VALUE_CHANGE"))
+                quiet[axis].emplace(m_handler, bars[axis].Get(), u"NID_VALUE_CHANGE");
+        for (int32_t axis = 0; axis < 2; ++axis) {
+            if (!bars[axis])
+                continue;
+            const double range = std::max(0.0, GetAxisValue(m_extent, axis) - clientSize[axis]);
+            bars[axis]->SetNormalizedValue(range > 0.0 ? GetAxisValue(newOffset, axis) / range : 0.0);
+            bars[axis]->PlaceThumb();
+        }
     }
-    --m_barEchoSuppressed;
     LControl::InvalidateBoundsChange(oldOffset, newOffset);
 }
 
 KXRESULT LScrollView::OnBarValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>&)
 {
-    if (m_barEchoSuppressed > 0)
-        return S_FALSE;
     const RCPtr<LScrollView> self(this);
     const bool horizontal = from.Get() == static_cast<LNotificationDistributor*>(m_hBar.Get());
     const RCPtr<LScrollbar>& bar = horizontal ? m_hBar : m_vBar;

@@ -6,6 +6,8 @@
 #include "kx/ui/ControlHost.h"
 #include "kx/ui/RootWindow.h"
 
+#include "ConditionEdges.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,15 +19,6 @@ const LConditionsParam* ConditionsOf(const RCPtr<LNotification>& n)
     return n ? dynamic_cast<const LConditionsParam*>(n->GetPayload().Get()) : nullptr;
 }
 
-bool SwitchedOn(const LConditionsParam& c, uint32_t bit)
-{
-    return (c.GetCurrentMask() & bit) && !(c.GetPreviousMask() & bit);
-}
-
-bool SwitchedOff(const LConditionsParam& c, uint32_t bit)
-{
-    return !(c.GetCurrentMask() & bit) && (c.GetPreviousMask() & bit);
-}
 } // namespace
 
 PointT<double> LScrollbar::PointerInChannel() const
@@ -67,7 +60,7 @@ KXRESULT LScrollbar::OnChannelPress(const RCPtr<LNotificationDistributor>&, cons
     if (!c)
         return S_FALSE;
     const RCPtr<LScrollbar> self(this);
-    if (SwitchedOn(*c, Condition::kLeftPressed)) {
+    if (conditions::Rose(*c, Condition::kLeftPressed)) {
         m_pageDirection = ClassifyChannelPoint(PointerInChannel());
         if (m_pageDirection != kPageNone) {
             StepBy(m_pageDirection == kPageTowardsStart ? -m_pageStep : m_pageStep);
@@ -76,7 +69,7 @@ KXRESULT LScrollbar::OnChannelPress(const RCPtr<LNotificationDistributor>&, cons
             m_pageCountdown = kPageRepeatDelay;
             SubscribeIdle();
         }
-    } else if (SwitchedOff(*c, Condition::kCapture) && m_pageDirection != kPageNone) {
+    } else if (conditions::Fell(*c, Condition::kCapture) && m_pageDirection != kPageNone) {
         m_pageDirection = kPageNone;
         ResetChannelLook();
         UnsubscribeIdle();
@@ -91,7 +84,7 @@ KXRESULT LScrollbar::OnChannelHover(const RCPtr<LNotificationDistributor>&, cons
     const LConditionsParam* c = ConditionsOf(n);
     if (!c)
         return S_FALSE;
-    if (SwitchedOn(*c, Condition::kHoverOrHighlighted))
+    if (conditions::Rose(*c, Condition::kHoverOrHighlighted))
         m_pageLastTick = GetAppTime();
     if (m_pageDirection != kPageNone)
         UpdateChannelLook();
@@ -160,12 +153,12 @@ KXRESULT LScrollbar::OnThumbDrag(const RCPtr<LNotificationDistributor>&, const R
     if (!c || !m_thumb)
         return S_FALSE;
     const RCPtr<LScrollbar> self(this);
-    if (SwitchedOn(*c, Condition::kLeftDrag)) {
+    if (conditions::Rose(*c, Condition::kLeftDrag)) {
         m_dragging = true;
         const PointT<double> at = c->GetPoint(), thumb = m_thumb->GetPosition();
         m_grabOffset = RoundPointToLong(PointT<double>{at.x - thumb.x, at.y - thumb.y});
         m_deferredValue = -1.0;
-    } else if (SwitchedOff(*c, Condition::kLeftDrag) && m_dragging) {
+    } else if (conditions::Fell(*c, Condition::kLeftDrag) && m_dragging) {
         m_dragging = false;
         const double deferred = m_deferredValue;
         m_deferredValue = -1.0;

@@ -5,13 +5,13 @@
 #include "kx/controls/Panel.h"
 #include "kx/controls/Slider.h"
 #include "kx/ui/ControlDescriptor.h"
+#include "values/ValueSupport.h"
 
 #include <algorithm>
 
 namespace KX {
 
 namespace {
-constexpr int32_t kMaxDecimals = 15;
 constexpr int32_t kLookDisabled = 6, kLookOpen = 4, kLookOpenHover = 5;
 } // namespace
 
@@ -51,23 +51,12 @@ KXRESULT LComboSlider::Initialize()
 
 WString LComboSlider::FormatValue() const
 {
-    const WString format = m_decimals == 0 ? WString(u"%0.0f") : WString(u"%0.") + WString::Format(u"%df", m_decimals);
-    WString text = WString::Format(format.GetString(), NormalizedToValue(GetNormalizedValue()));
-    // A small negative value that prints as zero shows without its sign.
-    const char16_t* s = text.GetString();
-    if (s[0] == u'-') {
-        bool zero = true;
-        for (const char16_t* c = s + 1; *c && zero; ++c)
-            zero = *c == u'0' || *c == u'.';
-        if (zero)
-            text = text.Mid(1);
-    }
-    return text;
+    return values::FormatValueText(NormalizedToValue(GetNormalizedValue()), m_decimals);
 }
 
 void LComboSlider::SetDecimalPlaces(int32_t decimals)
 {
-    m_decimals = std::clamp(decimals, 0, kMaxDecimals);
+    m_decimals = std::clamp(decimals, 0, values::kMaxDecimals);
     SetText(FormatValue());
 }
 

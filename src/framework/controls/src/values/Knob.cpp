@@ -2,6 +2,7 @@
 // gestures, keys and wheel steps.
 #include "kx/controls/Knob.h"
 
+#include "ConditionEdges.h"
 #include "kx/Wrappers.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlGeometry.h"
@@ -10,6 +11,7 @@
 #include "kx/ui/Look.h"
 #include "kx/ui/MouseWheelParam.h"
 #include "kx/ui/RootWindow.h"
+#include "values/ValueSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,16 +24,6 @@ namespace {
 constexpr uint32_t kPressOrDrag = Condition::kLeftPressed | Condition::kLeftDrag;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr double kHalfPi = 1.5707963267948966;
-
-bool Rose(const LConditionsParam& c, uint32_t bits)
-{
-    return (c.GetCurrentMask() & bits) && !(c.GetPreviousMask() & bits);
-}
-
-bool Fell(const LConditionsParam& c, uint32_t bits)
-{
-    return !(c.GetCurrentMask() & bits) && (c.GetPreviousMask() & bits);
-}
 
 // Degrees kept in [0, 360); a value that is no number counts as 0.
 double WrapDegrees(double degrees)
@@ -181,58 +173,39 @@ bool LKnob::IsFineHeld(uint32_t modifiers) const
     return app && app->GetKeyState(VKey::Control);
 }
 
-void LKnob::SendCapture(bool on)
-{
-    const RCPtr<LHolder<bool>> holder = LHolder<bool>::Create();
-    holder->Value() = on;
-    RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_VALUE_CHANGE_CAPTURE", ConstRCPtr<LRefCountedObject>(holder.Get()));
-    if (n)
-        SendNotification(n);
-}
-
-void LKnob::SendKeyNotification(const char16_t* id, const KeyCode* key)
-{
-    ConstRCPtr<LRefCountedObject> payload;
-    if (key)
-        payload = ConstRCPtr<LRefCountedObject>(LKeyParam::Create(*key, true).Get());
-    RCPtr<LNotification> n;
-    LNotification::Create(n, id, payload);
-    if (n)
-        SendNotification(n);
-}
-
 void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
 {
     LControl::OnConditionsChanged(param);
     if (!param)
         return;
     const RCPtr<LKnob> self(this);
-    if (Rose(*param, kPressOrDrag) && !m_dragging) {
+    if (conditions::Rose(*param, kPressOrDrag) && !m_dragging) {
         m_dragging = true;
         // Laid out by now: the centre of the size the knob is shown at.
         UpdateCentre();
         m_last = m_previous = PointerInKnob();
         m_pendingValue = -1.0;
         // The frame opens before the press's own value, so an owner sees the whole gesture in it.
-        SendCapture(true);
+        values::SendCapture(*this, true);
         if (m_radial)
             RadialSetValue(m_last.x, m_last.y);
-    } else if (Fell(*param, kPressOrDrag) && m_dragging) {
+    } else if (conditions::Fell(*param, kPressOrDrag) && m_dragging) {
         m_dragging = false;
         if (m_applyPendingAtDragEnd && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
             LControl::SetNormalizedValue(m_pendingValue);
         m_pendingValue = -1.0;
-        SendCapture(false);
+        values::SendCapture(*this, false);
     }
-    if (Fell(*param, Condition::kHasFocus) && m_keyHeld) {
+    if (conditions::Fell(*param, Condition::kHasFocus) && m_keyHeld) {
         m_keyHeld = false;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
     }
-    if (m_focusLook >= 0 && (Rose(*param, Condition::kHasFocus) || Fell(*param, Condition::kHasFocus)))
-        OverlayFrames(Rose(*param, Condition::kHasFocus) ? m_focusLook : -1);
-    if (m_disabledLook >= 0 && (Rose(*param, Condition::kEnabled) || Fell(*param, Condition::kEnabled)))
-        OverlayFrames(Fell(*param, Condition::kEnabled) ? m_disabledLook : -1);
+    if (m_focusLook >= 0 &&
+        (conditions::Rose(*param, Condition::kHasFocus) || conditions::Fell(*param, Condition::kHasFocus)))
+        OverlayFrames(conditions::Rose(*param, Condition::kHasFocus) ? m_focusLook : -1);
+    if (m_disabledLook >= 0 &&
+        (conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled)))
+        OverlayFrames(conditions::Fell(*param, Condition::kEnabled) ? m_disabledLook : -1);
 }
 
 void LKnob::OnMove(const RCPtr<LPointWithModifiersParam>& param)
@@ -298,52 +271,19 @@ void LKnob::LinearGesture(PointT<int32_t> p, bool fine)
     m_last = p;
 }
 
-void LKnob::StepValue(double delta)
-{
-    SetNormalizedValue(ValueToNormalized(NormalizedToValue(GetNormalizedValue()) + delta));
-}
-
 KXRESULT LKnob::FilterKey(const RCPtr<LKeyParam>& param)
 {
-    if (!param)
-        return S_FALSE;
-    const KeyCode& key = param->GetKey();
-    const uint8_t vk = key.GetVirtualKey();
-    const bool arrow = vk == VKey::Left || vk == VKey::Up || vk == VKey::Right || vk == VKey::Down;
-    if (!arrow || (key.code & KeyCode::kEmpty))
-        return S_FALSE;
-    const RCPtr<LKnob> self(this);
-    if (!(key.code & KeyCode::kKeyDown)) {
-        m_keyHeld = false;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_UP", &key);
-        return S_OK;
-    }
-    if (key.code & (KeyCode::kCtrl | KeyCode::kAlt | KeyCode::kWin))
-        return S_FALSE;
-    if (!m_keyHeld) {
-        m_keyHeld = true;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_DOWN", &key);
-    }
-    StepValue(vk == VKey::Right || vk == VKey::Up ? 1.0 : -1.0);
-    return S_OK;
+    return param ? values::HandleArrowKey(*this, param->GetKey(), m_keyHeld) : S_FALSE;
 }
 
 KXRESULT LKnob::HandleVerticalWheel(const RCPtr<LMouseWheelParam>& param)
 {
-    if (!param || !IsEnabled(true))
-        return S_FALSE;
-    const RCPtr<LKnob> self(this);
-    StepValue(param->GetDirection() == kWheelUp ? 1.0 : -1.0);
-    return S_OK;
+    return values::WheelStep(*this, param.Get(), kWheelUp);
 }
 
 KXRESULT LKnob::HandleHorizontalWheel(const RCPtr<LMouseWheelParam>& param)
 {
-    if (!param || !IsEnabled(true))
-        return S_FALSE;
-    const RCPtr<LKnob> self(this);
-    StepValue(param->GetDirection() == kWheelRight ? 1.0 : -1.0);
-    return S_OK;
+    return values::WheelStep(*this, param.Get(), kWheelRight);
 }
 
 } // namespace KX

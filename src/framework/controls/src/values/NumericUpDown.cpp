@@ -7,6 +7,7 @@
 #include "kx/controls/TextBox.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/ParamRecords.h"
+#include "values/ValueSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,6 @@ namespace KX {
 namespace {
 constexpr const char* kInitializeMethod = "KX::LNumericUpDown::Initialize";
 constexpr const char* kSourcePath = "Controls\\NumericUpDown";
-constexpr int32_t kMaxDecimals = 15;
 
 // The leading number of a text as a C runtime reads it; 0 when there is none.
 double ReadNumber(const WString& text)
@@ -37,18 +37,7 @@ LNumericUpDown::~LNumericUpDown() = default;
 
 WString LNumericUpDown::FormatValue() const
 {
-    const WString format = m_decimals == 0 ? WString(u"%0.0f") : WString(u"%0.") + WString::Format(u"%df", m_decimals);
-    WString text = WString::Format(format.GetString(), GetValue());
-    // A negative value that prints as zero shows without its sign.
-    const char16_t* s = text.GetString();
-    if (s[0] == u'-') {
-        bool zero = true;
-        for (const char16_t* c = s + 1; *c && zero; ++c)
-            zero = *c == u'0' || *c == u'.';
-        if (zero)
-            text = text.Mid(1);
-    }
-    return text;
+    return values::FormatValueText(GetValue(), m_decimals);
 }
 
 void LNumericUpDown::UpdateCharacterFilter()
@@ -66,7 +55,7 @@ void LNumericUpDown::UpdateCharacterFilter()
 
 void LNumericUpDown::SetDecimalPlaces(int32_t decimals)
 {
-    m_decimals = std::clamp(decimals, 0, kMaxDecimals);
+    m_decimals = std::clamp(decimals, 0, values::kMaxDecimals);
     UpdateCharacterFilter();
     ShowValue();
 }

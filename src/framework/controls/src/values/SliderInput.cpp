@@ -2,12 +2,14 @@
 // their repeat on the idle pass, arrow keys, wheel steps and the focus looks.
 #include "kx/controls/Slider.h"
 
+#include "ConditionEdges.h"
 #include "kx/controls/Button.h"
 #include "kx/ui/ControlGeometry.h"
 #include "kx/ui/ControlHost.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/MouseWheelParam.h"
 #include "kx/ui/RootWindow.h"
+#include "values/ValueSupport.h"
 
 namespace KX {
 
@@ -17,43 +19,7 @@ constexpr uint32_t kPressOrDrag = Condition::kLeftPressed | Condition::kLeftDrag
 constexpr uint32_t kFocus = Condition::kHasFocus | Condition::kContainsFocus;
 constexpr int32_t kLookNormal = 0, kLookFocused = 1, kLookDisabled = 2;
 
-bool Rose(const LConditionsParam& c, uint32_t bits)
-{
-    return (c.GetCurrentMask() & bits) && !(c.GetPreviousMask() & bits);
-}
-
-bool Fell(const LConditionsParam& c, uint32_t bits)
-{
-    return !(c.GetCurrentMask() & bits) && (c.GetPreviousMask() & bits);
-}
-
-bool IsArrow(uint8_t virtualKey)
-{
-    return virtualKey == VKey::Left || virtualKey == VKey::Up || virtualKey == VKey::Right || virtualKey == VKey::Down;
-}
-
 } // namespace
-
-void LSlider::SendCapture(bool on)
-{
-    const RCPtr<LHolder<bool>> holder = LHolder<bool>::Create();
-    holder->Value() = on;
-    RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_VALUE_CHANGE_CAPTURE", ConstRCPtr<LRefCountedObject>(holder.Get()));
-    if (n)
-        SendNotification(n);
-}
-
-void LSlider::SendKeyNotification(const char16_t* id, const KeyCode* key)
-{
-    ConstRCPtr<LRefCountedObject> payload;
-    if (key)
-        payload = ConstRCPtr<LRefCountedObject>(LKeyParam::Create(*key, true).Get());
-    RCPtr<LNotification> n;
-    LNotification::Create(n, id, payload);
-    if (n)
-        SendNotification(n);
-}
 
 KXRESULT LSlider::OnThumbDragCondition(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
@@ -61,21 +27,21 @@ KXRESULT LSlider::OnThumbDragCondition(const RCPtr<LNotificationDistributor>& fr
     if (!c || !m_thumb || from.Get() != static_cast<LNotificationDistributor*>(m_thumb.Get()))
         return S_FALSE;
     const RCPtr<LSlider> self(this);
-    if (Rose(*c, kPressOrDrag) && !m_dragging) {
+    if (conditions::Rose(*c, kPressOrDrag) && !m_dragging) {
         m_dragging = true;
         // The press point is kept in the thumb's parent's coordinates: ours.
         const PointT<int32_t> pointer = RoundPointToLong(c->GetPoint());
         const PointT<int32_t> thumb = ThumbPoint();
         m_grabOffset = PointT<int32_t>{pointer.x - thumb.x, pointer.y - thumb.y};
         m_pendingValue = -1.0;
-        SendCapture(true);
-    } else if (Fell(*c, kPressOrDrag) && m_dragging) {
+        values::SendCapture(*this, true);
+    } else if (conditions::Fell(*c, kPressOrDrag) && m_dragging) {
         m_dragging = false;
         if (m_applyPendingAtDragEnd && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
             LPanel::SetNormalizedValue(m_pendingValue);
         PositionThumb();
         m_pendingValue = -1.0;
-        SendCapture(false);
+        values::SendCapture(*this, false);
     }
     return S_OK;
 }
@@ -154,79 +120,44 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const RCPtr<LSlider> self(this);
-    if (Rose(*param, kPressOrDrag) && (param->GetCurrentMask() & Condition::kEnabled) && !m_trackRepeat) {
+    if (conditions::Rose(*param, kPressOrDrag) && (param->GetCurrentMask() & Condition::kEnabled) && !m_trackRepeat) {
         m_trackRepeat = true;
         SubscribeIdle();
         m_lastRepeatTime = GetAppTime();
         m_repeatCountdown = kRepeatDelay;
-    } else if (Fell(*param, kPressOrDrag) && m_trackRepeat) {
+    } else if (conditions::Fell(*param, kPressOrDrag) && m_trackRepeat) {
         m_trackRepeat = false;
         UnsubscribeIdle();
     }
-    if (Fell(*param, kFocus) && m_keyHeld) {
+    if (conditions::Fell(*param, kFocus) && m_keyHeld) {
         m_keyHeld = false;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
     }
-    if (Rose(*param, kFocus) || Fell(*param, kFocus) || Rose(*param, Condition::kEnabled) ||
-        Fell(*param, Condition::kEnabled))
+    if (conditions::Rose(*param, kFocus) || conditions::Fell(*param, kFocus) ||
+        conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled))
         ShowStateLook();
-}
-
-void LSlider::StepValue(double delta)
-{
-    SetNormalizedValue(ValueToNormalized(NormalizedToValue(GetNormalizedValue()) + delta));
-}
-
-KXRESULT LSlider::HandleArrowKey(const KeyCode& key)
-{
-    const uint8_t vk = key.GetVirtualKey();
-    if (!IsArrow(vk) || (key.code & KeyCode::kEmpty))
-        return S_FALSE;
-    const RCPtr<LSlider> self(this);
-    if (!(key.code & KeyCode::kKeyDown)) {
-        m_keyHeld = false;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_UP", &key);
-        return S_OK;
-    }
-    // Shortcuts with Ctrl, Alt or the Windows key are someone else's.
-    if (key.code & (KeyCode::kCtrl | KeyCode::kAlt | KeyCode::kWin))
-        return S_FALSE;
-    if (!m_keyHeld) {
-        m_keyHeld = true;
-        SendKeyNotification(u"NID_VALUE_CHANGE_KEY_DOWN", &key);
-    }
-    StepValue(vk == VKey::Right || vk == VKey::Up ? 1.0 : -1.0);
-    return S_OK;
 }
 
 KXRESULT LSlider::FilterKey(const RCPtr<LKeyParam>& param)
 {
-    return param ? HandleArrowKey(param->GetKey()) : S_FALSE;
+    return param ? values::HandleArrowKey(*this, param->GetKey(), m_keyHeld) : S_FALSE;
 }
 
 KXRESULT LSlider::HandleKey(const RCPtr<LKeyParam>& param)
 {
-    if (param && HandleArrowKey(param->GetKey()) == S_OK)
+    if (param && values::HandleArrowKey(*this, param->GetKey(), m_keyHeld) == S_OK)
         return S_OK;
     return LPanel::HandleKey(param);
 }
 
 KXRESULT LSlider::HandleVerticalWheel(const RCPtr<LMouseWheelParam>& param)
 {
-    if (!param || !IsEnabled(true))
-        return S_FALSE;
-    const RCPtr<LSlider> self(this);
-    StepValue(param->GetDirection() == kWheelUp ? 1.0 : -1.0);
-    return S_OK;
+    return values::WheelStep(*this, param.Get(), kWheelUp);
 }
 
 KXRESULT LSlider::HandleHorizontalWheel(const RCPtr<LMouseWheelParam>& param)
 {
-    if (!param || !IsEnabled(true))
-        return S_FALSE;
-    const RCPtr<LSlider> self(this);
-    StepValue(param->GetDirection() == kWheelRight ? 1.0 : -1.0);
-    return S_OK;
+    return values::WheelStep(*this, param.Get(), kWheelRight);
 }
 
 } // namespace KX

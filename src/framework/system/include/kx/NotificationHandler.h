@@ -79,6 +79,12 @@ public:
         return true;
     }
 
+    // Whether (d, name) is bound: a CAutoNotificationDisabler may only be made for a bound one.
+    bool IsBound(const LNotificationDistributor* d, const char16_t* name)
+    {
+        return Find(d, GetNotificationID(name)) != nullptr;
+    }
+
     // Counted: while (d, name) is disabled, its notifications are ignored. E_FAIL when it is not
     // bound (or, for Enable, not disabled).
     KXRESULT DisableNotification(const LNotificationDistributor* d, const char16_t* name)

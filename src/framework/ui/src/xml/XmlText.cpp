@@ -1,5 +1,7 @@
 #include "xml/XmlText.h"
 
+#include "platform/posix/Hex.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -10,23 +12,12 @@ bool IsBlank(char c) noexcept
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-int HexDigit(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 int32_t ParseIntOrHex(const char* text) noexcept
 {
     if (text[0] == '0' && text[1] == 'x') {
         int32_t value = 0;
         for (int i = 2; i < 6; ++i) {
-            const int digit = HexDigit(text[i]);
+            const int digit = platform::posix::HexDigitValue(text[i]);
             if (digit < 0)
                 break;
             value = value * 16 + digit;

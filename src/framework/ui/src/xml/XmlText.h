@@ -19,8 +19,6 @@ struct ParserDeleter {
 using ParserHandle = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
 
 bool IsBlank(char c) noexcept;
-// 0-15 for a hexadecimal digit, else -1.
-int HexDigit(char c) noexcept;
 // "0x" (lower case only) and up to four hex digits, else the leading decimal number.
 int32_t ParseIntOrHex(const char* text) noexcept;
 // The leading decimal number: blanks and a sign allowed, 0 when none, saturated to 32 bits.

@@ -99,8 +99,6 @@ private:
     std::vector<LCheckedListItemRecord> m_checkedItems;
     std::vector<ConstRCPtr<LBitmap>> m_icons;
     bool m_showCheckBoxes = false;
-    // Set while a row is rewritten, so that its check box's value change is not the user's.
-    int32_t m_refreshingRows = 0;
 };
 
 } // namespace KX

@@ -63,9 +63,6 @@ private:
     // The centre of look 0's rectangle (of the whole knob without looks).
     void UpdateCentre();
     void LinearGesture(PointT<int32_t> p, bool fine);
-    void StepValue(double delta);
-    void SendKeyNotification(const char16_t* id, const KeyCode* key);
-    void SendCapture(bool on);
     // Puts the image of look source (or none when source is below 0) into every frame.
     void OverlayFrames(int32_t source);
     PointT<int32_t> PointerInKnob() const;

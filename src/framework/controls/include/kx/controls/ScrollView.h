@@ -107,8 +107,6 @@ private:
     bool m_updatingBars = false;
     bool m_scrollingView = false;
     bool m_boundsChanging = false;
-    // Bar value changes are ignored while the view moves the bars itself.
-    int32_t m_barEchoSuppressed = 0;
     RCPtr<LScrollbar> m_hBar;
     RCPtr<LScrollbar> m_vBar;
     RCPtr<LControl> m_corner;

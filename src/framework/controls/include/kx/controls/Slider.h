@@ -93,12 +93,6 @@ private:
     void ValueFromThumb();
     // The point of the track nearest to p (pointer minus grab offset), inside the markers' box.
     PointT<int32_t> ConstrainToTrack(PointT<int32_t> p) const;
-    // Arrow keys: 0 when used, 1 otherwise.
-    KXRESULT HandleArrowKey(const KeyCode& key);
-    // Value plus delta units of the range.
-    void StepValue(double delta);
-    void SendKeyNotification(const char16_t* id, const KeyCode* key);
-    void SendCapture(bool on);
     void ShowStateLook();
     // The pointer in the slider's coordinates, from the root window.
     PointT<int32_t> PointerInSlider() const;
