@@ -2,11 +2,13 @@
 #include "editor/EditorClasses.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/ButtonEditPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/GlobalSettingsDlg.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/NumberBoxTextSelector.h"
+#include "editor/PadEditPanel.h"
 #include "editor/PresetSlotDialogs.h"
 
 #include "kx/controls/ControlClasses.h"
@@ -47,7 +49,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
-        {u"PresetEditor.MainPage.ButtonEditPanel", nullptr, "LButtonEditPanel"},
+        {u"PresetEditor.MainPage.ButtonEditPanel", &KX::CreateControlOfClass<LButtonEditPanel>, "LButtonEditPanel"},
         {u"PresetEditor.MainPage.VolumeEditPanel", nullptr, "LVolumePedalEditPanel"},
         {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
         {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", nullptr, "LWheelEditPanel"},
@@ -57,7 +59,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},
-        {u"PresetEditor.MainPage.PadEditPanel", nullptr, "LPadEditPanel"},
+        {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", nullptr, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
         {u"PresetEditor.Control.ButtonModesControl.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
