@@ -2,6 +2,7 @@
 #include "editor/EditorClasses.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/ButtonControlEditPanel.h"
 #include "editor/ButtonEditPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/GlobalSettingsDlg.h"
@@ -30,7 +31,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", nullptr, "LMoveableControlEditPanel"},
-        {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", nullptr, "LButtonControlEditPanel"},
+        {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", &KX::CreateControlOfClass<LButtonControlEditPanel>, "LButtonControlEditPanel"},
         {u"PresetEditor.MainControl.FaderView", nullptr, "LFaderGroupPanel"},
         {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
         {u"PresetEditor.MainControl.EncoderView", nullptr, "LEncoderGroupPanel"},
