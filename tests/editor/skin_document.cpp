@@ -154,10 +154,9 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     for (const char16_t* name : deviceChildren) {
         const LControlDescriptor* d = Find({u"mainControl", u"viewDevice", name});
         ASSERT_TRUE(d) << "the device view lacks " << Narrow(WString(name));
-        // Each is taken as a panel: a framework panel, or an editor name built as one (or later).
+        // Each is taken as a panel: a framework panel, or an editor name (a panel of its own class).
         const EditorControlClass* row = EditorRow(d->GetClassName());
-        EXPECT_TRUE(d->GetClassName() == WString(u"Framework.Panel") ||
-                    (row && (row->create == nullptr || std::string(row->creatorClass) == "KX::LPanel")))
+        EXPECT_TRUE(d->GetClassName() == WString(u"Framework.Panel") || row)
             << Narrow(WString(name)) << " is a " << Narrow(d->GetClassName());
     }
     for (int bank = 1; bank <= 4; ++bank) {
@@ -190,7 +189,7 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     }
 }
 
-TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndThePushButtonPanelShowing)
+TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndNoEditPanelShowing)
 {
     const LControlDescriptor* main = Find({u"mainControl"});
     ASSERT_TRUE(main);
@@ -213,8 +212,8 @@ TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndThePushButtonPanelShowing)
          {u"padEditPanel", u"knobEditPanel", u"faderEditPanel", u"volumePedalEditPanel", u"wheelEditPanel",
           u"xyPadEditPanel", u"sustainEditPage", u"zoneEditPanel", u"buttonEditPanel"})
         visibleEditPanels += Find({u"mainControl", u"viewDevice", name})->GetLayout()->visible ? 1 : 0;
-    EXPECT_EQ(visibleEditPanels, 1);
-    EXPECT_TRUE(Find({u"mainControl", u"viewDevice", u"buttonEditPanel"})->GetLayout()->visible);
+    // Nothing to edit before a control is clicked.
+    EXPECT_EQ(visibleEditPanels, 0);
 }
 
 TEST_F(EditorSkin, GivesEveryControlTheLooksItsClassIndexes)
