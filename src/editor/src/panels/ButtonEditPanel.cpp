@@ -88,6 +88,8 @@ KXRESULT LButtonEditPanel::Initialize()
     if (!m_modifierCombo)
         pads::ThrowNullPointer("Couldn't find child modifierKey", kInitialize, kSource, 99);
     RegisterSelection(m_modifierCombo, 100);
+    // Named after the first button until a button is chosen.
+    SetButtonLabelText(GetIndex());
     return base;
 }
 

@@ -65,6 +65,8 @@ KXRESULT LPadEditPanel::Initialize()
         pads::SetColorLabel(colorPage->FindChild(WString(kColorSelectors[i])), u"NUMBERED_COLOR_LABEL",
                             static_cast<int32_t>(i + 1));
     }
+    // Named after the first pad until a pad is chosen.
+    SetPadLabelText(GetIndex());
     return base;
 }
 
