@@ -14,6 +14,7 @@
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/TabControl.h"
 
+#include <filesystem>
 #include <vector>
 
 using namespace KX;
@@ -105,12 +106,6 @@ protected:
     RCPtr<LPadEditPanel> pad;
     RCPtr<ShownValues> parent;
 };
-
-TEST_F(PadsPanels, NeitherPanelShowsBeforeAClick)
-{
-    EXPECT_FALSE(Visible(u"buttonEditPanel"));
-    EXPECT_FALSE(Visible(u"padEditPanel"));
-}
 
 TEST_F(PadsPanels, PushButtonValueFillsTheWidgetsSendsNothingAndReadsBackByteForByte)
 {
@@ -270,6 +265,32 @@ TEST_F(PadsPanels, PadValueFillsTheWidgetsAndEveryEditSendsTheWholeValue)
     EXPECT_EQ(Stored(kPad15), value);
     pad->GetColorCombo(0)->SetSelectedIndex(14); // past the list: no choice, nothing sent
     EXPECT_EQ(Stored(kPad15), value);
+}
+
+TEST_F(PadsPanels, ColourAndKeyStrokePagesShowTheirBoxes)
+{
+    view->ShowEditPanel(LDeviceView::kPushButtonPanel, 0);
+    button->SetFirstParamID(parent.Get(), kButton7, 7);
+    const std::vector<uint8_t> value{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13, 0x07, 0x00,
+                                     0x00, 0x00, 0x00, 0x00, 0x7F, 0x06, 0x24, 0x19};
+    ASSERT_EQ(button->SetParamValueLocal(ParamDescriptor(kButton7), Bytes(value), true), S_OK);
+    const RCPtr<LTabControl> tabs =
+        RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(button->FindChild(WString(u"viewTabControl"))));
+    ASSERT_TRUE(tabs);
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    for (const char16_t* page : {u"colorPage", u"asciiPage"}) {
+        ASSERT_EQ(tabs->SelectTab(WString(page)), S_OK);
+        RunIdle();
+        EXPECT_TRUE(tabs->GetPageForTab(WString(page))->IsShowing(false));
+        const std::string name = "edit_push_button_" + viewtest::Narrow(WString(page));
+        std::error_code error;
+        std::filesystem::copy_file(Screenshot(name), folder / (name + ".png"),
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        EXPECT_FALSE(error) << error.message();
+    }
+    EXPECT_EQ(Selected(button->GetKeyCombo()), "Space");
+    EXPECT_EQ(Selected(button->GetModifierCombo()), "Shift + Ctrl + Cmd (Mac)");
 }
 
 } // namespace
