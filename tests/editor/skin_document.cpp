@@ -154,7 +154,8 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     for (const char16_t* name : deviceChildren) {
         const LControlDescriptor* d = Find({u"mainControl", u"viewDevice", name});
         ASSERT_TRUE(d) << "the device view lacks " << Narrow(WString(name));
-        // Each is taken as a panel: a framework panel, or an editor name (a panel of its own class).
+        // Each is taken as a panel: a framework panel, or an editor name (built as a plain panel, or
+        // one of the editor's own panel classes).
         const EditorControlClass* row = EditorRow(d->GetClassName());
         EXPECT_TRUE(d->GetClassName() == WString(u"Framework.Panel") || row)
             << Narrow(WString(name)) << " is a " << Narrow(d->GetClassName());
@@ -189,7 +190,7 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     }
 }
 
-TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndNoEditPanelShowing)
+TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndThePushButtonPanelShowing)
 {
     const LControlDescriptor* main = Find({u"mainControl"});
     ASSERT_TRUE(main);
@@ -212,8 +213,8 @@ TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndNoEditPanelShowing)
          {u"padEditPanel", u"knobEditPanel", u"faderEditPanel", u"volumePedalEditPanel", u"wheelEditPanel",
           u"xyPadEditPanel", u"sustainEditPage", u"zoneEditPanel", u"buttonEditPanel"})
         visibleEditPanels += Find({u"mainControl", u"viewDevice", name})->GetLayout()->visible ? 1 : 0;
-    // Nothing to edit before a control is clicked.
-    EXPECT_EQ(visibleEditPanels, 0);
+    EXPECT_EQ(visibleEditPanels, 1);
+    EXPECT_TRUE(Find({u"mainControl", u"viewDevice", u"buttonEditPanel"})->GetLayout()->visible);
 }
 
 TEST_F(EditorSkin, GivesEveryControlTheLooksItsClassIndexes)
