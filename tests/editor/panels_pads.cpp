@@ -15,6 +15,7 @@
 #include "kx/controls/TabControl.h"
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 using namespace KX;
@@ -99,7 +100,8 @@ protected:
     // The note number field of a panel's sub-editor.
     RCPtr<LNumericUpDown> NoteField(const RCPtr<LButtonControlEditPanel>& sub)
     {
-        return FindNoteNumericUpDown(sub->GetTabControl()->GetPageForTab(WString(u"notePage"))->FindChild(WString(u"note")));
+        return FindNoteNumericUpDown(
+            sub->GetTabControl()->GetPageForTab(WString(u"notePage"))->FindChild(WString(u"note")));
     }
 
     RCPtr<LButtonEditPanel> button;
@@ -134,8 +136,8 @@ TEST_F(PadsPanels, PushButtonValueFillsTheWidgetsSendsNothingAndReadsBackByteFor
 
     // The colour labels carry their numbers although the HID colour's selector comes first.
     const RCPtr<LControl> colors = button->FindChild(WString(u"viewTabControl"));
-    const RCPtr<LControl> page = RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(colors))
-                                     ->GetPageForTab(WString(u"colorPage"));
+    const RCPtr<LControl> page =
+        RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(colors))->GetPageForTab(WString(u"colorPage"));
     EXPECT_EQ(Label(page->FindChild(WString(u"color1")), u"colorNameLabel"), "COLOR 1");
     EXPECT_EQ(Label(page->FindChild(WString(u"color4")), u"colorNameLabel"), "COLOR 4");
     EXPECT_EQ(Label(page->FindChild(WString(u"asciiColor")), u"colorNameLabel"), "HID COLOR");
@@ -200,7 +202,8 @@ TEST_F(PadsPanels, AValueOfTheWrongLengthOrForAnotherControlIsRefusedAndChangesN
     EXPECT_EQ(Unsigned(button->AssembleValue()), shown);
     EXPECT_EQ(parent->shown.size(), reported) << "a refused value was passed on";
 
-    const std::vector<uint8_t> padShown{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const std::vector<uint8_t> padShown{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13,
+                                        0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     ASSERT_EQ(pad->SetParamValueLocal(ParamDescriptor(kPad15), Bytes(padShown), true), S_OK);
     for (size_t n : {13u, 15u, 17u})
         EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kPad15), Bytes(std::vector<uint8_t>(n, 1)), true), E_FAIL);
@@ -291,6 +294,38 @@ TEST_F(PadsPanels, ColourAndKeyStrokePagesShowTheirBoxes)
     }
     EXPECT_EQ(Selected(button->GetKeyCombo()), "Space");
     EXPECT_EQ(Selected(button->GetModifierCombo()), "Shift + Ctrl + Cmd (Mac)");
+}
+
+// The editor's skin with the pad panel's third colour selector misnamed.
+class PadsPanelsBrokenSkin : public viewtest::ViewTest {
+protected:
+    std::vector<std::string> Areas() const override
+    {
+        const std::string area = skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "pads_broken_area");
+        std::string skin = skintest::ReadFile(area + "_skin.xml");
+        const std::string selector = "Class=\"PresetEditor.Control.LabeledPadColorSelector\" Name=\"color3\"";
+        const size_t at = skin.find(selector);
+        if (at != std::string::npos)
+            skin.replace(at, selector.size(),
+                         "Class=\"PresetEditor.Control.LabeledPadColorSelector\" Name=\"colour3\"");
+        std::ofstream(area + "_skin.xml", std::ios::binary) << skin;
+        return {area};
+    }
+};
+
+TEST_F(PadsPanelsBrokenSkin, AMissingColourSelectorIsNamedWithoutADoubledPrefix)
+{
+    try {
+        CreateMain(u"mainControl");
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind("Runtime Error : Null Pointer : Couldn't find child color3 : LPadEditPanel::Initialize : "
+                             "UI\\LumoSeriesCommon\\PadEditPanel : Line ",
+                             0),
+                  0u)
+            << text;
+    }
 }
 
 } // namespace
