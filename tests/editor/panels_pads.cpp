@@ -45,6 +45,12 @@ std::vector<uint8_t> Unsigned(const Array<signed char>& bytes)
     return out;
 }
 
+// A folder of the test's own: the test processes run side by side.
+std::string OwnAreaFolder(const char* stem)
+{
+    return ctltest::ScreenshotFolder() + stem + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
 std::string Selected(const RCPtr<LComboBox>& combo)
 {
     const int32_t index = combo->GetSelectedIndex();
@@ -53,10 +59,7 @@ std::string Selected(const RCPtr<LComboBox>& combo)
 
 class PadsPanels : public viewtest::ViewTest {
 protected:
-    std::vector<std::string> Areas() const override
-    {
-        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "pads_area")};
-    }
+    std::vector<std::string> Areas() const override { return {skintest::WriteHarnessArea(OwnAreaFolder("pads_area"))}; }
     int32_t WindowWidth() const override { return 1200; }
     int32_t WindowHeight() const override { return 750; }
 
@@ -301,7 +304,7 @@ class PadsPanelsBrokenSkin : public viewtest::ViewTest {
 protected:
     std::vector<std::string> Areas() const override
     {
-        const std::string area = skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "pads_broken_area");
+        const std::string area = skintest::WriteHarnessArea(OwnAreaFolder("pads_broken_area"));
         std::string skin = skintest::ReadFile(area + "_skin.xml");
         const std::string selector = "Class=\"PresetEditor.Control.LabeledPadColorSelector\" Name=\"color3\"";
         const size_t at = skin.find(selector);
