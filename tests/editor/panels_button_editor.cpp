@@ -172,8 +172,7 @@ TEST_F(ButtonEditor, FindsEveryWidgetAndLabelsTheCycleValues)
     EXPECT_EQ(Label(u"ccCyclePage", u"ccValue1") + "|" + Label(u"ccCyclePage", u"ccValue2") + "|" +
                   Label(u"ccCyclePage", u"ccValue3") + "|" + Label(u"ccCyclePage", u"ccValue4"),
               "FIRST|LAST|VALUE 2|VALUE 3");
-    EXPECT_EQ(Label(u"programCyclePage", u"program1") + "|" + Label(u"programCyclePage", u"program4"),
-              "FIRST|VALUE 3");
+    EXPECT_EQ(Label(u"programCyclePage", u"program1") + "|" + Label(u"programCyclePage", u"program4"), "FIRST|VALUE 3");
     // Every number field holds 0..127.
     const RCPtr<LNumericUpDown> note = Number(u"notePage", {u"note", u"noteSelector", u"numericUpDown"});
     EXPECT_EQ(note->SetValueAndRead(300.0), 127.0);
@@ -352,4 +351,21 @@ TEST_F(ButtonEditor, AMissingTabControlIsANullPointerErrorWithOnePrefix)
               0u)
         << text;
     EXPECT_EQ(text.find("Null Pointer", 20), std::string::npos) << text;
+}
+
+TEST_F(ButtonEditor, NoShownMessageReadsBackWithAByteTheKeyboardRefuses)
+{
+    for (int typed : {0x00, 0x01, 0x80}) {
+        for (int type = 0; type < 256; ++type) {
+            const std::vector<uint8_t> hostile{0x00, uint8_t(typed), uint8_t(type), 0xFF, 0x80,
+                                               0xFF, 0x90,           0x00,          0xC0, 0xFF};
+            Show(hostile);
+            const Array<char> read = editor->GetButtonMessage();
+            if (read.GetCount() == 0)
+                continue;
+            EXPECT_TRUE(editor::IsSendableButtonMessage(read)) << "typed " << typed << " type " << type;
+            EXPECT_EQ(read.GetCount(), editor::kButtonMessageLength);
+        }
+    }
+    EXPECT_EQ(counter->count, 0);
 }
