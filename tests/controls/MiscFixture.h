@@ -25,28 +25,6 @@ protected:
     ~CountedStatusBar() override { --alive; }
 };
 
-// Records the names of the notifications it is registered for.
-class NotificationLog : public KX::LNotificationReceiver {
-public:
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
-    {
-        names.push_back(KX::LNotification::GetNotificationName(n->GetID()).ToNarrow().GetString());
-        return KX::S_OK;
-    }
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>&, const char16_t*) override
-    {
-        return KX::S_OK;
-    }
-    size_t Count(const std::string& name) const
-    {
-        size_t k = 0;
-        for (const std::string& s : names)
-            k += s == name ? 1 : 0;
-        return k;
-    }
-    std::vector<std::string> names;
-};
-
 class MiscTest : public ControlsTest {
 protected:
     std::vector<std::string> Areas() const override { return {"misc"}; }

@@ -16,8 +16,7 @@ protected:
     {
         RCPtr<LCheckedComboBox> combo = CreateAs<LCheckedComboBox>(name);
         if (combo)
-            counter->Watch(RCPtr<LNotificationDistributor>(combo.Get()),
-                           {u"NID_ITEM_CHECK_CHANGE", u"NID_SELECTION_CHANGE"});
+            counter->Listen(combo.Get(), {u"NID_ITEM_CHECK_CHANGE", u"NID_SELECTION_CHANGE"});
         return combo;
     }
     void ClickAt(const PointT<int32_t>& p) { Click(p.x, p.y); }
@@ -25,7 +24,7 @@ protected:
     static int32_t LookSet(LCheckedComboBox& combo) { return combo.GetFirstVisibleLook() - combo.GetStateLookIndex(); }
     ConstRCPtr<LIndexedDataWithValueParam> LastCheck()
     {
-        return ConstRCPtr<LIndexedDataWithValueParam>::DynamicCast(counter->last[u"NID_ITEM_CHECK_CHANGE"]);
+        return ConstRCPtr<LIndexedDataWithValueParam>::DynamicCast(counter->last["NID_ITEM_CHECK_CHANGE"]);
     }
     static bool IsRed(uint32_t rgb) { return (rgb >> 16) > 0xA0 && ((rgb >> 8) & 0xFF) < 0x60; }
     static bool IsYellow(uint32_t rgb)

@@ -32,7 +32,7 @@ TEST_F(FileDropperDrag, HoverAndAClickMoveNothingAndTheEndOfADragRemovesTheBox)
     EXPECT_EQ(box->GetParent(), holder);
     EXPECT_EQ(box->GetPosition().x, 10.0);
     EXPECT_EQ(box->GetPosition().y, 10.0);
-    EXPECT_EQ(clicks->Count("NID_LEFT_CLICK"), 0u) << "the box covers the button";
+    EXPECT_EQ(clicks->Count("NID_LEFT_CLICK"), 0) << "the box covers the button";
 
     // Picked up and dragged: it moves with the pointer and goes when released.
     Press(40, 30);
@@ -48,5 +48,5 @@ TEST_F(FileDropperDrag, HoverAndAClickMoveNothingAndTheEndOfADragRemovesTheBox)
 
     // The same spot now reaches the button beneath.
     Click(40, 30);
-    EXPECT_EQ(clicks->Count("NID_LEFT_CLICK"), 1u);
+    EXPECT_EQ(clicks->Count("NID_LEFT_CLICK"), 1);
 }

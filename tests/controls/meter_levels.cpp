@@ -101,15 +101,15 @@ TEST_F(MeterLevels, ANewClipCountLightsTheLightAndLatchedItStaysLitUntilClicked)
     Screenshot("latched");
     ClickOn(*clip);
     EXPECT_FALSE(meter->IsClipLit());
-    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1u);
+    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1);
     ClickOn(*clip);
-    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1u) << "a dark light sends nothing";
+    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1) << "a dark light sends nothing";
 
     // Unlatched again, clicks are not the meter's business.
     ASSERT_EQ(meter->SetClipLatched(false), S_OK);
     meter->SetLevelsWithClip(0.9, 0.9, 3);
     ClickOn(*clip);
-    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1u);
+    EXPECT_EQ(log->Count("NID_CLIPLIGHT_UNLATCHED"), 1);
     meter->SetClipCounter(9);
     EXPECT_EQ(meter->GetClipCounter(), 9);
     EXPECT_TRUE(meter->IsClipLit()) << "storing a count leaves the light alone";

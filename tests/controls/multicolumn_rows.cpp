@@ -13,8 +13,7 @@ protected:
     {
         RCPtr<LMultiColumnListBox> table = CreateAs<LMultiColumnListBox>(name);
         if (table)
-            counter->Watch(RCPtr<LNotificationDistributor>(table.Get()),
-                           {u"NID_SELECTION_CHANGE", u"NID_ITEM_ACTIVATED", u"NID_ITEM_DOUBLE_CLICKED"});
+            counter->Listen(table.Get(), {u"NID_SELECTION_CHANGE", u"NID_ITEM_ACTIVATED", u"NID_ITEM_DOUBLE_CLICKED"});
         return table;
     }
     void ClickCell(const LMultiColumnListBox& table, int32_t column, int32_t row, uint16_t mod = 0)
@@ -105,7 +104,7 @@ TEST_F(MultiColumnRows, ClicksAndKeysSelectWholeRowsWithOneNotificationFromTheTa
     // Keys go to the first column; the others follow and scroll with it.
     ClickCell(*table, 0, 4);
     EXPECT_TRUE(table->GetColumn(0)->GetConditionFlags() & Condition::kHasFocus);
-    counter->Reset();
+    counter->Clear();
     for (int i = 0; i < 4; ++i)
         Key(SDLK_DOWN);
     EXPECT_EQ(SelectedIn(*table, 8), 0b111u);

@@ -17,10 +17,10 @@
 
 #include <filesystem>
 
-#include <unistd.h>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace KX;

@@ -1,12 +1,12 @@
 // The editor's skin-class table and its registration.
 
+#include "editor/EditorClasses.h"
 #include "editor/AboutDlg.h"
 #include "editor/ButtonControlEditPanel.h"
 #include "editor/ButtonControlViewPanel.h"
 #include "editor/ButtonEditPanel.h"
 #include "editor/ButtonPanel.h"
 #include "editor/DeviceView.h"
-#include "editor/EditorClasses.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"

@@ -60,8 +60,7 @@ ConstRCPtr<LRefCountedObject> ItemConditions(const LConditionsParam& change, int
 {
     return ConstRCPtr<LRefCountedObject>(
         LItemConditionsParam::Create(change.GetPreviousMask(), change.GetCurrentMask(), change.GetPoint(), item,
-                                     row.GetFirstVisibleLook(),
-                                     (row.GetConditionFlags() & Condition::kHover) != 0)
+                                     row.GetFirstVisibleLook(), (row.GetConditionFlags() & Condition::kHover) != 0)
             .Get());
 }
 
