@@ -149,10 +149,14 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     InvalidateUnclippedDescendants(*this);
     const PointT<double> old = m_scroll;
     m_scroll = offset;
+    ++m_scrollSerial;
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
+    RelayoutAfterShifts();
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     InvalidateBoundsChange(old, offset);
+    // Once more: the moves made since cut the region into pieces, each painted on its own.
+    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     RCPtr<LNotification> n;
     LNotification::Create(n, u"NID_SCROLL_OFFSET_CHANGE", ConstRCPtr<LRefCountedObject>());
     if (n)
@@ -197,6 +201,8 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         m_rebuildingChildren = 0;
     }
     if (RCPtr<LControl> parent = m_parent) {
+        if (parent->m_scrolling[0])
+            parent->m_childMovedAtSerial = m_movedAtSerial = parent->m_scrollSerial;
         // Siblings placed after this one follow it while their bounds were already right.
         const int32_t at = parent->m_children.IndexOf(this, kOrderInsertion);
         if (at >= 0)
