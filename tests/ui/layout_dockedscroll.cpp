@@ -71,11 +71,17 @@ struct Scene {
         RCPtr<TestControl> unclipped = add(u"unclipped");
         SetPosition(*unclipped, 0, kPositionToClient, 0, 40);
         unclipped->GetLayout()->clipToParent = false;
-        // A plain one below the bar, placed without the scroll.
+        // A plain one below the bar, placed without the scroll, and two in a chain below the one
+        // with limits, which is laid out rather than shifted.
         RCPtr<TestControl> plain = add(u"plain");
         SetPosition(*plain, 1, kPositionToControl, 1.0f, 1, 0.0f, u"bar");
+        RCPtr<TestControl> follower = add(u"follower");
+        SetPosition(*follower, 1, kPositionToControl, 1.0f, 3, 0.0f, u"limited");
+        SetSize(*follower, 1, kSizeToSelf, 0, 6);
+        RCPtr<TestControl> chained = add(u"chained");
+        SetPosition(*chained, 1, kPositionToControl, 1.0f, 0, 0.0f, u"follower");
         for (const RCPtr<TestControl>& c : children)
-            if (c.Get() != plain.Get())
+            if (c.Get() != plain.Get() && c.Get() != follower.Get() && c.Get() != chained.Get())
                 for (int32_t axis = 0; axis < 2; ++axis)
                     c->GetLayout()->Position(axis).docked = (c.Get() == early.Get() || c.Get() == late.Get() ||
                                                              c.Get() == centred.Get() || c.Get() == limited.Get())

@@ -160,34 +160,37 @@ void LControl::RelayoutAfterShifts()
     const uint32_t serial = m_scrollSerial;
     const uint32_t count = m_children.GetCount();
     bool shifted = false;
-    std::vector<const WString*> moved;
+    std::vector<const LControl*> moved;
     for (uint32_t i = 0; i < count; ++i) {
-        const LControl& c = *m_children.GetAt(i, kOrderInsertion);
-        shifted = shifted || c.m_shiftedAtSerial == serial;
-        if (c.m_shiftedAtSerial == serial || c.m_movedAtSerial == serial)
-            moved.push_back(&c.m_name);
+        const LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
+        shifted = shifted || c->m_shiftedAtSerial == serial;
+        if (c->m_shiftedAtSerial == serial || c->m_movedAtSerial == serial)
+            moved.push_back(c);
     }
     if (!shifted)
         return;
-    auto names = [&](const WString& name) {
-        for (const WString* m : moved)
-            if (*m == name)
+    auto names = [&](const AxisPlacement& p, const SizeSpec& s) {
+        for (const LControl* m : moved)
+            if ((p.kind == kPositionToControl && m->m_name == p.controlName) ||
+                (s.kind == kSizeToControl && m->m_name == s.controlName))
                 return true;
         return false;
     };
+    // In child order, as the moves' passes went: one moved here counts for those after it.
     for (uint32_t i = 0; i < count && i < m_children.GetCount(); ++i) {
-        const RCPtr<LControl> c = m_children.GetAt(i, kOrderInsertion);
+        LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
         const LLayoutDescriptor* l = c->m_layout.Get();
         if (!l || c->m_shiftedAtSerial == serial)
             continue;
         bool again = false;
-        for (int32_t axis = 0; axis < 2 && !again; ++axis) {
-            again = (l->Position(axis).kind == kPositionToControl && names(l->Position(axis).controlName)) ||
-                    (l->Size(axis).kind == kSizeToControl && names(l->Size(axis).controlName)) ||
+        for (int32_t axis = 0; axis < 2 && !again; ++axis)
+            again = names(l->Position(axis), l->Size(axis)) ||
                     ((l->IsXDocked() || l->IsYDocked()) && (l->MinSize(axis).toControl || l->MaxSize(axis).toControl));
-        }
-        if (again)
-            c->PerformLayout();
+        if (!again)
+            continue;
+        const RCPtr<LControl> hold(c);
+        if (c->PerformLayout() == S_OK && c->m_movedAtSerial == serial)
+            moved.push_back(c);
     }
 }
 
