@@ -161,6 +161,7 @@ void LControl::RelayoutAfterShifts()
     const uint32_t count = m_children.GetCount();
     bool shifted = false;
     std::vector<const LControl*> moved;
+    moved.reserve(8);
     for (uint32_t i = 0; i < count; ++i) {
         const LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
         shifted = shifted || c->m_shiftedAtSerial == serial;
@@ -169,10 +170,11 @@ void LControl::RelayoutAfterShifts()
     }
     if (!shifted)
         return;
+    auto same = [](const WString& a, const WString& b) { return a.GetLength() == b.GetLength() && a == b; };
     auto names = [&](const AxisPlacement& p, const SizeSpec& s) {
         for (const LControl* m : moved)
-            if ((p.kind == kPositionToControl && m->m_name == p.controlName) ||
-                (s.kind == kSizeToControl && m->m_name == s.controlName))
+            if ((p.kind == kPositionToControl && same(m->m_name, p.controlName)) ||
+                (s.kind == kSizeToControl && same(m->m_name, s.controlName)))
                 return true;
         return false;
     };
