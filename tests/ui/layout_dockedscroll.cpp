@@ -31,7 +31,8 @@ public:
 };
 
 struct Scene {
-    explicit Scene(bool relaid)
+    // With clipped false every child is drawn outside the parent, so none is shifted.
+    Scene(bool relaid, bool clipped)
     {
         parent = Make(tree.root, u"p", 0, 0, 200, 100);
         parent->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 200, 100}, 0)));
@@ -88,6 +89,9 @@ struct Scene {
                                                                 ? axis == 1
                                                                 : 1;
         Make(limited, u"kid", 0, 0, 10, 9);
+        if (!clipped)
+            for (const RCPtr<TestControl>& c : children)
+                c->GetLayout()->clipToParent = false;
         for (const RCPtr<TestControl>& c : children)
             c->PerformLayout();
     }
@@ -108,20 +112,23 @@ std::array<double, 4> Box(const LControl& c)
 
 TEST(LayoutDockedScroll, ChildrenLandWhereLayingThemOutAgainWouldPlaceThem)
 {
-    Scene moved(false), reference(true);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    // Row steps, steps back, offsets that carry the centred one across zero, both axes at once,
-    // offsets the layout clamps, a fractional one that is rounded, and not-a-number.
-    const PointT<double> offsets[] = {{0, 14},  {0, 28},   {0, 27},   {0, -3},   {0, 4},     {0, 3},
-                                      {0, -4},  {0, 5},    {7, 5},    {-9, -120}, {0, 1e12}, {0, -2e9},
-                                      {0, 6.5}, {nan, 12}, {0, 1e12}, {3, 0},    {0, 0}};
-    for (const PointT<double>& offset : offsets) {
-        moved.parent->SetScrollOffset(offset);
-        reference.parent->SetScrollOffset(offset);
-        for (size_t i = 0; i < moved.children.size(); ++i) {
-            SCOPED_TRACE(std::to_string(offset.x) + ", " + std::to_string(offset.y) + ": " +
-                         moved.children[i]->GetName().ToNarrow().GetString());
-            EXPECT_EQ(Box(*moved.children[i]), Box(*reference.children[i]));
+    for (bool clipped : {true, false}) {
+        SCOPED_TRACE(clipped ? "clipped" : "unclipped");
+        Scene moved(false, clipped), reference(true, clipped);
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        // Row steps, steps back, offsets that carry the centred one across zero, both axes at once,
+        // offsets the layout clamps, a fractional one that is rounded, and not-a-number.
+        const PointT<double> offsets[] = {{0, 14},  {0, 28},   {0, 27},   {0, -3},    {0, 4},    {0, 3},
+                                          {0, -4},  {0, 5},    {7, 5},    {-9, -120}, {0, 1e12}, {0, -2e9},
+                                          {0, 6.5}, {nan, 12}, {0, 1e12}, {3, 0},     {0, 0}};
+        for (const PointT<double>& offset : offsets) {
+            moved.parent->SetScrollOffset(offset);
+            reference.parent->SetScrollOffset(offset);
+            for (size_t i = 0; i < moved.children.size(); ++i) {
+                SCOPED_TRACE(std::to_string(offset.x) + ", " + std::to_string(offset.y) + ": " +
+                             moved.children[i]->GetName().ToNarrow().GetString());
+                EXPECT_EQ(Box(*moved.children[i]), Box(*reference.children[i]));
+            }
         }
     }
 }
