@@ -44,9 +44,14 @@ KXRESULT LListBoxItem::BeginDrag(int32_t button, int32_t x, int32_t y)
 
 KXRESULT LListBoxItem::OnParentResized(PointT<double> oldOffset, PointT<double> newOffset)
 {
-    if (LListBox* list = dynamic_cast<LListBox*>(GetParent().Get()))
+    if (LListBox* list = dynamic_cast<LListBox*>(GetParent().Get())) {
         if (list->IsRowInPlace(this))
             return S_OK;
+        // The list rewrites its rows' placements as it turns them: a row is laid out, never shifted.
+        if (GetLayout() && (GetLayout()->IsXDocked() || GetLayout()->IsYDocked()))
+            PerformLayout();
+        return S_OK;
+    }
     return LControl::OnParentResized(oldOffset, newOffset);
 }
 

@@ -111,11 +111,14 @@ void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> n
 {
     // The docked rows were laid out in child order; one placed below a row that moved after it is
     // placed again, in row order, before the rows are counted or filled.
+    // A single row that wrapped round hangs from the client top or from a row that stayed: the
+    // base has placed it for good.
     const int32_t from = m_rowsInPlace ? m_wrappedFrom : 0;
     const int32_t to = m_rowsInPlace ? m_wrappedTo : GetRowCount();
     for (int32_t r = from; r < to; ++r)
         if (const RCPtr<LListBoxItem> row = GetRowAt(r))
-            row->PerformLayout();
+            if (!(m_rowsInPlace && to - from == 1 && row->GetLayout() && row->GetLayout()->IsYDocked()))
+                row->PerformLayout();
     m_deferFill = false;
     SyncFirstShownToOffset(newOffset.y);
     LScrollView::InvalidateBoundsChange(oldOffset, newOffset);

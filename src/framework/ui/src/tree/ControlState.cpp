@@ -1,8 +1,10 @@
 // Setters, invalidation and the operations whose full behaviour comes with the input, focus and
 // descriptor handling of the control.
+#include "LayoutValues.h"
 #include "kx/ui/Control.h"
 
 #include <cmath>
+#include <vector>
 
 namespace KX {
 
@@ -60,11 +62,84 @@ KXRESULT LControl::SetDragMode(int32_t mode, uint32_t axes)
     return S_OK;
 }
 
-KXRESULT LControl::OnParentResized(PointT<double>, PointT<double>)
+KXRESULT LControl::OnParentResized(PointT<double> oldOffset, PointT<double> newOffset)
 {
-    if (m_layout && (m_layout->IsXDocked() || m_layout->IsYDocked()))
+    if (m_layout && (m_layout->IsXDocked() || m_layout->IsYDocked()) && !ShiftWithParentScroll(oldOffset, newOffset))
         PerformLayout();
     return S_OK;
+}
+
+namespace {
+// Both strictly on one side of zero: rounding half away from zero then moves with the value.
+bool OnOneSide(double a, double b) noexcept
+{
+    return (a > 0.0 && b > 0.0) || (a < 0.0 && b < 0.0);
+}
+} // namespace
+
+bool LControl::NamedSiblingsAllowShift(int32_t axis) const
+{
+    const AxisPlacement& p = m_layout->Position(axis);
+    const SizeSpec& s = m_layout->Size(axis);
+    const WString* names[2] = {p.kind == kPositionToControl ? &p.controlName : nullptr,
+                               s.kind == kSizeToControl ? &s.controlName : nullptr};
+    for (const WString* name : names) {
+        if (!name)
+            continue;
+        const RCPtr<LControl> sibling = m_parent->FindChild(*name);
+        // A sibling that does not follow the scroll is a fixed reference; one that does must have
+        // moved with this scroll already, by the same shift.
+        if (sibling && IsDockedOn(*sibling, axis) &&
+            (sibling.Get() == this || sibling->m_shiftedAtSerial != m_parent->m_scrollSerial))
+            return false;
+    }
+    return true;
+}
+
+bool LControl::ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> newOffset)
+{
+    // Only a move inside the parent, which repaints itself whole after the scroll; a control
+    // drawn outside it, or one holding the focus at no size, takes the full pass.
+    const RCPtr<LControl> parent = m_parent;
+    if (!parent || !parent->m_scrolling[0] || !m_layout || !m_layout->clipToParent || m_unclippedCount > 0 ||
+        !(newOffset.x == parent->m_scroll.x && newOffset.y == parent->m_scroll.y) ||
+        parent->m_childMovedAtSerial == parent->m_scrollSerial ||
+        ((m_hasFocus || m_containsFocus) && !(m_size.x > 0.0 && m_size.y > 0.0)))
+        return false;
+    PointT<double> position = m_position;
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        if (!m_layout->Position(axis).docked)
+            continue;
+        const double from = GetAxisValue(oldOffset, axis), to = GetAxisValue(newOffset, axis);
+        const double delta = to - from;
+        if (delta == 0.0)
+            continue;
+        // Offsets the layout would clamp, or a shift that is not whole pixels, are laid out.
+        if (!(std::fabs(from) < kMaxLayoutCoordinate && std::fabs(to) < kMaxLayoutCoordinate) ||
+            delta != std::trunc(delta))
+            return false;
+        // Limits named after children measure from this control's own place.
+        if (m_layout->MinSize(axis).toControl || m_layout->MaxSize(axis).toControl)
+            return false;
+        const double near = GetAxisValue(m_position, axis), far = near + GetAxisValue(m_size, axis);
+        if (!OnOneSide(near, near + delta) || !OnOneSide(far, far + delta) ||
+            !(std::fabs(near + delta) < kMaxLayoutCoordinate && std::fabs(far + delta) < kMaxLayoutCoordinate))
+            return false;
+        if (!NamedSiblingsAllowShift(axis))
+            return false;
+        GetAxisRef(position, axis) = near + delta;
+    }
+    m_shiftedAtSerial = parent->m_scrollSerial;
+    if (position.x == m_position.x && position.y == m_position.y)
+        return true;
+    // What a move through SetBounds does, less the repaint the parent does and the siblings'
+    // layout: those placed after this one are docked and shifted too, or see it without the scroll.
+    const RCPtr<LControl> self(this);
+    CaptureLookBounds();
+    m_position = position;
+    parent->OnChildChanged(self);
+    CheckTrackedBoundsChanged();
+    return true;
 }
 
 KXRESULT LControl::OnChildChanged(const RCPtr<LControl>& child)
@@ -78,6 +153,47 @@ KXRESULT LControl::OnChildChanged(const RCPtr<LControl>& child)
 KXRESULT LControl::OnResize(int32_t, int32_t)
 {
     return Relayout();
+}
+
+void LControl::RelayoutAfterShifts()
+{
+    const uint32_t serial = m_scrollSerial;
+    const uint32_t count = m_children.GetCount();
+    bool shifted = false;
+    std::vector<const LControl*> moved;
+    moved.reserve(8);
+    for (uint32_t i = 0; i < count; ++i) {
+        const LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
+        shifted = shifted || c->m_shiftedAtSerial == serial;
+        if (c->m_shiftedAtSerial == serial || c->m_movedAtSerial == serial)
+            moved.push_back(c);
+    }
+    if (!shifted)
+        return;
+    auto same = [](const WString& a, const WString& b) { return a.GetLength() == b.GetLength() && a == b; };
+    auto names = [&](const AxisPlacement& p, const SizeSpec& s) {
+        for (const LControl* m : moved)
+            if ((p.kind == kPositionToControl && same(m->m_name, p.controlName)) ||
+                (s.kind == kSizeToControl && same(m->m_name, s.controlName)))
+                return true;
+        return false;
+    };
+    // In child order, as the moves' passes went: one moved here counts for those after it.
+    for (uint32_t i = 0; i < count && i < m_children.GetCount(); ++i) {
+        LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
+        const LLayoutDescriptor* l = c->m_layout.Get();
+        if (!l || c->m_shiftedAtSerial == serial)
+            continue;
+        bool again = false;
+        for (int32_t axis = 0; axis < 2 && !again; ++axis)
+            again = names(l->Position(axis), l->Size(axis)) ||
+                    ((l->IsXDocked() || l->IsYDocked()) && (l->MinSize(axis).toControl || l->MaxSize(axis).toControl));
+        if (!again)
+            continue;
+        const RCPtr<LControl> hold(c);
+        if (c->PerformLayout() == S_OK && c->m_movedAtSerial == serial)
+            moved.push_back(c);
+    }
 }
 
 } // namespace KX

@@ -149,10 +149,16 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     InvalidateUnclippedDescendants(*this);
     const PointT<double> old = m_scroll;
     m_scroll = offset;
+    ++m_scrollSerial;
+    m_scrolling[1] = 1; // the children follow the offset
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
+    RelayoutAfterShifts();
+    m_scrolling[1] = 0;
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     InvalidateBoundsChange(old, offset);
+    // Once more: the moves made since cut the region into pieces, each painted on its own.
+    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     RCPtr<LNotification> n;
     LNotification::Create(n, u"NID_SCROLL_OFFSET_CHANGE", ConstRCPtr<LRefCountedObject>());
     if (n)
@@ -197,8 +203,17 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         m_rebuildingChildren = 0;
     }
     if (RCPtr<LControl> parent = m_parent) {
+        // While the parent scrolls with docked children shifted, the siblings that name a moved
+        // child are laid out again once all have moved.
+        bool followLater = true;
+        if (parent->m_scrolling[0])
+            parent->m_childMovedAtSerial = m_movedAtSerial = parent->m_scrollSerial;
+        if (parent->m_scrolling[1]) {
+            for (uint32_t i = 0; i < parent->m_children.GetCount() && followLater; ++i)
+                followLater = parent->m_children.GetAt(i, kOrderInsertion)->m_shiftedAtSerial != parent->m_scrollSerial;
+        }
         // Siblings placed after this one follow it while their bounds were already right.
-        const int32_t at = parent->m_children.IndexOf(this, kOrderInsertion);
+        const int32_t at = followLater ? parent->m_children.IndexOf(this, kOrderInsertion) : -1;
         if (at >= 0)
             for (uint32_t i = static_cast<uint32_t>(at) + 1; i < parent->m_children.GetCount(); ++i)
                 if (RCPtr<LControl>(parent->m_children.GetAt(i, kOrderInsertion))->PerformLayout() != S_FALSE)

@@ -406,6 +406,14 @@ private:
     void TakeFocusFromParent();
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
+    // Moves a docked control by the change of its parent's scroll offset where laying it out again
+    // would give the same bounds; false (nothing done) where it has to be laid out.
+    bool ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> newOffset);
+    // Whether the siblings the layout names on axis give the same reference after the shift.
+    bool NamedSiblingsAllowShift(int32_t axis) const;
+    // After children were shifted by a scroll: lays out again those that name a child moved by it
+    // and docked ones with named limits, as the moves' own passes over the siblings would have.
+    void RelayoutAfterShifts();
     void RebuildLooks(const LControlDescriptor& descriptor);
     void ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray<LControl>& previous);
     void SendInputNotification(const char16_t* name, const ConstRCPtr<LRefCountedObject>& param);
@@ -478,6 +486,10 @@ private:
     ChildControlList m_children{this};
     RectT<double> m_trackedBounds;
     uint8_t m_scrolling[2] = {};
+    // Counts this control's scroll changes; a docked child notes the count of the one it moved
+    // with, and a child moved through SetBounds during one marks it here (children after it were
+    // laid out by that move already).
+    uint32_t m_scrollSerial = 0, m_shiftedAtSerial = 0, m_childMovedAtSerial = 0, m_movedAtSerial = 0;
     uint8_t m_boundsCapturePending = 0;
     RectT<double> m_trackedLookBounds;
 };
