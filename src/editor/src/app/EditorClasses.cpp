@@ -4,6 +4,7 @@
 #include "editor/AboutDlg.h"
 #include "editor/DeviceView.h"
 #include "editor/GlobalSettingsDlg.h"
+#include "editor/GroupPanels.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/NumberBoxTextSelector.h"
@@ -29,11 +30,11 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", nullptr, "LMoveableControlEditPanel"},
         {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", nullptr, "LButtonControlEditPanel"},
-        {u"PresetEditor.MainControl.FaderView", nullptr, "LFaderGroupPanel"},
+        {u"PresetEditor.MainControl.FaderView", &KX::CreateControlOfClass<LFaderGroupPanel>, "LFaderGroupPanel"},
         {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
-        {u"PresetEditor.MainControl.EncoderView", nullptr, "LEncoderGroupPanel"},
+        {u"PresetEditor.MainControl.EncoderView", &KX::CreateControlOfClass<LEncoderGroupPanel>, "LEncoderGroupPanel"},
         {u"PresetEditor.MainControl.EncoderView.Encoder", nullptr, "LEncoderPanel"},
-        {u"PresetEditor.MainControl.ButtonView", nullptr, "LButtonGroupPanel"},
+        {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
         {u"PresetEditor.MainControl.ButtonView.Button", nullptr, "LButtonPanel"},
         {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
@@ -42,7 +43,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.KeybedZones.Zone", nullptr, "LKeybedZonePanel"},
         {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
-        {u"PresetEditor.MainControl.PadView", nullptr, "LPadGroupPanel"},
+        {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
         {u"PresetEditor.MainControl.PadView.Pad", nullptr, "LPadPanel"},
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
