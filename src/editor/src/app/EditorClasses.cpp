@@ -3,10 +3,13 @@
 
 #include "editor/AboutDlg.h"
 #include "editor/DeviceView.h"
+#include "editor/EncoderEditPanel.h"
+#include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"
 #include "editor/GroupPanels.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
+#include "editor/MoveableControlEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PresetSlotDialogs.h"
 
@@ -28,7 +31,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
-        {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", nullptr, "LMoveableControlEditPanel"},
+        {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", &KX::CreateControlOfClass<LMoveableControlEditPanel>, "LMoveableControlEditPanel"},
         {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", nullptr, "LButtonControlEditPanel"},
         {u"PresetEditor.MainControl.FaderView", &KX::CreateControlOfClass<LFaderGroupPanel>, "LFaderGroupPanel"},
         {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
@@ -52,9 +55,9 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.VolumeEditPanel", nullptr, "LVolumePedalEditPanel"},
         {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
         {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", nullptr, "LWheelEditPanel"},
-        {u"PresetEditor.MainPage.FaderEditPanel", nullptr, "LFaderEditPanel"},
+        {u"PresetEditor.MainPage.FaderEditPanel", &KX::CreateControlOfClass<LFaderEditPanel>, "LFaderEditPanel"},
         {u"PresetEditor.MainPage.ZoneEditPanel", nullptr, "LKeybedZoneEditPanel"},
-        {u"PresetEditor.MainPage.KnobEditPanel", nullptr, "LEncoderEditPanel"},
+        {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
         {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},

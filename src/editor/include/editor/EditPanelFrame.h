@@ -1,0 +1,118 @@
+#pragma once
+// The frame every control edit panel shares: a skinned panel that is at the same time the control
+// module of its kind in the user interface's parameter tree. It is pointed at one parameter,
+// shows the values routed to it through its sub-editors and hands every edit to the main control
+// as a whole new value. It keeps no copy of a value: the widgets are the state. Main thread only.
+#include "engine/ParameterizedModule.h"
+
+#include "kx/Array.h"
+#include "kx/NotificationHandler.h"
+#include "kx/ParamValues.h"
+#include "kx/controls/Panel.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace editor {
+
+// Asks the engine to post the current value of parameter id; it comes back down the tree at a
+// later idle pass. Nothing without an engine.
+void PostCurrentParamValue(int32_t id);
+
+// Hands the bytes, as a byte-block value of parameter id, to the main control at the top of
+// panel's tree; the result is ignored. Nothing when the top control is not the main control.
+void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, uint32_t count);
+
+// Copies the value's bytes into out when the descriptor names firstId and the value holds
+// exactly length bytes; false (out untouched) otherwise.
+bool TakeParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, int32_t firstId,
+                    uint32_t length, KX::Array<signed char>& out);
+
+// Whether every byte is a MIDI data byte (below 0x80): the engine refuses any other, so a value
+// with one (a combo box with nothing selected gives 0xFF) is never sent and the last good value
+// stays in the model.
+bool IsSendableValue(const KX::Array<signed char>& bytes);
+
+// Fills a printf-style label text (its "LABEL" string, e.g. "FADER %d") with n.
+KX::WString FormatLabel(const KX::WString& format, int32_t n);
+
+// The edit panel base: Self is the panel class (its handler's owner), Module the control
+// interface of its kind (IFader, IEncoder, IPad, ...).
+template <class Self, class Module>
+class LEditPanelFrame : public KX::LPanel, public Module {
+public:
+    using Handler = KX::LNotificationHandler<Self>;
+
+    LEditPanelFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LPanel(parent, name) {}
+
+    // The panel's own handler first (when it takes the notification), then the panel's.
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                         const KX::RCPtr<KX::LNotification>& n) override
+    {
+        if (m_handler && m_handler->Receive(from, n))
+            return KX::S_OK;
+        return KX::LPanel::Receive(from, n);
+    }
+    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
+                                           const char16_t* name) override
+    {
+        if (m_handler)
+            m_handler->RemoveDistributorHandler(d, name);
+        return KX::LPanel::UnregisterForNotification(d, name);
+    }
+
+    const KX::RCPtr<Handler>& GetHandler() const noexcept { return m_handler; }
+
+protected:
+    ~LEditPanelFrame() override { m_handler = nullptr; }
+
+    // The panel's base initialisation, then the handler: the base's failure as it is, E_FAIL
+    // when no handler could be made, else the base's result.
+    KX::KXRESULT InitializeFrame()
+    {
+        const KX::KXRESULT base = KX::LPanel::Initialize();
+        if (KX::Failed(base))
+            return base;
+        m_handler = KX::RCPtr<Handler>(new Handler(static_cast<Self*>(this)));
+        return m_handler ? base : KX::E_FAIL;
+    }
+
+    // Binds member to "NID_PARAMETERS_CHANGED" of a sub-editor; a failed registration throws
+    // the failed-result exception of method.
+    void ListenToSubEditor(const KX::RCPtr<KX::LControl>& subEditor, typename Handler::Function member,
+                           std::string_view method, std::string_view source, int line)
+    {
+        KX::CheckResult(m_handler->AddDistributorHandler(member, KX::RCPtr<KX::LNotificationDistributor>(subEditor),
+                                                         u"NID_PARAMETERS_CHANGED", 0),
+                        method, source, line);
+    }
+
+    // Stores the three module fields and asks for the target's current value.
+    void RetargetAndPost(LParameterizedModule* root, int32_t firstId, int32_t index)
+    {
+        LParameterizedModule::SetFirstParamID(root, firstId, index);
+        PostCurrentParamValue(firstId);
+    }
+
+    // Reports a value shown to the parent module (the group panel mirrors it into the tile);
+    // the result is ignored.
+    void PropagateShownValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value)
+    {
+        LParameterizedModule::SetParamValueGlobal(descriptor, value);
+    }
+
+    // Hands a whole value of the panel's parameter to the main control; a value that is not
+    // sendable is dropped. Whether it was handed on.
+    bool SendValue(const KX::Array<signed char>& bytes)
+    {
+        if (!IsSendableValue(bytes))
+            return false;
+        SendParamValue(*this, this->GetFirstParamID(), bytes.GetCount() ? &bytes.ElementAt(0) : nullptr,
+                       bytes.GetCount());
+        return true;
+    }
+
+    KX::RCPtr<Handler> m_handler;
+};
+
+} // namespace editor

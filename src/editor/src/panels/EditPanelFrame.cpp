@@ -1,0 +1,57 @@
+// What every edit panel shares: asking for a value, handing a value to the main control, taking a
+// routed value and filling its labels.
+#include "editor/EditPanelFrame.h"
+
+#include "editor/MainControl.h"
+
+#include "engine/RootModuleEngine.h"
+
+namespace editor {
+
+using namespace KX;
+
+void PostCurrentParamValue(int32_t id)
+{
+    if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine())
+        engine->PostParamModuleStateChange(ParamDescriptors(id, 1));
+}
+
+void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint32_t count)
+{
+    const RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(panel.GetTopLevelControl().Get()));
+    if (!main)
+        return;
+    Variant value;
+    value.SetBytes(reinterpret_cast<const uint8_t*>(bytes), bytes ? count : 0);
+    main->SetParamValue(ParamDescriptor(id), value);
+}
+
+bool TakeParamValue(const ParamDescriptor& descriptor, const Variant& value, int32_t firstId, uint32_t length,
+                    Array<signed char>& out)
+{
+    if (descriptor.id != firstId)
+        return false;
+    uint32_t count = 0;
+    const uint8_t* data = value.GetData(count);
+    if (count != length || (length > 0 && !data))
+        return false;
+    out.SetSize(length);
+    for (uint32_t i = 0; i < length; ++i)
+        out.ElementAt(i) = static_cast<signed char>(data[i]);
+    return true;
+}
+
+bool IsSendableValue(const Array<signed char>& bytes)
+{
+    for (uint32_t i = 0; i < bytes.GetCount(); ++i)
+        if (bytes.ElementAt(i) < 0)
+            return false;
+    return true;
+}
+
+WString FormatLabel(const WString& format, int32_t n)
+{
+    return WString::Format(format.GetString(), n);
+}
+
+} // namespace editor
