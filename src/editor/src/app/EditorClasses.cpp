@@ -2,11 +2,14 @@
 #include "editor/EditorClasses.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/ButtonControlViewPanel.h"
+#include "editor/ButtonPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"
 #include "editor/GroupPanels.h"
+#include "editor/MIDIChannelViewPanel.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
@@ -24,11 +27,11 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
     static const std::vector<EditorControlClass> classes{
         {u"PresetEditor.GlobalEditorControl", &KX::CreateControlOfClass<editor::LGlobalSettingsDlg>, "LGlobalSettingsDlg"},
         {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
-        {u"PresetEditor.MainControl.MIDIChannelView", nullptr, "LMIDIChannelViewPanel"},
+        {u"PresetEditor.MainControl.MIDIChannelView", &KX::CreateControlOfClass<LMIDIChannelViewPanel>, "LMIDIChannelViewPanel"},
         {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
-        {u"PresetEditor.MainControl.PushButtonType.ViewPanel", nullptr, "LButtonControlViewPanel"},
+        {u"PresetEditor.MainControl.PushButtonType.ViewPanel", &KX::CreateControlOfClass<LButtonControlViewPanel>, "LButtonControlViewPanel"},
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", &KX::CreateControlOfClass<LMoveableControlEditPanel>, "LMoveableControlEditPanel"},
@@ -38,7 +41,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.EncoderView", &KX::CreateControlOfClass<LEncoderGroupPanel>, "LEncoderGroupPanel"},
         {u"PresetEditor.MainControl.EncoderView.Encoder", nullptr, "LEncoderPanel"},
         {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
-        {u"PresetEditor.MainControl.ButtonView.Button", nullptr, "LButtonPanel"},
+        {u"PresetEditor.MainControl.ButtonView.Button", &KX::CreateControlOfClass<LButtonPanel>, "LButtonPanel"},
         {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
         {u"PresetEditor.MainControl.Pedals.VolumePedal", nullptr, "LVolumePedalPanel"},
