@@ -154,10 +154,10 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     for (const char16_t* name : deviceChildren) {
         const LControlDescriptor* d = Find({u"mainControl", u"viewDevice", name});
         ASSERT_TRUE(d) << "the device view lacks " << Narrow(WString(name));
-        // Each is taken as a panel: a framework panel, or an editor name built as one (or later).
+        // Each is taken as a panel: a framework panel, or an editor name (built as a plain panel, or
+        // one of the editor's own panel classes).
         const EditorControlClass* row = EditorRow(d->GetClassName());
-        EXPECT_TRUE(d->GetClassName() == WString(u"Framework.Panel") ||
-                    (row && (row->create == nullptr || std::string(row->creatorClass) == "KX::LPanel")))
+        EXPECT_TRUE(d->GetClassName() == WString(u"Framework.Panel") || row)
             << Narrow(WString(name)) << " is a " << Narrow(d->GetClassName());
     }
     for (int bank = 1; bank <= 4; ++bank) {
