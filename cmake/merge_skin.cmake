@@ -1,5 +1,5 @@
 # Writes a skin document from its frame, replacing each line "<!--#include <file>-->" with that
-# file of the frame's folder; included fragments may include others.
+# file of the frame's folder, also inside included files.
 #   cmake -DFRAME=<frame.xml> -DOUTPUT=<document.xml> -P merge_skin.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -8,11 +8,14 @@ if(NOT FRAME OR NOT OUTPUT)
 endif()
 get_filename_component(_folder "${FRAME}" DIRECTORY)
 file(READ "${FRAME}" _document)
-# Fragments may include fragments in turn, a few levels deep.
-foreach(_pass RANGE 4)
+# Fragments may include fragments (an edit panel places a shared sub-editor); a few levels at most.
+foreach(_level RANGE 1 8)
   string(REGEX MATCHALL "<!--#include [^>]*-->" _includes "${_document}")
   if(NOT _includes)
     break()
+  endif()
+  if(_level EQUAL 8)
+    message(FATAL_ERROR "merge_skin: ${FRAME} nests its includes too deep (or in a circle)")
   endif()
   list(REMOVE_DUPLICATES _includes)
   foreach(_include IN LISTS _includes)
@@ -24,9 +27,6 @@ foreach(_pass RANGE 4)
     string(REPLACE "${_include}" "${_fragment}" _document "${_document}")
   endforeach()
 endforeach()
-if(_document MATCHES "<!--#include ")
-  message(FATAL_ERROR "merge_skin: ${FRAME} includes fragments more than four levels deep")
-endif()
 file(WRITE "${OUTPUT}.new" "${_document}")
 file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUTPUT}.new")

@@ -2,6 +2,7 @@
 #include "editor/EditorClasses.h"
 
 #include "editor/AboutDlg.h"
+#include "editor/ButtonControlEditPanel.h"
 #include "editor/ButtonControlViewPanel.h"
 #include "editor/ButtonPanel.h"
 #include "editor/DeviceView.h"
@@ -35,7 +36,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", &KX::CreateControlOfClass<LMoveableControlEditPanel>, "LMoveableControlEditPanel"},
-        {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", nullptr, "LButtonControlEditPanel"},
+        {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", &KX::CreateControlOfClass<LButtonControlEditPanel>, "LButtonControlEditPanel"},
         {u"PresetEditor.MainControl.FaderView", &KX::CreateControlOfClass<LFaderGroupPanel>, "LFaderGroupPanel"},
         {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
         {u"PresetEditor.MainControl.EncoderView", &KX::CreateControlOfClass<LEncoderGroupPanel>, "LEncoderGroupPanel"},
