@@ -4,6 +4,7 @@
 #include "editor/AboutDlg.h"
 #include "editor/ButtonControlEditPanel.h"
 #include "editor/ButtonControlViewPanel.h"
+#include "editor/ButtonEditPanel.h"
 #include "editor/ButtonPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/EncoderEditPanel.h"
@@ -15,6 +16,7 @@
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
+#include "editor/PadEditPanel.h"
 #include "editor/PresetSlotDialogs.h"
 
 #include "kx/controls/ControlClasses.h"
@@ -55,7 +57,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
-        {u"PresetEditor.MainPage.ButtonEditPanel", nullptr, "LButtonEditPanel"},
+        {u"PresetEditor.MainPage.ButtonEditPanel", &KX::CreateControlOfClass<LButtonEditPanel>, "LButtonEditPanel"},
         {u"PresetEditor.MainPage.VolumeEditPanel", nullptr, "LVolumePedalEditPanel"},
         {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
         {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", nullptr, "LWheelEditPanel"},
@@ -65,7 +67,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},
-        {u"PresetEditor.MainPage.PadEditPanel", nullptr, "LPadEditPanel"},
+        {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", nullptr, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
         {u"PresetEditor.Control.ButtonModesControl.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
