@@ -58,7 +58,8 @@ class Tiles : public ctltest::ControlsTest {
 protected:
     std::vector<std::string> Areas() const override
     {
-        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area")};
+        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "editor_area"),
+                std::string(KX_EDITOR_TEST_RESOURCES) + "tiles"};
     }
     void RegisterClasses(LControlFactory& f) override { RegisterEditorControlClasses(f); }
     int32_t WindowWidth() const override { return 200; }
@@ -198,6 +199,22 @@ TEST_F(Tiles, HostileMessageBytesAndLengths)
 
     // MMC names come from the edit panel's selector; without it the text stays.
     EXPECT_EQ(Summary({0, 1, 21, 0, 2, 0, 0, 0, 0, 0}), "CC:\n1");
+}
+
+TEST_F(Tiles, MmcCommandsAreNamedByTheEditPanelsSelector)
+{
+    ASSERT_TRUE(Create(u"viewDevice"));
+    EXPECT_EQ(Summary({0, 1, 21, 0, 1, 0, 0, 0, 0, 0}), "STOP");
+    // "Deferred Play" loses its blank on the way to its key.
+    EXPECT_EQ(Summary({0, 1, 21, 0, 3, 0, 0, 0, 0, 0}), "PLAY");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 4, 0, 0, 0, 0, 0}), "FF");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 11, 0, 0, 0, 0, 0}), "CHASE");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 13, 0, 0, 0, 0, 0}), "RESET");
+    // 12 is not offered; 0, 14 and negative commands have no name either.
+    EXPECT_EQ(Summary({0, 1, 21, 0, 12, 0, 0, 0, 0, 0}), "MMC");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 0, 0, 0, 0, 0, 0}), "MMC");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 14, 0, 0, 0, 0, 0}), "MMC");
+    EXPECT_EQ(Summary({0, 1, 21, 0, 0xF5, 0, 0, 0, 0, 0}), "MMC");
 }
 
 TEST_F(Tiles, NumberLabelFormatsItsOwnTextOnce)

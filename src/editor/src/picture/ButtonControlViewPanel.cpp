@@ -1,6 +1,7 @@
 // The assignment summary of the push-button, pad and sustain-pedal tiles.
 #include "editor/ButtonControlViewPanel.h"
 
+#include "editor/ButtonMessage.h"
 #include "editor/MIDIChannelViewPanel.h"
 
 #include "dialogs/DialogSupport.h"
@@ -41,19 +42,6 @@ int32_t At(const IArray<char>& m, uint32_t i)
     return static_cast<signed char>(m.ElementAt(i));
 }
 
-// A step message without both step flags is read as the cycle of its kind.
-void NormalizeCopy(IArray<char>& m)
-{
-    if (m.GetCount() != LButtonControlViewPanel::kMessageLength || At(m, 1) <= 0)
-        return;
-    const bool stepFlags = At(m, 5) != 0 && At(m, 7) != 0;
-    const int32_t type = At(m, 2);
-    if ((type == kCcDecrement || type == kCcIncrement) && !stepFlags)
-        m.ElementAt(2) = static_cast<char>(kCcCycle);
-    else if ((type == kProgramDecrement || type == kProgramIncrement) && !stepFlags)
-        m.ElementAt(2) = static_cast<char>(kProgramCycle);
-}
-
 } // namespace
 
 LButtonControlViewPanel::LButtonControlViewPanel(const RCPtr<LControl>& parent, const WString& name)
@@ -65,7 +53,7 @@ LButtonControlViewPanel::~LButtonControlViewPanel() = default;
 
 void LButtonControlViewPanel::SetButtonMessage(IArray<char>& message)
 {
-    NormalizeCopy(message);
+    editor::NormalizeButtonMessageRecord(message);
     if (message.GetCount() != kMessageLength)
         return;
     if (const auto channel = editor::FindChildAs<LMIDIChannelViewPanel>(this, u"midiChannel"))

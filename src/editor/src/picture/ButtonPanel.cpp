@@ -2,6 +2,7 @@
 #include "editor/ButtonPanel.h"
 
 #include "editor/ButtonControlViewPanel.h"
+#include "editor/ButtonMessage.h"
 
 #include "dialogs/DialogSupport.h"
 
@@ -19,8 +20,6 @@ constexpr const char* kSource = "UI\\LumoSeriesCommon\\ButtonPanel";
 constexpr const char* kInitialize = "LButtonPanel::Initialize";
 constexpr int32_t kButtonsPerBank = 5;
 constexpr int32_t kColorSlots = 4;
-// Where the value's button message lies: byte 0, then bytes 5 to 13.
-constexpr uint32_t kMessageTail = 5;
 
 bool IsNullControl(const RCPtr<LControl>& c)
 {
@@ -92,14 +91,9 @@ KXRESULT LButtonPanel::SetParamValueLocal(const ParamDescriptor& descriptor, con
     UpdateColorIndicator();
     if (descriptor.id != GetFirstParamID())
         return E_FAIL;
-    uint32_t length = 0;
-    const auto* bytes = reinterpret_cast<const char*>(value.GetData(length));
-    if (bytes == nullptr || length != kValueLength)
+    Array<char> message = editor::SplitPushButtonMessage(value);
+    if (message.GetCount() != LButtonControlViewPanel::kMessageLength)
         return E_FAIL;
-    Array<char> message;
-    message.AddItem(bytes[0]);
-    for (uint32_t i = kMessageTail; i < kMessageTail + LButtonControlViewPanel::kMessageLength - 1; ++i)
-        message.AddItem(bytes[i]);
     if (m_viewPanel)
         m_viewPanel->SetButtonMessage(message);
     return S_OK;
