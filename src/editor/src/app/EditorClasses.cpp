@@ -16,6 +16,7 @@
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
+#include "editor/PadPanel.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PresetSlotDialogs.h"
 
@@ -53,7 +54,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
-        {u"PresetEditor.MainControl.PadView.Pad", nullptr, "LPadPanel"},
+        {u"PresetEditor.MainControl.PadView.Pad", &KX::CreateControlOfClass<LPadPanel>, "LPadPanel"},
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
