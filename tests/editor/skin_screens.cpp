@@ -111,12 +111,13 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     EXPECT_TRUE(Near(Pixel(4, 740), 0x1B1D20)) << std::hex << Pixel(4, 740) << " (status line)";
     EXPECT_TRUE(Near(Pixel(1196, 120), 0x16181B)) << std::hex << Pixel(1196, 120) << " (window)";
     EXPECT_TRUE(Near(Pixel(1190, 8), 0x1B1D20)) << std::hex << Pixel(1190, 8) << " (menu bar)";
-    EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << std::hex << Pixel(600, 600) << " (edit panel)";
+    // No edit panel before a control is clicked: the window shows through.
+    EXPECT_TRUE(Near(Pixel(600, 600), 0x16181B)) << std::hex << Pixel(600, 600) << " (no edit panel)";
     // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +12).
     EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 12 + 110), 0xF1F0EC, 10))
         << std::hex << Pixel(84, 418) << " (white key)";
-    // The face of the first pad (pads at 840,52; a 52-pixel cell with its face 4 pixels in).
-    EXPECT_TRUE(Near(Pixel(840 + 26, 24 + 52 + 26), 0x2C3035)) << std::hex << Pixel(866, 102) << " (pad)";
+    // The back of the first pad's tile (pads at 844,56; 48-pixel tiles).
+    EXPECT_TRUE(Near(Pixel(844 + 26, 24 + 56 + 40), 0x121316)) << std::hex << Pixel(870, 120) << " (pad)";
     // Bank buttons: bank 1 on in the accent, bank 2 in the control face, not the body behind them.
     EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x3FA9F5)) << std::hex << Pixel(612, 164) << " (bank 1)";
     EXPECT_TRUE(Near(Pixel(608 + 58, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(666, 164) << " (bank 2)";
@@ -153,7 +154,7 @@ TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
         RunIdle();
         Publish(Screenshot(panel.picture), panel.picture);
         // One panel shows: its title in the secondary colour over the panel background.
-        EXPECT_TRUE(Near(Pixel(600, 600), 0x202327)) << panel.picture;
+        EXPECT_TRUE(Near(Pixel(600, 680), 0x202327)) << panel.picture;
         bool titleInk = false;
         for (int32_t x = 16 + 20; x < 16 + 120 && !titleInk; ++x)
             for (int32_t y = 24 + 424 + 16; y < 24 + 424 + 32 && !titleInk; ++y)
