@@ -25,11 +25,11 @@ def tile(indent, cls, name, x, y, w, h, label, color_cls, color_looks):
     channel = control(n + 8, 'Framework.Label', 'label', 0, 0, w - 4, 12, 'Tile.Channel', extra=small)
     summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', 0, 0, w - 4, 12, 'Bare',
                        channel, ' LayoutOrder="0"') +
-               control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 32, 'Tile.Info',
+               control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 30, 'Tile.Info',
                        extra=small + ' LayoutOrder="1"'))
     inner = (control(n, color_cls, 'color', 4, 3, w - 8, 3, color_looks, extra=' LayoutOrder="0"') +
-             control(n, 'Framework.Label', label, 2, 6, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="1"') +
-             control(n, 'PresetEditor.MainControl.PushButtonType.ViewPanel', 'viewPanel', 2, 18, w - 4, h - 20, 'Bare',
+             control(n, 'Framework.Label', label, 2, 5, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="1"') +
+             control(n, 'PresetEditor.MainControl.PushButtonType.ViewPanel', 'viewPanel', 2, 16, w - 4, h - 18, 'Bare',
                      summary, ' LayoutOrder="2"') +
              control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="3"'))
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
