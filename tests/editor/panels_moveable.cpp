@@ -3,6 +3,7 @@
 // while a value is shown; and the fader panel between the engine and the widgets.
 #include "PanelsFixture.h"
 
+#include "editor/ControlUtilities.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/MoveableControlEditPanel.h"
 
@@ -181,4 +182,111 @@ TEST_F(MoveablePanels, ShowingRaisesNothingAndEachLaterChangeRaisesOne)
     EXPECT_EQ(counter->count, before + 1);
     sub->GetLsbBox()->SetValueAndRead(33);
     EXPECT_EQ(counter->count, before + 2);
+}
+
+TEST_F(MoveablePanels, FaderPanelShowsItsFaderAndSendsEveryChangeAsAWholeValue)
+{
+    Target(7);
+    EXPECT_EQ(apptest::Narrow(fader->FindChild(WString(u"faderName"))->GetText()), "FADER 3");
+    EXPECT_EQ(apptest::Narrow(fader->FindChild(WString(u"bankName"))->GetText()), "BANK 2");
+    // The model's default for fader 7 came down the tree, was shown and reported to the group,
+    // and showing it sent nothing back.
+    EXPECT_EQ(Read(*sub), (Bytes{0, 0, 7, 0, 0, 127}));
+    ASSERT_FALSE(faders->reported.empty());
+    EXPECT_EQ(faders->reported.back(), (std::pair<int32_t, Bytes>{kFirstFaderId + 7, Bytes{0, 0, 7, 0, 0, 127}}));
+    const int sets = comm->deviceSets.load();
+    EXPECT_EQ(sets, 0);
+
+    sub->GetNumberBoxes().ElementAt(0)->SetValueAndRead(74);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 74, 0, 0, 127}));
+    sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(3);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 0, 0, 127}));
+    // A click on a page button alone is an edit; the channel and controller chosen on the absolute
+    // page went to the relative page too.
+    ClickOn(*sub->GetTabControl()->GetButtonHolder()->FindChild(WString(u"ccRelativePage")));
+    RunIdle();
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 0, 0}));
+    sub->GetRelativeTypeCombo()->SetSelectedIndex(3);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 3, 0}));
+    EXPECT_EQ(comm->deviceSets.load(), 4);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 6), (Bytes{0, 0, 6, 0, 0, 127})) << "the neighbour is untouched";
+}
+
+TEST_F(MoveablePanels, FaderPanelRefusesForeignValuesAndNeverSendsAnUnselectedCombo)
+{
+    Target(2);
+    const Bytes shown = Read(*sub);
+    EXPECT_EQ(fader->SetParamValueLocal(ParamDescriptor(kFirstFaderId + 2), viewtest::Bytes({1, 0, 9, 0, 0}), true),
+              E_FAIL);
+    EXPECT_EQ(
+        fader->SetParamValueLocal(ParamDescriptor(kFirstFaderId + 2), viewtest::Bytes({1, 0, 9, 0, 0, 1, 2}), true),
+        E_FAIL);
+    EXPECT_EQ(fader->SetParamValueLocal(ParamDescriptor(kFirstFaderId + 3), viewtest::Bytes({1, 0, 9, 0, 0, 1}), true),
+              E_FAIL);
+    EXPECT_EQ(Read(*sub), shown);
+
+    // A channel byte of 200 leaves every channel combo empty; the next edit would send 0xFF, which
+    // the panel keeps from the engine: the last good value stays.
+    EXPECT_EQ(
+        fader->SetParamValueLocal(ParamDescriptor(kFirstFaderId + 2), viewtest::Bytes({200, 0, 9, 0, 0, 1}), true),
+        S_OK);
+    sub->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(64);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 2, 0, 0, 127}));
+    EXPECT_EQ(comm->deviceSets.load(), 0);
+    // Choosing a channel makes the value whole again.
+    sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(5);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{5, 0, 9, 0, 0, 64}));
+}
+
+TEST_F(MoveablePanels, LabelsFollowTheIndexWithinTheirRange)
+{
+    fader->SetFaderLabelText(19);
+    EXPECT_EQ(apptest::Narrow(fader->FindChild(WString(u"faderName"))->GetText()), "FADER 5");
+    EXPECT_EQ(apptest::Narrow(fader->FindChild(WString(u"bankName"))->GetText()), "BANK 4");
+    fader->SetFaderLabelText(20);
+    EXPECT_EQ(apptest::Narrow(fader->FindChild(WString(u"faderName"))->GetText()), "FADER 5");
+
+    encoder->SetEncoderLabelText(13);
+    EXPECT_EQ(apptest::Narrow(encoder->FindChild(WString(u"knobName"))->GetText()), "ENCODER 2");
+    EXPECT_EQ(apptest::Narrow(encoder->FindChild(WString(u"bankName"))->GetText()), "BANK 4");
+    encoder->SetEncoderLabelText(16);
+    EXPECT_EQ(apptest::Narrow(encoder->FindChild(WString(u"knobName"))->GetText()), "ENCODER 2");
+}
+
+TEST_F(MoveablePanels, AMissingSubEditorIsNamedOnceAsANullPointer)
+{
+    const RCPtr<LFaderEditPanel> bare(new LFaderEditPanel(Page(), WString(u"bareFaderPanel")));
+    try {
+        bare->Initialize();
+        FAIL() << "no error for a panel without its sub-editor";
+    } catch (const std::runtime_error& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind("Runtime Error : Null Pointer : Cannot find child: moveableTypePanel : "
+                             "LFaderEditPanel::Initialize",
+                             0),
+                  0u)
+            << text;
+        EXPECT_EQ(text.find("Null Pointer", 20), std::string::npos) << text;
+    }
+}
+
+TEST_F(MoveablePanels, WidgetListsGoOnPastAGapForRangesAndStopAtItForHandlers)
+{
+    RCPtrArray<LNumericUpDown> list;
+    list.AddItem(sub->GetLsbBox());
+    list.AddItem(RCPtr<LNumericUpDown>());
+    list.AddItem(sub->GetMsbBox());
+    EXPECT_EQ(editor::SetValueRangeForAllArrayItems(list, 0.0, 15.0), E_FAIL);
+    EXPECT_EQ(sub->GetMsbBox()->SetValueAndRead(40), 15.0) << "the entry after the gap got its range";
+
+    LNotificationHandler<Counter> handler(counter.Get());
+    try {
+        editor::SetNotificationForAllArrayItems(list, handler, &Counter::Receive, NID_VALUE_CHANGE);
+        FAIL() << "an empty entry registers nothing";
+    } catch (const FailedResultException& e) {
+        EXPECT_NE(std::string(e.what()).find("KXRESULT = 80070057 : SetNotificationForAllArrayItems"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(handler.GetBindingCount(), 1u) << "the entry before the gap stays registered";
 }

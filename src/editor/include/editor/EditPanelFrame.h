@@ -25,8 +25,8 @@ void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, u
 
 // Copies the value's bytes into out when the descriptor names firstId and the value holds
 // exactly length bytes; false (out untouched) otherwise.
-bool TakeParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, int32_t firstId,
-                    uint32_t length, KX::Array<signed char>& out);
+bool TakeParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, int32_t firstId, uint32_t length,
+                    KX::Array<signed char>& out);
 
 // Whether every byte is a MIDI data byte (below 0x80): the engine refuses any other, so a value
 // with one (a combo box with nothing selected gives 0xFF) is never sent and the last good value

@@ -64,7 +64,9 @@ public:
     // failed-result exception.
     virtual void RegisterForAllParameterNotifications();
 
-    // Raises "NID_PARAMETERS_CHANGED" to the clients, synchronously. 1.
+    // Raises "NID_PARAMETERS_CHANGED" to the clients, synchronously. A channel or controller
+    // number chosen on one page is first given to the like widgets of the other pages, so that
+    // switching pages keeps them. 1.
     KX::KXRESULT OnParameterControlChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                            const KX::RCPtr<KX::LNotification>& n);
 
@@ -87,6 +89,10 @@ protected:
     ~LMoveableControlEditPanel() override;
 
 private:
+    // Gives the channel or controller number of the widget that changed to its twins on the other
+    // pages, silently.
+    void MirrorSharedField(const KX::LNotificationDistributor* changed);
+
     KX::RCPtr<KX::LNotificationHandler<LMoveableControlEditPanel>> m_handler;
     KX::RCPtr<KX::LTabControl> m_tabControl;
     KX::RCPtrArray<KX::LComboBox> m_channels;
@@ -98,4 +104,6 @@ private:
     KX::RCPtr<KX::LComboBox> m_rpnType;
     KX::RCPtr<KX::LComboBox> m_relativeType;
     KX::RCPtr<KX::LComboBox> m_otherType;
+    // Set while twins are being set: their notifications are no edit of their own.
+    bool m_mirroring = false;
 };

@@ -32,6 +32,9 @@ KXRESULT LEncoderEditPanel::Initialize()
     if (!m_subEditor)
         editor::ThrowNullPointer("Cannot find child: moveableTypePanel", kInitialize, kSource, 47);
     ListenToSubEditor(RCPtr<LControl>(m_subEditor), &LEncoderEditPanel::OnParametersChanged, kInitialize, kSource, 50);
+    // Named as the first encoder until the first target, rather than showing the bare format.
+    if (FindChild(WString(u"knobName")) && FindChild(WString(u"bankName")))
+        SetEncoderLabelText(static_cast<uint32_t>(GetIndex()));
     return base;
 }
 

@@ -14,9 +14,7 @@ constexpr const char* kLabelText = "LFaderEditPanel::SetFaderLabelText";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\FaderEditPanel";
 } // namespace
 
-LFaderEditPanel::LFaderEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name)
-{
-}
+LFaderEditPanel::LFaderEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name) {}
 
 LFaderEditPanel::~LFaderEditPanel()
 {
@@ -36,6 +34,9 @@ KXRESULT LFaderEditPanel::Initialize()
     m_nameLabel = editor::FindChildAs<LLabel>(this, u"faderName");
     if (!m_nameLabel)
         editor::ThrowNullPointer("Cannot find child: faderName", kInitialize, kSource, 54);
+    // Named as the first fader until the first target, rather than showing the bare format.
+    if (FindChild(WString(u"faderName")) && FindChild(WString(u"bankName")))
+        SetFaderLabelText(static_cast<uint32_t>(GetIndex()));
     return base;
 }
 
