@@ -25,7 +25,7 @@ inline constexpr uint32_t kStepFlag1 = 5; // cycles and steps
 inline constexpr uint32_t kCycle1 = 6;
 inline constexpr uint32_t kStepFlag2 = 7;
 inline constexpr uint32_t kCycle2 = 8;
-inline constexpr uint32_t kLast = 9;      // last value
+inline constexpr uint32_t kLast = 9; // last value
 } // namespace ButtonMessageByte
 
 // Byte 2 of a typed message.

@@ -1,6 +1,7 @@
 // The button message sub-editor: its widgets, their registrations, the re-broadcast of changes
 // and the cycle pages' visible values.
 #include "editor/ButtonControlEditPanel.h"
+#include "editor/ControlUtilities.h"
 
 #include "dialogs/DialogSupport.h"
 #include "panels/ButtonControlEditPanelSupport.h"
@@ -12,6 +13,8 @@
 
 using namespace KX;
 using namespace buttonpanel;
+using editor::SetNotificationForAllArrayItems;
+using editor::SetValueRangeForAllArrayItems;
 
 namespace {
 
@@ -30,28 +33,6 @@ void RegisterAt(Handler& handler, Member member, const RCPtr<LControl>& widget, 
 {
     CheckResult(handler.AddDistributorHandler(member, RCPtr<LNotificationDistributor>(widget), id, 0), kRegister,
                 kSource, line);
-}
-
-// One member for one id at every widget of a list; the count is read again on each turn.
-template <class T>
-void SetNotificationForAllArrayItems(const RCPtrArray<T>& list, Handler& handler, Member member, const char16_t* id)
-{
-    for (uint32_t i = 0; i < list.GetCount(); ++i)
-        CheckResult(handler.AddDistributorHandler(member, RCPtr<LNotificationDistributor>(list.ElementAt(i)), id, 0),
-                    "SetNotificationForAllArrayItems", "UI\\LumoSeriesCommon\\ControlUtilities", 28);
-}
-
-// Every widget of a list gets the same range; goes on after a failure. E_FAIL when one failed.
-template <class T>
-KXRESULT SetValueRangeForAllArrayItems(const RCPtrArray<T>& list, double minimum, double maximum)
-{
-    KXRESULT result = S_OK;
-    for (uint32_t i = 0; i < list.GetCount(); ++i) {
-        const RCPtr<T>& item = list.ElementAt(i);
-        if (!item || Failed(item->SetValueRange(minimum, maximum, 0)))
-            result = E_FAIL;
-    }
-    return result;
 }
 
 void SetRange(const RCPtr<LNumericUpDown>& field)
@@ -83,8 +64,8 @@ CycleFields FindCycleFields(const RCPtr<LControl>& page, const char16_t* const n
         f.field[i] = page ? page->FindChild(WString(names[i])) : RCPtr<LControl>();
         f.label[i] = FindControlNameLabel(f.field[i]);
         if (!f.label[i]) {
-            const std::string what = "couldn't find child " + std::string(WString(names[i]).ToNarrow().GetString()) +
-                                     " child Label";
+            const std::string what =
+                "couldn't find child " + std::string(WString(names[i]).ToNarrow().GetString()) + " child Label";
             editor::ThrowNullPointer(what, method, kSource, 90 + i);
         }
     }

@@ -181,10 +181,9 @@ Array<char> LButtonControlEditPanel::GetButtonMessage()
     const WString page = m_tabControl->GetSelectedName();
     const int32_t index = m_tabControl->GetSelectedIndex();
     message.SetSize(editor::kButtonMessageLength);
-    const int32_t channel =
-        index >= 0 && static_cast<uint32_t>(index) < m_channelCombos.GetCount()
-            ? SelectedIndex(m_channelCombos.ElementAt(static_cast<uint32_t>(index)))
-            : -1;
+    const int32_t channel = index >= 0 && static_cast<uint32_t>(index) < m_channelCombos.GetCount()
+                                ? SelectedIndex(m_channelCombos.ElementAt(static_cast<uint32_t>(index)))
+                                : -1;
     if (channel < 0 || !ReadPage(page, message))
         return Array<char>();
     message.ElementAt(kChannel) = B(channel);
@@ -198,7 +197,7 @@ bool LButtonControlEditPanel::ReadPage(const WString& page, Array<char>& m)
         put(kStepFlag1, count == 2 ? 1 : 0);
         put(kStepFlag2, count == 4 ? 0 : 1);
     };
-    auto cycle = [&](int32_t typeIndex, const RCPtr<LNumericUpDown> (&v)[4]) {
+    auto cycle = [&](int32_t typeIndex, const RCPtr<LNumericUpDown>(&v)[4]) {
         if (typeIndex < 0)
             return false;
         const int32_t count = typeIndex == 0 ? 2 : (typeIndex == 1 ? 3 : 4);
@@ -220,7 +219,8 @@ bool LButtonControlEditPanel::ReadPage(const WString& page, Array<char>& m)
     if (page == WString(u"notePage")) {
         const bool latching = m_latch && m_latch->GetNormalizedValue() >= 0.5;
         put(kTyped, 1);
-        put(kType, B(static_cast<int32_t>(latching ? ButtonMessageType::NoteLatching : ButtonMessageType::NoteMomentary)));
+        put(kType,
+            B(static_cast<int32_t>(latching ? ButtonMessageType::NoteLatching : ButtonMessageType::NoteMomentary)));
         put(kData, GetByte(m_note));
         put(kFirst, GetByte(m_noteOff));
         put(kLast, GetByte(m_noteOn));
