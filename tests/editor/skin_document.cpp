@@ -124,6 +124,12 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
         {u"globalEditorControl", u"getGlobalSettingsButton"},
         {u"globalEditorControl", u"sendGlobalSettingsButton"},
         {u"globalEditorControl", u"midiChannel", u"label"},
+        // The push-button tile that the groups place.
+        {u"pushButtonTile", u"button"},
+        {u"pushButtonTile", u"buttonNumberLabel"},
+        {u"pushButtonTile", u"color"},
+        {u"pushButtonTile", u"viewPanel", u"midiChannel", u"label"},
+        {u"pushButtonTile", u"viewPanel", u"infoLabel"},
     };
     for (const auto& path : paths) {
         std::string text;

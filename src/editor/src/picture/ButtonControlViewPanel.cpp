@@ -14,25 +14,13 @@ using namespace KX;
 
 namespace {
 
-// Message types that the summary tells apart (byte 2 when byte 1 is not 0).
-enum : int32_t {
-    kAftertouch = 3,
-    kRpnCoarse = 4,
-    kRpnFine = 5,
-    kNrpnCoarse = 6,
-    kNrpnFine = 7,
-    kPitchBend = 16,
-    kProgram = 17,
-    kCcCycle = 18,
-    kNoteMomentary = 19,
-    kNoteLatching = 20,
-    kMmc = 21,
-    kCcDecrement = 25,
-    kCcIncrement = 26,
-    kProgramDecrement = 27,
-    kProgramIncrement = 28,
-    kProgramCycle = 29,
-};
+using Type = editor::ButtonMessageType;
+
+constexpr int32_t Code(Type t)
+{
+    return static_cast<int32_t>(t);
+}
+
 constexpr int32_t kMmcReset = 13;
 constexpr int32_t kMmcResetItem = 11;
 constexpr int32_t kLastListedMmc = 11;
@@ -64,7 +52,7 @@ void LButtonControlViewPanel::SetButtonMessage(IArray<char>& message)
     bool keep = false;
     const int32_t t = At(message, 2);
     WString text;
-    if (At(message, 1) == 0 || t != kMmc)
+    if (At(message, 1) == 0 || t != Code(Type::Mmc))
         text = DescribeMessage(message);
     else
         text = DescribeMmc(static_cast<int8_t>(At(message, 4)), keep);
@@ -89,38 +77,30 @@ WString LButtonControlViewPanel::DescribeMessage(const IArray<char>& m)
     if (At(m, 1) == 0)
         return format(u"CC_LABEL", t);
     switch (t) {
-    case kProgram:
-        return format(u"PROGRAM_LABEL", At(m, 3));
-    case kNoteMomentary:
-    case kNoteLatching:
-        return format(u"NOTE_LABEL", At(m, 3));
-    case kCcCycle:
-    case kCcDecrement:
-    case kCcIncrement:
-        return format(u"CC_LABEL", At(m, 3));
-    case kProgramDecrement:
-    case kProgramIncrement:
-        return text(u"PROGRAM_INC_DEC_LABEL");
-    case kProgramCycle:
-        return text(u"PROGRAM_CYCLE_LABEL");
-    case kMmc: {
+    case Code(Type::ProgramChange): return format(u"PROGRAM_LABEL", At(m, 3));
+    case Code(Type::NoteMomentary):
+    case Code(Type::NoteLatching): return format(u"NOTE_LABEL", At(m, 3));
+    case Code(Type::ControlChangeCycle):
+    case Code(Type::ControlChangeDecrement):
+    case Code(Type::ControlChangeIncrement): return format(u"CC_LABEL", At(m, 3));
+    case Code(Type::ProgramChangeDecrement):
+    case Code(Type::ProgramChangeIncrement): return text(u"PROGRAM_INC_DEC_LABEL");
+    case Code(Type::ProgramChangeCycle): return text(u"PROGRAM_CYCLE_LABEL");
+    case Code(Type::Mmc): {
         bool keep = false;
         return DescribeMmc(static_cast<int8_t>(At(m, 4)), keep);
     }
-    case kRpnCoarse:
-    case kRpnFine:
-        return format(u"RPN_LABEL", At(m, 9) * 128 + At(m, 4));
-    case kNrpnCoarse:
-    case kNrpnFine:
-        return format(u"NRPN_LABEL", At(m, 9) * 128 + At(m, 4));
-    default:
-        break;
+    case Code(Type::RpnCoarse):
+    case Code(Type::RpnFine): return format(u"RPN_LABEL", At(m, 9) * 128 + At(m, 4));
+    case Code(Type::NrpnCoarse):
+    case Code(Type::NrpnFine): return format(u"NRPN_LABEL", At(m, 9) * 128 + At(m, 4));
+    default: break;
     }
-    if (t < kAftertouch)
+    if (t < Code(Type::ChannelPressure))
         return text(u"OTHER_LABEL");
-    if (t == kAftertouch)
+    if (t == Code(Type::ChannelPressure))
         return text(u"AFTERTOUCH_LABEL");
-    if (t == kPitchBend)
+    if (t == Code(Type::PitchBend))
         return text(u"PITCHBEND_LABEL");
     return text(u"SYSEX_LABEL");
 }

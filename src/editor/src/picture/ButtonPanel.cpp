@@ -101,7 +101,8 @@ KXRESULT LButtonPanel::SetParamValueLocal(const ParamDescriptor& descriptor, con
 
 KXRESULT LButtonPanel::OnButtonClicked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
-    const auto click = n ? ConstRCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LMouseButtonParam>();
+    const auto click =
+        n ? ConstRCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LMouseButtonParam>();
     if (click && (click->GetModifiers() & kShiftBit) != 0) {
         if (++m_colorSlot >= kColorSlots)
             m_colorSlot = 0;

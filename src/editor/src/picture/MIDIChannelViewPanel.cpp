@@ -21,8 +21,7 @@ WString Lookup(const LControl& control, const char16_t* key)
 }
 } // namespace
 
-LMIDIChannelViewPanel::LMIDIChannelViewPanel(const RCPtr<LControl>& parent, const WString& name)
-    : LPanel(parent, name)
+LMIDIChannelViewPanel::LMIDIChannelViewPanel(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name)
 {
 }
 
