@@ -14,6 +14,8 @@
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/TabControl.h"
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 using namespace KX;
@@ -43,6 +45,12 @@ std::vector<uint8_t> Unsigned(const Array<signed char>& bytes)
     return out;
 }
 
+// A folder of the test's own: the test processes run side by side.
+std::string OwnAreaFolder(const char* stem)
+{
+    return ctltest::ScreenshotFolder() + stem + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
 std::string Selected(const RCPtr<LComboBox>& combo)
 {
     const int32_t index = combo->GetSelectedIndex();
@@ -51,10 +59,7 @@ std::string Selected(const RCPtr<LComboBox>& combo)
 
 class PadsPanels : public viewtest::ViewTest {
 protected:
-    std::vector<std::string> Areas() const override
-    {
-        return {skintest::WriteHarnessArea(ctltest::ScreenshotFolder() + "pads_area")};
-    }
+    std::vector<std::string> Areas() const override { return {skintest::WriteHarnessArea(OwnAreaFolder("pads_area"))}; }
     int32_t WindowWidth() const override { return 1200; }
     int32_t WindowHeight() const override { return 750; }
 
@@ -98,19 +103,14 @@ protected:
     // The note number field of a panel's sub-editor.
     RCPtr<LNumericUpDown> NoteField(const RCPtr<LButtonControlEditPanel>& sub)
     {
-        return FindNoteNumericUpDown(sub->GetTabControl()->GetPageForTab(WString(u"notePage"))->FindChild(WString(u"note")));
+        return FindNoteNumericUpDown(
+            sub->GetTabControl()->GetPageForTab(WString(u"notePage"))->FindChild(WString(u"note")));
     }
 
     RCPtr<LButtonEditPanel> button;
     RCPtr<LPadEditPanel> pad;
     RCPtr<ShownValues> parent;
 };
-
-TEST_F(PadsPanels, NeitherPanelShowsBeforeAClick)
-{
-    EXPECT_FALSE(Visible(u"buttonEditPanel"));
-    EXPECT_FALSE(Visible(u"padEditPanel"));
-}
 
 TEST_F(PadsPanels, PushButtonValueFillsTheWidgetsSendsNothingAndReadsBackByteForByte)
 {
@@ -139,8 +139,8 @@ TEST_F(PadsPanels, PushButtonValueFillsTheWidgetsSendsNothingAndReadsBackByteFor
 
     // The colour labels carry their numbers although the HID colour's selector comes first.
     const RCPtr<LControl> colors = button->FindChild(WString(u"viewTabControl"));
-    const RCPtr<LControl> page = RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(colors))
-                                     ->GetPageForTab(WString(u"colorPage"));
+    const RCPtr<LControl> page =
+        RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(colors))->GetPageForTab(WString(u"colorPage"));
     EXPECT_EQ(Label(page->FindChild(WString(u"color1")), u"colorNameLabel"), "COLOR 1");
     EXPECT_EQ(Label(page->FindChild(WString(u"color4")), u"colorNameLabel"), "COLOR 4");
     EXPECT_EQ(Label(page->FindChild(WString(u"asciiColor")), u"colorNameLabel"), "HID COLOR");
@@ -205,7 +205,8 @@ TEST_F(PadsPanels, AValueOfTheWrongLengthOrForAnotherControlIsRefusedAndChangesN
     EXPECT_EQ(Unsigned(button->AssembleValue()), shown);
     EXPECT_EQ(parent->shown.size(), reported) << "a refused value was passed on";
 
-    const std::vector<uint8_t> padShown{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const std::vector<uint8_t> padShown{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13,
+                                        0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     ASSERT_EQ(pad->SetParamValueLocal(ParamDescriptor(kPad15), Bytes(padShown), true), S_OK);
     for (size_t n : {13u, 15u, 17u})
         EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kPad15), Bytes(std::vector<uint8_t>(n, 1)), true), E_FAIL);
@@ -270,6 +271,64 @@ TEST_F(PadsPanels, PadValueFillsTheWidgetsAndEveryEditSendsTheWholeValue)
     EXPECT_EQ(Stored(kPad15), value);
     pad->GetColorCombo(0)->SetSelectedIndex(14); // past the list: no choice, nothing sent
     EXPECT_EQ(Stored(kPad15), value);
+}
+
+TEST_F(PadsPanels, ColourAndKeyStrokePagesShowTheirBoxes)
+{
+    view->ShowEditPanel(LDeviceView::kPushButtonPanel, 0);
+    button->SetFirstParamID(parent.Get(), kButton7, 7);
+    const std::vector<uint8_t> value{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13, 0x07, 0x00,
+                                     0x00, 0x00, 0x00, 0x00, 0x7F, 0x06, 0x24, 0x19};
+    ASSERT_EQ(button->SetParamValueLocal(ParamDescriptor(kButton7), Bytes(value), true), S_OK);
+    const RCPtr<LTabControl> tabs =
+        RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(button->FindChild(WString(u"viewTabControl"))));
+    ASSERT_TRUE(tabs);
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    for (const char16_t* page : {u"colorPage", u"asciiPage"}) {
+        ASSERT_EQ(tabs->SelectTab(WString(page)), S_OK);
+        RunIdle();
+        EXPECT_TRUE(tabs->GetPageForTab(WString(page))->IsShowing(false));
+        const std::string name = "edit_push_button_" + viewtest::Narrow(WString(page));
+        std::error_code error;
+        std::filesystem::copy_file(Screenshot(name), folder / (name + ".png"),
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        EXPECT_FALSE(error) << error.message();
+    }
+    EXPECT_EQ(Selected(button->GetKeyCombo()), "Space");
+    EXPECT_EQ(Selected(button->GetModifierCombo()), "Shift + Ctrl + Cmd (Mac)");
+}
+
+// The editor's skin with the pad panel's third colour selector misnamed.
+class PadsPanelsBrokenSkin : public viewtest::ViewTest {
+protected:
+    std::vector<std::string> Areas() const override
+    {
+        const std::string area = skintest::WriteHarnessArea(OwnAreaFolder("pads_broken_area"));
+        std::string skin = skintest::ReadFile(area + "_skin.xml");
+        const std::string selector = "Class=\"PresetEditor.Control.LabeledPadColorSelector\" Name=\"color3\"";
+        const size_t at = skin.find(selector);
+        if (at != std::string::npos)
+            skin.replace(at, selector.size(),
+                         "Class=\"PresetEditor.Control.LabeledPadColorSelector\" Name=\"colour3\"");
+        std::ofstream(area + "_skin.xml", std::ios::binary) << skin;
+        return {area};
+    }
+};
+
+TEST_F(PadsPanelsBrokenSkin, AMissingColourSelectorIsNamedWithoutADoubledPrefix)
+{
+    try {
+        CreateMain(u"mainControl");
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind("Runtime Error : Null Pointer : Couldn't find child color3 : LPadEditPanel::Initialize : "
+                             "UI\\LumoSeriesCommon\\PadEditPanel : Line ",
+                             0),
+                  0u)
+            << text;
+    }
 }
 
 } // namespace

@@ -22,7 +22,9 @@ constexpr const char16_t* kColorSelectors[4] = {u"color1", u"color2", u"color3",
 
 } // namespace
 
-LButtonEditPanel::LButtonEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name) {}
+LButtonEditPanel::LButtonEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name)
+{
+}
 
 LButtonEditPanel::~LButtonEditPanel()
 {
@@ -50,23 +52,23 @@ KXRESULT LButtonEditPanel::Initialize()
 
     m_nameLabel = RCPtr<LLabel>(dynamic_cast<LLabel*>(FindChild(WString(u"buttonName")).Get()));
     if (!m_nameLabel)
-        pads::ThrowNullPointer("Couldn't find child ButtonName", kInitialize, kSource, 61);
+        pads::ThrowNullPointer("Couldn't find child ButtonName", kInitialize, kSource, __LINE__);
     const RCPtr<LTabControl> tabs(dynamic_cast<LTabControl*>(FindChild(WString(u"viewTabControl")).Get()));
     if (!tabs)
-        pads::ThrowNullPointer("Cannot find child viewTabControl", kInitialize, kSource, 64);
+        pads::ThrowNullPointer("Cannot find child viewTabControl", kInitialize, kSource, __LINE__);
     m_buttonTypePanel = RCPtr<LButtonControlEditPanel>(
         dynamic_cast<LButtonControlEditPanel*>(tabs->GetPageForTab(WString(u"midiPage")).Get()));
     if (!m_buttonTypePanel)
-        pads::ThrowNullPointer("Couldn't find child buttonTypePanel", kInitialize, kSource, 68);
-    ListenToSubEditor(RCPtr<LControl>(m_buttonTypePanel), &LButtonEditPanel::OnParametersChanged, kInitialize,
-                      kSource, 70);
+        pads::ThrowNullPointer("Couldn't find child buttonTypePanel", kInitialize, kSource, __LINE__);
+    ListenToSubEditor(RCPtr<LControl>(m_buttonTypePanel), &LButtonEditPanel::OnParametersChanged, kInitialize, kSource,
+                      __LINE__);
 
     const RCPtr<LControl> colorPage = tabs->GetPageForTab(WString(u"colorPage"));
     for (uint32_t i = 0; i < pads::kColorCount; ++i) {
         m_colors[i] = pads::FindSelectorCombo(colorPage, kColorSelectors[i]);
         if (!m_colors[i])
-            pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), kInitialize, kSource, 78);
-        RegisterSelection(m_colors[i], 79);
+            pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), kInitialize, kSource, __LINE__);
+        RegisterSelection(m_colors[i], __LINE__);
     }
     // Numbered by selector rather than by place, so the skin's order of the selectors cannot swap them.
     for (uint32_t i = 0; i < pads::kColorCount; ++i)
@@ -76,18 +78,20 @@ KXRESULT LButtonEditPanel::Initialize()
     pads::SetColorLabel(asciiColor, u"ASCII_COLOR_LABEL", 0);
     m_hidColorCombo = pads::FindSelectorCombo(colorPage, u"asciiColor");
     if (!m_hidColorCombo)
-        pads::ThrowNullPointer("Couldn't find child asciiColor", kInitialize, kSource, 89);
-    RegisterSelection(m_hidColorCombo, 90);
+        pads::ThrowNullPointer("Couldn't find child asciiColor", kInitialize, kSource, __LINE__);
+    RegisterSelection(m_hidColorCombo, __LINE__);
 
     const RCPtr<LControl> asciiPage = tabs->GetPageForTab(WString(u"asciiPage"));
     m_keyCombo = pads::FindSelectorCombo(asciiPage, u"key");
     if (!m_keyCombo)
-        pads::ThrowNullPointer("Couldn't find child key", kInitialize, kSource, 95);
-    RegisterSelection(m_keyCombo, 96);
+        pads::ThrowNullPointer("Couldn't find child key", kInitialize, kSource, __LINE__);
+    RegisterSelection(m_keyCombo, __LINE__);
     m_modifierCombo = pads::FindSelectorCombo(asciiPage, u"modifierKey");
     if (!m_modifierCombo)
-        pads::ThrowNullPointer("Couldn't find child modifierKey", kInitialize, kSource, 99);
-    RegisterSelection(m_modifierCombo, 100);
+        pads::ThrowNullPointer("Couldn't find child modifierKey", kInitialize, kSource, __LINE__);
+    RegisterSelection(m_modifierCombo, __LINE__);
+    // Named after the first button until a button is chosen.
+    SetButtonLabelText(GetIndex());
     return base;
 }
 
@@ -104,10 +108,10 @@ void LButtonEditPanel::SetButtonLabelText(int32_t index)
         return;
     const RCPtr<LLabel> button(dynamic_cast<LLabel*>(FindChild(WString(u"buttonName")).Get()));
     if (!button)
-        pads::ThrowNullPointer("Couldn't find child buttonName", kLabelText, kSource, 131);
+        pads::ThrowNullPointer("Couldn't find child buttonName", kLabelText, kSource, __LINE__);
     const RCPtr<LLabel> bank(dynamic_cast<LLabel*>(FindChild(WString(u"bankName")).Get()));
     if (!bank)
-        pads::ThrowNullPointer("Couldn't find child bankName", kLabelText, kSource, 134);
+        pads::ThrowNullPointer("Couldn't find child bankName", kLabelText, kSource, __LINE__);
     button->SetText(pads::FormatLabel(button, index % kButtonsPerBank + 1));
     bank->SetText(pads::FormatLabel(bank, index / kButtonsPerBank + 1));
 }

@@ -39,32 +39,34 @@ KXRESULT LPadEditPanel::Initialize()
 
     m_nameLabel = RCPtr<LLabel>(dynamic_cast<LLabel*>(FindChild(WString(u"padName")).Get()));
     if (!m_nameLabel)
-        pads::ThrowNullPointer("Couldn't find child padName", kInitialize, kSource, 48);
+        pads::ThrowNullPointer("Couldn't find child padName", kInitialize, kSource, __LINE__);
     const RCPtr<LTabControl> tabs(dynamic_cast<LTabControl*>(FindChild(WString(u"viewTabControl")).Get()));
     if (!tabs)
-        pads::ThrowNullPointer("Cannot find child viewTabControl", kInitialize, kSource, 51);
+        pads::ThrowNullPointer("Cannot find child viewTabControl", kInitialize, kSource, __LINE__);
     m_buttonTypePanel = RCPtr<LButtonControlEditPanel>(
         dynamic_cast<LButtonControlEditPanel*>(tabs->GetPageForTab(WString(u"midiPage")).Get()));
     if (!m_buttonTypePanel)
-        pads::ThrowNullPointer("Couldn't find viewTabControl page: midiPage", kInitialize, kSource, 55);
+        pads::ThrowNullPointer("Couldn't find viewTabControl page: midiPage", kInitialize, kSource, __LINE__);
     ListenToSubEditor(RCPtr<LControl>(m_buttonTypePanel), &LPadEditPanel::OnParametersChanged, kInitialize, kSource,
-                      57);
+                      __LINE__);
     m_buttonTypePanel->SetNoteOnOffFollowsLatch(true);
 
     const RCPtr<LControl> colorPage = tabs->GetPageForTab(WString(u"colorPage"));
     if (!colorPage)
-        pads::ThrowNullPointer("Cannot find child viewTabControl page: colorPage", kInitialize, kSource, 64);
+        pads::ThrowNullPointer("Cannot find child viewTabControl page: colorPage", kInitialize, kSource, __LINE__);
     for (uint32_t i = 0; i < pads::kColorCount; ++i) {
         m_colors[i] = pads::FindSelectorCombo(colorPage, kColorSelectors[i]);
         if (!m_colors[i])
-            pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), kInitialize, kSource, 68);
+            pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), kInitialize, kSource, __LINE__);
         CheckResult(m_handler->AddDistributorHandler(&LPadEditPanel::OnParametersChanged,
                                                      RCPtr<LNotificationDistributor>(m_colors[i]),
                                                      u"NID_SELECTION_CHANGE", 0),
-                    kInitialize, kSource, 69);
+                    kInitialize, kSource, __LINE__);
         pads::SetColorLabel(colorPage->FindChild(WString(kColorSelectors[i])), u"NUMBERED_COLOR_LABEL",
                             static_cast<int32_t>(i + 1));
     }
+    // Named after the first pad until a pad is chosen.
+    SetPadLabelText(GetIndex());
     return base;
 }
 
