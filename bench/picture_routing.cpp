@@ -51,8 +51,8 @@ bool Prepare(Preset& preset)
         return false;
     KX::RCPtr<KX::LNotification> click;
     KX::LNotification::Create(click, KX::NID_LEFT_CLICK, nullptr);
-    pads->OnTileClicked(KX::RCPtr<KX::LNotificationDistributor>(pads->GetTile(6)->FindChild(KX::WString(u"button")).Get()),
-                        click);
+    pads->OnTileClicked(
+        KX::RCPtr<KX::LNotificationDistributor>(pads->GetTile(6)->FindChild(KX::WString(u"button")).Get()), click);
     return view->FindChild(KX::WString(u"padEditPanel"))->IsShowing(false);
 }
 

@@ -234,9 +234,12 @@ namespace {
 pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels)
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
-    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
-                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir, "XDG_CONFIG_HOME=" + *env.configHome,
-                                            "XDG_DATA_HOME=" + *env.dataHome, "SDL_VIDEODRIVER=x11",
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
+                                            "HOME=" + *env.home,
+                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir,
+                                            "XDG_CONFIG_HOME=" + *env.configHome,
+                                            "XDG_DATA_HOME=" + *env.dataHome,
+                                            "SDL_VIDEODRIVER=x11",
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (const char* name : {"PATH", "XAUTHORITY"})
         if (const char* value = std::getenv(name))

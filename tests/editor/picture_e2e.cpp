@@ -42,7 +42,8 @@ struct Picture {
             pads = RCPtr<LPadGroupPanel>(dynamic_cast<LPadGroupPanel*>(view->FindChild(WString(u"pads")).Get()));
             buttons =
                 RCPtr<LButtonGroupPanel>(dynamic_cast<LButtonGroupPanel*>(view->FindChild(WString(u"buttons")).Get()));
-            padEdit = RCPtr<LPadEditPanel>(dynamic_cast<LPadEditPanel*>(view->FindChild(WString(u"padEditPanel")).Get()));
+            padEdit =
+                RCPtr<LPadEditPanel>(dynamic_cast<LPadEditPanel*>(view->FindChild(WString(u"padEditPanel")).Get()));
         }
     }
 
@@ -147,9 +148,8 @@ protected:
         options.onStarted = [&](LApplication& app) {
             Picture picture(app);
             ASSERT_TRUE(picture.pads && picture.buttons && picture.padEdit);
-            ASSERT_TRUE(picture.Until([&] {
-                return app.GetRootModuleEngine()->GetConnectionState() == LRootModuleEngine::kConnected;
-            }));
+            ASSERT_TRUE(picture.Until(
+                [&] { return app.GetRootModuleEngine()->GetConnectionState() == LRootModuleEngine::kConnected; }));
             script(picture);
             ran = true;
             app.RequestExit();

@@ -77,7 +77,7 @@ std::string Tile(const std::string& cls, const std::string& name)
 
 // Which parts of the generated picture to leave out or change, by name.
 struct SkinChanges {
-    std::vector<std::string> dropped;        // banks or tiles, "buttonBank2/button5" or "encoderBank3"
+    std::vector<std::string> dropped;         // banks or tiles, "buttonBank2/button5" or "encoderBank3"
     std::vector<std::string> plainEditPanels; // edit panels left plain panels
     bool withoutDeviceView = false;
 };
@@ -110,22 +110,26 @@ std::string Group(const SkinChanges& c, const std::string& cls, const std::strin
 std::string MakeSkin(const SkinChanges& c)
 {
     std::string view;
-    const std::pair<const char*, const char*> edits[] = {
-        {"padEditPanel", "Test.PadEdit"},       {"knobEditPanel", "Test.EncoderEdit"},
-        {"faderEditPanel", "Test.FaderEdit"},   {"buttonEditPanel", "Test.ButtonEdit"},
-        {"volumePedalEditPanel", nullptr},      {"wheelEditPanel", nullptr},
-        {"xyPadEditPanel", nullptr},            {"sustainEditPage", nullptr},
-        {"zoneEditPanel", nullptr}};
+    const std::pair<const char*, const char*> edits[] = {{"padEditPanel", "Test.PadEdit"},
+                                                         {"knobEditPanel", "Test.EncoderEdit"},
+                                                         {"faderEditPanel", "Test.FaderEdit"},
+                                                         {"buttonEditPanel", "Test.ButtonEdit"},
+                                                         {"volumePedalEditPanel", nullptr},
+                                                         {"wheelEditPanel", nullptr},
+                                                         {"xyPadEditPanel", nullptr},
+                                                         {"sustainEditPage", nullptr},
+                                                         {"zoneEditPanel", nullptr}};
     for (const auto& [name, cls] : edits)
         view += Panel(cls && !Has(c.plainEditPanels, name) ? cls : "Framework.Panel", name);
     view += Group(c, "PresetEditor.MainControl.PadView", "pads", "", "Test.Pad", "pad", 1, 16);
-    view += Group(c, "PresetEditor.MainControl.EncoderView", "encoders", "encoderBank", "Test.Encoder", "encoder", 4, 4);
+    view +=
+        Group(c, "PresetEditor.MainControl.EncoderView", "encoders", "encoderBank", "Test.Encoder", "encoder", 4, 4);
     view += Group(c, "PresetEditor.MainControl.FaderView", "faders", "faderBank", "Test.Fader", "fader", 4, 5);
     view += Group(c, "PresetEditor.MainControl.ButtonView", "buttons", "buttonBank", "Test.Button", "button", 4, 5);
     for (const char* name : {"wheels", "pedals", "keybedZones", "xyPad", "presetNameEditPanel", "groupBankPanel"})
         view += Panel("Framework.Panel", name);
-    const std::string device = Panel(c.withoutDeviceView ? "Framework.Panel" : "PresetEditor.MainControl.DeviceView",
-                                     "viewDevice", view);
+    const std::string device =
+        Panel(c.withoutDeviceView ? "Framework.Panel" : "PresetEditor.MainControl.DeviceView", "viewDevice", view);
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<G_Skin_Root><Application Name=\"ControlsTest\"><Skins>"
            "<Skin Name=\"Groups\" FontName=\"DejaVu Sans\" FontSize=\"10\">" +
            Panel("PresetEditor.MainControl", "mainControl", device) + "</Skin></Skins></Application></G_Skin_Root>\n";
@@ -150,7 +154,8 @@ protected:
     // Writes the picture with the changes, then the harness window and the engine.
     void Start(const SkinChanges& changes = {})
     {
-        const std::string folder = (std::filesystem::temp_directory_path() / ("lumo-groups-" + std::to_string(::getpid()))).string();
+        const std::string folder =
+            (std::filesystem::temp_directory_path() / ("lumo-groups-" + std::to_string(::getpid()))).string();
         std::filesystem::create_directories(folder);
         m_area = folder + "/groups";
         std::ofstream(m_area + "_skin.xml") << MakeSkin(changes);
@@ -168,9 +173,15 @@ protected:
     }
 
     template <class G>
-    RCPtr<G> GroupOf(const char16_t* name) { return ViewChildAs<G>(name); }
+    RCPtr<G> GroupOf(const char16_t* name)
+    {
+        return ViewChildAs<G>(name);
+    }
     template <class Leaf>
-    RCPtr<FakeEditPanel<Leaf>> Edit(const char16_t* name) { return ViewChildAs<FakeEditPanel<Leaf>>(name); }
+    RCPtr<FakeEditPanel<Leaf>> Edit(const char16_t* name)
+    {
+        return ViewChildAs<FakeEditPanel<Leaf>>(name);
+    }
     static double ButtonValue(const LGroupPanelFrame& g, uint32_t i)
     {
         return g.GetTile(i)->FindChild(WString(u"button"))->GetNormalizedValue();
@@ -301,36 +312,38 @@ TEST_F(Groups, TheFaderGroupWatchesItsEditPanelFromTheFirstClick)
 
 TEST_F(Groups, SkinsWithoutBanksTilesOrEditPanelsFailAtInitializeWithOnePrefix)
 {
-    EXPECT_EQ(Failure({{"encoderBank3", "encoderBank4"}, {}, false}).rfind(
-                  "Runtime Error : Null Pointer : can not find child encoderBank3 : LEncoderGroupPanel::Initialize", 0),
-              0u);
+    EXPECT_EQ(
+        Failure({{"encoderBank3", "encoderBank4"}, {}, false})
+            .rfind("Runtime Error : Null Pointer : can not find child encoderBank3 : LEncoderGroupPanel::Initialize",
+                   0),
+        0u);
 }
 
 TEST_F(Groups, AMissingTileFailsAfterTheOthersAreRegistered)
 {
-    EXPECT_EQ(Failure({{"buttonBank2/button5"}, {}, false}).rfind(
-                  "Failed Result : KXRESULT = 80004005 : LButtonGroupPanel::Initialize", 0),
+    EXPECT_EQ(Failure({{"buttonBank2/button5"}, {}, false})
+                  .rfind("Failed Result : KXRESULT = 80004005 : LButtonGroupPanel::Initialize", 0),
               0u);
 }
 
 TEST_F(Groups, APlainEditPanelFailsTheRegistrationOrTheNullCheck)
 {
-    EXPECT_EQ(Failure({{}, {"padEditPanel"}, false}).rfind(
-                  "Failed Result : KXRESULT = 80070057 : LPadGroupPanel::Initialize", 0),
+    EXPECT_EQ(Failure({{}, {"padEditPanel"}, false})
+                  .rfind("Failed Result : KXRESULT = 80070057 : LPadGroupPanel::Initialize", 0),
               0u);
 }
 
 TEST_F(Groups, AFaderEditPanelOfAnotherClassIsANullPointer)
 {
-    EXPECT_EQ(Failure({{}, {"faderEditPanel"}, false}).rfind(
-                  "Runtime Error : Null Pointer : faderEditPanel knob found : LFaderGroupPanel::Initialize", 0),
+    EXPECT_EQ(Failure({{}, {"faderEditPanel"}, false})
+                  .rfind("Runtime Error : Null Pointer : faderEditPanel knob found : LFaderGroupPanel::Initialize", 0),
               0u);
 }
 
 TEST_F(Groups, APadGroupWithoutADeviceViewIsANullPointer)
 {
-    EXPECT_EQ(Failure({{}, {}, true}).rfind(
-                  "Runtime Error : Null Pointer : padEditPanel knob found : LPadGroupPanel::Initialize", 0),
+    EXPECT_EQ(Failure({{}, {}, true})
+                  .rfind("Runtime Error : Null Pointer : padEditPanel knob found : LPadGroupPanel::Initialize", 0),
               0u);
 }
 

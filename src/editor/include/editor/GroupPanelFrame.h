@@ -28,7 +28,7 @@ struct GroupPanelLayout {
     uint32_t requiredTileCount; // 0: the count is not checked
     bool checkBanks;            // a missing bank is an error
     bool watchOnClick;          // the edit panel's visibility is watched from the first click on, not from Initialize
-    bool retargetFirst; // a click finds its tile from the sender, points the edit panel, then shows it
+    bool retargetFirst;         // a click finds its tile from the sender, points the edit panel, then shows it
 };
 
 class LGroupPanelFrame : public KX::LPanel {

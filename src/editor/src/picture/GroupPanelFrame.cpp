@@ -97,7 +97,8 @@ KXRESULT LGroupPanelFrame::Initialize()
             continue;
         }
         const RCPtr<LNotificationDistributor> button(tile->FindChild(WString(kTileButton)).Get());
-        const KXRESULT r = m_handler->AddDistributorHandler(&LGroupPanelFrame::OnTileClicked, button, NID_LEFT_CLICK, 0);
+        const KXRESULT r =
+            m_handler->AddDistributorHandler(&LGroupPanelFrame::OnTileClicked, button, NID_LEFT_CLICK, 0);
         if (Failed(r))
             ThrowFailedResult(r, Method("Initialize"), m_layout.sourcePath, 79);
     }

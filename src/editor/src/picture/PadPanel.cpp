@@ -78,8 +78,7 @@ void LPadPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, i
     IPad::SetFirstParamID(parent, firstId, index);
     const auto label = editor::FindChildAs<LLabel>(this, u"padNumberLabel");
     if (!label)
-        editor::ThrowNullPointer("Cannot find child: padNumberLabel", "LPadPanel::SetFirstParamID", kSource,
-                                 __LINE__);
+        editor::ThrowNullPointer("Cannot find child: padNumberLabel", "LPadPanel::SetFirstParamID", kSource, __LINE__);
     // The label's own text is the format, so a second call keeps the number of the first.
     const WString format = label->GetText();
     label->SetText(WString::Format(format.GetString(), index + 1));
@@ -100,7 +99,8 @@ KXRESULT LPadPanel::SetParamValueLocal(const ParamDescriptor& descriptor, const 
 
 KXRESULT LPadPanel::OnButtonClicked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
-    const auto click = n ? ConstRCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LMouseButtonParam>();
+    const auto click =
+        n ? ConstRCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LMouseButtonParam>();
     if (click && (click->GetModifiers() & kShiftBit) != 0) {
         if (++m_colorSlot >= kColorSlots)
             m_colorSlot = 0;
