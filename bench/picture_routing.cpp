@@ -1,5 +1,6 @@
 // A whole preset (83 values) routed from the main control down the user interface's parameter tree
-// to the tiles and the open pad edit panel, then the main window repainted; and the routing alone.
+// to the tiles and the open pad edit panel, then the main window repainted whole; two presets in
+// turn with only what they changed painted; and the routing alone.
 // Runs inside the editor program on its own main window (offscreen without a display).
 #include "editor/Application.h"
 #include "editor/DeviceView.h"
@@ -77,6 +78,44 @@ void BM_RoutePreset_WithRepaint(benchmark::State& state)
     state.counters["values"] = static_cast<double>(preset.values.size());
 }
 
+// The same preset with the channel of every pad and push button moved on by one, so that every
+// tile's summary changes when the two presets alternate.
+Preset Shifted(const Preset& preset)
+{
+    Preset shifted = preset;
+    const int32_t first = preset.values.empty() ? 0 : preset.values.front().descriptor.id;
+    for (KX::ParamValue& v : shifted.values) {
+        const int32_t offset = v.descriptor.id - first;
+        if (offset < IDevice::kPadsOffset || offset >= IDevice::kFadersOffset)
+            continue;
+        uint32_t n = 0;
+        const uint8_t* bytes = v.value.GetData(n);
+        if (!bytes || n == 0)
+            continue;
+        std::vector<uint8_t> copy(bytes, bytes + n);
+        copy[0] = static_cast<uint8_t>((copy[0] + 1) % 17);
+        v.value = KX::MakeBytesVariant(copy.data(), n);
+    }
+    return shifted;
+}
+
+// Two presets in turn, each followed by the paint of what it changed, as the program's loop does.
+void BM_RoutePreset_ChangedTilesPainted(benchmark::State& state)
+{
+    Preset preset;
+    if (!Prepare(preset)) {
+        state.SkipWithError("no picture to route to");
+        return;
+    }
+    const Preset other = Shifted(preset);
+    bool flip = false;
+    for (auto _ : state) {
+        RouteAll(flip ? other : preset);
+        flip = !flip;
+        g_app->GetEvents().ProcessPending();
+    }
+}
+
 void BM_RoutePreset_Alone(benchmark::State& state)
 {
     Preset preset;
@@ -89,6 +128,7 @@ void BM_RoutePreset_Alone(benchmark::State& state)
 }
 
 BENCHMARK(BM_RoutePreset_WithRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoutePreset_ChangedTilesPainted)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RoutePreset_Alone)->Unit(benchmark::kMicrosecond);
 
 } // namespace
