@@ -227,3 +227,104 @@ TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
     }
     EXPECT_EQ(status, std::optional<int>(0));
 }
+
+namespace {
+
+// The program spawned on the display with its own folders; its painted main window and pixels.
+pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels)
+{
+    const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
+                                            "HOME=" + *env.home,
+                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir,
+                                            "XDG_CONFIG_HOME=" + *env.configHome,
+                                            "XDG_DATA_HOME=" + *env.dataHome,
+                                            "SDL_VIDEODRIVER=x11",
+                                            "ASAN_OPTIONS=detect_leaks=0"};
+    for (const char* name : {"PATH", "XAUTHORITY"})
+        if (const char* value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
+    std::string program = KX_EDITOR_PROGRAM;
+    std::vector<char*> argv = {program.data(), nullptr};
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+        return -1;
+    int width = 0, height = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < deadline && !apptest::ChildStatus(pid)) {
+        std::vector<Window> windows;
+        FindWindowsOf(display, DefaultRootWindow(display), pid, windows);
+        for (Window w : windows) {
+            pixels = Grab(display, w, width, height);
+            if (width == 1200 && height == 750 && DistinctColours(pixels) >= 3) {
+                main = w;
+                return pid;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return pid;
+}
+
+// Pixels that differ in the edit area below the picture.
+size_t ChangedInTheEditArea(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    size_t changed = 0;
+    for (size_t i = 1200 * 448; i < std::min({a.size(), b.size(), size_t(1200 * 720)}); ++i)
+        changed += a[i] != b[i] ? 1 : 0;
+    return changed;
+}
+
+} // namespace
+
+TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "DISPLAY is not set";
+    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    ASSERT_TRUE(display) << "cannot open the display";
+    apptest::TempTree tree;
+    Window main = 0;
+    std::vector<uint32_t> before;
+    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, before);
+    ASSERT_GT(pid, 0);
+    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    const std::string folder = KX_EDITOR_SCREENSHOTS;
+    apptest::fs::create_directories(folder);
+
+    // Pad 7 (third of the second row) and the first push button of bank 1, in window coordinates.
+    const struct {
+        int x, y;
+        const char* picture;
+    } tiles[] = {{844 + 2 * 52 + 24, 24 + 56 + 52 + 24, "xvfb_edit_pad.png"},
+                 {608 + 18, 24 + 192 + 32, "xvfb_edit_push_button.png"}};
+    for (const auto& tile : tiles) {
+        SendClick(display.get(), main, tile.x, tile.y);
+        std::vector<uint32_t> after;
+        int width = 0, height = 0;
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < deadline) {
+            after = Grab(display.get(), main, width, height);
+            if (ChangedInTheEditArea(before, after) > 2000)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_GT(ChangedInTheEditArea(before, after), 2000u) << tile.picture << ": no edit panel opened";
+        if (!after.empty()) {
+            EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
+        }
+        before = after;
+    }
+
+    SendClose(display.get(), main);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        apptest::WaitChild(pid, std::chrono::seconds(5));
+    }
+    EXPECT_EQ(status, std::optional<int>(0));
+}

@@ -116,8 +116,8 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +12).
     EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 12 + 110), 0xF1F0EC, 10))
         << std::hex << Pixel(84, 418) << " (white key)";
-    // The face of the first pad (pads at 840,52; a 52-pixel cell with its face 4 pixels in).
-    EXPECT_TRUE(Near(Pixel(840 + 26, 24 + 52 + 26), 0x2C3035)) << std::hex << Pixel(866, 102) << " (pad)";
+    // The back of the first pad's tile (pads at 844,56; 48-pixel tiles).
+    EXPECT_TRUE(Near(Pixel(844 + 26, 24 + 56 + 40), 0x121316)) << std::hex << Pixel(870, 120) << " (pad)";
     // Bank buttons: bank 1 on in the accent, bank 2 in the control face, not the body behind them.
     EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x3FA9F5)) << std::hex << Pixel(612, 164) << " (bank 1)";
     EXPECT_TRUE(Near(Pixel(608 + 58, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(666, 164) << " (bank 2)";

@@ -58,6 +58,8 @@ LApplication::~LApplication()
         SetEditorApp(nullptr);
     m_midiManager = nullptr;
     if (m_engine) {
+        if (GetRootModuleEngine() == m_engine)
+            SetRootModuleEngine(nullptr);
         m_engine->ReleaseInternalReferences();
         m_engine = nullptr;
     }
@@ -85,8 +87,11 @@ KXRESULT LApplication::Initialize()
         RegisterEditorControlClasses(*factory);
     m_midiManager = LMidiManager::Create();
     m_engine = LRootModuleEngine::Create(m_engineOptions);
-    if (m_engine)
+    if (m_engine) {
         m_engine->Initialize(0);
+        // The panels reach the engine through the process-wide slot.
+        SetRootModuleEngine(m_engine);
+    }
     m_initialized = true;
     return S_OK;
 }

@@ -10,11 +10,13 @@
 #include "editor/EncoderEditPanel.h"
 #include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"
+#include "editor/GroupPanels.h"
 #include "editor/MIDIChannelViewPanel.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
+#include "editor/PadPanel.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PresetSlotDialogs.h"
 
@@ -38,11 +40,11 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", &KX::CreateControlOfClass<LMoveableControlEditPanel>, "LMoveableControlEditPanel"},
         {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", &KX::CreateControlOfClass<LButtonControlEditPanel>, "LButtonControlEditPanel"},
-        {u"PresetEditor.MainControl.FaderView", nullptr, "LFaderGroupPanel"},
+        {u"PresetEditor.MainControl.FaderView", &KX::CreateControlOfClass<LFaderGroupPanel>, "LFaderGroupPanel"},
         {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
-        {u"PresetEditor.MainControl.EncoderView", nullptr, "LEncoderGroupPanel"},
+        {u"PresetEditor.MainControl.EncoderView", &KX::CreateControlOfClass<LEncoderGroupPanel>, "LEncoderGroupPanel"},
         {u"PresetEditor.MainControl.EncoderView.Encoder", nullptr, "LEncoderPanel"},
-        {u"PresetEditor.MainControl.ButtonView", nullptr, "LButtonGroupPanel"},
+        {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
         {u"PresetEditor.MainControl.ButtonView.Button", &KX::CreateControlOfClass<LButtonPanel>, "LButtonPanel"},
         {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
@@ -51,8 +53,8 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.KeybedZones.Zone", nullptr, "LKeybedZonePanel"},
         {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
-        {u"PresetEditor.MainControl.PadView", nullptr, "LPadGroupPanel"},
-        {u"PresetEditor.MainControl.PadView.Pad", nullptr, "LPadPanel"},
+        {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
+        {u"PresetEditor.MainControl.PadView.Pad", &KX::CreateControlOfClass<LPadPanel>, "LPadPanel"},
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},

@@ -1,0 +1,156 @@
+// A whole preset (83 values) routed from the main control down the user interface's parameter tree
+// to the tiles and the open pad edit panel, then the main window repainted whole; two presets in
+// turn with only what they changed painted; and the routing alone.
+// Runs inside the editor program on its own main window (offscreen without a display).
+#include "editor/Application.h"
+#include "editor/DeviceView.h"
+#include "editor/EditorProgram.h"
+#include "editor/GroupPanels.h"
+#include "editor/MainControl.h"
+
+#include "engine/RootModuleEngine.h"
+
+#include "kx/Notification.h"
+#include "kx/NotificationId.h"
+#include "kx/ui/RootWindow.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+LApplication* g_app = nullptr;
+
+struct Preset {
+    KX::RCPtr<KX::LMainControl> main;
+    std::vector<KX::ParamValue> values;
+};
+
+// The engine's current preset, with the pad edit panel open on pad 7.
+bool Prepare(Preset& preset)
+{
+    if (!g_app || g_app->GetRootWindows().empty())
+        return false;
+    preset.main = KX::RCPtr<KX::LMainControl>::DynamicCast(g_app->GetRootWindows().front()->GetMainControl());
+    const KX::RCPtr<LRootModuleEngine> engine = g_app->GetRootModuleEngine();
+    if (!preset.main || !preset.main->GetDeviceView() || !engine)
+        return false;
+    const int32_t first = engine->GetFirstParamID();
+    for (int32_t i = 0; i < IDevice::kParamCount; ++i) {
+        KX::ParamValue v;
+        v.descriptor = KX::ParamDescriptor(first + i);
+        engine->GetParamValue(v.descriptor, v.value);
+        preset.values.push_back(v);
+    }
+    const KX::RCPtr<LDeviceView>& view = preset.main->GetDeviceView();
+    auto* pads = dynamic_cast<LPadGroupPanel*>(view->FindChild(KX::WString(u"pads")).Get());
+    if (!pads || !pads->GetTile(6))
+        return false;
+    KX::RCPtr<KX::LNotification> click;
+    KX::LNotification::Create(click, KX::NID_LEFT_CLICK, nullptr);
+    pads->OnTileClicked(
+        KX::RCPtr<KX::LNotificationDistributor>(pads->GetTile(6)->FindChild(KX::WString(u"button")).Get()), click);
+    return view->FindChild(KX::WString(u"padEditPanel"))->IsShowing(false);
+}
+
+void RouteAll(const Preset& preset)
+{
+    for (const KX::ParamValue& v : preset.values)
+        preset.main->RouteParamValue(v.descriptor, v.value);
+}
+
+void BM_RoutePreset_WithRepaint(benchmark::State& state)
+{
+    Preset preset;
+    if (!Prepare(preset)) {
+        state.SkipWithError("no picture to route to");
+        return;
+    }
+    KX::OSWindow* window = g_app->GetMainWindow();
+    for (auto _ : state) {
+        RouteAll(preset);
+        benchmark::DoNotOptimize(window->Redraw());
+    }
+    state.counters["values"] = static_cast<double>(preset.values.size());
+}
+
+// The same preset with the channel of every pad and push button moved on by one, so that every
+// tile's summary changes when the two presets alternate.
+Preset Shifted(const Preset& preset)
+{
+    Preset shifted = preset;
+    const int32_t first = preset.values.empty() ? 0 : preset.values.front().descriptor.id;
+    for (KX::ParamValue& v : shifted.values) {
+        const int32_t offset = v.descriptor.id - first;
+        if (offset < IDevice::kPadsOffset || offset >= IDevice::kFadersOffset)
+            continue;
+        uint32_t n = 0;
+        const uint8_t* bytes = v.value.GetData(n);
+        if (!bytes || n == 0)
+            continue;
+        std::vector<uint8_t> copy(bytes, bytes + n);
+        copy[0] = static_cast<uint8_t>((copy[0] + 1) % 17);
+        v.value = KX::MakeBytesVariant(copy.data(), n);
+    }
+    return shifted;
+}
+
+// Two presets in turn, each followed by the paint of what it changed, as the program's loop does.
+void BM_RoutePreset_ChangedTilesPainted(benchmark::State& state)
+{
+    Preset preset;
+    if (!Prepare(preset)) {
+        state.SkipWithError("no picture to route to");
+        return;
+    }
+    const Preset other = Shifted(preset);
+    bool flip = false;
+    for (auto _ : state) {
+        RouteAll(flip ? other : preset);
+        flip = !flip;
+        g_app->GetEvents().ProcessPending();
+    }
+}
+
+void BM_RoutePreset_Alone(benchmark::State& state)
+{
+    Preset preset;
+    if (!Prepare(preset)) {
+        state.SkipWithError("no picture to route to");
+        return;
+    }
+    for (auto _ : state)
+        RouteAll(preset);
+}
+
+BENCHMARK(BM_RoutePreset_WithRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoutePreset_ChangedTilesPainted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoutePreset_Alone)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    char pattern[] = "/tmp/lumo-routing-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern) ? pattern : "/tmp";
+    benchmark::Initialize(&argc, argv);
+    EditorProgramOptions options;
+    options.instanceFolder = folder;
+    options.onStarted = [](LApplication& app) {
+        g_app = &app;
+        benchmark::RunSpecifiedBenchmarks();
+        g_app = nullptr;
+        app.RequestExit();
+    };
+    const int status = RunEditorProgram({argv[0]}, std::move(options));
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return status;
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Writes the skin fragments of the keyboard picture's groups that hold many like tiles
+(resources/skins/group_pads.xml, group_buttons.xml): every tile of every bank placed on the
+4-pixel grid. Run it after changing a layout number here; the fragments are committed."""
+import os
+import sys
+
+NF = ('<CreateParamList>\n{i}  <CreateParam ID="NOT_FOCUSABLE" Type="Boolean">True</CreateParam>\n'
+      '{i}</CreateParamList>\n')
+
+
+def control(indent, cls, name, x, y, w, h, looks, inner='', extra=''):
+    i = ' ' * indent
+    head = (f'{i}<SubControl Class="{cls}" Name="{name}" XPositionAbs="{x}" YPositionAbs="{y}" '
+            f'XSizeAbs="{w}" YSizeAbs="{h}"{extra}>\n{i}  ' + NF.format(i=i + '  '))
+    if inner:
+        return head + f'{i}  <Skin Name="{name}Skin" LookList="{looks}">\n{inner}{i}  </Skin>\n{i}</SubControl>\n'
+    return head + f'{i}  <Skin Name="{name}Skin" LookList="{looks}"/>\n{i}</SubControl>\n'
+
+
+def tile(indent, cls, name, x, y, w, h, label, color_cls, color_looks):
+    """A tile: colour bar, number, the assignment summary (channel, what it sends) and the face."""
+    n = indent + 4
+    small = ' FontSize="8.25"'
+    channel = control(n + 8, 'Framework.Label', 'label', 0, 0, w - 4, 12, 'Tile.Channel', extra=small)
+    summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', 0, 0, w - 4, 12, 'Bare',
+                       channel, ' LayoutOrder="0"') +
+               control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 30, 'Tile.Info',
+                       extra=small + ' LayoutOrder="1"'))
+    inner = (control(n, color_cls, 'color', 4, 3, w - 8, 3, color_looks, extra=' LayoutOrder="0"') +
+             control(n, 'Framework.Label', label, 2, 5, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="1"') +
+             control(n, 'PresetEditor.MainControl.PushButtonType.ViewPanel', 'viewPanel', 2, 16, w - 4, h - 18, 'Bare',
+                     summary, ' LayoutOrder="2"') +
+             control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="3"'))
+    return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
+
+
+def pads():
+    size, gap = 48, 4
+    tiles = ''
+    for k in range(16):
+        row, col = divmod(k, 4)
+        tiles += tile(20, 'PresetEditor.MainControl.PadView.Pad', f'pad{k + 1}', col * (size + gap),
+                      row * (size + gap), size, size, 'padNumberLabel',
+                      'PresetEditor.MainControl.PadView.Pad.ColorIndicator', 'Tile.PadColor')
+    side = 4 * size + 3 * gap
+    return ('                <!-- The sixteen pads, 4 x 4, pad 1 at the top left. -->\n' +
+            control(16, 'PresetEditor.MainControl.PadView', 'pads', 844, 56, side, side, 'Bare', tiles,
+                    ' LayoutOrder="35"'))
+
+
+def buttons():
+    width, height, gap = 36, 64, 5
+    banks = ''
+    for b in range(1, 5):
+        tiles = ''
+        for t in range(1, 6):
+            tiles += tile(24, 'PresetEditor.MainControl.ButtonView.Button', f'button{t}', (t - 1) * (width + gap), 0,
+                          width, height, 'buttonNumberLabel',
+                          'PresetEditor.MainControl.ButtonView.Button.ColorIndicator', 'Tile.Color')
+        banks += control(20, 'PresetEditor.MainControl.ButtonView.ButtonBank', f'buttonBank{b}', 0, 0,
+                         5 * width + 4 * gap, height, 'Bare', tiles, '' if b == 1 else ' IsVisible="False"')
+    return ('                <!-- Four banks of five push buttons; the device view shows one bank at a time. -->\n' +
+            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 608, 192, 5 * width + 4 * gap, height,
+                    'Bare', banks, ' LayoutOrder="38"'))
+
+
+def main():
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
+    for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons())):
+        with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
+            f.write(text)
+
+
+if __name__ == '__main__':
+    main()
