@@ -277,6 +277,7 @@ TEST_F(PadsPanels, ColourAndKeyStrokePagesShowTheirBoxes)
 {
     view->ShowEditPanel(LDeviceView::kPushButtonPanel, 0);
     button->SetFirstParamID(parent.Get(), kButton7, 7);
+    RunIdle(); // the engine's current value arrives first
     const std::vector<uint8_t> value{0x00, 0x04, 0x03, 0x07, 0x05, 0x01, 0x13, 0x07, 0x00,
                                      0x00, 0x00, 0x00, 0x00, 0x7F, 0x06, 0x24, 0x19};
     ASSERT_EQ(button->SetParamValueLocal(ParamDescriptor(kButton7), Bytes(value), true), S_OK);

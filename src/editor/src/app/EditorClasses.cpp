@@ -16,8 +16,8 @@
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
-#include "editor/PadPanel.h"
 #include "editor/PadEditPanel.h"
+#include "editor/PadPanel.h"
 #include "editor/PresetSlotDialogs.h"
 
 #include "kx/controls/ControlClasses.h"
