@@ -116,6 +116,7 @@ TEST_F(NoteMode, ValuesShowAndReadBackByteExact)
     EXPECT_EQ(Label(7), "NOTE 7");
     EXPECT_EQ(Label(8), "LAST");
     EXPECT_EQ(Read(), axis0);
+    Screenshot("notemode_major");
     const Bytes axis1{0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F};
     ASSERT_EQ(sub->SetNoteModeValue(Value(axis1)), S_OK);
     EXPECT_EQ(Scale(), 2);
@@ -143,7 +144,6 @@ TEST_F(NoteMode, ValuesShowAndReadBackByteExact)
     EXPECT_FALSE(Shown(3));
     EXPECT_EQ(Label(2), "LAST");
     EXPECT_EQ(Read(), (Bytes{0x02, 0x30, 0x00, 0, 0, 0, 0, 0, 0}));
-    Screenshot("notemode_range");
 }
 
 TEST_F(NoteMode, CountBytesOutsideTwoToEightAndOtherLengthsAreRefused)
@@ -193,7 +193,7 @@ TEST_F(NoteMode, AValueIsShownWithTheScaleItsNotesBuild)
 TEST_F(NoteMode, UserChoicesEditTheNotesAndAlwaysReport)
 {
     ASSERT_EQ(sub->SetNoteModeValue(Value({0x08, 0x45, 0x51, 0x47, 0x48, 0x4A, 0x4C, 0x4D, 0x4F})), S_OK);
-    const int32_t registrations = sub->GetRegistrationCount();
+    const int32_t registrations = sub->LNotificationClient::GetRegistrationCount();
     // A new key refills from the selected scale (minor); another note drops the scale to "Off".
     uint32_t before = counter->count;
     sub->GetNoteFields().ElementAt(0)->SetValueAndRead(60);
@@ -216,7 +216,7 @@ TEST_F(NoteMode, UserChoicesEditTheNotesAndAlwaysReport)
     EXPECT_EQ(Label(1), "FIRST");
     EXPECT_GT(counter->count, before);
     // Filling unregisters and registers again: the registrations do not pile up.
-    EXPECT_EQ(sub->GetRegistrationCount(), registrations);
+    EXPECT_EQ(sub->LNotificationClient::GetRegistrationCount(), registrations);
 }
 
 } // namespace
