@@ -167,11 +167,11 @@ TEST_F(NoteMode, AValueIsShownWithTheScaleItsNotesBuild)
 {
     // Item order: Off, Major, Minor, Phrygian, Melodic Minor, Harmonic Minor, Mixolydian, Dorian,
     // Lydian, Locrian, Chromatic; the notes from 60 of each item's scale name that item.
-    const std::vector<std::vector<int>> scales{
-        {60, 62, 64, 65, 67, 69, 71, 72}, {60, 62, 63, 65, 67, 68, 70, 72}, {60, 61, 63, 65, 67, 68, 70, 72},
-        {60, 62, 63, 65, 67, 69, 71, 72}, {60, 62, 63, 65, 67, 68, 71, 72}, {60, 62, 64, 65, 67, 69, 70, 72},
-        {60, 62, 63, 65, 67, 69, 70, 72}, {60, 62, 64, 66, 67, 69, 71, 72}, {60, 61, 63, 65, 66, 68, 70, 72},
-        {60, 61, 62, 63, 64, 65, 66, 67}};
+    const std::vector<std::vector<int>> scales{{60, 62, 64, 65, 67, 69, 71, 72}, {60, 62, 63, 65, 67, 68, 70, 72},
+                                               {60, 61, 63, 65, 67, 68, 70, 72}, {60, 62, 63, 65, 67, 69, 71, 72},
+                                               {60, 62, 63, 65, 67, 68, 71, 72}, {60, 62, 64, 65, 67, 69, 70, 72},
+                                               {60, 62, 63, 65, 67, 69, 70, 72}, {60, 62, 64, 66, 67, 69, 71, 72},
+                                               {60, 61, 63, 65, 66, 68, 70, 72}, {60, 61, 62, 63, 64, 65, 66, 67}};
     for (size_t k = 0; k < scales.size(); ++k) {
         const std::vector<int>& s = scales[k];
         ASSERT_EQ(sub->SetNoteModeValue(Value({8, uint8_t(s[0]), uint8_t(s[7]), uint8_t(s[1]), uint8_t(s[2]),

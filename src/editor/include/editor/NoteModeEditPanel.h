@@ -52,7 +52,7 @@ public:
     // value of another length, is refused with E_INVALIDARG and changes nothing; else 0.
     virtual KX::KXRESULT SetNoteModeValue(const KX::Array<signed char>& value);
     // The 9-byte value the widgets say: count, first, last, the middle notes, then the hidden
-    // ones (zeros for a range). Count 8 before a type is chosen.
+    // ones (zeros for a range). A type combo with no valid item selected counts as 8 notes.
     virtual KX::Array<signed char> GetNoteModeValue();
     // "NID_VALUE_CHANGE" of a note field: note 1 re-applies the scale, another note drops the
     // scale to "Off". Raises "NID_PARAMETERS_CHANGED". 1.

@@ -83,8 +83,7 @@ LNoteModeEditPanel::~LNoteModeEditPanel()
 KXRESULT LNoteModeEditPanel::Initialize()
 {
     const KXRESULT base = LPanel::Initialize();
-    m_handler =
-        RCPtr<LNotificationHandler<LNoteModeEditPanel>>(new LNotificationHandler<LNoteModeEditPanel>(this));
+    m_handler = RCPtr<LNotificationHandler<LNoteModeEditPanel>>(new LNotificationHandler<LNoteModeEditPanel>(this));
     if (Failed(base))
         return base;
 
@@ -121,8 +120,7 @@ KXRESULT LNoteModeEditPanel::Receive(const RCPtr<LNotificationDistributor>& from
     return LPanel::Receive(from, n);
 }
 
-KXRESULT LNoteModeEditPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d,
-                                                       const char16_t* name)
+KXRESULT LNoteModeEditPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
 {
     if (m_handler)
         m_handler->RemoveDistributorHandler(d, name);
@@ -235,8 +233,7 @@ void LNoteModeEditPanel::SendParametersChanged()
         SendNotification(n);
 }
 
-KXRESULT LNoteModeEditPanel::OnNoteValueChange(const RCPtr<LNotificationDistributor>& from,
-                                               const RCPtr<LNotification>&)
+KXRESULT LNoteModeEditPanel::OnNoteValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>&)
 {
     const RCPtr<LNoteModeEditPanel> self(this);
     const RCPtr<LNumericUpDown>& first = m_noteFields.ElementAt(0);
