@@ -94,9 +94,9 @@ TEST_F(ZonePanels, AValueOfAnotherLengthOrZoneIsRefusedAndChangesNothing)
     const Bytes shown = Shown();
     for (const Bytes& wrong : {Bytes{1, 4, 9, 0, 0, 2, 3, 5}, Bytes{1, 4, 9, 0, 0, 2, 3, 5, 12, 0}, Bytes{}})
         EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(ZoneId(2)), viewtest::Bytes(wrong), true), E_FAIL);
-    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(ZoneId(3)), viewtest::Bytes({1, 4, 9, 0, 0, 2, 3, 5, 12}),
-                                        true),
-              E_FAIL);
+    EXPECT_EQ(
+        panel->SetParamValueLocal(ParamDescriptor(ZoneId(3)), viewtest::Bytes({1, 4, 9, 0, 0, 2, 3, 5, 12}), true),
+        E_FAIL);
     EXPECT_EQ(Tile(2)->SetParamValueLocal(ParamDescriptor(ZoneId(2)), viewtest::Bytes({1, 4, 9, 0, 0, 2, 3}), true),
               E_FAIL);
     EXPECT_EQ(Shown(), shown);

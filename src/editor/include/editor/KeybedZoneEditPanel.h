@@ -21,9 +21,9 @@ enum : uint32_t {
     kProgram = 2,
     kBankMsb = 3,
     kBankLsb = 4,
-    kFirstKey = 5, // 0..24
-    kLastKey = 6,  // 0..24
-    kOctave = 7,   // shift + 5
+    kFirstKey = 5,  // 0..24
+    kLastKey = 6,   // 0..24
+    kOctave = 7,    // shift + 5
     kTranspose = 8, // semitones + 12
     kLength = 9
 };

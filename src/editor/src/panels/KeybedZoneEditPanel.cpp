@@ -86,8 +86,8 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
     if (Failed(base))
         return base;
     auto listen = [this](const RCPtr<LControl>& c, Handler::Function member, const char16_t* name, int line) {
-        CheckResult(m_handler->AddDistributorHandler(member, RCPtr<LNotificationDistributor>(c), name, 0),
-                    kInitialize, kSource, line);
+        CheckResult(m_handler->AddDistributorHandler(member, RCPtr<LNotificationDistributor>(c), name, 0), kInitialize,
+                    kSource, line);
     };
     m_nameLabel = RequirePath<LLabel>(this, {u"zoneName"}, "couldn't find child zoneName", __LINE__);
     m_enabledToggle = RequirePath<LButton>(this, {u"zoneEnabledToggleButton"},
@@ -122,14 +122,13 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
         b.field = RequirePath<LNumericUpDown>(this, b.path, b.what, __LINE__);
         listen(RCPtr<LControl>(b.field), &LKeybedZoneEditPanel::OnZoneValueChanged, u"NID_VALUE_CHANGE", __LINE__);
     }
-    SetFieldLabel(RequirePath<LControl>(this, {u"startEndNoteSelector", u"startNote"},
-                                        "Cannot find child startNote", __LINE__)
-                      .Get(),
-                  u"START_NOTE_LABEL");
-    SetFieldLabel(RequirePath<LControl>(this, {u"startEndNoteSelector", u"endNote"}, "Cannot find child endNote",
-                                        __LINE__)
-                      .Get(),
-                  u"END_NOTE_LABEL");
+    SetFieldLabel(
+        RequirePath<LControl>(this, {u"startEndNoteSelector", u"startNote"}, "Cannot find child startNote", __LINE__)
+            .Get(),
+        u"START_NOTE_LABEL");
+    SetFieldLabel(
+        RequirePath<LControl>(this, {u"startEndNoteSelector", u"endNote"}, "Cannot find child endNote", __LINE__).Get(),
+        u"END_NOTE_LABEL");
 
     m_octaveBox->SetValueRange(-ZB::kOctaveOffset, ZB::kOctaveOffset, 0);
     m_transposeBox->SetValueRange(-ZB::kTransposeOffset, ZB::kTransposeOffset, 0);
@@ -185,7 +184,8 @@ Array<signed char> LKeybedZoneEditPanel::GetKeybedZoneValue() const
     };
     v.ElementAt(ZB::kEnabled) =
         static_cast<signed char>(m_enabledToggle ? std::trunc(m_enabledToggle->GetNormalizedValue()) : 0);
-    v.ElementAt(ZB::kChannel) = static_cast<signed char>(m_channelCombo ? m_channelCombo->GetSelectedIndex() & 0xFF : 0);
+    v.ElementAt(ZB::kChannel) =
+        static_cast<signed char>(m_channelCombo ? m_channelCombo->GetSelectedIndex() & 0xFF : 0);
     v.ElementAt(ZB::kProgram) = number(m_programBox, 0);
     v.ElementAt(ZB::kBankMsb) = number(m_bankMsbBox, 0);
     v.ElementAt(ZB::kBankLsb) = number(m_bankLsbBox, 0);
@@ -209,8 +209,9 @@ KXRESULT LKeybedZoneEditPanel::OnZoneValueChanged(const RCPtr<LNotificationDistr
                         (sender == static_cast<LNotificationDistributor*>(m_firstKeyBox.Get()) ||
                          sender == static_cast<LNotificationDistributor*>(m_lastKeyBox.Get()));
     if (keyBox) {
-        LNumericUpDown* box = sender == static_cast<LNotificationDistributor*>(m_firstKeyBox.Get()) ? m_firstKeyBox.Get()
-                                                                                                    : m_lastKeyBox.Get();
+        LNumericUpDown* box = sender == static_cast<LNotificationDistributor*>(m_firstKeyBox.Get())
+                                  ? m_firstKeyBox.Get()
+                                  : m_lastKeyBox.Get();
         // The key rule: no key above the top key, and the first key never above the last.
         if (NumberOf(*box) > ZB::kHighestKey)
             SetNumber(box, ZB::kHighestKey);

@@ -65,8 +65,7 @@ void LKeybedZonePanel::SetFirstParamID(LParameterizedModule* parent, int32_t fir
     IKeybedZone::SetFirstParamID(parent, firstId, index);
     const RCPtr<LLabel> name = editor::FindChildAs<LLabel>(this, u"zoneName");
     if (!name)
-        editor::ThrowNullPointer("Cannot find child: zoneName", "LKeybedZonePanel::SetFirstParamID", kSource,
-                                 __LINE__);
+        editor::ThrowNullPointer("Cannot find child: zoneName", "LKeybedZonePanel::SetFirstParamID", kSource, __LINE__);
     WString format;
     name->LookupString(WString(u"LABEL"), format);
     name->SetText(WString::Format(format.GetString(), index + 1));
