@@ -11,6 +11,9 @@
 #include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"
 #include "editor/GroupPanels.h"
+#include "editor/KeybedZoneEditPanel.h"
+#include "editor/KeybedZoneGroupPanel.h"
+#include "editor/KeybedZonePanel.h"
 #include "editor/MIDIChannelViewPanel.h"
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
@@ -50,8 +53,8 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
         {u"PresetEditor.MainControl.Pedals.VolumePedal", nullptr, "LVolumePedalPanel"},
-        {u"PresetEditor.MainControl.KeybedZones", nullptr, "LKeybedZoneGroupPanel"},
-        {u"PresetEditor.MainControl.KeybedZones.Zone", nullptr, "LKeybedZonePanel"},
+        {u"PresetEditor.MainControl.KeybedZones", &KX::CreateControlOfClass<LKeybedZoneGroupPanel>, "LKeybedZoneGroupPanel"},
+        {u"PresetEditor.MainControl.KeybedZones.Zone", &KX::CreateControlOfClass<LKeybedZonePanel>, "LKeybedZonePanel"},
         {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
@@ -64,7 +67,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
         {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", nullptr, "LWheelEditPanel"},
         {u"PresetEditor.MainPage.FaderEditPanel", &KX::CreateControlOfClass<LFaderEditPanel>, "LFaderEditPanel"},
-        {u"PresetEditor.MainPage.ZoneEditPanel", nullptr, "LKeybedZoneEditPanel"},
+        {u"PresetEditor.MainPage.ZoneEditPanel", &KX::CreateControlOfClass<LKeybedZoneEditPanel>, "LKeybedZoneEditPanel"},
         {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
         {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
