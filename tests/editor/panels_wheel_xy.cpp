@@ -1,10 +1,13 @@
-// The wheel edit panel on the editor's real skin: the 5-byte value both ways, byte exact, and
-// values of another length refused.
+// The wheel and XY-pad edit panels on the editor's real skin: the 5-byte wheel value and the
+// 15-byte axis value both ways, byte exact, and values of another length refused.
 #include "PanelsFixture.h"
 
 #include "editor/WheelEditPanel.h"
+#include "editor/XYPadEditPanel.h"
+#include "kx/controls/Label.h"
 
 #include "kx/controls/NumericUpDown.h"
+#include "kx/controls/TabControl.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +70,10 @@ TEST(WheelValueBytes, DropsAndRestoresTheRelativeFlag)
 TEST_F(WheelPanel, ShowsThePitchWheelDefaultAndSendsFiveBytes)
 {
     EXPECT_EQ(apptest::Narrow(wheel->FindChild(WString(u"wheelName"))->GetText()), "P. WHEEL");
-    // The model's pitch-wheel default came down the tree as the typed "Pitch Bend" message.
+    // The pitch wheel's default: the typed "Pitch Bend" message on the other page, read back whole.
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({0, 1, 16, 0, 127}), true),
+              S_OK);
+    EXPECT_EQ(wheel->GetSubEditor()->GetTabControl()->GetSelectedIndex(), LMoveableControlEditPanel::kOtherPage);
     EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), (Bytes{0, 1, 16, 0, 0, 127}));
 
     EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({2, 0, 1, 10, 100}), true),
@@ -86,4 +92,58 @@ TEST_F(WheelPanel, RefusesValuesOfAnotherLengthAndKeepsWhatItShows)
     EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId + 1), viewtest::Bytes({1, 0, 9, 0, 1}), true),
               E_FAIL);
     EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), shown);
+}
+
+namespace {
+class XYPadPanel : public paneltest::PanelTest {
+protected:
+    static constexpr int32_t kXAxisId = 81;
+
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        StartEngine();
+        BuildMain();
+        ASSERT_TRUE(view);
+        pad = ViewChildAs<LXYPadEditPanel>(u"xyPadEditPanel");
+        ASSERT_TRUE(pad && pad->GetMidiPage());
+        pad->SetFirstParamID(nullptr, kXAxisId, 0);
+        RunIdle();
+    }
+    void TearDown() override
+    {
+        pad = nullptr;
+        PanelTest::TearDown();
+    }
+
+    RCPtr<LXYPadEditPanel> pad;
+};
+} // namespace
+
+TEST_F(XYPadPanel, SendsAllFifteenBytesAndRefusesOtherLengths)
+{
+    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+    const Bytes value{3, 0, 112, 0, 5, 120, 2, 1, 0, 60, 4, 7, 0, 1, 9};
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(value), true), S_OK);
+    EXPECT_EQ(Unsigned(pad->GetMidiPage()->GetMoveableMessage()), (Bytes{3, 0, 112, 0, 5, 120}));
+    EXPECT_EQ(Unsigned(pad->BuildValue()), value);
+
+    // A MIDI page edit sends the whole value: the note-mode bytes as they were shown.
+    pad->GetMidiPage()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(100);
+    EXPECT_EQ(EngineValue(kXAxisId), (Bytes{3, 0, 112, 0, 5, 100, 2, 1, 0, 60, 4, 7, 0, 1, 9}));
+
+    // 14 or 16 bytes, or another axis's id, change neither page.
+    const Bytes shown = Unsigned(pad->BuildValue());
+    Bytes shortValue(14, 1);
+    Bytes longValue(16, 1);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(shortValue), true), E_FAIL);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(longValue), true), E_FAIL);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId + 1), viewtest::Bytes(value), true), E_FAIL);
+    EXPECT_EQ(Unsigned(pad->BuildValue()), shown);
+
+    // An axis index outside the two keeps the name it has.
+    pad->SetFirstParamID(nullptr, kXAxisId, 2);
+    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
 }
