@@ -1,7 +1,10 @@
-// The wheel and XY-pad edit panels on the editor's real skin: the 5-byte wheel value and the
-// 15-byte axis value both ways, byte exact, and values of another length refused.
+// The wheel, XY-pad and sustain pedal edit panels on the editor's real skin: the 5-byte wheel
+// value, the 15-byte axis value and the 6-byte sustain value both ways, byte exact, and values of
+// another length refused.
 #include "PanelsFixture.h"
 
+#include "editor/ButtonControlEditPanel.h"
+#include "editor/PedalEditPanels.h"
 #include "editor/WheelEditPanel.h"
 #include "editor/XYPadEditPanel.h"
 #include "kx/controls/Label.h"
@@ -146,4 +149,41 @@ TEST_F(XYPadPanel, SendsAllFifteenBytesAndRefusesOtherLengths)
     // An axis index outside the two keeps the name it has.
     pad->SetFirstParamID(nullptr, kXAxisId, 2);
     EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+}
+
+TEST_F(WheelPanel, SustainPedalShowsItsValueAsAButtonMessageAndRefusesOtherLengths)
+{
+    const RCPtr<LSustainPedalEditPanel> sustain = ViewChildAs<LSustainPedalEditPanel>(u"sustainEditPage");
+    ASSERT_TRUE(sustain && sustain->GetSubEditor());
+    constexpr int32_t kSustainId = 8;
+    sustain->SetFirstParamID(nullptr, kSustainId, 0);
+    RunIdle();
+    EXPECT_EQ(sustain->SetParamValueLocal(ParamDescriptor(kSustainId), viewtest::Bytes({0, 0, 64, 0, 0, 127}), true),
+              S_OK);
+    const auto asBytes = [](const Array<char>& m) {
+        Bytes out;
+        for (uint32_t i = 0; i < m.GetCount(); ++i)
+            out.push_back(static_cast<uint8_t>(m.ElementAt(i)));
+        return out;
+    };
+    EXPECT_EQ(asBytes(SustainPedalValue::ToButtonMessage(Signed({0, 0, 64, 0, 0, 127}))),
+              (Bytes{0, 0, 64, 0, 0, 1, 0, 1, 0, 127}));
+    // The absolute controller page reads back controller 64 with the press value 127.
+    const Bytes shown = asBytes(sustain->GetSubEditor()->GetButtonMessage());
+    ASSERT_EQ(shown.size(), 10u);
+    EXPECT_EQ(shown[2], 64);
+    EXPECT_EQ(shown[9], 127);
+
+    EXPECT_EQ(sustain->SetParamValueLocal(ParamDescriptor(kSustainId), viewtest::Bytes({1, 0, 9, 0, 0}), true), E_FAIL);
+    EXPECT_EQ(sustain->SetParamValueLocal(ParamDescriptor(kSustainId), viewtest::Bytes({1, 0, 9, 0, 0, 1, 2}), true),
+              E_FAIL);
+    EXPECT_EQ(sustain->GetSubEditor()->GetButtonMessage().GetCount(), 10u);
+    EXPECT_EQ(sustain->GetSubEditor()->GetButtonMessage().ElementAt(2), 64);
+
+    // Back to six bytes: the release/press bytes the sub-editor holds are dropped.
+    Array<char> edited;
+    for (int b : {2, 0, 11, 0, 0, 1, 5, 1, 9, 100})
+        edited.AddItem(static_cast<char>(b));
+    EXPECT_EQ(Unsigned(SustainPedalValue::FromButtonMessage(edited)), (Bytes{2, 0, 11, 0, 0, 100}));
+    EXPECT_EQ(SustainPedalValue::FromButtonMessage(Array<char>()).GetCount(), 0u);
 }
