@@ -6,7 +6,9 @@
 #include "editor/ButtonControlEditPanel.h"
 #include "editor/PedalEditPanels.h"
 #include "editor/WheelEditPanel.h"
+#include "editor/NoteModeEditPanel.h"
 #include "editor/XYPadEditPanel.h"
+#include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
 
 #include "kx/controls/NumericUpDown.h"
@@ -128,14 +130,22 @@ protected:
 TEST_F(XYPadPanel, SendsAllFifteenBytesAndRefusesOtherLengths)
 {
     EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
-    const Bytes value{3, 0, 112, 0, 5, 120, 2, 1, 0, 60, 4, 7, 0, 1, 9};
+    const Bytes value{3, 0, 112, 0, 5, 120, 4, 60, 65, 62, 64, 67, 68, 70, 72};
     EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(value), true), S_OK);
     EXPECT_EQ(Unsigned(pad->GetMidiPage()->GetMoveableMessage()), (Bytes{3, 0, 112, 0, 5, 120}));
     EXPECT_EQ(Unsigned(pad->BuildValue()), value);
 
     // A MIDI page edit sends the whole value: the note-mode bytes as they were shown.
     pad->GetMidiPage()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(100);
-    EXPECT_EQ(EngineValue(kXAxisId), (Bytes{3, 0, 112, 0, 5, 100, 2, 1, 0, 60, 4, 7, 0, 1, 9}));
+    EXPECT_EQ(EngineValue(kXAxisId), (Bytes{3, 0, 112, 0, 5, 100, 4, 60, 65, 62, 64, 67, 68, 70, 72}));
+
+    // A note-mode edit sends the whole value too: the first six bytes as the MIDI page says.
+    pad->GetNoteModePage()->GetTypeCombo()->SetSelectedIndex(0);
+    const Bytes sent = EngineValue(kXAxisId);
+    ASSERT_EQ(sent.size(), 15u);
+    EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 6), (Bytes{3, 0, 112, 0, 5, 100}));
+    EXPECT_EQ(Bytes(sent.begin() + 6, sent.end()), Unsigned(pad->GetNoteModePage()->GetNoteModeValue()));
+    EXPECT_NE(sent[6], 4) << "the type change reached the engine";
 
     // 14 or 16 bytes, or another axis's id, change neither page.
     const Bytes shown = Unsigned(pad->BuildValue());
