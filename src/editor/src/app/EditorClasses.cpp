@@ -18,6 +18,7 @@
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
+#include "editor/PresetNamePanel.h"
 #include "editor/PresetSlotDialogs.h"
 
 #include "kx/controls/ControlClasses.h"
@@ -33,7 +34,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", &KX::CreateControlOfClass<LMIDIChannelViewPanel>, "LMIDIChannelViewPanel"},
         {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
-        {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
+        {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", &KX::CreateControlOfClass<LPresetNamePanel>, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", &KX::CreateControlOfClass<LButtonControlViewPanel>, "LButtonControlViewPanel"},
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
