@@ -18,8 +18,10 @@
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
+#include "editor/PedalGroupPanel.h"
 #include "editor/PresetNamePanel.h"
 #include "editor/PresetSlotDialogs.h"
+#include "editor/WheelGroupPanels.h"
 
 #include "kx/controls/ControlClasses.h"
 #include "kx/controls/Panel.h"
@@ -47,12 +49,12 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.EncoderView.Encoder", nullptr, "LEncoderPanel"},
         {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
         {u"PresetEditor.MainControl.ButtonView.Button", &KX::CreateControlOfClass<LButtonPanel>, "LButtonPanel"},
-        {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
+        {u"PresetEditor.MainControl.Pedals", &KX::CreateControlOfClass<LPedalGroupPanel>, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
         {u"PresetEditor.MainControl.Pedals.VolumePedal", nullptr, "LVolumePedalPanel"},
         {u"PresetEditor.MainControl.KeybedZones", nullptr, "LKeybedZoneGroupPanel"},
         {u"PresetEditor.MainControl.KeybedZones.Zone", nullptr, "LKeybedZonePanel"},
-        {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
+        {u"PresetEditor.MainControl.WheelView", &KX::CreateControlOfClass<LWheelGroupPanel>, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
         {u"PresetEditor.MainControl.PadView.Pad", &KX::CreateControlOfClass<LPadPanel>, "LPadPanel"},
@@ -68,7 +70,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
         {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
-        {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},
+        {u"PresetEditor.MainControl.XYPadView", &KX::CreateControlOfClass<LXYPadDirectionGroupPanel>, "LXYPadDirectionGroupPanel"},
         {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", nullptr, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
