@@ -3,12 +3,11 @@
 // the tile's place while it is pointed at one of the sixteen encoders; it shows the encoder's 6-byte
 // moveable message in its sub-editor ("moveableTypePanel"), names the encoder and its bank
 // ("knobName", "bankName") and sends every edit to the main control. Main thread only.
-#include "editor/EditPanelFrame.h"
+#include "editor/MoveableEditPanelFrame.h"
 #include "engine/ModuleInterfaces.h"
 
-class LMoveableControlEditPanel;
 
-class LEncoderEditPanel : public editor::LEditPanelFrame<LEncoderEditPanel, IEncoder> {
+class LEncoderEditPanel : public editor::LMoveableEditPanelFrame<LEncoderEditPanel, IEncoder> {
 public:
     static constexpr uint32_t kEncoderCount = 16;
     static constexpr uint32_t kEncodersPerBank = 4;
@@ -22,24 +21,13 @@ public:
     // Points the panel at an encoder: stores the fields, relabels the panel and asks for its
     // current value (it arrives at a later idle pass).
     void SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index) override;
-    // Shows a 6-byte value of the panel's own parameter and reports it to the parent module. 0;
-    // E_FAIL (nothing changed) for another id or length.
-    KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
-                                    bool fromDevice) override;
 
     // "ENCODER n" and "BANK b" for encoder index (4 per bank); nothing for an index of 16 or more.
     // A missing label throws the "Null Pointer" runtime error.
     virtual void SetEncoderLabelText(uint32_t index);
 
-    // The sub-editor's "NID_PARAMETERS_CHANGED": its message to the main control. 1.
-    KX::KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                                     const KX::RCPtr<KX::LNotification>& n);
-
-    const KX::RCPtr<LMoveableControlEditPanel>& GetSubEditor() const noexcept { return m_subEditor; }
-
 protected:
     ~LEncoderEditPanel() override;
 
 private:
-    KX::RCPtr<LMoveableControlEditPanel> m_subEditor;
 };

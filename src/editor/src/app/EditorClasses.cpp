@@ -18,10 +18,13 @@
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
+#include "editor/PedalEditPanels.h"
 #include "editor/PedalGroupPanel.h"
 #include "editor/PresetNamePanel.h"
 #include "editor/PresetSlotDialogs.h"
+#include "editor/WheelEditPanel.h"
 #include "editor/WheelGroupPanels.h"
+#include "editor/XYPadEditPanel.h"
 
 #include "kx/controls/ControlClasses.h"
 #include "kx/controls/Panel.h"
@@ -62,13 +65,13 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
         {u"PresetEditor.MainPage.ButtonEditPanel", &KX::CreateControlOfClass<LButtonEditPanel>, "LButtonEditPanel"},
-        {u"PresetEditor.MainPage.VolumeEditPanel", nullptr, "LVolumePedalEditPanel"},
-        {u"PresetEditor.MainPage.SustainEditPanel", nullptr, "LSustainPedalEditPanel"},
-        {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", nullptr, "LWheelEditPanel"},
+        {u"PresetEditor.MainPage.VolumeEditPanel", &KX::CreateControlOfClass<LVolumePedalEditPanel>, "LVolumePedalEditPanel"},
+        {u"PresetEditor.MainPage.SustainEditPanel", &KX::CreateControlOfClass<LSustainPedalEditPanel>, "LSustainPedalEditPanel"},
+        {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", &KX::CreateControlOfClass<LWheelEditPanel>, "LWheelEditPanel"},
         {u"PresetEditor.MainPage.FaderEditPanel", &KX::CreateControlOfClass<LFaderEditPanel>, "LFaderEditPanel"},
         {u"PresetEditor.MainPage.ZoneEditPanel", nullptr, "LKeybedZoneEditPanel"},
         {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
-        {u"PresetEditor.MainPage.XYPadEditPanel", nullptr, "LXYPadEditPanel"},
+        {u"PresetEditor.MainPage.XYPadEditPanel", &KX::CreateControlOfClass<LXYPadEditPanel>, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", &KX::CreateControlOfClass<LXYPadDirectionGroupPanel>, "LXYPadDirectionGroupPanel"},
         {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},

@@ -1,0 +1,58 @@
+#pragma once
+// The XY-pad edit panel ("PresetEditor.MainPage.XYPadEditPanel"): one panel for both axes (index 0
+// X, 1 Y). Its tab control "viewTabControl" holds the moveable sub-editor ("midiPage") and the
+// note-mode sub-editor ("noteModePage"); the 15-byte axis value is the 6-byte moveable message and
+// the 9-byte note-mode value. Either page's change sends the whole value. Main thread only.
+#include "editor/EditPanelFrame.h"
+#include "engine/ModuleInterfaces.h"
+
+class LMoveableControlEditPanel;
+
+namespace XYPadAxisValue {
+constexpr uint32_t kLength = 15;
+constexpr uint32_t kMessageLength = 6;
+constexpr uint32_t kNoteModeLength = 9;
+} // namespace XYPadAxisValue
+
+// What the axis panel needs of its note-mode page: showing and reading the 9-byte value.
+class INoteModeValueEditor {
+public:
+    virtual void SetNoteModeValue(const KX::Array<signed char>& value) = 0;
+    virtual KX::Array<signed char> GetNoteModeValue() = 0;
+
+protected:
+    ~INoteModeValueEditor() = default;
+};
+
+class LXYPadEditPanel : public editor::LEditPanelFrame<LXYPadEditPanel, ITouchPadAxis> {
+public:
+    LXYPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name);
+
+    // Needs "viewTabControl" with the pages "midiPage" (an LMoveableControlEditPanel) and
+    // "noteModePage": the "Null Pointer" runtime error otherwise.
+    KX::KXRESULT Initialize() override;
+    // Stores the fields, asks for the axis's current value and names the axis ("axisName").
+    void SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index) override;
+    // Shows a 15-byte value of the panel's own parameter on both pages. 0; E_FAIL (neither page
+    // changed) for another id or length.
+    KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
+                                    bool fromDevice) override;
+
+    // Either page's "NID_PARAMETERS_CHANGED": the 15 bytes both pages say, to the main control. 1.
+    KX::KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                                     const KX::RCPtr<KX::LNotification>& n);
+
+    // The 15 bytes the pages say now.
+    KX::Array<signed char> BuildValue();
+
+    const KX::RCPtr<LMoveableControlEditPanel>& GetMidiPage() const noexcept { return m_midiPage; }
+
+protected:
+    ~LXYPadEditPanel() override;
+
+private:
+    KX::RCPtr<LMoveableControlEditPanel> m_midiPage;
+    KX::RCPtr<KX::LControl> m_noteModePage;
+    // The note-mode bytes last shown, handed back while the page cannot edit them.
+    KX::Array<signed char> m_heldNoteMode;
+};

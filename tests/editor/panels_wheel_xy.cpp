@@ -1,0 +1,149 @@
+// The wheel and XY-pad edit panels on the editor's real skin: the 5-byte wheel value and the
+// 15-byte axis value both ways, byte exact, and values of another length refused.
+#include "PanelsFixture.h"
+
+#include "editor/WheelEditPanel.h"
+#include "editor/XYPadEditPanel.h"
+#include "kx/controls/Label.h"
+
+#include "kx/controls/NumericUpDown.h"
+#include "kx/controls/TabControl.h"
+
+#include <gtest/gtest.h>
+
+using namespace KX;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+Array<signed char> Signed(const Bytes& bytes)
+{
+    Array<signed char> m;
+    for (uint8_t b : bytes)
+        m.AddItem(static_cast<signed char>(b));
+    return m;
+}
+Bytes Unsigned(const Array<signed char>& m)
+{
+    Bytes out;
+    for (uint32_t i = 0; i < m.GetCount(); ++i)
+        out.push_back(static_cast<uint8_t>(m.ElementAt(i)));
+    return out;
+}
+
+class WheelPanel : public paneltest::PanelTest {
+protected:
+    static constexpr int32_t kPitchWheelId = 5;
+
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        StartEngine();
+        BuildMain();
+        ASSERT_TRUE(view);
+        wheel = ViewChildAs<LWheelEditPanel>(u"wheelEditPanel");
+        ASSERT_TRUE(wheel && wheel->GetSubEditor());
+        wheel->SetFirstParamID(nullptr, kPitchWheelId, 0);
+        RunIdle();
+    }
+    void TearDown() override
+    {
+        wheel = nullptr;
+        PanelTest::TearDown();
+    }
+
+    RCPtr<LWheelEditPanel> wheel;
+};
+
+} // namespace
+
+TEST(WheelValueBytes, DropsAndRestoresTheRelativeFlag)
+{
+    EXPECT_EQ(Unsigned(WheelValue::ToMessage(Signed({0, 1, 16, 0, 127}))), (Bytes{0, 1, 16, 0, 0, 127}));
+    EXPECT_EQ(Unsigned(WheelValue::FromMessage(Signed({2, 0, 1, 0, 10, 100}))), (Bytes{2, 0, 1, 10, 100}));
+    // A relative flag the sub-editor might report never reaches the wheel's bytes.
+    EXPECT_EQ(Unsigned(WheelValue::FromMessage(Signed({2, 0, 1, 1, 3, 0}))), (Bytes{2, 0, 1, 3, 0}));
+}
+
+TEST_F(WheelPanel, ShowsThePitchWheelDefaultAndSendsFiveBytes)
+{
+    EXPECT_EQ(apptest::Narrow(wheel->FindChild(WString(u"wheelName"))->GetText()), "P. WHEEL");
+    // The pitch wheel's default: the typed "Pitch Bend" message on the other page, read back whole.
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({0, 1, 16, 0, 127}), true),
+              S_OK);
+    EXPECT_EQ(wheel->GetSubEditor()->GetTabControl()->GetSelectedIndex(), LMoveableControlEditPanel::kOtherPage);
+    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), (Bytes{0, 1, 16, 0, 0, 127}));
+
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({2, 0, 1, 10, 100}), true),
+              S_OK);
+    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), (Bytes{2, 0, 1, 0, 10, 100}));
+    wheel->GetSubEditor()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(90);
+    EXPECT_EQ(EngineValue(kPitchWheelId), (Bytes{2, 0, 1, 10, 90}));
+}
+
+TEST_F(WheelPanel, RefusesValuesOfAnotherLengthAndKeepsWhatItShows)
+{
+    const Bytes shown = Unsigned(wheel->GetSubEditor()->GetMoveableMessage());
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0, 0, 1}), true),
+              E_FAIL);
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0}), true), E_FAIL);
+    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId + 1), viewtest::Bytes({1, 0, 9, 0, 1}), true),
+              E_FAIL);
+    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), shown);
+}
+
+namespace {
+class XYPadPanel : public paneltest::PanelTest {
+protected:
+    static constexpr int32_t kXAxisId = 81;
+
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        StartEngine();
+        BuildMain();
+        ASSERT_TRUE(view);
+        pad = ViewChildAs<LXYPadEditPanel>(u"xyPadEditPanel");
+        ASSERT_TRUE(pad && pad->GetMidiPage());
+        pad->SetFirstParamID(nullptr, kXAxisId, 0);
+        RunIdle();
+    }
+    void TearDown() override
+    {
+        pad = nullptr;
+        PanelTest::TearDown();
+    }
+
+    RCPtr<LXYPadEditPanel> pad;
+};
+} // namespace
+
+TEST_F(XYPadPanel, SendsAllFifteenBytesAndRefusesOtherLengths)
+{
+    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+    const Bytes value{3, 0, 112, 0, 5, 120, 2, 1, 0, 60, 4, 7, 0, 1, 9};
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(value), true), S_OK);
+    EXPECT_EQ(Unsigned(pad->GetMidiPage()->GetMoveableMessage()), (Bytes{3, 0, 112, 0, 5, 120}));
+    EXPECT_EQ(Unsigned(pad->BuildValue()), value);
+
+    // A MIDI page edit sends the whole value: the note-mode bytes as they were shown.
+    pad->GetMidiPage()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(100);
+    EXPECT_EQ(EngineValue(kXAxisId), (Bytes{3, 0, 112, 0, 5, 100, 2, 1, 0, 60, 4, 7, 0, 1, 9}));
+
+    // 14 or 16 bytes, or another axis's id, change neither page.
+    const Bytes shown = Unsigned(pad->BuildValue());
+    Bytes shortValue(14, 1);
+    Bytes longValue(16, 1);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(shortValue), true), E_FAIL);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(longValue), true), E_FAIL);
+    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId + 1), viewtest::Bytes(value), true), E_FAIL);
+    EXPECT_EQ(Unsigned(pad->BuildValue()), shown);
+
+    // An axis index outside the two keeps the name it has.
+    pad->SetFirstParamID(nullptr, kXAxisId, 2);
+    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+}
