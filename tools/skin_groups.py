@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the skin fragments of the keyboard picture's groups that hold many like tiles
-(resources/skins/group_pads.xml, group_buttons.xml): every tile of every bank placed on the
+(resources/skins/group_pads.xml, group_buttons.xml, group_encoders.xml, group_faders.xml): every tile of every bank placed on the
 4-pixel grid. Run it after changing a layout number here; the fragments are committed."""
 import os
 import sys
@@ -35,6 +35,49 @@ def tile(indent, cls, name, x, y, w, h, label, color_cls, color_looks):
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
 
 
+def moveable_tile(indent, cls, name, x, y, w, h, label):
+    """A tile of a continuous control: number, the moveable summary (channel, what it sends), the face."""
+    n = indent + 4
+    small = ' FontSize="8.25"'
+    channel = control(n + 8, 'Framework.Label', 'label', 0, 0, w - 4, 12, 'Tile.Channel', extra=small)
+    summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', 0, 0, w - 4, 12, 'Bare',
+                       channel, ' LayoutOrder="0"') +
+               control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 28, 'Tile.Info',
+                       extra=small + ' LayoutOrder="1"'))
+    inner = (control(n, 'Framework.Label', label, 2, 2, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="0"') +
+             control(n, 'PresetEditor.MainControl.MoveableType.ViewPanel', 'viewPanel', 2, 14, w - 4, h - 16, 'Bare',
+                     summary, ' LayoutOrder="1"') +
+             control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="2"'))
+    return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
+
+
+def banked(group, kind, label, count, x, y, width, height, gap, looks, comment):
+    """Four banks of like moveable tiles in one group; the first bank shown."""
+    Kind = kind[0].upper() + kind[1:]
+    view = f'PresetEditor.MainControl.{Kind}View'
+    side = count * width + (count - 1) * gap
+    banks = ''
+    for b in range(1, 5):
+        tiles = ''
+        for t in range(1, count + 1):
+            tiles += moveable_tile(24, f'{view}.{Kind}', f'{kind}{t}', (t - 1) * (width + gap), 0, width, height,
+                                   label)
+        banks += control(20, f'{view}.{Kind}Bank', f'{kind}Bank{b}', 0, 0, side, height, looks, tiles,
+                         '' if b == 1 else ' IsVisible="False"')
+    return (f'                <!-- {comment} -->\n' +
+            control(16, view, group, x, y, side, height, 'Bare', banks))
+
+
+def encoders():
+    return banked('encoders', 'encoder', 'encoderNameLabel', 4, 352, 52, 57, 60, 4, 'Device.Knobs',
+                  'Four banks of four encoders; the device view shows one bank at a time.')
+
+
+def faders():
+    return banked('faders', 'fader', 'faderNumberLabel', 5, 352, 136, 44, 124, 5, 'Device.Faders',
+                  'Four banks of five faders; the device view shows one bank at a time.')
+
+
 def pads():
     size, gap = 48, 4
     tiles = ''
@@ -67,7 +110,8 @@ def buttons():
 
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
-    for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons())):
+    for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons()),
+                       ('group_encoders.xml', encoders()), ('group_faders.xml', faders())):
         with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
             f.write(text)
 

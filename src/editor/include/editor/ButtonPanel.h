@@ -4,21 +4,17 @@
 // interface's parameter tree. It only displays: the summary follows the values routed to it, the
 // indicator the engine's stored value; Shift-clicks step the indicator through the four colours.
 // Main thread only.
-#include "engine/ModuleInterfaces.h"
-
-#include "kx/NotificationHandler.h"
-#include "kx/controls/Panel.h"
+#include "editor/TileFrame.h"
 
 #include <cstdint>
 
 class LButtonControlViewPanel;
 
-class LButtonPanel : public KX::LPanel, public IPushButton {
+class LButtonPanel : public LTileFrame<LButtonPanel, IPushButton> {
 public:
     // The value of one push button.
     static constexpr uint32_t kValueLength = 17;
-    // Modifier bit of Shift in a mouse-button parameter.
-    static constexpr uint32_t kShiftBit = 1u << 3;
+    static constexpr uint32_t kShiftBit = editor::tile::kShiftBit;
     // Looks of the colour indicator: transparent, then the seven colours.
     static constexpr int32_t kColorLookCount = 8;
 
@@ -27,10 +23,6 @@ public:
     // Finds "color" and "viewPanel" ("Null Pointer" runtime errors), listens to "button"'s
     // "NID_LEFT_CLICK" (failed-result exception), colour slot -1. The base's result.
     KX::KXRESULT Initialize() override;
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                         const KX::RCPtr<KX::LNotification>& n) override;
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
-                                           const char16_t* name) override;
 
     // Stores the module fields, then formats "buttonNumberLabel"'s own text with index mod 5 + 1
     // (a missing label throws after the fields are stored).
@@ -55,7 +47,6 @@ protected:
     ~LButtonPanel() override;
 
 private:
-    KX::RCPtr<KX::LNotificationHandler<LButtonPanel>> m_handler;
     KX::RCPtr<KX::LControl> m_colorIndicator;
     KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
     int32_t m_colorSlot = -1;

@@ -4,21 +4,17 @@
 // the user interface's parameter tree. It only displays: the summary follows the values routed to
 // it, the indicator the engine's stored value; Shift-clicks step the indicator through the pad's
 // four colours. Main thread only.
-#include "engine/ModuleInterfaces.h"
-
-#include "kx/NotificationHandler.h"
-#include "kx/controls/Panel.h"
+#include "editor/TileFrame.h"
 
 #include <cstdint>
 
 class LButtonControlViewPanel;
 
-class LPadPanel : public KX::LPanel, public IPad {
+class LPadPanel : public LTileFrame<LPadPanel, IPad> {
 public:
     // The value of one pad.
     static constexpr uint32_t kValueLength = 14;
-    // Modifier bit of Shift in a mouse-button parameter.
-    static constexpr uint32_t kShiftBit = 1u << 3;
+    static constexpr uint32_t kShiftBit = editor::tile::kShiftBit;
     // Looks of the colour indicator: transparent, then the thirteen pad colours.
     static constexpr int32_t kColorLookCount = 14;
 
@@ -27,10 +23,6 @@ public:
     // The handler (the "Null Pointer" runtime error without one), "color", the "NID_LEFT_CLICK" of
     // "button" (failed-result exception), colour slot -1, then "viewPanel". The base's result.
     KX::KXRESULT Initialize() override;
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                         const KX::RCPtr<KX::LNotification>& n) override;
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
-                                           const char16_t* name) override;
 
     // Stores the module fields, then formats "padNumberLabel"'s own text with index + 1.
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
@@ -54,7 +46,6 @@ protected:
     ~LPadPanel() override;
 
 private:
-    KX::RCPtr<KX::LNotificationHandler<LPadPanel>> m_handler;
     KX::RCPtr<KX::LControl> m_colorIndicator;
     int32_t m_colorSlot = -1;
     KX::RCPtr<LButtonControlViewPanel> m_viewPanel;

@@ -6,6 +6,7 @@
 #include "editor/ButtonControlViewPanel.h"
 #include "editor/ButtonEditPanel.h"
 #include "editor/ButtonPanel.h"
+#include "editor/ControlTiles.h"
 #include "editor/DeviceView.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/FaderEditPanel.h"
@@ -15,6 +16,7 @@
 #include "editor/MainControl.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
+#include "editor/MoveableControlViewPanel.h"
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
@@ -47,18 +49,18 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.EditPanel.MoveableTypePanel", &KX::CreateControlOfClass<LMoveableControlEditPanel>, "LMoveableControlEditPanel"},
         {u"PresetEditor.MainControl.EditPanel.ButtonTypePanel", &KX::CreateControlOfClass<LButtonControlEditPanel>, "LButtonControlEditPanel"},
         {u"PresetEditor.MainControl.FaderView", &KX::CreateControlOfClass<LFaderGroupPanel>, "LFaderGroupPanel"},
-        {u"PresetEditor.MainControl.FaderView.Fader", nullptr, "LFaderPanel"},
+        {u"PresetEditor.MainControl.FaderView.Fader", &KX::CreateControlOfClass<LFaderPanel>, "LFaderPanel"},
         {u"PresetEditor.MainControl.EncoderView", &KX::CreateControlOfClass<LEncoderGroupPanel>, "LEncoderGroupPanel"},
-        {u"PresetEditor.MainControl.EncoderView.Encoder", nullptr, "LEncoderPanel"},
+        {u"PresetEditor.MainControl.EncoderView.Encoder", &KX::CreateControlOfClass<LEncoderPanel>, "LEncoderPanel"},
         {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
         {u"PresetEditor.MainControl.ButtonView.Button", &KX::CreateControlOfClass<LButtonPanel>, "LButtonPanel"},
         {u"PresetEditor.MainControl.Pedals", &KX::CreateControlOfClass<LPedalGroupPanel>, "LPedalGroupPanel"},
-        {u"PresetEditor.MainControl.Pedals.SustainPedal", nullptr, "LSustainPedalPanel"},
-        {u"PresetEditor.MainControl.Pedals.VolumePedal", nullptr, "LVolumePedalPanel"},
+        {u"PresetEditor.MainControl.Pedals.SustainPedal", &KX::CreateControlOfClass<LSustainPedalPanel>, "LSustainPedalPanel"},
+        {u"PresetEditor.MainControl.Pedals.VolumePedal", &KX::CreateControlOfClass<LVolumePedalPanel>, "LVolumePedalPanel"},
         {u"PresetEditor.MainControl.KeybedZones", nullptr, "LKeybedZoneGroupPanel"},
         {u"PresetEditor.MainControl.KeybedZones.Zone", nullptr, "LKeybedZonePanel"},
         {u"PresetEditor.MainControl.WheelView", &KX::CreateControlOfClass<LWheelGroupPanel>, "LWheelGroupPanel"},
-        {u"PresetEditor.MainControl.WheelView.Wheel", nullptr, "LWheelPanel"},
+        {u"PresetEditor.MainControl.WheelView.Wheel", &KX::CreateControlOfClass<LWheelPanel>, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
         {u"PresetEditor.MainControl.PadView.Pad", &KX::CreateControlOfClass<LPadPanel>, "LPadPanel"},
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
@@ -72,10 +74,10 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.ZoneEditPanel", nullptr, "LKeybedZoneEditPanel"},
         {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
         {u"PresetEditor.MainPage.XYPadEditPanel", &KX::CreateControlOfClass<LXYPadEditPanel>, "LXYPadEditPanel"},
-        {u"PresetEditor.MainControl.XYPadView.Axis", nullptr, "LXYPadDirectionPanel"},
+        {u"PresetEditor.MainControl.XYPadView.Axis", &KX::CreateControlOfClass<LXYPadDirectionPanel>, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", &KX::CreateControlOfClass<LXYPadDirectionGroupPanel>, "LXYPadDirectionGroupPanel"},
         {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
-        {u"PresetEditor.MainControl.MoveableType.ViewPanel", nullptr, "LMoveableControlViewPanel"},
+        {u"PresetEditor.MainControl.MoveableType.ViewPanel", &KX::CreateControlOfClass<LMoveableControlViewPanel>, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
         {u"PresetEditor.Control.ButtonModesControl.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
         {u"PresetEditor.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},

@@ -6,11 +6,7 @@
 
 #include "dialogs/DialogSupport.h"
 
-#include "engine/RootModuleEngine.h"
-
 #include "kx/Exception.h"
-#include "kx/controls/Label.h"
-#include "kx/ui/ControlFactory.h"
 #include "kx/ui/ParamRecords.h"
 
 using namespace KX;
@@ -19,21 +15,14 @@ namespace {
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\ButtonPanel";
 constexpr const char* kInitialize = "LButtonPanel::Initialize";
 constexpr int32_t kButtonsPerBank = 5;
-constexpr int32_t kColorSlots = 4;
-
-bool IsNullControl(const RCPtr<LControl>& c)
-{
-    return !c || c.Get() == LControlFactory::NullControl().Get();
-}
 } // namespace
 
-LButtonPanel::LButtonPanel(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
+LButtonPanel::LButtonPanel(const RCPtr<LControl>& parent, const WString& name) : LTileFrame(parent, name) {}
 
 LButtonPanel::~LButtonPanel()
 {
     m_viewPanel = nullptr;
     m_colorIndicator = nullptr;
-    m_handler = nullptr;
 }
 
 KXRESULT LButtonPanel::Initialize()
@@ -41,49 +30,27 @@ KXRESULT LButtonPanel::Initialize()
     const KXRESULT base = LPanel::Initialize();
     if (Failed(base))
         return base;
-    m_handler = RCPtr<LNotificationHandler<LButtonPanel>>(new LNotificationHandler<LButtonPanel>(this));
-    if (!m_handler)
+    if (!CreateHandler())
         return base;
     m_colorIndicator = FindChild(WString(u"color"));
-    if (IsNullControl(m_colorIndicator))
+    if (editor::tile::IsMissing(m_colorIndicator))
         editor::ThrowNullPointer("child: color not found", kInitialize, kSource, __LINE__);
     m_viewPanel = editor::FindChildAs<LButtonControlViewPanel>(this, u"viewPanel");
     if (!m_viewPanel)
         editor::ThrowNullPointer("child: viewPanel not found", kInitialize, kSource, __LINE__);
     // A missing face gives an empty distributor, which the registration refuses.
-    const RCPtr<LControl> face = FindChild(WString(u"button"));
-    const RCPtr<LNotificationDistributor> faceDistributor =
-        IsNullControl(face) ? RCPtr<LNotificationDistributor>() : RCPtr<LNotificationDistributor>(face);
-    CheckResult(m_handler->AddDistributorHandler(&LButtonPanel::OnButtonClicked, faceDistributor, u"NID_LEFT_CLICK", 0),
+    CheckResult(m_handler->AddDistributorHandler(&LButtonPanel::OnButtonClicked, editor::tile::Face(*this),
+                                                 u"NID_LEFT_CLICK", 0),
                 kInitialize, kSource, __LINE__);
     m_colorSlot = -1;
     return base;
 }
 
-KXRESULT LButtonPanel::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
-{
-    if (m_handler && m_handler->Receive(from, n))
-        return S_OK;
-    return LPanel::Receive(from, n);
-}
-
-KXRESULT LButtonPanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
-{
-    if (m_handler)
-        m_handler->RemoveDistributorHandler(d, name);
-    return LPanel::UnregisterForNotification(d, name);
-}
-
 void LButtonPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index)
 {
     IPushButton::SetFirstParamID(parent, firstId, index);
-    const auto label = editor::FindChildAs<LLabel>(this, u"buttonNumberLabel");
-    if (!label)
-        editor::ThrowNullPointer("Cannot find child: buttonNumberLabel", "LButtonPanel::SetFirstParamID", kSource,
-                                 __LINE__);
-    // The label's own text is the format, so a second call keeps the number of the first.
-    const WString format = label->GetText();
-    label->SetText(WString::Format(format.GetString(), index % kButtonsPerBank + 1));
+    editor::tile::FormatNumberLabel(*this, u"buttonNumberLabel", index % kButtonsPerBank + 1,
+                                    "LButtonPanel::SetFirstParamID", kSource, __LINE__);
 }
 
 KXRESULT LButtonPanel::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)
@@ -101,11 +68,9 @@ KXRESULT LButtonPanel::SetParamValueLocal(const ParamDescriptor& descriptor, con
 
 KXRESULT LButtonPanel::OnButtonClicked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
-    const auto click =
-        n ? ConstRCPtr<LMouseButtonParam>::DynamicCast(n->GetPayload()) : ConstRCPtr<LMouseButtonParam>();
-    if (click && (click->GetModifiers() & kShiftBit) != 0) {
-        if (++m_colorSlot >= kColorSlots)
-            m_colorSlot = 0;
+    const int32_t next = editor::tile::StepColorSlot(m_colorSlot, n);
+    if (next != m_colorSlot) {
+        m_colorSlot = next;
         UpdateColorIndicator();
     }
     return 1;
@@ -113,19 +78,5 @@ KXRESULT LButtonPanel::OnButtonClicked(const RCPtr<LNotificationDistributor>&, c
 
 void LButtonPanel::UpdateColorIndicator()
 {
-    const RCPtr<LRootModuleEngine> engine = GetRootModuleEngine();
-    if (!engine || !m_colorIndicator)
-        return;
-    Variant stored;
-    if (Failed(engine->GetParamValue(ParamDescriptor(GetFirstParamID()), stored)))
-        return;
-    uint32_t length = 0;
-    const auto* bytes = reinterpret_cast<const char*>(stored.GetData(length));
-    if (bytes == nullptr || length != kValueLength)
-        return;
-    const uint32_t slot = m_colorSlot >= 0 && m_colorSlot < kColorSlots ? static_cast<uint32_t>(m_colorSlot) : 0;
-    const int32_t look = static_cast<signed char>(bytes[1 + slot]);
-    // The indicator refuses a look it does not have and keeps what it showed.
-    if (look >= 0 && look < static_cast<int32_t>(m_colorIndicator->GetLookCount()))
-        m_colorIndicator->SetLookOpacity(look, 1.0f, true);
+    editor::tile::ShowStoredColor(m_colorIndicator.Get(), GetFirstParamID(), kValueLength, m_colorSlot);
 }

@@ -1,0 +1,70 @@
+#pragma once
+// The frame shared by the tiles of the keyboard picture: a skinned panel that is also a control's
+// leaf module, with a notification handler bound to the tile, the number label formatted from its
+// own text, and (push buttons, pads) a colour indicator that follows the engine's stored value and
+// steps through the value's four colours on Shift-clicks. Main thread only.
+#include "engine/ModuleInterfaces.h"
+
+#include "kx/NotificationHandler.h"
+#include "kx/controls/Panel.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace editor::tile {
+
+// Modifier bit of Shift in a mouse-button parameter.
+constexpr uint32_t kShiftBit = 1u << 3;
+// Colours in one value; a colour slot is 0..3, -1 before the first Shift-click.
+constexpr int32_t kColorSlots = 4;
+
+// The factory's null control counts as missing.
+bool IsMissing(const KX::RCPtr<KX::LControl>& c);
+// The direct child "button" as a distributor, empty when it is missing.
+KX::RCPtr<KX::LNotificationDistributor> Face(KX::LControl& tile);
+// Formats the direct label child's own text with number, so a second call keeps the first
+// number. A missing label throws "Null Pointer : Cannot find child: <name>" from method.
+void FormatNumberLabel(KX::LControl& tile, const char16_t* labelName, int32_t number, std::string_view method,
+                       std::string_view source, int line);
+// The slot after a click: the next one (wrapping 3 to 0) with Shift, else the same.
+int32_t StepColorSlot(int32_t slot, const KX::RCPtr<KX::LNotification>& click);
+// Shows on indicator the colour byte 1 + slot (byte 1 for a slot outside 0..3) of the engine's
+// stored value of id; nothing when that value is not valueLength bytes or the byte has no look.
+void ShowStoredColor(KX::LControl* indicator, int32_t id, uint32_t valueLength, int32_t slot);
+
+} // namespace editor::tile
+
+// The panel and module part of every tile: Owner is the tile class, Module its leaf interface.
+template <class Owner, class Module>
+class LTileFrame : public KX::LPanel, public Module {
+public:
+    LTileFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LPanel(parent, name) {}
+
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                         const KX::RCPtr<KX::LNotification>& n) override
+    {
+        if (m_handler && m_handler->Receive(from, n))
+            return KX::S_OK;
+        return KX::LPanel::Receive(from, n);
+    }
+    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
+                                           const char16_t* name) override
+    {
+        if (m_handler)
+            m_handler->RemoveDistributorHandler(d, name);
+        return KX::LPanel::UnregisterForNotification(d, name);
+    }
+
+protected:
+    ~LTileFrame() override { m_handler = nullptr; }
+
+    // Creates the handler bound to the tile; false when none could be made.
+    bool CreateHandler()
+    {
+        m_handler = KX::RCPtr<KX::LNotificationHandler<Owner>>(
+            new KX::LNotificationHandler<Owner>(static_cast<Owner*>(this)));
+        return static_cast<bool>(m_handler);
+    }
+
+    KX::RCPtr<KX::LNotificationHandler<Owner>> m_handler;
+};
