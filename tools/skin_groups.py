@@ -35,7 +35,8 @@ def tile(indent, cls, name, x, y, w, h, label, color_cls, color_looks):
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
 
 
-def moveable_tile(indent, cls, name, x, y, w, h, label):
+def moveable_tile(indent, cls, name, x, y, w, h, label,
+                  view='PresetEditor.MainControl.MoveableType.ViewPanel'):
     """A tile of a continuous control: number, the moveable summary (channel, what it sends), the face."""
     n = indent + 4
     small = ' FontSize="8.25"'
@@ -44,9 +45,10 @@ def moveable_tile(indent, cls, name, x, y, w, h, label):
                        channel, ' LayoutOrder="0"') +
                control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 28, 'Tile.Info',
                        extra=small + ' LayoutOrder="1"'))
-    inner = (control(n, 'Framework.Label', label, 2, 2, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="0"') +
-             control(n, 'PresetEditor.MainControl.MoveableType.ViewPanel', 'viewPanel', 2, 14, w - 4, h - 16, 'Bare',
-                     summary, ' LayoutOrder="1"') +
+    number = control(n, 'Framework.Label', label, 2, 2, w - 4, 12, 'Tile.Number',
+                     extra=small + ' LayoutOrder="0"') if label else ''
+    inner = (number +
+             control(n, view, 'viewPanel', 2, 14, w - 4, h - 16, 'Bare', summary, ' LayoutOrder="1"') +
              control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="2"'))
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
 
@@ -76,6 +78,21 @@ def encoders():
 def faders():
     return banked('faders', 'fader', 'faderNumberLabel', 5, 352, 136, 44, 124, 5, 'Device.Faders',
                   'Four banks of five faders; the device view shows one bank at a time.')
+
+
+def single_tiles():
+    """One unplaced tile of each kind without a colour, for the groups that place them one by one."""
+    m = 'PresetEditor.MainControl.'
+    kinds = (('EncoderView.Encoder', 'encoderTile', 'encoderNameLabel', None),
+             ('FaderView.Fader', 'faderTile', 'faderNumberLabel', None),
+             ('Pedals.VolumePedal', 'volumePedalTile', '', None),
+             ('Pedals.SustainPedal', 'sustainPedalTile', '', m + 'PushButtonType.ViewPanel'),
+             ('WheelView.Wheel', 'wheelTile', '', None),
+             ('XYPadView.Axis', 'axisTile', '', None))
+    text = '<!-- Unplaced tiles of encoders, faders, pedals, wheels and XY-pad directions. -->\n'
+    for cls, name, label, view in kinds:
+        text += moveable_tile(8, m + cls, name, 0, 0, 48, 64, label, view or m + 'MoveableType.ViewPanel')
+    return text
 
 
 def pads():
@@ -133,7 +150,8 @@ def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
     for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons()),
                        ('group_encoders.xml', encoders()), ('group_faders.xml', faders()),
-                       ('group_wheels.xml', wheels()), ('group_xy_pad.xml', xy_pad())):
+                       ('group_wheels.xml', wheels()), ('group_xy_pad.xml', xy_pad()),
+                       ('tiles_single.xml', single_tiles())):
         with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
             f.write(text)
 

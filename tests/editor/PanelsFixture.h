@@ -50,7 +50,7 @@ protected:
         std::stringstream text;
         text << in.rdbuf();
         std::string skin = text.str();
-        const std::string from = "Class=\"Framework.Panel\" Name=\"faders\"";
+        const std::string from = "Class=\"PresetEditor.MainControl.FaderView\" Name=\"faders\"";
         if (const size_t at = skin.find(from); at != std::string::npos)
             skin.replace(at, from.size(), "Class=\"Test.FaderGroup\" Name=\"faders\"");
         std::ofstream(area + "_skin.xml") << skin;

@@ -7,9 +7,11 @@
 #include "RecordingMessageBoxes.h"
 
 #include "editor/Application.h"
+#include "editor/ControlTiles.h"
 #include "editor/DeviceView.h"
 #include "editor/GroupPanels.h"
 #include "editor/MainControl.h"
+#include "editor/MoveableControlViewPanel.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
 
@@ -19,6 +21,7 @@
 
 #include "kx/AppServices.h"
 #include "kx/controls/ComboBox.h"
+#include "kx/controls/Label.h"
 #include "kx/ui/RootWindow.h"
 
 #include "platform/sdl/Window.h"
@@ -47,6 +50,24 @@ struct Picture {
         }
     }
 
+    // The text a moveable tile's summary shows, and the one its stored value should give.
+    static std::string InfoOf(LControl& tile)
+    {
+        const auto label = RCPtr<LLabel>::DynamicCast(
+            ConstRCPtr<LControl>(tile.FindChild(WString(u"viewPanel"))->FindChild(WString(u"infoLabel"))));
+        return label ? label->GetText().ToNarrow().GetString() : "<none>";
+    }
+    std::string ExpectedInfo(LControl& tile, int32_t id)
+    {
+        const std::vector<uint8_t> value = Stored(id);
+        const auto label = tile.FindChild(WString(u"viewPanel"))->FindChild(WString(u"infoLabel"));
+        if (value.size() != 6 || !label)
+            return "<bad value>";
+        Array<char> m;
+        for (uint8_t b : value)
+            m.AddItem(static_cast<char>(b));
+        return LMoveableControlViewPanel::Describe(*label, m).ToNarrow().GetString();
+    }
     // Runs the program's loop until done() holds; false after a generous guard.
     bool Until(const std::function<bool()>& done)
     {
@@ -223,6 +244,41 @@ TEST_F(PictureEndToEnd, BanksKeepTheirTilesAndARetrievedPresetReachesEveryTile)
             return true;
         }));
     });
+}
+
+TEST_F(PictureEndToEnd, EncoderAndFaderTilesNumberThemselvesAndFollowARetrievedPreset)
+{
+    Run([&](Picture& p) {
+        const auto faders =
+            RCPtr<LFaderGroupPanel>(dynamic_cast<LFaderGroupPanel*>(p.view->FindChild(WString(u"faders")).Get()));
+        const auto encoders =
+            RCPtr<LEncoderGroupPanel>(dynamic_cast<LEncoderGroupPanel*>(p.view->FindChild(WString(u"encoders")).Get()));
+        ASSERT_TRUE(faders && encoders);
+        ASSERT_EQ(faders->GetTileCount(), 20u);
+        ASSERT_EQ(encoders->GetTileCount(), 16u);
+        // Fader 14 is the fourth of bank 3, encoder 14 the second of bank 4.
+        const auto fader = RCPtr<LFaderPanel>(dynamic_cast<LFaderPanel*>(faders->GetTile(13).Get()));
+        const auto encoder = RCPtr<LEncoderPanel>(dynamic_cast<LEncoderPanel*>(encoders->GetTile(13).Get()));
+        ASSERT_TRUE(fader && encoder);
+        EXPECT_EQ(std::string(fader->KX::LControl::GetParent()->GetName().ToNarrow().GetString()), "faderBank3");
+        EXPECT_EQ(std::string(fader->FindChild(WString(u"faderNumberLabel"))->GetText().ToNarrow().GetString()), "F4");
+        EXPECT_EQ(std::string(encoder->FindChild(WString(u"encoderNameLabel"))->GetText().ToNarrow().GetString()),
+                  "E2");
+
+        const int32_t first = faders->GetFirstParamID();
+        const std::vector<uint8_t> before = p.Stored(first);
+        ASSERT_EQ(p.app.GetMidiManager()->GetPresetFromMidiDevice(3), 0);
+        ASSERT_TRUE(p.Until([&] { return p.Stored(first) != before; }));
+        EXPECT_TRUE(p.Until([&] {
+            for (uint32_t i = 0; i < 20; ++i)
+                if (Picture::InfoOf(*faders->GetTile(i)) != p.ExpectedInfo(*faders->GetTile(i), first + int32_t(i)))
+                    return false;
+            return true;
+        }));
+        EXPECT_EQ(Picture::InfoOf(*encoders->GetTile(13)),
+                  p.ExpectedInfo(*encoders->GetTile(13), encoders->GetFirstParamID() + 13));
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 } // namespace

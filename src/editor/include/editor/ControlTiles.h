@@ -36,7 +36,7 @@ public:
     const KX::RCPtr<LMoveableControlViewPanel>& GetViewPanel() const noexcept { return m_viewPanel; }
 
 protected:
-    ~LMoveableTile() override { m_viewPanel = nullptr; }
+    ~LMoveableTile() override;
 
 private:
     KX::RCPtr<LMoveableControlViewPanel> m_viewPanel;
@@ -94,7 +94,7 @@ public:
     const KX::RCPtr<LButtonControlViewPanel>& GetViewPanel() const noexcept { return m_viewPanel; }
 
 protected:
-    ~LSustainPedalPanel() override { m_viewPanel = nullptr; }
+    ~LSustainPedalPanel() override;
 
 private:
     KX::RCPtr<LButtonControlViewPanel> m_viewPanel;

@@ -60,6 +60,12 @@ Array<char> ButtonFromSustainPedal(const Variant& value)
 } // namespace editor::tile
 
 template <class Owner, class Module>
+LMoveableTile<Owner, Module>::~LMoveableTile()
+{
+    m_viewPanel = nullptr;
+}
+
+template <class Owner, class Module>
 KXRESULT LMoveableTile<Owner, Module>::Initialize()
 {
     const KXRESULT base = LPanel::Initialize();
@@ -103,6 +109,11 @@ void LFaderPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId,
     IFader::SetFirstParamID(parent, firstId, index);
     editor::tile::FormatNumberLabel(*this, u"faderNumberLabel", index % 5 + 1, "LFaderPanel::SetFirstParamID",
                                     kSource, __LINE__);
+}
+
+LSustainPedalPanel::~LSustainPedalPanel()
+{
+    m_viewPanel = nullptr;
 }
 
 KXRESULT LSustainPedalPanel::Initialize()
