@@ -33,5 +33,8 @@ protected:
     KX::Array<signed char> ValueOfMessage(const KX::Array<signed char>& message) const override;
 
 private:
+    // "P. WHEEL" for 0, "M. WHEEL" for 1; any other index keeps the text.
+    void NameWheel(int32_t index);
+
     KX::RCPtr<KX::LLabel> m_nameLabel;
 };

@@ -51,6 +51,9 @@ protected:
     ~LXYPadEditPanel() override;
 
 private:
+    // "X-AXIS" for 0, "Y-AXIS" for 1 into "axisName" when it is there; any other index keeps the text.
+    void NameAxis(int32_t index);
+
     KX::RCPtr<LMoveableControlEditPanel> m_midiPage;
     KX::RCPtr<KX::LControl> m_noteModePage;
     // The note-mode bytes last shown, handed back while the page cannot edit them.

@@ -48,16 +48,23 @@ KXRESULT LWheelEditPanel::Initialize()
     m_nameLabel = editor::FindChildAs<LLabel>(this, u"wheelName");
     if (!m_nameLabel)
         editor::ThrowNullPointer("couldn't find child wheelName", kInitialize, kSource, 45);
+    // Named as the pitch wheel until the first target, rather than showing an empty title.
+    NameWheel(GetIndex());
     return base;
 }
 
-void LWheelEditPanel::SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index)
+void LWheelEditPanel::NameWheel(int32_t index)
 {
     if (m_nameLabel && (index == 0 || index == 1)) {
         WString text;
         m_nameLabel->LookupString(WString(index == 0 ? u"PITCH_LABEL" : u"MOD_LABEL"), text);
         m_nameLabel->SetText(text);
     }
+}
+
+void LWheelEditPanel::SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index)
+{
+    NameWheel(index);
     RetargetAndPost(root, firstId, index);
 }
 

@@ -46,12 +46,19 @@ KXRESULT LXYPadEditPanel::Initialize()
         editor::ThrowNullPointer("Cannot find child: viewTabControl: noteModePage", kInitialize, kSource, 59);
     if (dynamic_cast<INoteModeValueEditor*>(m_noteModePage.Get()))
         ListenToSubEditor(m_noteModePage, &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource, 61);
+    // Named as the X axis until the first target, rather than showing an empty title.
+    NameAxis(GetIndex());
     return base;
 }
 
 void LXYPadEditPanel::SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index)
 {
     RetargetAndPost(root, firstId, index);
+    NameAxis(index);
+}
+
+void LXYPadEditPanel::NameAxis(int32_t index)
+{
     if (index != 0 && index != 1)
         return;
     if (const RCPtr<LLabel> name = editor::FindChildAs<LLabel>(this, u"axisName")) {
