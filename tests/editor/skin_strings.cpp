@@ -141,6 +141,8 @@ TEST_F(EditorStrings, ItemListsHoldExactlyTheirItems)
         {"PresetEditor.Control.ZoneNoteSelector|noteNameLabel", "ITEM.%02d", 12, "C", "B"},
         {"PresetEditor.Control.ZoneNoteSelector|octaveNameLabel", "ITEM.%02d", 11, "(2)", "(12)"},
         {"PresetEditor.Control.CCSelector|label", "TEXT.%03d", 128, "Bank Select", "Poly Mode On"},
+        {"PresetEditor.Control.LabeledNoteModeTypeSelector|comboBox", "ITEM.%02d", 7, "Range", "8 Notes"},
+        {"PresetEditor.Control.LabeledNoteScaleSelector|comboBox", "ITEM.%02d", 11, "Off", "Chromatic"},
     };
     for (const List& list : lists) {
         char key[16];

@@ -180,15 +180,20 @@ def pages(d):
     ]
 
 
-def document():
+FILL = 'XPositionAbs="0" YPositionAbs="0" XSizeAbs="0" YSizeAbs="0" XSizeToControl="Parent" XSizeRel="1" YSizeToControl="Parent" YSizeRel="1"'
+# The sustain pedal edit panel places its own copy beside its labels.
+SUSTAIN_PLACE = 'XPositionAbs="240" YPositionAbs="16" XSizeAbs="912" YSizeAbs="240"'
+
+
+def document(name="midiPage", place=FILL):
     d = 0
     i = IND * 4
     out = ['<!-- The button message sub-editor (a fragment of the skin document, made by\n'
            '     tools/skin_gen/button_message_skin.py): the tab control with one page per kind of message.\n'
            '     It fills the control it is placed in; the push-button and pad edit panels place it as their\n'
            '     "midiPage". -->\n']
-    out.append(f'{i}<SubControl Class="PresetEditor.MainControl.EditPanel.ButtonTypePanel" Name="midiPage" XPositionAbs="0" YPositionAbs="0" XSizeAbs="0" YSizeAbs="0" XSizeToControl="Parent" XSizeRel="1" YSizeToControl="Parent" YSizeRel="1">\n')
-    out.append(f'{i}  <Skin Name="midiPageSkin" LookList="Bare">\n')
+    out.append(f'{i}<SubControl Class="PresetEditor.MainControl.EditPanel.ButtonTypePanel" Name="{name}" {place}>\n')
+    out.append(f'{i}  <Skin Name="{name}Skin" LookList="Bare">\n')
     out.append(f'{i}    <SubControl Class="PresetEditor.Control.ButtonModesControl.TabControl" Name="tabControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="0" YSizeAbs="0" XSizeToControl="Parent" XSizeRel="1" YSizeToControl="Parent" YSizeRel="1">\n')
     out.append(f'{i}      <Skin Name="tabControlSkin" LookList="Bare">\n')
     holder = i + "        "
@@ -216,7 +221,9 @@ def document():
 
 
 if __name__ == "__main__":
-    path = os.path.join("resources", "skins", "edit_button_message.xml")
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(document())
-    print(path)
+    for file, text in (("edit_button_message.xml", document()),
+                       ("edit_sustain_message.xml", document("buttonTypePanel", SUSTAIN_PLACE))):
+        path = os.path.join("resources", "skins", file)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        print(path)

@@ -7,6 +7,7 @@
 #include "engine/ModuleInterfaces.h"
 
 class LMoveableControlEditPanel;
+class LNoteModeEditPanel;
 
 namespace XYPadAxisValue {
 constexpr uint32_t kLength = 15;
@@ -14,22 +15,12 @@ constexpr uint32_t kMessageLength = 6;
 constexpr uint32_t kNoteModeLength = 9;
 } // namespace XYPadAxisValue
 
-// What the axis panel needs of its note-mode page: showing and reading the 9-byte value.
-class INoteModeValueEditor {
-public:
-    virtual void SetNoteModeValue(const KX::Array<signed char>& value) = 0;
-    virtual KX::Array<signed char> GetNoteModeValue() = 0;
-
-protected:
-    ~INoteModeValueEditor() = default;
-};
-
 class LXYPadEditPanel : public editor::LEditPanelFrame<LXYPadEditPanel, ITouchPadAxis> {
 public:
     LXYPadEditPanel(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name);
 
     // Needs "viewTabControl" with the pages "midiPage" (an LMoveableControlEditPanel) and
-    // "noteModePage": the "Null Pointer" runtime error otherwise.
+    // "noteModePage" (an LNoteModeEditPanel): the "Null Pointer" runtime error otherwise.
     KX::KXRESULT Initialize() override;
     // Stores the fields, asks for the axis's current value and names the axis ("axisName").
     void SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index) override;
@@ -46,6 +37,7 @@ public:
     KX::Array<signed char> BuildValue();
 
     const KX::RCPtr<LMoveableControlEditPanel>& GetMidiPage() const noexcept { return m_midiPage; }
+    const KX::RCPtr<LNoteModeEditPanel>& GetNoteModePage() const noexcept { return m_noteModePage; }
 
 protected:
     ~LXYPadEditPanel() override;
@@ -55,7 +47,5 @@ private:
     void NameAxis(int32_t index);
 
     KX::RCPtr<LMoveableControlEditPanel> m_midiPage;
-    KX::RCPtr<KX::LControl> m_noteModePage;
-    // The note-mode bytes last shown, handed back while the page cannot edit them.
-    KX::Array<signed char> m_heldNoteMode;
+    KX::RCPtr<LNoteModeEditPanel> m_noteModePage;
 };

@@ -17,6 +17,7 @@
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/MoveableControlViewPanel.h"
+#include "editor/NoteModeEditPanel.h"
 #include "editor/NumberBoxTextSelector.h"
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
@@ -42,7 +43,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.MIDIChannelView", &KX::CreateControlOfClass<LMIDIChannelViewPanel>, "LMIDIChannelViewPanel"},
         {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
         {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", &KX::CreateControlOfClass<LPresetNamePanel>, "LPresetNamePanel"},
-        {u"PresetEditor.MainControl.EditPanel.XYPadNotes", nullptr, "LNoteModeEditPanel"},
+        {u"PresetEditor.MainControl.EditPanel.XYPadNotes", &KX::CreateControlOfClass<LNoteModeEditPanel>, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", &KX::CreateControlOfClass<LButtonControlViewPanel>, "LButtonControlViewPanel"},
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &KX::CreateControlOfClass<editor::LGetPresetFromMidiDeviceDlg>, "LGetPresetFromMidiDeviceDlg"},

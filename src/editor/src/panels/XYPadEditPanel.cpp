@@ -3,6 +3,7 @@
 
 #include "dialogs/DialogSupport.h"
 #include "editor/MoveableControlEditPanel.h"
+#include "editor/NoteModeEditPanel.h"
 
 #include "kx/controls/Label.h"
 #include "kx/controls/TabControl.h"
@@ -15,12 +16,7 @@ constexpr const char* kInitialize = "LXYPadEditPanel::Initialize";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\XYPadEditPanel";
 } // namespace
 
-LXYPadEditPanel::LXYPadEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name)
-{
-    m_heldNoteMode.SetSize(kNoteModeLength);
-    for (uint32_t i = 0; i < kNoteModeLength; ++i)
-        m_heldNoteMode.ElementAt(i) = 0;
-}
+LXYPadEditPanel::LXYPadEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name) {}
 
 LXYPadEditPanel::~LXYPadEditPanel()
 {
@@ -41,11 +37,12 @@ KXRESULT LXYPadEditPanel::Initialize()
     if (!m_midiPage)
         editor::ThrowNullPointer("Cannot find child: viewTabControl: midiPage", kInitialize, kSource, 54);
     ListenToSubEditor(RCPtr<LControl>(m_midiPage), &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource, 56);
-    m_noteModePage = tabs->GetPageForTab(WString(u"noteModePage"));
+    m_noteModePage = RCPtr<LNoteModeEditPanel>::DynamicCast(
+        ConstRCPtr<LControl>(tabs->GetPageForTab(WString(u"noteModePage"))));
     if (!m_noteModePage)
         editor::ThrowNullPointer("Cannot find child: viewTabControl: noteModePage", kInitialize, kSource, 59);
-    if (dynamic_cast<INoteModeValueEditor*>(m_noteModePage.Get()))
-        ListenToSubEditor(m_noteModePage, &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource, 61);
+    ListenToSubEditor(RCPtr<LControl>(m_noteModePage), &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource,
+                      61);
     // Named as the X axis until the first target, rather than showing an empty title.
     NameAxis(GetIndex());
     return base;
@@ -79,9 +76,8 @@ KXRESULT LXYPadEditPanel::SetParamValueLocal(const ParamDescriptor& descriptor, 
         (i < kMessageLength ? message : noteMode).AddItem(bytes.ElementAt(i));
     if (m_midiPage)
         m_midiPage->SetMoveableMessage(message);
-    m_heldNoteMode = noteMode;
-    if (auto* notes = dynamic_cast<INoteModeValueEditor*>(m_noteModePage.Get()))
-        notes->SetNoteModeValue(noteMode);
+    if (m_noteModePage)
+        m_noteModePage->SetNoteModeValue(noteMode);
     PropagateShownValue(descriptor, value);
     return S_OK;
 }
@@ -92,8 +88,7 @@ Array<signed char> LXYPadEditPanel::BuildValue()
     const Array<signed char> message = m_midiPage ? m_midiPage->GetMoveableMessage() : Array<signed char>();
     for (uint32_t i = 0; i < kMessageLength; ++i)
         value.AddItem(i < message.GetCount() ? message.ElementAt(i) : 0);
-    auto* notes = dynamic_cast<INoteModeValueEditor*>(m_noteModePage.Get());
-    const Array<signed char> noteMode = notes ? notes->GetNoteModeValue() : m_heldNoteMode;
+    const Array<signed char> noteMode = m_noteModePage ? m_noteModePage->GetNoteModeValue() : Array<signed char>();
     for (uint32_t i = 0; i < kNoteModeLength; ++i)
         value.AddItem(i < noteMode.GetCount() ? noteMode.ElementAt(i) : 0);
     return value;
