@@ -146,11 +146,23 @@ def xy_pad():
                 'The two directions of the XY pad; after their edit panel, which they watch from the start.')
 
 
+def pedals():
+    """The volume pedal above the sustain pedal."""
+    m = 'PresetEditor.MainControl.'
+    width, height, gap = 96, 164, 24
+    tiles = (moveable_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, '') +
+             moveable_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height, '',
+                           m + 'PushButtonType.ViewPanel'))
+    return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
+            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Device.Pedals', tiles))
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
     for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons()),
                        ('group_encoders.xml', encoders()), ('group_faders.xml', faders()),
                        ('group_wheels.xml', wheels()), ('group_xy_pad.xml', xy_pad()),
+                       ('group_pedals.xml', pedals()),
                        ('tiles_single.xml', single_tiles())):
         with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
             f.write(text)
