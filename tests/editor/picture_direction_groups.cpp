@@ -1,7 +1,8 @@
-// The wheel and XY-pad direction groups in the editor's real skin: a click on a tile opens the one
+// The wheel, XY-pad direction and pedal groups in the editor's real skin: a click on a tile opens the one
 // edit panel of the group on that tile's value, and the other tile loses its highlight.
 #include "PanelsFixture.h"
 
+#include "editor/PedalGroupPanel.h"
 #include "editor/WheelEditPanel.h"
 #include "editor/WheelGroupPanels.h"
 #include "editor/XYPadEditPanel.h"
@@ -57,6 +58,32 @@ TEST_F(DirectionGroups, ClickedTilesOpenTheirEditPanelOnTheirOwnValue)
     EXPECT_EQ(axisEdit->GetFirstParamID(), IDevice::kTouchPadAxisesOffset);
     EXPECT_EQ(Highlight(*wheels, 1), 0.0) << "the hidden wheel panel took its highlight";
     EXPECT_EQ(Highlight(*axes, 0), 1.0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DirectionGroups, PedalTilesOfTheRealPictureOpenTheirOwnEditPanels)
+{
+    StartEngine();
+    BuildMain();
+    const auto pedals = ViewChildAs<LPedalGroupPanel>(u"pedals");
+    ASSERT_TRUE(pedals && pedals->GetSustainTile() && pedals->GetVolumeTile());
+    auto click = [](const RCPtr<LControl>& tile) {
+        RCPtr<LNotification> n;
+        LNotification::Create(n, NID_LEFT_CLICK, nullptr);
+        static_cast<LNotificationDistributor*>(tile->FindChild(WString(u"button")).Get())->SendNotification(n);
+    };
+    click(pedals->GetSustainTile());
+    RunIdle();
+    EXPECT_TRUE(Visible(u"sustainEditPage"));
+    EXPECT_FALSE(Visible(u"volumePedalEditPanel"));
+    click(pedals->GetVolumeTile());
+    RunIdle();
+    EXPECT_TRUE(Visible(u"volumePedalEditPanel"));
+    EXPECT_FALSE(Visible(u"sustainEditPage"));
+    EXPECT_EQ(pedals->GetSustainTile()->FindChild(WString(u"button"))->GetNormalizedValue(), 0.0);
 }
 
 } // namespace
