@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the skin fragments of the keyboard picture's groups that hold many like tiles
-(resources/skins/group_pads.xml, group_buttons.xml, group_encoders.xml, group_faders.xml): every tile of every bank placed on the
+(resources/skins/group_pads.xml, group_buttons.xml, group_encoders.xml, group_faders.xml, group_wheels.xml, group_xy_pad.xml): every tile of every bank placed on the
 4-pixel grid. Run it after changing a layout number here; the fragments are committed."""
 import os
 import sys
@@ -125,10 +125,44 @@ def buttons():
                     'Bare', banks, ' LayoutOrder="38"'))
 
 
+def pair(group, kind, names, x, y, width, height, gap, looks, comment):
+    """Two named moveable tiles side by side, each with a label of its own."""
+    Kind = kind[0].upper() + kind[1:]
+    view = {'wheel': 'PresetEditor.MainControl.WheelView', 'axis': 'PresetEditor.MainControl.XYPadView'}[kind]
+    tiles = ''
+    for k, name in enumerate(names):
+        tiles += moveable_tile(20, f'{view}.{Kind}', name, k * (width + gap), 0, width, height, f'{name}Label')
+    return (f'                <!-- {comment} -->\n' +
+            control(16, view, group, x, y, 2 * width + gap, height, looks, tiles))
+
+
+def wheels():
+    return pair('wheels', 'wheel', ('pitchWheel', 'modWheel'), 36, 56, 44, 152, 8, 'Device.Wheels',
+                'The pitch and modulation wheels; after their edit panel, which they watch from the start.')
+
+
+def xy_pad():
+    return pair('xyPad', 'axis', ('xAxis', 'yAxis'), 148, 56, 88, 184, 8, 'Device.XY',
+                'The two directions of the XY pad; after their edit panel, which they watch from the start.')
+
+
+def pedals():
+    """The volume pedal above the sustain pedal."""
+    m = 'PresetEditor.MainControl.'
+    width, height, gap = 96, 164, 24
+    tiles = (moveable_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, '') +
+             moveable_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height, '',
+                           m + 'PushButtonType.ViewPanel'))
+    return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
+            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Device.Pedals', tiles))
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
     for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons()),
                        ('group_encoders.xml', encoders()), ('group_faders.xml', faders()),
+                       ('group_wheels.xml', wheels()), ('group_xy_pad.xml', xy_pad()),
+                       ('group_pedals.xml', pedals()),
                        ('tiles_single.xml', single_tiles())):
         with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
             f.write(text)

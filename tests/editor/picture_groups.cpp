@@ -5,6 +5,8 @@
 #include "ViewFixture.h"
 
 #include "editor/GroupPanels.h"
+#include "editor/PedalGroupPanel.h"
+#include "editor/WheelGroupPanels.h"
 
 #include "kx/controls/Button.h"
 
@@ -114,10 +116,10 @@ std::string MakeSkin(const SkinChanges& c)
                                                          {"knobEditPanel", "Test.EncoderEdit"},
                                                          {"faderEditPanel", "Test.FaderEdit"},
                                                          {"buttonEditPanel", "Test.ButtonEdit"},
-                                                         {"volumePedalEditPanel", nullptr},
-                                                         {"wheelEditPanel", nullptr},
-                                                         {"xyPadEditPanel", nullptr},
-                                                         {"sustainEditPage", nullptr},
+                                                         {"volumePedalEditPanel", "Test.VolumeEdit"},
+                                                         {"wheelEditPanel", "Test.WheelEdit"},
+                                                         {"xyPadEditPanel", "Test.AxisEdit"},
+                                                         {"sustainEditPage", "Test.SustainEdit"},
                                                          {"zoneEditPanel", nullptr}};
     for (const auto& [name, cls] : edits)
         view += Panel(cls && !Has(c.plainEditPanels, name) ? cls : "Framework.Panel", name);
@@ -126,7 +128,20 @@ std::string MakeSkin(const SkinChanges& c)
         Group(c, "PresetEditor.MainControl.EncoderView", "encoders", "encoderBank", "Test.Encoder", "encoder", 4, 4);
     view += Group(c, "PresetEditor.MainControl.FaderView", "faders", "faderBank", "Test.Fader", "fader", 4, 5);
     view += Group(c, "PresetEditor.MainControl.ButtonView", "buttons", "buttonBank", "Test.Button", "button", 4, 5);
-    for (const char* name : {"wheels", "pedals", "keybedZones", "xyPad", "presetNameEditPanel", "groupBankPanel"})
+    auto named = [&c](const std::string& cls, const std::string& name, const std::string& tileClass,
+                      std::initializer_list<const char*> tiles) {
+        std::string inner;
+        for (const char* t : tiles)
+            if (!Has(c.dropped, name + "/" + t))
+                inner += Tile(tileClass, t);
+        return Panel(cls, name, inner);
+    };
+    view += named("PresetEditor.MainControl.WheelView", "wheels", "Test.Wheel", {"pitchWheel", "modWheel"});
+    view += named("PresetEditor.MainControl.XYPadView", "xyPad", "Test.Axis", {"xAxis", "yAxis"});
+    view += named("PresetEditor.MainControl.Pedals", "pedals", "Test.Volume", {"volumePedal"});
+    if (const size_t at = view.rfind("</Skin></SubControl>"); !Has(c.dropped, "pedals/sustainPedal"))
+        view.insert(at, Tile("Test.Sustain", "sustainPedal"));
+    for (const char* name : {"keybedZones", "presetNameEditPanel", "groupBankPanel"})
         view += Panel("Framework.Panel", name);
     const std::string device =
         Panel(c.withoutDeviceView ? "Framework.Panel" : "PresetEditor.MainControl.DeviceView", "viewDevice", view);
@@ -149,6 +164,14 @@ protected:
         f.RegisterControlClass(WString(u"Test.EncoderEdit"), &CreateControlOfClass<FakeEditPanel<IEncoder>>);
         f.RegisterControlClass(WString(u"Test.FaderEdit"), &CreateControlOfClass<FakeEditPanel<IFader>>);
         f.RegisterControlClass(WString(u"Test.ButtonEdit"), &CreateControlOfClass<FakeEditPanel<IPushButton>>);
+        f.RegisterControlClass(WString(u"Test.Wheel"), &CreateControlOfClass<FakeTile<IWheel>>);
+        f.RegisterControlClass(WString(u"Test.WheelEdit"), &CreateControlOfClass<FakeEditPanel<IWheel>>);
+        f.RegisterControlClass(WString(u"Test.Axis"), &CreateControlOfClass<FakeTile<ITouchPadAxis>>);
+        f.RegisterControlClass(WString(u"Test.AxisEdit"), &CreateControlOfClass<FakeEditPanel<ITouchPadAxis>>);
+        f.RegisterControlClass(WString(u"Test.Volume"), &CreateControlOfClass<FakeTile<IVolumePedal>>);
+        f.RegisterControlClass(WString(u"Test.VolumeEdit"), &CreateControlOfClass<FakeEditPanel<IVolumePedal>>);
+        f.RegisterControlClass(WString(u"Test.Sustain"), &CreateControlOfClass<FakeTile<ISustainPedal>>);
+        f.RegisterControlClass(WString(u"Test.SustainEdit"), &CreateControlOfClass<FakeEditPanel<ISustainPedal>>);
     }
 
     // Writes the picture with the changes, then the harness window and the engine.
@@ -348,3 +371,73 @@ TEST_F(Groups, APadGroupWithoutADeviceViewIsANullPointer)
 }
 
 } // namespace
+
+TEST_F(Groups, WheelsAndXYPadDirectionsPointTheirOneEditPanelAtTheClickedTile)
+{
+    Start();
+    BuildMain();
+    const auto wheels = GroupOf<LWheelGroupPanel>(u"wheels");
+    const auto axes = GroupOf<LXYPadDirectionGroupPanel>(u"xyPad");
+    ASSERT_TRUE(wheels && axes);
+    ClickTile(*wheels, 1);
+    const auto wheelEdit = Edit<IWheel>(u"wheelEditPanel");
+    ASSERT_EQ(wheelEdit->targets.size(), 1u);
+    EXPECT_EQ(wheelEdit->targets[0].id, IDevice::kWheelsOffset + 1);
+    EXPECT_EQ(wheelEdit->targets[0].index, 1);
+    EXPECT_TRUE(Visible(u"wheelEditPanel"));
+    EXPECT_EQ(ButtonValue(*wheels, 0), 0.0);
+    EXPECT_EQ(ButtonValue(*wheels, 1), 1.0);
+
+    ClickTile(*axes, 1);
+    const auto axisEdit = Edit<ITouchPadAxis>(u"xyPadEditPanel");
+    ASSERT_EQ(axisEdit->targets.size(), 1u);
+    EXPECT_EQ(axisEdit->targets[0].id, IDevice::kTouchPadAxisesOffset + 1);
+    EXPECT_TRUE(Visible(u"xyPadEditPanel"));
+    EXPECT_FALSE(Visible(u"wheelEditPanel"));
+    RunIdle();
+    EXPECT_EQ(ButtonValue(*wheels, 1), 0.0) << "the hidden wheel panel took its highlight";
+    // The routed Y axis value reaches the edit panel and is mirrored into the Y tile only.
+    EXPECT_FALSE(axisEdit->shown.empty());
+    EXPECT_FALSE(TileAt<ITouchPadAxis>(*axes, 1).values.empty());
+}
+
+TEST_F(Groups, EachPedalHasItsOwnEditPanelAndHighlight)
+{
+    Start();
+    BuildMain();
+    const auto pedals = GroupOf<LPedalGroupPanel>(u"pedals");
+    ASSERT_TRUE(pedals);
+    auto value = [](const RCPtr<LControl>& tile) { return tile->FindChild(WString(u"button"))->GetNormalizedValue(); };
+    auto click = [](const RCPtr<LControl>& tile) {
+        RCPtr<LNotification> n;
+        LNotification::Create(n, NID_LEFT_CLICK, nullptr);
+        static_cast<LNotificationDistributor*>(tile->FindChild(WString(u"button")).Get())->SendNotification(n);
+    };
+    click(pedals->GetSustainTile());
+    const auto sustainEdit = Edit<ISustainPedal>(u"sustainEditPage");
+    ASSERT_EQ(sustainEdit->targets.size(), 1u);
+    EXPECT_EQ(sustainEdit->targets[0].id, IDevice::kPedalsOffset + 1);
+    EXPECT_EQ(sustainEdit->targets[0].index, 0);
+    EXPECT_TRUE(sustainEdit->targets[0].showing) << "shown first, then pointed";
+    EXPECT_EQ(value(pedals->GetSustainTile()), 1.0);
+    EXPECT_EQ(value(pedals->GetVolumeTile()), 0.0);
+    EXPECT_EQ(pedals->GetSustainPedal().Get(), static_cast<ISustainPedal*>(sustainEdit.Get()));
+    EXPECT_EQ(pedals->SetParamValueGlobal(ParamDescriptor(IDevice::kFadersOffset), Bytes({1})), E_FAIL);
+
+    // Another kind's panel hides the sustain panel: both highlights go, the tile is the module again.
+    ClickTile(*GroupOf<LFaderGroupPanel>(u"faders"), 0);
+    RunIdle();
+    EXPECT_EQ(value(pedals->GetSustainTile()), 0.0);
+    EXPECT_EQ(value(pedals->GetVolumeTile()), 0.0);
+    EXPECT_EQ(pedals->GetSustainPedal().Get(), dynamic_cast<ISustainPedal*>(pedals->GetSustainTile().Get()));
+}
+
+TEST_F(Groups, APedalGroupWithoutTheSustainEditPanelIsANullPointer)
+{
+    EXPECT_NE(Failure({{}, {"sustainEditPage"}, false}).find("sustainEditPanel not found"), std::string::npos);
+}
+
+TEST_F(Groups, AnXYPadWithoutItsXAxisFails)
+{
+    EXPECT_NE(Failure({{"xyPad/xAxis"}, {}, false}).find("Failed Result"), std::string::npos);
+}

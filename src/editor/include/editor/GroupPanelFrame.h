@@ -29,6 +29,7 @@ struct GroupPanelLayout {
     bool checkBanks;            // a missing bank is an error
     bool watchOnClick;          // the edit panel's visibility is watched from the first click on, not from Initialize
     bool retargetFirst;         // a click finds its tile from the sender, points the edit panel, then shows it
+    const char16_t* const* tileNames; // tilesPerBank names of the group's own children; null: numbered tiles
 };
 
 class LGroupPanelFrame : public KX::LPanel {

@@ -25,8 +25,11 @@
 #include "editor/PadEditPanel.h"
 #include "editor/PadPanel.h"
 #include "editor/PedalEditPanels.h"
+#include "editor/PedalGroupPanel.h"
+#include "editor/PresetNamePanel.h"
 #include "editor/PresetSlotDialogs.h"
 #include "editor/WheelEditPanel.h"
+#include "editor/WheelGroupPanels.h"
 #include "editor/XYPadEditPanel.h"
 
 #include "kx/controls/ControlClasses.h"
@@ -42,7 +45,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl", &KX::CreateControlOfClass<KX::LMainControl>, "KX::LMainControl"},
         {u"PresetEditor.MainControl.MIDIChannelView", &KX::CreateControlOfClass<LMIDIChannelViewPanel>, "LMIDIChannelViewPanel"},
         {u"PresetEditor.MainControl.DeviceView", &KX::CreateControlOfClass<LDeviceView>, "LDeviceView"},
-        {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", nullptr, "LPresetNamePanel"},
+        {u"PresetEditor.MainControl.DeviceView.PresetNameEditPanel", &KX::CreateControlOfClass<LPresetNamePanel>, "LPresetNamePanel"},
         {u"PresetEditor.MainControl.EditPanel.XYPadNotes", &KX::CreateControlOfClass<LNoteModeEditPanel>, "LNoteModeEditPanel"},
         {u"PresetEditor.MainControl.PushButtonType.ViewPanel", &KX::CreateControlOfClass<LButtonControlViewPanel>, "LButtonControlViewPanel"},
         {u"PresetEditor.Dialog.SendPresetToHardware", &KX::CreateControlOfClass<editor::LSendPresetToMidiDeviceDlg>, "LSendPresetToMidiDeviceDlg"},
@@ -55,12 +58,12 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainControl.EncoderView.Encoder", &KX::CreateControlOfClass<LEncoderPanel>, "LEncoderPanel"},
         {u"PresetEditor.MainControl.ButtonView", &KX::CreateControlOfClass<LButtonGroupPanel>, "LButtonGroupPanel"},
         {u"PresetEditor.MainControl.ButtonView.Button", &KX::CreateControlOfClass<LButtonPanel>, "LButtonPanel"},
-        {u"PresetEditor.MainControl.Pedals", nullptr, "LPedalGroupPanel"},
+        {u"PresetEditor.MainControl.Pedals", &KX::CreateControlOfClass<LPedalGroupPanel>, "LPedalGroupPanel"},
         {u"PresetEditor.MainControl.Pedals.SustainPedal", &KX::CreateControlOfClass<LSustainPedalPanel>, "LSustainPedalPanel"},
         {u"PresetEditor.MainControl.Pedals.VolumePedal", &KX::CreateControlOfClass<LVolumePedalPanel>, "LVolumePedalPanel"},
         {u"PresetEditor.MainControl.KeybedZones", &KX::CreateControlOfClass<LKeybedZoneGroupPanel>, "LKeybedZoneGroupPanel"},
         {u"PresetEditor.MainControl.KeybedZones.Zone", &KX::CreateControlOfClass<LKeybedZonePanel>, "LKeybedZonePanel"},
-        {u"PresetEditor.MainControl.WheelView", nullptr, "LWheelGroupPanel"},
+        {u"PresetEditor.MainControl.WheelView", &KX::CreateControlOfClass<LWheelGroupPanel>, "LWheelGroupPanel"},
         {u"PresetEditor.MainControl.WheelView.Wheel", &KX::CreateControlOfClass<LWheelPanel>, "LWheelPanel"},
         {u"PresetEditor.MainControl.PadView", &KX::CreateControlOfClass<LPadGroupPanel>, "LPadGroupPanel"},
         {u"PresetEditor.MainControl.PadView.Pad", &KX::CreateControlOfClass<LPadPanel>, "LPadPanel"},
@@ -76,7 +79,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
         {u"PresetEditor.MainPage.XYPadEditPanel", &KX::CreateControlOfClass<LXYPadEditPanel>, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", &KX::CreateControlOfClass<LXYPadDirectionPanel>, "LXYPadDirectionPanel"},
-        {u"PresetEditor.MainControl.XYPadView", nullptr, "LXYPadDirectionGroupPanel"},
+        {u"PresetEditor.MainControl.XYPadView", &KX::CreateControlOfClass<LXYPadDirectionGroupPanel>, "LXYPadDirectionGroupPanel"},
         {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", &KX::CreateControlOfClass<LMoveableControlViewPanel>, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},

@@ -127,6 +127,11 @@ void LGroupPanelFrame::CollectTiles()
         m_tiles.AddItem(module ? tile : RCPtr<LControl>());
         m_tileModules.push_back(module);
     };
+    if (m_layout.tileNames) {
+        for (uint32_t t = 0; t < m_layout.tilesPerBank; ++t)
+            add(FindChild(WString(m_layout.tileNames[t])));
+        return;
+    }
     if (!m_layout.bankStem) {
         for (uint32_t t = 1; t <= m_layout.tilesPerBank; ++t)
             add(FindChild(Numbered(m_layout.tileStem, t)));

@@ -17,7 +17,8 @@ const GroupPanelLayout LButtonGroupPanel::kLayout{"LButtonGroupPanel",
                                                   0,
                                                   false,
                                                   false,
-                                                  false};
+                                                  false,
+                                                  nullptr};
 
 const GroupPanelLayout LEncoderGroupPanel::kLayout{"LEncoderGroupPanel",
                                                    "UI\\LumoSeriesCommon\\EncoderGroupPanel",
@@ -30,7 +31,8 @@ const GroupPanelLayout LEncoderGroupPanel::kLayout{"LEncoderGroupPanel",
                                                    IEncoders::kChildCount,
                                                    true,
                                                    false,
-                                                   false};
+                                                   false,
+                                                  nullptr};
 
 const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  "UI\\LumoSeriesCommon\\FaderGroupPanel",
@@ -43,7 +45,8 @@ const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  IFaders::kChildCount,
                                                  false,
                                                  true,
-                                                 false};
+                                                 false,
+                                                  nullptr};
 
 const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                "UI\\LumoSeriesCommon\\PadGroupPanel",
@@ -56,7 +59,8 @@ const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                IPads::kChildCount,
                                                false,
                                                false,
-                                               true};
+                                               true,
+                                                  nullptr};
 
 LButtonGroupPanel::LButtonGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

@@ -1,0 +1,125 @@
+// The preset-name panel above the keyboard picture.
+#include "editor/PresetNamePanel.h"
+
+#include "editor/EditPanelFrame.h"
+
+#include "dialogs/DialogSupport.h"
+
+#include "kx/Exception.h"
+#include "kx/controls/TextBox.h"
+
+using namespace KX;
+
+namespace {
+constexpr const char* kSource = "UI\\LumoSeriesCommon\\PresetNamePanel";
+constexpr const char* kInitialize = "LPresetNamePanel::Initialize";
+constexpr const char16_t* kTextChange = u"NID_TEXTBOX_TEXT_CHANGE";
+
+bool IsAllowed(char16_t c)
+{
+    for (const char16_t* p = LPresetNamePanel::kAllowedCharacters; *p; ++p)
+        if (*p == c)
+            return true;
+    return false;
+}
+} // namespace
+
+const char16_t LPresetNamePanel::kAllowedCharacters[] = u" abcdefghijklmnopqrstuvwxyz"
+                                                        u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                        u"0123456789-./=[\\]'";
+
+bool LPresetNamePanel::EncodeName(const WString& text, std::array<uint8_t, kValueLength>& out)
+{
+    const uint32_t length = text.GetLength();
+    if (length > kValueLength)
+        return false;
+    std::array<uint8_t, kValueLength> bytes{};
+    const char16_t* s = text.GetString();
+    for (uint32_t i = 0; i < length; ++i) {
+        char16_t c = s[i];
+        if (!IsAllowed(c))
+            return false;
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        bytes[i] = c == u' ' ? kBlankByte : static_cast<uint8_t>(c & 0xFF);
+    }
+    out = bytes;
+    return true;
+}
+
+WString LPresetNamePanel::DecodeName(const uint8_t* bytes, uint32_t count)
+{
+    WString text;
+    for (uint32_t i = 0; bytes != nullptr && i < count && bytes[i] != 0; ++i)
+        text.AppendChar(bytes[i] == kBlankByte ? u' ' : static_cast<char16_t>(bytes[i]));
+    return text;
+}
+
+LPresetNamePanel::LPresetNamePanel(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
+
+LPresetNamePanel::~LPresetNamePanel()
+{
+    m_textBox = nullptr;
+    m_handler = nullptr;
+}
+
+KXRESULT LPresetNamePanel::RegisterTextChange()
+{
+    return m_handler->AddDistributorHandler(&LPresetNamePanel::OnTextChanged,
+                                            RCPtr<LNotificationDistributor>(m_textBox), kTextChange, 0);
+}
+
+KXRESULT LPresetNamePanel::Initialize()
+{
+    const KXRESULT base = LPanel::Initialize();
+    if (Failed(base))
+        return base;
+    m_handler = RCPtr<LNotificationHandler<LPresetNamePanel>>(new LNotificationHandler<LPresetNamePanel>(this));
+    m_textBox = editor::FindChildAs<LTextBox>(this, u"textBox");
+    if (!m_textBox)
+        editor::ThrowNullPointer("Cannot find child textBox", kInitialize, kSource, __LINE__);
+    CheckResult(RegisterTextChange(), kInitialize, kSource, __LINE__);
+    m_textBox->SetMaxLength(static_cast<int32_t>(kValueLength));
+    m_textBox->SetAutoScroll(0, true);
+    m_textBox->characterFilter = WString(kAllowedCharacters);
+    m_textBox->filterIsAllowList = true;
+    return base;
+}
+
+KXRESULT LPresetNamePanel::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
+{
+    if (m_handler && m_handler->Receive(from, n))
+        return S_OK;
+    return LPanel::Receive(from, n);
+}
+
+KXRESULT LPresetNamePanel::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
+{
+    if (m_handler)
+        m_handler->RemoveDistributorHandler(d, name);
+    return LPanel::UnregisterForNotification(d, name);
+}
+
+KXRESULT LPresetNamePanel::OnTextChanged(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+{
+    std::array<uint8_t, kValueLength> bytes{};
+    if (m_textBox && EncodeName(m_textBox->GetText(), bytes))
+        editor::SendParamValue(*this, GetFirstParamID(), reinterpret_cast<const signed char*>(bytes.data()),
+                               kValueLength);
+    return 1;
+}
+
+KXRESULT LPresetNamePanel::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)
+{
+    if (descriptor.id != GetFirstParamID())
+        return E_FAIL;
+    uint32_t count = 0;
+    const uint8_t* data = value.GetData(count);
+    const WString text = DecodeName(data, count);
+    if (!m_textBox || !m_handler)
+        return S_OK;
+    UnregisterForNotification(RCPtr<LNotificationDistributor>(m_textBox), kTextChange);
+    m_textBox->SetText(text);
+    RegisterTextChange();
+    return S_OK;
+}
