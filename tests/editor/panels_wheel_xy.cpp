@@ -4,9 +4,9 @@
 #include "PanelsFixture.h"
 
 #include "editor/ButtonControlEditPanel.h"
+#include "editor/NoteModeEditPanel.h"
 #include "editor/PedalEditPanels.h"
 #include "editor/WheelEditPanel.h"
-#include "editor/NoteModeEditPanel.h"
 #include "editor/XYPadEditPanel.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"

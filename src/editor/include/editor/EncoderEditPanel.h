@@ -6,7 +6,6 @@
 #include "editor/MoveableEditPanelFrame.h"
 #include "engine/ModuleInterfaces.h"
 
-
 class LEncoderEditPanel : public editor::LMoveableEditPanelFrame<LEncoderEditPanel, IEncoder> {
 public:
     static constexpr uint32_t kEncoderCount = 16;

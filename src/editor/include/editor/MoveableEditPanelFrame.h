@@ -37,7 +37,8 @@ public:
     }
 
     // The sub-editor's "NID_PARAMETERS_CHANGED": the panel's value to the main control. 1.
-    KX::KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>&)
+    KX::KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>&,
+                                     const KX::RCPtr<KX::LNotification>&)
     {
         if (m_subEditor)
             this->SendValue(ValueOfMessage(m_subEditor->GetMoveableMessage()));
@@ -63,8 +64,7 @@ protected:
         m_subEditor = FindMoveableSubEditorOf(*this);
         if (!m_subEditor)
             ThrowMissingMoveableSubEditor(method, source, line);
-        this->ListenToSubEditor(KX::RCPtr<KX::LControl>(m_subEditor), &Self::OnParametersChanged, method, source,
-                                line);
+        this->ListenToSubEditor(KX::RCPtr<KX::LControl>(m_subEditor), &Self::OnParametersChanged, method, source, line);
         return base;
     }
 

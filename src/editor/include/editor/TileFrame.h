@@ -61,8 +61,8 @@ protected:
     // Creates the handler bound to the tile; false when none could be made.
     bool CreateHandler()
     {
-        m_handler = KX::RCPtr<KX::LNotificationHandler<Owner>>(
-            new KX::LNotificationHandler<Owner>(static_cast<Owner*>(this)));
+        m_handler =
+            KX::RCPtr<KX::LNotificationHandler<Owner>>(new KX::LNotificationHandler<Owner>(static_cast<Owner*>(this)));
         return static_cast<bool>(m_handler);
     }
 

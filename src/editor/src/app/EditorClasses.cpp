@@ -1,5 +1,6 @@
 // The editor's skin-class table and its registration.
 
+#include "editor/EditorClasses.h"
 #include "editor/AboutDlg.h"
 #include "editor/ButtonControlEditPanel.h"
 #include "editor/ButtonControlViewPanel.h"
@@ -7,7 +8,6 @@
 #include "editor/ButtonPanel.h"
 #include "editor/ControlTiles.h"
 #include "editor/DeviceView.h"
-#include "editor/EditorClasses.h"
 #include "editor/EncoderEditPanel.h"
 #include "editor/FaderEditPanel.h"
 #include "editor/GlobalSettingsDlg.h"

@@ -17,8 +17,7 @@ Array<signed char> WheelValue::ToMessage(const Array<signed char>& value)
     Array<signed char> message;
     message.SetSize(MoveableMessage::kLength);
     for (uint32_t i = 0, v = 0; i < MoveableMessage::kLength; ++i)
-        message.ElementAt(i) =
-            i == MoveableMessage::kRelative ? 0 : (v < value.GetCount() ? value.ElementAt(v++) : 0);
+        message.ElementAt(i) = i == MoveableMessage::kRelative ? 0 : (v < value.GetCount() ? value.ElementAt(v++) : 0);
     return message;
 }
 
@@ -31,7 +30,8 @@ Array<signed char> WheelValue::FromMessage(const Array<signed char>& message)
     return value;
 }
 
-LWheelEditPanel::LWheelEditPanel(const RCPtr<LControl>& parent, const WString& name) : LMoveableEditPanelFrame(parent, name)
+LWheelEditPanel::LWheelEditPanel(const RCPtr<LControl>& parent, const WString& name)
+    : LMoveableEditPanelFrame(parent, name)
 {
 }
 

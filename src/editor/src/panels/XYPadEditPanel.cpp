@@ -32,17 +32,16 @@ KXRESULT LXYPadEditPanel::Initialize()
     const RCPtr<LTabControl> tabs = editor::FindChildAs<LTabControl>(this, u"viewTabControl");
     if (!tabs)
         editor::ThrowNullPointer("Cannot find child: viewTabControl", kInitialize, kSource, 50);
-    m_midiPage = RCPtr<LMoveableControlEditPanel>::DynamicCast(
-        ConstRCPtr<LControl>(tabs->GetPageForTab(WString(u"midiPage"))));
+    m_midiPage =
+        RCPtr<LMoveableControlEditPanel>::DynamicCast(ConstRCPtr<LControl>(tabs->GetPageForTab(WString(u"midiPage"))));
     if (!m_midiPage)
         editor::ThrowNullPointer("Cannot find child: viewTabControl: midiPage", kInitialize, kSource, 54);
     ListenToSubEditor(RCPtr<LControl>(m_midiPage), &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource, 56);
-    m_noteModePage = RCPtr<LNoteModeEditPanel>::DynamicCast(
-        ConstRCPtr<LControl>(tabs->GetPageForTab(WString(u"noteModePage"))));
+    m_noteModePage =
+        RCPtr<LNoteModeEditPanel>::DynamicCast(ConstRCPtr<LControl>(tabs->GetPageForTab(WString(u"noteModePage"))));
     if (!m_noteModePage)
         editor::ThrowNullPointer("Cannot find child: viewTabControl: noteModePage", kInitialize, kSource, 59);
-    ListenToSubEditor(RCPtr<LControl>(m_noteModePage), &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource,
-                      61);
+    ListenToSubEditor(RCPtr<LControl>(m_noteModePage), &LXYPadEditPanel::OnParametersChanged, kInitialize, kSource, 61);
     // Named as the X axis until the first target, rather than showing an empty title.
     NameAxis(GetIndex());
     return base;

@@ -78,8 +78,7 @@ KXRESULT LMoveableTile<Owner, Module>::Initialize()
 }
 
 template <class Owner, class Module>
-KXRESULT LMoveableTile<Owner, Module>::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value,
-                                                          bool)
+KXRESULT LMoveableTile<Owner, Module>::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)
 {
     if (descriptor.id != this->GetFirstParamID())
         return E_FAIL;
@@ -107,8 +106,8 @@ void LEncoderPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstI
 void LFaderPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index)
 {
     IFader::SetFirstParamID(parent, firstId, index);
-    editor::tile::FormatNumberLabel(*this, u"faderNumberLabel", index % 5 + 1, "LFaderPanel::SetFirstParamID",
-                                    kSource, __LINE__);
+    editor::tile::FormatNumberLabel(*this, u"faderNumberLabel", index % 5 + 1, "LFaderPanel::SetFirstParamID", kSource,
+                                    __LINE__);
 }
 
 LSustainPedalPanel::~LSustainPedalPanel()

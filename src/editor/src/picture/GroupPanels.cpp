@@ -32,7 +32,7 @@ const GroupPanelLayout LEncoderGroupPanel::kLayout{"LEncoderGroupPanel",
                                                    true,
                                                    false,
                                                    false,
-                                                  nullptr};
+                                                   nullptr};
 
 const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  "UI\\LumoSeriesCommon\\FaderGroupPanel",
@@ -46,7 +46,7 @@ const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  false,
                                                  true,
                                                  false,
-                                                  nullptr};
+                                                 nullptr};
 
 const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                "UI\\LumoSeriesCommon\\PadGroupPanel",
@@ -60,7 +60,7 @@ const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                false,
                                                false,
                                                true,
-                                                  nullptr};
+                                               nullptr};
 
 LButtonGroupPanel::LButtonGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

@@ -17,7 +17,8 @@ const GroupPanelLayout LKeybedZoneGroupPanel::kLayout{"LKeybedZoneGroupPanel",
                                                       IKeybedZones::kChildCount,
                                                       false,
                                                       false,
-                                                      true};
+                                                      true,
+                                                      nullptr};
 
 LKeybedZoneGroupPanel::LKeybedZoneGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

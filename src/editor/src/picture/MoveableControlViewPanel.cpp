@@ -33,7 +33,8 @@ WString LMoveableControlViewPanel::Describe(const LControl& label, const IArray<
 {
     const int32_t typed = static_cast<signed char>(value.ElementAt(1));
     const int32_t code = static_cast<signed char>(value.ElementAt(2));
-    const int32_t number = static_cast<signed char>(value.ElementAt(5)) * 128 + static_cast<signed char>(value.ElementAt(4));
+    const int32_t number =
+        static_cast<signed char>(value.ElementAt(5)) * 128 + static_cast<signed char>(value.ElementAt(4));
     if (typed == 0)
         return WithNumber(label, u"CC_LABEL", code);
     if (code == 4 || code == 5)

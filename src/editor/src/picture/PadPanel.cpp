@@ -35,9 +35,9 @@ KXRESULT LPadPanel::Initialize()
     if (editor::tile::IsMissing(m_colorIndicator))
         editor::ThrowNullPointer("child: color not found", kInitialize, kSource, __LINE__);
     // A missing face gives an empty distributor, which the registration refuses.
-    CheckResult(m_handler->AddDistributorHandler(&LPadPanel::OnButtonClicked, editor::tile::Face(*this),
-                                                 u"NID_LEFT_CLICK", 0),
-                kInitialize, kSource, __LINE__);
+    CheckResult(
+        m_handler->AddDistributorHandler(&LPadPanel::OnButtonClicked, editor::tile::Face(*this), u"NID_LEFT_CLICK", 0),
+        kInitialize, kSource, __LINE__);
     m_colorSlot = -1;
     m_viewPanel = editor::FindChildAs<LButtonControlViewPanel>(this, u"viewPanel");
     if (!m_viewPanel)
@@ -48,8 +48,8 @@ KXRESULT LPadPanel::Initialize()
 void LPadPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index)
 {
     IPad::SetFirstParamID(parent, firstId, index);
-    editor::tile::FormatNumberLabel(*this, u"padNumberLabel", index + 1,
-                                    "LPadPanel::SetFirstParamID", kSource, __LINE__);
+    editor::tile::FormatNumberLabel(*this, u"padNumberLabel", index + 1, "LPadPanel::SetFirstParamID", kSource,
+                                    __LINE__);
 }
 
 KXRESULT LPadPanel::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)

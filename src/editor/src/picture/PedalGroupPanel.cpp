@@ -127,10 +127,10 @@ KXRESULT LPedalGroupPanel::OnPedalClicked(const RCPtr<LNotificationDistributor>&
     const RCPtr<LControl>& tile = sustain ? m_sustainTile : m_volumeTile;
     const RCPtr<LControl>& panel = sustain ? m_sustainEditPanel : m_volumeEditPanel;
     view->ShowEditPanel(LDeviceView::kPedalPanel, sustain ? kSustainPedal : kVolumePedal);
-    LParameterizedModule* tileModule = sustain ? static_cast<LParameterizedModule*>(ModuleOf<ISustainPedal>(tile))
-                                               : ModuleOf<IVolumePedal>(tile);
-    LParameterizedModule* panelModule = sustain ? static_cast<LParameterizedModule*>(ModuleOf<ISustainPedal>(panel))
-                                                : ModuleOf<IVolumePedal>(panel);
+    LParameterizedModule* tileModule =
+        sustain ? static_cast<LParameterizedModule*>(ModuleOf<ISustainPedal>(tile)) : ModuleOf<IVolumePedal>(tile);
+    LParameterizedModule* panelModule =
+        sustain ? static_cast<LParameterizedModule*>(ModuleOf<ISustainPedal>(panel)) : ModuleOf<IVolumePedal>(panel);
     if (tileModule && panelModule)
         panelModule->SetFirstParamID(this, tileModule->GetFirstParamID(), tileModule->GetIndex());
     return 1;
