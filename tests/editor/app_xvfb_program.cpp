@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,6 +20,18 @@ using Clock = std::chrono::steady_clock;
 struct DisplayCloser {
     void operator()(Display* d) const { XCloseDisplay(d); }
 };
+
+// The display, retried for up to two seconds: a server that resets when its last client leaves
+// refuses connections for a moment.
+Display* OpenDisplayWithRetry()
+{
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (Display* d = XOpenDisplay(nullptr))
+            return d;
+        ::usleep(50 * 1000);
+    }
+    return nullptr;
+}
 
 // The top-level windows below root whose _NET_WM_PID is pid.
 void FindWindowsOf(Display* display, Window window, pid_t pid, std::vector<Window>& out)
@@ -155,7 +168,7 @@ TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
     ASSERT_TRUE(display) << "cannot open the display";
     apptest::TempTree tree;
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
@@ -285,7 +298,7 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
     ASSERT_TRUE(display) << "cannot open the display";
     apptest::TempTree tree;
     Window main = 0;
