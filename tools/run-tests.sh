@@ -22,5 +22,5 @@ cmake --build --preset tsan -j "$jobs" --target tsan_tests
 ctest --preset tsan -j "$jobs"
 
 cmake --preset fuzz
-cmake --build --preset fuzz -j "$jobs"
+cmake --build --preset fuzz -j "$jobs" --target fuzz_targets
 ctest --preset fuzz -j "$jobs"
