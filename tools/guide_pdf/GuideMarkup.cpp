@@ -36,7 +36,8 @@ bool SplitRow(std::string_view row, std::vector<std::string>& cells)
     size_t start = 0;
     while (true) {
         const size_t bar = row.find('|', start);
-        cells.emplace_back(Trim(row.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start)));
+        cells.emplace_back(
+            Trim(row.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start)));
         if (bar == std::string_view::npos)
             return true;
         start = bar + 1;
@@ -220,9 +221,9 @@ ParseResult Parse(std::string_view source)
             }
             Block& table = blocks.back();
             if (cells.size() != table.rows.front().size()) {
-                result.error = Located(number, "this row has " + std::to_string(cells.size()) +
-                                                   " cells, the table's first row " +
-                                                   std::to_string(table.rows.front().size()));
+                result.error =
+                    Located(number, "this row has " + std::to_string(cells.size()) + " cells, the table's first row " +
+                                        std::to_string(table.rows.front().size()));
                 return result;
             }
             if (table.rows.size() == 1 && !table.header && IsRule(cells))

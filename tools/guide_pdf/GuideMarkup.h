@@ -22,13 +22,13 @@ enum class BlockKind { Title, Heading, Subheading, Paragraph, Bullet, Image, Tab
 
 struct Block {
     BlockKind kind = BlockKind::Paragraph;
-    std::string text;                            // title, heading, paragraph, bullet; an image's caption
-    std::string path;                            // an image's file, as written
-    bool cropped = false;                        // an image shows only the part below
-    int crop[4] = {0, 0, 0, 0};                  // x, y, width, height in pixels
-    std::vector<std::vector<std::string>> rows;  // a table's cells, row by row
-    bool header = false;                         // a table's first row is its header
-    int line = 0;                                // where the block starts in the source (from 1)
+    std::string text;                           // title, heading, paragraph, bullet; an image's caption
+    std::string path;                           // an image's file, as written
+    bool cropped = false;                       // an image shows only the part below
+    int crop[4] = {0, 0, 0, 0};                 // x, y, width, height in pixels
+    std::vector<std::vector<std::string>> rows; // a table's cells, row by row
+    bool header = false;                        // a table's first row is its header
+    int line = 0;                               // where the block starts in the source (from 1)
 };
 
 struct ParseResult {

@@ -130,9 +130,7 @@ public:
                 Lines(kBody, kLeft + kBulletIndent, kTextWidth - kBulletIndent, block.text, kLeft + 5);
                 m_y += 3;
                 break;
-            case BlockKind::Image:
-                Image(block, pictures.at(PictureKey(block)));
-                break;
+            case BlockKind::Image: Image(block, pictures.at(PictureKey(block))); break;
             case BlockKind::Table:
                 Table(block);
                 m_y += 8;
@@ -170,6 +168,9 @@ private:
         }
         case BlockKind::Table: return 2 * (kTableBody.leading + 8);
         case BlockKind::PageBreak: return 0;
+        case BlockKind::Title:
+        case BlockKind::Heading:
+        case BlockKind::Subheading: return kHeading.leading + 14 + 2 * kBody.leading;
         default: return 2 * kBody.leading;
         }
     }
@@ -289,7 +290,8 @@ private:
             double x = kLeft;
             for (size_t c = 0; c < columns; ++c) {
                 for (size_t l = 0; l < cells[c].size(); ++l)
-                    Show(style, x + kPad, m_y + kPad + style.size + static_cast<double>(l) * style.leading, cells[c][l]);
+                    Show(style, x + kPad, m_y + kPad + style.size + static_cast<double>(l) * style.leading,
+                         cells[c][l]);
                 x += widths[c];
             }
             m_y += h;
@@ -350,11 +352,13 @@ private:
     cairo_t* m_cr = nullptr;
 };
 
-int Fail(const std::string& message)
+int Fail(const std::string& message, int status = 1)
 {
     std::cerr << "guide_pdf: " << message << '\n';
-    return 1;
+    return status;
 }
+
+constexpr const char* kUsage = "usage: guide_pdf <source.txt> <output.pdf> [--png <page> <file.png>]";
 
 // Writes through a temporary name; the target appears only when the writer succeeded.
 bool WriteAtomically(const fs::path& target, const std::function<bool(const std::string&)>& write, std::string& error)
@@ -380,7 +384,7 @@ bool WriteAtomically(const fs::path& target, const std::function<bool(const std:
 int main(int argc, char** argv)
 {
     if (argc != 3 && argc != 6)
-        return Fail("usage: guide_pdf <source.txt> <output.pdf> [--png <page> <file.png>]");
+        return Fail(kUsage, 2);
     const fs::path source = argv[1];
     const fs::path output = argv[2];
     int previewPage = 0;
@@ -389,7 +393,7 @@ int main(int argc, char** argv)
         previewPage = std::atoi(argv[4]);
         preview = argv[5];
         if (std::string(argv[3]) != "--png" || previewPage < 1)
-            return Fail("usage: guide_pdf <source.txt> <output.pdf> [--png <page> <file.png>]");
+            return Fail(kUsage, 2);
     }
 
     std::ifstream in(source, std::ios::binary);
@@ -469,9 +473,9 @@ int main(int argc, char** argv)
         WriteAtomically(
             preview,
             [&](const std::string& path) {
-                cairo_surface_t* image = cairo_image_surface_create(
-                    CAIRO_FORMAT_RGB24, static_cast<int>(kPageWidth * kPreviewScale),
-                    static_cast<int>(kPageHeight * kPreviewScale));
+                cairo_surface_t* image =
+                    cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(kPageWidth * kPreviewScale),
+                                               static_cast<int>(kPageHeight * kPreviewScale));
                 cairo_t* cr = cairo_create(image);
                 cairo_set_source_rgb(cr, 1, 1, 1);
                 cairo_paint(cr);
