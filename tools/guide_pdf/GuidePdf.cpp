@@ -100,6 +100,8 @@ public:
             const Block& block = blocks[i];
             // What must fit below a heading, or a paragraph that introduces what follows.
             const double next = i + 1 < blocks.size() ? LeadHeight(blocks[i + 1], pictures) : 0;
+            if (i > 0 && blocks[i - 1].kind == BlockKind::Bullet && block.kind != BlockKind::Bullet)
+                m_y += 5; // a list ends with a little room
             switch (block.kind) {
             case BlockKind::Title:
                 Lines(kTitle, kLeft, kTextWidth, block.text, 0);
