@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -244,7 +245,9 @@ TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
 namespace {
 
 // The program spawned on the display with its own folders; its painted main window and pixels.
-pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels)
+// A folder given as pathFirst comes first on the program's PATH.
+pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
+                     const std::string& pathFirst = "")
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
     std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
@@ -255,8 +258,12 @@ pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& ma
                                             "SDL_VIDEODRIVER=x11",
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (const char* name : {"PATH", "XAUTHORITY"})
-        if (const char* value = std::getenv(name))
+        if (const char* value = std::getenv(name); value && (pathFirst.empty() || std::string(name) != "PATH"))
             environment.push_back(std::string(name) + "=" + value);
+    if (!pathFirst.empty()) {
+        const char* path = std::getenv("PATH");
+        environment.push_back("PATH=" + pathFirst + (path ? std::string(":") + path : std::string()));
+    }
     std::string program = KX_EDITOR_PROGRAM;
     std::vector<char*> argv = {program.data(), nullptr};
     std::vector<char*> envp;
@@ -331,6 +338,60 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
             EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
         }
         before = after;
+    }
+
+    SendClose(display.get(), main);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        apptest::WaitChild(pid, std::chrono::seconds(5));
+    }
+    EXPECT_EQ(status, std::optional<int>(0));
+}
+
+TEST(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "DISPLAY is not set";
+    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
+    ASSERT_TRUE(display) << "cannot open the display";
+    apptest::TempTree tree;
+    // A desktop opener that only notes what it was asked to open (written whole, then renamed).
+    const std::string bin = tree.Folder("bin");
+    const std::string noted = tree.Root() + "/opened.txt";
+    {
+        std::ofstream script(bin + "/xdg-open");
+        script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << noted << ".part' && mv '" << noted << ".part' '" << noted
+               << "'\n";
+    }
+    apptest::fs::permissions(bin + "/xdg-open", apptest::fs::perms::owner_all);
+
+    Window main = 0;
+    std::vector<uint32_t> pixels;
+    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, pixels, bin);
+    ASSERT_GT(pid, 0);
+    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+
+    // "Help", then its first item, "Open User Guide".
+    SendClick(display.get(), main, 94, 12);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 120, 34);
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (Clock::now() < deadline && !apptest::fs::exists(noted))
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    std::ifstream in(noted);
+    std::string opened;
+    std::getline(in, opened);
+    EXPECT_FALSE(opened.empty()) << "xdg-open was not called";
+    if (!opened.empty()) {
+        EXPECT_TRUE(apptest::fs::path(opened).is_absolute()) << opened;
+        std::error_code error;
+        EXPECT_TRUE(apptest::fs::equivalent(opened, KX_USER_GUIDE_PDF, error)) << opened;
+        std::ifstream pdf(opened, std::ios::binary);
+        char head[5] = {};
+        pdf.read(head, sizeof head);
+        EXPECT_EQ(std::string(head, sizeof head), "%PDF-") << opened;
     }
 
     SendClose(display.get(), main);
