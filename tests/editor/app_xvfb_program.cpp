@@ -316,12 +316,21 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
     const std::string folder = KX_EDITOR_SCREENSHOTS;
     apptest::fs::create_directories(folder);
 
-    // Pad 7 (third of the second row) and the first push button of bank 1, in window coordinates.
+    // One tile of every kind, in window coordinates (the device view starts below the 24-pixel
+    // menu bar): the middle of the tile's face. Kinds alike in their panels are not neighbours, so
+    // each click changes the edit area.
     const struct {
         int x, y;
         const char* picture;
-    } tiles[] = {{844 + 2 * 52 + 24, 24 + 56 + 52 + 24, "xvfb_edit_pad.png"},
-                 {608 + 18, 24 + 192 + 32, "xvfb_edit_push_button.png"}};
+    } tiles[] = {{844 + 2 * 52 + 24, 24 + 56 + 52 + 24, "xvfb_edit_pad.png"},    // pad 7
+                 {352 + 28, 24 + 52 + 30, "xvfb_edit_encoder.png"},              // encoder 1
+                 {608 + 18, 24 + 192 + 32, "xvfb_edit_push_button.png"},         // push button 1
+                 {352 + 22, 24 + 136 + 62, "xvfb_edit_fader.png"},               // fader 1
+                 {64 + 2 + 116, 24 + 272 + 15, "xvfb_edit_keybed_zone.png"},     // zone 1
+                 {36 + 22, 24 + 56 + 76, "xvfb_edit_wheel.png"},                 // pitch wheel
+                 {1088 + 48, 24 + 36 + 188 + 82, "xvfb_edit_sustain_pedal.png"}, // sustain pedal
+                 {148 + 44, 24 + 56 + 92, "xvfb_edit_xy_pad.png"},               // X axis
+                 {1088 + 48, 24 + 36 + 82, "xvfb_edit_volume_pedal.png"}};       // volume pedal
     for (const auto& tile : tiles) {
         SendClick(display.get(), main, tile.x, tile.y);
         std::vector<uint32_t> after;
@@ -334,6 +343,15 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         EXPECT_GT(ChangedInTheEditArea(before, after), 2000u) << tile.picture << ": no edit panel opened";
+        // The picture is taken once the window has stopped changing.
+        for (int settle = 0; settle < 20 && !after.empty(); ++settle) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::vector<uint32_t> again = Grab(display.get(), main, width, height);
+            const bool still = again == after;
+            after = std::move(again);
+            if (still)
+                break;
+        }
         if (!after.empty()) {
             EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
         }

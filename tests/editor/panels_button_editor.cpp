@@ -261,7 +261,7 @@ TEST_F(ButtonEditor, AnUnlistedMmcCommandShowsOtherUntilTheNextMessage)
     EXPECT_EQ(mmc->GetItemCount(), 13);
     EXPECT_EQ(mmc->GetSelectedIndex(), 12);
     EXPECT_EQ(Narrow(mmc->GetItemText(12)), "Other");
-    EXPECT_EQ(Read()[4], 0x0D);
+    EXPECT_EQ(Read()[4], 0x0C) << "\"Other\" keeps the command it stands for";
     Show({0x00, 0x01, 0x15, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x00});
     EXPECT_EQ(mmc->GetItemCount(), 12);
     EXPECT_EQ(mmc->GetSelectedIndex(), 10);

@@ -186,6 +186,31 @@ TEST_F(PadsPanels, EveryPushButtonEditReachesTheEngineAsTheWholeValue)
     EXPECT_EQ(Stored(kButton7), value);
 }
 
+TEST_F(PadsPanels, AnMmcCommandTheListDoesNotNameSurvivesUntilTheUserPicksAnother)
+{
+    button->SetFirstParamID(parent.Get(), kButton7, 7);
+    // MMC command 0x40, which "Other" stands for, on a push button.
+    std::vector<uint8_t> value{0x02, 0x04, 0x03, 0x07, 0x05, 0x01, 0x15, 0x00, 0x40,
+                               0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x0A, 0x03};
+    ASSERT_EQ(engine->SetParamValues(ParamDescriptor(kButton7), Bytes(value)), S_OK);
+    RunIdle();
+    ASSERT_EQ(button->SetParamValueLocal(ParamDescriptor(kButton7), Bytes(value), true), S_OK);
+    EXPECT_EQ(Unsigned(button->AssembleValue()), value);
+
+    // An edit elsewhere on the panel sends the command as it was.
+    button->GetColorCombo(0)->SetSelectedIndex(6);
+    value[1] = 6;
+    EXPECT_EQ(Stored(kButton7), value);
+
+    // A named command replaces it.
+    const RCPtr<LComboBox> mmc = FindComboBoxChild(
+        button->GetButtonTypePanel()->GetTabControl()->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
+    ASSERT_TRUE(mmc);
+    mmc->SetSelectedIndex(1); // "Play"
+    value[8] = 0x02;
+    EXPECT_EQ(Stored(kButton7), value);
+}
+
 TEST_F(PadsPanels, AValueOfTheWrongLengthOrForAnotherControlIsRefusedAndChangesNothing)
 {
     button->SetFirstParamID(parent.Get(), kButton7, 7);

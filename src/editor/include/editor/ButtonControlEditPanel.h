@@ -35,6 +35,7 @@ public:
     virtual void SetButtonMessage(KX::IArray<char>& message);
     // A new 10-byte message from the selected page; empty when a list the page reads has no
     // item selected (such a message would carry 0xFF), so the caller keeps its last good value.
+    // The MMC page's "Other" gives back the unnamed command it was shown for.
     virtual KX::Array<char> GetButtonMessage();
     // Pads: the note page's on/off values show only for latching notes.
     virtual void SetNoteOnOffFollowsLatch(bool follows);
@@ -102,6 +103,8 @@ private:
     KX::RCPtr<KX::LComboBox> m_ccCycleType;
     KX::RCPtr<KX::LComboBox> m_programCycleType;
     bool m_noteOnOffFollowsLatch = false;
+    // The unnamed MMC command that the appended "Other" item stands for.
+    signed char m_mmcOtherCommand = 0;
     // Above 0 while SetButtonMessage fills the widgets.
     int32_t m_filling = 0;
 };

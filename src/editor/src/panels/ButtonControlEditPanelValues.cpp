@@ -16,7 +16,8 @@ using editor::ButtonMessageType;
 
 namespace {
 
-// The appended MMC item "Other" and the last command of the list ("MMC Reset").
+// The appended MMC item "Other" (it stands for the shown command that the list does not name) and
+// the last command of the list ("MMC Reset").
 constexpr int32_t kMmcOtherIndex = 12;
 constexpr int32_t kMmcResetIndex = 11;
 constexpr int8_t kMmcResetCommand = 13;
@@ -131,6 +132,7 @@ void LButtonControlEditPanel::SetButtonMessage(IArray<char>& message)
                 m_mmc->LookupString(WString(u"ITEM.12"), other);
                 m_mmc->AddItem(other);
                 m_mmc->SetSelectedIndex(kMmcOtherIndex);
+                m_mmcOtherCommand = static_cast<signed char>(at(kFirst));
             }
         }
     } else if (t < 4 || t > 7) {
@@ -269,11 +271,13 @@ bool LButtonControlEditPanel::ReadPage(const WString& page, Array<char>& m)
         return cycle(SelectedIndex(m_programCycleType), v);
     } else if (page == WString(u"mmcPage")) {
         const int32_t i = SelectedIndex(m_mmc);
-        if (i < 0)
+        // "Other" gives back the command it stands for; one the keyboard cannot hold gives nothing.
+        if (i < 0 || (i == kMmcOtherIndex && m_mmcOtherCommand < 0))
             return false;
         put(kTyped, 1);
         put(kType, 21);
-        put(kFirst, i >= kMmcResetIndex ? kMmcResetCommand : B(i + 1));
+        put(kFirst, i == kMmcOtherIndex ? static_cast<char>(m_mmcOtherCommand)
+                                        : (i >= kMmcResetIndex ? kMmcResetCommand : B(i + 1)));
     } else if (page == WString(u"nrpnRpnPage")) {
         const int32_t i = SelectedIndex(m_paramType);
         if (i < 0)
