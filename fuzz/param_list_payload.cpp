@@ -1,8 +1,6 @@
 // Reads arbitrary bytes as the list payload of a parameter state change and walks it the way the
 // main control routes it: the record count must end, stay within the bytes, and every counted
 // record must read as a value or be refused.
-#include "editor/MainControl.h"
-
 #include "kx/ParamValues.h"
 
 #include <cstdint>
@@ -13,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     KX::Variant raw;
     raw.SetRaw(KX::Variant::TypeList, data, static_cast<uint32_t>(size));
     const KX::ParamValues list(raw);
-    const uint32_t count = KX::LMainControl::CountListRecords(list);
+    const uint32_t count = list.CountWholeRecords();
     if (count > size / 4)
         std::abort();
     for (uint32_t i = 0; i < count; ++i) {

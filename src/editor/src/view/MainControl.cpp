@@ -13,7 +13,6 @@
 #include "kx/Wrappers.h"
 #include "kx/controls/Panel.h"
 
-#include <cstring>
 #include <ostream>
 
 namespace KX {
@@ -94,24 +93,7 @@ KXRESULT LMainControl::UnregisterForNotification(const RCPtr<LNotificationDistri
 
 uint32_t LMainControl::CountListRecords(const Variant& list)
 {
-    if (list.GetType() != Variant::TypeList)
-        return 0;
-    uint32_t size = 0;
-    const uint8_t* data = list.GetData(size);
-    if (!data)
-        return 0;
-    uint32_t count = 0;
-    uint64_t offset = 0;
-    while (offset + 4 < size) {
-        uint32_t length = 0;
-        std::memcpy(&length, data + offset, 4);
-        // A length below 4 would never move on; one past the end holds no record.
-        if (length < 4 || length > size - offset)
-            break;
-        offset += length;
-        ++count;
-    }
-    return count;
+    return ParamValues(list).CountWholeRecords();
 }
 
 KXRESULT LMainControl::OnParamModuleStateChange(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)

@@ -1,5 +1,6 @@
 #include "kx/ParamValues.h"
 
+#include <cstring>
 #include <vector>
 
 namespace KX {
@@ -65,6 +66,28 @@ void ParamValues::SetValues(const ParamValue* values, uint32_t count)
         items[i].SetList(parts, 3);
     }
     SetList(items.data(), static_cast<int32_t>(count));
+}
+
+uint32_t ParamValues::CountWholeRecords() const
+{
+    if (GetType() != Variant::TypeList)
+        return 0;
+    uint32_t size = 0;
+    const uint8_t* data = GetData(size);
+    if (!data)
+        return 0;
+    uint32_t count = 0;
+    uint64_t offset = 0;
+    while (offset + 4 < size) {
+        uint32_t length = 0;
+        std::memcpy(&length, data + offset, 4);
+        // A length below 4 would never move on; one past the end holds no record.
+        if (length < 4 || length > size - offset)
+            break;
+        offset += length;
+        ++count;
+    }
+    return count;
 }
 
 int32_t ParamValues::GetParamValueAt(uint32_t i, ParamDescriptor& descriptor, Variant& value) const

@@ -59,6 +59,9 @@ public:
 
     // Number of items; 0 when this is not a list.
     uint32_t GetCount() const { return GetListCount(); }
+    // Records that lie wholly inside the bytes, counted by their lengths; stops at the first
+    // length below 4 or past the end. 0 when this is not a list.
+    uint32_t CountWholeRecords() const;
 
     // Reads item i: 0, or kNotAList / kBadEntry with id -1 and both Variants empty.
     int32_t GetParamValueAt(uint32_t i, ParamDescriptor& descriptor, Variant& value) const;
