@@ -5,6 +5,7 @@
 // steps through the value's four colours on Shift-clicks. Main thread only.
 #include "engine/ModuleInterfaces.h"
 
+#include "kx/Array.h"
 #include "kx/NotificationHandler.h"
 #include "kx/controls/Panel.h"
 
@@ -67,4 +68,46 @@ protected:
     }
 
     KX::RCPtr<KX::LNotificationHandler<Owner>> m_handler;
+};
+
+class LButtonControlViewPanel;
+
+// The push-button and pad tiles: a "button" face, a "color" indicator and a "viewPanel" summary of
+// the button message. Owner gives kValueLength (its control's value), the number label and how
+// its value splits into the message; its Initialize calls InitializeTile.
+template <class Owner, class Module>
+class LColorTileFrame : public LTileFrame<Owner, Module> {
+public:
+    using LTileFrame<Owner, Module>::LTileFrame;
+
+    // Refreshes the indicator whatever comes; E_FAIL for a foreign id or a value that is not
+    // Owner::kValueLength bytes, else hands the button message to the summary. The flag is not read.
+    KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
+                                    bool fromDevice) override;
+
+    // "NID_LEFT_CLICK" of "button": with Shift the next colour slot (0..3, wrapping). 1.
+    KX::KXRESULT OnButtonClicked(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                                 const KX::RCPtr<KX::LNotification>& n);
+    // Shows the colour of the current slot of the engine's stored value; nothing for a value of
+    // another length or a colour without a look.
+    void UpdateColorIndicator();
+
+    int32_t GetColorSlot() const noexcept { return m_colorSlot; }
+    const KX::RCPtr<KX::LControl>& GetColorIndicator() const noexcept { return m_colorIndicator; }
+    const KX::RCPtr<LButtonControlViewPanel>& GetViewPanel() const noexcept { return m_viewPanel; }
+
+protected:
+    ~LColorTileFrame() override;
+
+    // The panel's initialisation, the handler, "color" and "viewPanel" (a missing one is a "Null
+    // Pointer" runtime error of method), the "NID_LEFT_CLICK" of "button" (failed-result
+    // exception), colour slot -1. The base's result.
+    KX::KXRESULT InitializeTile(std::string_view method, std::string_view source);
+    // The button message of a value of the tile's control; of another length for a foreign value.
+    virtual KX::Array<char> SplitMessage(const KX::Variant& value) const = 0;
+
+private:
+    KX::RCPtr<KX::LControl> m_colorIndicator;
+    KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
+    int32_t m_colorSlot = -1;
 };
