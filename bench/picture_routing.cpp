@@ -3,6 +3,8 @@
 // pad edit panel, and what it changed painted and presented by the event loop. For comparison, the
 // same routing followed by a repaint of the whole window, and the routing alone.
 // Runs inside the editor program on its own main window (offscreen without a display).
+#include "InEditorProgram.h"
+
 #include "editor/Application.h"
 #include "editor/DeviceView.h"
 #include "editor/EditorProgram.h"
@@ -148,22 +150,8 @@ BENCHMARK(BM_RoutePreset_Alone)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    char pattern[] = "/tmp/lumo-routing-XXXXXX";
-    const std::string folder = ::mkdtemp(pattern) ? pattern : "/tmp";
+    benchapp::DrawOffscreenWithoutDisplay();
+    const std::string folder = benchapp::MakeTempFolder("lumo-routing");
     benchmark::Initialize(&argc, argv);
-    EditorProgramOptions options;
-    options.instanceFolder = folder;
-    options.onStarted = [](LApplication& app) {
-        g_app = &app;
-        benchmark::RunSpecifiedBenchmarks();
-        g_app = nullptr;
-        app.RequestExit();
-    };
-    const int status = RunEditorProgram({argv[0]}, std::move(options));
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    return status;
+    return benchapp::RunBenchmarksInEditor(argv[0], folder, g_app);
 }
