@@ -3,11 +3,10 @@
 // leaf module, with a notification handler bound to the tile, the number label formatted from its
 // own text, and (push buttons, pads) a colour indicator that follows the engine's stored value and
 // steps through the value's four colours on Shift-clicks. Main thread only.
+#include "editor/HandlerPanel.h"
 #include "engine/ModuleInterfaces.h"
 
 #include "kx/Array.h"
-#include "kx/NotificationHandler.h"
-#include "kx/controls/Panel.h"
 
 #include <cstdint>
 #include <string_view>
@@ -37,37 +36,12 @@ void ShowStoredColor(KX::LControl* indicator, int32_t id, uint32_t valueLength, 
 
 // The panel and module part of every tile: Owner is the tile class, Module its leaf interface.
 template <class Owner, class Module>
-class LTileFrame : public KX::LPanel, public Module {
+class LTileFrame : public editor::LHandlerPanel<Owner>, public Module {
 public:
-    LTileFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LPanel(parent, name) {}
-
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                         const KX::RCPtr<KX::LNotification>& n) override
+    LTileFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name)
+        : editor::LHandlerPanel<Owner>(parent, name)
     {
-        if (m_handler && m_handler->Receive(from, n))
-            return KX::S_OK;
-        return KX::LPanel::Receive(from, n);
     }
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
-                                           const char16_t* name) override
-    {
-        if (m_handler)
-            m_handler->RemoveDistributorHandler(d, name);
-        return KX::LPanel::UnregisterForNotification(d, name);
-    }
-
-protected:
-    ~LTileFrame() override { m_handler = nullptr; }
-
-    // Creates the handler bound to the tile; false when none could be made.
-    bool CreateHandler()
-    {
-        m_handler =
-            KX::RCPtr<KX::LNotificationHandler<Owner>>(new KX::LNotificationHandler<Owner>(static_cast<Owner*>(this)));
-        return static_cast<bool>(m_handler);
-    }
-
-    KX::RCPtr<KX::LNotificationHandler<Owner>> m_handler;
 };
 
 class LButtonControlViewPanel;
