@@ -76,13 +76,10 @@ inline const Scene& TheScene()
     return scene;
 }
 
-// The same frame drawn with plain Cairo calls, the baseline of the frame benchmarks.
-inline void BM_FramePlainCairo(benchmark::State& state)
+// The scene's images as premultiplied Cairo surfaces, for PaintSceneWithCairo; the caller
+// destroys them.
+inline std::vector<cairo_surface_t*> MakeCairoImages(const Scene& scene)
 {
-    const Scene& scene = TheScene();
-    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-    cairo_t* cr = cairo_create(target);
-
     std::vector<cairo_surface_t*> images;
     for (int i = 0; i < kImages; ++i) {
         auto [w, h] = scene.sizes[size_t(i)];
@@ -99,6 +96,40 @@ inline void BM_FramePlainCairo(benchmark::State& state)
         cairo_surface_mark_dirty(image);
         images.push_back(image);
     }
+    return images;
+}
+
+// One frame of the scene with plain Cairo calls, in the font already set on cr.
+inline void PaintSceneWithCairo(cairo_t* cr, const Scene& scene, const std::vector<cairo_surface_t*>& images)
+{
+    cairo_set_source_rgb(cr, 0x20 / 255.0, 0x24 / 255.0, 0x28 / 255.0);
+    cairo_paint(cr);
+    for (const Scene::Rect& r : scene.rects) {
+        cairo_set_source_rgba(cr, ((r.color >> 16) & 255) / 255.0, ((r.color >> 8) & 255) / 255.0,
+                              (r.color & 255) / 255.0, (r.color >> 24) / 255.0);
+        cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        cairo_fill(cr);
+    }
+    for (const Scene::Draw& d : scene.draws) {
+        auto [w, h] = scene.sizes[size_t(d.image)];
+        cairo_set_source_surface(cr, images[size_t(d.image)], d.x, d.y);
+        cairo_rectangle(cr, d.x, d.y, w, h);
+        cairo_fill(cr);
+    }
+    cairo_set_source_rgb(cr, 0xE0 / 255.0, 0xE0 / 255.0, 0xE0 / 255.0);
+    for (const Scene::Text& t : scene.texts) {
+        cairo_move_to(cr, t.x + 2, t.y + 9);
+        cairo_show_text(cr, t.utf8.c_str());
+    }
+}
+
+// The same frame drawn with plain Cairo calls, the baseline of the frame benchmarks.
+inline void BM_FramePlainCairo(benchmark::State& state)
+{
+    const Scene& scene = TheScene();
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+    cairo_t* cr = cairo_create(target);
+    const std::vector<cairo_surface_t*> images = MakeCairoImages(scene);
 
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
@@ -115,25 +146,7 @@ inline void BM_FramePlainCairo(benchmark::State& state)
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
 
     for (auto _ : state) {
-        cairo_set_source_rgb(cr, 0x20 / 255.0, 0x24 / 255.0, 0x28 / 255.0);
-        cairo_paint(cr);
-        for (const Scene::Rect& r : scene.rects) {
-            cairo_set_source_rgba(cr, ((r.color >> 16) & 255) / 255.0, ((r.color >> 8) & 255) / 255.0,
-                                  (r.color & 255) / 255.0, (r.color >> 24) / 255.0);
-            cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-            cairo_fill(cr);
-        }
-        for (const Scene::Draw& d : scene.draws) {
-            auto [w, h] = scene.sizes[size_t(d.image)];
-            cairo_set_source_surface(cr, images[size_t(d.image)], d.x, d.y);
-            cairo_rectangle(cr, d.x, d.y, w, h);
-            cairo_fill(cr);
-        }
-        cairo_set_source_rgb(cr, 0xE0 / 255.0, 0xE0 / 255.0, 0xE0 / 255.0);
-        for (const Scene::Text& t : scene.texts) {
-            cairo_move_to(cr, t.x + 2, t.y + 9);
-            cairo_show_text(cr, t.utf8.c_str());
-        }
+        PaintSceneWithCairo(cr, scene, images);
         cairo_surface_flush(target);
         benchmark::ClobberMemory();
     }

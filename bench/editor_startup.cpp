@@ -7,6 +7,7 @@
 //   bench_editor_startup --first-frame DIR  the editor program that ends after its first frame
 //                                           (DIR: its single-instance folder)
 #include "EditorScene.h"
+#include "InEditorProgram.h"
 
 #include "editor/Application.h"
 #include "editor/EditorProgram.h"
@@ -142,44 +143,11 @@ void BM_Repaint_PlainCairoFramePresented(benchmark::State& state)
     // The frame is drawn into a back buffer and copied to the window, as the main window does.
     cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
     cairo_t* cr = cairo_create(target);
-    std::vector<cairo_surface_t*> images;
-    for (int i = 0; i < kImages; ++i) {
-        auto [w, h] = scene.sizes[size_t(i)];
-        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-        auto* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image));
-        const int stride = cairo_image_surface_get_stride(image) / 4;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint32_t p = scene.pixels[size_t(i)][size_t(y * w + x)], a = p >> 24;
-                auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
-                data[y * stride + x] =
-                    (a << 24) | (mul((p >> 16) & 255) << 16) | (mul((p >> 8) & 255) << 8) | mul(p & 255);
-            }
-        cairo_surface_mark_dirty(image);
-        images.push_back(image);
-    }
+    const std::vector<cairo_surface_t*> images = MakeCairoImages(scene);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, kFontPoints * 96.0 / 72.0);
     for (auto _ : state) {
-        cairo_set_source_rgb(cr, 0x20 / 255.0, 0x24 / 255.0, 0x28 / 255.0);
-        cairo_paint(cr);
-        for (const Scene::Rect& r : scene.rects) {
-            cairo_set_source_rgba(cr, ((r.color >> 16) & 255) / 255.0, ((r.color >> 8) & 255) / 255.0,
-                                  (r.color & 255) / 255.0, (r.color >> 24) / 255.0);
-            cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-            cairo_fill(cr);
-        }
-        for (const Scene::Draw& d : scene.draws) {
-            auto [w, h] = scene.sizes[size_t(d.image)];
-            cairo_set_source_surface(cr, images[size_t(d.image)], d.x, d.y);
-            cairo_rectangle(cr, d.x, d.y, w, h);
-            cairo_fill(cr);
-        }
-        cairo_set_source_rgb(cr, 0xE0 / 255.0, 0xE0 / 255.0, 0xE0 / 255.0);
-        for (const Scene::Text& t : scene.texts) {
-            cairo_move_to(cr, t.x + 2, t.y + 9);
-            cairo_show_text(cr, t.utf8.c_str());
-        }
+        PaintSceneWithCairo(cr, scene, images);
         cairo_surface_flush(target);
         SDL_LockSurface(surface);
         const unsigned char* from = cairo_image_surface_get_data(target);
@@ -207,13 +175,10 @@ BENCHMARK(BM_Repaint_PlainCairoFramePresented)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Without a display the programs draw offscreen.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    benchapp::DrawOffscreenWithoutDisplay();
     g_self = std::filesystem::canonical("/proc/self/exe").string();
     g_bareWindow = (std::filesystem::path(g_self).parent_path() / "bench_bare_window").string();
-    char pattern[] = "/tmp/lumo-bench-XXXXXX";
-    g_instanceFolder = ::mkdtemp(pattern) ? pattern : "/tmp";
+    g_instanceFolder = benchapp::MakeTempFolder("lumo-bench");
     std::filesystem::create_directories(g_instanceFolder + "/child");
 
     if (argc >= 3 && std::string(argv[1]) == "--first-frame") {
@@ -233,17 +198,5 @@ int main(int argc, char** argv)
     }
 
     benchmark::Initialize(&argc, argv);
-    EditorProgramOptions options;
-    options.instanceFolder = g_instanceFolder;
-    options.onStarted = [](LApplication& app) {
-        g_app = &app;
-        benchmark::RunSpecifiedBenchmarks();
-        g_app = nullptr;
-        app.RequestExit();
-    };
-    const int status = RunEditorProgram({argv[0]}, std::move(options));
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(g_instanceFolder, ignored);
-    return status;
+    return benchapp::RunBenchmarksInEditor(argv[0], g_instanceFolder, g_app);
 }

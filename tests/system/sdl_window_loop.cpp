@@ -197,6 +197,27 @@ TEST_F(SdlWindowPresent, OnlyTheDirtyRectanglesPixelsReachTheWindow)
         }
 }
 
+// SDL's texture framebuffer would upload and draw the whole window for every present, however
+// few rectangles are dirty. Run alone (as ctest runs it), the window alone decides.
+TEST(SdlWindowFramebuffer, ASoftwareWindowPresentsIntoItsOwnFramebufferNotAWindowTexture)
+{
+    if (!StartVideo())
+        GTEST_SKIP() << "no offscreen video driver: " << SDL_GetError();
+    ::unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+    SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+    WindowOptions options;
+    options.width = 32;
+    options.height = 24;
+    Window software(options);
+    ASSERT_TRUE(software.IsValid()) << SDL_GetError();
+    std::vector<uint32_t> pixels(32 * 24, 0xFF336699u);
+    software.SetBackBuffer({pixels.data(), 32 * 4, 32, 24, PixelLayout::Premultiplied});
+    ASSERT_TRUE(software.Present({{1, 1, 4, 4}}));
+    EXPECT_EQ(SDL_GetRenderer(software.Handle()), nullptr) << "presented through an SDL renderer's texture";
+    software.ClearBackBuffer();
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
 TEST_F(SdlWindowPresent, StraightAlphaShowsOverBlackAndPremultipliedAsItIs)
 {
     SDL_FillRect(SDL_GetWindowSurface(window->Handle()), nullptr, 0);

@@ -3,12 +3,11 @@
 // module of its kind in the user interface's parameter tree. It is pointed at one parameter,
 // shows the values routed to it through its sub-editors and hands every edit to the main control
 // as a whole new value. It keeps no copy of a value: the widgets are the state. Main thread only.
+#include "editor/HandlerPanel.h"
 #include "engine/ParameterizedModule.h"
 
 #include "kx/Array.h"
-#include "kx/NotificationHandler.h"
 #include "kx/ParamValues.h"
-#include "kx/controls/Panel.h"
 
 #include <cstdint>
 #include <string_view>
@@ -39,33 +38,15 @@ KX::WString FormatLabel(const KX::WString& format, int32_t n);
 // The edit panel base: Self is the panel class (its handler's owner), Module the control
 // interface of its kind (IFader, IEncoder, IPad, ...).
 template <class Self, class Module>
-class LEditPanelFrame : public KX::LPanel, public Module {
+class LEditPanelFrame : public LHandlerPanel<Self>, public Module {
 public:
-    using Handler = KX::LNotificationHandler<Self>;
+    using Handler = typename LHandlerPanel<Self>::Handler;
 
-    LEditPanelFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LPanel(parent, name) {}
-
-    // The panel's own handler first (when it takes the notification), then the panel's.
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                         const KX::RCPtr<KX::LNotification>& n) override
+    LEditPanelFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : LHandlerPanel<Self>(parent, name)
     {
-        if (m_handler && m_handler->Receive(from, n))
-            return KX::S_OK;
-        return KX::LPanel::Receive(from, n);
     }
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
-                                           const char16_t* name) override
-    {
-        if (m_handler)
-            m_handler->RemoveDistributorHandler(d, name);
-        return KX::LPanel::UnregisterForNotification(d, name);
-    }
-
-    const KX::RCPtr<Handler>& GetHandler() const noexcept { return m_handler; }
 
 protected:
-    ~LEditPanelFrame() override { m_handler = nullptr; }
-
     // The panel's base initialisation, then the handler: the base's failure as it is, E_FAIL
     // when no handler could be made, else the base's result.
     KX::KXRESULT InitializeFrame()
@@ -73,8 +54,7 @@ protected:
         const KX::KXRESULT base = KX::LPanel::Initialize();
         if (KX::Failed(base))
             return base;
-        m_handler = KX::RCPtr<Handler>(new Handler(static_cast<Self*>(this)));
-        return m_handler ? base : KX::E_FAIL;
+        return this->CreateHandler() ? base : KX::E_FAIL;
     }
 
     // Binds member to "NID_PARAMETERS_CHANGED" of a sub-editor; a failed registration throws
@@ -82,8 +62,8 @@ protected:
     void ListenToSubEditor(const KX::RCPtr<KX::LControl>& subEditor, typename Handler::Function member,
                            std::string_view method, std::string_view source, int line)
     {
-        KX::CheckResult(m_handler->AddDistributorHandler(member, KX::RCPtr<KX::LNotificationDistributor>(subEditor),
-                                                         u"NID_PARAMETERS_CHANGED", 0),
+        KX::CheckResult(this->m_handler->AddDistributorHandler(
+                            member, KX::RCPtr<KX::LNotificationDistributor>(subEditor), u"NID_PARAMETERS_CHANGED", 0),
                         method, source, line);
     }
 
@@ -111,8 +91,6 @@ protected:
                        bytes.GetCount());
         return true;
     }
-
-    KX::RCPtr<Handler> m_handler;
 };
 
 } // namespace editor

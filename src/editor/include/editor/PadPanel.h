@@ -8,9 +8,7 @@
 
 #include <cstdint>
 
-class LButtonControlViewPanel;
-
-class LPadPanel : public LTileFrame<LPadPanel, IPad> {
+class LPadPanel : public LColorTileFrame<LPadPanel, IPad> {
 public:
     // The value of one pad.
     static constexpr uint32_t kValueLength = 14;
@@ -20,33 +18,14 @@ public:
 
     LPadPanel(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name);
 
-    // The handler (the "Null Pointer" runtime error without one), "color", the "NID_LEFT_CLICK" of
-    // "button" (failed-result exception), colour slot -1, then "viewPanel". The base's result.
+    // The tile's children and click (InitializeTile).
     KX::KXRESULT Initialize() override;
 
     // Stores the module fields, then formats "padNumberLabel"'s own text with index + 1.
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
-    // Refreshes the indicator whatever comes; E_FAIL for a foreign id or a value that is not 14
-    // bytes, else hands the button message to the summary. The flag is not read.
-    KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
-                                    bool fromDevice) override;
-
-    // "NID_LEFT_CLICK" of "button": with Shift the next colour slot (0..3, wrapping). 1.
-    KX::KXRESULT OnButtonClicked(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                                 const KX::RCPtr<KX::LNotification>& n);
-    // Shows the colour of the current slot of the engine's stored value; nothing for a value of
-    // another length or a colour without a look.
-    void UpdateColorIndicator();
-
-    int32_t GetColorSlot() const noexcept { return m_colorSlot; }
-    const KX::RCPtr<KX::LControl>& GetColorIndicator() const noexcept { return m_colorIndicator; }
-    const KX::RCPtr<LButtonControlViewPanel>& GetViewPanel() const noexcept { return m_viewPanel; }
 
 protected:
-    ~LPadPanel() override;
-
-private:
-    KX::RCPtr<KX::LControl> m_colorIndicator;
-    int32_t m_colorSlot = -1;
-    KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
+    KX::Array<char> SplitMessage(const KX::Variant& value) const override;
 };
+
+extern template class LColorTileFrame<LPadPanel, IPad>;

@@ -3,10 +3,10 @@
 // leaf module, with a notification handler bound to the tile, the number label formatted from its
 // own text, and (push buttons, pads) a colour indicator that follows the engine's stored value and
 // steps through the value's four colours on Shift-clicks. Main thread only.
+#include "editor/HandlerPanel.h"
 #include "engine/ModuleInterfaces.h"
 
-#include "kx/NotificationHandler.h"
-#include "kx/controls/Panel.h"
+#include "kx/Array.h"
 
 #include <cstdint>
 #include <string_view>
@@ -36,35 +36,52 @@ void ShowStoredColor(KX::LControl* indicator, int32_t id, uint32_t valueLength, 
 
 // The panel and module part of every tile: Owner is the tile class, Module its leaf interface.
 template <class Owner, class Module>
-class LTileFrame : public KX::LPanel, public Module {
+class LTileFrame : public editor::LHandlerPanel<Owner>, public Module {
 public:
-    LTileFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name) : KX::LPanel(parent, name) {}
+    LTileFrame(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name)
+        : editor::LHandlerPanel<Owner>(parent, name)
+    {
+    }
+};
 
-    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                         const KX::RCPtr<KX::LNotification>& n) override
-    {
-        if (m_handler && m_handler->Receive(from, n))
-            return KX::S_OK;
-        return KX::LPanel::Receive(from, n);
-    }
-    KX::KXRESULT UnregisterForNotification(const KX::RCPtr<KX::LNotificationDistributor>& d,
-                                           const char16_t* name) override
-    {
-        if (m_handler)
-            m_handler->RemoveDistributorHandler(d, name);
-        return KX::LPanel::UnregisterForNotification(d, name);
-    }
+class LButtonControlViewPanel;
+
+// The push-button and pad tiles: a "button" face, a "color" indicator and a "viewPanel" summary of
+// the button message. Owner gives kValueLength (its control's value), the number label and how
+// its value splits into the message; its Initialize calls InitializeTile.
+template <class Owner, class Module>
+class LColorTileFrame : public LTileFrame<Owner, Module> {
+public:
+    using LTileFrame<Owner, Module>::LTileFrame;
+
+    // Refreshes the indicator whatever comes; E_FAIL for a foreign id or a value that is not
+    // Owner::kValueLength bytes, else hands the button message to the summary. The flag is not read.
+    KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
+                                    bool fromDevice) override;
+
+    // "NID_LEFT_CLICK" of "button": with Shift the next colour slot (0..3, wrapping). 1.
+    KX::KXRESULT OnButtonClicked(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                                 const KX::RCPtr<KX::LNotification>& n);
+    // Shows the colour of the current slot of the engine's stored value; nothing for a value of
+    // another length or a colour without a look.
+    void UpdateColorIndicator();
+
+    int32_t GetColorSlot() const noexcept { return m_colorSlot; }
+    const KX::RCPtr<KX::LControl>& GetColorIndicator() const noexcept { return m_colorIndicator; }
+    const KX::RCPtr<LButtonControlViewPanel>& GetViewPanel() const noexcept { return m_viewPanel; }
 
 protected:
-    ~LTileFrame() override { m_handler = nullptr; }
+    ~LColorTileFrame() override;
 
-    // Creates the handler bound to the tile; false when none could be made.
-    bool CreateHandler()
-    {
-        m_handler =
-            KX::RCPtr<KX::LNotificationHandler<Owner>>(new KX::LNotificationHandler<Owner>(static_cast<Owner*>(this)));
-        return static_cast<bool>(m_handler);
-    }
+    // The panel's initialisation, the handler, "color" and "viewPanel" (a missing one is a "Null
+    // Pointer" runtime error of method), the "NID_LEFT_CLICK" of "button" (failed-result
+    // exception), colour slot -1. The base's result.
+    KX::KXRESULT InitializeTile(std::string_view method, std::string_view source);
+    // The button message of a value of the tile's control; of another length for a foreign value.
+    virtual KX::Array<char> SplitMessage(const KX::Variant& value) const = 0;
 
-    KX::RCPtr<KX::LNotificationHandler<Owner>> m_handler;
+private:
+    KX::RCPtr<KX::LControl> m_colorIndicator;
+    KX::RCPtr<LButtonControlViewPanel> m_viewPanel;
+    int32_t m_colorSlot = -1;
 };

@@ -1,28 +1,24 @@
-// The push-button edit panel: its widgets, the value shown and the value sent.
+// The push-button edit panel: its name and bank, its message and the key stroke page.
 #include "editor/ButtonEditPanel.h"
 
 #include "editor/ButtonControlEditPanel.h"
-#include "editor/ButtonMessage.h"
-#include "panels/PadsPanelSupport.h"
 
-#include "kx/Exception.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/TabControl.h"
 
+#include "panels/PadsPanelSupport.h"
+
 using namespace KX;
 
 namespace {
-
 constexpr const char* kInitialize = "LButtonEditPanel::Initialize";
 constexpr const char* kLabelText = "LButtonEditPanel::SetButtonLabelText";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\ButtonEditPanel";
-
-constexpr const char16_t* kColorSelectors[4] = {u"color1", u"color2", u"color3", u"color4"};
-
 } // namespace
 
-LButtonEditPanel::LButtonEditPanel(const RCPtr<LControl>& parent, const WString& name) : LEditPanelFrame(parent, name)
+LButtonEditPanel::LButtonEditPanel(const RCPtr<LControl>& parent, const WString& name)
+    : LButtonEditPanelFrame(parent, name)
 {
 }
 
@@ -31,75 +27,40 @@ LButtonEditPanel::~LButtonEditPanel()
     m_hidColorCombo = nullptr;
     m_modifierCombo = nullptr;
     m_keyCombo = nullptr;
-    for (RCPtr<LComboBox>& combo : m_colors)
-        combo = nullptr;
-    m_buttonTypePanel = nullptr;
-    m_nameLabel = nullptr;
-}
-
-void LButtonEditPanel::RegisterSelection(const RCPtr<LComboBox>& combo, int line)
-{
-    CheckResult(m_handler->AddDistributorHandler(&LButtonEditPanel::OnParametersChanged,
-                                                 RCPtr<LNotificationDistributor>(combo), u"NID_SELECTION_CHANGE", 0),
-                kInitialize, kSource, line);
 }
 
 KXRESULT LButtonEditPanel::Initialize()
 {
-    const KXRESULT base = InitializeFrame();
+    RCPtr<LTabControl> tabs;
+    const KXRESULT base = InitializeButtonPages({u"buttonName",
+                                                 "Couldn't find child ButtonName",
+                                                 "Couldn't find child buttonTypePanel",
+                                                 {},
+                                                 kInitialize,
+                                                 kSource},
+                                                tabs);
     if (Failed(base) || !m_handler)
         return base;
 
-    m_nameLabel = RCPtr<LLabel>(dynamic_cast<LLabel*>(FindChild(WString(u"buttonName")).Get()));
-    if (!m_nameLabel)
-        pads::ThrowNullPointer("Couldn't find child ButtonName", kInitialize, kSource, __LINE__);
-    const RCPtr<LTabControl> tabs(dynamic_cast<LTabControl*>(FindChild(WString(u"viewTabControl")).Get()));
-    if (!tabs)
-        pads::ThrowNullPointer("Cannot find child viewTabControl", kInitialize, kSource, __LINE__);
-    m_buttonTypePanel = RCPtr<LButtonControlEditPanel>(
-        dynamic_cast<LButtonControlEditPanel*>(tabs->GetPageForTab(WString(u"midiPage")).Get()));
-    if (!m_buttonTypePanel)
-        pads::ThrowNullPointer("Couldn't find child buttonTypePanel", kInitialize, kSource, __LINE__);
-    ListenToSubEditor(RCPtr<LControl>(m_buttonTypePanel), &LButtonEditPanel::OnParametersChanged, kInitialize, kSource,
-                      __LINE__);
-
     const RCPtr<LControl> colorPage = tabs->GetPageForTab(WString(u"colorPage"));
-    for (uint32_t i = 0; i < pads::kColorCount; ++i) {
-        m_colors[i] = pads::FindSelectorCombo(colorPage, kColorSelectors[i]);
-        if (!m_colors[i])
-            pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), kInitialize, kSource, __LINE__);
-        RegisterSelection(m_colors[i], __LINE__);
-    }
-    // Numbered by selector rather than by place, so the skin's order of the selectors cannot swap them.
-    for (uint32_t i = 0; i < pads::kColorCount; ++i)
-        pads::SetColorLabel(colorPage ? colorPage->FindChild(WString(kColorSelectors[i])) : RCPtr<LControl>(),
-                            u"NUMBERED_COLOR_LABEL", static_cast<int32_t>(i + 1));
-    const RCPtr<LControl> asciiColor = colorPage ? colorPage->FindChild(WString(u"asciiColor")) : RCPtr<LControl>();
-    pads::SetColorLabel(asciiColor, u"ASCII_COLOR_LABEL", 0);
+    pads::SetColorLabel(colorPage->FindChild(WString(u"asciiColor")), u"ASCII_COLOR_LABEL", 0);
     m_hidColorCombo = pads::FindSelectorCombo(colorPage, u"asciiColor");
     if (!m_hidColorCombo)
         pads::ThrowNullPointer("Couldn't find child asciiColor", kInitialize, kSource, __LINE__);
-    RegisterSelection(m_hidColorCombo, __LINE__);
+    ListenToBox(m_hidColorCombo, kInitialize, kSource, __LINE__);
 
     const RCPtr<LControl> asciiPage = tabs->GetPageForTab(WString(u"asciiPage"));
     m_keyCombo = pads::FindSelectorCombo(asciiPage, u"key");
     if (!m_keyCombo)
         pads::ThrowNullPointer("Couldn't find child key", kInitialize, kSource, __LINE__);
-    RegisterSelection(m_keyCombo, __LINE__);
+    ListenToBox(m_keyCombo, kInitialize, kSource, __LINE__);
     m_modifierCombo = pads::FindSelectorCombo(asciiPage, u"modifierKey");
     if (!m_modifierCombo)
         pads::ThrowNullPointer("Couldn't find child modifierKey", kInitialize, kSource, __LINE__);
-    RegisterSelection(m_modifierCombo, __LINE__);
+    ListenToBox(m_modifierCombo, kInitialize, kSource, __LINE__);
     // Named after the first button until a button is chosen.
     SetButtonLabelText(GetIndex());
     return base;
-}
-
-void LButtonEditPanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index)
-{
-    RetargetAndPost(parent, firstId, index);
-    m_targeted = true;
-    SetButtonLabelText(index);
 }
 
 void LButtonEditPanel::SetButtonLabelText(int32_t index)
@@ -116,56 +77,37 @@ void LButtonEditPanel::SetButtonLabelText(int32_t index)
     bank->SetText(pads::FormatLabel(bank, index / kButtonsPerBank + 1));
 }
 
-KXRESULT LButtonEditPanel::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)
+Array<char> LButtonEditPanel::SplitMessage(const uint8_t* value) const
 {
-    Array<signed char> bytes;
-    if (!editor::TakeParamValue(descriptor, value, GetFirstParamID(), kValueSize, bytes))
-        return E_FAIL;
-    if (!m_buttonTypePanel || !m_keyCombo || !m_modifierCombo || !m_hidColorCombo)
-        return E_FAIL;
-    for (const RCPtr<LComboBox>& combo : m_colors) {
-        if (!combo)
-            return E_FAIL;
-    }
-    {
-        const pads::FillingScope filling(m_filling);
-        Array<char> message =
-            editor::SplitPushButtonMessage(reinterpret_cast<const uint8_t*>(&bytes.ElementAt(0)), kValueSize);
-        m_buttonTypePanel->SetButtonMessage(message);
-        for (uint32_t i = 0; i < pads::kColorCount; ++i)
-            m_colors[i]->SetSelectedIndex(bytes.ElementAt(pads::kFirstColorByte + i));
-        m_hidColorCombo->SetSelectedIndex(bytes.ElementAt(pads::kHidColorByte));
-        m_keyCombo->SetSelectedIndex(pads::KeyItemFromByte(bytes.ElementAt(pads::kHidKeyByte)));
-        m_modifierCombo->SetSelectedIndex(bytes.ElementAt(pads::kHidModifierByte));
-    }
-    PropagateShownValue(descriptor, value);
-    return S_OK;
+    return editor::SplitPushButtonMessage(value, kValueSize);
 }
 
-Array<signed char> LButtonEditPanel::AssembleValue()
+bool LButtonEditPanel::JoinMessage(const Array<char>& message, uint8_t* value) const
 {
-    if (!m_buttonTypePanel)
-        return {};
-    const Array<char> message = m_buttonTypePanel->GetButtonMessage();
-    uint8_t value[kValueSize] = {};
-    if (!editor::JoinPushButtonMessage(message, value, kValueSize))
-        return {};
-    for (uint32_t i = 0; i < pads::kColorCount; ++i)
-        value[pads::kFirstColorByte + i] = pads::SelectedByte(m_colors[i]);
+    return editor::JoinPushButtonMessage(message, value, kValueSize);
+}
+
+bool LButtonEditPanel::HasWidgets() const
+{
+    if (!m_buttonTypePanel || !m_keyCombo || !m_modifierCombo || !m_hidColorCombo)
+        return false;
+    for (const RCPtr<LComboBox>& combo : m_colors) {
+        if (!combo)
+            return false;
+    }
+    return true;
+}
+
+void LButtonEditPanel::ShowOwnBytes(const Array<signed char>& bytes)
+{
+    m_hidColorCombo->SetSelectedIndex(bytes.ElementAt(pads::kHidColorByte));
+    m_keyCombo->SetSelectedIndex(pads::KeyItemFromByte(bytes.ElementAt(pads::kHidKeyByte)));
+    m_modifierCombo->SetSelectedIndex(bytes.ElementAt(pads::kHidModifierByte));
+}
+
+void LButtonEditPanel::AssembleOwnBytes(uint8_t* value)
+{
     value[pads::kHidColorByte] = pads::SelectedByte(m_hidColorCombo);
     value[pads::kHidKeyByte] = m_keyCombo ? pads::KeyByteFromItem(m_keyCombo->GetSelectedIndex()) : 0xFF;
     value[pads::kHidModifierByte] = pads::SelectedByte(m_modifierCombo);
-    return pads::ToSigned(value, kValueSize);
-}
-
-KXRESULT LButtonEditPanel::OnParametersChanged(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    // Showing a value is not an edit; nor is anything before the panel edits a button. A value
-    // with an empty box is not sent (SendValue): the engine keeps the last good one.
-    if (!m_filling && m_targeted) {
-        const Array<signed char> value = AssembleValue();
-        if (value.GetCount() == kValueSize)
-            SendValue(value);
-    }
-    return 1;
 }

@@ -54,6 +54,18 @@ void OpaqueRow(const uint32_t* source, uint32_t* target, int32_t count, PixelLay
     }
 }
 
+// SDL may present a software window through a GL texture, which uploads and draws the whole
+// window for every update however small. Where the driver has a framebuffer of its own, ask for
+// it, so that presenting the dirty rectangles moves only their pixels. The environment
+// (SDL_FRAMEBUFFER_ACCELERATION) still decides when it is set.
+void PreferOwnFramebuffer()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (SDL_strcmp(driver, "x11") != 0 && SDL_strcmp(driver, "offscreen") != 0))
+        return;
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
 } // namespace
 
 Window::Window(const WindowOptions& options)
@@ -64,6 +76,8 @@ Window::Window(const WindowOptions& options)
     m_opengl = options.opengl;
     if (options.opengl)
         flags |= SDL_WINDOW_OPENGL;
+    else
+        PreferOwnFramebuffer();
     const int x = options.x ? *options.x : SDL_WINDOWPOS_CENTERED;
     const int y = options.y ? *options.y : SDL_WINDOWPOS_CENTERED;
     m_window =
