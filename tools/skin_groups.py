@@ -67,9 +67,10 @@ BUTTON_VIEW = 'PresetEditor.MainControl.PushButtonType.ViewPanel'
 
 
 def knob_tile(indent, cls, name, x, y, w, h, label):
-    """Number at the top left, channel at the top right, what it sends printed on the knob's cap."""
+    """Number at the top left, channel at the top right (the widest, "E4" and "CH:OM", just fit),
+    what it sends printed on the knob's cap."""
     return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
-                     number=(label, 3, 1, 20, 'Tile.NumberLeft'), channel=(18, 1, w - 21, 'Tile.ChannelRight'),
+                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(16, 1, w - 16, 'Tile.ChannelRight'),
                      info=(2, 24, w - 4, 26))
 
 
@@ -141,7 +142,9 @@ def pads():
 
 
 def buttons():
-    width, height, gap = 36, 64, 5
+    # 40-pixel tiles (a transport command's name needs them) on the 4-pixel grid: each tile covers
+    # the place it had as a 36-pixel tile at a 41-pixel pitch from x 608.
+    width, height, gap = 40, 64, 2
     banks = ''
     for b in range(1, 5):
         tiles = ''
@@ -155,7 +158,7 @@ def buttons():
         banks += control(20, 'PresetEditor.MainControl.ButtonView.ButtonBank', f'buttonBank{b}', 0, 0,
                          5 * width + 4 * gap, height, 'Bare', tiles, '' if b == 1 else ' IsVisible="False"')
     return ('                <!-- Four banks of five push buttons; the device view shows one bank at a time. -->\n' +
-            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 608, 192, 5 * width + 4 * gap, height,
+            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 604, 192, 5 * width + 4 * gap, height,
                     'Bare', banks, ' LayoutOrder="38"'))
 
 

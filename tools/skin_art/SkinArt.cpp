@@ -406,7 +406,7 @@ int main(int argc, char** argv)
     DrawKnob(57, 60, 36, 37);
     DrawFader(44, 124, 28, 94, 28, 14);
     DrawRubber("pad", 48, 48, 5);
-    DrawRubber("push_button", 36, 64, 4);
+    DrawRubber("push_button", 40, 64, 4);
     DrawKeybed(15, 64, 102, 38, 62);
     DrawWheel(44, 152, 28, 122, 24);
     DrawXYSurface(184, 60, 23);
