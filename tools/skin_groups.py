@@ -67,10 +67,11 @@ BUTTON_VIEW = 'PresetEditor.MainControl.PushButtonType.ViewPanel'
 
 
 def knob_tile(indent, cls, name, x, y, w, h, label):
-    """Number at the top left, channel at the top right (the widest, "E4" and "CH:OM", just fit),
-    what it sends printed on the knob's cap."""
+    """Number and channel read as one line at the top left (the widest, "E4 CH:OM", just fits;
+    right-aligned, a channel would read as the next encoder's), what it sends printed on the knob's
+    cap."""
     return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
-                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(16, 1, w - 16, 'Tile.ChannelRight'),
+                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(18, 1, w - 18, 'Tile.ChannelLeft'),
                      info=(2, 24, w - 4, 26))
 
 
