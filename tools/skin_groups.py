@@ -18,23 +18,6 @@ def control(indent, cls, name, x, y, w, h, looks, inner='', extra=''):
     return head + f'{i}  <Skin Name="{name}Skin" LookList="{looks}"/>\n{i}</SubControl>\n'
 
 
-def tile(indent, cls, name, x, y, w, h, label, color_cls, color_looks):
-    """A tile: colour bar, number, the assignment summary (channel, what it sends) and the face."""
-    n = indent + 4
-    small = ' FontSize="8.25"'
-    channel = control(n + 8, 'Framework.Label', 'label', 0, 0, w - 4, 12, 'Tile.Channel', extra=small)
-    summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', 0, 0, w - 4, 12, 'Bare',
-                       channel, ' LayoutOrder="0"') +
-               control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 30, 'Tile.Info',
-                       extra=small + ' LayoutOrder="1"'))
-    inner = (control(n, color_cls, 'color', 4, 3, w - 8, 3, color_looks, extra=' LayoutOrder="0"') +
-             control(n, 'Framework.Label', label, 2, 5, w - 4, 12, 'Tile.Number', extra=small + ' LayoutOrder="1"') +
-             control(n, 'PresetEditor.MainControl.PushButtonType.ViewPanel', 'viewPanel', 2, 16, w - 4, h - 18, 'Bare',
-                     summary, ' LayoutOrder="2"') +
-             control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="3"'))
-    return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
-
-
 def moveable_tile(indent, cls, name, x, y, w, h, label,
                   view='PresetEditor.MainControl.MoveableType.ViewPanel'):
     """A tile of a continuous control: number, the moveable summary (channel, what it sends), the face."""
@@ -53,7 +36,53 @@ def moveable_tile(indent, cls, name, x, y, w, h, label,
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
 
 
-def banked(group, kind, label, count, x, y, width, height, gap, looks, comment):
+def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None, channel=None, info=None):
+    """A tile of the picture whose back is its control's artwork at the tile's size and whose texts
+    sit where the artwork leaves room. number: (label, x, y, w, look); color: (class, looks, x, y, w, h);
+    channel: (x, y, w, look); info: (x, y, w, h), in the tile's coordinates. Single text rows are 12
+    pixels high; the summary panel covers the whole tile."""
+    n = indent + 4
+    small = ' FontSize="8.25"'
+    cx, cy, cw, clook = channel
+    ix, iy, iw, ih = info
+    label = control(n + 8, 'Framework.Label', 'label', 0, 0, cw, 12, clook, extra=small)
+    summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', cx, cy, cw, 12, 'Bare',
+                       label, ' LayoutOrder="0"') +
+               control(n + 4, 'Framework.Label', 'infoLabel', ix, iy, iw, ih, 'Tile.Info',
+                       extra=small + ' LayoutOrder="1"'))
+    inner = ''
+    if color:
+        ccls, clooks, kx, ky, kw, kh = color
+        inner += control(n, ccls, 'color', kx, ky, kw, kh, clooks, extra=' LayoutOrder="0"')
+    if number:
+        lname, lx, ly, lw, llook = number
+        inner += control(n, 'Framework.Label', lname, lx, ly, lw, 12, llook, extra=small + ' LayoutOrder="1"')
+    inner += (control(n, view, 'viewPanel', 0, 0, w, h, 'Bare', summary, ' LayoutOrder="2"') +
+              control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="3"'))
+    return control(indent, cls, name, x, y, w, h, back, inner)
+
+
+MOVEABLE_VIEW = 'PresetEditor.MainControl.MoveableType.ViewPanel'
+BUTTON_VIEW = 'PresetEditor.MainControl.PushButtonType.ViewPanel'
+
+
+def knob_tile(indent, cls, name, x, y, w, h, label):
+    """Number and channel read as one line at the top left (the widest, "E4 CH:OM", just fits;
+    right-aligned, a channel would read as the next encoder's), what it sends printed on the knob's
+    cap."""
+    return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
+                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(18, 1, w - 18, 'Tile.ChannelLeft'),
+                     info=(2, 24, w - 4, 26))
+
+
+def column_tile(indent, cls, name, x, y, w, h, label, back):
+    """Number and channel above the control's picture, what it sends below it."""
+    return laid_tile(indent, cls, name, x, y, w, h, back, MOVEABLE_VIEW,
+                     number=(label, 2, 2, w - 4, 'Tile.Number'), channel=(2, 14, w - 4, 'Tile.Channel'),
+                     info=(2, h - 28, w - 4, 26))
+
+
+def banked(group, kind, label, count, x, y, width, height, gap, looks, comment, make):
     """Four banks of like moveable tiles in one group; the first bank shown."""
     Kind = kind[0].upper() + kind[1:]
     view = f'PresetEditor.MainControl.{Kind}View'
@@ -62,8 +91,7 @@ def banked(group, kind, label, count, x, y, width, height, gap, looks, comment):
     for b in range(1, 5):
         tiles = ''
         for t in range(1, count + 1):
-            tiles += moveable_tile(24, f'{view}.{Kind}', f'{kind}{t}', (t - 1) * (width + gap), 0, width, height,
-                                   label)
+            tiles += make(24, f'{view}.{Kind}', f'{kind}{t}', (t - 1) * (width + gap), 0, width, height, label)
         banks += control(20, f'{view}.{Kind}Bank', f'{kind}Bank{b}', 0, 0, side, height, looks, tiles,
                          '' if b == 1 else ' IsVisible="False"')
     return (f'                <!-- {comment} -->\n' +
@@ -71,13 +99,14 @@ def banked(group, kind, label, count, x, y, width, height, gap, looks, comment):
 
 
 def encoders():
-    return banked('encoders', 'encoder', 'encoderNameLabel', 4, 352, 52, 57, 60, 4, 'Device.Knobs',
-                  'Four banks of four encoders; the device view shows one bank at a time.')
+    return banked('encoders', 'encoder', 'encoderNameLabel', 4, 352, 52, 57, 60, 4, 'Bare',
+                  'Four banks of four encoders; the device view shows one bank at a time.', knob_tile)
 
 
 def faders():
-    return banked('faders', 'fader', 'faderNumberLabel', 5, 352, 136, 44, 124, 5, 'Device.Faders',
-                  'Four banks of five faders; the device view shows one bank at a time.')
+    return banked('faders', 'fader', 'faderNumberLabel', 5, 352, 136, 44, 124, 5, 'Bare',
+                  'Four banks of five faders; the device view shows one bank at a time.',
+                  lambda *a: column_tile(*a, 'Tile.Fader'))
 
 
 def single_tiles():
@@ -100,9 +129,13 @@ def pads():
     tiles = ''
     for k in range(16):
         row, col = divmod(k, 4)
-        tiles += tile(20, 'PresetEditor.MainControl.PadView.Pad', f'pad{k + 1}', col * (size + gap),
-                      row * (size + gap), size, size, 'padNumberLabel',
-                      'PresetEditor.MainControl.PadView.Pad.ColorIndicator', 'Tile.PadColor')
+        # Number and colour share the top row: four rows of text do not fit a pad.
+        tiles += laid_tile(20, 'PresetEditor.MainControl.PadView.Pad', f'pad{k + 1}', col * (size + gap),
+                           row * (size + gap), size, size, 'Tile.Pad', BUTTON_VIEW,
+                           number=('padNumberLabel', 4, 1, 26, 'Tile.NumberLeft'),
+                           color=('PresetEditor.MainControl.PadView.Pad.ColorIndicator', 'Tile.PadColor', 30, 4, 14,
+                                  6),
+                           channel=(2, 12, size - 4, 'Tile.Channel'), info=(2, 23, size - 4, 24))
     side = 4 * size + 3 * gap
     return ('                <!-- The sixteen pads, 4 x 4, pad 1 at the top left. -->\n' +
             control(16, 'PresetEditor.MainControl.PadView', 'pads', 844, 56, side, side, 'Bare', tiles,
@@ -110,51 +143,67 @@ def pads():
 
 
 def buttons():
-    width, height, gap = 36, 64, 5
+    # 40-pixel tiles (a transport command's name needs them) on the 4-pixel grid: each tile covers
+    # the place it had as a 36-pixel tile at a 41-pixel pitch from x 608.
+    width, height, gap = 40, 64, 2
     banks = ''
     for b in range(1, 5):
         tiles = ''
         for t in range(1, 6):
-            tiles += tile(24, 'PresetEditor.MainControl.ButtonView.Button', f'button{t}', (t - 1) * (width + gap), 0,
-                          width, height, 'buttonNumberLabel',
-                          'PresetEditor.MainControl.ButtonView.Button.ColorIndicator', 'Tile.Color')
+            tiles += laid_tile(24, 'PresetEditor.MainControl.ButtonView.Button', f'button{t}',
+                               (t - 1) * (width + gap), 0, width, height, 'Tile.PushButton', BUTTON_VIEW,
+                               number=('buttonNumberLabel', 0, 9, width, 'Tile.Number'),
+                               color=('PresetEditor.MainControl.ButtonView.Button.ColorIndicator', 'Tile.Color', 5, 4,
+                                      width - 10, 3),
+                               channel=(0, 21, width, 'Tile.Channel'), info=(0, 33, width, 28))
         banks += control(20, 'PresetEditor.MainControl.ButtonView.ButtonBank', f'buttonBank{b}', 0, 0,
                          5 * width + 4 * gap, height, 'Bare', tiles, '' if b == 1 else ' IsVisible="False"')
     return ('                <!-- Four banks of five push buttons; the device view shows one bank at a time. -->\n' +
-            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 608, 192, 5 * width + 4 * gap, height,
+            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 604, 192, 5 * width + 4 * gap, height,
                     'Bare', banks, ' LayoutOrder="38"'))
 
 
-def pair(group, kind, names, x, y, width, height, gap, looks, comment):
+def pair(group, kind, names, x, y, width, height, gap, looks, comment, back):
     """Two named moveable tiles side by side, each with a label of its own."""
     Kind = kind[0].upper() + kind[1:]
     view = {'wheel': 'PresetEditor.MainControl.WheelView', 'axis': 'PresetEditor.MainControl.XYPadView'}[kind]
     tiles = ''
     for k, name in enumerate(names):
-        tiles += moveable_tile(20, f'{view}.{Kind}', name, k * (width + gap), 0, width, height, f'{name}Label')
+        if back == 'Tile.Wheel':
+            tiles += column_tile(20, f'{view}.{Kind}', name, k * (width + gap), 0, width, height, f'{name}Label', back)
+        else:
+            # The XY surface shows through; the texts fill the band at its top.
+            tiles += laid_tile(20, f'{view}.{Kind}', name, k * (width + gap), 0, width, height, back, MOVEABLE_VIEW,
+                               number=(f'{name}Label', 4, 4, width - 8, 'Tile.Number'),
+                               channel=(4, 16, width - 8, 'Tile.Channel'), info=(4, 28, width - 8, 28))
     return (f'                <!-- {comment} -->\n' +
             control(16, view, group, x, y, 2 * width + gap, height, looks, tiles))
 
 
 def wheels():
-    return pair('wheels', 'wheel', ('pitchWheel', 'modWheel'), 36, 56, 44, 152, 8, 'Device.Wheels',
-                'The pitch and modulation wheels; after their edit panel, which they watch from the start.')
+    return pair('wheels', 'wheel', ('pitchWheel', 'modWheel'), 36, 56, 44, 152, 8, 'Bare',
+                'The pitch and modulation wheels; after their edit panel, which they watch from the start.',
+                'Tile.Wheel')
 
 
 def xy_pad():
     return pair('xyPad', 'axis', ('xAxis', 'yAxis'), 148, 56, 88, 184, 8, 'Device.XY',
-                'The two directions of the XY pad; after their edit panel, which they watch from the start.')
+                'The two directions of the XY pad; after their edit panel, which they watch from the start.',
+                'Tile.Clear')
 
 
 def pedals():
     """The volume pedal above the sustain pedal."""
     m = 'PresetEditor.MainControl.'
     width, height, gap = 96, 164, 24
-    tiles = (moveable_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, '') +
-             moveable_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height, '',
-                           m + 'PushButtonType.ViewPanel'))
+    # The summary in the band above each pedal's picture.
+    texts = dict(channel=(4, 4, width - 8, 'Tile.Channel'), info=(4, 16, width - 8, 28))
+    tiles = (laid_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, 'Tile.PedalVolume',
+                       MOVEABLE_VIEW, **texts) +
+             laid_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height,
+                       'Tile.PedalSustain', BUTTON_VIEW, **texts))
     return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
-            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Device.Pedals', tiles))
+            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Bare', tiles))
 
 
 def main():

@@ -91,17 +91,18 @@ def edit_panel():
 
 def tile(i, x):
     n = f"zone{i}"
-    body = (label("zoneName", 4, 2, 80, 14, "Tile.Number") +
-            '<SubControl Class="PresetEditor.MainControl.MIDIChannelView" Name="midiChannel" XPositionAbs="88" '
-            'YPositionAbs="2" XSizeAbs="64" YSizeAbs="14">\n' + indent(NF, 2) +
+    # Under the zone's colour bar (the group's look): name and channel, then the key range.
+    body = (label("zoneName", 4, 5, 104, 12, "Tile.NumberLeft") +
+            '<SubControl Class="PresetEditor.MainControl.MIDIChannelView" Name="midiChannel" XPositionAbs="124" '
+            'YPositionAbs="5" XSizeAbs="104" YSizeAbs="12">\n' + indent(NF, 2) +
             '  <Skin Name="midiChannelSkin" LookList="Bare">\n' +
-            indent(label("label", 0, 0, 64, 14, "Tile.Channel"), 4) + '  </Skin>\n</SubControl>\n' +
-            label("infoLabel", 4, 16, 224, 12, "Tile.Info") +
+            indent(label("label", 0, 0, 104, 12, "Tile.ChannelRight"), 4) + '  </Skin>\n</SubControl>\n' +
+            label("infoLabel", 4, 17, 224, 12, "Tile.Info") +
             f'<SubControl Class="Framework.Button" Name="button" XPositionAbs="0" YPositionAbs="0" XSizeAbs="232" '
             f'YSizeAbs="30">\n' + indent(NF, 2) + '  <Skin Name="buttonSkin" LookList="Tile.Face"/>\n</SubControl>\n')
     return (f'<SubControl Class="PresetEditor.MainControl.KeybedZones.Zone" Name="{n}" XPositionAbs="{x}" '
             f'YPositionAbs="0" XSizeAbs="232" YSizeAbs="30">\n' + indent(NF, 2) +
-            f'  <Skin Name="{n}Skin" LookList="Tile.Back">\n' + indent(body, 4) + '  </Skin>\n</SubControl>\n')
+            f'  <Skin Name="{n}Skin" LookList="Tile.Clear">\n' + indent(body, 4) + '  </Skin>\n</SubControl>\n')
 
 
 def group():

@@ -9,6 +9,8 @@
 #include "editor/DeviceView.h"
 #include "editor/EditorClasses.h"
 
+#include "engine/ModuleInterfaces.h"
+
 #include "kx/controls/ComboBox.h"
 #include "kx/ui/GlobalHotKeyManager.h"
 
@@ -113,11 +115,12 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     EXPECT_TRUE(Near(Pixel(1190, 8), 0x1B1D20)) << std::hex << Pixel(1190, 8) << " (menu bar)";
     // No edit panel before a control is clicked: the window shows through the edit area.
     EXPECT_TRUE(Near(Pixel(600, 600), 0x16181B)) << std::hex << Pixel(600, 600) << " (empty edit area)";
-    // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +12).
-    EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 12 + 110), 0xF1F0EC, 10))
-        << std::hex << Pixel(84, 418) << " (white key)";
-    // The back of the first pad's tile (pads at 844,56; 48-pixel tiles).
-    EXPECT_TRUE(Near(Pixel(844 + 26, 24 + 56 + 40), 0x121316)) << std::hex << Pixel(870, 120) << " (pad)";
+    // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +30).
+    EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 30 + 92), 0xF1F0EC, 10)) << std::hex << Pixel(84, 418) << " (white key)";
+    // The rubber face of the first pad beside its texts (pads at 844,56; 48-pixel tiles).
+    EXPECT_TRUE(Near(Pixel(844 + 3, 24 + 56 + 30), 0x2C3035)) << std::hex << Pixel(847, 110) << " (pad)";
+    // An encoder's knob shows beside its texts: the cap's left edge, not the body behind it.
+    EXPECT_TRUE(Near(Pixel(352 + 12, 24 + 52 + 37), 0x2C3035, 16)) << std::hex << Pixel(364, 113) << " (knob)";
     // Bank buttons: bank 1 on in the accent, bank 2 in the control face, not the body behind them.
     EXPECT_TRUE(Near(Pixel(608 + 4, 24 + 136 + 4), 0x3FA9F5)) << std::hex << Pixel(612, 164) << " (bank 1)";
     EXPECT_TRUE(Near(Pixel(608 + 58, 24 + 136 + 4), 0x2C3035)) << std::hex << Pixel(666, 164) << " (bank 2)";
@@ -134,6 +137,32 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     Publish(Screenshot("main_menu_file"), "main_menu_file");
     Key(SDLK_ESCAPE);
     RunIdle();
+}
+
+TEST_F(MainWindowScreen, NumbersEveryTileBeforeAnyValueReachesIt)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LControl> view = main->FindChild(WString(u"viewDevice"));
+    ASSERT_TRUE(view);
+    const auto text = [&](std::initializer_list<const char16_t*> path) {
+        RCPtr<LControl> c = view;
+        for (const char16_t* name : path)
+            c = c ? c->FindChild(WString(name)) : c;
+        return c ? std::string(c->GetText().ToNarrow().GetString()) : std::string("(missing)");
+    };
+    // The number within the bank, in every bank: no format shows through.
+    EXPECT_EQ(text({u"pads", u"pad14", u"padNumberLabel"}), "P14");
+    EXPECT_EQ(text({u"buttons", u"buttonBank3", u"button2", u"buttonNumberLabel"}), "B2");
+    EXPECT_EQ(text({u"encoders", u"encoderBank4", u"encoder4", u"encoderNameLabel"}), "E4");
+    EXPECT_EQ(text({u"faders", u"faderBank2", u"fader5", u"faderNumberLabel"}), "F5");
+    EXPECT_EQ(text({u"keybedZones", u"zone3", u"zoneName"}), "ZONE 3");
+    // The engine's numbering later agrees: pad 14 stays P14.
+    auto* pad =
+        dynamic_cast<LParameterizedModule*>(view->FindChild(WString(u"pads"))->FindChild(WString(u"pad14")).Get());
+    ASSERT_TRUE(pad);
+    pad->SetFirstParamID(nullptr, 100, 13);
+    EXPECT_EQ(text({u"pads", u"pad14", u"padNumberLabel"}), "P14");
 }
 
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)

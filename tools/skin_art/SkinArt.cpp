@@ -108,56 +108,59 @@ void DrawBody(int width, int height, double radius)
     });
 }
 
-// An encoder in a cell: a dim value ring, the knob with a soft shadow, a light pointer at 12 o'clock.
-void DrawKnob(int cell, double diameter)
+// An encoder tile: the number row on top, below it a dim value ring and the knob with a soft shadow
+// and a short pointer at 12 o'clock; the summary is printed on the knob's cap.
+void DrawKnob(int width, int height, double diameter, double centreY)
 {
-    Draw("knob", cell, cell, [=](cairo_t* cr) {
-        const double c = cell / 2.0, r = diameter / 2;
+    Draw("knob", width, height, [=](cairo_t* cr) {
+        const double c = width / 2.0, r = diameter / 2;
         SetColor(cr, palette::kFaceHover);
         cairo_set_line_width(cr, 2);
-        cairo_arc(cr, c, c, r + 5, M_PI * 0.75, M_PI * 2.25);
+        cairo_arc(cr, c, centreY, r + 3, M_PI * 0.75, M_PI * 2.25);
         cairo_stroke(cr);
         SetColor(cr, palette::kShadow);
-        cairo_arc(cr, c, c + 2, r, 0, 2 * M_PI);
+        cairo_arc(cr, c, centreY + 2, r, 0, 2 * M_PI);
         cairo_fill(cr);
-        cairo_pattern_t* cap = cairo_pattern_create_linear(0, c - r, 0, c + r);
-        AddStop(cap, 0, 0xFF3A3F46);
+        cairo_pattern_t* cap = cairo_pattern_create_linear(0, centreY - r, 0, centreY + r);
+        AddStop(cap, 0, 0xFF363B42);
         AddStop(cap, 1, palette::kFace);
-        cairo_arc(cr, c, c, r, 0, 2 * M_PI);
+        cairo_arc(cr, c, centreY, r, 0, 2 * M_PI);
         cairo_set_source(cr, cap);
         cairo_fill(cr);
         cairo_pattern_destroy(cap);
         SetColor(cr, 0x24FFFFFF);
         cairo_set_line_width(cr, 1);
-        cairo_arc(cr, c, c, r - 0.5, M_PI * 1.15, M_PI * 1.85);
+        cairo_arc(cr, c, centreY, r - 0.5, M_PI * 1.15, M_PI * 1.85);
         cairo_stroke(cr);
+        // The pointer crosses the ring at 12 o'clock, clear of the text on the cap.
         SetColor(cr, palette::kPrimaryText);
         cairo_set_line_width(cr, 2);
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-        cairo_move_to(cr, c, c - r + 4);
-        cairo_line_to(cr, c, c - r / 3);
+        cairo_move_to(cr, c, centreY - r - 5);
+        cairo_line_to(cr, c, centreY - r - 1);
         cairo_stroke(cr);
     });
 }
 
-// A fader in a cell: a dark slot with tick marks and the cap at its middle.
-void DrawFader(int width, int height, double capWidth, double capHeight)
+// A fader tile: the number rows on top, the summary at the bottom and between them a dark slot
+// with tick marks and the cap at its middle.
+void DrawFader(int width, int height, double top, double bottom, double capWidth, double capHeight)
 {
     Draw("fader", width, height, [=](cairo_t* cr) {
-        const double c = width / 2.0, top = 10, bottom = height - 10;
+        const double c = width / 2.0;
         SetColor(cr, palette::kSecondaryText);
         cairo_set_line_width(cr, 1);
         for (int i = 0; i <= 10; ++i) {
-            const double y = std::floor(top + (bottom - top) * i / 10.0) + 0.5;
+            const double y = std::floor(top + 4 + (bottom - top - 8) * i / 10.0) + 0.5;
             const double len = i % 5 == 0 ? 6 : 3;
-            cairo_move_to(cr, c - 10 - len, y);
-            cairo_line_to(cr, c - 10, y);
+            cairo_move_to(cr, c - 8 - len, y);
+            cairo_line_to(cr, c - 8, y);
         }
         cairo_stroke(cr);
         RoundedRect(cr, c - 2, top, 4, bottom - top, 2);
         SetColor(cr, palette::kDeep);
         cairo_fill(cr);
-        const double capY = (height - capHeight) / 2;
+        const double capY = std::floor((top + bottom - capHeight) / 2);
         SetColor(cr, palette::kShadow);
         RoundedRect(cr, c - capWidth / 2, capY + 2, capWidth, capHeight, 3);
         cairo_fill(cr);
@@ -175,18 +178,18 @@ void DrawFader(int width, int height, double capWidth, double capHeight)
     });
 }
 
-// A rubber pad or push button in a cell: a rounded face over a recess, lit along the top.
-void DrawRubber(const char* name, int width, int height, double faceWidth, double faceHeight, double radius)
+// A rubber pad or push button filling its tile: a rounded face over a recess, lit along the top;
+// the tile's texts are printed on the face.
+void DrawRubber(const char* name, int width, int height, double radius)
 {
     Draw(name, width, height, [=](cairo_t* cr) {
-        const double x = (width - faceWidth) / 2, y = (height - faceHeight) / 2;
-        RoundedRect(cr, x - 1, y - 1, faceWidth + 2, faceHeight + 3, radius + 1);
+        RoundedRect(cr, 0, 0, width, height, radius + 1);
         SetColor(cr, palette::kDeep);
         cairo_fill(cr);
-        RoundedRect(cr, x, y, faceWidth, faceHeight, radius);
+        RoundedRect(cr, 1, 1, width - 2, height - 3, radius);
         SetColor(cr, palette::kFace);
         cairo_fill(cr);
-        TopHighlight(cr, x, y, faceWidth, radius, 0x28FFFFFF);
+        TopHighlight(cr, 1, 1, width - 2, radius, 0x28FFFFFF);
     });
 }
 
@@ -220,12 +223,13 @@ void DrawKeybed(int whiteCount, double whiteWidth, double height, double blackWi
     });
 }
 
-// A pitch or modulation wheel standing in its slot, its ribs shaded as a drum.
-void DrawWheel(int width, int height, double wheelWidth, double wheelHeight)
+// A wheel tile: the name rows on top, the summary at the bottom and between them the wheel
+// standing in its slot, its ribs shaded as a drum.
+void DrawWheel(int width, int height, double top, double bottom, double wheelWidth)
 {
     Draw("wheel", width, height, [=](cairo_t* cr) {
-        const double x = (width - wheelWidth) / 2, y = (height - wheelHeight) / 2;
-        RoundedRect(cr, x - 4, y - 4, wheelWidth + 8, wheelHeight + 8, 6);
+        const double x = (width - wheelWidth) / 2, y = top + 4, wheelHeight = bottom - top - 8;
+        RoundedRect(cr, x - 4, top, wheelWidth + 8, bottom - top, 6);
         SetColor(cr, palette::kDeep);
         cairo_fill(cr);
         cairo_pattern_t* drum = cairo_pattern_create_linear(0, y, 0, y + wheelHeight);
@@ -244,13 +248,14 @@ void DrawWheel(int width, int height, double wheelWidth, double wheelHeight)
         }
         cairo_stroke(cr);
         SetColor(cr, palette::kPrimaryText);
-        cairo_rectangle(cr, x + 3, y + wheelHeight / 2 - 1, wheelWidth - 6, 2);
+        cairo_rectangle(cr, x + 3, std::floor(y + wheelHeight / 2) - 1, wheelWidth - 6, 2);
         cairo_fill(cr);
     });
 }
 
-// The XY pad: a recessed surface with a fine grid and centre cross.
-void DrawXYSurface(int size, double grid)
+// The XY pad: a recessed surface; its top band carries the two directions' summaries, below it
+// a fine grid with a centre cross.
+void DrawXYSurface(int size, double band, double grid)
 {
     Draw("xy_surface", size, size, [=](cairo_t* cr) {
         RoundedRect(cr, 0.5, 0.5, size - 1, size - 1, 8);
@@ -261,28 +266,35 @@ void DrawXYSurface(int size, double grid)
         cairo_stroke(cr);
         SetColor(cr, 0xFF2A2E33);
         for (double p = grid; p < size - 1; p += grid) {
-            cairo_move_to(cr, std::floor(p) + 0.5, 4);
+            cairo_move_to(cr, std::floor(p) + 0.5, band);
             cairo_line_to(cr, std::floor(p) + 0.5, size - 4);
+        }
+        for (double p = band + grid / 2; p < size - 4; p += grid) {
             cairo_move_to(cr, 4, std::floor(p) + 0.5);
             cairo_line_to(cr, size - 4, std::floor(p) + 0.5);
         }
         cairo_stroke(cr);
+        SetColor(cr, palette::kFaceHover);
+        cairo_move_to(cr, 4, band - 0.5);
+        cairo_line_to(cr, size - 4, band - 0.5);
+        cairo_stroke(cr);
         SetColor(cr, palette::kSecondaryText);
-        const double c = std::floor(size / 2.0) + 0.5;
-        cairo_move_to(cr, c - 6, c);
-        cairo_line_to(cr, c + 6, c);
-        cairo_move_to(cr, c, c - 6);
-        cairo_line_to(cr, c, c + 6);
+        const double c = std::floor(size / 2.0) + 0.5, cy = std::floor((band + size) / 2.0) + 0.5;
+        cairo_move_to(cr, c - 6, cy);
+        cairo_line_to(cr, c + 6, cy);
+        cairo_move_to(cr, c, cy - 6);
+        cairo_line_to(cr, c, cy + 6);
         cairo_stroke(cr);
         TopHighlight(cr, 0, 0, size, 8, 0x10FFFFFF);
     });
 }
 
-// The two pedals seen from above: the sustain footswitch and the longer volume pedal with treads.
-void DrawPedals(int width, int height)
+// The two pedal tiles seen from above, each with its summary in a band on top: the sustain
+// footswitch and the longer volume pedal with treads.
+void DrawPedals(int width, int height, double band)
 {
     Draw("pedal_sustain", width, height, [=](cairo_t* cr) {
-        const double w = width - 24, h = height * 0.62, x = 12, y = (height - h) / 2;
+        const double w = width - 24, h = (height - band) * 0.7, x = 12, y = band + (height - band - h) / 2;
         RoundedRect(cr, x, y, w, h, 10);
         SetColor(cr, palette::kRecess);
         cairo_fill(cr);
@@ -292,7 +304,7 @@ void DrawPedals(int width, int height)
         TopHighlight(cr, x + 6, y + 6, w - 12, 8, 0x28FFFFFF);
     });
     Draw("pedal_volume", width, height, [=](cairo_t* cr) {
-        const double w = width - 20, h = height - 16, x = 10, y = 8;
+        const double w = width - 20, h = height - band - 6, x = 10, y = band;
         RoundedRect(cr, x, y, w, h, 8);
         SetColor(cr, palette::kRecess);
         cairo_fill(cr);
@@ -390,14 +402,15 @@ int main(int argc, char** argv)
         }
     }
     DrawBody(1056, 400, 14);
-    DrawKnob(60, 40);
-    DrawFader(48, 124, 28, 16);
-    DrawRubber("pad", 52, 52, 44, 44, 6);
-    DrawRubber("push_button", 36, 40, 28, 22, 4);
-    DrawKeybed(15, 64, 120, 38, 74);
-    DrawWheel(48, 152, 28, 128);
-    DrawXYSurface(184, 23);
-    DrawPedals(96, 168);
+    // Each control's picture is drawn at its tile's size, leaving room for the tile's texts.
+    DrawKnob(57, 60, 36, 37);
+    DrawFader(44, 124, 28, 94, 28, 14);
+    DrawRubber("pad", 48, 48, 5);
+    DrawRubber("push_button", 40, 64, 4);
+    DrawKeybed(15, 64, 102, 38, 62);
+    DrawWheel(44, 152, 28, 122, 24);
+    DrawXYSurface(184, 60, 23);
+    DrawPedals(96, 164, 44);
     DrawGlyphs();
     DrawProductMark("product_logo", 96);
     DrawProductMark("app_icon", 64);

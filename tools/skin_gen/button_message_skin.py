@@ -201,7 +201,9 @@ def document(name="midiPage", place=FILL):
     out.append(f'{holder}  <Skin Name="buttonHolderSkin" LookList="Bare">\n')
     d = (len(holder) // 2) + 2
     names = [p[0] for p in pages(0)]
-    widths = [64, 56, 84, 116, 124, 100, 84, 92, 84, 64]
+    # Each page button fits its name with the button look's 8-pixel insets; the row (888 pixels) fits
+    # the narrower sustain-pedal copy.
+    widths = [56, 52, 80, 120, 132, 100, 80, 88, 84, 60]
     x = 0
     for k, (name, w) in enumerate(zip(names, widths)):
         b = IND * d

@@ -30,6 +30,9 @@ struct GroupPanelLayout {
     bool watchOnClick;          // the edit panel's visibility is watched from the first click on, not from Initialize
     bool retargetFirst;         // a click finds its tile from the sender, points the edit panel, then shows it
     const char16_t* const* tileNames; // tilesPerBank names of the group's own children; null: numbered tiles
+    // The label child of each numbered tile that reads the tile's number within its bank, formatted
+    // as the tiles are collected so the picture is numbered before any value reaches it; null: none.
+    const char16_t* numberLabel;
 };
 
 class LGroupPanelFrame : public KX::LPanel {

@@ -8,6 +8,7 @@
 #include "kx/Exception.h"
 #include "kx/NotificationId.h"
 #include "kx/controls/Button.h"
+#include "kx/controls/Label.h"
 
 #include <string>
 
@@ -122,10 +123,15 @@ void LGroupPanelFrame::CollectTiles()
 {
     m_tiles.RemoveAll();
     m_tileModules.clear();
-    auto add = [this](const RCPtr<LControl>& tile) {
+    auto add = [this](const RCPtr<LControl>& tile, uint32_t number = 0) {
         LParameterizedModule* module = tile ? LeafModuleOf(tile.Get()) : nullptr;
         m_tiles.AddItem(module ? tile : RCPtr<LControl>());
         m_tileModules.push_back(module);
+        // The label's own text is the format, as the tile's own numbering reads it later: once
+        // formatted here, that later call keeps the same number.
+        if (module && number != 0 && m_layout.numberLabel)
+            if (const auto label = editor::FindChildAs<LLabel>(tile.Get(), m_layout.numberLabel))
+                label->SetText(WString::Format(label->GetText().GetString(), static_cast<int32_t>(number)));
     };
     if (m_layout.tileNames) {
         for (uint32_t t = 0; t < m_layout.tilesPerBank; ++t)
@@ -134,7 +140,7 @@ void LGroupPanelFrame::CollectTiles()
     }
     if (!m_layout.bankStem) {
         for (uint32_t t = 1; t <= m_layout.tilesPerBank; ++t)
-            add(FindChild(Numbered(m_layout.tileStem, t)));
+            add(FindChild(Numbered(m_layout.tileStem, t)), t);
         return;
     }
     std::vector<RCPtr<LControl>> banks;
@@ -149,7 +155,7 @@ void LGroupPanelFrame::CollectTiles()
     // A missing bank leaves its places empty: they fail like missing tiles.
     for (const RCPtr<LControl>& bank : banks)
         for (uint32_t t = 1; t <= m_layout.tilesPerBank; ++t)
-            add(bank ? bank->FindChild(Numbered(m_layout.tileStem, t)) : RCPtr<LControl>());
+            add(bank ? bank->FindChild(Numbered(m_layout.tileStem, t)) : RCPtr<LControl>(), t);
 }
 
 KXRESULT LGroupPanelFrame::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)

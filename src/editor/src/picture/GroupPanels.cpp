@@ -18,7 +18,8 @@ const GroupPanelLayout LButtonGroupPanel::kLayout{"LButtonGroupPanel",
                                                   false,
                                                   false,
                                                   false,
-                                                  nullptr};
+                                                  nullptr,
+                                                  u"buttonNumberLabel"};
 
 const GroupPanelLayout LEncoderGroupPanel::kLayout{"LEncoderGroupPanel",
                                                    "UI\\LumoSeriesCommon\\EncoderGroupPanel",
@@ -32,7 +33,8 @@ const GroupPanelLayout LEncoderGroupPanel::kLayout{"LEncoderGroupPanel",
                                                    true,
                                                    false,
                                                    false,
-                                                   nullptr};
+                                                   nullptr,
+                                                   u"encoderNameLabel"};
 
 const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  "UI\\LumoSeriesCommon\\FaderGroupPanel",
@@ -46,7 +48,8 @@ const GroupPanelLayout LFaderGroupPanel::kLayout{"LFaderGroupPanel",
                                                  false,
                                                  true,
                                                  false,
-                                                 nullptr};
+                                                 nullptr,
+                                                 u"faderNumberLabel"};
 
 const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                "UI\\LumoSeriesCommon\\PadGroupPanel",
@@ -60,7 +63,8 @@ const GroupPanelLayout LPadGroupPanel::kLayout{"LPadGroupPanel",
                                                false,
                                                false,
                                                true,
-                                               nullptr};
+                                               nullptr,
+                                               u"padNumberLabel"};
 
 LButtonGroupPanel::LButtonGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

@@ -18,7 +18,8 @@ const GroupPanelLayout LKeybedZoneGroupPanel::kLayout{"LKeybedZoneGroupPanel",
                                                       false,
                                                       false,
                                                       true,
-                                                      nullptr};
+                                                      nullptr,
+                                                      u"zoneName"};
 
 LKeybedZoneGroupPanel::LKeybedZoneGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

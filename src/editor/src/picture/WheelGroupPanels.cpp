@@ -22,7 +22,8 @@ const GroupPanelLayout LWheelGroupPanel::kLayout{"LWheelGroupPanel",
                                                  false,
                                                  false,
                                                  false,
-                                                 kWheelTiles};
+                                                 kWheelTiles,
+                                                 nullptr};
 
 const GroupPanelLayout LXYPadDirectionGroupPanel::kLayout{"LXYPadDirectionGroupPanel",
                                                           "UI\\LumoSeriesCommon\\XYPadDirectionGroupPanel",
@@ -36,7 +37,8 @@ const GroupPanelLayout LXYPadDirectionGroupPanel::kLayout{"LXYPadDirectionGroupP
                                                           false,
                                                           false,
                                                           false,
-                                                          kAxisTiles};
+                                                          kAxisTiles,
+                                                          nullptr};
 
 LWheelGroupPanel::LWheelGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)
