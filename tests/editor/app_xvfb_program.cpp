@@ -163,6 +163,18 @@ void SendClose(Display* display, Window window)
     XFlush(display);
 }
 
+// Asks the window to close and waits for the program's exit status; kills it when none comes.
+std::optional<int> CloseAndWait(Display* display, Window window, pid_t pid)
+{
+    SendClose(display, window);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        apptest::WaitChild(pid, std::chrono::seconds(5));
+    }
+    return status;
+}
+
 } // namespace
 
 TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
@@ -233,12 +245,7 @@ TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
     }
 
     // Closing the window ends the program normally.
-    SendClose(display.get(), main);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
-    if (!status) {
-        ::kill(pid, SIGKILL);
-        apptest::WaitChild(pid, std::chrono::seconds(5));
-    }
+    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
     EXPECT_EQ(status, std::optional<int>(0));
 }
 
@@ -358,12 +365,7 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
         before = after;
     }
 
-    SendClose(display.get(), main);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
-    if (!status) {
-        ::kill(pid, SIGKILL);
-        apptest::WaitChild(pid, std::chrono::seconds(5));
-    }
+    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
     EXPECT_EQ(status, std::optional<int>(0));
 }
 
@@ -412,11 +414,6 @@ TEST(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
         EXPECT_EQ(std::string(head, sizeof head), "%PDF-") << opened;
     }
 
-    SendClose(display.get(), main);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
-    if (!status) {
-        ::kill(pid, SIGKILL);
-        apptest::WaitChild(pid, std::chrono::seconds(5));
-    }
+    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
     EXPECT_EQ(status, std::optional<int>(0));
 }
