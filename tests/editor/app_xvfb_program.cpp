@@ -163,106 +163,17 @@ void SendClose(Display* display, Window window)
     XFlush(display);
 }
 
-// Asks the window to close and waits for the program's exit status; kills it when none comes.
-std::optional<int> CloseAndWait(Display* display, Window window, pid_t pid)
-{
-    SendClose(display, window);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
-    if (!status) {
-        ::kill(pid, SIGKILL);
-        apptest::WaitChild(pid, std::chrono::seconds(5));
-    }
-    return status;
-}
-
-} // namespace
-
-TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
-{
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
-    ASSERT_TRUE(display) << "cannot open the display";
-    apptest::TempTree tree;
-    const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
-
-    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
-                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir, "XDG_CONFIG_HOME=" + *env.configHome,
-                                            "XDG_DATA_HOME=" + *env.dataHome, "SDL_VIDEODRIVER=x11",
-                                            // Leaks of the system's GL and font libraries are not the program's.
-                                            "ASAN_OPTIONS=detect_leaks=0"};
-    for (const char* name : {"PATH", "XAUTHORITY"})
-        if (const char* value = std::getenv(name))
-            environment.push_back(std::string(name) + "=" + value);
-    std::string program = KX_EDITOR_PROGRAM;
-    std::vector<char*> argv = {program.data(), nullptr};
-    std::vector<char*> envp;
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
-
-    // The main window appears and paints.
-    Window main = 0;
-    std::vector<uint32_t> before;
-    int width = 0, height = 0;
-    const auto deadline = Clock::now() + std::chrono::seconds(60);
-    while (Clock::now() < deadline && !apptest::ChildStatus(pid)) {
-        std::vector<Window> windows;
-        FindWindowsOf(display.get(), DefaultRootWindow(display.get()), pid, windows);
-        for (Window w : windows) {
-            std::vector<uint32_t> pixels = Grab(display.get(), w, width, height);
-            if (width == 1200 && height == 750 && DistinctColours(pixels) >= 3) {
-                main = w;
-                before = std::move(pixels);
-                break;
-            }
-        }
-        if (main)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
-    const std::string folder = KX_EDITOR_TEST_OUTPUT;
-    apptest::fs::create_directories(folder);
-    EXPECT_TRUE(SavePng(before, width, height, folder + "xvfb_program_main.png"));
-
-    // A click on "File" opens its menu over the window.
-    std::vector<uint32_t> after;
-    SendClick(display.get(), main, 24, 12);
-    const auto menuDeadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < menuDeadline) {
-        after = Grab(display.get(), main, width, height);
-        if (ChangedBelowTheMenuBar(before, after, width) > 2000)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    // The menu's list covers part of the picture below the menu bar (a hover alone changes the bar).
-    EXPECT_GT(ChangedBelowTheMenuBar(before, after, width), 2000u) << "the File menu did not open";
-    if (!after.empty()) {
-        EXPECT_TRUE(SavePng(after, width, height, folder + "xvfb_program_menu.png"));
-    }
-
-    // Closing the window ends the program normally.
-    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
-    EXPECT_EQ(status, std::optional<int>(0));
-}
-
-namespace {
-
 // The program spawned on the display with its own folders; its painted main window and pixels.
 // A folder given as pathFirst comes first on the program's PATH.
 pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
                      const std::string& pathFirst = "")
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
-    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
-                                            "HOME=" + *env.home,
-                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir,
-                                            "XDG_CONFIG_HOME=" + *env.configHome,
-                                            "XDG_DATA_HOME=" + *env.dataHome,
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
+                                            "HOME=" + *env.home, "XDG_RUNTIME_DIR=" + *env.runtimeDir,
+                                            "XDG_CONFIG_HOME=" + *env.configHome, "XDG_DATA_HOME=" + *env.dataHome,
                                             "SDL_VIDEODRIVER=x11",
+                                            // Leaks of the system's GL and font libraries are not the program's.
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (const char* name : {"PATH", "XAUTHORITY"})
         if (const char* value = std::getenv(name); value && (pathFirst.empty() || std::string(name) != "PATH"))
@@ -296,6 +207,62 @@ pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& ma
     }
     return pid;
 }
+
+// Asks the window to close and waits for the program's exit status; kills it when none comes.
+std::optional<int> CloseAndWait(Display* display, Window window, pid_t pid)
+{
+    SendClose(display, window);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(30));
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        apptest::WaitChild(pid, std::chrono::seconds(5));
+    }
+    return status;
+}
+
+} // namespace
+
+TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "DISPLAY is not set";
+    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
+    ASSERT_TRUE(display) << "cannot open the display";
+    apptest::TempTree tree;
+
+    // The main window appears and paints.
+    Window main = 0;
+    std::vector<uint32_t> before;
+    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, before);
+    ASSERT_GT(pid, 0);
+    int width = 1200, height = 750;
+    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    const std::string folder = KX_EDITOR_TEST_OUTPUT;
+    apptest::fs::create_directories(folder);
+    EXPECT_TRUE(SavePng(before, width, height, folder + "xvfb_program_main.png"));
+
+    // A click on "File" opens its menu over the window.
+    std::vector<uint32_t> after;
+    SendClick(display.get(), main, 24, 12);
+    const auto menuDeadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < menuDeadline) {
+        after = Grab(display.get(), main, width, height);
+        if (ChangedBelowTheMenuBar(before, after, width) > 2000)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    // The menu's list covers part of the picture below the menu bar (a hover alone changes the bar).
+    EXPECT_GT(ChangedBelowTheMenuBar(before, after, width), 2000u) << "the File menu did not open";
+    if (!after.empty()) {
+        EXPECT_TRUE(SavePng(after, width, height, folder + "xvfb_program_menu.png"));
+    }
+
+    // Closing the window ends the program normally.
+    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
+    EXPECT_EQ(status, std::optional<int>(0));
+}
+
+namespace {
 
 // Pixels that differ in the edit area below the picture.
 size_t ChangedInTheEditArea(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)

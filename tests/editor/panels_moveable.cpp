@@ -19,17 +19,7 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// Counts what a sub-editor raises.
-class Counter : public LNotificationClient {
-public:
-    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
-    {
-        if (n && !n->GetPayload())
-            ++count;
-        return 0;
-    }
-    uint32_t count = 0;
-};
+using Counter = ctltest::PlainNotificationCounter;
 
 class MoveablePanels : public paneltest::PanelTest {
 protected:

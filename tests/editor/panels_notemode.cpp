@@ -21,16 +21,7 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-class Counter : public LNotificationClient {
-public:
-    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
-    {
-        if (n && !n->GetPayload())
-            ++count;
-        return 0;
-    }
-    uint32_t count = 0;
-};
+using Counter = ctltest::PlainNotificationCounter;
 
 class NoteMode : public ctltest::ControlsTest {
 protected:

@@ -28,6 +28,7 @@
 #include "StringDocs.h"
 #include "UiTestControls.h"
 
+#include "kx/NotificationClient.h"
 #include "kx/NotificationReceiver.h"
 #include "kx/Resources.h"
 #include "kx/controls/ControlClasses.h"
@@ -109,6 +110,18 @@ public:
 
     std::vector<std::string> names;
     std::map<std::string, KX::ConstRCPtr<KX::LRefCountedObject>> last;
+};
+
+// Counts the notifications without a payload that reach it (a widget's plain "changed").
+class PlainNotificationCounter : public KX::LNotificationClient {
+public:
+    KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
+    {
+        if (n && !n->GetPayload())
+            ++count;
+        return 0;
+    }
+    uint32_t count = 0;
 };
 
 // The framework application with the OS window's needs: registers its windows and owns the loop.
