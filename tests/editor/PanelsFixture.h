@@ -75,4 +75,28 @@ protected:
     }
 };
 
+// The real main window on a started engine with one edit panel pointed at one control.
+template <class Panel>
+class OnePanelTest : public PanelTest {
+protected:
+    // Finds the panel by name and points it at the control's first id.
+    void Open(const char16_t* name, int32_t id)
+    {
+        StartEngine();
+        BuildMain();
+        ASSERT_TRUE(view);
+        panel = ViewChildAs<Panel>(name);
+        ASSERT_TRUE(panel);
+        panel->SetFirstParamID(nullptr, id, 0);
+        RunIdle();
+    }
+    void TearDown() override
+    {
+        panel = nullptr;
+        PanelTest::TearDown();
+    }
+
+    KX::RCPtr<Panel> panel;
+};
+
 } // namespace paneltest

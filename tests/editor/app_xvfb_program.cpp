@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -220,50 +221,6 @@ std::optional<int> CloseAndWait(Display* display, Window window, pid_t pid)
     return status;
 }
 
-} // namespace
-
-TEST(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
-{
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
-    ASSERT_TRUE(display) << "cannot open the display";
-    apptest::TempTree tree;
-
-    // The main window appears and paints.
-    Window main = 0;
-    std::vector<uint32_t> before;
-    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, before);
-    ASSERT_GT(pid, 0);
-    int width = 1200, height = 750;
-    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
-    const std::string folder = KX_EDITOR_TEST_OUTPUT;
-    apptest::fs::create_directories(folder);
-    EXPECT_TRUE(SavePng(before, width, height, folder + "xvfb_program_main.png"));
-
-    // A click on "File" opens its menu over the window.
-    std::vector<uint32_t> after;
-    SendClick(display.get(), main, 24, 12);
-    const auto menuDeadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < menuDeadline) {
-        after = Grab(display.get(), main, width, height);
-        if (ChangedBelowTheMenuBar(before, after, width) > 2000)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    // The menu's list covers part of the picture below the menu bar (a hover alone changes the bar).
-    EXPECT_GT(ChangedBelowTheMenuBar(before, after, width), 2000u) << "the File menu did not open";
-    if (!after.empty()) {
-        EXPECT_TRUE(SavePng(after, width, height, folder + "xvfb_program_menu.png"));
-    }
-
-    // Closing the window ends the program normally.
-    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
-    EXPECT_EQ(status, std::optional<int>(0));
-}
-
-namespace {
-
 // Pixels that differ in the edit area below the picture.
 size_t ChangedInTheEditArea(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
 {
@@ -273,20 +230,88 @@ size_t ChangedInTheEditArea(const std::vector<uint32_t>& a, const std::vector<ui
     return changed;
 }
 
+// Grabs the window until changed(pixels) holds or the time is up; the last grab.
+std::vector<uint32_t> GrabUntil(Display* display, Window window,
+                                const std::function<bool(const std::vector<uint32_t>&)>& changed)
+{
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+        pixels = Grab(display, window, width, height);
+        if (changed(pixels))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return pixels;
+}
+
 } // namespace
 
-TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
-{
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
-    ASSERT_TRUE(display) << "cannot open the display";
+// The real program on the X display, with folders of its own; killed if a test leaves it running.
+class XvfbProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "DISPLAY is not set";
+        display.reset(OpenDisplayWithRetry());
+        ASSERT_TRUE(display) << "cannot open the display";
+    }
+    void TearDown() override
+    {
+        if (pid > 0 && !apptest::ChildStatus(pid)) {
+            ::kill(pid, SIGKILL);
+            apptest::WaitChild(pid, std::chrono::seconds(5));
+        }
+    }
+
+    // Starts the program (pathFirst first on its PATH) and waits for its painted main window.
+    void Start(const std::string& pathFirst = "")
+    {
+        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst);
+        ASSERT_GT(pid, 0);
+        ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    }
+
+    // Closing the window ends the program normally.
+    void ExpectCleanExit()
+    {
+        EXPECT_EQ(CloseAndWait(display.get(), main, pid), std::optional<int>(0));
+        pid = -1;
+    }
+
+    std::unique_ptr<Display, DisplayCloser> display;
     apptest::TempTree tree;
     Window main = 0;
-    std::vector<uint32_t> before;
-    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, before);
-    ASSERT_GT(pid, 0);
-    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    std::vector<uint32_t> pixels; // the main window as it first painted
+    pid_t pid = -1;
+};
+
+TEST_F(XvfbProgram, StartsPaintsOpensTheFileMenuAndExitsZero)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::string folder = KX_EDITOR_TEST_OUTPUT;
+    apptest::fs::create_directories(folder);
+    EXPECT_TRUE(SavePng(pixels, 1200, 750, folder + "xvfb_program_main.png"));
+
+    // A click on "File" opens its menu over the window; its list covers part of the picture below
+    // the menu bar (a hover alone changes the bar).
+    SendClick(display.get(), main, 24, 12);
+    const std::vector<uint32_t> after = GrabUntil(display.get(), main, [&](const std::vector<uint32_t>& now) {
+        return ChangedBelowTheMenuBar(pixels, now, 1200) > 2000;
+    });
+    EXPECT_GT(ChangedBelowTheMenuBar(pixels, after, 1200), 2000u) << "the File menu did not open";
+    if (!after.empty()) {
+        EXPECT_TRUE(SavePng(after, 1200, 750, folder + "xvfb_program_menu.png"));
+    }
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    std::vector<uint32_t> before = pixels;
     const std::string folder = KX_EDITOR_SCREENSHOTS;
     apptest::fs::create_directories(folder);
 
@@ -307,15 +332,10 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
                  {1088 + 48, 24 + 36 + 82, "xvfb_edit_volume_pedal.png"}};       // volume pedal
     for (const auto& tile : tiles) {
         SendClick(display.get(), main, tile.x, tile.y);
-        std::vector<uint32_t> after;
-        int width = 0, height = 0;
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < deadline) {
-            after = Grab(display.get(), main, width, height);
-            if (ChangedInTheEditArea(before, after) > 2000)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        std::vector<uint32_t> after = GrabUntil(display.get(), main, [&](const std::vector<uint32_t>& now) {
+            return ChangedInTheEditArea(before, now) > 2000;
+        });
+        int width = 1200, height = 750;
         EXPECT_GT(ChangedInTheEditArea(before, after), 2000u) << tile.picture << ": no edit panel opened";
         // The picture is taken once the window has stopped changing.
         for (int settle = 0; settle < 20 && !after.empty(); ++settle) {
@@ -331,18 +351,11 @@ TEST(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
         }
         before = after;
     }
-
-    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
-    EXPECT_EQ(status, std::optional<int>(0));
+    ExpectCleanExit();
 }
 
-TEST(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
+TEST_F(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "DISPLAY is not set";
-    std::unique_ptr<Display, DisplayCloser> display(OpenDisplayWithRetry());
-    ASSERT_TRUE(display) << "cannot open the display";
-    apptest::TempTree tree;
     // A desktop opener that only notes what it was asked to open (written whole, then renamed).
     const std::string bin = tree.Folder("bin");
     const std::string noted = tree.Root() + "/opened.txt";
@@ -353,11 +366,7 @@ TEST(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
     }
     apptest::fs::permissions(bin + "/xdg-open", apptest::fs::perms::owner_all);
 
-    Window main = 0;
-    std::vector<uint32_t> pixels;
-    const pid_t pid = SpawnOnDisplay(display.get(), tree, main, pixels, bin);
-    ASSERT_GT(pid, 0);
-    ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
+    ASSERT_NO_FATAL_FAILURE(Start(bin));
 
     // "Help", then its first item, "Open User Guide".
     SendClick(display.get(), main, 94, 12);
@@ -380,7 +389,5 @@ TEST(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
         pdf.read(head, sizeof head);
         EXPECT_EQ(std::string(head, sizeof head), "%PDF-") << opened;
     }
-
-    const std::optional<int> status = CloseAndWait(display.get(), main, pid);
-    EXPECT_EQ(status, std::optional<int>(0));
+    ExpectCleanExit();
 }

@@ -36,7 +36,7 @@ Bytes Unsigned(const Array<signed char>& m)
     return out;
 }
 
-class WheelPanel : public paneltest::PanelTest {
+class WheelPanel : public paneltest::OnePanelTest<LWheelEditPanel> {
 protected:
     static constexpr int32_t kPitchWheelId = 5;
 
@@ -45,21 +45,9 @@ protected:
         PanelTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        StartEngine();
-        BuildMain();
-        ASSERT_TRUE(view);
-        wheel = ViewChildAs<LWheelEditPanel>(u"wheelEditPanel");
-        ASSERT_TRUE(wheel && wheel->GetSubEditor());
-        wheel->SetFirstParamID(nullptr, kPitchWheelId, 0);
-        RunIdle();
+        ASSERT_NO_FATAL_FAILURE(Open(u"wheelEditPanel", kPitchWheelId));
+        ASSERT_TRUE(panel->GetSubEditor());
     }
-    void TearDown() override
-    {
-        wheel = nullptr;
-        PanelTest::TearDown();
-    }
-
-    RCPtr<LWheelEditPanel> wheel;
 };
 
 } // namespace
@@ -74,33 +62,33 @@ TEST(WheelValueBytes, DropsAndRestoresTheRelativeFlag)
 
 TEST_F(WheelPanel, ShowsThePitchWheelDefaultAndSendsFiveBytes)
 {
-    EXPECT_EQ(apptest::Narrow(wheel->FindChild(WString(u"wheelName"))->GetText()), "P. WHEEL");
+    EXPECT_EQ(apptest::Narrow(panel->FindChild(WString(u"wheelName"))->GetText()), "P. WHEEL");
     // The pitch wheel's default: the typed "Pitch Bend" message on the other page, read back whole.
-    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({0, 1, 16, 0, 127}), true),
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({0, 1, 16, 0, 127}), true),
               S_OK);
-    EXPECT_EQ(wheel->GetSubEditor()->GetTabControl()->GetSelectedIndex(), LMoveableControlEditPanel::kOtherPage);
-    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), (Bytes{0, 1, 16, 0, 0, 127}));
+    EXPECT_EQ(panel->GetSubEditor()->GetTabControl()->GetSelectedIndex(), LMoveableControlEditPanel::kOtherPage);
+    EXPECT_EQ(Unsigned(panel->GetSubEditor()->GetMoveableMessage()), (Bytes{0, 1, 16, 0, 0, 127}));
 
-    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({2, 0, 1, 10, 100}), true),
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({2, 0, 1, 10, 100}), true),
               S_OK);
-    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), (Bytes{2, 0, 1, 0, 10, 100}));
-    wheel->GetSubEditor()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(90);
+    EXPECT_EQ(Unsigned(panel->GetSubEditor()->GetMoveableMessage()), (Bytes{2, 0, 1, 0, 10, 100}));
+    panel->GetSubEditor()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(90);
     EXPECT_EQ(EngineValue(kPitchWheelId), (Bytes{2, 0, 1, 10, 90}));
 }
 
 TEST_F(WheelPanel, RefusesValuesOfAnotherLengthAndKeepsWhatItShows)
 {
-    const Bytes shown = Unsigned(wheel->GetSubEditor()->GetMoveableMessage());
-    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0, 0, 1}), true),
+    const Bytes shown = Unsigned(panel->GetSubEditor()->GetMoveableMessage());
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0, 0, 1}), true),
               E_FAIL);
-    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0}), true), E_FAIL);
-    EXPECT_EQ(wheel->SetParamValueLocal(ParamDescriptor(kPitchWheelId + 1), viewtest::Bytes({1, 0, 9, 0, 1}), true),
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kPitchWheelId), viewtest::Bytes({1, 0, 9, 0}), true), E_FAIL);
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kPitchWheelId + 1), viewtest::Bytes({1, 0, 9, 0, 1}), true),
               E_FAIL);
-    EXPECT_EQ(Unsigned(wheel->GetSubEditor()->GetMoveableMessage()), shown);
+    EXPECT_EQ(Unsigned(panel->GetSubEditor()->GetMoveableMessage()), shown);
 }
 
 namespace {
-class XYPadPanel : public paneltest::PanelTest {
+class XYPadPanel : public paneltest::OnePanelTest<LXYPadEditPanel> {
 protected:
     static constexpr int32_t kXAxisId = 81;
 
@@ -109,56 +97,44 @@ protected:
         PanelTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        StartEngine();
-        BuildMain();
-        ASSERT_TRUE(view);
-        pad = ViewChildAs<LXYPadEditPanel>(u"xyPadEditPanel");
-        ASSERT_TRUE(pad && pad->GetMidiPage());
-        pad->SetFirstParamID(nullptr, kXAxisId, 0);
-        RunIdle();
+        ASSERT_NO_FATAL_FAILURE(Open(u"xyPadEditPanel", kXAxisId));
+        ASSERT_TRUE(panel->GetMidiPage());
     }
-    void TearDown() override
-    {
-        pad = nullptr;
-        PanelTest::TearDown();
-    }
-
-    RCPtr<LXYPadEditPanel> pad;
 };
 } // namespace
 
 TEST_F(XYPadPanel, SendsAllFifteenBytesAndRefusesOtherLengths)
 {
-    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+    EXPECT_EQ(apptest::Narrow(panel->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
     const Bytes value{3, 0, 112, 0, 5, 120, 4, 60, 65, 62, 64, 67, 68, 70, 72};
-    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(value), true), S_OK);
-    EXPECT_EQ(Unsigned(pad->GetMidiPage()->GetMoveableMessage()), (Bytes{3, 0, 112, 0, 5, 120}));
-    EXPECT_EQ(Unsigned(pad->BuildValue()), value);
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(value), true), S_OK);
+    EXPECT_EQ(Unsigned(panel->GetMidiPage()->GetMoveableMessage()), (Bytes{3, 0, 112, 0, 5, 120}));
+    EXPECT_EQ(Unsigned(panel->BuildValue()), value);
 
     // A MIDI page edit sends the whole value: the note-mode bytes as they were shown.
-    pad->GetMidiPage()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(100);
+    panel->GetMidiPage()->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(100);
     EXPECT_EQ(EngineValue(kXAxisId), (Bytes{3, 0, 112, 0, 5, 100, 4, 60, 65, 62, 64, 67, 68, 70, 72}));
 
     // A note-mode edit sends the whole value too: the first six bytes as the MIDI page says.
-    pad->GetNoteModePage()->GetTypeCombo()->SetSelectedIndex(0);
+    panel->GetNoteModePage()->GetTypeCombo()->SetSelectedIndex(0);
     const Bytes sent = EngineValue(kXAxisId);
     ASSERT_EQ(sent.size(), 15u);
     EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 6), (Bytes{3, 0, 112, 0, 5, 100}));
-    EXPECT_EQ(Bytes(sent.begin() + 6, sent.end()), Unsigned(pad->GetNoteModePage()->GetNoteModeValue()));
+    EXPECT_EQ(Bytes(sent.begin() + 6, sent.end()), Unsigned(panel->GetNoteModePage()->GetNoteModeValue()));
     EXPECT_NE(sent[6], 4) << "the type change reached the engine";
 
     // 14 or 16 bytes, or another axis's id, change neither page.
-    const Bytes shown = Unsigned(pad->BuildValue());
+    const Bytes shown = Unsigned(panel->BuildValue());
     Bytes shortValue(14, 1);
     Bytes longValue(16, 1);
-    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(shortValue), true), E_FAIL);
-    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(longValue), true), E_FAIL);
-    EXPECT_EQ(pad->SetParamValueLocal(ParamDescriptor(kXAxisId + 1), viewtest::Bytes(value), true), E_FAIL);
-    EXPECT_EQ(Unsigned(pad->BuildValue()), shown);
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(shortValue), true), E_FAIL);
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kXAxisId), viewtest::Bytes(longValue), true), E_FAIL);
+    EXPECT_EQ(panel->SetParamValueLocal(ParamDescriptor(kXAxisId + 1), viewtest::Bytes(value), true), E_FAIL);
+    EXPECT_EQ(Unsigned(panel->BuildValue()), shown);
 
     // An axis index outside the two keeps the name it has.
-    pad->SetFirstParamID(nullptr, kXAxisId, 2);
-    EXPECT_EQ(apptest::Narrow(pad->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
+    panel->SetFirstParamID(nullptr, kXAxisId, 2);
+    EXPECT_EQ(apptest::Narrow(panel->FindChild(WString(u"axisName"))->GetText()), "X-AXIS");
 }
 
 TEST_F(WheelPanel, SustainPedalShowsItsValueAsAButtonMessageAndRefusesOtherLengths)
