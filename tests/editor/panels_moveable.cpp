@@ -191,13 +191,13 @@ TEST_F(MoveablePanels, FaderPanelShowsItsFaderAndSendsEveryChangeAsAWholeValue)
     EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 74, 0, 0, 127}));
     sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(3);
     EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 0, 0, 127}));
-    // A click on a page button alone is an edit; the channel and controller chosen on the absolute
-    // page went to the relative page too.
+    // A click on a page button alone is an edit: the relative page gives what it showed, the
+    // channel and controller of the last message shown, not those chosen on the absolute page.
     ClickOn(*sub->GetTabControl()->GetButtonHolder()->FindChild(WString(u"ccRelativePage")));
     RunIdle();
-    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 0, 0}));
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 7, 1, 0, 0}));
     sub->GetRelativeTypeCombo()->SetSelectedIndex(3);
-    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 3, 0}));
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 7, 1, 3, 0}));
     EXPECT_EQ(comm->deviceSets.load(), 4);
     EXPECT_EQ(EngineValue(kFirstFaderId + 6), (Bytes{0, 0, 6, 0, 0, 127})) << "the neighbour is untouched";
 }

@@ -229,11 +229,11 @@ uint32_t LFrameworkApp::GetMouseButtons()
     if (RCPtr<LRootWindow> active = FindActiveRootWindow())
         return active->GetMouseButtonState();
     uint32_t buttons = 0;
-    if (GetKeyState(1))
+    if (IsKeyPressed(1))
         buttons |= 1;
-    if (GetKeyState(4))
+    if (IsKeyPressed(4))
         buttons |= 2;
-    if (GetKeyState(2))
+    if (IsKeyPressed(2))
         buttons |= 4;
     return buttons;
 }

@@ -113,8 +113,15 @@ public:
     virtual void RunMessageLoop() = 0;
     // The desktop work area (x, y, width, height).
     virtual RectT<int32_t> GetWorkArea() = 0;
+    // A virtual key's or mouse button's state: held, and toggled (the lock keys). 0.
+    virtual KXRESULT GetKeyState(int32_t virtualKey, bool& pressed, bool& toggled) = 0;
     // Whether a virtual key or mouse button is held.
-    virtual bool GetKeyState(int32_t virtualKey) = 0;
+    bool IsKeyPressed(int32_t virtualKey)
+    {
+        bool pressed = false, toggled = false;
+        GetKeyState(virtualKey, pressed, toggled);
+        return pressed;
+    }
     // The pointer on the screen when no root window is active.
     virtual PointT<int32_t> GetScreenCursorPos() = 0;
 
@@ -128,7 +135,7 @@ public:
     // IRootWindowHost.
     uint32_t GetRootWindowCount() override { return static_cast<uint32_t>(m_rootWindows.size()); }
     RCPtr<LRootWindow> GetRootWindowAt(uint32_t index) override;
-    bool IsKeyDown(int32_t virtualKey) override { return GetKeyState(virtualKey); }
+    bool IsKeyDown(int32_t virtualKey) override { return IsKeyPressed(virtualKey); }
     uint32_t GetMouseButtons() override;
     int32_t GetApplicationCursor(const WString& name) override { return LoadAppCursor(name); }
 
