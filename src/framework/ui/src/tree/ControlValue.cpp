@@ -128,6 +128,8 @@ double LControl::SetNormalizedValue(double value)
     const double t = std::clamp(value, 0.0, 1.0);
     if (t == m_value)
         return m_value;
+    // A listener may release the control.
+    const RCPtr<LControl> self(this);
     m_value = t;
     OnValueChanged();
     RCPtr<LNotification> n;

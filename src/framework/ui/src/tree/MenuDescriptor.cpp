@@ -1,6 +1,7 @@
 #include "kx/ui/MenuDescriptor.h"
 
 #include <map>
+#include <unordered_set>
 #include <vector>
 
 namespace KX {
@@ -97,15 +98,33 @@ KXRESULT LMenuDescriptor::InsertItem(uint32_t index, const RCPtr<LMenuItemDescri
 {
     if (!item || index > m_items.GetCount())
         return E_INVALIDARG;
-    // A menu never holds itself or one of the menus above it.
-    for (const LMenuDescriptor* up = this; up; up = up->m_parent.Get())
-        if (up == item.Get())
-            return E_INVALIDARG;
+    // A menu never holds itself or a menu that holds it, however deep: the item's own subtree
+    // is searched, for an item may be held by several menus and link back to one of them only.
+    if (item->Holds(*this))
+        return E_INVALIDARG;
     const int32_t result = m_items.InsertItem(index, item);
     if (result < 0)
         return result;
     item->SetParentMenu(ConstRCPtr<LMenuDescriptor>(this));
     return S_OK;
+}
+
+bool LMenuDescriptor::Holds(const LMenuDescriptor& menu) const
+{
+    std::vector<const LMenuDescriptor*> open{this};
+    std::unordered_set<const LMenuDescriptor*> seen{this};
+    while (!open.empty()) {
+        const LMenuDescriptor* at = open.back();
+        open.pop_back();
+        if (at == &menu)
+            return true;
+        for (uint32_t i = 0; i < at->GetItemCount(); ++i) {
+            const RCPtr<LMenuItemDescriptor> below = at->GetItem(i);
+            if (below && seen.insert(below.Get()).second)
+                open.push_back(below.Get());
+        }
+    }
+    return false;
 }
 
 KXRESULT LMenuDescriptor::InsertNewItem(uint32_t index, const WString& label, const WString& id, bool enabled,
