@@ -97,6 +97,9 @@ TEST(MenuModel, PositionsMustRunWithoutGapsInKeyOrder)
                              {u"99999999999999999999.X", u"huge"},
                              {u"01.R", u"R"}})),
               "P R");
+    // A position reads like the runtime's integer conversion: leading blanks and a sign count.
+    EXPECT_EQ(Labels(*Parse({{u"00.G.", u"G"}, {u"G. 0.A", u"A"}, {u"G. 1.B", u"B"}, {u"G.-1.X", u"X"}})), "G[A B]");
+    EXPECT_EQ(Labels(*Parse({{u"00.G.", u"G"}, {u"G.-1.X", u"X"}, {u"G.0.A", u"A"}})), "G[A]") << "-1 is no 0";
 }
 
 TEST(MenuModel, SubMenusComeFromNamedGroups)

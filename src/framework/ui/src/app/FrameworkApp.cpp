@@ -159,28 +159,11 @@ RCPtr<LRenderer> LFrameworkApp::GetMeasurementRenderer() const
     return m_rootWindows.empty() ? RCPtr<LRenderer>() : m_rootWindows.front()->GetRenderer();
 }
 
-namespace {
-IStatusBarControl* FindStatusBar(LControl& control, int depth)
-{
-    if (auto* bar = dynamic_cast<IStatusBarControl*>(&control))
-        return bar;
-    if (depth > 256)
-        return nullptr;
-    LChildControlList& children = control.GetChildren();
-    for (uint32_t i = 0; i < children.GetCount(); ++i)
-        if (LControl* child = children.GetAt(i, kOrderInsertion).Get())
-            if (IStatusBarControl* bar = FindStatusBar(*child, depth + 1))
-                return bar;
-    return nullptr;
-}
-} // namespace
-
 IStatusBarControl* LFrameworkApp::GetStatusBar() const
 {
-    if (m_rootWindows.empty() || !m_rootWindows.front())
-        return nullptr;
-    const RCPtr<LControl>& main = m_rootWindows.front()->GetMainControl();
-    return main ? FindStatusBar(*main, 0) : nullptr;
+    // No bar is ever registered with the application: a bar in a window's tree shows only the
+    // texts posted to it directly.
+    return nullptr;
 }
 
 KXRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)

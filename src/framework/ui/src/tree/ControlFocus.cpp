@@ -286,6 +286,14 @@ void LControl::SetNotFocusable(bool notFocusable)
         RCPtr<LControl>(m_parent)->SetFocus(true);
 }
 
+KXRESULT LControl::SetInteractionMode(int32_t mode)
+{
+    if (mode < 0)
+        return E_INVALIDARG;
+    m_interactionMode = mode;
+    return S_OK;
+}
+
 void LControl::SetHighlighted(bool on)
 {
     if ((m_highlight != 0) == on)

@@ -14,17 +14,6 @@ bool IsDigit(char16_t c)
 }
 
 // The leading decimal digits of text, saturating; 0 without digits.
-uint32_t LeadingNumber(const WString& text)
-{
-    uint64_t value = 0;
-    for (const char16_t* p = text.GetString(); IsDigit(*p); ++p) {
-        value = value * 10 + static_cast<uint64_t>(*p - u'0');
-        if (value > UINT32_MAX)
-            return UINT32_MAX;
-    }
-    return static_cast<uint32_t>(value);
-}
-
 std::vector<WString> SplitAtDots(const WString& key)
 {
     std::vector<WString> pieces;
@@ -267,21 +256,22 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const Entries& entries)
             continue;
         const bool topLevel = !pieces[0].IsEmpty() && IsDigit(pieces[0].GetString()[0]);
         List* list = nullptr;
-        uint32_t position = 0;
+        // Read as the runtime's integer conversion does: blanks, a sign, then digits.
+        int64_t position = 0;
         WString id;
         if (topLevel) {
             list = &top;
-            position = LeadingNumber(pieces[0]);
+            position = pieces[0].ToInt();
             id = pieces[1];
         } else {
             list = &context.groups[pieces[0]];
-            position = LeadingNumber(pieces[1]);
+            position = pieces[1].ToInt();
             if (pieces.size() > 2)
                 id = pieces[2];
         }
         if (EndsWithDot(entry.first))
             id += WString(u".");
-        if (position != list->GetCount())
+        if (position != static_cast<int64_t>(list->GetCount()))
             continue;
         if (list->AddItem(Pair<WString, WString>{id, entry.second}) < 0)
             return nullptr;

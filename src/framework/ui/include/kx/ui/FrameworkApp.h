@@ -85,10 +85,12 @@ public:
     RCPtr<LRootWindow> FindActiveRootWindow();
     // The main window's renderer, which measures text; null without a root window.
     RCPtr<LRenderer> GetMeasurementRenderer() const;
-    // The status bar of the main window's tree (the first found, depth first); null when none.
+    // The application's status bar: none is ever registered, so always null (a bar inside a
+    // window is not looked up).
     IStatusBarControl* GetStatusBar() const;
     // Shows text in the status bar now (immediate) or on a later idle pass; the bar's result, or
-    // E_FAIL without a main window or status bar. ResetStatusText shows the bar's idle text.
+    // E_FAIL without a status bar (always, see GetStatusBar). ResetStatusText shows the bar's
+    // idle text.
     KXRESULT SetStatusText(const WString& text, bool immediate);
     KXRESULT ResetStatusText(bool immediate);
 
