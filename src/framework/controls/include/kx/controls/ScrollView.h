@@ -48,7 +48,7 @@ public:
     KXRESULT ReadCreateParams() override;
     // The visible part of the content.
     RectT<double> GetBounds() override;
-    // The control base's handler map first, then the view's.
+    // Its own handler map first, then, when that did not use it, the control base's.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     // Drops the binding of its own handler map, then the registration.
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
@@ -93,6 +93,9 @@ public:
 
 protected:
     ~LScrollView() override;
+
+    // The view's own handler map (made by Initialize).
+    const RCPtr<LNotificationHandler<LScrollView>>& GetViewHandler() const noexcept { return m_handler; }
 
 private:
     KXRESULT OnBarValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
