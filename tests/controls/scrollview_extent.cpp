@@ -312,3 +312,17 @@ TEST_F(ScrollViewExtent, TheViewsOwnTableIsAskedFirstAndAUsedNotificationGoesNoF
     probe->UnsubscribeIdle();
     probe->LNotificationClient::UnregisterFromAll();
 }
+
+TEST_F(ScrollViewExtent, TakingTheContentOutShrinksTheExtentAndHidesTheBars)
+{
+    ASSERT_EQ(Shown(), "hv");
+    view->GetVerticalBar()->SetNormalizedValue(1.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 267.0);
+    const RCPtr<LControl> kept = content;
+    kept->SetParent(RCPtr<LControl>());
+    // Only the small mark at (10, 10) is left.
+    EXPECT_EQ(view->GetClientExtent().x, 40.0);
+    EXPECT_EQ(view->GetClientExtent().y, 30.0);
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+}

@@ -122,6 +122,20 @@ KXRESULT LScrollView::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&
     return hr;
 }
 
+void LScrollView::OnChildRemoved(const RCPtr<LControl>& child, int32_t index)
+{
+    LControl::OnChildRemoved(child, index);
+    if (!m_initialized || !GetTopLevelOwnerSlot())
+        return;
+    // Not while the bars themselves go (the view is being taken apart).
+    const LControl* parts[] = {m_hBar.Get(), m_vBar.Get(), m_corner.Get()};
+    for (const LControl* part : parts)
+        if (part && part->GetParent().Get() != this)
+            return;
+    const RCPtr<LScrollView> self(this);
+    RecomputeAutoExtent();
+}
+
 void LScrollView::SetAutoExtent(uint32_t axes)
 {
     m_autoExtent = axes & (kAutoExtentX | kAutoExtentY);

@@ -40,6 +40,8 @@ public:
     // With drag scrolling, a left drag starts a content pan.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     KXRESULT CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor) override;
+    // A child taken out: while attached to a root window, the automatic extent follows.
+    void OnChildRemoved(const RCPtr<LControl>& child, int32_t index) override;
     // Wheel steps: 0 when a bar took the step, 1 (pass on) when no bar is shown.
     KXRESULT HandleVerticalWheel(const RCPtr<LMouseWheelParam>& param) override;
     KXRESULT HandleHorizontalWheel(const RCPtr<LMouseWheelParam>& param) override;
