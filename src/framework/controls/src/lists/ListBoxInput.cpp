@@ -216,7 +216,8 @@ void LListBox::OnMove(const RCPtr<LPointWithModifiersParam>& param)
 void LListBox::OnLeftUp(const RCPtr<LMouseButtonParam>& param)
 {
     LScrollView::OnLeftUp(param);
-    if (!m_dropDownMode || !param)
+    // A list hidden or disabled (with its owner) meanwhile chooses nothing.
+    if (!m_dropDownMode || !param || !IsShowing(true) || !IsEnabled(true))
         return;
     const RCPtr<LControl> self(this);
     const PointT<int32_t> p = param->GetPoint();

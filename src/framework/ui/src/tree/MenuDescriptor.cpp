@@ -1,5 +1,7 @@
 #include "kx/ui/MenuDescriptor.h"
 
+#include "kx/DebugTrace.h"
+
 #include <map>
 #include <unordered_set>
 #include <vector>
@@ -64,6 +66,7 @@ struct LMenuDescriptor::BuildContext {
     std::map<WString, List> groups;
     std::vector<WString> path; // groups being built, outermost first
     uint32_t items = 0;
+    bool itemsCut = false; // reported once per menu text
 };
 
 LMenuDescriptor::~LMenuDescriptor()
@@ -290,8 +293,12 @@ KXRESULT LMenuDescriptor::BuildFromEntries(const List& list, BuildContext& conte
     else
         target->RemoveAllItems();
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
-        if (context.items >= kMaxItems)
+        if (context.items >= kMaxItems) {
+            if (!context.itemsCut)
+                DebugOut() << "Menu: more than " << kMaxItems << " items; the rest are left out" << std::endl;
+            context.itemsCut = true;
             break;
+        }
         const Pair<WString, WString>& entry = list.ElementAt(i);
         WString label, help;
         SplitText(entry.second, label, help);
@@ -299,8 +306,13 @@ KXRESULT LMenuDescriptor::BuildFromEntries(const List& list, BuildContext& conte
         if (EndsWithDot(entry.first)) {
             const WString name = WithoutTrailingDots(entry.first);
             const auto group = context.groups.find(name);
-            if (group == context.groups.end() || depth + 1 >= kMaxDepth)
+            if (group == context.groups.end())
                 continue;
+            if (depth + 1 >= kMaxDepth) {
+                DebugOut() << "Menu: sub-menu " << name.ToNarrow().GetString() << " is more than " << kMaxDepth - 1
+                           << " levels deep; left out" << std::endl;
+                continue;
+            }
             bool onPath = false;
             for (const WString& open : context.path)
                 onPath = onPath || open == name;

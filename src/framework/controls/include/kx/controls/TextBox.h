@@ -172,7 +172,7 @@ private:
     int32_t m_selectionLength = 0;
     int32_t m_selectionAnchor = 0;
     int32_t m_maxLength = 0;
-    bool m_autoScrollH = true;
+    bool m_autoScrollH = false;
     bool m_autoScrollV = false;
     RectT<float> m_caretRect{};
     bool m_inScrollUpdate = false;
