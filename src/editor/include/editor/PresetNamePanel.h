@@ -23,7 +23,8 @@ public:
     static const char16_t kAllowedCharacters[];
 
     // The value of a text: ASCII letters upper-cased, blanks as 0x22, 0x00 past the end. False
-    // (out untouched) when the text is longer than six or holds a character outside the list.
+    // (out untouched) when the text is longer than six or holds a character no byte stands for
+    // (NUL, the double quote, anything above U+00FF).
     static bool EncodeName(const KX::WString& text, std::array<uint8_t, kValueLength>& out);
     // The text of a value: stops at 0x00, 0x22 is a blank, other bytes are their own code.
     static KX::WString DecodeName(const uint8_t* bytes, uint32_t count);
