@@ -190,6 +190,21 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'L', 'E', 'A', 'F', 0x22, '1'}; }));
         EXPECT_EQ(Narrow(box->GetText()), "Leaf 1");
 
+        // Typed faster than the engine answers: every key queued before the loop runs once.
+        p.Key(SDLK_END);
+        p.Key(SDLK_HOME, KMOD_LSHIFT);
+        for (const char* c : {"b", "a", "s", "s", " ", "2"}) {
+            SDL_Event e{};
+            e.type = SDL_TEXTINPUT;
+            e.text.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
+            std::snprintf(e.text.text, sizeof e.text.text, "%s", c);
+            SDL_PushEvent(&e);
+        }
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'B', 'A', 'S', 'S', 0x22, '2'}; }));
+        Pause(p, 100);
+        EXPECT_EQ(Narrow(box->GetText()), "bass 2");
+        EXPECT_EQ(p.Stored(nameId), (Bytes{'B', 'A', 'S', 'S', 0x22, '2'}));
+
         // From the keyboard: shown as stored, the caret kept where the shorter text allows, and the
         // name still editable although typing could not give its "!".
         ASSERT_EQ(p.app.GetMidiManager()->GetPresetFromMidiDevice(4), 0);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 
 namespace KX {
 class LTextBox;
@@ -44,6 +45,8 @@ public:
     virtual KX::KXRESULT OnTextChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                        const KX::RCPtr<KX::LNotification>& n);
     // Shows the routed name without sending it back; E_FAIL for a foreign id. The flag is not read.
+    // The echo of a value the panel sent (also one that comes after later keys) leaves the box as
+    // the user typed it.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
 
@@ -57,4 +60,6 @@ private:
 
     KX::RCPtr<KX::LNotificationHandler<LPresetNamePanel>> m_handler;
     KX::RCPtr<KX::LTextBox> m_textBox;
+    // The values sent whose echo has not come back yet, oldest first.
+    std::deque<std::array<uint8_t, kValueLength>> m_sent;
 };
