@@ -4,6 +4,7 @@
 #include "PictureEndToEnd.h"
 
 #include "editor/EncoderEditPanel.h"
+#include "editor/KeybedZoneEditPanel.h"
 #include "editor/MoveableControlEditPanel.h"
 
 #include "engine/ParamRecords.h"
@@ -155,6 +156,29 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         Retype(p, "66");
         p.Key(SDLK_RETURN);
         ASSERT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 66; }));
+
+        // A zone's PROGRAM (0-127), committed by Tab and by Enter.
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto zonePanel = p.ViewChild<LControl>(u"zoneEditPanel");
+        ASSERT_TRUE(zones && zonePanel);
+        const int32_t zone1 = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return zonePanel->IsShowing(false); }));
+        const auto program = RCPtr<LNumericUpDown>::DynamicCast(
+            zonePanel->FindChild(WString(u"program"))->FindChild(WString(u"numericUpDown")));
+        ASSERT_TRUE(program);
+        for (SDL_Keycode commit : {SDLK_TAB, SDLK_RETURN}) {
+            p.Click(*program->GetTextBox());
+            Retype(p, "999");
+            p.Key(commit);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 127; }));
+            Pause(p);
+            EXPECT_EQ(Narrow(program->GetTextBox()->GetText()), "127");
+            p.Click(*program->GetTextBox());
+            Retype(p, "5");
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 5; }));
+        }
 
         // The next visit shows the stored values.
         p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
