@@ -95,7 +95,7 @@ TEST_F(TextBoxCaret, TheCaretBlinksHalfASecondOnAndAThirdOffOnlyWhileFocused)
     const int32_t x = EdgeX(*box, 2) - 1, y = MidY(*box);
     auto caretDrawn = [&] {
         Paint();
-        return Pixel(x, y) == 0x000000u;
+        return Pixel(x, y) == 0x141414u; // the field's ink
     };
     EXPECT_TRUE(box->IsCaretShown());
     EXPECT_TRUE(caretDrawn());

@@ -239,11 +239,14 @@ TEST_F(ButtonEditor, OutOfRangeBytesAreClampedIntoTheFields)
 
 TEST_F(ButtonEditor, AListWithNothingSelectedYieldsNoMessage)
 {
-    // A channel beyond the list and a type beyond the other page's list select nothing; such a
-    // message would carry 0xFF, which the keyboard cannot take.
+    // A channel beyond the list falls back to the global channel: the message stays whole.
     Show({0x1E, 0x01, 0x13, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7F});
-    EXPECT_EQ(editor->GetChannelCombos().ElementAt(0)->GetSelectedIndex(), -1);
-    EXPECT_EQ(editor->GetButtonMessage().GetCount(), 0u);
+    EXPECT_EQ(editor->GetChannelCombos().ElementAt(0)->GetSelectedIndex(), 0);
+    ASSERT_EQ(editor->GetButtonMessage().GetCount(), 10u);
+    EXPECT_EQ(editor->GetButtonMessage().ElementAt(0), 0x00);
+
+    // A type beyond the other page's list selects nothing; such a message would carry 0xFF, which
+    // the keyboard cannot take.
 
     EXPECT_EQ(Show({0x00, 0x01, 0x1E, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00}), "otherPage");
     EXPECT_EQ(Combo(u"otherPage", u"type")->GetSelectedIndex(), -1);

@@ -69,6 +69,13 @@ void ShowItem(const RCPtr<LComboBox>& combo, int32_t index)
     if (combo)
         combo->SetSelectedIndex(index);
 }
+// A channel byte the list has no item for shows the first item (the global channel): a list with
+// nothing selected would make every later edit unsendable.
+void ShowChannel(const RCPtr<LComboBox>& combo, int32_t index)
+{
+    if (combo)
+        combo->SetSelectedIndex(index >= 0 && index < combo->GetItemCount() ? index : 0);
+}
 
 // A number box's value truncated toward zero, its low 8 bits; 0 for a missing box.
 signed char NumberByte(const RCPtr<LNumericUpDown>& box)
@@ -195,7 +202,7 @@ void LMoveableControlEditPanel::SetMoveableMessage(const Array<signed char>& mes
     // Filling the widgets is no edit.
     LNotificationClient::UnregisterFromAll();
     for (uint32_t i = 0; i < m_channels.GetCount(); ++i)
-        ShowItem(m_channels.ElementAt(i), m[MM::kChannel]);
+        ShowChannel(m_channels.ElementAt(i), m[MM::kChannel]);
     if (m[MM::kTyped] == 0) {
         for (uint32_t i = 0; i < m_numbers.GetCount(); ++i)
             ShowNumber(m_numbers.ElementAt(i), m[MM::kNumber]);

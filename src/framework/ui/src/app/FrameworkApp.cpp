@@ -226,7 +226,13 @@ RCPtr<IEditTarget> LFrameworkApp::GetFocusedControl()
     RCPtr<LRootWindow> active = FindActiveRootWindow();
     if (!active || !active->GetFocusControl())
         return nullptr;
-    return RCPtr<IEditTarget>(dynamic_cast<IEditTarget*>(active->GetFocusControl().Get()));
+    const RCPtr<LControl> focus = active->GetFocusControl();
+    if (auto* target = dynamic_cast<IEditTarget*>(focus.Get()))
+        return RCPtr<IEditTarget>(target);
+    // A control that edits nothing itself (a context menu open over a text box) stands for the
+    // edit target it belongs to.
+    const RCPtr<LControl> behind = focus->GetEditTarget();
+    return RCPtr<IEditTarget>(dynamic_cast<IEditTarget*>(behind.Get()));
 }
 
 WString LFrameworkApp::LookupAppString(const WString& key)
