@@ -9,6 +9,8 @@
 
 #include <SDL.h>
 
+#include <functional>
+
 using namespace KX;
 using menutest::Narrow;
 using menutest::Received;
@@ -224,4 +226,51 @@ TEST_F(MainMenu, ApplyingTheSkinAgainKeepsTheMenus)
     EXPECT_EQ(Labels(*Title(u"File")->GetPopupMenu()).size(), 8u);
     EXPECT_EQ(Labels(*Title(u"Extra")->GetPopupMenu()), (std::vector<std::string>{"Open User Guide", "About"}));
     PaintAndCheckTitlesInARow();
+}
+
+namespace {
+// Re-applies the skin to the bar when a command reaches it, as a command that changes skins does.
+class Rebuilder : public menutest::Recorder {
+public:
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override
+    {
+        menutest::Recorder::Receive(from, n);
+        if (rebuild)
+            rebuild();
+        return S_OK;
+    }
+    std::function<void()> rebuild;
+};
+} // namespace
+
+TEST_F(MainMenu, ACommandThatRebuildsTheBarLeavesTheWindowAnsweringClicks)
+{
+    const RCPtr<LComboMenu> oldFile = Title(u"File");
+    const RCPtr<Rebuilder> rebuilder(new Rebuilder());
+    rebuilder->rebuild = [&] { factory->ReapplyDescriptor(RCPtr<LControl>(bar)); };
+    rebuilder->Listen(root.Get(), {u"NID_MENU_FILE_SAVE_PRESET_TO_FILE"});
+
+    ClickTitle(u"File");
+    const RCPtr<LPopupMenu> oldPopup = oldFile->GetPopupMenu();
+    ASSERT_TRUE(Showing(oldPopup.Get()));
+    const PointT<int32_t> save = RowCentre(*oldPopup, 4);
+    Click(save.x, save.y);
+    ASSERT_EQ(rebuilder->log.size(), 1u);
+    rebuilder->rebuild = nullptr;
+    RunIdle();
+
+    // Nothing that left the tree keeps the capture, the focus or the hover.
+    MoveTo(2, 200);
+    for (const RCPtr<LControl>* owner :
+         {&root->GetCaptureControl(), &root->GetFocusControl(), &root->GetHoverControl()})
+        if (*owner) {
+            EXPECT_TRUE(root->HoldsControl(**owner)) << Narrow((*owner)->GetName());
+        }
+    EXPECT_FALSE(HasFocus(*oldFile));
+    EXPECT_FALSE(oldPopup->GetConditionFlags() & Condition::kCapture);
+
+    // The first click opens the menu again.
+    ClickTitle(u"File");
+    EXPECT_TRUE(Showing(Title(u"File")->GetPopupMenu().Get())) << "the window is dead to clicks";
+    rebuilder->UnregisterFromAll();
 }

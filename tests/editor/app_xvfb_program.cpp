@@ -164,10 +164,10 @@ void SendClose(Display* display, Window window)
     XFlush(display);
 }
 
-// The program spawned on the display with its own folders; its painted main window and pixels.
-// A folder given as pathFirst comes first on the program's PATH.
-pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
-                     const std::string& pathFirst = "")
+// The program spawned on the display with its own folders and the arguments after its name. A
+// folder given as pathFirst comes first on the program's PATH.
+pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>& arguments,
+                   const std::string& pathFirst = "")
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
     std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
@@ -184,7 +184,11 @@ pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& ma
         environment.push_back("PATH=" + pathFirst + (path ? std::string(":") + path : std::string()));
     }
     std::string program = KX_EDITOR_PROGRAM;
-    std::vector<char*> argv = {program.data(), nullptr};
+    std::vector<std::string> args = arguments;
+    std::vector<char*> argv = {program.data()};
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     std::vector<char*> envp;
     for (std::string& e : environment)
         envp.push_back(e.data());
@@ -192,6 +196,16 @@ pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& ma
     pid_t pid = -1;
     if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
         return -1;
+    return pid;
+}
+
+// The program spawned on the display with its own folders; its painted main window and pixels.
+pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
+                     const std::string& pathFirst = "")
+{
+    const pid_t pid = SpawnProgram(tree, {}, pathFirst);
+    if (pid < 0)
+        return pid;
     int width = 0, height = 0;
     const auto deadline = Clock::now() + std::chrono::seconds(60);
     while (Clock::now() < deadline && !apptest::ChildStatus(pid)) {
@@ -389,5 +403,143 @@ TEST_F(XvfbProgram, TheUserGuideOpensFromTheHelpMenu)
         pdf.read(head, sizeof head);
         EXPECT_EQ(std::string(head, sizeof head), "%PDF-") << opened;
     }
+    ExpectCleanExit();
+}
+
+namespace {
+
+// The program's viewable window of that size other than main, or 0 once the time is up.
+Window WaitForWindow(Display* display, pid_t pid, Window main, int width, int height, bool present = true)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (Clock::now() < deadline) {
+        std::vector<Window> windows;
+        FindWindowsOf(display, DefaultRootWindow(display), pid, windows);
+        Window found = 0;
+        for (Window w : windows) {
+            XWindowAttributes a{};
+            if (w != main && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable && a.width == width &&
+                a.height == height)
+                found = w;
+        }
+        if ((found != 0) == present)
+            return present ? found : 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
+// The place of window (or of its top-level ancestor) in the root window's stacking order,
+// bottom first; -1 when it is not found.
+int StackingIndex(Display* display, Window window)
+{
+    const Window rootWindow = DefaultRootWindow(display);
+    for (;;) {
+        Window rootReturn = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(display, window, &rootReturn, &parent, &children, &n))
+            return -1;
+        if (children)
+            XFree(children);
+        if (parent == rootWindow || parent == 0)
+            break;
+        window = parent;
+    }
+    Window rootReturn = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int n = 0;
+    int index = -1;
+    if (XQueryTree(display, rootWindow, &rootReturn, &parent, &children, &n)) {
+        for (unsigned int i = 0; i < n; ++i)
+            if (children[i] == window)
+                index = static_cast<int>(i);
+        if (children)
+            XFree(children);
+    }
+    return index;
+}
+
+// About the About dialog as the skin places it: 500 x 200 with OK at (396, 156, 80, 28).
+constexpr int kAboutWidth = 500, kAboutHeight = 200;
+
+} // namespace
+
+TEST_F(XvfbProgram, TheMainWindowIsTitled)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(display.get(), main, &name));
+    const std::string title = name ? name : "";
+    if (name)
+        XFree(name);
+    EXPECT_FALSE(title.empty()) << "WM_NAME is empty";
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, TheFirstClickAfterTheAboutDialogClosesWithOKIsNotLost)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SendClick(display.get(), main, 94, 12); // Help
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 120, 58); // About
+    const Window about = WaitForWindow(display.get(), pid, main, kAboutWidth, kAboutHeight);
+    ASSERT_NE(about, 0u) << "the About dialog did not open";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), about, 436, 170); // OK
+    ASSERT_NE(WaitForWindow(display.get(), pid, main, kAboutWidth, kAboutHeight, false), 0u) << "About stayed open";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    int width = 0, height = 0;
+    const std::vector<uint32_t> before = Grab(display.get(), main, width, height);
+    SendClick(display.get(), main, 24, 12); // File, once
+    const std::vector<uint32_t> after = GrabUntil(display.get(), main, [&](const std::vector<uint32_t>& now) {
+        return ChangedBelowTheMenuBar(before, now, 1200) > 2000;
+    });
+    EXPECT_GT(ChangedBelowTheMenuBar(before, after, 1200), 2000u) << "the first click after the dialog was lost";
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, ASecondStartKeepsAnOpenDialogInFrontOfTheMainWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SendClick(display.get(), main, 94, 12);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 120, 58);
+    const Window about = WaitForWindow(display.get(), pid, main, kAboutWidth, kAboutHeight);
+    ASSERT_NE(about, 0u) << "the About dialog did not open";
+
+    const pid_t second = SpawnProgram(tree, {"again"});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(apptest::WaitChild(second, std::chrono::seconds(30)), std::optional<int>(kExitSecondInstance));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_GT(StackingIndex(display.get(), about), StackingIndex(display.get(), main))
+        << "the disabled main window was raised over its dialog";
+
+    SendClick(display.get(), about, 436, 170);
+    WaitForWindow(display.get(), pid, main, kAboutWidth, kAboutHeight, false);
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, ASecondStartWithAVeryLongCommandLineRaisesTheRunningProgram)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // A window of the test's own covers the program.
+    Display* d = display.get();
+    const Window cover = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1300, 850, 0, 0, 0);
+    XMapRaised(d, cover);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_LT(StackingIndex(d, main), StackingIndex(d, cover));
+
+    const pid_t second = SpawnProgram(tree, {std::string(40000, 'a'), "b"});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(apptest::WaitChild(second, std::chrono::seconds(30)), std::optional<int>(kExitSecondInstance));
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline && StackingIndex(d, main) < StackingIndex(d, cover))
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_GT(StackingIndex(d, main), StackingIndex(d, cover)) << "the running program was not raised";
+    XDestroyWindow(d, cover);
+    XSync(d, False);
     ExpectCleanExit();
 }

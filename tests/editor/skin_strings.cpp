@@ -217,15 +217,27 @@ TEST_F(EditorStrings, MenusHoldTheirCommandsAndTheHotKeys)
     for (const char* key : commands)
         EXPECT_NE(Text(menu, key), "<absent>") << key;
     EXPECT_EQ(Text(menu, "CONTEXT_MENU0.08.NID_MENU_FILE_EXIT_REQ"), "Exit|Exit Lumo 25 Preset Editor");
-    EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_SAVE_PRESET_TO_FILE"), "Ctrl+VKEY_S");
-    EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_SEND_PRESET_TO_DEVICE"), "SHIFT+CTRL+VKEY_S");
-    EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE"), "SHIFT+CTRL+VKEY_R");
-    EXPECT_EQ(Text(kApp, "GHK.NID_MENU_FILE_LOAD_PRESET_FROM_FILE"), "Ctrl+VKEY_O");
 
-    // The hot keys as the framework reads them: a text it cannot parse would drop the binding.
+    // All nine global hot keys ship, and the framework reads each of them.
+    const std::pair<const char*, const char*> texts[] = {{"NID_EDIT_COPY_REQ", "Ctrl+VKEY_C"},
+                                                         {"NID_EDIT_CUT_REQ", "Ctrl+VKEY_X"},
+                                                         {"NID_EDIT_DELETE_REQ", "VKEY_DELETE"},
+                                                         {"NID_EDIT_PASTE_REQ", "Ctrl+VKEY_V"},
+                                                         {"NID_BUTTON_TOGGLE_DIALOG_BUTTON", "VKEY_D"},
+                                                         {"NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Ctrl+VKEY_S"},
+                                                         {"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", "SHIFT+CTRL+VKEY_S"},
+                                                         {"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", "SHIFT+CTRL+VKEY_R"},
+                                                         {"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", "Ctrl+VKEY_O"}};
+    for (const auto& [id, text] : texts)
+        EXPECT_EQ(Text(kApp, std::string("GHK.") + id), text) << id;
     HotKeyTable keys;
     ASSERT_EQ(keys.LoadFromStringTable(factory->GetApplicationStringTable().Get(), WString(u"GHK")), S_OK);
     const std::pair<const char16_t*, const char*> bindings[] = {
+        {u"NID_EDIT_COPY_REQ", "Ctrl+C"},
+        {u"NID_EDIT_CUT_REQ", "Ctrl+X"},
+        {u"NID_EDIT_DELETE_REQ", "Del"},
+        {u"NID_EDIT_PASTE_REQ", "Ctrl+V"},
+        {u"NID_BUTTON_TOGGLE_DIALOG_BUTTON", "D"},
         {u"NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Ctrl+S"},
         {u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE", "Ctrl+Shift+S"},
         {u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE", "Ctrl+Shift+R"},

@@ -2,6 +2,8 @@
 // under the offscreen video driver.
 #include "SdlWindowSupport.h"
 
+#include <limits>
+
 namespace {
 
 using namespace sdltest;
@@ -115,6 +117,31 @@ TEST_F(SdlWindowPointer, WheelDeltasAddUpToWholeNotchesAndEveryNotchIsDelivered)
     Inject(Wheel(0, -0.5f));
     Inject(Wheel(0, 0.75f));
     EXPECT_EQ(sink.Of(WindowEventKind::Wheel).size(), 1u) << "back and forth deltas net out";
+}
+
+TEST_F(SdlWindowPointer, HostileWheelDeltasAreCutOrDroppedAndTheWheelKeepsWorking)
+{
+    Inject(Wheel(0, 1e6f));
+    const size_t many = sink.Of(WindowEventKind::Wheel).size();
+    EXPECT_GT(many, 3u);
+    EXPECT_LE(many, 64u) << "one event hands on a bounded number of notches";
+    sink.events.clear();
+    Inject(Wheel(0, 1e20f)); // once looped for ever
+    EXPECT_LE(sink.Of(WindowEventKind::Wheel).size(), 64u);
+    sink.events.clear();
+    Inject(Wheel(-1e20f, 0));
+    EXPECT_LE(sink.Of(WindowEventKind::Wheel).size(), 64u);
+
+    sink.events.clear();
+    Inject(Wheel(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN()));
+    Inject(Wheel(0, std::numeric_limits<float>::infinity()));
+    EXPECT_TRUE(sink.Of(WindowEventKind::Wheel).empty());
+    Inject(Wheel(0, -1.0f));
+    Inject(Wheel(1.0f, 0));
+    const auto steps = sink.Of(WindowEventKind::Wheel);
+    ASSERT_EQ(steps.size(), 2u) << "a NaN delta must not disable the wheel";
+    EXPECT_EQ(steps[0].direction, kWheelVerticalNegative);
+    EXPECT_EQ(steps[1].direction, kWheelHorizontalPositive);
 }
 
 // A sink that destroys its window on the first event, as a close handler may.

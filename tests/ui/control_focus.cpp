@@ -154,3 +154,25 @@ TEST(ControlFocus, TheRootWindowLosingAndRegainingItsFocusRestoresTheLastHolder)
     window->AttachMainControl(main);
     EXPECT_EQ(window->GetFocusControl().Get(), field.Get());
 }
+
+TEST(ControlFocus, AHolderTakenOutOfTheTreeLosesItsFocusAndTheTreeCanFocusAgain)
+{
+    FocusTree t;
+    t.main->SetFocus(true);
+    ASSERT_EQ(t.window->GetFocusControl().Get(), t.a.Get());
+    const RCPtr<uitest::TestControl> a = t.a;
+    EXPECT_EQ(a->SetParent(nullptr), S_OK);
+    EXPECT_EQ(Mask(a), 0u) << "the removed holder kept its focus flag";
+    EXPECT_EQ(Mask(t.panel) | Mask(t.main), 0u) << "no ancestor contains a focus that left";
+    EXPECT_EQ(t.b->SetFocus(true), S_OK);
+    EXPECT_EQ(t.window->GetFocusControl().Get(), t.b.Get());
+    EXPECT_EQ(Mask(a), 0u);
+    EXPECT_EQ(Mask(t.panel), Condition::kContainsFocus);
+    // The whole focused branch leaving: the window drops its holder at the next input.
+    const RCPtr<uitest::TestControl> panel = t.panel;
+    panel->SetParent(nullptr);
+    EXPECT_EQ(Mask(t.b), 0u);
+    t.window->DropDetachedOwners();
+    EXPECT_EQ(t.window->GetFocusControl().Get(), nullptr);
+    EXPECT_EQ(t.window->GetSavedFocus().Get(), nullptr);
+}

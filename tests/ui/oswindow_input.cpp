@@ -118,6 +118,19 @@ TEST_F(OSWindowInput, FocusLossWhileCapturedEndsTheCaptureThroughTheLostPath)
     EXPECT_TRUE(window->IsCaptured());
 }
 
+TEST_F(OSWindowInput, APressIntoAWindowWithoutTheFocusActivatesItAndIsNotLost)
+{
+    // As after a modal dialog closed with no window manager to hand the focus back.
+    Inject(WindowEventOf(*window, SDL_WINDOWEVENT_FOCUS_LOST));
+    ASSERT_FALSE(window->IsActive());
+    log.clear();
+    Inject(Button(*window, true, SDL_BUTTON_LEFT, 1, 35, 45));
+    EXPECT_TRUE(window->IsActive());
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.rfind("button: down", 0) == 0;
+    })) << "the first press after the focus came back was dropped";
+}
+
 TEST_F(OSWindowInput, WheelNotchesAndFractionsAddUp)
 {
     Inject(Wheel(*window, 0, 0.5f));

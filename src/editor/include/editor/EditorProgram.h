@@ -34,6 +34,9 @@ DebugSwitches ParseDebugSwitches(const std::string& commandLineUtf8);
 // The whole command line as one UTF-8 text: the arguments joined by blanks, those with a blank or a
 // quote inside written in double quotes.
 std::string JoinCommandLine(const std::vector<std::string>& args);
+// The command line as a later instance hands it over: cut at a character boundary to the
+// longest request the running program takes.
+std::string FitHandOver(const std::string& commandLine);
 
 struct EditorProgramOptions {
     // Null: the system's.

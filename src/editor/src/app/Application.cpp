@@ -311,9 +311,16 @@ void LApplication::OnCommandLine(const WString& text)
 {
     m_handedOver.push_back(text);
     if (m_mainWindow) {
-        m_mainWindow->Show(1);
-        m_mainWindow->BringToTop();
-        m_mainWindow->SetFocus();
+        platform::sdl::BringToFront(m_mainWindow->GetPlatformWindow());
+        // A modal dialog stays in front of the window it blocks: the newest one is raised last.
+        IWindowOSServices* front = m_mainWindow;
+        for (const RCPtr<LRootWindow>& window : GetRootWindows())
+            if (IWindowOSServices* services = window->GetServices(); services && services->IsModal())
+                front = services;
+        if (front != m_mainWindow)
+            front->Show(1);
+        front->BringToTop();
+        front->SetFocus();
     }
     if (onCommandLine)
         onCommandLine(text);

@@ -107,6 +107,18 @@ std::string JoinCommandLine(const std::vector<std::string>& args)
     return line;
 }
 
+std::string FitHandOver(const std::string& commandLine)
+{
+    // The running program is raised whatever the length: a longer line is cut at a character.
+    const size_t limit = platform::posix::kMaxHandOverBytes - 1;
+    if (commandLine.size() <= limit)
+        return commandLine;
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(commandLine[end]) & 0xC0) == 0x80)
+        --end;
+    return commandLine.substr(0, end);
+}
+
 int RunEditorProgram(int argc, char** argv)
 {
     std::vector<std::string> args;
@@ -148,8 +160,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         instance =
             platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(), options.instanceFolder);
         if (instance.GetRole() == platform::posix::SingleInstance::Role::Second) {
-            const int handed =
-                instance.HandOver(commandLine, std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
+            const int handed = instance.HandOver(FitHandOver(commandLine),
+                                                 std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
             // No first instance listens: go on as one.
             if (handed != ECONNREFUSED && handed != ENOENT) {
                 platform::sdl::StopVideo();
@@ -186,10 +198,9 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
             LApplication* self = app.Get();
             platform::posix::SingleInstance* listener = &instance;
             app->AddIdleWork([self, listener] {
+                // The application raises its window in front (a modal dialog over the main window).
                 listener->Poll([self](std::string_view text) {
                     self->OnCommandLine(WString(std::string(text).c_str()));
-                    if (self->GetMainWindow())
-                        platform::sdl::BringToFront(self->GetMainWindow()->GetPlatformWindow());
                     return true;
                 });
             });

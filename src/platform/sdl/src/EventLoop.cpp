@@ -125,6 +125,9 @@ int EventLoop::RunModal(Window& window, Window* owner)
     if (Window* stillOwner = ownerId ? Window::FromId(ownerId) : nullptr) {
         stillOwner->SetInputEnabled(true);
         stillOwner->Raise();
+        // The keyboard focus goes back too: without a window manager nothing else returns it.
+        if (!stillOwner->HasFocus())
+            stillOwner->SetFocus();
     }
     const Window* modal = Window::FromId(id);
     if (m_quit || !modal)

@@ -4,12 +4,29 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace platform::sdl {
 
 namespace {
 
 constexpr double kNotch = 120;
 constexpr double kNotchTolerance = 1e-3; // float deltas such as 3 x 1/3 must still make a notch
+// The most notches one event hands on; a larger delta is cut to it.
+constexpr double kMaxNotchesPerEvent = 64;
+
+// Adds a delta to a remainder: a delta that is not finite is dropped, the sum is cut to the
+// notches one event may hand on.
+void AddWheelDelta(double& remainder, double delta)
+{
+    if (!std::isfinite(delta))
+        return;
+    if (!std::isfinite(remainder))
+        remainder = 0;
+    constexpr double limit = kMaxNotchesPerEvent * kNotch;
+    remainder = std::clamp(remainder + delta, -limit, limit);
+}
 
 uint32_t ButtonBit(Uint8 button)
 {
@@ -161,8 +178,8 @@ void Window::HandleWheel(const SDL_Event& event)
     if (!m_enabled)
         return;
     const double flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
-    m_wheelRemainder[0] += flip * event.wheel.preciseY * kNotch;
-    m_wheelRemainder[1] += flip * event.wheel.preciseX * kNotch;
+    AddWheelDelta(m_wheelRemainder[0], flip * static_cast<double>(event.wheel.preciseY) * kNotch);
+    AddWheelDelta(m_wheelRemainder[1], flip * static_cast<double>(event.wheel.preciseX) * kNotch);
     m_lastX = event.wheel.mouseX;
     m_lastY = event.wheel.mouseY;
     WindowEvent out;

@@ -69,11 +69,30 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     } else {
         Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
         RCPtr<LControl> old = m_parent;
+        if (!parent && (m_hasFocus || m_containsFocus))
+            ReleaseFocusBeforeLeaving();
+        if (m_parent.Get() != old.Get())
+            return S_OK; // a focus handler moved this control meanwhile
         old->m_children.Remove(this);
     }
     if (parent)
         parent->m_children.Add(self);
     return S_OK;
+}
+
+void LControl::ReleaseFocusBeforeLeaving()
+{
+    // The focus stays with the tree: this branch loses it, and the ancestors that held it only
+    // through this branch no longer contain it.
+    const RCPtr<LControl> self(this);
+    KillFocus();
+    for (RCPtr<LControl> a = m_parent; a && a->m_containsFocus && !a->m_hasFocus; a = a->m_parent) {
+        const RCPtr<LControl> branch = a->GetFocusedChild();
+        if (branch && branch.Get() != this)
+            break;
+        a->m_containsFocus = 0;
+        a->UpdateConditions();
+    }
 }
 
 int32_t LControl::GetChildIndex(const RCPtr<LControl>& child, uint32_t order)

@@ -46,33 +46,46 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
     if (!param)
         return static_cast<KXRESULT>(-1);
     const bool horizontal = param->GetDirection() >= 2;
-    RCPtrArray<LControl> visited;
-    KXRESULT hr = S_FALSE;
+    // Every control asked is remembered: none is asked twice, and the hit test for the control
+    // beneath skips them all (their children stay hittable, so marking only some would hand the
+    // step back and forth).
+    RCPtrArray<LControl> asked;
+    const auto wasAsked = [&asked](const LControl* c) {
+        for (uint32_t i = 0; i < asked.GetCount(); ++i)
+            if (asked.GetData()[i].Get() == c)
+                return true;
+        return false;
+    };
+    constexpr uint32_t kMaxSteps = 4096;
     RCPtr<LControl> c(this);
-    while (c) {
-        hr = horizontal ? c->HandleHorizontalWheel(param) : c->HandleVerticalWheel(param);
-        if (hr != S_FALSE)
-            return hr;
+    for (uint32_t step = 0; c && step < kMaxSteps; ++step) {
+        if (!wasAsked(c.Get())) {
+            asked.AddItem(c);
+            const KXRESULT answer = horizontal ? c->HandleHorizontalWheel(param) : c->HandleVerticalWheel(param);
+            if (answer != S_FALSE)
+                return answer;
+        }
         const bool unclipped = !c->m_layout || !c->m_layout->clipToParent;
         const bool parentUnclipped = c->m_parent && (!c->m_parent->m_layout || !c->m_parent->m_layout->clipToParent);
         if (!unclipped && !parentUnclipped) {
             c = c->m_parent;
             continue;
         }
-        // Look for the control beneath: the ones already asked are skipped by the hit test.
+        // Look for the control beneath.
         RCPtr<LControl> top = GetTopLevelControl();
         RCPtr<IRootWindow> window = top ? top->GetTopLevelOwnerSlot() : RCPtr<IRootWindow>();
         if (!window)
             break;
-        visited.AddItem(c);
-        for (uint32_t i = 0; i < visited.GetCount(); ++i)
-            visited.GetData()[i]->m_hitTransparent = 1;
+        for (uint32_t i = 0; i < asked.GetCount(); ++i)
+            asked.GetData()[i]->m_hitTransparent = 1;
         RCPtr<LControl> beneath = window->HitTest(param->GetPoint(), true, false);
-        for (uint32_t i = 0; i < visited.GetCount(); ++i)
-            visited.GetData()[i]->m_hitTransparent = 0;
+        for (uint32_t i = 0; i < asked.GetCount(); ++i)
+            asked.GetData()[i]->m_hitTransparent = 0;
+        if (beneath && wasAsked(beneath.Get()))
+            break;
         c = beneath;
     }
-    return hr;
+    return S_FALSE;
 }
 
 KXRESULT LControl::ReapplyFontSpec()

@@ -19,12 +19,14 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
 {
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
         return S_FALSE;
-    bool clipped = false;
     if (clip && m_layout->clipToParent) {
         if (!IntersectRects(own, GetParentRectLocal(), own))
             return S_FALSE;
-        clipped = true;
     }
+    // A control that does not clip to its parent draws beyond it, and so beyond its ancestors:
+    // they clip no more.
+    if (!m_layout->clipToParent)
+        clip = false;
     if (m_parent) {
         const PointT<double> look = m_parent->LookOrigin();
         own.x += m_position.x - m_parent->m_scroll.x + look.x;
@@ -33,13 +35,12 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
     }
     if (!m_ownerWindow)
         return S_OK;
+    // own carries the clipping done on the way up, in this control's coordinates; the top-level
+    // control sits at its position.
     RectT<double> out = root;
-    if (clipped) {
-        // own is in this control's coordinates; the top-level control sits at its position.
-        const RectT<double> ownInRoot{own.x + m_position.x, own.y + m_position.y, own.width, own.height};
-        if (!IntersectRects(out, ownInRoot, out))
-            return S_FALSE;
-    }
+    const RectT<double> ownInRoot{own.x + m_position.x, own.y + m_position.y, own.width, own.height};
+    if (!IntersectRects(out, ownInRoot, out))
+        return S_FALSE;
     const RectT<int32_t> r = RoundRectToLong(out);
     const int64_t right = static_cast<int64_t>(r.x) + r.width, bottom = static_cast<int64_t>(r.y) + r.height;
     m_ownerWindow->InvalidateRect(RectT<int32_t>{r.x, r.y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),

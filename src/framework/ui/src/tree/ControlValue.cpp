@@ -332,8 +332,9 @@ KXRESULT LControl::SetRootWindow(const RCPtr<IRootWindow>& window)
     if (m_parent)
         return E_FAIL;
     m_ownerWindow = window;
+    // A control without a label leaves the window's own caption.
     if (LRootWindow* root = dynamic_cast<LRootWindow*>(window.Get()))
-        if (IWindowOSServices* services = root->GetServices())
+        if (IWindowOSServices* services = root->GetServices(); services && !m_labelText.IsEmpty())
             services->SetTitle(m_labelText);
     RegisterNotificationHandlers();
     return S_OK;

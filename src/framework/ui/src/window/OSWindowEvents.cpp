@@ -113,6 +113,12 @@ void OSWindow::OnButton(const WindowEvent& event)
     m_buttons |= event.button;
     if (!m_root)
         return;
+    if (!IsActive()) {
+        // A press activates the window it lands in (the platform's focus event may follow it):
+        // the press is not lost.
+        m_window->SetFocus();
+        m_focused = true;
+    }
     if (m_pressCount == 0 && !m_captured) {
         m_window->SetCapture(true);
         m_captured = true;

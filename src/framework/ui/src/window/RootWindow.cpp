@@ -1,6 +1,8 @@
 // The root window's life, its main control, focus, cursor and the idle step with its pending close.
 #include "kx/ui/RootWindow.h"
 
+#include "kx/ui/FrameworkControlSeams.h"
+
 #include "kx/AppServices.h"
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/ControlHost.h"
@@ -300,6 +302,11 @@ void LRootWindow::RequestClose()
 {
     if (!m_services)
         return;
+    if (auto* dialog = dynamic_cast<IDialogControl*>(m_main.Get())) {
+        const RCPtr<LControl> main = m_main;
+        dialog->CloseFromSystemMenu();
+        return;
+    }
     m_closeCode = 0;
     m_closeRequested = true;
 }

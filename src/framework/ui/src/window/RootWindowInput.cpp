@@ -31,6 +31,46 @@ bool IsInTree(const LControl& control)
 }
 } // namespace
 
+bool LRootWindow::HoldsControl(const LControl& control) const
+{
+    const LControl* top = &control;
+    while (top->GetParent())
+        top = top->GetParent().Get();
+    return top == m_main.Get();
+}
+
+void LRootWindow::SetFocusControl(const RCPtr<LControl>& control)
+{
+    RCPtr<LControl> old = std::move(m_focus);
+    m_focus = control;
+    if (old && old.Get() != control.Get() && !HoldsControl(*old))
+        old->KillFocus();
+}
+
+void LRootWindow::DropDetachedOwners()
+{
+    // A control that left this window's tree (its branch removed or rebuilt) holds nothing here.
+    if (m_capture && !HoldsControl(*m_capture)) {
+        RCPtr<LControl> old = std::move(m_capture);
+        old->OnCaptureLost();
+    }
+    if (m_focus && !HoldsControl(*m_focus)) {
+        RCPtr<LControl> old = std::move(m_focus);
+        old->KillFocus();
+    }
+    if (m_savedFocus && !HoldsControl(*m_savedFocus))
+        m_savedFocus = nullptr;
+    if (m_toolTip && !HoldsControl(*m_toolTip)) {
+        RCPtr<LControl> old = std::move(m_toolTip);
+        old->ShowToolTip(false);
+    }
+    if (m_hover && !HoldsControl(*m_hover)) {
+        RCPtr<LControl> old = std::move(m_hover);
+        if (IsInTree(*old))
+            old->OnMouseLeave();
+    }
+}
+
 PointT<int32_t> LRootWindow::RootOrigin(const LControl& control)
 {
     return RoundPointToLong(control.GetOriginInRootWindow());
@@ -119,6 +159,7 @@ void LRootWindow::OnMouseButton(uint32_t action, uint32_t button, uint32_t modif
 {
     if (!IsActive())
         return;
+    DropDetachedOwners();
     const PointT<int32_t> current = GetCursorPos();
     if (current.x != point.x || current.y != point.y)
         OnMouseMove(point, modifiers);
@@ -161,6 +202,7 @@ void LRootWindow::OnMouseMove(PointT<int32_t> point, uint32_t modifiers)
 {
     if (!IsActive())
         return;
+    DropDetachedOwners();
     if (RCPtr<LControl> capture = m_capture) {
         PointT<int32_t> ignored{};
         HitTest(point, ignored, true);
@@ -194,6 +236,7 @@ void LRootWindow::OnMouseWheel(PointT<int32_t> point, uint32_t modifiers, uint32
 {
     if (!IsActive() || direction > kWheelRight)
         return;
+    DropDetachedOwners();
     HideToolTip();
     RCPtr<LControl> target = m_capture;
     if (!target) {
@@ -207,6 +250,7 @@ void LRootWindow::OnMouseWheel(PointT<int32_t> point, uint32_t modifiers, uint32
 
 void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
 {
+    DropDetachedOwners();
     HideToolTip();
     if (!param)
         return;

@@ -4,6 +4,7 @@
 // with a cancel argument), then closes the window and sends "NID_DIALOG_CLOSED". UI thread only.
 #include "kx/NotificationHandler.h"
 #include "kx/controls/ScrollView.h"
+#include "kx/ui/FrameworkControlSeams.h"
 
 #include <cstdint>
 
@@ -36,7 +37,7 @@ IModalDialogHost* GetModalDialogHost() noexcept;
 // window, the dialog as its main control, its modal loop. -1 when the window cannot be made.
 int32_t RunDialogInOwnWindow(const RCPtr<LDialog>& dialog);
 
-class LDialog : public LScrollView {
+class LDialog : public LScrollView, public IDialogControl {
 public:
     // The standard buttons and the codes they close with.
     struct StandardButton {
@@ -68,6 +69,8 @@ public:
     // close ends with (S_FALSE); after that, it does nothing.
     KXRESULT Close(int32_t code);
     int32_t GetResultCode() const noexcept { return m_resultCode; }
+    // The title bar's close: Close(2).
+    KXRESULT CloseFromSystemMenu() override { return Close(2); }
 
     // "NID_LEFT_CLICK" from a standard button. 1.
     KXRESULT OnStandardButton(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);

@@ -409,6 +409,8 @@ private:
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
     void TakeFocusFromParent();
+    // Before this control leaves its parent: its branch loses the focus it holds or contains.
+    void ReleaseFocusBeforeLeaving();
     RCPtr<LControl> FocusableChildFrom(bool last);
     PointT<double> LookOrigin() const;
     // Moves a docked control by the change of its parent's scroll offset where laying it out again

@@ -1,6 +1,6 @@
 #pragma once
-// What the control tree and the application ask of the framework's popup menu, tool tip and
-// status bar, which the framework controls implement alongside LControl; they are found with
+// What the control tree and the application ask of the framework's popup menu, tool tip, status
+// bar and dialog, which the framework controls implement alongside LControl; they are found with
 // dynamic_cast. UI thread only.
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
@@ -39,6 +39,14 @@ public:
     virtual KXRESULT PostStatusText(const WString& text) = 0;
     // The bar's idle text ("LABEL" of its string table); empty when it has none.
     virtual WString GetIdleText() = 0;
+};
+
+class IDialogControl {
+public:
+    virtual ~IDialogControl() = default;
+    // The window's system close (its title bar): the dialog closes through its own close with
+    // result 2, which its listeners may cancel.
+    virtual KXRESULT CloseFromSystemMenu() = 0;
 };
 
 } // namespace KX

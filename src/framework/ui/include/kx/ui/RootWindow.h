@@ -116,7 +116,8 @@ public:
     void InvalidateArea(const RectT<int32_t>& rect);
 
     // Owners.
-    void SetFocusControl(const RCPtr<LControl>& control) { m_focus = control; }
+    // A previous focus control that left the tree loses its focus flags.
+    void SetFocusControl(const RCPtr<LControl>& control);
     void SuspendFocus();
     // E_INVALIDARG for null; the previous capture control gets OnCaptureLost.
     KXRESULT SetCaptureControl(const RCPtr<LControl>& control);
@@ -127,6 +128,11 @@ public:
     const RCPtr<LControl>& GetCaptureControl() const noexcept { return m_capture; }
     const RCPtr<LControl>& GetHoverControl() const noexcept { return m_hover; }
     const RCPtr<LControl>& GetToolTipControl() const noexcept { return m_toolTip; }
+    // Whether the control is in this window's tree (its top-level control is the main control).
+    bool HoldsControl(const LControl& control) const;
+    // Capture, focus, hover and tooltip owners that left the tree are dropped (the capture
+    // owner gets OnCaptureLost, the focus owner loses its focus). Input runs this first.
+    void DropDetachedOwners();
     // Tab past the last control of the tree: the next root window (the previous with Shift).
     void FocusNextRootWindow(const RCPtr<LKeyParam>& param);
 

@@ -25,8 +25,9 @@
 namespace platform::posix {
 
 inline constexpr uint32_t kHandOverTag = 0x465;
-// The longest request body, in bytes with its ending zero.
-inline constexpr uint32_t kMaxHandOverBytes = 32768;
+// The longest request body, in bytes with its ending zero: the system's usual limit of a whole
+// command line (ARG_MAX).
+inline constexpr uint32_t kMaxHandOverBytes = 2u * 1024u * 1024u;
 
 inline constexpr uint32_t kHandOverAccepted = 0;
 inline constexpr uint32_t kHandOverRefused = 1;

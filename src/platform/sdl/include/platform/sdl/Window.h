@@ -72,7 +72,7 @@ struct BackBuffer {
 class Window {
 public:
     // The longest command line a second instance may hand over, in bytes with its ending NUL.
-    static constexpr size_t kMaxCommandLineBytes = 32768;
+    static constexpr size_t kMaxCommandLineBytes = 2u * 1024u * 1024u;
 
     // Creates the window hidden; check with IsValid (SDL_GetError tells why not). SDL video must be started.
     explicit Window(const WindowOptions& options);

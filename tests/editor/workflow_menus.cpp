@@ -1,0 +1,273 @@
+// Menus and dialogs as a user meets them in the real program (its own skin and string tables on
+// SDL's offscreen driver): the File menu's rows light up under the pointer in the window's pixels,
+// the wheel over an open menu comes back, the edit hot keys reach the preset name, and a dialog
+// closed from its title bar closes through its own close.
+#include "PictureEndToEnd.h"
+
+#include "kx/NotificationCenter.h"
+#include "kx/NotificationReceiver.h"
+#include "kx/controls/ComboMenu.h"
+#include "kx/controls/Dialog.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/PopupMenu.h"
+#include "kx/controls/TextBox.h"
+#include "kx/ui/OSWindow.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace KX;
+
+namespace {
+
+// The program's main window as the user's events reach it and its pixels as last presented.
+struct Screen {
+    explicit Screen(e2etest::Picture& p) : p(p) {}
+
+    Uint32 Id() const { return p.app.GetMainWindow()->GetPlatformWindow().Id(); }
+    void Push(SDL_Event e)
+    {
+        SDL_PushEvent(&e);
+        Settle();
+    }
+    // The loop's pending events and paints, and the idle passes, a few times over.
+    void Settle()
+    {
+        for (int round = 0; round < 4; ++round) {
+            p.app.GetEvents().ProcessPending();
+            for (int32_t pass = 0; pass < 8 && RunIdlePass(pass); ++pass) {
+            }
+        }
+        p.app.GetEvents().ProcessPending();
+    }
+    void MoveTo(int32_t x, int32_t y)
+    {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = Id();
+        e.motion.x = x;
+        e.motion.y = y;
+        Push(e);
+    }
+    void Wheel(int32_t x, int32_t y, float notches)
+    {
+        MoveTo(x, y);
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.windowID = Id();
+        e.wheel.preciseY = notches;
+        e.wheel.y = static_cast<Sint32>(notches);
+        e.wheel.mouseX = x;
+        e.wheel.mouseY = y;
+        Push(e);
+    }
+    // The presented pixels of a rectangle, row by row.
+    std::vector<uint32_t> Pixels(const RectT<int32_t>& r)
+    {
+        std::vector<uint32_t> out;
+        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
+        if (!surface)
+            return out;
+        SDL_LockSurface(surface);
+        for (int32_t y = r.y; y < r.y + r.height && y < surface->h; ++y)
+            for (int32_t x = r.x; x < r.x + r.width && x < surface->w; ++x) {
+                Uint32 value = 0;
+                std::memcpy(&value,
+                            static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
+                                static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
+                            surface->format->BytesPerPixel);
+                out.push_back(value);
+            }
+        SDL_UnlockSurface(surface);
+        return out;
+    }
+
+    void Click(int32_t x, int32_t y)
+    {
+        MoveTo(x, y);
+        for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+            SDL_Event e{};
+            e.type = type;
+            e.button.windowID = Id();
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.clicks = 1;
+            e.button.x = x;
+            e.button.y = y;
+            Push(e);
+        }
+    }
+
+    e2etest::Picture& p;
+};
+
+// Counts a dialog's closing and closed notifications; cancels the first closing when asked.
+class CloseListener : public LNotificationReceiver {
+public:
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        if (!n)
+            return S_FALSE;
+        const WString id = LNotification::GetNotificationName(n->GetID());
+        if (id == WString(u"NID_DIALOG_CLOSED")) {
+            ++closed;
+        } else if (id == WString(u"NID_DIALOG_CLOSING")) {
+            ++closing;
+            auto* args = dynamic_cast<LCancelArgs*>(const_cast<LRefCountedObject*>(n->GetPayload().Get()));
+            if (args && cancelFirst && closing == 1)
+                args->cancel = true;
+        }
+        return S_OK;
+    }
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override
+    {
+        return d->UnregisterClient(RCPtr<LNotificationReceiver>(this), name);
+    }
+    bool cancelFirst = false;
+    int closing = 0;
+    int closed = 0;
+};
+
+RectT<int32_t> RowInWindow(LPopupMenu& popup, int32_t item)
+{
+    const RectT<double> row = popup.GetItemRowRect(item);
+    const PointT<double> origin = popup.GetOriginInRootWindow();
+    return {static_cast<int32_t>(origin.x + row.x), static_cast<int32_t>(origin.y + row.y),
+            static_cast<int32_t>(row.width), static_cast<int32_t>(row.height)};
+}
+
+size_t Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        n += a[i] != b[i] ? 1 : 0;
+    return n;
+}
+
+class WorkflowMenus : public e2etest::PictureEndToEnd {
+protected:
+    static RCPtr<LComboMenu> Title(e2etest::Picture& p, const char16_t* name)
+    {
+        const auto bar = RCPtr<LMainMenu>::DynamicCast(ConstRCPtr<LControl>(p.main->FindChild(WString(u"mainMenu"))));
+        return bar ? bar->GetMenuButton(bar->FindMenuIndex(WString(name))) : RCPtr<LComboMenu>();
+    }
+};
+
+} // namespace
+
+TEST_F(WorkflowMenus, TheFileMenusRowsLightUpUnderThePointerAndTheWheelOverItComesBack)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const RCPtr<LComboMenu> file = Title(p, u"File");
+        ASSERT_TRUE(file);
+        p.Click(*file);
+        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        screen.Settle();
+
+        // The pointer onto "Load Preset": the row's highlight reaches the screen by the normal
+        // repaint of what changed.
+        const RectT<int32_t> row = RowInWindow(*popup, 3);
+        ASSERT_GT(row.y, 24) << "the popup opens below the menu bar";
+        const std::vector<uint32_t> before = screen.Pixels(row);
+        screen.MoveTo(row.x + row.width / 2, row.y + row.height / 2);
+        ASSERT_EQ(popup->GetCaretIndex(), 3);
+        const std::vector<uint32_t> lit = screen.Pixels(row);
+        EXPECT_GT(Differing(before, lit), static_cast<size_t>(row.width * row.height / 4))
+            << "the highlighted row was not repainted";
+
+        // The wheel over an item's check box once handed the step back and forth for ever.
+        RCPtrArray<LControl> boxes;
+        popup->FindDescendantsByName(WString(u"checkBox"), boxes);
+        ASSERT_GT(boxes.GetCount(), 0u);
+        const LControl& box = *boxes.GetData()[0];
+        const PointT<double> at = box.GetOriginInRootWindow();
+        const PointT<int32_t> point{static_cast<int32_t>(at.x + box.GetSize().x / 2), static_cast<int32_t>(at.y + 2)};
+        ASSERT_EQ(p.app.GetMainWindow()->GetRootWindow()->HitTest(point, true, false).Get(), &box)
+            << "the wheel's target is the check box";
+        for (float notches : {1.0f, -1.0f, 3.0f})
+            screen.Wheel(point.x, point.y, notches);
+        EXPECT_TRUE(popup->IsShowing(true));
+    });
+}
+
+TEST_F(WorkflowMenus, CopyCutAndPasteHotKeysWorkInThePresetName)
+{
+    Run([&](e2etest::Picture& p) {
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        ASSERT_TRUE(p.Until([&] { return (box->GetConditionFlags() & Condition::kHasFocus) != 0; }));
+        p.Type("Q");
+        ASSERT_TRUE(p.Until([&] { return !box->GetText().IsEmpty(); }));
+        // The name's way to the keyboard and back ends before the text is selected.
+        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        const std::string original = box->GetText().ToNarrow().GetString();
+        SDL_SetClipboardText("");
+
+        p.Key(SDLK_HOME);
+        p.Key(SDLK_END, KMOD_LSHIFT);
+        p.Key(SDLK_c, KMOD_LCTRL);
+        ASSERT_TRUE(p.Until([] { return SDL_HasClipboardText() == SDL_TRUE; })) << "Ctrl+C copied nothing";
+        char* copied = SDL_GetClipboardText();
+        EXPECT_EQ(std::string(copied ? copied : ""), original);
+        SDL_free(copied);
+
+        p.Key(SDLK_x, KMOD_LCTRL);
+        EXPECT_TRUE(p.Until([&] { return box->GetText().IsEmpty(); })) << "Ctrl+X cut nothing";
+        p.Key(SDLK_v, KMOD_LCTRL);
+        EXPECT_TRUE(p.Until([&] { return box->GetText().ToNarrow().GetString() == original; }))
+            << "Ctrl+V pasted nothing: " << box->GetText().ToNarrow().GetString();
+    });
+}
+
+TEST_F(WorkflowMenus, ADialogClosedFromItsTitleBarClosesThroughItsOwnClose)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        RCPtr<LDialog> dialog;
+        const RCPtr<CloseListener> listener(new CloseListener());
+        listener->cancelFirst = true;
+        int closes = 0;
+        // Runs on the idle passes of the dialog's modal loop: the title bar's close, once more
+        // after a listener cancelled the first.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            if (windows.size() < 2 || closes >= 2 || closes > listener->closing)
+                return;
+            const RCPtr<LRootWindow>& window = windows.back();
+            if (!dialog) {
+                dialog = RCPtr<LDialog>::DynamicCast(ConstRCPtr<LControl>(window->GetMainControl()));
+                if (!dialog)
+                    return;
+                for (const char16_t* id : {u"NID_DIALOG_CLOSING", u"NID_DIALOG_CLOSED"})
+                    dialog->RegisterClient(RCPtr<LNotificationReceiver>(listener.Get()), id, 0);
+            }
+            auto* os = dynamic_cast<OSWindow*>(window->GetServices());
+            if (!os)
+                return;
+            SDL_Event e{};
+            e.type = SDL_WINDOWEVENT;
+            e.window.event = SDL_WINDOWEVENT_CLOSE;
+            e.window.windowID = os->GetPlatformWindow().Id();
+            SDL_PushEvent(&e);
+            ++closes;
+        };
+        const RCPtr<LComboMenu> help = Title(p, u"Help");
+        ASSERT_TRUE(help);
+        p.Click(*help);
+        const RCPtr<LPopupMenu> popup = help->GetPopupMenu();
+        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RectT<int32_t> about = RowInWindow(*popup, 1);
+        screen.Click(about.x + about.width / 2, about.y + about.height / 2);
+        ASSERT_TRUE(p.Until([&] { return closes >= 2 && p.app.GetRootWindows().size() == 1; }));
+        p.app.onIdle = nullptr;
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->GetResultCode(), 2) << "the title bar's close is a cancel";
+        EXPECT_EQ(listener->closing, 2) << "the first close was cancelled by the listener";
+        EXPECT_EQ(listener->closed, 1);
+        dialog->UnregisterClientFromAll(RCPtr<LNotificationReceiver>(listener.Get()));
+    });
+}
