@@ -9,7 +9,7 @@ packages=(
   libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev libexpat1-dev fonts-dejavu-core
   libosmesa6-dev libglu1-mesa-dev libgl-dev
   libdbus-1-dev dbus
-  xvfb xauth
+  xvfb xauth xfonts-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -14,8 +14,7 @@ cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --gtest_filter='XvfbProgram.*'
-LSAN_OPTIONS=suppressions=tests/controls/resources/filedialog_x11_leaks.supp \
-  xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
+xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
 
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs" --target tsan_tests

@@ -77,6 +77,27 @@ TEST_F(ComboItems, LongListWithMoreRoomAboveOpensUpwards)
     EXPECT_DOUBLE_EQ(ListBottom(*combo), ComboTop(*combo)) << "the same on the next opening";
 }
 
+TEST_F(ComboItems, AClosedListMakesItsRowsWhenFirstOpenedAndTheyShowTheItems)
+{
+    RCPtr<LComboBox> combo = MakeCombo(u"comboBottom");
+    ASSERT_TRUE(combo);
+    const RCPtr<LListBox> list(combo->GetListBox());
+    EXPECT_EQ(list->GetRowCount(), 0) << "a closed list costs no row controls";
+    combo->ShowDropDown(true);
+    ASSERT_GT(list->GetRowCount(), 0);
+    const RCPtr<LListBoxItem> last = list->GetRowAt(list->GetRowCount() - 1);
+    ASSERT_TRUE(last);
+    const RectT<double> client = list->GetClientRect();
+    EXPECT_GE(last->GetPosition().y + last->GetSize().y, client.y + client.height + list->GetScrollOffset().y)
+        << "rows down to the list's bottom";
+    for (int32_t r = 0; r < list->GetRowCount(); ++r) {
+        const int32_t item = list->GetFirstShownItem() + r;
+        if (item < list->GetItemCount()) {
+            EXPECT_EQ(list->GetRowAt(r)->GetText(), list->GetItemText(item)) << "row " << r;
+        }
+    }
+}
+
 TEST_F(ComboItems, SkinMaximumCapsTheList)
 {
     RCPtr<LComboBox> combo = MakeCombo(u"comboCapped");

@@ -170,12 +170,13 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
                    const std::string& pathFirst = "")
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
-    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")), "HOME=" + *env.home,
-                                            "HOME=" + *env.home, "XDG_RUNTIME_DIR=" + *env.runtimeDir,
-                                            "XDG_CONFIG_HOME=" + *env.configHome, "XDG_DATA_HOME=" + *env.dataHome,
-                                            "SDL_VIDEODRIVER=x11",
-                                            // Leaks of the system's GL and font libraries are not the program's.
-                                            "ASAN_OPTIONS=detect_leaks=0"};
+    std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
+                                            "HOME=" + *env.home,
+                                            "HOME=" + *env.home,
+                                            "XDG_RUNTIME_DIR=" + *env.runtimeDir,
+                                            "XDG_CONFIG_HOME=" + *env.configHome,
+                                            "XDG_DATA_HOME=" + *env.dataHome,
+                                            "SDL_VIDEODRIVER=x11"};
     for (const char* name : {"PATH", "XAUTHORITY"})
         if (const char* value = std::getenv(name); value && (pathFirst.empty() || std::string(name) != "PATH"))
             environment.push_back(std::string(name) + "=" + value);
@@ -183,6 +184,7 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
         const char* path = std::getenv("PATH");
         environment.push_back("PATH=" + pathFirst + (path ? std::string(":") + path : std::string()));
     }
+
     std::string program = KX_EDITOR_PROGRAM;
     std::vector<std::string> args = arguments;
     std::vector<char*> argv = {program.data()};
@@ -258,6 +260,48 @@ std::vector<uint32_t> GrabUntil(Display* display, Window window,
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return pixels;
+}
+
+// The processes whose parent is pid.
+std::vector<pid_t> ChildrenOf(pid_t pid)
+{
+    std::vector<pid_t> children;
+    for (const auto& entry : apptest::fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream status(entry.path() / "status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("PPid:", 0) == 0) {
+                if (std::atoi(line.c_str() + 5) == pid)
+                    children.push_back(std::atoi(name.c_str()));
+                break;
+            }
+    }
+    return children;
+}
+
+bool Alive(pid_t pid)
+{
+    // A zombie has no status file of a live process left to read its state from as running.
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("State:", 0) == 0)
+            return line.find('Z') == std::string::npos;
+    return false;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 } // namespace
@@ -541,5 +585,38 @@ TEST_F(XvfbProgram, ASecondStartWithAVeryLongCommandLineRaisesTheRunningProgram)
     EXPECT_GT(StackingIndex(d, main), StackingIndex(d, cover)) << "the running program was not raised";
     XDestroyWindow(d, cover);
     XSync(d, False);
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextStartOpens)
+{
+    // No file dialog program and no session bus: File > Load Preset says so in SDL's message box,
+    // which runs in a forked copy of the program (it needs the X server's core fonts).
+    ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin")));
+    SendClick(display.get(), main, 24, 12);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 68, 106);
+    std::vector<pid_t> children;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            children = ChildrenOf(pid);
+            return !children.empty();
+        },
+        std::chrono::seconds(15)))
+        << "no message box process";
+
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    // The signal is a quit request like any other: a normal end.
+    EXPECT_EQ(apptest::WaitChild(pid, std::chrono::seconds(30)), std::optional<int>(0)) << "the program did not end";
+    pid = -1;
+    for (const pid_t child : children) {
+        EXPECT_TRUE(WaitUntil([&] { return !Alive(child); }, std::chrono::seconds(10)))
+            << "child " << child << " outlived the program";
+        if (Alive(child))
+            ::kill(child, SIGKILL);
+    }
+
+    // The next start is the first instance again.
+    ASSERT_NO_FATAL_FAILURE(Start());
     ExpectCleanExit();
 }

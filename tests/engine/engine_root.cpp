@@ -316,6 +316,23 @@ TEST_F(EngineWithLibrary, RemoteSearchAndTheMonitor)
     EXPECT_TRUE(kxtest::WaitUntil([&] { return !engine->IsMonitorRunning(); }));
 }
 
+// The monitor waits for a remote list change for a whole interval; a stop ends that wait at once,
+// long before the interval or the stop's own patience runs out.
+TEST_F(EngineWithLibrary, AStopEndsTheMonitorsWaitForAListChange)
+{
+    LRootModuleEngine::Options options;
+    options.monitorIntervalMs = 600000;
+    options.monitorStopPolls = 5000;
+    const auto engine = LRootModuleEngine::Create(options);
+    ASSERT_EQ(engine->Initialize(0), KX::S_OK);
+    ASSERT_EQ(engine->SetActive(true), KX::S_OK);
+    ASSERT_TRUE(engine->IsMonitorRunning());
+    // Let the monitor reach its wait.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(engine->ReleaseInternalReferences(), KX::S_OK);
+    EXPECT_FALSE(engine->IsMonitorRunning());
+}
+
 // The library file is absent: the device communication still starts, so the engine is
 // online and connected as far as it can tell, and the model works from the cache.
 TEST_F(EngineTest, WithoutTheLibraryEditingLoadingAndSavingStillWork)

@@ -73,8 +73,8 @@ public:
     }
 
     // Quick search: a changed remote list answers at once; otherwise 1 at once (no waiting).
-    KX::KXRESULT WaitForRemoteDeviceListChange(const KX::Array<ZVDI_GUID>&, KX::IArray<KX::Variant>& devices,
-                                               uint32_t) override
+    KX::KXRESULT WaitForRemoteDeviceListChange(const KX::Array<ZVDI_GUID>&, KX::IArray<KX::Variant>& devices, uint32_t,
+                                               KX::Event*) override
     {
         Block();
         std::lock_guard<std::mutex> lock(m_lock);

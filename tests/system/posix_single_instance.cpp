@@ -206,6 +206,36 @@ TEST(SingleInstance, DroppingTheFirstRemovesItsSocketAndFreesTheLock)
     EXPECT_TRUE(SingleInstance::Acquire(kName, dir.str()).IsFirst());
 }
 
+// A forked copy of the first instance (a message box's process) that is still running keeps
+// neither its lock nor its socket: once the first is gone, the next start is first.
+TEST(SingleInstance, AForkedCopyOfTheFirstKeepsNeitherItsLockNorItsSocket)
+{
+    kxtest::TempDir dir;
+    pid_t copy = -1;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    {
+        SingleInstance first = SingleInstance::Acquire(kName, dir.str());
+        ASSERT_TRUE(first.IsFirst());
+        copy = Spawn([&] {
+            const char byte = 1;
+            if (::write(ready[1], &byte, 1) != 1)
+                return 1;
+            ::pause();
+            return 0;
+        });
+        ASSERT_GT(copy, 0);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    }
+    ::close(ready[0]);
+    ::close(ready[1]);
+    SingleInstance next = SingleInstance::Acquire(kName, dir.str());
+    EXPECT_TRUE(next.IsFirst());
+    ::kill(copy, SIGKILL);
+    ::waitpid(copy, nullptr, 0);
+}
+
 TEST(SingleInstance, UnusableFoldersAndNamesFailWithoutClaimingToBeSecond)
 {
     kxtest::TempDir dir;

@@ -6,6 +6,7 @@
 #include "kx/Thread.h"
 #include "kx/Wrappers.h"
 
+#include <algorithm>
 #include <atomic>
 #include <new>
 
@@ -177,7 +178,7 @@ KX::KXRESULT LDeviceCommunicationInterface::FindDevices(const KX::Array<ZVDI_GUI
 
 KX::KXRESULT LDeviceCommunicationInterface::WaitForRemoteDeviceListChange(const KX::Array<ZVDI_GUID>& filter,
                                                                           KX::IArray<KX::Variant>& devices,
-                                                                          uint32_t limitMs)
+                                                                          uint32_t limitMs, KX::Event* stop)
 {
     KX::Array<KX::Variant> before;
     for (uint32_t i = 0; i < devices.GetCount(); ++i)
@@ -195,8 +196,12 @@ KX::KXRESULT LDeviceCommunicationInterface::WaitForRemoteDeviceListChange(const 
             return KX::S_OK;
         if (elapsed >= limitMs)
             return KX::S_FALSE;
-        KX::Sleep(kSearchStepMs);
-        elapsed += kSearchStepMs;
+        const uint32_t step = std::min(kSearchStepMs, limitMs - elapsed);
+        if (!stop)
+            KX::Sleep(step);
+        else if (stop->Wait(step) == KX::WAIT_OBJECT_0)
+            return KX::S_FALSE;
+        elapsed += step;
     }
 }
 

@@ -302,7 +302,9 @@ void LRootModuleEngine::RunMonitorLoop()
                 KX::MutexLock lock(m_lock);
                 CopyDevices(m_deviceList, scratch);
             }
-            const KX::KXRESULT result = m_deviceCommunication->WaitForRemoteDeviceListChange(filter, scratch, interval);
+            // A stop request wakes the wait at once.
+            const KX::KXRESULT result =
+                m_deviceCommunication->WaitForRemoteDeviceListChange(filter, scratch, interval, &m_monitorWake);
             if (!m_monitorStop.load() && result == KX::S_OK) {
                 uint32_t count = 0;
                 {

@@ -50,7 +50,7 @@ public:
 };
 
 // The system's: XDG folders of the environment given, the profile file, SDL's message boxes (or the
-// boxes a test installed), fontconfig's font, the primary display's usable bounds, xdg-open and a
+// boxes a test installed), fontconfig's font (asked once), the primary display's usable bounds, xdg-open and a
 // monotonic clock.
 class SystemAppPlatform : public IAppPlatform {
 public:
@@ -73,6 +73,12 @@ public:
 
 private:
     platform::posix::XdgEnvironment m_env;
+    // The font is asked of fontconfig once: every control's font falls back to it.
+    bool m_fontAsked = false;
+    bool m_fontKnown = false;
+    std::string m_fontFace;
+    float m_fontSize = 0;
+    uint32_t m_fontStyle = 0;
 };
 
 std::unique_ptr<IAppPlatform> CreateSystemAppPlatform();

@@ -64,12 +64,19 @@ int32_t SystemAppPlatform::ShowMessageBox(const std::string& text, const std::st
 
 bool SystemAppPlatform::SystemFont(std::string& face, float& size, uint32_t& style)
 {
-    gdi::SystemFont font;
-    if (!gdi::QuerySystemFont(font))
+    if (!m_fontAsked) {
+        m_fontAsked = true;
+        gdi::SystemFont font;
+        m_fontKnown = gdi::QuerySystemFont(font);
+        m_fontFace = std::move(font.face);
+        m_fontSize = font.size;
+        m_fontStyle = font.style;
+    }
+    if (!m_fontKnown)
         return false;
-    face = font.face;
-    size = font.size;
-    style = font.style;
+    face = m_fontFace;
+    size = m_fontSize;
+    style = m_fontStyle;
     return true;
 }
 

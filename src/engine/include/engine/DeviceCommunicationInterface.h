@@ -10,6 +10,7 @@
 #include "engine/DeviceCommunicationReceiver.h"
 #include "engine/DeviceControlClientInterface.h"
 #include "kx/Array.h"
+#include "kx/Event.h"
 #include "kx/EventGatedThreader.h"
 #include "kx/KXResult.h"
 #include "kx/ParamValues.h"
@@ -58,9 +59,11 @@ public:
     // One element, the default device (an empty id); the library is not asked.
     virtual KX::KXRESULT FindDevices(const KX::Array<ZVDI_GUID>& filter, KX::IArray<KX::Variant>& devices);
     // Quick searches every 250 ms until the remote list differs from devices (0, devices then
-    // holds the new list) or limitMs has passed (1); E_FAIL for a failed search.
+    // holds the new list) or limitMs has passed (1); E_FAIL for a failed search. A signalled stop
+    // event ends the wait between searches at once (1); the signal is consumed.
     virtual KX::KXRESULT WaitForRemoteDeviceListChange(const KX::Array<ZVDI_GUID>& filter,
-                                                       KX::IArray<KX::Variant>& devices, uint32_t limitMs);
+                                                       KX::IArray<KX::Variant>& devices, uint32_t limitMs,
+                                                       KX::Event* stop = nullptr);
     // One full search; the library's result.
     virtual KX::KXRESULT FindRemoteDevices(const KX::Array<ZVDI_GUID>& filter, KX::IArray<KX::Variant>& devices);
     KX::KXRESULT ConnectDevice(const KX::Variant& deviceId) override;

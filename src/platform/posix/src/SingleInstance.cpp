@@ -1,6 +1,7 @@
 #include "platform/posix/SingleInstance.h"
 
 #include "platform/posix/FileIo.h"
+#include "platform/posix/ForkGuard.h"
 #include "platform/posix/XdgFolders.h"
 
 #include <fcntl.h>
@@ -152,10 +153,35 @@ std::string_view HandOverReader::Text() const noexcept
 
 SingleInstance::~SingleInstance()
 {
+    Release();
+}
+
+SingleInstance& SingleInstance::operator=(SingleInstance&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_role = other.m_role;
+        m_error = other.m_error;
+        m_lockPath = std::move(other.m_lockPath);
+        m_socketPath = std::move(other.m_socketPath);
+        m_lock = std::move(other.m_lock);
+        m_listen = std::move(other.m_listen);
+        m_pending = std::move(other.m_pending);
+    }
+    return *this;
+}
+
+void SingleInstance::Release() noexcept
+{
     // Only the owner of a live listening socket removes its file (a moved-from object holds none);
     // the lock is let go last.
     if (m_role == Role::First && m_listen)
         ::unlink(m_socketPath.c_str());
+    m_pending.clear();
+    KeepInForkedChildren(m_listen.Get());
+    m_listen.Reset();
+    KeepInForkedChildren(m_lock.Get());
+    m_lock.Reset();
 }
 
 std::string SingleInstance::DefaultFolder()
@@ -207,6 +233,7 @@ SingleInstance SingleInstance::Acquire(const std::string& name, const std::strin
         return result;
     }
     result.m_role = Role::First;
+    CloseInForkedChildren(result.m_lock.Get());
 
     // The lock is ours: whatever socket file is there is left from a run that ended.
     sockaddr_un address{};
@@ -229,6 +256,7 @@ SingleInstance SingleInstance::Acquire(const std::string& name, const std::strin
         return result;
     }
     result.m_listen = std::move(listener);
+    CloseInForkedChildren(result.m_listen.Get());
     return result;
 }
 

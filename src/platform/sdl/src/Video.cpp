@@ -1,7 +1,12 @@
 // SDL's video and timer subsystems.
 #include "platform/sdl/Video.h"
 
+#include "platform/posix/ForkGuard.h"
+
 #include <SDL.h>
+
+#include <csignal>
+#include <cstdlib>
 
 namespace platform::sdl {
 
@@ -17,6 +22,22 @@ bool StartVideo(std::string* error)
 void StopVideo()
 {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+}
+
+void QuitOnTerminationSignals()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    posix::EndForkedChildrenOnSignal([] {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        if (SDL_WasInit(SDL_INIT_EVENTS) == 0 || SDL_PushEvent(&quit) < 0)
+            std::_Exit(128 + SIGTERM);
+    });
+}
+
+void ShutDown()
+{
+    SDL_Quit();
 }
 
 std::string VideoDriverName()

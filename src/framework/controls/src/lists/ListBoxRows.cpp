@@ -161,6 +161,10 @@ void LListBox::FillRows()
 {
     if (m_fillingRows || m_deferFill || m_inCreateFromDescriptor || !m_template || (!IsBuilt() && !m_listHandler))
         return;
+    if (GetLayout() && !GetLayout()->visible) {
+        m_rowsWaitForShow = true;
+        return;
+    }
     const RCPtr<LControl> self(this);
     m_fillingRows = true;
     const RectT<double> client = GetClientRect();
@@ -182,6 +186,17 @@ void LListBox::FillRows()
             break;
     }
     m_fillingRows = false;
+}
+
+void LListBox::SetVisible(bool visible)
+{
+    const RCPtr<LControl> self(this);
+    LScrollView::SetVisible(visible);
+    if (!visible || !m_rowsWaitForShow)
+        return;
+    m_rowsWaitForShow = false;
+    FillRows();
+    RelayoutRows();
 }
 
 RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)

@@ -46,6 +46,8 @@ public:
     // 0 when the key was used, 1 otherwise.
     KXRESULT FilterKey(const RCPtr<LKeyParam>& param) override;
     KXRESULT Initialize() override;
+    // A hidden list makes its row controls when it is first shown.
+    void SetVisible(bool visible) override;
     KXRESULT AttachChild(RCPtr<LControl> child, const ConstRCPtr<LControlDescriptor>& descriptor) override;
 
     // The item store and its hooks.
@@ -167,7 +169,8 @@ protected:
     // Writes a selection value and keeps the count and the row; true when it crossed 0.5.
     bool SetItemValue(int32_t index, double value);
     void RewriteRowsFrom(int32_t index);
-    // Adds row controls while the last one ends above the visible bottom.
+    // Adds row controls while the last one ends above the visible bottom; a hidden list waits until
+    // it is shown (a closed drop-down list costs no rows).
     void FillRows();
     void RecomputeWidestText();
     void PrepareTemplate(const RCPtr<LControl>& templateControl);
@@ -216,6 +219,7 @@ private:
     bool m_fixedRows = false;
     bool m_rowsInPlace = false;
     bool m_deferFill = false;
+    bool m_rowsWaitForShow = false;
     bool m_placingRows = false;
     int32_t m_wrappedFrom = 0;
     int32_t m_wrappedTo = 0;

@@ -4,7 +4,8 @@
 // a later process finds the lock taken and hands its command line to the first over the socket,
 // then waits for the first to acknowledge it (as a synchronous window message would). The lock dies
 // with its process and the first instance replaces any socket file it finds, so a crashed run never
-// blocks a start. The folder is $XDG_RUNTIME_DIR, else the user's cache folder.
+// blocks a start; forked copies of the process close both at once (ForkGuard.h), so that none
+// keeps them after the process ended. The folder is $XDG_RUNTIME_DIR, else the user's cache folder.
 //
 // Wire format, both directions little-endian: the request is {tag u32 = 0x465, length u32, bytes},
 // the bytes being UTF-8 text ended by its zero (counted in length, 1..kMaxHandOverBytes); the reply
@@ -76,7 +77,7 @@ public:
 
     SingleInstance() = default;
     SingleInstance(SingleInstance&&) noexcept = default;
-    SingleInstance& operator=(SingleInstance&&) noexcept = default;
+    SingleInstance& operator=(SingleInstance&& other) noexcept;
     ~SingleInstance();
 
     // Tries to become the first instance of name in folder (empty: the runtime folder, else the cache
@@ -110,6 +111,9 @@ public:
     size_t PendingConnections() const noexcept { return m_pending.size(); }
 
 private:
+    // Lets go of the lock and the socket (removing its file when listening).
+    void Release() noexcept;
+
     struct Pending {
         UniqueFd fd;
         HandOverReader reader;
