@@ -165,6 +165,7 @@ void LFontText::ClearLayout()
 {
     m_lines.RemoveAll();
     m_lineRects.RemoveAll();
+    m_lineExtents.RemoveAll();
 }
 
 bool LFontText::SetText(const WString& text)
@@ -216,8 +217,10 @@ bool LFontText::SetLayoutSize(int32_t width, int32_t height)
 {
     if (width == m_layoutWidth && height == m_layoutHeight)
         return false;
-    if (width != m_layoutWidth && m_wordWrap)
+    if (width != m_layoutWidth && m_wordWrap) {
         m_lines.RemoveAll();
+        m_lineExtents.RemoveAll();
+    }
     m_layoutWidth = width;
     m_layoutHeight = height;
     m_lineRects.RemoveAll();
@@ -253,8 +256,10 @@ int32_t LFontText::GetHeightForWidth(int32_t width) const
 
 uint32_t LFontText::GetLineCount()
 {
-    if (m_lines.GetCount() == 0)
+    if (m_lines.GetCount() == 0) {
+        m_lineExtents.RemoveAll();
         LayOut(m_layoutWidth, m_lines);
+    }
     if (m_lineRects.GetCount() == 0)
         ComputeLineRects();
     return m_lineRects.GetCount();
@@ -268,11 +273,15 @@ void LFontText::ComputeLineRects()
     const ConstRCPtr<LMeasurementRenderer> measurer = GetMeasurementRenderer();
     const int32_t h = LineHeight(m_font);
     const uint32_t k = m_lines.GetCount();
+    if (m_lineExtents.GetCount() != k || m_extentsMeasurer != measurer.Get()) {
+        m_lineExtents.RemoveAll();
+        for (uint32_t i = 0; i < k; ++i)
+            m_lineExtents.AddItem(measurer ? measurer->MeasureText(m_lines.ElementAt(i), m_font) : RectT<float>{});
+        m_extentsMeasurer = measurer.Get();
+    }
     const int32_t y0 = TruncToInt32((static_cast<double>(m_layoutHeight) - static_cast<double>(k) * h) * m_vAlign);
     for (uint32_t i = 0; i < k; ++i) {
-        RectT<float> measured{};
-        if (measurer)
-            measured = measurer->MeasureText(m_lines.ElementAt(i), m_font);
+        const RectT<float> measured = m_lineExtents.ElementAt(i);
         const float width = measured.x != 0.0f ? measured.width + measured.x : measured.width;
         const int32_t x = TruncToInt32((static_cast<double>(m_layoutWidth) - width) * m_hAlign);
         m_lineRects.AddItem(RectT<float>{static_cast<float>(x), static_cast<float>(static_cast<double>(i) * h + y0),

@@ -17,7 +17,7 @@ namespace gdi {
 
 Graphics::Graphics(Bitmap& target, WindowSurface* window, _cairo* cr, float dpiX, float dpiY)
     : m_target(&target), m_window(window), m_cr(cr), m_dpiX(dpiX),
-      m_dpiY(dpiY), m_clip{0, 0, target.GetWidth(), target.GetHeight()}
+      m_dpiY(dpiY), m_clip{0, 0, target.GetWidth(), target.GetHeight()}, m_cairoClip(m_clip)
 {
 }
 
@@ -141,6 +141,9 @@ Graphics::Box Graphics::Intersect(Box a, Box b) const
 
 void Graphics::ApplyClip()
 {
+    if (m_clip == m_cairoClip)
+        return;
+    m_cairoClip = m_clip;
     cairo_reset_clip(m_cr);
     if (m_clip.x0 == 0 && m_clip.y0 == 0 && m_clip.x1 == m_target->GetWidth() && m_clip.y1 == m_target->GetHeight())
         return;
@@ -154,14 +157,12 @@ Status Graphics::SetClip(const RectF& rect, CombineMode mode)
     Box whole{0, 0, m_target->GetWidth(), m_target->GetHeight()};
     Box box = SnapRect(rect.x + m_tx, rect.y + m_ty, rect.width, rect.height);
     m_clip = Intersect(box, mode == CombineMode::Replace ? whole : m_clip);
-    ApplyClip();
     return Status::Ok;
 }
 
 Status Graphics::ResetClip()
 {
     m_clip = {0, 0, m_target->GetWidth(), m_target->GetHeight()};
-    ApplyClip();
     return Status::Ok;
 }
 
@@ -183,6 +184,7 @@ _cairo* Graphics::Begin(Status& status)
         status = Fail(Status::OutOfMemory);
         return nullptr;
     }
+    ApplyClip();
     cairo_new_path(m_cr);
     cairo_set_operator(m_cr,
                        m_compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
@@ -202,7 +204,7 @@ Status Graphics::End(const Box& touched)
         if (cairo_status(fresh.get()) == CAIRO_STATUS_SUCCESS) {
             cairo_destroy(m_cr);
             m_cr = fresh.release();
-            ApplyClip();
+            m_cairoClip = {0, 0, m_target->GetWidth(), m_target->GetHeight()};
         }
         status = Fail(Status::GenericError);
     }

@@ -97,6 +97,9 @@ private:
     int32_t m_layoutHeight = 0;
     WStringArray m_lines;
     Array<RectT<float>> m_lineRects;
+    // The lines as measured, kept while the lines stay: a new layout size only moves them.
+    Array<RectT<float>> m_lineExtents;
+    const void* m_extentsMeasurer = nullptr;
 };
 
 } // namespace KX

@@ -36,6 +36,11 @@ RectT<double> ToDouble(const RectT<int32_t>& r) noexcept
                          static_cast<double>(r.height)};
 }
 
+bool IsSolidColorizer(const ConstRCPtr<LColorizer>& colorizer) noexcept
+{
+    return colorizer && colorizer->GetType() == LColorizer::kSolidFill;
+}
+
 bool HasAlpha(uint32_t argb) noexcept
 {
     return (argb >> 24) != 0;
@@ -124,10 +129,8 @@ bool LLook::SetSize(int32_t width, int32_t height)
         // Insets wider than the look leave an empty box, never a negative one.
         box.x = std::max(box.x, 0);
         box.y = std::max(box.y, 0);
-        if (box.x != m_fontText->GetLayoutWidth() || box.y != m_fontText->GetLayoutHeight()) {
-            m_fontText->SetLayoutSize(box.x, box.y);
-            m_fontText->ClearLayout();
-        }
+        // Only what depends on the box is laid out again: wrapped lines for a new width, places.
+        m_fontText->SetLayoutSize(box.x, box.y);
         m_textPosition = PointT<int32_t>{TruncToInt32(left), TruncToInt32(top)};
     }
 
@@ -240,6 +243,18 @@ void LLook::DrawClientArea(const RCPtr<LRenderer>& renderer, const LRegion& regi
         if (m_imagePart)
             m_imagePart->Draw(renderer, w, h);
     });
+}
+
+bool LLook::GetOpaqueRect(RectT<int32_t>& out) const
+{
+    // Only a flat opaque client part filling the whole client rectangle, nothing cutting it.
+    const LVisualPart* part = m_clientPart.Get();
+    if (!part || m_imagePart || m_stencil || !m_region.IsEmpty() || part->GetBitmap() || part->GetMask() ||
+        !IsSolidColorizer(part->GetColorizer()) || part->GetResizeType() == LVisualPartDescriptor::kResizeCenter ||
+        !(part->GetFlatColor().alpha >= 1.0f) || m_clientRect.width <= 0 || m_clientRect.height <= 0)
+        return false;
+    out = m_clientRect;
+    return true;
 }
 
 void LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& region, PointT<double> offset)

@@ -1,5 +1,9 @@
 // Drawing, hit-testing and the look array of a control.
 #include "kx/ui/Control.h"
+#include "kx/ui/Look.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace KX {
 
@@ -16,6 +20,17 @@ bool LookRectContains(const RectT<int32_t>& r, PointT<int32_t> p)
            static_cast<int64_t>(p.y) < static_cast<int64_t>(r.y) + r.height;
 }
 
+bool IntersectInt(const RectT<int32_t>& a, const RectT<int32_t>& b, RectT<int32_t>& out)
+{
+    const int64_t left = std::max(a.x, b.x), top = std::max(a.y, b.y);
+    const int64_t right = std::min<int64_t>(int64_t(a.x) + a.width, int64_t(b.x) + b.width);
+    const int64_t bottom = std::min<int64_t>(int64_t(a.y) + a.height, int64_t(b.y) + b.height);
+    if (right <= left || bottom <= top)
+        return false;
+    out = RectT<int32_t>{int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top)};
+    return true;
+}
+
 // The children of one drawing pass: clipped, with this many docked axes.
 bool InPass(const LControl& c, int32_t pass)
 {
@@ -25,6 +40,84 @@ bool InPass(const LControl& c, int32_t pass)
     const int32_t docked = l ? (l->IsXDocked() ? 1 : 0) + (l->IsYDocked() ? 1 : 0) : 0;
     return pass == 1 ? docked == 0 : pass == 2 ? docked == 1 : docked == 2;
 }
+// invalid less what opaque children paint over anyway; false (out untouched) when nothing is.
+bool SubtractOpaqueChildren(LControl& self, const LRenderContextInfo& context, const LRegion& invalid, LRegion& out)
+{
+    // Only with one look fully shown and nothing fading or masking the children drawn over it:
+    // what such a child covers opaquely is painted over whatever the client area put there.
+    const RenderState& state = context.GetCurrentState();
+    const PointT<double> scroll = self.GetScrollOffset();
+    if (self.GetChildren().GetCount() == 0 || state.alpha != 1.0f || state.stencil)
+        return false;
+    int32_t shown = -1;
+    for (uint32_t i = 0; i < self.GetLookCount(); ++i) {
+        const float opacity = self.GetLookOpacity(i);
+        if (!(opacity > 0.0f))
+            continue;
+        if (shown >= 0 || opacity != 1.0f || !self.GetLookAt(static_cast<int32_t>(i)))
+            return false;
+        shown = static_cast<int32_t>(i);
+    }
+    if (shown < 0)
+        return false;
+    const IControlLook& look = *self.GetLookAt(shown);
+    const RectT<int32_t> lookRect = look.GetRect();
+    RectT<double> client;
+    RectT<int32_t> shape = lookRect;
+    if (look.GetClientPartRect(client)) {
+        const RectT<int32_t> c = RoundRectToLong(client);
+        if (!IntersectInt(lookRect, RectT<int32_t>{lookRect.x + c.x, lookRect.y + c.y, c.width, c.height}, shape))
+            return false;
+    }
+    if (scroll.x != std::trunc(scroll.x) || scroll.y != std::trunc(scroll.y) ||
+        !(std::fabs(scroll.x) < 1e8 && std::fabs(scroll.y) < 1e8) || state.originX != std::trunc(state.originX) ||
+        state.originY != std::trunc(state.originY) ||
+        !(std::fabs(state.originX) < 1e8 && std::fabs(state.originY) < 1e8))
+        return false;
+    const int32_t ox = static_cast<int32_t>(state.originX), oy = static_cast<int32_t>(state.originY);
+    const int32_t sx = static_cast<int32_t>(scroll.x), sy = static_cast<int32_t>(scroll.y);
+    auto whole = [](double v) { return v == std::trunc(v) && std::fabs(v) < 1e8; };
+    bool any = false;
+    // The children in the order and passes DrawChildrenForLook draws them.
+    const uint32_t count = self.GetChildren().GetCount();
+    uint32_t position = 0;
+    for (int32_t pass = 1; pass <= 3 && position < count; ++pass) {
+        if (pass == 3)
+            shape = lookRect;
+        for (; position < count; ++position) {
+            const LControl& c = *self.GetChildren().GetAt(position, kOrderDrawing);
+            if (!InPass(c, pass))
+                break;
+            if (!c.GetLayout() || !c.GetLayout()->visible || c.GetOpacity() != 1.0f || !(c.GetSize().x > 0.0) ||
+                !(c.GetSize().y > 0.0) || !whole(c.GetPosition().x) || !whole(c.GetPosition().y) ||
+                !whole(c.GetSize().x) || !whole(c.GetSize().y))
+                continue;
+            RectT<int32_t> opaque;
+            bool found = false;
+            for (uint32_t i = 0; i < c.GetLookCount() && !found; ++i) {
+                const LLook* look = c.GetLookOpacity(i) == 1.0f
+                                        ? dynamic_cast<const LLook*>(c.GetLookAt(static_cast<int32_t>(i)).Get())
+                                        : nullptr;
+                found = look && look->GetOpaqueRect(opaque);
+            }
+            const RectT<int32_t> own{0, 0, static_cast<int32_t>(c.GetSize().x), static_cast<int32_t>(c.GetSize().y)};
+            if (!found || !IntersectInt(opaque, own, opaque))
+                continue;
+            RectT<int32_t> inParent{static_cast<int32_t>(c.GetPosition().x) + opaque.x + lookRect.x - sx,
+                                    static_cast<int32_t>(c.GetPosition().y) + opaque.y + lookRect.y - sy, opaque.width,
+                                    opaque.height};
+            if (!IntersectInt(inParent, shape, inParent))
+                continue;
+            if (!any)
+                out = invalid;
+            any = true;
+            out.SubtractRect(inParent.x + ox, inParent.y + oy, inParent.x + ox + inParent.width,
+                             inParent.y + oy + inParent.height);
+        }
+    }
+    return any;
+}
+
 } // namespace
 
 const RCPtr<IControlLook>& LControl::GetLookAt(int32_t index) const
@@ -188,9 +281,11 @@ KXRESULT LControl::Draw(const RCPtr<LRenderer>& renderer, const LRegion& invalid
             body(static_cast<int32_t>(i));
         }
     };
+    LRegion uncovered;
+    const bool covered = SubtractOpaqueChildren(*this, *context, invalid, uncovered);
     eachLook([&](int32_t i) {
         if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])
-            look->DrawClientArea(renderer, invalid);
+            look->DrawClientArea(renderer, covered ? uncovered : invalid);
     });
     eachLook([&](int32_t i) {
         if (const RCPtr<IControlLook>& look = m_looks.GetData()[i])

@@ -50,6 +50,9 @@ public:
 
     // A look covers its control: (0, 0, width, height).
     RectT<int32_t> GetRect() const override { return RectT<int32_t>{0, 0, m_size.x, m_size.y}; }
+    // A rectangle the client area covers with opaque pixels whatever lies under it; false when
+    // there is none to promise.
+    bool GetOpaqueRect(RectT<int32_t>& out) const;
     // The client rectangle; false when the description has no client part.
     bool GetClientPartRect(RectT<double>& out) const override;
     // This look when it has a label, else null.

@@ -125,6 +125,7 @@ private:
     struct Box {
         int32_t x0, y0, x1, y1;
         bool Empty() const { return x1 <= x0 || y1 <= y0; }
+        bool operator==(const Box&) const = default;
     };
 
     Graphics(Bitmap& target, WindowSurface* window, _cairo* cr, float dpiX, float dpiY);
@@ -134,6 +135,7 @@ private:
     Status End(const Box& touched);
     bool Aliased() const;
     double GeometryOffset() const;
+    // Hands the clip to cairo when it differs from what cairo holds; done before each cairo operation.
     void ApplyClip();
     Box SnapRect(double x, double y, double width, double height) const;
     static Box ExtentsBox(double x0, double y0, double x1, double y1);
@@ -157,6 +159,7 @@ private:
     double m_tx = 0;
     double m_ty = 0;
     Box m_clip;
+    Box m_cairoClip; // the clip cairo holds; the whole target is none
     SmoothingMode m_smoothing = SmoothingMode::Default;
     InterpolationMode m_interpolation = InterpolationMode::Default;
     PixelOffsetMode m_pixelOffset = PixelOffsetMode::Default;
