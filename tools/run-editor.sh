@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release build and starts the editor (arguments are passed on to it).
+# Builds the release program, with the two libraries it loads and the user guide beside it, and
+# starts it (arguments are passed on to it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
 # the display tests on a virtual X server, the threading tests under ThreadSanitizer, and each
-# fuzz target for a short time.
+# fuzz target for a short time; then builds the release program (with its two libraries and the
+# user guide) and every benchmark, and runs each benchmark once, briefly, under a time limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -23,3 +24,8 @@ ctest --preset tsan -j "$jobs"
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs" --target fuzz_targets
 ctest --preset fuzz -j "$jobs"
+
+# The release build as a user gets it (warnings are errors here too); the tests are not built again.
+cmake --preset release
+cmake --build --preset release -j "$jobs" --target lumo25-preset-editor benchmarks
+tools/run-bench.sh --brief

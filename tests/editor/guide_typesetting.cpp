@@ -2,9 +2,11 @@
 // tool as the build runs it (a PDF on success; a clear error, no file and an older file kept on
 // bad input).
 #include "GuideMarkup.h"
+#include "GuidePictures.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -225,6 +227,32 @@ TEST_F(GuideTool, WritesAPdfAndRefusesAMissingPictureWithoutTouchingTheOldFile)
     for (const auto& entry : fs::directory_iterator(folder))
         EXPECT_NE(entry.path().extension(), ".part") << "a temporary file was left behind";
     EXPECT_FALSE(fs::exists(fresh));
+}
+
+// Cairo's PDF page reads every picture's pixels only when the page is emitted, and reads a view
+// into another surface as if it were a whole image: a part must reach it as an image of its own.
+TEST_F(GuideTool, APictureShownInPartIsAnImageOfItsOwnHoldingThatPart)
+{
+    const guide::ParseResult parsed = guide::Parse("![Part](images/shown.png 30 20 100 50)\n");
+    ASSERT_EQ(parsed.blocks.size(), 1u) << parsed.error;
+    std::string error;
+    const guide::Picture part = guide::LoadPicture(parsed.blocks[0], folder, error);
+    ASSERT_TRUE(part.surface) << error;
+    EXPECT_EQ(part.width, 100);
+    EXPECT_EQ(part.height, 50);
+    cairo_surface_t* image = part.surface.get();
+    ASSERT_NE(cairo_image_surface_get_data(image), nullptr) << "not an image surface";
+    ASSERT_EQ(cairo_image_surface_get_width(image), 100);
+    ASSERT_EQ(cairo_image_surface_get_height(image), 50);
+
+    const guide::Surface whole(cairo_image_surface_create_from_png((folder / "images" / "shown.png").c_str()));
+    ASSERT_EQ(cairo_image_surface_get_format(image), cairo_image_surface_get_format(whole.get()));
+    const unsigned char* from = cairo_image_surface_get_data(whole.get());
+    const unsigned char* to = cairo_image_surface_get_data(image);
+    const int fromStride = cairo_image_surface_get_stride(whole.get());
+    const int toStride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < 50; ++y)
+        ASSERT_EQ(std::memcmp(from + (y + 20) * fromStride + 30 * 4, to + y * toStride, 100 * 4), 0) << "row " << y;
 }
 
 TEST(GuideBuild, TheGuideLiesBesideTheProgramUnderTheNameItOpens)

@@ -123,6 +123,32 @@ TEST(ThreadPool, QueuedWorkRunsByPriorityThenInTheOrderOffered)
     EXPECT_EQ(pool->GetQueuedCount(), 0u);
 }
 
+// Round after round of work queued behind a busy worker (the benchmark's pattern): each round's
+// blocker is offered while the last round's final run may still be ending, so drains end and
+// start back to back. Nothing queued is lost or left waiting with the worker idle.
+TEST(ThreadPool, WorkQueuedBehindABusyWorkerRunsRoundAfterRound)
+{
+    KX::RCPtr<KX::LThreadPool> pool = KX::LThreadPool::Create(1, KX::THREAD_PRIORITY_HIGHEST);
+    KX::RCPtr<OrderWorker> worker(new OrderWorker);
+    constexpr int kRounds = 40;
+    constexpr int kItems = 200;
+    size_t expected = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        worker->release.Reset();
+        pool->QueueWork(worker, Value(OrderWorker::kBlock), 0);
+        ASSERT_EQ(worker->blocking.Wait(kLong), KX::WAIT_OBJECT_0) << "round " << round;
+        for (int i = 0; i < kItems; ++i)
+            pool->QueueWork(worker, Value(i), (i & 15) == 0 ? 2 : 0);
+        worker->release.Set();
+        expected += kItems + 1;
+        ASSERT_TRUE(WaitForCount(*worker, expected))
+            << "round " << round << ": " << worker->Count() << " of " << expected << " ran, " << pool->GetQueuedCount()
+            << " queued, worker busy " << pool->GetWorker(0).IsBusy();
+    }
+    EXPECT_EQ(worker->Count(), expected);
+    EXPECT_EQ(pool->GetQueuedCount(), 0u);
+}
+
 TEST(ThreadPool, AskedForMoreWorkersThanAWaitTakesItCountsAndIndexesOnlyThoseMade)
 {
     KX::RCPtr<KX::LThreadPool> pool = KX::LThreadPool::Create(100, 0);

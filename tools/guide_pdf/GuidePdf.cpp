@@ -5,6 +5,7 @@
 //   guide_pdf <source.txt> <output.pdf> [--png <page> <file.png>]
 // --png also draws one page (from 1) as a PNG, for looking at the result without a PDF viewer.
 #include "GuideMarkup.h"
+#include "GuidePictures.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -28,6 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using guide::Block;
 using guide::BlockKind;
+using guide::Picture;
+using guide::PictureKey;
 
 // A4 in points, and the text area.
 constexpr double kPageWidth = 595.28;
@@ -67,21 +70,10 @@ void Use(cairo_t* cr, const Style& style)
     cairo_set_source_rgb(cr, style.grey, style.grey, style.grey);
 }
 
-// A picture and the part of it shown stand under one key.
-std::string PictureKey(const Block& block)
-{
-    std::string key = block.path;
-    if (block.cropped)
-        for (int c : block.crop)
-            key += ' ' + std::to_string(c);
-    return key;
-}
-
-struct Picture {
-    cairo_surface_t* surface = nullptr;
-    int width = 0;
-    int height = 0;
+struct ContextRelease {
+    void operator()(cairo_t* cr) const noexcept { cairo_destroy(cr); }
 };
+using Context = std::unique_ptr<cairo_t, ContextRelease>;
 
 // Lays the blocks out page by page. Measuring always goes through one unhinted context, so a
 // counting run and a drawing run break the pages alike. begin(page) gives the context to draw
@@ -235,7 +227,7 @@ private:
             cairo_save(m_cr);
             cairo_translate(m_cr, x, m_y);
             cairo_scale(m_cr, width / picture.width, height / picture.height);
-            cairo_set_source_surface(m_cr, picture.surface, 0, 0);
+            cairo_set_source_surface(m_cr, picture.surface.get(), 0, 0);
             cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_GOOD);
             cairo_paint(m_cr);
             cairo_restore(m_cr);
@@ -408,93 +400,71 @@ int main(int argc, char** argv)
     if (parsed.blocks.empty())
         return Fail(source.string() + ": the source has no text");
 
-    // Every picture must load before anything is written.
+    // Every picture must load before anything is written. They outlive every page drawn with them.
     std::map<std::string, Picture> pictures;
-    std::vector<std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>> owned;
     for (const Block& block : parsed.blocks) {
-        if (block.kind != BlockKind::Image)
+        if (block.kind != BlockKind::Image || pictures.count(PictureKey(block)))
             continue;
-        const std::string key = PictureKey(block);
-        if (pictures.count(key))
-            continue;
-        const fs::path file = source.parent_path() / block.path;
-        cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
-        owned.emplace_back(surface, &cairo_surface_destroy);
-        const cairo_status_t status = cairo_surface_status(surface);
-        if (status != CAIRO_STATUS_SUCCESS)
-            return Fail(source.string() + ": line " + std::to_string(block.line) + ": cannot read picture " +
-                        file.string() + ": " + cairo_status_to_string(status));
-        Picture picture{surface, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)};
-        if (picture.width <= 0 || picture.height <= 0)
-            return Fail(source.string() + ": line " + std::to_string(block.line) + ": empty picture " + file.string());
-        if (block.cropped) {
-            const int* c = block.crop;
-            if (c[0] + c[2] > picture.width || c[1] + c[3] > picture.height)
-                return Fail(source.string() + ": line " + std::to_string(block.line) + ": the part lies outside " +
-                            file.string() + " (" + std::to_string(picture.width) + " x " +
-                            std::to_string(picture.height) + ")");
-            surface = cairo_surface_create_for_rectangle(surface, c[0], c[1], c[2], c[3]);
-            owned.emplace_back(surface, &cairo_surface_destroy);
-            picture = Picture{surface, c[2], c[3]};
-        }
-        pictures[key] = picture;
+        std::string error;
+        Picture picture = guide::LoadPicture(block, source.parent_path(), error);
+        if (!picture.surface)
+            return Fail(source.string() + ": " + error);
+        pictures.emplace(PictureKey(block), std::move(picture));
     }
 
     // Metrics without hinting, as the PDF has them.
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* measure = cairo_create(scratch);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_set_font_options(measure, options);
-    cairo_font_options_destroy(options);
+    const guide::Surface scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    const Context measure(cairo_create(scratch.get()));
+    {
+        const std::unique_ptr<cairo_font_options_t, decltype(&cairo_font_options_destroy)> options(
+            cairo_font_options_create(), &cairo_font_options_destroy);
+        cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+        cairo_set_font_options(measure.get(), options.get());
+    }
 
     const int pages = Typesetter(
-                          measure, [](int) { return nullptr; }, [](int) {}, 0)
+                          measure.get(), [](int) { return nullptr; }, [](int) {}, 0)
                           .Run(parsed.blocks, pictures);
 
     std::string error;
     const bool written = WriteAtomically(
         output,
         [&](const std::string& path) {
-            cairo_surface_t* pdf = cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight);
-            cairo_pdf_surface_set_metadata(pdf, CAIRO_PDF_METADATA_TITLE, "Lumo 25 Preset Editor - User Guide");
-            cairo_t* cr = cairo_create(pdf);
+            const guide::Surface pdf(cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight));
+            cairo_pdf_surface_set_metadata(pdf.get(), CAIRO_PDF_METADATA_TITLE, "Lumo 25 Preset Editor - User Guide");
+            Context cr(cairo_create(pdf.get()));
+            cairo_t* page = cr.get();
             Typesetter(
-                measure, [cr](int) { return cr; }, [cr](int) { cairo_show_page(cr); }, pages)
+                measure.get(), [page](int) { return page; }, [page](int) { cairo_show_page(page); }, pages)
                 .Run(parsed.blocks, pictures);
-            const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-            cairo_destroy(cr);
-            cairo_surface_finish(pdf);
-            const bool ok = drawn && cairo_surface_status(pdf) == CAIRO_STATUS_SUCCESS;
-            cairo_surface_destroy(pdf);
-            return ok;
+            const bool drawn = cairo_status(page) == CAIRO_STATUS_SUCCESS;
+            cr.reset();
+            cairo_surface_finish(pdf.get());
+            return drawn && cairo_surface_status(pdf.get()) == CAIRO_STATUS_SUCCESS;
         },
         error);
     if (written && !preview.empty()) {
         WriteAtomically(
             preview,
             [&](const std::string& path) {
-                cairo_surface_t* image =
-                    cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(kPageWidth * kPreviewScale),
-                                               static_cast<int>(kPageHeight * kPreviewScale));
-                cairo_t* cr = cairo_create(image);
-                cairo_set_source_rgb(cr, 1, 1, 1);
-                cairo_paint(cr);
-                cairo_scale(cr, kPreviewScale, kPreviewScale);
+                const guide::Surface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
+                                                                      static_cast<int>(kPageWidth * kPreviewScale),
+                                                                      static_cast<int>(kPageHeight * kPreviewScale)));
+                const Context cr(cairo_create(image.get()));
+                cairo_t* page = cr.get();
+                cairo_set_source_rgb(page, 1, 1, 1);
+                cairo_paint(page);
+                cairo_scale(page, kPreviewScale, kPreviewScale);
                 Typesetter(
-                    measure, [&](int page) { return page == previewPage ? cr : nullptr; }, [](int) {}, pages)
+                    measure.get(), [&](int number) { return number == previewPage ? page : nullptr; }, [](int) {},
+                    pages)
                     .Run(parsed.blocks, pictures);
-                const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS &&
-                                cairo_surface_write_to_png(image, path.c_str()) == CAIRO_STATUS_SUCCESS;
-                cairo_destroy(cr);
-                cairo_surface_destroy(image);
-                return ok;
+                return cairo_status(page) == CAIRO_STATUS_SUCCESS &&
+                       cairo_surface_write_to_png(image.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
             },
             error);
     }
-    cairo_destroy(measure);
-    cairo_surface_destroy(scratch);
     if (!error.empty())
         return Fail(error);
     std::cout << output.string() << ": " << pages << " pages\n";
