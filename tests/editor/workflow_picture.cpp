@@ -157,7 +157,8 @@ TEST_F(PictureWorkflow, AZoneTileShowsTheStoredKeysAndTheKeyRuleCorrectionReache
         EXPECT_TRUE(p.Until([&] {
             const Bytes stored = p.Stored(id);
             return stored[KeybedZoneByte::kFirstKey] == 10 && stored[KeybedZoneByte::kLastKey] == 10;
-        })) << "the model holds what the panel shows: " << ::testing::PrintToString(p.Stored(id));
+        })) << "the model holds what the panel shows: "
+            << ::testing::PrintToString(p.Stored(id));
         EXPECT_EQ(panel->GetFirstKeyBox()->GetValue(), 10.0);
         EXPECT_EQ(panel->GetLastKeyBox()->GetValue(), 10.0);
         EXPECT_TRUE(p.Until([&] { return tileText(0) == "First: Bb (2) | Last Bb (2)"; })) << tileText(0);
@@ -224,7 +225,8 @@ TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
         const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
         p.Click(*Path(tabs, {u"buttonHolder", u"mmcPage"}));
-        const RCPtr<LComboBox> mmc = FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
+        const RCPtr<LComboBox> mmc =
+            FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
         ASSERT_TRUE(mmc);
         ASSERT_TRUE(p.Until([&] { return mmc->IsShowing(false); }));
         ASSERT_EQ(mmc->GetItemCount(), 13) << "no MMC message was shown yet: \"Other\" is listed";
@@ -240,7 +242,8 @@ TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen
         EXPECT_TRUE(p.Until([&] {
             const Bytes stored = p.Stored(id);
             return stored.size() > 8 && stored[6] == 21 && stored[8] == 13;
-        })) << "command " << int(p.Stored(id)[8]);
+        })) << "command "
+            << int(p.Stored(id)[8]);
     });
 }
 
@@ -281,8 +284,9 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
 
         // Moving away hides it.
         MoveTo(p, {at.x, at.y - 200});
-        EXPECT_TRUE(p.Until([&] { return !pad.FindChild(WString(u"toolTip")) ||
-                                          !pad.FindChild(WString(u"toolTip"))->IsShowing(false); }));
+        EXPECT_TRUE(p.Until([&] {
+            return !pad.FindChild(WString(u"toolTip")) || !pad.FindChild(WString(u"toolTip"))->IsShowing(false);
+        }));
     });
 }
 
