@@ -21,7 +21,10 @@
 #include "kx/controls/TabControl.h"
 #include "kx/controls/ToolTip.h"
 
+#include "platform/gdi/Bitmap.h"
+
 #include <cstring>
+#include <filesystem>
 #include <tuple>
 
 using namespace KX;
@@ -123,6 +126,29 @@ uint32_t Pixel(Picture& p, PointT<int32_t> at)
     Uint8 r = 0, g = 0, b = 0;
     SDL_GetRGB(value, surface->format, &r, &g, &b);
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+}
+
+// The window as the program last painted it, as <build>/screenshots/<name>.png.
+void Publish(Picture& p, const std::string& name)
+{
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(
+        SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle()), SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_TRUE(argb) << SDL_GetError();
+    std::vector<gdi::ARGB> pixels;
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
+                                                            static_cast<ptrdiff_t>(y) * argb->pitch);
+        for (int x = 0; x < argb->w; ++x)
+            pixels.push_back(row[x] | 0xFF000000u);
+    }
+    std::unique_ptr<gdi::Bitmap> bitmap;
+    EXPECT_EQ(gdi::Bitmap::FromPixels(argb->w, argb->h, argb->w * 4, pixels.data(), bitmap), gdi::Status::Ok);
+    SDL_FreeSurface(argb);
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    if (bitmap) {
+        EXPECT_EQ(bitmap->SaveToPng((folder / (name + ".png")).string()), gdi::Status::Ok);
+    }
 }
 
 RCPtr<LControl> Path(RCPtr<LControl> c, std::initializer_list<const char16_t*> names)
@@ -281,6 +307,7 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
         const PointT<int32_t> corner{static_cast<int32_t>(origin.x), static_cast<int32_t>(origin.y)};
         EXPECT_EQ(Pixel(p, {corner.x + 2, corner.y + 2}), 0x2C3035u) << "the tip's face";
         EXPECT_NE(Pixel(p, corner), 0x2C3035u) << "its border";
+        Publish(p, "picture_tool_tip");
 
         // Moving away hides it.
         MoveTo(p, {at.x, at.y - 200});
