@@ -53,7 +53,11 @@ public:
     int32_t ShowMessageBox(const WString&, const WString&, uint32_t) override { return 0; }
     void RunMessageLoop() override {}
     RectT<int32_t> GetWorkArea() override { return {0, 0, 1920, 1080}; }
-    bool GetKeyState(int32_t) override { return false; }
+    KX::KXRESULT GetKeyState(int32_t, bool& pressed, bool& toggled) override
+    {
+        pressed = toggled = false;
+        return KX::S_OK;
+    }
     PointT<int32_t> GetScreenCursorPos() override { return {}; }
 };
 

@@ -1,6 +1,6 @@
 // Checked combo box: marks toggled in the open list switch the look set at once and reach the
 // owner once; the button beside the label mirrors the current item's mark and icon, lets presses
-// through when the list has icons and otherwise checks the current item; skins without the button,
+// through when the list has icons and checks nothing when pressed; skins without the button,
 // with only seven looks or without a checked list.
 #include "Lists2TestSupport.h"
 
@@ -91,24 +91,32 @@ TEST_F(CheckedComboMarks, MarksInTheOpenListSwitchTheLooksAndTheButtonShowsTheCu
     EXPECT_EQ(counter->Count(u"NID_ITEM_CHECK_CHANGE"), 2) << "choosing items checks nothing";
 }
 
-TEST_F(CheckedComboMarks, TheButtonBesideTheLabelChecksTheCurrentItemAndFollowsTheList)
+TEST_F(CheckedComboMarks, TheButtonBesideTheLabelOnlyMirrorsTheCurrentItem)
 {
     RCPtr<LCheckedComboBox> combo = MakeCombo(u"checkedCombo");
     ASSERT_TRUE(combo && combo->GetCheckBox());
     ASSERT_FALSE(combo->IsIconMode());
     ASSERT_EQ(combo->GetText(), WString(u"Pads"));
 
+    // A press on the button checks nothing.
     ClickOn(*combo->GetCheckBox());
     EXPECT_FALSE(combo->IsDropDownShowing()) << "the button is not the opening press";
+    EXPECT_FALSE(combo->IsItemChecked(0));
+    EXPECT_DOUBLE_EQ(combo->GetCheckBox()->GetNormalizedValue(), 0.0);
+    EXPECT_EQ(LookSet(*combo), 0);
+    EXPECT_EQ(counter->Count(u"NID_ITEM_CHECK_CHANGE"), 0);
+
+    // Checking the current item in the open list marks the button.
+    ClickOn(*combo);
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    ClickAt(ListCheckCentre(*combo, 0));
     EXPECT_TRUE(combo->IsItemChecked(0));
-    EXPECT_TRUE(combo->GetCheckedList()->IsItemChecked(0));
+    EXPECT_DOUBLE_EQ(combo->GetCheckBox()->GetNormalizedValue(), 1.0);
     EXPECT_EQ(LookSet(*combo), LCheckedComboBox::kCheckedLookOffset);
     ASSERT_EQ(counter->Count(u"NID_ITEM_CHECK_CHANGE"), 1);
     EXPECT_EQ(LastCheck()->GetIndex(), 0);
 
-    // Unchecking the current item in the open list clears the button too, and the last mark gone
-    // brings the first look set back.
-    ClickOn(*combo);
+    // Unchecking it clears the button too, and the last mark gone brings the first look set back.
     ASSERT_TRUE(combo->IsDropDownShowing());
     ClickAt(ListCheckCentre(*combo, 0));
     EXPECT_FALSE(combo->IsItemChecked(0));

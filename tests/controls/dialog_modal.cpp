@@ -3,7 +3,9 @@
 // dialog without standard buttons closes only through Close.
 #include "ControlsHarness.h"
 
+#include "kx/NotificationId.h"
 #include "kx/controls/Dialog.h"
+#include "kx/controls/TextBox.h"
 #include "kx/ui/ControlCreate.h"
 
 #include "platform/gdi/Bitmap.h"
@@ -38,24 +40,32 @@ public:
     int closing = 0, closed = 0, cancels = 0;
 };
 
-// A field that keeps the focus while its edit is not valid.
-bool g_fieldKeepsFocus = false;
-class StickyField : public LControl {
+// Refuses every text but "ok" while it listens to a text box's validation.
+class RefuseAllButOk : public LNotificationReceiver {
 public:
-    StickyField(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
-    bool CanLoseFocus() override { return !g_fieldKeepsFocus; }
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        if (LTextValidationParams* p = LTextValidationParams::FromNotification(n)) {
+            p->accepted = p->text == WString(u"ok");
+            ++asked;
+        }
+        return S_OK;
+    }
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override
+    {
+        return d->UnregisterClient(RCPtr<LNotificationReceiver>(this), name);
+    }
+    int asked = 0;
 };
 
 class DialogModal : public ctltest::ControlsTest {
 protected:
     void SetUp() override
     {
-        g_fieldKeepsFocus = false;
         ctltest::ControlsTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         factory->RegisterControlClass(WString(u"Test.Dialog"), &CreateControlOfClass<LDialog>);
-        factory->RegisterControlClass(WString(u"Test.Sticky"), &CreateControlOfClass<StickyField>);
     }
     RCPtr<CloseLog> Watch(const RCPtr<LDialog>& dialog)
     {
@@ -147,9 +157,11 @@ TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
     RCPtr<LDialog> dialog = CreateTopLevelAs<LDialog>(u"editDialog");
     ASSERT_TRUE(dialog);
     RCPtr<CloseLog> log = Watch(dialog);
-    const RCPtr<LControl> field = dialog->FindChild(WString(u"field"));
+    const RCPtr<LTextBox> field = RCPtr<LTextBox>::DynamicCast(dialog->FindChild(WString(u"field")));
     const RCPtr<LControl> ok = dialog->FindChild(WString(u"buttonOK"));
     ASSERT_TRUE(field && ok);
+    const RCPtr<RefuseAllButOk> validator(new RefuseAllButOk());
+    field->RegisterClient(RCPtr<LNotificationReceiver>(validator), NID_TEXTBOX_VALIDATING, 0);
     int step = 0;
     whileModal = [&] {
         OSWindow* w = WindowOf(*dialog);
@@ -159,14 +171,14 @@ TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
         switch (step++) {
         case 0:
             field->SetFocus(true);
-            g_fieldKeepsFocus = true;
+            field->SetText(WString(u"no"));
             QueueClick(*w, at.x, at.y);
             break;
         case 1:
-            // Still open: the field kept the focus, and no close was asked.
+            // Still open: the box refused its text and kept the focus, and no close was asked.
             EXPECT_EQ(log->closing, 0);
-            EXPECT_EQ(w->GetRootWindow()->GetFocusControl().Get(), field.Get());
-            g_fieldKeepsFocus = false;
+            EXPECT_EQ(w->GetRootWindow()->GetFocusControl().Get(), static_cast<LControl*>(field.Get()));
+            field->SetText(WString(u"ok"));
             QueueClick(*w, at.x, at.y);
             break;
         default: break;
@@ -174,5 +186,6 @@ TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
     };
     EXPECT_EQ(dialog->ShowModal(), 1);
     EXPECT_EQ(step >= 2, true);
+    EXPECT_GE(validator->asked, 2);
     EXPECT_EQ(log->closing, 1);
 }

@@ -8,6 +8,12 @@ namespace {
 
 class ComboChoose : public ctltest::ComboTest {};
 
+// A combo box of the application's own, registered under a class name of its own.
+class DerivedCombo : public LComboBox {
+public:
+    using LComboBox::LComboBox;
+};
+
 } // namespace
 
 TEST_F(ComboChoose, BuiltFromTheSkinWithItemsAndInitialChoice)
@@ -203,4 +209,28 @@ TEST_F(ComboChoose, AClickOnAComboWhoseListOpensUpwardsLeavesTheListOpenAndTheIt
                                                            at.y - combo->GetListBox()->GetOriginInRootWindow().y}),
         -1)
         << "no item lies outside the list";
+}
+
+TEST_F(ComboChoose, ADerivedComboUnderItsOwnClassNameOwnsItsListLikeAnyCombo)
+{
+    factory->RegisterControlClass(WString(u"Test.DerivedCombo"), &CreateControlOfClass<DerivedCombo>);
+    RCPtr<LComboBox> combo = MakeCombo(u"comboDerived");
+    ASSERT_TRUE(combo);
+    combo->AddItem(WString(u"One"));
+    combo->AddItem(WString(u"Two"));
+    ClickOn(*combo);
+    ASSERT_TRUE(combo->IsDropDownShowing()) << "released over its owner, the list stays open";
+    ClickOn(*combo);
+    ASSERT_FALSE(combo->IsDropDownShowing());
+
+    // Pressed on the combo, released away from it and from the list: the list closes unchosen.
+    const int32_t chosen = combo->GetSelectedIndex();
+    const PointT<int32_t> at = CentreOf(*combo);
+    Press(at.x, at.y);
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    MoveTo(400, 60);
+    Release(400, 60);
+    EXPECT_FALSE(combo->IsDropDownShowing());
+    EXPECT_EQ(combo->GetSelectedIndex(), chosen);
+    EXPECT_EQ(recorder->Count("NID_SELECTION_CHANGE"), 0);
 }

@@ -19,6 +19,7 @@ TEST_F(FileDropperDrag, HoverAndAClickMoveNothingAndTheEndOfADragRemovesTheBox)
     RCPtr<LButton> beneath = CreateAs<LButton>(u"underDropper", holder);
     RCPtr<LFileDropper> box = CreateAs<LFileDropper>(u"fileDropper1", holder);
     ASSERT_TRUE(beneath && box);
+    ASSERT_EQ(box->SetInteractionMode(3), S_OK);
     EXPECT_TRUE(box->IsShowing(false));
     EXPECT_TRUE(box->IsNotFocusable(false));
     RCPtr<ctltest::NotificationLog> clicks = Listen(*beneath, {u"NID_LEFT_CLICK"});
@@ -33,6 +34,10 @@ TEST_F(FileDropperDrag, HoverAndAClickMoveNothingAndTheEndOfADragRemovesTheBox)
     EXPECT_EQ(box->GetPosition().x, 10.0);
     EXPECT_EQ(box->GetPosition().y, 10.0);
     EXPECT_EQ(clicks->Count("NID_LEFT_CLICK"), 0) << "the box covers the button";
+    EXPECT_EQ(box->GetInteractionMode(), 0) << "a press sets the mode of the drag";
+    ASSERT_EQ(box->SetInteractionMode(3), S_OK);
+    MoveTo(41, 30);
+    EXPECT_EQ(box->GetInteractionMode(), 3) << "a move without a new press changes nothing";
 
     // Picked up and dragged: it moves with the pointer and goes when released.
     Press(40, 30);

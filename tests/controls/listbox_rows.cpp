@@ -1,5 +1,6 @@
 // List rows' looks: a disabled list, blank rows that stay blank when rewritten, a press dragged off
-// the row, and the drop-down row handing its press to the list.
+// the row, and the drop-down row handing its press to the list; the list's interaction mode on every
+// row, made from the template or named by the skin.
 #include "ListsTestSupport.h"
 
 using namespace KX;
@@ -45,4 +46,19 @@ TEST_F(ListBoxRows, APressDraggedOffTheRowShowsTheHoverLook)
     EXPECT_TRUE(row->GetConditionFlags() & Condition::kCapture) << "outside drop-down mode the row keeps the drag";
     Release(on.x, on.y + 40);
     EXPECT_EQ(row->GetStateLookIndex(), RowLook::kSelected);
+}
+
+TEST_F(ListBoxRows, EveryRowTakesTheListsInteractionMode)
+{
+    RCPtr<LListBox> list = MakeList(u"listBox");
+    ASSERT_TRUE(list && list->GetRowCount() > 1);
+    EXPECT_EQ(list->GetInteractionMode(), 0) << "a control starts at 0";
+    for (int32_t r = 0; r < list->GetRowCount(); ++r)
+        EXPECT_EQ(list->GetRowAt(r)->GetInteractionMode(), list->GetInteractionModeForRows()) << "row " << r;
+    EXPECT_EQ(list->GetInteractionModeForRows(), 1);
+    RCPtr<LListBox> fixed = MakeList(u"fixedList");
+    ASSERT_TRUE(fixed && fixed->GetRowCount() == 2);
+    EXPECT_EQ(fixed->GetRowAt(1)->GetInteractionMode(), 1) << "a row the skin names";
+    EXPECT_EQ(fixed->GetRowAt(1)->SetInteractionMode(-1), E_INVALIDARG);
+    EXPECT_EQ(fixed->GetRowAt(1)->GetInteractionMode(), 1);
 }

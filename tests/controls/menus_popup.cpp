@@ -1,5 +1,6 @@
 // The popup menu on its own: rows with shortcut texts and separators, the delayed sub-menus on the
-// idle pass, keys through the cascade, placement at the window's edges and activation.
+// idle pass, keys through the cascade, Enter or a click on a cascading item, placement at the
+// window's edges and activation.
 #include "MenusFixture.h"
 
 #include "kx/ui/GlobalHotKeyManager.h"
@@ -183,11 +184,36 @@ TEST_F(PopupMenu, ACommandDeepInTheCascadeClosesItAll)
     third->SetFocus(true);
     Key(SDLK_DOWN);
     Key(SDLK_RETURN);
-    EXPECT_EQ(recorder->log, (std::vector<Received>{{"NID_ITEM_ACTIVATED", 0}, {"NID_TEST_DEEPEST", 0}}))
-        << "the top popup's clients hear of it with the deep menu's item";
+    EXPECT_EQ(recorder->log, (std::vector<Received>{{"NID_TEST_DEEPEST", 0}}))
+        << "the command only: the deep popup's activation is for its own clients";
     FinishPageRemovals();
     EXPECT_FALSE(Showing(popup.Get()) || Showing(sub.Get()) || Showing(third.Get()));
     EXPECT_EQ(popup->GetParent(), nullptr) << "a popup that closes on focus loss leaves its parent";
+}
+
+TEST_F(PopupMenu, EnterOrAClickOnACascadingItemShowsItsSubMenu)
+{
+    const RCPtr<LPopupMenu> popup = ShowTestPopup();
+    ASSERT_TRUE(popup);
+    for (int i = 0; i < 3; ++i)
+        Key(SDLK_DOWN);
+    ASSERT_EQ(popup->GetCaretIndex(), 3) << "the cascading item";
+    Key(SDLK_RETURN);
+    RunIdle();
+    RCPtr<LPopupMenu> sub = popup->GetSubMenu();
+    ASSERT_TRUE(sub);
+    EXPECT_TRUE(Showing(popup.Get()) && Showing(sub.Get())) << "the popup stays open with its sub-menu";
+    EXPECT_TRUE(HasFocus(*sub));
+    EXPECT_EQ(sub->GetCaretIndex(), 0);
+
+    Key(SDLK_LEFT);
+    ASSERT_EQ(popup->GetSubMenu(), nullptr);
+    const PointT<int32_t> more = RowCentre(*popup, 3);
+    Click(more.x, more.y);
+    RunIdle();
+    sub = popup->GetSubMenu();
+    ASSERT_TRUE(sub);
+    EXPECT_TRUE(Showing(popup.Get()) && Showing(sub.Get()));
 }
 
 TEST_F(PopupMenu, ASubMenuAtTheRightEdgeOpensToTheLeft)

@@ -118,8 +118,8 @@ TEST_F(ScrollViewExtent, SameExtentTwiceIsAnnouncedOnce)
     EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 467.0);
     // An endless extent is cut to the largest coordinate, and gives a finite range.
     EXPECT_EQ(view->SetClientExtent(500, INFINITY), S_OK);
-    EXPECT_EQ(view->GetClientExtent().y, 4503599627370496.0);
-    EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 4503599627370496.0 - 133.0);
+    EXPECT_EQ(view->GetClientExtent().y, 536870912.0) << "half the layout's largest coordinate";
+    EXPECT_EQ(view->GetVerticalBar()->GetMaximum(), 536870912.0 - 133.0);
     EXPECT_EQ(view->SetClientExtent(500, 600), S_OK);
     // The automatic extent puts the children's corner back, plus the margins.
     view->SetAutoExtent(LScrollView::kAutoExtentY);
@@ -219,4 +219,110 @@ TEST_F(ScrollViewExtent, ContentScrollsUnderFixedBars)
     // The thumbs at the ends of their channels.
     const RCPtr<LScrollbar>& v = view->GetVerticalBar();
     EXPECT_EQ(v->GetThumb()->GetPosition().y + v->GetThumbLength(), v->GetTrackEnd());
+}
+
+TEST_F(ScrollViewExtent, HugeContentStaysWithinTheLayoutAndScrollsBack)
+{
+    // Content of 1e300: the extent is cut to what the layout can place.
+    Resize(*content, 1e300, 1e300);
+    EXPECT_EQ(view->GetClientExtent().x, 536870912.0);
+    EXPECT_EQ(view->GetClientExtent().y, 536870912.0);
+    EXPECT_EQ(Shown(), "hv");
+    const RCPtr<LScrollbar>& v = view->GetVerticalBar();
+    const RCPtr<LScrollbar>& h = view->GetHorizontalBar();
+    v->SetNormalizedValue(1.0);
+    h->SetNormalizedValue(1.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 536870912.0 - 133.0);
+    // The bars and their thumbs keep their size, and the pointer takes the view back to the start.
+    EXPECT_EQ(v->GetSize().x, 17.0);
+    EXPECT_EQ(h->GetSize().y, 17.0);
+    EXPECT_EQ(v->GetThumb()->GetSize().x, 17.0);
+    EXPECT_EQ(v->GetThumbLength(), v->GetMinimumThumbLength());
+    const PointT<int32_t> centre = CentreOf(*view);
+    MoveTo(centre.x, centre.y);
+    Paint();
+    // Dragging each thumb back to the start of its channel.
+    const PointT<int32_t> vThumb = CentreOf(*v->GetThumb());
+    Press(vThumb.x, vThumb.y);
+    MoveTo(vThumb.x, vThumb.y - 50);
+    MoveTo(vThumb.x, vThumb.y - 400);
+    Release(vThumb.x, vThumb.y - 400);
+    const PointT<int32_t> hThumb = CentreOf(*h->GetThumb());
+    Press(hThumb.x, hThumb.y);
+    MoveTo(hThumb.x - 50, hThumb.y);
+    MoveTo(hThumb.x - 400, hThumb.y);
+    Release(hThumb.x - 400, hThumb.y);
+    EXPECT_EQ(view->GetScrollOffset().x, 0.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+    EXPECT_EQ(OriginOf(*content).y, OriginOf(*view).y);
+    Paint();
+
+    // An extent set from code, and an offset far beyond it, are cut the same way.
+    view->SetAutoExtent(0);
+    view->SetClientExtent(1e300, -1e300);
+    EXPECT_EQ(view->GetClientExtent().x, 536870912.0);
+    EXPECT_EQ(view->GetClientExtent().y, -536870912.0);
+    view->SetScrollOffset(PointT<double>{1e300, 0});
+    EXPECT_EQ(view->GetScrollOffset().x, 536870912.0);
+    Paint();
+}
+
+namespace {
+
+// Both class levels bind the window's idle notification: the view's own table and the control
+// base's (through the idle subscription, which ends in OnIdleHook).
+class ChainProbe : public LScrollView {
+public:
+    ChainProbe(const RCPtr<LControl>& parent) : LScrollView(parent, WString(u"chainProbe")) {}
+    void Bind(const RCPtr<LNotificationDistributor>& idle)
+    {
+        GetViewHandler()->AddDistributorHandler(static_cast<Fn>(&ChainProbe::OnOwn), idle, u"NID_IDLE", 0);
+    }
+    KXRESULT OnOwn(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+    {
+        order += "view ";
+        return consume ? S_FALSE : S_OK;
+    }
+    void OnIdleHook() override { order += "control "; }
+
+    std::string order;
+    bool consume = true;
+
+private:
+    using Fn = KXRESULT (LScrollView::*)(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&);
+};
+
+} // namespace
+
+TEST_F(ScrollViewExtent, TheViewsOwnTableIsAskedFirstAndAUsedNotificationGoesNoFurther)
+{
+    RCPtr<ChainProbe> probe(new ChainProbe(Page()));
+    ASSERT_EQ(probe->Initialize(), S_OK);
+    probe->SetBuilt();
+    probe->SubscribeIdle();
+    const RCPtr<IRootWindow>& window = Page()->GetTopLevelOwnerSlot();
+    ASSERT_TRUE(window && window->GetIdleSource());
+    probe->Bind(window->GetIdleSource());
+    RunIdle();
+    EXPECT_EQ(probe->order, "view ") << "used by the view's table: the control base's is not asked";
+    probe->consume = false;
+    probe->order.clear();
+    RunIdle();
+    EXPECT_EQ(probe->order, "view control ");
+    probe->UnsubscribeIdle();
+    probe->LNotificationClient::UnregisterFromAll();
+}
+
+TEST_F(ScrollViewExtent, TakingTheContentOutShrinksTheExtentAndHidesTheBars)
+{
+    ASSERT_EQ(Shown(), "hv");
+    view->GetVerticalBar()->SetNormalizedValue(1.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 267.0);
+    const RCPtr<LControl> kept = content;
+    kept->SetParent(RCPtr<LControl>());
+    // Only the small mark at (10, 10) is left.
+    EXPECT_EQ(view->GetClientExtent().x, 40.0);
+    EXPECT_EQ(view->GetClientExtent().y, 30.0);
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
 }

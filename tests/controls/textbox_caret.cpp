@@ -95,7 +95,7 @@ TEST_F(TextBoxCaret, TheCaretBlinksHalfASecondOnAndAThirdOffOnlyWhileFocused)
     const int32_t x = EdgeX(*box, 2) - 1, y = MidY(*box);
     auto caretDrawn = [&] {
         Paint();
-        return Pixel(x, y) == 0x000000u;
+        return Pixel(x, y) == 0x141414u; // the field's ink
     };
     EXPECT_TRUE(box->IsCaretShown());
     EXPECT_TRUE(caretDrawn());
@@ -131,6 +131,12 @@ TEST_F(TextBoxCaret, ALongTextScrollsToKeepTheCaretInViewAndBackWhenTheFocusGoes
 {
     RCPtr<LTextBox> box = FocusedBox(u"narrowBox");
     ASSERT_TRUE(box);
+    // A box starts without horizontal auto-scroll: the text runs out of view.
+    Type("the quick brown fox jumps");
+    EXPECT_EQ(box->GetScrollOffset().x, 0.0);
+    Key(SDLK_HOME, KMOD_LSHIFT);
+    Key(SDLK_DELETE);
+    box->SetAutoScroll(0, true);
     Type("the quick brown fox jumps");
     const RectT<double> client = box->GetClientRect();
     auto caretInView = [&] {
@@ -169,6 +175,7 @@ TEST_F(TextBoxCaret, DraggingPastTheEdgeScrollsOnTheClockAndKeepsSelecting)
 {
     RCPtr<LTextBox> box = FocusedBox(u"narrowBox", "abcdefghijklmnopqrstuvwxyz");
     ASSERT_TRUE(box);
+    box->SetAutoScroll(0, true);
     Key(SDLK_HOME);
     const PointT<double> origin = box->GetOriginInRootWindow();
     const int32_t y = MidY(*box);

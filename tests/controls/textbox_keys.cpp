@@ -2,6 +2,7 @@
 // word jumps, deletions, the character filter, the maximum length and validation on Enter.
 #include "TextFixture.h"
 
+#include "kx/NotificationId.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/ParamRecords.h"
 
@@ -216,6 +217,84 @@ TEST_F(TextBoxKeys, EnterValidatesAndPassesOnAnAcceptedTextOnly)
     log->onValidating = nullptr;
     box->SetFocus(true);
     EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:0", "NID_TEXTBOX_VALIDATED:0"}));
+}
+
+TEST_F(TextBoxKeys, LeavingByTabOrByAClickValidatesAndARefusedTextKeepsTheFocus)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox", "7");
+    RCPtr<LTextBox> other = CreateAs<LTextBox>(u"nameBox");
+    ASSERT_TRUE(box && other);
+    RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
+    Type("5");
+    Key(SDLK_TAB);
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:75", "NID_TEXTBOX_VALIDATED:75"}));
+    EXPECT_FALSE(box->GetConditionFlags() & Condition::kHasFocus);
+
+    ClickOn(*box);
+    log->lines.clear();
+    log->onValidating = [](LTextValidationParams& p) { p.accepted = p.text != WString(u"750"); };
+    Type("0");
+    ClickOn(*other);
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:750"}));
+    EXPECT_TRUE(box->GetConditionFlags() & Condition::kHasFocus) << "a refused text keeps the focus";
+    Key(SDLK_BACKSPACE);
+    ClickOn(*other);
+    EXPECT_TRUE(other->GetConditionFlags() & Condition::kHasFocus);
+    EXPECT_EQ(Text(*box), "75");
+}
+
+TEST_F(TextBoxKeys, IndicesInsideASurrogatePairMoveToItsEdgesAndHalvesAreNeverInserted)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox");
+    ASSERT_TRUE(box);
+    box->SetText(WString(u"a\U0001F3B9b")); // a, a keyboard emoji (two code units), b
+    EXPECT_EQ(box->SetCaretPosition(2, false), S_OK);
+    EXPECT_EQ(box->GetCaretPosition(), 1) << "the caret never stands between the halves";
+    Type("x");
+    EXPECT_TRUE(box->GetText() == WString(u"ax\U0001F3B9b"));
+    box->SelectRange(3, 3);
+    EXPECT_EQ(Sel(*box), "2+2@2") << "a selection covers the whole pair";
+    box->SetSelection(3, 0, 3);
+    EXPECT_EQ(box->GetSelectionStart(), 2);
+    box->SetSelection(3, 1, 3);
+    EXPECT_EQ(box->GetSelectedText().GetLength(), 2u);
+    // Cut leaves valid text in the box and on the clipboard.
+    box->SelectRange(3, 4);
+    Request(NID_EDIT_CUT_REQ);
+    EXPECT_EQ(Text(*box), "ax");
+    EXPECT_EQ(ClipboardText(), "\xF0\x9F\x8E\xB9"
+                               "b");
+    // A lone first half typed is never kept; the next character comes alone.
+    Key(SDLK_END);
+    box->FilterKey(LKeyParam::Create(KeyCode::FromCharacter(char16_t(0xD83C), 0), true));
+    EXPECT_EQ(Text(*box), "ax");
+    Type("y");
+    EXPECT_EQ(Text(*box), "axy");
+    box->FilterKey(LKeyParam::Create(KeyCode::FromCharacter(char16_t(0xDFB9), 0), true));
+    EXPECT_EQ(Text(*box), "axy") << "nor a lone second half";
+}
+
+TEST_F(TextBoxKeys, WithoutAMaximumTypingAndPastingStopAtTheEditLimit)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox");
+    ASSERT_TRUE(box);
+    const std::u16string full(static_cast<size_t>(LTextBox::kEditLimit - 1), u'w');
+    box->SetText(WString(full.c_str()));
+    Key(SDLK_END);
+    Type("xy");
+    EXPECT_EQ(box->GetTextLength(), LTextBox::kEditLimit) << "one more fits, the next does not";
+    PutOnClipboard("z");
+    EXPECT_FALSE(box->CanPerformEdit(kEditPaste));
+    EXPECT_EQ(box->PerformEdit(kEditPaste), E_FAIL);
+    Key(SDLK_BACKSPACE);
+    EXPECT_TRUE(box->CanPerformEdit(kEditPaste));
+    // A longer text set by a program stays whole; it can be shortened, not lengthened.
+    const std::u16string longer(static_cast<size_t>(LTextBox::kEditLimit + 10), u'w');
+    box->SetText(WString(longer.c_str()));
+    Key(SDLK_END);
+    Type("x");
+    Key(SDLK_BACKSPACE);
+    EXPECT_EQ(box->GetTextLength(), LTextBox::kEditLimit + 9);
 }
 
 TEST_F(TextBoxKeys, KeysThatTypingDoesNotNeedTravelOn)

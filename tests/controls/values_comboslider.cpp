@@ -130,3 +130,27 @@ TEST_F(ComboSliderTest, LooksFollowFocusHoverAndEnablingAndABoxWithoutPopUpStill
     EXPECT_FALSE(bare->IsDropDownShowing());
     EXPECT_EQ(bare->GetFirstVisibleLook(), 3) << "closed, focused, hovered";
 }
+
+TEST_F(ComboSliderTest, ARangeAcrossTheWholeDoubleShowsFiniteValues)
+{
+    RCPtr<LComboSlider> box = Make<LComboSlider>(u"comboSlider");
+    ASSERT_TRUE(box && box->GetSlider());
+    ASSERT_EQ(box->SetValueRange(-1.7e308, 1.7e308, 0), S_OK);
+    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+        box->SetNormalizedValue(t);
+        const std::string text = Text(*box);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(text.find("inf"), std::string::npos);
+        EXPECT_EQ(text.find("nan"), std::string::npos);
+        EXPECT_DOUBLE_EQ(box->ValueToNormalized(box->NormalizedToValue(t)), t) << "the mapping goes both ways";
+    }
+    box->SetNormalizedValue(0.5);
+    EXPECT_EQ(Text(*box), "0");
+    box->SetNormalizedValue(1.0);
+    EXPECT_EQ(Text(*box).substr(0, 3), "169") << "the double nearest 1.7e308";
+    EXPECT_EQ(Text(*box).size(), 309u);
+    // A logarithmic range whose ends are too far apart for their ratio.
+    ASSERT_EQ(box->SetValueRange(1e-300, 1e300, 1), S_OK);
+    EXPECT_NEAR(box->NormalizedToValue(0.5), 1.0, 1e-9);
+    EXPECT_DOUBLE_EQ(box->ValueToNormalized(1e200), 5.0 / 6.0);
+}

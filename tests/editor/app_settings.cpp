@@ -140,6 +140,9 @@ TEST_F(AppObject, CursorsOutsideTheTableAreTheArrowAndSomeHaveNone)
     EXPECT_EQ(app->LoadAppCursor(WString(u"UI_CURSOR_HAND")), 10);
     EXPECT_EQ(app->LoadAppCursor(WString(u"UI_CURSOR_MAG")), -1);
     EXPECT_EQ(app->LoadAppCursor(WString(u"NO_SUCH_CURSOR")), 0);
+    // The drop cursors are the program's own, apart from the arrow.
+    EXPECT_EQ(app->LoadAppCursor(WString(u"UI_CURSOR_DROP_MOVE")), 11);
+    EXPECT_EQ(app->LoadAppCursor(WString(u"UI_CURSOR_DROP_COPY")), 12);
     WString face;
     float size = 3.0f;
     uint32_t style = 5;

@@ -11,6 +11,7 @@
 #include "editor/MainControl.h"
 
 #include "kx/ui/RootWindow.h"
+#include "kx/ui/UserLocale.h"
 
 #include "platform/sdl/Window.h"
 
@@ -68,6 +69,19 @@ TEST_F(AppStartup, OfflineStartShowsTheFixedMainWindowAndExitsZero)
         ControlCreateFunction create = nullptr;
         EXPECT_EQ(app.GetControlFactory()->GetControlCreateFunction(WString(u"PresetEditor.TabControl"), create), S_OK);
         EXPECT_EQ(app.GetControlFactory()->GetControlCreateFunction(WString(u"Framework.Button"), create), S_OK);
+        // The operations a control reaches the desktop through.
+        EXPECT_TRUE(app.GetMainRenderContext());
+        EXPECT_EQ(app.GetLanguageId(), GetUserDefaultLCID());
+        EXPECT_EQ(app.ShowCursor(false), -1);
+        EXPECT_EQ(app.ShowCursor(false), -2);
+        EXPECT_EQ(app.ShowCursor(true), -1);
+        EXPECT_EQ(app.ShowCursor(true), 0);
+        SDL_SetModState(KMOD_CAPS);
+        bool pressed = true, toggled = false;
+        EXPECT_EQ(app.GetKeyState(0x14, pressed, toggled), S_OK);
+        EXPECT_FALSE(pressed);
+        EXPECT_TRUE(toggled) << "Caps Lock is on without being held";
+        SDL_SetModState(KMOD_NONE);
         // The exit request ends the loop.
         app.RequestExit();
     };

@@ -162,7 +162,6 @@ TEST_F(GlobalSettings, ValuesAfterClosingAreDropped)
     EXPECT_EQ(dialog->Close(1), S_OK);
     EXPECT_TRUE(dialog->IsClosed());
     Announce(*fake.manager, u"PAD_SENSITIVITY", 7);
-    dialog->ApplyReceivedValues();
     EXPECT_EQ(Shown(*dialog, D::kPadSensitivity), 4);
 }
 

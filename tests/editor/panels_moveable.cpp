@@ -146,12 +146,15 @@ TEST_F(MoveablePanels, WidgetsSetByHandGiveTheBytesOfTheirPage)
 
 TEST_F(MoveablePanels, NumberFieldsClampWhatTheyShowAndGiveWholeBytes)
 {
-    // 200 is -56 as a signed byte: the boxes show 0, and no channel is selected anywhere.
+    // 200 is -56 as a signed byte: the boxes show 0, and every channel list falls back to its
+    // first item (the global channel).
     sub->SetMoveableMessage(Message({200, 0, 200, 0, 200, 255}));
     for (uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(sub->GetChannelCombos().ElementAt(i)->GetSelectedIndex(), -1);
+        EXPECT_EQ(sub->GetChannelCombos().ElementAt(i)->GetSelectedIndex(), 0);
     EXPECT_EQ(sub->GetNumberBoxes().ElementAt(0)->GetValue(), 0.0);
     EXPECT_EQ(sub->GetMaximumBoxes().ElementAt(0)->GetValue(), 0.0);
+    EXPECT_EQ(Read(*sub)[0], 0x00);
+    sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(-1);
     EXPECT_EQ(Read(*sub)[0], 0xFF) << "an unselected combo reads as 0xFF";
 
     const RCPtr<LNumericUpDown> maximum = sub->GetMaximumBoxes().ElementAt(0);
@@ -191,13 +194,13 @@ TEST_F(MoveablePanels, FaderPanelShowsItsFaderAndSendsEveryChangeAsAWholeValue)
     EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 74, 0, 0, 127}));
     sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(3);
     EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 0, 0, 127}));
-    // A click on a page button alone is an edit; the channel and controller chosen on the absolute
-    // page went to the relative page too.
+    // A click on a page button alone is an edit: the relative page gives what it showed, the
+    // channel and controller of the last message shown, not those chosen on the absolute page.
     ClickOn(*sub->GetTabControl()->GetButtonHolder()->FindChild(WString(u"ccRelativePage")));
     RunIdle();
-    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 0, 0}));
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 7, 1, 0, 0}));
     sub->GetRelativeTypeCombo()->SetSelectedIndex(3);
-    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{3, 0, 74, 1, 3, 0}));
+    EXPECT_EQ(EngineValue(kFirstFaderId + 7), (Bytes{0, 0, 7, 1, 3, 0}));
     EXPECT_EQ(comm->deviceSets.load(), 4);
     EXPECT_EQ(EngineValue(kFirstFaderId + 6), (Bytes{0, 0, 6, 0, 0, 127})) << "the neighbour is untouched";
 }
@@ -215,17 +218,20 @@ TEST_F(MoveablePanels, FaderPanelRefusesForeignValuesAndNeverSendsAnUnselectedCo
               E_FAIL);
     EXPECT_EQ(Read(*sub), shown);
 
-    // A channel byte of 200 leaves every channel combo empty; the next edit would send 0xFF, which
-    // the panel keeps from the engine: the last good value stays.
+    // A channel byte of 200 shows the global channel, so the next edit is sent whole.
     EXPECT_EQ(
         fader->SetParamValueLocal(ParamDescriptor(kFirstFaderId + 2), viewtest::Bytes({200, 0, 9, 0, 0, 1}), true),
         S_OK);
+    EXPECT_EQ(sub->GetChannelCombos().ElementAt(0)->GetSelectedIndex(), 0);
     sub->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(64);
-    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 2, 0, 0, 127}));
-    EXPECT_EQ(comm->deviceSets.load(), 0);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 9, 0, 0, 64}));
+    // An unselected combo is never sent: the last good value stays.
+    sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(-1);
+    sub->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(32);
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 9, 0, 0, 64}));
     // Choosing a channel makes the value whole again.
     sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(5);
-    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{5, 0, 9, 0, 0, 64}));
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{5, 0, 9, 0, 0, 32}));
 }
 
 TEST_F(MoveablePanels, LabelsFollowTheIndexWithinTheirRange)

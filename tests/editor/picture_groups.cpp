@@ -5,6 +5,7 @@
 #include "ViewFixture.h"
 
 #include "editor/GroupPanels.h"
+#include "editor/KeybedZoneGroupPanel.h"
 #include "editor/PedalGroupPanel.h"
 #include "editor/WheelGroupPanels.h"
 
@@ -361,6 +362,29 @@ TEST_F(Groups, AFaderEditPanelOfAnotherClassIsANullPointer)
     EXPECT_EQ(Failure({{}, {"faderEditPanel"}, false})
                   .rfind("Runtime Error : Null Pointer : faderEditPanel knob found : LFaderGroupPanel::Initialize", 0),
               0u);
+}
+
+TEST_F(Groups, TheXYPadGroupNamesItsMissingEditPanel)
+{
+    EXPECT_EQ(Failure({{}, {"xyPadEditPanel"}, false})
+                  .rfind("Runtime Error : Null Pointer : Cannot find child xyPadEditPanel : "
+                         "LXYPadDirectionGroupPanel::Initialize",
+                         0),
+              0u);
+}
+
+TEST(ZoneGroup, WithoutADeviceViewItsEditPanelIsNotFound)
+{
+    const RCPtr<LKeybedZoneGroupPanel> zones(new LKeybedZoneGroupPanel(RCPtr<LControl>(), WString(u"keybedZones")));
+    try {
+        zones->Initialize();
+        ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Runtime Error : Null Pointer : zoneEditPanel not found : LKeybedZoneGroupPanel::Initialize", 0),
+                  0u)
+            << e.what();
+    }
 }
 
 TEST_F(Groups, APadGroupWithoutADeviceViewIsANullPointer)

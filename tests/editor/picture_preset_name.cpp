@@ -66,14 +66,18 @@ TEST_F(PresetName, RefusesCharactersOutsideTheNameSet)
     EXPECT_EQ(Shown(), "a'i");
     // Upper-casing is plain ASCII: an i stays I whatever the user's locale.
     EXPECT_EQ(EngineValue(kNameId), (Bytes{0x41, 0x27, 0x49, 0, 0, 0}));
-    // A program's text outside the set is not a name: the model keeps the last good one.
-    panel->GetTextBox()->SetText(WString(u"caf\u00e9"));
+    // A program's text no byte stands for is not a name: the model keeps the last good one.
+    panel->GetTextBox()->SetText(WString(u"caf\u0107"));
     RunIdle();
     EXPECT_EQ(EngineValue(kNameId), (Bytes{0x41, 0x27, 0x49, 0, 0, 0}));
 
     std::array<uint8_t, LPresetNamePanel::kValueLength> out{};
     EXPECT_FALSE(LPresetNamePanel::EncodeName(WString(u"ABCDEFG"), out));
     EXPECT_FALSE(LPresetNamePanel::EncodeName(WString(u"\u0131"), out)) << "dotless i is not ASCII";
+    EXPECT_FALSE(LPresetNamePanel::EncodeName(WString(u"a\"b"), out)) << "0x22 stands for a blank";
+    // What a stored name can hold stays encodable, though typing cannot give it.
+    ASSERT_TRUE(LPresetNamePanel::EncodeName(WString(u"hi!\u00e9"), out));
+    EXPECT_EQ(Bytes(out.begin(), out.end()), (Bytes{0x48, 0x49, 0x21, 0xE9, 0, 0}));
     ASSERT_TRUE(LPresetNamePanel::EncodeName(WString(u"z[\\]=/"), out));
     EXPECT_EQ(Bytes(out.begin(), out.end()), (Bytes{0x5A, 0x5B, 0x5C, 0x5D, 0x3D, 0x2F}));
 }

@@ -196,6 +196,49 @@ TEST_F(EditorSkin, HoldsEveryChildTheApplicationFindsByName)
     }
 }
 
+TEST_F(EditorSkin, GivesEveryNumberBoxAHiddenSliderAndDeclaresAFileDropper)
+{
+    int boxes = 0;
+    Walk(*skin, [&](const LControlDescriptor& d) {
+        if (d.GetClassName() != WString(u"Framework.NumericUpDown"))
+            return;
+        ++boxes;
+        const LControlDescriptor* slider = nullptr;
+        for (uint32_t i = 0; i < d.GetChildren().GetCount(); ++i)
+            if (d.GetChildren().GetData()[i]->GetName() == WString(u"slider1"))
+                slider = d.GetChildren().GetData()[i].Get();
+        ASSERT_TRUE(slider) << Narrow(d.GetName()) << " has no slider1";
+        EXPECT_EQ(Narrow(slider->GetClassName()), "Framework.Slider");
+        EXPECT_FALSE(slider->GetLayout()->visible);
+        ASSERT_EQ(slider->GetChildren().GetCount(), 2u);
+        const LControlDescriptor* start = slider->GetChildren().GetData()[0].Get();
+        const LControlDescriptor* end = slider->GetChildren().GetData()[1].Get();
+        EXPECT_EQ(Narrow(start->GetName()), "thumbStart");
+        EXPECT_EQ(Narrow(end->GetName()), "thumbEnd");
+        EXPECT_EQ(start->GetSkin()->GetLookList().Get(), end->GetSkin()->GetLookList().Get()) << "one look list";
+        for (const LControlDescriptor* marker : {start, end}) {
+            WString tip;
+            ASSERT_TRUE(marker->GetCreateParams());
+            EXPECT_TRUE(marker->GetCreateParams()->Lookup(WString(u"USE_PARENT_TOOLTIP"), tip));
+        }
+        EXPECT_GT(end->GetLayout()->Position(0).absolute, start->GetLayout()->Position(0).absolute)
+            << "a track of some length";
+    });
+    EXPECT_GT(boxes, 100);
+
+    const LControlDescriptor* dropper = Find({u"fileDropper1"});
+    ASSERT_TRUE(dropper) << "a top-level control, made where asked for";
+    EXPECT_EQ(Narrow(dropper->GetClassName()), "Framework.FileDropper");
+    const LLayoutDescriptor& at = *dropper->GetLayout();
+    EXPECT_EQ(at.Position(0).absolute, 10.0);
+    EXPECT_EQ(at.Position(1).absolute, 10.0);
+    EXPECT_EQ(at.Size(0).absolute, 54.0);
+    EXPECT_EQ(at.Size(1).absolute, 38.0);
+    const ConstRCPtr<LookList>& looks = dropper->GetSkin()->GetLookList();
+    ASSERT_TRUE(looks && looks->GetCount() == 1 && looks->GetData()[0]);
+    EXPECT_EQ(Narrow(looks->GetData()[0]->GetName()), "CE.FileDropper");
+}
+
 TEST_F(EditorSkin, OpensFixedAt1200By750WithBankOneAndNoEditPanelShowing)
 {
     const LControlDescriptor* main = Find({u"mainControl"});
@@ -236,6 +279,8 @@ TEST_F(EditorSkin, GivesEveryControlTheLooksItsClassIndexes)
             return 12;
         if (cls == WString(u"Framework.ComboMenu"))
             return 4;
+        if (cls == WString(u"Framework.Slider"))
+            return 3;
         return 1;
     };
     Walk(*skin, [&](const LControlDescriptor& d) {

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace KX;
@@ -116,6 +117,45 @@ TEST_F(EditorStrings, HoldEveryKeyTheApplicationReads)
     EXPECT_EQ(Text("PresetEditor.Control.CCSelector|label", "TEXT.064"), "Sustain Pedal");
     EXPECT_EQ(Text("PresetEditor.Control.CCSelector|label", "TEXT.121"), "Reset All Controllers");
     EXPECT_EQ(Text("PresetEditor.Control.NoteSelector|octaveNameLabel", "ITEM.05"), "(4)");
+}
+
+TEST_F(EditorStrings, DialogsAndMenuCommandsShowTheShippedWords)
+{
+    // Plain misspellings are corrected ("vesion", "Retreive", "Sucess"); the rest is word for word.
+    const std::string notCompatible = "Preset file is not compatible with this version of the preset editor";
+    const std::vector<std::tuple<std::string, std::string, std::string>> texts = {
+        {kApp, "LABEL_GET_PRESET_SUCEESS_MSGBOX_CAPTION", "Retrieve Successful"},
+        {kApp, "LABEL_GET_PRESET_SUCEESS_MSGBOX_TEXT", "The preset has been successfully retrieved."},
+        {kApp, "LABEL_SEND_PRESET_SUCEESS_MSGBOX_CAPTION", "Send Success"},
+        {kApp, "LABEL_SEND_PRESET_SUCEESS_MSGBOX_TEXT", "The preset has been successfully sent to the device"},
+        {kApp, "LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION", "Global Settings Error"},
+        {kApp, "LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT",
+         "Error connecting to device. Verify your Lumo Keyboard is plugged into the USB port and try again."},
+        {kApp, "LOAD_PRESET_DIALOG_TITLE", "Select Preset File"},
+        {kApp, "SAVE_PRESET_DIALOG_TITLE", "Select Save Location"},
+        {kApp, "SETTINGS_FILE_LOAD_CAPTION", "Preset File Load"},
+        {kApp, "SETTINGS_FILE_LOAD_OLDER_MESSAGE", notCompatible},
+        {kApp, "SETTINGS_FILE_LOAD_NEWER_MESSAGE", "Preset file is not compatible with this version of the editor"},
+        {kApp, "SETTINGS_FILE_LOAD_CORRUPT_MESSAGE", notCompatible},
+        {kApp, "SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE", notCompatible},
+        {kApp, "SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE", notCompatible},
+        {kApp, "LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION", "Open User Guide Error"},
+        {kApp, "LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT", "The user guide could not be opened."},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU0.00.NID_MENU_FILE_SEND_PRESET_TO_DEVICE",
+         "Send Preset| Send this preset to the controller."},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU0.01.NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE",
+         "Retrieve Preset| Retrieve a preset from the controller."},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU0.03.NID_MENU_FILE_LOAD_PRESET_FROM_FILE",
+         "Load Preset | Load Preset from disk."},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU0.04.NID_MENU_FILE_SAVE_PRESET_TO_FILE",
+         "Save Preset | Save Preset to disk"},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU0.06.NID_MENU_FILE_GLOBALSETTINGS_REQ", "Global Settings"},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU1.00.NID_MENU_HELP_OPEN_USER_GUIDE_REQ", "Open User Guide"},
+        {"PresetEditor.MainControl|mainMenu", "CONTEXT_MENU1.01.NID_MENU_HELP_ABOUT_REQ",
+         "About Lumo 25 Preset Editor|About Lumo 25 Preset Editor"},
+    };
+    for (const auto& [table, key, text] : texts)
+        EXPECT_EQ(Text(table, key), text) << table << " " << key;
 }
 
 TEST_F(EditorStrings, ItemListsHoldExactlyTheirItems)

@@ -35,6 +35,11 @@ public:
                                      depth);
         return hit;
     }
+    void SetClientRect(const KX::RectT<int32_t>& rect) override
+    {
+        client = rect;
+        ++clientRectSets;
+    }
     int32_t SetCursor(int32_t kind) override
     {
         const int32_t old = cursor;
@@ -47,6 +52,7 @@ public:
     KX::RCPtr<KX::LNotificationDistributor> idleSource{new FakeIdleSource()};
     KX::LControl* mainControl = nullptr; // not owned: the control owns the window
     int32_t cursor = 0;
+    int clientRectSets = 0;
 };
 
 // Fills its rectangle with one ARGB colour; a colour with alpha 0 covers nothing.

@@ -107,10 +107,12 @@ public:
             loop();
     }
     KX::RectT<int32_t> GetWorkArea() override { return {0, 0, 1920, 1040}; }
-    bool GetKeyState(int32_t vk) override
+    KX::KXRESULT GetKeyState(int32_t vk, bool& pressed, bool& toggled) override
     {
         keyQueries.push_back(vk);
-        return vk >= 0 && vk < 256 && keys[vk];
+        pressed = vk >= 0 && vk < 256 && keys[vk];
+        toggled = false;
+        return KX::S_OK;
     }
     KX::PointT<int32_t> GetScreenCursorPos() override { return {11, 22}; }
 

@@ -301,3 +301,72 @@ TEST(ControlConstruct, TheHostSkipsDeferredSubControlsAndUnknownNames)
     EXPECT_FALSE(t.host->CreateSkinControl(WString(u"noSuchControl"), RCPtr<KX::LControl>(owner)));
     EXPECT_EQ(owner->GetChildren().GetCount(), 1u);
 }
+
+namespace {
+
+// Counts the showing-condition changes it is told of; asks for its window to move on a rebuild.
+class WatchControl : public SkinControl {
+public:
+    using SkinControl::SkinControl;
+    void OnConditionsChanged(const RCPtr<KX::LConditionsParam>& record) override
+    {
+        if ((record->GetPreviousMask() ^ record->GetCurrentMask()) & KX::Condition::kShowing)
+            ++showingChanges;
+    }
+    KX::KXRESULT ConfirmWindowRect(KX::RectT<double>& rect) override
+    {
+        offered = rect;
+        rect.x += 10.4;
+        rect.y += 0.5;
+        return moveWindow ? KX::S_FALSE : KX::S_OK;
+    }
+    int showingChanges = 0;
+    KX::RectT<double> offered{};
+    bool moveWindow = false;
+};
+
+} // namespace
+
+TEST(ControlConstruct, ARebuildAnnouncesAChildShownByTheNewSkinAndMayMoveTheWindow)
+{
+    RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString(u"App")));
+    const char* owner = "<SubControl Class=\"Watch\" Name=\"owner\" XSizeToControl=\"Self\" XSizeAbs=\"400\" "
+                        "YSizeToControl=\"Self\" YSizeAbs=\"300\"><Skin Name=\"o\">";
+    const std::string document = KXTest::SkinDocument(
+        std::string("<Skin Name=\"S1\">") + owner +
+        "<SubControl Class=\"Watch\" Name=\"late\" IsVisible=\"False\" XSizeToControl=\"Self\" XSizeAbs=\"0\" "
+        "YSizeToControl=\"Self\" YSizeAbs=\"0\"/></Skin></SubControl></Skin><Skin Name=\"S2\">" +
+        owner +
+        "<SubControl Class=\"Watch\" Name=\"late\" XSizeToControl=\"Self\" XSizeAbs=\"50\" "
+        "YSizeToControl=\"Self\" YSizeAbs=\"20\"/></Skin></SubControl></Skin>");
+    ASSERT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), KX::S_OK);
+    factory->RegisterControlClass(WString(u"Watch"), &KX::CreateControlOfClass<WatchControl>);
+    ASSERT_EQ(factory->SetCurrentSkinIndex(0), KX::S_OK);
+    SkinTree t(factory);
+    t.window->client = {30, 40, 400, 300};
+    RCPtr<WatchControl> main(static_cast<WatchControl*>(t.Create(u"owner").Get()));
+    ASSERT_TRUE(main);
+    RCPtr<WatchControl> late(static_cast<WatchControl*>(main->FindChild(WString(u"late")).Get()));
+    ASSERT_TRUE(late);
+    EXPECT_FALSE(late->GetConditionFlags() & KX::Condition::kShowing);
+    EXPECT_EQ(late->GetSize().x, 0.0);
+
+    // The new skin shows the child and gives it a size: its record and its watchers learn it.
+    ASSERT_EQ(t.factory->SetCurrentSkinIndex(1), KX::S_OK);
+    ASSERT_EQ(t.factory->ReapplyDescriptor(RCPtr<KX::LControl>(main)), KX::S_OK);
+    EXPECT_TRUE(late->GetConditionFlags() & KX::Condition::kShowing);
+    EXPECT_EQ(late->GetConditions()->GetCurrentMask(), late->GetConditionFlags());
+    EXPECT_EQ(late->showingChanges, 1);
+    EXPECT_EQ(main->offered.x, 30.0);
+    EXPECT_EQ(main->offered.width, 400.0);
+    EXPECT_EQ(t.window->clientRectSets, 0) << "an answer of 0 leaves the window where it is";
+
+    // Answering 1 gives the window the changed rectangle, rounded half away from zero.
+    main->moveWindow = true;
+    ASSERT_EQ(t.factory->ReapplyDescriptor(RCPtr<KX::LControl>(main)), KX::S_OK);
+    EXPECT_EQ(t.window->clientRectSets, 1);
+    EXPECT_EQ(t.window->client.x, 40);
+    EXPECT_EQ(t.window->client.y, 41);
+    EXPECT_EQ(t.window->client.width, 400);
+    EXPECT_EQ(t.window->client.height, 300);
+}

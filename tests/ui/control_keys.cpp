@@ -147,9 +147,13 @@ TEST_F(ControlKeys, SiblingBindingReachedThroughTheParentStopsTheKey)
 TEST_F(ControlKeys, UnboundKeysGoToTheRootWindowThenTheApplicationButNoFurtherUpTheTree)
 {
     Key(a, ParseKeySpec(WString(u"CTRLVKEY_F7")));
+    EXPECT_TRUE(log.empty()) << "the window's hot key is posted to the window's queue";
+    window->ProcessQueue(false);
     Key(a, ParseKeySpec(WString(u"CTRLVKEY_F8")));
     Key(main, ParseKeySpec(WString(u"CTRLVKEY_F7"))); // no parent: straight to the hot keys
+    window->ProcessQueue(false);
     Key(a, ParseKeySpec(WString(u"CTRLVKEY_F9")));
+    window->ProcessQueue(false);
     EXPECT_EQ(log, (Log{"window: NID_WIN_KEY", "app: NID_APP_KEY", "window: NID_WIN_KEY"}));
 }
 

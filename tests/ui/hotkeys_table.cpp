@@ -92,7 +92,7 @@ TEST(HotKeyBinding, ResultsKeyOrderAndANullTable)
 {
     HotKeyTable t;
     EXPECT_EQ(t.AddBinding(Press(0x41), u"NID_ONE"), S_OK);
-    EXPECT_EQ(t.AddBinding(Press(0x41), u"NID_ONE"), S_FALSE);
+    EXPECT_EQ(t.AddBinding(Press(0x41), u"NID_ONE"), E_INVALIDARG) << "a bound key, even to the same name";
     EXPECT_EQ(t.AddBinding(Press(0x41), u"NID_TWO"), E_INVALIDARG);
     EXPECT_EQ(t.AddBinding(Press(0x42), u""), E_INVALIDARG);
     EXPECT_EQ(t.AddBinding(KeyCode(), u"NID_TWO"), E_INVALIDARG);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -108,7 +109,81 @@ std::array<double, 4> Box(const LControl& c)
     return {r.x, r.y, r.width, r.height};
 }
 
+// A scene drawn from the generator: children docked on random axes, placed against the parent,
+// its client area or (in two scenes of three) a sibling before or after them, sized by themselves
+// or to a sibling.
+struct RandomScene {
+    RandomScene(bool relaid, uint32_t seed)
+    {
+        std::mt19937 random(seed);
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+        parent = Make(tree.root, u"p", 0, 0, 200, 100);
+        parent->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 200, 100}, 0)));
+        parent->ShowLook(0, 1);
+        const int count = 3 + pick(6);
+        for (int i = 0; i < count; ++i) {
+            names.push_back(u"c" + std::u16string(1, static_cast<char16_t>(u'0' + i)));
+            children.push_back(relaid ? RCPtr<TestControl>(new RelaidControl(parent, names.back().c_str()))
+                                      : RCPtr<TestControl>(new TestControl(parent, names.back().c_str(), nullptr)));
+        }
+        const float fractions[] = {0.0f, 0.5f, 1.0f};
+        const bool naming = seed % 3 != 0;
+        for (int i = 0; i < count; ++i) {
+            TestControl& c = *children[i];
+            for (int32_t axis = 0; axis < 2; ++axis) {
+                int other = pick(count);
+                if (other == i)
+                    other = (i + 1) % count;
+                const char16_t* sibling = names[static_cast<size_t>(other)].c_str();
+                const double at = pick(121) - 20 + (pick(4) == 0 ? 0.5 : 0.0);
+                switch (pick(naming ? 3 : 2)) {
+                case 0: SetPosition(c, axis, kPositionToParent, fractions[pick(3)], at, fractions[pick(3)]); break;
+                case 1: SetPosition(c, axis, kPositionToClient, 0, at, fractions[pick(3)]); break;
+                default:
+                    SetPosition(c, axis, kPositionToControl, fractions[pick(3)], pick(9) - 4, fractions[pick(3)],
+                                sibling);
+                }
+                if (naming && pick(4) == 0)
+                    SetSize(c, axis, kSizeToControl, fractions[1 + pick(2)], pick(5), sibling);
+                else
+                    SetSize(c, axis, kSizeToSelf, 0, 1 + pick(40));
+                c.GetLayout()->Position(axis).docked = pick(2);
+            }
+        }
+        for (const RCPtr<TestControl>& c : children)
+            c->PerformLayout();
+    }
+
+    uitest::Tree tree;
+    RCPtr<TestControl> parent;
+    std::vector<std::u16string> names;
+    std::vector<RCPtr<TestControl>> children;
+};
+
 } // namespace
+
+TEST(LayoutDockedScroll, RandomScenesLandWhereLayingThemOutAgainWouldPlaceThem)
+{
+    int differing = 0;
+    for (uint32_t seed = 1; seed <= 400; ++seed) {
+        RandomScene moved(false, seed), reference(true, seed);
+        std::mt19937 random(seed * 7919u);
+        bool same = true;
+        for (int step = 0; step < 8 && same; ++step) {
+            const PointT<double> offset{static_cast<double>(static_cast<int>(random() % 61u) - 10),
+                                        static_cast<double>(static_cast<int>(random() % 61u) - 10)};
+            moved.parent->SetScrollOffset(offset);
+            reference.parent->SetScrollOffset(offset);
+            for (size_t i = 0; i < moved.children.size() && same; ++i)
+                same = Box(*moved.children[i]) == Box(*reference.children[i]);
+        }
+        differing += same ? 0 : 1;
+        EXPECT_TRUE(same) << "scene " << seed;
+        if (differing > 5)
+            break;
+    }
+    EXPECT_EQ(differing, 0);
+}
 
 TEST(LayoutDockedScroll, ChildrenLandWhereLayingThemOutAgainWouldPlaceThem)
 {

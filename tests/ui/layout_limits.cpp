@@ -129,7 +129,7 @@ TEST(LayoutLimits, ChildrenBoxSkipsUnclippedChildrenForTheMinimumOnlyAndAddsTheL
     EXPECT_EQ(size.x, 1000);
 }
 
-TEST(LayoutLimits, NamedMaximumKeepsTheAnchorPoint)
+TEST(LayoutLimits, NamedMaximumMovesThePositionByTheAnchorsShareOfTheCut)
 {
     uitest::Tree t;
     RCPtr<TestControl> c = Make(t.root, u"c", 0, 0, 100, 10);
@@ -140,14 +140,21 @@ TEST(LayoutLimits, NamedMaximumKeepsTheAnchorPoint)
     EXPECT_EQ(ApplyMaximumSize(*c, pos, size), S_FALSE);
     EXPECT_EQ(pos.x, 0);
     EXPECT_EQ(size.x, 60);
-    // Centred: the far edge comes back to 60 and the centre stays at 50.
+    // Centred: the far edge comes back to 60 and the position moves by half the cut of 40.
     l.Position(0).anchor = 0.5f;
     pos = {0, 0};
     size = {100, 10};
     ApplyMaximumSize(*c, pos, size);
+    EXPECT_EQ(pos.x, 20);
+    EXPECT_EQ(size.x, 40);
+    // Anchored at the far edge: the whole cut moves the position, leaving 20.
+    l.Position(0).anchor = 1.0f;
+    pos = {0, 0};
+    size = {100, 10};
+    EXPECT_EQ(ApplyMaximumSize(*c, pos, size), S_FALSE);
     EXPECT_EQ(pos.x, 40);
     EXPECT_EQ(size.x, 20);
-    // An end before the anchor point moves the far edge only.
+    // A cut that would move the position past the end (a negative size) moves the far edge only.
     l.Position(0).anchor = 0.0f; // the kid's change lays c out again: keep c where it is
     kid->GetLayout()->Size(0).absolute = 30;
     kid->PerformLayout();

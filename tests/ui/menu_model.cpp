@@ -1,9 +1,11 @@
 // The menu model: parsing string-table entries into menus (positions, groups, separators, texts,
 // cycles and runaway fan-out), deep copies, and the parent links that must not keep a tree alive.
+#include "kx/DebugTrace.h"
 #include "kx/ui/MenuDescriptor.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +99,9 @@ TEST(MenuModel, PositionsMustRunWithoutGapsInKeyOrder)
                              {u"99999999999999999999.X", u"huge"},
                              {u"01.R", u"R"}})),
               "P R");
+    // A position reads like the runtime's integer conversion: leading blanks and a sign count.
+    EXPECT_EQ(Labels(*Parse({{u"00.G.", u"G"}, {u"G. 0.A", u"A"}, {u"G. 1.B", u"B"}, {u"G.-1.X", u"X"}})), "G[A B]");
+    EXPECT_EQ(Labels(*Parse({{u"00.G.", u"G"}, {u"G.-1.X", u"X"}, {u"G.0.A", u"A"}})), "G[A]") << "-1 is no 0";
 }
 
 TEST(MenuModel, SubMenusComeFromNamedGroups)
@@ -145,6 +150,47 @@ TEST(MenuModel, GroupsReferringToEachOtherInACycleEnd)
     const RCPtr<LMenuDescriptor> wide = Parse(entries);
     ASSERT_TRUE(wide);
     EXPECT_LE(CountItems(*wide), LMenuDescriptor::kMaxItems);
+}
+
+TEST(MenuModel, ItemsAndLevelsBeyondTheLimitsAreLeftOutWithATraceLine)
+{
+    std::ostringstream trace;
+    std::ostream* old = GetDebugTrace().narrowOut.exchange(&trace);
+    // 5000 items in one menu: 4096 are kept, the cut is reported once.
+    std::vector<std::u16string> keys;
+    for (int i = 0; i < 5000; ++i) {
+        char16_t digits[8] = {};
+        for (int d = 3, v = i; d >= 0; --d, v /= 10)
+            digits[d] = static_cast<char16_t>(u'0' + v % 10);
+        keys.push_back(std::u16string(digits) + u".ITEM");
+    }
+    std::vector<std::pair<const char16_t*, const char16_t*>> entries;
+    for (const auto& key : keys)
+        entries.emplace_back(key.c_str(), u"x");
+    const RCPtr<LMenuDescriptor> wide = Parse(entries);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->GetItemCount(), LMenuDescriptor::kMaxItems);
+    EXPECT_EQ(trace.str(), "Menu: more than 4096 items; the rest are left out\n");
+
+    // A chain of 40 groups: 31 levels below the top are kept, the next is reported.
+    trace.str("");
+    std::vector<std::u16string> chain;
+    for (int g = 0; g < 40; ++g)
+        chain.push_back(u"L" + std::u16string(1, static_cast<char16_t>(u'A' + g % 26)) +
+                        std::u16string(1, static_cast<char16_t>(u'a' + g / 26)) + u".00.L" +
+                        std::u16string(1, static_cast<char16_t>(u'A' + (g + 1) % 26)) +
+                        std::u16string(1, static_cast<char16_t>(u'a' + (g + 1) / 26)) + u".");
+    entries = {{u"00.LAa.", u"top"}};
+    for (const auto& key : chain)
+        entries.emplace_back(key.c_str(), u"x");
+    const RCPtr<LMenuDescriptor> deep = Parse(entries);
+    GetDebugTrace().narrowOut.store(old);
+    ASSERT_TRUE(deep);
+    uint32_t levels = 0;
+    for (LMenuDescriptor* m = deep.Get(); m && m->GetItemCount() > 0; m = m->GetItem(0).Get())
+        ++levels;
+    EXPECT_EQ(levels, LMenuDescriptor::kMaxDepth - 1);
+    EXPECT_EQ(trace.str(), "Menu: sub-menu LFb is more than 31 levels deep; left out\n");
 }
 
 TEST(MenuModel, ACopyIsDeepAndReparented)

@@ -197,7 +197,7 @@ TEST(RootIdle, ClientSizeIsConstrainedToAtLeastOnePixel)
     w->AttachMainControl(nullptr);
 }
 
-TEST(RootIdle, GlobalHotKeysOfTheMainControlAreSentThroughTheWindow)
+TEST(RootIdle, GlobalHotKeysOfTheMainControlArePostedToTheWindowsQueue)
 {
     rwtest::FakeServices services;
     RCPtr<LRootWindow> w = LRootWindow::Create(nullptr, &services);
@@ -209,6 +209,9 @@ TEST(RootIdle, GlobalHotKeysOfTheMainControlAreSentThroughTheWindow)
     w->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_SAVE", 0);
     EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x53, true, 0, Modifier::Ctrl)), S_OK);
     EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x74, true, 0, 0)), S_FALSE) << "local bindings stay local";
+    EXPECT_TRUE(log->names.empty()) << "queued, not sent at once";
+    EXPECT_EQ(w->GetCount(), 1u);
+    w->ProcessQueue(true);
     EXPECT_EQ(log->names, (std::vector<std::string>{"NID_RW_SAVE"}));
     w->AttachMainControl(nullptr);
     EXPECT_TRUE(w->GetHotKeyManager()->GetTable().IsEmpty()) << "the bindings leave with their control";

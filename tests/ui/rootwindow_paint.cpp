@@ -174,6 +174,16 @@ TEST_F(RootPaint, AControlsInvalidationTravelsUpToTheWindowInRootCoordinates)
     EXPECT_EQ(b, 55);
 }
 
+namespace {
+// A context that says whether it can be drawn into now.
+class GatedContext : public LGDIRenderContextInfo {
+public:
+    GatedContext() : LGDIRenderContextInfo({0, 0, kW, kH}, nullptr, true) {}
+    bool CanDrawNow() const override { return open; }
+    bool open = false;
+};
+} // namespace
+
 TEST_F(RootPaint, PaintWithoutARenderContextAsksForAFullRepaint)
 {
     LRegion region;
@@ -183,6 +193,21 @@ TEST_F(RootPaint, PaintWithoutARenderContextAsksForAFullRepaint)
     LRegion none;
     window->Paint(none);
     EXPECT_EQ(services.invalidateAlls, 1);
+
+    // A started context that cannot draw now: nothing is drawn and a full repaint is asked for.
+    const RCPtr<GatedContext> gated(new GatedContext());
+    region.AddRect(0, 0, kW, kH);
+    renderer->RenderStart(RCPtr<LGDIRenderContextInfo>(gated));
+    window->Paint(region);
+    renderer->RenderFinish(RCPtr<LGDIRenderContextInfo>(gated));
+    EXPECT_EQ(services.invalidateAlls, 2);
+    EXPECT_EQ(Hex(At(RCPtr<LGDIRenderContextInfo>(gated), 5, 5)), Hex(0));
+    gated->open = true;
+    renderer->RenderStart(RCPtr<LGDIRenderContextInfo>(gated));
+    window->Paint(region);
+    renderer->RenderFinish(RCPtr<LGDIRenderContextInfo>(gated));
+    EXPECT_EQ(services.invalidateAlls, 2);
+    EXPECT_EQ(Hex(At(RCPtr<LGDIRenderContextInfo>(gated), 5, 5)), Hex(kWhite));
 }
 
 TEST_F(RootPaint, OverlaysPaintAfterTheTreeInZOrderKeepingListOrderForEqualZ)

@@ -34,7 +34,27 @@ def numeric(x, y, w, d):
             f'{i}      ' + NF.format(i=i + "      ") + '\n'
             f'{i}      <Skin Name="buttonDownSkin" LookList="Step.Down"/>\n'
             f'{i}    </SubControl>\n'
+            + hidden_slider(tb, d + 2) +
             f'{i}  </Skin>\n{i}</SubControl>\n')
+
+
+def hidden_slider(w, d):
+    """The hidden slider a number box carries (unused by the box), its two track markers sharing one
+    look list."""
+    i = IND * d
+    out = (f'{i}<SubControl Class="Framework.Slider" Name="slider1" XPositionAbs="0" YPositionAbs="0" '
+           f'XSizeAbs="{w}" YSizeAbs="28" TabStop="-1" IsVisible="False">\n'
+           f'{i}  <Skin Name="slider1Skin" LookList="Slider">\n')
+    for name, x in (("thumbStart", 0), ("thumbEnd", w - 10)):
+        out += (f'{i}    <SubControl Class="Framework.Button" Name="{name}" XPositionAbs="{x}" YPositionAbs="0" '
+                f'XSizeAbs="10" YSizeAbs="28" TabStop="-1">\n'
+                f'{i}      <CreateParamList>\n'
+                f'{i}        <CreateParam ID="USE_PARENT_TOOLTIP" Type="Boolean">True</CreateParam>\n'
+                f'{i}      </CreateParamList>\n'
+                f'{i}      <Skin Name="{name}Skin" LookList="Thumb"/>\n'
+                f'{i}    </SubControl>\n')
+    return out + f'{i}  </Skin>\n{i}</SubControl>\n'
+
 
 
 def combo(x, y, w, items, d):

@@ -56,6 +56,8 @@ public:
     // window), kept inside the work area. The index of the new root window, or -1.
     int32_t CreateRootWindow(const KX::RCPtr<KX::LControl>& control, bool independent, bool systemMenu,
                              bool minimizeBox, bool maximizeBox);
+    // Gives a window of the program the application's icon.
+    static void SetAppIcon(KX::OSWindow& window);
     // The main window's main control from the skin name "mainControl". E_FAIL when it is missing.
     KX::KXRESULT CreateMainControl();
     // Shows the main window.
@@ -93,7 +95,17 @@ public:
     int32_t ShowMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags) override;
     void RunMessageLoop() override;
     KX::RectT<int32_t> GetWorkArea() override;
-    bool GetKeyState(int32_t virtualKey) override;
+    KX::KXRESULT GetKeyState(int32_t virtualKey, bool& pressed, bool& toggled) override;
+    // Shows or hides the pointer, counted as the desktop counts it: shown while the count is 0 or
+    // more. The new count.
+    int32_t ShowCursor(bool show);
+    // Moves the pointer to a point of the desktop. 0, or E_FAIL when it cannot be moved.
+    KX::KXRESULT SetCursorPos(int32_t x, int32_t y);
+    // The first root window's rendering context; null without one.
+    KX::RCPtr<KX::LRenderContextInfo> GetMainRenderContext();
+    // The language the string tables were loaded for.
+    uint32_t GetLanguageId() const noexcept { return m_languageId; }
+    void SetLanguageId(uint32_t languageId) noexcept { m_languageId = languageId; }
     KX::PointT<int32_t> GetScreenCursorPos() override;
     bool IsExitRequested() override { return KX::LFrameworkApp::IsExitRequested(); }
     KX::WString LookupAppString(const KX::WString& key) override { return KX::LFrameworkApp::LookupAppString(key); }
@@ -168,6 +180,8 @@ private:
     std::vector<KX::WString> m_handedOver;
     std::vector<std::function<void()>> m_idleWork;
     bool m_initialized = false;
+    int32_t m_cursorCount = 0;
+    uint32_t m_languageId = 0x0409;
 };
 
 // The application object's placement of the main window: the window rectangle (left, top, right,

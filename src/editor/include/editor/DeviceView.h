@@ -62,7 +62,8 @@ public:
 
     // Shows the edit panel of a kind and hides the others (see EditPanelKind); a kind outside
     // 0..7 hides them all; kind 7 with another index than 0 or 1 leaves the pedal panels as they
-    // are. The preset-name panel is never touched. 0.
+    // are. The panel shown takes the keyboard focus (its first field) unless it holds it already.
+    // The preset-name panel is never touched. 0.
     int32_t ShowEditPanel(int32_t kind, int32_t index);
     // "NID_LEFT_CLICK" from a bank button: its bank shown, its button alone pressed. 1.
     KX::KXRESULT OnBankButtonClick(const KX::RCPtr<KX::LNotificationDistributor>& from,

@@ -3,21 +3,18 @@
 // keyboard by "Get Settings" and written by "Send Settings", one exchange per setting through the
 // application's MIDI manager.
 //
-// Threads: the dialog lives on the main thread, and only the main thread writes its controls. A
-// parameter value announced on another thread is queued under the pending lock (a leaf lock: no
-// call is made while it is held) and a wake-up is posted to the application's notification queue;
-// the main thread applies the queued values when it drains that queue, after the request that
-// waited for them, or in ApplyReceivedValues. Values that arrive after the dialog closed are
+// Threads: main thread only. The MIDI manager announces the keyboard's values on the thread that
+// asked for them (the main thread), and the dialog stops listening there when it closes: a
+// distributor's registrations must not change while another thread sends at it, so the manager
+// may not be told to announce elsewhere. A value announced on another thread is dropped with a
+// trace line and never written into a control. Values that arrive after the dialog closed are
 // dropped.
 #include "kx/NotificationHandler.h"
 #include "kx/controls/Dialog.h"
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <thread>
-#include <utility>
-#include <vector>
 
 namespace KX {
 class LButton;
@@ -42,8 +39,8 @@ public:
     // Stops listening to the manager; later values are dropped.
     void OnClosed() override;
 
-    // "NID_MIDIMANAGER_PARAMETER_RECIEVED" of the manager: the value goes into its control (on
-    // the main thread), or is queued (any other thread). 1.
+    // "NID_MIDIMANAGER_PARAMETER_RECIEVED" of the manager: the value goes into its control;
+    // dropped on any thread but the main thread. 1.
     virtual KX::KXRESULT OnParameterReceived(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                              const KX::RCPtr<KX::LNotification>& n);
     // "Send Settings": refuses when a list shows no item; otherwise writes every setting, stopping
@@ -58,11 +55,6 @@ public:
     virtual KX::KXRESULT OnKeyOctaveChange(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                            const KX::RCPtr<KX::LNotification>& n);
 
-    // Main thread: puts the queued values into their controls (none once closed).
-    void ApplyReceivedValues();
-    // The wake-up from the application's queue (main thread). 1.
-    KX::KXRESULT OnValuesWaiting(const KX::RCPtr<KX::LNotificationDistributor>& from,
-                                 const KX::RCPtr<KX::LNotification>& n);
     // The value a setting goes out with (the shown value plus its offset, a list's index; the
     // channel's index plus 1); 0 for a name the dialog does not hold.
     int32_t GetWireValue(const KX::WString& name) const;
@@ -104,16 +96,10 @@ private:
     KX::RCPtr<KX::LButton> m_getButton;
     KX::RCPtr<KX::LButton> m_sendButton;
     KX::RCPtr<KX::LMidiManager> m_manager;
-    // The application's queue, while the dialog listens there for its wake-ups.
-    KX::RCPtr<KX::LNotificationDistributor> m_queue;
 
     std::thread::id m_mainThread;
     std::atomic<bool> m_closed{false};
     bool m_listening = false;
-    std::mutex m_pendingLock;
-    std::vector<std::pair<KX::WString, int32_t>> m_pending;
-    // A wake-up is posted and not yet handled (set and cleared under the pending lock).
-    bool m_wakeUpPosted = false;
 };
 
 } // namespace editor

@@ -33,6 +33,14 @@ struct GroupPanelLayout {
     // The label child of each numbered tile that reads the tile's number within its bank, formatted
     // as the tiles are collected so the picture is numbered before any value reaches it; null: none.
     const char16_t* numberLabel;
+    // The "Null Pointer" text when there is no device view to take the edit panel from; null:
+    // "<editPanelName> knob found".
+    const char* noEditPanelText = nullptr;
+    // The "Null Pointer" text when the device view lacks the edit panel (before its registration);
+    // null: the registration's own failure.
+    const char* missingEditPanelText = nullptr;
+    // A missing tile fails at once, leaving the later tiles unregistered.
+    bool missingTileStops = false;
 };
 
 class LGroupPanelFrame : public KX::LPanel {

@@ -89,10 +89,6 @@ protected:
     ~LMoveableControlEditPanel() override;
 
 private:
-    // Gives the channel or controller number of the widget that changed to its twins on the other
-    // pages, silently.
-    void MirrorSharedField(const KX::LNotificationDistributor* changed);
-
     KX::RCPtr<KX::LNotificationHandler<LMoveableControlEditPanel>> m_handler;
     KX::RCPtr<KX::LTabControl> m_tabControl;
     KX::RCPtrArray<KX::LComboBox> m_channels;
@@ -104,6 +100,4 @@ private:
     KX::RCPtr<KX::LComboBox> m_rpnType;
     KX::RCPtr<KX::LComboBox> m_relativeType;
     KX::RCPtr<KX::LComboBox> m_otherType;
-    // Set while twins are being set: their notifications are no edit of their own.
-    bool m_mirroring = false;
 };

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 
 namespace KX {
 class LTextBox;
@@ -23,7 +24,8 @@ public:
     static const char16_t kAllowedCharacters[];
 
     // The value of a text: ASCII letters upper-cased, blanks as 0x22, 0x00 past the end. False
-    // (out untouched) when the text is longer than six or holds a character outside the list.
+    // (out untouched) when the text is longer than six or holds a character no byte stands for
+    // (NUL, the double quote, anything above U+00FF).
     static bool EncodeName(const KX::WString& text, std::array<uint8_t, kValueLength>& out);
     // The text of a value: stops at 0x00, 0x22 is a blank, other bytes are their own code.
     static KX::WString DecodeName(const uint8_t* bytes, uint32_t count);
@@ -43,6 +45,8 @@ public:
     virtual KX::KXRESULT OnTextChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                        const KX::RCPtr<KX::LNotification>& n);
     // Shows the routed name without sending it back; E_FAIL for a foreign id. The flag is not read.
+    // The echo of a value the panel sent (also one that comes after later keys) leaves the box as
+    // the user typed it.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
 
@@ -56,4 +60,6 @@ private:
 
     KX::RCPtr<KX::LNotificationHandler<LPresetNamePanel>> m_handler;
     KX::RCPtr<KX::LTextBox> m_textBox;
+    // The values sent whose echo has not come back yet, oldest first.
+    std::deque<std::array<uint8_t, kValueLength>> m_sent;
 };

@@ -11,6 +11,7 @@
 #include "kx/ui/RootWindow.h"
 #include "kx/ui/WindowPlacement.h"
 
+#include "platform/sdl/Desktop.h"
 #include "platform/sdl/Window.h"
 
 #include <algorithm>
@@ -262,25 +263,50 @@ KXRESULT LApplication::GetSystemTime(int32_t fields[8])
     return S_OK;
 }
 
-bool LApplication::GetKeyState(int32_t virtualKey)
+KXRESULT LApplication::GetKeyState(int32_t virtualKey, bool& pressed, bool& toggled)
 {
+    pressed = toggled = false;
     if (virtualKey < 0 || virtualKey > 255)
-        return false;
-    return platform::sdl::Window::GetKeyState(static_cast<uint8_t>(virtualKey)).down;
+        return S_OK;
+    const platform::sdl::KeyState state = platform::sdl::Window::GetKeyState(static_cast<uint8_t>(virtualKey));
+    pressed = state.down;
+    toggled = state.toggled;
+    return S_OK;
+}
+
+int32_t LApplication::ShowCursor(bool show)
+{
+    m_cursorCount += show ? 1 : -1;
+    platform::sdl::ShowPointer(m_cursorCount >= 0);
+    return m_cursorCount;
+}
+
+KXRESULT LApplication::SetCursorPos(int32_t x, int32_t y)
+{
+    return platform::sdl::WarpPointer(x, y) ? S_OK : E_FAIL;
+}
+
+RCPtr<LRenderContextInfo> LApplication::GetMainRenderContext()
+{
+    const std::vector<RCPtr<LRootWindow>>& roots = GetRootWindows();
+    if (roots.empty() || !roots.front() || !roots.front()->GetServices())
+        return RCPtr<LRenderContextInfo>();
+    auto* window = static_cast<OSWindow*>(roots.front()->GetServices()->GetWindowHandle());
+    return window ? window->GetRenderContext() : RCPtr<LRenderContextInfo>();
 }
 
 int32_t LApplication::LoadAppCursor(const WString& name)
 {
     // Cursor numbers of the OS window: 0 arrow, 1 wait, 2 I-beam, 3 cross, 4 NW-SE, 5 NE-SW, 6 W-E,
-    // 7 N-S, 8 size-all, 9 no-drop, 10 hand; -1 for none.
+    // 7 N-S, 8 size-all, 9 no-drop, 10 hand, 11 drop-move, 12 drop-copy; -1 for none.
     static const std::pair<std::u16string_view, int32_t> table[] = {
-        {u"UI_CURSOR_DROP_MOVE", 0}, {u"UI_CURSOR_DROP_COPY", 0},  {u"UI_CURSOR_SPLIT_V", -1},
-        {u"UI_CURSOR_SPLIT_H", -1},  {u"UI_CURSOR_ROTATE", -1},    {u"UI_CURSOR_MAG", -1},
-        {u"UI_CURSOR_MAG_PLUS", -1}, {u"UI_CURSOR_MAG_MINUS", -1}, {u"UI_CURSOR_ARROW", 0},
-        {u"UI_CURSOR_IBEAM", 2},     {u"UI_CURSOR_WAIT", 1},       {u"UI_CURSOR_CROSS", 3},
-        {u"UI_CURSOR_UP_ARROW", 0},  {u"UI_CURSOR_SIZE_ALL", 8},   {u"UI_CURSOR_SIZE_NWSE", 4},
-        {u"UI_CURSOR_SIZE_NESW", 5}, {u"UI_CURSOR_SIZE_WE", 6},    {u"UI_CURSOR_SIZE_NS", 7},
-        {u"UI_CURSOR_NO_DROP", 9},   {u"UI_CURSOR_HAND", 10},      {u"UI_CURSOR_APP_STARTING", 1},
+        {u"UI_CURSOR_DROP_MOVE", 11}, {u"UI_CURSOR_DROP_COPY", 12}, {u"UI_CURSOR_SPLIT_V", -1},
+        {u"UI_CURSOR_SPLIT_H", -1},   {u"UI_CURSOR_ROTATE", -1},    {u"UI_CURSOR_MAG", -1},
+        {u"UI_CURSOR_MAG_PLUS", -1},  {u"UI_CURSOR_MAG_MINUS", -1}, {u"UI_CURSOR_ARROW", 0},
+        {u"UI_CURSOR_IBEAM", 2},      {u"UI_CURSOR_WAIT", 1},       {u"UI_CURSOR_CROSS", 3},
+        {u"UI_CURSOR_UP_ARROW", 0},   {u"UI_CURSOR_SIZE_ALL", 8},   {u"UI_CURSOR_SIZE_NWSE", 4},
+        {u"UI_CURSOR_SIZE_NESW", 5},  {u"UI_CURSOR_SIZE_WE", 6},    {u"UI_CURSOR_SIZE_NS", 7},
+        {u"UI_CURSOR_NO_DROP", 9},    {u"UI_CURSOR_HAND", 10},      {u"UI_CURSOR_APP_STARTING", 1},
         {u"UI_CURSOR_HELP", 0},
     };
     const std::u16string_view wanted(name.GetString());

@@ -7,10 +7,13 @@
 
 #include "kx/Exception.h"
 #include "kx/NotificationCenter.h"
+#include "kx/Resources.h"
 #include "kx/controls/ControlClasses.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/LayoutDescriptor.h"
 #include "kx/ui/RootWindow.h"
+
+#include "platform/sdl/Desktop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,6 +120,7 @@ KXRESULT LApplication::CreateMainWindow(int32_t rendererType)
     if (!window)
         return E_FAIL;
     m_mainWindow = window;
+    SetAppIcon(*window);
     const KXRESULT made = window->CreateRenderer(rendererType);
     if (Failed(made)) {
         DestroyMainWindow();
@@ -124,6 +128,13 @@ KXRESULT LApplication::CreateMainWindow(int32_t rendererType)
     }
     RestoreMainWindowPlacement();
     return made;
+}
+
+void LApplication::SetAppIcon(OSWindow& window)
+{
+    std::span<const uint8_t> png;
+    if (FindEmbeddedResource(WString(u"GDIPLUS"), WString(u"APP_ICON_PNG"), png))
+        platform::sdl::SetWindowIconFromPng(window.GetPlatformWindow(), png.data(), png.size());
 }
 
 KXRESULT LApplication::CreateMainControl()
@@ -176,14 +187,7 @@ int32_t LApplication::CreateRootWindow(const RCPtr<LControl>& control, bool inde
     RectT<int32_t> rect{static_cast<int32_t>(control->GetPosition().x), static_cast<int32_t>(control->GetPosition().y),
                         std::max<int32_t>(1, static_cast<int32_t>(std::lround(size.x))),
                         std::max<int32_t>(1, static_cast<int32_t>(std::lround(size.y)))};
-    if (owner) {
-        // A dialog opens over the middle of its owner.
-        RectT<int32_t> ownerRect{};
-        owner->GetClientRect(ownerRect);
-        const PointT<int32_t> origin = owner->ClientToScreen(PointT<int32_t>{0, 0});
-        rect.x = origin.x + (ownerRect.width - rect.width) / 2;
-        rect.y = origin.y + (ownerRect.height - rect.height) / 2;
-    }
+    // Where the skin puts it, on the usable area.
     rect = KeepInWorkArea(rect, GetWorkArea());
     const size_t before = GetRootWindows().size();
     OSWindowOptions options;
@@ -208,6 +212,7 @@ int32_t LApplication::CreateRootWindow(const RCPtr<LControl>& control, bool inde
     if (RCPtr<LDialog> dialog = RCPtr<LDialog>::DynamicCast(control))
         dialog->FillRootWindow();
     window->ApplySizeLimits();
+    SetAppIcon(*window);
     window->InvalidateAll();
     return static_cast<int32_t>(before);
 }

@@ -54,13 +54,6 @@ void ApplyDebugSwitches(const std::string& commandLine)
         SetDebugTraceTarget(switches.host.empty() ? nullptr : switches.host.c_str(), switches.port);
 }
 
-void SetWindowIcon(LApplication& app)
-{
-    std::span<const uint8_t> png;
-    if (app.GetMainWindow() && FindEmbeddedResource(WString(u"GDIPLUS"), WString(u"APP_ICON_PNG"), png))
-        platform::sdl::SetWindowIconFromPng(app.GetMainWindow()->GetPlatformWindow(), png.data(), png.size());
-}
-
 } // namespace
 
 DebugSwitches ParseDebugSwitches(const std::string& commandLineUtf8)
@@ -175,6 +168,7 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         appOptions.engine = std::move(options.engine);
         app = RCPtr<LApplication>(
             new LApplication(factory, frameworkStrings, WString(commandLine.c_str()), std::move(appOptions)));
+        app->SetLanguageId(language);
         const KXRESULT initialized = app->Initialize();
         if (Failed(initialized))
             ThrowFailedResult(initialized, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 368);
@@ -186,7 +180,6 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         const KXRESULT control = app->CreateMainControl();
         if (Failed(control))
             ThrowFailedResult(control, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 350);
-        SetWindowIcon(*app);
         app->ShowMainWindow();
 
         if (instance.IsFirst()) {

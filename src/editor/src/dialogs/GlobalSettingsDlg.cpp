@@ -7,13 +7,14 @@
 
 #include "engine/MidiManager.h"
 
-#include "kx/NotificationCenter.h"
+#include "kx/DebugTrace.h"
 #include "kx/controls/Button.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/NumericUpDown.h"
 
 #include <cmath>
+#include <ostream>
 
 namespace editor {
 
@@ -24,8 +25,6 @@ constexpr const char* kMethod = "LGlobalSettingsDlg::Initialize";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\GlobalSettingsDlg";
 
 constexpr const char16_t* kParameterNid = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";
-// Posted to the application's queue when values wait for the main thread.
-constexpr const char16_t* kValuesWaitingNid = u"NID_GLOBALSETTINGS_VALUES_WAITING";
 constexpr const char16_t* kErrorCaptionKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION";
 constexpr const char16_t* kErrorTextKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT";
 constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT";
@@ -105,7 +104,6 @@ LGlobalSettingsDlg::LGlobalSettingsDlg(const RCPtr<LControl>& parent, const WStr
 LGlobalSettingsDlg::~LGlobalSettingsDlg()
 {
     // The registrations went when the last outside holder let go.
-    m_queue = nullptr;
     m_manager = nullptr;
     m_sendButton = nullptr;
     m_getButton = nullptr;
@@ -174,12 +172,6 @@ KXRESULT LGlobalSettingsDlg::Initialize()
                                                  RCPtr<LNotificationDistributor>(m_manager), kParameterNid, 0),
                 kMethod, kSource, 127);
     m_listening = true;
-    // Values told on another thread reach the main thread through the application's queue.
-    const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
-    if (centre &&
-        Succeeded(m_handler->AddDistributorHandler(&LGlobalSettingsDlg::OnValuesWaiting,
-                                                   RCPtr<LNotificationDistributor>(centre), kValuesWaitingNid, 0)))
-        m_queue = RCPtr<LNotificationDistributor>(centre);
 
     m_numbers[kPadOctave]->SetValueAndRead(0);
     m_numbers[kPadTranspose]->SetValueAndRead(0);
@@ -208,16 +200,10 @@ void LGlobalSettingsDlg::OnClosed()
 {
     m_closed = true;
     StopListening();
-    std::lock_guard<std::mutex> lock(m_pendingLock);
-    m_pending.clear();
 }
 
 void LGlobalSettingsDlg::StopListening()
 {
-    if (m_queue) {
-        UnregisterForNotification(m_queue, kValuesWaitingNid);
-        m_queue = nullptr;
-    }
     if (!m_listening || !m_manager)
         return;
     m_listening = false;
@@ -260,20 +246,6 @@ bool LGlobalSettingsDlg::Apply(const WString& name, int32_t value)
     return true;
 }
 
-void LGlobalSettingsDlg::ApplyReceivedValues()
-{
-    std::vector<std::pair<WString, int32_t>> received;
-    {
-        std::lock_guard<std::mutex> lock(m_pendingLock);
-        received.swap(m_pending);
-        m_wakeUpPosted = false;
-    }
-    if (m_closed)
-        return;
-    for (const auto& [name, value] : received)
-        Apply(name, value);
-}
-
 KXRESULT LGlobalSettingsDlg::OnParameterReceived(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
     const ConstRCPtr<LMidiParameterNotification> p =
@@ -281,35 +253,13 @@ KXRESULT LGlobalSettingsDlg::OnParameterReceived(const RCPtr<LNotificationDistri
           : ConstRCPtr<LMidiParameterNotification>();
     if (!p || m_closed)
         return 1;
-    if (std::this_thread::get_id() == m_mainThread) {
-        // Values that came earlier on another thread go in first.
-        ApplyReceivedValues();
-        Apply(p->GetName(), p->GetValue());
+    if (std::this_thread::get_id() != m_mainThread) {
+        // Only the main thread writes the controls (and changes the manager's registrations).
+        DebugOut() << "Global settings: a value announced off the main thread is dropped: "
+                   << p->GetName().ToNarrow().GetString() << std::endl;
         return 1;
     }
-    bool wake = false;
-    {
-        std::lock_guard<std::mutex> lock(m_pendingLock);
-        m_pending.emplace_back(p->GetName(), p->GetValue());
-        wake = !m_wakeUpPosted;
-        m_wakeUpPosted = true;
-    }
-    // One wake-up for a run of values, posted outside the lock.
-    if (wake) {
-        const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
-        RCPtr<LNotification> posted;
-        LNotification::Create(posted, kValuesWaitingNid, nullptr);
-        if (!centre || !posted || Failed(centre->GetQueue()->PostNotification(posted))) {
-            std::lock_guard<std::mutex> lock(m_pendingLock);
-            m_wakeUpPosted = false;
-        }
-    }
-    return 1;
-}
-
-KXRESULT LGlobalSettingsDlg::OnValuesWaiting(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    ApplyReceivedValues();
+    Apply(p->GetName(), p->GetValue());
     return 1;
 }
 
@@ -342,8 +292,6 @@ KXRESULT LGlobalSettingsDlg::OnGetSettingsClick(const RCPtr<LNotificationDistrib
         if (IsSkipped(name))
             continue;
         const int32_t result = manager->RequestNonPresetParameterFromDevice(name, true);
-        // Values told on another thread are put in on this one.
-        ApplyReceivedValues();
         if (result < 0) {
             ShowMidiError();
             break;

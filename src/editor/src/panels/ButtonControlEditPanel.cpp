@@ -329,8 +329,6 @@ void LButtonControlEditPanel::UpdateProgramCycleTypeVisibleParameters()
 
 void LButtonControlEditPanel::NotifyParametersChanged()
 {
-    if (m_filling > 0)
-        return;
     RCPtr<LNotification> n;
     LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr);
     if (n)
@@ -340,21 +338,27 @@ void LButtonControlEditPanel::NotifyParametersChanged()
 KXRESULT LButtonControlEditPanel::OnParameterControlChanged(const RCPtr<LNotificationDistributor>&,
                                                             const RCPtr<LNotification>&)
 {
-    NotifyParametersChanged();
+    // A widget set while a message is shown is no edit; the cycle updates send theirs in any case.
+    if (m_filling == 0)
+        NotifyParametersChanged();
     return 1;
 }
 
 KXRESULT LButtonControlEditPanel::OnCCCycleTypeChanged(const RCPtr<LNotificationDistributor>&,
                                                        const RCPtr<LNotification>&)
 {
-    UpdateCCCycleTypeVisibleParameters();
+    // Showing a message runs the update itself, once.
+    if (m_filling == 0)
+        UpdateCCCycleTypeVisibleParameters();
     return 1;
 }
 
 KXRESULT LButtonControlEditPanel::OnProgramCycleTypeChanged(const RCPtr<LNotificationDistributor>&,
                                                             const RCPtr<LNotification>&)
 {
-    UpdateProgramCycleTypeVisibleParameters();
+    // Showing a message runs the update itself, once.
+    if (m_filling == 0)
+        UpdateProgramCycleTypeVisibleParameters();
     return 1;
 }
 

@@ -54,4 +54,12 @@ inline void Select(const KX::RCPtr<KX::LComboBox>& combo, int32_t index)
         combo->SetSelectedIndex(index);
 }
 
+// A channel byte the list has no item for shows the first item (the global channel), so that
+// later edits stay sendable.
+inline void SelectChannel(const KX::RCPtr<KX::LComboBox>& combo, int32_t index)
+{
+    if (combo)
+        combo->SetSelectedIndex(index >= 0 && index < combo->GetItemCount() ? index : 0);
+}
+
 } // namespace buttonpanel

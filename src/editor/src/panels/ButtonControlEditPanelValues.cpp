@@ -68,7 +68,7 @@ void LButtonControlEditPanel::SetButtonMessage(IArray<char>& message)
     auto s = [&message](uint32_t i) { return static_cast<int32_t>(static_cast<int8_t>(message.ElementAt(i))); };
 
     for (uint32_t i = 0; i < m_channelCombos.GetCount(); ++i)
-        Select(m_channelCombos.ElementAt(i), s(kChannel));
+        SelectChannel(m_channelCombos.ElementAt(i), s(kChannel));
 
     const int32_t t = s(kType);
     const char16_t* page = nullptr;

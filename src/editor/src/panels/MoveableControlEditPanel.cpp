@@ -69,6 +69,13 @@ void ShowItem(const RCPtr<LComboBox>& combo, int32_t index)
     if (combo)
         combo->SetSelectedIndex(index);
 }
+// A channel byte the list has no item for shows the first item (the global channel): a list with
+// nothing selected would make every later edit unsendable.
+void ShowChannel(const RCPtr<LComboBox>& combo, int32_t index)
+{
+    if (combo)
+        combo->SetSelectedIndex(index >= 0 && index < combo->GetItemCount() ? index : 0);
+}
 
 // A number box's value truncated toward zero, its low 8 bits; 0 for a missing box.
 signed char NumberByte(const RCPtr<LNumericUpDown>& box)
@@ -195,7 +202,7 @@ void LMoveableControlEditPanel::SetMoveableMessage(const Array<signed char>& mes
     // Filling the widgets is no edit.
     LNotificationClient::UnregisterFromAll();
     for (uint32_t i = 0; i < m_channels.GetCount(); ++i)
-        ShowItem(m_channels.ElementAt(i), m[MM::kChannel]);
+        ShowChannel(m_channels.ElementAt(i), m[MM::kChannel]);
     if (m[MM::kTyped] == 0) {
         for (uint32_t i = 0; i < m_numbers.GetCount(); ++i)
             ShowNumber(m_numbers.ElementAt(i), m[MM::kNumber]);
@@ -293,36 +300,10 @@ void LMoveableControlEditPanel::RegisterForAllParameterNotifications()
     editor::SetNotificationForAllArrayItems(m_channels, h, member, NID_SELECTION_CHANGE);
 }
 
-void LMoveableControlEditPanel::MirrorSharedField(const LNotificationDistributor* changed)
-{
-    m_mirroring = true;
-    for (uint32_t i = 0; i < m_channels.GetCount(); ++i) {
-        const RCPtr<LComboBox>& combo = m_channels.ElementAt(i);
-        if (!combo || static_cast<const LNotificationDistributor*>(combo.Get()) != changed)
-            continue;
-        const int32_t index = combo->GetSelectedIndex();
-        for (uint32_t j = 0; j < m_channels.GetCount() && index >= 0; ++j)
-            if (j != i && m_channels.ElementAt(j))
-                m_channels.ElementAt(j)->SetSelectedIndex(index);
-    }
-    for (uint32_t i = 0; i < m_numbers.GetCount(); ++i) {
-        const RCPtr<LNumericUpDown>& box = m_numbers.ElementAt(i);
-        if (!box || static_cast<const LNotificationDistributor*>(box.Get()) != changed)
-            continue;
-        for (uint32_t j = 0; j < m_numbers.GetCount(); ++j)
-            if (j != i && m_numbers.ElementAt(j))
-                m_numbers.ElementAt(j)->SetValueAndRead(box->GetValue());
-    }
-    m_mirroring = false;
-}
-
-KXRESULT LMoveableControlEditPanel::OnParameterControlChanged(const RCPtr<LNotificationDistributor>& from,
+KXRESULT LMoveableControlEditPanel::OnParameterControlChanged(const RCPtr<LNotificationDistributor>&,
                                                               const RCPtr<LNotification>&)
 {
-    if (m_mirroring)
-        return 1;
     const RCPtr<LMoveableControlEditPanel> self(this);
-    MirrorSharedField(from.Get());
     RCPtr<LNotification> n;
     LNotification::Create(n, NID_PARAMETERS_CHANGED, nullptr);
     if (n)

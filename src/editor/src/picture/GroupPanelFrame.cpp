@@ -79,13 +79,16 @@ KXRESULT LGroupPanelFrame::Initialize()
             m_editPanel = panel;
             m_editModule = module;
         }
+        if (!m_editModule && m_layout.missingEditPanelText)
+            editor::ThrowNullPointer(m_layout.missingEditPanelText, Method("Initialize"), m_layout.sourcePath, 56);
         if (!m_layout.watchOnClick)
             WatchEditPanel("Initialize", 58);
     }
     // Without an edit panel every click would have nothing to point.
     if (!m_editModule)
-        editor::ThrowNullPointer(NarrowOf(WString(m_layout.editPanelName)) + " knob found", Method("Initialize"),
-                                 m_layout.sourcePath, 62);
+        editor::ThrowNullPointer(m_layout.noEditPanelText ? std::string(m_layout.noEditPanelText)
+                                                          : NarrowOf(WString(m_layout.editPanelName)) + " knob found",
+                                 Method("Initialize"), m_layout.sourcePath, 62);
 
     CollectTiles();
     m_childAccessCount = 0;
@@ -95,6 +98,8 @@ KXRESULT LGroupPanelFrame::Initialize()
         const RCPtr<LControl> tile = m_tiles.ElementAt(i);
         if (!tile) {
             result = E_FAIL;
+            if (m_layout.missingTileStops)
+                break;
             continue;
         }
         const RCPtr<LNotificationDistributor> button(tile->FindChild(WString(kTileButton)).Get());

@@ -6,20 +6,22 @@
 using namespace KX;
 
 // Four tiles of the group's own; the edit panel is watched from Initialize on, registered once.
-const GroupPanelLayout LKeybedZoneGroupPanel::kLayout{"LKeybedZoneGroupPanel",
-                                                      "UI\\LumoSeriesCommon\\KeybedZoneGroupPanel",
-                                                      u"zoneEditPanel",
-                                                      nullptr,
-                                                      u"zone",
-                                                      1,
-                                                      IKeybedZones::kChildCount,
-                                                      LDeviceView::kKeybedZonePanel,
-                                                      IKeybedZones::kChildCount,
-                                                      false,
-                                                      false,
-                                                      true,
-                                                      nullptr,
-                                                      u"zoneName"};
+const GroupPanelLayout LKeybedZoneGroupPanel::kLayout{.className = "LKeybedZoneGroupPanel",
+                                                      .sourcePath = "UI\\LumoSeriesCommon\\KeybedZoneGroupPanel",
+                                                      .editPanelName = u"zoneEditPanel",
+                                                      .bankStem = nullptr,
+                                                      .tileStem = u"zone",
+                                                      .bankCount = 1,
+                                                      .tilesPerBank = IKeybedZones::kChildCount,
+                                                      .editPanelKind = LDeviceView::kKeybedZonePanel,
+                                                      .requiredTileCount = IKeybedZones::kChildCount,
+                                                      .checkBanks = false,
+                                                      .watchOnClick = false,
+                                                      .retargetFirst = true,
+                                                      .tileNames = nullptr,
+                                                      .numberLabel = u"zoneName",
+                                                      .noEditPanelText = "zoneEditPanel not found",
+                                                      .missingTileStops = true};
 
 LKeybedZoneGroupPanel::LKeybedZoneGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

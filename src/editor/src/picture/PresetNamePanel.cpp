@@ -8,19 +8,23 @@
 #include "kx/Exception.h"
 #include "kx/controls/TextBox.h"
 
+#include <algorithm>
+
 using namespace KX;
 
 namespace {
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\PresetNamePanel";
 constexpr const char* kInitialize = "LPresetNamePanel::Initialize";
 constexpr const char16_t* kTextChange = u"NID_TEXTBOX_TEXT_CHANGE";
+// Sent values remembered for their echo; more are never outstanding while the loop runs.
+constexpr size_t kSentKept = 64;
 
-bool IsAllowed(char16_t c)
+// A character a stored name can hold: every byte but 0x00 stands for its own code, except 0x22
+// (a blank). Typing is narrower (the allowed list); a name that came from a file or the keyboard
+// may hold the others and must stay editable.
+bool IsStorable(char16_t c)
 {
-    for (const char16_t* p = LPresetNamePanel::kAllowedCharacters; *p; ++p)
-        if (*p == c)
-            return true;
-    return false;
+    return c >= 0x01 && c <= 0xFF && c != u'"';
 }
 } // namespace
 
@@ -37,7 +41,7 @@ bool LPresetNamePanel::EncodeName(const WString& text, std::array<uint8_t, kValu
     const char16_t* s = text.GetString();
     for (uint32_t i = 0; i < length; ++i) {
         char16_t c = s[i];
-        if (!IsAllowed(c))
+        if (!IsStorable(c))
             return false;
         if (c >= u'a' && c <= u'z')
             c = static_cast<char16_t>(c - u'a' + u'A');
@@ -103,9 +107,12 @@ KXRESULT LPresetNamePanel::UnregisterForNotification(const RCPtr<LNotificationDi
 KXRESULT LPresetNamePanel::OnTextChanged(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
     std::array<uint8_t, kValueLength> bytes{};
-    if (m_textBox && EncodeName(m_textBox->GetText(), bytes))
-        editor::SendParamValue(*this, GetFirstParamID(), reinterpret_cast<const signed char*>(bytes.data()),
-                               kValueLength);
+    if (!m_textBox || !EncodeName(m_textBox->GetText(), bytes))
+        return 1;
+    if (m_sent.size() >= kSentKept)
+        m_sent.pop_front();
+    m_sent.push_back(bytes);
+    editor::SendParamValue(*this, GetFirstParamID(), reinterpret_cast<const signed char*>(bytes.data()), kValueLength);
     return 1;
 }
 
@@ -118,8 +125,28 @@ KXRESULT LPresetNamePanel::SetParamValueLocal(const ParamDescriptor& descriptor,
     const WString text = DecodeName(data, count);
     if (!m_textBox || !m_handler)
         return S_OK;
+    // The echo of what the box holds, or of a value it sent before later keys, changes nothing:
+    // the box keeps its case and its caret.
+    std::array<uint8_t, kValueLength> shown{};
+    if (count == kValueLength && data && EncodeName(m_textBox->GetText(), shown) &&
+        std::equal(shown.begin(), shown.end(), data)) {
+        m_sent.clear();
+        return S_OK;
+    }
+    if (count == kValueLength && data) {
+        const auto echo =
+            std::find_if(m_sent.begin(), m_sent.end(), [&](const std::array<uint8_t, kValueLength>& sent) {
+                return std::equal(sent.begin(), sent.end(), data);
+            });
+        if (echo != m_sent.end()) {
+            m_sent.erase(m_sent.begin(), echo + 1);
+            return S_OK;
+        }
+    }
+    m_sent.clear();
     UnregisterForNotification(RCPtr<LNotificationDistributor>(m_textBox), kTextChange);
-    m_textBox->SetText(text);
+    // A name from elsewhere replaces the text; the caret stays where the new text allows.
+    m_textBox->SetText(text, false);
     RegisterTextChange();
     return S_OK;
 }

@@ -10,35 +10,38 @@ constexpr const char16_t* kWheelTiles[] = {u"pitchWheel", u"modWheel"};
 constexpr const char16_t* kAxisTiles[] = {u"xAxis", u"yAxis"};
 } // namespace
 
-const GroupPanelLayout LWheelGroupPanel::kLayout{"LWheelGroupPanel",
-                                                 "UI\\LumoSeriesCommon\\WheelGroupPanel",
-                                                 u"wheelEditPanel",
-                                                 nullptr,
-                                                 nullptr,
-                                                 1,
-                                                 IWheels::kChildCount,
-                                                 LDeviceView::kWheelPanel,
-                                                 IWheels::kChildCount,
-                                                 false,
-                                                 false,
-                                                 false,
-                                                 kWheelTiles,
-                                                 nullptr};
+const GroupPanelLayout LWheelGroupPanel::kLayout{.className = "LWheelGroupPanel",
+                                                 .sourcePath = "UI\\LumoSeriesCommon\\WheelGroupPanel",
+                                                 .editPanelName = u"wheelEditPanel",
+                                                 .bankStem = nullptr,
+                                                 .tileStem = nullptr,
+                                                 .bankCount = 1,
+                                                 .tilesPerBank = IWheels::kChildCount,
+                                                 .editPanelKind = LDeviceView::kWheelPanel,
+                                                 .requiredTileCount = IWheels::kChildCount,
+                                                 .checkBanks = false,
+                                                 .watchOnClick = false,
+                                                 .retargetFirst = false,
+                                                 .tileNames = kWheelTiles,
+                                                 .numberLabel = nullptr};
 
-const GroupPanelLayout LXYPadDirectionGroupPanel::kLayout{"LXYPadDirectionGroupPanel",
-                                                          "UI\\LumoSeriesCommon\\XYPadDirectionGroupPanel",
-                                                          u"xyPadEditPanel",
-                                                          nullptr,
-                                                          nullptr,
-                                                          1,
-                                                          ITouchPadAxises::kChildCount,
-                                                          LDeviceView::kXYPadPanel,
-                                                          ITouchPadAxises::kChildCount,
-                                                          false,
-                                                          false,
-                                                          false,
-                                                          kAxisTiles,
-                                                          nullptr};
+const GroupPanelLayout LXYPadDirectionGroupPanel::kLayout{.className = "LXYPadDirectionGroupPanel",
+                                                          .sourcePath =
+                                                              "UI\\LumoSeriesCommon\\XYPadDirectionGroupPanel",
+                                                          .editPanelName = u"xyPadEditPanel",
+                                                          .bankStem = nullptr,
+                                                          .tileStem = nullptr,
+                                                          .bankCount = 1,
+                                                          .tilesPerBank = ITouchPadAxises::kChildCount,
+                                                          .editPanelKind = LDeviceView::kXYPadPanel,
+                                                          .requiredTileCount = ITouchPadAxises::kChildCount,
+                                                          .checkBanks = false,
+                                                          .watchOnClick = false,
+                                                          .retargetFirst = false,
+                                                          .tileNames = kAxisTiles,
+                                                          .numberLabel = nullptr,
+                                                          .missingEditPanelText = "Cannot find child xyPadEditPanel",
+                                                          .missingTileStops = true};
 
 LWheelGroupPanel::LWheelGroupPanel(const RCPtr<LControl>& parent, const WString& name)
     : LGroupPanelFrame(parent, name, kLayout)

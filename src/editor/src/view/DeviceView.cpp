@@ -11,6 +11,7 @@
 #include "kx/controls/MainMenu.h"
 
 #include <string>
+#include <utility>
 
 using namespace KX;
 
@@ -178,22 +179,34 @@ void LDeviceView::ShowBank(int32_t bank)
 
 int32_t LDeviceView::ShowEditPanel(int32_t kind, int32_t index)
 {
-    SetVisibleIf(m_xyPadEditPanel, kind == kXYPadPanel);
-    SetVisibleIf(m_padEditPanel, kind == kPadPanel);
-    SetVisibleIf(m_pushButtonEditPanel, kind == kPushButtonPanel);
-    SetVisibleIf(m_encoderEditPanel, kind == kEncoderPanel);
-    SetVisibleIf(m_faderEditPanel, kind == kFaderPanel);
-    SetVisibleIf(m_wheelEditPanel, kind == kWheelPanel);
-    SetVisibleIf(m_keybedZoneEditPanel, kind == kKeybedZonePanel);
-    if (kind != kPedalPanel) {
-        SetVisibleIf(m_volumePedalEditPanel, false);
-        SetVisibleIf(m_sustainPedalEditPanel, false);
-    } else if (index == 0) {
-        SetVisibleIf(m_volumePedalEditPanel, true);
-        SetVisibleIf(m_sustainPedalEditPanel, false);
-    } else if (index == 1) {
-        SetVisibleIf(m_sustainPedalEditPanel, true);
-        SetVisibleIf(m_volumePedalEditPanel, false);
+    const std::pair<const RCPtr<LControl>*, bool> panels[] = {
+        {&m_xyPadEditPanel, kind == kXYPadPanel},
+        {&m_padEditPanel, kind == kPadPanel},
+        {&m_pushButtonEditPanel, kind == kPushButtonPanel},
+        {&m_encoderEditPanel, kind == kEncoderPanel},
+        {&m_faderEditPanel, kind == kFaderPanel},
+        {&m_wheelEditPanel, kind == kWheelPanel},
+        {&m_keybedZoneEditPanel, kind == kKeybedZonePanel},
+        {&m_volumePedalEditPanel, kind == kPedalPanel && index == 0},
+        {&m_sustainPedalEditPanel, kind == kPedalPanel && index == 1},
+    };
+    // A pedal kind with another index leaves the pedal panels as they are.
+    const bool pedalsKept = kind == kPedalPanel && index != 0 && index != 1;
+    const RCPtr<LControl> self(this);
+    // The panel shown takes the keyboard focus before the others hide, so that the focus never
+    // falls back through the view to the preset name.
+    for (const auto& [panel, shown] : panels) {
+        if (!shown || !*panel)
+            continue;
+        const RCPtr<LControl> hold = *panel;
+        hold->SetVisible(true);
+        if (hold->HasFocusableDescendant() && !(hold->GetConditionFlags() & Condition::kContainsFocus))
+            hold->SetFocus(true);
+    }
+    for (const auto& [panel, shown] : panels) {
+        const bool pedal = panel == &m_volumePedalEditPanel || panel == &m_sustainPedalEditPanel;
+        if (!shown && !(pedal && pedalsKept))
+            SetVisibleIf(*panel, false);
     }
     return 0;
 }

@@ -188,7 +188,7 @@ int32_t LDeviceView::ShowOpenDialog(WString& path)
 {
     if (!m_fileDialog)
         return E_FAIL;
-    const int32_t result = m_fileDialog->ShowOpenDialog(GetPresetFileFilter(true), GetPresetFileExtension(),
+    const int32_t result = m_fileDialog->ShowOpenDialog(GetPresetFileFilter(true), GetPresetFilePattern(),
                                                         AppText(u"LOAD_PRESET_DIALOG_TITLE"), false);
     if (result >= 0)
         path = m_fileDialog->GetFileName();
@@ -199,8 +199,8 @@ int32_t LDeviceView::ShowSaveDialog(WString& path)
 {
     if (!m_fileDialog)
         return E_FAIL;
-    // The pattern belongs to the filter; the extension is added to a name typed without one.
-    const int32_t result = m_fileDialog->ShowSaveDialog(GetPresetFileFilter(false), GetPresetFileExtension(),
+    // The pattern stands for the default extension: a name typed without one gets it.
+    const int32_t result = m_fileDialog->ShowSaveDialog(GetPresetFileFilter(false), GetPresetFilePattern(),
                                                         AppText(u"SAVE_PRESET_DIALOG_TITLE"));
     if (result >= 0)
         path = m_fileDialog->GetFileName();

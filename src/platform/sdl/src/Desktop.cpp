@@ -33,6 +33,16 @@ void BringToFront(Window& window)
     window.Raise();
 }
 
+void ShowPointer(bool shown)
+{
+    SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool WarpPointer(int x, int y)
+{
+    return SDL_WarpMouseGlobal(x, y) == 0;
+}
+
 bool SetWindowIconFromPng(Window& window, const void* pngBytes, size_t size)
 {
     if (!window.IsValid() || !pngBytes || size == 0)

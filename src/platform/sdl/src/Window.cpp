@@ -2,10 +2,13 @@
 
 #include "LoopEvents.h"
 #include "platform/sdl/KeyMap.h"
+#include "platform/sdl/SdlHandles.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <unordered_map>
 
 namespace platform::sdl {
@@ -64,6 +67,41 @@ void PreferOwnFramebuffer()
     if (!driver || (SDL_strcmp(driver, "x11") != 0 && SDL_strcmp(driver, "offscreen") != 0))
         return;
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
+// A 32x32 cursor drawn from rows of characters: '#' black, '.' white, anything else clear. The
+// arrow of the drop cursors with a box below it, and a plus beside it for a copy.
+SDL_Cursor* CreateDropCursor(bool copy)
+{
+    static const char* const kArrow[] = {"#               ", "##              ", "#.#             ", "#..#            ",
+                                         "#...#           ", "#....#          ", "#.....#         ", "#......#        ",
+                                         "#.......#       ", "#........#      ", "#.....#####     ", "#..#..#         ",
+                                         "#.# #..#        ", "##  #..#        ", "#    #..#       ", "     #..#       ",
+                                         "      ##        "};
+    static const char* const kBox[] = {"##########", "#........#", "#........#", "#........#",
+                                       "#........#", "#........#", "##########"};
+    static const char* const kPlus[] = {"  ###  ", "  #.#  ", "###.###", "#.....#", "###.###", "  #.#  ", "  ###  "};
+    const SurfaceHandle image(SDL_CreateRGBSurfaceWithFormat(0, 32, 32, 32, SDL_PIXELFORMAT_ARGB8888));
+    if (!image)
+        return nullptr;
+    SDL_Surface* surface = image.get();
+    SDL_FillRect(surface, nullptr, 0);
+    auto paint = [surface](const char* const* rows, size_t count, int x0, int y0) {
+        for (size_t y = 0; y < count; ++y)
+            for (int x = 0; rows[y][x] != '\0'; ++x) {
+                const char c = rows[y][x];
+                if (c != '#' && c != '.')
+                    continue;
+                auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                                        (y0 + static_cast<int>(y)) * surface->pitch);
+                row[x0 + x] = c == '#' ? 0xFF000000u : 0xFFFFFFFFu;
+            }
+    };
+    paint(kArrow, std::size(kArrow), 0, 0);
+    paint(kBox, std::size(kBox), 8, 20);
+    if (copy)
+        paint(kPlus, std::size(kPlus), 20, 18);
+    return SDL_CreateColorCursor(surface, 0, 0);
 }
 
 } // namespace
@@ -273,7 +311,7 @@ void Window::PointerPosition(int32_t& x, int32_t& y) const
 CursorKind Window::SetCursor(CursorKind kind)
 {
     // SDL frees its cursors when its video part stops: these are never freed here.
-    static SDL_Cursor* cursors[static_cast<int>(CursorKind::Hand) + 1] = {};
+    static SDL_Cursor* cursors[static_cast<int>(CursorKind::DropCopy) + 1] = {};
     static CursorKind current = CursorKind::Arrow;
     if (kind == current)
         return current;
@@ -283,7 +321,8 @@ CursorKind Window::SetCursor(CursorKind kind)
         SDL_SYSTEM_CURSOR_SIZEALL,  SDL_SYSTEM_CURSOR_NO,       SDL_SYSTEM_CURSOR_HAND};
     SDL_Cursor*& cursor = cursors[static_cast<int>(kind)];
     if (!cursor)
-        cursor = SDL_CreateSystemCursor(kSystem[static_cast<int>(kind)]);
+        cursor = kind >= CursorKind::DropMove ? CreateDropCursor(kind == CursorKind::DropCopy)
+                                              : SDL_CreateSystemCursor(kSystem[static_cast<int>(kind)]);
     if (cursor)
         SDL_SetCursor(cursor);
     const CursorKind previous = current;

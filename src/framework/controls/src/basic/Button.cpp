@@ -211,7 +211,7 @@ void LButton::OnIdleHook()
             SendAutoRepeat();
         DeliverSimulatedClick();
     }
-    if (repeating && (GetConditionFlags() & Condition::kHover) && IsEnabled(true)) {
+    if (repeating && (GetConditionFlags() & Condition::kHover) && IsEnabled(true) && IsShowing(true)) {
         const double elapsed = now - lastTick;
         lastTick = now;
         countdown -= elapsed;

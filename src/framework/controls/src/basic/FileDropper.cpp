@@ -16,8 +16,10 @@ void LFileDropper::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
 {
     LControl::OnConditionsChanged(param);
     if (param && (param->GetCurrentMask() & Condition::kLeftPressed) &&
-        !(param->GetPreviousMask() & Condition::kLeftPressed))
+        !(param->GetPreviousMask() & Condition::kLeftPressed)) {
         SetDragMode(1, 3);
+        SetInteractionMode(0);
+    }
 }
 
 void LFileDropper::OnDragEnd()

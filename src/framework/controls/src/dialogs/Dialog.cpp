@@ -120,7 +120,19 @@ KXRESULT LDialog::OnStandardButton(const RCPtr<LNotificationDistributor>& from, 
 
 KXRESULT LDialog::Close(int32_t code)
 {
+    // Again from a listener: while the listeners are asked the code may still change; once the
+    // window is closed, nothing does.
+    if (m_closeStage != kNotClosing) {
+        if (m_closeStage == kAskingListeners)
+            m_resultCode = code;
+        return S_FALSE;
+    }
     const RCPtr<LDialog> self(this);
+    struct StageReset {
+        uint8_t& stage;
+        ~StageReset() { stage = kNotClosing; }
+    } reset{m_closeStage};
+    m_closeStage = kAskingListeners;
     m_resultCode = code;
     const RCPtr<LCancelArgs> args = LCancelArgs::Create();
     RCPtr<LNotification> closing;
@@ -129,9 +141,10 @@ KXRESULT LDialog::Close(int32_t code)
         SendNotification(closing);
     if (args->cancel)
         return S_FALSE;
+    m_closeStage = kClosed;
     const RCPtr<LControl> top = GetTopLevelControl();
     if (auto* root = dynamic_cast<LRootWindow*>((top ? top : RCPtr<LControl>(this))->GetTopLevelOwnerSlot().Get()))
-        root->Close(static_cast<uint32_t>(code));
+        root->Close(static_cast<uint32_t>(m_resultCode));
     RCPtr<LNotification> closed;
     LNotification::Create(closed, u"NID_DIALOG_CLOSED", nullptr);
     if (closed)

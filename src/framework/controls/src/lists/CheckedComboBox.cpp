@@ -1,5 +1,5 @@
 // The checked combo box: the checked list as its drop-down, the two sets of looks and the
-// "checkBox" child that mirrors the current item.
+// "checkBox" child that mirrors the current item (it only shows; checking is done in the list).
 #include "kx/controls/CheckedComboBox.h"
 
 #include "kx/controls/Button.h"
@@ -36,10 +36,6 @@ KXRESULT LCheckedComboBox::Initialize()
     m_checkedComboHandler->AddDistributorHandler(&LCheckedComboBox::OnListCheckChange,
                                                  RCPtr<LNotificationDistributor>(m_checkedList.Get()),
                                                  u"NID_ITEM_CHECK_CHANGE", 0);
-    if (m_checkBox)
-        m_checkedComboHandler->AddDistributorHandler(&LCheckedComboBox::OnCheckBoxValueChange,
-                                                     RCPtr<LNotificationDistributor>(m_checkBox.Get()),
-                                                     u"NID_VALUE_CHANGE", 0);
     return S_OK;
 }
 
@@ -120,29 +116,12 @@ void LCheckedComboBox::MirrorItem(int32_t index)
     const RCPtr<LControl> box = m_checkBox;
     const bool item = index >= 0 && index < m_checkedList->GetItemCount();
     if (item) {
-        const double value = m_checkedList->IsItemChecked(index) ? 1.0 : 0.0;
-        if (m_checkedComboHandler) {
-            const CAutoNotificationDisabler<LCheckedComboBox> quiet(m_checkedComboHandler, box.Get(),
-                                                                    u"NID_VALUE_CHANGE");
-            box->SetNormalizedValue(value);
-        } else {
-            box->SetNormalizedValue(value);
-        }
+        box->SetNormalizedValue(m_checkedList->IsItemChecked(index) ? 1.0 : 0.0);
     }
     const ConstRCPtr<LBitmap> icon = item ? m_checkedList->GetItemIcon(index) : ConstRCPtr<LBitmap>();
     for (uint32_t i = box->GetLookCount(); i-- > 0;)
         if (box->GetLookAt(static_cast<int32_t>(i)))
             box->SetLookBitmap(icon, 2, static_cast<int32_t>(i), false);
-}
-
-void LCheckedComboBox::SendCheckChange(int32_t index, double value)
-{
-    const RCPtr<LIndexedDataWithValueParam> param =
-        LIndexedDataWithValueParam::Create(RCPtr<LRefCountedObject>(), index, RCPtr<LRefCountedObject>(), value);
-    RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_ITEM_CHECK_CHANGE", ConstRCPtr<LRefCountedObject>(param.Get()));
-    if (n)
-        SendNotification(n);
 }
 
 KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
@@ -162,28 +141,6 @@ KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributo
     LNotification::Create(forward, u"NID_ITEM_CHECK_CHANGE", n->GetPayload());
     if (forward)
         SendNotification(forward);
-    return kConsumed;
-}
-
-KXRESULT LCheckedComboBox::OnCheckBoxValueChange(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
-{
-    if (!m_checkBox || !m_checkedList)
-        return kConsumed;
-    const RCPtr<LControl> self(this);
-    const int32_t index = GetSelectedIndex();
-    if (index < 0 || index >= m_checkedList->GetItemCount()) {
-        // Nothing is current: there is no item to check.
-        const CAutoNotificationDisabler<LCheckedComboBox> quiet(m_checkedComboHandler, m_checkBox.Get(),
-                                                                u"NID_VALUE_CHANGE");
-        RCPtr<LControl>(m_checkBox)->SetNormalizedValue(0.0);
-        return kConsumed;
-    }
-    const bool checked = m_checkBox->GetNormalizedValue() >= 0.5;
-    if (m_checkedList->IsItemChecked(index) == checked)
-        return kConsumed;
-    m_checkedList->SetItemChecked(index, checked);
-    UpdateLook();
-    SendCheckChange(index, checked ? 1.0 : 0.0);
     return kConsumed;
 }
 

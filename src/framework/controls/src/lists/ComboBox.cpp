@@ -276,7 +276,8 @@ KXRESULT LComboBox::UnregisterForNotification(const RCPtr<LNotificationDistribut
 
 KXRESULT LComboBox::OnListActivated(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (m_listBox)
+    // A choice that arrives while the combo box is disabled or hidden is not applied.
+    if (m_listBox && IsEnabled(true) && IsShowing(true))
         SetSelectedIndex(m_listBox->GetCaretIndex());
     return S_FALSE;
 }

@@ -54,13 +54,14 @@ int32_t LListBox::SetItemCount(int32_t count)
         return count;
     const RCPtr<LControl> self(this);
     m_bulkUpdate = true;
-    for (int32_t i = before - 1; i >= count; --i)
-        RemoveItemAt(i);
-    while (GetItemCount() < count)
+    // A selection listener may edit the list meanwhile: each pass takes the last item there is.
+    for (int32_t passes = before; GetItemCount() > count && passes > 0; --passes)
+        RemoveItemAt(GetItemCount() - 1);
+    while (count > before && GetItemCount() < count)
         InsertItemRecord(GetItemCount());
     m_bulkUpdate = false;
     FillRows();
-    RewriteRowsFrom(std::min(before, count));
+    RewriteRowsFrom(std::min({before, count, GetItemCount()}));
     RelayoutRows();
     RecomputeWidestText();
     FitHeightToContent();
@@ -112,7 +113,12 @@ KXRESULT LListBox::RemoveItemAt(int32_t index)
         return E_INVALIDARG;
     const RCPtr<LControl> self(this);
     const int32_t width = m_bulkUpdate ? 0 : MeasureItemText(index);
+    const int32_t before = GetItemCount();
     DeselectItem(index);
+    // The deselection notifies: a listener that changed the list leaves index naming another
+    // item, or none.
+    if (GetItemCount() != before)
+        return S_FALSE;
     RemoveItemRecord(index);
     if (m_caret > index)
         --m_caret;

@@ -3,13 +3,13 @@
 #include "kx/controls/ListBox.h"
 #include "kx/controls/ListParams.h"
 
-#include "kx/ui/ControlDescriptor.h"
+#include "kx/controls/ComboBox.h"
+#include "kx/controls/ComboMenu.h"
 #include "kx/ui/KeyCode.h"
 
 #include "ConditionEdges.h"
 
 #include <cmath>
-#include <string_view>
 
 namespace KX {
 
@@ -21,21 +21,10 @@ constexpr uint32_t Pressed(uint8_t virtualKey, uint32_t modifiers = 0)
 }
 
 // Combo boxes and combo menus keep their drop-down list open while the pointer is released over
-// them; the list knows them by their skin classes.
+// them; the list knows them by their type, whatever class name their skin registers.
 bool IsDropDownOwner(const LControl& control)
 {
-    const LControlDescriptor* descriptor = control.GetDescriptor().Get();
-    if (!descriptor)
-        return false;
-    static constexpr std::u16string_view kOwners[] = {u"Framework.ComboBox", u"Framework.ComboTextBox",
-                                                      u"Framework.CheckedComboBox", u"Framework.ComboBoxWithIcons",
-                                                      u"Framework.ComboMenu"};
-    const WString& name = descriptor->GetClassName();
-    const std::u16string_view view(name.GetString(), name.GetLength());
-    for (std::u16string_view owner : kOwners)
-        if (view == owner)
-            return true;
-    return false;
+    return dynamic_cast<const LComboBox*>(&control) != nullptr || dynamic_cast<const LComboMenu*>(&control) != nullptr;
 }
 
 double ClampCoordinate(double value)
@@ -227,7 +216,8 @@ void LListBox::OnMove(const RCPtr<LPointWithModifiersParam>& param)
 void LListBox::OnLeftUp(const RCPtr<LMouseButtonParam>& param)
 {
     LScrollView::OnLeftUp(param);
-    if (!m_dropDownMode || !param)
+    // A list hidden or disabled (with its owner) meanwhile chooses nothing.
+    if (!m_dropDownMode || !param || !IsShowing(true) || !IsEnabled(true))
         return;
     const RCPtr<LControl> self(this);
     const PointT<int32_t> p = param->GetPoint();

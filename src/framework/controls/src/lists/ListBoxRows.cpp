@@ -123,6 +123,7 @@ void LListBox::SubscribeRow(const RCPtr<LControl>& row)
     m_listHandler->AddDistributorHandler(&LListBox::OnRowHoverChange, source, u"NID_HOVER_CONDITION_CHANGE", 0);
     if (const RCPtr<LListBoxItem> item = RCPtr<LListBoxItem>::DynamicCast(row))
         item->SetDropDownMode(m_dropDownMode);
+    row->SetInteractionMode(m_interactionMode);
 }
 
 KXRESULT LListBox::AddRowControl()

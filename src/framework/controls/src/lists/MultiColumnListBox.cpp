@@ -2,6 +2,8 @@
 // selections and the row lit across the columns. Sorting is in MultiColumnListBoxSort.cpp.
 #include "kx/controls/MultiColumnListBox.h"
 
+#include "kx/DebugTrace.h"
+#include "kx/Exception.h"
 #include "kx/controls/Button.h"
 #include "kx/controls/ListBox.h"
 #include "kx/controls/ListParams.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <ostream>
 #include <string_view>
 
 namespace KX {
@@ -16,6 +19,31 @@ namespace KX {
 namespace {
 
 constexpr const char16_t* kFirstScrolled = u"NID_SCROLL_OFFSET_CHANGE";
+
+// Keeps the table deaf to one column's notification for its scope. A column the table does not
+// listen to (its subscription taken away from outside) needs nothing.
+class QuietColumn {
+public:
+    QuietColumn(const RCPtr<LNotificationHandler<LMultiColumnListBox>>& handler, const LNotificationDistributor* column,
+                const char16_t* name)
+        : m_handler(handler), m_column(column), m_name(name),
+          m_quiet(handler && Succeeded(handler->DisableNotification(column, name)))
+    {
+    }
+    ~QuietColumn()
+    {
+        if (m_quiet)
+            m_handler->EnableNotification(m_column, m_name);
+    }
+    QuietColumn(const QuietColumn&) = delete;
+    QuietColumn& operator=(const QuietColumn&) = delete;
+
+private:
+    RCPtr<LNotificationHandler<LMultiColumnListBox>> m_handler;
+    const LNotificationDistributor* m_column;
+    const char16_t* m_name;
+    bool m_quiet;
+};
 
 } // namespace
 
@@ -243,8 +271,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelection(const RCPtr<LNotificationDistrib
             if (c == sender)
                 continue;
             const RCPtr<LListBox> other = m_columns[static_cast<size_t>(c)];
-            const CAutoNotificationDisabler<LMultiColumnListBox> quiet(m_tableHandler, other.Get(),
-                                                                       u"NID_SELECTION_CHANGE");
+            const QuietColumn quiet(m_tableHandler, other.Get(), u"NID_SELECTION_CHANGE");
             other->ClearSelection();
         }
     } else {
@@ -255,8 +282,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelection(const RCPtr<LNotificationDistrib
                 const RCPtr<LListBox> other = m_columns[static_cast<size_t>(c)];
                 if (c == sender || other->IsItemSelected(row) == selected)
                     continue;
-                const CAutoNotificationDisabler<LMultiColumnListBox> quiet(m_tableHandler, other.Get(),
-                                                                           u"NID_SELECTION_CHANGE");
+                const QuietColumn quiet(m_tableHandler, other.Get(), u"NID_SELECTION_CHANGE");
                 if (selected)
                     other->SelectRange(row, -1, replace);
                 else
@@ -318,7 +344,12 @@ KXRESULT LMultiColumnListBox::OnHeaderClick(const RCPtr<LNotificationDistributor
     const int32_t count = std::min(GetHeaderCount(), GetColumnCount());
     for (int32_t h = count - 1; h >= 0; --h) {
         if (static_cast<const LNotificationDistributor*>(m_headers[static_cast<size_t>(h)].Get()) == from.Get()) {
-            PerformSort(h);
+            // A click's failure stops at the table: no exception leaves the event loop.
+            try {
+                PerformSort(h);
+            } catch (const FailedResultException& e) {
+                DebugOut() << "Multi-column list: the sort failed: " << e.what() << std::endl;
+            }
             break;
         }
     }

@@ -47,11 +47,14 @@ void LMultiColumnListBox::PerformSort(int32_t column)
     // The columns' selections are rewritten below; no column may sync the others meanwhile.
     for (int32_t c = columns - 1; c >= 0; --c) {
         const RCPtr<LNotificationDistributor> source(m_columns[static_cast<size_t>(c)].Get());
-        if (!m_tableHandler->RemoveDistributorHandler(source, u"NID_SELECTION_CHANGE"))
-            ThrowFailedResult(E_FAIL, kSortMethod, kSortSource, kSuspendLine);
-        const KXRESULT hr = LPanel::UnregisterForNotification(source, u"NID_SELECTION_CHANGE");
-        if (Failed(hr))
+        KXRESULT hr = m_tableHandler->RemoveDistributorHandler(source, u"NID_SELECTION_CHANGE") ? S_OK : E_FAIL;
+        if (Succeeded(hr))
+            hr = LPanel::UnregisterForNotification(source, u"NID_SELECTION_CHANGE");
+        if (Failed(hr)) {
+            // The table stays as it was: the columns suspended so far listen again.
+            ResubscribeSelections(c + 1);
             ThrowFailedResult(hr, kSortMethod, kSortSource, kSuspendLine);
+        }
     }
 
     std::vector<uint8_t> wasSelected(static_cast<size_t>(rows), 0);
@@ -93,13 +96,23 @@ void LMultiColumnListBox::PerformSort(int32_t column)
                 m_columns[static_cast<size_t>(c)]->SelectRange(k, -1, false);
     }
 
-    for (int32_t c = columns - 1; c >= 0; --c) {
+    const KXRESULT hr = ResubscribeSelections(0);
+    if (Failed(hr))
+        ThrowFailedResult(hr, kSortMethod, kSortSource, kRestoreLine);
+}
+
+KXRESULT LMultiColumnListBox::ResubscribeSelections(int32_t first)
+{
+    // Every column is tried; the first failure is reported.
+    KXRESULT result = S_OK;
+    for (int32_t c = GetColumnCount() - 1; c >= first; --c) {
         const KXRESULT hr = m_tableHandler->AddDistributorHandler(
             &LMultiColumnListBox::OnColumnSelection,
             RCPtr<LNotificationDistributor>(m_columns[static_cast<size_t>(c)].Get()), u"NID_SELECTION_CHANGE", 0);
-        if (Failed(hr))
-            ThrowFailedResult(hr, kSortMethod, kSortSource, kRestoreLine);
+        if (Failed(hr) && Succeeded(result))
+            result = hr;
     }
+    return result;
 }
 
 } // namespace KX

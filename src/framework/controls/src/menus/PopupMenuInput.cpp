@@ -83,12 +83,6 @@ void LPopupMenu::ActivateHotItem()
     const RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(menu), index);
     const ConstRCPtr<LRefCountedObject> payload(param.Get());
     SendListNotification(u"NID_ITEM_ACTIVATED", payload);
-    // The top popup's owner hears of an activation deep in the cascade as well.
-    RCPtr<LPopupMenu> top = self;
-    while (RCPtr<LPopupMenu> up = top->GetParentPopup())
-        top = up;
-    if (top.Get() != this)
-        top->SendListNotification(u"NID_ITEM_ACTIVATED", payload);
     if (receiver && !item->id.IsEmpty())
         DeliverNotification(receiver, item->id.GetString(), payload);
     if (m_closeOnFocusLoss && !m_closing)
@@ -332,6 +326,8 @@ void LPopupMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
 
 KXRESULT LPopupMenu::SetFocus(bool forward)
 {
+    // A popup asked for the focus it holds stays open: a press on one of its rows asks so, and
+    // the release still has to choose the item.
     m_closingSubMenus = 0;
     return LCheckedListBox::SetFocus(forward);
 }

@@ -4,6 +4,7 @@
 
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlGeometry.h"
+#include "kx/ui/LayoutPasses.h"
 #include "kx/ui/MouseWheelParam.h"
 #include "kx/ui/StringTable.h"
 
@@ -15,6 +16,9 @@ namespace KX {
 
 namespace {
 constexpr double kExtentEpsilon = 2.220446049250313e-15;
+// Extents and offsets stay within half the layout's range: docked children are placed at their
+// own place plus the offset, and that sum must still be a layout coordinate.
+constexpr double kMaxExtent = kMaxLayoutCoordinate / 2.0;
 constexpr uint32_t kModifierShift = 0x08;
 constexpr uint32_t kModifierAlt = 0x40;
 } // namespace
@@ -28,10 +32,10 @@ KXRESULT LScrollView::Receive(const RCPtr<LNotificationDistributor>& from, const
     if (!IsBuilt())
         return S_FALSE;
     const RCPtr<LScrollView> self(this);
-    LControl::Receive(from, n);
-    if (m_handler)
-        m_handler->Receive(from, n);
-    return S_OK;
+    // Its own table first; the control base's only when that did not use the notification.
+    if (m_handler && m_handler->Receive(from, n))
+        return S_OK;
+    return LControl::Receive(from, n);
 }
 
 KXRESULT LScrollView::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
@@ -118,6 +122,20 @@ KXRESULT LScrollView::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>&
     return hr;
 }
 
+void LScrollView::OnChildRemoved(const RCPtr<LControl>& child, int32_t index)
+{
+    LControl::OnChildRemoved(child, index);
+    if (!m_initialized || !GetTopLevelOwnerSlot())
+        return;
+    // Not while the bars themselves go (the view is being taken apart).
+    const LControl* parts[] = {m_hBar.Get(), m_vBar.Get(), m_corner.Get()};
+    for (const LControl* part : parts)
+        if (part && part->GetParent().Get() != this)
+            return;
+    const RCPtr<LScrollView> self(this);
+    RecomputeAutoExtent();
+}
+
 void LScrollView::SetAutoExtent(uint32_t axes)
 {
     m_autoExtent = axes & (kAutoExtentX | kAutoExtentY);
@@ -140,9 +158,9 @@ void LScrollView::SetLineMode(int32_t lineHeight)
 
 KXRESULT LScrollView::SetClientExtent(double width, double height)
 {
-    // Infinite sizes are cut to the largest geometry value; not a number keeps the stored one.
-    width = std::isnan(width) ? m_extent.x : std::clamp(width, -kMaxGeometryValue, kMaxGeometryValue);
-    height = std::isnan(height) ? m_extent.y : std::clamp(height, -kMaxGeometryValue, kMaxGeometryValue);
+    // Extents are cut to what the layout can place; not a number keeps the stored one.
+    width = std::isnan(width) ? m_extent.x : std::clamp(width, -kMaxExtent, kMaxExtent);
+    height = std::isnan(height) ? m_extent.y : std::clamp(height, -kMaxExtent, kMaxExtent);
     if (!(std::fabs(width - m_extent.x) >= kExtentEpsilon) && !(std::fabs(height - m_extent.y) >= kExtentEpsilon))
         return S_FALSE;
     m_extent = PointT<double>{width, height};
@@ -182,15 +200,20 @@ bool LScrollView::RecomputeAutoExtent()
     const PointT<double> corner = GetChildrenFarCorner();
     PointT<double> extent = m_extent;
     if (m_autoExtent & kAutoExtentX)
-        extent.x = std::clamp(corner.x + m_extentMargin[0], -kMaxGeometryValue, kMaxGeometryValue);
+        extent.x = std::clamp(corner.x + m_extentMargin[0], -kMaxExtent, kMaxExtent);
     if (m_autoExtent & kAutoExtentY)
-        extent.y = std::clamp(corner.y + m_extentMargin[1], -kMaxGeometryValue, kMaxGeometryValue);
+        extent.y = std::clamp(corner.y + m_extentMargin[1], -kMaxExtent, kMaxExtent);
     return SetClientExtent(extent.x, extent.y) == S_OK;
 }
 
 const PointT<double>& LScrollView::SetScrollOffset(PointT<double> offset)
 {
     const RCPtr<LScrollView> self(this);
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        double& along = GetAxisRef(offset, axis);
+        if (!std::isnan(along))
+            along = std::clamp(along, -kMaxExtent, kMaxExtent);
+    }
     m_scrollingView = true;
     const PointT<double>& result = LControl::SetScrollOffset(offset);
     m_scrollingView = false;

@@ -39,10 +39,10 @@ KXRESULT LScrollbar::Receive(const RCPtr<LNotificationDistributor>& from, const 
     if (!IsBuilt())
         return S_FALSE;
     const RCPtr<LScrollbar> self(this);
-    LControl::Receive(from, n);
-    if (m_handler)
-        m_handler->Receive(from, n);
-    return S_OK;
+    // Its own table first; the control base's only when that did not use the notification.
+    if (m_handler && m_handler->Receive(from, n))
+        return S_OK;
+    return LControl::Receive(from, n);
 }
 
 KXRESULT LScrollbar::UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name)
@@ -252,7 +252,8 @@ KXRESULT LScrollbar::OnBarKey(const RCPtr<LNotificationDistributor>&, const RCPt
     // The key was used: the sender stops offering it.
     const_cast<LSiblingKeyParam*>(param.Get())->SetResult(0);
     SetNormalizedValue(target);
-    return S_FALSE;
+    // The bar's own key bindings still see the key.
+    return S_OK;
 }
 
 } // namespace KX

@@ -137,8 +137,25 @@ KXRESULT LTextBox::SetFocus(bool forward)
     return LScrollView::SetFocus(forward);
 }
 
+bool LTextBox::CanLoseFocus()
+{
+    const RCPtr<LControl> self(this);
+    return Validate()->accepted;
+}
+
 void LTextBox::InsertCharacter(char16_t c)
 {
+    // A pair typed as two characters is inserted whole when its second half comes; a half on its
+    // own is never inserted.
+    const char16_t high = m_pendingHigh;
+    m_pendingHigh = 0;
+    if (textbox::IsHighSurrogate(c)) {
+        m_pendingHigh = c;
+        return;
+    }
+    const bool pair = textbox::IsLowSurrogate(c) && high != 0;
+    if (textbox::IsLowSurrogate(c) && !pair)
+        return;
     WString copy = GetText();
     if (m_selectionLength > 0) {
         const int32_t start = m_selectionStart;
@@ -147,19 +164,16 @@ void LTextBox::InsertCharacter(char16_t c)
         ClearSelection();
     }
     const int32_t caret = std::min(m_caret, static_cast<int32_t>(copy.GetLength()));
-    const int32_t room = m_maxLength > 0 ? m_maxLength - static_cast<int32_t>(copy.GetLength()) : INT32_MAX;
-    // Half a surrogate pair is never kept: a first half without room for the second, or a second
-    // half whose first half was dropped.
-    const bool strayHalf =
-        (textbox::IsHighSurrogate(c) && room < 2) ||
-        (textbox::IsLowSurrogate(c) && (caret < 1 || !textbox::IsHighSurrogate(copy.GetString()[caret - 1])));
-    if (room < 1 || strayHalf) {
+    const int32_t room = EditLimit() - static_cast<int32_t>(copy.GetLength());
+    const int32_t count = pair ? 2 : 1;
+    if (room < count) {
         SetText(copy, false);
         return;
     }
-    copy.InsertChars(static_cast<unsigned>(caret), &c, 1);
+    const char16_t units[2] = {pair ? high : c, c};
+    copy.InsertChars(static_cast<unsigned>(caret), units, static_cast<unsigned>(count));
     if (SetText(copy, false) == S_OK)
-        SetCaretPosition(caret + 1, true);
+        SetCaretPosition(caret + count, true);
 }
 
 KXRESULT LTextBox::DeleteRange(int32_t start, int32_t count)
@@ -186,7 +200,7 @@ KXRESULT LTextBox::ReplaceSelection(const WString& text)
         return E_FAIL;
     const int32_t start = m_selectionStart, count = m_selectionLength;
     const int32_t inserted = static_cast<int32_t>(text.GetLength());
-    if (m_maxLength > 0 && static_cast<int64_t>(GetTextLength()) - count + inserted > m_maxLength)
+    if (static_cast<int64_t>(GetTextLength()) - count + inserted > EditLimit())
         return E_FAIL;
     const WString& current = GetText();
     const KXRESULT hr = SetText(current.Left(static_cast<unsigned>(start)) + text + current.Mid(start + count), false);

@@ -89,10 +89,23 @@ void LTextBox::UpdateCaretRect()
                                static_cast<float>(origin.y), 1.0f, static_cast<float>(std::max(height, 0))};
 }
 
+int32_t LTextBox::ToBoundary(int32_t index, int32_t direction) const
+{
+    const WString& text = GetText();
+    const int32_t length = static_cast<int32_t>(text.GetLength());
+    if (index <= 0 || index >= length)
+        return index;
+    const char16_t* s = text.GetString();
+    if (textbox::IsHighSurrogate(s[index - 1]) && textbox::IsLowSurrogate(s[index]))
+        return direction < 0 ? index - 1 : index + 1;
+    return index;
+}
+
 KXRESULT LTextBox::SetCaretPosition(int32_t index, bool force)
 {
     if (index < 0 || index > GetTextLength())
         return E_INVALIDARG;
+    index = ToBoundary(index, -1);
     if (index == m_caret && !force) {
         if (m_selectionLength == 0)
             m_selectionAnchor = m_caret;
@@ -111,7 +124,9 @@ KXRESULT LTextBox::SetCaretPosition(int32_t index, bool force)
 
 void LTextBox::SetSelection(int32_t start, int32_t count, int32_t anchor)
 {
+    anchor = ToBoundary(anchor, -1);
     if (count < 1) {
+        start = ToBoundary(start, -1);
         const bool changed = m_selectionLength != 0 || m_selectionStart != start;
         m_selectionStart = start;
         m_selectionLength = 0;
@@ -136,8 +151,9 @@ void LTextBox::SelectRange(int32_t first, int32_t last)
     } else {
         if (first < 0 || first >= length || last < 0 || last >= length)
             return;
-        m_selectionStart = std::min(first, last);
-        m_selectionLength = std::max(first, last) - m_selectionStart + 1;
+        // Whole pairs: the start moves back to a boundary, the end (one past the last) forward.
+        m_selectionStart = ToBoundary(std::min(first, last), -1);
+        m_selectionLength = ToBoundary(std::max(first, last) + 1, 1) - m_selectionStart;
         m_selectionAnchor = m_selectionStart;
     }
     if (oldStart != m_selectionStart || oldLength != m_selectionLength)
@@ -146,8 +162,8 @@ void LTextBox::SelectRange(int32_t first, int32_t last)
 
 void LTextBox::ExtendSelectionTo(int32_t index)
 {
-    index = std::clamp(index, 0, GetTextLength());
-    const int32_t anchor = std::clamp(m_selectionAnchor, 0, GetTextLength());
+    index = ToBoundary(std::clamp(index, 0, GetTextLength()), -1);
+    const int32_t anchor = ToBoundary(std::clamp(m_selectionAnchor, 0, GetTextLength()), -1);
     m_selectionStart = std::min(anchor, index);
     m_selectionLength = std::abs(index - anchor);
     m_selectionAnchor = anchor;
@@ -404,8 +420,25 @@ KXRESULT LTextBox::PaintAfterChildren(const RCPtr<LRenderer>& renderer)
     const float sy = static_cast<float>(std::clamp(scroll.y, -kPointLimit, kPointLimit));
     const float x = m_caretRect.x - sx;
     renderer->DrawLine(PointT<float>{x, m_caretRect.y - sy}, PointT<float>{x, m_caretRect.y + m_caretRect.height - sy},
-                       LColor::MakeFromARGB(0xFF000000u), 1.0f);
+                       CaretColor(), 1.0f);
     return S_OK;
+}
+
+LColor LTextBox::CaretColor()
+{
+    // The caret is drawn only while focused: the focused looks' text colour, else the first look's.
+    const int32_t shown = IsHot() ? kLookFocusedHot : kLookFocused;
+    for (int32_t index : {shown, kLookFocused, kLookNormal}) {
+        if (GetLookCount() <= static_cast<uint32_t>(index))
+            continue;
+        const auto* look = dynamic_cast<const LLook*>(GetLookAt(static_cast<uint32_t>(index)).Get());
+        if (!look || !look->GetTextForegroundPart())
+            continue;
+        const ConstRCPtr<LColorizer>& colorizer = look->GetTextForegroundPart()->GetColorizer();
+        if (colorizer && !look->GetTextForegroundPart()->GetBitmap())
+            return LColor::MakeFromARGB(look->GetTextForegroundPart()->GetFlatColor().ToARGB());
+    }
+    return LColor::MakeFromARGB(0xFF000000u);
 }
 
 } // namespace KX

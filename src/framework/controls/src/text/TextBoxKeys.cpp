@@ -275,9 +275,7 @@ bool LTextBox::CanPerformEdit(int32_t command)
     WString text;
     if (!ReadClipboardText(text))
         return false;
-    if (m_maxLength <= 0)
-        return true;
-    return static_cast<int64_t>(GetTextLength()) - m_selectionLength + text.GetLength() <= m_maxLength;
+    return static_cast<int64_t>(GetTextLength()) - m_selectionLength + text.GetLength() <= EditLimit();
 }
 
 KXRESULT LTextBox::PasteText(const WString& text)
@@ -285,7 +283,7 @@ KXRESULT LTextBox::PasteText(const WString& text)
     if (m_selectionLength > 0)
         return ReplaceSelection(text);
     const int32_t inserted = static_cast<int32_t>(text.GetLength());
-    if (m_maxLength > 0 && static_cast<int64_t>(GetTextLength()) + inserted > m_maxLength)
+    if (static_cast<int64_t>(GetTextLength()) + inserted > EditLimit())
         return E_FAIL;
     const int32_t caret = m_caret;
     WString copy = GetText();

@@ -170,7 +170,7 @@ bool LKnob::IsFineHeld(uint32_t modifiers) const
     if (modifiers & Modifier::Ctrl)
         return true;
     LFrameworkApp* app = LFrameworkApp::GetCurrent();
-    return app && app->GetKeyState(VKey::Control);
+    return app && app->IsKeyPressed(VKey::Control);
 }
 
 void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)

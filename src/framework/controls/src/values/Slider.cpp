@@ -116,6 +116,7 @@ KXRESULT LSlider::Initialize()
     }
     CheckTrackedBoundsChanged();
     SetValueRange(0.0, 127.0, 0);
+    SetInteractionMode(0);
     return S_OK;
 }
 

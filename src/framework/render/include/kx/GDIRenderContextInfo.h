@@ -46,6 +46,8 @@ public:
 
     // 4096 x 4096.
     void GetMaxSurfaceSize(int32_t& width, int32_t& height) const override;
+    // True when the current surface has its Graphics.
+    bool CanDrawNow() const override { return GetGraphics() != nullptr; }
 
     const RCPtr<LGDIRendererOffscreenSurface>& GetSurface() const noexcept { return m_surface; }
     const RCPtr<LGDIRendererOffscreenSurface>& GetSpareSurface() const noexcept { return m_spare; }

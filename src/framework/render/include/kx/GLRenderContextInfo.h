@@ -101,6 +101,8 @@ public:
                                               const RCPtr<LGLContext>& context, const RCPtr<LGLSurface>& surface);
 
     void GetMaxSurfaceSize(int32_t& width, int32_t& height) const override;
+    // True while its context is bound to its surface on this thread (inside a started frame).
+    bool CanDrawNow() const override;
     // Shows the back buffer, unless offscreen-only.
     void SwapBuffers();
 

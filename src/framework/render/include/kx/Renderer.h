@@ -114,6 +114,9 @@ class LRenderContextInfo : public virtual LRefCountedObject {
 public:
     // The largest surface this context can have.
     virtual void GetMaxSurfaceSize(int32_t& width, int32_t& height) const = 0;
+    // False while drawing into this context is not possible (no surface to draw into, or not
+    // bound); a painter then asks for a full repaint later instead.
+    virtual bool CanDrawNow() const { return true; }
 
     WindowHandle GetWindow() const noexcept { return m_window; }
     // Set: never presented to a window; may be the source of DrawContextSurface and

@@ -145,6 +145,12 @@ void LGLRenderContextInfo::GetMaxSurfaceSize(int32_t& width, int32_t& height) co
     height = m_maxHeight;
 }
 
+bool LGLRenderContextInfo::CanDrawNow() const
+{
+    return m_context && m_surface && LGLContext::GetBoundContext() == m_context.Get() &&
+           LGLContext::GetBoundSurface() == m_surface.Get();
+}
+
 void LGLRenderContextInfo::SwapBuffers()
 {
     if (!IsOffscreenOnly() && m_surface)

@@ -159,28 +159,11 @@ RCPtr<LRenderer> LFrameworkApp::GetMeasurementRenderer() const
     return m_rootWindows.empty() ? RCPtr<LRenderer>() : m_rootWindows.front()->GetRenderer();
 }
 
-namespace {
-IStatusBarControl* FindStatusBar(LControl& control, int depth)
-{
-    if (auto* bar = dynamic_cast<IStatusBarControl*>(&control))
-        return bar;
-    if (depth > 256)
-        return nullptr;
-    LChildControlList& children = control.GetChildren();
-    for (uint32_t i = 0; i < children.GetCount(); ++i)
-        if (LControl* child = children.GetAt(i, kOrderInsertion).Get())
-            if (IStatusBarControl* bar = FindStatusBar(*child, depth + 1))
-                return bar;
-    return nullptr;
-}
-} // namespace
-
 IStatusBarControl* LFrameworkApp::GetStatusBar() const
 {
-    if (m_rootWindows.empty() || !m_rootWindows.front())
-        return nullptr;
-    const RCPtr<LControl>& main = m_rootWindows.front()->GetMainControl();
-    return main ? FindStatusBar(*main, 0) : nullptr;
+    // No bar is ever registered with the application: a bar in a window's tree shows only the
+    // texts posted to it directly.
+    return nullptr;
 }
 
 KXRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)
@@ -229,11 +212,11 @@ uint32_t LFrameworkApp::GetMouseButtons()
     if (RCPtr<LRootWindow> active = FindActiveRootWindow())
         return active->GetMouseButtonState();
     uint32_t buttons = 0;
-    if (GetKeyState(1))
+    if (IsKeyPressed(1))
         buttons |= 1;
-    if (GetKeyState(4))
+    if (IsKeyPressed(4))
         buttons |= 2;
-    if (GetKeyState(2))
+    if (IsKeyPressed(2))
         buttons |= 4;
     return buttons;
 }
@@ -243,7 +226,13 @@ RCPtr<IEditTarget> LFrameworkApp::GetFocusedControl()
     RCPtr<LRootWindow> active = FindActiveRootWindow();
     if (!active || !active->GetFocusControl())
         return nullptr;
-    return RCPtr<IEditTarget>(dynamic_cast<IEditTarget*>(active->GetFocusControl().Get()));
+    const RCPtr<LControl> focus = active->GetFocusControl();
+    if (auto* target = dynamic_cast<IEditTarget*>(focus.Get()))
+        return RCPtr<IEditTarget>(target);
+    // A control that edits nothing itself (a context menu open over a text box) stands for the
+    // edit target it belongs to.
+    const RCPtr<LControl> behind = focus->GetEditTarget();
+    return RCPtr<IEditTarget>(dynamic_cast<IEditTarget*>(behind.Get()));
 }
 
 WString LFrameworkApp::LookupAppString(const WString& key)

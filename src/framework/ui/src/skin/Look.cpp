@@ -1,17 +1,15 @@
 // Looks: layout of the parts and the label box, the three drawing steps and the colour at a point.
 #include "kx/ui/Look.h"
 
-#include "kx/Exception.h"
+#include "kx/DebugTrace.h"
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace KX {
 
 namespace {
 
-constexpr const char* kSource = "ControlBase\\Look";
 constexpr double kTargetLimit = 4503599627370496.0;
 constexpr float kSizeLimit = 8388608.0f;
 
@@ -252,20 +250,27 @@ void LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& regio
                             static_cast<double>(m_fontText->GetLayoutWidth()),
                             static_cast<double>(m_fontText->GetLayoutHeight())};
     const RectT<double> whole{0.0, 0.0, static_cast<double>(m_size.x), static_cast<double>(m_size.y)};
+    const ConstRCPtr<LVisualPart>& part = m_textForegroundPart;
+    if (!part)
+        return;
+    // Only a flat colour fills text: a label with another fill is left out, reported once.
+    const ConstRCPtr<LColorizer>& colorizer = part->GetColorizer();
+    const char* unsupported = part->GetBitmap()                                             ? "Bitmap fill"
+                              : colorizer && colorizer->GetType() != LColorizer::kSolidFill ? "Gradient fill"
+                                                                                            : nullptr;
+    if (unsupported) {
+        if (!m_unsupportedFillReported) {
+            m_unsupportedFillReported = true;
+            DebugOut() << "Look " << (m_descriptor ? m_descriptor->GetName().ToNarrow().GetString() : "")
+                       << ": label skipped: " << unsupported << " for text foreground part not yet implemented."
+                       << std::endl;
+        }
+        return;
+    }
+    if (!colorizer)
+        return;
     WalkRegion(renderer, region, box, [&](const RectT<double>& overlap) {
         CAutoClip clip(renderer, whole, overlap, m_stencil, true);
-        const ConstRCPtr<LVisualPart>& part = m_textForegroundPart;
-        if (!part)
-            return;
-        if (part->GetBitmap())
-            Throw<std::domain_error>("Bitmap fill for text foreground part not yet implemented.",
-                                     "KX::LLook::DrawLabelText", kSource, 293);
-        const ConstRCPtr<LColorizer>& colorizer = part->GetColorizer();
-        if (!colorizer)
-            return;
-        if (colorizer->GetType() != LColorizer::kSolidFill)
-            Throw<std::domain_error>("Gradient fill for text foreground part not yet implemented.",
-                                     "KX::LLook::DrawLabelText", kSource, 302);
         CAutoClip textClip(renderer, box, box, nullptr, true);
         // The fill's own colour, so that a part of no size still colours the label.
         const LColor color = LColor::MakeFromARGB(part->GetFlatColor().ToARGB());

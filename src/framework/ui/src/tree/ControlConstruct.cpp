@@ -106,7 +106,13 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
             const RectT<int32_t> client = m_ownerWindow->GetClientRect();
             const double origin[2] = {ClampToWindowRange(client.x), ClampToWindowRange(client.y)};
             RectT<double> rect{origin[0], origin[1], m_size.x, m_size.y};
-            ConfirmWindowRect(rect); // moving the window comes with the root window
+            // The control may move or size the window before the new skin lays it out.
+            if (ConfirmWindowRect(rect) == S_FALSE) {
+                const RCPtr<IRootWindow> window(m_ownerWindow);
+                window->SetClientRect(RectT<int32_t>{
+                    static_cast<int32_t>(std::lround(rect.x)), static_cast<int32_t>(std::lround(rect.y)),
+                    static_cast<int32_t>(std::lround(rect.width)), static_cast<int32_t>(std::lround(rect.height))});
+            }
             for (int32_t axis = 0; axis < 2; ++axis) {
                 m_layout->Position(axis).relative = 0.0f;
                 m_layout->Position(axis).absolute = origin[axis];
@@ -231,7 +237,8 @@ void LControl::ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray
     m_rebuildingChildren = 0;
     if (m_children.GetCount() > 0)
         PerformLayout();
-    // Condition notifications on a rebuild come with the focus model.
+    // Visibility or size the new skin gave is announced now.
+    UpdateConditions();
 }
 
 void LControl::FillRootWindow()

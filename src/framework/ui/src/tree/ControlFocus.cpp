@@ -18,6 +18,30 @@ LRootWindow* RootOf(LControl& control)
     return dynamic_cast<LRootWindow*>(control.GetTopLevelOwnerSlot().Get());
 }
 
+bool IsWithin(const LControl* c, const LControl& control)
+{
+    for (; c; c = c->GetParent().Get())
+        if (c == &control)
+            return true;
+    return false;
+}
+
+// A control disabled or hidden while it, or a control inside it, holds the pointer lets go: the
+// press ends without its release. A hidden one also hands the hover to what is under the pointer.
+void ReleasePointerWithin(LControl& control, bool hidden)
+{
+    LRootWindow* window = RootOf(control);
+    if (!window)
+        return;
+    const RCPtr<LRootWindow> hold(window);
+    if (const RCPtr<LControl> capture = window->GetCaptureControl(); IsWithin(capture.Get(), control))
+        capture->OnCaptureLost();
+    if (hidden && IsWithin(window->GetHoverControl().Get(), control)) {
+        PointT<int32_t> local;
+        window->HitTest(window->GetCursorPos(), local, true);
+    }
+}
+
 void SendCondition(LControl& control, const char16_t* id, const RCPtr<LConditionsParam>& record)
 {
     RCPtr<LNotification> n;
@@ -249,6 +273,8 @@ void LControl::SetEnabled(bool enabled)
     TakeFocusFromParent();
     UpdateConditions();
     InvalidateWholeAndUnclipped(*this);
+    if (!enabled)
+        ReleasePointerWithin(*this, false);
 }
 
 void LControl::SetVisible(bool visible)
@@ -267,6 +293,8 @@ void LControl::SetVisible(bool visible)
         InvalidateWholeAndUnclipped(*this);
     }
     UpdateConditions();
+    if (!visible)
+        ReleasePointerWithin(*this, true);
 }
 
 void LControl::SetNotFocusable(bool notFocusable)
@@ -284,6 +312,14 @@ void LControl::SetNotFocusable(bool notFocusable)
         SetFocus(true);
     else if (notFocusable && m_hasFocus && m_parent)
         RCPtr<LControl>(m_parent)->SetFocus(true);
+}
+
+KXRESULT LControl::SetInteractionMode(int32_t mode)
+{
+    if (mode < 0)
+        return E_INVALIDARG;
+    m_interactionMode = mode;
+    return S_OK;
 }
 
 void LControl::SetHighlighted(bool on)

@@ -227,9 +227,18 @@ KXRESULT LControl::SetValueRange(double minimum, double maximum, int32_t scaleTy
 
 double LControl::NormalizedToValue(double t) const
 {
-    if (m_scaleType == 1)
-        return m_minimum * std::pow(m_maximum / m_minimum, t);
-    return m_minimum + (m_maximum - m_minimum) * t;
+    if (m_scaleType == 1) {
+        const double ratio = m_maximum / m_minimum;
+        if (std::isfinite(ratio) && ratio > 0.0)
+            return m_minimum * std::pow(ratio, t);
+        // Ends too far apart for their ratio: interpolate the logarithms.
+        return std::exp(std::log(m_minimum) + (std::log(m_maximum) - std::log(m_minimum)) * t);
+    }
+    const double span = m_maximum - m_minimum;
+    if (std::isfinite(span))
+        return m_minimum + span * t;
+    // Ends of opposite sign near the largest double: each side weighed on its own.
+    return m_minimum * (1.0 - t) + m_maximum * t;
 }
 
 double LControl::ValueToNormalized(double value) const
@@ -238,9 +247,16 @@ double LControl::ValueToNormalized(double value) const
         return 0.0;
     const double lo = std::min(m_minimum, m_maximum), hi = std::max(m_minimum, m_maximum);
     value = std::clamp(value, lo, hi);
-    if (m_scaleType == 1)
-        return std::log(value / m_minimum) / std::log(m_maximum / m_minimum);
-    return (value - m_minimum) / (m_maximum - m_minimum);
+    if (m_scaleType == 1) {
+        const double ratio = m_maximum / m_minimum, part = value / m_minimum;
+        if (std::isfinite(ratio) && ratio > 0.0 && std::isfinite(part) && part > 0.0)
+            return std::log(part) / std::log(ratio);
+        return (std::log(value) - std::log(m_minimum)) / (std::log(m_maximum) - std::log(m_minimum));
+    }
+    const double span = m_maximum - m_minimum;
+    if (std::isfinite(span))
+        return (value - m_minimum) / span;
+    return (value / 2.0 - m_minimum / 2.0) / (m_maximum / 2.0 - m_minimum / 2.0);
 }
 
 KXRESULT LControl::StartAxisAnimation(int32_t axis, double speed, double highest, double lowest,

@@ -101,8 +101,8 @@ bool LControl::ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> ne
     // Only a move inside the parent, which repaints itself whole after the scroll; a control
     // drawn outside it, or one holding the focus at no size, takes the full pass.
     const RCPtr<LControl> parent = m_parent;
-    if (!parent || !parent->m_scrolling[0] || !m_layout || !m_layout->clipToParent || m_unclippedCount > 0 ||
-        !(newOffset.x == parent->m_scroll.x && newOffset.y == parent->m_scroll.y) ||
+    if (!parent || !parent->m_scrolling[0] || parent->m_scrolling[1] != 2 || !m_layout || !m_layout->clipToParent ||
+        m_unclippedCount > 0 || !(newOffset.x == parent->m_scroll.x && newOffset.y == parent->m_scroll.y) ||
         parent->m_childMovedAtSerial == parent->m_scrollSerial ||
         ((m_hasFocus || m_containsFocus) && !(m_size.x > 0.0 && m_size.y > 0.0)))
         return false;

@@ -14,6 +14,18 @@ namespace KX {
 
 namespace {
 
+// True when a child's placement or size on either axis names another control.
+bool ChildrenNameControls(LChildControlList& children)
+{
+    for (uint32_t i = 0; i < children.GetCount(); ++i) {
+        const LLayoutDescriptor* l = children.GetAt(i, kOrderInsertion)->GetLayout().Get();
+        for (int32_t axis = 0; l && axis < 2; ++axis)
+            if (l->Position(axis).kind == kPositionToControl || l->Size(axis).kind == kSizeToControl)
+                return true;
+    }
+    return false;
+}
+
 LRootWindow* RootOf(LControl& control)
 {
     return dynamic_cast<LRootWindow*>(control.GetTopLevelOwnerSlot().Get());
@@ -128,6 +140,8 @@ double LControl::SetNormalizedValue(double value)
     const double t = std::clamp(value, 0.0, 1.0);
     if (t == m_value)
         return m_value;
+    // A listener may release the control.
+    const RCPtr<LControl> self(this);
     m_value = t;
     OnValueChanged();
     RCPtr<LNotification> n;
@@ -150,7 +164,9 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     const PointT<double> old = m_scroll;
     m_scroll = offset;
     ++m_scrollSerial;
-    m_scrolling[1] = 1; // the children follow the offset
+    // The children follow the offset: shifted (2) only while none is placed or sized against
+    // another control, as then laying each out again in turn gives the same places.
+    m_scrolling[1] = ChildrenNameControls(m_children) ? 1 : 2;
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
     RelayoutAfterShifts();

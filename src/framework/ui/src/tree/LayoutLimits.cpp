@@ -244,10 +244,11 @@ KXRESULT ApplyMaximumSize(LControl& control, PointT<double>& position, PointT<do
         const double origin = isBox ? pos - alpha * refExtent : RectOrigin(ref, axis);
         const double end = LayoutCoord(LayoutFactor(limit.relative) * refExtent + origin + LayoutCoord(limit.absolute));
         if (pos < end && end < pos + extent) {
-            // The far edge comes back to the end and the anchor point stays where it was; an end
-            // at or before the anchor point (or an anchor at the far edge) moves the far edge only.
-            if (alpha >= 0.0 && alpha < 1.0 && end > pos + alpha * extent)
-                pos -= RoundLayoutValue(alpha * (end - pos - extent) / (1.0 - alpha));
+            // The far edge comes back to the end and the position moves by the anchor's share of
+            // the cut; when that would leave no room before the end, the far edge moves alone.
+            const double moved = pos - RoundLayoutValue(alpha * (end - pos - extent));
+            if (RoundLayoutValue(end) - moved >= 0.0)
+                pos = moved;
             extent = RoundLayoutValue(end) - pos;
             result = S_FALSE;
         }

@@ -1,6 +1,9 @@
 #include "kx/ui/MenuDescriptor.h"
 
+#include "kx/DebugTrace.h"
+
 #include <map>
+#include <unordered_set>
 #include <vector>
 
 namespace KX {
@@ -13,17 +16,6 @@ bool IsDigit(char16_t c)
 }
 
 // The leading decimal digits of text, saturating; 0 without digits.
-uint32_t LeadingNumber(const WString& text)
-{
-    uint64_t value = 0;
-    for (const char16_t* p = text.GetString(); IsDigit(*p); ++p) {
-        value = value * 10 + static_cast<uint64_t>(*p - u'0');
-        if (value > UINT32_MAX)
-            return UINT32_MAX;
-    }
-    return static_cast<uint32_t>(value);
-}
-
 std::vector<WString> SplitAtDots(const WString& key)
 {
     std::vector<WString> pieces;
@@ -74,6 +66,7 @@ struct LMenuDescriptor::BuildContext {
     std::map<WString, List> groups;
     std::vector<WString> path; // groups being built, outermost first
     uint32_t items = 0;
+    bool itemsCut = false; // reported once per menu text
 };
 
 LMenuDescriptor::~LMenuDescriptor()
@@ -97,15 +90,33 @@ KXRESULT LMenuDescriptor::InsertItem(uint32_t index, const RCPtr<LMenuItemDescri
 {
     if (!item || index > m_items.GetCount())
         return E_INVALIDARG;
-    // A menu never holds itself or one of the menus above it.
-    for (const LMenuDescriptor* up = this; up; up = up->m_parent.Get())
-        if (up == item.Get())
-            return E_INVALIDARG;
+    // A menu never holds itself or a menu that holds it, however deep: the item's own subtree
+    // is searched, for an item may be held by several menus and link back to one of them only.
+    if (item->Holds(*this))
+        return E_INVALIDARG;
     const int32_t result = m_items.InsertItem(index, item);
     if (result < 0)
         return result;
     item->SetParentMenu(ConstRCPtr<LMenuDescriptor>(this));
     return S_OK;
+}
+
+bool LMenuDescriptor::Holds(const LMenuDescriptor& menu) const
+{
+    std::vector<const LMenuDescriptor*> open{this};
+    std::unordered_set<const LMenuDescriptor*> seen{this};
+    while (!open.empty()) {
+        const LMenuDescriptor* at = open.back();
+        open.pop_back();
+        if (at == &menu)
+            return true;
+        for (uint32_t i = 0; i < at->GetItemCount(); ++i) {
+            const RCPtr<LMenuItemDescriptor> below = at->GetItem(i);
+            if (below && seen.insert(below.Get()).second)
+                open.push_back(below.Get());
+        }
+    }
+    return false;
 }
 
 KXRESULT LMenuDescriptor::InsertNewItem(uint32_t index, const WString& label, const WString& id, bool enabled,
@@ -248,21 +259,22 @@ RCPtr<LMenuDescriptor> LMenuDescriptor::ParseMenuText(const Entries& entries)
             continue;
         const bool topLevel = !pieces[0].IsEmpty() && IsDigit(pieces[0].GetString()[0]);
         List* list = nullptr;
-        uint32_t position = 0;
+        // Read as the runtime's integer conversion does: blanks, a sign, then digits.
+        int64_t position = 0;
         WString id;
         if (topLevel) {
             list = &top;
-            position = LeadingNumber(pieces[0]);
+            position = pieces[0].ToInt();
             id = pieces[1];
         } else {
             list = &context.groups[pieces[0]];
-            position = LeadingNumber(pieces[1]);
+            position = pieces[1].ToInt();
             if (pieces.size() > 2)
                 id = pieces[2];
         }
         if (EndsWithDot(entry.first))
             id += WString(u".");
-        if (position != list->GetCount())
+        if (position != static_cast<int64_t>(list->GetCount()))
             continue;
         if (list->AddItem(Pair<WString, WString>{id, entry.second}) < 0)
             return nullptr;
@@ -281,8 +293,12 @@ KXRESULT LMenuDescriptor::BuildFromEntries(const List& list, BuildContext& conte
     else
         target->RemoveAllItems();
     for (uint32_t i = 0; i < list.GetCount(); ++i) {
-        if (context.items >= kMaxItems)
+        if (context.items >= kMaxItems) {
+            if (!context.itemsCut)
+                DebugOut() << "Menu: more than " << kMaxItems << " items; the rest are left out" << std::endl;
+            context.itemsCut = true;
             break;
+        }
         const Pair<WString, WString>& entry = list.ElementAt(i);
         WString label, help;
         SplitText(entry.second, label, help);
@@ -290,8 +306,13 @@ KXRESULT LMenuDescriptor::BuildFromEntries(const List& list, BuildContext& conte
         if (EndsWithDot(entry.first)) {
             const WString name = WithoutTrailingDots(entry.first);
             const auto group = context.groups.find(name);
-            if (group == context.groups.end() || depth + 1 >= kMaxDepth)
+            if (group == context.groups.end())
                 continue;
+            if (depth + 1 >= kMaxDepth) {
+                DebugOut() << "Menu: sub-menu " << name.ToNarrow().GetString() << " is more than " << kMaxDepth - 1
+                           << " levels deep; left out" << std::endl;
+                continue;
+            }
             bool onPath = false;
             for (const WString& open : context.path)
                 onPath = onPath || open == name;

@@ -32,8 +32,9 @@ KXRESULT HotKeyTable::AddBinding(const KeyCode& key, const WString& name)
     const NotificationId id = IdOf(name);
     if (!id)
         return E_INVALIDARG;
-    if (const NotificationId bound = FindNotificationIdForKey(key))
-        return bound == id ? S_FALSE : E_INVALIDARG;
+    // The first binding of a key wins, whatever name it binds.
+    if (FindNotificationIdForKey(key))
+        return E_INVALIDARG;
     auto it = m_bindings.find(id);
     if (it == m_bindings.end())
         it = m_bindings.emplace(id, Array<KeyCode>()).first;

@@ -24,10 +24,10 @@ constexpr int32_t kShowMinimizeCommand = 6;
 platform::sdl::CursorKind CursorKindOf(int32_t cursor)
 {
     using platform::sdl::CursorKind;
-    constexpr CursorKind kinds[] = {CursorKind::Arrow,     CursorKind::Wait,     CursorKind::IBeam,
-                                    CursorKind::Crosshair, CursorKind::SizeNWSE, CursorKind::SizeNESW,
-                                    CursorKind::SizeWE,    CursorKind::SizeNS,   CursorKind::SizeAll,
-                                    CursorKind::No,        CursorKind::Hand};
+    constexpr CursorKind kinds[] = {
+        CursorKind::Arrow,    CursorKind::Wait,     CursorKind::IBeam,   CursorKind::Crosshair, CursorKind::SizeNWSE,
+        CursorKind::SizeNESW, CursorKind::SizeWE,   CursorKind::SizeNS,  CursorKind::SizeAll,   CursorKind::No,
+        CursorKind::Hand,     CursorKind::DropMove, CursorKind::DropCopy};
     if (cursor < 0 || cursor >= static_cast<int32_t>(std::size(kinds)))
         return CursorKind::Arrow;
     return kinds[cursor];

@@ -98,9 +98,11 @@ void OSWindow::OnButton(const WindowEvent& event)
             // Released outside with nothing held: the press sequence and the capture end here.
             m_pressCount = 0;
             m_captured = false;
+            const uint32_t id = m_window->Id();
             root->OnMouseButton(kMouseRelease, event.button, event.modifiers, point);
-            if (!m_destroyed && m_window)
-                m_window->SetCapture(false);
+            // A handler may have closed and destroyed this window: ask by id before touching it.
+            if (platform::sdl::Window* window = platform::sdl::Window::FromId(id))
+                window->SetCapture(false);
             return;
         }
         root->OnMouseButton(kMouseRelease, event.button, event.modifiers, point);

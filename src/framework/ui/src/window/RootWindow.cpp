@@ -10,27 +10,6 @@
 
 namespace KX {
 
-// Hands the root window's bound hot keys to the controls registered at the root window.
-class LHotKeyForwarder : public LNotificationReceiver {
-public:
-    explicit LHotKeyForwarder(LRootWindow* window) : m_window(window) {}
-    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
-    {
-        if (!m_window)
-            return S_FALSE;
-        RCPtr<LRootWindow> window(m_window);
-        return window->SendNotification(n);
-    }
-    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>&, const char16_t*) override
-    {
-        return S_FALSE;
-    }
-    void Unlink() noexcept { m_window = nullptr; }
-
-private:
-    LRootWindow* m_window; // not counted: cut by the window's teardown
-};
-
 namespace {
 IRootWindowHost* g_rootHost = nullptr;
 
@@ -115,23 +94,17 @@ RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindow
 LRootWindow::LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* services)
     : m_renderer(renderer), m_services(services)
 {
-    m_hotKeyForwarder = RCPtr<LHotKeyForwarder>(new LHotKeyForwarder(this));
-    m_hotKeys = LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(m_hotKeyForwarder));
+    // Bound keys are posted to the window's own queue and reach its clients on the next idle step.
+    m_hotKeys = LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(GetReceiver()));
 }
 
-LRootWindow::~LRootWindow()
-{
-    if (m_hotKeyForwarder)
-        m_hotKeyForwarder->Unlink();
-}
+LRootWindow::~LRootWindow() = default;
 
 KXRESULT LRootWindow::ReleaseInternalReferences()
 {
     UnregisterAllClients();
     m_services = nullptr;
     AttachMainControl(nullptr);
-    if (m_hotKeyForwarder)
-        m_hotKeyForwarder->Unlink();
     if (m_queueAttached) {
         m_queueAttached = false;
         AddToRefCount(-1);

@@ -81,7 +81,7 @@ void LRootWindow::Paint(const LRegion& region)
     if (!m_main || region.IsEmpty() || !m_renderer)
         return;
     LRenderContextInfo* context = m_renderer->GetCurrentContext();
-    if (!context) {
+    if (!context || !context->CanDrawNow()) {
         if (m_services)
             m_services->InvalidateAll();
         return;

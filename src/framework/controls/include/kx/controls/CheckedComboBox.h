@@ -1,9 +1,9 @@
 #pragma once
 // The checked combo box ("Framework.CheckedComboBox", "Framework.ComboBoxWithIcons"): a combo box
 // whose "listBox" is a checked list box, so every item carries a check mark and maybe an icon. An
-// optional "checkBox" button beside the label mirrors the current item's check mark and icon; when
-// the list has an icon list the button only displays. Fourteen looks: the combo box's seven while
-// no item is checked, the same seven from 7 on while any item is. UI thread only.
+// optional "checkBox" button beside the label mirrors the current item's check mark and icon (it
+// checks nothing; when the list has an icon list it also lets presses through). Fourteen looks: the combo box's seven
+// while no item is checked, the same seven from 7 on while any item is. UI thread only.
 #include "kx/controls/ComboBox.h"
 
 namespace KX {
@@ -49,11 +49,8 @@ protected:
 private:
     // "NID_ITEM_CHECK_CHANGE" of the list: the look, the mirror, then passed on to our clients.
     KXRESULT OnListCheckChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
-    // "NID_VALUE_CHANGE" of the "checkBox" child: the user toggled the current item beside the label.
-    KXRESULT OnCheckBoxValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
-    // Writes the item's mark (when index is an item) and icon into the "checkBox" child without echo.
+    // Writes the item's mark (when index is an item) and icon into the "checkBox" child.
     void MirrorItem(int32_t index);
-    void SendCheckChange(int32_t index, double value);
 
     RCPtr<LCheckedListBox> m_checkedList;
     RCPtr<LNotificationHandler<LCheckedComboBox>> m_checkedComboHandler;

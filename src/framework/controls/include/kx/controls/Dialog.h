@@ -63,7 +63,9 @@ public:
     virtual void OnClosed() {}
 
     // Keeps the code, asks the listeners, then closes the window holding the dialog and
-    // announces it. S_OK when closed, S_FALSE when a listener cancelled.
+    // announces it. S_OK when closed, S_FALSE when a listener cancelled. A dialog closes once:
+    // called again by a listener while the listeners are asked, it only replaces the code that
+    // close ends with (S_FALSE); after that, it does nothing.
     KXRESULT Close(int32_t code);
     int32_t GetResultCode() const noexcept { return m_resultCode; }
 
@@ -76,6 +78,9 @@ protected:
 private:
     RCPtr<LNotificationHandler<LDialog>> m_dialogHandler;
     int32_t m_resultCode = 0;
+    // Where a Close in progress is.
+    static constexpr uint8_t kNotClosing = 0, kAskingListeners = 1, kClosed = 2;
+    uint8_t m_closeStage = kNotClosing;
 };
 
 } // namespace KX

@@ -74,6 +74,8 @@ public:
     // The index (at most the count), or E_INVALIDARG.
     int32_t InsertItem(int32_t index, const RCPtr<LTaggableObject>& text);
     int32_t InsertItem(int32_t index, const WString& text);
+    // S_OK; E_INVALIDARG out of range; S_FALSE, nothing removed, when a listener of the item's
+    // deselection changed the list.
     KXRESULT RemoveItemAt(int32_t index);
     void RemoveAllItems();
     void SetItemText(int32_t index, const RCPtr<LTaggableObject>& text);

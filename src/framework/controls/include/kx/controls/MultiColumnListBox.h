@@ -41,7 +41,8 @@ public:
     // ascending when IsNextSortAscending(column), else descending, and flips that direction. Rows
     // with equal texts keep their order; selections and alternate looks move with their rows.
     // Nothing for a column out of range. Raises the failed-result exception when the selection
-    // subscriptions cannot be suspended or restored.
+    // subscriptions cannot be suspended (those suspended are restored first, the rows left as
+    // they were) or restored. A header click reports the failure with a trace line instead.
     void PerformSort(int32_t column);
     // The text of item row of column; empty when either is out of range.
     WString GetCellText(int32_t column, int32_t row) const;
@@ -69,6 +70,9 @@ private:
     KXRESULT OnFirstColumnExtent(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
     KXRESULT OnHeaderClick(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
+    // Subscribes the table to the selection changes of the columns from first on; the first
+    // failure, after trying every column.
+    KXRESULT ResubscribeSelections(int32_t first);
     // Width: the right edge of the last column; height: the first column's content.
     void RecomputeClientExtent();
     // The column that sent a notification, or -1.

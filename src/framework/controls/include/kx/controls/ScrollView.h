@@ -40,6 +40,8 @@ public:
     // With drag scrolling, a left drag starts a content pan.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     KXRESULT CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor) override;
+    // A child taken out: while attached to a root window, the automatic extent follows.
+    void OnChildRemoved(const RCPtr<LControl>& child, int32_t index) override;
     // Wheel steps: 0 when a bar took the step, 1 (pass on) when no bar is shown.
     KXRESULT HandleVerticalWheel(const RCPtr<LMouseWheelParam>& param) override;
     KXRESULT HandleHorizontalWheel(const RCPtr<LMouseWheelParam>& param) override;
@@ -48,7 +50,7 @@ public:
     KXRESULT ReadCreateParams() override;
     // The visible part of the content.
     RectT<double> GetBounds() override;
-    // The control base's handler map first, then the view's.
+    // Its own handler map first, then, when that did not use it, the control base's.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     // Drops the binding of its own handler map, then the registration.
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
@@ -93,6 +95,9 @@ public:
 
 protected:
     ~LScrollView() override;
+
+    // The view's own handler map (made by Initialize).
+    const RCPtr<LNotificationHandler<LScrollView>>& GetViewHandler() const noexcept { return m_handler; }
 
 private:
     KXRESULT OnBarValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);

@@ -40,7 +40,7 @@ public:
     KXRESULT Initialize() override;
     KXRESULT PostInitialize() override;
     void OnIdleHook() override;
-    // The control base's handler map first, then the bar's.
+    // Its own handler map first, then, when that did not use it, the control base's.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
     // Drops the binding of its own handler map, then the registration.
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;

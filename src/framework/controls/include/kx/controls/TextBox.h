@@ -4,6 +4,7 @@
 // edits, a Cut/Copy/Paste/Delete context menu and a two-step validation of what was typed.
 // UI thread only.
 #include "kx/AppServices.h"
+#include "kx/Color.h"
 #include "kx/NotificationId.h"
 #include "kx/controls/ScrollView.h"
 
@@ -55,6 +56,9 @@ public:
     static constexpr int32_t kLookCue = 9;
     static constexpr int32_t kLookSelected = 10;
     static constexpr int32_t kLookSelectedHot = 11;
+    // The longest text typing and pasting make in a box without a maximum: every key measures the
+    // text, and this keeps a key well inside a frame.
+    static constexpr int32_t kEditLimit = 2048;
 
     LTextBox(const RCPtr<LControl>& parent, const WString& name);
 
@@ -65,6 +69,8 @@ public:
     bool CanPerformEdit(int32_t command) override;
     KXRESULT PerformEdit(int32_t command) override;
     KXRESULT SetFocus(bool forward) override;
+    // The focus leaves only an accepted text: validates and answers whether it was accepted.
+    bool CanLoseFocus() override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // Builds and installs the Cut, Copy, Paste and Delete context menu.
     void RegisterNotificationHandlers() override;
@@ -89,7 +95,8 @@ public:
     // "NID_TEXTBOX_TEXT_CHANGE".
     virtual KXRESULT SetText(const WString& text, bool resetCaret);
     int32_t GetTextLength() const;
-    // Above 0: cuts a longer text to count characters (caret to the new end). 0 or less: no limit.
+    // Above 0: cuts a longer text to count characters (caret to the new end). 0 or less: no limit
+    // of the box's own; typing and pasting still stop at kEditLimit.
     void SetMaxLength(int32_t count);
     int32_t GetMaxLength() const noexcept { return m_maxLength; }
     // Keeping the caret in view: axis 0 horizontal (on from the start, so that typing past the
@@ -109,10 +116,12 @@ public:
     KXRESULT ReplaceSelection(const WString& text);
 
     // Caret and selection.
-    // E_INVALIDARG outside 0..length; 1 when the caret stood there already, else 0.
+    // E_INVALIDARG outside 0..length; 1 when the caret stood there already, else 0. An index
+    // inside a surrogate pair moves to the pair's start.
     KXRESULT SetCaretPosition(int32_t index, bool force);
     void SetSelection(int32_t start, int32_t count, int32_t anchor);
-    // first -1: none; first 0 with last -1: everything; else [min, max] of two valid indices.
+    // first -1: none; first 0 with last -1: everything; else [min, max] of two valid indices,
+    // widened to cover whole surrogate pairs.
     void SelectRange(int32_t first, int32_t last);
     void ExtendSelectionTo(int32_t index);
     void ClearSelection();
@@ -152,6 +161,11 @@ private:
     // The caret position one character from index (direction -1 back, 1 on), whole surrogate
     // pairs counting as one character.
     int32_t StepFrom(int32_t index, int32_t direction) const;
+    // index itself, or the nearest character boundary before (direction -1) or after (1) it
+    // when it falls between the halves of a surrogate pair.
+    int32_t ToBoundary(int32_t index, int32_t direction) const;
+    // The colour of the text in the look the box shows; black without one.
+    LColor CaretColor();
     void ShiftLeft();
     void ShiftRight();
     // Clipboard text; empty when there is none.
@@ -164,6 +178,8 @@ private:
     double ScrollLimit();
     bool IsPressed() const;
     bool IsHot() const;
+    // The maximum edits keep to: the box's own, else kEditLimit.
+    int32_t EditLimit() const noexcept { return m_maxLength > 0 ? m_maxLength : kEditLimit; }
     void RestartBlink();
 
     WString m_cueText;
@@ -172,13 +188,15 @@ private:
     int32_t m_selectionLength = 0;
     int32_t m_selectionAnchor = 0;
     int32_t m_maxLength = 0;
-    bool m_autoScrollH = true;
+    bool m_autoScrollH = false;
     bool m_autoScrollV = false;
     RectT<float> m_caretRect{};
     bool m_inScrollUpdate = false;
     bool m_caretShown = true;
     double m_nextBlink = 0.0;
     bool m_idleSubscribed = false;
+    // The first half of a pair typed as two characters, until its second half comes.
+    char16_t m_pendingHigh = 0;
 };
 
 } // namespace KX

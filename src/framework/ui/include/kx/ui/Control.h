@@ -113,6 +113,8 @@ public:
     virtual void PreparePopupMenu(const RCPtr<LPopupMenu>&) {}
     virtual KXRESULT ShowLook(int32_t index, int32_t flag);
     virtual int32_t AddLook(const RCPtr<IControlLook>& look);
+    // Offered the window rectangle (screen x, y, current width, height) when a top-level
+    // control is rebuilt; answering S_FALSE gives the window the rectangle, rounded.
     virtual KXRESULT ConfirmWindowRect(RectT<double>&) { return S_OK; }
     virtual void SetEnabled(bool enabled);
     virtual KXRESULT CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& descriptor);
@@ -202,6 +204,9 @@ public:
     bool SetContainsFocus(const RCPtr<LControl>& descendant);
     void SetHighlighted(bool on);
     bool IsHighlighted() const noexcept { return m_highlight != 0; }
+    // A mode number for the control's owner to read; E_INVALIDARG, nothing changed, when negative.
+    KXRESULT SetInteractionMode(int32_t mode);
+    int32_t GetInteractionMode() const noexcept { return m_interactionMode; }
     void SetCursor(int32_t kind);
     const RCPtr<LConditionsParam>& GetConditions() const noexcept { return m_conditions; }
 
@@ -437,6 +442,7 @@ private:
     PointT<double> m_pressPoint;
     PointT<double> m_parentScrollAtDragBegin;
     int32_t m_dragMode = 0;
+    int32_t m_interactionMode = 0;
     uint32_t m_dragAxes = 0;
     double m_dragBeginGeometry[6] = {};
     uint8_t m_wasUnclippedBeforeDrag = 0, m_xDockedBeforeDrag = 0, m_yDockedBeforeDrag = 0;

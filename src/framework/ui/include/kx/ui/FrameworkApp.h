@@ -85,10 +85,12 @@ public:
     RCPtr<LRootWindow> FindActiveRootWindow();
     // The main window's renderer, which measures text; null without a root window.
     RCPtr<LRenderer> GetMeasurementRenderer() const;
-    // The status bar of the main window's tree (the first found, depth first); null when none.
+    // The application's status bar: none is ever registered, so always null (a bar inside a
+    // window is not looked up).
     IStatusBarControl* GetStatusBar() const;
     // Shows text in the status bar now (immediate) or on a later idle pass; the bar's result, or
-    // E_FAIL without a main window or status bar. ResetStatusText shows the bar's idle text.
+    // E_FAIL without a status bar (always, see GetStatusBar). ResetStatusText shows the bar's
+    // idle text.
     KXRESULT SetStatusText(const WString& text, bool immediate);
     KXRESULT ResetStatusText(bool immediate);
 
@@ -113,8 +115,15 @@ public:
     virtual void RunMessageLoop() = 0;
     // The desktop work area (x, y, width, height).
     virtual RectT<int32_t> GetWorkArea() = 0;
+    // A virtual key's or mouse button's state: held, and toggled (the lock keys). 0.
+    virtual KXRESULT GetKeyState(int32_t virtualKey, bool& pressed, bool& toggled) = 0;
     // Whether a virtual key or mouse button is held.
-    virtual bool GetKeyState(int32_t virtualKey) = 0;
+    bool IsKeyPressed(int32_t virtualKey)
+    {
+        bool pressed = false, toggled = false;
+        GetKeyState(virtualKey, pressed, toggled);
+        return pressed;
+    }
     // The pointer on the screen when no root window is active.
     virtual PointT<int32_t> GetScreenCursorPos() = 0;
 
@@ -128,7 +137,7 @@ public:
     // IRootWindowHost.
     uint32_t GetRootWindowCount() override { return static_cast<uint32_t>(m_rootWindows.size()); }
     RCPtr<LRootWindow> GetRootWindowAt(uint32_t index) override;
-    bool IsKeyDown(int32_t virtualKey) override { return GetKeyState(virtualKey); }
+    bool IsKeyDown(int32_t virtualKey) override { return IsKeyPressed(virtualKey); }
     uint32_t GetMouseButtons() override;
     int32_t GetApplicationCursor(const WString& name) override { return LoadAppCursor(name); }
 

@@ -24,8 +24,8 @@ public:
     // of the key after its last dot, the key is the text read as a key description. Descriptions
     // that name no key and keys bound already are skipped. E_INVALIDARG for a null table, else 0.
     KXRESULT LoadFromStringTable(const LStringTable* table, const WString& prefix);
-    // 0 bound; 1 when the key is bound to that name already; E_INVALIDARG for an empty name, an
-    // empty key code or a key bound to another notification (the first binding stays).
+    // 0 bound; E_INVALIDARG for an empty name, an empty key code or a key bound already, to this
+    // or another notification (the first binding stays).
     KXRESULT AddBinding(const KeyCode& key, const WString& name);
 
     // The notification the key is bound to (hot-key matching: a character ignores Ctrl and Shift),

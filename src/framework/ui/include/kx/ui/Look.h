@@ -122,6 +122,7 @@ private:
     ConstRCPtr<LVisualPart> m_imagePart;
     bool m_imageReplacesClientPart = false;
     bool m_changed = true;
+    bool m_unsupportedFillReported = false;
     RectT<int32_t> m_savedClientRect;
     ConstRCPtr<LStencil> m_stencil;
     RCPtr<LFontText> m_fontText;

@@ -54,7 +54,8 @@ public:
     bool HasSubItems() const noexcept { return GetItemCount() > 0; }
     const ConstRCPtr<LMenuDescriptor>& GetParentMenu() const noexcept { return m_parent; }
 
-    // Inserts item at index (E_INVALIDARG for null or past the end) and makes this its parent.
+    // Inserts item at index (E_INVALIDARG for null, past the end, or an item that holds this
+    // menu anywhere below it) and makes this its parent.
     KXRESULT InsertItem(uint32_t index, const RCPtr<LMenuItemDescriptor>& item);
     KXRESULT InsertNewItem(uint32_t index, const WString& label, const WString& id, bool enabled, bool checked);
     KXRESULT InsertSeparator(uint32_t index);
@@ -79,6 +80,9 @@ protected:
     KXRESULT CopyItemsFrom(const LMenuDescriptor& source);
 
 private:
+    // True when menu is this one or lies anywhere below it.
+    bool Holds(const LMenuDescriptor& menu) const;
+
     struct BuildContext;
     using List = Array<Pair<WString, WString>>;
     static KXRESULT BuildFromEntries(const List& list, BuildContext& context, RCPtr<LMenuDescriptor>& target,

@@ -22,7 +22,6 @@ namespace KX {
 
 class LControlFactory;
 class LRootWindow;
-class LHotKeyForwarder;
 
 // What root windows need of the application: its list of root windows (the first is the main
 // window), the key and pointer state and its named cursors. Registration is not owning.
@@ -137,7 +136,7 @@ public:
     uint32_t GetModifierState();
     void SetTextInputPosition(const RectT<int32_t>& caret);
     // Moves and sizes the platform window and invalidates the main control.
-    void SetClientRect(const RectT<int32_t>& rect);
+    void SetClientRect(const RectT<int32_t>& rect) override;
 
     // The main control. CreateMainControl makes the skin's top-level control of that name
     // (none for an empty name or an unknown one).
@@ -186,7 +185,6 @@ private:
     LRegion m_invalid;
     bool m_fullRepaint = false;
     RCPtr<LGlobalHotKeyManager> m_hotKeys;
-    RCPtr<LHotKeyForwarder> m_hotKeyForwarder;
     uint32_t m_doubleClickBits = 0;
     RCPtr<LControl> m_focus;
     RCPtr<LControl> m_savedFocus;

@@ -28,6 +28,8 @@ public:
     virtual int32_t SetCursor(int32_t kind) = 0;
     // Where the client area's corner (0, 0) lies on the screen.
     virtual PointT<int32_t> GetClientOriginOnScreen() const { return PointT<int32_t>{}; }
+    // Moves and sizes the window's client area (screen x, y, width, height); ignored by default.
+    virtual void SetClientRect(const RectT<int32_t>&) {}
     // The hot keys of the window's main control ("GHK" entries); null when it keeps none.
     virtual RCPtr<LGlobalHotKeyManager> GetHotKeyManager() { return {}; }
 

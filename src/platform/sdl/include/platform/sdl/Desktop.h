@@ -24,6 +24,12 @@ void BringToFront(Window& window);
 // not decode.
 bool SetWindowIconFromPng(Window& window, const void* pngBytes, size_t size);
 
+// Shows or hides the pointer over the program's windows.
+void ShowPointer(bool shown);
+
+// Moves the pointer to a point of the desktop; false when the system does not let it move.
+bool WarpPointer(int x, int y);
+
 // A second instance's command line reaching the first: brings main to the front, then popup (its
 // open dialog) when given, and hands the text to main as a CommandLine event. Whether main took it
 // (Window::AcceptCommandLine: not while its input is disabled, nor malformed or over-long text).

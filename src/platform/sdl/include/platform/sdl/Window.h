@@ -35,7 +35,22 @@ struct Placement {
     bool minimised = false;
 };
 
-enum class CursorKind { Arrow, Wait, IBeam, Crosshair, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand };
+// DropMove and DropCopy are the program's own: an arrow carrying a box, the copy one with a plus.
+enum class CursorKind {
+    Arrow,
+    Wait,
+    IBeam,
+    Crosshair,
+    SizeNWSE,
+    SizeNESW,
+    SizeWE,
+    SizeNS,
+    SizeAll,
+    No,
+    Hand,
+    DropMove,
+    DropCopy
+};
 
 struct KeyState {
     bool down = false;

@@ -1,0 +1,367 @@
+// Typing in the real program as a musician does: one key at a time with the loop running between
+// keys, the focus leaving a field by Tab or by a click, names and numbers that come back from the
+// engine, the text box's own context menu, and where the focus goes after a click in the picture.
+#include "PictureEndToEnd.h"
+
+#include "editor/EncoderEditPanel.h"
+#include "editor/KeybedZoneEditPanel.h"
+#include "editor/MoveableControlEditPanel.h"
+
+#include "engine/ParamRecords.h"
+
+#include "kx/Clipboard.h"
+#include "kx/NotificationCenter.h"
+#include "kx/NotificationId.h"
+#include "kx/controls/NumericUpDown.h"
+#include "kx/controls/PopupMenu.h"
+#include "kx/ui/FrameworkApp.h"
+#include "kx/ui/Look.h"
+
+#include <cstring>
+
+using namespace KX;
+
+namespace {
+
+using e2etest::Picture;
+using e2etest::PictureEndToEnd;
+using Bytes = std::vector<uint8_t>;
+
+std::string Narrow(const WString& text)
+{
+    return text.ToNarrow().GetString();
+}
+
+// The loop runs for a while, as it does between a user's keys.
+void Pause(Picture& p, int milliseconds = 40)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    p.Until([&] { return std::chrono::steady_clock::now() >= end; });
+}
+
+// Each character typed on its own, with a pause after it.
+void TypeSlowly(Picture& p, const char* text)
+{
+    for (const char* c = text; *c; ++c) {
+        const char one[2] = {*c, 0};
+        p.Type(one);
+        Pause(p);
+    }
+}
+
+// The whole text of the focused box replaced by typing.
+void Retype(Picture& p, const char* text)
+{
+    p.Key(SDLK_END);
+    p.Key(SDLK_HOME, KMOD_LSHIFT);
+    TypeSlowly(p, text);
+}
+
+// A click of a mouse button at a point of the main window.
+void ClickAt(Picture& p, int32_t x, int32_t y, uint8_t button)
+{
+    const Uint32 window = p.app.GetMainWindow()->GetPlatformWindow().Id();
+    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        SDL_Event e{};
+        e.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            e.motion.windowID = window;
+            e.motion.x = x;
+            e.motion.y = y;
+        } else {
+            e.button.windowID = window;
+            e.button.button = button;
+            e.button.clicks = 1;
+            e.button.x = x;
+            e.button.y = y;
+        }
+        SDL_PushEvent(&e);
+        p.app.GetEvents().ProcessPending();
+    }
+}
+
+RCPtr<LControl> Focused(Picture& p)
+{
+    return p.app.GetRootWindows().front()->GetFocusControl();
+}
+
+bool Contains(const LControl& ancestor, RCPtr<LControl> control)
+{
+    for (; control; control = control->GetParent())
+        if (control.Get() == &ancestor)
+            return true;
+    return false;
+}
+
+struct Encoder {
+    explicit Encoder(Picture& p)
+    {
+        group = p.ViewChild<LGroupPanelFrame>(u"encoders");
+        panel = p.ViewChild<LEncoderEditPanel>(u"knobEditPanel");
+        id = p.view->GetFirstParamID() + IDevice::kEncodersOffset;
+    }
+    // Clicks tile E1 and waits for its panel.
+    bool Open(Picture& p)
+    {
+        p.Click(*group->GetTile(0)->FindChild(WString(u"button")));
+        return p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; });
+    }
+    RCPtr<LNumericUpDown> Cc() { return panel->GetSubEditor()->GetNumberBoxes().ElementAt(0); }
+    RCPtr<LNumericUpDown> Maximum() { return panel->GetSubEditor()->GetMaximumBoxes().ElementAt(0); }
+
+    RCPtr<LGroupPanelFrame> group;
+    RCPtr<LEncoderEditPanel> panel;
+    int32_t id = 0;
+};
+
+constexpr uint32_t kNumberByte = 2, kHighByte = 5;
+
+} // namespace
+
+TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAndShowWhatWasStored)
+{
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_TRUE(e1.group && e1.panel);
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == p.Stored(e1.id)[kNumberByte]; }));
+
+        // Tab away.
+        p.Click(*e1.Cc()->GetTextBox());
+        Retype(p, "55");
+        p.Key(SDLK_TAB);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 55; })) << "the value stays as it was";
+        EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "55");
+
+        // Click another field.
+        p.Click(*e1.Cc()->GetTextBox());
+        Retype(p, "66");
+        p.Click(*e1.Maximum()->GetTextBox());
+        EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 66; }));
+
+        // Past the range: the box shows what was stored.
+        Retype(p, "999");
+        p.Key(SDLK_TAB);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kHighByte] == 127; }));
+        Pause(p);
+        EXPECT_EQ(Narrow(e1.Maximum()->GetTextBox()->GetText()), "127");
+
+        // Enter commits too.
+        p.Click(*e1.Cc()->GetTextBox());
+        Retype(p, "300");
+        p.Key(SDLK_RETURN);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 127; }));
+        Pause(p);
+        EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "127");
+        Retype(p, "66");
+        p.Key(SDLK_RETURN);
+        ASSERT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 66; }));
+
+        // A zone's PROGRAM (0-127), committed by Tab and by Enter.
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto zonePanel = p.ViewChild<LControl>(u"zoneEditPanel");
+        ASSERT_TRUE(zones && zonePanel);
+        const int32_t zone1 = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return zonePanel->IsShowing(false); }));
+        const auto program = RCPtr<LNumericUpDown>::DynamicCast(
+            zonePanel->FindChild(WString(u"program"))->FindChild(WString(u"numericUpDown")));
+        ASSERT_TRUE(program);
+        for (SDL_Keycode commit : {SDLK_TAB, SDLK_RETURN}) {
+            p.Click(*program->GetTextBox());
+            Retype(p, "999");
+            p.Key(commit);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 127; }));
+            Pause(p);
+            EXPECT_EQ(Narrow(program->GetTextBox()->GetText()), "127");
+            p.Click(*program->GetTextBox());
+            Retype(p, "5");
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 5; }));
+        }
+
+        // The next visit shows the stored values.
+        p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return !e1.panel->IsShowing(false); }));
+        ASSERT_TRUE(e1.Open(p));
+        EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "66");
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKeyboardReplacesIt)
+{
+    // Slot 4 holds a name typing could not give.
+    Bytes records = kxtest::KeyboardSimulator::PatternFor(4);
+    const Bytes bang{'H', 'I', '!', 0, 0, 0};
+    std::copy(bang.begin(), bang.end(), records.begin());
+    keyboard.SetSlot(4, records);
+    Run([&](Picture& p) {
+        const int32_t nameId = p.view->GetFirstParamID() + IDevice::kPresetNameOffset;
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        Retype(p, "Lead 1");
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'L', 'E', 'A', 'D', 0x22, '1'}; }));
+        EXPECT_EQ(Narrow(box->GetText()), "Lead 1") << "the box keeps what was typed";
+        EXPECT_EQ(box->GetCaretPosition(), 6);
+        p.Key(SDLK_LEFT);
+        p.Key(SDLK_LEFT);
+        p.Key(SDLK_BACKSPACE);
+        Pause(p);
+        TypeSlowly(p, "f");
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'L', 'E', 'A', 'F', 0x22, '1'}; }));
+        EXPECT_EQ(Narrow(box->GetText()), "Leaf 1");
+
+        // Typed faster than the engine answers: every key queued before the loop runs once.
+        p.Key(SDLK_END);
+        p.Key(SDLK_HOME, KMOD_LSHIFT);
+        for (const char* c : {"b", "a", "s", "s", " ", "2"}) {
+            SDL_Event e{};
+            e.type = SDL_TEXTINPUT;
+            e.text.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
+            std::snprintf(e.text.text, sizeof e.text.text, "%s", c);
+            SDL_PushEvent(&e);
+        }
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'B', 'A', 'S', 'S', 0x22, '2'}; }));
+        Pause(p, 100);
+        EXPECT_EQ(Narrow(box->GetText()), "bass 2");
+        EXPECT_EQ(p.Stored(nameId), (Bytes{'B', 'A', 'S', 'S', 0x22, '2'}));
+
+        // From the keyboard: shown as stored, the caret kept where the shorter text allows, and the
+        // name still editable although typing could not give its "!".
+        ASSERT_EQ(p.app.GetMidiManager()->GetPresetFromMidiDevice(4), 0);
+        ASSERT_TRUE(p.Until([&] { return p.Stored(nameId) == bang; }));
+        EXPECT_TRUE(p.Until([&] { return Narrow(box->GetText()) == "HI!"; }));
+        EXPECT_EQ(box->GetCaretPosition(), 3);
+        TypeSlowly(p, "x");
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'H', 'I', '!', 'X', 0, 0}; }));
+        EXPECT_EQ(Narrow(box->GetText()), "HI!x");
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEditsAreSent)
+{
+    Bytes records = kxtest::KeyboardSimulator::PatternFor(4);
+    const uint32_t at = GetParamRecordOffset(IDevice::kEncodersOffset);
+    // Channel byte 22, controller 10 from 0 to 127.
+    const Bytes e1{22, 0x00, 0x0A, 0x00, 0x00, 0x7F};
+    std::copy(e1.begin(), e1.end(), records.begin() + at);
+    keyboard.SetSlot(4, records);
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_EQ(p.app.GetMidiManager()->GetPresetFromMidiDevice(4), 0);
+        ASSERT_TRUE(p.Until([&] { return p.Stored(e1.id)[0] == 22; }));
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == 10.0; }));
+        const RCPtr<LComboBox> channel = e1.panel->GetSubEditor()->GetChannelCombos().ElementAt(0);
+        ASSERT_TRUE(p.Until([&] { return channel->GetSelectedIndex() == 0; })) << "the global channel";
+        p.Click(*e1.Cc()->GetTextBox());
+        Retype(p, "21");
+        p.Key(SDLK_RETURN);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 21; })) << "the edit was dropped";
+        EXPECT_EQ(p.Stored(e1.id)[0], 0);
+    });
+}
+
+TEST_F(PictureEndToEnd, TheNameBoxsOwnMenuCutsTheSelectionToTheClipboard)
+{
+    Run([&](Picture& p) {
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        Retype(p, "Pad 2");
+        p.Key(SDLK_HOME, KMOD_LSHIFT);
+        ASSERT_EQ(box->GetSelectionLength(), 5);
+
+        const PointT<double> origin = box->GetOriginInRootWindow();
+        ClickAt(p, static_cast<int32_t>(origin.x + 10), static_cast<int32_t>(origin.y + box->GetSize().y / 2),
+                SDL_BUTTON_RIGHT);
+        RCPtr<LPopupMenu> menu;
+        ASSERT_TRUE(p.Until([&] {
+            menu = RCPtr<LPopupMenu>::DynamicCast(box->FindChild(WString(u"contextMenu")));
+            return menu && menu->IsShowing(false);
+        }));
+        Pause(p);
+        // Cut, Copy, Paste (the clipboard may be empty), Delete.
+        const RCPtr<LMenuDescriptor> items = menu->GetMenu();
+        ASSERT_EQ(items->GetItemCount(), 4u);
+        EXPECT_TRUE(items->GetItem(0)->IsEnabled());
+        EXPECT_TRUE(items->GetItem(1)->IsEnabled());
+        EXPECT_TRUE(items->GetItem(3)->IsEnabled());
+        // Cut as its item or its hot key asks for it: through the application's queue, while the
+        // menu still holds the focus.
+        RCPtr<LNotification> cut;
+        LNotification::Create(cut, NID_EDIT_CUT_REQ, ConstRCPtr<LRefCountedObject>());
+        GetNotificationQueue()->GetQueue()->PostNotification(cut);
+        EXPECT_TRUE(p.Until([&] { return box->GetText().IsEmpty(); }));
+        const auto* text = dynamic_cast<const LClipboard::TextContent*>(
+            LFrameworkApp::GetCurrent()->GetClipboard()->ReadSystemClipboard().Get());
+        ASSERT_TRUE(text);
+        EXPECT_EQ(Narrow(*text), "Pad 2");
+    });
+}
+
+TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
+{
+    Run([&](Picture& p) {
+        const int32_t nameId = p.view->GetFirstParamID() + IDevice::kPresetNameOffset;
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        const Bytes before = p.Stored(nameId);
+        p.Click(*p.pads->GetTile(2)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
+        Pause(p);
+        EXPECT_FALSE(Contains(*name, Focused(p))) << "the name has the focus";
+        EXPECT_TRUE(Contains(*p.padEdit, Focused(p)));
+        TypeSlowly(p, "q");
+        EXPECT_EQ(p.Stored(nameId), before);
+
+        // Another tile: the focus follows to the panel shown.
+        Encoder e1(p);
+        ASSERT_TRUE(e1.Open(p));
+        Pause(p);
+        EXPECT_FALSE(Contains(*p.padEdit, Focused(p))) << "the focus stays in the hidden panel";
+        EXPECT_TRUE(Contains(*e1.panel, Focused(p)));
+        EXPECT_EQ(p.Stored(nameId), before);
+    });
+}
+
+TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
+{
+    Run([&](Picture& p) {
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        p.Key(SDLK_END);
+        Pause(p);
+        ASSERT_TRUE(box->IsCaretShown());
+        const auto* look = dynamic_cast<const LLook*>(box->GetLookAt(LTextBox::kLookFocusedHot).Get());
+        ASSERT_TRUE(look && look->GetTextForegroundPart());
+        const uint32_t ink = look->GetTextForegroundPart()->GetFlatColor().ToARGB() & 0xFFFFFFu;
+
+        // The window as the loop painted it.
+        const PointT<double> origin = box->GetOriginInRootWindow();
+        const int32_t x = static_cast<int32_t>(origin.x + box->GetCaretRect().x - box->GetScrollOffset().x);
+        const int32_t y = static_cast<int32_t>(origin.y + box->GetCaretRect().y + box->GetCaretRect().height / 2);
+        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
+        ASSERT_TRUE(surface);
+        ASSERT_TRUE(x >= 0 && y >= 0 && x < surface->w && y < surface->h);
+        SDL_LockSurface(surface);
+        Uint32 value = 0;
+        std::memcpy(&value,
+                    static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
+                        static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
+                    surface->format->BytesPerPixel);
+        SDL_UnlockSurface(surface);
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_GetRGB(value, surface->format, &r, &g, &b);
+        const int32_t channels[3][2] = {
+            {r, int32_t(ink >> 16 & 0xFF)}, {g, int32_t(ink >> 8 & 0xFF)}, {b, int32_t(ink & 0xFF)}};
+        for (const auto& [shown, wanted] : channels)
+            EXPECT_NEAR(shown, wanted, 24) << std::hex << "pixel " << ((r << 16) | (g << 8) | b) << " ink " << ink;
+    });
+}
