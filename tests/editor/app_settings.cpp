@@ -186,6 +186,12 @@ TEST(AppPlacement, SavedPlacementIsKeptOnTheDesktop)
     EXPECT_EQ(r.right, 1200);
     EXPECT_EQ(r.top, 18);
     EXPECT_EQ(r.bottom, 768);
+    // Edges at the ends of the 32-bit range: no sum overflows, the window lands on the desktop.
+    r = ClampToDesktop({INT32_MAX - 600, INT32_MIN, INT32_MAX - 10, INT32_MIN + 750}, 1920, 1040, 1200, 750);
+    EXPECT_EQ(r.left, 720);
+    EXPECT_EQ(r.right, 1920);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.bottom, 750);
 }
 
 TEST(AppPlacement, DialogsAreMovedIntoTheWorkArea)

@@ -116,15 +116,16 @@ TEST_F(ZonePanels, KeysStayOnTheKeybedAndTheFirstNeverPassesTheLast)
     panel->SetParamValueLocal(ParamDescriptor(ZoneId(0)), viewtest::Bytes({0, 0, 0, 0, 0, 20, 10, 5, 12}), true);
     EXPECT_EQ(EngineValue(ZoneId(0)), (Bytes{0, 0, 0, 0, 0, 10, 10, 5, 12}));
 
-    // The tile bounds hostile key bytes rather than reading outside its name tables.
+    // The tile shows the keys as stored: no key rule, no clamping; a byte no note name fits shows
+    // its number rather than reading outside the name tables.
     EXPECT_EQ(Tile(3)->SetParamValueLocal(ParamDescriptor(ZoneId(3)),
                                           viewtest::Bytes({0, 0, 0, 0, 0, 0xF0, 0x80, 5, 12}), true),
               S_OK);
-    EXPECT_EQ(Info(3), "First: C (2) | Last C (2)");
+    EXPECT_EQ(Info(3), "First: 240  | Last 128 ");
     Tile(3)->SetParamValueLocal(ParamDescriptor(ZoneId(3)), viewtest::Bytes({0, 0, 0, 0, 0, 0x7F, 0x7F, 5, 12}), true);
-    EXPECT_EQ(Info(3), "First: C (4) | Last C (4)");
+    EXPECT_EQ(Info(3), "First: G (12) | Last G (12)");
     Tile(3)->SetParamValueLocal(ParamDescriptor(ZoneId(3)), viewtest::Bytes({0, 0, 0, 0, 0, 20, 5, 5, 12}), true);
-    EXPECT_EQ(Info(3), "First: F (2) | Last F (2)");
+    EXPECT_EQ(Info(3), "First: Ab (3) | Last F (2)");
 }
 
 TEST_F(ZonePanels, OneClickOnTheSwitchFlipsItOnceAndSendsIt)

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 using KX::LPresetManager;
 
 namespace {
@@ -86,12 +88,21 @@ TEST_F(PresetFileRead, HeaderResults)
     }
 }
 
-TEST_F(PresetFileRead, FilesThatCannotBeReadAreCorrupt)
+TEST_F(PresetFileRead, FilesThatCannotBeReadSayWhyAndAFifoIsNeverWaitedOn)
 {
-    EXPECT_EQ(manager->Load(kxtest::WidePath(dir.path() / "missing")), -3);
-    EXPECT_EQ(manager->Load(kxtest::WidePath(dir.path())), -3);
-    EXPECT_EQ(manager->Load(KX::WString()), -3);
+    EXPECT_EQ(manager->Load(kxtest::WidePath(dir.path() / "missing")), LPresetManager::kLoadUnreadable);
+    EXPECT_EQ(manager->GetReadError(), ENOENT);
+    EXPECT_EQ(manager->Load(kxtest::WidePath(dir.path())), LPresetManager::kLoadUnreadable);
+    EXPECT_EQ(manager->GetReadError(), EISDIR);
+    EXPECT_EQ(manager->Load(KX::WString()), LPresetManager::kLoadUnreadable);
+    // No writer ever opens the FIFO: a blocking open would wait for ever.
+    const std::string fifo = (dir.path() / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(manager->Load(kxtest::WidePath(fifo)), LPresetManager::kLoadUnreadable);
+    EXPECT_EQ(manager->GetReadError(), LPresetManager::kNotRegularFile);
     EXPECT_TRUE(store->sets.empty());
+    EXPECT_EQ(LoadBytes(kxtest::DefaultPresetFile()), 0);
+    EXPECT_EQ(manager->GetReadError(), 0);
 }
 
 TEST_F(PresetFileRead, StructuralDamageIsCorruptAndAppliesNothing)

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 using platform::posix::ProfileFile;
 
@@ -85,6 +87,36 @@ TEST(ProfileFile, AFailedWriteKeepsFileAndValuesAndBadNamesAreRefused)
     fs::create_directory(path);
     EXPECT_NE(file.Load(), 0);
     EXPECT_EQ(file.GetBinary("S", "k"), std::vector<uint8_t>{1});
+    EXPECT_EQ(file.LoadSettingDamagedAside(), EISDIR) << "a folder is not moved";
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST(ProfileFile, AFileThatIsNoProfileIsSetAsideBeforeAWriteAndTextWithBadLinesIsNot)
+{
+    kxtest::TempDir dir;
+    const fs::path path = dir.path() / "p.ini";
+    const std::string binary("[S]\nk=01\n\0\xff\xfe garbage", 20);
+    kxtest::WriteText(path, binary);
+    ProfileFile file(path.string());
+    EXPECT_EQ(file.Load(), EILSEQ);
+    ASSERT_EQ(file.LoadSettingDamagedAside(), 0);
+    EXPECT_EQ(file.GetBinary("S", "k"), std::nullopt) << "nothing of it is read";
+    const uint8_t two = 2;
+    ASSERT_EQ(file.WriteBinary("S", "k", &two, 1), 0);
+    EXPECT_EQ(kxtest::ReadText(path), "[S]\nk=02\n");
+    EXPECT_EQ(kxtest::ReadText(dir.path() / "p.ini.damaged"), binary);
+
+    // A second damaged file does not replace the first one set aside; a FIFO is never waited on.
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(file.Load(), EINVAL);
+    ASSERT_EQ(file.LoadSettingDamagedAside(), 0);
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "p.ini.damaged.2"));
+    EXPECT_EQ(kxtest::ReadText(dir.path() / "p.ini.damaged"), binary);
+
+    kxtest::WriteText(path, "; a note\n[S]\nk=zz\n");
+    EXPECT_EQ(file.LoadSettingDamagedAside(), 0);
+    EXPECT_EQ(kxtest::ReadText(path), "; a note\n[S]\nk=zz\n") << "a text file stays in place";
 }
 
 } // namespace

@@ -71,6 +71,9 @@ TEST(WindowPlacementRecord, GoldenLayoutAndHostileRecords)
     EXPECT_TRUE(rejects(Bytes({44, 0, 9, 0, 0, 0, 0, 0, 0, 10, 10})));                  // unknown show command
     EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 50, 0, 10, 10})));                 // right before left
     EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 0x80000000, 0, 0x7FFFFFFF, 10}))); // 2^32 wide
+    // A small window far out: its right edge would overflow any sum with a desktop's size.
+    EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0, 0, 0, 0, 0x7FFFFD00, 0, 0x7FFFFFF0, 750})));
+    EXPECT_TRUE(rejects(Bytes({44, 0, 1, 0x80000000, 0, 0, 0, 0, 0, 10, 10}))); // minimised position
     EXPECT_FALSE(DecodeWindowPlacement(nullptr, 44, untouched));
 }
 

@@ -11,6 +11,7 @@
 #include "kx/Wrappers.h"
 
 #include "platform/posix/AtomicWrite.h"
+#include "platform/posix/FileIo.h"
 #include "platform/posix/Utf.h"
 
 #include <algorithm>
@@ -20,7 +21,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace KX {
@@ -71,38 +75,48 @@ bool ReplaceFileContents(const std::string& target, const std::vector<uint8_t>& 
     return platform::posix::WriteFileAtomic(target, text) == 0;
 }
 
-// Reads at most limit + 1 bytes of the file, so an oversized file is seen without reading
-// it all. false when the file cannot be opened or read.
-bool ReadFileBytes(const WString& path, uint32_t limit, std::vector<uint8_t>& out)
+// Reads at most limit + 1 bytes of a regular file, so an oversized file is seen without reading
+// it all: 0, or why it could not be read (an errno, or kNotRegularFile). Anything but a regular
+// file is refused unread: a FIFO or a device is never waited on.
+int ReadFileBytes(const WString& path, uint32_t limit, std::vector<uint8_t>& out)
 {
     out.clear();
-    try {
-        File file(path, WString(), File::ReadAccess);
-        const int32_t length = file.GetLength();
-        if (length < 0)
-            return false;
-        out.resize(static_cast<uint32_t>(length) > limit ? limit + 1 : static_cast<size_t>(length) + 1);
-        size_t used = 0;
-        uint32_t position = 0;
-        for (;;) {
-            if (used == out.size()) {
-                if (used > limit)
-                    break;
-                out.resize(std::min<size_t>(out.size() * 2, static_cast<size_t>(limit) + 1));
-            }
-            const int32_t n = file.Read(out.data() + used, static_cast<uint32_t>(out.size() - used), position);
-            position = File::CurrentPosition;
-            if (n <= 0)
+    std::string native;
+    if (!ToNativePath(path, native))
+        return ENOENT;
+    const platform::posix::UniqueFd fd = platform::posix::OpenFd(native, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (!fd)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return LPresetManager::kNotRegularFile;
+    const uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    out.resize(static_cast<size_t>(std::min<uint64_t>(size, limit) + 1));
+    size_t used = 0;
+    for (;;) {
+        if (used == out.size()) {
+            if (used > limit)
                 break;
-            used += static_cast<size_t>(n);
+            out.resize(std::min<size_t>(out.size() * 2, static_cast<size_t>(limit) + 1));
         }
-        out.resize(used);
-        file.Close();
-        return true;
-    } catch (const std::exception&) {
-        out.clear();
-        return false;
+        const ssize_t n = ::read(fd.Get(), out.data() + used, out.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            out.clear();
+            return error;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<size_t>(n);
     }
+    out.resize(used);
+    return 0;
 }
 
 } // namespace
@@ -267,7 +281,10 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
     if (!store)
         return E_FAIL;
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(path, kMaxPresetFileBytes, bytes) || bytes.size() > kMaxPresetFileBytes)
+    m_readError = ReadFileBytes(path, kMaxPresetFileBytes, bytes);
+    if (m_readError != 0)
+        return kLoadUnreadable;
+    if (bytes.size() > kMaxPresetFileBytes)
         return kLoadCorrupt;
     Array<ParamValue> records;
     const int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records);
@@ -315,6 +332,25 @@ void LPresetManager::ShowLoadOlderMessage()
 void LPresetManager::ShowLoadNewerMessage()
 {
     ShowMessage(u"SETTINGS_FILE_LOAD_NEWER_MESSAGE");
+}
+
+void LPresetManager::ShowLoadUnreadableMessage()
+{
+    ShowAppMessageBox(UnreadableText(), LookupAppString(WString(kCaptionKey)), kMessageBoxFlags);
+}
+
+WString LPresetManager::UnreadableText() const
+{
+    WString reason = LookupAppString(WString(u"SETTINGS_FILE_LOAD_NOT_A_FILE_REASON"));
+    if (m_readError != kNotRegularFile) {
+        // The system's text, begun in lower case as it ends a sentence.
+        std::string text = std::error_code(m_readError, std::generic_category()).message();
+        if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+            text[0] = static_cast<char>(text[0] - 'A' + 'a');
+        reason = WString(text.c_str());
+    }
+    const WString format = LookupAppString(WString(u"SETTINGS_FILE_LOAD_UNREADABLE_MESSAGE"));
+    return WString::Format(format.GetString(), reason.GetString());
 }
 
 void LPresetManager::ShowLoadCorruptMessage()

@@ -103,8 +103,8 @@ private:
     KX::RCPtr<KX::LComboBox> m_ccCycleType;
     KX::RCPtr<KX::LComboBox> m_programCycleType;
     bool m_noteOnOffFollowsLatch = false;
-    // The unnamed MMC command that the appended "Other" item stands for.
-    signed char m_mmcOtherCommand = 0;
+    // The unnamed MMC command that "Other" stands for: the last one shown, 13 before any was.
+    signed char m_mmcOtherCommand = 13;
     // Above 0 while SetButtonMessage fills the widgets.
     int32_t m_filling = 0;
 };

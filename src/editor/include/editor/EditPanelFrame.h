@@ -22,6 +22,10 @@ void PostCurrentParamValue(int32_t id);
 // panel's tree; the result is ignored. Nothing when the top control is not the main control.
 void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, uint32_t count);
 
+// Hands a correction of the value the panel was just shown to the main control
+// (LMainControl::CorrectParamValue); nothing when the top control is not the main control.
+void SendParamCorrection(KX::LControl& panel, int32_t id, const KX::Array<signed char>& bytes);
+
 // Copies the value's bytes into out when the descriptor names firstId and the value holds
 // exactly length bytes; false (out untouched) otherwise.
 bool TakeParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, int32_t firstId, uint32_t length,

@@ -14,13 +14,6 @@ namespace KX {
 class LLabel;
 }
 
-// The first and last key of a zone as shown: each bound to 0..24, the first never above the last.
-struct KeyRange {
-    int32_t first;
-    int32_t last;
-};
-KeyRange BoundKeyRange(int32_t first, int32_t last);
-
 class LKeybedZonePanel : public KX::LPanel, public IKeybedZone {
 public:
     LKeybedZonePanel(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name);
@@ -30,10 +23,14 @@ public:
 
     // Stores the module fields and names the zone "ZONE index + 1"; throws without "zoneName".
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
-    // Writes the key range and the channel. E_FAIL (nothing changed) for a foreign id or a value
-    // that is not 9 bytes. The flag is not read.
+    // Writes the key range as stored (no key rule applied: a key of a MIDI note's range is named,
+    // any other byte shows its number) and the channel. E_FAIL (nothing changed) for a foreign id
+    // or a value that is not 9 bytes. The flag is not read.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
+
+    // Its cut texts, whole (the face borrows the tip).
+    KX::WString GetToolTipText() override;
 
     const KX::RCPtr<KX::LLabel>& GetInfoLabel() const noexcept { return m_infoLabel; }
 

@@ -13,6 +13,7 @@
 #include "kx/ui/Control.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace KX {
 
@@ -41,6 +42,10 @@ public:
     KXRESULT RouteParamValue(const ParamDescriptor& descriptor, const Variant& value);
     // The edit path: to the engine, unless it is the value being routed right now.
     KXRESULT SetParamValue(const ParamDescriptor& descriptor, const Variant& value);
+    // A panel's correction of a value it was shown (a rule its widgets keep): for the value being
+    // routed, kept and handed to the engine once the panel has shown it, when it differs from it;
+    // any other value takes the edit path.
+    KXRESULT CorrectParamValue(const ParamDescriptor& descriptor, const Variant& value);
 
     const RCPtr<LDeviceView>& GetDeviceView() const noexcept { return m_deviceView; }
     // The descriptor being routed; id -1 between routings.
@@ -72,6 +77,8 @@ private:
 
     RCPtr<LNotificationHandler<LMainControl>> m_handler;
     ParamDescriptor m_routed;
+    // The correction of the value being routed.
+    std::optional<Variant> m_correction;
     RCPtr<LDeviceView> m_deviceView;
     RCPtr<LPanel> m_statusPanel;
     RCPtr<LPanel> m_deviceSelector;

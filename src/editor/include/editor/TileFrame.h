@@ -26,6 +26,11 @@ KX::RCPtr<KX::LNotificationDistributor> Face(KX::LControl& tile);
 // number. A missing label throws "Null Pointer : Cannot find child: <name>" from method.
 void FormatNumberLabel(KX::LControl& tile, const char16_t* labelName, int32_t number, std::string_view method,
                        std::string_view source, int line);
+// The texts of the tile's labels that are cut, one a line (empty when every text fits): the tip
+// of the tile.
+KX::WString CutTexts(KX::LControl& tile);
+// Lets the face, drawn over the whole tile, show the tile's tip.
+void LendTipToFace(KX::LControl& tile);
 // The slot after a click: the next one (wrapping 3 to 0) with Shift, else the same.
 int32_t StepColorSlot(int32_t slot, const KX::RCPtr<KX::LNotification>& click);
 // Shows on indicator the colour byte 1 + slot (byte 1 for a slot outside 0..3) of the engine's
@@ -42,6 +47,9 @@ public:
         : editor::LHandlerPanel<Owner>(parent, name)
     {
     }
+
+    // Its cut texts, whole (the face borrows the tip).
+    KX::WString GetToolTipText() override { return editor::tile::CutTexts(*this); }
 };
 
 class LButtonControlViewPanel;

@@ -14,10 +14,13 @@
 #include "platform/sdl/Desktop.h"
 #include "platform/sdl/Window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <limits>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 using namespace KX;
 
@@ -44,6 +47,31 @@ bool LimitGiven(const SizeLimit& limit)
     return limit.relative != 0.0f || limit.absolute != 0.0;
 }
 
+int32_t Saturate(int64_t value)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// One axis of ClampToDesktop: cut to the desktop, given the fixed size, then moved onto it.
+std::pair<int64_t, int64_t> ClampAxis(int64_t low, int64_t high, int64_t desktop, int64_t fixed)
+{
+    if (high - low > desktop)
+        high = low + desktop;
+    if (fixed > 0)
+        high = low + fixed;
+    const int64_t size = high - low;
+    if (low < 0) {
+        low = 0;
+        high = size;
+    }
+    if (high > desktop) {
+        high = size <= desktop ? desktop : size;
+        low = high - size;
+    }
+    return {low, high};
+}
+
 } // namespace
 
 bool IsFixedSize(const LControlDescriptor& descriptor)
@@ -68,33 +96,10 @@ bool IsFixedSize(const LControlDescriptor& descriptor)
 PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth,
                              int32_t fixedHeight)
 {
-    if (int64_t(window.right) - window.left > desktopWidth)
-        window.right = window.left + desktopWidth;
-    if (int64_t(window.bottom) - window.top > desktopHeight)
-        window.bottom = window.top + desktopHeight;
-    if (fixedWidth > 0)
-        window.right = window.left + fixedWidth;
-    if (fixedHeight > 0)
-        window.bottom = window.top + fixedHeight;
-    const int32_t w = window.right - window.left;
-    const int32_t h = window.bottom - window.top;
-    if (window.left < 0) {
-        window.left = 0;
-        window.right = w;
-    }
-    if (window.top < 0) {
-        window.top = 0;
-        window.bottom = h;
-    }
-    if (window.right > desktopWidth) {
-        window.right = w <= desktopWidth ? desktopWidth : w;
-        window.left = window.right - w;
-    }
-    if (window.bottom > desktopHeight) {
-        window.bottom = h <= desktopHeight ? desktopHeight : h;
-        window.top = window.bottom - h;
-    }
-    return window;
+    // Worked in 64 bits, so no saved rectangle, however damaged, can overflow.
+    const auto [left, right] = ClampAxis(window.left, window.right, desktopWidth, fixedWidth);
+    const auto [top, bottom] = ClampAxis(window.top, window.bottom, desktopHeight, fixedHeight);
+    return {Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};
 }
 
 RectT<int32_t> KeepInWorkArea(RectT<int32_t> window, RectT<int32_t> area)
@@ -209,7 +214,8 @@ bool LApplication::RestoreMainWindowPlacement()
         record.showCommand = kShowNormal;
     // Kept on the usable area, in coordinates relative to its corner.
     const RectT<int32_t> area = GetWorkArea();
-    PlacementRect rect{record.left - area.x, record.top - area.y, record.right - area.x, record.bottom - area.y};
+    PlacementRect rect{Saturate(int64_t(record.left) - area.x), Saturate(int64_t(record.top) - area.y),
+                       Saturate(int64_t(record.right) - area.x), Saturate(int64_t(record.bottom) - area.y)};
     int32_t fixedWidth = 0, fixedHeight = 0;
     if (!m_mainWindow->GetPlatformWindow().IsResizable()) {
         RectT<int32_t> client{};
@@ -218,10 +224,10 @@ bool LApplication::RestoreMainWindowPlacement()
         fixedHeight = client.height;
     }
     rect = ClampToDesktop(rect, area.width, area.height, fixedWidth, fixedHeight);
-    record.left = rect.left + area.x;
-    record.top = rect.top + area.y;
-    record.right = rect.right + area.x;
-    record.bottom = rect.bottom + area.y;
+    record.left = Saturate(int64_t(rect.left) + area.x);
+    record.top = Saturate(int64_t(rect.top) + area.y);
+    record.right = Saturate(int64_t(rect.right) + area.x);
+    record.bottom = Saturate(int64_t(rect.bottom) + area.y);
     m_mainWindow->SetPlacement(record);
     return saved;
 }

@@ -49,8 +49,8 @@ bool SystemAppPlatform::WriteProfileValue(const std::string& profilePath, const 
                                           const std::string& entry, const std::vector<uint8_t>& value)
 {
     platform::posix::ProfileFile file(profilePath);
-    // An unreadable file is not overwritten.
-    if (file.Load() != 0)
+    // A damaged file is set aside for a fresh one; one that cannot be read is not overwritten.
+    if (file.LoadSettingDamagedAside() != 0)
         return false;
     return file.WriteBinary(section, entry, value.data(), value.size()) == 0;
 }

@@ -26,6 +26,17 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
     main->SetParamValue(ParamDescriptor(id), value);
 }
 
+void SendParamCorrection(LControl& panel, int32_t id, const Array<signed char>& bytes)
+{
+    const RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(panel.GetTopLevelControl().Get()));
+    if (!main)
+        return;
+    Variant value;
+    value.SetBytes(reinterpret_cast<const uint8_t*>(bytes.GetCount() ? &bytes.ElementAt(0) : nullptr),
+                   bytes.GetCount());
+    main->CorrectParamValue(ParamDescriptor(id), value);
+}
+
 bool TakeParamValue(const ParamDescriptor& descriptor, const Variant& value, int32_t firstId, uint32_t length,
                     Array<signed char>& out)
 {

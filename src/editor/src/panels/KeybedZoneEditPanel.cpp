@@ -171,6 +171,13 @@ KXRESULT LKeybedZoneEditPanel::SetParamValueLocal(const ParamDescriptor& descrip
     SetNumber(m_firstKeyBox.Get(), b.ElementAt(ZB::kFirstKey));
     SetNumber(m_octaveBox.Get(), b.ElementAt(ZB::kOctave) - ZB::kOctaveOffset);
     SetNumber(m_transposeBox.Get(), b.ElementAt(ZB::kTranspose) - ZB::kTransposeOffset);
+    // What the widgets made of it (the key rule, the fields' ranges) goes back to the model.
+    const Array<signed char> shown = GetKeybedZoneValue();
+    bool same = shown.GetCount() == b.GetCount();
+    for (uint32_t i = 0; same && i < b.GetCount(); ++i)
+        same = shown.ElementAt(i) == b.ElementAt(i);
+    if (!same && editor::IsSendableValue(shown))
+        editor::SendParamCorrection(*this, GetFirstParamID(), shown);
     PropagateShownValue(descriptor, value);
     return S_OK;
 }

@@ -36,6 +36,7 @@ KXRESULT LColorTileFrame<Owner, Module>::InitializeTile(std::string_view method,
     CheckResult(this->m_handler->AddDistributorHandler(&LColorTileFrame::OnButtonClicked, editor::tile::Face(*this),
                                                        u"NID_LEFT_CLICK", 0),
                 method, source, __LINE__);
+    editor::tile::LendTipToFace(*this);
     m_colorSlot = -1;
     return base;
 }

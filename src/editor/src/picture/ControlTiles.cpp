@@ -74,6 +74,7 @@ KXRESULT LMoveableTile<Owner, Module>::Initialize()
     m_viewPanel = editor::FindChildAs<LMoveableControlViewPanel>(this, u"viewPanel");
     if (!m_viewPanel)
         editor::ThrowNullPointer("cannot find child viewPanel", Owner::kInitialize, kSource, __LINE__);
+    editor::tile::LendTipToFace(*this);
     return base;
 }
 
@@ -123,6 +124,7 @@ KXRESULT LSustainPedalPanel::Initialize()
     m_viewPanel = editor::FindChildAs<LButtonControlViewPanel>(this, u"viewPanel");
     if (!m_viewPanel)
         editor::ThrowNullPointer("child: viewPanel not found", "LSustainPedalPanel::Initialize", kSource, __LINE__);
+    editor::tile::LendTipToFace(*this);
     return base;
 }
 

@@ -3,13 +3,14 @@
 
 #include "editor/KeybedZoneEditPanel.h"
 #include "editor/MIDIChannelViewPanel.h"
+#include "editor/TileFrame.h"
 
 #include "dialogs/DialogSupport.h"
 
 #include "kx/controls/Label.h"
 #include "kx/ui/StringTable.h"
 
-#include <algorithm>
+#include <utility>
 
 using namespace KX;
 
@@ -31,14 +32,19 @@ RCPtr<LControl> Child(const RCPtr<LControl>& parent, const char16_t* name)
 {
     return editor::FindChildAs<LControl>(parent.Get(), name);
 }
-} // namespace
 
-KeyRange BoundKeyRange(int32_t first, int32_t last)
+// The note and octave names of a stored key byte; a byte the tables do not name shows its number.
+std::pair<WString, WString> KeyNames(const RCPtr<LControl>& notes, const RCPtr<LControl>& octaves, uint8_t key)
 {
-    last = std::clamp(last, 0, KeybedZoneByte::kHighestKey);
-    first = std::clamp(first, 0, KeybedZoneByte::kHighestKey);
-    return {std::min(first, last), last};
+    if (key < 0x80) {
+        WString note = NameAt(notes, key % 12u);
+        WString octave = NameAt(octaves, key / 12u);
+        if (!note.IsEmpty() && !octave.IsEmpty())
+            return {note, octave};
+    }
+    return {WString::Format(u"%u", static_cast<uint32_t>(key)), WString()};
 }
+} // namespace
 
 LKeybedZonePanel::LKeybedZonePanel(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
 
@@ -57,7 +63,13 @@ KXRESULT LKeybedZonePanel::Initialize()
     m_infoLabel = editor::FindChildAs<LLabel>(this, u"infoLabel");
     if (!m_infoLabel)
         editor::ThrowNullPointer("Cannot find child: infoLabel ", "LKeybedZonePanel::Initialize", kSource, __LINE__);
+    editor::tile::LendTipToFace(*this);
     return base;
+}
+
+WString LKeybedZonePanel::GetToolTipText()
+{
+    return editor::tile::CutTexts(*this);
 }
 
 void LKeybedZonePanel::SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index)
@@ -80,8 +92,6 @@ KXRESULT LKeybedZonePanel::SetParamValueLocal(const ParamDescriptor& descriptor,
     if (count != KeybedZoneByte::kLength || !data)
         return E_FAIL;
     const auto channel = static_cast<int8_t>(data[KeybedZoneByte::kChannel]);
-    const KeyRange keys = BoundKeyRange(static_cast<int8_t>(data[KeybedZoneByte::kFirstKey]),
-                                        static_cast<int8_t>(data[KeybedZoneByte::kLastKey]));
     if (m_infoLabel) {
         WString format;
         m_infoLabel->LookupString(WString(u"INFO_TEXT"), format);
@@ -91,11 +101,10 @@ KXRESULT LKeybedZonePanel::SetParamValueLocal(const ParamDescriptor& descriptor,
             selector = Child(selector, name);
         const RCPtr<LControl> notes = Child(selector, u"noteNameLabel");
         const RCPtr<LControl> octaves = Child(selector, u"octaveNameLabel");
-        const auto f = static_cast<uint32_t>(keys.first);
-        const auto l = static_cast<uint32_t>(keys.last);
-        m_infoLabel->SetText(WString::Format(format.GetString(), NameAt(notes, f % 12).GetString(),
-                                             NameAt(octaves, f / 12).GetString(), NameAt(notes, l % 12).GetString(),
-                                             NameAt(octaves, l / 12).GetString()));
+        const auto first = KeyNames(notes, octaves, data[KeybedZoneByte::kFirstKey]);
+        const auto last = KeyNames(notes, octaves, data[KeybedZoneByte::kLastKey]);
+        m_infoLabel->SetText(WString::Format(format.GetString(), first.first.GetString(), first.second.GetString(),
+                                             last.first.GetString(), last.second.GetString()));
     }
     if (const RCPtr<LMIDIChannelViewPanel> view = editor::FindChildAs<LMIDIChannelViewPanel>(this, u"midiChannel"))
         view->SetMIDIChannel(channel);

@@ -26,6 +26,34 @@ RCPtr<LNotificationDistributor> Face(LControl& tile)
     return IsMissing(face) ? RCPtr<LNotificationDistributor>() : RCPtr<LNotificationDistributor>(face);
 }
 
+namespace {
+void AppendCutTexts(LControl& control, WString& texts)
+{
+    LChildControlList& children = control.GetChildren();
+    for (uint32_t i = 0; i < children.GetCount(); ++i) {
+        const RCPtr<LControl> child = children.GetAt(i, kOrderInsertion);
+        if (auto* label = dynamic_cast<LLabel*>(child.Get());
+            label && label->IsShowing(false) && !label->GetText().IsEmpty() && label->IsTextClipped())
+            texts += (texts.IsEmpty() ? WString() : WString(u"\n")) + label->GetText();
+        AppendCutTexts(*child, texts);
+    }
+}
+} // namespace
+
+WString CutTexts(LControl& tile)
+{
+    WString texts;
+    AppendCutTexts(tile, texts);
+    return texts;
+}
+
+void LendTipToFace(LControl& tile)
+{
+    const RCPtr<LControl> face = tile.FindChild(WString(u"button"));
+    if (!IsMissing(face))
+        face->SetUseParentToolTip(true);
+}
+
 void FormatNumberLabel(LControl& tile, const char16_t* labelName, int32_t number, std::string_view method,
                        std::string_view source, int line)
 {

@@ -220,6 +220,7 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadCorrupt: m_presetManager->ShowLoadCorruptMessage(); break;
     case LPresetManager::kLoadWrongDevice: m_presetManager->ShowLoadWrongDeviceMessage(); break;
     case LPresetManager::kLoadTranslationFailure: m_presetManager->ShowTranslationFailureMessage(); break;
+    case LPresetManager::kLoadUnreadable: m_presetManager->ShowLoadUnreadableMessage(); break;
     default: break;
     }
     return result;

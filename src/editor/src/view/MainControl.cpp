@@ -147,11 +147,25 @@ KXRESULT LMainControl::RouteParamValue(const ParamDescriptor& descriptor, const 
         if (value.GetType() == Variant::TypeString)
             m_statusText = WString(value.GetString());
     } else if (value.GetType() != Variant::TypeEmpty) {
+        m_correction.reset();
         if (const RCPtr<LParameterizedModule> module = FindModuleForParam(descriptor.id))
             module->SetParamValueLocal(m_routed, value, true);
     }
     m_routed = ParamDescriptor();
+    std::optional<Variant> correction;
+    correction.swap(m_correction);
+    if (correction && !(*correction == value))
+        SetParamValue(descriptor, *correction);
     return S_OK;
+}
+
+KXRESULT LMainControl::CorrectParamValue(const ParamDescriptor& descriptor, const Variant& value)
+{
+    if (descriptor.id == m_routed.id && descriptor.data == m_routed.data) {
+        m_correction = value;
+        return S_OK;
+    }
+    return SetParamValue(descriptor, value);
 }
 
 KXRESULT LMainControl::SetParamValue(const ParamDescriptor& descriptor, const Variant& value)

@@ -41,6 +41,11 @@ public:
     static constexpr int32_t kLoadCorrupt = -3;
     static constexpr int32_t kLoadWrongDevice = -4;
     static constexpr int32_t kLoadTranslationFailure = -5;
+    // The file could not be read at all (missing, a folder, no permission, not a regular file);
+    // GetReadError says why.
+    static constexpr int32_t kLoadUnreadable = -6;
+    // The read error of anything but a regular file or a folder (a FIFO, a device, a socket).
+    static constexpr int kNotRegularFile = -1;
 
     static constexpr uint32_t kFileVersion = 1;
     static constexpr uint32_t kHeaderBytes = 12;
@@ -64,9 +69,10 @@ public:
     // Sends "NID_PRESETFILE_PRE_LOAD", reads the file, sends "NID_PRESETFILE_POST_LOAD"
     // with the result; returns the read result.
     int32_t Load(const WString& path);
-    // 0 (read to the end), -1 older, -2 newer, -3 unreadable or structurally damaged (a
-    // record cut short or one whose heads or value cannot be read), -4 another device's
-    // file; E_FAIL when no engine is registered. A file is checked whole before any record
+    // 0 (read to the end), -1 older, -2 newer, -3 structurally damaged (a record cut short
+    // or one whose heads or value cannot be read) or over kMaxPresetFileBytes, -4 another
+    // device's file, -6 not readable (only regular files are read); E_FAIL when no engine is
+    // registered. A file is checked whole before any record
     // is applied, so a refused file changes nothing. Records are handed to the engine in
     // file order; one it refuses (unknown index, wrong length or type, a byte of 0x80 or
     // more) is left out and the others still apply.
@@ -78,6 +84,12 @@ public:
     void ShowLoadCorruptMessage();
     void ShowLoadWrongDeviceMessage();
     void ShowTranslationFailureMessage();
+    // The box of -6: the reason the last read failed, in the "SETTINGS_FILE_LOAD_UNREADABLE_MESSAGE"
+    // text.
+    void ShowLoadUnreadableMessage();
+    WString UnreadableText() const;
+    // Why the last read failed: an errno, kNotRegularFile, or 0 after a read that succeeded.
+    int GetReadError() const noexcept { return m_readError; }
 
     // The file bytes for values (element k is the value of index k; exactly 83 valid
     // records). S_OK, or E_INVALIDARG with out emptied.
@@ -106,6 +118,7 @@ private:
 
     RCPtr<LNotificationHandler<LPresetManager>> m_handler;
     bool m_receiving = false;
+    int m_readError = 0;
 };
 
 } // namespace KX

@@ -3,8 +3,10 @@
 #include "platform/posix/AtomicWrite.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/Hex.h"
+#include "platform/posix/Utf.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +17,8 @@ namespace platform::posix {
 namespace {
 
 constexpr size_t kMaxFileBytes = 1024 * 1024;
+// Read's result for a regular file that is no text.
+constexpr int kDamaged = -1;
 
 std::string_view Trim(std::string_view text)
 {
@@ -23,6 +27,13 @@ std::string_view Trim(std::string_view text)
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
+}
+
+// A profile is text: no NUL byte, well-formed UTF-8.
+bool LooksLikeText(std::string_view text)
+{
+    std::u16string ignored;
+    return text.find('\0') == std::string_view::npos && Utf8ToUtf16Strict(text, ignored);
 }
 
 bool ValidKey(std::string_view key)
@@ -41,7 +52,14 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {}
 
 int ProfileFile::Load()
 {
-    UniqueFd fd = OpenFd(m_path, O_RDONLY);
+    const int loaded = Read();
+    return loaded == kDamaged ? EILSEQ : loaded;
+}
+
+int ProfileFile::Read()
+{
+    // Never waits on a FIFO in the file's place.
+    UniqueFd fd = OpenFd(m_path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (!fd) {
         if (errno == ENOENT) {
             m_lines.clear();
@@ -52,6 +70,8 @@ int ProfileFile::Load()
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0)
         return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
     std::string text;
@@ -69,8 +89,27 @@ int ProfileFile::Load()
         if (text.size() > kMaxFileBytes)
             return EFBIG;
     }
+    if (!LooksLikeText(text))
+        return kDamaged;
     Parse(text);
     return 0;
+}
+
+int ProfileFile::LoadSettingDamagedAside()
+{
+    const int loaded = Read();
+    if (loaded != kDamaged && loaded != EFBIG && loaded != EINVAL)
+        return loaded;
+    for (int n = 1; n <= 100; ++n) {
+        const std::string aside = m_path + ".damaged" + (n == 1 ? std::string() : "." + std::to_string(n));
+        if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            m_lines.clear();
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
 }
 
 void ProfileFile::Parse(std::string_view text)

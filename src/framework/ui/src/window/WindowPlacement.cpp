@@ -26,6 +26,11 @@ int32_t GetSigned(const uint8_t* at)
 
 constexpr int64_t kLargestSide = 65535;
 
+bool InRange(int32_t coordinate)
+{
+    return coordinate >= -kLargestCoordinate && coordinate <= kLargestCoordinate;
+}
+
 } // namespace
 
 std::array<uint8_t, kWindowPlacementSize> EncodeWindowPlacement(const WindowPlacementRecord& record)
@@ -62,6 +67,10 @@ bool DecodeWindowPlacement(const uint8_t* data, size_t size, WindowPlacementReco
     record.top = GetSigned(data + 32);
     record.right = GetSigned(data + 36);
     record.bottom = GetSigned(data + 40);
+    for (const int32_t coordinate : {record.minPosition.x, record.minPosition.y, record.maxPosition.x,
+                                     record.maxPosition.y, record.left, record.top, record.right, record.bottom})
+        if (!InRange(coordinate))
+            return false;
     const int64_t width = int64_t(record.right) - record.left;
     const int64_t height = int64_t(record.bottom) - record.top;
     if (width < 0 || height < 0 || width > kLargestSide || height > kLargestSide)

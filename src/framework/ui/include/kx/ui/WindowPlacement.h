@@ -15,6 +15,9 @@ inline constexpr uint32_t kWindowPlacementSize = 44;
 inline constexpr uint32_t kShowNormal = 1;
 inline constexpr uint32_t kShowMinimized = 2;
 inline constexpr uint32_t kShowMaximized = 3;
+// No coordinate of a record lies further from the origin than this (far beyond any desktop), so
+// sums and differences of a decoded record's coordinates fit 32 bits.
+inline constexpr int32_t kLargestCoordinate = 1 << 20;
 
 struct WindowPlacementRecord {
     uint32_t flags = 0;
@@ -30,7 +33,8 @@ struct WindowPlacementRecord {
 
 std::array<uint8_t, kWindowPlacementSize> EncodeWindowPlacement(const WindowPlacementRecord& record);
 // False (out unchanged) unless the data is exactly one record whose length field is 44, whose
-// show command is known and whose normal rectangle is not inverted and at most 65535 a side.
+// show command is known, whose coordinates all lie within kLargestCoordinate of the origin and
+// whose normal rectangle is not inverted and at most 65535 a side.
 bool DecodeWindowPlacement(const uint8_t* data, size_t size, WindowPlacementRecord& out);
 
 } // namespace KX

@@ -1,0 +1,199 @@
+// Files as a user meets them, through the real program: File > Load (its hot key) on what is no
+// preset file says why and never waits on a FIFO; a damaged window placement or a Profile.ini of
+// binary garbage never stops a start, and the placement is saved again at the next exit.
+#include "FakeFileChooser.h"
+#include "PictureEndToEnd.h"
+#include "PrivateSessionBus.h"
+
+#include "editor/Version.h"
+
+#include "kx/ui/WindowPlacement.h"
+
+#include "platform/posix/ProfileFile.h"
+
+#include <atomic>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+
+using namespace KX;
+
+namespace {
+
+using e2etest::Picture;
+
+const std::string kProfile = "/home/.config/Tarvel/Lumo 25 Preset Editor/Profile.ini";
+
+// The picture end to end with a desktop portal of the test's own answering the file dialogs.
+class FileLoading : public e2etest::PictureEndToEnd {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_bus.IsRunning()) << m_bus.Error();
+        m_busEnv = std::make_unique<kxtest::ScopedEnv>("DBUS_SESSION_BUS_ADDRESS", m_bus.Address());
+        m_pathEnv = std::make_unique<kxtest::ScopedEnv>("PATH", m_noPrograms.Path());
+        portal = std::make_unique<kxtest::FakeFileChooser>(m_bus.Address());
+        ASSERT_TRUE(portal->IsReady());
+        PictureEndToEnd::SetUp();
+    }
+    void TearDown() override
+    {
+        portal.reset();
+        m_pathEnv.reset();
+        m_busEnv.reset();
+    }
+
+    // Ctrl+O in the focused window with the portal answering path; the box the load ends with.
+    std::string LoadThroughTheHotKey(Picture& p, const std::string& path)
+    {
+        boxes.Clear();
+        portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + path}});
+        SDL_Event focus{};
+        focus.type = SDL_WINDOWEVENT;
+        focus.window.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
+        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        SDL_PushEvent(&focus);
+        p.Key(SDLK_o, KMOD_LCTRL);
+        if (!p.Until([&] { return !boxes.Boxes().empty(); }))
+            return "<no box>, dialogs asked: " + std::to_string(portal->Calls().size());
+        return boxes.Boxes().back().text + "|" + boxes.Boxes().back().caption;
+    }
+
+    std::unique_ptr<kxtest::FakeFileChooser> portal;
+
+private:
+    kxtest::PrivateSessionBus m_bus;
+    kxtest::TempFolder m_noPrograms;
+    std::unique_ptr<kxtest::ScopedEnv> m_busEnv;
+    std::unique_ptr<kxtest::ScopedEnv> m_pathEnv;
+};
+
+TEST_F(FileLoading, WhatCannotBeReadSaysWhyAndAFileReadButNoPresetIsNotCompatible)
+{
+    const std::string folder = tree.Folder("files");
+    const std::string fifo = folder + "/fifo.Lumo25PresetEditor";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string locked = folder + "/locked.Lumo25PresetEditor";
+    apptest::WriteFile(locked, "x");
+    ::chmod(locked.c_str(), 0);
+    const std::string garbage = folder + "/garbage.Lumo25PresetEditor";
+    apptest::WriteFile(garbage, std::string(300, '\x5a'));
+    // Should the program wait on the FIFO, a writer comes after a while and the test fails instead
+    // of hanging.
+    std::atomic<bool> done{false};
+    std::thread unblock([&] {
+        for (int i = 0; i < 200 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done)
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    Run([&](Picture& p) {
+        const int32_t encoder = p.view->GetFirstParamID() + IDevice::kEncodersOffset;
+        const std::vector<uint8_t> before = p.Stored(encoder);
+        const std::string caption = "|Preset File Load";
+        EXPECT_EQ(LoadThroughTheHotKey(p, fifo),
+                  "The preset file could not be read: it is not a regular file." + caption);
+        EXPECT_EQ(LoadThroughTheHotKey(p, folder + "/missing.Lumo25PresetEditor"),
+                  "The preset file could not be read: no such file or directory." + caption);
+        EXPECT_EQ(LoadThroughTheHotKey(p, folder), "The preset file could not be read: is a directory." + caption);
+        // Root reads any file.
+        if (::geteuid() != 0) {
+            EXPECT_EQ(LoadThroughTheHotKey(p, locked),
+                      "The preset file could not be read: permission denied." + caption);
+        }
+        EXPECT_EQ(LoadThroughTheHotKey(p, garbage),
+                  "Preset file is not compatible with this version of the preset editor" + caption);
+        EXPECT_EQ(p.Stored(encoder), before) << "nothing was loaded";
+    });
+    done = true;
+    unblock.join();
+}
+
+// The program's own start on the test skin with the profile as the test wrote it; the placement
+// its main window got, and the desktop's usable area.
+struct Started {
+    WindowPlacementRecord placement;
+    RectT<int32_t> area{};
+};
+
+class ProfileStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!apptest::KeepOffscreenVideo())
+            GTEST_SKIP() << "no offscreen video driver: " << SDL_GetError();
+        ASSERT_FALSE(tree.Root().empty());
+        apptest::fs::create_directories(apptest::fs::path(tree.Root() + kProfile).parent_path());
+    }
+    Started Start()
+    {
+        Started started;
+        EditorProgramOptions options = apptest::OfflineOptions(tree);
+        options.onStarted = [&](LApplication& app) {
+            started.placement = app.GetMainWindow()->GetPlacement();
+            started.area = app.GetWorkArea();
+            app.RequestExit();
+        };
+        EXPECT_EQ(RunEditorProgram({"lumo25-preset-editor"}, std::move(options)), kExitNormal);
+        return started;
+    }
+    std::optional<std::vector<uint8_t>> SavedPlacement()
+    {
+        platform::posix::ProfileFile file(tree.Root() + kProfile);
+        if (file.Load() != 0)
+            return std::nullopt;
+        return file.GetBinary(apptest::NarrowText(GetInstanceName()), "WP");
+    }
+    static bool OnTheDesktop(const Started& s)
+    {
+        return s.placement.left >= s.area.x && s.placement.top >= s.area.y &&
+               s.placement.left < s.area.x + s.area.width && s.placement.top < s.area.y + s.area.height;
+    }
+
+    apptest::TempTree tree;
+    kxtest::RecordingMessageBoxes boxes;
+};
+
+TEST_F(ProfileStart, APlacementFarBeyondAnyDesktopIsRefusedAndTheWindowOpensOnIt)
+{
+    WindowPlacementRecord far;
+    far.left = 0x7FFFFD00;
+    far.top = 0x7FFFFD00;
+    far.right = 0x7FFFFFF0;
+    far.bottom = 0x7FFFFFF0;
+    const auto bytes = EncodeWindowPlacement(far);
+    platform::posix::ProfileFile file(tree.Root() + kProfile);
+    ASSERT_EQ(file.WriteBinary(apptest::NarrowText(GetInstanceName()), "WP", bytes.data(), bytes.size()), 0);
+    const Started started = Start();
+    EXPECT_TRUE(OnTheDesktop(started)) << started.placement.left << "," << started.placement.top;
+    const auto saved = SavedPlacement();
+    ASSERT_TRUE(saved.has_value());
+    WindowPlacementRecord record;
+    ASSERT_TRUE(DecodeWindowPlacement(saved->data(), saved->size(), record)) << "the exit saved a sound placement";
+    EXPECT_EQ(record.left, started.placement.left);
+}
+
+TEST_F(ProfileStart, AProfileOfBinaryGarbageIsSetAsideAndWrittenAfresh)
+{
+    // More than a profile may hold: it was never read, so never written again.
+    std::string garbage(1536 * 1024, '\0');
+    std::mt19937 random(22);
+    for (char& c : garbage)
+        c = static_cast<char>(random());
+    apptest::WriteFile(tree.Root() + kProfile, garbage);
+    const Started first = Start();
+    EXPECT_TRUE(OnTheDesktop(first));
+    const auto saved = SavedPlacement();
+    ASSERT_TRUE(saved.has_value()) << "the placement was saved at exit";
+    EXPECT_EQ(saved->size(), kWindowPlacementSize);
+    // The damaged file is kept beside the fresh one, as it was.
+    std::vector<std::string> kept;
+    for (const auto& entry : apptest::fs::directory_iterator(apptest::fs::path(tree.Root() + kProfile).parent_path()))
+        if (entry.path().filename().string().rfind("Profile.ini.damaged", 0) == 0)
+            kept.push_back(entry.path().string());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(apptest::ReadFile(kept[0]), garbage);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+} // namespace

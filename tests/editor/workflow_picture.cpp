@@ -1,0 +1,320 @@
+// The picture as a user meets it, through the real program and the keyboard simulator: a zone tile
+// shows the keys stored and the key rule's correction reaches the model and the keyboard; an XY
+// axis whose note count the note page cannot show builds nothing from the other axis's notes; MMC
+// "Other" picked before any unlisted command was shown sends 13; a tile whose summary is cut
+// shows it whole in a tool tip when the pointer rests on it.
+#include "PictureEndToEnd.h"
+
+#include "editor/ButtonControlEditPanel.h"
+#include "editor/ButtonEditPanel.h"
+#include "editor/KeybedZoneEditPanel.h"
+#include "editor/KeybedZoneGroupPanel.h"
+#include "editor/KeybedZonePanel.h"
+#include "editor/NoteModeEditPanel.h"
+#include "editor/XYPadEditPanel.h"
+
+#include "engine/ParamRecords.h"
+
+#include "kx/controls/ComboBox.h"
+#include "kx/controls/ListBox.h"
+#include "kx/controls/NumericUpDown.h"
+#include "kx/controls/TabControl.h"
+#include "kx/controls/ToolTip.h"
+
+#include "platform/gdi/Bitmap.h"
+
+#include <cstring>
+#include <filesystem>
+#include <tuple>
+
+using namespace KX;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using e2etest::Picture;
+
+constexpr int kSlot = 5;
+
+class PictureWorkflow : public e2etest::PictureEndToEnd {
+protected:
+    // The keyboard's slot 3 under another name, with bytes of records replaced: (relative id, first
+    // byte, bytes).
+    void PutInSlot(const std::vector<std::tuple<int32_t, uint32_t, Bytes>>& changes)
+    {
+        Bytes records = kxtest::KeyboardSimulator::PatternFor(3);
+        const Bytes name{'S', 'L', 'O', 'T', 0x22, '5'};
+        std::copy(name.begin(), name.end(), records.begin() + GetParamRecordOffset(IDevice::kPresetNameOffset));
+        for (const auto& [id, at, bytes] : changes)
+            std::copy(bytes.begin(), bytes.end(), records.begin() + GetParamRecordOffset(id) + at);
+        keyboard.SetSlot(kSlot, records);
+    }
+    // Fetches the slot as the Retrieve dialog does; true once the engine holds every record of it.
+    bool Retrieve(Picture& p)
+    {
+        const Bytes records = keyboard.Slot(kSlot);
+        if (p.app.GetMidiManager()->GetPresetFromMidiDevice(kSlot) != 0)
+            return false;
+        return p.Until([&] {
+            for (int32_t id = 0; id < static_cast<int32_t>(kParamCount); ++id) {
+                const Bytes stored = p.Stored(p.view->GetFirstParamID() + id);
+                const auto at = records.begin() + GetParamRecordOffset(id);
+                if (stored.empty() || !std::equal(stored.begin(), stored.end(), at))
+                    return false;
+            }
+            return true;
+        });
+    }
+    // The record of relative id in the keyboard's slot.
+    Bytes SlotRecord(int slot, int32_t id, size_t length)
+    {
+        const Bytes records = keyboard.Slot(slot);
+        const auto at = records.begin() + GetParamRecordOffset(id);
+        return Bytes(at, at + static_cast<std::ptrdiff_t>(length));
+    }
+    // Runs the program's loop for a while.
+    static void Idle(Picture& p, int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        p.Until([&] { return std::chrono::steady_clock::now() > end; });
+    }
+};
+
+Uint32 WindowId(Picture& p)
+{
+    return p.app.GetMainWindow()->GetPlatformWindow().Id();
+}
+
+PointT<int32_t> CentreOf(const LControl& c)
+{
+    const PointT<double> origin = c.GetOriginInRootWindow();
+    const PointT<double> size = c.GetSize();
+    return {static_cast<int32_t>(origin.x + size.x / 2), static_cast<int32_t>(origin.y + size.y / 2)};
+}
+
+// The pointer moved in the focused window.
+void MoveTo(Picture& p, PointT<int32_t> at)
+{
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.windowID = WindowId(p);
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    SDL_PushEvent(&focus);
+    // Warped too, so that the pointer position the program asks SDL for moves with it.
+    SDL_WarpMouseInWindow(p.app.GetMainWindow()->GetPlatformWindow().Handle(), at.x, at.y);
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = WindowId(p);
+    e.motion.x = at.x;
+    e.motion.y = at.y;
+    SDL_PushEvent(&e);
+    p.app.GetEvents().ProcessPending();
+}
+
+// The window's pixel (0xRRGGBB) as the program last painted it.
+uint32_t Pixel(Picture& p, PointT<int32_t> at)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
+    if (!surface || at.x < 0 || at.y < 0 || at.x >= surface->w || at.y >= surface->h)
+        return 0xFFFFFFFFu;
+    Uint32 value = 0;
+    SDL_LockSurface(surface);
+    const auto* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(at.y) * surface->pitch;
+    std::memcpy(&value, row + static_cast<ptrdiff_t>(at.x) * surface->format->BytesPerPixel,
+                surface->format->BytesPerPixel);
+    SDL_UnlockSurface(surface);
+    Uint8 r = 0, g = 0, b = 0;
+    SDL_GetRGB(value, surface->format, &r, &g, &b);
+    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+}
+
+// The window as the program last painted it, as <build>/screenshots/<name>.png.
+void Publish(Picture& p, const std::string& name)
+{
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(
+        SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle()), SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_TRUE(argb) << SDL_GetError();
+    std::vector<gdi::ARGB> pixels;
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
+                                                            static_cast<ptrdiff_t>(y) * argb->pitch);
+        for (int x = 0; x < argb->w; ++x)
+            pixels.push_back(row[x] | 0xFF000000u);
+    }
+    std::unique_ptr<gdi::Bitmap> bitmap;
+    EXPECT_EQ(gdi::Bitmap::FromPixels(argb->w, argb->h, argb->w * 4, pixels.data(), bitmap), gdi::Status::Ok);
+    SDL_FreeSurface(argb);
+    const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    if (bitmap) {
+        EXPECT_EQ(bitmap->SaveToPng((folder / (name + ".png")).string()), gdi::Status::Ok);
+    }
+}
+
+RCPtr<LControl> Path(RCPtr<LControl> c, std::initializer_list<const char16_t*> names)
+{
+    for (const char16_t* name : names)
+        c = c ? c->FindChild(WString(name)) : RCPtr<LControl>();
+    return c;
+}
+
+TEST_F(PictureWorkflow, AZoneTileShowsTheStoredKeysAndTheKeyRuleCorrectionReachesTheKeyboard)
+{
+    const int32_t zone1 = IDevice::kKeybedZonesOffset;
+    // Zone 1 on channel 1 with its keys crossed, zone 2 on keys beyond the keybed.
+    PutInSlot({{zone1, 0, {1, 1, 5, 0, 0, 20, 10, 5, 12}}, {zone1 + 1, 0, {1, 2, 5, 0, 0, 127, 127, 5, 12}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        const auto zones = p.ViewChild<LKeybedZoneGroupPanel>(u"keybedZones");
+        const auto panel = p.ViewChild<LKeybedZoneEditPanel>(u"zoneEditPanel");
+        ASSERT_TRUE(zones && panel);
+        auto tileText = [&](uint32_t i) {
+            return apptest::NarrowText(dynamic_cast<LKeybedZonePanel&>(*zones->GetTile(i)).GetInfoLabel()->GetText());
+        };
+        const int32_t id = p.view->GetFirstParamID() + zone1;
+        EXPECT_TRUE(p.Until([&] { return tileText(0) == "First: Ab (3) | Last Bb (2)"; }))
+            << "the keys as stored, crossed: " << tileText(0);
+        EXPECT_TRUE(p.Until([&] { return tileText(1) == "First: G (12) | Last G (12)"; }))
+            << "a key beyond the keybed, not clamped: " << tileText(1);
+
+        // The panel shows the zone by its key rule, and the correction goes back to the model.
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        EXPECT_TRUE(p.Until([&] {
+            const Bytes stored = p.Stored(id);
+            return stored[KeybedZoneByte::kFirstKey] == 10 && stored[KeybedZoneByte::kLastKey] == 10;
+        })) << "the model holds what the panel shows: "
+            << ::testing::PrintToString(p.Stored(id));
+        EXPECT_EQ(panel->GetFirstKeyBox()->GetValue(), 10.0);
+        EXPECT_EQ(panel->GetLastKeyBox()->GetValue(), 10.0);
+        EXPECT_TRUE(p.Until([&] { return tileText(0) == "First: Bb (2) | Last Bb (2)"; })) << tileText(0);
+
+        // Sent to the keyboard: the keys it gets are the ones shown.
+        ASSERT_GE(p.app.GetMidiManager()->SendPresetToMidiDevice(7), 0);
+        EXPECT_TRUE(p.Until([&] { return SlotRecord(7, zone1, KeybedZoneByte::kLength) == p.Stored(id); }));
+        EXPECT_EQ(SlotRecord(7, zone1, KeybedZoneByte::kLength)[KeybedZoneByte::kFirstKey], 10);
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowTakesNoNotesOfTheOtherAxis)
+{
+    const int32_t x = IDevice::kTouchPadAxisesOffset;
+    // X: four notes from 60; Y: a note count of 9 and notes of its own.
+    PutInSlot({{x, 0, {2, 0, 16, 0, 0, 127, 4, 60, 72, 64, 67, 0, 0, 0, 0}},
+               {x + 1, 0, {3, 0, 17, 0, 0, 127, 9, 40, 41, 42, 43, 44, 45, 46, 47}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        const auto axes = p.ViewChild<LGroupPanelFrame>(u"xyPad");
+        const auto panel = p.ViewChild<LXYPadEditPanel>(u"xyPadEditPanel");
+        ASSERT_TRUE(axes && panel);
+        const int32_t xId = p.view->GetFirstParamID() + x;
+        const int32_t yId = xId + 1;
+        const Bytes yStored = p.Stored(yId);
+        ASSERT_EQ(yStored[6], 9);
+
+        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == xId; }));
+        const RCPtr<LNoteModeEditPanel> notes = panel->GetNoteModePage();
+        ASSERT_TRUE(p.Until([&] { return notes->GetNoteFields().ElementAt(0)->GetValue() == 60.0; }));
+
+        // Y: the panel refuses its value and shows X's still; an edit there sends nothing.
+        p.Click(*axes->GetTile(1)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == yId; }));
+        Idle(p, 200);
+        p.Click(*Path(panel, {u"viewTabControl", u"buttonHolder", u"noteModePage"}));
+        ASSERT_TRUE(p.Until([&] { return notes->IsShowing(false); }));
+        p.Click(*notes->GetNoteFields().ElementAt(0)->FindChild(WString(u"buttonUp")));
+        Idle(p, 200);
+        EXPECT_EQ(p.Stored(yId), yStored) << "X's notes were written into Y";
+
+        // Back on X, the same edit reaches X.
+        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == xId; }));
+        ASSERT_TRUE(p.Until([&] { return notes->GetNoteFields().ElementAt(0)->GetValue() == 60.0; }));
+        Idle(p, 300);
+        p.Click(*Path(panel, {u"viewTabControl", u"buttonHolder", u"noteModePage"}));
+        ASSERT_TRUE(p.Until([&] { return notes->IsShowing(false); }));
+        p.Click(*notes->GetNoteFields().ElementAt(0)->FindChild(WString(u"buttonUp")));
+        EXPECT_TRUE(p.Until([&] { return p.Stored(xId)[7] == 61; })) << ::testing::PrintToString(p.Stored(xId));
+        EXPECT_EQ(p.Stored(yId), yStored);
+    });
+}
+
+TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen)
+{
+    Run([&](Picture& p) {
+        const int32_t id = p.buttons->GetFirstParamID();
+        const auto panel = p.ViewChild<LButtonEditPanel>(u"buttonEditPanel");
+        ASSERT_TRUE(panel);
+        p.Click(*p.buttons->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
+        p.Click(*Path(tabs, {u"buttonHolder", u"mmcPage"}));
+        const RCPtr<LComboBox> mmc =
+            FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
+        ASSERT_TRUE(mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsShowing(false); }));
+        ASSERT_EQ(mmc->GetItemCount(), 13) << "no MMC message was shown yet: \"Other\" is listed";
+
+        // The list opened with a click, then "Other", its last item, chosen with the keys.
+        p.Click(*mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsDropDownShowing(); }));
+        for (int32_t i = std::max(mmc->GetListBox()->GetCaretIndex(), 0); i < 12; ++i)
+            p.Key(SDLK_DOWN);
+        p.Key(SDLK_RETURN);
+        ASSERT_TRUE(p.Until([&] { return mmc->GetSelectedIndex() == 12; })) << "selected " << mmc->GetSelectedIndex();
+        // Type 21 (MMC) with command 13, as the list's "MMC Reset" sends.
+        EXPECT_TRUE(p.Until([&] {
+            const Bytes stored = p.Stored(id);
+            return stored.size() > 8 && stored[6] == 21 && stored[8] == 13;
+        })) << "command "
+            << int(p.Stored(id)[8]);
+    });
+}
+
+TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRests)
+{
+    PutInSlot({});
+    Run([&](Picture& p) {
+        // Pad 9 of the keyboard's preset says more than its narrow tile holds.
+        ASSERT_TRUE(Retrieve(p));
+        LControl& pad = p.Pad(8);
+        const RCPtr<LControl> summary = Path(RCPtr<LControl>(&pad), {u"viewPanel", u"infoLabel"});
+        ASSERT_TRUE(p.Until([&] { return summary->IsTextClipped(); }))
+            << "the summary fits: nothing to show (" << apptest::NarrowText(summary->GetText()) << ")";
+
+        const PointT<int32_t> at = CentreOf(pad);
+        MoveTo(p, {at.x, at.y - 40});
+        MoveTo(p, at);
+        RCPtr<LControl> tip;
+        ASSERT_TRUE(p.Until([&] {
+            tip = pad.FindChild(WString(u"toolTip"));
+            const auto* shown = dynamic_cast<LToolTip*>(tip.Get());
+            return shown && shown->GetTipState() == LToolTip::kShown && tip->IsShowing(false);
+        })) << "no tool tip showed";
+        EXPECT_EQ(apptest::NarrowText(tip->GetText()), apptest::NarrowText(summary->GetText()));
+        EXPECT_FALSE(tip->IsTextClipped()) << "the tip holds the whole text";
+
+        // Painted in the window below the pointer, in the look of a raised face with a border.
+        Idle(p, 100);
+        const PointT<double> origin = tip->GetOriginInRootWindow();
+        const PointT<double> size = tip->GetSize();
+        EXPECT_GE(origin.y, at.y) << "below the pointer";
+        const RectT<int32_t> client = p.app.GetRootWindows().front()->GetClientRect();
+        EXPECT_LE(origin.x + size.x, client.width);
+        EXPECT_LE(origin.y + size.y, client.height);
+        const PointT<int32_t> corner{static_cast<int32_t>(origin.x), static_cast<int32_t>(origin.y)};
+        EXPECT_EQ(Pixel(p, {corner.x + 2, corner.y + 2}), 0x2C3035u) << "the tip's face";
+        EXPECT_NE(Pixel(p, corner), 0x2C3035u) << "its border";
+        Publish(p, "picture_tool_tip");
+
+        // Moving away hides it.
+        MoveTo(p, {at.x, at.y - 200});
+        EXPECT_TRUE(p.Until([&] {
+            return !pad.FindChild(WString(u"toolTip")) || !pad.FindChild(WString(u"toolTip"))->IsShowing(false);
+        }));
+    });
+}
+
+} // namespace
