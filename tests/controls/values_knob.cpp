@@ -173,3 +173,24 @@ TEST_F(KnobTest, KeysStepAndTheFocusAndDisabledImagesLieOverEveryFrame)
     EXPECT_TRUE(FramesCarryImage(*knob, nullptr));
     Screenshot("enabled_again");
 }
+
+TEST_F(KnobTest, WheelNotchesStepByOneUnitAndADisabledKnobKeepsItsValue)
+{
+    RCPtr<LKnob> knob = Make<LKnob>(u"linearKnob");
+    ASSERT_TRUE(knob);
+    const PointT<int32_t> at = CentreOf(*knob);
+    Wheel(at.x, at.y, 1.0f);
+    Wheel(at.x, at.y, 1.0f);
+    Wheel(at.x, at.y, 0.0f, 1.0f); // right raises
+    EXPECT_NEAR(knob->NormalizedToValue(knob->GetNormalizedValue()), 3.0, 1e-9);
+    Wheel(at.x, at.y, -1.0f);
+    Wheel(at.x, at.y, 0.0f, -1.0f); // left lowers
+    EXPECT_NEAR(knob->NormalizedToValue(knob->GetNormalizedValue()), 1.0, 1e-9);
+    EXPECT_EQ(knob->GetFirstVisibleLook(), knob->GetFrameIndex());
+
+    knob->SetEnabled(false);
+    const double before = knob->GetNormalizedValue();
+    Wheel(at.x, at.y, 1.0f);
+    EXPECT_EQ(knob->GetNormalizedValue(), before) << "a disabled knob keeps its value";
+    EXPECT_EQ(log->nonFinite, 0);
+}
