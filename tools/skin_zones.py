@@ -84,7 +84,7 @@ def edit_panel():
     return ('                <!-- The keybed-zone edit panel: the zone, its switch, channel, program and bank, keys, '
             'octave and transposition -->\n'
             '                <SubControl Class="PresetEditor.MainPage.ZoneEditPanel" Name="zoneEditPanel" '
-            'XPositionAbs="16" YPositionAbs="424" XSizeAbs="1168" YSizeAbs="272" IsVisible="False">\n'
+            'XPositionAbs="16" YPositionAbs="424" XSizeAbs="1168" YSizeAbs="288" IsVisible="False">\n'
             '                  <Skin Name="zoneEditPanelSkin" LookList="Panel">\n' + indent(body, 20) +
             '                  </Skin>\n                </SubControl>\n')
 
