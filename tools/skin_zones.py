@@ -72,7 +72,7 @@ def edit_panel():
             label("zoneOnOffLabel", 60, 56, 120, 16, "Label.FieldName") +
             # A plain button: the panel flips it once per click.
             '<SubControl Class="Framework.Button" Name="zoneEnabledToggleButton" XPositionAbs="20" YPositionAbs="50" '
-            'XSizeAbs="28" YSizeAbs="28" TabStop="1">\n  <Skin Name="zoneEnabledToggleButtonSkin" LookList="Btn"/>\n'
+            'XSizeAbs="28" YSizeAbs="28" TabStop="1">\n  <Skin Name="zoneEnabledToggleButtonSkin" LookList="Switch"/>\n'
             '</SubControl>\n' +
             label("midiLabel", 20, 96, 200, 16, "Label.Header") +
             place(chan, "PresetEditor.Control.LabeledKeyZoneMidiChannelSelector", "midiChannel", 20, 120) +
