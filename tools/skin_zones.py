@@ -91,8 +91,10 @@ def edit_panel():
 
 def tile(i, x):
     n = f"zone{i}"
-    # Under the zone's colour bar (the group's look): name and channel, then the key range.
+    # Under the zone's colour bar (the group's look): name, "OFF" and channel, then the key range.
     body = (label("zoneName", 4, 5, 104, 12, "Tile.NumberLeft") +
+            # Shown while the zone is switched off.
+            label("zoneOff", 60, 5, 48, 12, "Tile.NumberLeft", extra=' IsVisible="False"') +
             '<SubControl Class="PresetEditor.MainControl.MIDIChannelView" Name="midiChannel" XPositionAbs="124" '
             'YPositionAbs="5" XSizeAbs="104" YSizeAbs="12">\n' + indent(NF, 2) +
             '  <Skin Name="midiChannelSkin" LookList="Bare">\n' +

@@ -147,10 +147,16 @@ TEST_F(ZonePanels, OneClickOnTheSwitchFlipsItOnceAndSendsIt)
     EXPECT_EQ(EngineValue(ZoneId(3))[0], 1);
     EXPECT_TRUE(near(Pixel(centre.x - 2, centre.y + 5), 0x1B1D20)) << std::hex << Pixel(centre.x - 2, centre.y + 5);
     EXPECT_TRUE(near(Pixel(centre.x - 8, centre.y - 8), 0x3FA9F5)) << std::hex << Pixel(centre.x - 8, centre.y - 8);
+    // The tile in the picture drops its "OFF" tag.
+    const RCPtr<LControl> offTag = Tile(3)->FindChild(WString(u"zoneOff"));
+    ASSERT_TRUE(offTag);
+    EXPECT_FALSE(offTag->IsShowing(false));
+    EXPECT_EQ(apptest::Narrow(offTag->GetText()), "OFF");
     ClickOn(*panel->GetEnabledToggle());
     RunIdle();
     EXPECT_EQ(EngineValue(ZoneId(3))[0], 0);
     EXPECT_FALSE(near(Pixel(centre.x - 2, centre.y + 5), 0x1B1D20)) << std::hex << Pixel(centre.x - 2, centre.y + 5);
+    EXPECT_TRUE(offTag->IsShowing(false));
     // Retargeting again and again keeps a single watch on the panel: hiding it clears every tile.
     ClickZone(1);
     ClickZone(2);
