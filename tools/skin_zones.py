@@ -72,7 +72,7 @@ def edit_panel():
             label("zoneOnOffLabel", 60, 56, 120, 16, "Label.FieldName") +
             # A plain button: the panel flips it once per click.
             '<SubControl Class="Framework.Button" Name="zoneEnabledToggleButton" XPositionAbs="20" YPositionAbs="50" '
-            'XSizeAbs="28" YSizeAbs="28" TabStop="1">\n  <Skin Name="zoneEnabledToggleButtonSkin" LookList="Btn"/>\n'
+            'XSizeAbs="28" YSizeAbs="28" TabStop="1">\n  <Skin Name="zoneEnabledToggleButtonSkin" LookList="Switch"/>\n'
             '</SubControl>\n' +
             label("midiLabel", 20, 96, 200, 16, "Label.Header") +
             place(chan, "PresetEditor.Control.LabeledKeyZoneMidiChannelSelector", "midiChannel", 20, 120) +
@@ -84,15 +84,17 @@ def edit_panel():
     return ('                <!-- The keybed-zone edit panel: the zone, its switch, channel, program and bank, keys, '
             'octave and transposition -->\n'
             '                <SubControl Class="PresetEditor.MainPage.ZoneEditPanel" Name="zoneEditPanel" '
-            'XPositionAbs="16" YPositionAbs="424" XSizeAbs="1168" YSizeAbs="272" IsVisible="False">\n'
+            'XPositionAbs="16" YPositionAbs="424" XSizeAbs="1168" YSizeAbs="288" IsVisible="False">\n'
             '                  <Skin Name="zoneEditPanelSkin" LookList="Panel">\n' + indent(body, 20) +
             '                  </Skin>\n                </SubControl>\n')
 
 
 def tile(i, x):
     n = f"zone{i}"
-    # Under the zone's colour bar (the group's look): name and channel, then the key range.
+    # Under the zone's colour bar (the group's look): name, "OFF" and channel, then the key range.
     body = (label("zoneName", 4, 5, 104, 12, "Tile.NumberLeft") +
+            # Shown while the zone is switched off.
+            label("zoneOff", 60, 5, 48, 12, "Tile.NumberLeft", extra=' IsVisible="False"') +
             '<SubControl Class="PresetEditor.MainControl.MIDIChannelView" Name="midiChannel" XPositionAbs="124" '
             'YPositionAbs="5" XSizeAbs="104" YSizeAbs="12">\n' + indent(NF, 2) +
             '  <Skin Name="midiChannelSkin" LookList="Bare">\n' +

@@ -1,5 +1,6 @@
 // The keybed zones on the editor's real skin: the 9-byte zone value both ways, byte exact; values
-// of another length or zone refused; the key rule in the panel and the tile; one flip per click.
+// of another length or zone refused; the key rule in the panel and the tile; one flip per click,
+// shown with a mark.
 #include "PanelsFixture.h"
 
 #include "editor/KeybedZoneEditPanel.h"
@@ -12,6 +13,8 @@
 #include "kx/controls/NumericUpDown.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace KX;
 using Bytes = std::vector<uint8_t>;
@@ -131,12 +134,30 @@ TEST_F(ZonePanels, KeysStayOnTheKeybedAndTheFirstNeverPassesTheLast)
 TEST_F(ZonePanels, OneClickOnTheSwitchFlipsItOnceAndSendsIt)
 {
     ClickZone(3);
+    // "On" shows as a dark mark on the accent (a point of its stroke left of and below the centre),
+    // not as the fill alone; "off" shows the plain face there.
+    const PointT<int32_t> centre = CentreOf(*panel->GetEnabledToggle());
+    const auto near = [](uint32_t rgb, uint32_t expected) {
+        for (int shift = 0; shift <= 16; shift += 8)
+            if (std::abs(static_cast<int>((rgb >> shift) & 0xFF) - static_cast<int>((expected >> shift) & 0xFF)) > 24)
+                return false;
+        return true;
+    };
     ClickOn(*panel->GetEnabledToggle());
     RunIdle();
     EXPECT_EQ(EngineValue(ZoneId(3))[0], 1);
+    EXPECT_TRUE(near(Pixel(centre.x - 2, centre.y + 5), 0x1B1D20)) << std::hex << Pixel(centre.x - 2, centre.y + 5);
+    EXPECT_TRUE(near(Pixel(centre.x - 8, centre.y - 8), 0x3FA9F5)) << std::hex << Pixel(centre.x - 8, centre.y - 8);
+    // The tile in the picture drops its "OFF" tag.
+    const RCPtr<LControl> offTag = Tile(3)->FindChild(WString(u"zoneOff"));
+    ASSERT_TRUE(offTag);
+    EXPECT_FALSE(offTag->IsShowing(false));
+    EXPECT_EQ(apptest::Narrow(offTag->GetText()), "OFF");
     ClickOn(*panel->GetEnabledToggle());
     RunIdle();
     EXPECT_EQ(EngineValue(ZoneId(3))[0], 0);
+    EXPECT_FALSE(near(Pixel(centre.x - 2, centre.y + 5), 0x1B1D20)) << std::hex << Pixel(centre.x - 2, centre.y + 5);
+    EXPECT_TRUE(offTag->IsShowing(false));
     // Retargeting again and again keeps a single watch on the panel: hiding it clears every tile.
     ClickZone(1);
     ClickZone(2);

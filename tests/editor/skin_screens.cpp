@@ -73,6 +73,17 @@ class MainWindowScreen : public EditorScreen {
 protected:
     int32_t WindowWidth() const override { return 1200; }
     int32_t WindowHeight() const override { return 750; }
+
+    // The pixels of the edit area's hint line that differ from the window, with their colours.
+    std::vector<std::pair<std::pair<int32_t, int32_t>, uint32_t>> HintInk()
+    {
+        std::vector<std::pair<std::pair<int32_t, int32_t>, uint32_t>> ink;
+        for (int32_t y = 24 + 424 + 132; y < 24 + 424 + 156; ++y)
+            for (int32_t x = 16; x < 1184; ++x)
+                if (!Near(Pixel(x, y), 0x16181B, 8))
+                    ink.push_back({{x, y}, Pixel(x, y)});
+        return ink;
+    }
 };
 
 struct DialogShot {
@@ -110,11 +121,14 @@ TEST_F(MainWindowScreen, ShowsTheKeyboardMenuAndEditArea)
     Publish(Screenshot("main_window"), "main_window");
 
     // Window, menu bar, body and edit panel in their palette colours; the artwork where it belongs.
-    EXPECT_TRUE(Near(Pixel(4, 740), 0x1B1D20)) << std::hex << Pixel(4, 740) << " (status line)";
+    // No status strip: the window itself along the bottom edge.
+    EXPECT_TRUE(Near(Pixel(4, 740), 0x16181B, 2)) << std::hex << Pixel(4, 740) << " (bottom edge)";
     EXPECT_TRUE(Near(Pixel(1196, 120), 0x16181B)) << std::hex << Pixel(1196, 120) << " (window)";
     EXPECT_TRUE(Near(Pixel(1190, 8), 0x1B1D20)) << std::hex << Pixel(1190, 8) << " (menu bar)";
-    // No edit panel before a control is clicked: the window shows through the edit area.
-    EXPECT_TRUE(Near(Pixel(600, 600), 0x16181B)) << std::hex << Pixel(600, 600) << " (empty edit area)";
+    // No edit panel before a control is clicked: the window shows through the edit area, with one
+    // centred line of secondary text saying what to do.
+    EXPECT_TRUE(Near(Pixel(600, 480), 0x16181B)) << std::hex << Pixel(600, 480) << " (empty edit area)";
+    EXPECT_GT(HintInk().size(), 100u) << "the edit area says nothing";
     // A white key low on the keybed (device view at y 24, keybed group at 64,272, keys from +30).
     EXPECT_TRUE(Near(Pixel(64 + 20, 24 + 272 + 30 + 92), 0xF1F0EC, 10)) << std::hex << Pixel(84, 418) << " (white key)";
     // The rubber face of the first pad beside its texts (pads at 844,56; 48-pixel tiles).
@@ -178,10 +192,20 @@ TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
     } panels[] = {{0, 0, "edit_fader"},       {1, 0, "edit_encoder"},      {2, 0, "edit_pad"},
                   {3, 0, "edit_xy_pad"},      {4, 0, "edit_wheel"},        {5, 0, "edit_keybed_zone"},
                   {6, 0, "edit_push_button"}, {7, 0, "edit_volume_pedal"}, {7, 1, "edit_sustain_pedal"}};
+    RunIdle();
+    const auto hint = HintInk();
+    ASSERT_FALSE(hint.empty());
     for (const auto& panel : panels) {
         view->ShowEditPanel(panel.kind, panel.index);
         RunIdle();
         Publish(Screenshot(panel.picture), panel.picture);
+        // The panel covers the hint and fills the area down to its margin above the bottom edge.
+        size_t showing = 0;
+        for (const auto& [at, colour] : hint)
+            showing += Pixel(at.first, at.second) == colour;
+        EXPECT_LT(showing, hint.size() / 10) << panel.picture << " leaves the hint showing";
+        EXPECT_TRUE(Near(Pixel(600, 730), 0x202327)) << std::hex << Pixel(600, 730) << " " << panel.picture;
+        EXPECT_TRUE(Near(Pixel(600, 745), 0x16181B, 2)) << std::hex << Pixel(600, 745) << " " << panel.picture;
         // One panel shows: its title in the secondary colour over the panel background (read in
         // the panel's bottom right corner, where no panel has a widget).
         EXPECT_TRUE(Near(Pixel(1170, 710), 0x202327)) << panel.picture;

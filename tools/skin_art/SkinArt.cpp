@@ -27,6 +27,7 @@ constexpr uint32_t kDeep = 0xFF121316;
 constexpr uint32_t kPrimaryText = 0xFFE8EAED;
 constexpr uint32_t kSecondaryText = 0xFF9AA3AD;
 constexpr uint32_t kAccent = 0xFF3FA9F5;
+constexpr uint32_t kAccentDark = 0xFF2B7CB8;
 constexpr uint32_t kWhiteKey = 0xFFF1F0EC;
 constexpr uint32_t kWhiteKeyEdge = 0xFFD6D4CE;
 constexpr uint32_t kBlackKey = 0xFF121316;
@@ -320,7 +321,7 @@ void DrawPedals(int width, int height, double band)
     });
 }
 
-// Small glyphs: the drop-down chevrons and the menu check mark.
+// Small glyphs: the drop-down chevrons, the menu check mark and the face of a switch that is on.
 void DrawGlyphs()
 {
     auto chevron = [](cairo_t* cr, double w, double h, bool up, uint32_t colour) {
@@ -343,6 +344,22 @@ void DrawGlyphs()
         cairo_move_to(cr, 2, 6.5);
         cairo_line_to(cr, 5, 9.5);
         cairo_line_to(cr, 10, 2.5);
+        cairo_stroke(cr);
+    });
+    // "On" shows as a mark on the accent, not only as the fill.
+    Draw("switch_on", 28, 28, [](cairo_t* cr) {
+        SetColor(cr, palette::kAccentDark);
+        cairo_paint(cr);
+        cairo_rectangle(cr, 1, 1, 26, 26);
+        SetColor(cr, palette::kAccent);
+        cairo_fill(cr);
+        SetColor(cr, palette::kRecess);
+        cairo_set_line_width(cr, 3);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_move_to(cr, 7.5, 14.5);
+        cairo_line_to(cr, 12, 19);
+        cairo_line_to(cr, 20.5, 9);
         cairo_stroke(cr);
     });
 }

@@ -24,8 +24,9 @@ public:
     // Stores the module fields and names the zone "ZONE index + 1"; throws without "zoneName".
     void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override;
     // Writes the key range as stored (no key rule applied: a key of a MIDI note's range is named,
-    // any other byte shows its number) and the channel. E_FAIL (nothing changed) for a foreign id
-    // or a value that is not 9 bytes. The flag is not read.
+    // any other byte shows its number) and the channel, and shows "zoneOff" (when the skin has it)
+    // while the zone is off. E_FAIL (nothing changed) for a foreign id or a value that is not 9
+    // bytes. The flag is not read.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
 

@@ -1,4 +1,4 @@
-// The keybed-zone tile: the zone's key range and channel.
+// The keybed-zone tile: the zone's key range, channel and whether it is off.
 #include "editor/KeybedZonePanel.h"
 
 #include "editor/KeybedZoneEditPanel.h"
@@ -91,6 +91,9 @@ KXRESULT LKeybedZonePanel::SetParamValueLocal(const ParamDescriptor& descriptor,
     const uint8_t* data = value.GetData(count);
     if (count != KeybedZoneByte::kLength || !data)
         return E_FAIL;
+    // A zone that is off says so in the picture, not by colour alone.
+    if (const RCPtr<LControl> off = Child(RCPtr<LControl>(this), u"zoneOff"))
+        off->SetVisible(data[KeybedZoneByte::kEnabled] == 0);
     const auto channel = static_cast<int8_t>(data[KeybedZoneByte::kChannel]);
     if (m_infoLabel) {
         WString format;
