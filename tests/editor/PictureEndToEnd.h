@@ -43,6 +43,15 @@
 
 namespace e2etest {
 
+// Whether control is ancestor or lies inside it.
+inline bool Contains(const KX::LControl& ancestor, KX::RCPtr<KX::LControl> control)
+{
+    for (; control; control = control->GetParent())
+        if (control.Get() == &ancestor)
+            return true;
+    return false;
+}
+
 using namespace KX;
 
 // The program's picture as the tests reach it.
@@ -98,24 +107,28 @@ struct Picture {
     {
         const PointT<double> origin = control.GetOriginInRootWindow();
         const PointT<double> size = control.GetSize();
-        const Uint32 id = app.GetMainWindow()->GetPlatformWindow().Id();
         SDL_Event focus{};
         focus.type = SDL_WINDOWEVENT;
-        focus.window.windowID = id;
+        focus.window.windowID = app.GetMainWindow()->GetPlatformWindow().Id();
         focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
         SDL_PushEvent(&focus);
+        ClickAt(static_cast<int32_t>(origin.x + size.x / 2), static_cast<int32_t>(origin.y + size.y / 2));
+    }
+
+    // A move to a point of the main window and a click of a mouse button there.
+    void ClickAt(int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT)
+    {
+        const Uint32 id = app.GetMainWindow()->GetPlatformWindow().Id();
         for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
             SDL_Event e{};
             e.type = type;
-            const int32_t x = static_cast<int32_t>(origin.x + size.x / 2);
-            const int32_t y = static_cast<int32_t>(origin.y + size.y / 2);
             if (type == SDL_MOUSEMOTION) {
                 e.motion.windowID = id;
                 e.motion.x = x;
                 e.motion.y = y;
             } else {
                 e.button.windowID = id;
-                e.button.button = SDL_BUTTON_LEFT;
+                e.button.button = button;
                 e.button.clicks = 1;
                 e.button.x = x;
                 e.button.y = y;
@@ -124,6 +137,9 @@ struct Picture {
             app.GetEvents().ProcessPending();
         }
     }
+
+    // The control that has the main window's focus.
+    RCPtr<LControl> Focused() { return app.GetRootWindows().front()->GetFocusControl(); }
 
     // A key pressed and released, and text typed, at the control that has the focus.
     void Key(SDL_Keycode key, uint16_t mod = KMOD_NONE)

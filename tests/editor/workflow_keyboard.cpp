@@ -11,19 +11,6 @@ namespace {
 using e2etest::Picture;
 using e2etest::PictureEndToEnd;
 
-RCPtr<LControl> Focused(Picture& p)
-{
-    return p.app.GetRootWindows().front()->GetFocusControl();
-}
-
-bool Contains(const LControl& ancestor, RCPtr<LControl> control)
-{
-    for (; control; control = control->GetParent())
-        if (control.Get() == &ancestor)
-            return true;
-    return false;
-}
-
 } // namespace
 
 TEST_F(PictureEndToEnd, CtrlTabLeavesTheEditPanelAndNeverLosesTheFocus)
@@ -34,14 +21,14 @@ TEST_F(PictureEndToEnd, CtrlTabLeavesTheEditPanelAndNeverLosesTheFocus)
         ASSERT_TRUE(panel && encoders);
         p.Click(*encoders->GetTile(0)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
-        ASSERT_TRUE(Contains(*panel, Focused(p)));
+        ASSERT_TRUE(e2etest::Contains(*panel, p.Focused()));
 
         p.Key(SDLK_TAB, KMOD_LCTRL);
-        ASSERT_TRUE(Focused(p));
-        EXPECT_FALSE(Contains(*panel, Focused(p))) << "Ctrl+Tab stays in the edit panel";
+        ASSERT_TRUE(p.Focused());
+        EXPECT_FALSE(e2etest::Contains(*panel, p.Focused())) << "Ctrl+Tab stays in the edit panel";
         for (int i = 0; i < 8; ++i) {
             p.Key(SDLK_TAB, i % 2 ? KMOD_LCTRL : KMOD_LCTRL | KMOD_LSHIFT);
-            ASSERT_TRUE(Focused(p)) << "the focus is lost after " << i + 2 << " Ctrl+Tab";
+            ASSERT_TRUE(p.Focused()) << "the focus is lost after " << i + 2 << " Ctrl+Tab";
         }
     });
 }
@@ -55,17 +42,17 @@ TEST_F(PictureEndToEnd, TabGoesOnFromAnEditPanelThroughTheWindowAndBack)
         ASSERT_TRUE(panel && encoders && name);
         p.Click(*encoders->GetTile(0)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
-        ASSERT_TRUE(Contains(*panel, Focused(p)));
+        ASSERT_TRUE(e2etest::Contains(*panel, p.Focused()));
 
         // A nested panel does not wrap: Tab moves on through the window.
         bool left = false, named = false, back = false;
         for (int i = 0; i < 60 && !back; ++i) {
             p.Key(SDLK_TAB);
-            const RCPtr<LControl> now = Focused(p);
+            const RCPtr<LControl> now = p.Focused();
             ASSERT_TRUE(now) << "the focus is lost after " << i + 1 << " Tab";
-            left = left || !Contains(*panel, now);
-            named = named || Contains(*name, now);
-            back = left && Contains(*panel, now);
+            left = left || !e2etest::Contains(*panel, now);
+            named = named || e2etest::Contains(*name, now);
+            back = left && e2etest::Contains(*panel, now);
         }
         EXPECT_TRUE(named) << "Tab never reaches the preset name";
         EXPECT_TRUE(back) << "Tab never comes back to the edit panel";

@@ -3,6 +3,7 @@
 // axis whose note count the note page cannot show builds nothing from the other axis's notes; MMC
 // "Other" picked before any unlisted command was shown sends 13; a tile whose summary is cut
 // shows it whole in a tool tip when the pointer rests on it.
+#include "ControlsHarness.h"
 #include "PictureEndToEnd.h"
 
 #include "editor/ButtonControlEditPanel.h"
@@ -131,24 +132,9 @@ uint32_t Pixel(Picture& p, PointT<int32_t> at)
 // The window as the program last painted it, as <build>/screenshots/<name>.png.
 void Publish(Picture& p, const std::string& name)
 {
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(
-        SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle()), SDL_PIXELFORMAT_ARGB8888, 0);
-    ASSERT_TRUE(argb) << SDL_GetError();
-    std::vector<gdi::ARGB> pixels;
-    for (int y = 0; y < argb->h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
-                                                            static_cast<ptrdiff_t>(y) * argb->pitch);
-        for (int x = 0; x < argb->w; ++x)
-            pixels.push_back(row[x] | 0xFF000000u);
-    }
-    std::unique_ptr<gdi::Bitmap> bitmap;
-    EXPECT_EQ(gdi::Bitmap::FromPixels(argb->w, argb->h, argb->w * 4, pixels.data(), bitmap), gdi::Status::Ok);
-    SDL_FreeSurface(argb);
     const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
     std::filesystem::create_directories(folder);
-    if (bitmap) {
-        EXPECT_EQ(bitmap->SaveToPng((folder / (name + ".png")).string()), gdi::Status::Ok);
-    }
+    ctltest::SaveWindowPng(p.app.GetMainWindow()->GetPlatformWindow().Handle(), (folder / (name + ".png")).string());
 }
 
 RCPtr<LControl> Path(RCPtr<LControl> c, std::initializer_list<const char16_t*> names)

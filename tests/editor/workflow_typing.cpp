@@ -57,42 +57,6 @@ void Retype(Picture& p, const char* text)
     TypeSlowly(p, text);
 }
 
-// A click of a mouse button at a point of the main window.
-void ClickAt(Picture& p, int32_t x, int32_t y, uint8_t button)
-{
-    const Uint32 window = p.app.GetMainWindow()->GetPlatformWindow().Id();
-    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        SDL_Event e{};
-        e.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            e.motion.windowID = window;
-            e.motion.x = x;
-            e.motion.y = y;
-        } else {
-            e.button.windowID = window;
-            e.button.button = button;
-            e.button.clicks = 1;
-            e.button.x = x;
-            e.button.y = y;
-        }
-        SDL_PushEvent(&e);
-        p.app.GetEvents().ProcessPending();
-    }
-}
-
-RCPtr<LControl> Focused(Picture& p)
-{
-    return p.app.GetRootWindows().front()->GetFocusControl();
-}
-
-bool Contains(const LControl& ancestor, RCPtr<LControl> control)
-{
-    for (; control; control = control->GetParent())
-        if (control.Get() == &ancestor)
-            return true;
-    return false;
-}
-
 struct Encoder {
     explicit Encoder(Picture& p)
     {
@@ -278,8 +242,8 @@ TEST_F(PictureEndToEnd, TheNameBoxsOwnMenuCutsTheSelectionToTheClipboard)
         ASSERT_EQ(box->GetSelectionLength(), 5);
 
         const PointT<double> origin = box->GetOriginInRootWindow();
-        ClickAt(p, static_cast<int32_t>(origin.x + 10), static_cast<int32_t>(origin.y + box->GetSize().y / 2),
-                SDL_BUTTON_RIGHT);
+        p.ClickAt(static_cast<int32_t>(origin.x + 10), static_cast<int32_t>(origin.y + box->GetSize().y / 2),
+                  SDL_BUTTON_RIGHT);
         RCPtr<LPopupMenu> menu;
         ASSERT_TRUE(p.Until([&] {
             menu = RCPtr<LPopupMenu>::DynamicCast(box->FindChild(WString(u"contextMenu")));
@@ -314,8 +278,8 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         p.Click(*p.pads->GetTile(2)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
         Pause(p);
-        EXPECT_FALSE(Contains(*name, Focused(p))) << "the name has the focus";
-        EXPECT_TRUE(Contains(*p.padEdit, Focused(p)));
+        EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
+        EXPECT_TRUE(e2etest::Contains(*p.padEdit, p.Focused()));
         TypeSlowly(p, "q");
         EXPECT_EQ(p.Stored(nameId), before);
 
@@ -323,8 +287,8 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         Encoder e1(p);
         ASSERT_TRUE(e1.Open(p));
         Pause(p);
-        EXPECT_FALSE(Contains(*p.padEdit, Focused(p))) << "the focus stays in the hidden panel";
-        EXPECT_TRUE(Contains(*e1.panel, Focused(p)));
+        EXPECT_FALSE(e2etest::Contains(*p.padEdit, p.Focused())) << "the focus stays in the hidden panel";
+        EXPECT_TRUE(e2etest::Contains(*e1.panel, p.Focused()));
         EXPECT_EQ(p.Stored(nameId), before);
     });
 }

@@ -327,24 +327,17 @@ uint32_t ControlsTest::Pixel(int32_t x, int32_t y)
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
-std::string ControlsTest::ScreenshotPath(const std::string& name)
+void SaveWindowPng(SDL_Window* sdlWindow, const std::string& path)
 {
-    return ScreenshotFolder() + TestName() + "." + name + ".png";
-}
-
-std::string ControlsTest::Screenshot(const std::string& name)
-{
-    Paint();
-    const std::string path = ScreenshotPath(name);
-    SDL_Surface* surface = SDL_GetWindowSurface(window->GetPlatformWindow().Handle());
+    SDL_Surface* surface = SDL_GetWindowSurface(sdlWindow);
     if (!surface) {
         ADD_FAILURE() << SDL_GetError();
-        return path;
+        return;
     }
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
     if (!argb) {
         ADD_FAILURE() << SDL_GetError();
-        return path;
+        return;
     }
     std::vector<gdi::ARGB> pixels;
     pixels.reserve(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h));
@@ -360,6 +353,18 @@ std::string ControlsTest::Screenshot(const std::string& name)
         EXPECT_EQ(bitmap->SaveToPng(path), gdi::Status::Ok) << path;
     }
     SDL_FreeSurface(argb);
+}
+
+std::string ControlsTest::ScreenshotPath(const std::string& name)
+{
+    return ScreenshotFolder() + TestName() + "." + name + ".png";
+}
+
+std::string ControlsTest::Screenshot(const std::string& name)
+{
+    Paint();
+    const std::string path = ScreenshotPath(name);
+    SaveWindowPng(window->GetPlatformWindow().Handle(), path);
     return path;
 }
 

@@ -62,6 +62,8 @@ std::string ReadTextFile(const std::string& path);
 std::string MergeStringDocuments(const std::vector<std::string>& utf8Documents);
 // The screenshot folder in the build tree (created on first use), ending with a separator.
 std::string ScreenshotFolder();
+// The window's surface as last presented, as a PNG file at path (opaque).
+void SaveWindowPng(SDL_Window* window, const std::string& path);
 
 // The test resource files of those names as image resources while the holders live: each named
 // as the skin names it ("lists_icon_a.png" as LISTS_ICON_A_PNG).
