@@ -277,7 +277,7 @@ TEST_F(MainWindowScreen, LaysEveryEditPanelOnOneGrid)
                 box = channels.GetData()[i]->FindChild(WString(u"comboBox")).Get();
         ASSERT_TRUE(box) << WString(p.panel).ToNarrow().GetString() << " shows no channel box";
         same(firstBox, spot(const_cast<LControl&>(*box)), "the channel box", p.panel);
-        // Nothing that shows reaches past the panel's edges.
+        // Nothing that shows reaches past the panel's edges, on any page the user can click to.
         const PointT<double> size = panel->GetSize();
         std::function<void(LControl&)> inside = [&](LControl& c) {
             LChildControlList& children = c.GetChildren();
@@ -296,6 +296,29 @@ TEST_F(MainWindowScreen, LaysEveryEditPanelOnOneGrid)
             }
         };
         inside(*panel);
+        std::function<void(LControl&)> everyPage = [&](LControl& c) {
+            LChildControlList& children = c.GetChildren();
+            for (uint32_t i = 0; i < children.GetCount(); ++i) {
+                LControl& child = *children.GetAt(i, kOrderInsertion);
+                const RCPtr<LControl> tabs = child.FindChild(WString(u"buttonHolder"));
+                if (!child.IsShowing(true) || !tabs || !child.FindChild(WString(u"pageHolder"))) {
+                    if (child.IsShowing(true))
+                        everyPage(child);
+                    continue;
+                }
+                LChildControlList& buttons = tabs->GetChildren();
+                for (uint32_t b = buttons.GetCount(); b > 0; --b) {
+                    LControl& tab = *buttons.GetAt(b - 1, kOrderInsertion);
+                    if (!tab.IsShowing(true))
+                        continue;
+                    ClickOn(tab);
+                    RunIdle();
+                    inside(*panel);
+                    everyPage(*child.FindChild(WString(u"pageHolder")));
+                }
+            }
+        };
+        everyPage(*panel);
     }
 }
 
