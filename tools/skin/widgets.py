@@ -7,10 +7,6 @@ STEP_W = 24
 ROW_H = 20
 
 
-def tab(name, x, y, w, h, stop, extra=(), skin=None):
-    return Control("Framework.Button", name, x, y, w, h, "Btn", extra=(("TabStop", stop),) + tuple(extra), skin=skin)
-
-
 def numeric(x, y, w):
     """A number box: the text, the two step buttons and the hidden slider it carries (unused)."""
     text_w = w - STEP_W
@@ -29,10 +25,10 @@ def numeric(x, y, w):
 
 def scroll_bar():
     fixed = (("XIsDocked", "True"), ("YIsDocked", "True"))
-    corner = label("corner", 0, 0, 10, 0, "Track", size=None)
-    corner.extra = (("LayoutOrder", "0"),) + fixed + (
+    corner = Control("Framework.Label", "corner", 0, 0, 10, 0, "Track", params=(NOT_FOCUSABLE,), extra=(
+        ("LayoutOrder", "0"),) + fixed + (
         ("XPositionToControl", "Parent"), ("XPositionRel", "1"), ("XPlacementAnchor", "1"),
-        ("YPositionToControl", "Parent"), ("YPositionRel", "1"), ("YPlacementAnchor", "1"))
+        ("YPositionToControl", "Parent"), ("YPositionRel", "1"), ("YPlacementAnchor", "1")))
     across = (("XSizeToControl", "Parent"), ("XSizeRel", "1"))
     thumb = Control("Framework.Button", "thumb", 0, 0, 0, 20, "Thumb", extra=across, params=(NOT_FOCUSABLE,))
     bar = Control("Framework.ScrollBar", "vBar", 0, 0, 0, 0, "ScrollBar", [

@@ -53,8 +53,8 @@ def control(indent, cls, name, x, y, w, h, looks, inner="", extra=""):
 
 
 def label(name, x, y, w, h, look="Label.FieldName", size="8.25", extra=()):
-    size = (("FontSize", size),) if size else ()
-    return Control("Framework.Label", name, x, y, w, h, look, extra=size + tuple(extra), params=(NOT_FOCUSABLE,))
+    return Control("Framework.Label", name, x, y, w, h, look, extra=(("FontSize", size),) + tuple(extra),
+                   params=(NOT_FOCUSABLE,))
 
 
 def include(fragment):
