@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (only those missing), through sudo when not root.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build g++ clang libclang-rt-14-dev clang-format git
+  build-essential cmake ninja-build g++ clang libclang-rt-14-dev clang-format git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config
   libsdl2-dev libx11-dev

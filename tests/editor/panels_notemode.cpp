@@ -39,7 +39,7 @@ protected:
     }
     void RegisterClasses(LControlFactory& f) override { RegisterEditorControlClasses(f); }
     int32_t WindowWidth() const override { return 940; }
-    int32_t WindowHeight() const override { return 180; }
+    int32_t WindowHeight() const override { return 256; }
 
     void SetUp() override
     {

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 using namespace KX;
 
@@ -214,6 +216,109 @@ TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
             for (int32_t y = 24 + 424 + 16; y < 24 + 424 + 32 && !titleInk; ++y)
                 titleInk = !Near(Pixel(x, y), 0x202327, 24);
         EXPECT_TRUE(titleInk) << panel.picture << " shows no title";
+    }
+}
+
+TEST_F(MainWindowScreen, LaysEveryEditPanelOnOneGrid)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    const struct {
+        int32_t kind, index;
+        const char16_t *panel, *title;
+        bool banked;
+    } panels[] = {{1, 0, u"knobEditPanel", u"knobName", true},
+                  {0, 0, u"faderEditPanel", u"faderName", true},
+                  {2, 0, u"padEditPanel", u"padName", false},
+                  {3, 0, u"xyPadEditPanel", u"axisName", false},
+                  {4, 0, u"wheelEditPanel", u"wheelName", false},
+                  {5, 0, u"zoneEditPanel", u"zoneName", false},
+                  {6, 0, u"buttonEditPanel", u"buttonName", true},
+                  {7, 0, u"volumePedalEditPanel", u"controlNameLabel", false},
+                  {7, 1, u"sustainEditPage", u"controlNameLabel", false}};
+    using Spot = std::pair<PointT<double>, PointT<double>>; // where in the panel, how large
+    std::optional<Spot> title, bank, firstBox;
+    const auto same = [](std::optional<Spot>& first, const Spot& now, const char* what, const char16_t* panel) {
+        if (!first)
+            first = now;
+        EXPECT_TRUE(first->first == now.first && first->second == now.second)
+            << what << " of " << WString(panel).ToNarrow().GetString() << " at " << now.first.x << "," << now.first.y
+            << " " << now.second.x << "x" << now.second.y << ", not where the first panel has it";
+    };
+    for (const auto& p : panels) {
+        view->ShowEditPanel(p.kind, p.index);
+        RunIdle();
+        RCPtrArray<LControl> found;
+        main->FindDescendantsByName(WString(p.panel), found);
+        ASSERT_EQ(found.GetCount(), 1u);
+        const RCPtr<LControl> panel = found.GetData()[0];
+        ASSERT_TRUE(panel->IsShowing(true));
+        const PointT<double> origin = panel->GetOriginInRootWindow();
+        const auto spot = [&](LControl& c) {
+            const PointT<double> at = c.GetOriginInRootWindow();
+            return Spot{{at.x - origin.x, at.y - origin.y}, c.GetSize()};
+        };
+        // The name (and bank) in one place.
+        ASSERT_TRUE(panel->FindChild(WString(p.title)));
+        same(title, spot(*panel->FindChild(WString(p.title))), "the title", p.panel);
+        if (p.banked) {
+            ASSERT_TRUE(panel->FindChild(WString(u"bankName")));
+            same(bank, spot(*panel->FindChild(WString(u"bankName"))), "the bank", p.panel);
+        }
+        // The channel's box opens the first row of fields, on the same line everywhere.
+        RCPtrArray<LControl> channels;
+        panel->FindDescendantsByName(WString(u"midiChannel"), channels);
+        const LControl* box = nullptr;
+        for (uint32_t i = 0; i < channels.GetCount() && !box; ++i)
+            if (channels.GetData()[i]->IsShowing(true) && channels.GetData()[i]->FindChild(WString(u"comboBox")))
+                box = channels.GetData()[i]->FindChild(WString(u"comboBox")).Get();
+        ASSERT_TRUE(box) << WString(p.panel).ToNarrow().GetString() << " shows no channel box";
+        same(firstBox, spot(const_cast<LControl&>(*box)), "the channel box", p.panel);
+        // Nothing that shows reaches past the panel's edges, on any page the user can click to.
+        const PointT<double> size = panel->GetSize();
+        std::function<void(LControl&)> inside = [&](LControl& c) {
+            LChildControlList& children = c.GetChildren();
+            for (uint32_t i = 0; i < children.GetCount(); ++i) {
+                LControl& child = *children.GetAt(i, kOrderInsertion);
+                if (!child.IsShowing(true))
+                    continue;
+                const Spot s = spot(child);
+                const bool within = s.first.x >= 0 && s.first.y >= 0 && s.first.x + s.second.x <= size.x + 0.5 &&
+                                    s.first.y + s.second.y <= size.y + 0.5;
+                EXPECT_TRUE(within) << child.GetName().ToNarrow().GetString() << " in "
+                                    << WString(p.panel).ToNarrow().GetString() << " at " << s.first.x << ","
+                                    << s.first.y << " " << s.second.x << "x" << s.second.y;
+                if (within)
+                    inside(child);
+            }
+        };
+        inside(*panel);
+        std::function<void(LControl&)> everyPage = [&](LControl& c) {
+            LChildControlList& children = c.GetChildren();
+            for (uint32_t i = 0; i < children.GetCount(); ++i) {
+                LControl& child = *children.GetAt(i, kOrderInsertion);
+                const RCPtr<LControl> tabs = child.FindChild(WString(u"buttonHolder"));
+                if (!child.IsShowing(true) || !tabs || !child.FindChild(WString(u"pageHolder"))) {
+                    if (child.IsShowing(true))
+                        everyPage(child);
+                    continue;
+                }
+                LChildControlList& buttons = tabs->GetChildren();
+                for (uint32_t b = buttons.GetCount(); b > 0; --b) {
+                    LControl& tab = *buttons.GetAt(b - 1, kOrderInsertion);
+                    if (!tab.IsShowing(true))
+                        continue;
+                    ClickOn(tab);
+                    RunIdle();
+                    inside(*panel);
+                    everyPage(*child.FindChild(WString(u"pageHolder")));
+                }
+            }
+        };
+        everyPage(*panel);
     }
 }
 

@@ -1,21 +1,8 @@
-#!/usr/bin/env python3
-"""Writes the skin fragments of the keyboard picture's groups that hold many like tiles
-(resources/skins/group_pads.xml, group_buttons.xml, group_encoders.xml, group_faders.xml, group_wheels.xml, group_xy_pad.xml): every tile of every bank placed on the
-4-pixel grid. Run it after changing a layout number here; the fragments are committed."""
-import os
-import sys
-
-NF = ('<CreateParamList>\n{i}  <CreateParam ID="NOT_FOCUSABLE" Type="Boolean">True</CreateParam>\n'
-      '{i}</CreateParamList>\n')
-
-
-def control(indent, cls, name, x, y, w, h, looks, inner='', extra=''):
-    i = ' ' * indent
-    head = (f'{i}<SubControl Class="{cls}" Name="{name}" XPositionAbs="{x}" YPositionAbs="{y}" '
-            f'XSizeAbs="{w}" YSizeAbs="{h}"{extra}>\n{i}  ' + NF.format(i=i + '  '))
-    if inner:
-        return head + f'{i}  <Skin Name="{name}Skin" LookList="{looks}">\n{inner}{i}  </Skin>\n{i}</SubControl>\n'
-    return head + f'{i}  <Skin Name="{name}Skin" LookList="{looks}"/>\n{i}</SubControl>\n'
+"""The skin fragments of the keyboard picture's groups that hold many like tiles (group_pads.xml,
+group_buttons.xml, group_encoders.xml, group_faders.xml, group_wheels.xml, group_xy_pad.xml,
+group_pedals.xml) and the unplaced single tiles (tiles_single.xml): every tile of every bank placed on
+the 4-pixel grid."""
+from .xml import control
 
 
 def moveable_tile(indent, cls, name, x, y, w, h, label,
@@ -206,16 +193,7 @@ def pedals():
             control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Bare', tiles))
 
 
-def main():
-    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'resources', 'skins')
-    for name, text in (('group_pads.xml', pads()), ('group_buttons.xml', buttons()),
-                       ('group_encoders.xml', encoders()), ('group_faders.xml', faders()),
-                       ('group_wheels.xml', wheels()), ('group_xy_pad.xml', xy_pad()),
-                       ('group_pedals.xml', pedals()),
-                       ('tiles_single.xml', single_tiles())):
-        with open(os.path.join(folder, name), 'w', encoding='utf-8', newline='\n') as f:
-            f.write(text)
-
-
-if __name__ == '__main__':
-    main()
+def fragments():
+    return {'group_pads.xml': pads(), 'group_buttons.xml': buttons(), 'group_encoders.xml': encoders(),
+            'group_faders.xml': faders(), 'group_wheels.xml': wheels(), 'group_xy_pad.xml': xy_pad(),
+            'group_pedals.xml': pedals(), 'tiles_single.xml': single_tiles()}
