@@ -14,7 +14,7 @@
 TEST(EditorClasses, TableHoldsEveryNameOnceWithItsPrefix)
 {
     const auto& rows = GetEditorControlClasses();
-    ASSERT_EQ(rows.size(), 176u);
+    ASSERT_EQ(rows.size(), 177u);
     std::set<std::u16string> seen;
     for (const EditorControlClass& row : rows) {
         std::u16string name(row.name);

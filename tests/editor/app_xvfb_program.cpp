@@ -504,6 +504,31 @@ int StackingIndex(Display* display, Window window)
     return index;
 }
 
+// A viewable window of the program other than main; 0 when there is none.
+Window OtherWindowOf(Display* display, pid_t pid, Window main)
+{
+    std::vector<Window> windows;
+    FindWindowsOf(display, DefaultRootWindow(display), pid, windows);
+    for (Window w : windows) {
+        XWindowAttributes a{};
+        if (w != main && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable)
+            return w;
+    }
+    return 0;
+}
+
+// The window's area in root window coordinates.
+XRectangle AreaOnScreen(Display* display, Window window)
+{
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, window, &a);
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    return XRectangle{static_cast<short>(x), static_cast<short>(y), static_cast<unsigned short>(a.width),
+                      static_cast<unsigned short>(a.height)};
+}
+
 // About the About dialog as the skin places it: 500 x 200 with OK at (396, 156, 80, 28).
 constexpr int kAboutWidth = 500, kAboutHeight = 200;
 
@@ -590,20 +615,26 @@ TEST_F(XvfbProgram, ASecondStartWithAVeryLongCommandLineRaisesTheRunningProgram)
 
 TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextStartOpens)
 {
-    // No file dialog program and no session bus: File > Load Preset says so in SDL's message box,
-    // which runs in a forked copy of the program (it needs the X server's core fonts).
+    // No file dialog program and no session bus: File > Load Preset says so in the program's own
+    // box, a window of its own centred on the main window (no window manager places it).
     ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin")));
     SendClick(display.get(), main, 24, 12);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SendClick(display.get(), main, 68, 106);
-    std::vector<pid_t> children;
+    Window box = 0;
     EXPECT_TRUE(WaitUntil(
         [&] {
-            children = ChildrenOf(pid);
-            return !children.empty();
+            box = OtherWindowOf(display.get(), pid, main);
+            return box != 0;
         },
         std::chrono::seconds(15)))
-        << "no message box process";
+        << "no message box window";
+    if (box != 0) {
+        const XRectangle boxArea = AreaOnScreen(display.get(), box), mainArea = AreaOnScreen(display.get(), main);
+        EXPECT_NEAR(boxArea.x + boxArea.width / 2, mainArea.x + mainArea.width / 2, 1);
+        EXPECT_NEAR(boxArea.y + boxArea.height / 2, mainArea.y + mainArea.height / 2, 1);
+    }
+    const std::vector<pid_t> children = ChildrenOf(pid);
 
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
     // The signal is a quit request like any other: a normal end.

@@ -1,6 +1,6 @@
 // Pictures of the editor's face on an offscreen window: the main window (closed and with its File
-// menu open) and each dialog, written to screenshots/ under the build folder for review, with pixel
-// checks where a missing image or look would leave a hole. The editor's own classes run against a
+// menu open), each dialog and the message box, written to screenshots/ under the build folder for
+// review, with pixel checks where a missing image or look would leave a hole. The editor's own classes run against a
 // recording application.
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
@@ -8,14 +8,17 @@
 
 #include "editor/DeviceView.h"
 #include "editor/EditorClasses.h"
+#include "editor/MessageBoxDlg.h"
 
 #include "engine/ModuleInterfaces.h"
 
 #include "kx/controls/ComboBox.h"
+#include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -367,4 +370,74 @@ TEST_F(SlotDialogScreen, OpensTheSlotListOnRamAndShowsPresets)
     // further slots in the control face down to the box.
     EXPECT_TRUE(Near(Pixel(100, 24), 0x3FA9F5)) << std::hex << Pixel(100, 24);
     EXPECT_TRUE(Near(Pixel(100, 96), 0x2C3035)) << std::hex << Pixel(100, 96);
+}
+
+TEST_F(EditorScreen, AMessageBoxWrapsALongTextGrowsToItAndEscapeCancels)
+{
+    const RCPtr<editor::LMessageBoxDlg> box = CreateTopLevelAs<editor::LMessageBoxDlg>(u"dialogMessageBox");
+    ASSERT_TRUE(box);
+    const WString text(u"Error connecting to device. Verify your Lumo Keyboard is plugged into the USB port and try "
+                       u"again. Then choose the command once more; nothing was sent.");
+    const double skinHeight = box->GetSize().y;
+    ASSERT_TRUE(
+        box->Prepare(text, WString(u"Global Settings Error"),
+                     platform::sdl::DescribeMessageBox(platform::sdl::kBoxOkCancel | platform::sdl::kBoxIconError)));
+    const RCPtr<LControl> message = box->FindChild(WString(u"labelText"));
+    const RCPtr<LControl> ok = box->FindChild(WString(u"buttonOK"));
+    const RCPtr<LControl> cancel = box->FindChild(WString(u"buttonCancel"));
+    ASSERT_TRUE(message && ok && cancel);
+    EXPECT_GT(box->GetSize().y, skinHeight) << "three lines need more than the skin's two";
+    const RCPtr<IControlLook>& look = message->GetLookAt(-1);
+    ASSERT_TRUE(look && look->GetLabel());
+    const int32_t lines = look->GetLabel()->GetHeightForWidth(static_cast<int32_t>(message->GetSize().x));
+    EXPECT_GE(message->GetSize().y, lines) << "the message's lines are cut";
+    EXPECT_FALSE(box->FindChild(WString(u"buttonYes"))->IsShowing(false));
+    // OK, then Cancel at the right edge, below the text and inside the box.
+    EXPECT_EQ(cancel->GetPosition().x + cancel->GetSize().x, 416);
+    EXPECT_LT(ok->GetPosition().x + ok->GetSize().x, cancel->GetPosition().x);
+    EXPECT_GE(ok->GetPosition().y, message->GetPosition().y + message->GetSize().y + 8);
+    EXPECT_EQ(ok->GetPosition().y + ok->GetSize().y + 16, box->GetSize().y);
+
+    int passes = 0;
+    uint32_t mark = 0, face = 0;
+    whileModal = [&] {
+        OSWindow* w = WindowOf(*box);
+        if (!w || ++passes != 4)
+            return;
+        const std::string path = ScreenshotPath("message_box");
+        ctltest::SaveWindowPng(w->GetPlatformWindow().Handle(), path);
+        Publish(path, "dialog_message_box_long");
+        SDL_Surface* surface = SDL_GetWindowSurface(w->GetPlatformWindow().Handle());
+        const auto at = [&](int x, int y) {
+            Uint32 value = 0;
+            std::memcpy(&value,
+                        static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
+                            static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
+                        surface->format->BytesPerPixel);
+            Uint8 r = 0, g = 0, b = 0;
+            SDL_GetRGB(value, surface->format, &r, &g, &b);
+            return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+        };
+        EXPECT_EQ(surface->h, static_cast<int>(box->GetSize().y)) << "the window has the box's height";
+        mark = at(220, 2);
+        face = at(220, static_cast<int>(box->GetSize().y) - 8);
+        // The desktop gives the box the focus; the user presses Escape.
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = w->GetPlatformWindow().Id();
+        e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        SDL_PushEvent(&e);
+        for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event key{};
+            key.type = type;
+            key.key.windowID = w->GetPlatformWindow().Id();
+            key.key.keysym.sym = SDLK_ESCAPE;
+            key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+            SDL_PushEvent(&key);
+        }
+    };
+    EXPECT_EQ(box->ShowModal(), platform::sdl::kIdCancel);
+    whileModal = nullptr;
+    EXPECT_TRUE(Near(mark, 0xF26B5B)) << std::hex << mark << ": the error's mark";
+    EXPECT_TRUE(Near(face, 0x202327)) << std::hex << face;
 }

@@ -1,8 +1,13 @@
 // Menus and dialogs as a user meets them in the real program (its own skin and string tables on
 // SDL's offscreen driver): the File menu's rows light up under the pointer in the window's pixels,
 // the wheel over an open menu comes back, the edit hot keys reach the preset name, and a dialog
-// closed from its title bar closes through its own close.
+// closed from its title bar closes through its own close; an error box is a dialog of the program's
+// own, centred on its window, and Enter closes it.
+#include "ControlsHarness.h"
 #include "PictureEndToEnd.h"
+#include "PrivateSessionBus.h"
+
+#include "editor/MessageBoxDlg.h"
 
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationReceiver.h"
@@ -15,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 using namespace KX;
 
@@ -269,5 +275,97 @@ TEST_F(WorkflowMenus, ADialogClosedFromItsTitleBarClosesThroughItsOwnClose)
         EXPECT_EQ(listener->closing, 2) << "the first close was cancelled by the listener";
         EXPECT_EQ(listener->closed, 1);
         dialog->UnregisterClientFromAll(RCPtr<LNotificationReceiver>(listener.Get()));
+    });
+}
+
+TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnterClosesIt)
+{
+    // The program's own boxes, not the recording ones; no desktop opener for the guide.
+    platform::sdl::SetMessageBoxes(nullptr);
+    const kxtest::ScopedEnv path("PATH", tree.Folder("no-programs"));
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        p.Click(*name->GetTextBox());
+        ASSERT_TRUE(p.Until([&] { return p.Focused().Get() == name->GetTextBox().Get(); }));
+
+        RCPtr<editor::LMessageBoxDlg> box;
+        platform::sdl::Rect boxRect{}, ownerRect{};
+        std::string title, message, focused;
+        std::vector<std::string> buttons;
+        int passes = 0;
+        bool entered = false;
+        const auto focusEvent = [](Uint32 window, SDL_WindowEventID id) {
+            SDL_Event e{};
+            e.type = SDL_WINDOWEVENT;
+            e.window.windowID = window;
+            e.window.event = id;
+            SDL_PushEvent(&e);
+        };
+        // On the box's modal loop: the desktop gives the new window the focus; what the box shows,
+        // its picture once painted, then Enter.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            if (windows.size() < 2)
+                return;
+            auto* os = dynamic_cast<OSWindow*>(windows.back()->GetServices());
+            box = RCPtr<editor::LMessageBoxDlg>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()));
+            if (!box || !os)
+                return;
+            if (passes++ == 0) {
+                focusEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_LOST);
+                focusEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+            }
+            // A box that Enter left open is closed as cancelled, so that the test ends.
+            if (passes > 500)
+                box->Close(2);
+            if (passes != 6)
+                return;
+            entered = true;
+            boxRect = os->GetPlatformWindow().ClientRectOnScreen();
+            ownerRect = p.app.GetMainWindow()->GetPlatformWindow().ClientRectOnScreen();
+            title = box->FindChild(WString(u"labelTitle"))->GetText().ToNarrow().GetString();
+            message = box->FindChild(WString(u"labelText"))->GetText().ToNarrow().GetString();
+            if (const RCPtr<LControl> focus = windows.back()->GetFocusControl())
+                focused = focus->GetName().ToNarrow().GetString();
+            for (const LDialog::StandardButton& standard : LDialog::kStandardButtons)
+                if (const RCPtr<LControl> button = box->FindChild(WString(standard.name));
+                    button && button->IsShowing(true))
+                    buttons.push_back(button->GetText().ToNarrow().GetString());
+            const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
+            std::filesystem::create_directories(folder);
+            ctltest::SaveWindowPng(os->GetPlatformWindow().Handle(), (folder / "dialog_message_box.png").string());
+            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+                SDL_Event e{};
+                e.type = type;
+                e.key.windowID = os->GetPlatformWindow().Id();
+                e.key.keysym.sym = SDLK_RETURN;
+                e.key.keysym.scancode = SDL_SCANCODE_RETURN;
+                SDL_PushEvent(&e);
+            }
+        };
+        // Help > Open User Guide.
+        const RCPtr<LComboMenu> help = Title(p, u"Help");
+        ASSERT_TRUE(help);
+        p.Click(*help);
+        const RCPtr<LPopupMenu> popup = help->GetPopupMenu();
+        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RectT<int32_t> guide = RowInWindow(*popup, 0);
+        screen.Click(guide.x + guide.width / 2, guide.y + guide.height / 2);
+        ASSERT_TRUE(p.Until([&] { return entered && p.app.GetRootWindows().size() == 1; }))
+            << "the box did not open, or Enter did not close it";
+        p.app.onIdle = nullptr;
+        focusEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+
+        EXPECT_EQ(title, "Open User Guide Error");
+        EXPECT_EQ(message, "The user guide could not be opened.");
+        EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+        EXPECT_EQ(focused, "buttonOK") << "Enter answers the default button";
+        EXPECT_EQ(box->GetResultCode(), 1);
+        EXPECT_NEAR(boxRect.x + boxRect.width / 2, ownerRect.x + ownerRect.width / 2, 1);
+        EXPECT_NEAR(boxRect.y + boxRect.height / 2, ownerRect.y + ownerRect.height / 2, 1);
+        EXPECT_TRUE(p.Until([&] { return p.Focused().Get() == name->GetTextBox().Get(); }))
+            << "the focus did not come back to the preset name";
     });
 }

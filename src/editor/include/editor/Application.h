@@ -163,6 +163,12 @@ public:
 private:
     bool OnIdlePass(int passCount);
     void DestroyMainWindow();
+    // The window a box belongs to: the active root window's, else the first one's; null without.
+    KX::OSWindow* MessageBoxOwner();
+    // The box as a dialog of the skin centred on owner; false when the skin cannot make it (the
+    // answer is then not set).
+    bool RunOwnMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags, KX::OSWindow& owner,
+                          int32_t& answer);
 
     std::unique_ptr<IAppPlatform> m_platform;
     LRootModuleEngine::Options m_engineOptions;

@@ -1,5 +1,5 @@
 // The application object's platform operations: folders, settings files, the profile and the
-// window placement, clocks, keys, cursors, fonts, message boxes and the work area.
+// window placement, clocks, keys, cursors, fonts and the work area.
 #include "editor/Application.h"
 
 #include "editor/Version.h"
@@ -344,20 +344,6 @@ ConstRCPtr<LMeasurementRenderer> LApplication::GetMeasurementRenderer()
 {
     const RCPtr<LRenderer> renderer = LFrameworkApp::GetMeasurementRenderer();
     return ConstRCPtr<LMeasurementRenderer>(renderer.Get());
-}
-
-int32_t LApplication::ShowMessageBox(const WString& text, const WString& caption, uint32_t flags)
-{
-    void* owner = nullptr;
-    if (m_mainWindow) {
-        RCPtr<LRootWindow> root = FindActiveRootWindow();
-        if (!root && !GetRootWindows().empty())
-            root = GetRootWindows().front();
-        if (root && root->GetServices())
-            if (auto* window = static_cast<OSWindow*>(root->GetServices()->GetWindowHandle()))
-                owner = &window->GetPlatformWindow();
-    }
-    return m_platform->ShowMessageBox(Narrow(text), Narrow(caption), flags, owner);
 }
 
 RectT<int32_t> LApplication::GetWorkArea()

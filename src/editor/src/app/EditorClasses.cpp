@@ -17,6 +17,7 @@
 #include "editor/KeybedZonePanel.h"
 #include "editor/MIDIChannelViewPanel.h"
 #include "editor/MainControl.h"
+#include "editor/MessageBoxDlg.h"
 #include "editor/MidiNoteSelector.h"
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/MoveableControlViewPanel.h"
@@ -83,6 +84,7 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", &KX::CreateControlOfClass<LMoveableControlViewPanel>, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
+        {u"PresetEditor.DialogMessageBox", &KX::CreateControlOfClass<editor::LMessageBoxDlg>, "LMessageBoxDlg"},
         {u"PresetEditor.Control.ButtonModesControl.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
         {u"PresetEditor.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},
         {u"PresetEditor.MainPage.ButtonEditPanel.TabControl", &KX::CreateControlOfClass<KX::LTabControl>, "KX::LTabControl"},

@@ -131,4 +131,9 @@ void SetMessageBoxes(IMessageBoxes* boxes)
     g_installed = boxes;
 }
 
+bool MessageBoxesReplaced()
+{
+    return g_installed != nullptr;
+}
+
 } // namespace platform::sdl

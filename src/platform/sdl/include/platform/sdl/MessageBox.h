@@ -79,5 +79,8 @@ public:
 // The process's boxes: SdlMessageBoxes unless a test installed another (null restores them).
 IMessageBoxes& GetMessageBoxes();
 void SetMessageBoxes(IMessageBoxes* boxes);
+// Whether boxes of a test stand in for the process's: then every box goes to them, also those a
+// program would show in a window of its own.
+bool MessageBoxesReplaced();
 
 } // namespace platform::sdl

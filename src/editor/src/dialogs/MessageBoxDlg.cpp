@@ -1,0 +1,151 @@
+// The program's own message box: texts, buttons, the icon's mark, its size and place.
+#include "editor/MessageBoxDlg.h"
+
+#include "kx/ui/ControlLook.h"
+#include "kx/ui/KeyCode.h"
+#include "kx/ui/LayoutDescriptor.h"
+#include "kx/ui/ParamRecords.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace editor {
+
+using namespace KX;
+
+namespace {
+
+constexpr double kButtonGap = 8.0;
+// Heights change in steps of the layout grid.
+constexpr double kGrid = 4.0;
+
+// The mark's looks: error, warning, information.
+int32_t MarkLook(platform::sdl::BoxIcon icon)
+{
+    switch (icon) {
+    case platform::sdl::BoxIcon::Error: return 0;
+    case platform::sdl::BoxIcon::Warning: return 1;
+    case platform::sdl::BoxIcon::Information: return 2;
+    case platform::sdl::BoxIcon::None: break;
+    }
+    return -1;
+}
+
+} // namespace
+
+LMessageBoxDlg::LMessageBoxDlg(const RCPtr<LControl>& parent, const WString& name) : LDialog(parent, name) {}
+
+RCPtr<LControl> LMessageBoxDlg::ButtonFor(int32_t id)
+{
+    for (const StandardButton& button : kStandardButtons)
+        if (button.code == id)
+            if (RCPtr<LControl> child = FindChild(WString(button.name)))
+                return child;
+    return RCPtr<LControl>();
+}
+
+void LMessageBoxDlg::Shift(LControl& child, double dx, double dy, double dw, double dh)
+{
+    if (!child.GetLayout())
+        return;
+    // A copy: the record may be the skin's, shared by every box made from it.
+    child.SetLayout(LLayoutDescriptor::Clone(*child.GetLayout()));
+    const double delta[2][2] = {{dx, dw}, {dy, dh}};
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        AxisPlacement position;
+        SizeSpec size;
+        child.GetLayout()->GetAxisPlacement(axis, position, size);
+        position.absolute += delta[axis][0];
+        size.absolute += delta[axis][1];
+        child.SetAxisPlacement(axis, position, size);
+    }
+}
+
+bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const platform::sdl::BoxLayout& layout)
+{
+    const RCPtr<LControl> title = FindChild(WString(u"labelTitle"));
+    const RCPtr<LControl> message = FindChild(WString(u"labelText"));
+    if (!title || !message || layout.buttons.empty())
+        return false;
+    std::vector<RCPtr<LControl>> shown;
+    for (const platform::sdl::BoxButton& button : layout.buttons) {
+        RCPtr<LControl> child = ButtonFor(button.id);
+        if (!child)
+            return false;
+        shown.push_back(child);
+    }
+    PerformLayout();
+    SetText(caption);
+    title->SetText(caption);
+    message->SetText(text);
+    m_default = shown[std::min(layout.defaultIndex, shown.size() - 1)];
+    m_closeResult = layout.closeResult;
+
+    if (const RCPtr<LControl> mark = FindChild(WString(u"iconMark"))) {
+        const int32_t look = MarkLook(layout.icon);
+        mark->SetVisible(look >= 0);
+        if (look >= 0)
+            mark->ShowLook(look, 1);
+    }
+
+    // The buttons asked for, in order, ending where the skin's OK button ends.
+    const RCPtr<LControl> ok = ButtonFor(platform::sdl::kIdOk);
+    const double right = ok ? ok->GetPosition().x + ok->GetSize().x : GetSize().x - 24.0;
+    for (const StandardButton& standard : kStandardButtons)
+        if (const RCPtr<LControl> child = FindChild(WString(standard.name)))
+            child->SetVisible(std::find(shown.begin(), shown.end(), child) != shown.end());
+    double x = right;
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+        LControl& button = **it;
+        x -= button.GetSize().x;
+        Shift(button, x - button.GetPosition().x, 0, 0, 0);
+        x -= kButtonGap;
+    }
+
+    // As tall as the message's lines need, taller or shorter than the skin's label.
+    const RCPtr<IControlLook>& look = message->GetLookAt(-1);
+    ILookLabel* label = look ? look->GetLabel() : nullptr;
+    const double width = message->GetSize().x;
+    const double need = label ? static_cast<double>(label->GetHeightForWidth(static_cast<int32_t>(width))) : 0.0;
+    const double grow = need > 0 ? std::ceil((need - message->GetSize().y) / kGrid) * kGrid : 0.0;
+    if (grow != 0) {
+        Shift(*message, 0, 0, 0, grow);
+        for (const StandardButton& standard : kStandardButtons)
+            if (const RCPtr<LControl> child = FindChild(WString(standard.name)))
+                Shift(*child, 0, grow, 0, 0);
+        // A box without a window lays itself out no more: its bounds are set.
+        SetBounds(GetPosition(), PointT<double>{GetSize().x, GetSize().y + grow});
+    }
+    return true;
+}
+
+void LMessageBoxDlg::CentreOn(const RectT<int32_t>& owner)
+{
+    // The window is made where the box's bounds say, in screen coordinates.
+    const PointT<double> size = GetSize();
+    SetBounds(PointT<double>{owner.x + std::floor((owner.width - size.x) / 2),
+                             owner.y + std::floor((owner.height - size.y) / 2)},
+              size);
+}
+
+KXRESULT LMessageBoxDlg::SetFocus(bool forward)
+{
+    if (m_default && m_default->IsShowing(false) && !GetFocusedChild())
+        return m_default->SetFocus(forward);
+    return LDialog::SetFocus(forward);
+}
+
+KXRESULT LMessageBoxDlg::HandleKey(const RCPtr<LKeyParam>& param)
+{
+    if (param) {
+        const KeyCode& key = param->GetKey();
+        constexpr uint32_t kModifiers = KeyCode::kCtrl | KeyCode::kShift | KeyCode::kAlt | KeyCode::kWin;
+        if (KeyCode::IsKeyDown(key) && key.GetVirtualKey() == VKey::Escape && (key.code & kModifiers) == 0) {
+            Close(m_closeResult);
+            return S_OK;
+        }
+    }
+    return LDialog::HandleKey(param);
+}
+
+} // namespace editor
