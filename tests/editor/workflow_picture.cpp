@@ -304,3 +304,60 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
 }
 
 } // namespace
+
+TEST_F(PictureWorkflow, AnUpwardListOpensOnAllItsItemsAndOtherIsPickedWithTheMouse)
+{
+    // Push button 1 sends MMC command 12, which the list does not name: "Other" is its last item,
+    // chosen while the list was closed.
+    PutInSlot({{IDevice::kPushButtonsOffset, 6, {0x15, 0x00, 0x0C}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        const auto panel = p.ViewChild<LButtonEditPanel>(u"buttonEditPanel");
+        ASSERT_TRUE(panel);
+        p.Click(*p.buttons->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
+        const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
+        const RCPtr<LComboBox> mmc =
+            FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
+        ASSERT_TRUE(mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsShowing(false) && mmc->GetSelectedIndex() == 12; }));
+        Idle(p, 100);
+
+        p.Click(*mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsDropDownShowing(); }));
+        Idle(p, 100);
+        const RCPtr<LListBox> list = mmc->GetListBox();
+        const double listBottom = list->GetOriginInRootWindow().y + list->GetSize().y;
+        ASSERT_LE(listBottom, mmc->GetOriginInRootWindow().y) << "the list opens upwards";
+        ASSERT_GE(list->GetClientRect().height, 13.0 * list->GetRowHeight()) << "room for every item";
+        EXPECT_EQ(list->GetFirstShownItem(), 0) << "items scrolled away above empty rows";
+        const int32_t row = list->GetRowOfItem(12);
+        ASSERT_GE(row, 0);
+        const RCPtr<LListBoxItem> other = list->GetRowAt(row);
+        EXPECT_LE(other->GetOriginInRootWindow().y + other->GetSize().y, listBottom) << "the last row is cut";
+        const PointT<int32_t> at = CentreOf(*other);
+        p.ClickAt(at.x, at.y);
+        EXPECT_TRUE(p.Until([&] { return mmc->GetSelectedIndex() == 12 && !mmc->IsDropDownShowing(); }))
+            << "selected " << mmc->GetSelectedIndex();
+    });
+}
+
+TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
+{
+    Run([&](Picture& p) {
+        const RCPtr<LControl> bank1 = Path(p.view, {u"groupBankPanel", u"bank1"});
+        ASSERT_TRUE(bank1);
+        p.Activate();
+        p.view->SetFocus(true);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }))
+            << "the picture's keys start on "
+            << (p.Focused() ? p.Focused()->GetName().ToNarrow().GetString() : "nothing");
+        Idle(p, 60);
+        const PointT<double> o = bank1->GetOriginInRootWindow();
+        const PointT<int32_t> corner{static_cast<int32_t>(o.x), static_cast<int32_t>(o.y) + 12};
+        const uint32_t ring = Pixel(p, corner);
+        const uint32_t face = Pixel(p, PointT<int32_t>{corner.x + 6, corner.y});
+        EXPECT_EQ(face, 0x3FA9F5u) << "bank 1 is on";
+        EXPECT_EQ(ring, 0xE8EAEDu) << "the ring melts into the accent face";
+    });
+}
