@@ -341,6 +341,8 @@ TEST_F(PictureWorkflow, AnUpwardListOpensOnAllItsItemsAndOtherIsPickedWithTheMou
         const RCPtr<LListBoxItem> other = list->GetRowAt(row);
         EXPECT_LE(other->GetOriginInRootWindow().y + other->GetSize().y, listBottom) << "the last row is cut";
         const PointT<int32_t> at = CentreOf(*other);
+        EXPECT_EQ(Pixel(p, {static_cast<int32_t>(other->GetOriginInRootWindow().x) + 4, at.y}), 0x3FA9F5u)
+            << "the chosen item is not drawn where it is picked";
         p.ClickAt(at.x, at.y);
         EXPECT_TRUE(p.Until([&] { return mmc->GetSelectedIndex() == 12 && !mmc->IsDropDownShowing(); }))
             << "selected " << mmc->GetSelectedIndex();
