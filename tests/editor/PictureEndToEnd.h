@@ -103,15 +103,21 @@ struct Picture {
         }
     }
 
-    void Click(const LControl& control)
+    // The window manager hands the main window the keyboard.
+    void Activate()
     {
-        const PointT<double> origin = control.GetOriginInRootWindow();
-        const PointT<double> size = control.GetSize();
         SDL_Event focus{};
         focus.type = SDL_WINDOWEVENT;
         focus.window.windowID = app.GetMainWindow()->GetPlatformWindow().Id();
         focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
         SDL_PushEvent(&focus);
+    }
+
+    void Click(const LControl& control)
+    {
+        const PointT<double> origin = control.GetOriginInRootWindow();
+        const PointT<double> size = control.GetSize();
+        Activate();
         ClickAt(static_cast<int32_t>(origin.x + size.x / 2), static_cast<int32_t>(origin.y + size.y / 2));
     }
 

@@ -81,6 +81,11 @@ protected:
     }
 };
 
+std::string Narrow(const WString& text)
+{
+    return text.ToNarrow().GetString();
+}
+
 Uint32 WindowId(Picture& p)
 {
     return p.app.GetMainWindow()->GetPlatformWindow().Id();
@@ -304,3 +309,157 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
 }
 
 } // namespace
+
+TEST_F(PictureWorkflow, AnUpwardListOpensOnAllItsItemsAndOtherIsPickedWithTheMouse)
+{
+    // Push button 1 sends MMC command 12, which the list does not name: "Other" is its last item,
+    // chosen while the list was closed.
+    PutInSlot({{IDevice::kPushButtonsOffset, 6, {0x15, 0x00, 0x0C}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        const auto panel = p.ViewChild<LButtonEditPanel>(u"buttonEditPanel");
+        ASSERT_TRUE(panel);
+        p.Click(*p.buttons->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
+        const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
+        const RCPtr<LComboBox> mmc =
+            FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
+        ASSERT_TRUE(mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsShowing(false) && mmc->GetSelectedIndex() == 12; }));
+        Idle(p, 100);
+
+        p.Click(*mmc);
+        ASSERT_TRUE(p.Until([&] { return mmc->IsDropDownShowing(); }));
+        Idle(p, 100);
+        const RCPtr<LListBox> list = mmc->GetListBox();
+        const double listBottom = list->GetOriginInRootWindow().y + list->GetSize().y;
+        ASSERT_LE(listBottom, mmc->GetOriginInRootWindow().y) << "the list opens upwards";
+        ASSERT_GE(list->GetClientRect().height, 13.0 * list->GetRowHeight()) << "room for every item";
+        EXPECT_EQ(list->GetFirstShownItem(), 0) << "items scrolled away above empty rows";
+        const int32_t row = list->GetRowOfItem(12);
+        ASSERT_GE(row, 0);
+        const RCPtr<LListBoxItem> other = list->GetRowAt(row);
+        EXPECT_LE(other->GetOriginInRootWindow().y + other->GetSize().y, listBottom) << "the last row is cut";
+        const PointT<int32_t> at = CentreOf(*other);
+        EXPECT_EQ(Pixel(p, {static_cast<int32_t>(other->GetOriginInRootWindow().x) + 4, at.y}), 0x3FA9F5u)
+            << "the chosen item is not drawn where it is picked";
+        p.ClickAt(at.x, at.y);
+        EXPECT_TRUE(p.Until([&] { return mmc->GetSelectedIndex() == 12 && !mmc->IsDropDownShowing(); }))
+            << "selected " << mmc->GetSelectedIndex();
+    });
+}
+
+TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
+{
+    Run([&](Picture& p) {
+        const RCPtr<LControl> bank1 = Path(p.view, {u"groupBankPanel", u"bank1"});
+        ASSERT_TRUE(bank1);
+        p.Activate();
+        p.view->SetFocus(true);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }))
+            << "the picture's keys start on "
+            << (p.Focused() ? p.Focused()->GetName().ToNarrow().GetString() : "nothing");
+        Idle(p, 60);
+        const PointT<double> o = bank1->GetOriginInRootWindow();
+        const PointT<int32_t> corner{static_cast<int32_t>(o.x), static_cast<int32_t>(o.y) + 12};
+        const uint32_t ring = Pixel(p, corner);
+        const uint32_t face = Pixel(p, PointT<int32_t>{corner.x + 6, corner.y});
+        EXPECT_EQ(face, 0x3FA9F5u) << "bank 1 is on";
+        EXPECT_EQ(ring, 0xE8EAEDu) << "the ring melts into the accent face";
+    });
+}
+
+TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
+{
+    // Pad 1's first colour is red (item 10).
+    PutInSlot({{IDevice::kPadsOffset, 1, {10}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
+        const RCPtr<LControl> tabs = p.padEdit->FindChild(WString(u"viewTabControl"));
+        ASSERT_TRUE(tabs);
+        p.Click(*Path(tabs, {u"buttonHolder", u"colorPage"}));
+        const RCPtr<LComboBox> color1 = FindComboBoxChild(RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(tabs))
+                                                              ->GetPageForTab(WString(u"colorPage"))
+                                                              ->FindChild(WString(u"color1")));
+        ASSERT_TRUE(color1);
+        ASSERT_TRUE(p.Until([&] { return color1->IsShowing(false) && color1->GetSelectedIndex() == 10; }));
+        Idle(p, 60);
+        // The closed box: a red swatch left of the arrow, clear of the name.
+        const PointT<double> box = color1->GetOriginInRootWindow();
+        const PointT<double> size = color1->GetSize();
+        const int32_t middle = static_cast<int32_t>(box.y + size.y / 2);
+        EXPECT_EQ(Pixel(p, {static_cast<int32_t>(box.x + size.x) - 34, middle}), 0xFF0000u) << "no swatch in the box";
+        // A colour changed while the page shows: the swatch follows the name.
+        PutInSlot({{IDevice::kPadsOffset, 1, {10, 6}}});
+        ASSERT_TRUE(Retrieve(p));
+        const RCPtr<LComboBox> color2 = FindComboBoxChild(RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(tabs))
+                                                              ->GetPageForTab(WString(u"colorPage"))
+                                                              ->FindChild(WString(u"color2")));
+        ASSERT_TRUE(color2);
+        ASSERT_TRUE(p.Until([&] { return color2->GetSelectedIndex() == 6; }));
+        Idle(p, 60);
+        const PointT<double> box2 = color2->GetOriginInRootWindow();
+        EXPECT_EQ(Pixel(p, {static_cast<int32_t>(box2.x + size.x) - 34, middle}),
+                  color2->GetListBox()->GetItemSwatches().at(6) & 0xFFFFFFu)
+            << "the box still shows the old colour's swatch";
+        // Every box shows the swatch of the name it shows.
+        for (const char16_t* name : {u"color3", u"color4"}) {
+            const RCPtr<LComboBox> box3 = FindComboBoxChild(RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(tabs))
+                                                                ->GetPageForTab(WString(u"colorPage"))
+                                                                ->FindChild(WString(name)));
+            ASSERT_TRUE(box3);
+            const RCPtr<LListBox> items = box3->GetListBox();
+            int32_t named = -1;
+            for (int32_t i = 0; i < items->GetItemCount() && named < 0; ++i)
+                if (items->GetItemText(i) == box3->GetText())
+                    named = i;
+            ASSERT_GT(named, 0) << Narrow(box3->GetText());
+            const PointT<double> at3 = box3->GetOriginInRootWindow();
+            EXPECT_EQ(Pixel(p, {static_cast<int32_t>(at3.x + size.x) - 34, middle}),
+                      items->GetItemSwatches().at(static_cast<size_t>(named)) & 0xFFFFFFu)
+                << Narrow(box3->GetText());
+        }
+
+        p.Click(*color1);
+        ASSERT_TRUE(p.Until([&] { return color1->IsDropDownShowing(); }));
+        Idle(p, 60);
+        Publish(p, "edit_pad_colour_list");
+        const RCPtr<LListBox> list = color1->GetListBox();
+        for (int32_t item : {2, 6, 13}) { // green, blue, white
+            const int32_t row = list->GetRowOfItem(item);
+            ASSERT_GE(row, 0) << "item " << item;
+            const RCPtr<LListBoxItem> shown = list->GetRowAt(row);
+            const PointT<double> at = shown->GetOriginInRootWindow();
+            const uint32_t swatch = Pixel(p, {static_cast<int32_t>(at.x + shown->GetSize().x) - 16,
+                                              static_cast<int32_t>(at.y + shown->GetSize().y / 2)});
+            EXPECT_EQ(swatch, color1->GetListBox()->GetItemSwatches().at(static_cast<size_t>(item)) & 0xFFFFFFu)
+                << "item " << item;
+            EXPECT_NE(swatch, Pixel(p, {static_cast<int32_t>(at.x) + 4, static_cast<int32_t>(at.y) + 4}))
+                << "item " << item << " shows no swatch";
+        }
+    });
+}
+
+TEST_F(PictureWorkflow, TheSelectedEncodersOutlineRingsTheKnobAndLeavesItsLabelClear)
+{
+    Run([&](Picture& p) {
+        const auto encoders = p.ViewChild<LGroupPanelFrame>(u"encoders");
+        ASSERT_TRUE(encoders);
+        const RCPtr<LControl> tile = encoders->GetTile(0);
+        p.Click(*tile->FindChild(WString(u"button")));
+        const auto panel = p.ViewChild<LControl>(u"knobEditPanel");
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
+        MoveTo(p, {600, 700}); // no hover on the tile
+        Idle(p, 60);
+        Publish(p, "picture_encoder_selected");
+        const PointT<double> o = tile->GetOriginInRootWindow();
+        const auto at = [&](int32_t x, int32_t y) {
+            return Pixel(p, {static_cast<int32_t>(o.x) + x, static_cast<int32_t>(o.y) + y});
+        };
+        EXPECT_EQ(at(0, 40), 0x3FA9F5u) << "the selected tile has no outline";
+        for (int32_t x = 0; x < static_cast<int32_t>(tile->GetSize().x); ++x)
+            ASSERT_NE(at(x, 0), 0x3FA9F5u) << "the outline runs along the label row at x " << x;
+    });
+}

@@ -269,6 +269,32 @@ TEST_F(PictureEndToEnd, TheNameBoxsOwnMenuCutsTheSelectionToTheClipboard)
     });
 }
 
+TEST_F(PictureEndToEnd, KeysTypedBeforeAnyClickLeaveThePresetNameAlone)
+{
+    Run([&](Picture& p) {
+        const int32_t nameId = p.view->GetFirstParamID() + IDevice::kPresetNameOffset;
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        p.Activate();
+        Pause(p);
+        const Bytes before = p.Stored(nameId);
+        const WString shown = name->GetTextBox()->GetText();
+        EXPECT_TRUE(p.Focused()) << "the window's hot keys need a focus owner";
+        EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
+        TypeSlowly(p, "qz");
+        p.Key(SDLK_BACKSPACE);
+        Pause(p);
+        EXPECT_EQ(p.Stored(nameId), before);
+        EXPECT_EQ(Narrow(name->GetTextBox()->GetText()), Narrow(shown));
+
+        // Before the menu bar has laid out its titles the window hands the keyboard to the picture.
+        p.view->SetFocus(true);
+        EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the picture hands the keyboard to the name";
+        TypeSlowly(p, "qz");
+        EXPECT_EQ(p.Stored(nameId), before);
+    });
+}
+
 TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
 {
     Run([&](Picture& p) {

@@ -23,7 +23,8 @@ def moveable_tile(indent, cls, name, x, y, w, h, label,
     return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
 
 
-def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None, channel=None, info=None):
+def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None, channel=None, info=None,
+              face='Tile.Face'):
     """A tile of the picture whose back is its control's artwork at the tile's size and whose texts
     sit where the artwork leaves room. number: (label, x, y, w, look); color: (class, looks, x, y, w, h);
     channel: (x, y, w, look); info: (x, y, w, h), in the tile's coordinates. Single text rows are 12
@@ -45,7 +46,7 @@ def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None
         lname, lx, ly, lw, llook = number
         inner += control(n, 'Framework.Label', lname, lx, ly, lw, 12, llook, extra=small + ' LayoutOrder="1"')
     inner += (control(n, view, 'viewPanel', 0, 0, w, h, 'Bare', summary, ' LayoutOrder="2"') +
-              control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="3"'))
+              control(n, 'Framework.Button', 'button', 0, 0, w, h, face, extra=' LayoutOrder="3"'))
     return control(indent, cls, name, x, y, w, h, back, inner)
 
 
@@ -56,10 +57,10 @@ BUTTON_VIEW = 'PresetEditor.MainControl.PushButtonType.ViewPanel'
 def knob_tile(indent, cls, name, x, y, w, h, label):
     """Number and channel read as one line at the top left (the widest, "E4 CH:OM", just fits;
     right-aligned, a channel would read as the next encoder's), what it sends printed on the knob's
-    cap."""
+    cap. The line fills the tile's width, so the face's outline rings the knob below it."""
     return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
                      number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(18, 1, w - 18, 'Tile.ChannelLeft'),
-                     info=(2, 24, w - 4, 26))
+                     info=(2, 24, w - 4, 26), face='Tile.Face.Knob')
 
 
 def column_tile(indent, cls, name, x, y, w, h, label, back):
@@ -120,7 +121,7 @@ def pads():
         tiles += laid_tile(20, 'PresetEditor.MainControl.PadView.Pad', f'pad{k + 1}', col * (size + gap),
                            row * (size + gap), size, size, 'Tile.Pad', BUTTON_VIEW,
                            number=('padNumberLabel', 4, 1, 26, 'Tile.NumberLeft'),
-                           color=('PresetEditor.MainControl.PadView.Pad.ColorIndicator', 'Tile.PadColor', 30, 4, 14,
+                           color=('PresetEditor.MainControl.PadView.Pad.ColorIndicator', 'Tile.PadColor', 34, 4, 10,
                                   6),
                            channel=(2, 12, size - 4, 'Tile.Channel'), info=(2, 23, size - 4, 24))
     side = 4 * size + 3 * gap

@@ -28,6 +28,7 @@ struct ButtonPanelNames {
     std::string_view colorPageMissing; // empty: a missing page shows as a missing first colour box
     std::string_view method;
     std::string_view source;
+    const char16_t* colorLooks; // the look list whose colours the colour boxes show as swatches
 };
 
 template <class Self, class Module>

@@ -37,7 +37,8 @@ KXRESULT LButtonEditPanel::Initialize()
                                                  "Couldn't find child buttonTypePanel",
                                                  {},
                                                  kInitialize,
-                                                 kSource},
+                                                 kSource,
+                                                 u"Tile.Color"},
                                                 tabs);
     if (Failed(base) || !m_handler)
         return base;
@@ -48,6 +49,7 @@ KXRESULT LButtonEditPanel::Initialize()
     if (!m_hidColorCombo)
         pads::ThrowNullPointer("Couldn't find child asciiColor", kInitialize, kSource, __LINE__);
     ListenToBox(m_hidColorCombo, kInitialize, kSource, __LINE__);
+    pads::ShowColorSwatches(m_hidColorCombo, u"Tile.Color");
 
     const RCPtr<LControl> asciiPage = tabs->GetPageForTab(WString(u"asciiPage"));
     m_keyCombo = pads::FindSelectorCombo(asciiPage, u"key");

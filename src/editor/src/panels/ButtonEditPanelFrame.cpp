@@ -71,6 +71,7 @@ KXRESULT LButtonEditPanelFrame<Self, Module>::InitializeButtonPages(const Button
         if (!m_colors[i])
             pads::ThrowNullPointer("Couldn't find child color" + std::to_string(i + 1), method, source, __LINE__);
         ListenToBox(m_colors[i], method, source, __LINE__);
+        pads::ShowColorSwatches(m_colors[i], names.colorLooks);
         // Numbered by selector rather than by place, so the skin's order of the selectors cannot swap them.
         pads::SetColorLabel(colorPage->FindChild(WString(kColorSelectors[i])), u"NUMBERED_COLOR_LABEL",
                             static_cast<int32_t>(i + 1));

@@ -23,7 +23,7 @@ KXRESULT LPadEditPanel::Initialize()
     const KXRESULT base =
         InitializeButtonPages({u"padName", "Couldn't find child padName", "Couldn't find viewTabControl page: midiPage",
                                "Cannot find child viewTabControl page: colorPage", "LPadEditPanel::Initialize",
-                               "UI\\LumoSeriesCommon\\PadEditPanel"},
+                               "UI\\LumoSeriesCommon\\PadEditPanel", u"Tile.PadColor"},
                               tabs);
     if (Failed(base) || !m_handler)
         return base;

@@ -2,10 +2,16 @@
 #include "panels/PadsPanelSupport.h"
 
 #include "kx/Exception.h"
+#include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
+#include "kx/ui/ControlFactory.h"
+#include "kx/ui/FrameworkApp.h"
+#include "kx/ui/LookDescriptor.h"
+#include "kx/ui/VisualPartDescriptor.h"
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace pads {
 
@@ -74,6 +80,29 @@ WString FormatLabel(const RCPtr<LControl>& label, int32_t number)
     WString format;
     label->LookupString(WString(u"LABEL"), format);
     return WString::Format(format.GetString(), number);
+}
+
+void ShowColorSwatches(const KX::RCPtr<KX::LComboBox>& combo, const char16_t* lookList)
+{
+    using namespace KX;
+    LFrameworkApp* app = LFrameworkApp::GetCurrent();
+    if (!combo || !app || !app->GetControlFactory())
+        return;
+    const ConstRCPtr<LookList> looks = app->GetControlFactory()->FindLookList(WString(lookList));
+    if (!looks)
+        return;
+    std::vector<uint32_t> colours;
+    for (uint32_t i = 0; i < looks->GetCount(); ++i) {
+        // A look without a flat client colour (the "no colour" look) gives an empty frame.
+        uint32_t argb = 0;
+        const LLookDescriptor* look = looks->GetData()[i].Get();
+        const LDockedPart* client = look ? look->GetClientPart().Get() : nullptr;
+        const LVisualPartDescriptor* part = client ? client->GetPart().Get() : nullptr;
+        if (part && part->GetColorizer())
+            argb = part->GetColorizer()->GetColor().ToARGB();
+        colours.push_back(argb);
+    }
+    combo->SetItemSwatches(std::move(colours));
 }
 
 } // namespace pads

@@ -45,6 +45,10 @@ KX::Array<signed char> ToSigned(const uint8_t* bytes, uint32_t count);
 // The "comboBox" of the selector of that name on page, or null.
 KX::RCPtr<KX::LComboBox> FindSelectorCombo(const KX::RCPtr<KX::LControl>& page, const char16_t* selector);
 
+// Swatches beside the colour names of a selector's box, in the colours the picture's indicators
+// show (the looks of the skin's look list of that name). Nothing when the list is missing.
+void ShowColorSwatches(const KX::RCPtr<KX::LComboBox>& combo, const char16_t* lookList);
+
 // Sets the "colorNameLabel" of a selector to its table's text under key, formatted with number
 // when the text holds a "%d". Nothing when the selector or its label is missing.
 void SetColorLabel(const KX::RCPtr<KX::LControl>& selector, const char16_t* key, int32_t number);

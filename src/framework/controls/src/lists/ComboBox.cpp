@@ -102,6 +102,8 @@ KXRESULT LComboBox::SetText(const WString& text)
     RCPtr<LControl> self(this);
     if (ApplyText(text, true) != S_OK)
         return S_FALSE;
+    if (m_listBox && !m_listBox->GetItemSwatches().empty())
+        Invalidate(RectT<double>{0, 0, GetSize().x, GetSize().y}, true);
     int32_t match = -1;
     if (m_listBox) {
         for (int32_t i = m_listBox->GetItemCount() - 1; i >= 0 && match < 0; --i) {
@@ -135,8 +137,12 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
         if (m_textBox)
             RCPtr<LControl>(m_textBox)->SetText(text);
     }
-    if (m_currentIndex != previous)
+    if (m_currentIndex != previous) {
+        // The swatch beside the text changes with the item, outside the text's own bounds.
+        if (!list->GetItemSwatches().empty())
+            Invalidate(RectT<double>{0, 0, GetSize().x, GetSize().y}, true);
         Send(u"NID_SELECTION_CHANGE", ConstRCPtr<LRefCountedObject>());
+    }
     return m_currentIndex;
 }
 

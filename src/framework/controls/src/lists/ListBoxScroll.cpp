@@ -164,6 +164,9 @@ KXRESULT LListBox::EnsureItemVisible(int32_t index)
         if (row && row->GetPosition().y + row->GetSize().y <= bottom)
             ++last;
     }
+    // A closed drop-down has no rows yet: count the whole rows its client area will hold.
+    if (GetRowCount() == 0 && m_rowHeight > 0)
+        last += std::max(0, static_cast<int32_t>(client.height / m_rowHeight) - 1);
     if (m_firstShown <= index && index <= last)
         return S_OK;
     const int32_t shown = last - m_firstShown + 1;

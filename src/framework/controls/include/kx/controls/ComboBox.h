@@ -3,6 +3,8 @@
 // itself as a drop-down list; an optional "textBox" child makes it editable. UI thread only.
 #include "kx/controls/DropDownControl.h"
 
+#include <vector>
+
 namespace KX {
 
 class LListBox;
@@ -68,6 +70,9 @@ public:
     int32_t GetStateLookIndex();
     void SetAddTypedText(bool on) noexcept { m_addTypedText = on; }
     void SetCaseSensitiveSearch(bool on) noexcept { m_caseSensitive = on; }
+    // Swatches beside the items in the list and beside the chosen one in the closed box.
+    void SetItemSwatches(std::vector<uint32_t> argb);
+    KXRESULT PaintAfterChildren(const RCPtr<LRenderer>& renderer) override;
 
 protected:
     ~LComboBox() override;

@@ -148,6 +148,9 @@ public:
 
     // Rows.
     int32_t GetRowCount() const noexcept { return static_cast<int32_t>(m_rows.size()); }
+    // A colour per item drawn as a swatch beside its text (alpha 0: an empty frame); none by default.
+    void SetItemSwatches(std::vector<uint32_t> argb);
+    const std::vector<uint32_t>& GetItemSwatches() const noexcept { return m_swatches; }
     // The row control at a row position; null beyond the rows.
     RCPtr<LListBoxItem> GetRowAt(int32_t row);
     // The item a row control shows, or -1 when it is none of the rows.
@@ -210,6 +213,7 @@ protected:
         LListBoxItem* item;
     };
     std::vector<RowEntry> m_rows;
+    std::vector<uint32_t> m_swatches;
 
 private:
     ConstRCPtr<LControlDescriptor> m_template;

@@ -53,6 +53,9 @@ public:
     bool IsDropDownMode() const noexcept { return m_dropDownMode != 0; }
     void SetDropDownMode(bool on) noexcept { m_dropDownMode = on ? 1 : 0; }
 
+    // The colour swatch of the item the row shows, when its list has swatches.
+    KXRESULT PaintAfterChildren(const RCPtr<LRenderer>& renderer) override;
+
 protected:
     ~LListBoxItem() override;
 
