@@ -53,7 +53,7 @@ public:
     // Throws a runtime error when the skin has no "mainControl"; E_FAIL when no window can be made.
     KX::KXRESULT CreateMainWindow(int32_t rendererType);
     // A root window of its own for control (a dialog when not independent: owned by the active
-    // window), kept inside the work area. The index of the new root window, or -1.
+    // window and centred on it), kept inside the work area. The index of the new root window, or -1.
     int32_t CreateRootWindow(const KX::RCPtr<KX::LControl>& control, bool independent, bool systemMenu,
                              bool minimizeBox, bool maximizeBox);
     // Gives a window of the program the application's icon.
