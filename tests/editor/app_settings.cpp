@@ -206,6 +206,18 @@ TEST(AppPlacement, DialogsAreMovedIntoTheWorkArea)
     EXPECT_EQ(r.y, -60);
 }
 
+TEST(AppPlacement, ADialogIsCentredOnItsOwnerAlsoWhenWiderThanIt)
+{
+    RectT<int32_t> r = CentreOnOwner({350, 275, 500, 200}, {310, 190, 1200, 750});
+    EXPECT_EQ(r.x, 660);
+    EXPECT_EQ(r.y, 465);
+    EXPECT_EQ(r.width, 500);
+    // A box over a smaller dialog sticks out on both sides; odd halves go to the top-left.
+    r = CentreOnOwner({0, 0, 441, 145}, {-100, 300, 400, 150});
+    EXPECT_EQ(r.x, -121);
+    EXPECT_EQ(r.y, 302);
+}
+
 TEST(AppDebugSwitches, ConsoleAndTraceTargetAsTheCommandLineSays)
 {
     DebugSwitches s = ParseDebugSwitches("editor -debug_Console");

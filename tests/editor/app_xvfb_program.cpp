@@ -569,6 +569,36 @@ TEST_F(XvfbProgram, TheFirstClickAfterTheAboutDialogClosesWithOKIsNotLost)
     ExpectCleanExit();
 }
 
+TEST_F(XvfbProgram, ADialogOpensCentredOnTheMainWindowWhereverThatIs)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The main window moved off the screen's corner, as a window manager may place it (none runs
+    // here, so the server moves it at once; the program hears of it before the clicks below).
+    Display* d = display.get();
+    XMoveWindow(d, main, 310, 190);
+    XSync(d, False);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const XRectangle area = AreaOnScreen(d, main);
+            return area.x == 310 && area.y == 190;
+        },
+        std::chrono::seconds(5)));
+
+    SendClick(d, main, 94, 12); // Help
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(d, main, 120, 58); // About
+    const Window about = WaitForWindow(d, pid, main, kAboutWidth, kAboutHeight);
+    ASSERT_NE(about, 0u) << "the About dialog did not open";
+    // The middle of the 1200 x 750 window, not the skin's place for a window at (0, 0).
+    const XRectangle area = AreaOnScreen(d, about);
+    EXPECT_EQ(area.x, 310 + (1200 - kAboutWidth) / 2);
+    EXPECT_EQ(area.y, 190 + (750 - kAboutHeight) / 2);
+
+    SendClick(d, about, 436, 170); // OK
+    EXPECT_NE(WaitForWindow(d, pid, main, kAboutWidth, kAboutHeight, false), 0u) << "About stayed open";
+    ExpectCleanExit();
+}
+
 TEST_F(XvfbProgram, ASecondStartKeepsAnOpenDialogInFrontOfTheMainWindow)
 {
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -56,6 +56,8 @@ TEST_F(GlobalSettings, ReadEditAndSendEverySetting)
                                                               {13, 127}, {14, 64}, {15, 1}, {1, 77}, {2, 77}};
     for (const auto& [code, value] : keyboardValues)
         keyboard.SetGlobal(code, value);
+    // Every setting is asked for once, also when the machine is slow to pass a reply on.
+    fake.manager = LMidiManager::Create(mmtest::PatientTimings());
     RCPtr<D> dialog = Make();
     ASSERT_TRUE(dialog);
     // Before any exchange: lists on their first item, octaves and transposes at 0.

@@ -161,6 +161,17 @@ inline KX::LMidiManager::Timings FastTimings(uint32_t waitMs = 60)
     return t;
 }
 
+// For a keyboard that answers every request: no wait runs out however long a busy machine stalls
+// the reply's threads, so nothing is asked twice; a reply ends its wait at once.
+inline KX::LMidiManager::Timings PatientTimings()
+{
+    KX::LMidiManager::Timings t;
+    t.replyWaitMs = 30000;
+    t.attempts = 2;
+    t.pauseMs = 0;
+    return t;
+}
+
 inline Bytes Slice(const Bytes& b, size_t from, size_t to)
 {
     return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));

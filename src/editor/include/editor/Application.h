@@ -53,7 +53,7 @@ public:
     // Throws a runtime error when the skin has no "mainControl"; E_FAIL when no window can be made.
     KX::KXRESULT CreateMainWindow(int32_t rendererType);
     // A root window of its own for control (a dialog when not independent: owned by the active
-    // window), kept inside the work area. The index of the new root window, or -1.
+    // window and centred on it), kept inside the work area. The index of the new root window, or -1.
     int32_t CreateRootWindow(const KX::RCPtr<KX::LControl>& control, bool independent, bool systemMenu,
                              bool minimizeBox, bool maximizeBox);
     // Gives a window of the program the application's icon.
@@ -165,10 +165,9 @@ private:
     void DestroyMainWindow();
     // The window a box belongs to: the active root window's, else the first one's; null without.
     KX::OSWindow* MessageBoxOwner();
-    // The box as a dialog of the skin centred on owner; false when the skin cannot make it (the
-    // answer is then not set).
-    bool RunOwnMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags, KX::OSWindow& owner,
-                          int32_t& answer);
+    // The box as a modal dialog of the skin, placed as every dialog is; false when the skin cannot
+    // make it (the answer is then not set).
+    bool RunOwnMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags, int32_t& answer);
 
     std::unique_ptr<IAppPlatform> m_platform;
     LRootModuleEngine::Options m_engineOptions;
@@ -203,6 +202,9 @@ PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t
 // A further window's rectangle (x, y, width, height) moved so that its top-left corner and then its
 // right and bottom edges lie in the work area.
 KX::RectT<int32_t> KeepInWorkArea(KX::RectT<int32_t> window, KX::RectT<int32_t> area);
+// A dialog window's rectangle moved so that its centre is the owner's (odd halves rounded towards
+// the top-left); its size is kept.
+KX::RectT<int32_t> CentreOnOwner(KX::RectT<int32_t> window, KX::RectT<int32_t> owner);
 
 namespace KX {
 class LControlDescriptor;

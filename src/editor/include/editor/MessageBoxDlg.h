@@ -19,9 +19,6 @@ public:
     // others hidden) and the icon's mark. False when the skin lacks the labels or one of the
     // buttons asked for; the box is then not to be shown.
     bool Prepare(const KX::WString& text, const KX::WString& caption, const platform::sdl::BoxLayout& layout);
-    // Places the box in screen coordinates centred on owner (x, y, width, height of its client
-    // area on the screen).
-    void CentreOn(const KX::RectT<int32_t>& owner);
 
     // Into the box: the default button.
     KX::KXRESULT SetFocus(bool forward) override;

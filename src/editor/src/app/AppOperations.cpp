@@ -115,6 +115,18 @@ RectT<int32_t> KeepInWorkArea(RectT<int32_t> window, RectT<int32_t> area)
     return window;
 }
 
+RectT<int32_t> CentreOnOwner(RectT<int32_t> window, RectT<int32_t> owner)
+{
+    const auto start = [](int32_t from, int32_t extent, int32_t size) {
+        const int64_t spare = int64_t(extent) - size;
+        // Rounded down, also when the window is the larger one.
+        return Saturate(int64_t(from) + (spare >= 0 ? spare / 2 : -((1 - spare) / 2)));
+    };
+    window.x = start(owner.x, owner.width, window.width);
+    window.y = start(owner.y, owner.height, window.height);
+    return window;
+}
+
 WString LApplication::GetFolder(int32_t pathId)
 {
     if (pathId == 5 || pathId == 6)

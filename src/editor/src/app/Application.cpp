@@ -14,6 +14,7 @@
 #include "kx/ui/RootWindow.h"
 
 #include "platform/sdl/Desktop.h"
+#include "platform/sdl/Window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -187,7 +188,11 @@ int32_t LApplication::CreateRootWindow(const RCPtr<LControl>& control, bool inde
     RectT<int32_t> rect{static_cast<int32_t>(control->GetPosition().x), static_cast<int32_t>(control->GetPosition().y),
                         std::max<int32_t>(1, static_cast<int32_t>(std::lround(size.x))),
                         std::max<int32_t>(1, static_cast<int32_t>(std::lround(size.y)))};
-    // Where the skin puts it, on the usable area.
+    // A dialog opens over the middle of its owner, wherever that is; all stay on the usable area.
+    if (owner) {
+        const platform::sdl::Rect client = owner->GetPlatformWindow().ClientRectOnScreen();
+        rect = CentreOnOwner(rect, RectT<int32_t>{client.x, client.y, client.width, client.height});
+    }
     rect = KeepInWorkArea(rect, GetWorkArea());
     const size_t before = GetRootWindows().size();
     OSWindowOptions options;

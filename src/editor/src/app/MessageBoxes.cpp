@@ -29,16 +29,13 @@ OSWindow* LApplication::MessageBoxOwner()
     return static_cast<OSWindow*>(root->GetServices()->GetWindowHandle());
 }
 
-bool LApplication::RunOwnMessageBox(const WString& text, const WString& caption, uint32_t flags, OSWindow& owner,
-                                    int32_t& answer)
+bool LApplication::RunOwnMessageBox(const WString& text, const WString& caption, uint32_t flags, int32_t& answer)
 {
     const RCPtr<LControl> control = CreateSkinControl(WString(kBoxControl), RCPtr<LControl>());
     const RCPtr<editor::LMessageBoxDlg> box(dynamic_cast<editor::LMessageBoxDlg*>(control.Get()));
     const platform::sdl::BoxLayout layout = platform::sdl::DescribeMessageBox(flags);
     if (!box || !box->Prepare(text, caption, layout))
         return false;
-    const platform::sdl::Rect client = owner.GetPlatformWindow().ClientRectOnScreen();
-    box->CentreOn(RectT<int32_t>{client.x, client.y, client.width, client.height});
     const int32_t result = RunModalDialog(RCPtr<LControl>(box), true);
     if (result == E_FAIL)
         return false;
@@ -55,7 +52,7 @@ int32_t LApplication::ShowMessageBox(const WString& text, const WString& caption
     // Boxes a test put in place see every box and answer at once.
     if (owner && !platform::sdl::MessageBoxesReplaced()) {
         int32_t answer = 0;
-        if (RunOwnMessageBox(text, caption, flags, *owner, answer))
+        if (RunOwnMessageBox(text, caption, flags, answer))
             return answer;
     }
     return m_platform->ShowMessageBox(text.ToNarrow().GetString(), caption.ToNarrow().GetString(), flags,

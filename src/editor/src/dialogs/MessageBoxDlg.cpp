@@ -1,4 +1,4 @@
-// The program's own message box: texts, buttons, the icon's mark, its size and place.
+// The program's own message box: texts, buttons, the icon's mark and its size.
 #include "editor/MessageBoxDlg.h"
 
 #include "kx/ui/ControlLook.h"
@@ -117,15 +117,6 @@ bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const 
         SetBounds(GetPosition(), PointT<double>{GetSize().x, GetSize().y + grow});
     }
     return true;
-}
-
-void LMessageBoxDlg::CentreOn(const RectT<int32_t>& owner)
-{
-    // The window is made where the box's bounds say, in screen coordinates.
-    const PointT<double> size = GetSize();
-    SetBounds(PointT<double>{owner.x + std::floor((owner.width - size.x) / 2),
-                             owner.y + std::floor((owner.height - size.y) / 2)},
-              size);
 }
 
 KXRESULT LMessageBoxDlg::SetFocus(bool forward)
