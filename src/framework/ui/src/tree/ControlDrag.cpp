@@ -54,7 +54,7 @@ void LControl::OnDragBegin()
     }
     if (!m_layout)
         return;
-    if (m_dragMode == 1) {
+    if (m_dragMode == DragMode::kDropMove) {
         m_dropTarget = nullptr;
         m_wasUnclippedBeforeDrag = m_layout->clipToParent ? 0 : 1;
         SetClipToParent(false);
@@ -90,7 +90,7 @@ void LControl::SaveGeometry()
 void LControl::OnDragEnd()
 {
     const RCPtr<LControl> self(this);
-    if (m_dragMode != 1) {
+    if (m_dragMode != DragMode::kDropMove) {
         if (RCPtr<LControl> parent = m_parent) {
             parent->StopAxisAnimation(0);
             parent->StopAxisAnimation(1);
@@ -134,24 +134,24 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
     double overshoot[4] = {};
     bool counts[4] = {};
 
-    if (m_dragMode >= 2 && m_dragMode <= 5 && m_parent) {
+    if (m_dragMode >= DragMode::kMove && m_dragMode <= DragMode::kResizeScroll && m_parent) {
         const RectT<double> client = m_parent->GetClientRect();
         const RectT<double> visible{client.x + parentScroll.x, client.y + parentScroll.y, client.width, client.height};
         RectT<double> limit = visible;
         m_parent->LimitDragRect(limit);
         delta.x = std::max(limit.x - m_pressPoint.x, std::min(delta.x, limit.x + limit.width - m_pressPoint.x));
         delta.y = std::max(limit.y - m_pressPoint.y, std::min(delta.y, limit.y + limit.height - m_pressPoint.y));
-        if (m_dragMode >= 4) {
-            if (m_dragAxes & 0x8)
+        if (m_dragMode >= DragMode::kResize) {
+            if (m_dragAxes & DragAxis::kLeftEdge)
                 delta.x = std::min(delta.x, m_dragBeginGeometry[0] - 1.0);
-            if (m_dragAxes & 0x4)
+            if (m_dragAxes & DragAxis::kRightEdge)
                 delta.x = std::max(delta.x, 1.0 - m_dragBeginGeometry[0]);
-            if (m_dragAxes & 0x10)
+            if (m_dragAxes & DragAxis::kTopEdge)
                 delta.y = std::min(delta.y, m_dragBeginGeometry[1] - 1.0);
-            if (m_dragAxes & 0x20)
+            if (m_dragAxes & DragAxis::kBottomEdge)
                 delta.y = std::max(delta.y, 1.0 - m_dragBeginGeometry[1]);
         }
-        if (m_dragMode == 3 || m_dragMode == 5) {
+        if (m_dragMode == DragMode::kMoveScroll || m_dragMode == DragMode::kResizeScroll) {
             PointT<double> p = point;
             m_parent->MapPointFromControl(*this, p);
             const double clientPos[2] = {client.x, client.y}, clientLen[2] = {client.width, client.height};
@@ -160,7 +160,8 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
             const double scroll[2] = {parentScroll.x, parentScroll.y}, mapped[2] = {p.x, p.y};
             const double press[2] = {m_pressPoint.x, m_pressPoint.y}, rawD[2] = {raw.x, raw.y};
             const bool clamped[2] = {delta.x != raw.x, delta.y != raw.y};
-            const uint32_t axisBits[2] = {0x1 | 0x4 | 0x8, 0x2 | 0x10 | 0x20};
+            const uint32_t axisBits[2] = {DragAxis::kX | DragAxis::kRightEdge | DragAxis::kLeftEdge,
+                                          DragAxis::kY | DragAxis::kTopEdge | DragAxis::kBottomEdge};
             for (int i = 0; i < 2; ++i) {
                 const double nearMargin =
                     std::clamp(kEdgeMargin - std::trunc(std::trunc(clientPos[i]) - limitPos[i]), 0.0, kEdgeMargin);
@@ -184,27 +185,27 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
         m_lastDragDelta = delta;
     }
 
-    if (m_dragMode >= 1 && m_dragMode <= 5) {
+    if (m_dragMode >= DragMode::kDropMove && m_dragMode <= DragMode::kResizeScroll) {
         const double shiftX = m_layout->IsXDocked() ? parentScroll.x - m_parentScrollAtDragBegin.x : 0.0;
         const double shiftY = m_layout->IsYDocked() ? parentScroll.y - m_parentScrollAtDragBegin.y : 0.0;
         const double x = m_dragBeginGeometry[2] + delta.x - shiftX, y = m_dragBeginGeometry[3] + delta.y - shiftY;
-        if (m_dragMode <= 3) {
-            if (m_dragAxes & 0x1)
+        if (m_dragMode <= DragMode::kMoveScroll) {
+            if (m_dragAxes & DragAxis::kX)
                 PlaceAxis(*m_layout, 0, x, nullptr);
-            if (m_dragAxes & 0x2)
+            if (m_dragAxes & DragAxis::kY)
                 PlaceAxis(*m_layout, 1, y, nullptr);
         } else {
-            if (m_dragAxes & 0x8 && !(m_dragAxes & 0x4)) {
+            if (m_dragAxes & DragAxis::kLeftEdge && !(m_dragAxes & DragAxis::kRightEdge)) {
                 const double w = m_dragBeginGeometry[4] - delta.x;
                 PlaceAxis(*m_layout, 0, x, &w);
-            } else if (m_dragAxes & 0x4) {
+            } else if (m_dragAxes & DragAxis::kRightEdge) {
                 const double w = m_dragBeginGeometry[4] + delta.x;
                 PlaceAxis(*m_layout, 0, m_layout->Position(0).absolute, &w);
             }
-            if (m_dragAxes & 0x10 && !(m_dragAxes & 0x20)) {
+            if (m_dragAxes & DragAxis::kTopEdge && !(m_dragAxes & DragAxis::kBottomEdge)) {
                 const double h = m_dragBeginGeometry[5] - delta.y;
                 PlaceAxis(*m_layout, 1, y, &h);
-            } else if (m_dragAxes & 0x20) {
+            } else if (m_dragAxes & DragAxis::kBottomEdge) {
                 const double h = m_dragBeginGeometry[5] + delta.y;
                 PlaceAxis(*m_layout, 1, m_layout->Position(1).absolute, &h);
             }
@@ -212,7 +213,7 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
         PerformLayout();
     }
 
-    if (m_dragMode >= 6) {
+    if (m_dragMode >= DragMode::kPan) {
         const double dt = static_cast<double>(m_moveTime - m_previousMoveTime) / 1000.0;
         // The content's own range bounds the pan, as it bounds the throw.
         RectT<double> range;
@@ -226,7 +227,7 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
             if (dt > 0.0)
                 m_throwVelocity[i] =
                     (m_throwVelocity[i] == 0.0 || dt >= 0.2) ? d / dt : 0.5 * d / dt + 0.5 * m_throwVelocity[i];
-            const bool enabled = m_dragAxes == 3 || m_dragAxes == static_cast<uint32_t>(i + 1);
+            const bool enabled = m_dragAxes == DragAxis::kBoth || m_dragAxes == (i == 0 ? DragAxis::kX : DragAxis::kY);
             if (enabled && d != 0.0)
                 *target[i] = std::clamp(*target[i] + d, low[i], std::max(low[i], high[i]));
         }
@@ -235,7 +236,7 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
         m_lastDragDelta = delta;
     }
 
-    if (m_dragMode == 1) {
+    if (m_dragMode == DragMode::kDropMove) {
         const RCPtr<IRootWindow> window = WindowOf(*this);
         RCPtr<LControl> found;
         if (window) {
@@ -285,17 +286,17 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
                 const double top = r.y + target->m_scroll.y, bottom = top + r.height;
                 if (px < left + kEdgeMargin) {
                     overshoot[0] = left + kEdgeMargin - px;
-                    counts[0] = (edges & 0x8) != 0;
+                    counts[0] = (edges & DragAxis::kLeftEdge) != 0;
                 } else if (px > right - kEdgeMargin) {
                     overshoot[1] = px - (right - kEdgeMargin);
-                    counts[1] = (edges & 0x4) != 0;
+                    counts[1] = (edges & DragAxis::kRightEdge) != 0;
                 }
                 if (py < top + kEdgeMargin) {
                     overshoot[2] = top + kEdgeMargin - py;
-                    counts[2] = (edges & 0x10) != 0;
+                    counts[2] = (edges & DragAxis::kTopEdge) != 0;
                 } else if (py > bottom - kEdgeMargin) {
                     overshoot[3] = py - (bottom - kEdgeMargin);
-                    counts[3] = (edges & 0x20) != 0;
+                    counts[3] = (edges & DragAxis::kBottomEdge) != 0;
                 }
             }
         }
