@@ -402,6 +402,7 @@ protected:
 
 private:
     friend class LChildControlList;
+    struct DragMove;
 
     // Appends this control to the key's route and hands Tab navigation to the parent, or, at the
     // top, to the root window's next window.
