@@ -138,17 +138,14 @@ TEST_F(ControlsRegistration, NamesAreCaseSensitiveAndApplicationRowsAreNotInstal
     LoadRegistrySkin({u"Framework.button"});
     EXPECT_THROW(Create(u"reg0"), std::exception) << "a capital letter in the wrong place names no class";
 
-    // The framework's start-up table gets every row but the application's four.
+    // The framework's start-up table flags the application's four rows, which it leaves alone.
     InstallBuiltInControlClasses();
     for (const FrameworkControlClass& c : GetFrameworkControlClasses()) {
         const std::u16string name(c.name);
         const bool application = name == u"Framework.ScrollChannel" || name == u"Framework.ComboSlider.DropDownPanel" ||
                                  name == u"Framework.Panel" || name == u"Framework.TabControl";
-        if (application)
-            EXPECT_EQ(c.create, nullptr) << Narrow(name);
-        else
-            EXPECT_EQ(c.create, FindBuiltInControlCreator(WString(c.name))) << Narrow(name);
+        EXPECT_EQ(c.applicationRow, application) << Narrow(name);
+        EXPECT_EQ(c.create, FindBuiltInControlCreator(WString(c.name))) << Narrow(name);
     }
-    for (const BuiltInControlClass& c : GetBuiltInControlClasses())
-        SetFrameworkControlCreator(c.name, nullptr);
+    SetFrameworkControlClasses(nullptr);
 }

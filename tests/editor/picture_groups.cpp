@@ -318,6 +318,14 @@ TEST_F(Groups, TheEditPanelStandsInItsTilesPlaceAndItsValuesEndInTheTile)
     RunIdle();
     EXPECT_EQ(ButtonValue(*pads, 6), 0.0);
     EXPECT_EQ(pads->GetPad(6).Get(), static_cast<IPad*>(edit.Get()));
+
+    // A later id pass reaches the tiles themselves too: the edit panel is not pointed by it.
+    const size_t pointed = edit->targets.size();
+    IPads& group = *pads;
+    group.SetFirstParamID(group.GetParent(), group.GetFirstParamID(), group.GetIndex());
+    EXPECT_EQ(edit->targets.size(), pointed);
+    EXPECT_EQ(TileAt<IPad>(*pads, 6).GetFirstParamID(), IDevice::kPadsOffset + 6);
+    EXPECT_EQ(pads->GetPad(6).Get(), static_cast<IPad*>(edit.Get())) << "and the stand-in holds after it";
 }
 
 TEST_F(Groups, TheFaderGroupWatchesItsEditPanelFromTheFirstClick)

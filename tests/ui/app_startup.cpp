@@ -2,6 +2,7 @@
 // switching the skin of every open root window.
 #include "AppFakes.h"
 
+#include "kx/ui/ControlCreate.h"
 #include "kx/ui/KeyCode.h"
 
 #include <gtest/gtest.h>
@@ -34,30 +35,28 @@ RCPtr<FakeApp> NewApp(const RCPtr<LControlFactory>& factory = TestFactory())
 }
 } // namespace
 
-TEST(AppStartup, ClassTableKeepsItsOrderAndRegistersOnlyExistingClasses)
+TEST(AppStartup, RegistersTheHandedOverClassesThatExistAndAreNotTheApplications)
 {
-    const std::vector<FrameworkControlClass>& classes = GetFrameworkControlClasses();
-    ASSERT_EQ(classes.size(), 35u);
-    // A failed registration reports the class's own line: 93 and 96, then one a line to 130.
-    EXPECT_EQ(classes[0].line, 93);
-    EXPECT_EQ(classes[1].line, 96);
-    for (size_t i = 2; i < classes.size(); ++i)
-        EXPECT_EQ(classes[i].line, static_cast<int32_t>(96 + i)) << i;
-    EXPECT_EQ(std::u16string(classes.front().name), u"Framework.Button");
-    EXPECT_EQ(std::u16string(classes[3].name), u"Framework.listboxNoScroll");
-    EXPECT_EQ(std::u16string(classes[16].name), u"Framework.ComboSlider.DropDownPanel");
-    EXPECT_EQ(std::u16string(classes.back().name), u"Framework.ProgressBar");
+    EXPECT_TRUE(GetFrameworkControlClasses().empty()) << "no table before one is handed over";
+    const std::vector<FrameworkControlClass> classes{
+        {u"Test.Made", &CreateControlOfClass<LControl>, 93, false},
+        {u"Test.Missing", nullptr, 96, false},
+        {u"Test.ApplicationRow", &CreateControlOfClass<LControl>, 97, true},
+    };
+    SetFrameworkControlClasses(&classes);
+    EXPECT_EQ(&GetFrameworkControlClasses(), &classes);
 
     RCPtr<FakeApp> app = NewApp();
-    ASSERT_EQ(app->RunApplicationStartup(), S_OK);
-    for (const FrameworkControlClass& c : classes) {
-        ControlCreateFunction f = nullptr;
-        if (c.create)
-            EXPECT_EQ(app->GetControlFactory()->GetControlCreateFunction(WString(c.name), f), S_OK);
-        else
-            EXPECT_THROW(app->GetControlFactory()->GetControlCreateFunction(WString(c.name), f), std::exception)
-                << "a class that does not exist is not registered";
-    }
+    const KXRESULT started = app->RunApplicationStartup();
+    SetFrameworkControlClasses(nullptr);
+    ASSERT_EQ(started, S_OK);
+    ControlCreateFunction f = nullptr;
+    EXPECT_EQ(app->GetControlFactory()->GetControlCreateFunction(WString(u"Test.Made"), f), S_OK);
+    EXPECT_EQ(f, &CreateControlOfClass<LControl>);
+    EXPECT_THROW(app->GetControlFactory()->GetControlCreateFunction(WString(u"Test.Missing"), f), std::exception)
+        << "a class that does not exist is not registered";
+    EXPECT_THROW(app->GetControlFactory()->GetControlCreateFunction(WString(u"Test.ApplicationRow"), f), std::exception)
+        << "the application registers its own rows";
 }
 
 TEST(AppStartup, StartupLoadsHotKeysInitialisesTheClipboardAndSelectsTheSavedSkin)

@@ -21,7 +21,7 @@ TEST(ControlDrag, PanningMovesTheOwnScrollOffsetAgainstThePointerOnTheEnabledAxi
 {
     uitest::Tree tree;
     RCPtr<uitest::TestControl> pane = uitest::Make(tree.root, u"pane", 0, 0, 100, 100);
-    pane->SetDragMode(6, 1);
+    pane->SetDragMode(DragMode::kPan, DragAxis::kX);
     pane->OnDragMove(At(10, 10)); // content pulled right past the start: held at 0
     EXPECT_EQ(pane->GetScrollOffset().x, 0.0);
     pane->OnDragMove(At(4, 30)); // 6 back to the left: the view scrolls 6 on X, never on Y
@@ -36,7 +36,7 @@ TEST(ControlDrag, NearTheParentsFarEdgeTheParentScrollsByTheOvershootAndStopsAwa
     uitest::Tree tree;
     RCPtr<uitest::TestControl> parent = uitest::Make(tree.root, u"parent", 10, 10, 300, 200);
     RCPtr<uitest::TestControl> bar = uitest::Make(parent, u"bar", 20, 20, 50, 30);
-    bar->SetDragMode(3, 1);
+    bar->SetDragMode(DragMode::kMoveScroll, DragAxis::kX);
     // The pointer 10 pixels inside the right edge: overshoot 20, (20 + 1) * 15 pixels per second.
     bar->OnDragMove(At(270, 5));
     ASSERT_TRUE(parent->IsAxisAnimating(0));
@@ -85,7 +85,7 @@ TEST(ControlDrag, MoveAndDropVisitsTheAcceptingTargetAndRestoresClippingAndDocki
     bin->ShowLook(bin->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 100, 100}, 0xFF808080u))), 1);
     RCPtr<uitest::TestControl> file = uitest::Make(tree.root, u"file", 10, 10, 20, 20);
     file->ShowLook(file->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({0, 0, 20, 20}, 0xFF808080u))), 1);
-    file->SetDragMode(1, 3);
+    file->SetDragMode(DragMode::kDropMove, DragAxis::kBoth);
     file->OnDragBegin();
     EXPECT_FALSE(file->GetLayout()->clipToParent);
     EXPECT_TRUE(file->GetLayout()->IsXDocked());

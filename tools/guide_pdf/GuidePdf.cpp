@@ -373,6 +373,107 @@ bool WriteAtomically(const fs::path& target, const std::function<bool(const std:
     return true;
 }
 
+// Reads and parses the source; false with the error when it cannot be read, is broken or is empty.
+bool ReadSource(const fs::path& source, guide::ParseResult& parsed, std::string& error)
+{
+    std::ifstream in(source, std::ios::binary);
+    std::stringstream text;
+    if (!in || !(text << in.rdbuf())) {
+        error = "cannot read " + source.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    parsed = guide::Parse(text.str());
+    if (!parsed.error.empty()) {
+        error = source.string() + ": " + parsed.error;
+        return false;
+    }
+    if (parsed.blocks.empty()) {
+        error = source.string() + ": the source has no text";
+        return false;
+    }
+    return true;
+}
+
+// Every picture must load before anything is written. They outlive every page drawn with them.
+bool LoadPictures(const std::vector<Block>& blocks, const fs::path& source, std::map<std::string, Picture>& pictures,
+                  std::string& error)
+{
+    for (const Block& block : blocks) {
+        if (block.kind != BlockKind::Image || pictures.count(PictureKey(block)))
+            continue;
+        std::string failure;
+        Picture picture = guide::LoadPicture(block, source.parent_path(), failure);
+        if (!picture.surface) {
+            error = source.string() + ": " + failure;
+            return false;
+        }
+        pictures.emplace(PictureKey(block), std::move(picture));
+    }
+    return true;
+}
+
+// Metrics without hinting, as the PDF has them.
+void TurnOffHinting(cairo_t* measure)
+{
+    const std::unique_ptr<cairo_font_options_t, decltype(&cairo_font_options_destroy)> options(
+        cairo_font_options_create(), &cairo_font_options_destroy);
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+    cairo_set_font_options(measure, options.get());
+}
+
+// What every pass of the typesetter reads.
+struct Book {
+    cairo_t* measure;
+    const std::vector<Block>& blocks;
+    const std::map<std::string, Picture>& pictures;
+    int pages;
+};
+
+bool WritePdf(const fs::path& output, const Book& book, std::string& error)
+{
+    return WriteAtomically(
+        output,
+        [&](const std::string& path) {
+            const guide::Surface pdf(cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight));
+            cairo_pdf_surface_set_metadata(pdf.get(), CAIRO_PDF_METADATA_TITLE, "Lumo 25 Preset Editor - User Guide");
+            Context cr(cairo_create(pdf.get()));
+            cairo_t* page = cr.get();
+            Typesetter(
+                book.measure, [page](int) { return page; }, [page](int) { cairo_show_page(page); }, book.pages)
+                .Run(book.blocks, book.pictures);
+            const bool drawn = cairo_status(page) == CAIRO_STATUS_SUCCESS;
+            cr.reset();
+            cairo_surface_finish(pdf.get());
+            return drawn && cairo_surface_status(pdf.get()) == CAIRO_STATUS_SUCCESS;
+        },
+        error);
+}
+
+// Draws one page (from 1) as a PNG.
+void WritePreview(const fs::path& preview, int previewPage, const Book& book, std::string& error)
+{
+    WriteAtomically(
+        preview,
+        [&](const std::string& path) {
+            const guide::Surface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
+                                                                  static_cast<int>(kPageWidth * kPreviewScale),
+                                                                  static_cast<int>(kPageHeight * kPreviewScale)));
+            const Context cr(cairo_create(image.get()));
+            cairo_t* page = cr.get();
+            cairo_set_source_rgb(page, 1, 1, 1);
+            cairo_paint(page);
+            cairo_scale(page, kPreviewScale, kPreviewScale);
+            Typesetter(
+                book.measure, [&](int number) { return number == previewPage ? page : nullptr; }, [](int) {},
+                book.pages)
+                .Run(book.blocks, book.pictures);
+            return cairo_status(page) == CAIRO_STATUS_SUCCESS &&
+                   cairo_surface_write_to_png(image.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+        },
+        error);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -390,81 +491,25 @@ int main(int argc, char** argv)
             return Fail(kUsage, 2);
     }
 
-    std::ifstream in(source, std::ios::binary);
-    std::stringstream text;
-    if (!in || !(text << in.rdbuf()))
-        return Fail("cannot read " + source.string() + ": " + std::strerror(errno));
-    const guide::ParseResult parsed = guide::Parse(text.str());
-    if (!parsed.error.empty())
-        return Fail(source.string() + ": " + parsed.error);
-    if (parsed.blocks.empty())
-        return Fail(source.string() + ": the source has no text");
-
-    // Every picture must load before anything is written. They outlive every page drawn with them.
+    std::string error;
+    guide::ParseResult parsed;
+    if (!ReadSource(source, parsed, error))
+        return Fail(error);
     std::map<std::string, Picture> pictures;
-    for (const Block& block : parsed.blocks) {
-        if (block.kind != BlockKind::Image || pictures.count(PictureKey(block)))
-            continue;
-        std::string error;
-        Picture picture = guide::LoadPicture(block, source.parent_path(), error);
-        if (!picture.surface)
-            return Fail(source.string() + ": " + error);
-        pictures.emplace(PictureKey(block), std::move(picture));
-    }
+    if (!LoadPictures(parsed.blocks, source, pictures, error))
+        return Fail(error);
 
-    // Metrics without hinting, as the PDF has them.
     const guide::Surface scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
     const Context measure(cairo_create(scratch.get()));
-    {
-        const std::unique_ptr<cairo_font_options_t, decltype(&cairo_font_options_destroy)> options(
-            cairo_font_options_create(), &cairo_font_options_destroy);
-        cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
-        cairo_set_font_options(measure.get(), options.get());
-    }
-
+    TurnOffHinting(measure.get());
     const int pages = Typesetter(
                           measure.get(), [](int) { return nullptr; }, [](int) {}, 0)
                           .Run(parsed.blocks, pictures);
 
-    std::string error;
-    const bool written = WriteAtomically(
-        output,
-        [&](const std::string& path) {
-            const guide::Surface pdf(cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight));
-            cairo_pdf_surface_set_metadata(pdf.get(), CAIRO_PDF_METADATA_TITLE, "Lumo 25 Preset Editor - User Guide");
-            Context cr(cairo_create(pdf.get()));
-            cairo_t* page = cr.get();
-            Typesetter(
-                measure.get(), [page](int) { return page; }, [page](int) { cairo_show_page(page); }, pages)
-                .Run(parsed.blocks, pictures);
-            const bool drawn = cairo_status(page) == CAIRO_STATUS_SUCCESS;
-            cr.reset();
-            cairo_surface_finish(pdf.get());
-            return drawn && cairo_surface_status(pdf.get()) == CAIRO_STATUS_SUCCESS;
-        },
-        error);
-    if (written && !preview.empty()) {
-        WriteAtomically(
-            preview,
-            [&](const std::string& path) {
-                const guide::Surface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24,
-                                                                      static_cast<int>(kPageWidth * kPreviewScale),
-                                                                      static_cast<int>(kPageHeight * kPreviewScale)));
-                const Context cr(cairo_create(image.get()));
-                cairo_t* page = cr.get();
-                cairo_set_source_rgb(page, 1, 1, 1);
-                cairo_paint(page);
-                cairo_scale(page, kPreviewScale, kPreviewScale);
-                Typesetter(
-                    measure.get(), [&](int number) { return number == previewPage ? page : nullptr; }, [](int) {},
-                    pages)
-                    .Run(parsed.blocks, pictures);
-                return cairo_status(page) == CAIRO_STATUS_SUCCESS &&
-                       cairo_surface_write_to_png(image.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
-            },
-            error);
-    }
+    const Book book{measure.get(), parsed.blocks, pictures, pages};
+    const bool written = WritePdf(output, book, error);
+    if (written && !preview.empty())
+        WritePreview(preview, previewPage, book, error);
     if (!error.empty())
         return Fail(error);
     std::cout << output.string() << ": " << pages << " pages\n";

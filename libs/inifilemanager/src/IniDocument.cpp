@@ -245,6 +245,176 @@ std::string FormatValue(std::string_view value)
     return out;
 }
 
+namespace {
+
+std::size_t LineOf(std::string_view text, std::size_t offset)
+{
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < offset; ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++line;
+    return line;
+}
+
+// What a parse repaired, up to kMaxRepairsReported.
+class RepairLog {
+public:
+    explicit RepairLog(std::vector<ParseError>* repairs) : m_repairs(repairs) {}
+    bool Full() const { return !m_repairs || m_repairs->size() >= kMaxRepairsReported; }
+    void Add(std::size_t line, const char* message) const
+    {
+        if (!Full())
+            m_repairs->push_back(ParseError{line, message});
+    }
+
+private:
+    std::vector<ParseError>* m_repairs;
+};
+
+// Bytes that are not text read as U+FFFD. Empty when every byte is text.
+std::string CleanedText(std::string_view bytes, const RepairLog& log)
+{
+    std::string cleaned;
+    if (bytes.find('\0') == std::string_view::npos && Utf8ErrorAt(bytes) == std::string_view::npos)
+        return cleaned;
+    cleaned.reserve(bytes.size() + 16);
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        const std::string_view rest = bytes.substr(from);
+        std::size_t bad = std::min(Utf8ErrorAt(rest), rest.find('\0'));
+        if (bad == std::string_view::npos) {
+            cleaned.append(rest);
+            break;
+        }
+        cleaned.append(rest.substr(0, bad));
+        bad += from;
+        if (!log.Full())
+            log.Add(LineOf(bytes, bad), bytes[bad] == '\0' ? "NUL byte in text" : "text is not valid UTF-8");
+        cleaned.append("\xEF\xBF\xBD");
+        from = bad + 1;
+    }
+    return cleaned;
+}
+
+// The line end the text uses first; LF for a text of one line.
+std::string FirstLineEnd(std::string_view bytes)
+{
+    const auto eol = bytes.find_first_of("\r\n");
+    if (eol == std::string_view::npos)
+        return "\n";
+    return (bytes[eol] == '\n') ? "\n" : (eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? "\r\n" : "\r";
+}
+
+// The line at pos without its line end; pos moves past the line end.
+std::string_view NextLine(std::string_view bytes, std::size_t& pos)
+{
+    const std::size_t end = bytes.find_first_of("\r\n", pos);
+    const std::string_view text = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    if (end == std::string_view::npos)
+        pos = bytes.size();
+    else
+        pos = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+    return text;
+}
+
+} // namespace
+
+// Reads the lines of one file, one by one, into the document's sections.
+class IniDocument::LineReader {
+public:
+    LineReader(IniDocument& doc, const RepairLog& log) : m_doc(doc), m_log(log) {}
+
+    void Read(std::string_view text, std::size_t number)
+    {
+        const std::string_view trimmed = Trim(text);
+        Line line;
+        line.text = std::string(text);
+        Section& section = m_doc.m_sections.back();
+        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
+            section.lines.push_back(std::move(line));
+            return;
+        }
+        if (trimmed.front() == '[') {
+            ReadHeader(text, trimmed, number);
+            return;
+        }
+        const std::size_t eq = text.find('=');
+        if (eq == std::string_view::npos || section.broken) {
+            section.lines.push_back(std::move(line));
+            return;
+        }
+        ReadKey(text, eq, std::move(line), number);
+    }
+
+private:
+    void ReadHeader(std::string_view text, std::string_view trimmed, std::size_t number)
+    {
+        const bool terminated = trimmed.size() >= 2 && trimmed.back() == ']';
+        NodePath path;
+        if (terminated) {
+            if (auto split = Split(trimmed.substr(1, trimmed.size() - 2), true))
+                path = std::move(*split);
+        }
+        if (path.empty()) {
+            m_log.Add(number, terminated ? "invalid section name" : "unterminated section header");
+            // Its lines belong to no node: none of them is read, none is changed.
+            m_doc.m_sections.push_back(Section{{}, std::string(text), {}, true});
+            return;
+        }
+        m_currentNode = Folded(JoinPath(path));
+        m_doc.m_sections.push_back(Section{std::move(path), std::string(text), {}});
+    }
+
+    void ReadKey(std::string_view text, std::size_t eq, Line line, std::size_t number)
+    {
+        Section& section = m_doc.m_sections.back();
+        std::string_view name = Trim(text.substr(0, eq));
+        Kind kind = Kind::Key;
+        if (name.size() >= 2 && name.substr(name.size() - 2) == "[]") {
+            kind = Kind::Item;
+            name = Trim(name.substr(0, name.size() - 2));
+        }
+        if (!IsValidName(name)) {
+            m_log.Add(number, "invalid key name");
+            section.lines.push_back(std::move(line));
+            return;
+        }
+        std::size_t at = eq + 1;
+        while (at < text.size() && IsBlank(text[at]))
+            ++at;
+        const std::string_view raw = text.substr(at);
+        if (!raw.empty() && raw.front() == '"') {
+            if (!DecodeQuoted(raw, line.value)) {
+                m_log.Add(number, "broken quoted value");
+                line.value.clear();
+                section.lines.push_back(std::move(line));
+                return;
+            }
+        } else {
+            line.value = std::string(Trim(raw));
+        }
+        line.kind = kind;
+        line.name = std::string(name);
+        line.valueAt = at;
+        const Position here{m_doc.m_sections.size() - 1, section.lines.size()};
+        if (kind == Kind::Key) {
+            auto [it, added] = m_seenKeys.try_emplace(m_currentNode + '\x01' + Folded(name), here);
+            if (!added) {
+                // The last one wins; the earlier one stays as written.
+                m_log.Add(number, "key given twice");
+                m_doc.m_sections[it->second.section].lines[it->second.line].kind = Kind::Other;
+                it->second = here;
+            }
+        }
+        section.lines.push_back(std::move(line));
+    }
+
+    IniDocument& m_doc;
+    const RepairLog& m_log;
+    std::unordered_map<std::string, Position> m_seenKeys; // folded "node/path" + '\x01' + key
+    std::string m_currentNode;                            // folded path of the current section
+};
+
 std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError* error,
                                               std::vector<ParseError>* repairs)
 {
@@ -258,125 +428,17 @@ std::optional<IniDocument> IniDocument::Parse(std::string_view bytes, ParseError
         doc.m_bom = true;
         bytes.remove_prefix(kBom.size());
     }
-    auto lineOf = [](std::string_view text, std::size_t offset) {
-        std::size_t line = 1;
-        for (std::size_t i = 0; i < offset; ++i)
-            if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
-                ++line;
-        return line;
-    };
-    auto repaired = [repairs](std::size_t line, const char* message) {
-        if (repairs && repairs->size() < kMaxRepairsReported)
-            repairs->push_back(ParseError{line, message});
-    };
-
-    // Bytes that are not text read as U+FFFD.
-    std::string cleaned;
-    if (bytes.find('\0') != std::string_view::npos || Utf8ErrorAt(bytes) != std::string_view::npos) {
-        cleaned.reserve(bytes.size() + 16);
-        std::size_t from = 0;
-        while (from < bytes.size()) {
-            const std::string_view rest = bytes.substr(from);
-            std::size_t bad = std::min(Utf8ErrorAt(rest), rest.find('\0'));
-            if (bad == std::string_view::npos) {
-                cleaned.append(rest);
-                break;
-            }
-            cleaned.append(rest.substr(0, bad));
-            bad += from;
-            if (repairs && repairs->size() < kMaxRepairsReported)
-                repaired(lineOf(bytes, bad), bytes[bad] == '\0' ? "NUL byte in text" : "text is not valid UTF-8");
-            cleaned.append("\xEF\xBF\xBD");
-            from = bad + 1;
-        }
+    const RepairLog log(repairs);
+    const std::string cleaned = CleanedText(bytes, log);
+    if (!cleaned.empty())
         bytes = cleaned;
-    }
-    if (const auto eol = bytes.find_first_of("\r\n"); eol != std::string_view::npos)
-        doc.m_eol = (bytes[eol] == '\n') ? "\n" : (eol + 1 < bytes.size() && bytes[eol + 1] == '\n') ? "\r\n" : "\r";
+    doc.m_eol = FirstLineEnd(bytes);
 
-    std::unordered_map<std::string, Position> seenKeys; // folded "node/path" + '\x01' + key
-    std::string currentNode;                            // folded path of the current section
+    LineReader reader(doc, log);
     std::size_t number = 0;
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        ++number;
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        std::string_view text = bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        if (end == std::string_view::npos)
-            pos = bytes.size();
-        else
-            pos = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
-
-        const std::string_view trimmed = Trim(text);
-        Line line;
-        line.text = std::string(text);
-        Section& section = doc.m_sections.back();
-        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
-            section.lines.push_back(std::move(line));
-            continue;
-        }
-        if (trimmed.front() == '[') {
-            const bool terminated = trimmed.size() >= 2 && trimmed.back() == ']';
-            NodePath path;
-            if (terminated) {
-                if (auto split = Split(trimmed.substr(1, trimmed.size() - 2), true))
-                    path = std::move(*split);
-            }
-            if (path.empty()) {
-                repaired(number, terminated ? "invalid section name" : "unterminated section header");
-                // Its lines belong to no node: none of them is read, none is changed.
-                doc.m_sections.push_back(Section{{}, std::string(text), {}, true});
-                continue;
-            }
-            currentNode = Folded(JoinPath(path));
-            doc.m_sections.push_back(Section{std::move(path), std::string(text), {}});
-            continue;
-        }
-        const std::size_t eq = text.find('=');
-        if (eq == std::string_view::npos || section.broken) {
-            section.lines.push_back(std::move(line));
-            continue;
-        }
-        std::string_view name = Trim(text.substr(0, eq));
-        Kind kind = Kind::Key;
-        if (name.size() >= 2 && name.substr(name.size() - 2) == "[]") {
-            kind = Kind::Item;
-            name = Trim(name.substr(0, name.size() - 2));
-        }
-        if (!IsValidName(name)) {
-            repaired(number, "invalid key name");
-            section.lines.push_back(std::move(line));
-            continue;
-        }
-        std::size_t at = eq + 1;
-        while (at < text.size() && IsBlank(text[at]))
-            ++at;
-        const std::string_view raw = text.substr(at);
-        if (!raw.empty() && raw.front() == '"') {
-            if (!DecodeQuoted(raw, line.value)) {
-                repaired(number, "broken quoted value");
-                line.value.clear();
-                section.lines.push_back(std::move(line));
-                continue;
-            }
-        } else {
-            line.value = std::string(Trim(raw));
-        }
-        line.kind = kind;
-        line.name = std::string(name);
-        line.valueAt = at;
-        const Position here{doc.m_sections.size() - 1, section.lines.size()};
-        if (kind == Kind::Key) {
-            auto [it, added] = seenKeys.try_emplace(currentNode + '\x01' + Folded(name), here);
-            if (!added) {
-                // The last one wins; the earlier one stays as written.
-                repaired(number, "key given twice");
-                doc.m_sections[it->second.section].lines[it->second.line].kind = Kind::Other;
-                it->second = here;
-            }
-        }
-        section.lines.push_back(std::move(line));
-    }
+    while (pos < bytes.size())
+        reader.Read(NextLine(bytes, pos), ++number);
     return doc;
 }
 

@@ -95,6 +95,8 @@ private:
         std::size_t line;
     };
 
+    class LineReader;
+
     static void Assign(Line& line, std::string_view value);
     static Line MakeLine(Kind kind, std::string_view name, std::string_view value);
 

@@ -65,6 +65,19 @@ protected:
     ~LButtonControlEditPanel() override;
 
 private:
+    // Initialize's steps: each page's widgets found, checked and given their ranges.
+    void BindCCAbsolutePage(KX::LTabControl& tabs);
+    void BindCCCyclePage(KX::LTabControl& tabs);
+    void BindCCIncDecPage(KX::LTabControl& tabs);
+    void BindMMCPage(KX::LTabControl& tabs);
+    void BindNotePage(KX::LTabControl& tabs);
+    void BindNrpnRpnPage(KX::LTabControl& tabs);
+    void BindProgramCyclePage(KX::LTabControl& tabs);
+    void BindProgramIncDecPage(KX::LTabControl& tabs);
+    void BindProgramPage(KX::LTabControl& tabs);
+    void BindOtherPage(KX::LTabControl& tabs);
+    // The value lists' ranges, and every page's channel combo box.
+    void SetValueRangesAndFindChannels(KX::LTabControl& tabs);
     // Sends "NID_PARAMETERS_CHANGED" through the panel's own distributor unless it is filling.
     void NotifyParametersChanged();
     // The selected page's widgets into message bytes 1..9; false when a list has no selection.

@@ -83,8 +83,24 @@ protected:
     // The leaf module of a control of the group's kind (tile or edit panel), else null.
     virtual LParameterizedModule* LeafModuleOf(KX::LControl* control) const = 0;
 
-    // The child accessor: tile i's module, or the edit panel's in place of the tile it edits; the
-    // first pass over the tiles after Initialize (the id assignment) never substitutes.
+    // Held around the group's id pass: while it lives every tile answers for itself.
+    class IdPass {
+    public:
+        explicit IdPass(LGroupPanelFrame& frame) noexcept : m_frame(frame), m_outer(frame.m_inIdPass)
+        {
+            m_frame.m_inIdPass = true;
+        }
+        ~IdPass() { m_frame.m_inIdPass = m_outer; }
+        IdPass(const IdPass&) = delete;
+        IdPass& operator=(const IdPass&) = delete;
+
+    private:
+        LGroupPanelFrame& m_frame;
+        bool m_outer;
+    };
+
+    // The child accessor: tile i's module, or the edit panel's in place of the tile it edits; never
+    // substitutes during the id pass.
     LParameterizedModule* ChildModule(uint32_t index);
     template <class I>
     KX::RCPtr<I> ChildAs(uint32_t index)
@@ -109,5 +125,5 @@ private:
     std::vector<LParameterizedModule*> m_tileModules; // parallel to m_tiles, held through it
     KX::RCPtr<KX::LControl> m_editPanel;
     LParameterizedModule* m_editModule = nullptr; // held through m_editPanel
-    uint32_t m_childAccessCount = 0;
+    bool m_inIdPass = false;
 };

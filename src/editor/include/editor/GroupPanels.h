@@ -16,6 +16,11 @@ public:
 
     using IPushButtons::GetPushButton;
     KX::RCPtr<IPushButton> GetPushButton(uint32_t index) override { return ChildAs<IPushButton>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IPushButtons::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);
@@ -35,6 +40,11 @@ public:
 
     using IEncoders::GetEncoder;
     KX::RCPtr<IEncoder> GetEncoder(uint32_t index) override { return ChildAs<IEncoder>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IEncoders::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);
@@ -54,6 +64,11 @@ public:
 
     using IFaders::GetFader;
     KX::RCPtr<IFader> GetFader(uint32_t index) override { return ChildAs<IFader>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IFaders::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);
@@ -73,6 +88,11 @@ public:
 
     using IPads::GetPad;
     KX::RCPtr<IPad> GetPad(uint32_t index) override { return ChildAs<IPad>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IPads::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);

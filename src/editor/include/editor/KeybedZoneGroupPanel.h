@@ -14,6 +14,11 @@ public:
 
     using IKeybedZones::GetKeybedZone;
     KX::RCPtr<IKeybedZone> GetKeybedZone(uint32_t index) override { return ChildAs<IKeybedZone>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IKeybedZones::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);

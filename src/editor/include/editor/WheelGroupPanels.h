@@ -14,6 +14,11 @@ public:
 
     using IWheels::GetWheel;
     KX::RCPtr<IWheel> GetWheel(uint32_t index) override { return ChildAs<IWheel>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        IWheels::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);
@@ -33,6 +38,11 @@ public:
 
     using ITouchPadAxises::GetTouchPadAxis;
     KX::RCPtr<ITouchPadAxis> GetTouchPadAxis(uint32_t index) override { return ChildAs<ITouchPadAxis>(index); }
+    void SetFirstParamID(LParameterizedModule* parent, int32_t firstId, int32_t index) override
+    {
+        const IdPass pass(*this);
+        ITouchPadAxises::SetFirstParamID(parent, firstId, index);
+    }
     KX::KXRESULT SetParamValueGlobal(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override
     {
         return MirrorToTiles(descriptor, value);

@@ -54,6 +54,93 @@ void ApplyDebugSwitches(const std::string& commandLine)
         SetDebugTraceTarget(switches.host.empty() ? nullptr : switches.host.c_str(), switches.port);
 }
 
+// The string tables are named after the application: "|PresetEditor" is its own.
+RCPtr<LControlFactory> LoadResources(const std::string& folder, uint32_t language)
+{
+    RCPtr<LControlFactory> factory(new LControlFactory(WString(u"PresetEditor")));
+    const KXRESULT loaded = LoadApplicationResources(*factory, folder, language);
+    if (Failed(loaded))
+        ThrowFailedResult(loaded, "KX::MFCFrameworkApp<class LApplication>::InitApplication", kAppSource, 161);
+    return factory;
+}
+
+// One instance: a later one hands its command line over; true when it has and ends.
+bool HandOverToFirstInstance(platform::posix::SingleInstance& instance, const std::string& commandLine,
+                             const EditorProgramOptions& options)
+{
+    instance =
+        platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(), options.instanceFolder);
+    if (instance.GetRole() != platform::posix::SingleInstance::Role::Second)
+        return false;
+    const int handed =
+        instance.HandOver(FitHandOver(commandLine), std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
+    // No first instance listens: go on as one.
+    return handed != ECONNREFUSED && handed != ENOENT;
+}
+
+// The application's start-up and its main window, shown; step follows it for the error box.
+void StartApplication(LApplication& app, int& step)
+{
+    const KXRESULT initialized = app.Initialize();
+    if (Failed(initialized))
+        ThrowFailedResult(initialized, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 368);
+    step = 5;
+    const KXRESULT window = app.CreateMainWindow(LApplication::GetDefaultRendererType());
+    if (Failed(window))
+        ThrowFailedResult(window, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 349);
+    step = 6;
+    const KXRESULT control = app.CreateMainControl();
+    if (Failed(control))
+        ThrowFailedResult(control, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 350);
+    app.ShowMainWindow();
+}
+
+// The first instance takes the command lines of later ones on its idle passes.
+void ListenForLaterInstances(LApplication& app, platform::posix::SingleInstance& instance)
+{
+    LApplication* self = &app;
+    platform::posix::SingleInstance* listener = &instance;
+    app.AddIdleWork([self, listener] {
+        // The application raises its window in front (a modal dialog over the main window).
+        listener->Poll([self](std::string_view text) {
+            self->OnCommandLine(WString(std::string(text).c_str()));
+            return true;
+        });
+    });
+}
+
+// Within a handler: what escaped the start-up, to the error stream.
+void ReportCurrentException()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+    } catch (...) {
+        std::cerr << "unknown exception during start-up\n";
+    }
+}
+
+// The start-up error box of the step, through the application's platform, else boxes, else the
+// system's.
+void ShowStartupError(int step, LApplication* app, IAppPlatform* boxes)
+{
+    WString caption;
+    if (LFrameworkApp* current = LFrameworkApp::GetCurrent())
+        if (const ConstRCPtr<LStringTable>& strings = current->GetFrameworkStringTable())
+            strings->Lookup(WString(u"STARTUP_ERROR_CAPTION"), caption);
+    if (caption.IsEmpty())
+        caption = WString(u"Error");
+    std::unique_ptr<IAppPlatform> fallback;
+    IAppPlatform* shown = app ? &app->GetPlatform() : boxes;
+    if (!shown) {
+        fallback = CreateSystemAppPlatform();
+        shown = fallback.get();
+    }
+    shown->ShowMessageBox(GetStartupErrorText(step).ToNarrow().GetString(), caption.ToNarrow().GetString(), kErrorIcon,
+                          nullptr);
+}
+
 } // namespace
 
 DebugSwitches ParseDebugSwitches(const std::string& commandLineUtf8)
@@ -147,26 +234,14 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
     try {
         // Resources.
         step = 1;
-        // The string tables are named after the application: "|PresetEditor" is its own.
-        RCPtr<LControlFactory> factory(new LControlFactory(WString(u"PresetEditor")));
         const uint32_t language = GetUserDefaultLCID();
-        const KXRESULT loaded = LoadApplicationResources(*factory, options.resourceFolder, language);
-        if (Failed(loaded))
-            ThrowFailedResult(loaded, "KX::MFCFrameworkApp<class LApplication>::InitApplication", kAppSource, 161);
+        RCPtr<LControlFactory> factory = LoadResources(options.resourceFolder, language);
         const ConstRCPtr<LStringTable> frameworkStrings = factory->GetFrameworkStringTable();
 
-        // One instance: a later one hands its command line over and ends.
         step = 2;
-        instance =
-            platform::posix::SingleInstance::Acquire(GetInstanceName().ToNarrow().GetString(), options.instanceFolder);
-        if (instance.GetRole() == platform::posix::SingleInstance::Role::Second) {
-            const int handed = instance.HandOver(FitHandOver(commandLine),
-                                                 std::chrono::milliseconds(std::max(1, options.handOverTimeoutMs)));
-            // No first instance listens: go on as one.
-            if (handed != ECONNREFUSED && handed != ENOENT) {
-                platform::sdl::StopVideo();
-                return kExitSecondInstance;
-            }
+        if (HandOverToFirstInstance(instance, commandLine, options)) {
+            platform::sdl::StopVideo();
+            return kExitSecondInstance;
         }
 
         step = 3;
@@ -181,30 +256,10 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         app = RCPtr<LApplication>(
             new LApplication(factory, frameworkStrings, WString(commandLine.c_str()), std::move(appOptions)));
         app->SetLanguageId(language);
-        const KXRESULT initialized = app->Initialize();
-        if (Failed(initialized))
-            ThrowFailedResult(initialized, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 368);
-        step = 5;
-        const KXRESULT window = app->CreateMainWindow(LApplication::GetDefaultRendererType());
-        if (Failed(window))
-            ThrowFailedResult(window, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 349);
-        step = 6;
-        const KXRESULT control = app->CreateMainControl();
-        if (Failed(control))
-            ThrowFailedResult(control, "KX::MFCFrameworkApp<class LApplication>::Run", kAppSource, 350);
-        app->ShowMainWindow();
+        StartApplication(*app, step);
 
-        if (instance.IsFirst()) {
-            LApplication* self = app.Get();
-            platform::posix::SingleInstance* listener = &instance;
-            app->AddIdleWork([self, listener] {
-                // The application raises its window in front (a modal dialog over the main window).
-                listener->Poll([self](std::string_view text) {
-                    self->OnCommandLine(WString(std::string(text).c_str()));
-                    return true;
-                });
-            });
-        }
+        if (instance.IsFirst())
+            ListenForLaterInstances(*app, instance);
         if (options.onStarted)
             options.onStarted(*app);
 
@@ -214,27 +269,8 @@ int RunEditorProgram(const std::vector<std::string>& args, EditorProgramOptions 
         status = kExitNormal;
     } catch (...) {
         // Whatever escapes the start-up ends it with the start-up error box and a failure status.
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            std::cerr << e.what() << '\n';
-        } catch (...) {
-            std::cerr << "unknown exception during start-up\n";
-        }
-        WString caption;
-        if (LFrameworkApp* current = LFrameworkApp::GetCurrent())
-            if (const ConstRCPtr<LStringTable>& strings = current->GetFrameworkStringTable())
-                strings->Lookup(WString(u"STARTUP_ERROR_CAPTION"), caption);
-        if (caption.IsEmpty())
-            caption = WString(u"Error");
-        std::unique_ptr<IAppPlatform> fallback;
-        IAppPlatform* shown = app ? &app->GetPlatform() : boxes;
-        if (!shown) {
-            fallback = CreateSystemAppPlatform();
-            shown = fallback.get();
-        }
-        shown->ShowMessageBox(GetStartupErrorText(step).ToNarrow().GetString(), caption.ToNarrow().GetString(),
-                              kErrorIcon, nullptr);
+        ReportCurrentException();
+        ShowStartupError(step, app.Get(), boxes);
         if (app)
             app->Terminate();
         status = kExitStartupFailure;

@@ -119,13 +119,34 @@ KXRESULT LButtonControlEditPanel::Initialize()
     Require(m_tabControl, "Couldn't find child tabControl", 150);
     LTabControl& tabs = *m_tabControl;
 
+    BindCCAbsolutePage(tabs);
+    BindCCCyclePage(tabs);
+    BindCCIncDecPage(tabs);
+    BindMMCPage(tabs);
+    BindNotePage(tabs);
+    BindNrpnRpnPage(tabs);
+    BindProgramCyclePage(tabs);
+    BindProgramIncDecPage(tabs);
+    BindProgramPage(tabs);
+    BindOtherPage(tabs);
+    SetValueRangesAndFindChannels(tabs);
+
+    RegisterForAllParameterNotifications();
+    return base;
+}
+
+void LButtonControlEditPanel::BindCCAbsolutePage(LTabControl& tabs)
+{
     const RCPtr<LControl> ccAbsolute = tabs.GetPageForTab(WString(u"ccAbsolutePage"));
     Require(ccAbsolute, "Couldn't find ccAbsolutePage (Tabbed Control Page)", 154);
     const RCPtr<LControl> pressedReleased = ccAbsolute->FindChild(WString(u"pressedReleasedSelectors"));
     m_ccNumbers.AddItem(FindCCNumericUpDown(ccAbsolute->FindChild(WString(u"cc"))));
     m_firstValues.AddItem(FindPressedNumericUpDown(pressedReleased));
     m_secondValues.AddItem(FindReleasedNumericUpDown(pressedReleased));
+}
 
+void LButtonControlEditPanel::BindCCCyclePage(LTabControl& tabs)
+{
     const RCPtr<LControl> ccCycle = tabs.GetPageForTab(WString(u"ccCyclePage"));
     Require(ccCycle, "Failed to find cc Cycle page", 162);
     m_ccNumbers.AddItem(FindCCNumericUpDown(ccCycle->FindChild(WString(u"cc"))));
@@ -140,7 +161,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     const CycleFields ccFields = FindCycleFields(ccCycle, kCCFields, kInitialize);
     for (int i = 0; i < 4; ++i)
         SetLabel(ccFields.label[i], kCCKeys[i]);
+}
 
+void LButtonControlEditPanel::BindCCIncDecPage(LTabControl& tabs)
+{
     const RCPtr<LControl> ccIncDec = tabs.GetPageForTab(WString(u"ccIncDecPage"));
     Require(ccIncDec, "Couldn't find ccIncDecPage (Tabbed Control Page)", 179);
     m_ccIncDec = FindComboBoxChild(ccIncDec->FindChild(WString(u"incDec")));
@@ -148,12 +172,18 @@ KXRESULT LButtonControlEditPanel::Initialize()
     m_ccNumbers.AddItem(FindCCNumericUpDown(ccIncDec->FindChild(WString(u"cc"))));
     m_firstValues.AddItem(FindMinNumericUpDown(ccIncDec));
     m_secondValues.AddItem(FindMaxNumericUpDown(ccIncDec));
+}
 
+void LButtonControlEditPanel::BindMMCPage(LTabControl& tabs)
+{
     const RCPtr<LControl> mmcPage = tabs.GetPageForTab(WString(u"mmcPage"));
     Require(mmcPage, "Couldn't find mmcPage (Tabbed Control Page)", 187);
     m_mmc = FindComboBoxChild(mmcPage->FindChild(WString(u"mmc")));
     Require(m_mmc, "Couldn't find MMC NumericUpDown", 189);
+}
 
+void LButtonControlEditPanel::BindNotePage(LTabControl& tabs)
+{
     const RCPtr<LControl> notePage = tabs.GetPageForTab(WString(u"notePage"));
     Require(notePage, "Couldn't find notePage (Tabbed Control Page)", 192);
     m_latch = FindLatchButton(notePage->FindChild(WString(u"latching")));
@@ -167,7 +197,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     m_noteOff = FindOffNumericUpDown(FindOnOffSelectors(notePage));
     Require(m_noteOff, "couldn't find child off", 202);
     SetRange(m_noteOff);
+}
 
+void LButtonControlEditPanel::BindNrpnRpnPage(LTabControl& tabs)
+{
     const RCPtr<LControl> nrpnRpn = tabs.GetPageForTab(WString(u"nrpnRpnPage"));
     Require(nrpnRpn, "Couldn't find nrpnRpnPage (Tabbed Control Page)", 206);
     m_paramType = FindComboBoxChild(nrpnRpn->FindChild(WString(u"NrpnRpn")));
@@ -181,7 +214,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     SetRange(m_paramLsb);
     SetRange(m_paramMsb);
     SetRange(m_paramValue);
+}
 
+void LButtonControlEditPanel::BindProgramCyclePage(LTabControl& tabs)
+{
     const RCPtr<LControl> programCycle = tabs.GetPageForTab(WString(u"programCyclePage"));
     Require(programCycle, "Couldn't find programCyclePage (Tabbed Control Page)", 220);
     m_programs.AddItem(FindNumericUpDownChild(programCycle->FindChild(WString(u"program1"))));
@@ -200,7 +236,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     const CycleFields programFields = FindCycleFields(programCycle, kProgramFields, kInitialize);
     for (int i = 0; i < 4; ++i)
         SetLabel(programFields.label[i], kProgramKeys[i]);
+}
 
+void LButtonControlEditPanel::BindProgramIncDecPage(LTabControl& tabs)
+{
     const RCPtr<LControl> programIncDec = tabs.GetPageForTab(WString(u"programIncDecPage"));
     Require(programIncDec, "Couldn't find programIncDecPage (Tabbed Control Page)", 239);
     m_programMin = FindMinNumericUpDown(programIncDec);
@@ -211,7 +250,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     SetRange(m_programMax);
     m_programIncDec = FindComboBoxChild(programIncDec->FindChild(WString(u"incDecType")));
     Require(m_programIncDec, "couldn't find incDecType comboBox", 247);
+}
 
+void LButtonControlEditPanel::BindProgramPage(LTabControl& tabs)
+{
     const RCPtr<LControl> programPage = tabs.GetPageForTab(WString(u"programPage"));
     Require(programPage, "Couldn't find programPage (Tabbed Control Page)", 250);
     m_programs.AddItem(FindNumericUpDownChild(programPage->FindChild(WString(u"program"))));
@@ -219,7 +261,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     m_programMsb = FindMSBNumericUpDown(programPage);
     SetRange(m_programLsb);
     SetRange(m_programMsb);
+}
 
+void LButtonControlEditPanel::BindOtherPage(LTabControl& tabs)
+{
     const RCPtr<LControl> otherPage = tabs.GetPageForTab(WString(u"otherPage"));
     Require(otherPage, "can not find child otherPage", 258);
     m_otherType = FindComboBoxChild(otherPage->FindChild(WString(u"type")));
@@ -227,7 +272,10 @@ KXRESULT LButtonControlEditPanel::Initialize()
     m_otherValue = FindNumericUpDownChild(otherPage->FindChild(WString(u"value")));
     Require(m_otherValue, "can not find child value", 262);
     SetRange(m_otherValue);
+}
 
+void LButtonControlEditPanel::SetValueRangesAndFindChannels(LTabControl& tabs)
+{
     SetValueRangeForAllArrayItems(m_ccNumbers, 0.0, 127.0);
     SetValueRangeForAllArrayItems(m_firstValues, 0.0, 127.0);
     SetValueRangeForAllArrayItems(m_secondValues, 0.0, 127.0);
@@ -238,9 +286,6 @@ KXRESULT LButtonControlEditPanel::Initialize()
 
     for (int32_t i = 0; i < tabs.GetPageCount(); ++i)
         m_channelCombos.AddItem(FindComboBoxChild(ChildAs<LControl>(tabs.GetPage(i), u"midiChannel")));
-
-    RegisterForAllParameterNotifications();
-    return base;
 }
 
 KXRESULT LButtonControlEditPanel::Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)

@@ -91,7 +91,6 @@ KXRESULT LGroupPanelFrame::Initialize()
                                  Method("Initialize"), m_layout.sourcePath, 62);
 
     CollectTiles();
-    m_childAccessCount = 0;
 
     KXRESULT result = base;
     for (uint32_t i = 0; i < m_tiles.GetCount(); ++i) {
@@ -252,11 +251,7 @@ LParameterizedModule* LGroupPanelFrame::ChildModule(uint32_t index)
 {
     const uint32_t count = static_cast<uint32_t>(m_tileModules.size());
     LParameterizedModule* result = index < count ? m_tileModules[index] : nullptr;
-    if (m_childAccessCount < count) {
-        ++m_childAccessCount;
-        return result;
-    }
-    if (result && m_editModule && result->GetFirstParamID() == m_editModule->GetFirstParamID())
+    if (result && !m_inIdPass && m_editModule && result->GetFirstParamID() == m_editModule->GetFirstParamID())
         return m_editModule;
     return result;
 }

@@ -38,50 +38,48 @@ namespace KX {
 const std::vector<BuiltInControlClass>& GetBuiltInControlClasses()
 {
     static const std::vector<BuiltInControlClass> classes{
-        {u"Framework.Button", &CreateControlOfClass<LButton>, false},
-        {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, false},
-        {u"Framework.ListBox", &CreateControlOfClass<LListBox>, false},
-        {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, false},
-        {u"Framework.ListBoxItem", &CreateControlOfClass<LListBoxItem>, false},
-        {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, false},
-        {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, false},
-        {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, false},
-        {u"Framework.listbox2ColumnSortable", &CreateControlOfClass<LMultiColumnListBox>, false},
-        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, false},
-        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, true},
-        {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, false},
-        {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, false},
-        {u"Framework.CheckedComboBox", &CreateControlOfClass<LCheckedComboBox>, false},
-        {u"Framework.ComboBoxWithIcons", &CreateControlOfClass<LCheckedComboBox>, false},
-        {u"Framework.ComboSlider", &CreateControlOfClass<LComboSlider>, false},
-        {u"Framework.ComboSlider.DropDownPanel", &CreateControlOfClass<LPanel>, true},
-        {u"Framework.Slider", &CreateControlOfClass<LSlider>, false},
-        {u"Framework.Knob", &CreateControlOfClass<LKnob>, false},
-        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, true},
-        {u"Framework.Label", &CreateControlOfClass<LLabel>, false},
-        {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, false},
-        {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, false},
-        {u"Framework.Panel", &CreateControlOfClass<LPanel>, true},
-        {u"Framework.ToolTip", &CreateControlOfClass<LToolTip>, false},
-        {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, false},
-        {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, false},
-        {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, false},
-        {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, false},
-        {u"Framework.FileDropper", &CreateControlOfClass<LFileDropper>, false},
-        {u"Framework.StatusBar", &CreateControlOfClass<LStatusBar>, false},
-        {u"Framework.SplitterH", &CreateControlOfClass<LSplitterH>, false},
-        {u"Framework.SplitterV", &CreateControlOfClass<LSplitterV>, false},
-        {u"Framework.LevelMeter", &CreateControlOfClass<LLevelMeter>, false},
-        {u"Framework.ProgressBar", &CreateControlOfClass<LProgressBar>, false},
+        {u"Framework.Button", &CreateControlOfClass<LButton>, 93, false},
+        {u"Framework.OverlayButton", &CreateControlOfClass<LListBoxItem>, 96, false},
+        {u"Framework.ListBox", &CreateControlOfClass<LListBox>, 98, false},
+        {u"Framework.listboxNoScroll", &CreateControlOfClass<LListBox>, 99, false},
+        {u"Framework.ListBoxItem", &CreateControlOfClass<LListBoxItem>, 100, false},
+        {u"Framework.CheckedListBox", &CreateControlOfClass<LCheckedListBox>, 101, false},
+        {u"Framework.CheckedListBoxItem", &CreateControlOfClass<LCheckedListBoxItem>, 102, false},
+        {u"Framework.ListBoxWithIcons", &CreateControlOfClass<LCheckedListBox>, 103, false},
+        {u"Framework.listbox2ColumnSortable", &CreateControlOfClass<LMultiColumnListBox>, 104, false},
+        {u"Framework.ScrollBar", &CreateControlOfClass<LScrollbar>, 105, false},
+        {u"Framework.ScrollChannel", &CreateControlOfClass<LPanel>, 106, true},
+        {u"Framework.ComboBox", &CreateControlOfClass<LComboBox>, 107, false},
+        {u"Framework.ComboTextBox", &CreateControlOfClass<LComboBox>, 108, false},
+        {u"Framework.CheckedComboBox", &CreateControlOfClass<LCheckedComboBox>, 109, false},
+        {u"Framework.ComboBoxWithIcons", &CreateControlOfClass<LCheckedComboBox>, 110, false},
+        {u"Framework.ComboSlider", &CreateControlOfClass<LComboSlider>, 111, false},
+        {u"Framework.ComboSlider.DropDownPanel", &CreateControlOfClass<LPanel>, 112, true},
+        {u"Framework.Slider", &CreateControlOfClass<LSlider>, 113, false},
+        {u"Framework.Knob", &CreateControlOfClass<LKnob>, 114, false},
+        {u"Framework.TabControl", &CreateControlOfClass<LTabControl>, 115, true},
+        {u"Framework.Label", &CreateControlOfClass<LLabel>, 116, false},
+        {u"Framework.TextBox", &CreateControlOfClass<LTextBox>, 117, false},
+        {u"Framework.NumericUpDown", &CreateControlOfClass<LNumericUpDown>, 118, false},
+        {u"Framework.Panel", &CreateControlOfClass<LPanel>, 119, true},
+        {u"Framework.ToolTip", &CreateControlOfClass<LToolTip>, 120, false},
+        {u"Framework.PopupMenu", &CreateControlOfClass<LPopupMenu>, 121, false},
+        {u"Framework.MenuItem", &CreateControlOfClass<LMenuListBoxItem>, 122, false},
+        {u"Framework.ComboMenu", &CreateControlOfClass<LComboMenu>, 123, false},
+        {u"Framework.MainMenu", &CreateControlOfClass<LMainMenu>, 124, false},
+        {u"Framework.FileDropper", &CreateControlOfClass<LFileDropper>, 125, false},
+        {u"Framework.StatusBar", &CreateControlOfClass<LStatusBar>, 126, false},
+        {u"Framework.SplitterH", &CreateControlOfClass<LSplitterH>, 127, false},
+        {u"Framework.SplitterV", &CreateControlOfClass<LSplitterV>, 128, false},
+        {u"Framework.LevelMeter", &CreateControlOfClass<LLevelMeter>, 129, false},
+        {u"Framework.ProgressBar", &CreateControlOfClass<LProgressBar>, 130, false},
     };
     return classes;
 }
 
 void InstallBuiltInControlClasses()
 {
-    for (const BuiltInControlClass& c : GetBuiltInControlClasses())
-        if (!c.applicationRow)
-            SetFrameworkControlCreator(c.name, c.create);
+    SetFrameworkControlClasses(&GetBuiltInControlClasses());
 }
 
 ControlCreateFunction FindBuiltInControlCreator(const WString& name)

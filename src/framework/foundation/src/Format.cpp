@@ -165,13 +165,197 @@ bool IsDigit(C c)
     return c >= C('0') && c <= C('9');
 }
 
+// The flags: "-", "+", " ", "#" and "0" in any order.
+template <class C>
+void ReadFlags(const C*& f, Spec& spec)
+{
+    for (bool more = true; more;) {
+        switch (*f) {
+        case C('-'):
+            spec.left = true;
+            ++f;
+            break;
+        case C('+'):
+            spec.plus = true;
+            ++f;
+            break;
+        case C(' '):
+            spec.space = true;
+            ++f;
+            break;
+        case C('#'):
+            spec.alt = true;
+            ++f;
+            break;
+        case C('0'):
+            spec.zero = true;
+            ++f;
+            break;
+        default: more = false;
+        }
+    }
+}
+
+// The width: digits, or "*" taking it from the arguments (negative: left-aligned).
+template <class C, class R>
+void ReadWidth(const C*& f, Spec& spec, R& reader)
+{
+    if (*f == C('*')) {
+        ++f;
+        int w = reader.StarInt();
+        if (w < 0) {
+            spec.left = true;
+            w = w == INT_MIN ? kMaxField : -w;
+        }
+        spec.width = std::min(w, kMaxField);
+    } else {
+        while (IsDigit(*f))
+            spec.width = AddDigit(spec.width, static_cast<int>(*f++ - C('0')));
+    }
+}
+
+// The precision after ".": digits, or "*" taking it from the arguments (negative: none).
+template <class C, class R>
+void ReadPrecision(const C*& f, Spec& spec, R& reader)
+{
+    if (*f == C('.')) {
+        ++f;
+        spec.precision = 0;
+        if (*f == C('*')) {
+            ++f;
+            const int p = reader.StarInt();
+            spec.precision = p < 0 ? -1 : std::min(p, kMaxField);
+        } else {
+            while (IsDigit(*f))
+                spec.precision = AddDigit(spec.precision, static_cast<int>(*f++ - C('0')));
+        }
+    }
+}
+
+// The size prefix: hh, h, l, ll, L, j, z, t, w, I64, I32 or I.
+template <class C>
+void ReadSize(const C*& f, Spec& spec)
+{
+    switch (*f) {
+    case C('h'):
+        if (f[1] == C('h')) {
+            spec.size = Size::HH;
+            f += 2;
+        } else {
+            spec.size = Size::H;
+            ++f;
+        }
+        break;
+    case C('l'):
+        if (f[1] == C('l')) {
+            spec.size = Size::LL;
+            f += 2;
+        } else {
+            spec.size = Size::L;
+            ++f;
+        }
+        break;
+    case C('L'):
+        spec.size = Size::LongDouble;
+        ++f;
+        break;
+    case C('j'):
+        spec.size = Size::J;
+        ++f;
+        break;
+    case C('z'):
+        spec.size = Size::Z;
+        ++f;
+        break;
+    case C('t'):
+        spec.size = Size::T;
+        ++f;
+        break;
+    case C('w'):
+        spec.size = Size::Wide;
+        ++f;
+        break;
+    case C('I'):
+        if (f[1] == C('6') && f[2] == C('4')) {
+            spec.size = Size::I64;
+            f += 3;
+        } else if (f[1] == C('3') && f[2] == C('2')) {
+            spec.size = Size::I32;
+            f += 3;
+        } else {
+            spec.size = Size::Ptr;
+            ++f;
+        }
+        break;
+    default: break;
+    }
+}
+
+// Writes one conversion; an unknown one is copied from start through f as it stands.
+template <class C, class R>
+void Convert(Sink<C>& sink, const Spec& spec, C conv, R& reader, const C* start, const C* f)
+{
+    constexpr bool wideFormat = std::is_same_v<C, char16_t>;
+    switch (conv) {
+    case C('d'):
+    case C('i'): {
+        const int64_t v = reader.Int(spec.size);
+        const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+        EmitInteger(sink, spec, magnitude, v < 0, true, 10, false);
+        break;
+    }
+    case C('u'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 10, false); break;
+    case C('o'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 8, false); break;
+    case C('x'):
+    case C('X'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 16, conv == C('X')); break;
+    case C('p'): {
+        Spec p;
+        p.left = spec.left;
+        p.width = spec.width;
+        p.precision = 2 * sizeof(void*);
+        EmitInteger(sink, p, reinterpret_cast<uintptr_t>(reader.Ptr()), false, false, 16, true);
+        break;
+    }
+    case C('f'):
+    case C('F'):
+    case C('e'):
+    case C('E'):
+    case C('g'):
+    case C('G'): EmitFloat(sink, spec, reader.Float(spec.size), static_cast<char>(conv)); break;
+    case C('c'):
+    case C('C'): {
+        // %c is the format's own width; %C, %hc, %lc and %wc as for strings below.
+        bool other = conv == C('C');
+        if (spec.size == Size::H)
+            other = wideFormat;
+        else if (spec.size == Size::L || spec.size == Size::Wide)
+            other = !wideFormat;
+        EmitChar(sink, spec, reader.Int(Size::None), other);
+        break;
+    }
+    case C('s'):
+    case C('S'): {
+        bool wideText = (conv == C('s')) == wideFormat;
+        if (spec.size == Size::H)
+            wideText = false;
+        else if (spec.size == Size::L || spec.size == Size::Wide)
+            wideText = true;
+        EmitText(sink, spec, reader.Text(wideText));
+        break;
+    }
+    case C('n'):
+        reader.Ptr(); // consumed, never written through
+        break;
+    default: sink.Append(start, static_cast<size_t>(f - start)); break;
+    }
+}
+
 template <class C, class R>
 size_t Run(C* out, size_t capacity, const C* format, R& reader)
 {
     Sink<C> sink(out, capacity);
     if (!format)
         return sink.Finish();
-    constexpr bool wideFormat = std::is_same_v<C, char16_t>;
     const C* f = format;
     while (*f) {
         const C* literal = f;
@@ -188,108 +372,10 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
         }
 
         Spec spec;
-        for (bool more = true; more;) {
-            switch (*f) {
-            case C('-'):
-                spec.left = true;
-                ++f;
-                break;
-            case C('+'):
-                spec.plus = true;
-                ++f;
-                break;
-            case C(' '):
-                spec.space = true;
-                ++f;
-                break;
-            case C('#'):
-                spec.alt = true;
-                ++f;
-                break;
-            case C('0'):
-                spec.zero = true;
-                ++f;
-                break;
-            default: more = false;
-            }
-        }
-        if (*f == C('*')) {
-            ++f;
-            int w = reader.StarInt();
-            if (w < 0) {
-                spec.left = true;
-                w = w == INT_MIN ? kMaxField : -w;
-            }
-            spec.width = std::min(w, kMaxField);
-        } else {
-            while (IsDigit(*f))
-                spec.width = AddDigit(spec.width, static_cast<int>(*f++ - C('0')));
-        }
-        if (*f == C('.')) {
-            ++f;
-            spec.precision = 0;
-            if (*f == C('*')) {
-                ++f;
-                const int p = reader.StarInt();
-                spec.precision = p < 0 ? -1 : std::min(p, kMaxField);
-            } else {
-                while (IsDigit(*f))
-                    spec.precision = AddDigit(spec.precision, static_cast<int>(*f++ - C('0')));
-            }
-        }
-        switch (*f) {
-        case C('h'):
-            if (f[1] == C('h')) {
-                spec.size = Size::HH;
-                f += 2;
-            } else {
-                spec.size = Size::H;
-                ++f;
-            }
-            break;
-        case C('l'):
-            if (f[1] == C('l')) {
-                spec.size = Size::LL;
-                f += 2;
-            } else {
-                spec.size = Size::L;
-                ++f;
-            }
-            break;
-        case C('L'):
-            spec.size = Size::LongDouble;
-            ++f;
-            break;
-        case C('j'):
-            spec.size = Size::J;
-            ++f;
-            break;
-        case C('z'):
-            spec.size = Size::Z;
-            ++f;
-            break;
-        case C('t'):
-            spec.size = Size::T;
-            ++f;
-            break;
-        case C('w'):
-            spec.size = Size::Wide;
-            ++f;
-            break;
-        case C('I'):
-            if (f[1] == C('6') && f[2] == C('4')) {
-                spec.size = Size::I64;
-                f += 3;
-            } else if (f[1] == C('3') && f[2] == C('2')) {
-                spec.size = Size::I32;
-                f += 3;
-            } else {
-                spec.size = Size::Ptr;
-                ++f;
-            }
-            break;
-        default: break;
-        }
+        ReadFlags(f, spec);
+        ReadWidth(f, spec, reader);
+        ReadPrecision(f, spec, reader);
+        ReadSize(f, spec);
 
         const C conv = *f;
         if (!conv) {
@@ -297,58 +383,7 @@ size_t Run(C* out, size_t capacity, const C* format, R& reader)
             break;
         }
         ++f;
-        switch (conv) {
-        case C('d'):
-        case C('i'): {
-            const int64_t v = reader.Int(spec.size);
-            const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            EmitInteger(sink, spec, magnitude, v < 0, true, 10, false);
-            break;
-        }
-        case C('u'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 10, false); break;
-        case C('o'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 8, false); break;
-        case C('x'):
-        case C('X'): EmitInteger(sink, spec, reader.UInt(spec.size), false, false, 16, conv == C('X')); break;
-        case C('p'): {
-            Spec p;
-            p.left = spec.left;
-            p.width = spec.width;
-            p.precision = 2 * sizeof(void*);
-            EmitInteger(sink, p, reinterpret_cast<uintptr_t>(reader.Ptr()), false, false, 16, true);
-            break;
-        }
-        case C('f'):
-        case C('F'):
-        case C('e'):
-        case C('E'):
-        case C('g'):
-        case C('G'): EmitFloat(sink, spec, reader.Float(spec.size), static_cast<char>(conv)); break;
-        case C('c'):
-        case C('C'): {
-            // %c is the format's own width; %C, %hc, %lc and %wc as for strings below.
-            bool other = conv == C('C');
-            if (spec.size == Size::H)
-                other = wideFormat;
-            else if (spec.size == Size::L || spec.size == Size::Wide)
-                other = !wideFormat;
-            EmitChar(sink, spec, reader.Int(Size::None), other);
-            break;
-        }
-        case C('s'):
-        case C('S'): {
-            bool wideText = (conv == C('s')) == wideFormat;
-            if (spec.size == Size::H)
-                wideText = false;
-            else if (spec.size == Size::L || spec.size == Size::Wide)
-                wideText = true;
-            EmitText(sink, spec, reader.Text(wideText));
-            break;
-        }
-        case C('n'):
-            reader.Ptr(); // consumed, never written through
-            break;
-        default: sink.Append(start, static_cast<size_t>(f - start)); break;
-        }
+        Convert(sink, spec, conv, reader, start, f);
     }
     return sink.Finish();
 }

@@ -357,151 +357,165 @@ bool LRegion::IntersectsRectF(const RectT<double>& rect, const PointT<double>& o
     return IntersectsRect(RoundToInt32(left), RoundToInt32(top), RoundToInt32(right), RoundToInt32(bottom));
 }
 
+namespace {
+
+// Sorts by top edge, keeping the order of equal tops. Empty rectangles cover nothing and
+// would keep the band cutting below from ending: drop any that got in.
+void SortByTop(LRegionNode*& head)
+{
+    std::vector<LRegionNode*> nodes;
+    for (LRegionNode* n = head; n;) {
+        LRegionNode* next = n->next;
+        if (n->right > n->left && n->bottom > n->top)
+            nodes.push_back(n);
+        else
+            LRegionNodePool::Free(n);
+        n = next;
+    }
+    if (nodes.empty()) {
+        head = nullptr;
+        return;
+    }
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [](const LRegionNode* a, const LRegionNode* b) { return a->top < b->top; });
+    for (size_t i = 0; i + 1 < nodes.size(); ++i)
+        nodes[i]->next = nodes[i + 1];
+    nodes.back()->next = nullptr;
+    head = nodes.front();
+}
+
+// Cuts into bands: afterwards nodes with the same top have the same bottom.
+void CutIntoBands(LRegionNode* head)
+{
+    int32_t b = 0;
+    LRegionNode* remembered = nullptr;
+    for (LRegionNode* n = head; n; n = n->next) {
+        if (n == head || n->top >= b || n->bottom <= b) {
+            b = n->bottom;
+            remembered = nullptr;
+            LRegionNode* f = n->next;
+            while (f && f->top == n->top) {
+                b = std::min(b, f->bottom);
+                f = f->next;
+            }
+            if (f && f->top < b) {
+                b = f->top;
+                remembered = f;
+            }
+        }
+        if (b < n->bottom) {
+            LRegionNode* piece = NewNode(n->left, b, n->right, n->bottom);
+            n->bottom = b;
+            LRegionNode* after = remembered;
+            if (!after) {
+                after = n;
+                for (LRegionNode* f = n->next; f && f->top < b; f = f->next)
+                    after = f;
+            }
+            piece->next = after->next;
+            after->next = piece;
+        }
+    }
+}
+
+// Within each band: orders by left edge and merges neighbours that touch.
+void MergeWithinBands(LRegionNode*& head)
+{
+    LRegionNode** bandLink = &head;
+    while (*bandLink) {
+        const int32_t top = (*bandLink)->top;
+        bool swapped;
+        do {
+            swapped = false;
+            LRegionNode** link = bandLink;
+            for (;;) {
+                LRegionNode* a = *link;
+                LRegionNode* c = a->next;
+                if (!c || c->top != top)
+                    break;
+                if (c->right == a->left || c->left == a->right) {
+                    if (c->left < a->left)
+                        a->left = c->left;
+                    else
+                        a->right = c->right;
+                    a->next = c->next;
+                    LRegionNodePool::Free(c);
+                } else if (c->left < a->left) {
+                    a->next = c->next;
+                    c->next = a;
+                    *link = c;
+                    link = &c->next;
+                    swapped = true;
+                } else {
+                    link = &a->next;
+                }
+            }
+        } while (swapped);
+        LRegionNode** next = bandLink;
+        while (*next && (*next)->top == top)
+            next = &(*next)->next;
+        bandLink = next;
+    }
+}
+
+// Between bands: a rectangle directly below one of the same left and right takes it over.
+void MergeBetweenBands(LRegionNode*& head)
+{
+    struct Band {
+        int32_t top;
+        int32_t bottom;
+        std::vector<LRegionNode*> nodes;
+    };
+    std::vector<Band> bands;
+    for (LRegionNode* n = head; n; n = n->next) {
+        if (bands.empty() || bands.back().top != n->top)
+            bands.push_back(Band{n->top, n->bottom, {}});
+        bands.back().nodes.push_back(n);
+    }
+    std::vector<LRegionNode*> freed;
+    for (size_t k = 1; k < bands.size(); ++k) {
+        Band& upper = bands[k - 1];
+        Band& lower = bands[k];
+        if (lower.top != upper.bottom)
+            continue;
+        for (LRegionNode* r : lower.nodes) {
+            for (LRegionNode*& u : upper.nodes) {
+                if (u && u->left == r->left && u->right == r->right && u->bottom == r->top) {
+                    r->top = u->top;
+                    freed.push_back(u);
+                    u = nullptr;
+                    break;
+                }
+            }
+        }
+    }
+    if (!freed.empty()) {
+        std::sort(freed.begin(), freed.end());
+        LRegionNode** link = &head;
+        while (*link) {
+            LRegionNode* n = *link;
+            if (std::binary_search(freed.begin(), freed.end(), n)) {
+                *link = n->next;
+                LRegionNodePool::Free(n);
+            } else {
+                link = &n->next;
+            }
+        }
+    }
+}
+
+} // namespace
+
 void LRegion::Optimize()
 {
     if (!m_head || !m_head->next)
         return;
-
-    // 1. Sort by top edge, keeping the order of equal tops. Empty rectangles cover nothing and
-    // would keep the band cutting below from ending: drop any that got in.
-    {
-        std::vector<LRegionNode*> nodes;
-        for (LRegionNode* n = m_head; n;) {
-            LRegionNode* next = n->next;
-            if (n->right > n->left && n->bottom > n->top)
-                nodes.push_back(n);
-            else
-                LRegionNodePool::Free(n);
-            n = next;
-        }
-        if (nodes.empty()) {
-            m_head = nullptr;
-            return;
-        }
-        std::stable_sort(nodes.begin(), nodes.end(),
-                         [](const LRegionNode* a, const LRegionNode* b) { return a->top < b->top; });
-        for (size_t i = 0; i + 1 < nodes.size(); ++i)
-            nodes[i]->next = nodes[i + 1];
-        nodes.back()->next = nullptr;
-        m_head = nodes.front();
-    }
-
-    // 2. Cut into bands: afterwards nodes with the same top have the same bottom.
-    {
-        int32_t b = 0;
-        LRegionNode* remembered = nullptr;
-        for (LRegionNode* n = m_head; n; n = n->next) {
-            if (n == m_head || n->top >= b || n->bottom <= b) {
-                b = n->bottom;
-                remembered = nullptr;
-                LRegionNode* f = n->next;
-                while (f && f->top == n->top) {
-                    b = std::min(b, f->bottom);
-                    f = f->next;
-                }
-                if (f && f->top < b) {
-                    b = f->top;
-                    remembered = f;
-                }
-            }
-            if (b < n->bottom) {
-                LRegionNode* piece = NewNode(n->left, b, n->right, n->bottom);
-                n->bottom = b;
-                LRegionNode* after = remembered;
-                if (!after) {
-                    after = n;
-                    for (LRegionNode* f = n->next; f && f->top < b; f = f->next)
-                        after = f;
-                }
-                piece->next = after->next;
-                after->next = piece;
-            }
-        }
-    }
-
-    // 3. Within each band: order by left edge and merge neighbours that touch.
-    {
-        LRegionNode** bandLink = &m_head;
-        while (*bandLink) {
-            const int32_t top = (*bandLink)->top;
-            bool swapped;
-            do {
-                swapped = false;
-                LRegionNode** link = bandLink;
-                for (;;) {
-                    LRegionNode* a = *link;
-                    LRegionNode* c = a->next;
-                    if (!c || c->top != top)
-                        break;
-                    if (c->right == a->left || c->left == a->right) {
-                        if (c->left < a->left)
-                            a->left = c->left;
-                        else
-                            a->right = c->right;
-                        a->next = c->next;
-                        LRegionNodePool::Free(c);
-                    } else if (c->left < a->left) {
-                        a->next = c->next;
-                        c->next = a;
-                        *link = c;
-                        link = &c->next;
-                        swapped = true;
-                    } else {
-                        link = &a->next;
-                    }
-                }
-            } while (swapped);
-            LRegionNode** next = bandLink;
-            while (*next && (*next)->top == top)
-                next = &(*next)->next;
-            bandLink = next;
-        }
-    }
-
-    // 4. Between bands: a rectangle directly below one of the same left and right takes it over.
-    {
-        struct Band {
-            int32_t top;
-            int32_t bottom;
-            std::vector<LRegionNode*> nodes;
-        };
-        std::vector<Band> bands;
-        for (LRegionNode* n = m_head; n; n = n->next) {
-            if (bands.empty() || bands.back().top != n->top)
-                bands.push_back(Band{n->top, n->bottom, {}});
-            bands.back().nodes.push_back(n);
-        }
-        std::vector<LRegionNode*> freed;
-        for (size_t k = 1; k < bands.size(); ++k) {
-            Band& upper = bands[k - 1];
-            Band& lower = bands[k];
-            if (lower.top != upper.bottom)
-                continue;
-            for (LRegionNode* r : lower.nodes) {
-                for (LRegionNode*& u : upper.nodes) {
-                    if (u && u->left == r->left && u->right == r->right && u->bottom == r->top) {
-                        r->top = u->top;
-                        freed.push_back(u);
-                        u = nullptr;
-                        break;
-                    }
-                }
-            }
-        }
-        if (!freed.empty()) {
-            std::sort(freed.begin(), freed.end());
-            LRegionNode** link = &m_head;
-            while (*link) {
-                LRegionNode* n = *link;
-                if (std::binary_search(freed.begin(), freed.end(), n)) {
-                    *link = n->next;
-                    LRegionNodePool::Free(n);
-                } else {
-                    link = &n->next;
-                }
-            }
-        }
-    }
+    SortByTop(m_head);
+    if (!m_head)
+        return;
+    CutIntoBands(m_head);
+    MergeWithinBands(m_head);
+    MergeBetweenBands(m_head);
 }
 
 } // namespace KX

@@ -210,6 +210,134 @@ std::string ResponseRule(const std::string& path)
     return "type='signal',interface='" + std::string(kRequest) + "',member='Response',path='" + path + "'";
 }
 
+// A private connection to the bus at the address, registered; null with the error filled.
+PrivateConnection Connect(const std::string& address, std::string& failure)
+{
+    Error error;
+    PrivateConnection connection(dbus_connection_open_private(address.c_str(), error.Get()));
+    if (!connection) {
+        failure = "portal: " + error.Text();
+        return connection;
+    }
+    dbus_connection_set_exit_on_disconnect(connection.get(), FALSE);
+    if (!dbus_bus_register(connection.get(), error.Get())) {
+        failure = "portal: " + error.Text();
+        return PrivateConnection();
+    }
+    return connection;
+}
+
+// The Request object's path follows from our bus name and the token.
+std::string ExpectedRequestPath(DBusConnection* connection, const std::string& token)
+{
+    std::string sender = dbus_bus_get_unique_name(connection);
+    sender.erase(0, 1);
+    for (char& c : sender)
+        c = c == '.' ? '_' : c;
+    return std::string(kPortalPath) + "/request/" + sender + "/" + token;
+}
+
+// Listens for the Response at the path and for the portal leaving the bus.
+bool ListenBeforeCalling(DBusConnection* connection, const std::string& expected, std::string& error)
+{
+    return AddMatch(connection, ResponseRule(expected), error) &&
+           AddMatch(connection,
+                    "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+                    "member='NameOwnerChanged',arg0='" +
+                        std::string(kPortalName) + "'",
+                    error);
+}
+
+// True when the message says the portal that took the call left the bus.
+bool PortalLeft(DBusMessage* m, const std::string& owner)
+{
+    const char* name = nullptr;
+    const char* before = nullptr;
+    const char* after = nullptr;
+    return dbus_message_get_args(m, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before, DBUS_TYPE_STRING,
+                                 &after, DBUS_TYPE_INVALID) &&
+           std::string_view(name) == kPortalName && owner == before;
+}
+
+// The Response signal into the result: chosen local files, cancelled, or an error.
+void ReadResponse(DBusMessage* m, Result& result)
+{
+    uint32_t code = 2;
+    std::vector<std::string> uris;
+    if (!ParseResponse(m, code, uris)) {
+        result.error = "portal: malformed response";
+        return;
+    }
+    if (code == 1) {
+        result.status = Status::Cancelled;
+        return;
+    }
+    if (code != 0) {
+        result.error = "portal: the dialog failed (response " + std::to_string(code) + ")";
+        return;
+    }
+    for (const std::string& uri : uris) {
+        std::optional<std::string> local = FileUriToPath(uri);
+        if (!local) {
+            result.error = "portal: not a local file: " + uri;
+            result.paths.clear();
+            return;
+        }
+        result.paths.push_back(std::move(*local));
+    }
+    if (result.paths.empty()) {
+        result.error = "portal: answered no file";
+        return;
+    }
+    result.status = Status::Chosen;
+}
+
+// Asks the portal to close the dialog of the request; no answer is awaited.
+void CloseRequest(DBusConnection* connection, const std::string& owner, const std::string& path)
+{
+    Message close(dbus_message_new_method_call(owner.c_str(), path.c_str(), kRequest, "Close"));
+    if (close) {
+        dbus_message_set_no_reply(close.get(), TRUE);
+        dbus_connection_send(connection, close.get(), nullptr);
+        dbus_connection_flush(connection);
+    }
+}
+
+// The bounded wait for the Response of the request at path from owner.
+void AwaitResponse(DBusConnection* connection, const std::string& path, const std::string& owner,
+                   const Options& options, Result& result)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.responseTimeoutMs);
+    while (true) {
+        while (Message message{dbus_connection_pop_message(connection)}) {
+            DBusMessage* m = message.get();
+            if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged")) {
+                if (PortalLeft(m, owner)) {
+                    result.error = "portal: left the bus without answering";
+                    return;
+                }
+                continue;
+            }
+            // Only the portal that took the call answers it.
+            if (!dbus_message_is_signal(m, kRequest, "Response") || !dbus_message_has_path(m, path.c_str()) ||
+                !dbus_message_has_sender(m, owner.c_str()))
+                continue;
+            ReadResponse(m, result);
+            return;
+        }
+        if (options.responseTimeoutMs > 0 && Clock::now() >= deadline) {
+            CloseRequest(connection, owner, path);
+            result.error = "portal: no answer in time";
+            return;
+        }
+        if (!dbus_connection_get_is_connected(connection) || !dbus_connection_read_write(connection, kSliceMs)) {
+            result.error = "portal: the bus closed";
+            return;
+        }
+    }
+}
+
 } // namespace
 
 Result ChooseWithPortal(const Request& request, const Options& options)
@@ -220,31 +348,14 @@ Result ChooseWithPortal(const Request& request, const Options& options)
         result.error = "portal: no session bus";
         return result;
     }
-    Error error;
-    PrivateConnection connection(dbus_connection_open_private(address.c_str(), error.Get()));
-    if (!connection) {
-        result.error = "portal: " + error.Text();
+    const PrivateConnection connection = Connect(address, result.error);
+    if (!connection)
         return result;
-    }
-    dbus_connection_set_exit_on_disconnect(connection.get(), FALSE);
-    if (!dbus_bus_register(connection.get(), error.Get())) {
-        result.error = "portal: " + error.Text();
-        return result;
-    }
 
-    // The Request object's path follows from our bus name and the token; listen before calling.
-    std::string sender = dbus_bus_get_unique_name(connection.get());
-    sender.erase(0, 1);
-    for (char& c : sender)
-        c = c == '.' ? '_' : c;
+    // Listen before calling.
     const std::string token = RequestToken();
-    const std::string expected = std::string(kPortalPath) + "/request/" + sender + "/" + token;
-    if (!AddMatch(connection.get(), ResponseRule(expected), result.error) ||
-        !AddMatch(connection.get(),
-                  "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
-                  "member='NameOwnerChanged',arg0='" +
-                      std::string(kPortalName) + "'",
-                  result.error))
+    const std::string expected = ExpectedRequestPath(connection.get(), token);
+    if (!ListenBeforeCalling(connection.get(), expected, result.error))
         return result;
 
     char parent[32] = "";
@@ -255,6 +366,7 @@ Result ChooseWithPortal(const Request& request, const Options& options)
         result.error = "portal: out of memory";
         return result;
     }
+    Error error;
     Message reply(
         dbus_connection_send_with_reply_and_block(connection.get(), call.get(), options.callTimeoutMs, error.Get()));
     const char* handle = nullptr;
@@ -268,74 +380,8 @@ Result ChooseWithPortal(const Request& request, const Options& options)
     result.status = Status::Failed;
     if (path != expected && !AddMatch(connection.get(), ResponseRule(path), result.error))
         return result;
-
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.responseTimeoutMs);
-    while (true) {
-        while (Message message{dbus_connection_pop_message(connection.get())}) {
-            DBusMessage* m = message.get();
-            if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged")) {
-                const char* name = nullptr;
-                const char* before = nullptr;
-                const char* after = nullptr;
-                if (dbus_message_get_args(m, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before,
-                                          DBUS_TYPE_STRING, &after, DBUS_TYPE_INVALID) &&
-                    std::string_view(name) == kPortalName && owner == before) {
-                    result.error = "portal: left the bus without answering";
-                    return result;
-                }
-                continue;
-            }
-            // Only the portal that took the call answers it.
-            if (!dbus_message_is_signal(m, kRequest, "Response") || !dbus_message_has_path(m, path.c_str()) ||
-                !dbus_message_has_sender(m, owner.c_str()))
-                continue;
-            uint32_t code = 2;
-            std::vector<std::string> uris;
-            if (!ParseResponse(m, code, uris)) {
-                result.error = "portal: malformed response";
-                return result;
-            }
-            if (code == 1) {
-                result.status = Status::Cancelled;
-                return result;
-            }
-            if (code != 0) {
-                result.error = "portal: the dialog failed (response " + std::to_string(code) + ")";
-                return result;
-            }
-            for (const std::string& uri : uris) {
-                std::optional<std::string> local = FileUriToPath(uri);
-                if (!local) {
-                    result.error = "portal: not a local file: " + uri;
-                    result.paths.clear();
-                    return result;
-                }
-                result.paths.push_back(std::move(*local));
-            }
-            if (result.paths.empty()) {
-                result.error = "portal: answered no file";
-                return result;
-            }
-            result.status = Status::Chosen;
-            return result;
-        }
-        if (options.responseTimeoutMs > 0 && Clock::now() >= deadline) {
-            Message close(dbus_message_new_method_call(owner.c_str(), path.c_str(), kRequest, "Close"));
-            if (close) {
-                dbus_message_set_no_reply(close.get(), TRUE);
-                dbus_connection_send(connection.get(), close.get(), nullptr);
-                dbus_connection_flush(connection.get());
-            }
-            result.error = "portal: no answer in time";
-            return result;
-        }
-        if (!dbus_connection_get_is_connected(connection.get()) ||
-            !dbus_connection_read_write(connection.get(), kSliceMs)) {
-            result.error = "portal: the bus closed";
-            return result;
-        }
-    }
+    AwaitResponse(connection.get(), path, owner, options, result);
+    return result;
 }
 
 } // namespace platform::filechooser

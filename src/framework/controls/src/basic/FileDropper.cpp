@@ -17,7 +17,7 @@ void LFileDropper::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     LControl::OnConditionsChanged(param);
     if (param && (param->GetCurrentMask() & Condition::kLeftPressed) &&
         !(param->GetPreviousMask() & Condition::kLeftPressed)) {
-        SetDragMode(1, 3);
+        SetDragMode(DragMode::kDropMove, DragAxis::kBoth);
         SetInteractionMode(0);
     }
 }

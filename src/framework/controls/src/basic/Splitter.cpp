@@ -201,7 +201,7 @@ void LSplitterBase::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (param) {
         const uint32_t before = param->GetPreviousMask(), now = param->GetCurrentMask();
         if ((now & Condition::kLeftDrag) && !(before & Condition::kLeftDrag))
-            SetDragMode(3, m_orientation == 0 ? 2u : 1u);
+            SetDragMode(DragMode::kMoveScroll, m_orientation == 0 ? DragAxis::kY : DragAxis::kX);
         else if (!(now & Condition::kLeftDrag) && (before & Condition::kLeftDrag))
             m_anchor = nullptr;
     }

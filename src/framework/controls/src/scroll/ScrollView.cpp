@@ -319,7 +319,7 @@ void LScrollView::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         return;
     const uint32_t was = param->GetPreviousMask(), now = param->GetCurrentMask();
     if ((now & Condition::kLeftDrag) && !(was & Condition::kLeftDrag))
-        SetDragMode(6, 3); // pans both axes; the range limits each
+        SetDragMode(DragMode::kPan, DragAxis::kBoth); // the range limits each axis
 }
 
 KXRESULT LScrollView::StepBar(const RCPtr<LScrollbar>& bar, bool forward, uint32_t modifiers)

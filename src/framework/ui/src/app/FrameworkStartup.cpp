@@ -4,7 +4,6 @@
 #include "kx/ui/FrameworkApp.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace KX {
 
@@ -12,64 +11,19 @@ namespace {
 constexpr const char* kAppMethodPath = "Application\\FrameworkApp";
 constexpr const char16_t* kSkinIndexKey = u"CurrentSkinIndex";
 constexpr int32_t kUserSettings = 1;
-} // namespace
-
-namespace {
-std::vector<FrameworkControlClass>& ControlClassTable()
-{
-    // The widget classes live in the framework controls library, which installs their create
-    // functions; a name without one is not registered.
-    static std::vector<FrameworkControlClass> classes{
-        {u"Framework.Button", nullptr, 93},
-        {u"Framework.OverlayButton", nullptr, 96},
-        {u"Framework.ListBox", nullptr, 98},
-        {u"Framework.listboxNoScroll", nullptr, 99},
-        {u"Framework.ListBoxItem", nullptr, 100},
-        {u"Framework.CheckedListBox", nullptr, 101},
-        {u"Framework.CheckedListBoxItem", nullptr, 102},
-        {u"Framework.ListBoxWithIcons", nullptr, 103},
-        {u"Framework.listbox2ColumnSortable", nullptr, 104},
-        {u"Framework.ScrollBar", nullptr, 105},
-        {u"Framework.ScrollChannel", nullptr, 106},
-        {u"Framework.ComboBox", nullptr, 107},
-        {u"Framework.ComboTextBox", nullptr, 108},
-        {u"Framework.CheckedComboBox", nullptr, 109},
-        {u"Framework.ComboBoxWithIcons", nullptr, 110},
-        {u"Framework.ComboSlider", nullptr, 111},
-        {u"Framework.ComboSlider.DropDownPanel", nullptr, 112},
-        {u"Framework.Slider", nullptr, 113},
-        {u"Framework.Knob", nullptr, 114},
-        {u"Framework.TabControl", nullptr, 115},
-        {u"Framework.Label", nullptr, 116},
-        {u"Framework.TextBox", nullptr, 117},
-        {u"Framework.NumericUpDown", nullptr, 118},
-        {u"Framework.Panel", nullptr, 119},
-        {u"Framework.ToolTip", nullptr, 120},
-        {u"Framework.PopupMenu", nullptr, 121},
-        {u"Framework.MenuItem", nullptr, 122},
-        {u"Framework.ComboMenu", nullptr, 123},
-        {u"Framework.MainMenu", nullptr, 124},
-        {u"Framework.FileDropper", nullptr, 125},
-        {u"Framework.StatusBar", nullptr, 126},
-        {u"Framework.SplitterH", nullptr, 127},
-        {u"Framework.SplitterV", nullptr, 128},
-        {u"Framework.LevelMeter", nullptr, 129},
-        {u"Framework.ProgressBar", nullptr, 130},
-    };
-    return classes;
-}
+// The widget classes live in the framework controls library, which hands their table over.
+const std::vector<FrameworkControlClass>* g_controlClasses = nullptr;
 } // namespace
 
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
 {
-    return ControlClassTable();
+    static const std::vector<FrameworkControlClass> none;
+    return g_controlClasses ? *g_controlClasses : none;
 }
 
-void SetFrameworkControlCreator(const char16_t* name, ControlCreateFunction create)
+void SetFrameworkControlClasses(const std::vector<FrameworkControlClass>* classes)
 {
-    for (FrameworkControlClass& c : ControlClassTable())
-        if (std::u16string_view(c.name) == std::u16string_view(name))
-            c.create = create;
+    g_controlClasses = classes;
 }
 
 KXRESULT LFrameworkApp::RunApplicationStartup()
@@ -79,7 +33,7 @@ KXRESULT LFrameworkApp::RunApplicationStartup()
         if (!m_factory)
             return E_FAIL;
         for (const FrameworkControlClass& c : GetFrameworkControlClasses())
-            if (c.create)
+            if (c.create && !c.applicationRow)
                 CheckResult(m_factory->RegisterControlClass(WString(c.name), c.create),
                             "KX::LFrameworkApp::RunApplicationStartup", kAppMethodPath, c.line);
         if (m_hotKeys)

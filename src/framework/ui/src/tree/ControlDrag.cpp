@@ -54,7 +54,7 @@ void LControl::OnDragBegin()
     }
     if (!m_layout)
         return;
-    if (m_dragMode == 1) {
+    if (m_dragMode == DragMode::kDropMove) {
         m_dropTarget = nullptr;
         m_wasUnclippedBeforeDrag = m_layout->clipToParent ? 0 : 1;
         SetClipToParent(false);
@@ -90,7 +90,7 @@ void LControl::SaveGeometry()
 void LControl::OnDragEnd()
 {
     const RCPtr<LControl> self(this);
-    if (m_dragMode != 1) {
+    if (m_dragMode != DragMode::kDropMove) {
         if (RCPtr<LControl> parent = m_parent) {
             parent->StopAxisAnimation(0);
             parent->StopAxisAnimation(1);
@@ -117,191 +117,230 @@ void LControl::OnDragEnd()
     }
 }
 
-void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
-{
-    if (!param || !m_layout)
-        return;
-    const RCPtr<LControl> self(this);
-    m_inDragMove = 1;
-    const PointT<double> point = LongPointToDoublePoint(param->GetPoint());
-    const PointT<double> origin = GetOriginInRootWindow();
-    const PointT<double> pointer{point.x + origin.x, point.y + origin.y};
-    const PointT<double> raw{m_position.x + point.x - m_pressPoint.x, m_position.y + point.y - m_pressPoint.y};
-    PointT<double> delta = raw;
-    const PointT<double> parentScroll = m_parent ? m_parent->m_scroll : PointT<double>{};
-    RCPtr<LControl> container = m_parent;
+// The steps of one move of a drag, over the control's state; they gather the auto-scroll
+// overshoot per edge for the container.
+struct LControl::DragMove {
+    LControl& c;
+    const RCPtr<LControl>& self;
+    PointT<double> point;   // the pointer in the control
+    PointT<double> pointer; // the pointer in the root window
+    PointT<double> raw;     // the move since the press
+    PointT<double> delta;   // the move as limited
+    PointT<double> parentScroll;
+    RCPtr<LControl> container;
     // Overshoot past the auto-scroll margin per edge: left, right, top, bottom.
     double overshoot[4] = {};
     bool counts[4] = {};
 
-    if (m_dragMode >= 2 && m_dragMode <= 5 && m_parent) {
-        const RectT<double> client = m_parent->GetClientRect();
+    DragMove(LControl& control, const RCPtr<LControl>& held, PointT<double> at)
+        : c(control), self(held), point(at), container(control.m_parent)
+    {
+        const PointT<double> origin = c.GetOriginInRootWindow();
+        pointer = {point.x + origin.x, point.y + origin.y};
+        raw = {c.m_position.x + point.x - c.m_pressPoint.x, c.m_position.y + point.y - c.m_pressPoint.y};
+        delta = raw;
+        parentScroll = c.m_parent ? c.m_parent->m_scroll : PointT<double>{};
+    }
+
+    // Keeps the move inside the parent's visible client area (and a resized control at least a
+    // pixel wide and high); near the parent's edges, how far past them for the auto-scroll.
+    void LimitToParent()
+    {
+        LControl& parent = *c.m_parent;
+        const RectT<double> client = parent.GetClientRect();
         const RectT<double> visible{client.x + parentScroll.x, client.y + parentScroll.y, client.width, client.height};
         RectT<double> limit = visible;
-        m_parent->LimitDragRect(limit);
-        delta.x = std::max(limit.x - m_pressPoint.x, std::min(delta.x, limit.x + limit.width - m_pressPoint.x));
-        delta.y = std::max(limit.y - m_pressPoint.y, std::min(delta.y, limit.y + limit.height - m_pressPoint.y));
-        if (m_dragMode >= 4) {
-            if (m_dragAxes & 0x8)
-                delta.x = std::min(delta.x, m_dragBeginGeometry[0] - 1.0);
-            if (m_dragAxes & 0x4)
-                delta.x = std::max(delta.x, 1.0 - m_dragBeginGeometry[0]);
-            if (m_dragAxes & 0x10)
-                delta.y = std::min(delta.y, m_dragBeginGeometry[1] - 1.0);
-            if (m_dragAxes & 0x20)
-                delta.y = std::max(delta.y, 1.0 - m_dragBeginGeometry[1]);
+        parent.LimitDragRect(limit);
+        delta.x = std::max(limit.x - c.m_pressPoint.x, std::min(delta.x, limit.x + limit.width - c.m_pressPoint.x));
+        delta.y = std::max(limit.y - c.m_pressPoint.y, std::min(delta.y, limit.y + limit.height - c.m_pressPoint.y));
+        if (c.m_dragMode >= DragMode::kResize) {
+            if (c.m_dragAxes & DragAxis::kLeftEdge)
+                delta.x = std::min(delta.x, c.m_dragBeginGeometry[0] - 1.0);
+            if (c.m_dragAxes & DragAxis::kRightEdge)
+                delta.x = std::max(delta.x, 1.0 - c.m_dragBeginGeometry[0]);
+            if (c.m_dragAxes & DragAxis::kTopEdge)
+                delta.y = std::min(delta.y, c.m_dragBeginGeometry[1] - 1.0);
+            if (c.m_dragAxes & DragAxis::kBottomEdge)
+                delta.y = std::max(delta.y, 1.0 - c.m_dragBeginGeometry[1]);
         }
-        if (m_dragMode == 3 || m_dragMode == 5) {
-            PointT<double> p = point;
-            m_parent->MapPointFromControl(*this, p);
-            const double clientPos[2] = {client.x, client.y}, clientLen[2] = {client.width, client.height};
-            const double limitPos[2] = {limit.x, limit.y}, limitLen[2] = {limit.width, limit.height};
-            const double visiblePos[2] = {visible.x, visible.y};
-            const double scroll[2] = {parentScroll.x, parentScroll.y}, mapped[2] = {p.x, p.y};
-            const double press[2] = {m_pressPoint.x, m_pressPoint.y}, rawD[2] = {raw.x, raw.y};
-            const bool clamped[2] = {delta.x != raw.x, delta.y != raw.y};
-            const uint32_t axisBits[2] = {0x1 | 0x4 | 0x8, 0x2 | 0x10 | 0x20};
-            for (int i = 0; i < 2; ++i) {
-                const double nearMargin =
-                    std::clamp(kEdgeMargin - std::trunc(std::trunc(clientPos[i]) - limitPos[i]), 0.0, kEdgeMargin);
-                const double farMargin = std::clamp(kEdgeMargin + std::trunc(clientPos[i] + clientLen[i]) -
-                                                        std::trunc(limitPos[i] + limitLen[i]),
-                                                    0.0, kEdgeMargin);
-                const double at = press[i] + rawD[i];
-                const double nearSide = visiblePos[i], farSide = visiblePos[i] + clientLen[i];
-                const bool live = (m_dragAxes & axisBits[i]) != 0 && !clamped[i];
-                if (scroll[i] + mapped[i] <= clientPos[i] + clientLen[i] * 0.5) {
-                    if (at <= nearSide + nearMargin) {
-                        overshoot[2 * i] = nearSide + nearMargin - at;
-                        counts[2 * i] = live;
-                    }
-                } else if (at >= farSide - farMargin) {
-                    overshoot[2 * i + 1] = at - (farSide - farMargin);
-                    counts[2 * i + 1] = live;
+        if (c.m_dragMode == DragMode::kMoveScroll || c.m_dragMode == DragMode::kResizeScroll)
+            MeasureParentOvershoot(client, visible, limit);
+        c.m_lastDragDelta = delta;
+    }
+
+    void MeasureParentOvershoot(const RectT<double>& client, const RectT<double>& visible, const RectT<double>& limit)
+    {
+        PointT<double> p = point;
+        c.m_parent->MapPointFromControl(c, p);
+        const double clientPos[2] = {client.x, client.y}, clientLen[2] = {client.width, client.height};
+        const double limitPos[2] = {limit.x, limit.y}, limitLen[2] = {limit.width, limit.height};
+        const double visiblePos[2] = {visible.x, visible.y};
+        const double scroll[2] = {parentScroll.x, parentScroll.y}, mapped[2] = {p.x, p.y};
+        const double press[2] = {c.m_pressPoint.x, c.m_pressPoint.y}, rawD[2] = {raw.x, raw.y};
+        const bool clamped[2] = {delta.x != raw.x, delta.y != raw.y};
+        const uint32_t axisBits[2] = {DragAxis::kX | DragAxis::kRightEdge | DragAxis::kLeftEdge,
+                                      DragAxis::kY | DragAxis::kTopEdge | DragAxis::kBottomEdge};
+        for (int i = 0; i < 2; ++i) {
+            const double nearMargin =
+                std::clamp(kEdgeMargin - std::trunc(std::trunc(clientPos[i]) - limitPos[i]), 0.0, kEdgeMargin);
+            const double farMargin = std::clamp(kEdgeMargin + std::trunc(clientPos[i] + clientLen[i]) -
+                                                    std::trunc(limitPos[i] + limitLen[i]),
+                                                0.0, kEdgeMargin);
+            const double at = press[i] + rawD[i];
+            const double nearSide = visiblePos[i], farSide = visiblePos[i] + clientLen[i];
+            const bool live = (c.m_dragAxes & axisBits[i]) != 0 && !clamped[i];
+            if (scroll[i] + mapped[i] <= clientPos[i] + clientLen[i] * 0.5) {
+                if (at <= nearSide + nearMargin) {
+                    overshoot[2 * i] = nearSide + nearMargin - at;
+                    counts[2 * i] = live;
                 }
+            } else if (at >= farSide - farMargin) {
+                overshoot[2 * i + 1] = at - (farSide - farMargin);
+                counts[2 * i + 1] = live;
             }
         }
-        m_lastDragDelta = delta;
     }
 
-    if (m_dragMode >= 1 && m_dragMode <= 5) {
-        const double shiftX = m_layout->IsXDocked() ? parentScroll.x - m_parentScrollAtDragBegin.x : 0.0;
-        const double shiftY = m_layout->IsYDocked() ? parentScroll.y - m_parentScrollAtDragBegin.y : 0.0;
-        const double x = m_dragBeginGeometry[2] + delta.x - shiftX, y = m_dragBeginGeometry[3] + delta.y - shiftY;
-        if (m_dragMode <= 3) {
-            if (m_dragAxes & 0x1)
-                PlaceAxis(*m_layout, 0, x, nullptr);
-            if (m_dragAxes & 0x2)
-                PlaceAxis(*m_layout, 1, y, nullptr);
+    // Moves the control, or the edges the axes name, by the move.
+    void PlaceOrResize()
+    {
+        LLayoutDescriptor& layout = *c.m_layout;
+        const double shiftX = layout.IsXDocked() ? parentScroll.x - c.m_parentScrollAtDragBegin.x : 0.0;
+        const double shiftY = layout.IsYDocked() ? parentScroll.y - c.m_parentScrollAtDragBegin.y : 0.0;
+        const double x = c.m_dragBeginGeometry[2] + delta.x - shiftX, y = c.m_dragBeginGeometry[3] + delta.y - shiftY;
+        const uint32_t axes = c.m_dragAxes;
+        if (c.m_dragMode <= DragMode::kMoveScroll) {
+            if (axes & DragAxis::kX)
+                PlaceAxis(layout, 0, x, nullptr);
+            if (axes & DragAxis::kY)
+                PlaceAxis(layout, 1, y, nullptr);
         } else {
-            if (m_dragAxes & 0x8 && !(m_dragAxes & 0x4)) {
-                const double w = m_dragBeginGeometry[4] - delta.x;
-                PlaceAxis(*m_layout, 0, x, &w);
-            } else if (m_dragAxes & 0x4) {
-                const double w = m_dragBeginGeometry[4] + delta.x;
-                PlaceAxis(*m_layout, 0, m_layout->Position(0).absolute, &w);
+            if (axes & DragAxis::kLeftEdge && !(axes & DragAxis::kRightEdge)) {
+                const double w = c.m_dragBeginGeometry[4] - delta.x;
+                PlaceAxis(layout, 0, x, &w);
+            } else if (axes & DragAxis::kRightEdge) {
+                const double w = c.m_dragBeginGeometry[4] + delta.x;
+                PlaceAxis(layout, 0, layout.Position(0).absolute, &w);
             }
-            if (m_dragAxes & 0x10 && !(m_dragAxes & 0x20)) {
-                const double h = m_dragBeginGeometry[5] - delta.y;
-                PlaceAxis(*m_layout, 1, y, &h);
-            } else if (m_dragAxes & 0x20) {
-                const double h = m_dragBeginGeometry[5] + delta.y;
-                PlaceAxis(*m_layout, 1, m_layout->Position(1).absolute, &h);
+            if (axes & DragAxis::kTopEdge && !(axes & DragAxis::kBottomEdge)) {
+                const double h = c.m_dragBeginGeometry[5] - delta.y;
+                PlaceAxis(layout, 1, y, &h);
+            } else if (axes & DragAxis::kBottomEdge) {
+                const double h = c.m_dragBeginGeometry[5] + delta.y;
+                PlaceAxis(layout, 1, layout.Position(1).absolute, &h);
             }
         }
-        PerformLayout();
+        c.PerformLayout();
     }
 
-    if (m_dragMode >= 6) {
-        const double dt = static_cast<double>(m_moveTime - m_previousMoveTime) / 1000.0;
+    // Pans the content against the move and keeps the throw's velocity.
+    void Pan()
+    {
+        const double dt = static_cast<double>(c.m_moveTime - c.m_previousMoveTime) / 1000.0;
         // The content's own range bounds the pan, as it bounds the throw.
         RectT<double> range;
-        GetScrollRange(range, self);
-        PointT<double> offset = m_scroll;
-        const double last[2] = {m_lastDragDelta.x, m_lastDragDelta.y}, now[2] = {delta.x, delta.y};
+        c.GetScrollRange(range, self);
+        PointT<double> offset = c.m_scroll;
+        const double last[2] = {c.m_lastDragDelta.x, c.m_lastDragDelta.y}, now[2] = {delta.x, delta.y};
         const double low[2] = {range.x, range.y}, high[2] = {range.x + range.width, range.y + range.height};
         double* target[2] = {&offset.x, &offset.y};
         for (int i = 0; i < 2; ++i) {
             const double d = last[i] - now[i];
             if (dt > 0.0)
-                m_throwVelocity[i] =
-                    (m_throwVelocity[i] == 0.0 || dt >= 0.2) ? d / dt : 0.5 * d / dt + 0.5 * m_throwVelocity[i];
-            const bool enabled = m_dragAxes == 3 || m_dragAxes == static_cast<uint32_t>(i + 1);
+                c.m_throwVelocity[i] =
+                    (c.m_throwVelocity[i] == 0.0 || dt >= 0.2) ? d / dt : 0.5 * d / dt + 0.5 * c.m_throwVelocity[i];
+            const bool enabled =
+                c.m_dragAxes == DragAxis::kBoth || c.m_dragAxes == (i == 0 ? DragAxis::kX : DragAxis::kY);
             if (enabled && d != 0.0)
                 *target[i] = std::clamp(*target[i] + d, low[i], std::max(low[i], high[i]));
         }
-        if (offset != m_scroll)
-            SetScrollOffset(offset);
-        m_lastDragDelta = delta;
+        if (offset != c.m_scroll)
+            c.SetScrollOffset(offset);
+        c.m_lastDragDelta = delta;
     }
 
-    if (m_dragMode == 1) {
-        const RCPtr<IRootWindow> window = WindowOf(*this);
+    // The control under the pointer that accepts the dragged one; each answer hands the question
+    // on, and a ring of answers is cut off.
+    RCPtr<LControl> FindDropTarget()
+    {
+        const RCPtr<IRootWindow> window = WindowOf(c);
         RCPtr<LControl> found;
         if (window) {
-            m_hitTransparent = 1;
+            c.m_hitTransparent = 1;
             found = window->HitTest(RoundPointToLong(pointer), true, false);
-            m_hitTransparent = 0;
+            c.m_hitTransparent = 0;
         }
-        // Each answer hands the question on; a ring of answers is cut off.
         PointT<double> at = pointer;
         for (int hops = 0; found && hops < 64; ++hops) {
             RCPtr<LControl> accepting = found->FindAcceptingControl(self, at);
-            if (!accepting || accepting == found) {
-                found = accepting;
-                break;
-            }
+            if (!accepting || accepting == found)
+                return accepting;
             accepting->MapPointFromControl(*found, at);
             found = accepting;
         }
-        if (found == m_dropTarget) {
+        return found;
+    }
+
+    // Tells the targets the drag enters, crosses and leaves, and sets the cursor.
+    void TrackDropTarget()
+    {
+        const RCPtr<LControl> found = FindDropTarget();
+        if (found == c.m_dropTarget) {
             if (found)
                 found->OnDragOver(self, pointer);
         } else {
-            if (RCPtr<LControl> old = m_dropTarget) {
+            if (RCPtr<LControl> old = c.m_dropTarget) {
                 old->StopAxisAnimation(0);
                 old->StopAxisAnimation(1);
                 old->OnDragLeave(self);
             }
-            m_dropTarget = found;
+            c.m_dropTarget = found;
             if (found) {
-                SetNamedCursor(*this, u"UI_CURSOR_DROP_MOVE");
+                SetNamedCursor(c, u"UI_CURSOR_DROP_MOVE");
                 found->OnDragEnter(self);
                 found->OnDragOver(self, pointer);
             } else {
-                SetNamedCursor(*this, u"UI_CURSOR_NO_DROP");
+                SetNamedCursor(c, u"UI_CURSOR_NO_DROP");
             }
         }
-        if (RCPtr<LControl> target = m_dropTarget) {
+        if (RCPtr<LControl> target = c.m_dropTarget) {
             container = target;
-            const uint32_t edges = target->GetAutoScrollEdges(self);
-            if (edges != 0) {
-                const PointT<double> look = target->LookOrigin();
-                const PointT<double> tOrigin = target->GetOriginInRootWindow();
-                const double px = pointer.x - tOrigin.x - look.x + target->m_scroll.x;
-                const double py = pointer.y - tOrigin.y - look.y + target->m_scroll.y;
-                const RectT<double> r = target->GetLookRect(-1);
-                const double left = r.x + target->m_scroll.x, right = left + r.width;
-                const double top = r.y + target->m_scroll.y, bottom = top + r.height;
-                if (px < left + kEdgeMargin) {
-                    overshoot[0] = left + kEdgeMargin - px;
-                    counts[0] = (edges & 0x8) != 0;
-                } else if (px > right - kEdgeMargin) {
-                    overshoot[1] = px - (right - kEdgeMargin);
-                    counts[1] = (edges & 0x4) != 0;
-                }
-                if (py < top + kEdgeMargin) {
-                    overshoot[2] = top + kEdgeMargin - py;
-                    counts[2] = (edges & 0x10) != 0;
-                } else if (py > bottom - kEdgeMargin) {
-                    overshoot[3] = py - (bottom - kEdgeMargin);
-                    counts[3] = (edges & 0x20) != 0;
-                }
-            }
+            MeasureTargetOvershoot(*target);
         }
     }
 
-    if (container) {
+    // How far the pointer is past the target's auto-scroll margins, at the edges it scrolls at.
+    void MeasureTargetOvershoot(LControl& target)
+    {
+        const uint32_t edges = target.GetAutoScrollEdges(self);
+        if (edges == 0)
+            return;
+        const PointT<double> look = target.LookOrigin();
+        const PointT<double> tOrigin = target.GetOriginInRootWindow();
+        const double px = pointer.x - tOrigin.x - look.x + target.m_scroll.x;
+        const double py = pointer.y - tOrigin.y - look.y + target.m_scroll.y;
+        const RectT<double> r = target.GetLookRect(-1);
+        const double left = r.x + target.m_scroll.x, right = left + r.width;
+        const double top = r.y + target.m_scroll.y, bottom = top + r.height;
+        if (px < left + kEdgeMargin) {
+            overshoot[0] = left + kEdgeMargin - px;
+            counts[0] = (edges & DragAxis::kLeftEdge) != 0;
+        } else if (px > right - kEdgeMargin) {
+            overshoot[1] = px - (right - kEdgeMargin);
+            counts[1] = (edges & DragAxis::kRightEdge) != 0;
+        }
+        if (py < top + kEdgeMargin) {
+            overshoot[2] = top + kEdgeMargin - py;
+            counts[2] = (edges & DragAxis::kTopEdge) != 0;
+        } else if (py > bottom - kEdgeMargin) {
+            overshoot[3] = py - (bottom - kEdgeMargin);
+            counts[3] = (edges & DragAxis::kBottomEdge) != 0;
+        }
+    }
+
+    // Scrolls the container on each axis the pointer went past a margin of, faster the further.
+    void AutoScrollContainer()
+    {
         const bool any = counts[0] || counts[1] || counts[2] || counts[3];
         RectT<double> range;
         if (any)
@@ -319,6 +358,25 @@ void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
                 container->StopAxisAnimation(i);
         }
     }
+};
+
+void LControl::OnDragMove(const RCPtr<LPointWithModifiersParam>& param)
+{
+    if (!param || !m_layout)
+        return;
+    const RCPtr<LControl> self(this);
+    m_inDragMove = 1;
+    DragMove move(*this, self, LongPointToDoublePoint(param->GetPoint()));
+    if (m_dragMode >= DragMode::kMove && m_dragMode <= DragMode::kResizeScroll && m_parent)
+        move.LimitToParent();
+    if (m_dragMode >= DragMode::kDropMove && m_dragMode <= DragMode::kResizeScroll)
+        move.PlaceOrResize();
+    if (m_dragMode >= DragMode::kPan)
+        move.Pan();
+    if (m_dragMode == DragMode::kDropMove)
+        move.TrackDropTarget();
+    if (move.container)
+        move.AutoScrollContainer();
     OnDragStep(param);
     m_inDragMove = 0;
 }

@@ -122,7 +122,7 @@ void LControl::UpdateConditions()
         else if (window && ((hoverLost && !(mask & capture)) || (captureLost && !(mask & hover))))
             window->SetCursor(m_savedCursor);
     }
-    if (m_dragMode != 0 && (previous & Condition::kLeftDrag) && !(mask & Condition::kLeftDrag))
+    if (m_dragMode != DragMode::kNone && (previous & Condition::kLeftDrag) && !(mask & Condition::kLeftDrag))
         OnDragEnd();
     OnConditionsChanged(record);
     SendCondition(*this, u"NID_CONDITION_CHANGE", record);
@@ -144,7 +144,7 @@ void LControl::UpdateConditions()
     for (const Watched& w : kWatched)
         if (Changed(previous, mask, w.bits))
             SendCondition(*this, w.id, record);
-    if (m_dragMode != 0 && !(previous & Condition::kLeftDrag) && (mask & Condition::kLeftDrag))
+    if (m_dragMode != DragMode::kNone && !(previous & Condition::kLeftDrag) && (mask & Condition::kLeftDrag))
         OnDragBegin();
     const bool showingLost = Changed(previous, mask, Condition::kShowing) && !(mask & Condition::kShowing);
     const bool leaveHidden = (mask & hover) && showingLost && !(mask & capture);
@@ -373,7 +373,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
         window->SetCaptureControl(self);
     if (button == 1) {
         m_leftPressed = 1;
-        m_dragMode = 0;
+        m_dragMode = DragMode::kNone;
     } else if (button == 2) {
         m_middlePressed = 1;
     } else if (button == 4) {
@@ -387,7 +387,7 @@ KXRESULT LControl::BeginDrag(int32_t button, int32_t x, int32_t y)
         pressed = 0;
         drag = 1;
         UpdateConditions();
-        if (button == 1 && m_dragMode != 0)
+        if (button == 1 && m_dragMode != DragMode::kNone)
             OnDragMove(LPointWithModifiersParam::Create(PointT<int32_t>{x, y}, 0));
     }
     return S_OK;

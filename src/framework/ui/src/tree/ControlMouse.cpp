@@ -106,7 +106,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
     }
     OnMove(param);
     SendInputNotification(u"NID_MOUSE_MOVE", ConstRCPtr<LRefCountedObject>(param.Get()));
-    if (m_leftDrag && m_dragMode != 0)
+    if (m_leftDrag && m_dragMode != DragMode::kNone)
         OnDragMove(param);
     m_previousMoveTime = m_moveTime;
     return S_OK;
@@ -123,19 +123,19 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     switch (param->GetButton()) {
     case 1:
         OnLeftUp(param);
-        click = m_leftPressed || (m_leftDrag && m_dragMode == 0);
+        click = m_leftPressed || (m_leftDrag && m_dragMode == DragMode::kNone);
         break;
     case 2:
         OnMiddleUp(param);
-        click = m_middlePressed || (m_middleDrag && m_dragMode == 0);
+        click = m_middlePressed || (m_middleDrag && m_dragMode == DragMode::kNone);
         break;
     default:
         OnRightUp(param);
-        click = m_rightPressed || (m_rightDrag && m_dragMode == 0);
+        click = m_rightPressed || (m_rightDrag && m_dragMode == DragMode::kNone);
         break;
     }
     click = click && m_pointerOver;
-    if (param->GetButton() == 1 && m_leftDrag && m_dragMode == 6) {
+    if (param->GetButton() == 1 && m_leftDrag && m_dragMode == DragMode::kPan) {
         m_releaseTime = GetTickTime();
         if (m_releaseTime - m_previousMoveTime < 100) {
             RectT<double> range;
@@ -143,8 +143,8 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
             const double low[2] = {range.x, range.y};
             const double high[2] = {range.x + range.width, range.y + range.height};
             for (int32_t axis = 0; axis < 2; ++axis) {
-                const uint32_t bit = axis == 0 ? 1u : 2u;
-                const bool enabled = m_dragAxes == bit || m_dragAxes == 3;
+                const uint32_t bit = axis == 0 ? DragAxis::kX : DragAxis::kY;
+                const bool enabled = m_dragAxes == bit || m_dragAxes == DragAxis::kBoth;
                 if (enabled && std::fabs(m_throwVelocity[axis]) >= 1000.0) {
                     StartAxisAnimation(axis, m_throwVelocity[axis], high[axis], low[axis], RCPtr<LControl>());
                     m_throwRunning[axis] = 1;

@@ -12,6 +12,7 @@
 #include "kx/ui/ChildControlList.h"
 #include "kx/ui/ControlGeometry.h"
 #include "kx/ui/ControlLook.h"
+#include "kx/ui/DragMode.h"
 #include "kx/ui/ForwardRef.h"
 #include "kx/ui/HotKeyTable.h"
 #include "kx/ui/LayoutDescriptor.h"
@@ -81,6 +82,7 @@ public:
     virtual RCPtr<LControl> GetEditTarget();
     virtual bool CanPerformEdit(int32_t) { return false; }
     virtual KXRESULT PerformEdit(int32_t command);
+    // mode: DragMode; axes: DragAxis bits.
     virtual KXRESULT SetDragMode(int32_t mode, uint32_t axes);
     virtual void OnDragBegin();
     virtual void SaveGeometry();
@@ -89,6 +91,7 @@ public:
     virtual void OnDragEnd();
     virtual RCPtr<LControl> FindAcceptingControl(const RCPtr<LControl>& control, PointT<double> rootPoint);
     virtual bool AcceptsControl(const RCPtr<LControl>&) { return false; }
+    // The DragAxis edge bits a dragged control scrolls this one at.
     virtual uint32_t GetAutoScrollEdges(const RCPtr<LControl>&) { return 0; }
     virtual void GetScrollRange(RectT<double>& out, const RCPtr<LControl>& dragged);
     virtual RectT<double> GetClientRect();
@@ -399,6 +402,7 @@ protected:
 
 private:
     friend class LChildControlList;
+    struct DragMove;
 
     // Appends this control to the key's route and hands Tab navigation to the parent, or, at the
     // top, to the root window's next window.
@@ -443,7 +447,7 @@ private:
     RCPtr<LMouseButtonParam> m_lastPress;
     PointT<double> m_pressPoint;
     PointT<double> m_parentScrollAtDragBegin;
-    int32_t m_dragMode = 0;
+    int32_t m_dragMode = DragMode::kNone;
     int32_t m_interactionMode = 0;
     uint32_t m_dragAxes = 0;
     double m_dragBeginGeometry[6] = {};

@@ -24,16 +24,20 @@
 namespace KX {
 
 // One framework control class: its skin name, its create function (null while the class does
-// not exist yet; such names are not registered) and the line a failed registration reports.
+// not exist yet; such names are not registered), the line a failed registration reports, and
+// whether the application registers it with its own classes instead of the framework.
 struct FrameworkControlClass {
     const char16_t* name;
     ControlCreateFunction create;
     int32_t line;
+    bool applicationRow;
 };
-// The framework's control classes in registration order.
+// The framework's control classes in registration order: the table handed over with
+// SetFrameworkControlClasses, empty before.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses();
-// Gives the class of that name its create function (null takes it back); other names are ignored.
-void SetFrameworkControlCreator(const char16_t* name, ControlCreateFunction create);
+// Hands over the classes RunApplicationStartup registers (null: none); the table outlives every
+// application.
+void SetFrameworkControlClasses(const std::vector<FrameworkControlClass>* classes);
 
 class LFrameworkApp : public LNotificationClient,
                       public FactoryBackedControlHost,
