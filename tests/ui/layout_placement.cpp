@@ -129,6 +129,41 @@ TEST(LayoutPlacement, NamedSiblingsAndMissingNames)
     EXPECT_EQ(Bounds(*lost).width, 5);
 }
 
+TEST(LayoutPlacement, LayingOutAgainFollowsWhateverChangedSinceTheLastRun)
+{
+    uitest::Tree t;
+    RCPtr<TestControl> p = Parent(t);
+    Make(p, u"a", 20, 30, 50, 40);
+    RCPtr<TestControl> b = Child(p, u"b");
+    SetPosition(*b, 0, kPositionToControl, 1.0f, 5, 0, u"a");
+    SetSize(*b, 0, kSizeToClient, 1.0f, -10);
+    SetPosition(*b, 1, kPositionToClient, 0, 10);
+    ASSERT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b), (RectT<double>{75, 10, 115, 40}));
+    EXPECT_EQ(b->PerformLayout(), S_FALSE);
+
+    // The layout edited in place, then the control moved by hand.
+    b->GetLayout()->Position(1).absolute = 12;
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b), (RectT<double>{75, 12, 115, 40}));
+    b->SetBounds({0, 0}, {1, 1});
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b), (RectT<double>{75, 12, 115, 40}));
+
+    // The named sibling replaced by another of the same name (added after b, so b is not
+    // laid out by its arrival).
+    RCPtr<LControl>(p->FindChild(WString(u"a")))->SetParent(RCPtr<LControl>());
+    Make(p, u"a", 100, 0, 20, 20);
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b), (RectT<double>{125, 12, 65, 40}));
+
+    // The parent's client area narrowed by another look of the same size.
+    p->AddLook(RCPtr<IControlLook>(new kxtest::FakeLook({10, 0, 180, 100}, 0)));
+    p->ShowLook(1, 1);
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b), (RectT<double>{125, 12, 45, 40}));
+}
+
 TEST(LayoutPlacement, TopLevelControlsPlaceAgainstTheScreenInClientCoordinates)
 {
     uitest::FakeHost host;

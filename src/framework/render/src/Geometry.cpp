@@ -11,16 +11,6 @@ double RoundHalfAwayFromZero(double value) noexcept
     return std::round(value);
 }
 
-int32_t RoundToInt32(double value) noexcept
-{
-    if (std::isnan(value) || value < -2147483648.0)
-        return std::numeric_limits<int32_t>::min();
-    const double rounded = std::round(value);
-    if (rounded > 2147483647.0)
-        return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(rounded);
-}
-
 bool IntersectRects(const RectT<double>& a, const RectT<double>& b, RectT<double>& out) noexcept
 {
     const double left = std::max(a.x, b.x);

@@ -4,6 +4,7 @@
 #include "kx/Array.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 namespace KX {
@@ -34,7 +35,15 @@ inline constexpr float kFloatEpsilon = 1.1920929e-07f;
 double RoundHalfAwayFromZero(double value) noexcept;
 // One value rounded half away from zero to a 32-bit integer: not-a-number and values below
 // the range give 0x80000000, values above it 0x7FFFFFFF.
-int32_t RoundToInt32(double value) noexcept;
+inline int32_t RoundToInt32(double value) noexcept
+{
+    if (std::isnan(value) || value < -2147483648.0)
+        return INT32_MIN;
+    const double rounded = std::round(value);
+    if (rounded > 2147483647.0)
+        return INT32_MAX;
+    return static_cast<int32_t>(rounded);
+}
 
 // The intersection of a and b. True when both its width and height exceed kDoubleEpsilon;
 // otherwise out is the empty rectangle (0, 0, 0, 0). out may be a or b.

@@ -114,7 +114,9 @@ bool LLook::SetSize(int32_t width, int32_t height)
     for (uint32_t i = 0; i < count; ++i) {
         const ConstRCPtr<LDockedPart>& docked = m_descriptor->GetNonClientParts().ElementAt(i);
         m_partRects.ElementAt(i) = docked ? DockedPartRect(*docked) : RectT<int32_t>{};
-        m_parts.ElementAt(i) = docked ? docked->GetVisualPart() : nullptr;
+        ConstRCPtr<LVisualPart> part = docked ? docked->GetVisualPart() : nullptr;
+        if (m_parts.ElementAt(i).Get() != part.Get())
+            m_parts.ElementAt(i) = part;
     }
 
     if (m_fontText) {

@@ -1,5 +1,6 @@
 #include "kx/ui/ChildControlList.h"
 
+#include "PlacementMemo.h"
 #include "kx/ArrayUtils.h"
 #include "kx/Exception.h"
 #include "kx/ui/Control.h"
@@ -116,6 +117,7 @@ void LChildControlList::Add(const RCPtr<LControl>& child)
     if (share != 0)
         m_owner->AddToUnclippedCounts(share);
     child->m_parent = RCPtr<LControl>(m_owner);
+    LControl::PlacementMemo::Forget(*child);
     // The child's link back counts as an internal reference of the parent, so the cycle breaks.
     m_owner->AddToRefCount(1);
     m_children.AddItem(child);
@@ -131,6 +133,7 @@ void LChildControlList::RemoveAtIndex(uint32_t index)
     // The parent's extra internal reference goes with the link.
     m_owner->AddToRefCount(-1);
     child->m_parent = nullptr;
+    LControl::PlacementMemo::Forget(*child);
     RCPtr<LControl> removed;
     m_children.RemoveItem(index, removed);
     ++m_changeStamp;

@@ -1,5 +1,6 @@
 #include "kx/ui/Control.h"
 
+#include "PlacementMemo.h"
 #include "kx/NotificationCenter.h"
 #include "kx/ui/ControlHost.h"
 

@@ -15,27 +15,6 @@ RectT<int32_t> RoundRectToLong(const RectT<double>& rect) noexcept
                           RoundToInt32(rect.height)};
 }
 
-double LongToDouble(int64_t value) noexcept
-{
-    const double v = static_cast<double>(value);
-    if (v > kMaxGeometryValue)
-        return kMaxGeometryValue;
-    if (v < -kMaxGeometryValue)
-        return -kMaxGeometryValue;
-    return v;
-}
-
-PointT<double> LongPointToDoublePoint(const PointT<int32_t>& point) noexcept
-{
-    return PointT<double>{LongToDouble(point.x), LongToDouble(point.y)};
-}
-
-RectT<double> LongRectToDoubleRect(const RectT<int32_t>& rect) noexcept
-{
-    return RectT<double>{LongToDouble(rect.x), LongToDouble(rect.y), LongToDouble(rect.width),
-                         LongToDouble(rect.height)};
-}
-
 namespace {
 // Truncation toward zero, saturating at the 32-bit range (NaN gives 0x80000000).
 int32_t TruncToInt32(double v) noexcept

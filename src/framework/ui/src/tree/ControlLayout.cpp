@@ -1,6 +1,7 @@
 // Geometry, coordinate mapping, layout entry, value range and axis animation of a control.
 #include "kx/ui/Control.h"
 
+#include "PlacementMemo.h"
 #include "kx/RenderHost.h"
 #include "kx/ui/ControlHost.h"
 #include "kx/ui/LayoutPasses.h"
@@ -148,6 +149,8 @@ KXRESULT LControl::PerformLayout()
 {
     if (!m_layout)
         return E_FAIL;
+    if (PlacementMemo::Holds(*this))
+        return S_FALSE;
     RectT<double> area;
     PointT<double> client, fallback;
     if (!m_parent) {
@@ -172,14 +175,19 @@ KXRESULT LControl::PerformLayout()
         fallback = PointT<double>{cursor.x - origin.x, cursor.y - origin.y};
     }
     RectT<double> placed;
-    const KXRESULT hr = ComputeControlPlacement(m_layout.Get(), m_parent.Get(), area, client, fallback, placed);
-    if (Failed(hr))
+    NamedSiblings named;
+    const KXRESULT hr = ComputeControlPlacement(m_layout.Get(), m_parent.Get(), area, client, fallback, placed, &named);
+    if (Failed(hr)) {
+        PlacementMemo::Forget(*this);
         return hr;
+    }
+    PlacementMemo::Note(*this, named);
     PointT<double> position{placed.x, placed.y}, size{placed.width, placed.height};
     ApplyMinimumSize(*this, position, size);
     ApplyMaximumSize(*this, position, size); // last: the maximum wins over the minimum
     RectT<double> bounds{position.x, position.y, size.x, size.y};
     SnapRect(bounds);
+    PlacementMemo::Placed(*this, PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
     return SetBounds(PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
 }
 

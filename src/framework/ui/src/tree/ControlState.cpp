@@ -10,6 +10,9 @@ namespace KX {
 
 KXRESULT LControl::Invalidate(const RectT<double>& rect, bool clip)
 {
+    // What InvalidateFromChild refuses first, before the walk to the root for the origin.
+    if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
+        return S_FALSE;
     const PointT<double> origin = GetOriginInRootWindow();
     return InvalidateFromChild(RectT<double>{rect.x + origin.x, rect.y + origin.y, rect.width, rect.height}, clip,
                                rect);

@@ -1,6 +1,7 @@
 // The working setters of a control: value, label text, scroll offset, bounds, font, placement,
 // drag threshold, root window and deferred removal, each with its invalidation, relayout and
 // notification.
+#include "PlacementMemo.h"
 #include "kx/Notification.h"
 #include "kx/ui/Control.h"
 #include "kx/ui/RootWindow.h"
@@ -231,9 +232,14 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         // Siblings placed after this one follow it while their bounds were already right.
         const int32_t at = followLater ? parent->m_children.IndexOf(this, kOrderInsertion) : -1;
         if (at >= 0)
-            for (uint32_t i = static_cast<uint32_t>(at) + 1; i < parent->m_children.GetCount(); ++i)
-                if (RCPtr<LControl>(parent->m_children.GetAt(i, kOrderInsertion))->PerformLayout() != S_FALSE)
+            for (uint32_t i = static_cast<uint32_t>(at) + 1; i < parent->m_children.GetCount(); ++i) {
+                LControl* sibling = parent->m_children.GetAt(i, kOrderInsertion).Get();
+                // One whose placement still holds would not move: no layout, no reference taken.
+                if (sibling->m_layout && PlacementMemo::Holds(*sibling))
+                    continue;
+                if (RCPtr<LControl>(sibling)->PerformLayout() != S_FALSE)
                     break;
+            }
         parent->OnChildChanged(self);
     } else if (LRootWindow* window = RootOf(*this)) {
         RCPtr<LRootWindow> hold(window);

@@ -123,9 +123,11 @@ double AbsoluteMinimum(LControl& control, const LLayoutDescriptor& layout, int32
 {
     double minimum = LayoutCoord(layout.MinSize(axis).absolute);
     const int32_t overflow = axis == 0 ? layout.textOverflowX : layout.textOverflowY;
+    if (overflow == kTextOverflowClip)
+        return minimum;
     const RCPtr<IControlLook>& look = control.GetLookAt(-1);
     ILookLabel* label = look ? look->GetLabel() : nullptr;
-    if (overflow == kTextOverflowClip || !label)
+    if (!label)
         return minimum;
     const LLookDescriptor& description = label->GetDescriptor();
     const LookTextProperties& text = description.GetTextProperties();
@@ -158,7 +160,7 @@ double AbsoluteMinimum(LControl& control, const LLayoutDescriptor& layout, int32
 
 KXRESULT ApplyMinimumSize(LControl& control, PointT<double>& position, PointT<double>& size)
 {
-    const RCPtr<LLayoutDescriptor> layout = control.GetLayout();
+    const LLayoutDescriptor* layout = control.GetLayout().Get();
     if (!layout)
         return S_OK;
     KXRESULT result = S_OK;
@@ -213,7 +215,7 @@ KXRESULT ApplyMinimumSize(LControl& control, PointT<double>& position, PointT<do
 
 KXRESULT ApplyMaximumSize(LControl& control, PointT<double>& position, PointT<double>& size)
 {
-    const RCPtr<LLayoutDescriptor> layout = control.GetLayout();
+    const LLayoutDescriptor* layout = control.GetLayout().Get();
     if (!layout)
         return S_OK;
     KXRESULT result = S_OK;

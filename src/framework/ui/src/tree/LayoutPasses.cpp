@@ -9,17 +9,6 @@
 
 namespace KX {
 
-double RoundLayoutValue(double value) noexcept
-{
-    if (std::isnan(value))
-        return 0.0;
-    if (value >= kMaxLayoutCoordinate)
-        return kMaxLayoutCoordinate;
-    if (value <= -kMaxLayoutCoordinate)
-        return -kMaxLayoutCoordinate;
-    return std::trunc(value < 0.0 ? value - 0.5 : value + 0.5);
-}
-
 void SnapRectToPixels(RectT<double>& rect) noexcept
 {
     const double right = RoundLayoutValue(rect.x + rect.width);
@@ -42,17 +31,34 @@ struct Reference {
     PointT<double> fallback;
 };
 
+// The last child of that name, as FindChild finds it, without its calls per child.
+const LControl* FindSibling(LControl& parent, const WString& name)
+{
+    const char16_t* const wanted = name.GetString();
+    const LChildControlList& children = parent.GetChildren();
+    for (uint32_t i = children.GetCount(); i > 0; --i) {
+        const LControl* c = children.GetAt(i - 1, kOrderInsertion).Get();
+        const char16_t* text = c->GetName().GetString();
+        if (text == wanted || TextCompare(text, wanted) == 0)
+            return c;
+    }
+    return nullptr;
+}
+
 // Origin and extent of a named sibling on the axis; the fallback point without a parent, and
 // (0, 0) for a name no sibling has.
-void NamedReference(const Reference& ref, const WString& name, int32_t axis, double& origin, double& extent)
+void NamedReference(const Reference& ref, const WString& name, int32_t axis, double& origin, double& extent,
+                    const LControl*& found)
 {
     origin = 0.0;
     extent = 0.0;
+    found = nullptr;
     if (!ref.parent) {
         origin = GetAxisValue(ref.fallback, axis);
         return;
     }
-    const RCPtr<LControl> sibling = ref.parent->FindChild(name);
+    const LControl* sibling = FindSibling(*ref.parent, name);
+    found = sibling;
     if (!sibling)
         return;
     origin = LayoutCoord(GetAxisValue(sibling->GetPosition(), axis));
@@ -62,7 +68,8 @@ void NamedReference(const Reference& ref, const WString& name, int32_t axis, dou
 }
 
 // Position and size on one axis.
-void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t axis, double& pos, double& size)
+void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t axis, double& pos, double& size,
+               const LControl* (&found)[2])
 {
     const AxisPlacement& p = layout.Position(axis);
     const SizeSpec& s = layout.Size(axis);
@@ -75,7 +82,7 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
     case kPositionToParent: pos = RoundLayoutValue(rel * parentSize) + abs + o; break;
     case kPositionToControl: {
         double origin = 0.0, extent = 0.0;
-        NamedReference(ref, p.controlName, axis, origin, extent);
+        NamedReference(ref, p.controlName, axis, origin, extent, found[0]);
         pos = RoundLayoutValue(rel * extent) + origin + abs;
         break;
     }
@@ -95,7 +102,7 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
             origin = o;
             extent = parentSize;
         } else if (s.kind == kSizeToControl) {
-            NamedReference(ref, s.controlName, axis, origin, extent);
+            NamedReference(ref, s.controlName, axis, origin, extent, found[1]);
         }
         const double end = RoundLayoutValue(LayoutFactor(s.relative) * extent) + origin + LayoutCoord(s.absolute);
         const double d = end - pos;
@@ -114,7 +121,8 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
 } // namespace
 
 KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
-                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out)
+                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
+                                 NamedSiblings* named)
 {
     if (!layout)
         return E_INVALIDARG;
@@ -134,8 +142,10 @@ KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* refe
         ref.fallback = PointT<double>{LayoutCoord(fallback.x), LayoutCoord(fallback.y)};
     }
     PointT<double> pos, size;
+    NamedSiblings unused;
+    NamedSiblings& siblings = named ? *named : unused;
     for (int32_t axis = 0; axis < 2; ++axis)
-        PlaceAxis(*layout, ref, axis, GetAxisRef(pos, axis), GetAxisRef(size, axis));
+        PlaceAxis(*layout, ref, axis, GetAxisRef(pos, axis), GetAxisRef(size, axis), siblings.found[axis]);
     out = RectT<double>{pos.x, pos.y, size.x, size.y};
     SnapRectToPixels(out);
     return S_OK;

@@ -403,6 +403,10 @@ protected:
 private:
     friend class LChildControlList;
     struct DragMove;
+    // The inputs and result of the last placement: a layout run over the same inputs, with the
+    // control still where that left it, changes nothing.
+    struct PlacementMemo;
+    std::unique_ptr<PlacementMemo> m_placementMemo;
 
     // Appends this control to the key's route and hands Tab navigation to the parent, or, at the
     // top, to the root window's next window.

@@ -16,9 +16,24 @@ PointT<int32_t> RoundPointToLong(const PointT<double>& point) noexcept;
 // The same rule on x, y, width and height separately.
 RectT<int32_t> RoundRectToLong(const RectT<double>& rect) noexcept;
 // Each value widened and clamped to plus or minus 2^52.
-double LongToDouble(int64_t value) noexcept;
-PointT<double> LongPointToDoublePoint(const PointT<int32_t>& point) noexcept;
-RectT<double> LongRectToDoubleRect(const RectT<int32_t>& rect) noexcept;
+inline double LongToDouble(int64_t value) noexcept
+{
+    const double v = static_cast<double>(value);
+    if (v > kMaxGeometryValue)
+        return kMaxGeometryValue;
+    if (v < -kMaxGeometryValue)
+        return -kMaxGeometryValue;
+    return v;
+}
+inline PointT<double> LongPointToDoublePoint(const PointT<int32_t>& point) noexcept
+{
+    return PointT<double>{LongToDouble(point.x), LongToDouble(point.y)};
+}
+inline RectT<double> LongRectToDoubleRect(const RectT<int32_t>& rect) noexcept
+{
+    return RectT<double>{LongToDouble(rect.x), LongToDouble(rect.y), LongToDouble(rect.width),
+                         LongToDouble(rect.height)};
+}
 
 // Adds (x, y, width, height) to the region with each edge truncated after adding 0.5:
 // left = trunc(x + 0.5), right = left + trunc(width + 0.5); the same vertically.

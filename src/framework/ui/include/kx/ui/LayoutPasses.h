@@ -6,6 +6,8 @@
 #include "kx/Geometry.h"
 #include "kx/KXResult.h"
 
+#include <cmath>
+
 namespace KX {
 
 class LControl;
@@ -15,17 +17,33 @@ class LLayoutDescriptor;
 inline constexpr double kMaxLayoutCoordinate = 1073741824.0;
 
 // Half away from zero to a whole number, saturating at the limit; NaN gives 0.
-double RoundLayoutValue(double value) noexcept;
+inline double RoundLayoutValue(double value) noexcept
+{
+    if (std::isnan(value))
+        return 0.0;
+    if (value >= kMaxLayoutCoordinate)
+        return kMaxLayoutCoordinate;
+    if (value <= -kMaxLayoutCoordinate)
+        return -kMaxLayoutCoordinate;
+    return std::trunc(value < 0.0 ? value - 0.5 : value + 0.5);
+}
 
 // right = round(x + width), bottom = round(y + height), x = round(x), y = round(y); width and
 // height are rebuilt from the edges.
 void SnapRectToPixels(RectT<double>& rect) noexcept;
 
+// The siblings a placement's named references found: [axis][0 position, 1 size], null for none.
+struct NamedSiblings {
+    const LControl* found[2][2] = {};
+};
+
 // Position and size from the layout descriptor, snapped. reference is the parent; without one, area
 // (origin and size of the parent area), clientSize and fallback (the point a named reference
-// falls back to) stand in for it. E_INVALIDARG without a descriptor, else S_OK.
+// falls back to) stand in for it. E_INVALIDARG without a descriptor, else S_OK. named, when
+// given, receives the siblings the named references found.
 KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
-                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out);
+                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
+                                 NamedSiblings* named = nullptr);
 
 // Grows position and size (in/out) to the control's minimum: 1 when something changed, 0 when
 // nothing did, E_FAIL when the placement anchor cannot reach a named minimum on an axis.
