@@ -67,7 +67,7 @@ protected:
                            std::string_view method, std::string_view source, int line)
     {
         KX::CheckResult(this->m_handler->AddDistributorHandler(
-                            member, KX::RCPtr<KX::LNotificationDistributor>(subEditor), u"NID_PARAMETERS_CHANGED", 0),
+                            member, KX::RCPtr<KX::LNotificationDistributor>(subEditor), KX::NID_PARAMETERS_CHANGED, 0),
                         method, source, line);
     }
 

@@ -22,14 +22,14 @@ namespace {
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
 constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
 
-constexpr const char16_t kLoadFromDevice[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE";
-constexpr const char16_t kSendToDevice[] = u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE";
-constexpr const char16_t kLoadFromFile[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE";
-constexpr const char16_t kSaveToFile[] = u"NID_MENU_FILE_SAVE_PRESET_TO_FILE";
-constexpr const char16_t kFileExit[] = u"NID_MENU_FILE_EXIT_REQ";
-constexpr const char16_t kHelpAbout[] = u"NID_MENU_HELP_ABOUT_REQ";
-constexpr const char16_t kUserGuide[] = u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ";
-constexpr const char16_t kGlobalSettings[] = u"NID_MENU_FILE_GLOBALSETTINGS_REQ";
+constexpr const char16_t* kLoadFromDevice = NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE;
+constexpr const char16_t* kSendToDevice = NID_MENU_FILE_SEND_PRESET_TO_DEVICE;
+constexpr const char16_t* kLoadFromFile = NID_MENU_FILE_LOAD_PRESET_FROM_FILE;
+constexpr const char16_t* kSaveToFile = NID_MENU_FILE_SAVE_PRESET_TO_FILE;
+constexpr const char16_t* kFileExit = NID_MENU_FILE_EXIT_REQ;
+constexpr const char16_t* kHelpAbout = NID_MENU_HELP_ABOUT_REQ;
+constexpr const char16_t* kUserGuide = NID_MENU_HELP_OPEN_USER_GUIDE_REQ;
+constexpr const char16_t* kGlobalSettings = NID_MENU_FILE_GLOBALSETTINGS_REQ;
 
 WString AppText(const char16_t* key)
 {

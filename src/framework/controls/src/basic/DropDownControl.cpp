@@ -46,7 +46,7 @@ KXRESULT LDropDownControl::Initialize()
         m_dropDownHandler =
             RCPtr<LNotificationHandler<LDropDownControl>>(new LNotificationHandler<LDropDownControl>(this));
     m_dropDownHandler->AddDistributorHandler(&LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this),
-                                             u"NID_MOUSE_DOWN", 0);
+                                             NID_MOUSE_DOWN, 0);
     return result;
 }
 

@@ -51,7 +51,7 @@ void LTabControl::BindTabButtons()
         const RCPtr<LControl> button(buttons.GetAt(i, kOrderInsertion));
         if (dynamic_cast<LButton*>(button.Get()))
             m_tabHandler->AddDistributorHandler(&LTabControl::OnTabClicked, RCPtr<LNotificationDistributor>(button),
-                                                u"NID_LEFT_CLICK", 0);
+                                                NID_LEFT_CLICK, 0);
     }
 }
 
@@ -156,7 +156,7 @@ KXRESULT LTabControl::SelectTab(const WString& name)
     OnTabSelected();
     const RCPtr<LControl> page = GetSelectedPage();
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_TAB_SELECTED", ConstRCPtr<LRefCountedObject>(page.Get()));
+    LNotification::Create(n, NID_TAB_SELECTED, ConstRCPtr<LRefCountedObject>(page.Get()));
     if (n)
         SendNotification(n);
     return S_OK;

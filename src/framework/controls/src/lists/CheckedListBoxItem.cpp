@@ -39,7 +39,7 @@ KXRESULT LCheckedListBoxItem::Initialize()
     if (m_checkBox)
         m_rowHandler->AddDistributorHandler(&LCheckedListBoxItem::OnCheckBoxHoverChange,
                                             RCPtr<LNotificationDistributor>(m_checkBox.Get()),
-                                            u"NID_HOVER_CONDITION_CHANGE", 0);
+                                            NID_HOVER_CONDITION_CHANGE, 0);
     return hr;
 }
 

@@ -49,16 +49,16 @@ KXRESULT LComboBox::Initialize()
     if (!m_comboHandler)
         m_comboHandler = RCPtr<LNotificationHandler<LComboBox>>(new LNotificationHandler<LComboBox>(this));
     const RCPtr<LNotificationDistributor> list(m_listBox.Get());
-    m_comboHandler->AddDistributorHandler(&LComboBox::OnListVisibility, list, u"NID_VISIBLITY_CONDITION_CHANGE", 0);
-    m_comboHandler->AddDistributorHandler(&LComboBox::OnListActivated, list, u"NID_ITEM_ACTIVATED", 0);
+    m_comboHandler->AddDistributorHandler(&LComboBox::OnListVisibility, list, NID_VISIBLITY_CONDITION_CHANGE, 0);
+    m_comboHandler->AddDistributorHandler(&LComboBox::OnListActivated, list, NID_ITEM_ACTIVATED, 0);
 
     m_textBox = FindChild(WString(u"textBox"));
     if (m_textBox) {
         const RCPtr<LNotificationDistributor> box(m_textBox.Get());
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, u"NID_TEXTBOX_VALIDATING", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxValidated, box, u"NID_TEXTBOX_VALIDATED", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE", 0);
+        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, NID_TEXTBOX_VALIDATING, 0);
+        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxValidated, box, NID_TEXTBOX_VALIDATED, 0);
+        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, NID_TEXTBOX_TEXT_CHANGE, 0);
+        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxFocus, box, NID_HAS_FOCUS_CONDITION_CHANGE, 0);
     }
 
     m_listBox->SetDropDownMode(true);
@@ -136,7 +136,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
             RCPtr<LControl>(m_textBox)->SetText(text);
     }
     if (m_currentIndex != previous)
-        Send(u"NID_SELECTION_CHANGE", ConstRCPtr<LRefCountedObject>());
+        Send(NID_SELECTION_CHANGE, ConstRCPtr<LRefCountedObject>());
     return m_currentIndex;
 }
 

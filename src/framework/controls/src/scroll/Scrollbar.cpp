@@ -60,14 +60,14 @@ KXRESULT LScrollbar::Initialize()
     m_channel = FindChild(WString(u"channel"));
     if (m_channel) {
         const RCPtr<LNotificationDistributor> channel(m_channel);
-        m_handler->AddDistributorHandler(&LScrollbar::OnChannelPress, channel, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-        m_handler->AddDistributorHandler(&LScrollbar::OnChannelHover, channel, u"NID_HOVER_CONDITION_CHANGE", 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnChannelPress, channel, NID_LEFT_DRAG_CONDITION_CHANGE, 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnChannelHover, channel, NID_HOVER_CONDITION_CHANGE, 0);
         m_thumb = m_channel->FindChild(WString(u"thumb"));
     }
     if (m_thumb) {
         const RCPtr<LNotificationDistributor> thumb(m_thumb);
-        m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, u"NID_MOUSE_MOVE", 0);
-        m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, NID_MOUSE_MOVE, 0);
+        m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, NID_LEFT_DRAG_CONDITION_CHANGE, 0);
         if (LButton* b = AsButton(m_thumb))
             b->stickyPressedLook = true;
     }
@@ -77,7 +77,7 @@ KXRESULT LScrollbar::Initialize()
         if (!step)
             continue;
         m_handler->AddDistributorHandler(&LScrollbar::OnStep, RCPtr<LNotificationDistributor>(step),
-                                         u"NID_BUTTON_AUTOREPEAT", 0);
+                                         NID_BUTTON_AUTOREPEAT, 0);
         if (LButton* b = AsButton(step)) {
             b->autoRepeat = true;
             b->repeating = false;
@@ -109,8 +109,8 @@ KXRESULT LScrollbar::SetKeyMask(uint32_t mask)
     if (mask != 0 && m_keyMask == 0 && m_handler) {
         if (const RCPtr<LControl>& parent = GetParent())
             m_handler->AddDistributorHandler(&LScrollbar::OnBarKey, RCPtr<LNotificationDistributor>(parent),
-                                             u"NID_SIBLING_KEY", 0);
-        m_handler->AddObjectHandler(&LScrollbar::OnBarKey, u"NID_SIBLING_KEY");
+                                             NID_SIBLING_KEY, 0);
+        m_handler->AddObjectHandler(&LScrollbar::OnBarKey, NID_SIBLING_KEY);
     }
     m_keyMask = static_cast<uint16_t>(mask & 0xFF);
     return (mask & ~0xFFu) ? E_INVALIDARG : S_OK;

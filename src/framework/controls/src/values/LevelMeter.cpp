@@ -8,7 +8,7 @@
 namespace KX {
 
 namespace {
-constexpr const char16_t* kLeftClick = u"NID_LEFT_CLICK";
+constexpr const char16_t* kLeftClick = NID_LEFT_CLICK;
 
 int32_t RoundHalfAway(double value)
 {
@@ -188,7 +188,7 @@ KXRESULT LLevelMeter::OnClipLightClicked(const RCPtr<LNotificationDistributor>&,
     if (clip && clip->GetNormalizedValue() >= 0.5) {
         clip->SetNormalizedValue(0.0);
         RCPtr<LNotification> n;
-        LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", nullptr);
+        LNotification::Create(n, NID_CLIPLIGHT_UNLATCHED, nullptr);
         SendNotification(n);
     }
     return 1;

@@ -26,8 +26,8 @@ KXRESULT LControl::Initialize()
     if (m_parent && !m_keyBindings.IsEmpty()) {
         // A key that a sibling passes up reaches us through the parent; our own comes directly.
         m_handler->AddDistributorHandler(&LControl::OnSiblingKey, RCPtr<LNotificationDistributor>(m_parent),
-                                         u"NID_SIBLING_KEY", 0);
-        m_handler->AddObjectHandler(&LControl::OnSiblingKey, u"NID_SIBLING_KEY");
+                                         NID_SIBLING_KEY, 0);
+        m_handler->AddObjectHandler(&LControl::OnSiblingKey, NID_SIBLING_KEY);
     }
     return S_OK;
 }

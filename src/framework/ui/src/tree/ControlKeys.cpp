@@ -53,7 +53,7 @@ void LControl::OnKey(const RCPtr<LKeyParam>& param)
         return;
     // Our own "LHK" bindings first.
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->GetKey(), RCPtr<LControl>(this));
-    SendNotificationTo(RCPtr<LNotificationReceiver>(this), u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling));
+    SendNotificationTo(RCPtr<LNotificationReceiver>(this), NID_SIBLING_KEY, ConstRCPtr<LRefCountedObject>(sibling));
     if (sibling->GetResult() == 0 || FilterKey(param) != S_FALSE)
         return;
     const KeyCode& key = param->GetKey();
