@@ -50,8 +50,10 @@ void LTabControl::BindTabButtons()
     for (uint32_t i = 0; i < buttons.GetCount(); ++i) {
         const RCPtr<LControl> button(buttons.GetAt(i, kOrderInsertion));
         if (dynamic_cast<LButton*>(button.Get()))
-            m_tabHandler->AddDistributorHandler(&LTabControl::OnTabClicked, RCPtr<LNotificationDistributor>(button),
-                                                NID_LEFT_CLICK, 0);
+            TraceFailedResult(m_tabHandler->AddDistributorHandler(&LTabControl::OnTabClicked,
+                                                                  RCPtr<LNotificationDistributor>(button),
+                                                                  NID_LEFT_CLICK, 0),
+                              "LTabControl::BindTabButtons");
     }
 }
 

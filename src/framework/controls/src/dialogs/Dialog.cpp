@@ -74,8 +74,10 @@ KXRESULT LDialog::Initialize()
     for (size_t i = count; i > 0; --i) {
         const RCPtr<LControl> button = FindChild(WString(kStandardButtons[i - 1].name));
         if (button)
-            m_dialogHandler->AddDistributorHandler(&LDialog::OnStandardButton, RCPtr<LNotificationDistributor>(button),
-                                                   NID_LEFT_CLICK, 0);
+            TraceFailedResult(m_dialogHandler->AddDistributorHandler(&LDialog::OnStandardButton,
+                                                                     RCPtr<LNotificationDistributor>(button),
+                                                                     NID_LEFT_CLICK, 0),
+                              "LDialog::Initialize");
     }
     return base;
 }

@@ -177,8 +177,10 @@ KXRESULT LCheckedListBox::AddRowControl()
         return hr;
     row->SetCheckBoxesShown(m_showCheckBoxes);
     if (const RCPtr<LControl>& box = row->GetCheckBox())
-        m_checkedHandler->AddDistributorHandler(&LCheckedListBox::OnRowCheckValueChange,
-                                                RCPtr<LNotificationDistributor>(box.Get()), NID_VALUE_CHANGE, 0);
+        TraceFailedResult(m_checkedHandler->AddDistributorHandler(&LCheckedListBox::OnRowCheckValueChange,
+                                                                  RCPtr<LNotificationDistributor>(box.Get()),
+                                                                  NID_VALUE_CHANGE, 0),
+                          "LCheckedListBox::AddRowControl");
     // The row was written before its check box was watched.
     UpdateRow(m_firstShown + GetRowCount() - 1);
     return hr;

@@ -85,17 +85,24 @@ KXRESULT LMultiColumnListBox::Initialize()
             break;
         m_columns.push_back(column);
         const RCPtr<LNotificationDistributor> source(column.Get());
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnHover, source,
-                                              NID_ITEM_HOVER_CONDITION_CHANGE, 0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnSelection, source, NID_SELECTION_CHANGE, 0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source, NID_ITEM_ACTIVATED, 0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
-                                              NID_ITEM_DOUBLE_CLICKED, 0);
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnHover, source,
+                                                                NID_ITEM_HOVER_CONDITION_CHANGE, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnSelection, source,
+                                                                NID_SELECTION_CHANGE, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source,
+                                                                NID_ITEM_ACTIVATED, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
+                                                                NID_ITEM_DOUBLE_CLICKED, 0),
+                          "LMultiColumnListBox::Initialize");
         if (i == 1) {
             m_watchingFirstScroll = Succeeded(m_tableHandler->AddDistributorHandler(
                 &LMultiColumnListBox::OnFirstColumnScrolled, source, kFirstScrolled, 0));
-            m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnExtent, source,
-                                                  NID_CLIENT_EXTENT_CHANGE, 0);
+            TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnExtent, source,
+                                                                    NID_CLIENT_EXTENT_CHANGE, 0),
+                              "LMultiColumnListBox::Initialize");
         }
         DockVertically(*column);
     }
@@ -105,8 +112,10 @@ KXRESULT LMultiColumnListBox::Initialize()
         if (!header)
             break;
         m_headers.push_back(header);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnHeaderClick,
-                                              RCPtr<LNotificationDistributor>(header.Get()), NID_LEFT_CLICK, 0);
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnHeaderClick,
+                                                                RCPtr<LNotificationDistributor>(header.Get()),
+                                                                NID_LEFT_CLICK, 0),
+                          "LMultiColumnListBox::Initialize");
         DockVertically(*header);
     }
     m_sortAscending.assign(m_columns.size(), 1);

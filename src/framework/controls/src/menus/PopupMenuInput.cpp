@@ -337,8 +337,10 @@ KXRESULT LPopupMenu::AddRowControl()
     const KXRESULT hr = LCheckedListBox::AddRowControl();
     if (m_handler && GetRowCount() > 0)
         if (const RCPtr<LListBoxItem> row = GetRowAt(GetRowCount() - 1))
-            m_handler->AddDistributorHandler(&LPopupMenu::OnMenuRowHover, RCPtr<LNotificationDistributor>(row),
-                                             NID_HOVER_CONDITION_CHANGE, 0);
+            TraceFailedResult(m_handler->AddDistributorHandler(&LPopupMenu::OnMenuRowHover,
+                                                               RCPtr<LNotificationDistributor>(row),
+                                                               NID_HOVER_CONDITION_CHANGE, 0),
+                              "LPopupMenu::AddRowControl");
     return hr;
 }
 

@@ -58,8 +58,10 @@ KXRESULT LScrollView::Initialize()
     ReadBarThickness();
     for (const RCPtr<LScrollbar>& bar : {m_hBar, m_vBar})
         if (bar)
-            m_handler->AddDistributorHandler(&LScrollView::OnBarValueChange, RCPtr<LNotificationDistributor>(bar),
-                                             NID_VALUE_CHANGE, 0);
+            TraceFailedResult(m_handler->AddDistributorHandler(&LScrollView::OnBarValueChange,
+                                                               RCPtr<LNotificationDistributor>(bar), NID_VALUE_CHANGE,
+                                                               0),
+                              "LScrollView::Initialize");
     m_initialized = true;
     // The bars match the content from the start, not only after the first size change.
     UpdateScrollBarVisibility();

@@ -175,7 +175,9 @@ KXRESULT LLevelMeter::SetClipLatched(bool latched)
         m_clipLatched = latched ? 1 : 0;
         const RCPtr<LNotificationDistributor> source(clip);
         if (latched)
-            m_meterHandler->AddDistributorHandler(&LLevelMeter::OnClipLightClicked, source, kLeftClick, 0);
+            TraceFailedResult(
+                m_meterHandler->AddDistributorHandler(&LLevelMeter::OnClipLightClicked, source, kLeftClick, 0),
+                "LLevelMeter::SetClipLatched");
         else
             UnregisterForNotification(source, kLeftClick);
     }

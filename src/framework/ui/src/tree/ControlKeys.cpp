@@ -196,7 +196,8 @@ KXRESULT LControl::RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& men
         if (item->id.IsEmpty() || item->IsSeparator() || !HasHotKey(window, item->id))
             continue;
         if (registerHandlers)
-            m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item->id.GetString());
+            TraceFailedResult(m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item->id.GetString()),
+                              "LControl::RegisterContextMenuHandlers");
         else
             m_handler->RemoveDistributorHandler(RCPtr<LNotificationDistributor>(), item->id.GetString());
     }
