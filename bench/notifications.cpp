@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <functional>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -59,11 +60,10 @@ public:
     }
     void Bind(const RCPtr<LNotificationDistributor>& d)
     {
-        m_handler->AddDistributorHandler(&HandlerClient::OnValue, d, kValue, 0);
-        // A few other bindings, as a control has.
-        m_handler->AddDistributorHandler(&HandlerClient::OnValue, d, KX::NID_MOUSE_DOWN, 0);
-        m_handler->AddDistributorHandler(&HandlerClient::OnValue, d, KX::NID_MOUSE_UP, 0);
-        m_handler->AddDistributorHandler(&HandlerClient::OnValue, d, KX::NID_MOUSE_MOVE, 0);
+        // The value and a few other bindings, as a control has.
+        for (const char16_t* id : {kValue, KX::NID_MOUSE_DOWN, KX::NID_MOUSE_UP, KX::NID_MOUSE_MOVE})
+            if (KX::Failed(m_handler->AddDistributorHandler(&HandlerClient::OnValue, d, id, 0)))
+                throw std::runtime_error("binding failed");
     }
 
 private:

@@ -37,7 +37,7 @@ protected:
     {
         KX::RCPtr<NotificationLog> log(new NotificationLog());
         for (const char16_t* n : names)
-            source.RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(log), n, 0);
+            EXPECT_FALSE(KX::Failed(source.RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(log), n, 0)));
         return log;
     }
     // A pointer move that the polled pointer position follows as well (injected events alone

@@ -105,7 +105,7 @@ protected:
     {
         KX::RCPtr<TextLog> log(new TextLog());
         for (const char16_t* name : names)
-            control->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(log), name, 0);
+            EXPECT_FALSE(KX::Failed(control->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(log), name, 0)));
         return log;
     }
     // An edit request as a menu item or hot key sends it: through the application's queue.

@@ -32,7 +32,7 @@ protected:
     RCPtr<TickLog> Listen(const RCPtr<LControl>& control, const char16_t* name)
     {
         RCPtr<TickLog> log(new TickLog([this] { return Now(); }));
-        control->RegisterClient(RCPtr<LNotificationReceiver>(log), name, 0);
+        EXPECT_FALSE(KX::Failed(control->RegisterClient(RCPtr<LNotificationReceiver>(log), name, 0)));
         return log;
     }
     static int32_t Look(const LControl& c) { return c.GetFirstVisibleLook(); }

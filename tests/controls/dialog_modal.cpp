@@ -70,8 +70,8 @@ protected:
     RCPtr<CloseLog> Watch(const RCPtr<LDialog>& dialog)
     {
         RCPtr<CloseLog> log(new CloseLog());
-        dialog->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_DIALOG_CLOSING", 0);
-        dialog->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_DIALOG_CLOSED", 0);
+        EXPECT_FALSE(KX::Failed(dialog->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_DIALOG_CLOSING", 0)));
+        EXPECT_FALSE(KX::Failed(dialog->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_DIALOG_CLOSED", 0)));
         return log;
     }
     // Clicks the named buttons of the dialog one after the other, each once the loop is idle.
@@ -161,7 +161,7 @@ TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
     const RCPtr<LControl> ok = dialog->FindChild(WString(u"buttonOK"));
     ASSERT_TRUE(field && ok);
     const RCPtr<RefuseAllButOk> validator(new RefuseAllButOk());
-    field->RegisterClient(RCPtr<LNotificationReceiver>(validator), NID_TEXTBOX_VALIDATING, 0);
+    EXPECT_FALSE(KX::Failed(field->RegisterClient(RCPtr<LNotificationReceiver>(validator), NID_TEXTBOX_VALIDATING, 0)));
     int step = 0;
     whileModal = [&] {
         OSWindow* w = WindowOf(*dialog);

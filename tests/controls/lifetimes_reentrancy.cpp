@@ -40,7 +40,7 @@ RCPtr<OnNotice> Listen(LNotificationDistributor& source, const char16_t* name,
                        std::function<void(const RCPtr<LNotification>&)> action)
 {
     RCPtr<OnNotice> receiver(new OnNotice(std::move(action)));
-    source.RegisterClient(RCPtr<LNotificationReceiver>(receiver), name, 0);
+    EXPECT_FALSE(KX::Failed(source.RegisterClient(RCPtr<LNotificationReceiver>(receiver), name, 0)));
     return receiver;
 }
 

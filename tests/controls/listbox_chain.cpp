@@ -16,9 +16,10 @@ public:
         m_checkedHandler =
             RCPtr<LNotificationHandler<LCheckedListBox>>(new LNotificationHandler<LCheckedListBox>(this));
         m_listHandler = RCPtr<LNotificationHandler<LListBox>>(new LNotificationHandler<LListBox>(this));
-        m_checkedHandler->AddDistributorHandler(static_cast<CheckedFn>(&ProbeList::OnChecked), source,
-                                                u"NID_VALUE_CHANGE", 0);
-        m_listHandler->AddDistributorHandler(static_cast<ListFn>(&ProbeList::OnList), source, u"NID_VALUE_CHANGE", 0);
+        EXPECT_FALSE(KX::Failed(m_checkedHandler->AddDistributorHandler(static_cast<CheckedFn>(&ProbeList::OnChecked),
+                                                                        source, u"NID_VALUE_CHANGE", 0)));
+        EXPECT_FALSE(KX::Failed(m_listHandler->AddDistributorHandler(static_cast<ListFn>(&ProbeList::OnList), source,
+                                                                     u"NID_VALUE_CHANGE", 0)));
     }
     KXRESULT OnChecked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
     {

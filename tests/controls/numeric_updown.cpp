@@ -42,7 +42,7 @@ protected:
         EXPECT_EQ(box->SetValueRange(minimum, maximum, 0), S_OK);
         box->SetValueAndRead(value);
         values = RCPtr<ValueLog>(new ValueLog());
-        box->RegisterClient(RCPtr<LNotificationReceiver>(values), u"NID_VALUE_CHANGE", 0);
+        EXPECT_FALSE(KX::Failed(box->RegisterClient(RCPtr<LNotificationReceiver>(values), u"NID_VALUE_CHANGE", 0)));
         return box;
     }
     // Replaces the text box's text by typing, then presses Enter.

@@ -69,9 +69,9 @@ TEST_F(PanelKeys, TabLeavesANestedPanelAtItsEndAndTheTopPanelWraps)
 TEST_F(PanelKeys, SiblingKeyReachesABindingInsideAnotherPanelAndUnusedKeysReachTheHotKeysOnce)
 {
     RCPtr<apptest::NameLog> bound(new apptest::NameLog());
-    innerA->RegisterClient(RCPtr<LNotificationReceiver>(bound), u"NID_LEFT_CLICK", 0);
+    EXPECT_FALSE(KX::Failed(innerA->RegisterClient(RCPtr<LNotificationReceiver>(bound), u"NID_LEFT_CLICK", 0)));
     RCPtr<apptest::NameLog> hot(new apptest::NameLog());
-    root->RegisterClient(RCPtr<LNotificationReceiver>(hot), u"NID_PANEL_HOTKEY", 0);
+    EXPECT_FALSE(KX::Failed(root->RegisterClient(RCPtr<LNotificationReceiver>(hot), u"NID_PANEL_HOTKEY", 0)));
 
     last->SetFocus(true);
     ASSERT_EQ(Focused(), "lastButton");

@@ -276,7 +276,8 @@ public:
     ChainProbe(const RCPtr<LControl>& parent) : LScrollView(parent, WString(u"chainProbe")) {}
     void Bind(const RCPtr<LNotificationDistributor>& idle)
     {
-        GetViewHandler()->AddDistributorHandler(static_cast<Fn>(&ChainProbe::OnOwn), idle, u"NID_IDLE", 0);
+        EXPECT_FALSE(KX::Failed(
+            GetViewHandler()->AddDistributorHandler(static_cast<Fn>(&ChainProbe::OnOwn), idle, u"NID_IDLE", 0)));
     }
     KXRESULT OnOwn(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
     {

@@ -53,7 +53,7 @@ TEST_F(TabPages, ClickingATabShowsItsPageAndAnnouncesItEvenWhenAlreadySelected)
     EXPECT_EQ(tabs->GetSelectedName().ToNarrow(), NString("general")) << "the first tab is selected at start";
     EXPECT_EQ(Shown(*tabs), (std::vector<bool>{true, false}));
     RCPtr<PageLog> log(new PageLog());
-    tabs->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_TAB_SELECTED", 0);
+    EXPECT_FALSE(KX::Failed(tabs->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_TAB_SELECTED", 0)));
 
     const RCPtr<LControl> midi = tabs->GetButtonHolder()->FindChild(WString(u"midi"));
     ClickOn(*midi);

@@ -261,10 +261,14 @@ protected:
     }
 
     // Runs the program with the embedded face; script gets the picture once the keyboard is there.
-    void Run(const std::function<void(Picture&)>& script)
+    // configure may change the options first.
+    void Run(const std::function<void(Picture&)>& script,
+             const std::function<void(EditorProgramOptions&)>& configure = nullptr)
     {
         EditorProgramOptions options = apptest::OfflineOptions(tree);
         options.resourceFolder = "::";
+        if (configure)
+            configure(options);
         bool ran = false;
         options.onStarted = [&](LApplication& app) {
             Picture picture(app);

@@ -77,7 +77,8 @@ TEST_F(GlobalSettingsThreads, ValuesOfAGetAreAnnouncedOnTheMainThreadWhileTheDia
         if (!dialog->IsClosed() && changed() > 0)
             dialog->Close(2);
     }));
-    fake.manager->RegisterClient(RCPtr<LNotificationReceiver>(watcher), u"NID_MIDIMANAGER_PARAMETER_RECIEVED", 0);
+    EXPECT_FALSE(KX::Failed(
+        fake.manager->RegisterClient(RCPtr<LNotificationReceiver>(watcher), u"NID_MIDIMANAGER_PARAMETER_RECIEVED", 0)));
     bool clicked = false;
     whileModal = [&] {
         OSWindow* w = WindowOf(*dialog);

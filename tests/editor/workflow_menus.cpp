@@ -249,7 +249,8 @@ TEST_F(WorkflowMenus, ADialogClosedFromItsTitleBarClosesThroughItsOwnClose)
                 if (!dialog)
                     return;
                 for (const char16_t* id : {u"NID_DIALOG_CLOSING", u"NID_DIALOG_CLOSED"})
-                    dialog->RegisterClient(RCPtr<LNotificationReceiver>(listener.Get()), id, 0);
+                    EXPECT_FALSE(
+                        KX::Failed(dialog->RegisterClient(RCPtr<LNotificationReceiver>(listener.Get()), id, 0)));
             }
             auto* os = dynamic_cast<OSWindow*>(window->GetServices());
             if (!os)

@@ -1,6 +1,7 @@
 // Typing in the real program as a musician does: one key at a time with the loop running between
 // keys, the focus leaving a field by Tab or by a click, names and numbers that come back from the
 // engine, the text box's own context menu, and where the focus goes after a click in the picture.
+#include "EngineFakes.h"
 #include "PictureEndToEnd.h"
 
 #include "editor/EncoderEditPanel.h"
@@ -151,6 +152,34 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "66");
     });
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
+{
+    const RCPtr<kxtest::FakeEngineDeviceCommunication> comm(new kxtest::FakeEngineDeviceCommunication());
+    Run(
+        [&](Picture& p) {
+            Encoder e1(p);
+            ASSERT_TRUE(e1.group && e1.panel);
+            ASSERT_TRUE(e1.Open(p));
+            const uint8_t held = p.Stored(e1.id)[kNumberByte];
+            ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == held; }));
+
+            // The keyboard goes away: the engine takes no edit until it is back.
+            comm->connected.store(false);
+            const RCPtr<LRootModuleEngine> engine = p.app.GetRootModuleEngine();
+            engine->DisconnectDevice();
+            ASSERT_NE(engine->GetConnectionState(), LRootModuleEngine::kConnected);
+
+            p.Click(*e1.Cc()->GetTextBox());
+            Retype(p, held == 42 ? "43" : "42");
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return Narrow(e1.Cc()->GetTextBox()->GetText()) == std::to_string(held); }))
+                << "the box shows " << Narrow(e1.Cc()->GetTextBox()->GetText()) << ", the model holds " << int(held);
+            EXPECT_EQ(e1.Cc()->GetValue(), held);
+            EXPECT_EQ(p.Stored(e1.id)[kNumberByte], held);
+        },
+        [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
 
 TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKeyboardReplacesIt)

@@ -403,10 +403,11 @@ TEST_F(RootModuleTest, AnOwnerThatSetsValuesWhileBeingToldKeepsItsOwnReport)
     std::vector<int32_t> seen;
     owner.onReport = [&](const KX::ParamValue& value) {
         seen.push_back(value.descriptor.id);
-        if (value.descriptor.id == 65)
-            root->SetParamValues(KX::ParamDescriptor(66), encoderValue);
+        if (value.descriptor.id == 65) {
+            EXPECT_FALSE(KX::Failed(root->SetParamValues(KX::ParamDescriptor(66), encoderValue)));
+        }
     };
-    root->SetParamValues(KX::ParamDescriptor(65), encoderValue);
+    EXPECT_FALSE(KX::Failed(root->SetParamValues(KX::ParamDescriptor(65), encoderValue)));
     EXPECT_EQ(seen, (std::vector<int32_t>{65, 66}));
     ASSERT_EQ(owner.reported.size(), 2u);
     EXPECT_EQ(owner.reported[0].descriptor.id, 65);

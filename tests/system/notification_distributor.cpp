@@ -501,7 +501,7 @@ TEST(NotificationCentres, ClearingTheManagerTearsDownCentresWithTheirRegistratio
     {
         auto app = KX::GetNotificationQueue();
         w->RegisterForNotification(app, kPing, 0);
-        app->RegisterClient(forwarding->GetReceiver(), kPing, 0);
+        EXPECT_FALSE(KX::Failed(app->RegisterClient(forwarding->GetReceiver(), kPing, 0)));
         ASSERT_EQ(app->GetQueue()->PostNotification(Make(kPing)), KX::S_OK);
     }
     KX::LNotificationCenterManager::ClearInstance();

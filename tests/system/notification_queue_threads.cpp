@@ -154,7 +154,7 @@ TEST(NotificationThreads, APostingReceiverOnAWorkerWhileItsQueueDetaches)
         auto queue = LNotificationQueue::Create();
         queue->AttachDistributor(target);
         auto receiver = queue->GetReceiver();
-        source->RegisterClient(receiver, kTick, 0);
+        EXPECT_FALSE(KX::Failed(source->RegisterClient(receiver, kTick, 0)));
         std::atomic<bool> started{false};
         // The worker owns the sends at source; the main thread only touches the queue.
         std::thread worker([&] {

@@ -47,13 +47,13 @@ TEST(AppIdle, CentresAreDrainedLastToFirstThenRootWindowsLastToFirst)
     RCPtr<LNotificationCenter> second = LNotificationCenterManager::GetInstance()->GetCenter(WString(u"second"));
     RCPtr<NameLog> log(new NameLog());
     const RCPtr<LNotificationReceiver> r(log);
-    first->RegisterClient(r, u"NID_T_FIRST", 0);
-    second->RegisterClient(r, u"NID_T_SECOND", 0);
-    w0->RegisterClient(r, u"NID_T_W0", 0);
-    w1->RegisterClient(r, u"NID_T_W1", 0);
+    EXPECT_FALSE(KX::Failed(first->RegisterClient(r, u"NID_T_FIRST", 0)));
+    EXPECT_FALSE(KX::Failed(second->RegisterClient(r, u"NID_T_SECOND", 0)));
+    EXPECT_FALSE(KX::Failed(w0->RegisterClient(r, u"NID_T_W0", 0)));
+    EXPECT_FALSE(KX::Failed(w1->RegisterClient(r, u"NID_T_W1", 0)));
     for (const char16_t* idle : {u"NID_IDLE"}) {
-        first->RegisterClient(r, idle, 0);
-        w0->RegisterClient(r, idle, 0);
+        EXPECT_FALSE(KX::Failed(first->RegisterClient(r, idle, 0)));
+        EXPECT_FALSE(KX::Failed(w0->RegisterClient(r, idle, 0)));
     }
     ASSERT_EQ(w0->PostNotification(Make(u"NID_T_W0")), S_OK);
     ASSERT_EQ(w1->PostNotification(Make(u"NID_T_W1")), S_OK);
@@ -73,8 +73,8 @@ TEST(AppIdle, ADrainDeliversOnlyWhatWasQueuedWhenItBegan)
 {
     RCPtr<FakeApp> app = NewApp();
     RCPtr<NameLog> log(new NameLog());
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_A", 0);
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_B", 0);
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_A", 0)));
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_B", 0)));
     log->onReceive = [](const std::string& name) {
         if (name == "NID_T_A")
             AppQueue()->PostNotification(Make(u"NID_T_B"));
@@ -97,9 +97,9 @@ TEST(AppIdle, APassFromInsideADrainSkipsThatDrainButVisitsEverythingElse)
     RCPtr<NameLog> log(new NameLog());
     const RCPtr<LNotificationReceiver> r(log);
     for (const char16_t* name : {u"NID_T_A", u"NID_T_B", u"NID_IDLE"})
-        appCentre->RegisterClient(r, name, 0);
-    other->RegisterClient(r, u"NID_T_O", 0);
-    w->RegisterClient(r, u"NID_T_W", 0);
+        EXPECT_FALSE(KX::Failed(appCentre->RegisterClient(r, name, 0)));
+    EXPECT_FALSE(KX::Failed(other->RegisterClient(r, u"NID_T_O", 0)));
+    EXPECT_FALSE(KX::Failed(w->RegisterClient(r, u"NID_T_W", 0)));
     int nested = 0;
     log->onReceive = [&](const std::string& name) {
         if (name == "NID_T_A" && nested++ == 0) {
@@ -143,7 +143,8 @@ TEST(AppExit, ExitClosesSecondaryWindowsLastFirstThenTheMainWindow)
 
     // The idle handler no longer runs the pass.
     RCPtr<NameLog> log(new NameLog());
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_LATE", 0);
+    EXPECT_FALSE(
+        KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_T_LATE", 0)));
     AppQueue()->PostNotification(Make(u"NID_T_LATE"));
     EXPECT_FALSE(RunIdlePass(0));
     EXPECT_TRUE(log->names.empty());
@@ -185,7 +186,8 @@ TEST(AppExit, ClosesRecordedAfterTheLastIdlePassAreCarriedOutAtShutdown)
         s[i].onClose = [&order, i] { order.push_back(i); };
     }
     // Sent at once (a menu command), not through a queue: no idle pass follows.
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(app), u"NID_APP_EXIT_REQ", 0);
+    EXPECT_FALSE(
+        KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(app), u"NID_APP_EXIT_REQ", 0)));
     GetNotificationQueue()->SendNotification(Make(u"NID_APP_EXIT_REQ"));
     EXPECT_FALSE(RunIdlePass(0));
     EXPECT_TRUE(order.empty());
@@ -205,7 +207,8 @@ TEST(AppRun, AThrowingLoopShowsTheStartupErrorAndRequestsExit)
     RCPtr<LRootWindow> w0 = LRootWindow::Create(nullptr, &s0), w1 = LRootWindow::Create(nullptr, &s1);
     app->AddRootWindow(w0);
     app->AddRootWindow(w1);
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(app), u"NID_APP_EXIT_REQ", 0);
+    EXPECT_FALSE(
+        KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(app), u"NID_APP_EXIT_REQ", 0)));
     app->loop = [] { throw std::runtime_error("device gone"); };
     EXPECT_EQ(app->Run(), 0);
     EXPECT_EQ(app->boxes, (std::vector<std::string>{"Could not start|Lumo|16"}));

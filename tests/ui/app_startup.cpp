@@ -74,7 +74,7 @@ TEST(AppStartup, StartupLoadsHotKeysInitialisesTheClipboardAndSelectsTheSavedSki
 
     // A global hot key is posted to the application centre and delivered by the next idle pass.
     RCPtr<NameLog> log(new NameLog());
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_TEST", 0);
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_TEST", 0)));
     EXPECT_EQ(app->GetGlobalHotKeyManager()->DispatchHotKey(KeyCode(0x54, true, 0, Modifier::Ctrl)), S_OK);
     EXPECT_TRUE(log->names.empty());
     app->ProcessNotificationQueue(false);
@@ -153,7 +153,7 @@ TEST(AppSkin, EveryWindowIsRepaintedUnderAWaitCursorWithAnIdlePassEach)
     RCPtr<NameLog> log(new NameLog());
     std::vector<int32_t> cursors;
     log->onReceive = [&](const std::string&) { cursors.push_back(s0.cursor); };
-    GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_IDLE", 0);
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_IDLE", 0)));
     s0.cursor = 3;
 
     EXPECT_EQ(app->SetSkin(1), S_OK);

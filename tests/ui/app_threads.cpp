@@ -47,8 +47,8 @@ TEST(AppThreads, PostsFromOtherThreadsAreDeliveredOnTheMainThreadInOrder)
     app->AddRootWindow(window);
     RCPtr<StampLog> log(new StampLog());
     const RCPtr<LNotificationReceiver> r(log);
-    GetNotificationQueue()->RegisterClient(r, u"NID_T_WORK", 0);
-    window->RegisterClient(r, u"NID_T_WORK", 0);
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(r, u"NID_T_WORK", 0)));
+    EXPECT_FALSE(KX::Failed(window->RegisterClient(r, u"NID_T_WORK", 0)));
     const RCPtr<LNotificationQueue> appQueue = GetNotificationQueue()->GetQueue();
 
     std::atomic<int> done{0};

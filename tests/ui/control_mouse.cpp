@@ -96,7 +96,7 @@ protected:
         listener = RCPtr<Listener>(new Listener());
         for (const char16_t* n : {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_MOUSE_MOVE", u"NID_LEFT_CLICK",
                                   u"NID_MIDDLE_CLICK", u"NID_RIGHT_CLICK"})
-            child->RegisterClient(listener, n, 0);
+            EXPECT_FALSE(KX::Failed(child->RegisterClient(listener, n, 0)));
     }
     uitest::Tree tree;
     std::vector<std::string> log;
@@ -179,7 +179,7 @@ TEST(ControlMouseRouting, ARootWindowPressReachesTheHitControlsNotificationInIts
     RCPtr<uitest::TestControl> button = uitest::Make(main, u"button", 30, 40, 50, 20);
     rwtest::GiveHitLook(*button, 50, 20);
     RCPtr<Listener> listener(new Listener());
-    button->RegisterClient(listener, u"NID_MOUSE_DOWN", 0);
+    EXPECT_FALSE(KX::Failed(button->RegisterClient(listener, u"NID_MOUSE_DOWN", 0)));
     services.pointer = PointT<int32_t>{35, 45};
     window->OnMouseButton(kMousePress, kMouseButtonLeft, 0, PointT<int32_t>{35, 45});
     EXPECT_EQ(listener->names, (std::vector<std::string>{"NID_MOUSE_DOWN"}));

@@ -54,8 +54,8 @@ protected:
         rwtest::GiveHitLook(*other, 60, 40);
         for (const char16_t* n :
              {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_MOUSE_MOVE", u"NID_LEFT_CLICK", u"NID_RIGHT_CLICK"}) {
-            button->RegisterClient(RCPtr<LNotificationReceiver>(buttonLog), n, 0);
-            other->RegisterClient(RCPtr<LNotificationReceiver>(otherLog), n, 0);
+            EXPECT_FALSE(KX::Failed(button->RegisterClient(RCPtr<LNotificationReceiver>(buttonLog), n, 0)));
+            EXPECT_FALSE(KX::Failed(other->RegisterClient(RCPtr<LNotificationReceiver>(otherLog), n, 0)));
         }
     }
     void TearDown() override
@@ -140,8 +140,8 @@ TEST_F(E2EWindow, PostsFromAnotherThreadArriveInOrderThroughTheIdlePassOfTheLoop
     int offMain = 0;
     names->onReceive = [&](const std::string&) { offMain += std::this_thread::get_id() != mainThread; };
     const RCPtr<LNotificationReceiver> r(names);
-    GetNotificationQueue()->RegisterClient(r, u"NID_T_A", 0);
-    GetNotificationQueue()->RegisterClient(r, u"NID_T_B", 0);
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(r, u"NID_T_A", 0)));
+    EXPECT_FALSE(KX::Failed(GetNotificationQueue()->RegisterClient(r, u"NID_T_B", 0)));
     const RCPtr<LNotificationQueue> queue = GetNotificationQueue()->GetQueue();
 
     constexpr int kPosts = 40;

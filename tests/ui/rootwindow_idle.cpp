@@ -117,7 +117,7 @@ TEST(RootIdle, RecordedClosesAreCarriedOutAtExitWithoutAnIdlePass)
     host.windows[2]->Close(2);
     s[2].onClose = [&] { host.windows.pop_back(); };
     RCPtr<NameLog> log(new NameLog());
-    host.windows[0]->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_A", 0);
+    EXPECT_FALSE(KX::Failed(host.windows[0]->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_A", 0)));
     Post(*host.windows[0], u"NID_RW_A");
     EXPECT_EQ(CloseRequestedRootWindows(), 2u);
     EXPECT_EQ(s[1].closes.size() + s[2].closes.size(), 2u);
@@ -206,7 +206,7 @@ TEST(RootIdle, GlobalHotKeysOfTheMainControlArePostedToTheWindowsQueue)
         new LStringTable({{u"GHK.NID_RW_SAVE", u"Ctrl+VKEY_S"}, {u"LHK.NID_RW_LOCAL", u"VKEY_F5"}})));
     w->AttachMainControl(main);
     RCPtr<NameLog> log(new NameLog());
-    w->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_SAVE", 0);
+    EXPECT_FALSE(KX::Failed(w->RegisterClient(RCPtr<LNotificationReceiver>(log), u"NID_RW_SAVE", 0)));
     EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x53, true, 0, Modifier::Ctrl)), S_OK);
     EXPECT_EQ(DispatchUnconsumedKey(w.Get(), KeyCode(0x74, true, 0, 0)), S_FALSE) << "local bindings stay local";
     EXPECT_TRUE(log->names.empty()) << "queued, not sent at once";

@@ -107,7 +107,7 @@ TEST_F(XvfbSmoke, WindowOpensPaintsTakesAClickAndCloses)
     button = uitest::Make(main, u"button", 20, 30, 80, 40);
     rwtest::GiveHitLook(*button, 80, 40, 0xFFFF0000);
     RCPtr<ClickCount> clicks(new ClickCount());
-    button->RegisterClient(RCPtr<LNotificationReceiver>(clicks), u"NID_LEFT_CLICK", 0);
+    EXPECT_FALSE(KX::Failed(button->RegisterClient(RCPtr<LNotificationReceiver>(clicks), u"NID_LEFT_CLICK", 0)));
     ASSERT_EQ(app->windows.size(), 1u);
     EXPECT_TRUE(window->GetPlatformWindow().Id() != 0);
 

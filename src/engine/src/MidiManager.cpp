@@ -450,7 +450,7 @@ void LMidiManager::ApplyPresetDump(const uint8_t* records)
         value.SetBytes(records + offset, length);
         offset += length;
         // A refused value does not stop the others.
-        store->SetParamValues(ParamDescriptor(firstId + k), value);
+        (void)store->SetParamValues(ParamDescriptor(firstId + k), value);
     }
 }
 

@@ -297,7 +297,7 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
         const int64_t id = firstId + record.descriptor.id;
         if (id < 0 || id > std::numeric_limits<int32_t>::max())
             continue;
-        store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value);
+        (void)store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value);
     }
     return kLoadOk;
 }

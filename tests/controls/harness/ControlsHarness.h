@@ -81,7 +81,7 @@ public:
     void Listen(KX::LNotificationDistributor* source, std::initializer_list<const char16_t*> names)
     {
         for (const char16_t* name : names)
-            source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(this), name, 0);
+            EXPECT_FALSE(KX::Failed(source->RegisterClient(KX::RCPtr<KX::LNotificationReceiver>(this), name, 0)));
     }
     KX::KXRESULT Receive(const KX::RCPtr<KX::LNotificationDistributor>&, const KX::RCPtr<KX::LNotification>& n) override
     {

@@ -19,7 +19,8 @@ namespace editor {
 void PostCurrentParamValue(int32_t id);
 
 // Hands the bytes, as a byte-block value of parameter id, to the main control at the top of
-// panel's tree; the result is ignored. Nothing when the top control is not the main control.
+// panel's tree. When the engine refuses the value, the model's value is posted again, so the
+// panel shows what the model holds. Nothing when the top control is not the main control.
 void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, uint32_t count);
 
 // Hands a correction of the value the panel was just shown to the main control
@@ -67,7 +68,7 @@ protected:
                            std::string_view method, std::string_view source, int line)
     {
         KX::CheckResult(this->m_handler->AddDistributorHandler(
-                            member, KX::RCPtr<KX::LNotificationDistributor>(subEditor), u"NID_PARAMETERS_CHANGED", 0),
+                            member, KX::RCPtr<KX::LNotificationDistributor>(subEditor), KX::NID_PARAMETERS_CHANGED, 0),
                         method, source, line);
     }
 

@@ -41,11 +41,11 @@ public:
     // pseudo-identifiers. 0.
     KXRESULT RouteParamValue(const ParamDescriptor& descriptor, const Variant& value);
     // The edit path: to the engine, unless it is the value being routed right now.
-    KXRESULT SetParamValue(const ParamDescriptor& descriptor, const Variant& value);
+    [[nodiscard]] KXRESULT SetParamValue(const ParamDescriptor& descriptor, const Variant& value);
     // A panel's correction of a value it was shown (a rule its widgets keep): for the value being
     // routed, kept and handed to the engine once the panel has shown it, when it differs from it;
     // any other value takes the edit path.
-    KXRESULT CorrectParamValue(const ParamDescriptor& descriptor, const Variant& value);
+    [[nodiscard]] KXRESULT CorrectParamValue(const ParamDescriptor& descriptor, const Variant& value);
 
     const RCPtr<LDeviceView>& GetDeviceView() const noexcept { return m_deviceView; }
     // The descriptor being routed; id -1 between routings.
@@ -64,7 +64,7 @@ public:
     void NotifyParamValue(const ParamDescriptor&, const Variant&) override {}
     KXRESULT SetParamValueGlobal(const ParamDescriptor& descriptor, const Variant& value) override;
     Variant GetParamValueGlobal(const ParamDescriptor& descriptor) override;
-    KXRESULT SetParamValues(const ParamDescriptor& descriptor, const Variant& value) override;
+    [[nodiscard]] KXRESULT SetParamValues(const ParamDescriptor& descriptor, const Variant& value) override;
     KXRESULT GetParamValue(const ParamDescriptor& descriptor, Variant& value) override;
 
 protected:

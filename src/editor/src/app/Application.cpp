@@ -86,7 +86,7 @@ KXRESULT LApplication::Initialize()
     InstallBuiltInControlClasses();
     if (Failed(RunApplicationStartup()))
         return E_FAIL;
-    RegisterForNotification(RCPtr<LNotificationDistributor>(GetNotificationQueue()), u"NID_APP_EXIT_REQ", 0);
+    RegisterForNotification(RCPtr<LNotificationDistributor>(GetNotificationQueue()), NID_APP_EXIT_REQ, 0);
     if (const RCPtr<LControlFactory>& factory = GetControlFactory())
         RegisterEditorControlClasses(*factory);
     m_midiManager = LMidiManager::Create();
@@ -276,7 +276,7 @@ void LApplication::UnregisterRootWindow(LRootWindow* root)
 
 KXRESULT LApplication::HandleNotification(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n)
 {
-    if (!n || LNotification::GetNotificationName(n->GetID()) != WString(u"NID_APP_EXIT_REQ"))
+    if (!n || LNotification::GetNotificationName(n->GetID()) != WString(NID_APP_EXIT_REQ))
         return LFrameworkApp::HandleNotification(from, n);
     if (!CanExit())
         return S_OK;
@@ -289,7 +289,7 @@ KXRESULT LApplication::HandleNotification(const RCPtr<LNotificationDistributor>&
 void LApplication::RequestExit()
 {
     RCPtr<LNotification> exit;
-    LNotification::Create(exit, u"NID_APP_EXIT_REQ", nullptr);
+    LNotification::Create(exit, NID_APP_EXIT_REQ, nullptr);
     const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
     if (exit && centre && centre->GetQueue())
         centre->GetQueue()->PostNotification(exit);

@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kMethod = "LGlobalSettingsDlg::Initialize";
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\GlobalSettingsDlg";
 
-constexpr const char16_t* kParameterNid = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";
+constexpr const char16_t* kParameterNid = NID_MIDIMANAGER_PARAMETER_RECIEVED;
 constexpr const char16_t* kErrorCaptionKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_CAPTION";
 constexpr const char16_t* kErrorTextKey = u"LABEL_GLOBALSETTINGS_FAILED_MIDI_ERROR_MESSAGEBOX_TEXT";
 constexpr const char16_t* kUnselectedKey = u"LABEL_GLOBALSETTINGS_NO_SELECTION_MESSAGEBOX_TEXT";
@@ -137,7 +137,7 @@ KXRESULT LGlobalSettingsDlg::Initialize()
             m_numbers[kKeyOctave]->SetValueAndRead(0);
             CheckResult(m_handler->AddDistributorHandler(&LGlobalSettingsDlg::OnKeyOctaveChange,
                                                          RCPtr<LNotificationDistributor>(m_numbers[kKeyOctave]),
-                                                         u"NID_VALUE_CHANGE", 0),
+                                                         NID_VALUE_CHANGE, 0),
                         kMethod, kSource, 43);
         }
         if (row.setting == kMidiChannel) {
@@ -156,13 +156,13 @@ KXRESULT LGlobalSettingsDlg::Initialize()
     if (!m_getButton)
         ThrowNullPointer("getSettingsButton child not found", kMethod, kSource, 117);
     CheckResult(m_handler->AddDistributorHandler(&LGlobalSettingsDlg::OnGetSettingsClick,
-                                                 RCPtr<LNotificationDistributor>(m_getButton), u"NID_LEFT_CLICK", 0),
+                                                 RCPtr<LNotificationDistributor>(m_getButton), NID_LEFT_CLICK, 0),
                 kMethod, kSource, 118);
     m_sendButton = FindChildAs<LButton>(this, u"sendGlobalSettingsButton");
     if (!m_sendButton)
         ThrowNullPointer("sendSettingsButton child not found", kMethod, kSource, 121);
     CheckResult(m_handler->AddDistributorHandler(&LGlobalSettingsDlg::OnSendSettingsClick,
-                                                 RCPtr<LNotificationDistributor>(m_sendButton), u"NID_LEFT_CLICK", 0),
+                                                 RCPtr<LNotificationDistributor>(m_sendButton), NID_LEFT_CLICK, 0),
                 kMethod, kSource, 122);
 
     m_manager = AppMidiManager();

@@ -60,7 +60,7 @@ KXRESULT LMidiNoteSelector::Initialize()
     m_numberBox->SetValueRange(0, 127, 0);
     UpdateNoteLabels();
     CheckResult(m_handler->AddDistributorHandler(&LMidiNoteSelector::OnValueChange,
-                                                 RCPtr<LNotificationDistributor>(m_numberBox), u"NID_VALUE_CHANGE", 0),
+                                                 RCPtr<LNotificationDistributor>(m_numberBox), NID_VALUE_CHANGE, 0),
                 kMethod, kSource, 31);
     return S_OK;
 }

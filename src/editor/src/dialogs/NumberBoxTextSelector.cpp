@@ -40,7 +40,7 @@ KXRESULT LNumberBoxTextSelector::Initialize()
     m_label = RequireChild<LLabel>(this, u"label", kMethod, kSource, 28);
     m_numberBox = RequireChild<LNumericUpDown>(this, u"numericUpDown", kMethod, kSource, 29);
     CheckResult(m_handler->AddDistributorHandler(&LNumberBoxTextSelector::OnValueChange,
-                                                 RCPtr<LNotificationDistributor>(m_numberBox), u"NID_VALUE_CHANGE", 0),
+                                                 RCPtr<LNotificationDistributor>(m_numberBox), NID_VALUE_CHANGE, 0),
                 kMethod, kSource, 31);
     UpdateText();
     return base;

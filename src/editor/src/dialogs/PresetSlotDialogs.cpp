@@ -107,7 +107,7 @@ KXRESULT LGetPresetFromMidiDeviceDlg::Initialize()
         new LNotificationHandler<LGetPresetFromMidiDeviceDlg>(this));
     m_getButton = RequireChild<LButton>(this, u"getButton", kGetMethod, kGetSource, 46);
     CheckResult(m_handler->AddDistributorHandler(&LGetPresetFromMidiDeviceDlg::OnGetButtonClick,
-                                                 RCPtr<LNotificationDistributor>(m_getButton), u"NID_LEFT_CLICK", 0),
+                                                 RCPtr<LNotificationDistributor>(m_getButton), NID_LEFT_CLICK, 0),
                 kGetMethod, kGetSource, 47);
     return base;
 }
@@ -158,7 +158,7 @@ KXRESULT LSendPresetToMidiDeviceDlg::Initialize()
         new LNotificationHandler<LSendPresetToMidiDeviceDlg>(this));
     m_sendButton = RequireChild<LButton>(this, u"send", kSendMethod, kSendSource, 45);
     CheckResult(m_handler->AddDistributorHandler(&LSendPresetToMidiDeviceDlg::OnSendButtonClick,
-                                                 RCPtr<LNotificationDistributor>(m_sendButton), u"NID_LEFT_CLICK", 0),
+                                                 RCPtr<LNotificationDistributor>(m_sendButton), NID_LEFT_CLICK, 0),
                 kSendMethod, kSendSource, 46);
     return base;
 }

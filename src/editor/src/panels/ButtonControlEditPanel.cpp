@@ -314,13 +314,13 @@ void LButtonControlEditPanel::RegisterForAllParameterNotifications()
         return;
     Handler& h = *m_handler;
     const Member changed = &LButtonControlEditPanel::OnParameterControlChanged;
-    const char16_t* value = u"NID_VALUE_CHANGE";
-    const char16_t* selection = u"NID_SELECTION_CHANGE";
+    const char16_t* value = NID_VALUE_CHANGE;
+    const char16_t* selection = NID_SELECTION_CHANGE;
     RegisterAt(h, changed, m_programMin, value, 301);
     RegisterAt(h, changed, m_note, value, 302);
-    RegisterAt(h, changed, m_latch, u"NID_LEFT_CLICK", 303);
+    RegisterAt(h, changed, m_latch, NID_LEFT_CLICK, 303);
     RegisterAt(h, changed, m_latch, value, 304);
-    RegisterAt(h, changed, m_tabControl, u"NID_TAB_SELECTED", 305);
+    RegisterAt(h, changed, m_tabControl, NID_TAB_SELECTED, 305);
     RegisterAt(h, changed, m_noteOn, value, 306);
     RegisterAt(h, changed, m_noteOff, value, 307);
     RegisterAt(h, changed, m_program3, value, 308);
@@ -375,7 +375,7 @@ void LButtonControlEditPanel::UpdateProgramCycleTypeVisibleParameters()
 void LButtonControlEditPanel::NotifyParametersChanged()
 {
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_PARAMETERS_CHANGED", nullptr);
+    LNotification::Create(n, NID_PARAMETERS_CHANGED, nullptr);
     if (n)
         SendNotification(n);
 }

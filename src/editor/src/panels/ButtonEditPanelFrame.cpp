@@ -36,8 +36,7 @@ void LButtonEditPanelFrame<Self, Module>::ListenToBox(const RCPtr<LComboBox>& co
                                                       std::string_view source, int line)
 {
     CheckResult(this->m_handler->AddDistributorHandler(&LButtonEditPanelFrame::OnParametersChanged,
-                                                       RCPtr<LNotificationDistributor>(combo), u"NID_SELECTION_CHANGE",
-                                                       0),
+                                                       RCPtr<LNotificationDistributor>(combo), NID_SELECTION_CHANGE, 0),
                 method, source, line);
 }
 

@@ -23,7 +23,14 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
         return;
     Variant value;
     value.SetBytes(reinterpret_cast<const uint8_t*>(bytes), bytes ? count : 0);
-    main->SetParamValue(ParamDescriptor(id), value);
+    const ParamDescriptor descriptor(id);
+    if (Succeeded(main->SetParamValue(descriptor, value)))
+        return;
+    // Refused (no keyboard connected, a record the model does not take): the panel is shown the
+    // model's value again. A value the model took but the device did not is left as it is.
+    Variant held;
+    if (Failed(main->GetParamValue(descriptor, held)) || !(held == value))
+        PostCurrentParamValue(id);
 }
 
 void SendParamCorrection(LControl& panel, int32_t id, const Array<signed char>& bytes)
@@ -34,7 +41,9 @@ void SendParamCorrection(LControl& panel, int32_t id, const Array<signed char>& 
     Variant value;
     value.SetBytes(reinterpret_cast<const uint8_t*>(bytes.GetCount() ? &bytes.ElementAt(0) : nullptr),
                    bytes.GetCount());
-    main->CorrectParamValue(ParamDescriptor(id), value);
+    // A refused correction is not asked for again: the model's value would only be corrected
+    // once more, at every idle pass.
+    (void)main->CorrectParamValue(ParamDescriptor(id), value);
 }
 
 bool TakeParamValue(const ParamDescriptor& descriptor, const Variant& value, int32_t firstId, uint32_t length,

@@ -93,12 +93,11 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
     m_enabledToggle = RequirePath<LButton>(this, {u"zoneEnabledToggleButton"},
                                            "couldn't find child zoneEnabledToggleButton", __LINE__);
     // The button is a plain one: the panel flips it on a click, once.
-    listen(RCPtr<LControl>(m_enabledToggle), &LKeybedZoneEditPanel::OnZoneValueChanged, u"NID_VALUE_CHANGE", __LINE__);
-    listen(RCPtr<LControl>(m_enabledToggle), &LKeybedZoneEditPanel::OnZoneEnabledClicked, u"NID_LEFT_CLICK", __LINE__);
+    listen(RCPtr<LControl>(m_enabledToggle), &LKeybedZoneEditPanel::OnZoneValueChanged, NID_VALUE_CHANGE, __LINE__);
+    listen(RCPtr<LControl>(m_enabledToggle), &LKeybedZoneEditPanel::OnZoneEnabledClicked, NID_LEFT_CLICK, __LINE__);
     m_channelCombo =
         RequirePath<LComboBox>(this, {u"midiChannel", u"comboBox"}, "Cannot find child midiChannel/comboBox", __LINE__);
-    listen(RCPtr<LControl>(m_channelCombo), &LKeybedZoneEditPanel::OnZoneValueChanged, u"NID_SELECTION_CHANGE",
-           __LINE__);
+    listen(RCPtr<LControl>(m_channelCombo), &LKeybedZoneEditPanel::OnZoneValueChanged, NID_SELECTION_CHANGE, __LINE__);
 
     struct Box {
         RCPtr<LNumericUpDown>& field;
@@ -120,7 +119,7 @@ KXRESULT LKeybedZoneEditPanel::Initialize()
     };
     for (const Box& b : boxes) {
         b.field = RequirePath<LNumericUpDown>(this, b.path, b.what, __LINE__);
-        listen(RCPtr<LControl>(b.field), &LKeybedZoneEditPanel::OnZoneValueChanged, u"NID_VALUE_CHANGE", __LINE__);
+        listen(RCPtr<LControl>(b.field), &LKeybedZoneEditPanel::OnZoneValueChanged, NID_VALUE_CHANGE, __LINE__);
     }
     SetFieldLabel(
         RequirePath<LControl>(this, {u"startEndNoteSelector", u"startNote"}, "Cannot find child startNote", __LINE__)

@@ -34,7 +34,7 @@ KXRESULT LColorTileFrame<Owner, Module>::InitializeTile(std::string_view method,
         editor::ThrowNullPointer("child: viewPanel not found", method, source, __LINE__);
     // A missing face gives an empty distributor, which the registration refuses.
     CheckResult(this->m_handler->AddDistributorHandler(&LColorTileFrame::OnButtonClicked, editor::tile::Face(*this),
-                                                       u"NID_LEFT_CLICK", 0),
+                                                       NID_LEFT_CLICK, 0),
                 method, source, __LINE__);
     editor::tile::LendTipToFace(*this);
     m_colorSlot = -1;

@@ -15,7 +15,7 @@ using namespace KX;
 namespace {
 constexpr const char* kSource = "UI\\LumoSeriesCommon\\PresetNamePanel";
 constexpr const char* kInitialize = "LPresetNamePanel::Initialize";
-constexpr const char16_t* kTextChange = u"NID_TEXTBOX_TEXT_CHANGE";
+constexpr const char16_t* kTextChange = NID_TEXTBOX_TEXT_CHANGE;
 // Sent values remembered for their echo; more are never outstanding while the loop runs.
 constexpr size_t kSentKept = 64;
 

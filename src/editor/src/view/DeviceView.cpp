@@ -105,9 +105,8 @@ KXRESULT LDeviceView::Initialize()
                 RCPtr<LButton>(dynamic_cast<LButton*>(bankGroup->FindChild(Numbered(u"bank", i + 1)).Get()));
             if (!m_bankButtons[i])
                 continue;
-            const KXRESULT r = m_handler->AddDistributorHandler(&LDeviceView::OnBankButtonClick,
-                                                                RCPtr<LNotificationDistributor>(m_bankButtons[i]),
-                                                                u"NID_LEFT_CLICK", 0);
+            const KXRESULT r = m_handler->AddDistributorHandler(
+                &LDeviceView::OnBankButtonClick, RCPtr<LNotificationDistributor>(m_bankButtons[i]), NID_LEFT_CLICK, 0);
             if (Failed(r))
                 ThrowFailedResult(r, kMethod, kSource, 142 + i);
         }

@@ -22,14 +22,14 @@ namespace {
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
 constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
 
-constexpr const char16_t kLoadFromDevice[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE";
-constexpr const char16_t kSendToDevice[] = u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE";
-constexpr const char16_t kLoadFromFile[] = u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE";
-constexpr const char16_t kSaveToFile[] = u"NID_MENU_FILE_SAVE_PRESET_TO_FILE";
-constexpr const char16_t kFileExit[] = u"NID_MENU_FILE_EXIT_REQ";
-constexpr const char16_t kHelpAbout[] = u"NID_MENU_HELP_ABOUT_REQ";
-constexpr const char16_t kUserGuide[] = u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ";
-constexpr const char16_t kGlobalSettings[] = u"NID_MENU_FILE_GLOBALSETTINGS_REQ";
+constexpr const char16_t* kLoadFromDevice = NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE;
+constexpr const char16_t* kSendToDevice = NID_MENU_FILE_SEND_PRESET_TO_DEVICE;
+constexpr const char16_t* kLoadFromFile = NID_MENU_FILE_LOAD_PRESET_FROM_FILE;
+constexpr const char16_t* kSaveToFile = NID_MENU_FILE_SAVE_PRESET_TO_FILE;
+constexpr const char16_t* kFileExit = NID_MENU_FILE_EXIT_REQ;
+constexpr const char16_t* kHelpAbout = NID_MENU_HELP_ABOUT_REQ;
+constexpr const char16_t* kUserGuide = NID_MENU_HELP_OPEN_USER_GUIDE_REQ;
+constexpr const char16_t* kGlobalSettings = NID_MENU_FILE_GLOBALSETTINGS_REQ;
 
 WString AppText(const char16_t* key)
 {
@@ -59,22 +59,26 @@ void LDeviceView::RegisterNotificationHandlers()
     const RCPtr<LNotificationDistributor> source = WindowSource(*this);
     if (m_handler && source && source.Get() != m_commandSource) {
         m_commandSource = source.Get();
-        m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromDevice, source, kLoadFromDevice, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnSendPresetToDevice, source, kSendToDevice, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromFile, source, kLoadFromFile, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnSavePresetToFile, source, kSaveToFile, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnFileExit, source, kFileExit, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnHelpAbout, source, kHelpAbout, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnOpenUserGuide, source, kUserGuide, 0);
-        m_handler->AddDistributorHandler(&LDeviceView::OnGlobalSettings, source, kGlobalSettings, 0);
+        const auto bind = [this](auto function, const RCPtr<LNotificationDistributor>& from, const char16_t* id) {
+            TraceFailedResult(m_handler->AddDistributorHandler(function, from, id, 0),
+                              "LDeviceView::RegisterNotificationHandlers");
+        };
+        bind(&LDeviceView::OnLoadPresetFromDevice, source, kLoadFromDevice);
+        bind(&LDeviceView::OnSendPresetToDevice, source, kSendToDevice);
+        bind(&LDeviceView::OnLoadPresetFromFile, source, kLoadFromFile);
+        bind(&LDeviceView::OnSavePresetToFile, source, kSaveToFile);
+        bind(&LDeviceView::OnFileExit, source, kFileExit);
+        bind(&LDeviceView::OnHelpAbout, source, kHelpAbout);
+        bind(&LDeviceView::OnOpenUserGuide, source, kUserGuide);
+        bind(&LDeviceView::OnGlobalSettings, source, kGlobalSettings);
 
         // The commands with global hot keys also arrive through the process-wide queue.
         const RCPtr<LNotificationDistributor> queue(GetNotificationQueue().Get());
         if (queue && queue != source) {
-            m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromFile, queue, kLoadFromFile, 0);
-            m_handler->AddDistributorHandler(&LDeviceView::OnSendPresetToDevice, queue, kSendToDevice, 0);
-            m_handler->AddDistributorHandler(&LDeviceView::OnSavePresetToFile, queue, kSaveToFile, 0);
-            m_handler->AddDistributorHandler(&LDeviceView::OnLoadPresetFromDevice, queue, kLoadFromDevice, 0);
+            bind(&LDeviceView::OnLoadPresetFromFile, queue, kLoadFromFile);
+            bind(&LDeviceView::OnSendPresetToDevice, queue, kSendToDevice);
+            bind(&LDeviceView::OnSavePresetToFile, queue, kSaveToFile);
+            bind(&LDeviceView::OnLoadPresetFromDevice, queue, kLoadFromDevice);
         }
     }
     LControl::RegisterNotificationHandlers();

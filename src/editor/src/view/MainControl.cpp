@@ -154,8 +154,10 @@ KXRESULT LMainControl::RouteParamValue(const ParamDescriptor& descriptor, const 
     m_routed = ParamDescriptor();
     std::optional<Variant> correction;
     correction.swap(m_correction);
+    // A refused correction leaves the panel's rule shown: asking for the model's value again
+    // would only have it corrected once more, at every idle pass.
     if (correction && !(*correction == value))
-        SetParamValue(descriptor, *correction);
+        (void)SetParamValue(descriptor, *correction);
     return S_OK;
 }
 

@@ -16,7 +16,8 @@ public:
     // startIndex empties values first and counts as 0.
     virtual KX::KXRESULT GetParamValues(int32_t firstId, int32_t count, KX::IArray<KX::ParamValue>& values,
                                         int32_t startIndex) = 0;
-    virtual KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) = 0;
+    [[nodiscard]] virtual KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor,
+                                                      const KX::Variant& value) = 0;
 };
 
 // The application's engine (null until registered). Any thread.

@@ -43,7 +43,7 @@ public:
     // order). Id -4 is echoed through the device communication without the lock (the echo
     // comes back through ReceiveParamValues): 0 when it was delivered, 1 when there is no
     // receiver.
-    KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
+    [[nodiscard]] KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     // Under the lock; negative ids are the device communication's to answer, without it.
     KX::KXRESULT GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value) override;
     KX::ConstRCPtr<IDevice> GetDevice() const override { return m_device; }

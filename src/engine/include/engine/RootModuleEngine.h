@@ -82,7 +82,7 @@ public:
     // The set path of the user interface, the MIDI manager and the preset files. E_FAIL
     // (nothing changed) unless connected; otherwise the root module's result. A failure
     // re-evaluates the connection state.
-    KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
+    [[nodiscard]] KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value) override;
     // The root module's read; negative ids reach the device communication.
     KX::KXRESULT GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value);
     // Element startIndex + k receives id firstId + k with its current value; a negative

@@ -46,7 +46,7 @@ public:
     // the cache), then to the device unless offline. A model id whose value is not a
     // record of exactly its length is refused with E_INVALIDARG and goes nowhere; so does a
     // value the owning module refuses to store (its result is returned).
-    virtual KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value);
+    [[nodiscard]] virtual KX::KXRESULT SetParamValues(const KX::ParamDescriptor& descriptor, const KX::Variant& value);
     // Reads a model value: online through its module, offline from the cache.
     virtual KX::KXRESULT GetParamValue(const KX::ParamDescriptor& descriptor, KX::Variant& value);
     virtual KX::ConstRCPtr<IDevice> GetDevice() const { return const_cast<IRootModule*>(this)->GetDevice(); }

@@ -1,5 +1,6 @@
 #include "kx/DebugTrace.h"
 
+#include "kx/Exception.h"
 #include "kx/Utf8.h"
 
 #include "platform/posix/FileIo.h"
@@ -186,6 +187,12 @@ DebugTrace& GetDebugTrace()
 std::ostream& DebugOut()
 {
     return *GetDebugTrace().narrowOut.load();
+}
+
+void TraceFailedResult(KXRESULT hr, std::string_view what)
+{
+    if (Failed(hr))
+        DebugOut() << what << " : " << FormatResultCode(hr) << std::endl;
 }
 
 std::basic_ostream<char16_t>& DebugOutW()

@@ -33,7 +33,7 @@ KXRESULT LButton::Initialize()
     if (Failed(base))
         return base;
     m_buttonHandler = RCPtr<LNotificationHandler<LButton>>(new LNotificationHandler<LButton>(this));
-    CheckResult(m_buttonHandler->AddObjectHandler(&LButton::OnSimulateClick, u"NID_SIMULATE_CLICK"),
+    CheckResult(m_buttonHandler->AddObjectHandler(&LButton::OnSimulateClick, NID_SIMULATE_CLICK),
                 "KX::LButton::Initialize", "Controls\\Button", 50);
     const LControlDescriptor* descriptor = GetDescriptor().Get();
     autoValueSet = CreateParamIsTrue(descriptor, u"AUTO_VALUE_SET");
@@ -47,7 +47,7 @@ KXRESULT LButton::Receive(const RCPtr<LNotificationDistributor>& from, const RCP
         return LControl::Receive(from, n);
     const RCPtr<LButton> self(this);
     // The control's own handlers see it first; a simulated click counts from any sender.
-    static const NotificationId simulate = GetNotificationID(u"NID_SIMULATE_CLICK");
+    static const NotificationId simulate = GetNotificationID(NID_SIMULATE_CLICK);
     if (n->GetID() == simulate)
         return m_buttonHandler->Receive(nullptr, n) ? S_OK : LControl::Receive(from, n);
     if (m_buttonHandler->Receive(from, n))
@@ -65,7 +65,7 @@ KXRESULT LButton::OnSimulateClick(const RCPtr<LNotificationDistributor>&, const 
 void LButton::SendAutoRepeat()
 {
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_BUTTON_AUTOREPEAT", nullptr);
+    LNotification::Create(n, NID_BUTTON_AUTOREPEAT, nullptr);
     if (n)
         SendNotification(n);
 }

@@ -45,8 +45,9 @@ KXRESULT LDropDownControl::Initialize()
     if (!m_dropDownHandler)
         m_dropDownHandler =
             RCPtr<LNotificationHandler<LDropDownControl>>(new LNotificationHandler<LDropDownControl>(this));
-    m_dropDownHandler->AddDistributorHandler(&LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this),
-                                             u"NID_MOUSE_DOWN", 0);
+    TraceFailedResult(m_dropDownHandler->AddDistributorHandler(
+                          &LDropDownControl::OnOwnMouseDown, RCPtr<LNotificationDistributor>(this), NID_MOUSE_DOWN, 0),
+                      "LDropDownControl::Initialize");
     return result;
 }
 

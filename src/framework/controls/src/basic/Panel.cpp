@@ -23,9 +23,8 @@ KXRESULT LPanel::Initialize()
         return base;
     try {
         m_panelHandler = RCPtr<LNotificationHandler<LPanel>>(new LNotificationHandler<LPanel>(this));
-        CheckResult(m_panelHandler->AddDistributorHandler(&LPanel::OnPanelSiblingKey,
-                                                          RCPtr<LNotificationDistributor>(GetParent()),
-                                                          u"NID_SIBLING_KEY", 0),
+        CheckResult(m_panelHandler->AddDistributorHandler(
+                        &LPanel::OnPanelSiblingKey, RCPtr<LNotificationDistributor>(GetParent()), NID_SIBLING_KEY, 0),
                     "KX::LPanel::Initialize", "Controls\\Panel", 37);
     } catch (const std::runtime_error&) {
         return E_FAIL;

@@ -7,7 +7,7 @@
 namespace KX {
 
 namespace {
-constexpr const char16_t* kSetStatusText = u"NID_SET_STATUS_TEXT";
+constexpr const char16_t* kSetStatusText = NID_SET_STATUS_TEXT;
 using TextObject = LWrapperStringable<WString>;
 } // namespace
 

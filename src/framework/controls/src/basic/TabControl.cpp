@@ -50,8 +50,10 @@ void LTabControl::BindTabButtons()
     for (uint32_t i = 0; i < buttons.GetCount(); ++i) {
         const RCPtr<LControl> button(buttons.GetAt(i, kOrderInsertion));
         if (dynamic_cast<LButton*>(button.Get()))
-            m_tabHandler->AddDistributorHandler(&LTabControl::OnTabClicked, RCPtr<LNotificationDistributor>(button),
-                                                u"NID_LEFT_CLICK", 0);
+            TraceFailedResult(m_tabHandler->AddDistributorHandler(&LTabControl::OnTabClicked,
+                                                                  RCPtr<LNotificationDistributor>(button),
+                                                                  NID_LEFT_CLICK, 0),
+                              "LTabControl::BindTabButtons");
     }
 }
 
@@ -156,7 +158,7 @@ KXRESULT LTabControl::SelectTab(const WString& name)
     OnTabSelected();
     const RCPtr<LControl> page = GetSelectedPage();
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_TAB_SELECTED", ConstRCPtr<LRefCountedObject>(page.Get()));
+    LNotification::Create(n, NID_TAB_SELECTED, ConstRCPtr<LRefCountedObject>(page.Get()));
     if (n)
         SendNotification(n);
     return S_OK;

@@ -74,8 +74,10 @@ KXRESULT LDialog::Initialize()
     for (size_t i = count; i > 0; --i) {
         const RCPtr<LControl> button = FindChild(WString(kStandardButtons[i - 1].name));
         if (button)
-            m_dialogHandler->AddDistributorHandler(&LDialog::OnStandardButton, RCPtr<LNotificationDistributor>(button),
-                                                   u"NID_LEFT_CLICK", 0);
+            TraceFailedResult(m_dialogHandler->AddDistributorHandler(&LDialog::OnStandardButton,
+                                                                     RCPtr<LNotificationDistributor>(button),
+                                                                     NID_LEFT_CLICK, 0),
+                              "LDialog::Initialize");
     }
     return base;
 }
@@ -136,7 +138,7 @@ KXRESULT LDialog::Close(int32_t code)
     m_resultCode = code;
     const RCPtr<LCancelArgs> args = LCancelArgs::Create();
     RCPtr<LNotification> closing;
-    LNotification::Create(closing, u"NID_DIALOG_CLOSING", ConstRCPtr<LRefCountedObject>(args.Get()));
+    LNotification::Create(closing, NID_DIALOG_CLOSING, ConstRCPtr<LRefCountedObject>(args.Get()));
     if (closing)
         SendNotification(closing);
     if (args->cancel)
@@ -146,7 +148,7 @@ KXRESULT LDialog::Close(int32_t code)
     if (auto* root = dynamic_cast<LRootWindow*>((top ? top : RCPtr<LControl>(this))->GetTopLevelOwnerSlot().Get()))
         root->Close(static_cast<uint32_t>(m_resultCode));
     RCPtr<LNotification> closed;
-    LNotification::Create(closed, u"NID_DIALOG_CLOSED", nullptr);
+    LNotification::Create(closed, NID_DIALOG_CLOSED, nullptr);
     if (closed)
         SendNotification(closed);
     OnClosed();

@@ -33,9 +33,10 @@ KXRESULT LCheckedComboBox::Initialize()
     if (!m_checkedComboHandler)
         m_checkedComboHandler =
             RCPtr<LNotificationHandler<LCheckedComboBox>>(new LNotificationHandler<LCheckedComboBox>(this));
-    m_checkedComboHandler->AddDistributorHandler(&LCheckedComboBox::OnListCheckChange,
-                                                 RCPtr<LNotificationDistributor>(m_checkedList.Get()),
-                                                 u"NID_ITEM_CHECK_CHANGE", 0);
+    TraceFailedResult(m_checkedComboHandler->AddDistributorHandler(&LCheckedComboBox::OnListCheckChange,
+                                                                   RCPtr<LNotificationDistributor>(m_checkedList.Get()),
+                                                                   NID_ITEM_CHECK_CHANGE, 0),
+                      "LCheckedComboBox::Initialize");
     return S_OK;
 }
 
@@ -138,7 +139,7 @@ KXRESULT LCheckedComboBox::OnListCheckChange(const RCPtr<LNotificationDistributo
     if (param && param->GetIndex() == GetSelectedIndex())
         MirrorItem(param->GetIndex());
     RCPtr<LNotification> forward;
-    LNotification::Create(forward, u"NID_ITEM_CHECK_CHANGE", n->GetPayload());
+    LNotification::Create(forward, NID_ITEM_CHECK_CHANGE, n->GetPayload());
     if (forward)
         SendNotification(forward);
     return kConsumed;

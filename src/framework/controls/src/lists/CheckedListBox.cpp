@@ -177,8 +177,10 @@ KXRESULT LCheckedListBox::AddRowControl()
         return hr;
     row->SetCheckBoxesShown(m_showCheckBoxes);
     if (const RCPtr<LControl>& box = row->GetCheckBox())
-        m_checkedHandler->AddDistributorHandler(&LCheckedListBox::OnRowCheckValueChange,
-                                                RCPtr<LNotificationDistributor>(box.Get()), u"NID_VALUE_CHANGE", 0);
+        TraceFailedResult(m_checkedHandler->AddDistributorHandler(&LCheckedListBox::OnRowCheckValueChange,
+                                                                  RCPtr<LNotificationDistributor>(box.Get()),
+                                                                  NID_VALUE_CHANGE, 0),
+                          "LCheckedListBox::AddRowControl");
     // The row was written before its check box was watched.
     UpdateRow(m_firstShown + GetRowCount() - 1);
     return hr;
@@ -195,8 +197,8 @@ KXRESULT LCheckedListBox::UpdateRow(int32_t index)
     if (box) {
         // Writing the row is not the user's toggle.
         std::optional<CAutoNotificationDisabler<LCheckedListBox>> quiet;
-        if (m_checkedHandler && m_checkedHandler->IsBound(box.Get(), u"NID_VALUE_CHANGE"))
-            quiet.emplace(m_checkedHandler, box.Get(), u"NID_VALUE_CHANGE");
+        if (m_checkedHandler && m_checkedHandler->IsBound(box.Get(), NID_VALUE_CHANGE))
+            quiet.emplace(m_checkedHandler, box.Get(), NID_VALUE_CHANGE);
         box->SetNormalizedValue(exists && m_checkedItems[static_cast<size_t>(index)].checked ? 1.0 : 0.0);
     }
     row->SetRowIcon(exists ? GetItemIcon(index) : ConstRCPtr<LBitmap>());
@@ -223,7 +225,7 @@ KXRESULT LCheckedListBox::OnRowCheckValueChange(const RCPtr<LNotificationDistrib
         m_checkedCount += checked ? 1 : -1;
     }
     SelectRange(index, index, !m_multiSelection);
-    SendListNotification(u"NID_ITEM_CHECK_CHANGE", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendListNotification(NID_ITEM_CHECK_CHANGE, ConstRCPtr<LRefCountedObject>(param.Get()));
     return kConsumed;
 }
 

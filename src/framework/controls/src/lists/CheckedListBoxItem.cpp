@@ -37,9 +37,10 @@ KXRESULT LCheckedListBoxItem::Initialize()
         RCPtr<LNotificationHandler<LCheckedListBoxItem>>(new LNotificationHandler<LCheckedListBoxItem>(this));
     m_checkBox = FindChild(WString(u"checkBox"));
     if (m_checkBox)
-        m_rowHandler->AddDistributorHandler(&LCheckedListBoxItem::OnCheckBoxHoverChange,
-                                            RCPtr<LNotificationDistributor>(m_checkBox.Get()),
-                                            u"NID_HOVER_CONDITION_CHANGE", 0);
+        TraceFailedResult(m_rowHandler->AddDistributorHandler(&LCheckedListBoxItem::OnCheckBoxHoverChange,
+                                                              RCPtr<LNotificationDistributor>(m_checkBox.Get()),
+                                                              NID_HOVER_CONDITION_CHANGE, 0),
+                          "LCheckedListBoxItem::Initialize");
     return hr;
 }
 

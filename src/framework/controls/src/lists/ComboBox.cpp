@@ -49,16 +49,27 @@ KXRESULT LComboBox::Initialize()
     if (!m_comboHandler)
         m_comboHandler = RCPtr<LNotificationHandler<LComboBox>>(new LNotificationHandler<LComboBox>(this));
     const RCPtr<LNotificationDistributor> list(m_listBox.Get());
-    m_comboHandler->AddDistributorHandler(&LComboBox::OnListVisibility, list, u"NID_VISIBLITY_CONDITION_CHANGE", 0);
-    m_comboHandler->AddDistributorHandler(&LComboBox::OnListActivated, list, u"NID_ITEM_ACTIVATED", 0);
+    TraceFailedResult(
+        m_comboHandler->AddDistributorHandler(&LComboBox::OnListVisibility, list, NID_VISIBLITY_CONDITION_CHANGE, 0),
+        "LComboBox::Initialize");
+    TraceFailedResult(m_comboHandler->AddDistributorHandler(&LComboBox::OnListActivated, list, NID_ITEM_ACTIVATED, 0),
+                      "LComboBox::Initialize");
 
     m_textBox = FindChild(WString(u"textBox"));
     if (m_textBox) {
         const RCPtr<LNotificationDistributor> box(m_textBox.Get());
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, u"NID_TEXTBOX_VALIDATING", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxValidated, box, u"NID_TEXTBOX_VALIDATED", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, u"NID_TEXTBOX_TEXT_CHANGE", 0);
-        m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE", 0);
+        TraceFailedResult(
+            m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, NID_TEXTBOX_VALIDATING, 0),
+            "LComboBox::Initialize");
+        TraceFailedResult(
+            m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxValidated, box, NID_TEXTBOX_VALIDATED, 0),
+            "LComboBox::Initialize");
+        TraceFailedResult(
+            m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxPassOn, box, NID_TEXTBOX_TEXT_CHANGE, 0),
+            "LComboBox::Initialize");
+        TraceFailedResult(
+            m_comboHandler->AddDistributorHandler(&LComboBox::OnTextBoxFocus, box, NID_HAS_FOCUS_CONDITION_CHANGE, 0),
+            "LComboBox::Initialize");
     }
 
     m_listBox->SetDropDownMode(true);
@@ -141,7 +152,7 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
         // The swatch beside the text changes with the item, outside the text's own bounds.
         if (!list->GetItemSwatches().empty())
             Invalidate(RectT<double>{0, 0, GetSize().x, GetSize().y}, true);
-        Send(u"NID_SELECTION_CHANGE", ConstRCPtr<LRefCountedObject>());
+        Send(NID_SELECTION_CHANGE, ConstRCPtr<LRefCountedObject>());
     }
     return m_currentIndex;
 }

@@ -35,7 +35,7 @@ KXRESULT LComboBox::ShowDropDown(bool show)
     RCPtr<LControl> self(this);
     const RCPtr<LListBox> list = m_listBox;
     if (show && GetParent()) {
-        Send(u"NID_DROPDOWN_OPENING", ConstRCPtr<LRefCountedObject>());
+        Send(NID_DROPDOWN_OPENING, ConstRCPtr<LRefCountedObject>());
         PlaceList();
         SelectLabelItem();
     }

@@ -317,7 +317,7 @@ void LListBox::ReportSelectionChange()
 {
     OnSelectionChanged();
     if (!m_dropDownMode)
-        SendListNotification(u"NID_SELECTION_CHANGE");
+        SendListNotification(NID_SELECTION_CHANGE);
 }
 
 int32_t LListBox::SelectRange(int32_t first, int32_t last, bool replace)

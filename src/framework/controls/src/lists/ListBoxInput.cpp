@@ -106,7 +106,7 @@ KXRESULT LListBox::OnRowMouseDown(const RCPtr<LNotificationDistributor>& from, c
         SelectRange(item, item, false);
     }
     if (press->IsDoubleClick())
-        SendListNotification(u"NID_ITEM_DOUBLE_CLICKED");
+        SendListNotification(NID_ITEM_DOUBLE_CLICKED);
     return kConsumed;
 }
 
@@ -122,7 +122,7 @@ KXRESULT LListBox::OnRowHoverChange(const RCPtr<LNotificationDistributor>& from,
     if (m_dropDownMode && conditions::Rose(*change, hover) && item >= 0 && item < GetItemCount() &&
         IsItemSelectable(item))
         SelectRange(item, -1, true);
-    SendListNotification(u"NID_ITEM_HOVER_CONDITION_CHANGE", ItemConditions(*change, item, *row));
+    SendListNotification(NID_ITEM_HOVER_CONDITION_CHANGE, ItemConditions(*change, item, *row));
     return kConsumed;
 }
 
@@ -133,7 +133,7 @@ KXRESULT LListBox::OnRowLeftDragChange(const RCPtr<LNotificationDistributor>& fr
     if (!EnabledRowChange(from, n, row, change))
         return kConsumed;
     const RCPtr<LControl> self(this);
-    SendListNotification(u"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
+    SendListNotification(NID_ITEM_LEFT_DRAG_CONDITION_CHANGE,
                          ItemConditions(*change, GetItemOfRowControl(row.Get()), *row));
     return kConsumed;
 }
@@ -190,7 +190,7 @@ bool LListBox::PassKeyToBar(const RCPtr<LControl>& bar, const RCPtr<LKeyParam>& 
     // The bars take their keys as siblings' keys passed up through the list box.
     const RCPtr<LSiblingKeyParam> record = LSiblingKeyParam::Create(param->GetKey(), RCPtr<LControl>(this));
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(record.Get()));
+    LNotification::Create(n, NID_SIBLING_KEY, ConstRCPtr<LRefCountedObject>(record.Get()));
     if (!n)
         return false;
     bar->Receive(RCPtr<LNotificationDistributor>(this), n);
@@ -263,7 +263,7 @@ void LListBox::ActivateItem(int32_t index)
     if (m_dropDownMode)
         SetVisible(false);
     if (GetParent())
-        SendListNotification(u"NID_ITEM_ACTIVATED");
+        SendListNotification(NID_ITEM_ACTIVATED);
 }
 
 void LListBox::SetVerticalLineSize(int32_t pixels)

@@ -118,9 +118,14 @@ KXRESULT LListBox::Initialize()
 void LListBox::SubscribeRow(const RCPtr<LControl>& row)
 {
     const RCPtr<LNotificationDistributor> source(row.Get());
-    m_listHandler->AddDistributorHandler(&LListBox::OnRowMouseDown, source, u"NID_MOUSE_DOWN", 0);
-    m_listHandler->AddDistributorHandler(&LListBox::OnRowLeftDragChange, source, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-    m_listHandler->AddDistributorHandler(&LListBox::OnRowHoverChange, source, u"NID_HOVER_CONDITION_CHANGE", 0);
+    TraceFailedResult(m_listHandler->AddDistributorHandler(&LListBox::OnRowMouseDown, source, NID_MOUSE_DOWN, 0),
+                      "LListBox::SubscribeRow");
+    TraceFailedResult(
+        m_listHandler->AddDistributorHandler(&LListBox::OnRowLeftDragChange, source, NID_LEFT_DRAG_CONDITION_CHANGE, 0),
+        "LListBox::SubscribeRow");
+    TraceFailedResult(
+        m_listHandler->AddDistributorHandler(&LListBox::OnRowHoverChange, source, NID_HOVER_CONDITION_CHANGE, 0),
+        "LListBox::SubscribeRow");
     if (const RCPtr<LListBoxItem> item = RCPtr<LListBoxItem>::DynamicCast(row))
         item->SetDropDownMode(m_dropDownMode);
     row->SetInteractionMode(m_interactionMode);

@@ -18,7 +18,7 @@ namespace KX {
 
 namespace {
 
-constexpr const char16_t* kFirstScrolled = u"NID_SCROLL_OFFSET_CHANGE";
+constexpr const char16_t* kFirstScrolled = NID_SCROLL_OFFSET_CHANGE;
 
 // Keeps the table deaf to one column's notification for its scope. A column the table does not
 // listen to (its subscription taken away from outside) needs nothing.
@@ -85,19 +85,24 @@ KXRESULT LMultiColumnListBox::Initialize()
             break;
         m_columns.push_back(column);
         const RCPtr<LNotificationDistributor> source(column.Get());
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnHover, source,
-                                              u"NID_ITEM_HOVER_CONDITION_CHANGE", 0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnSelection, source, u"NID_SELECTION_CHANGE",
-                                              0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source, u"NID_ITEM_ACTIVATED",
-                                              0);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
-                                              u"NID_ITEM_DOUBLE_CLICKED", 0);
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnHover, source,
+                                                                NID_ITEM_HOVER_CONDITION_CHANGE, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnSelection, source,
+                                                                NID_SELECTION_CHANGE, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnActivated, source,
+                                                                NID_ITEM_ACTIVATED, 0),
+                          "LMultiColumnListBox::Initialize");
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnColumnDoubleClicked, source,
+                                                                NID_ITEM_DOUBLE_CLICKED, 0),
+                          "LMultiColumnListBox::Initialize");
         if (i == 1) {
             m_watchingFirstScroll = Succeeded(m_tableHandler->AddDistributorHandler(
                 &LMultiColumnListBox::OnFirstColumnScrolled, source, kFirstScrolled, 0));
-            m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnExtent, source,
-                                                  u"NID_CLIENT_EXTENT_CHANGE", 0);
+            TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnFirstColumnExtent, source,
+                                                                    NID_CLIENT_EXTENT_CHANGE, 0),
+                              "LMultiColumnListBox::Initialize");
         }
         DockVertically(*column);
     }
@@ -107,8 +112,10 @@ KXRESULT LMultiColumnListBox::Initialize()
         if (!header)
             break;
         m_headers.push_back(header);
-        m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnHeaderClick,
-                                              RCPtr<LNotificationDistributor>(header.Get()), u"NID_LEFT_CLICK", 0);
+        TraceFailedResult(m_tableHandler->AddDistributorHandler(&LMultiColumnListBox::OnHeaderClick,
+                                                                RCPtr<LNotificationDistributor>(header.Get()),
+                                                                NID_LEFT_CLICK, 0),
+                          "LMultiColumnListBox::Initialize");
         DockVertically(*header);
     }
     m_sortAscending.assign(m_columns.size(), 1);
@@ -271,7 +278,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelection(const RCPtr<LNotificationDistrib
             if (c == sender)
                 continue;
             const RCPtr<LListBox> other = m_columns[static_cast<size_t>(c)];
-            const QuietColumn quiet(m_tableHandler, other.Get(), u"NID_SELECTION_CHANGE");
+            const QuietColumn quiet(m_tableHandler, other.Get(), NID_SELECTION_CHANGE);
             other->ClearSelection();
         }
     } else {
@@ -282,7 +289,7 @@ KXRESULT LMultiColumnListBox::OnColumnSelection(const RCPtr<LNotificationDistrib
                 const RCPtr<LListBox> other = m_columns[static_cast<size_t>(c)];
                 if (c == sender || other->IsItemSelected(row) == selected)
                     continue;
-                const QuietColumn quiet(m_tableHandler, other.Get(), u"NID_SELECTION_CHANGE");
+                const QuietColumn quiet(m_tableHandler, other.Get(), NID_SELECTION_CHANGE);
                 if (selected)
                     other->SelectRange(row, -1, replace);
                 else
@@ -290,19 +297,19 @@ KXRESULT LMultiColumnListBox::OnColumnSelection(const RCPtr<LNotificationDistrib
             }
         }
     }
-    Send(u"NID_SELECTION_CHANGE");
+    Send(NID_SELECTION_CHANGE);
     return kConsumed;
 }
 
 KXRESULT LMultiColumnListBox::OnColumnActivated(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    Send(u"NID_ITEM_ACTIVATED");
+    Send(NID_ITEM_ACTIVATED);
     return kConsumed;
 }
 
 KXRESULT LMultiColumnListBox::OnColumnDoubleClicked(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    Send(u"NID_ITEM_DOUBLE_CLICKED");
+    Send(NID_ITEM_DOUBLE_CLICKED);
     return kConsumed;
 }
 

@@ -47,9 +47,9 @@ void LMultiColumnListBox::PerformSort(int32_t column)
     // The columns' selections are rewritten below; no column may sync the others meanwhile.
     for (int32_t c = columns - 1; c >= 0; --c) {
         const RCPtr<LNotificationDistributor> source(m_columns[static_cast<size_t>(c)].Get());
-        KXRESULT hr = m_tableHandler->RemoveDistributorHandler(source, u"NID_SELECTION_CHANGE") ? S_OK : E_FAIL;
+        KXRESULT hr = m_tableHandler->RemoveDistributorHandler(source, NID_SELECTION_CHANGE) ? S_OK : E_FAIL;
         if (Succeeded(hr))
-            hr = LPanel::UnregisterForNotification(source, u"NID_SELECTION_CHANGE");
+            hr = LPanel::UnregisterForNotification(source, NID_SELECTION_CHANGE);
         if (Failed(hr)) {
             // The table stays as it was: the columns suspended so far listen again.
             ResubscribeSelections(c + 1);
@@ -108,7 +108,7 @@ KXRESULT LMultiColumnListBox::ResubscribeSelections(int32_t first)
     for (int32_t c = GetColumnCount() - 1; c >= first; --c) {
         const KXRESULT hr = m_tableHandler->AddDistributorHandler(
             &LMultiColumnListBox::OnColumnSelection,
-            RCPtr<LNotificationDistributor>(m_columns[static_cast<size_t>(c)].Get()), u"NID_SELECTION_CHANGE", 0);
+            RCPtr<LNotificationDistributor>(m_columns[static_cast<size_t>(c)].Get()), NID_SELECTION_CHANGE, 0);
         if (Failed(hr) && Succeeded(result))
             result = hr;
     }

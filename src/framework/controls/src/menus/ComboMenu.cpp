@@ -53,9 +53,12 @@ KXRESULT LComboMenu::Initialize()
         m_handler = RCPtr<LNotificationHandler<LComboMenu>>(new LNotificationHandler<LComboMenu>(this));
     if (const RCPtr<LPopupMenu> popup = GetPopupMenu()) {
         const RCPtr<LNotificationDistributor> source(popup);
-        m_handler->AddDistributorHandler(&LComboMenu::OnPopupVisibilityChange, source,
-                                         u"NID_VISIBLITY_CONDITION_CHANGE", 0);
-        m_handler->AddDistributorHandler(&LComboMenu::OnPopupItemActivated, source, u"NID_ITEM_ACTIVATED", 0);
+        TraceFailedResult(m_handler->AddDistributorHandler(&LComboMenu::OnPopupVisibilityChange, source,
+                                                           NID_VISIBLITY_CONDITION_CHANGE, 0),
+                          "LComboMenu::Initialize");
+        TraceFailedResult(
+            m_handler->AddDistributorHandler(&LComboMenu::OnPopupItemActivated, source, NID_ITEM_ACTIVATED, 0),
+            "LComboMenu::Initialize");
         popup->SetClosesOnFocusLoss(false);
     }
     return S_OK;

@@ -82,7 +82,7 @@ void LPopupMenu::ActivateHotItem()
     const RCPtr<LNotificationReceiver> receiver = GetCommandReceiver();
     const RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(menu), index);
     const ConstRCPtr<LRefCountedObject> payload(param.Get());
-    SendListNotification(u"NID_ITEM_ACTIVATED", payload);
+    SendListNotification(NID_ITEM_ACTIVATED, payload);
     if (receiver && !item->id.IsEmpty())
         DeliverNotification(receiver, item->id.GetString(), payload);
     if (m_closeOnFocusLoss && !m_closing)
@@ -337,8 +337,10 @@ KXRESULT LPopupMenu::AddRowControl()
     const KXRESULT hr = LCheckedListBox::AddRowControl();
     if (m_handler && GetRowCount() > 0)
         if (const RCPtr<LListBoxItem> row = GetRowAt(GetRowCount() - 1))
-            m_handler->AddDistributorHandler(&LPopupMenu::OnMenuRowHover, RCPtr<LNotificationDistributor>(row),
-                                             u"NID_HOVER_CONDITION_CHANGE", 0);
+            TraceFailedResult(m_handler->AddDistributorHandler(&LPopupMenu::OnMenuRowHover,
+                                                               RCPtr<LNotificationDistributor>(row),
+                                                               NID_HOVER_CONDITION_CHANGE, 0),
+                              "LPopupMenu::AddRowControl");
     return hr;
 }
 

@@ -58,8 +58,10 @@ KXRESULT LScrollView::Initialize()
     ReadBarThickness();
     for (const RCPtr<LScrollbar>& bar : {m_hBar, m_vBar})
         if (bar)
-            m_handler->AddDistributorHandler(&LScrollView::OnBarValueChange, RCPtr<LNotificationDistributor>(bar),
-                                             u"NID_VALUE_CHANGE", 0);
+            TraceFailedResult(m_handler->AddDistributorHandler(&LScrollView::OnBarValueChange,
+                                                               RCPtr<LNotificationDistributor>(bar), NID_VALUE_CHANGE,
+                                                               0),
+                              "LScrollView::Initialize");
     m_initialized = true;
     // The bars match the content from the start, not only after the first size change.
     UpdateScrollBarVisibility();
@@ -167,7 +169,7 @@ KXRESULT LScrollView::SetClientExtent(double width, double height)
     const RCPtr<LScrollView> self(this);
     UpdateScrollBars();
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_CLIENT_EXTENT_CHANGE", ConstRCPtr<LRefCountedObject>());
+    LNotification::Create(n, NID_CLIENT_EXTENT_CHANGE, ConstRCPtr<LRefCountedObject>());
     if (n)
         SendNotification(n);
     return S_OK;
@@ -230,8 +232,8 @@ void LScrollView::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double
         // The bars' value changes do not come back as offsets.
         std::optional<CAutoNotificationDisabler<LScrollView>> quiet[2];
         for (int32_t axis = 0; axis < 2; ++axis)
-            if (bars[axis] && m_handler && m_handler->IsBound(bars[axis].Get(), u"NID_VALUE_CHANGE"))
-                quiet[axis].emplace(m_handler, bars[axis].Get(), u"NID_VALUE_CHANGE");
+            if (bars[axis] && m_handler && m_handler->IsBound(bars[axis].Get(), NID_VALUE_CHANGE))
+                quiet[axis].emplace(m_handler, bars[axis].Get(), NID_VALUE_CHANGE);
         for (int32_t axis = 0; axis < 2; ++axis) {
             if (!bars[axis])
                 continue;

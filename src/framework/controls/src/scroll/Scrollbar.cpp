@@ -60,14 +60,21 @@ KXRESULT LScrollbar::Initialize()
     m_channel = FindChild(WString(u"channel"));
     if (m_channel) {
         const RCPtr<LNotificationDistributor> channel(m_channel);
-        m_handler->AddDistributorHandler(&LScrollbar::OnChannelPress, channel, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
-        m_handler->AddDistributorHandler(&LScrollbar::OnChannelHover, channel, u"NID_HOVER_CONDITION_CHANGE", 0);
+        TraceFailedResult(
+            m_handler->AddDistributorHandler(&LScrollbar::OnChannelPress, channel, NID_LEFT_DRAG_CONDITION_CHANGE, 0),
+            "LScrollbar::Initialize");
+        TraceFailedResult(
+            m_handler->AddDistributorHandler(&LScrollbar::OnChannelHover, channel, NID_HOVER_CONDITION_CHANGE, 0),
+            "LScrollbar::Initialize");
         m_thumb = m_channel->FindChild(WString(u"thumb"));
     }
     if (m_thumb) {
         const RCPtr<LNotificationDistributor> thumb(m_thumb);
-        m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, u"NID_MOUSE_MOVE", 0);
-        m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+        TraceFailedResult(m_handler->AddDistributorHandler(&LScrollbar::OnThumbMove, thumb, NID_MOUSE_MOVE, 0),
+                          "LScrollbar::Initialize");
+        TraceFailedResult(
+            m_handler->AddDistributorHandler(&LScrollbar::OnThumbDrag, thumb, NID_LEFT_DRAG_CONDITION_CHANGE, 0),
+            "LScrollbar::Initialize");
         if (LButton* b = AsButton(m_thumb))
             b->stickyPressedLook = true;
     }
@@ -76,8 +83,9 @@ KXRESULT LScrollbar::Initialize()
     for (const RCPtr<LControl>& step : {m_dec, m_inc}) {
         if (!step)
             continue;
-        m_handler->AddDistributorHandler(&LScrollbar::OnStep, RCPtr<LNotificationDistributor>(step),
-                                         u"NID_BUTTON_AUTOREPEAT", 0);
+        TraceFailedResult(m_handler->AddDistributorHandler(&LScrollbar::OnStep, RCPtr<LNotificationDistributor>(step),
+                                                           NID_BUTTON_AUTOREPEAT, 0),
+                          "LScrollbar::Initialize");
         if (LButton* b = AsButton(step)) {
             b->autoRepeat = true;
             b->repeating = false;
@@ -108,9 +116,11 @@ KXRESULT LScrollbar::SetKeyMask(uint32_t mask)
 {
     if (mask != 0 && m_keyMask == 0 && m_handler) {
         if (const RCPtr<LControl>& parent = GetParent())
-            m_handler->AddDistributorHandler(&LScrollbar::OnBarKey, RCPtr<LNotificationDistributor>(parent),
-                                             u"NID_SIBLING_KEY", 0);
-        m_handler->AddObjectHandler(&LScrollbar::OnBarKey, u"NID_SIBLING_KEY");
+            TraceFailedResult(m_handler->AddDistributorHandler(
+                                  &LScrollbar::OnBarKey, RCPtr<LNotificationDistributor>(parent), NID_SIBLING_KEY, 0),
+                              "LScrollbar::SetKeyMask");
+        TraceFailedResult(m_handler->AddObjectHandler(&LScrollbar::OnBarKey, NID_SIBLING_KEY),
+                          "LScrollbar::SetKeyMask");
     }
     m_keyMask = static_cast<uint16_t>(mask & 0xFF);
     return (mask & ~0xFFu) ? E_INVALIDARG : S_OK;

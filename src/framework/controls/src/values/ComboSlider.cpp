@@ -38,7 +38,7 @@ KXRESULT LComboSlider::Initialize()
         m_comboHandler = RCPtr<LNotificationHandler<LComboSlider>>(new LNotificationHandler<LComboSlider>(this));
         if (const RCPtr<LSlider> slider = GetSlider())
             if (m_comboHandler->AddDistributorHandler(&LComboSlider::OnSliderChange,
-                                                      RCPtr<LNotificationDistributor>(slider), u"NID_VALUE_CHANGE",
+                                                      RCPtr<LNotificationDistributor>(slider), NID_VALUE_CHANGE,
                                                       0) == S_OK)
                 m_boundSlider = slider.Get();
     }
@@ -85,7 +85,7 @@ void LComboSlider::OnValueChanged()
     if (const RCPtr<LSlider> slider = GetSlider()) {
         if (m_comboHandler && slider.Get() == m_boundSlider) {
             // The slider follows without telling us back.
-            const CAutoNotificationDisabler<LComboSlider> quiet(m_comboHandler, slider.Get(), u"NID_VALUE_CHANGE");
+            const CAutoNotificationDisabler<LComboSlider> quiet(m_comboHandler, slider.Get(), NID_VALUE_CHANGE);
             slider->SetNormalizedValue(GetNormalizedValue());
         } else {
             slider->SetNormalizedValue(GetNormalizedValue());

@@ -198,7 +198,7 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     }
     if (conditions::Fell(*param, Condition::kHasFocus) && m_keyHeld) {
         m_keyHeld = false;
-        values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        values::SendKeyNotification(*this, NID_VALUE_CHANGE_KEY_UP, nullptr);
     }
     if (m_focusLook >= 0 &&
         (conditions::Rose(*param, Condition::kHasFocus) || conditions::Fell(*param, Condition::kHasFocus)))

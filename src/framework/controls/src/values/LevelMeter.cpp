@@ -8,7 +8,7 @@
 namespace KX {
 
 namespace {
-constexpr const char16_t* kLeftClick = u"NID_LEFT_CLICK";
+constexpr const char16_t* kLeftClick = NID_LEFT_CLICK;
 
 int32_t RoundHalfAway(double value)
 {
@@ -175,7 +175,9 @@ KXRESULT LLevelMeter::SetClipLatched(bool latched)
         m_clipLatched = latched ? 1 : 0;
         const RCPtr<LNotificationDistributor> source(clip);
         if (latched)
-            m_meterHandler->AddDistributorHandler(&LLevelMeter::OnClipLightClicked, source, kLeftClick, 0);
+            TraceFailedResult(
+                m_meterHandler->AddDistributorHandler(&LLevelMeter::OnClipLightClicked, source, kLeftClick, 0),
+                "LLevelMeter::SetClipLatched");
         else
             UnregisterForNotification(source, kLeftClick);
     }
@@ -188,7 +190,7 @@ KXRESULT LLevelMeter::OnClipLightClicked(const RCPtr<LNotificationDistributor>&,
     if (clip && clip->GetNormalizedValue() >= 0.5) {
         clip->SetNormalizedValue(0.0);
         RCPtr<LNotification> n;
-        LNotification::Create(n, u"NID_CLIPLIGHT_UNLATCHED", nullptr);
+        LNotification::Create(n, NID_CLIPLIGHT_UNLATCHED, nullptr);
         SendNotification(n);
     }
     return 1;

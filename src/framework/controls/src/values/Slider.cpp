@@ -108,9 +108,11 @@ KXRESULT LSlider::Initialize()
         if (m_thumb) {
             m_thumb->SetVisible(true);
             const RCPtr<LNotificationDistributor> thumb(m_thumb);
-            m_sliderHandler->AddDistributorHandler(&LSlider::OnThumbMove, thumb, u"NID_MOUSE_MOVE", 0);
-            m_sliderHandler->AddDistributorHandler(&LSlider::OnThumbDragCondition, thumb,
-                                                   u"NID_LEFT_DRAG_CONDITION_CHANGE", 0);
+            TraceFailedResult(m_sliderHandler->AddDistributorHandler(&LSlider::OnThumbMove, thumb, NID_MOUSE_MOVE, 0),
+                              "LSlider::Initialize");
+            TraceFailedResult(m_sliderHandler->AddDistributorHandler(&LSlider::OnThumbDragCondition, thumb,
+                                                                     NID_LEFT_DRAG_CONDITION_CHANGE, 0),
+                              "LSlider::Initialize");
             m_thumb->stickyPressedLook = true;
         }
     }

@@ -131,7 +131,7 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     }
     if (conditions::Fell(*param, kFocus) && m_keyHeld) {
         m_keyHeld = false;
-        values::SendKeyNotification(*this, u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        values::SendKeyNotification(*this, NID_VALUE_CHANGE_KEY_UP, nullptr);
     }
     if (conditions::Rose(*param, kFocus) || conditions::Fell(*param, kFocus) ||
         conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled))

@@ -12,7 +12,7 @@ void SendCapture(LControl& control, bool on)
     const RCPtr<LHolder<bool>> holder = LHolder<bool>::Create();
     holder->Value() = on;
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_VALUE_CHANGE_CAPTURE", ConstRCPtr<LRefCountedObject>(holder.Get()));
+    LNotification::Create(n, NID_VALUE_CHANGE_CAPTURE, ConstRCPtr<LRefCountedObject>(holder.Get()));
     if (n)
         control.SendNotification(n);
 }
@@ -43,7 +43,7 @@ KXRESULT HandleArrowKey(LControl& control, const KeyCode& key, bool& keyHeld)
     const RCPtr<LControl> self(&control);
     if (!(key.code & KeyCode::kKeyDown)) {
         keyHeld = false;
-        SendKeyNotification(control, u"NID_VALUE_CHANGE_KEY_UP", &key);
+        SendKeyNotification(control, NID_VALUE_CHANGE_KEY_UP, &key);
         return S_OK;
     }
     // Shortcuts with Ctrl, Alt or the Windows key are someone else's.
@@ -51,7 +51,7 @@ KXRESULT HandleArrowKey(LControl& control, const KeyCode& key, bool& keyHeld)
         return S_FALSE;
     if (!keyHeld) {
         keyHeld = true;
-        SendKeyNotification(control, u"NID_VALUE_CHANGE_KEY_DOWN", &key);
+        SendKeyNotification(control, NID_VALUE_CHANGE_KEY_DOWN, &key);
     }
     StepValue(control, vk == VKey::Right || vk == VKey::Up ? 1.0 : -1.0);
     return S_OK;

@@ -6,11 +6,14 @@
 // The wide streams are streams of char16_t: write texts (u"...", WString::GetString()) and
 // flush them with std::flush. std::endl and numbers need the standard library's character
 // facets, which exist for char only: format wide text with WString::Format first.
+#include "kx/KXResult.h"
+
 #include <atomic>
 #include <cstdint>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace KX {
 
@@ -56,6 +59,10 @@ DebugTrace& GetDebugTrace();
 // The current narrow and wide trace outputs.
 std::ostream& DebugOut();
 std::basic_ostream<char16_t>& DebugOutW();
+
+// For a result the caller goes on without (a binding to a part that may be missing): a failure
+// is written to the trace as "what : KXRESULT = 80070057", so that it is not lost unseen.
+void TraceFailedResult(KXRESULT hr, std::string_view what);
 
 // Sets the trace port and, when host is neither null nor empty, the trace host (a name or a
 // dotted address). A port below 1 sends the text to the debugger output again.

@@ -111,7 +111,7 @@ public:
 
     // 0 new registration; 1 already registered for that id (the flags are updated) or the name has
     // no id; E_INVALIDARG for a null r. Called directly only for receivers that are not clients.
-    KXRESULT RegisterClient(const RCPtr<LNotificationReceiver>& r, const char16_t* name, uint32_t flags);
+    [[nodiscard]] KXRESULT RegisterClient(const RCPtr<LNotificationReceiver>& r, const char16_t* name, uint32_t flags);
     // 0 removed; 1 not registered; E_INVALIDARG for a null r or a name without id.
     KXRESULT UnregisterClient(const RCPtr<LNotificationReceiver>& r, const char16_t* name);
     // Removes every registration of r here; returns how many.

@@ -38,8 +38,8 @@ public:
 
     // Registers the owner for name at d and binds function to (d, id). A binding that exists
     // already stays. E_INVALIDARG for a null d; E_FAIL when the registration gives no id.
-    KXRESULT AddDistributorHandler(Function function, const RCPtr<LNotificationDistributor>& d, const char16_t* name,
-                                   uint32_t flags)
+    [[nodiscard]] KXRESULT AddDistributorHandler(Function function, const RCPtr<LNotificationDistributor>& d,
+                                                 const char16_t* name, uint32_t flags)
     {
         if (!d)
             return E_INVALIDARG;
@@ -49,15 +49,15 @@ public:
         Insert(Receivable<T>{d.Get(), id, function});
         return S_OK;
     }
-    KXRESULT AddHandler(Function function, const RCPtr<LNotificationDistributor>& d, const char16_t* name,
-                        uint32_t flags)
+    [[nodiscard]] KXRESULT AddHandler(Function function, const RCPtr<LNotificationDistributor>& d, const char16_t* name,
+                                      uint32_t flags)
     {
         return AddDistributorHandler(function, d, name, flags);
     }
 
     // Binds function for notifications handed over without a distributor. E_FAIL for a name
     // without id.
-    KXRESULT AddObjectHandler(Function function, const char16_t* name)
+    [[nodiscard]] KXRESULT AddObjectHandler(Function function, const char16_t* name)
     {
         const NotificationId id = GetNotificationID(name);
         if (!id)

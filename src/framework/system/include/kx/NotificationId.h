@@ -22,7 +22,8 @@ StringArrayT<char16_t, char>& GetNotificationNameTable();
 // Guards the name registry and the notification pool. Recursive.
 Mutex& GetNotificationLock();
 
-// The names in use, for senders and receivers that prefer a constant to a literal.
+// The names in use. Code names an id through these constants, never as a literal, so that a
+// misspelt id fails to compile.
 inline constexpr char16_t NID_IDLE[] = u"NID_IDLE";
 inline constexpr char16_t NID_APP_EXIT_REQ[] = u"NID_APP_EXIT_REQ";
 inline constexpr char16_t NID_SIBLING_KEY[] = u"NID_SIBLING_KEY";
@@ -83,6 +84,8 @@ inline constexpr char16_t NID_MENU_FILE_GLOBALSETTINGS_REQ[] = u"NID_MENU_FILE_G
 inline constexpr char16_t NID_MENU_FILE_EXIT_REQ[] = u"NID_MENU_FILE_EXIT_REQ";
 inline constexpr char16_t NID_MENU_HELP_ABOUT_REQ[] = u"NID_MENU_HELP_ABOUT_REQ";
 inline constexpr char16_t NID_MENU_HELP_OPEN_USER_GUIDE_REQ[] = u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ";
+// Bound only by the shipped hot-key table; nothing in the code handles it.
+inline constexpr char16_t NID_BUTTON_TOGGLE_DIALOG_BUTTON[] = u"NID_BUTTON_TOGGLE_DIALOG_BUTTON";
 
 inline constexpr char16_t NID_MIDI_DATA_CAPTURED[] = u"NID_MIDI_DATA_CAPTURED";
 inline constexpr char16_t NID_MIDIMANAGER_PARAMETER_RECIEVED[] = u"NID_MIDIMANAGER_PARAMETER_RECIEVED";

@@ -68,7 +68,7 @@ KXRESULT LFrameworkApp::Receive(const RCPtr<LNotificationDistributor>& from, con
 
 KXRESULT LFrameworkApp::HandleNotification(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
-    if (!n || LNotification::GetNotificationName(n->GetID()) != WString(u"NID_APP_EXIT_REQ"))
+    if (!n || LNotification::GetNotificationName(n->GetID()) != WString(NID_APP_EXIT_REQ))
         return S_FALSE;
     m_exitRequested = true;
     // The main window is the shell's to close; a window without services cannot record a close.
@@ -109,7 +109,7 @@ int32_t LFrameworkApp::Run()
         }
         ShowMessageBox(text, caption, 0x10);
         RCPtr<LNotification> exit;
-        LNotification::Create(exit, u"NID_APP_EXIT_REQ", nullptr);
+        LNotification::Create(exit, NID_APP_EXIT_REQ, nullptr);
         RCPtr<LNotificationCenter> centre = GetNotificationQueue();
         if (exit && centre && centre->GetQueue())
             centre->GetQueue()->PostNotification(exit);

@@ -396,8 +396,7 @@ void LControl::RegisterNotificationHandlers()
     if (m_idleCount > 0) {
         const RCPtr<IRootWindow>& window = GetTopLevelOwnerSlot();
         RCPtr<LNotificationDistributor> source = window ? window->GetIdleSource() : nullptr;
-        if (!m_handler || !source ||
-            Failed(m_handler->AddDistributorHandler(&LControl::OnIdle, source, u"NID_IDLE", 0)))
+        if (!m_handler || !source || Failed(m_handler->AddDistributorHandler(&LControl::OnIdle, source, NID_IDLE, 0)))
             m_idleCount = 0;
     }
     for (uint32_t i = m_children.GetCount(); i > 0; --i)

@@ -125,21 +125,21 @@ void LControl::UpdateConditions()
     if (m_dragMode != DragMode::kNone && (previous & Condition::kLeftDrag) && !(mask & Condition::kLeftDrag))
         OnDragEnd();
     OnConditionsChanged(record);
-    SendCondition(*this, u"NID_CONDITION_CHANGE", record);
+    SendCondition(*this, NID_CONDITION_CHANGE, record);
     struct Watched {
         uint32_t bits;
         const char16_t* id;
     };
     static const Watched kWatched[] = {
-        {Condition::kHasFocus, u"NID_HAS_FOCUS_CONDITION_CHANGE"},
-        {Condition::kContainsFocus, u"NID_CONTAINS_FOCUS_CONDITION_CHANGE"},
-        {Condition::kHoverOrHighlighted, u"NID_HOVER_CONDITION_CHANGE"},
-        {Condition::kCapture, u"NID_CAPTURE_CONDITION_CHANGE"},
-        {Condition::kLeftPressed | Condition::kLeftDrag, u"NID_LEFT_DRAG_CONDITION_CHANGE"},
-        {Condition::kMiddlePressed | Condition::kMiddleDrag, u"NID_MIDDLE_DRAG_CONDITION_CHANGE"},
-        {Condition::kRightPressed | Condition::kRightDrag, u"NID_RIGHT_DRAG_CONDITION_CHANGE"},
-        {Condition::kEnabled, u"NID_ENABLED_CONDITION_CHANGE"},
-        {Condition::kShowing, u"NID_VISIBLITY_CONDITION_CHANGE"},
+        {Condition::kHasFocus, NID_HAS_FOCUS_CONDITION_CHANGE},
+        {Condition::kContainsFocus, NID_CONTAINS_FOCUS_CONDITION_CHANGE},
+        {Condition::kHoverOrHighlighted, NID_HOVER_CONDITION_CHANGE},
+        {Condition::kCapture, NID_CAPTURE_CONDITION_CHANGE},
+        {Condition::kLeftPressed | Condition::kLeftDrag, NID_LEFT_DRAG_CONDITION_CHANGE},
+        {Condition::kMiddlePressed | Condition::kMiddleDrag, NID_MIDDLE_DRAG_CONDITION_CHANGE},
+        {Condition::kRightPressed | Condition::kRightDrag, NID_RIGHT_DRAG_CONDITION_CHANGE},
+        {Condition::kEnabled, NID_ENABLED_CONDITION_CHANGE},
+        {Condition::kShowing, NID_VISIBLITY_CONDITION_CHANGE},
     };
     for (const Watched& w : kWatched)
         if (Changed(previous, mask, w.bits))
@@ -397,7 +397,7 @@ KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>& param)
 {
     if (!param)
         return S_FALSE;
-    const NotificationId id = GetNotificationID(u"NID_SIBLING_KEY");
+    const NotificationId id = GetNotificationID(NID_SIBLING_KEY);
     RCPtr<LNotificationClientPool> pool = id ? FindClientPool(id) : RCPtr<LNotificationClientPool>();
     if (!pool || pool->GetRegistrationCount() == 0)
         return S_FALSE;
@@ -408,7 +408,7 @@ KXRESULT LControl::HandleSiblingKey(const RCPtr<LKeyParam>& param)
     const RCPtr<LControl> sender = route.GetCount() > 0 ? route.GetData()[route.GetCount() - 1] : RCPtr<LControl>();
     const RCPtr<LSiblingKeyParam> record = LSiblingKeyParam::Create(param->GetKey(), sender);
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_SIBLING_KEY", record);
+    LNotification::Create(n, NID_SIBLING_KEY, record);
     if (!n)
         return S_FALSE;
     for (uint32_t k = order.GetCount(); k > 0; --k) {

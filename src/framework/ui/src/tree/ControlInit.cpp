@@ -25,9 +25,11 @@ KXRESULT LControl::Initialize()
     m_keyBindings.LoadFromStringTable(table.Get(), WString(HotKeyTable::kLocalPrefix));
     if (m_parent && !m_keyBindings.IsEmpty()) {
         // A key that a sibling passes up reaches us through the parent; our own comes directly.
-        m_handler->AddDistributorHandler(&LControl::OnSiblingKey, RCPtr<LNotificationDistributor>(m_parent),
-                                         u"NID_SIBLING_KEY", 0);
-        m_handler->AddObjectHandler(&LControl::OnSiblingKey, u"NID_SIBLING_KEY");
+        TraceFailedResult(m_handler->AddDistributorHandler(
+                              &LControl::OnSiblingKey, RCPtr<LNotificationDistributor>(m_parent), NID_SIBLING_KEY, 0),
+                          "LControl::Initialize");
+        TraceFailedResult(m_handler->AddObjectHandler(&LControl::OnSiblingKey, NID_SIBLING_KEY),
+                          "LControl::Initialize");
     }
     return S_OK;
 }

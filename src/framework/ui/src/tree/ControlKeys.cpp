@@ -53,7 +53,7 @@ void LControl::OnKey(const RCPtr<LKeyParam>& param)
         return;
     // Our own "LHK" bindings first.
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->GetKey(), RCPtr<LControl>(this));
-    SendNotificationTo(RCPtr<LNotificationReceiver>(this), u"NID_SIBLING_KEY", ConstRCPtr<LRefCountedObject>(sibling));
+    SendNotificationTo(RCPtr<LNotificationReceiver>(this), NID_SIBLING_KEY, ConstRCPtr<LRefCountedObject>(sibling));
     if (sibling->GetResult() == 0 || FilterKey(param) != S_FALSE)
         return;
     const KeyCode& key = param->GetKey();
@@ -196,7 +196,8 @@ KXRESULT LControl::RegisterContextMenuHandlers(const RCPtr<LMenuDescriptor>& men
         if (item->id.IsEmpty() || item->IsSeparator() || !HasHotKey(window, item->id))
             continue;
         if (registerHandlers)
-            m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item->id.GetString());
+            TraceFailedResult(m_handler->AddObjectHandler(&LControl::ForwardMenuNotification, item->id.GetString()),
+                              "LControl::RegisterContextMenuHandlers");
         else
             m_handler->RemoveDistributorHandler(RCPtr<LNotificationDistributor>(), item->id.GetString());
     }

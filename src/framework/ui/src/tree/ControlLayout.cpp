@@ -303,7 +303,7 @@ KXRESULT LControl::SubscribeIdle()
     RCPtr<LNotificationDistributor> source = window ? window->GetIdleSource() : nullptr;
     if (!source || !m_handler)
         return S_OK;
-    const KXRESULT hr = m_handler->AddDistributorHandler(&LControl::OnIdle, source, u"NID_IDLE", 0);
+    const KXRESULT hr = m_handler->AddDistributorHandler(&LControl::OnIdle, source, NID_IDLE, 0);
     if (Failed(hr))
         m_idleCount = 0;
     return hr;
@@ -320,8 +320,8 @@ KXRESULT LControl::UnsubscribeIdle()
     RCPtr<LNotificationDistributor> source = window ? window->GetIdleSource() : nullptr;
     if (!source)
         return S_OK;
-    const KXRESULT hr = UnregisterForNotification(source, u"NID_IDLE");
-    if (m_handler && !m_handler->RemoveDistributorHandler(source, u"NID_IDLE"))
+    const KXRESULT hr = UnregisterForNotification(source, NID_IDLE);
+    if (m_handler && !m_handler->RemoveDistributorHandler(source, NID_IDLE))
         return E_FAIL;
     return hr;
 }

@@ -69,7 +69,7 @@ KXRESULT LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param)
     case 2: OnMiddleDown(param); break;
     default: OnRightDown(param); break;
     }
-    SendInputNotification(u"NID_MOUSE_DOWN", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_MOUSE_DOWN, ConstRCPtr<LRefCountedObject>(param.Get()));
     if (!m_capture) {
         const PointT<int32_t> p = param->GetPoint();
         BeginDrag(static_cast<int32_t>(param->GetButton()), p.x, p.y);
@@ -105,7 +105,7 @@ KXRESULT LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param)
         }
     }
     OnMove(param);
-    SendInputNotification(u"NID_MOUSE_MOVE", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_MOUSE_MOVE, ConstRCPtr<LRefCountedObject>(param.Get()));
     if (m_leftDrag && m_dragMode != DragMode::kNone)
         OnDragMove(param);
     m_previousMoveTime = m_moveTime;
@@ -152,7 +152,7 @@ KXRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
             }
         }
     }
-    SendInputNotification(u"NID_MOUSE_UP", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_MOUSE_UP, ConstRCPtr<LRefCountedObject>(param.Get()));
     if (m_capture && param->GetPressedButtons() == 0)
         OnCaptureLost();
     if (click && m_layout && m_layout->enabled && (!m_parent || m_parent->IsEnabled(true)))
@@ -198,7 +198,7 @@ KXRESULT LControl::OnLeftClick(const RCPtr<LMouseButtonParam>& param)
         return E_INVALIDARG;
     const RCPtr<LControl> self(this);
     OnLeftClickHook(param);
-    SendInputNotification(u"NID_LEFT_CLICK", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_LEFT_CLICK, ConstRCPtr<LRefCountedObject>(param.Get()));
     return S_OK;
 }
 
@@ -208,7 +208,7 @@ KXRESULT LControl::OnMiddleClick(const RCPtr<LMouseButtonParam>& param)
         return E_INVALIDARG;
     const RCPtr<LControl> self(this);
     OnMiddleClickHook(param);
-    SendInputNotification(u"NID_MIDDLE_CLICK", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_MIDDLE_CLICK, ConstRCPtr<LRefCountedObject>(param.Get()));
     return S_OK;
 }
 
@@ -218,7 +218,7 @@ KXRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
         return E_INVALIDARG;
     const RCPtr<LControl> self(this);
     OnRightClickHook(param);
-    SendInputNotification(u"NID_RIGHT_CLICK", ConstRCPtr<LRefCountedObject>(param.Get()));
+    SendInputNotification(NID_RIGHT_CLICK, ConstRCPtr<LRefCountedObject>(param.Get()));
     const RCPtr<LMenuDescriptor>& menu = GetContextMenuRef();
     if (menu)
         ShowPopupMenu(menu);

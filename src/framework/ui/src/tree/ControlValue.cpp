@@ -146,7 +146,7 @@ double LControl::SetNormalizedValue(double value)
     m_value = t;
     OnValueChanged();
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_VALUE_CHANGE", LValueParam::Create(t, NormalizedToValue(t)));
+    LNotification::Create(n, NID_VALUE_CHANGE, LValueParam::Create(t, NormalizedToValue(t)));
     if (n)
         SendNotification(n);
     return m_value;
@@ -177,7 +177,7 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     // Once more: the moves made since cut the region into pieces, each painted on its own.
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     RCPtr<LNotification> n;
-    LNotification::Create(n, u"NID_SCROLL_OFFSET_CHANGE", ConstRCPtr<LRefCountedObject>());
+    LNotification::Create(n, NID_SCROLL_OFFSET_CHANGE, ConstRCPtr<LRefCountedObject>());
     if (n)
         SendNotification(n);
     // Hover follows the content that scrolled under the pointer.
