@@ -186,6 +186,21 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
     return S_OK;
 }
 
+bool LControl::BuildDeferredSubtree()
+{
+    if (!m_subtreeDeferred)
+        return false;
+    // Cleared first: the children's own look-ups of their parent find it as it is.
+    m_subtreeDeferred = 0;
+    const RCPtr<LControl> self(this);
+    const ConstRCPtr<LControlDescriptor> descriptor(m_descriptor.Get());
+    CreateChildren(descriptor);
+    Initialize();
+    PostInitialize();
+    SetBuilt();
+    return true;
+}
+
 void LControl::RebuildLooks(const LControlDescriptor& descriptor)
 {
     m_looks.RemoveAll();
