@@ -143,10 +143,12 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
     const LSkinDescriptor* skin = bound ? bound->GetSkin().Get() : nullptr;
     m_fontInheritsFromParent = skin && skin->GetFontInheritsFromParent() ? 1 : 0;
     m_sizeIsRelative = skin && skin->GetFontSizeIsRelative() ? 1 : 0;
+    m_bindingFirstTime = rebuild ? 0 : 1;
     if (skin)
         ApplyFontSpec(skin->GetFontName(), skin->GetFontSize(), skin->GetFontStyle(), skin->GetFontSizeIsRelative());
     else
         ApplyFontSpec(WString(), 0.0f, LSkinDescriptor::kNoFontStyle, false);
+    m_bindingFirstTime = 0;
 
     if (!rebuild) {
         WString label;

@@ -485,6 +485,7 @@ private:
     uint8_t m_layoutSuspended = 0;
     uint8_t m_rebuildingChildren = 0;
     uint8_t m_subtreeDeferred = 0;
+    uint8_t m_bindingFirstTime = 0;
     int32_t m_idleCount = 0;
     uint8_t m_animating[2] = {};
     double m_stepTime[2] = {};
