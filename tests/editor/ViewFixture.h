@@ -224,10 +224,14 @@ protected:
 
     KX::RCPtr<KX::LControl> ViewChild(const char16_t* name) { return view->FindChild(KX::WString(name)); }
     bool Visible(const char16_t* name) { return ViewChild(name)->IsShowing(false); }
+    // An edit panel, made when first shown, is made here too: the tests use it straight as a module.
     template <class T>
     KX::RCPtr<T> ViewChildAs(const char16_t* name)
     {
-        return KX::RCPtr<T>(dynamic_cast<T*>(ViewChild(name).Get()));
+        const KX::RCPtr<KX::LControl> child = ViewChild(name);
+        if (child)
+            child->BuildDeferredSubtree();
+        return KX::RCPtr<T>(dynamic_cast<T*>(child.Get()));
     }
 
     // A notification through the window, as the menu bar hands it on.

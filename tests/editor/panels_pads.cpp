@@ -345,7 +345,10 @@ protected:
 TEST_F(PadsPanelsBrokenSkin, AMissingColourSelectorIsNamedWithoutADoubledPrefix)
 {
     try {
-        CreateMain(u"mainControl");
+        const RCPtr<LControl> main = CreateMain(u"mainControl");
+        ASSERT_TRUE(main);
+        // The panel is made when it is first shown.
+        main->FindChild(WString(u"viewDevice"))->FindChild(WString(u"padEditPanel"))->SetVisible(true);
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
         const std::string text = e.what();

@@ -1,10 +1,12 @@
 // Typing in the real program as a musician does: one key at a time with the loop running between
 // keys, the focus leaving a field by Tab or by a click, names and numbers that come back from the
-// engine, the text box's own context menu, and where the focus goes after a click in the picture.
+// engine, the text box's own context menu, where the focus goes after a click in the picture, and
+// an edit panel that is made only when its first control is picked.
 #include "EngineFakes.h"
 #include "PictureEndToEnd.h"
 
 #include "editor/EncoderEditPanel.h"
+#include "editor/FaderEditPanel.h"
 #include "editor/KeybedZoneEditPanel.h"
 #include "editor/MoveableControlEditPanel.h"
 
@@ -383,4 +385,34 @@ TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
         for (const auto& [shown, wanted] : channels)
             EXPECT_NEAR(shown, wanted, 24) << std::hex << "pixel " << ((r << 16) | (g << 8) | b) << " ink " << ink;
     });
+}
+
+TEST_F(PictureEndToEnd, AnEditPanelMadeWhenItsFirstControlIsPickedShowsTheValueAndTypedNumbersReachTheModel)
+{
+    Run([&](Picture& p) {
+        const auto faders = p.ViewChild<LGroupPanelFrame>(u"faders");
+        const auto panel = p.ViewChild<LFaderEditPanel>(u"faderEditPanel");
+        ASSERT_TRUE(faders && panel);
+        ASSERT_TRUE(panel->IsSubtreeDeferred()) << "made at start although nothing shows it";
+        EXPECT_FALSE(panel->GetSubEditor());
+
+        const int32_t id = p.view->GetFirstParamID() + IDevice::kFadersOffset + 2;
+        p.Click(*faders->GetTile(2)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        ASSERT_TRUE(panel->GetSubEditor());
+        const RCPtr<LNumericUpDown> cc = panel->GetSubEditor()->GetNumberBoxes().ElementAt(0);
+        ASSERT_TRUE(cc);
+        EXPECT_TRUE(p.Until([&] { return cc->GetValue() == p.Stored(id)[kNumberByte]; })) << "bound to the fader";
+        Pause(p);
+        EXPECT_TRUE(e2etest::Contains(*panel, p.Focused())) << "the focus goes into the panel just made";
+
+        const bool was42 = p.Stored(id)[kNumberByte] == 42;
+        p.Click(*cc->GetTextBox());
+        Retype(p, was42 ? "43" : "42");
+        p.Key(SDLK_TAB);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(id)[kNumberByte] == (was42 ? 43 : 42); }))
+            << testing::PrintToString(p.Stored(id));
+        EXPECT_EQ(cc->GetValue(), p.Stored(id)[kNumberByte]);
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -370,3 +370,63 @@ TEST(ControlConstruct, ARebuildAnnouncesAChildShownByTheNewSkinAndMayMoveTheWind
     EXPECT_EQ(t.window->client.width, 400);
     EXPECT_EQ(t.window->client.height, 300);
 }
+
+TEST(ControlConstruct, AControlMadeWhenShownWaitsWhileHiddenAndIsMadeOnceWhenShownOrLookedInto)
+{
+    RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString(u"App")));
+    const std::string document =
+        KXTest::SkinDocument("<Skin Name=\"S\"><SubControl Class=\"Test.Panel\" Name=\"owner\"><Skin Name=\"o\">"
+                             "<SubControl Class=\"Test.Lazy\" Name=\"shownLater\" IsVisible=\"False\"><Skin Name=\"a\">"
+                             "<SubControl Class=\"Test.Panel\" Name=\"inner\"/></Skin></SubControl>"
+                             "<SubControl Class=\"Test.Lazy\" Name=\"lookedInto\" IsVisible=\"False\"><Skin Name=\"b\">"
+                             "<SubControl Class=\"Test.Panel\" Name=\"inner\"/></Skin></SubControl>"
+                             "<SubControl Class=\"Test.Lazy\" Name=\"shownNow\"><Skin Name=\"c\">"
+                             "<SubControl Class=\"Test.Panel\" Name=\"inner\"/></Skin></SubControl>"
+                             "<SubControl Class=\"Test.Lazy\" Name=\"searched\" IsVisible=\"False\"><Skin Name=\"d\">"
+                             "<SubControl Class=\"Test.Panel\" Name=\"deep\"/></Skin></SubControl>"
+                             "</Skin></SubControl></Skin>");
+    ASSERT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), KX::S_OK);
+    SkinTree t(factory);
+    factory->RegisterControlClass(WString(u"Test.Lazy"), &KX::CreateControlOfClassWhenShown<SkinControl>);
+    RCPtr<SkinControl> owner = t.Create(u"owner");
+    ASSERT_EQ(owner->GetChildren().GetCount(), 4u);
+    auto lazy = [&](uint32_t i) { return static_cast<SkinControl*>(owner->GetChildren().GetAt(i, 0).Get()); };
+
+    // Created shown: made at once, as any other class.
+    EXPECT_TRUE(lazy(2)->IsBuilt());
+    EXPECT_EQ(lazy(2)->GetChildren().GetCount(), 1u);
+
+    // Created hidden: bound to its skin, nothing below it, not initialised.
+    SkinControl* later = lazy(0);
+    EXPECT_FALSE(later->IsBuilt());
+    EXPECT_TRUE(later->IsSubtreeDeferred());
+    EXPECT_EQ(later->GetChildren().GetCount(), 0u);
+    EXPECT_FALSE(later->initialised);
+    later->SetVisible(false);
+    EXPECT_EQ(later->GetChildren().GetCount(), 0u) << "hiding it again makes nothing";
+
+    // Shown: its children, then its own initialisation, exactly once.
+    later->SetVisible(true);
+    EXPECT_TRUE(later->IsBuilt());
+    ASSERT_EQ(later->GetChildren().GetCount(), 1u);
+    EXPECT_TRUE(later->initialised);
+    EXPECT_TRUE(later->childrenInitialisedFirst);
+    later->SetVisible(false);
+    later->SetVisible(true);
+    EXPECT_EQ(later->postInitialisations, 1);
+    EXPECT_EQ(later->GetChildren().GetCount(), 1u);
+
+    // Looked into while hidden: made, and still hidden.
+    SkinControl* lookedInto = lazy(1);
+    EXPECT_TRUE(lookedInto->FindChild(WString(u"inner")));
+    EXPECT_TRUE(lookedInto->IsBuilt());
+    EXPECT_FALSE(lookedInto->GetLayout()->visible);
+    EXPECT_EQ(lookedInto->postInitialisations, 1);
+
+    // A search of the tree makes a hidden subtree only when its skin names what is searched for.
+    KX::RCPtrArray<KX::LControl> found;
+    EXPECT_EQ(owner->FindDescendantsByName(WString(u"inner"), found), 3u);
+    EXPECT_TRUE(lazy(3)->IsSubtreeDeferred());
+    EXPECT_EQ(owner->FindDescendantsByName(WString(u"deep"), found), 1u);
+    EXPECT_TRUE(lazy(3)->IsBuilt());
+}

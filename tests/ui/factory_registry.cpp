@@ -65,6 +65,20 @@ TEST(ControlFactory, FirstRegistrationWinsAndUnknownClassesThrow)
     EXPECT_EQ(function, &CreateTwo);
 }
 
+TEST(ControlFactory, AttributesThatShareTheirFirstLettersAreToldApart)
+{
+    const char* const list[] = {"XSizeAbs", "1", "X", "2", "XS", "3", "XSizeRel", "4", "YSizeAbs", "5", nullptr};
+    const KX::XmlAttributes attributes(list);
+    EXPECT_STREQ(attributes.Find("X"), "2");
+    EXPECT_STREQ(attributes.Find("XS"), "3");
+    EXPECT_STREQ(attributes.Find("XSizeRel"), "4");
+    EXPECT_STREQ(attributes.Find("YSizeAbs"), "5");
+    EXPECT_EQ(attributes.Find("XSize"), nullptr);
+    EXPECT_EQ(attributes.Find("XSizeAbsX"), nullptr);
+    EXPECT_EQ(attributes.Find("Y"), nullptr);
+    EXPECT_EQ(KX::XmlAttributes(nullptr).Find("X"), nullptr);
+}
+
 TEST(ControlFactory, AttributeSyntaxes)
 {
     const char* const list[] = {"Hex",        "0x00FF", "LowHex", "0xff", "Upper",       "0X0A", "Bad",

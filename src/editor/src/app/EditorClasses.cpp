@@ -40,6 +40,7 @@
 
 const std::vector<EditorControlClass>& GetEditorControlClasses()
 {
+    // The control edit panels, hidden until a control is picked, are made when first shown.
     // clang-format off
     static const std::vector<EditorControlClass> classes{
         {u"PresetEditor.GlobalEditorControl", &KX::CreateControlOfClass<editor::LGlobalSettingsDlg>, "LGlobalSettingsDlg"},
@@ -71,17 +72,17 @@ const std::vector<EditorControlClass>& GetEditorControlClasses()
         {u"PresetEditor.Control.ZoneNoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.NoteSelector", &KX::CreateControlOfClass<editor::LMidiNoteSelector>, "LMidiNoteSelector"},
         {u"PresetEditor.Control.CCSelector", &KX::CreateControlOfClass<editor::LNumberBoxTextSelector>, "LNumberBoxTextSelector"},
-        {u"PresetEditor.MainPage.ButtonEditPanel", &KX::CreateControlOfClass<LButtonEditPanel>, "LButtonEditPanel"},
-        {u"PresetEditor.MainPage.VolumeEditPanel", &KX::CreateControlOfClass<LVolumePedalEditPanel>, "LVolumePedalEditPanel"},
-        {u"PresetEditor.MainPage.SustainEditPanel", &KX::CreateControlOfClass<LSustainPedalEditPanel>, "LSustainPedalEditPanel"},
-        {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", &KX::CreateControlOfClass<LWheelEditPanel>, "LWheelEditPanel"},
-        {u"PresetEditor.MainPage.FaderEditPanel", &KX::CreateControlOfClass<LFaderEditPanel>, "LFaderEditPanel"},
-        {u"PresetEditor.MainPage.ZoneEditPanel", &KX::CreateControlOfClass<LKeybedZoneEditPanel>, "LKeybedZoneEditPanel"},
-        {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClass<LEncoderEditPanel>, "LEncoderEditPanel"},
-        {u"PresetEditor.MainPage.XYPadEditPanel", &KX::CreateControlOfClass<LXYPadEditPanel>, "LXYPadEditPanel"},
+        {u"PresetEditor.MainPage.ButtonEditPanel", &KX::CreateControlOfClassWhenShown<LButtonEditPanel>, "LButtonEditPanel"},
+        {u"PresetEditor.MainPage.VolumeEditPanel", &KX::CreateControlOfClassWhenShown<LVolumePedalEditPanel>, "LVolumePedalEditPanel"},
+        {u"PresetEditor.MainPage.SustainEditPanel", &KX::CreateControlOfClassWhenShown<LSustainPedalEditPanel>, "LSustainPedalEditPanel"},
+        {u"PresetEditor.TabControl.PageHolder.WheelsPage.Wheel", &KX::CreateControlOfClassWhenShown<LWheelEditPanel>, "LWheelEditPanel"},
+        {u"PresetEditor.MainPage.FaderEditPanel", &KX::CreateControlOfClassWhenShown<LFaderEditPanel>, "LFaderEditPanel"},
+        {u"PresetEditor.MainPage.ZoneEditPanel", &KX::CreateControlOfClassWhenShown<LKeybedZoneEditPanel>, "LKeybedZoneEditPanel"},
+        {u"PresetEditor.MainPage.KnobEditPanel", &KX::CreateControlOfClassWhenShown<LEncoderEditPanel>, "LEncoderEditPanel"},
+        {u"PresetEditor.MainPage.XYPadEditPanel", &KX::CreateControlOfClassWhenShown<LXYPadEditPanel>, "LXYPadEditPanel"},
         {u"PresetEditor.MainControl.XYPadView.Axis", &KX::CreateControlOfClass<LXYPadDirectionPanel>, "LXYPadDirectionPanel"},
         {u"PresetEditor.MainControl.XYPadView", &KX::CreateControlOfClass<LXYPadDirectionGroupPanel>, "LXYPadDirectionGroupPanel"},
-        {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClass<LPadEditPanel>, "LPadEditPanel"},
+        {u"PresetEditor.MainPage.PadEditPanel", &KX::CreateControlOfClassWhenShown<LPadEditPanel>, "LPadEditPanel"},
         {u"PresetEditor.MainControl.MoveableType.ViewPanel", &KX::CreateControlOfClass<LMoveableControlViewPanel>, "LMoveableControlViewPanel"},
         {u"PresetEditor.DialogAbout", &KX::CreateControlOfClass<editor::LAboutDlg>, "LAboutDlg"},
         {u"PresetEditor.DialogMessageBox", &KX::CreateControlOfClass<editor::LMessageBoxDlg>, "LMessageBoxDlg"},

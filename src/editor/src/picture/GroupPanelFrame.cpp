@@ -184,6 +184,9 @@ RCPtr<LControl> LGroupPanelFrame::GetTile(uint32_t index) const
 
 KXRESULT LGroupPanelFrame::OnTileClicked(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>&)
 {
+    // An edit panel made on first use is made before it is pointed at the tile's control.
+    if (m_editPanel)
+        m_editPanel->BuildDeferredSubtree();
     if (m_layout.retargetFirst)
         ClickFromSender(from.Get());
     else

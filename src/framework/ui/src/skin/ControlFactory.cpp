@@ -20,8 +20,21 @@ constexpr const char* kSourcePath = "ControlBase\\ControlFactory";
 
 const char* XmlAttributes::Find(const char* name) const noexcept
 {
+    if (!name)
+        return nullptr;
+    // The skin asks for some forty names per element: most differ from each attribute in their
+    // first two letters, which are compared here before the rest.
+    const char first = name[0];
+    const char second = first ? name[1] : '\0';
     for (const char* const* a = m_list; a && a[0]; a += 2) {
-        if (std::strcmp(a[0], name) == 0)
+        const char* candidate = a[0];
+        if (candidate[0] != first)
+            continue;
+        if (first == '\0')
+            return a[1];
+        if (candidate[1] != second)
+            continue;
+        if (second == '\0' || std::strcmp(candidate + 2, name + 2) == 0)
             return a[1];
     }
     return nullptr;

@@ -217,18 +217,20 @@ ConstRCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
 {
     if (m_cachedPart)
         return ConstRCPtr<LVisualPart>(m_cachedPart);
-    ConstRCPtr<LBitmap> mask;
     if (!m_mask.path.IsEmpty()) {
+        if (!m_loadedMask)
+            m_loadedMask = LoadPartImageRegion(m_mask);
         // Without its mask the fill would cover the whole part: no part rather than a wrong one.
-        mask = LoadPartImageRegion(m_mask);
-        if (!mask)
+        if (!m_loadedMask)
             return nullptr;
     }
+    const ConstRCPtr<LBitmap>& mask = m_loadedMask;
     RCPtr<LVisualPart> part;
-    if (!m_image.path.IsEmpty())
-        part =
-            LVisualPart::Create(m_name, LoadPartImageRegion(m_image), m_resizeType, m_colorizer, m_alphaModifier, mask);
-    else
+    if (!m_image.path.IsEmpty()) {
+        if (!m_loadedImage)
+            m_loadedImage = LoadPartImageRegion(m_image);
+        part = LVisualPart::Create(m_name, m_loadedImage, m_resizeType, m_colorizer, m_alphaModifier, mask);
+    } else
         part = LVisualPart::CreateFromColorizer(m_name, m_colorizer, m_width, m_height, m_resizeType, m_alphaModifier,
                                                 mask);
     if (!part)

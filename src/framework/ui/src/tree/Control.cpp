@@ -2,6 +2,7 @@
 
 #include "PlacementMemo.h"
 #include "kx/NotificationCenter.h"
+#include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlHost.h"
 
 namespace KX {
@@ -103,6 +104,8 @@ int32_t LControl::GetChildIndex(const RCPtr<LControl>& child, uint32_t order)
 
 RCPtr<LControl> LControl::FindChild(const WString& name)
 {
+    if (m_subtreeDeferred)
+        BuildDeferredSubtree();
     for (uint32_t i = m_children.GetCount(); i > 0; --i) {
         const RCPtr<LControl>& c = m_children.GetAt(i - 1, kOrderInsertion);
         if (c->m_name == name)
@@ -111,8 +114,26 @@ RCPtr<LControl> LControl::FindChild(const WString& name)
     return NullControl();
 }
 
+namespace {
+
+bool DescriptorTreeNames(const LControlDescriptor& descriptor, const WString& name)
+{
+    const RCPtrArray<LControlDescriptor>& children = descriptor.GetChildren();
+    for (uint32_t i = 0; i < children.GetCount(); ++i) {
+        const LControlDescriptor* child = children.GetData()[i].Get();
+        if (child && (child->GetName() == name || DescriptorTreeNames(*child, name)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 uint32_t LControl::FindDescendantsByName(const WString& name, RCPtrArray<LControl>& out)
 {
+    // A deferred subtree is made only when its skin names such a control.
+    if (m_subtreeDeferred && m_descriptor.Get() && DescriptorTreeNames(*m_descriptor.Get(), name))
+        BuildDeferredSubtree();
     const uint32_t before = out.GetCount();
     for (uint32_t i = m_children.GetCount(); i > 0; --i) {
         RCPtr<LControl> c = m_children.GetAt(i - 1, kOrderInsertion);

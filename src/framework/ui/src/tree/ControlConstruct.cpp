@@ -143,10 +143,12 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
     const LSkinDescriptor* skin = bound ? bound->GetSkin().Get() : nullptr;
     m_fontInheritsFromParent = skin && skin->GetFontInheritsFromParent() ? 1 : 0;
     m_sizeIsRelative = skin && skin->GetFontSizeIsRelative() ? 1 : 0;
+    m_bindingFirstTime = rebuild ? 0 : 1;
     if (skin)
         ApplyFontSpec(skin->GetFontName(), skin->GetFontSize(), skin->GetFontStyle(), skin->GetFontSizeIsRelative());
     else
         ApplyFontSpec(WString(), 0.0f, LSkinDescriptor::kNoFontStyle, false);
+    m_bindingFirstTime = 0;
 
     if (!rebuild) {
         WString label;
@@ -184,6 +186,21 @@ KXRESULT LControl::CreateFromDescriptor(const ConstRCPtr<LControlDescriptor>& de
             FillRootWindow();
     }
     return S_OK;
+}
+
+bool LControl::BuildDeferredSubtree()
+{
+    if (!m_subtreeDeferred)
+        return false;
+    // Cleared first: the children's own look-ups of their parent find it as it is.
+    m_subtreeDeferred = 0;
+    const RCPtr<LControl> self(this);
+    const ConstRCPtr<LControlDescriptor> descriptor(m_descriptor.Get());
+    CreateChildren(descriptor);
+    Initialize();
+    PostInitialize();
+    SetBuilt();
+    return true;
 }
 
 void LControl::RebuildLooks(const LControlDescriptor& descriptor)

@@ -279,6 +279,9 @@ void LControl::SetEnabled(bool enabled)
 
 void LControl::SetVisible(bool visible)
 {
+    // Children made while still hidden: the first frame that shows them has them laid out.
+    if (visible && m_subtreeDeferred)
+        BuildDeferredSubtree();
     if (!m_layout || m_layout->visible == visible)
         return;
     RCPtr<LControl> self(this);

@@ -270,6 +270,9 @@ KXRESULT LControl::InstallFont(const ConstRCPtr<LFont>& font)
     OnFontChanged();
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->ReapplyFontSpec();
+    // Bound to its skin for the first time: the layout that follows places it with this font.
+    if (m_bindingFirstTime)
+        return S_OK;
     PerformLayout();
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     return S_OK;

@@ -243,6 +243,13 @@ public:
     bool IsRebuildingChildren() const noexcept { return m_rebuildingChildren != 0; }
     bool WantsTab() const noexcept { return m_wantsTab != 0; }
     void SetBuilt() noexcept { m_built = 1; }
+    // A control created hidden whose children, initialisation and post-initialisation wait until
+    // it is first shown or a child of it is looked for (SetVisible, FindChild).
+    void DeferSubtree() noexcept { m_subtreeDeferred = 1; }
+    bool IsSubtreeDeferred() const noexcept { return m_subtreeDeferred != 0; }
+    // Makes a deferred subtree now, as its creation would have: the children, Initialize,
+    // PostInitialize, built. False when nothing was deferred.
+    bool BuildDeferredSubtree();
     bool IsHitTransparent() const noexcept { return m_hitTransparent != 0; }
     void SetHitTransparent(bool on) noexcept { m_hitTransparent = on ? 1 : 0; }
     RCPtr<LControl> GetFocusedChild();
@@ -485,6 +492,8 @@ private:
     uint8_t m_built = 0;
     uint8_t m_layoutSuspended = 0;
     uint8_t m_rebuildingChildren = 0;
+    uint8_t m_subtreeDeferred = 0;
+    uint8_t m_bindingFirstTime = 0;
     int32_t m_idleCount = 0;
     uint8_t m_animating[2] = {};
     double m_stepTime[2] = {};

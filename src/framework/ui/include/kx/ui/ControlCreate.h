@@ -20,4 +20,21 @@ RCPtr<LControl>& CreateControlOfClass(RCPtr<LControl>& out, RCPtr<LControl>& par
     return out;
 }
 
+// The same for a class whose hidden instances are made in two steps: a control the skin creates
+// hidden is bound to its descriptor now and gets the rest (children, initialisation, built) when
+// it is first shown or looked into (LControl::BuildDeferredSubtree).
+template <class T>
+RCPtr<LControl>& CreateControlOfClassWhenShown(RCPtr<LControl>& out, RCPtr<LControl>& parent,
+                                               ConstRCPtr<LControlDescriptor>& descriptor)
+{
+    const LLayoutDescriptor* layout = descriptor ? descriptor->GetLayout().Get() : nullptr;
+    if (!layout || layout->visible)
+        return CreateControlOfClass<T>(out, parent, descriptor);
+    RCPtr<T> control(new T(parent, descriptor->GetName()));
+    control->CreateFromDescriptor(descriptor);
+    control->DeferSubtree();
+    out = RCPtr<LControl>(control);
+    return out;
+}
+
 } // namespace KX

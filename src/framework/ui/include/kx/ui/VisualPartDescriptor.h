@@ -2,6 +2,7 @@
 // The description of one drawable skin part: an image region or a fill, its size, resize rule,
 // colorizer and mask. Built while the skin is read, then shared read-only (only the cached
 // drawable part is written later). Main thread only.
+#include "kx/Bitmap.h"
 #include "kx/Colorizer.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
@@ -77,6 +78,10 @@ private:
     ImageRegion m_mask;
     mutable ConstRCPtr<LRefCountedObject> m_cachedPartRef;
     mutable LVisualPart* m_cachedPart = nullptr;
+    // The image and mask regions once loaded: a part built again (its looks all went) finds the
+    // pixels decoded, and a tinted part, which drops its region, does not unload the image.
+    mutable ConstRCPtr<LBitmap> m_loadedImage;
+    mutable ConstRCPtr<LBitmap> m_loadedMask;
 };
 
 } // namespace KX
