@@ -4,8 +4,8 @@
 // assembled message. The target is under 50 microseconds per message.
 #include "MidiCapture.h"
 
-#include "platform/LoopbackMidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +27,7 @@ std::vector<uint8_t> PresetDump()
 void BM_SysExSendToCallback(benchmark::State& state)
 {
     const size_t chunk = static_cast<size_t>(state.range(0));
-    platform::LoopbackMidiBackend backend;
+    platform::midi::LoopbackMidiBackend backend;
     auto keyboardIn = backend.AddInput("MIDIIN4 (Lumo 25)");
     backend.AddOutput("MIDIOUT4 (Lumo 25)",
                       [&](std::span<const uint8_t> bytes) { keyboardIn->InjectSysEx(bytes, chunk); });
@@ -40,7 +40,7 @@ void BM_SysExSendToCallback(benchmark::State& state)
         receivedBytes += m.size();
     };
     capture.Open(backend, "MIDIIN4 (Lumo 25)");
-    std::unique_ptr<platform::MidiOutput> output;
+    std::unique_ptr<platform::midi::MidiOutput> output;
     backend.OpenOutputByName("MIDIOUT4 (Lumo 25)", {}, output);
 
     const std::vector<uint8_t> dump = PresetDump();

@@ -3,8 +3,8 @@
 // pieces change nothing and that every message is well formed.
 #include "MidiCapture.h"
 
-#include "platform/LoopbackMidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -39,7 +39,7 @@ std::vector<size_t> Pieces(uint8_t seed, size_t total)
 std::vector<Bytes> Whole(std::span<const uint8_t> stream, size_t cap)
 {
     std::vector<Bytes> messages;
-    platform::SysExAssembler assembler(cap);
+    platform::midi::SysExAssembler assembler(cap);
     assembler.Feed(stream, [&](std::span<const uint8_t> m) { messages.emplace_back(m.begin(), m.end()); });
     return messages;
 }
@@ -47,7 +47,7 @@ std::vector<Bytes> Whole(std::span<const uint8_t> stream, size_t cap)
 std::vector<Bytes> InPieces(std::span<const uint8_t> stream, const std::vector<size_t>& pieces, size_t cap)
 {
     std::vector<Bytes> messages;
-    platform::SysExAssembler assembler(cap);
+    platform::midi::SysExAssembler assembler(cap);
     size_t pos = 0;
     for (size_t n : pieces) {
         assembler.Feed(stream.subspan(pos, n),
@@ -59,10 +59,10 @@ std::vector<Bytes> InPieces(std::span<const uint8_t> stream, const std::vector<s
 
 std::vector<Bytes> ThroughLoopback(std::span<const uint8_t> stream, const std::vector<size_t>& pieces, size_t cap)
 {
-    platform::LoopbackMidiBackend backend;
+    platform::midi::LoopbackMidiBackend backend;
     auto device = backend.AddInput("in");
     miditest::MidiCapture capture(3, cap);
-    Check(capture.Open(backend, "in") == platform::MidiStatus::Ok);
+    Check(capture.Open(backend, "in") == platform::midi::MidiStatus::Ok);
     size_t pos = 0;
     for (size_t n : pieces) {
         Check(device->InjectLong(stream.subspan(pos, n)) == 1);
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t seed = data[0];
     const std::span<const uint8_t> stream(data + 1, size - 1);
-    const size_t cap = seed % 3 == 0 ? 16 : seed % 3 == 1 ? 300 : platform::SysExAssembler::kMaxMessage;
+    const size_t cap = seed % 3 == 0 ? 16 : seed % 3 == 1 ? 300 : platform::midi::SysExAssembler::kMaxMessage;
 
     const std::vector<Bytes> whole = Whole(stream, cap);
     for (const Bytes& m : whole) {

@@ -12,6 +12,8 @@ tools/check-format.sh
 
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
+# Every public header compiles on its own.
+cmake --build --preset debug -j "$jobs" --target header_checks
 ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --gtest_filter='XvfbProgram.*'

@@ -2,7 +2,7 @@
 // owner once; the button beside the label mirrors the current item's mark and icon, lets presses
 // through when the list has icons and checks nothing when pressed; skins without the button,
 // with only seven looks or without a checked list.
-#include "Lists2TestSupport.h"
+#include "ListsFixture.h"
 
 #include "kx/controls/ListParams.h"
 

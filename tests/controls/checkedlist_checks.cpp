@@ -1,6 +1,6 @@
 // Checked list box: a click on a row's check box, the count and the one notification it sends;
 // rows rewritten without echo; check boxes below the items; icons repeating down the list.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 #include "kx/controls/ListParams.h"
 

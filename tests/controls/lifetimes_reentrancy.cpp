@@ -2,7 +2,7 @@
 // control, a release that closes the window it happened in, a selection listener that empties
 // its list, a closing listener that closes again, a table whose sort fails, and menus that would
 // hold themselves through an item shared by two menus.
-#include "Lists2TestSupport.h"
+#include "ListsFixture.h"
 
 #include "kx/controls/Dialog.h"
 #include "kx/controls/MultiColumnListBox.h"

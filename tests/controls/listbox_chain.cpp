@@ -1,6 +1,6 @@
 // The checked list box's notification chain: its own table first, then the list box's; nothing
 // before the control is built.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 using namespace KX;
 

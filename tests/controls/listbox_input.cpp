@@ -1,6 +1,6 @@
 // List box input through the window: clicks with Ctrl and Shift, double-clicks, the arrow keys and
 // Enter, and the drop-down mode where hovering selects and a release activates.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 using namespace KX;
 

@@ -1,6 +1,6 @@
 // List box records: items from a string table (gaps, duplicates, hostile keys), sorting with the
 // caret and check marks travelling, removal and insertion around the caret, search, range limits.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 #include "kx/ui/StringTable.h"
 

@@ -1,7 +1,7 @@
 // List rows' looks: a disabled list, blank rows that stay blank when rewritten, a press dragged off
 // the row, and the drop-down row handing its press to the list; the list's interaction mode on every
 // row, made from the template or named by the skin.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 using namespace KX;
 

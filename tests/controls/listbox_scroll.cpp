@@ -1,6 +1,6 @@
 // List box rows over 10,000 items: a few reused rows, scrolling by whole rows with the wheel, the
 // bar and the keys, the caret kept in view, and the rows below a short list.
-#include "ListsTestSupport.h"
+#include "ListsFixture.h"
 
 using namespace KX;
 

@@ -1,7 +1,7 @@
 // Multi-column list: columns and headers from the skin, row-wise selection by mouse and keys with
 // one notification from the table, the row under the pointer lit in every column and nothing left
 // lit, and the columns scrolling together.
-#include "Lists2TestSupport.h"
+#include "ListsFixture.h"
 
 using namespace KX;
 

@@ -1,7 +1,7 @@
 // Multi-column list sorting by header clicks: ascending, descending and ascending again, case
 // ignored, rows with equal texts keeping their order both ways, every row's cells, selection and
 // alternate look moving together; headers without a column, short columns and a lost subscription.
-#include "Lists2TestSupport.h"
+#include "ListsFixture.h"
 
 #include "kx/StringT.h"
 

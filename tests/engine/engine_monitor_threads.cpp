@@ -52,7 +52,7 @@ class EngineThreads : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        baseline = platform::CountThreadObjects();
+        baseline = platform::posix::CountThreadObjects();
         notes = EngineNotes::Listen();
     }
     void TearDown() override

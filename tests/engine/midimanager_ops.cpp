@@ -175,13 +175,13 @@ TEST_F(MidiManagerTest, ASilentKeyboard)
 
 TEST(MidiManagerPorts, WithoutTheKeyboardEveryOperationFailsAtOnce)
 {
-    auto backend = std::make_shared<platform::LoopbackMidiBackend>();
+    auto backend = std::make_shared<platform::midi::LoopbackMidiBackend>();
     // Only the keyboard's output is there: both ports are needed.
     std::vector<Bytes> sent;
     backend->AddOutput("MIDIOUT4 (Lumo 25)",
                        [&](std::span<const uint8_t> b) { sent.emplace_back(b.begin(), b.end()); });
     backend->AddInput("MIDIIN3 (Another 25)");
-    platform::ScopedMidiBackend installed(backend);
+    platform::midi::ScopedMidiBackend installed(backend);
     ScopedEngine engine;
 
     auto manager = LMidiManager::Create(FastTimings(5000));

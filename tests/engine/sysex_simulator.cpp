@@ -3,8 +3,8 @@
 
 #include "engine/SysExProtocol.h"
 
-#include "platform/MidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +21,19 @@ using Kind = KeyboardSimulator::Kind;
 // The editor's side of the two ports, straight on the backend.
 class Wire {
 public:
-    explicit Wire(platform::MidiBackend& backend)
+    explicit Wire(platform::midi::MidiBackend& backend)
     {
         for (size_t i = 0; i < m_buffers.size(); ++i) {
             m_buffers[i].data = m_storage[i].data();
             m_buffers[i].length = 256;
         }
-        EXPECT_EQ(backend.OpenOutputByName("MIDIOUT4 (Lumo 25)", {}, m_out), platform::MidiStatus::Ok);
-        EXPECT_EQ(backend.OpenInputByName(
-                      "MIDIIN4 (Lumo 25)",
-                      [this](platform::MidiInput& in, const platform::MidiInputEvent& e) { OnInput(in, e); }, m_in),
-                  platform::MidiStatus::Ok);
+        EXPECT_EQ(backend.OpenOutputByName("MIDIOUT4 (Lumo 25)", {}, m_out), platform::midi::MidiStatus::Ok);
+        EXPECT_EQ(
+            backend.OpenInputByName(
+                "MIDIIN4 (Lumo 25)",
+                [this](platform::midi::MidiInput& in, const platform::midi::MidiInputEvent& e) { OnInput(in, e); },
+                m_in),
+            platform::midi::MidiStatus::Ok);
         if (!m_in)
             return;
         for (auto& b : m_buffers)
@@ -44,7 +46,7 @@ public:
             m_in->Close();
     }
 
-    void Send(const Bytes& m) { ASSERT_EQ(m_out->SendLong(m.data(), m.size()), platform::MidiStatus::Ok); }
+    void Send(const Bytes& m) { ASSERT_EQ(m_out->SendLong(m.data(), m.size()), platform::midi::MidiStatus::Ok); }
 
     // The next System Exclusive message, or empty after ms.
     Bytes Next(uint32_t ms = 2000)
@@ -63,14 +65,14 @@ public:
     }
 
 private:
-    void OnInput(platform::MidiInput& in, const platform::MidiInputEvent& e)
+    void OnInput(platform::midi::MidiInput& in, const platform::midi::MidiInputEvent& e)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (e.kind == platform::MidiInputEventKind::Data) {
+        if (e.kind == platform::midi::MidiInputEventKind::Data) {
             ++m_shorts;
             return;
         }
-        if (e.kind == platform::MidiInputEventKind::LongData)
+        if (e.kind == platform::midi::MidiInputEventKind::LongData)
             m_assembler.Feed(std::span<const uint8_t>(e.buffer->data, e.buffer->recorded),
                              [this](std::span<const uint8_t> m) { m_messages.emplace_back(m.begin(), m.end()); });
         in.AddBuffer(*e.buffer);
@@ -78,12 +80,12 @@ private:
     }
 
     std::array<std::array<uint8_t, 256>, 3> m_storage{};
-    std::array<platform::MidiInputBuffer, 3> m_buffers{};
-    std::unique_ptr<platform::MidiOutput> m_out;
-    std::unique_ptr<platform::MidiInput> m_in;
+    std::array<platform::midi::MidiInputBuffer, 3> m_buffers{};
+    std::unique_ptr<platform::midi::MidiOutput> m_out;
+    std::unique_ptr<platform::midi::MidiInput> m_in;
     std::mutex m_mutex;
     std::condition_variable m_cv;
-    platform::SysExAssembler m_assembler;
+    platform::midi::SysExAssembler m_assembler;
     std::vector<Bytes> m_messages;
     size_t m_shorts = 0;
 };

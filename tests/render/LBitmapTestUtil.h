@@ -1,5 +1,6 @@
 #pragma once
 // Helpers for the LBitmap tests: PNG files written at run time and exact pixel reads.
+#include "TestSupport.h"
 #include "kx/Bitmap.h"
 #include "kx/Colorizer.h"
 
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -46,12 +46,7 @@ inline KX::WString W(const std::filesystem::path& path)
     return KX::WString(path.string().c_str());
 }
 
-inline std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
-}
+using kxtest::Hex;
 
 // The pixel (x, y) of a bitmap as ARGB, through its colour.
 inline uint32_t Argb(const KX::ConstRCPtr<KX::LBitmap>& bitmap, int32_t x, int32_t y)

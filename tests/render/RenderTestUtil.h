@@ -1,21 +1,16 @@
 #pragma once
 // Helpers for the graphics layer's pixel tests.
+#include "TestSupport.h"
 #include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace rendertest {
 
-inline std::string Hex(gdi::ARGB v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
-}
+using kxtest::Hex;
 
 inline std::unique_ptr<gdi::Bitmap> MakeBitmap(int w, int h, gdi::PixelFormat format = gdi::PixelFormat::PArgb32)
 {

@@ -8,7 +8,7 @@
 #include "kx/Notifications.h"
 #include "kx/ParamValues.h"
 #include "kx/Wrappers.h"
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <atomic>
 #include <chrono>
@@ -263,10 +263,10 @@ inline std::vector<int32_t> PostedStates(const std::vector<EngineNotes::Note>& n
 inline bool WaitForPlatformThreads(uint32_t baseline)
 {
     for (int i = 0; i < 20000; ++i) {
-        platform::ReapClosedThreads();
-        if (platform::CountThreadObjects() <= baseline)
+        platform::posix::ReapClosedThreads();
+        if (platform::posix::CountThreadObjects() <= baseline)
             return true;
-        platform::SleepMilliseconds(1);
+        platform::posix::SleepMilliseconds(1);
     }
     return false;
 }

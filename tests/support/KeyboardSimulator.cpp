@@ -76,14 +76,14 @@ const char* ToString(KeyboardSimulator::Kind kind)
     return "Other";
 }
 
-KeyboardSimulator::KeyboardSimulator(bool install) : m_backend(std::make_shared<platform::LoopbackMidiBackend>())
+KeyboardSimulator::KeyboardSimulator(bool install) : m_backend(std::make_shared<platform::midi::LoopbackMidiBackend>())
 {
     for (int slot = 0; slot < kSlotCount; ++slot)
         m_slots[static_cast<size_t>(slot)] = PatternFor(slot);
     m_capture = m_backend->AddInput(kCapturePortName);
     m_render = m_backend->AddOutput(kRenderPortName, [this](std::span<const uint8_t> bytes) { OnSent(bytes); });
     if (install)
-        m_installed = std::make_unique<platform::ScopedMidiBackend>(m_backend);
+        m_installed = std::make_unique<platform::midi::ScopedMidiBackend>(m_backend);
     m_replyThread = std::thread([this] { ReplyLoop(); });
 }
 

@@ -6,9 +6,9 @@
 // cable shows: silence, late or repeated replies, wrong lengths or command bytes,
 // old firmware, replies in pieces, MIDI traffic that has nothing to do with the
 // conversation, and global replies with codes outside the table.
-#include "platform/LoopbackMidiBackend.h"
-#include "platform/MidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <array>
 #include <chrono>
@@ -59,9 +59,9 @@ public:
     KeyboardSimulator(const KeyboardSimulator&) = delete;
     KeyboardSimulator& operator=(const KeyboardSimulator&) = delete;
 
-    const std::shared_ptr<platform::LoopbackMidiBackend>& Backend() const { return m_backend; }
-    platform::LoopbackInputDevice& CaptureDevice() { return *m_capture; }
-    platform::LoopbackOutputDevice& RenderDevice() { return *m_render; }
+    const std::shared_ptr<platform::midi::LoopbackMidiBackend>& Backend() const { return m_backend; }
+    platform::midi::LoopbackInputDevice& CaptureDevice() { return *m_capture; }
+    platform::midi::LoopbackOutputDevice& RenderDevice() { return *m_render; }
 
     // ---- keyboard state
     Bytes Slot(int slot) const;
@@ -129,16 +129,16 @@ private:
     void TrafficLoop();
     void InjectTraffic(int n);
 
-    std::shared_ptr<platform::LoopbackMidiBackend> m_backend;
-    std::shared_ptr<platform::LoopbackInputDevice> m_capture;
-    std::shared_ptr<platform::LoopbackOutputDevice> m_render;
-    std::unique_ptr<platform::ScopedMidiBackend> m_installed;
+    std::shared_ptr<platform::midi::LoopbackMidiBackend> m_backend;
+    std::shared_ptr<platform::midi::LoopbackInputDevice> m_capture;
+    std::shared_ptr<platform::midi::LoopbackOutputDevice> m_render;
+    std::unique_ptr<platform::midi::ScopedMidiBackend> m_installed;
 
     mutable std::mutex m_mutex;
     // Held while a reply goes out, so no channel message lands inside it.
     std::mutex m_wire;
     std::condition_variable m_changed;
-    platform::SysExAssembler m_assembler;
+    platform::midi::SysExAssembler m_assembler;
     std::array<Bytes, kSlotCount> m_slots;
     std::array<int32_t, kGlobalCount> m_globals{};
     std::array<uint8_t, 4> m_firmware{{'1', '0', '4', '1'}};

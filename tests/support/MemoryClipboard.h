@@ -1,7 +1,7 @@
 #pragma once
 // A clipboard in memory standing in for the system clipboard in tests: the same rules as
-// platform::ClipboardBackend, plus the other program's side and switches for refusals.
-#include "platform/Clipboard.h"
+// platform::sdl::ClipboardBackend, plus the other program's side and switches for refusals.
+#include "platform/sdl/Clipboard.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +10,7 @@
 
 namespace kxtest {
 
-class MemoryClipboard : public platform::ClipboardBackend {
+class MemoryClipboard : public platform::sdl::ClipboardBackend {
 public:
     uint32_t GetSequenceNumber() override { return m_sequence; }
     bool HasText() override { return m_text.has_value() && !m_text->empty(); }

@@ -3,8 +3,8 @@
 // 256-byte buffers handed back and re-added from the callback, System Exclusive
 // data joined by SysExAssembler. Shared by tests, benchmarks and fuzz targets; the
 // callback runs on the backend's thread under the capture's own lock.
-#include "platform/MidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +29,7 @@ inline Bytes MakeSysEx(size_t size, uint8_t seed = 0)
 }
 
 struct HandedBack {
-    platform::MidiInputEventKind kind;
+    platform::midi::MidiInputEventKind kind;
     Bytes bytes;
 };
 
@@ -37,7 +37,7 @@ class MidiCapture {
 public:
     static constexpr size_t kBufferSize = 256;
 
-    explicit MidiCapture(size_t bufferCount = 3, size_t maxMessage = platform::SysExAssembler::kMaxMessage)
+    explicit MidiCapture(size_t bufferCount = 3, size_t maxMessage = platform::midi::SysExAssembler::kMaxMessage)
         : m_storage(bufferCount), m_buffers(bufferCount), m_assembler(maxMessage)
     {
         for (size_t i = 0; i < bufferCount; ++i) {
@@ -49,16 +49,19 @@ public:
 
     ~MidiCapture() { Close(); }
 
-    platform::MidiStatus Open(platform::MidiBackend& backend, std::string_view name, bool start = true)
+    platform::midi::MidiStatus Open(platform::midi::MidiBackend& backend, std::string_view name, bool start = true)
     {
-        const platform::MidiStatus status = backend.OpenInputByName(
-            name, [this](platform::MidiInput& input, const platform::MidiInputEvent& event) { OnEvent(input, event); },
+        const platform::midi::MidiStatus status = backend.OpenInputByName(
+            name,
+            [this](platform::midi::MidiInput& input, const platform::midi::MidiInputEvent& event) {
+                OnEvent(input, event);
+            },
             m_input);
-        if (status != platform::MidiStatus::Ok)
+        if (status != platform::midi::MidiStatus::Ok)
             return status;
         for (auto& buffer : m_buffers)
             m_input->AddBuffer(buffer);
-        return start ? m_input->Start() : platform::MidiStatus::Ok;
+        return start ? m_input->Start() : platform::midi::MidiStatus::Ok;
     }
 
     void Close()
@@ -67,7 +70,7 @@ public:
             m_input->Close();
     }
 
-    platform::MidiInput& Input() { return *m_input; }
+    platform::midi::MidiInput& Input() { return *m_input; }
 
     // When set (before Open), each whole message goes here instead of into Messages(), and
     // handed-back buffers are not kept: for long runs.
@@ -84,7 +87,7 @@ public:
         std::lock_guard lock(m_mutex);
         return m_messages;
     }
-    std::vector<platform::MidiInputEvent> Shorts() const
+    std::vector<platform::midi::MidiInputEvent> Shorts() const
     {
         std::lock_guard lock(m_mutex);
         return m_shorts;
@@ -101,17 +104,17 @@ public:
     }
 
 private:
-    void OnEvent(platform::MidiInput& input, const platform::MidiInputEvent& event)
+    void OnEvent(platform::midi::MidiInput& input, const platform::midi::MidiInputEvent& event)
     {
         std::lock_guard lock(m_mutex);
-        if (event.kind == platform::MidiInputEventKind::Data) {
+        if (event.kind == platform::midi::MidiInputEventKind::Data) {
             m_shorts.push_back(event);
             return;
         }
-        platform::MidiInputBuffer& buffer = *event.buffer;
+        platform::midi::MidiInputBuffer& buffer = *event.buffer;
         if (!onMessage)
             m_handedBack.push_back({event.kind, Bytes(buffer.data, buffer.data + buffer.recorded)});
-        if (event.kind == platform::MidiInputEventKind::LongData)
+        if (event.kind == platform::midi::MidiInputEventKind::LongData)
             m_assembler.Feed(std::span<const uint8_t>(buffer.data, buffer.recorded),
                              [this](std::span<const uint8_t> message) {
                                  if (onMessage)
@@ -125,13 +128,13 @@ private:
 
     mutable std::mutex m_mutex;
     std::vector<std::array<uint8_t, kBufferSize>> m_storage;
-    std::vector<platform::MidiInputBuffer> m_buffers;
-    platform::SysExAssembler m_assembler;
+    std::vector<platform::midi::MidiInputBuffer> m_buffers;
+    platform::midi::SysExAssembler m_assembler;
     bool m_reAdd = true;
     std::vector<Bytes> m_messages;
-    std::vector<platform::MidiInputEvent> m_shorts;
+    std::vector<platform::midi::MidiInputEvent> m_shorts;
     std::vector<HandedBack> m_handedBack;
-    std::unique_ptr<platform::MidiInput> m_input;
+    std::unique_ptr<platform::midi::MidiInput> m_input;
 };
 
 } // namespace miditest

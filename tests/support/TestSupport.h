@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the test programs.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -29,6 +30,8 @@ std::string ReadText(const std::filesystem::path& path);
 void WriteText(const std::filesystem::path& path, const std::string& text);
 // The names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
+// A 32-bit value as "0x" and eight upper-case hex digits, for pixel messages.
+std::string Hex(uint32_t v);
 
 // Runs body in a child process; its exit status, or -1 when it did not exit (a signal ended it).
 template <class Body>

@@ -94,4 +94,12 @@ public:
     int clientDraws = 0, nonClientDraws = 0, labelDraws = 0;
 };
 
+// Gives c a look that fills rect with argb, shown; the look, to watch its draws.
+inline KX::RCPtr<FakeLook> GiveLook(KX::LControl& c, KX::RectT<int32_t> rect, uint32_t argb)
+{
+    KX::RCPtr<FakeLook> look(new FakeLook(rect, argb));
+    c.ShowLook(c.AddLook(KX::RCPtr<KX::IControlLook>(look)), 1);
+    return look;
+}
+
 } // namespace kxtest

@@ -6,7 +6,7 @@
 #include "kx/Thread.h"
 
 #include "MidiCapture.h"
-#include "platform/LoopbackMidiBackend.h"
+#include "platform/midi/LoopbackMidiBackend.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -32,7 +32,7 @@ inline std::string Narrow(const KX::WString& text)
 class Keyboard {
 public:
     explicit Keyboard(const char* inName = "MIDIIN4 (Lumo 25)", const char* outName = "MIDIOUT4 (Lumo 25)")
-        : backend(std::make_shared<platform::LoopbackMidiBackend>()), scope(backend)
+        : backend(std::make_shared<platform::midi::LoopbackMidiBackend>()), scope(backend)
     {
         if (inName)
             input = backend->AddInput(inName);
@@ -49,10 +49,10 @@ public:
         return m_sent;
     }
 
-    std::shared_ptr<platform::LoopbackMidiBackend> backend;
-    platform::ScopedMidiBackend scope;
-    std::shared_ptr<platform::LoopbackInputDevice> input;
-    std::shared_ptr<platform::LoopbackOutputDevice> output;
+    std::shared_ptr<platform::midi::LoopbackMidiBackend> backend;
+    platform::midi::ScopedMidiBackend scope;
+    std::shared_ptr<platform::midi::LoopbackInputDevice> input;
+    std::shared_ptr<platform::midi::LoopbackOutputDevice> output;
 
 private:
     std::mutex m_mutex;

@@ -1,6 +1,6 @@
 #pragma once
 // Waits for the threads that tests make to be gone: ended, joined and freed.
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <cstdint>
 
@@ -10,10 +10,10 @@ namespace kxtest {
 inline bool WaitForThreadsBack(uint32_t baseline)
 {
     for (int i = 0; i < 10000; ++i) {
-        platform::ReapClosedThreads();
-        if (platform::CountThreadObjects() <= baseline)
+        platform::posix::ReapClosedThreads();
+        if (platform::posix::CountThreadObjects() <= baseline)
             return true;
-        platform::SleepMilliseconds(1);
+        platform::posix::SleepMilliseconds(1);
     }
     return false;
 }

@@ -2,7 +2,7 @@
 // program's change is played by calling SDL directly, behind the backend's back.
 #include "kx/Clipboard.h"
 #include "kx/Wrappers.h"
-#include "platform/Clipboard.h"
+#include "platform/sdl/Clipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +16,12 @@ namespace {
 
 class SdlClipboardTest : public ::testing::Test {
 protected:
-    std::unique_ptr<platform::ClipboardBackend> clipboard;
+    std::unique_ptr<platform::sdl::ClipboardBackend> clipboard;
 
     void SetUp() override
     {
         ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        clipboard = platform::CreateSdlClipboard();
+        clipboard = platform::sdl::CreateSdlClipboard();
         ASSERT_TRUE(clipboard);
         if (!clipboard->Open())
             GTEST_SKIP() << "SDL's offscreen video driver gives no clipboard here: " << SDL_GetError();

@@ -1,4 +1,4 @@
-#include "platform/LoopbackMidiBackend.h"
+#include "platform/midi/LoopbackMidiBackend.h"
 
 #include "MidiCapture.h"
 
@@ -9,9 +9,9 @@ namespace {
 using miditest::Bytes;
 using miditest::MakeSysEx;
 using miditest::MidiCapture;
-using platform::LoopbackMidiBackend;
-using platform::MidiInputEventKind;
-using platform::MidiStatus;
+using platform::midi::LoopbackMidiBackend;
+using platform::midi::MidiInputEventKind;
+using platform::midi::MidiStatus;
 
 constexpr const char* kIn = "MIDIIN4 (Lumo 25)";
 constexpr const char* kOut = "MIDIOUT4 (Lumo 25)";
@@ -34,11 +34,11 @@ TEST_F(LoopbackMidi, ListsAndOpensDevicesByName)
     EXPECT_EQ(capture.Input().Name(), "USB MIDIIN4 (Lumo 25) #1");
     EXPECT_EQ(keyboard->OpenCount(), 1u);
 
-    std::unique_ptr<platform::MidiInput> input;
+    std::unique_ptr<platform::midi::MidiInput> input;
     EXPECT_EQ(backend->OpenInputByName("midiin4 (lumo 25)", {}, input), MidiStatus::NoDevice);
     EXPECT_EQ(input, nullptr);
     EXPECT_EQ(backend->OpenInput(2, {}, input), MidiStatus::NoDevice);
-    std::unique_ptr<platform::MidiOutput> output;
+    std::unique_ptr<platform::midi::MidiOutput> output;
     EXPECT_EQ(backend->OpenOutputByName(kIn, {}, output), MidiStatus::NoDevice);
     EXPECT_EQ(output, nullptr);
     ASSERT_EQ(backend->OpenOutputByName(kOut, {}, output), MidiStatus::Ok);
@@ -144,7 +144,7 @@ TEST_F(LoopbackMidi, WithoutBuffersDataIsLostButLaterMessagesAreWhole)
     EXPECT_EQ(keyboard->InjectSysEx(MakeSysEx(20, 2)), 1u); // lost entirely
 
     capture.SetReAdd(true);
-    platform::MidiInputBuffer extra;
+    platform::midi::MidiInputBuffer extra;
     std::array<uint8_t, 64> storage{};
     extra.data = storage.data();
     extra.length = storage.size();
@@ -181,13 +181,13 @@ TEST_F(LoopbackMidi, RefusesBadBuffers)
     backend->AddInput(kIn);
     MidiCapture capture;
     ASSERT_EQ(capture.Open(*backend, kIn), MidiStatus::Ok);
-    platform::MidiInputBuffer none;
+    platform::midi::MidiInputBuffer none;
     EXPECT_EQ(capture.Input().AddBuffer(none), MidiStatus::InvalidArgument);
     uint8_t byte = 0;
-    platform::MidiInputBuffer empty;
+    platform::midi::MidiInputBuffer empty;
     empty.data = &byte;
     EXPECT_EQ(capture.Input().AddBuffer(empty), MidiStatus::InvalidArgument);
-    platform::MidiInputBuffer one;
+    platform::midi::MidiInputBuffer one;
     one.data = &byte;
     one.length = 1;
     EXPECT_EQ(capture.Input().AddBuffer(one), MidiStatus::Ok);
@@ -209,7 +209,7 @@ TEST_F(LoopbackMidi, ClosingHandsBackBuffersAndEndsDelivery)
     EXPECT_EQ(capture.Input().Stop(), MidiStatus::Closed);
     EXPECT_EQ(capture.Input().Reset(), MidiStatus::Closed);
     uint8_t byte = 0;
-    platform::MidiInputBuffer one;
+    platform::midi::MidiInputBuffer one;
     one.data = &byte;
     one.length = 1;
     EXPECT_EQ(capture.Input().AddBuffer(one), MidiStatus::Closed);
@@ -221,10 +221,10 @@ TEST_F(LoopbackMidi, AnInputMayBeClosedFromItsOwnCallback)
 {
     auto keyboard = backend->AddInput(kIn);
     int calls = 0;
-    std::unique_ptr<platform::MidiInput> input;
+    std::unique_ptr<platform::midi::MidiInput> input;
     ASSERT_EQ(backend->OpenInputByName(
                   kIn,
-                  [&](platform::MidiInput& in, const platform::MidiInputEvent&) {
+                  [&](platform::midi::MidiInput& in, const platform::midi::MidiInputEvent&) {
                       ++calls;
                       in.Close();
                   },
@@ -240,10 +240,11 @@ TEST_F(LoopbackMidi, AnInputMayBeClosedFromItsOwnCallback)
 TEST_F(LoopbackMidi, AnInputMayBeDestroyedFromItsOwnCallback)
 {
     auto keyboard = backend->AddInput(kIn);
-    std::unique_ptr<platform::MidiInput> input;
-    ASSERT_EQ(backend->OpenInputByName(
-                  kIn, [&](platform::MidiInput&, const platform::MidiInputEvent&) { input.reset(); }, input),
-              MidiStatus::Ok);
+    std::unique_ptr<platform::midi::MidiInput> input;
+    ASSERT_EQ(
+        backend->OpenInputByName(
+            kIn, [&](platform::midi::MidiInput&, const platform::midi::MidiInputEvent&) { input.reset(); }, input),
+        MidiStatus::Ok);
     ASSERT_EQ(input->Start(), MidiStatus::Ok);
     EXPECT_EQ(keyboard->InjectShort(0xF8), 1u);
     EXPECT_EQ(input, nullptr);
@@ -288,7 +289,7 @@ TEST_F(LoopbackMidi, EveryOpenInputOnADeviceReceives)
 
 struct SentLog {
     std::vector<Bytes> sent;
-    std::vector<platform::MidiOutputEvent> done;
+    std::vector<platform::midi::MidiOutputEvent> done;
 };
 
 TEST_F(LoopbackMidi, OutputSendsShortAndLongMessagesToTheSink)
@@ -296,11 +297,12 @@ TEST_F(LoopbackMidi, OutputSendsShortAndLongMessagesToTheSink)
     SentLog log;
     auto device =
         backend->AddOutput(kOut, [&](std::span<const uint8_t> b) { log.sent.emplace_back(b.begin(), b.end()); });
-    std::unique_ptr<platform::MidiOutput> output;
-    ASSERT_EQ(
-        backend->OpenOutputByName(
-            kOut, [&](platform::MidiOutput&, const platform::MidiOutputEvent& e) { log.done.push_back(e); }, output),
-        MidiStatus::Ok);
+    std::unique_ptr<platform::midi::MidiOutput> output;
+    ASSERT_EQ(backend->OpenOutputByName(
+                  kOut,
+                  [&](platform::midi::MidiOutput&, const platform::midi::MidiOutputEvent& e) { log.done.push_back(e); },
+                  output),
+              MidiStatus::Ok);
     EXPECT_EQ(device->OpenCount(), 1u);
 
     EXPECT_EQ(output->SendShort(0x643C90), MidiStatus::Ok);
@@ -340,7 +342,7 @@ TEST_F(LoopbackMidi, ASimulatedDeviceAnswersThroughItsInput)
     });
     MidiCapture capture;
     ASSERT_EQ(capture.Open(*backend, kIn), MidiStatus::Ok);
-    std::unique_ptr<platform::MidiOutput> output;
+    std::unique_ptr<platform::midi::MidiOutput> output;
     ASSERT_EQ(backend->OpenOutputByName(kOut, {}, output), MidiStatus::Ok);
     const Bytes request{0xF0, 0x00, 0x3F, 0x5A, 0x7F, 0x31, 0x04, 0x62, 0x01, 0xF7};
     ASSERT_EQ(output->SendLong(request.data(), request.size()), MidiStatus::Ok);
@@ -349,22 +351,22 @@ TEST_F(LoopbackMidi, ASimulatedDeviceAnswersThroughItsInput)
 
 TEST(MidiBackendSelection, TheRealBackendUnlessAnotherIsInstalled)
 {
-    const std::shared_ptr<platform::MidiBackend> real = platform::CurrentMidiBackend();
+    const std::shared_ptr<platform::midi::MidiBackend> real = platform::midi::CurrentMidiBackend();
     ASSERT_NE(real, nullptr);
-    EXPECT_EQ(platform::CurrentMidiBackend(), real);
+    EXPECT_EQ(platform::midi::CurrentMidiBackend(), real);
     {
         auto loopback = std::make_shared<LoopbackMidiBackend>();
-        platform::ScopedMidiBackend scoped(loopback);
-        EXPECT_EQ(platform::CurrentMidiBackend(), loopback);
+        platform::midi::ScopedMidiBackend scoped(loopback);
+        EXPECT_EQ(platform::midi::CurrentMidiBackend(), loopback);
         {
-            platform::ScopedMidiBackend inner(std::make_shared<LoopbackMidiBackend>());
-            EXPECT_NE(platform::CurrentMidiBackend(), loopback);
+            platform::midi::ScopedMidiBackend inner(std::make_shared<LoopbackMidiBackend>());
+            EXPECT_NE(platform::midi::CurrentMidiBackend(), loopback);
         }
-        EXPECT_EQ(platform::CurrentMidiBackend(), loopback);
+        EXPECT_EQ(platform::midi::CurrentMidiBackend(), loopback);
     }
-    EXPECT_EQ(platform::CurrentMidiBackend(), real);
-    platform::InstallMidiBackend(nullptr);
-    EXPECT_EQ(platform::CurrentMidiBackend(), real);
+    EXPECT_EQ(platform::midi::CurrentMidiBackend(), real);
+    platform::midi::InstallMidiBackend(nullptr);
+    EXPECT_EQ(platform::midi::CurrentMidiBackend(), real);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "platform/LoopbackMidiBackend.h"
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include "MidiCapture.h"
 
@@ -15,8 +15,8 @@ namespace {
 using miditest::Bytes;
 using miditest::MakeSysEx;
 using miditest::MidiCapture;
-using platform::LoopbackMidiBackend;
-using platform::MidiStatus;
+using platform::midi::LoopbackMidiBackend;
+using platform::midi::MidiStatus;
 
 constexpr const char* kIn = "MIDIIN4 (Lumo 25)";
 constexpr const char* kOut = "MIDIOUT4 (Lumo 25)";
@@ -124,11 +124,11 @@ TEST(LoopbackMidiThreads, NoCallbackRunsAfterCloseWhileTrafficFlows)
         std::atomic<int> late{0};
         std::atomic<int> calls{0};
         std::array<std::array<uint8_t, 256>, 3> storage{};
-        std::array<platform::MidiInputBuffer, 3> buffers{};
-        std::unique_ptr<platform::MidiInput> input;
+        std::array<platform::midi::MidiInputBuffer, 3> buffers{};
+        std::unique_ptr<platform::midi::MidiInput> input;
         ASSERT_EQ(backend->OpenInputByName(
                       kIn,
-                      [&](platform::MidiInput& in, const platform::MidiInputEvent& e) {
+                      [&](platform::midi::MidiInput& in, const platform::midi::MidiInputEvent& e) {
                           if (closed.load())
                               ++late;
                           ++calls;
@@ -172,10 +172,11 @@ TEST(LoopbackMidiThreads, SendsFromSeveralThreadsReachTheDeviceWhole)
         ++received[bytes.size()];
     });
     std::atomic<size_t> doneNotices{0};
-    std::unique_ptr<platform::MidiOutput> output;
-    ASSERT_EQ(backend->OpenOutputByName(
-                  kOut, [&](platform::MidiOutput&, const platform::MidiOutputEvent&) { ++doneNotices; }, output),
-              MidiStatus::Ok);
+    std::unique_ptr<platform::midi::MidiOutput> output;
+    ASSERT_EQ(
+        backend->OpenOutputByName(
+            kOut, [&](platform::midi::MidiOutput&, const platform::midi::MidiOutputEvent&) { ++doneNotices; }, output),
+        MidiStatus::Ok);
 
     constexpr size_t kEach = 300;
     std::atomic<size_t> accepted{0};
@@ -238,7 +239,7 @@ TEST(LoopbackMidiThreads, BackendSelectionIsSafeToUseFromAnyThread)
     for (int t = 0; t < 3; ++t)
         users.emplace_back([&] {
             while (!stop.load()) {
-                const auto backend = platform::CurrentMidiBackend();
+                const auto backend = platform::midi::CurrentMidiBackend();
                 backend->InputNames();
                 backend->OutputNames();
             }
@@ -246,7 +247,7 @@ TEST(LoopbackMidiThreads, BackendSelectionIsSafeToUseFromAnyThread)
     for (int i = 0; i < 200; ++i) {
         auto loopback = std::make_shared<LoopbackMidiBackend>();
         loopback->AddInput(kIn);
-        platform::ScopedMidiBackend scoped(loopback);
+        platform::midi::ScopedMidiBackend scoped(loopback);
         std::this_thread::yield();
     }
     stop = true;

@@ -1,33 +1,33 @@
-#include "platform/AlsaPortNames.h"
-#include "platform/MidiBackend.h"
+#include "platform/midi/AlsaPortNames.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::AlsaPort;
-using platform::MapAlsaPortNames;
-using platform::MidiDirection;
-using platform::ParseRtMidiAlsaName;
+using platform::midi::AlsaPort;
+using platform::midi::MapAlsaPortNames;
+using platform::midi::MidiDirection;
+using platform::midi::ParseRtMidiAlsaName;
 
 TEST(MidiNameMatching, RequestedNameIsACaseSensitiveSubstring)
 {
-    using platform::MidiNameMatches;
+    using platform::midi::MidiNameMatches;
     EXPECT_TRUE(MidiNameMatches("MIDIOUT4 (Lumo 25)", "MIDIOUT4 (Lumo 25)"));
     EXPECT_TRUE(MidiNameMatches("2- MIDIOUT4 (Lumo 25) #2", "MIDIOUT4 (Lumo 25)"));
     EXPECT_FALSE(MidiNameMatches("MIDIOUT4 (lumo 25)", "MIDIOUT4 (Lumo 25)"));
     EXPECT_FALSE(MidiNameMatches("MIDIOUT4 (Lumo", "MIDIOUT4 (Lumo 25)"));
 
     const std::vector<std::string> names{"Midi Through", "Lumo 25", "MIDIOUT2 (Lumo 25)", "MIDIOUT4 (Lumo 25)"};
-    EXPECT_EQ(platform::FindMidiDevice(names, "MIDIOUT4 (Lumo 25)"), 3u);
-    EXPECT_EQ(platform::FindMidiDevice(names, "Lumo 25"), 1u); // the first that contains it
-    EXPECT_EQ(platform::FindMidiDevice(names, "MIDIOUT3 (Lumo 25)"), std::nullopt);
-    EXPECT_EQ(platform::FindMidiDevice({}, "Lumo 25"), std::nullopt);
+    EXPECT_EQ(platform::midi::FindMidiDevice(names, "MIDIOUT4 (Lumo 25)"), 3u);
+    EXPECT_EQ(platform::midi::FindMidiDevice(names, "Lumo 25"), 1u); // the first that contains it
+    EXPECT_EQ(platform::midi::FindMidiDevice(names, "MIDIOUT3 (Lumo 25)"), std::nullopt);
+    EXPECT_EQ(platform::midi::FindMidiDevice({}, "Lumo 25"), std::nullopt);
 }
 
 TEST(MidiShortMessageLength, FollowsTheStatusByte)
 {
-    using platform::ShortMessageLength;
+    using platform::midi::ShortMessageLength;
     EXPECT_EQ(ShortMessageLength(0x90), 3u);
     EXPECT_EQ(ShortMessageLength(0x8F), 3u);
     EXPECT_EQ(ShortMessageLength(0xBF), 3u);
@@ -112,8 +112,8 @@ TEST(AlsaPortNameMapping, KeyboardPortsAreFoundByTheirWindowsNames)
          {"Midi Through:Midi Through Port-0 14:0", "Lumo 25:Lumo 25 MIDI 1 20:0", "Lumo 25:Lumo 25 MIDI 2 20:1",
           "Lumo 25:Lumo 25 MIDI 3 20:2", "Lumo 25:Lumo 25 MIDI 4 20:3"})
         ports.push_back(ParseRtMidiAlsaName(name));
-    EXPECT_EQ(platform::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Input), "MIDIIN4 (Lumo 25)"), 4u);
-    EXPECT_EQ(platform::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Output), "MIDIOUT4 (Lumo 25)"), 4u);
+    EXPECT_EQ(platform::midi::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Input), "MIDIIN4 (Lumo 25)"), 4u);
+    EXPECT_EQ(platform::midi::FindMidiDevice(MapAlsaPortNames(ports, MidiDirection::Output), "MIDIOUT4 (Lumo 25)"), 4u);
 }
 
 } // namespace

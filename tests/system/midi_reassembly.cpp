@@ -1,4 +1,4 @@
-#include "platform/SysExAssembler.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include "MidiCapture.h"
 
@@ -8,7 +8,7 @@ namespace {
 
 using miditest::Bytes;
 using miditest::MakeSysEx;
-using platform::SysExAssembler;
+using platform::midi::SysExAssembler;
 
 std::vector<Bytes> FeedInChunks(SysExAssembler& assembler, const Bytes& stream, size_t chunk)
 {

@@ -1,6 +1,6 @@
 // The RtMidi/ALSA backend on whatever machine the tests run (virtual ports: midi_rtmidi_alsa_threads.cpp).
-#include "platform/LoopbackMidiBackend.h"
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/LoopbackMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include "MidiCapture.h"
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-using platform::MidiStatus;
+using platform::midi::MidiStatus;
 
 // Runs on any machine: with or without an ALSA sequencer and devices.
 TEST(RtMidiBackend, WorksQuietlyWithWhateverDevicesThereAre)
@@ -16,13 +16,14 @@ TEST(RtMidiBackend, WorksQuietlyWithWhateverDevicesThereAre)
     ::testing::internal::CaptureStderr();
     ::testing::internal::CaptureStdout();
     {
-        const std::shared_ptr<platform::MidiBackend> backend = platform::CreateRtMidiBackend("KX MIDI test");
+        const std::shared_ptr<platform::midi::MidiBackend> backend =
+            platform::midi::CreateRtMidiBackend("KX MIDI test");
         const std::vector<std::string> inputs = backend->InputNames();
         const std::vector<std::string> outputs = backend->OutputNames();
         EXPECT_EQ(backend->InputNames(), inputs);
 
-        std::unique_ptr<platform::MidiInput> input;
-        std::unique_ptr<platform::MidiOutput> output;
+        std::unique_ptr<platform::midi::MidiInput> input;
+        std::unique_ptr<platform::midi::MidiOutput> output;
         EXPECT_EQ(backend->OpenInput(inputs.size() + 5, {}, input), MidiStatus::NoDevice);
         EXPECT_EQ(backend->OpenOutput(outputs.size(), {}, output), MidiStatus::NoDevice);
         EXPECT_EQ(backend->OpenInputByName("no such device \x7f", {}, input), MidiStatus::NoDevice);
@@ -49,16 +50,16 @@ TEST(RtMidiBackend, WorksQuietlyWithWhateverDevicesThereAre)
 
 TEST(RtMidiBackend, IsTheDefaultBackend)
 {
-    const std::shared_ptr<platform::MidiBackend> current = platform::CurrentMidiBackend();
+    const std::shared_ptr<platform::midi::MidiBackend> current = platform::midi::CurrentMidiBackend();
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(current->Kind(), platform::MidiBackendKind::RtMidiAlsa);
-    EXPECT_EQ(platform::CreateRtMidiBackend()->Kind(), platform::MidiBackendKind::RtMidiAlsa);
+    EXPECT_EQ(current->Kind(), platform::midi::MidiBackendKind::RtMidiAlsa);
+    EXPECT_EQ(platform::midi::CreateRtMidiBackend()->Kind(), platform::midi::MidiBackendKind::RtMidiAlsa);
     {
-        platform::ScopedMidiBackend loopback(std::make_shared<platform::LoopbackMidiBackend>());
-        EXPECT_EQ(platform::CurrentMidiBackend()->Kind(), platform::MidiBackendKind::Loopback);
+        platform::midi::ScopedMidiBackend loopback(std::make_shared<platform::midi::LoopbackMidiBackend>());
+        EXPECT_EQ(platform::midi::CurrentMidiBackend()->Kind(), platform::midi::MidiBackendKind::Loopback);
     }
     // Back to the same default once the installed one goes.
-    EXPECT_EQ(platform::CurrentMidiBackend(), current);
+    EXPECT_EQ(platform::midi::CurrentMidiBackend(), current);
     current->InputNames();
     current->OutputNames();
 }

@@ -2,7 +2,7 @@
 // Exclusive messages in both directions, and the names the ports are listed by. Reported as
 // skipped where there is no ALSA sequencer.
 #include "MidiCapture.h"
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 namespace {
 
 using miditest::Bytes;
-using platform::MidiStatus;
+using platform::midi::MidiStatus;
 
 // Generous: only ever reached when something is broken.
 template <class Condition>
@@ -40,27 +40,28 @@ protected:
         if (fd < 0)
             GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq: " << std::strerror(errno) << ")";
         ::close(fd);
-        backend = platform::CreateRtMidiBackend("KX ALSA test");
-        ASSERT_EQ(backend->Kind(), platform::MidiBackendKind::RtMidiAlsa);
+        backend = platform::midi::CreateRtMidiBackend("KX ALSA test");
+        ASSERT_EQ(backend->Kind(), platform::midi::MidiBackendKind::RtMidiAlsa);
     }
 
     bool Lists(bool input, const char* name)
     {
         return WaitFor([&] {
-            return platform::FindMidiDevice(input ? backend->InputNames() : backend->OutputNames(), name).has_value();
+            return platform::midi::FindMidiDevice(input ? backend->InputNames() : backend->OutputNames(), name)
+                .has_value();
         });
     }
 
-    std::shared_ptr<platform::MidiBackend> backend;
+    std::shared_ptr<platform::midi::MidiBackend> backend;
 };
 
 TEST_F(AlsaBackend, AVirtualSourceIsAnInputWhoseMessagesArriveWhole)
 {
-    auto source = platform::CreateRtMidiVirtualSource("KX Test Source", "out");
+    auto source = platform::midi::CreateRtMidiVirtualSource("KX Test Source", "out");
     ASSERT_TRUE(source) << "the sequencer refused a virtual port";
     // Listed by its client's name, as the first port of a device is.
     ASSERT_TRUE(Lists(true, "KX Test Source"));
-    EXPECT_FALSE(platform::FindMidiDevice(backend->OutputNames(), "KX Test Source").has_value());
+    EXPECT_FALSE(platform::midi::FindMidiDevice(backend->OutputNames(), "KX Test Source").has_value());
 
     miditest::MidiCapture capture;
     ASSERT_EQ(capture.Open(*backend, "KX Test Source"), MidiStatus::Ok);
@@ -85,14 +86,15 @@ TEST_F(AlsaBackend, AVirtualSourceIsAnInputWhoseMessagesArriveWhole)
 
 TEST_F(AlsaBackend, AnOutputReachesAVirtualSinkAndReportsItsLongSendsDone)
 {
-    auto sink = platform::CreateRtMidiVirtualSink("KX Test Sink", "in");
+    auto sink = platform::midi::CreateRtMidiVirtualSink("KX Test Sink", "in");
     ASSERT_TRUE(sink) << "the sequencer refused a virtual port";
     ASSERT_TRUE(Lists(false, "KX Test Sink"));
 
     std::atomic<int> done{0};
-    std::unique_ptr<platform::MidiOutput> output;
+    std::unique_ptr<platform::midi::MidiOutput> output;
     ASSERT_EQ(backend->OpenOutputByName(
-                  "KX Test Sink", [&done](platform::MidiOutput&, const platform::MidiOutputEvent&) { ++done; }, output),
+                  "KX Test Sink",
+                  [&done](platform::midi::MidiOutput&, const platform::midi::MidiOutputEvent&) { ++done; }, output),
               MidiStatus::Ok);
     const Bytes sysex = miditest::MakeSysEx(300, 1);
     EXPECT_EQ(output->SendShort(0x643C90u), MidiStatus::Ok);
@@ -118,12 +120,13 @@ TEST_F(AlsaBackend, AnOutputReachesAVirtualSinkAndReportsItsLongSendsDone)
 TEST_F(AlsaBackend, APortThatGoesAwayIsNoLongerListed)
 {
     {
-        auto source = platform::CreateRtMidiVirtualSource("KX Test Gone", "out");
+        auto source = platform::midi::CreateRtMidiVirtualSource("KX Test Gone", "out");
         ASSERT_TRUE(source);
         ASSERT_TRUE(Lists(true, "KX Test Gone"));
     }
-    EXPECT_TRUE(WaitFor([&] { return !platform::FindMidiDevice(backend->InputNames(), "KX Test Gone").has_value(); }));
-    std::unique_ptr<platform::MidiInput> input;
+    EXPECT_TRUE(
+        WaitFor([&] { return !platform::midi::FindMidiDevice(backend->InputNames(), "KX Test Gone").has_value(); }));
+    std::unique_ptr<platform::midi::MidiInput> input;
     EXPECT_EQ(backend->OpenInputByName("KX Test Gone", {}, input), MidiStatus::NoDevice);
 }
 

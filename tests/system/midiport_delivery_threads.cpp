@@ -48,7 +48,7 @@ void Unsubscribe(KX::LMidiComm& comm, CaptureClient& client)
 // Injects background traffic from its own threads until stopped.
 class Traffic {
 public:
-    explicit Traffic(platform::LoopbackInputDevice& device) : m_device(device)
+    explicit Traffic(platform::midi::LoopbackInputDevice& device) : m_device(device)
     {
         m_threads.emplace_back([this] { Run([this](unsigned n) { m_device.InjectShort(n % 2 ? 0xFE : 0xF8); }); });
         m_threads.emplace_back([this] { Run([this](unsigned n) { m_device.InjectShort(Numbered(1, n & 0x3FFF)); }); });
@@ -77,7 +77,7 @@ private:
         }
     }
 
-    platform::LoopbackInputDevice& m_device;
+    platform::midi::LoopbackInputDevice& m_device;
     std::atomic<bool> m_stop{false};
     std::vector<std::thread> m_threads;
 };
@@ -182,7 +182,7 @@ TEST(MidiPortDelivery, PortsOpenSendAndCloseWhileBackgroundTrafficFlows)
 
 TEST(MidiPortDelivery, TheLastHolderMayLetGoWhileTrafficFlows)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     {
         Keyboard keyboard;
         RCPtr<KX::LRefCountedObject> in;
@@ -241,7 +241,7 @@ private:
 // the running work holds the last reference: the port object and its pool end on that worker.
 TEST(MidiPortDelivery, ThePortObjectMayEndOnItsOwnWorker)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     std::atomic<std::thread::id> destroyedOn{};
     std::atomic<std::thread::id> deliveredOn{};
     std::atomic<bool> portGone{false};

@@ -39,8 +39,8 @@ std::string PortName(const RCPtr<KX::LRefCountedObject>& port)
 
 TEST(MidiPortOpen, DevicesMatchByCaseSensitiveSubstringAndTheFirstMatchWins)
 {
-    auto backend = std::make_shared<platform::LoopbackMidiBackend>();
-    platform::ScopedMidiBackend scope(backend);
+    auto backend = std::make_shared<platform::midi::LoopbackMidiBackend>();
+    platform::midi::ScopedMidiBackend scope(backend);
     backend->AddInput("Midi Through Port-0");
     backend->AddInput("2- MIDIIN4 (Lumo 25) MIDI 1");
     backend->AddInput("MIDIIN4 (Lumo 25)");

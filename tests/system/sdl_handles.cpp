@@ -1,6 +1,6 @@
 // The SDL handle holders under SDL's offscreen video driver (no display needed): each one frees
 // its handle when dropped, and moving hands the handle over.
-#include "platform/sdl/SdlHandles.h"
+#include "SdlHandles.h"
 
 #include <gtest/gtest.h>
 

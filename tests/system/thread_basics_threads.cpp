@@ -3,7 +3,7 @@
 #include "kx/Event.h"
 #include "kx/EventPool.h"
 #include "kx/Thread.h"
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <gtest/gtest.h>
 
@@ -51,13 +51,13 @@ TEST(ThreadBasics, StartsSuspendedAndRunsOnlyOnceResumed)
     EXPECT_EQ(probe.id.load(), thread.GetId());
     EXPECT_NE(thread.GetId(), KX::GetCurrentThreadId());
     uint32_t code = 0;
-    EXPECT_TRUE(platform::GetThreadExitCode(thread.GetHandle(), &code));
+    EXPECT_TRUE(platform::posix::GetThreadExitCode(thread.GetHandle(), &code));
     EXPECT_EQ(code, 7u);
 }
 
 TEST(ThreadBasics, NeverResumedThreadDoesNotRunWhenClosed)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     Probe probe;
     {
         KX::Thread thread(&CountRun, &probe);
@@ -69,12 +69,12 @@ TEST(ThreadBasics, NeverResumedThreadDoesNotRunWhenClosed)
 
 TEST(ThreadBasics, AThreadMadeRunningRunsEvenWhenClosedBeforeItIsScheduled)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     Probe probe;
     constexpr int kThreads = 100;
     // Closed at once: most are closed before their thread has been scheduled.
     for (int i = 0; i < kThreads; ++i)
-        platform::CloseThreadHandle(platform::CreateThreadObject(&CountRun, &probe, false, nullptr));
+        platform::posix::CloseThreadHandle(platform::posix::CreateThreadObject(&CountRun, &probe, false, nullptr));
     EXPECT_TRUE(kxtest::WaitForThreadsBack(threads));
     EXPECT_EQ(probe.runs.load(), kThreads);
 }
@@ -90,7 +90,7 @@ TEST(ThreadBasics, PrioritiesAreKeptAsValues)
     EXPECT_EQ(thread.GetPriority(), 2);
     EXPECT_TRUE(thread.SetPriorityBoost(false));
     bool disabled = false;
-    EXPECT_TRUE(platform::GetThreadPriorityBoostDisabled(thread.GetHandle(), &disabled));
+    EXPECT_TRUE(platform::posix::GetThreadPriorityBoostDisabled(thread.GetHandle(), &disabled));
     EXPECT_TRUE(disabled);
     thread.Resume();
     EXPECT_TRUE(thread.WaitForExit(kLong));
@@ -128,7 +128,7 @@ TEST(ThreadBasics, ThreadNeverWaitsForItself)
 
 TEST(ThreadBasics, ClosingARunningThreadDoesNotAbandonIt)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     Probe probe;
     {
         KX::Thread thread(&RunUntilReleased, &probe);
@@ -137,7 +137,7 @@ TEST(ThreadBasics, ClosingARunningThreadDoesNotAbandonIt)
             std::this_thread::yield();
         // The handle goes while the thread still runs.
     }
-    EXPECT_GE(platform::ReapClosedThreads(), 1u);
+    EXPECT_GE(platform::posix::ReapClosedThreads(), 1u);
     probe.release.Set();
     // The reaper joins it once it has ended; nothing is left running on the probe.
     EXPECT_TRUE(kxtest::WaitForThreadsBack(threads));

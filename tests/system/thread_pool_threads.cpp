@@ -4,7 +4,7 @@
 #include "kx/Event.h"
 #include "kx/ThreadPool.h"
 #include "kx/Wrappers.h"
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <gtest/gtest.h>
 
@@ -281,7 +281,7 @@ TEST(ThreadPool, StopDropsQueuedWorkAndWaitsForTheRunningWork)
 
 TEST(ThreadPool, ReleasedPoolFinishesItsQueueThenEndsOnItsOwnThread)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     KX::RCPtr<OrderWorker> worker(new OrderWorker);
     KX::RCPtr<KX::LThreadPool> pool = KX::LThreadPool::Create(1, 2);
     pool->QueueWork(worker, Value(OrderWorker::kBlock), 0);
@@ -327,7 +327,7 @@ std::atomic<uint32_t> PoolOwner::ranOn{0};
 
 TEST(ThreadPool, PoolReleasedOnItsOwnWorkerDoesNotJoinThatWorker)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     PoolOwner::destroyedOn.store(0);
     PoolOwner::ranOn.store(0);
     {

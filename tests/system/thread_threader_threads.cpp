@@ -5,7 +5,7 @@
 #include "kx/EventGatedThreader.h"
 #include "kx/RetriggerableThreader.h"
 #include "kx/Wrappers.h"
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <gtest/gtest.h>
 
@@ -188,7 +188,7 @@ std::atomic<uint32_t> SelfOwner::ranOn{0};
 
 TEST(RetriggerableThreader, OwnerReleasedOnItsOwnThreadIsNotSelfJoined)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     SelfOwner::destroyedOn.store(0);
     KX::RCPtr<KX::LEvent> done = KX::LEvent::Create(1);
     {
@@ -218,7 +218,7 @@ TEST(EventGatedThreader, RunsOncePerWakeAndCoalescesSetsWhileBusy)
     KX::RCPtr<KX::LEventGatedThreader> threader =
         KX::LEventGatedThreader::Create(gate, worker, Value(9), KX::THREAD_PRIORITY_NORMAL);
     bool boostDisabled = false;
-    ASSERT_TRUE(platform::GetThreadPriorityBoostDisabled(threader->GetThread().GetHandle(), &boostDisabled));
+    ASSERT_TRUE(platform::posix::GetThreadPriorityBoostDisabled(threader->GetThread().GetHandle(), &boostDisabled));
     EXPECT_TRUE(boostDisabled);
     EXPECT_EQ(worker->runs.load(), 0);
 
@@ -257,7 +257,7 @@ public:
 
 TEST(EventGatedThreader, ThreaderReleasedFromItsOwnRunEndsCleanly)
 {
-    const uint32_t threads = platform::CountThreadObjects();
+    const uint32_t threads = platform::posix::CountThreadObjects();
     KX::RCPtr<KX::LEvent> gate = KX::LEvent::Create(1);
     KX::RCPtr<GatedOwner> owner(new GatedOwner);
     owner->threader = KX::LEventGatedThreader::Create(gate, owner, nullptr, 0);

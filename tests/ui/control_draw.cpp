@@ -1,35 +1,23 @@
 // Drawing a control tree through the GDI+ renderer into an offscreen surface, and hit-testing it.
 #include "UiTestControls.h"
 
+#include "TestSupport.h"
 #include "kx/GDIRenderContextInfo.h"
 #include "kx/GDIRenderer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 using namespace KX;
 using kxtest::FakeLook;
+using kxtest::GiveLook;
+using kxtest::Hex;
 using uitest::Make;
 using uitest::TestControl;
 
 namespace {
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
-
-std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
-}
-
-RCPtr<FakeLook> GiveLook(LControl& c, RectT<int32_t> rect, uint32_t argb)
-{
-    RCPtr<FakeLook> look(new FakeLook(rect, argb));
-    c.ShowLook(c.AddLook(RCPtr<IControlLook>(look)), 1);
-    return look;
-}
 
 class ControlDraw : public ::testing::Test {
 protected:

@@ -2,26 +2,21 @@
 // frame drawn offscreen, pixel for pixel; an expose shows the kept frame without drawing.
 #include "OSWindowFakes.h"
 
+#include "TestSupport.h"
 #include "kx/GDIRenderContextInfo.h"
 
 #include "platform/gdi/WindowSurface.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 using namespace KX;
 using kxtest::FakeLook;
+using kxtest::GiveLook;
+using kxtest::Hex;
 using uitest::Make;
 using uitest::TestControl;
 
 namespace {
-
-RCPtr<FakeLook> GiveLook(LControl& c, RectT<int32_t> rect, uint32_t argb)
-{
-    RCPtr<FakeLook> look(new FakeLook(rect, argb));
-    c.ShowLook(c.AddLook(RCPtr<IControlLook>(look)), 1);
-    return look;
-}
 
 // Whether the window's opaque pixel is the straight ARGB value shown over black: exact for
 // opaque values, within the premultiplication's rounding for translucent ones.
@@ -35,13 +30,6 @@ bool SameOverBlack(uint32_t shown, uint32_t straight)
             return false;
     }
     return true;
-}
-
-std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
 }
 
 class OSWindowPaint : public oswtest::OSWindowTest {

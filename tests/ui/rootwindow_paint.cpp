@@ -2,15 +2,16 @@
 // directly, limited to the invalid region, overlays in Z order.
 #include "RootWindowFakes.h"
 
+#include "TestSupport.h"
 #include "kx/GDIRenderContextInfo.h"
 #include "kx/GDIRenderer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 using namespace KX;
 using kxtest::FakeLook;
+using kxtest::GiveLook;
+using kxtest::Hex;
 using uitest::Make;
 using uitest::TestControl;
 
@@ -18,20 +19,6 @@ namespace {
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF,
                    kYellow = 0xFFFFFF00;
 constexpr int32_t kW = 320, kH = 200;
-
-std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
-}
-
-RCPtr<FakeLook> GiveLook(LControl& c, RectT<int32_t> rect, uint32_t argb)
-{
-    RCPtr<FakeLook> look(new FakeLook(rect, argb));
-    c.ShowLook(c.AddLook(RCPtr<IControlLook>(look)), 1);
-    return look;
-}
 
 class RootPaint : public ::testing::Test {
 protected:

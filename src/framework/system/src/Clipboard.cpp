@@ -3,7 +3,7 @@
 #include "kx/Exception.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
-#include "platform/Clipboard.h"
+#include "platform/sdl/Clipboard.h"
 
 #include <optional>
 #include <string>
@@ -30,16 +30,16 @@ private:
 
 } // namespace
 
-LClipboard::LClipboard(std::unique_ptr<platform::ClipboardBackend> backend) : m_backend(std::move(backend)) {}
+LClipboard::LClipboard(std::unique_ptr<platform::sdl::ClipboardBackend> backend) : m_backend(std::move(backend)) {}
 
 LClipboard::~LClipboard() = default;
 
 RCPtr<LClipboard> LClipboard::Create()
 {
-    return Create(platform::CreateSdlClipboard());
+    return Create(platform::sdl::CreateSdlClipboard());
 }
 
-RCPtr<LClipboard> LClipboard::Create(std::unique_ptr<platform::ClipboardBackend> backend)
+RCPtr<LClipboard> LClipboard::Create(std::unique_ptr<platform::sdl::ClipboardBackend> backend)
 {
     return RCPtr<LClipboard>(new LClipboard(std::move(backend)));
 }

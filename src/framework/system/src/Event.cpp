@@ -1,32 +1,32 @@
 #include "kx/Event.h"
 
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 namespace KX {
 
 namespace Detail {
 
-EventPair::EventPair(bool manualReset) : m_handle(platform::CreateEventObject(manualReset, false)) {}
+EventPair::EventPair(bool manualReset) : m_handle(platform::posix::CreateEventObject(manualReset, false)) {}
 
 EventPair::~EventPair()
 {
-    platform::CloseEventHandle(m_handle);
+    platform::posix::CloseEventHandle(m_handle);
 }
 
 bool EventPair::Set()
 {
-    return platform::SetEventObject(m_handle);
+    return platform::posix::SetEventObject(m_handle);
 }
 
 bool EventPair::Reset()
 {
-    return platform::ResetEventObject(m_handle);
+    return platform::posix::ResetEventObject(m_handle);
 }
 
 uint32_t EventPair::Wait(uint32_t milliseconds)
 {
     m_waiters.fetch_add(1);
-    const uint32_t result = platform::WaitForEvent(m_handle, milliseconds);
+    const uint32_t result = platform::posix::WaitForEvent(m_handle, milliseconds);
     m_waiters.fetch_sub(1);
     return result;
 }

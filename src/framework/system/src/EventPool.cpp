@@ -1,6 +1,6 @@
 #include "kx/EventPool.h"
 
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 namespace KX {
 
@@ -36,7 +36,7 @@ int32_t EventPool::WaitAny(uint32_t milliseconds)
 {
     m_waiters.fetch_add(1);
     const uint32_t result =
-        platform::WaitForAnyEvent(m_handles.data(), static_cast<uint32_t>(m_handles.size()), milliseconds);
+        platform::posix::WaitForAnyEvent(m_handles.data(), static_cast<uint32_t>(m_handles.size()), milliseconds);
     m_waiters.fetch_sub(1);
     if (result == WAIT_TIMEOUT || result == WAIT_FAILED || result >= WAIT_OBJECT_0 + m_handles.size())
         return -1;

@@ -7,13 +7,13 @@
 
 namespace KX {
 
-LMidiCapturePort::LMidiCapturePort(const StringT<char16_t, char>& name, std::unique_ptr<platform::MidiInput> input,
-                                   const RCPtr<LMidiComm>& owner)
+LMidiCapturePort::LMidiCapturePort(const StringT<char16_t, char>& name,
+                                   std::unique_ptr<platform::midi::MidiInput> input, const RCPtr<LMidiComm>& owner)
     : m_name(name), m_input(std::move(input)), m_owner(owner)
 {
     for (InputBuffer& buffer : m_buffers) {
         std::memset(buffer.data, 0, sizeof(buffer.data));
-        buffer.header = platform::MidiInputBuffer{};
+        buffer.header = platform::midi::MidiInputBuffer{};
         buffer.header.data = buffer.data;
         buffer.header.length = kBufferSize;
         buffer.header.user = reinterpret_cast<uintptr_t>(&buffer);
@@ -54,12 +54,12 @@ void LMidiCapturePort::AddBuffers()
         buffer.handle = m_input.get();
         buffer.header.done = false;
         buffer.header.recorded = 0;
-        if (m_input->AddBuffer(buffer.header) != platform::MidiStatus::Ok)
+        if (m_input->AddBuffer(buffer.header) != platform::midi::MidiStatus::Ok)
             buffer.handle = nullptr;
     }
 }
 
-int32_t LMidiCapturePort::ReAddBuffer(platform::MidiInputBuffer* header)
+int32_t LMidiCapturePort::ReAddBuffer(platform::midi::MidiInputBuffer* header)
 {
     if (IsClosing() || !m_input)
         return kBufferRefused;
@@ -73,7 +73,7 @@ int32_t LMidiCapturePort::ReAddBuffer(platform::MidiInputBuffer* header)
     buffer->header.done = false;
     buffer->header.recorded = 0;
     buffer->handle = m_input.get();
-    if (m_input->AddBuffer(buffer->header) != platform::MidiStatus::Ok) {
+    if (m_input->AddBuffer(buffer->header) != platform::midi::MidiStatus::Ok) {
         buffer->handle = nullptr;
         return E_FAIL;
     }
@@ -86,7 +86,7 @@ void LMidiCapturePort::CaptureShort(uint32_t message, uint32_t timestamp)
                               static_cast<uint8_t>(message >> 16)};
     // The length follows the status byte as it does for sending; anything without a length of
     // its own is one byte.
-    size_t length = platform::ShortMessageLength(bytes[0]);
+    size_t length = platform::midi::ShortMessageLength(bytes[0]);
     if (length == 0)
         length = 1;
     RCPtr<LMidiCaptureNotificationData> data = LMidiCaptureNotificationData::Create(m_name, timestamp);

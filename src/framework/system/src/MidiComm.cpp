@@ -4,7 +4,7 @@
 #include "kx/NotificationId.h"
 #include "kx/Thread.h"
 
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <cstring>
 #include <string>
@@ -93,7 +93,7 @@ uint32_t LMidiComm::GetRenderPortCount()
 KXRESULT LMidiComm::OpenRenderPort(const StringT<char16_t, char>& name, RCPtr<LRefCountedObject>& port)
 {
     // Declared before the lock: whatever has to be closed is closed after it is left.
-    std::unique_ptr<platform::MidiOutput> output;
+    std::unique_ptr<platform::midi::MidiOutput> output;
     RCPtr<LMidiRenderPort> result;
     {
         MutexLock lock(m_lock);
@@ -102,16 +102,18 @@ KXRESULT LMidiComm::OpenRenderPort(const StringT<char16_t, char>& name, RCPtr<LR
                 result = m_renderPorts.GetData()[i - 1];
         }
         if (!result) {
-            const std::shared_ptr<platform::MidiBackend> backend = platform::CurrentMidiBackend();
+            const std::shared_ptr<platform::midi::MidiBackend> backend = platform::midi::CurrentMidiBackend();
             StringT<char16_t, char> deviceName;
             const int32_t index = backend ? FindDevice(backend->OutputNames(), name, deviceName) : -1;
             if (index >= 0) {
                 LMidiComm* self = this;
-                const platform::MidiStatus status = backend->OpenOutput(
+                const platform::midi::MidiStatus status = backend->OpenOutput(
                     static_cast<size_t>(index),
-                    [self](platform::MidiOutput& o, const platform::MidiOutputEvent& e) { self->OnOutput(o, e); },
+                    [self](platform::midi::MidiOutput& o, const platform::midi::MidiOutputEvent& e) {
+                        self->OnOutput(o, e);
+                    },
                     output);
-                if (status == platform::MidiStatus::Ok && output && !deviceName.IsEmpty()) {
+                if (status == platform::midi::MidiStatus::Ok && output && !deviceName.IsEmpty()) {
                     RCPtr<LMidiRenderPort> created(
                         new LMidiRenderPort(deviceName, std::move(output), RCPtr<LMidiComm>(this)));
                     m_renderPorts.AddItem(created);
@@ -128,7 +130,7 @@ KXRESULT LMidiComm::OpenRenderPort(const StringT<char16_t, char>& name, RCPtr<LR
 KXRESULT LMidiComm::OpenCapturePort(const StringT<char16_t, char>& name, RCPtr<LRefCountedObject>& port)
 {
     // Declared before the lock: whatever has to be closed is closed after it is left.
-    std::unique_ptr<platform::MidiInput> input;
+    std::unique_ptr<platform::midi::MidiInput> input;
     RCPtr<LMidiCapturePort> failed;
     RCPtr<LMidiCapturePort> result;
     {
@@ -138,22 +140,24 @@ KXRESULT LMidiComm::OpenCapturePort(const StringT<char16_t, char>& name, RCPtr<L
                 result = m_capturePorts.GetData()[i - 1];
         }
         if (!result) {
-            const std::shared_ptr<platform::MidiBackend> backend = platform::CurrentMidiBackend();
+            const std::shared_ptr<platform::midi::MidiBackend> backend = platform::midi::CurrentMidiBackend();
             StringT<char16_t, char> deviceName;
             const int32_t index = backend ? FindDevice(backend->InputNames(), name, deviceName) : -1;
             if (index >= 0) {
                 LMidiComm* self = this;
-                const platform::MidiStatus status = backend->OpenInput(
+                const platform::midi::MidiStatus status = backend->OpenInput(
                     static_cast<size_t>(index),
-                    [self](platform::MidiInput& in, const platform::MidiInputEvent& e) { self->OnInput(in, e); },
+                    [self](platform::midi::MidiInput& in, const platform::midi::MidiInputEvent& e) {
+                        self->OnInput(in, e);
+                    },
                     input);
-                if (status == platform::MidiStatus::Ok && input && !deviceName.IsEmpty()) {
+                if (status == platform::midi::MidiStatus::Ok && input && !deviceName.IsEmpty()) {
                     RCPtr<LMidiCapturePort> created(
                         new LMidiCapturePort(deviceName, std::move(input), RCPtr<LMidiComm>(this)));
                     created->AddBuffers();
                     m_capturePorts.AddItem(created);
                     created->AddToRefCount(1);
-                    if (created->m_input->Start() == platform::MidiStatus::Ok) {
+                    if (created->m_input->Start() == platform::midi::MidiStatus::Ok) {
                         result = std::move(created);
                     } else {
                         // Out of the list again; the device is closed once the lock is left.
@@ -187,7 +191,7 @@ int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const IArray<signe
     const uint8_t first = data[0];
     if (first == 0xF0 || first == 0xF7 || first < 0x80) {
         render->m_done.Reset();
-        bool ok = render->m_output->SendLong(data, count) == platform::MidiStatus::Ok;
+        bool ok = render->m_output->SendLong(data, count) == platform::midi::MidiStatus::Ok;
         if (ok)
             ok = render->m_done.Wait(kLongMessageTimeoutMs) == WAIT_OBJECT_0;
         render->m_done.Set();
@@ -197,7 +201,7 @@ int32_t LMidiComm::Send(const RCPtr<LRefCountedObject>& port, const IArray<signe
     uint32_t message = 0;
     for (uint32_t i = 0; i < count && i < 4; ++i)
         message |= static_cast<uint32_t>(data[i]) << (8 * i);
-    if (render->m_output->SendShort(message) != platform::MidiStatus::Ok)
+    if (render->m_output->SendShort(message) != platform::midi::MidiStatus::Ok)
         return E_FAIL;
     return ShortLength(first);
 }
@@ -223,7 +227,7 @@ KXRESULT LMidiComm::Work(const RCPtr<LRefCountedObject>& params)
     }
 }
 
-void LMidiComm::OnInput(platform::MidiInput& input, const platform::MidiInputEvent& event)
+void LMidiComm::OnInput(platform::midi::MidiInput& input, const platform::midi::MidiInputEvent& event)
 {
     MutexLock lock(m_lock);
     LMidiCapturePort* port = nullptr;
@@ -237,12 +241,12 @@ void LMidiComm::OnInput(platform::MidiInput& input, const platform::MidiInputEve
     if (port == nullptr)
         return;
     switch (event.kind) {
-    case platform::MidiInputEventKind::Data: try { port->CaptureShort(event.message, event.timestampMs);
+    case platform::midi::MidiInputEventKind::Data: try { port->CaptureShort(event.message, event.timestampMs);
         } catch (...) {
             // Out of memory: the message is lost, the device goes on.
         }
         break;
-    case platform::MidiInputEventKind::LongData:
+    case platform::midi::MidiInputEventKind::LongData:
         if (event.buffer == nullptr)
             break;
         try {
@@ -254,7 +258,7 @@ void LMidiComm::OnInput(platform::MidiInput& input, const platform::MidiInputEve
         }
         port->ReAddBuffer(event.buffer);
         break;
-    case platform::MidiInputEventKind::LongError:
+    case platform::midi::MidiInputEventKind::LongError:
         if (event.buffer == nullptr)
             break;
         port->DropPending();
@@ -263,7 +267,7 @@ void LMidiComm::OnInput(platform::MidiInput& input, const platform::MidiInputEve
     }
 }
 
-void LMidiComm::OnOutput(platform::MidiOutput& output, const platform::MidiOutputEvent& /*event*/)
+void LMidiComm::OnOutput(platform::midi::MidiOutput& output, const platform::midi::MidiOutputEvent& /*event*/)
 {
     MutexLock lock(m_lock);
     for (uint32_t i = m_renderPorts.GetCount(); i > 0; --i) {

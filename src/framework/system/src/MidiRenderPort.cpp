@@ -2,12 +2,12 @@
 
 #include "kx/MidiComm.h"
 
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 namespace KX {
 
-LMidiRenderPort::LMidiRenderPort(const StringT<char16_t, char>& name, std::unique_ptr<platform::MidiOutput> output,
-                                 const RCPtr<LMidiComm>& owner)
+LMidiRenderPort::LMidiRenderPort(const StringT<char16_t, char>& name,
+                                 std::unique_ptr<platform::midi::MidiOutput> output, const RCPtr<LMidiComm>& owner)
     : m_name(name), m_output(std::move(output)), m_owner(owner)
 {
     m_done.Set();

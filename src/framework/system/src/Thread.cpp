@@ -1,44 +1,44 @@
 #include "kx/Thread.h"
 
 #include "kx/Event.h"
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 namespace KX {
 
 Thread::Thread(ThreadStartRoutine routine, void* context) : m_pair(new Pair{nullptr, 0})
 {
-    m_pair->handle = platform::CreateThreadObject(routine, context, true, &m_pair->id);
+    m_pair->handle = platform::posix::CreateThreadObject(routine, context, true, &m_pair->id);
 }
 
 Thread::~Thread()
 {
-    platform::CloseThreadHandle(m_pair->handle);
+    platform::posix::CloseThreadHandle(m_pair->handle);
     delete m_pair;
 }
 
 uint32_t Thread::Resume()
 {
-    return platform::ResumeThreadObject(m_pair->handle);
+    return platform::posix::ResumeThreadObject(m_pair->handle);
 }
 
 bool Thread::SetPriority(int32_t priority)
 {
-    return platform::SetThreadPriorityValue(m_pair->handle, priority);
+    return platform::posix::SetThreadPriorityValue(m_pair->handle, priority);
 }
 
 int32_t Thread::GetPriority() const
 {
-    return platform::GetThreadPriorityValue(m_pair->handle);
+    return platform::posix::GetThreadPriorityValue(m_pair->handle);
 }
 
 bool Thread::SetPriorityBoost(bool enable)
 {
-    return platform::SetThreadPriorityBoostDisabled(m_pair->handle, !enable);
+    return platform::posix::SetThreadPriorityBoostDisabled(m_pair->handle, !enable);
 }
 
 bool Thread::WaitForExit(uint32_t milliseconds)
 {
-    return platform::WaitForThread(m_pair->handle, milliseconds) == WAIT_OBJECT_0;
+    return platform::posix::WaitForThread(m_pair->handle, milliseconds) == WAIT_OBJECT_0;
 }
 
 bool Thread::IsFinished()
@@ -48,7 +48,7 @@ bool Thread::IsFinished()
 
 bool Thread::IsCurrentThread() const
 {
-    return platform::IsCurrentThread(m_pair->handle);
+    return platform::posix::IsCurrentThread(m_pair->handle);
 }
 
 bool Thread::IsValid() const noexcept
@@ -68,12 +68,12 @@ uint32_t Thread::GetId() const noexcept
 
 uint32_t GetCurrentThreadId()
 {
-    return platform::GetCurrentThreadIdValue();
+    return platform::posix::GetCurrentThreadIdValue();
 }
 
 void Sleep(uint32_t milliseconds)
 {
-    platform::SleepMilliseconds(milliseconds);
+    platform::posix::SleepMilliseconds(milliseconds);
 }
 
 } // namespace KX

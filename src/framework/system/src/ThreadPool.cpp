@@ -1,6 +1,6 @@
 #include "kx/ThreadPool.h"
 
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include "kx/Exception.h"
 
@@ -13,7 +13,7 @@ namespace KX {
 namespace {
 constexpr uint32_t kStopWaitMs = 60000;
 // One wait covers every worker's done event and the stop event.
-constexpr int32_t kMostWorkers = static_cast<int32_t>(platform::kMaximumWaitObjects) - 1;
+constexpr int32_t kMostWorkers = static_cast<int32_t>(platform::posix::kMaximumWaitObjects) - 1;
 } // namespace
 
 LThreadPool::LWorkerParams::LWorkerParams(const RCPtr<LThreadWorker>& worker_, const RCPtr<LRefCountedObject>& params_,

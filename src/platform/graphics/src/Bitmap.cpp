@@ -56,11 +56,7 @@ Bitmap::Bitmap(int32_t width, int32_t height, PixelFormat format)
 {
 }
 
-Bitmap::~Bitmap()
-{
-    if (m_surface)
-        cairo_surface_destroy(m_surface);
-}
+Bitmap::~Bitmap() = default;
 
 Status Bitmap::Allocate(bool zero)
 {
@@ -80,7 +76,7 @@ Status Bitmap::EnsureSurface()
         return Status::OutOfMemory;
     m_surfaceData = cairo_image_surface_get_data(surface.get());
     m_surfaceStride = cairo_image_surface_get_stride(surface.get());
-    m_surface = surface.release();
+    m_surface = std::move(surface);
     return Status::Ok;
 }
 
@@ -217,7 +213,7 @@ void Bitmap::SyncSurfaceFromStraight()
 void Bitmap::SyncStraightFromSurface()
 {
     if (m_surfaceNeedsFlush) {
-        cairo_surface_flush(m_surface);
+        cairo_surface_flush(m_surface.get());
         m_surfaceNeedsFlush = false;
     }
     // Pixels that cairo left as they were keep their exact straight value.
@@ -236,7 +232,7 @@ void Bitmap::SyncStraightFromSurface()
 uint32_t* Bitmap::SurfacePixels(bool forWrite)
 {
     if (m_surfaceNeedsFlush) {
-        cairo_surface_flush(m_surface);
+        cairo_surface_flush(m_surface.get());
         m_surfaceNeedsFlush = false;
     }
     if (forWrite)
@@ -262,10 +258,10 @@ _cairo_surface* Bitmap::SurfaceForCairo()
     if (!m_surfaceValid)
         SyncSurfaceFromStraight();
     if (m_surfaceNeedsMarkDirty) {
-        cairo_surface_mark_dirty(m_surface);
+        cairo_surface_mark_dirty(m_surface.get());
         m_surfaceNeedsMarkDirty = false;
     }
-    return m_surface;
+    return m_surface.get();
 }
 
 void Bitmap::SurfaceDrawnByCairo()

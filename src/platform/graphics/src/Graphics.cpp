@@ -15,8 +15,8 @@ namespace gdi {
 
 // ---- Graphics: creation and state
 
-Graphics::Graphics(Bitmap& target, WindowSurface* window, _cairo* cr, float dpiX, float dpiY)
-    : m_target(&target), m_window(window), m_cr(cr), m_dpiX(dpiX),
+Graphics::Graphics(Bitmap& target, WindowSurface* window, CairoContext cr, float dpiX, float dpiY)
+    : m_target(&target), m_window(window), m_cr(std::move(cr)), m_dpiX(dpiX),
       m_dpiY(dpiY), m_clip{0, 0, target.GetWidth(), target.GetHeight()}, m_cairoClip(m_clip)
 {
 }
@@ -32,11 +32,10 @@ Status Graphics::FromImage(Bitmap& bitmap, std::unique_ptr<Graphics>& out)
     CairoContext cr(cairo_create(surface));
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
         return Status::OutOfMemory;
-    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, cr.get(), bitmap.GetHorizontalResolution(),
+    out.reset(new (std::nothrow) Graphics(bitmap, nullptr, std::move(cr), bitmap.GetHorizontalResolution(),
                                           bitmap.GetVerticalResolution()));
     if (!out)
         return Status::OutOfMemory;
-    cr.release(); // the Graphics holds it now
     return Status::Ok;
 }
 
@@ -55,7 +54,6 @@ Graphics::~Graphics()
 {
     if (m_window && !m_pending.empty())
         m_window->Present(m_pending);
-    cairo_destroy(m_cr);
 }
 
 Status Graphics::Fail(Status status)
@@ -144,12 +142,12 @@ void Graphics::ApplyClip()
     if (m_clip == m_cairoClip)
         return;
     m_cairoClip = m_clip;
-    cairo_reset_clip(m_cr);
+    cairo_reset_clip(m_cr.get());
     if (m_clip.x0 == 0 && m_clip.y0 == 0 && m_clip.x1 == m_target->GetWidth() && m_clip.y1 == m_target->GetHeight())
         return;
-    cairo_new_path(m_cr);
-    cairo_rectangle(m_cr, m_clip.x0, m_clip.y0, m_clip.x1 - m_clip.x0, m_clip.y1 - m_clip.y0);
-    cairo_clip(m_cr);
+    cairo_new_path(m_cr.get());
+    cairo_rectangle(m_cr.get(), m_clip.x0, m_clip.y0, m_clip.x1 - m_clip.x0, m_clip.y1 - m_clip.y0);
+    cairo_clip(m_cr.get());
 }
 
 Status Graphics::SetClip(const RectF& rect, CombineMode mode)
@@ -185,25 +183,24 @@ _cairo* Graphics::Begin(Status& status)
         return nullptr;
     }
     ApplyClip();
-    cairo_new_path(m_cr);
-    cairo_set_operator(m_cr,
+    cairo_new_path(m_cr.get());
+    cairo_set_operator(m_cr.get(),
                        m_compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
-    cairo_set_antialias(m_cr, Aliased() ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_DEFAULT);
+    cairo_set_antialias(m_cr.get(), Aliased() ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_DEFAULT);
     status = Status::Ok;
-    return m_cr;
+    return m_cr.get();
 }
 
 Status Graphics::End(const Box& touched)
 {
     Status status = Status::Ok;
     m_target->SurfaceDrawnByCairo();
-    cairo_new_path(m_cr);
-    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
+    cairo_new_path(m_cr.get());
+    if (cairo_status(m_cr.get()) != CAIRO_STATUS_SUCCESS) {
         // A cairo context stays failed; start a fresh one.
         CairoContext fresh(cairo_create(m_target->SurfaceForCairo()));
         if (cairo_status(fresh.get()) == CAIRO_STATUS_SUCCESS) {
-            cairo_destroy(m_cr);
-            m_cr = fresh.release();
+            m_cr = std::move(fresh);
             m_cairoClip = {0, 0, m_target->GetWidth(), m_target->GetHeight()};
         }
         status = Fail(Status::GenericError);
@@ -277,7 +274,7 @@ Status Graphics::Clear(ARGB color)
 
 Status Graphics::Flush(FlushIntention)
 {
-    cairo_surface_flush(cairo_get_target(m_cr));
+    cairo_surface_flush(cairo_get_target(m_cr.get()));
     if (m_window && !m_pending.empty()) {
         std::vector<RectI> rects;
         rects.swap(m_pending);

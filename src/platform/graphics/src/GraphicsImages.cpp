@@ -24,17 +24,13 @@ Status CachedBitmap::Create(const Bitmap& bitmap, const Graphics&, std::unique_p
     if (!surface)
         return Status::OutOfMemory;
     CairoSurface reference(cairo_surface_reference(surface));
-    out.reset(new (std::nothrow) CachedBitmap(reference.get(), copy->GetWidth(), copy->GetHeight()));
+    out.reset(new (std::nothrow) CachedBitmap(std::move(reference), copy->GetWidth(), copy->GetHeight()));
     if (!out)
         return Status::OutOfMemory;
-    reference.release(); // the cached bitmap holds it now
     return Status::Ok;
 }
 
-CachedBitmap::~CachedBitmap()
-{
-    cairo_surface_destroy(m_surface);
-}
+CachedBitmap::~CachedBitmap() = default;
 
 // ---- TextureBrush
 
@@ -52,17 +48,13 @@ Status TextureBrush::Create(const Bitmap& bitmap, const RectI& source, std::uniq
         return Status::OutOfMemory;
     cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
     cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
-    out.reset(new (std::nothrow) TextureBrush(pattern.get()));
+    out.reset(new (std::nothrow) TextureBrush(std::move(pattern)));
     if (!out)
         return Status::OutOfMemory;
-    pattern.release(); // the brush holds it now
     return Status::Ok;
 }
 
-TextureBrush::~TextureBrush()
-{
-    cairo_pattern_destroy(m_pattern);
-}
+TextureBrush::~TextureBrush() = default;
 
 // ---- Graphics: images
 
@@ -196,7 +188,7 @@ Status Graphics::DrawCachedBitmap(const CachedBitmap& cached, int32_t x, int32_t
     cairo_t* cr = Begin(status);
     if (!cr)
         return status;
-    cairo_set_source_surface(cr, cached.m_surface, bx, by);
+    cairo_set_source_surface(cr, cached.m_surface.get(), bx, by);
     cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
     cairo_fill(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);

@@ -7,6 +7,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "platform/gdi/CairoRef.h"
+
 #include <memory>
 
 namespace gdi {
@@ -24,9 +26,7 @@ struct HandleFree {
 template <class T, auto Free>
 using Handle = std::unique_ptr<T, HandleFree<Free>>;
 
-using CairoContext = Handle<cairo_t, cairo_destroy>;
-using CairoSurface = Handle<cairo_surface_t, cairo_surface_destroy>;
-using CairoPattern = Handle<cairo_pattern_t, cairo_pattern_destroy>;
+// CairoContext, CairoSurface and CairoPattern: in CairoRef.h, for the public classes.
 using CairoFontFace = Handle<cairo_font_face_t, cairo_font_face_destroy>;
 using CairoScaledFont = Handle<cairo_scaled_font_t, cairo_scaled_font_destroy>;
 using CairoFontOptions = Handle<cairo_font_options_t, cairo_font_options_destroy>;

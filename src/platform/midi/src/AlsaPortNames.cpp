@@ -1,8 +1,8 @@
-#include "platform/AlsaPortNames.h"
+#include "platform/midi/AlsaPortNames.h"
 
 #include <charconv>
 
-namespace platform {
+namespace platform::midi {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::vector<std::string> MapAlsaPortNames(const std::vector<AlsaPort>& ports, Mi
     return names;
 }
 
-} // namespace platform
+} // namespace platform::midi

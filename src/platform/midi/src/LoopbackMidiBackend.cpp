@@ -1,10 +1,10 @@
-#include "platform/LoopbackMidiBackend.h"
+#include "platform/midi/LoopbackMidiBackend.h"
 
 #include "MidiPortCore.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace platform::midi {
 
 namespace detail {
 
@@ -215,4 +215,4 @@ MidiStatus LoopbackMidiBackend::OpenOutput(size_t index, MidiOutputCallback call
     return MidiStatus::Ok;
 }
 
-} // namespace platform
+} // namespace platform::midi

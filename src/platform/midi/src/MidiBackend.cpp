@@ -1,11 +1,11 @@
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 #include "MidiPortCore.h"
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include <mutex>
 
-namespace platform {
+namespace platform::midi {
 
 const char* ToString(MidiStatus status)
 {
@@ -175,4 +175,4 @@ std::shared_ptr<MidiBackend> InstallMidiBackend(std::shared_ptr<MidiBackend> bac
     return previous;
 }
 
-} // namespace platform
+} // namespace platform::midi

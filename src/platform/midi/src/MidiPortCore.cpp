@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace platform::detail {
+namespace platform::midi::detail {
 
 namespace {
 
@@ -292,4 +292,4 @@ void OutputCore::Close()
     CloseDevice();
 }
 
-} // namespace platform::detail
+} // namespace platform::midi::detail

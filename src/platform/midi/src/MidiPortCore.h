@@ -1,7 +1,7 @@
 #pragma once
 // Behaviour shared by every backend's open devices: buffer handling, start/stop,
 // serialised callbacks and a close that waits for a running callback.
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <atomic>
 #include <chrono>
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-namespace platform::detail {
+namespace platform::midi::detail {
 
 class InputCore : public std::enable_shared_from_this<InputCore> {
 public:
@@ -92,4 +92,4 @@ private:
     std::atomic<bool> m_closed{false};
 };
 
-} // namespace platform::detail
+} // namespace platform::midi::detail

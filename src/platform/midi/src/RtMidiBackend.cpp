@@ -1,7 +1,7 @@
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include "MidiPortCore.h"
-#include "platform/AlsaPortNames.h"
+#include "platform/midi/AlsaPortNames.h"
 
 #include <RtMidi.h>
 
@@ -13,7 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace platform {
+namespace platform::midi {
 
 namespace {
 
@@ -347,4 +347,4 @@ std::shared_ptr<MidiBackend> CreateRtMidiBackend(std::string clientName)
     return std::make_shared<RtMidiBackend>(std::move(clientName));
 }
 
-} // namespace platform
+} // namespace platform::midi

@@ -1,5 +1,5 @@
 // Virtual ALSA sequencer ports of this program, through RtMidi.
-#include "platform/RtMidiBackend.h"
+#include "platform/midi/RtMidiBackend.h"
 
 #include <RtMidi.h>
 
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <unistd.h>
 
-namespace platform {
+namespace platform::midi {
 
 namespace {
 
@@ -126,4 +126,4 @@ std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& cl
     return port;
 }
 
-} // namespace platform
+} // namespace platform::midi

@@ -1,5 +1,5 @@
 // Events over the C++ library; see platform/Threads.h for the behaviour kept.
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace platform {
+namespace platform::posix {
 
 namespace {
 
@@ -198,4 +198,4 @@ uint32_t WaitForAnyEvent(const EventHandle* events, uint32_t count, uint32_t mil
     return result;
 }
 
-} // namespace platform
+} // namespace platform::posix

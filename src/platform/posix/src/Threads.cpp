@@ -1,5 +1,5 @@
 // Threads over the C++ library; see platform/Threads.h for the behaviour kept.
-#include "platform/Threads.h"
+#include "platform/posix/Threads.h"
 
 #include <atomic>
 #include <chrono>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace platform {
+namespace platform::posix {
 
 namespace {
 
@@ -377,4 +377,4 @@ uint32_t CountThreadObjects()
     return g_threadObjects.load();
 }
 
-} // namespace platform
+} // namespace platform::posix

@@ -1,6 +1,6 @@
 #include "platform/sdl/GlContext.h"
 
-#include "platform/sdl/SdlHandles.h"
+#include "SdlHandles.h"
 #include "platform/sdl/Window.h"
 
 namespace platform::sdl {

@@ -1,10 +1,10 @@
-#include "platform/Clipboard.h"
+#include "platform/sdl/Clipboard.h"
 
 #include <SDL.h>
 
 #include <atomic>
 
-namespace platform {
+namespace platform::sdl {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::unique_ptr<ClipboardBackend> CreateSdlClipboard()
     return std::make_unique<SdlClipboard>();
 }
 
-} // namespace platform
+} // namespace platform::sdl

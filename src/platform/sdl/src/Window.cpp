@@ -1,8 +1,8 @@
 #include "platform/sdl/Window.h"
 
 #include "LoopEvents.h"
+#include "SdlHandles.h"
 #include "platform/sdl/KeyMap.h"
-#include "platform/sdl/SdlHandles.h"
 
 #include <SDL.h>
 
@@ -118,14 +118,14 @@ Window::Window(const WindowOptions& options)
         PreferOwnFramebuffer();
     const int x = options.x ? *options.x : SDL_WINDOWPOS_CENTERED;
     const int y = options.y ? *options.y : SDL_WINDOWPOS_CENTERED;
-    m_window =
-        SDL_CreateWindow(options.title.c_str(), x, y, std::max(options.width, 1), std::max(options.height, 1), flags);
-    if (!m_window)
+    m_window = WindowHandle(
+        SDL_CreateWindow(options.title.c_str(), x, y, std::max(options.width, 1), std::max(options.height, 1), flags));
+    if (!m_window.get())
         return;
-    m_id = SDL_GetWindowID(m_window);
+    m_id = SDL_GetWindowID(m_window.get());
     Registry()[m_id] = this;
-    if (options.owner && options.owner->m_window)
-        SDL_SetWindowModalFor(m_window, options.owner->m_window); // X11 only; elsewhere a plain window
+    if (options.owner && options.owner->m_window.get())
+        SDL_SetWindowModalFor(m_window.get(), options.owner->m_window.get()); // X11 only; elsewhere a plain window
     m_normal = ClientRectOnScreen();
     m_timer = SDL_AddTimer(kTimerPeriodMs, &Tick, nullptr);
 }
@@ -134,12 +134,17 @@ Window::~Window()
 {
     if (m_timer)
         SDL_RemoveTimer(m_timer);
-    if (!m_window)
+    if (!m_window.get())
         return;
     Registry().erase(m_id);
     if (m_captured)
         SDL_CaptureMouse(SDL_FALSE);
-    SDL_DestroyWindow(m_window);
+}
+
+void WindowDestroy::operator()(SDL_Window* window) const noexcept
+{
+    if (window)
+        SDL_DestroyWindow(window);
 }
 
 Window* Window::FromId(uint32_t id)
@@ -159,63 +164,63 @@ std::vector<uint32_t> Window::IdsWithPendingPaint()
 
 void Window::Show()
 {
-    SDL_ShowWindow(m_window);
+    SDL_ShowWindow(m_window.get());
 }
 
 void Window::Hide()
 {
-    SDL_HideWindow(m_window);
+    SDL_HideWindow(m_window.get());
 }
 
 bool Window::IsVisible() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN) != 0;
+    return (SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_SHOWN) != 0;
 }
 
 void Window::Raise()
 {
-    SDL_RaiseWindow(m_window);
+    SDL_RaiseWindow(m_window.get());
 }
 
 void Window::SetTopMost(bool topMost)
 {
-    SDL_SetWindowAlwaysOnTop(m_window, topMost ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowAlwaysOnTop(m_window.get(), topMost ? SDL_TRUE : SDL_FALSE);
 }
 
 void Window::SetTitle(std::string_view utf8)
 {
-    SDL_SetWindowTitle(m_window, std::string(utf8).c_str());
+    SDL_SetWindowTitle(m_window.get(), std::string(utf8).c_str());
 }
 
 std::string Window::Title() const
 {
-    return SDL_GetWindowTitle(m_window);
+    return SDL_GetWindowTitle(m_window.get());
 }
 
 Rect Window::ClientRect() const
 {
     int width = 0, height = 0;
-    SDL_GetWindowSize(m_window, &width, &height);
+    SDL_GetWindowSize(m_window.get(), &width, &height);
     return {0, 0, width, height};
 }
 
 Rect Window::ClientRectOnScreen() const
 {
     Rect rect = ClientRect();
-    SDL_GetWindowPosition(m_window, &rect.x, &rect.y);
+    SDL_GetWindowPosition(m_window.get(), &rect.x, &rect.y);
     return rect;
 }
 
 void Window::SetClientRect(const Rect& onScreen)
 {
-    SDL_SetWindowPosition(m_window, onScreen.x, onScreen.y);
-    SDL_SetWindowSize(m_window, std::max(onScreen.width, 1), std::max(onScreen.height, 1));
+    SDL_SetWindowPosition(m_window.get(), onScreen.x, onScreen.y);
+    SDL_SetWindowSize(m_window.get(), std::max(onScreen.width, 1), std::max(onScreen.height, 1));
 }
 
 void Window::ClientToScreen(int32_t& x, int32_t& y) const
 {
     int left = 0, top = 0;
-    SDL_GetWindowPosition(m_window, &left, &top);
+    SDL_GetWindowPosition(m_window.get(), &left, &top);
     x += left;
     y += top;
 }
@@ -223,29 +228,29 @@ void Window::ClientToScreen(int32_t& x, int32_t& y) const
 void Window::ScreenToClient(int32_t& x, int32_t& y) const
 {
     int left = 0, top = 0;
-    SDL_GetWindowPosition(m_window, &left, &top);
+    SDL_GetWindowPosition(m_window.get(), &left, &top);
     x -= left;
     y -= top;
 }
 
 void Window::SetMinimumClientSize(int32_t width, int32_t height)
 {
-    SDL_SetWindowMinimumSize(m_window, std::max(width, 1), std::max(height, 1));
+    SDL_SetWindowMinimumSize(m_window.get(), std::max(width, 1), std::max(height, 1));
 }
 
 void Window::SetMaximumClientSize(int32_t width, int32_t height)
 {
-    SDL_SetWindowMaximumSize(m_window, width > 0 ? width : kUnlimitedSize, height > 0 ? height : kUnlimitedSize);
+    SDL_SetWindowMaximumSize(m_window.get(), width > 0 ? width : kUnlimitedSize, height > 0 ? height : kUnlimitedSize);
 }
 
 bool Window::IsResizable() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_RESIZABLE) != 0;
+    return (SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_RESIZABLE) != 0;
 }
 
 Placement Window::GetPlacement() const
 {
-    const Uint32 flags = SDL_GetWindowFlags(m_window);
+    const Uint32 flags = SDL_GetWindowFlags(m_window.get());
     Placement placement;
     placement.maximised = (flags & SDL_WINDOW_MAXIMIZED) != 0;
     placement.minimised = (flags & SDL_WINDOW_MINIMIZED) != 0;
@@ -255,24 +260,24 @@ Placement Window::GetPlacement() const
 
 void Window::SetPlacement(const Placement& placement)
 {
-    SDL_RestoreWindow(m_window);
+    SDL_RestoreWindow(m_window.get());
     SetClientRect(placement.normal);
     m_normal = ClientRectOnScreen();
     if (placement.maximised)
-        SDL_MaximizeWindow(m_window);
+        SDL_MaximizeWindow(m_window.get());
     else if (placement.minimised)
-        SDL_MinimizeWindow(m_window);
+        SDL_MinimizeWindow(m_window.get());
 }
 
 void Window::RememberNormalRect()
 {
-    if (!(SDL_GetWindowFlags(m_window) & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)))
+    if (!(SDL_GetWindowFlags(m_window.get()) & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)))
         m_normal = ClientRectOnScreen();
 }
 
 Rect Window::WorkArea() const
 {
-    const int display = std::max(SDL_GetWindowDisplayIndex(m_window), 0);
+    const int display = std::max(SDL_GetWindowDisplayIndex(m_window.get()), 0);
     SDL_Rect area{};
     if (SDL_GetDisplayUsableBounds(display, &area) != 0 && SDL_GetDisplayBounds(display, &area) != 0)
         return {};
@@ -281,13 +286,13 @@ Rect Window::WorkArea() const
 
 bool Window::HasFocus() const
 {
-    return SDL_GetKeyboardFocus() == m_window;
+    return SDL_GetKeyboardFocus() == m_window.get();
 }
 
 void Window::SetFocus()
 {
-    if (SDL_SetWindowInputFocus(m_window) != 0)
-        SDL_RaiseWindow(m_window);
+    if (SDL_SetWindowInputFocus(m_window.get()) != 0)
+        SDL_RaiseWindow(m_window.get());
 }
 
 void Window::SetCapture(bool captured)
@@ -300,7 +305,7 @@ void Window::SetCapture(bool captured)
 
 void Window::PointerPosition(int32_t& x, int32_t& y) const
 {
-    if (SDL_GetMouseFocus() == m_window) {
+    if (SDL_GetMouseFocus() == m_window.get()) {
         SDL_GetMouseState(&x, &y);
         return;
     }
@@ -370,8 +375,8 @@ KeyState Window::GetKeyState(uint8_t virtualKey)
 bool Window::Present(const std::vector<Rect>& dirty)
 {
     if (m_opengl)
-        return false;                                      // drawn by OpenGL
-    SDL_Surface* surface = SDL_GetWindowSurface(m_window); // a new one after each resize
+        return false;                                            // drawn by OpenGL
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window.get()); // a new one after each resize
     if (!surface)
         return false;
     if (!m_buffer.pixels || dirty.empty())
@@ -409,7 +414,7 @@ bool Window::Present(const std::vector<Rect>& dirty)
         SDL_UnlockSurface(surface);
     if (shown.empty())
         return true;
-    return SDL_UpdateWindowSurfaceRects(m_window, shown.data(), static_cast<int>(shown.size())) == 0;
+    return SDL_UpdateWindowSurfaceRects(m_window.get(), shown.data(), static_cast<int>(shown.size())) == 0;
 }
 
 void Window::Invalidate(const Rect& rect)

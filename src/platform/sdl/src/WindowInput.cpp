@@ -90,7 +90,7 @@ void Window::HandleWindowEvent(const SDL_Event& event)
     case SDL_WINDOWEVENT_SIZE_CHANGED:
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_RESTORED: {
-        const Uint32 flags = SDL_GetWindowFlags(m_window);
+        const Uint32 flags = SDL_GetWindowFlags(m_window.get());
         out.kind = WindowEventKind::Size;
         out.sizeKind = event.window.event == SDL_WINDOWEVENT_MINIMIZED ? SizeKind::Minimised
                        : (flags & SDL_WINDOW_MAXIMIZED)                ? SizeKind::Maximised

@@ -5,27 +5,78 @@
 #include <X11/Xutil.h>
 
 #include <cstring>
+#include <memory>
+#include <utility>
 
 namespace platform::x11 {
 
+namespace {
+
+struct DisplayClose {
+    void operator()(Display* display) const noexcept { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, DisplayClose>;
+
+// A resource of a display (a window, colour map or graphics context), freed when dropped.
+template <class Id, auto Free>
+class XResource {
+public:
+    XResource() noexcept = default;
+    XResource(Display* display, Id id) noexcept : m_display(display), m_id(id) {}
+    ~XResource()
+    {
+        if (m_id)
+            Free(m_display, m_id);
+    }
+    XResource(XResource&& other) noexcept : m_display(other.m_display), m_id(std::exchange(other.m_id, Id{})) {}
+    XResource& operator=(XResource&& other) noexcept
+    {
+        XResource(std::move(other)).Swap(*this);
+        return *this;
+    }
+    XResource(const XResource&) = delete;
+    XResource& operator=(const XResource&) = delete;
+
+    Id get() const noexcept { return m_id; }
+    explicit operator bool() const noexcept { return m_id != Id{}; }
+
+private:
+    void Swap(XResource& other) noexcept
+    {
+        std::swap(m_display, other.m_display);
+        std::swap(m_id, other.m_id);
+    }
+
+    Display* m_display = nullptr;
+    Id m_id{};
+};
+
+using WindowResource = XResource<Window, XDestroyWindow>;
+using ColormapResource = XResource<Colormap, XFreeColormap>;
+using GcResource = XResource<GC, XFreeGC>;
+
+// An image over pixels it borrows: its data pointer is cleared before it is destroyed.
+struct BorrowingImageDestroy {
+    void operator()(XImage* image) const noexcept
+    {
+        image->data = nullptr;
+        XDestroyImage(image);
+    }
+};
+using BorrowingImage = std::unique_ptr<XImage, BorrowingImageDestroy>;
+
+} // namespace
+
+// Declared in the order they are made: the display is closed last.
 struct ImageWindow::Impl {
-    Display* display = nullptr;
+    DisplayHandle display;
     int screen = 0;
     Visual* visual = nullptr;
-    Window window = 0;
-    GC gc = nullptr;
+    ColormapResource colormap;
+    WindowResource window;
+    GcResource gc;
     int32_t width = 0;
     int32_t height = 0;
-
-    ~Impl()
-    {
-        if (gc)
-            XFreeGC(display, gc);
-        if (window)
-            XDestroyWindow(display, window);
-        if (display)
-            XCloseDisplay(display);
-    }
 };
 
 std::unique_ptr<ImageWindow> ImageWindow::Connect(const char* displayName, std::string& error)
@@ -33,14 +84,14 @@ std::unique_ptr<ImageWindow> ImageWindow::Connect(const char* displayName, std::
     // Xlib takes its own locks from 1.8 on; older versions need them asked for first.
     XInitThreads();
     auto impl = std::make_unique<Impl>();
-    impl->display = XOpenDisplay(displayName);
+    impl->display.reset(XOpenDisplay(displayName));
     if (!impl->display) {
         error = "cannot open display";
         return nullptr;
     }
-    impl->screen = DefaultScreen(impl->display);
+    impl->screen = DefaultScreen(impl->display.get());
     XVisualInfo info{};
-    if (!XMatchVisualInfo(impl->display, impl->screen, 24, TrueColor, &info) || info.red_mask != 0xFF0000 ||
+    if (!XMatchVisualInfo(impl->display.get(), impl->screen, 24, TrueColor, &info) || info.red_mask != 0xFF0000 ||
         info.green_mask != 0xFF00 || info.blue_mask != 0xFF) {
         error = "no 24-bit true-colour visual";
         return nullptr;
@@ -55,7 +106,7 @@ ImageWindow::~ImageWindow() = default;
 
 WorkArea ImageWindow::GetWorkArea() const
 {
-    Display* d = m_impl->display;
+    Display* d = m_impl->display.get();
     WorkArea area{0, 0, DisplayWidth(d, m_impl->screen), DisplayHeight(d, m_impl->screen)};
     const Atom workArea = XInternAtom(d, "_NET_WORKAREA", True);
     if (workArea == None)
@@ -81,18 +132,20 @@ WorkArea ImageWindow::GetWorkArea() const
 bool ImageWindow::Show(int32_t x, int32_t y, int32_t width, int32_t height, const std::string& titleUtf8)
 {
     Impl& m = *m_impl;
-    if (m.window || width <= 0 || height <= 0)
+    if (m.window.get() || width <= 0 || height <= 0)
         return false;
-    Display* d = m.display;
+    Display* d = m.display.get();
     const Window root = RootWindow(d, m.screen);
     XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(d, root, m.visual, AllocNone);
+    m.colormap = ColormapResource(d, XCreateColormap(d, root, m.visual, AllocNone));
+    attributes.colormap = m.colormap.get();
     attributes.background_pixel = 0xFFFFFF;
     attributes.border_pixel = 0;
     attributes.event_mask = ExposureMask | StructureNotifyMask;
-    m.window = XCreateWindow(d, root, x, y, unsigned(width), unsigned(height), 0, 24, InputOutput, m.visual,
-                             CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-    if (!m.window)
+    m.window =
+        WindowResource(d, XCreateWindow(d, root, x, y, unsigned(width), unsigned(height), 0, 24, InputOutput, m.visual,
+                                        CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes));
+    if (!m.window.get())
         return false;
     m.width = width;
     m.height = height;
@@ -105,23 +158,23 @@ bool ImageWindow::Show(int32_t x, int32_t y, int32_t width, int32_t height, cons
     size.y = y;
     size.min_width = size.max_width = width;
     size.min_height = size.max_height = height;
-    XSetWMNormalHints(d, m.window, &size);
+    XSetWMNormalHints(d, m.window.get(), &size);
     XWMHints hints{};
     hints.flags = InputHint;
     hints.input = False;
-    XSetWMHints(d, m.window, &hints);
+    XSetWMHints(d, m.window.get(), &hints);
     const Atom windowType = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
     const Atom splash = XInternAtom(d, "_NET_WM_WINDOW_TYPE_SPLASH", False);
-    XChangeProperty(d, m.window, windowType, XA_ATOM, 32, PropModeReplace,
+    XChangeProperty(d, m.window.get(), windowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&splash), 1);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
     const Atom name = XInternAtom(d, "_NET_WM_NAME", False);
-    XChangeProperty(d, m.window, name, utf8, 8, PropModeReplace,
+    XChangeProperty(d, m.window.get(), name, utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(titleUtf8.data()), int(titleUtf8.size()));
-    XStoreName(d, m.window, titleUtf8.c_str());
+    XStoreName(d, m.window.get(), titleUtf8.c_str());
 
-    m.gc = XCreateGC(d, m.window, 0, nullptr);
-    XMapWindow(d, m.window);
+    m.gc = GcResource(d, XCreateGC(d, m.window.get(), 0, nullptr));
+    XMapWindow(d, m.window.get());
     XFlush(d);
     return true;
 }
@@ -129,7 +182,7 @@ bool ImageWindow::Show(int32_t x, int32_t y, int32_t width, int32_t height, cons
 void ImageWindow::Present(const uint32_t* pixels, int32_t stride)
 {
     Impl& m = *m_impl;
-    if (!m.window || !pixels)
+    if (!m.window.get() || !pixels)
         return;
     for (int32_t y = 0; y < m.height; ++y)
         std::memcpy(&m_pixels[size_t(y) * size_t(m.width)],
@@ -141,28 +194,26 @@ void ImageWindow::Present(const uint32_t* pixels, int32_t stride)
 void ImageWindow::PutPixels()
 {
     Impl& m = *m_impl;
-    // The image borrows the pixels; its data pointer is cleared before it is destroyed.
-    XImage* image = XCreateImage(m.display, m.visual, 24, ZPixmap, 0, reinterpret_cast<char*>(m_pixels.data()),
-                                 unsigned(m.width), unsigned(m.height), 32, m.width * 4);
+    Display* d = m.display.get();
+    const BorrowingImage image(XCreateImage(d, m.visual, 24, ZPixmap, 0, reinterpret_cast<char*>(m_pixels.data()),
+                                            unsigned(m.width), unsigned(m.height), 32, m.width * 4));
     if (!image)
         return;
-    XPutImage(m.display, m.window, m.gc, image, 0, 0, 0, 0, unsigned(m.width), unsigned(m.height));
-    image->data = nullptr;
-    XDestroyImage(image);
-    XFlush(m.display);
+    XPutImage(d, m.window.get(), m.gc.get(), image.get(), 0, 0, 0, 0, unsigned(m.width), unsigned(m.height));
+    XFlush(d);
 }
 
 bool ImageWindow::HandleEvents()
 {
     Impl& m = *m_impl;
     bool exposed = false;
-    while (XPending(m.display) > 0) {
+    while (XPending(m.display.get()) > 0) {
         XEvent event;
-        XNextEvent(m.display, &event);
-        if (event.type == Expose && event.xexpose.window == m.window)
+        XNextEvent(m.display.get(), &event);
+        if (event.type == Expose && event.xexpose.window == m.window.get())
             exposed = true;
     }
-    if (exposed && m.window) {
+    if (exposed && m.window.get()) {
         ++m_exposeCount;
         PutPixels();
     }
@@ -174,7 +225,7 @@ bool ImageWindow::IsMapped() const
     if (!m_impl->window)
         return false;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(m_impl->display, m_impl->window, &attributes))
+    if (!XGetWindowAttributes(m_impl->display.get(), m_impl->window.get(), &attributes))
         return false;
     return attributes.map_state == IsViewable;
 }

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace platform {
+namespace platform::sdl {
 class ClipboardBackend;
 }
 
@@ -28,7 +28,7 @@ public:
     // Over the system clipboard; not yet initialised.
     static RCPtr<LClipboard> Create();
     // Over the given clipboard service (null: a clipboard that can never be opened).
-    static RCPtr<LClipboard> Create(std::unique_ptr<platform::ClipboardBackend> backend);
+    static RCPtr<LClipboard> Create(std::unique_ptr<platform::sdl::ClipboardBackend> backend);
 
     // Binds the four edit requests at the application's notification centre. Throws the
     // failed-result exception when a binding fails.
@@ -58,7 +58,7 @@ public:
     KXRESULT OnEditDelete(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
 
 protected:
-    explicit LClipboard(std::unique_ptr<platform::ClipboardBackend> backend);
+    explicit LClipboard(std::unique_ptr<platform::sdl::ClipboardBackend> backend);
     ~LClipboard() override;
 
 private:
@@ -69,7 +69,7 @@ private:
     RCPtr<LRefCountedObject> m_content;
     bool m_initialized = false;
     bool m_writing = false;
-    std::unique_ptr<platform::ClipboardBackend> m_backend;
+    std::unique_ptr<platform::sdl::ClipboardBackend> m_backend;
 };
 
 } // namespace KX

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-namespace platform {
+namespace platform::posix {
 class EventObject;
 }
 
@@ -18,7 +18,7 @@ inline constexpr uint32_t WAIT_OBJECT_0 = 0;
 inline constexpr uint32_t WAIT_TIMEOUT = 258;
 inline constexpr uint32_t WAIT_FAILED = 0xFFFFFFFFu;
 
-using EventHandle = platform::EventObject*;
+using EventHandle = platform::posix::EventObject*;
 
 namespace Detail {
 

@@ -5,8 +5,8 @@
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
 
-#include "platform/MidiBackend.h"
-#include "platform/SysExAssembler.h"
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SysExAssembler.h"
 
 #include <atomic>
 #include <cstdint>
@@ -42,19 +42,19 @@ private:
     friend class LMidiComm;
 
     struct InputBuffer {
-        platform::MidiInputBuffer header;
+        platform::midi::MidiInputBuffer header;
         uint8_t data[kBufferSize];
         // The device the buffer has been handed to; null when it is not.
-        platform::MidiInput* handle;
+        platform::midi::MidiInput* handle;
     };
 
-    LMidiCapturePort(const StringT<char16_t, char>& name, std::unique_ptr<platform::MidiInput> input,
+    LMidiCapturePort(const StringT<char16_t, char>& name, std::unique_ptr<platform::midi::MidiInput> input,
                      const RCPtr<LMidiComm>& owner);
 
     // Hands the three buffers to the device.
     void AddBuffers();
     // S_OK, kBufferRefused, kBufferUnknown, or E_FAIL when the device refuses it.
-    int32_t ReAddBuffer(platform::MidiInputBuffer* header);
+    int32_t ReAddBuffer(platform::midi::MidiInputBuffer* header);
     // The following run under the owner's lock, on the device's callback thread.
     void CaptureShort(uint32_t message, uint32_t timestamp);
     void CaptureLong(const uint8_t* data, uint32_t count);
@@ -62,11 +62,11 @@ private:
     void DropPending();
 
     StringT<char16_t, char> m_name;
-    std::unique_ptr<platform::MidiInput> m_input;
+    std::unique_ptr<platform::midi::MidiInput> m_input;
     RCPtr<LMidiComm> m_owner;
     InputBuffer m_buffers[kBufferCount];
     std::atomic<bool> m_closing{false};
-    platform::SysExAssembler m_assembler{kMaxSysExSize};
+    platform::midi::SysExAssembler m_assembler{kMaxSysExSize};
 };
 
 } // namespace KX

@@ -1,5 +1,5 @@
 #pragma once
-// The MIDI port service over the platform's MIDI backend (platform::CurrentMidiBackend()).
+// The MIDI port service over the platform's MIDI backend (platform::midi::CurrentMidiBackend()).
 //
 // Threads: open and send run on their callers' threads; the device callbacks hand each captured
 // message to the thread pool under the lock and never wait for subscribers; the pool's one
@@ -17,12 +17,12 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace platform::midi {
 class MidiInput;
 class MidiOutput;
 struct MidiInputEvent;
 struct MidiOutputEvent;
-} // namespace platform
+} // namespace platform::midi
 
 namespace KX {
 
@@ -53,8 +53,8 @@ private:
     friend class LMidiRenderPort;
 
     // Device callbacks; they run on the devices' threads.
-    void OnInput(platform::MidiInput& input, const platform::MidiInputEvent& event);
-    void OnOutput(platform::MidiOutput& output, const platform::MidiOutputEvent& event);
+    void OnInput(platform::midi::MidiInput& input, const platform::midi::MidiInputEvent& event);
+    void OnOutput(platform::midi::MidiOutput& output, const platform::midi::MidiOutputEvent& event);
 
     // Takes a port out of its list when nobody else holds it; S_OK when it left.
     KXRESULT RemoveCapturePort(LMidiCapturePort* port);

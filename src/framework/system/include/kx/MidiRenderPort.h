@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace platform {
+namespace platform::midi {
 class MidiOutput;
 }
 
@@ -32,11 +32,11 @@ public:
 private:
     friend class LMidiComm;
 
-    LMidiRenderPort(const StringT<char16_t, char>& name, std::unique_ptr<platform::MidiOutput> output,
+    LMidiRenderPort(const StringT<char16_t, char>& name, std::unique_ptr<platform::midi::MidiOutput> output,
                     const RCPtr<LMidiComm>& owner);
 
     StringT<char16_t, char> m_name;
-    std::unique_ptr<platform::MidiOutput> m_output;
+    std::unique_ptr<platform::midi::MidiOutput> m_output;
     RCPtr<LMidiComm> m_owner;
     // Open while no long message is on its way; the output callback opens it.
     TrafficLight m_done;

@@ -2,7 +2,7 @@
 // Owning wrapper over a platform thread, created suspended.
 #include <cstdint>
 
-namespace platform {
+namespace platform::posix {
 class ThreadObject;
 }
 
@@ -17,7 +17,7 @@ inline constexpr int32_t THREAD_PRIORITY_ABOVE_NORMAL = 1;
 inline constexpr int32_t THREAD_PRIORITY_HIGHEST = 2;
 inline constexpr int32_t THREAD_PRIORITY_TIME_CRITICAL = 15;
 
-using ThreadHandle = platform::ThreadObject*;
+using ThreadHandle = platform::posix::ThreadObject*;
 using ThreadStartRoutine = uint32_t (*)(void* context);
 
 class Thread {

@@ -33,6 +33,8 @@ int32_t TabStopOf(const LControl& c)
 }
 } // namespace
 
+LChildControlList::LChildControlList(LControl* owner) noexcept : m_owner(owner) {}
+
 LChildControlList::~LChildControlList() = default;
 
 void LChildControlList::SortIfStale() const

@@ -18,7 +18,7 @@ inline constexpr uint32_t kOrderTab = 2;
 
 class LChildControlList {
 public:
-    explicit LChildControlList(LControl* owner) noexcept : m_owner(owner) {}
+    explicit LChildControlList(LControl* owner) noexcept;
     LChildControlList(const LChildControlList&) = delete;
     LChildControlList& operator=(const LChildControlList&) = delete;
     virtual ~LChildControlList();

@@ -1,5 +1,6 @@
 #pragma once
 // 32-bit bitmaps: created empty, copied from pixels, or decoded from PNG files and bytes.
+#include "platform/gdi/CairoRef.h"
 #include "platform/gdi/Types.h"
 
 #include <cstddef>
@@ -8,10 +9,6 @@
 #include <span>
 #include <string_view>
 #include <vector>
-
-extern "C" {
-struct _cairo_surface;
-}
 
 namespace gdi {
 
@@ -134,7 +131,7 @@ private:
     float m_dpiY = 96.0f;
     std::unique_ptr<uint32_t[]> m_straight; // Argb32: width * height straight pixels
     std::mutex m_surfaceMutex;              // guards making and bringing up to date the surface
-    _cairo_surface* m_surface = nullptr;    // premultiplied, created on first use for Argb32
+    CairoSurface m_surface;                 // premultiplied, created on first use for Argb32
     uint8_t* m_surfaceData = nullptr;
     int32_t m_surfaceStride = 0;
     bool m_straightValid = true;

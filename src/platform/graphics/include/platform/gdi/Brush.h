@@ -1,12 +1,10 @@
 #pragma once
 // Pens and brushes.
+#include "platform/gdi/CairoRef.h"
 #include "platform/gdi/Types.h"
 
 #include <memory>
-
-extern "C" {
-struct _cairo_pattern;
-}
+#include <utility>
 
 namespace gdi {
 
@@ -68,11 +66,11 @@ public:
     ~TextureBrush() override;
 
 private:
-    explicit TextureBrush(_cairo_pattern* pattern) : m_pattern(pattern) {}
+    explicit TextureBrush(CairoPattern pattern) : m_pattern(std::move(pattern)) {}
     bool GetSolidColor(ARGB&) const override { return false; }
-    _cairo_pattern* GetPattern() const override { return m_pattern; }
+    _cairo_pattern* GetPattern() const override { return m_pattern.get(); }
 
-    _cairo_pattern* m_pattern;
+    CairoPattern m_pattern;
 };
 
 } // namespace gdi

@@ -2,6 +2,7 @@
 // Drawing on a bitmap or a window.
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Brush.h"
+#include "platform/gdi/CairoRef.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Path.h"
 #include "platform/gdi/Types.h"
@@ -9,12 +10,8 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-extern "C" {
-struct _cairo;
-struct _cairo_surface;
-}
 
 namespace gdi {
 
@@ -33,12 +30,12 @@ public:
 
 private:
     friend class Graphics;
-    CachedBitmap(_cairo_surface* surface, int32_t width, int32_t height)
-        : m_surface(surface), m_width(width), m_height(height)
+    CachedBitmap(CairoSurface surface, int32_t width, int32_t height)
+        : m_surface(std::move(surface)), m_width(width), m_height(height)
     {
     }
 
-    _cairo_surface* m_surface;
+    CairoSurface m_surface;
     int32_t m_width;
     int32_t m_height;
 };
@@ -128,7 +125,7 @@ private:
         bool operator==(const Box&) const = default;
     };
 
-    Graphics(Bitmap& target, WindowSurface* window, _cairo* cr, float dpiX, float dpiY);
+    Graphics(Bitmap& target, WindowSurface* window, CairoContext cr, float dpiX, float dpiY);
     Status Fail(Status status);
     // Prepares cairo for one operation; null when the target cannot be drawn on now.
     _cairo* Begin(Status& status);
@@ -153,7 +150,7 @@ private:
 
     Bitmap* m_target;
     WindowSurface* m_window;
-    _cairo* m_cr;
+    CairoContext m_cr;
     float m_dpiX;
     float m_dpiY;
     double m_tx = 0;

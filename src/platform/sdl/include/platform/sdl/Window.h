@@ -4,6 +4,7 @@
 // presenting a kept ARGB32 back buffer through the window surface, and translating SDL's events into
 // WindowEvent records for the window's sink. Main thread only; includers need no SDL headers.
 #include "platform/sdl/WindowEvents.h"
+#include "platform/sdl/WindowHandle.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,7 +83,7 @@ public:
 
     bool IsValid() const { return m_window != nullptr; }
     uint32_t Id() const { return m_id; }
-    SDL_Window* Handle() const { return m_window; }
+    SDL_Window* Handle() const { return m_window.get(); }
     // The X11 window id when the video driver is X11, else 0 (the owner of the system's dialogs).
     uint64_t X11WindowId() const;
     // The live window with this SDL window id, or null.
@@ -170,7 +171,7 @@ private:
     void HandleText(const SDL_Event& event);
     void RememberNormalRect();
 
-    SDL_Window* m_window = nullptr;
+    WindowHandle m_window;
     uint32_t m_id = 0;
     bool m_opengl = false; // asked for at creation; SDL also sets its flag for an accelerated framebuffer
     WindowEventSink* m_sink = nullptr;

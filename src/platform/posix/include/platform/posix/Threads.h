@@ -17,7 +17,7 @@
 // Handles are counted: an object lives while any handle to it, or a wait on it, remains.
 #include <cstdint>
 
-namespace platform {
+namespace platform::posix {
 
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 inline constexpr uint32_t kWaitObject0 = 0;
@@ -84,4 +84,4 @@ uint32_t ReapClosedThreads();
 // Threads made and not yet joined and freed, whether their handles are open or closed.
 uint32_t CountThreadObjects();
 
-} // namespace platform
+} // namespace platform::posix

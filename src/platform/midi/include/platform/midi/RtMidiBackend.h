@@ -2,14 +2,14 @@
 // The real MIDI backend: RtMidi over the ALSA sequencer. Devices are named as in
 // AlsaPortNames.h. On a machine without an ALSA sequencer it lists no devices;
 // it never throws and prints nothing.
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace platform::midi {
 
 // `clientName` names this program's own ALSA clients; their ports are not listed.
 std::shared_ptr<MidiBackend> CreateRtMidiBackend(std::string clientName = "KX MIDI");
@@ -31,4 +31,4 @@ std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSource(const std::string& 
                                                              const std::string& portName);
 std::unique_ptr<RtMidiVirtualPort> CreateRtMidiVirtualSink(const std::string& clientName, const std::string& portName);
 
-} // namespace platform
+} // namespace platform::midi

@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace platform::midi {
 
 enum class MidiStatus {
     Ok = 0,
@@ -173,4 +173,4 @@ private:
     std::shared_ptr<MidiBackend> m_previous;
 };
 
-} // namespace platform
+} // namespace platform::midi

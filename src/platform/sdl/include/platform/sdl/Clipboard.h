@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace platform::sdl {
 
 class ClipboardBackend {
 public:
@@ -43,4 +43,4 @@ public:
 // private marker is an empty text that this object wrote and that nobody has replaced since.
 std::unique_ptr<ClipboardBackend> CreateSdlClipboard();
 
-} // namespace platform
+} // namespace platform::sdl

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace platform::midi {
 
 enum class MidiDirection { Input, Output };
 
@@ -27,4 +27,4 @@ AlsaPort ParseRtMidiAlsaName(std::string_view name);
 // address (by client name when the address is unknown) and counted in port order.
 std::vector<std::string> MapAlsaPortNames(const std::vector<AlsaPort>& ports, MidiDirection direction);
 
-} // namespace platform
+} // namespace platform::midi

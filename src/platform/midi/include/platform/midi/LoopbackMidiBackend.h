@@ -3,7 +3,7 @@
 // named devices; what the program sends to an output device goes to that device's
 // sink; what the test injects into an input device reaches every open, started
 // input on it, on the injecting thread, as a driver's callback would.
-#include "platform/MidiBackend.h"
+#include "platform/midi/MidiBackend.h"
 
 #include <atomic>
 #include <functional>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace platform::midi {
 
 namespace detail {
 class LoopbackInputCore;
@@ -101,4 +101,4 @@ private:
     std::vector<std::shared_ptr<LoopbackOutputDevice>> m_outputs;
 };
 
-} // namespace platform
+} // namespace platform::midi

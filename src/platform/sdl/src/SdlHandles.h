@@ -1,7 +1,10 @@
 #pragma once
 // Owning holders for SDL's handles: each frees its handle with SDL's own call when dropped.
+// WindowHandle (WindowHandle.h) holds a window.
 // Destroy a GL context or renderer before the window it was made for (declare the window first).
 // Header only; the includer links SDL2.
+#include "platform/sdl/WindowHandle.h"
+
 #include <SDL.h>
 
 #include <memory>
@@ -19,7 +22,6 @@ struct SdlFree {
     }
 };
 
-using WindowHandle = std::unique_ptr<SDL_Window, SdlFree<SDL_DestroyWindow>>;
 using RendererHandle = std::unique_ptr<SDL_Renderer, SdlFree<SDL_DestroyRenderer>>;
 using TextureHandle = std::unique_ptr<SDL_Texture, SdlFree<SDL_DestroyTexture>>;
 using SurfaceHandle = std::unique_ptr<SDL_Surface, SdlFree<SDL_FreeSurface>>;

@@ -13,7 +13,7 @@
 #include <span>
 #include <vector>
 
-namespace platform {
+namespace platform::midi {
 
 class SysExAssembler {
 public:
@@ -101,4 +101,4 @@ void SysExAssembler::Feed(std::span<const uint8_t> bytes, F&& onMessage)
     }
 }
 
-} // namespace platform
+} // namespace platform::midi

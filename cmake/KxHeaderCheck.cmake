@@ -1,0 +1,35 @@
+# kx_check_headers(<target> <folder>)
+#
+# Compiles every public header below <folder>/include on its own, once, in a file of its own, with
+# the usage requirements of <target>: a header that leans on what its includers happened to
+# include first fails here. The checks are built by the target header_checks (not part of "all").
+
+if(NOT TARGET header_checks)
+  add_custom_target(header_checks)
+endif()
+
+function(kx_check_headers target folder)
+  set(_include_dir ${PROJECT_SOURCE_DIR}/${folder}/include)
+  file(GLOB_RECURSE _headers CONFIGURE_DEPENDS RELATIVE ${_include_dir} ${_include_dir}/*.h)
+  set(_out_dir ${CMAKE_BINARY_DIR}/header_checks/${target})
+  set(_sources "")
+  foreach(_header IN LISTS _headers)
+    string(MAKE_C_IDENTIFIER "${_header}" _name)
+    set(_source ${_out_dir}/${_name}.cpp)
+    set(_text "#include \"${_header}\"\n")
+    if(EXISTS ${_source})
+      file(READ ${_source} _old)
+    else()
+      set(_old "")
+    endif()
+    if(NOT _old STREQUAL _text)
+      file(WRITE ${_source} "${_text}")
+    endif()
+    list(APPEND _sources ${_source})
+  endforeach()
+  if(_sources)
+    add_library(${target}_header_check OBJECT EXCLUDE_FROM_ALL ${_sources})
+    target_link_libraries(${target}_header_check PRIVATE ${target})
+    add_dependencies(header_checks ${target}_header_check)
+  endif()
+endfunction()
