@@ -369,3 +369,69 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             << "the focus did not come back to the preset name";
     });
 }
+
+TEST_F(WorkflowMenus, EveryMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        // On screen: the widest run of blank columns between a row's first and last ink.
+        const auto widestGap = [&](LPopupMenu& popup, int32_t item) {
+            const RectT<int32_t> row = RowInWindow(popup, item);
+            const std::vector<uint32_t> px = screen.Pixels(row);
+            if (px.empty())
+                return -1;
+            int32_t first = -1, last = -1, gap = 0, run = 0;
+            for (int32_t x = 0; x < row.width; ++x) {
+                bool ink = false;
+                for (int32_t y = 0; y < row.height && !ink; ++y)
+                    ink = px[static_cast<size_t>(y * row.width + x)] != px[0];
+                if (!ink) {
+                    ++run;
+                    continue;
+                }
+                if (first >= 0)
+                    gap = std::max(gap, run);
+                first = first < 0 ? x : first;
+                last = x;
+                run = 0;
+            }
+            return last > first ? gap : -1;
+        };
+        const auto checkRows = [&](LPopupMenu& popup, const char* menu) {
+            int32_t withShortcut = 0;
+            for (int32_t i = 0; i < popup.GetItemCount(); ++i) {
+                const RCPtr<LMenuItemDescriptor> item = popup.GetMenu()->GetItem(static_cast<uint32_t>(i));
+                if (!item || item->hotKeyText.IsEmpty())
+                    continue;
+                ++withShortcut;
+                // Blanks inside a label or a shortcut are narrower than this.
+                EXPECT_GE(widestGap(popup, i), 8)
+                    << menu << ": \"" << item->label.ToNarrow().GetString() << "\" runs into \""
+                    << item->hotKeyText.ToNarrow().GetString() << "\"";
+            }
+            EXPECT_GT(withShortcut, 0) << menu << " shows no shortcut";
+        };
+        const RCPtr<LComboMenu> file = Title(p, u"File");
+        ASSERT_TRUE(file);
+        p.Click(*file);
+        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        screen.Settle();
+        checkRows(*popup, "File");
+
+        // The preset name's own menu.
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        const PointT<double> origin = box->GetOriginInRootWindow();
+        p.ClickAt(static_cast<int32_t>(origin.x + 10), static_cast<int32_t>(origin.y + box->GetSize().y / 2),
+                  SDL_BUTTON_RIGHT);
+        RCPtr<LPopupMenu> menu;
+        ASSERT_TRUE(p.Until([&] {
+            menu = RCPtr<LPopupMenu>::DynamicCast(box->FindChild(WString(u"contextMenu")));
+            return menu && menu->IsShowing(true);
+        }));
+        screen.Settle();
+        checkRows(*menu, "context menu");
+    });
+}
