@@ -435,3 +435,37 @@ TEST_F(WorkflowMenus, EveryMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
         checkRows(*menu, "context menu");
     });
 }
+
+TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const RCPtr<LComboMenu> file = Title(p, u"File");
+        const RCPtr<LComboMenu> help = Title(p, u"Help");
+        ASSERT_TRUE(file && help);
+        // The left edge of a title, half-way down, and a point inside it clear of its text.
+        const auto edge = [&](LComboMenu& title) {
+            const PointT<double> o = title.GetOriginInRootWindow();
+            const std::vector<uint32_t> px =
+                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + title.GetSize().y / 2), 1, 1});
+            return px.empty() ? 0u : px[0] & 0xFFFFFFu;
+        };
+        p.Activate();
+        screen.MoveTo(600, 700);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(file); }));
+        screen.Settle();
+        EXPECT_EQ(edge(*file), 0x3FA9F5u) << "the focused File title shows no ring";
+        EXPECT_NE(edge(*help), 0x3FA9F5u);
+
+        // Tab moves the focus, and the ring with it.
+        p.Key(SDLK_TAB);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(help); }));
+        screen.Settle();
+        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "the focused Help title shows no ring";
+        EXPECT_NE(edge(*file), 0x3FA9F5u) << "the ring stays on File";
+        // Under the pointer the ring stays.
+        const PointT<double> o = help->GetOriginInRootWindow();
+        screen.MoveTo(static_cast<int32_t>(o.x + help->GetSize().x / 2), static_cast<int32_t>(o.y + 4));
+        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "hover hides the ring";
+    });
+}
