@@ -101,3 +101,33 @@ TEST_F(ListBoxInput, DropDownModeSelectsOnHoverSilentlyAndHidesOnRelease)
     EXPECT_EQ(list->GetCaretIndex(), 5);
     EXPECT_FALSE(list->IsShowing(false)) << "activation hides a drop-down list";
 }
+
+TEST_F(ListBoxInput, TheCaretOnASelectedRowIsMarkedWhileTheListHasTheFocus)
+{
+    RCPtr<LListBox> list = MakeList(u"shortList");
+    RCPtr<LListBox> other = MakeList(u"listBox");
+    ASSERT_TRUE(list && other);
+    root->SetFocusControl(RCPtr<LControl>(list.Get()));
+    Key(SDLK_DOWN);
+    Key(SDLK_DOWN);
+    ASSERT_EQ(list->GetCaretIndex(), 1);
+    ASSERT_TRUE(list->IsItemSelected(1));
+    RunIdle();
+    const auto edgeAndFace = [&](int32_t item) {
+        const RCPtr<LListBoxItem> row = list->GetRowAt(list->GetRowOfItem(item));
+        const int32_t x = static_cast<int32_t>(row->GetOriginInRootWindow().x);
+        const int32_t y = RowCentre(*list, item).y;
+        return std::make_pair(Pixel(x + 1, y), Pixel(x + 6, y));
+    };
+    const auto [edge, face] = edgeAndFace(1);
+    EXPECT_NE(edge, face) << "the caret's row shows no mark";
+
+    // The mark follows the caret and leaves with the focus, by the normal repaint.
+    Key(SDLK_UP);
+    RunIdle();
+    EXPECT_EQ(edgeAndFace(1).first, edgeAndFace(1).second) << "the old row keeps the mark";
+    EXPECT_NE(edgeAndFace(0).first, edgeAndFace(0).second);
+    other->SetFocus(true);
+    RunIdle();
+    EXPECT_EQ(edgeAndFace(0).first, edgeAndFace(0).second) << "the mark stays without the focus";
+}

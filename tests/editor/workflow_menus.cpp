@@ -370,3 +370,84 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             << "the focus did not come back to the preset name";
     });
 }
+
+TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        // On screen: the widest run of blank columns between a row's first and last ink.
+        const auto widestGap = [&](LPopupMenu& popup, int32_t item) {
+            const RectT<int32_t> row = RowInWindow(popup, item);
+            const std::vector<uint32_t> px = screen.Pixels(row);
+            if (px.empty())
+                return -1;
+            int32_t first = -1, last = -1, gap = 0, run = 0;
+            for (int32_t x = 0; x < row.width; ++x) {
+                bool ink = false;
+                for (int32_t y = 0; y < row.height && !ink; ++y)
+                    ink = px[static_cast<size_t>(y * row.width + x)] != px[0];
+                if (!ink) {
+                    ++run;
+                    continue;
+                }
+                if (first >= 0)
+                    gap = std::max(gap, run);
+                first = first < 0 ? x : first;
+                last = x;
+                run = 0;
+            }
+            return last > first ? gap : -1;
+        };
+        const RCPtr<LComboMenu> file = Title(p, u"File");
+        ASSERT_TRUE(file);
+        p.Click(*file);
+        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        screen.Settle();
+        int32_t withShortcut = 0;
+        for (int32_t i = 0; i < popup->GetItemCount(); ++i) {
+            const RCPtr<LMenuItemDescriptor> item = popup->GetMenu()->GetItem(static_cast<uint32_t>(i));
+            if (!item || item->hotKeyText.IsEmpty())
+                continue;
+            ++withShortcut;
+            // Blanks inside a label or a shortcut are narrower than this.
+            EXPECT_GE(widestGap(*popup, i), 8) << "\"" << item->label.ToNarrow().GetString() << "\" runs into \""
+                                               << item->hotKeyText.ToNarrow().GetString() << "\"";
+        }
+        EXPECT_GT(withShortcut, 0);
+    });
+}
+
+TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const RCPtr<LComboMenu> file = Title(p, u"File");
+        const RCPtr<LComboMenu> help = Title(p, u"Help");
+        ASSERT_TRUE(file && help);
+        // The left edge of a title, half-way down, and a point inside it clear of its text.
+        const auto edge = [&](LComboMenu& title) {
+            const PointT<double> o = title.GetOriginInRootWindow();
+            const std::vector<uint32_t> px =
+                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + title.GetSize().y / 2), 1, 1});
+            return px.empty() ? 0u : px[0] & 0xFFFFFFu;
+        };
+        p.Activate();
+        screen.MoveTo(600, 700);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(file); }));
+        screen.Settle();
+        EXPECT_EQ(edge(*file), 0x3FA9F5u) << "the focused File title shows no ring";
+        EXPECT_NE(edge(*help), 0x3FA9F5u);
+
+        // Tab moves the focus, and the ring with it.
+        p.Key(SDLK_TAB);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(help); }));
+        screen.Settle();
+        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "the focused Help title shows no ring";
+        EXPECT_NE(edge(*file), 0x3FA9F5u) << "the ring stays on File";
+        // Under the pointer the ring stays.
+        const PointT<double> o = help->GetOriginInRootWindow();
+        screen.MoveTo(static_cast<int32_t>(o.x + help->GetSize().x / 2), static_cast<int32_t>(o.y + 4));
+        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "hover hides the ring";
+    });
+}

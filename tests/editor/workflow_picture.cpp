@@ -404,18 +404,17 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
         EXPECT_EQ(Pixel(p, {static_cast<int32_t>(box2.x + size.x) - 34, middle}),
                   color2->GetListBox()->GetItemSwatches().at(6) & 0xFFFFFFu)
             << "the box still shows the old colour's swatch";
-        // Every box shows the swatch of the name it shows.
+        // Every box that names a colour shows its swatch (the pattern's colour 3 lies outside the list).
         for (const char16_t* name : {u"color3", u"color4"}) {
             const RCPtr<LComboBox> box3 = FindComboBoxChild(RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(tabs))
                                                                 ->GetPageForTab(WString(u"colorPage"))
                                                                 ->FindChild(WString(name)));
             ASSERT_TRUE(box3);
             const RCPtr<LListBox> items = box3->GetListBox();
-            int32_t named = -1;
-            for (int32_t i = 0; i < items->GetItemCount() && named < 0; ++i)
-                if (items->GetItemText(i) == box3->GetText())
-                    named = i;
-            ASSERT_GT(named, 0) << Narrow(box3->GetText());
+            const int32_t named = box3->GetSelectedIndex();
+            if (named < 0)
+                continue;
+            EXPECT_EQ(Narrow(items->GetItemText(named)), Narrow(box3->GetText()));
             const PointT<double> at3 = box3->GetOriginInRootWindow();
             EXPECT_EQ(Pixel(p, {static_cast<int32_t>(at3.x + size.x) - 34, middle}),
                       items->GetItemSwatches().at(static_cast<size_t>(named)) & 0xFFFFFFu)
@@ -438,6 +437,41 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
                 << "item " << item;
             EXPECT_NE(swatch, Pixel(p, {static_cast<int32_t>(at.x) + 4, static_cast<int32_t>(at.y) + 4}))
                 << "item " << item << " shows no swatch";
+        }
+    });
+}
+
+TEST_F(PictureWorkflow, APadColourOutsideTheListLeavesItsBoxEmptyNotTheColourBefore)
+{
+    // Pad 1 with four colours the list has, then a preset whose colours 3 and 4 lie past its end.
+    PutInSlot({{IDevice::kPadsOffset, 1, {10, 6, 2, 13}}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
+        const RCPtr<LControl> tabs = p.padEdit->FindChild(WString(u"viewTabControl"));
+        ASSERT_TRUE(tabs);
+        p.Click(*Path(tabs, {u"buttonHolder", u"colorPage"}));
+        const RCPtr<LControl> page =
+            RCPtr<LTabControl>::DynamicCast(ConstRCPtr<LControl>(tabs))->GetPageForTab(WString(u"colorPage"));
+        const RCPtr<LComboBox> color3 = FindComboBoxChild(page->FindChild(WString(u"color3")));
+        const RCPtr<LComboBox> color4 = FindComboBoxChild(page->FindChild(WString(u"color4")));
+        ASSERT_TRUE(color3 && color4);
+        ASSERT_TRUE(p.Until([&] { return color3->IsShowing(false) && color4->GetSelectedIndex() == 13; }));
+        ASSERT_FALSE(color3->GetText().IsEmpty());
+        const int32_t colours = color3->GetItemCount();
+
+        PutInSlot({{IDevice::kPadsOffset, 1, {10, 6, static_cast<uint8_t>(colours), 0x7F}}});
+        ASSERT_TRUE(Retrieve(p));
+        ASSERT_TRUE(p.Until([&] { return color3->GetSelectedIndex() < 0 && color4->GetSelectedIndex() < 0; }));
+        Idle(p, 60);
+        for (const RCPtr<LComboBox>& box : {color3, color4}) {
+            EXPECT_EQ(Narrow(box->GetText()), "") << "the box names a colour the pad does not have";
+            // No swatch either: the face shows where the swatch would be.
+            const PointT<double> at = box->GetOriginInRootWindow();
+            const int32_t middle = static_cast<int32_t>(at.y + box->GetSize().y / 2);
+            EXPECT_EQ(Pixel(p, {static_cast<int32_t>(at.x + box->GetSize().x) - 34, middle}),
+                      Pixel(p, {static_cast<int32_t>(at.x) + 6, middle}));
         }
     });
 }

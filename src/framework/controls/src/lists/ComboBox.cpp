@@ -115,16 +115,20 @@ KXRESULT LComboBox::SetText(const WString& text)
         return S_FALSE;
     if (m_listBox && !m_listBox->GetItemSwatches().empty())
         Invalidate(RectT<double>{0, 0, GetSize().x, GetSize().y}, true);
-    int32_t match = -1;
-    if (m_listBox) {
-        for (int32_t i = m_listBox->GetItemCount() - 1; i >= 0 && match < 0; --i) {
-            const WString item = m_listBox->GetItemText(i);
-            if (m_caseSensitive ? item == text : TextCompareNoCase(item.GetString(), text.GetString()) == 0)
-                match = i;
-        }
-    }
-    SetSelectedIndex(match);
+    SetSelectedIndex(FindItemNamed(text));
     return S_OK;
+}
+
+int32_t LComboBox::FindItemNamed(const WString& text)
+{
+    if (!m_listBox)
+        return -1;
+    for (int32_t i = m_listBox->GetItemCount() - 1; i >= 0; --i) {
+        const WString item = m_listBox->GetItemText(i);
+        if (m_caseSensitive ? item == text : TextCompareNoCase(item.GetString(), text.GetString()) == 0)
+            return i;
+    }
+    return -1;
 }
 
 int32_t LComboBox::SetSelectedIndex(int32_t index)
@@ -138,9 +142,15 @@ int32_t LComboBox::SetSelectedIndex(int32_t index)
     const RCPtr<LListBox> list = m_listBox;
     const int32_t r = index >= 0 ? list->SelectRange(index, index, true) : -1;
     if (r < 0) {
-        // None, or past the end: nothing is current and the list shows no selection.
+        // None, or past the end: nothing is current and the list shows no selection. A name left
+        // from an item would show a value the box does not hold; typed text stays.
         m_currentIndex = -1;
         list->ClearSelection();
+        if (!GetText().IsEmpty() && FindItemNamed(GetText()) >= 0) {
+            ApplyText(WString(), true);
+            if (m_textBox)
+                RCPtr<LControl>(m_textBox)->SetText(WString());
+        }
     } else {
         m_currentIndex = r;
         const WString text = list->GetItemText(r);

@@ -1,7 +1,9 @@
-// Colour swatches beside the items of a list box and beside a combo box's chosen item.
+// Colour swatches beside the items of a list box and beside a combo box's chosen item, and the
+// caret mark on a selected row.
 #include "kx/Renderer.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/ListBox.h"
+#include "kx/ui/Look.h"
 
 #include <cmath>
 #include <utility>
@@ -40,7 +42,10 @@ KXRESULT LListBoxItem::PaintAfterChildren(const RCPtr<LRenderer>& renderer)
 {
     LControl::PaintAfterChildren(renderer);
     auto* list = dynamic_cast<LListBox*>(GetParent().Get());
-    if (!renderer || !list || list->GetItemSwatches().empty() || IsBlank())
+    if (!renderer || !list || IsBlank())
+        return S_OK;
+    DrawCaretMark(renderer, *list);
+    if (list->GetItemSwatches().empty())
         return S_OK;
     for (int32_t r = 0; r < list->GetRowCount(); ++r) {
         if (list->GetRowAt(r).Get() != this)
@@ -52,6 +57,26 @@ KXRESULT LListBoxItem::PaintAfterChildren(const RCPtr<LRenderer>& renderer)
         break;
     }
     return S_OK;
+}
+
+void LListBoxItem::DrawCaretMark(const RCPtr<LRenderer>& renderer, LListBox& list)
+{
+    // A selected row shows the caret of a focused list as a ring in its text colour; in a
+    // drop-down list the caret follows the pointer and the row's highlight shows it.
+    if (list.IsDropDownMode() || !(list.GetConditionFlags() & Condition::kHasFocus) || GetNormalizedValue() < 0.5)
+        return;
+    const int32_t item = list.GetCaretIndex();
+    if (item < 0 || list.GetItemOfRowControl(this) != item)
+        return;
+    const LLook* look = dynamic_cast<const LLook*>(GetLookAt(GetFirstVisibleLook()).Get());
+    const ConstRCPtr<LVisualPart> part = look ? look->GetTextForegroundPart() : ConstRCPtr<LVisualPart>();
+    if (!part || !part->GetColorizer())
+        return;
+    const PointT<double> size = GetSize();
+    const RectT<int32_t> ring{1, 1, static_cast<int32_t>(std::floor(size.x)) - 2,
+                              static_cast<int32_t>(std::floor(size.y)) - 2};
+    if (ring.width > 0 && ring.height > 0)
+        renderer->DrawRect(ring, part->GetColorizer()->GetColor(), 2.0f);
 }
 
 void LComboBox::SetItemSwatches(std::vector<uint32_t> argb)

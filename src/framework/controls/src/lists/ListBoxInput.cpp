@@ -246,6 +246,10 @@ void LListBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     const uint32_t changed = param->GetPreviousMask() ^ param->GetCurrentMask();
     if (!(changed & (Condition::kEnabled | Condition::kHasFocus)))
         return;
+    // The caret's row shows its mark only while the list has the focus.
+    if (changed & Condition::kHasFocus)
+        if (const RCPtr<LListBoxItem> row = GetRowAt(GetRowOfItem(m_caret)))
+            row->Invalidate(RectT<double>{0.0, 0.0, row->GetSize().x, row->GetSize().y}, true);
     const uint32_t mask = param->GetCurrentMask();
     int32_t look = !(mask & Condition::kEnabled) ? 1 : (mask & Condition::kHasFocus) ? 2 : 0;
     if (static_cast<uint32_t>(look) >= GetLookCount())

@@ -83,10 +83,16 @@ bool LComboMenu::IsDropDownShowing()
 
 void LComboMenu::ShowStateLook()
 {
-    if (IsDropDownShowing())
+    if (IsDropDownShowing()) {
         ShowLook(ComboMenuLook::kOpen, true);
+        return;
+    }
+    const bool hover = (GetConditionFlags() & Condition::kHover) != 0;
+    if ((GetConditionFlags() & Condition::kHasFocus) &&
+        GetLookCount() > static_cast<uint32_t>(ComboMenuLook::kHoverFocused))
+        ShowLook(hover ? ComboMenuLook::kHoverFocused : ComboMenuLook::kNormalFocused, true);
     else
-        ShowLook((GetConditionFlags() & Condition::kHover) ? ComboMenuLook::kHover : ComboMenuLook::kNormal, true);
+        ShowLook(hover ? ComboMenuLook::kHover : ComboMenuLook::kNormal, true);
 }
 
 KXRESULT LComboMenu::ShowDropDown(bool show)
@@ -186,7 +192,7 @@ KXRESULT LComboMenu::OnPopupItemActivated(const RCPtr<LNotificationDistributor>&
     const RCPtr<LComboMenu> self(this);
     if (const RCPtr<LPopupMenu> popup = GetPopupMenu())
         popup->SetVisible(false);
-    ShowLook((GetConditionFlags() & Condition::kHover) ? ComboMenuLook::kHover : ComboMenuLook::kNormal, true);
+    ShowStateLook();
     return S_FALSE;
 }
 

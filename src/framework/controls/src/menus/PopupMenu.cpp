@@ -226,6 +226,9 @@ KXRESULT LPopupMenu::RebuildRows()
     const RCPtr<LPopupMenu> self(this);
     const int32_t count = static_cast<int32_t>(m_menu->GetItemCount());
     SetItemCount(count);
+    // The widths are measured on a row: a hidden popup has none yet, so one is made now.
+    if (GetRowCount() == 0 && count > 0)
+        AddRowControl();
     const int32_t lastRow = GetRowCount() - 1;
     if (const RCPtr<LListBoxItem> row = GetRowAt(lastRow)) {
         if (m_extraWidth < 0)

@@ -87,6 +87,8 @@ private:
     void PlaceList();
     // Selects the first item whose text equals the label, else item 0, and scrolls it into view.
     void SelectLabelItem();
+    // The last item whose text equals text (case as the box compares), else -1.
+    int32_t FindItemNamed(const WString& text);
     void Send(const char16_t* id, const ConstRCPtr<LRefCountedObject>& param);
 
     RCPtr<LNotificationHandler<LComboBox>> m_comboHandler;

@@ -15,6 +15,9 @@ inline constexpr int32_t kNormal = 0;
 inline constexpr int32_t kHover = 1;
 inline constexpr int32_t kOpen = 2;
 inline constexpr int32_t kDisabled = 3;
+// Normal and hover while the title has the focus, when the skin's list has them.
+inline constexpr int32_t kNormalFocused = 4;
+inline constexpr int32_t kHoverFocused = 5;
 } // namespace ComboMenuLook
 
 class LComboMenu : public LDropDownControl {
@@ -47,7 +50,7 @@ private:
     // Only the popup's own activations (they carry the menu and item) close it; the list box's
     // plain one that follows also comes after an item opened a sub-menu.
     KXRESULT OnPopupItemActivated(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
-    // Open, else hover, else normal.
+    // Open, else hover, else normal; hover and normal in their focused form while focused.
     void ShowStateLook();
 
     RCPtr<LNotificationHandler<LComboMenu>> m_handler;

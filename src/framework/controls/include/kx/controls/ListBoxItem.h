@@ -7,6 +7,8 @@
 
 namespace KX {
 
+class LListBox;
+
 // What a notification handler of the list controls answers: 1, the notification is used and the
 // handler chain stops.
 inline constexpr KXRESULT kConsumed = 1;
@@ -53,13 +55,15 @@ public:
     bool IsDropDownMode() const noexcept { return m_dropDownMode != 0; }
     void SetDropDownMode(bool on) noexcept { m_dropDownMode = on ? 1 : 0; }
 
-    // The colour swatch of the item the row shows, when its list has swatches.
+    // The colour swatch of the item the row shows, when its list has swatches, and the caret mark.
     KXRESULT PaintAfterChildren(const RCPtr<LRenderer>& renderer) override;
 
 protected:
     ~LListBoxItem() override;
 
 private:
+    void DrawCaretMark(const RCPtr<LRenderer>& renderer, LListBox& list);
+
     uint8_t m_alternate = 0;
     uint8_t m_dropDownMode = 0;
     uint8_t m_blank = 0;
