@@ -140,6 +140,47 @@ TEST_F(ListBoxScroll, RowsTurnedByScrollingStayInOrderOnScreen)
     expectRowsContiguous("three rows up");
 }
 
+TEST_F(ListBoxScroll, WheelNotchesRepaintWhatFullPaintsShowAndTheMovedPartsAnswerClicks)
+{
+    RCPtr<LListBox> list = MakeLongList();
+    ASSERT_TRUE(list);
+    RunIdle();
+    const RCPtr<LScrollbar> bar = list->GetVerticalBar();
+    ASSERT_TRUE(bar);
+    const RCPtr<LControl> inc = bar->FindChild(WString(u"inc"));
+    ASSERT_TRUE(inc);
+    const PointT<double> barAt = bar->GetOriginInRootWindow();
+    const PointT<double> origin = list->GetOriginInRootWindow();
+    const int32_t w = static_cast<int32_t>(list->GetSize().x), h = static_cast<int32_t>(list->GetSize().y);
+    auto pixels = [&] {
+        std::vector<uint32_t> out;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                out.push_back(Pixel(static_cast<int32_t>(origin.x) + x, static_cast<int32_t>(origin.y) + y));
+        return out;
+    };
+    const PointT<int32_t> centre = CentreOf(*list);
+    for (int notch = 0; notch < 3; ++notch)
+        Wheel(centre.x, centre.y, -1.0f);
+    Wheel(centre.x, centre.y, 1.0f);
+    ASSERT_EQ(list->GetFirstShownItem(), 2);
+    const std::vector<uint32_t> painted = pixels();
+    Paint();
+    EXPECT_TRUE(painted == pixels()) << "what the scrolls repainted differs from a full paint";
+    EXPECT_EQ(bar->GetOriginInRootWindow().x, barAt.x) << "the bar stays in view";
+    EXPECT_EQ(bar->GetOriginInRootWindow().y, barAt.y);
+
+    // The top row came round from the bottom: it shows item 2 and takes its clicks.
+    EXPECT_EQ(RowText(*list, 0), "Item 2");
+    EXPECT_DOUBLE_EQ(list->GetItemRowRect(2).y, 0.0);
+    const PointT<int32_t> top = RowCentre(*list, 2);
+    Click(top.x, top.y);
+    EXPECT_EQ(list->GetCaretIndex(), 2);
+    EXPECT_TRUE(list->GetRowAt(0)->GetNormalizedValue() >= 0.5);
+    ClickOn(*inc);
+    EXPECT_EQ(list->GetFirstShownItem(), 3) << "the shifted bar's button answers where it is drawn";
+}
+
 TEST_F(ListBoxScroll, RowsBelowTheItemsAreEmptyAndDisabled)
 {
     RCPtr<LListBox> list = MakeList(u"shortList");

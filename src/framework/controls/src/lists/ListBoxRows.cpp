@@ -204,18 +204,23 @@ void LListBox::SetVisible(bool visible)
     RelayoutRows();
 }
 
-RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)
+LListBoxItem* LListBox::RowAt(int32_t row)
 {
     if (row < 0 || row >= GetRowCount())
-        return {};
+        return nullptr;
     const RowEntry& entry = m_rows[static_cast<size_t>(row)];
     ChildControlList& children = GetChildren();
     if (!entry.item || entry.child < 0 || static_cast<uint32_t>(entry.child) >= children.GetCount())
-        return {};
+        return nullptr;
     // Only while the row is still that child.
     if (children.GetAt(static_cast<uint32_t>(entry.child), kOrderInsertion).Get() != static_cast<LControl*>(entry.item))
-        return {};
-    return RCPtr<LListBoxItem>(entry.item);
+        return nullptr;
+    return entry.item;
+}
+
+RCPtr<LListBoxItem> LListBox::GetRowAt(int32_t row)
+{
+    return RCPtr<LListBoxItem>(RowAt(row));
 }
 
 int32_t LListBox::GetItemOfRowControl(const LControl* row)

@@ -11,13 +11,17 @@ namespace KX {
 
 void LListBox::PlaceRow(LLayoutDescriptor& layout, int32_t row)
 {
+    PlaceRowBelow(layout, row > 0 ? RowAt(row - 1) : nullptr);
+}
+
+void LListBox::PlaceRowBelow(LLayoutDescriptor& layout, const LControl* previous)
+{
     // Rows stay in view while the content scrolls (docked): the first at the client top, each
     // other one directly below the row before it. Scrolling rewrites what they show.
     AxisPlacement& y = layout.Position(1);
     y.anchor = 0.0f;
     y.absolute = 0.0;
     y.docked = 1;
-    const RCPtr<LListBoxItem> previous = row > 0 ? GetRowAt(row - 1) : RCPtr<LListBoxItem>();
     if (!previous) {
         y.kind = kPositionToClient;
         y.controlName = WString();
@@ -34,7 +38,7 @@ bool LListBox::IsRowInPlace(const LControl* row)
     if (!m_rowsInPlace)
         return false;
     for (int32_t r = m_wrappedFrom; r < m_wrappedTo; ++r)
-        if (GetRowAt(r).Get() == row)
+        if (RowAt(r) == row)
             return false;
     return true;
 }
@@ -69,15 +73,26 @@ int32_t LListBox::RotateRowsTo(int32_t first)
     else
         std::rotate(m_rows.begin(), m_rows.end() + shift, m_rows.end());
     m_firstShown = first;
-    for (int32_t r = 0; r < rows; ++r)
-        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
-            if (row->GetLayout())
-                PlaceRow(*row->GetLayout(), r);
-    const int32_t from = shift > 0 ? rows - shift : 0;
-    const int32_t to = shift > 0 ? rows : -shift;
-    for (int32_t r = from; r < to; ++r)
-        UpdateRow(first + r);
+    const LControl* previous = nullptr;
+    for (int32_t r = 0; r < rows; ++r) {
+        LListBoxItem* row = RowAt(r);
+        if (row && row->GetLayout())
+            PlaceRowBelow(*row->GetLayout(), previous);
+        previous = row;
+    }
+    m_wrappedFrom = shift > 0 ? rows - shift : 0;
+    m_wrappedTo = shift > 0 ? rows : -shift;
+    m_wrappedUnwritten = true;
     return shift;
+}
+
+void LListBox::RewriteWrappedRows()
+{
+    if (!m_wrappedUnwritten)
+        return;
+    m_wrappedUnwritten = false;
+    for (int32_t r = m_wrappedFrom; r < m_wrappedTo; ++r)
+        UpdateRow(m_firstShown + r);
 }
 
 const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
@@ -92,16 +107,19 @@ const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
     const int32_t rows = GetRowCount();
     bool uniform = true;
     for (int32_t r = 0; r < rows && uniform; ++r)
-        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
+        if (const LListBoxItem* row = RowAt(r))
             uniform = row->GetSize().y == static_cast<double>(m_rowHeight);
     // A move by whole rows of one height leaves every row that kept its item where it is: only the
     // rows that wrapped round are placed while the base moves the docked children.
     m_rowsInPlace = shift != 0 && uniform && newY - oldY == static_cast<double>(shift) * m_rowHeight;
-    m_wrappedFrom = shift > 0 ? rows - shift : 0;
-    m_wrappedTo = shift > 0 ? rows : -shift;
-    // Rows are counted only once all stand where they belong.
+    // Rows are counted only once all stand where they belong. With the rows in place the bars
+    // and the corner shift with the offset, and only the rows that name a moved one are laid out.
     m_deferFill = true;
+    SetScrollShiftsNamedChildren(m_rowsInPlace);
     const PointT<double>& result = LScrollView::SetScrollOffset(offset);
+    SetScrollShiftsNamedChildren(false);
+    // Written while the scroll ran (its repaint covers them), or now when it did not get there.
+    RewriteWrappedRows();
     m_rowsInPlace = false;
     m_deferFill = false;
     return result;
@@ -113,6 +131,7 @@ void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> n
     // placed again, in row order, before the rows are counted or filled.
     // A single row that wrapped round hangs from the client top or from a row that stayed: the
     // base has placed it for good.
+    RewriteWrappedRows();
     const int32_t from = m_rowsInPlace ? m_wrappedFrom : 0;
     const int32_t to = m_rowsInPlace ? m_wrappedTo : GetRowCount();
     for (int32_t r = from; r < to; ++r)

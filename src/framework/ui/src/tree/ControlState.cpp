@@ -13,6 +13,11 @@ KXRESULT LControl::Invalidate(const RectT<double>& rect, bool clip)
     // What InvalidateFromChild refuses first, before the walk to the root for the origin.
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
         return S_FALSE;
+    if (clip && m_layout->clipToParent && m_parent && m_parent->m_scrollRepaintPending) {
+        RectT<double> own = rect;
+        if (IntersectRects(own, GetParentRectLocal(), own) && LeftToScrollingParent(own))
+            return S_OK;
+    }
     const PointT<double> origin = GetOriginInRootWindow();
     return InvalidateFromChild(RectT<double>{rect.x + origin.x, rect.y + origin.y, rect.width, rect.height}, clip,
                                rect);
@@ -25,6 +30,8 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
     if (clip && m_layout->clipToParent) {
         if (!IntersectRects(own, GetParentRectLocal(), own))
             return S_FALSE;
+        if (LeftToScrollingParent(own))
+            return S_OK;
     }
     // A control that does not clip to its parent draws beyond it, and so beyond its ancestors:
     // they clip no more.
@@ -49,6 +56,20 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
     m_ownerWindow->InvalidateRect(RectT<int32_t>{r.x, r.y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),
                                                  static_cast<int32_t>(std::min<int64_t>(bottom, INT32_MAX))});
     return S_OK;
+}
+
+bool LControl::LeftToScrollingParent(const RectT<double>& own) const
+{
+    const LControl* parent = m_parent.Get();
+    if (!parent || !parent->m_scrollRepaintPending)
+        return false;
+    // In whole pixels the part rounds inside the parent's own rectangle.
+    auto whole = [](double v) { return v == std::trunc(v); };
+    const PointT<double> look = parent->LookOrigin();
+    const double x = own.x + m_position.x - parent->m_scroll.x + look.x;
+    const double y = own.y + m_position.y - parent->m_scroll.y + look.y;
+    return whole(x) && whole(y) && whole(own.width) && whole(own.height) && whole(parent->m_size.x) &&
+           whole(parent->m_size.y);
 }
 
 void LControl::InvalidateBoundsChange(PointT<double>, PointT<double>) {}
@@ -105,7 +126,7 @@ bool LControl::ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> ne
     // Only a move inside the parent, which repaints itself whole after the scroll; a control
     // drawn outside it, or one holding the focus at no size, takes the full pass.
     const RCPtr<LControl> parent = m_parent;
-    if (!parent || !parent->m_scrolling[0] || parent->m_scrolling[1] != 2 || !m_layout || !m_layout->clipToParent ||
+    if (!parent || !parent->m_scrolling[0] || parent->m_scrolling[1] < 2 || !m_layout || !m_layout->clipToParent ||
         m_unclippedCount > 0 || !(newOffset.x == parent->m_scroll.x && newOffset.y == parent->m_scroll.y) ||
         parent->m_childMovedAtSerial == parent->m_scrollSerial ||
         ((m_hasFocus || m_containsFocus) && !(m_size.x > 0.0 && m_size.y > 0.0)))
@@ -172,15 +193,17 @@ void LControl::RelayoutAfterShifts()
         if (c->m_shiftedAtSerial == serial || c->m_movedAtSerial == serial)
             moved.push_back(c);
     }
-    if (!shifted)
+    if (!shifted && m_scrolling[1] != 3)
         return;
-    auto same = [](const WString& a, const WString& b) { return a.GetLength() == b.GetLength() && a == b; };
-    auto names = [&](const AxisPlacement& p, const SizeSpec& s) {
+    auto named = [&](const WString& name) {
         for (const LControl* m : moved)
-            if ((p.kind == kPositionToControl && same(m->m_name, p.controlName)) ||
-                (s.kind == kSizeToControl && same(m->m_name, s.controlName)))
+            if (m->m_name == name)
                 return true;
         return false;
+    };
+    auto names = [&](const AxisPlacement& p, const SizeSpec& s) {
+        return (p.kind == kPositionToControl && named(p.controlName)) ||
+               (s.kind == kSizeToControl && named(s.controlName));
     };
     // In child order, as the moves' passes went: one moved here counts for those after it.
     for (uint32_t i = 0; i < count && i < m_children.GetCount(); ++i) {

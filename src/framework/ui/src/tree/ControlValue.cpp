@@ -162,19 +162,21 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     }
     RCPtr<LControl> self(this);
     InvalidateUnclippedDescendants(*this);
+    m_scrollRepaintPending = 1;
     const PointT<double> old = m_scroll;
     m_scroll = offset;
     ++m_scrollSerial;
     // The children follow the offset: shifted (2) only while none is placed or sized against
-    // another control, as then laying each out again in turn gives the same places.
-    m_scrolling[1] = ChildrenNameControls(m_children) ? 1 : 2;
+    // another control, as then laying each out again in turn gives the same places, or where the
+    // control keeps its children's places itself (3).
+    m_scrolling[1] = m_scrollShiftsNamed ? 3 : ChildrenNameControls(m_children) ? 1 : 2;
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
         RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
     RelayoutAfterShifts();
     m_scrolling[1] = 0;
-    Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     InvalidateBoundsChange(old, offset);
-    // Once more: the moves made since cut the region into pieces, each painted on its own.
+    // Once, after all moves: what the children invalidated inside it was left to this.
+    m_scrollRepaintPending = 0;
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
     RCPtr<LNotification> n;
     LNotification::Create(n, NID_SCROLL_OFFSET_CHANGE, ConstRCPtr<LRefCountedObject>());
@@ -225,7 +227,9 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         bool followLater = true;
         if (parent->m_scrolling[0])
             parent->m_childMovedAtSerial = m_movedAtSerial = parent->m_scrollSerial;
-        if (parent->m_scrolling[1]) {
+        if (parent->m_scrolling[1] == 3) {
+            followLater = false;
+        } else if (parent->m_scrolling[1]) {
             for (uint32_t i = 0; i < parent->m_children.GetCount() && followLater; ++i)
                 followLater = parent->m_children.GetAt(i, kOrderInsertion)->m_shiftedAtSerial != parent->m_scrollSerial;
         }

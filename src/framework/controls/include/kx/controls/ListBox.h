@@ -187,10 +187,16 @@ protected:
     void SyncFirstShownToOffset(double offset);
     int32_t FirstShownForOffset(double offset) const;
     // Turns the row order so that first becomes the first shown item; the rows turned (negative:
-    // towards the end), 0 when the rows were left as they were.
+    // towards the end), 0 when the rows were left as they were. The rows that wrapped round are
+    // written by RewriteWrappedRows.
     int32_t RotateRowsTo(int32_t first);
+    void RewriteWrappedRows();
     // A row's vertical placement at a row position (below the row before it).
     void PlaceRow(LLayoutDescriptor& layout, int32_t row);
+    // The same below previous (null: at the client top).
+    static void PlaceRowBelow(LLayoutDescriptor& layout, const LControl* previous);
+    // GetRowAt without taking a reference.
+    LListBoxItem* RowAt(int32_t row);
 
     RCPtr<LNotificationHandler<LListBox>> m_listHandler;
     int32_t m_anchor = -1;
@@ -227,6 +233,7 @@ private:
     bool m_placingRows = false;
     int32_t m_wrappedFrom = 0;
     int32_t m_wrappedTo = 0;
+    bool m_wrappedUnwritten = false;
     std::vector<LListItemRecord> m_items;
 };
 

@@ -407,6 +407,11 @@ public:
 protected:
     ~LControl() override;
 
+    // For a parent that keeps its children's places itself (the list box's rows): while set, a
+    // scroll shifts docked children even where siblings are named, a child moved by it lays out
+    // none of the siblings after it, and those naming a moved child are laid out once all moved.
+    void SetScrollShiftsNamedChildren(bool on) noexcept { m_scrollShiftsNamed = on ? 1 : 0; }
+
 private:
     friend class LChildControlList;
     struct DragMove;
@@ -433,6 +438,9 @@ private:
     bool ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> newOffset);
     // Whether the siblings the layout names on axis give the same reference after the shift.
     bool NamedSiblingsAllowShift(int32_t axis) const;
+    // Whether own (this control's coordinates, within the parent) is left to a scrolling parent
+    // that invalidates itself whole before the scroll ends; only whole pixels are.
+    bool LeftToScrollingParent(const RectT<double>& own) const;
     // After children were shifted by a scroll: lays out again those that name a child moved by it
     // and docked ones with named limits, as the moves' own passes over the siblings would have.
     void RelayoutAfterShifts();
@@ -510,7 +518,13 @@ private:
     RCPtr<LMenuItemUpdater> m_menuItemUpdater;
     ChildControlList m_children{this};
     RectT<double> m_trackedBounds;
+    // [0] while the offset changes; [1] how the children follow: 1 laid out, 2 shifted where
+    // that gives the same places, 3 shifted with names and no sibling passes (see above).
     uint8_t m_scrolling[2] = {};
+    uint8_t m_scrollShiftsNamed = 0;
+    // Set while a scroll has yet to invalidate the whole control: its children's invalidations
+    // inside it wait for that.
+    uint8_t m_scrollRepaintPending = 0;
     // Counts this control's scroll changes; a docked child notes the count of the one it moved
     // with, and a child moved through SetBounds during one marks it here (children after it were
     // laid out by that move already).
