@@ -184,6 +184,37 @@ TEST(LookDrawing, PartsClientAreaAndImageLandInTheirRectangles)
     EXPECT_FALSE(look->GetImagePart());
 }
 
+// Edge parts placed once (a hit test, a paint) must not stay where that size put them.
+TEST(LookDrawing, EdgePartsFollowEverySizeAfterBeingPlaced)
+{
+    const RCPtr<LLookDescriptor> description = NewLook();
+    SetClient(*description, FlatPart(kBlue, 1, 1), 0, 0, 0, 0);
+    DockSpec right = Edges(DockSpec::kTop | DockSpec::kRight | DockSpec::kBottom, 0, 0, 0, 0);
+    right.hasWidth = true;
+    right.width = 3;
+    AddNonClient(*description, FlatPart(kRed, 1, 1), right);
+    const RCPtr<LLook> look = LLook::Create(description, false);
+    look->SetSize(20, 10);
+    EXPECT_EQ(Hex(look->GetColorAtPoint(18, 5)), Hex(kRed));
+
+    look->SetSize(30, 10);
+    EXPECT_EQ(Hex(look->GetColorAtPoint(18, 5)), Hex(kBlue));
+    EXPECT_EQ(Hex(look->GetColorAtPoint(28, 5)), Hex(kRed));
+
+    Surface surface(40, 20);
+    const RCPtr<KX::LRenderer> renderer(surface.renderer);
+    surface.Begin();
+    look->DrawNonClientParts(renderer, surface.All());
+    EXPECT_EQ(rendertest::InkBounds(surface.Bitmap(), kBlack), (gdi::RectI{27, 0, 3, 10}));
+    surface.End();
+    look->SetSize(12, 6);
+    surface.Begin();
+    look->DrawNonClientParts(renderer, surface.All());
+    EXPECT_EQ(rendertest::InkBounds(surface.Bitmap(), kBlack), (gdi::RectI{9, 0, 3, 6}));
+    surface.End();
+    EXPECT_EQ(look->GetPartRects().ElementAt(0), R(9, 0, 3, 6));
+}
+
 TEST(LookDrawing, OnlyInvalidRectanglesAndTheLooksRegionArePainted)
 {
     const RCPtr<LLookDescriptor> description = NewLook();

@@ -85,6 +85,7 @@ KXRESULT LLook::SetDescriptor(const ConstRCPtr<LLookDescriptor>& descriptor, boo
     m_parts.SetSize(0);
     m_partRects.SetSize(count);
     m_parts.SetSize(count);
+    m_partsStale = false;
 
     m_changed = true;
     const PointT<int32_t> size = m_size;
@@ -110,14 +111,8 @@ bool LLook::SetSize(int32_t width, int32_t height)
                                   static_cast<int32_t>(std::clamp<int64_t>(w + client.right - x, 0, w - x)),
                                   static_cast<int32_t>(std::clamp<int64_t>(h + client.bottom - y, 0, h - y))};
 
-    const uint32_t count = m_parts.GetCount();
-    for (uint32_t i = 0; i < count; ++i) {
-        const ConstRCPtr<LDockedPart>& docked = m_descriptor->GetNonClientParts().ElementAt(i);
-        m_partRects.ElementAt(i) = docked ? DockedPartRect(*docked) : RectT<int32_t>{};
-        ConstRCPtr<LVisualPart> part = docked ? docked->GetVisualPart() : nullptr;
-        if (m_parts.ElementAt(i).Get() != part.Get())
-            m_parts.ElementAt(i) = part;
-    }
+    // The edge and corner parts are placed when next read (drawing, hit colour, the getters).
+    m_partsStale = m_parts.GetCount() != 0;
 
     if (m_fontText) {
         const LookTextProperties& t = m_descriptor->GetTextProperties();
@@ -140,6 +135,19 @@ bool LLook::SetSize(int32_t width, int32_t height)
     m_changed = true;
     m_stencil = nullptr;
     return true;
+}
+
+void LLook::PlacePartsNow() const
+{
+    m_partsStale = false;
+    const uint32_t count = m_parts.GetCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        const ConstRCPtr<LDockedPart>& docked = m_descriptor->GetNonClientParts().ElementAt(i);
+        m_partRects.ElementAt(i) = docked ? DockedPartRect(*docked) : RectT<int32_t>{};
+        ConstRCPtr<LVisualPart> part = docked ? docked->GetVisualPart() : nullptr;
+        if (m_parts.ElementAt(i).Get() != part.Get())
+            m_parts.ElementAt(i) = part;
+    }
 }
 
 RectT<int32_t> LLook::DockedPartRect(const LDockedPart& docked) const
@@ -220,6 +228,7 @@ bool LLook::GetClientPartRect(RectT<double>& out) const
 
 void LLook::DrawNonClientParts(const RCPtr<LRenderer>& renderer, const LRegion& region)
 {
+    PlaceParts();
     const uint32_t count = m_parts.GetCount();
     for (uint32_t i = 0; i < count; ++i) {
         const ConstRCPtr<LVisualPart>& part = m_parts.ElementAt(i);
@@ -305,6 +314,7 @@ void LLook::DrawLabelText(const RCPtr<LRenderer>& renderer, const LRegion& regio
 uint32_t LLook::GetColorAtPoint(int32_t x, int32_t y) const
 {
     uint32_t color = kNoColorAtPoint;
+    PlaceParts();
     const uint32_t count = m_parts.GetCount();
     for (uint32_t i = 0; i < count && !HasAlpha(color); ++i) {
         const ConstRCPtr<LVisualPart>& part = m_parts.ElementAt(i);

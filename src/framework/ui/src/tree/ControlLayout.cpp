@@ -151,12 +151,17 @@ KXRESULT LControl::PerformLayout()
         return E_FAIL;
     if (PlacementMemo::Holds(*this))
         return S_FALSE;
+    return PlacementMemo::LayOut(*this);
+}
+
+KXRESULT LControl::PlacementMemo::LayOut(LControl& control)
+{
     RectT<double> area;
     PointT<double> client, fallback;
-    if (!m_parent) {
-        if (m_built && !m_ownerWindow)
+    if (!control.m_parent) {
+        if (control.m_built && !control.m_ownerWindow)
             return E_FAIL;
-        RCPtr<IRootWindow> window = m_ownerWindow;
+        RCPtr<IRootWindow> window = control.m_ownerWindow;
         if (!window && g_host)
             window = g_host->GetActiveRootWindow();
         if (!window && g_host)
@@ -176,19 +181,20 @@ KXRESULT LControl::PerformLayout()
     }
     RectT<double> placed;
     NamedSiblings named;
-    const KXRESULT hr = ComputeControlPlacement(m_layout.Get(), m_parent.Get(), area, client, fallback, placed, &named);
+    const KXRESULT hr =
+        ComputeControlPlacement(control.m_layout.Get(), control.m_parent.Get(), area, client, fallback, placed, &named);
     if (Failed(hr)) {
-        PlacementMemo::Forget(*this);
+        PlacementMemo::Forget(control);
         return hr;
     }
-    PlacementMemo::Note(*this, named);
+    PlacementMemo::Note(control, named);
     PointT<double> position{placed.x, placed.y}, size{placed.width, placed.height};
-    ApplyMinimumSize(*this, position, size);
-    ApplyMaximumSize(*this, position, size); // last: the maximum wins over the minimum
+    ApplyMinimumSize(control, position, size);
+    ApplyMaximumSize(control, position, size); // last: the maximum wins over the minimum
     RectT<double> bounds{position.x, position.y, size.x, size.y};
     SnapRect(bounds);
-    PlacementMemo::Placed(*this, PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
-    return SetBounds(PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
+    PlacementMemo::Placed(control, PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
+    return control.SetBounds(PointT<double>{bounds.x, bounds.y}, PointT<double>{bounds.width, bounds.height});
 }
 
 PointT<double> LControl::MeasureNaturalSize()

@@ -239,9 +239,11 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
             for (uint32_t i = static_cast<uint32_t>(at) + 1; i < parent->m_children.GetCount(); ++i) {
                 LControl* sibling = parent->m_children.GetAt(i, kOrderInsertion).Get();
                 // One whose placement still holds would not move: no layout, no reference taken.
-                if (sibling->m_layout && PlacementMemo::Holds(*sibling))
+                if (!sibling->m_layout)
+                    break; // its layout fails
+                if (PlacementMemo::Holds(*sibling))
                     continue;
-                if (RCPtr<LControl>(sibling)->PerformLayout() != S_FALSE)
+                if (PlacementMemo::LayOut(*RCPtr<LControl>(sibling)) != S_FALSE)
                     break;
             }
         parent->OnChildChanged(self);

@@ -15,6 +15,12 @@ bool Same(const RectT<double>& a, const RectT<double>& b) noexcept
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
+// The same text buffer: no need to compare the characters (and no virtual call to reach them).
+bool SameBuffer(const WString& a, const WString& b) noexcept
+{
+    return a.GetBuffer().Get() == b.GetBuffer().Get();
+}
+
 bool Named(int32_t positionKind, int32_t sizeKind, int32_t which)
 {
     return which == 0 ? positionKind == kPositionToControl : sizeKind == kSizeToControl;
@@ -40,9 +46,9 @@ bool ReadAxis(const LLayoutDescriptor& layout, int32_t axis, PlacementMemoAxis& 
     out.minimum = lo.absolute;
     out.maximum = hi.absolute;
     // A name already held (the same text buffer) is not copied again.
-    if (p.kind == kPositionToControl && out.names[0].GetString() != p.controlName.GetString())
+    if (p.kind == kPositionToControl && !SameBuffer(out.names[0], p.controlName))
         out.names[0] = p.controlName;
-    if (s.kind == kSizeToControl && out.names[1].GetString() != s.controlName.GetString())
+    if (s.kind == kSizeToControl && !SameBuffer(out.names[1], s.controlName))
         out.names[1] = s.controlName;
     return true;
 }
@@ -58,8 +64,8 @@ bool SameAxis(const LLayoutDescriptor& layout, int32_t axis, const PlacementMemo
         s.kind != m.sizeKind || s.relative != m.sizeRelative || s.absolute != m.sizeAbsolute ||
         lo.absolute != m.minimum || hi.absolute != m.maximum)
         return false;
-    return (p.kind != kPositionToControl || p.controlName == m.names[0]) &&
-           (s.kind != kSizeToControl || s.controlName == m.names[1]);
+    return (p.kind != kPositionToControl || SameBuffer(p.controlName, m.names[0]) || p.controlName == m.names[0]) &&
+           (s.kind != kSizeToControl || SameBuffer(s.controlName, m.names[1]) || s.controlName == m.names[1]);
 }
 
 bool TextKeepsSize(const LLayoutDescriptor& layout)
@@ -92,7 +98,7 @@ bool LControl::PlacementMemo::Holds(const LControl& control)
             // The child list is as it was, so the sibling is still there; it must still go by
             // the name (no other child can have taken it meanwhile).
             const LControl* sibling = a.named[which];
-            if ((sibling->m_name.GetString() != a.namedAs[which].GetString() && !(sibling->m_name == a.names[which])) ||
+            if ((!SameBuffer(sibling->m_name, a.namedAs[which]) && !(sibling->m_name == a.names[which])) ||
                 GetAxisValue(sibling->m_position, axis) != a.namedOrigin[which] ||
                 GetAxisValue(sibling->m_size, axis) != a.namedExtent[which] ||
                 (sibling->m_layout && sibling->m_layout->Position(axis).docked != 0) != (a.namedDocked[which] != 0))
@@ -126,7 +132,7 @@ void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named
             if (!sibling)
                 return; // a name no child has: laid out every time
             a.named[which] = sibling;
-            if (a.namedAs[which].GetString() != sibling->m_name.GetString())
+            if (!SameBuffer(a.namedAs[which], sibling->m_name))
                 a.namedAs[which] = sibling->m_name;
             a.namedOrigin[which] = GetAxisValue(sibling->m_position, axis);
             a.namedExtent[which] = GetAxisValue(sibling->m_size, axis);

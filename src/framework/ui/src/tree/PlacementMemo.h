@@ -42,6 +42,8 @@ struct LControl::PlacementMemo {
     static void Placed(LControl& control, PointT<double> position, PointT<double> size);
     // Forgets the placement (the control moved to another parent).
     static void Forget(LControl& control) noexcept;
+    // Lays the control out past the check, for a caller that found the placement does not hold.
+    static KXRESULT LayOut(LControl& control);
 
     Axis axes[2];
     const LControl* parent = nullptr;

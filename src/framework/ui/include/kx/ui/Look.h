@@ -81,9 +81,18 @@ public:
     int32_t GetHeight() const noexcept { return m_size.y; }
     const RectT<int32_t>& GetClientRect() const noexcept { return m_clientRect; }
     const RectT<int32_t>& GetSavedClientRect() const noexcept { return m_savedClientRect; }
-    // One rectangle and one part (may be null) per non-client part, in description order.
-    const Array<RectT<int32_t>>& GetPartRects() const noexcept { return m_partRects; }
-    const ConstRCPtrArray<LVisualPart>& GetParts() const noexcept { return m_parts; }
+    // One rectangle and one part (may be null) per non-client part, in description order; placed
+    // for the current size when first read after it changed.
+    const Array<RectT<int32_t>>& GetPartRects() const
+    {
+        PlaceParts();
+        return m_partRects;
+    }
+    const ConstRCPtrArray<LVisualPart>& GetParts() const
+    {
+        PlaceParts();
+        return m_parts;
+    }
     const ConstRCPtr<LVisualPart>& GetClientPart() const noexcept { return m_clientPart; }
     const ConstRCPtr<LVisualPart>& GetImagePart() const noexcept { return m_imagePart; }
     bool GetImageReplacesClientPart() const noexcept { return m_imageReplacesClientPart; }
@@ -114,13 +123,21 @@ private:
     void WalkRegion(const RCPtr<LRenderer>& renderer, const LRegion& region, const RectT<double>& target,
                     DrawFn draw) const;
     RectT<int32_t> DockedPartRect(const LDockedPart& docked) const;
+    // Places the non-client parts when the size changed since they were last placed.
+    void PlaceParts() const
+    {
+        if (m_partsStale)
+            PlacePartsNow();
+    }
+    void PlacePartsNow() const;
 
     ConstRCPtr<LLookDescriptor> m_descriptor;
     ConstRCPtr<LVisualPart> m_textForegroundPart;
     PointT<int32_t> m_size;
     RectT<int32_t> m_clientRect;
-    Array<RectT<int32_t>> m_partRects;
-    ConstRCPtrArray<LVisualPart> m_parts;
+    mutable Array<RectT<int32_t>> m_partRects;
+    mutable ConstRCPtrArray<LVisualPart> m_parts;
+    mutable bool m_partsStale = false;
     ConstRCPtr<LVisualPart> m_clientPart;
     ConstRCPtr<LVisualPart> m_imagePart;
     bool m_imageReplacesClientPart = false;
