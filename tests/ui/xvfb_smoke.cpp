@@ -4,6 +4,9 @@
 // started for the rest of the process (its libraries stay loaded).
 #include "OSWindowFakes.h"
 #include "UiTestControls.h"
+#include "platform/sdl/Video.h"
+
+#include <X11/Xlib.h>
 
 #include <cstring>
 
@@ -138,4 +141,25 @@ TEST_F(XvfbSmoke, WindowOpensPaintsTakesAClickAndCloses)
     app->loop.ProcessPending();
     EXPECT_TRUE(app->windows.empty());
     EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+}
+
+// A request that races a window's destruction (here: an event sent to a window just destroyed)
+// gets a BadWindow error; SDL hands X errors on to Xlib's handler, which would end the process.
+TEST_F(XvfbSmoke, AnEventSentToAWindowAlreadyGoneLeavesTheProgramRunning)
+{
+    std::string error;
+    ASSERT_TRUE(platform::sdl::StartVideo(&error)) << error;
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const ::Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = gone;
+    event.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
+    platform::sdl::StopVideo();
+    SUCCEED() << "the process lived through the error";
 }

@@ -2,18 +2,25 @@
 #include "platform/sdl/Video.h"
 
 #include "platform/posix/ForkGuard.h"
+#include "platform/x11/GoneWindowErrors.h"
 
 #include <SDL.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform::sdl {
 
 bool StartVideo(std::string* error)
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) {
+        // SDL's X11 driver hands every X error on to Xlib's handler, which ends the process; a
+        // request that raced a window's destruction must not end the program.
+        if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
+            x11::SurviveGoneWindowErrors();
         return true;
+    }
     if (error)
         *error = SDL_GetError();
     return false;
