@@ -156,6 +156,16 @@ protected:
         const auto bar = RCPtr<LMainMenu>::DynamicCast(ConstRCPtr<LControl>(p.main->FindChild(WString(u"mainMenu"))));
         return bar ? bar->GetMenuButton(bar->FindMenuIndex(WString(name))) : RCPtr<LComboMenu>();
     }
+    // Clicks the title of the named menu and waits for its popup; null if it does not show.
+    static RCPtr<LPopupMenu> OpenMenu(e2etest::Picture& p, const char16_t* name)
+    {
+        const RCPtr<LComboMenu> title = Title(p, name);
+        if (!title)
+            return {};
+        p.Click(*title);
+        const RCPtr<LPopupMenu> popup = title->GetPopupMenu();
+        return popup && p.Until([&] { return popup->IsShowing(true); }) ? popup : RCPtr<LPopupMenu>();
+    }
 };
 
 } // namespace
@@ -164,11 +174,8 @@ TEST_F(WorkflowMenus, TheFileMenusRowsLightUpUnderThePointerAndTheWheelOverItCom
 {
     Run([&](e2etest::Picture& p) {
         Screen screen(p);
-        const RCPtr<LComboMenu> file = Title(p, u"File");
-        ASSERT_TRUE(file);
-        p.Click(*file);
-        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
-        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RCPtr<LPopupMenu> popup = OpenMenu(p, u"File");
+        ASSERT_TRUE(popup);
         screen.Settle();
 
         // The pointer onto "Load Preset": the row's highlight reaches the screen by the normal
@@ -262,11 +269,8 @@ TEST_F(WorkflowMenus, ADialogClosedFromItsTitleBarClosesThroughItsOwnClose)
             SDL_PushEvent(&e);
             ++closes;
         };
-        const RCPtr<LComboMenu> help = Title(p, u"Help");
-        ASSERT_TRUE(help);
-        p.Click(*help);
-        const RCPtr<LPopupMenu> popup = help->GetPopupMenu();
-        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RCPtr<LPopupMenu> popup = OpenMenu(p, u"Help");
+        ASSERT_TRUE(popup);
         const RectT<int32_t> about = RowInWindow(*popup, 1);
         screen.Click(about.x + about.width / 2, about.y + about.height / 2);
         ASSERT_TRUE(p.Until([&] { return closes >= 2 && p.app.GetRootWindows().size() == 1; }));
@@ -347,11 +351,8 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             }
         };
         // Help > Open User Guide.
-        const RCPtr<LComboMenu> help = Title(p, u"Help");
-        ASSERT_TRUE(help);
-        p.Click(*help);
-        const RCPtr<LPopupMenu> popup = help->GetPopupMenu();
-        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RCPtr<LPopupMenu> popup = OpenMenu(p, u"Help");
+        ASSERT_TRUE(popup);
         const RectT<int32_t> guide = RowInWindow(*popup, 0);
         screen.Click(guide.x + guide.width / 2, guide.y + guide.height / 2);
         ASSERT_TRUE(p.Until([&] { return entered && p.app.GetRootWindows().size() == 1; }))
@@ -398,11 +399,8 @@ TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
             }
             return last > first ? gap : -1;
         };
-        const RCPtr<LComboMenu> file = Title(p, u"File");
-        ASSERT_TRUE(file);
-        p.Click(*file);
-        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
-        ASSERT_TRUE(p.Until([&] { return popup && popup->IsShowing(true); }));
+        const RCPtr<LPopupMenu> popup = OpenMenu(p, u"File");
+        ASSERT_TRUE(popup);
         screen.Settle();
         int32_t withShortcut = 0;
         for (int32_t i = 0; i < popup->GetItemCount(); ++i) {
