@@ -7,6 +7,8 @@
 
 #include "kx/controls/Button.h"
 
+#include <map>
+
 using namespace KX;
 using namespace editor;
 using namespace dlgtest;
@@ -128,8 +130,15 @@ TEST_F(GlobalSettings, KeyboardFaultsStopTheExchangeWithOneMessage)
     ClickButton(*dialog, u"getGlobalSettingsButton");
     EXPECT_EQ(Shown(*dialog, D::kMidiChannel), 4);
     EXPECT_EQ(Shown(*dialog, D::kMackieHui), 0);
-    // One answered request, then ten tries of the second; the third is never asked.
-    EXPECT_EQ(keyboard.Count(SimKind::GlobalRequest), 11u);
+    // The first setting answered (asked again only if its reply came late on a busy machine),
+    // then ten tries of the second; the third is never asked.
+    std::map<int, size_t> asked;
+    for (const auto& m : keyboard.Log())
+        if (m.kind == SimKind::GlobalRequest && m.bytes.size() == 13)
+            ++asked[m.bytes[11]];
+    EXPECT_GE(asked[0], 1u);
+    EXPECT_EQ(asked[4], 10u);
+    EXPECT_EQ(asked.size(), 2u);
     keyboard.SetAnswerOnly(SimKind::GlobalRequest, 0);
 
     // A reply cut short is no reply.
