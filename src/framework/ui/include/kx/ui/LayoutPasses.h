@@ -35,6 +35,11 @@ void SnapRectToPixels(RectT<double>& rect) noexcept;
 // The siblings a placement's named references found: [axis][0 position, 1 size], null for none.
 struct NamedSiblings {
     const LControl* found[2][2] = {};
+    // In: a sibling to try first for each reference; taken only while it still has the name,
+    // so it must be the last child of its name under the reference (null: search).
+    const LControl* hint[2][2] = {};
+    // Out: the reference's client area (its current look's rectangle) as the placement read it.
+    RectT<double> client;
 };
 
 // Position and size from the layout descriptor, snapped. reference is the parent; without one, area
