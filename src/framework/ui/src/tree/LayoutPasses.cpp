@@ -149,11 +149,9 @@ void Place(const LLayoutDescriptor& layout, LControl* reference, const RectT<dou
         ref.client = PointT<double>{LayoutCoord(clientSize.x), LayoutCoord(clientSize.y)};
         ref.fallback = PointT<double>{LayoutCoord(fallback.x), LayoutCoord(fallback.y)};
     }
-    PointT<double> pos, size;
-    for (int32_t axis = 0; axis < 2; ++axis)
-        PlaceAxis(layout, ref, axis, GetAxisRef(pos, axis), GetAxisRef(size, axis), siblings.found[axis],
-                  siblings.hint[axis]);
-    out = RectT<double>{pos.x, pos.y, size.x, size.y};
+    // Written in place: a copy of the axes' separate stores would be read back as one vector.
+    PlaceAxis(layout, ref, 0, out.x, out.width, siblings.found[0], siblings.hint[0]);
+    PlaceAxis(layout, ref, 1, out.y, out.height, siblings.found[1], siblings.hint[1]);
     SnapRectToPixels(out);
 }
 
