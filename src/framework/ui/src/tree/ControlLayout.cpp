@@ -197,13 +197,14 @@ KXRESULT LControl::PlacementMemo::LayOut(LControl& control)
     RectT<double> placed;
     NamedSiblings named;
     PlacementMemo::Hint(control, named);
-    const KXRESULT hr =
-        ComputeControlPlacement(control.m_layout.Get(), control.m_parent.Get(), area, client, fallback, placed, &named);
+    RectT<double> parentClient;
+    const KXRESULT hr = ComputeControlPlacement(control.m_layout.Get(), control.m_parent.Get(), area, client, fallback,
+                                                placed, &named, &parentClient);
     if (Failed(hr)) {
         PlacementMemo::Forget(control);
         return hr;
     }
-    PlacementMemo::Note(control, named);
+    PlacementMemo::Note(control, named, parentClient);
     PointT<double> position{placed.x, placed.y}, size{placed.width, placed.height};
     ApplyMinimumSize(control, position, size);
     ApplyMaximumSize(control, position, size); // last: the maximum wins over the minimum

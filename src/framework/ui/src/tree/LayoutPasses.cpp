@@ -131,13 +131,14 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
 namespace {
 
 void Place(const LLayoutDescriptor& layout, LControl* reference, const RectT<double>& area, PointT<double> clientSize,
-           PointT<double> fallback, RectT<double>& out, NamedSiblings& siblings)
+           PointT<double> fallback, RectT<double>& out, NamedSiblings& siblings, RectT<double>* referenceClient)
 {
     Reference ref;
     ref.parent = reference;
     if (reference) {
         const RectT<double> look = reference->GetLookRect(-1);
-        siblings.client = look;
+        if (referenceClient)
+            *referenceClient = look;
         ref.origin = PointT<double>{-LayoutCoord(look.x), -LayoutCoord(look.y)};
         ref.size = PointT<double>{LayoutCoord(reference->GetSize().x), LayoutCoord(reference->GetSize().y)};
         ref.client = PointT<double>{LayoutCoord(look.width), LayoutCoord(look.height)};
@@ -159,15 +160,15 @@ void Place(const LLayoutDescriptor& layout, LControl* reference, const RectT<dou
 
 KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
                                  PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
-                                 NamedSiblings* named)
+                                 NamedSiblings* named, RectT<double>* referenceClient)
 {
     if (!layout)
         return E_INVALIDARG;
     if (named) {
-        Place(*layout, reference, area, clientSize, fallback, out, *named);
+        Place(*layout, reference, area, clientSize, fallback, out, *named, referenceClient);
     } else {
         NamedSiblings unused;
-        Place(*layout, reference, area, clientSize, fallback, out, unused);
+        Place(*layout, reference, area, clientSize, fallback, out, unused, referenceClient);
     }
     return S_OK;
 }

@@ -150,7 +150,7 @@ void LControl::PlacementMemo::Hint(const LControl& control, NamedSiblings& named
             named.hint[axis][which] = memo->hints[axis][which];
 }
 
-void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named)
+void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named, const RectT<double>& parentClient)
 {
     LControl* parent = control.m_parent.Get();
     const LLayoutDescriptor* layout = control.m_layout.Get();
@@ -190,7 +190,7 @@ void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named
     memo.childStamp = parent->m_children.GetChangeStamp();
     memo.parentSize = parent->m_size;
     memo.parentScroll = parent->m_scroll;
-    memo.parentClient = named.client;
+    memo.parentClient = parentClient;
     memo.noted = true;
 }
 

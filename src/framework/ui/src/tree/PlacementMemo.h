@@ -51,10 +51,10 @@ struct LControl::PlacementMemo {
     // The siblings the last placement found under the parent's current child list, as hints
     // for the next one's named lookups.
     static void Hint(const LControl& control, NamedSiblings& named) noexcept;
-    // Notes the inputs of the placement just computed under the control's parent (named: the
-    // siblings and the client area it read), or forgets them when they cannot be kept; Placed then
-    // notes its result.
-    static void Note(LControl& control, const NamedSiblings& named);
+    // Notes the inputs of the placement just computed under the control's parent (the siblings
+    // and the parent's client area it read), or forgets them when they cannot be kept; Placed
+    // then notes its result.
+    static void Note(LControl& control, const NamedSiblings& named, const RectT<double>& parentClient);
     static void Placed(LControl& control, PointT<double> position, PointT<double> size);
     // Forgets the placement (the control moved to another parent).
     static void Forget(LControl& control) noexcept;
