@@ -164,6 +164,30 @@ TEST(LayoutPlacement, LayingOutAgainFollowsWhateverChangedSinceTheLastRun)
     EXPECT_EQ(Bounds(*b), (RectT<double>{125, 12, 45, 40}));
 }
 
+TEST(LayoutPlacement, ANameHandedOnByRenamesIsFollowedToItsNewHolder)
+{
+    uitest::Tree t;
+    RCPtr<TestControl> p = Parent(t);
+    // b comes first: renaming the siblings after it leaves its reference as it is.
+    RCPtr<TestControl> b = Child(p, u"b");
+    SetPosition(*b, 0, kPositionToControl, 1.0f, 5, 0, u"a");
+    RCPtr<TestControl> a = Make(p, u"a", 20, 30, 50, 40);
+    RCPtr<TestControl> c = Make(p, u"c", 100, 0, 30, 20);
+    ASSERT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b).x, 75);
+    // The child list keeps its members and order; only the name moves from a to c.
+    LChildControlList& children = p->GetChildren();
+    ASSERT_EQ(children.RenameChild(a, WString(u"old")), S_OK);
+    ASSERT_EQ(children.RenameChild(c, WString(u"a")), S_OK);
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b).x, 135);
+    // And b keeps following c, not a, as either moves.
+    a->SetBounds({0, 30}, {10, 40});
+    c->SetBounds({110, 0}, {40, 20});
+    EXPECT_EQ(b->PerformLayout(), S_OK);
+    EXPECT_EQ(Bounds(*b).x, 155);
+}
+
 TEST(LayoutPlacement, TopLevelControlsPlaceAgainstTheScreenInClientCoordinates)
 {
     uitest::FakeHost host;

@@ -39,10 +39,12 @@ inline int32_t RoundToInt32(double value) noexcept
 {
     if (std::isnan(value) || value < -2147483648.0)
         return INT32_MIN;
-    const double rounded = std::round(value);
-    if (rounded > 2147483647.0)
+    if (value >= 2147483647.5)
         return INT32_MAX;
-    return static_cast<int32_t>(rounded);
+    // Within the range the truncation and the fraction it leaves are exact: no call to round.
+    const auto whole = static_cast<int64_t>(value);
+    const double fraction = value - static_cast<double>(whole);
+    return static_cast<int32_t>(whole + (fraction >= 0.5 ? 1 : 0) - (fraction <= -0.5 ? 1 : 0));
 }
 
 // The intersection of a and b. True when both its width and height exceed kDoubleEpsilon;

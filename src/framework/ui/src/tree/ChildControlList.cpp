@@ -106,6 +106,12 @@ const RCPtr<LControl>& LChildControlList::GetAt(uint32_t index, uint32_t order) 
 int32_t LChildControlList::IndexOf(const LControl* child, uint32_t order)
 {
     const uint32_t count = m_children.GetCount();
+    if (order == kOrderInsertion) {
+        for (uint32_t i = count; i > 0; --i)
+            if (InsertionAt(i - 1) == child)
+                return static_cast<int32_t>(i - 1);
+        return -1;
+    }
     for (uint32_t i = count; i > 0; --i) {
         if (GetAt(i - 1, order).Get() == child)
             return static_cast<int32_t>(i - 1);

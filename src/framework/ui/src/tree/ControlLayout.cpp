@@ -7,6 +7,7 @@
 #include "kx/ui/LayoutPasses.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace KX {
 
@@ -17,6 +18,20 @@ IControlHost* g_host = nullptr;
 double AppTimeSeconds()
 {
     return static_cast<double>(GetTickTime()) / 1000.0;
+}
+
+// LongRectToDoubleRect for a rectangle just returned in registers: the halves are widened one
+// by one, where one vector load of both would wait on their stores.
+RectT<double> WidenRect(const RectT<int32_t>& r) noexcept
+{
+    uint64_t halves[2];
+    static_assert(sizeof halves == sizeof r);
+    std::memcpy(halves, &r, sizeof halves);
+    const auto low = [](uint64_t h) { return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(h))); };
+    const auto high = [](uint64_t h) {
+        return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(h >> 32)));
+    };
+    return RectT<double>{low(halves[0]), high(halves[0]), low(halves[1]), high(halves[1])};
 }
 
 PointT<double> RoundTrip(PointT<double> p)
@@ -43,7 +58,7 @@ RectT<double> LControl::GetLookRect(int32_t index) const
     else if (index < 0)
         look = &GetLookAt(-1);
     if (look && *look)
-        return LongRectToDoubleRect((*look)->GetRect());
+        return WidenRect((*look)->GetRect());
     return RectT<double>{0, 0, m_size.x, m_size.y};
 }
 
@@ -181,13 +196,15 @@ KXRESULT LControl::PlacementMemo::LayOut(LControl& control)
     }
     RectT<double> placed;
     NamedSiblings named;
-    const KXRESULT hr =
-        ComputeControlPlacement(control.m_layout.Get(), control.m_parent.Get(), area, client, fallback, placed, &named);
+    PlacementMemo::Hint(control, named);
+    RectT<double> parentClient;
+    const KXRESULT hr = ComputeControlPlacement(control.m_layout.Get(), control.m_parent.Get(), area, client, fallback,
+                                                placed, &named, &parentClient);
     if (Failed(hr)) {
         PlacementMemo::Forget(control);
         return hr;
     }
-    PlacementMemo::Note(control, named);
+    PlacementMemo::Note(control, named, parentClient);
     PointT<double> position{placed.x, placed.y}, size{placed.width, placed.height};
     ApplyMinimumSize(control, position, size);
     ApplyMaximumSize(control, position, size); // last: the maximum wins over the minimum

@@ -27,8 +27,24 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
 {
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
         return S_FALSE;
+    // This control's place in the parent's coordinates, read once for the clipping and the step up.
+    LControl* parent = m_parent.Get();
+    PointT<double> place;
+    if (parent) {
+        // LookOrigin from the look's integers: its pair of doubles would be stored and read back
+        // as one vector here, which stalls.
+        PointT<int32_t> look;
+        if (const RCPtr<IControlLook>& current = parent->GetLookAt(-1)) {
+            const RectT<int32_t> r = current->GetRect();
+            look = PointT<int32_t>{r.x, r.y};
+        }
+        place = PointT<double>{m_position.x - parent->m_scroll.x + LongToDouble(look.x),
+                               m_position.y - parent->m_scroll.y + LongToDouble(look.y)};
+    }
     if (clip && m_layout->clipToParent) {
-        if (!IntersectRects(own, GetParentRectLocal(), own))
+        const RectT<double> area =
+            parent ? RectT<double>{-place.x, -place.y, parent->m_size.x, parent->m_size.y} : GetParentRectLocal();
+        if (!IntersectRects(own, area, own))
             return S_FALSE;
         if (LeftToScrollingParent(own))
             return S_OK;
@@ -37,11 +53,10 @@ KXRESULT LControl::InvalidateFromChild(const RectT<double>& root, bool clip, Rec
     // they clip no more.
     if (!m_layout->clipToParent)
         clip = false;
-    if (m_parent) {
-        const PointT<double> look = m_parent->LookOrigin();
-        own.x += m_position.x - m_parent->m_scroll.x + look.x;
-        own.y += m_position.y - m_parent->m_scroll.y + look.y;
-        return m_parent->InvalidateFromChild(root, clip, own);
+    if (parent) {
+        own.x += place.x;
+        own.y += place.y;
+        return parent->InvalidateFromChild(root, clip, own);
     }
     if (!m_ownerWindow)
         return S_OK;

@@ -235,17 +235,21 @@ KXRESULT LControl::SetBounds(PointT<double> position, PointT<double> size)
         }
         // Siblings placed after this one follow it while their bounds were already right.
         const int32_t at = followLater ? parent->m_children.IndexOf(this, kOrderInsertion) : -1;
-        if (at >= 0)
+        if (at >= 0 && static_cast<uint32_t>(at) + 1 < parent->m_children.GetCount()) {
+            // Until one moves nothing touches the parent: what they read of it is read once. A
+            // sibling laid out takes its own reference once it moves.
+            const PlacementMemo::Parent reads(*parent);
             for (uint32_t i = static_cast<uint32_t>(at) + 1; i < parent->m_children.GetCount(); ++i) {
-                LControl* sibling = parent->m_children.GetAt(i, kOrderInsertion).Get();
-                // One whose placement still holds would not move: no layout, no reference taken.
+                LControl* sibling = parent->m_children.InsertionAt(i);
+                // One whose placement still holds would not move: no layout.
                 if (!sibling->m_layout)
                     break; // its layout fails
-                if (PlacementMemo::Holds(*sibling))
+                if (PlacementMemo::Holds(*sibling, reads))
                     continue;
-                if (PlacementMemo::LayOut(*RCPtr<LControl>(sibling)) != S_FALSE)
+                if (PlacementMemo::LayOut(*sibling) != S_FALSE)
                     break;
             }
+        }
         parent->OnChildChanged(self);
     } else if (LRootWindow* window = RootOf(*this)) {
         RCPtr<LRootWindow> hold(window);

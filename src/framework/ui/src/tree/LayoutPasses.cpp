@@ -31,15 +31,23 @@ struct Reference {
     PointT<double> fallback;
 };
 
-// The last child of that name, as FindChild finds it, without its calls per child.
-const LControl* FindSibling(LControl& parent, const WString& name)
+bool HasName(const LControl& c, const char16_t* wanted)
+{
+    const char16_t* text = c.GetName().GetString();
+    return text == wanted || TextCompare(text, wanted) == 0;
+}
+
+// The last child of that name, as FindChild finds it, without its calls per child; the hint
+// when it still has the name.
+const LControl* FindSibling(LControl& parent, const WString& name, const LControl* hint)
 {
     const char16_t* const wanted = name.GetString();
+    if (hint && HasName(*hint, wanted))
+        return hint;
     const LChildControlList& children = parent.GetChildren();
     for (uint32_t i = children.GetCount(); i > 0; --i) {
-        const LControl* c = children.GetAt(i - 1, kOrderInsertion).Get();
-        const char16_t* text = c->GetName().GetString();
-        if (text == wanted || TextCompare(text, wanted) == 0)
+        const LControl* c = children.InsertionAt(i - 1);
+        if (HasName(*c, wanted))
             return c;
     }
     return nullptr;
@@ -48,7 +56,7 @@ const LControl* FindSibling(LControl& parent, const WString& name)
 // Origin and extent of a named sibling on the axis; the fallback point without a parent, and
 // (0, 0) for a name no sibling has.
 void NamedReference(const Reference& ref, const WString& name, int32_t axis, double& origin, double& extent,
-                    const LControl*& found)
+                    const LControl*& found, const LControl* hint)
 {
     origin = 0.0;
     extent = 0.0;
@@ -57,7 +65,7 @@ void NamedReference(const Reference& ref, const WString& name, int32_t axis, dou
         origin = GetAxisValue(ref.fallback, axis);
         return;
     }
-    const LControl* sibling = FindSibling(*ref.parent, name);
+    const LControl* sibling = FindSibling(*ref.parent, name, hint);
     found = sibling;
     if (!sibling)
         return;
@@ -69,7 +77,7 @@ void NamedReference(const Reference& ref, const WString& name, int32_t axis, dou
 
 // Position and size on one axis.
 void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t axis, double& pos, double& size,
-               const LControl* (&found)[2])
+               const LControl* (&found)[2], const LControl* const (&hint)[2])
 {
     const AxisPlacement& p = layout.Position(axis);
     const SizeSpec& s = layout.Size(axis);
@@ -82,7 +90,7 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
     case kPositionToParent: pos = RoundLayoutValue(rel * parentSize) + abs + o; break;
     case kPositionToControl: {
         double origin = 0.0, extent = 0.0;
-        NamedReference(ref, p.controlName, axis, origin, extent, found[0]);
+        NamedReference(ref, p.controlName, axis, origin, extent, found[0], hint[0]);
         pos = RoundLayoutValue(rel * extent) + origin + abs;
         break;
     }
@@ -102,7 +110,7 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
             origin = o;
             extent = parentSize;
         } else if (s.kind == kSizeToControl) {
-            NamedReference(ref, s.controlName, axis, origin, extent, found[1]);
+            NamedReference(ref, s.controlName, axis, origin, extent, found[1], hint[1]);
         }
         const double end = RoundLayoutValue(LayoutFactor(s.relative) * extent) + origin + LayoutCoord(s.absolute);
         const double d = end - pos;
@@ -120,16 +128,17 @@ void PlaceAxis(const LLayoutDescriptor& layout, const Reference& ref, int32_t ax
 
 } // namespace
 
-KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
-                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
-                                 NamedSiblings* named)
+namespace {
+
+void Place(const LLayoutDescriptor& layout, LControl* reference, const RectT<double>& area, PointT<double> clientSize,
+           PointT<double> fallback, RectT<double>& out, NamedSiblings& siblings, RectT<double>* referenceClient)
 {
-    if (!layout)
-        return E_INVALIDARG;
     Reference ref;
     ref.parent = reference;
     if (reference) {
         const RectT<double> look = reference->GetLookRect(-1);
+        if (referenceClient)
+            *referenceClient = look;
         ref.origin = PointT<double>{-LayoutCoord(look.x), -LayoutCoord(look.y)};
         ref.size = PointT<double>{LayoutCoord(reference->GetSize().x), LayoutCoord(reference->GetSize().y)};
         ref.client = PointT<double>{LayoutCoord(look.width), LayoutCoord(look.height)};
@@ -141,13 +150,26 @@ KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* refe
         ref.client = PointT<double>{LayoutCoord(clientSize.x), LayoutCoord(clientSize.y)};
         ref.fallback = PointT<double>{LayoutCoord(fallback.x), LayoutCoord(fallback.y)};
     }
-    PointT<double> pos, size;
-    NamedSiblings unused;
-    NamedSiblings& siblings = named ? *named : unused;
-    for (int32_t axis = 0; axis < 2; ++axis)
-        PlaceAxis(*layout, ref, axis, GetAxisRef(pos, axis), GetAxisRef(size, axis), siblings.found[axis]);
-    out = RectT<double>{pos.x, pos.y, size.x, size.y};
+    // Written in place: a copy of the axes' separate stores would be read back as one vector.
+    PlaceAxis(layout, ref, 0, out.x, out.width, siblings.found[0], siblings.hint[0]);
+    PlaceAxis(layout, ref, 1, out.y, out.height, siblings.found[1], siblings.hint[1]);
     SnapRectToPixels(out);
+}
+
+} // namespace
+
+KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
+                                 PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
+                                 NamedSiblings* named, RectT<double>* referenceClient)
+{
+    if (!layout)
+        return E_INVALIDARG;
+    if (named) {
+        Place(*layout, reference, area, clientSize, fallback, out, *named, referenceClient);
+    } else {
+        NamedSiblings unused;
+        Place(*layout, reference, area, clientSize, fallback, out, unused, referenceClient);
+    }
     return S_OK;
 }
 

@@ -76,20 +76,51 @@ bool TextKeepsSize(const LLayoutDescriptor& layout)
 
 } // namespace
 
+const LControl::PlacementMemo* LControl::PlacementMemo::OwnHolds(const PlacementMemo* memo, const LControl* parent,
+                                                                 uint32_t childStamp, PointT<double> position,
+                                                                 PointT<double> size)
+{
+    if (!memo || !memo->placed || !parent || memo->parent != parent || memo->childStamp != childStamp ||
+        !Same(position, memo->position) || !Same(size, memo->size))
+        return nullptr;
+    return memo;
+}
+
+LControl::PlacementMemo::Parent::Parent(const LControl& parent)
+    : control(&parent), childStamp(parent.m_children.GetChangeStamp()), size(parent.m_size), scroll(parent.m_scroll),
+      client(parent.GetLookRect(-1))
+{
+}
+
 bool LControl::PlacementMemo::Holds(const LControl& control)
 {
-    const PlacementMemo* memo = control.m_placementMemo.get();
     const LControl* parent = control.m_parent.Get();
-    if (!memo || !memo->placed || !parent || memo->parent != parent ||
-        memo->childStamp != parent->m_children.GetChangeStamp() || !Same(control.m_position, memo->position) ||
-        !Same(control.m_size, memo->size))
+    const PlacementMemo* memo =
+        OwnHolds(control.m_placementMemo.get(), parent, parent ? parent->m_children.GetChangeStamp() : 0,
+                 control.m_position, control.m_size);
+    if (!memo || !Same(parent->m_size, memo->parentSize) || !Same(parent->m_scroll, memo->parentScroll) ||
+        !Same(parent->GetLookRect(-1), memo->parentClient))
         return false;
+    return Inputs(control, *memo);
+}
+
+bool LControl::PlacementMemo::Holds(const LControl& control, const Parent& parent)
+{
+    const PlacementMemo* memo =
+        OwnHolds(control.m_placementMemo.get(), parent.control, parent.childStamp, control.m_position, control.m_size);
+    if (!memo || control.m_parent.Get() != parent.control || !Same(parent.size, memo->parentSize) ||
+        !Same(parent.scroll, memo->parentScroll) || !Same(parent.client, memo->parentClient))
+        return false;
+    return Inputs(control, *memo);
+}
+
+bool LControl::PlacementMemo::Inputs(const LControl& control, const PlacementMemo& memo)
+{
     const LLayoutDescriptor& layout = *control.m_layout;
-    if (!TextKeepsSize(layout) || !Same(parent->m_size, memo->parentSize) ||
-        !Same(parent->m_scroll, memo->parentScroll) || !Same(parent->GetLookRect(-1), memo->parentClient))
+    if (!TextKeepsSize(layout))
         return false;
     for (int32_t axis = 0; axis < 2; ++axis) {
-        const Axis& a = memo->axes[axis];
+        const Axis& a = memo.axes[axis];
         if (!SameAxis(layout, axis, a))
             return false;
         for (int32_t which = 0; which < 2; ++which) {
@@ -108,7 +139,18 @@ bool LControl::PlacementMemo::Holds(const LControl& control)
     return true;
 }
 
-void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named)
+void LControl::PlacementMemo::Hint(const LControl& control, NamedSiblings& named) noexcept
+{
+    const PlacementMemo* memo = control.m_placementMemo.get();
+    const LControl* parent = control.m_parent.Get();
+    if (!memo || !parent || memo->hintParent != parent || memo->hintStamp != parent->m_children.GetChangeStamp())
+        return;
+    for (int32_t axis = 0; axis < 2; ++axis)
+        for (int32_t which = 0; which < 2; ++which)
+            named.hint[axis][which] = memo->hints[axis][which];
+}
+
+void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named, const RectT<double>& parentClient)
 {
     LControl* parent = control.m_parent.Get();
     const LLayoutDescriptor* layout = control.m_layout.Get();
@@ -120,6 +162,11 @@ void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named
         control.m_placementMemo = std::make_unique<PlacementMemo>();
     PlacementMemo& memo = *control.m_placementMemo;
     memo.noted = memo.placed = false;
+    memo.hintParent = parent;
+    memo.hintStamp = parent->m_children.GetChangeStamp();
+    for (int32_t axis = 0; axis < 2; ++axis)
+        for (int32_t which = 0; which < 2; ++which)
+            memo.hints[axis][which] = named.found[axis][which];
     for (int32_t axis = 0; axis < 2; ++axis) {
         Axis& a = memo.axes[axis];
         if (!ReadAxis(*layout, axis, a))
@@ -143,7 +190,7 @@ void LControl::PlacementMemo::Note(LControl& control, const NamedSiblings& named
     memo.childStamp = parent->m_children.GetChangeStamp();
     memo.parentSize = parent->m_size;
     memo.parentScroll = parent->m_scroll;
-    memo.parentClient = parent->GetLookRect(-1);
+    memo.parentClient = parentClient;
     memo.noted = true;
 }
 
@@ -159,8 +206,10 @@ void LControl::PlacementMemo::Placed(LControl& control, PointT<double> position,
 
 void LControl::PlacementMemo::Forget(LControl& control) noexcept
 {
-    if (control.m_placementMemo)
-        control.m_placementMemo->noted = control.m_placementMemo->placed = false;
+    if (PlacementMemo* memo = control.m_placementMemo.get()) {
+        memo->noted = memo->placed = false;
+        memo->hintParent = nullptr;
+    }
 }
 
 } // namespace KX

@@ -27,6 +27,11 @@ public:
     // Throws a runtime error for an index at or beyond the count or an order other than 0-2.
     const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order);
     const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order) const;
+    // The child at index in insertion order, unchecked: index must be below the count.
+    LControl* InsertionAt(uint32_t index) const noexcept
+    {
+        return const_cast<RCPtrArray<LControl>&>(m_children).GetData()[index].Get();
+    }
     // Position of child (by identity) in the order, searched from the end; -1 when absent.
     int32_t IndexOf(const LControl* child, uint32_t order);
 

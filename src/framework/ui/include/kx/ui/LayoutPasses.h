@@ -35,15 +35,19 @@ void SnapRectToPixels(RectT<double>& rect) noexcept;
 // The siblings a placement's named references found: [axis][0 position, 1 size], null for none.
 struct NamedSiblings {
     const LControl* found[2][2] = {};
+    // In: a sibling to try first for each reference; taken only while it still has the name,
+    // so it must be the last child of its name under the reference (null: search).
+    const LControl* hint[2][2] = {};
 };
 
 // Position and size from the layout descriptor, snapped. reference is the parent; without one, area
 // (origin and size of the parent area), clientSize and fallback (the point a named reference
 // falls back to) stand in for it. E_INVALIDARG without a descriptor, else S_OK. named, when
-// given, receives the siblings the named references found.
+// given, receives the siblings the named references found; referenceClient, with a reference,
+// its client area (its current look's rectangle) as read.
 KXRESULT ComputeControlPlacement(const LLayoutDescriptor* layout, LControl* reference, const RectT<double>& area,
                                  PointT<double> clientSize, PointT<double> fallback, RectT<double>& out,
-                                 NamedSiblings* named = nullptr);
+                                 NamedSiblings* named = nullptr, RectT<double>* referenceClient = nullptr);
 
 // Grows position and size (in/out) to the control's minimum: 1 when something changed, 0 when
 // nothing did, E_FAIL when the placement anchor cannot reach a named minimum on an axis.
