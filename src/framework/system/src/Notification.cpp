@@ -1,5 +1,7 @@
 #include "kx/Notification.h"
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -16,7 +18,22 @@ struct NameRegistry {
     std::unordered_map<const char16_t*, NotificationId> byAddress;
     // Text -> id; the views point into the registry's own copies.
     std::unordered_map<std::u16string_view, NotificationId> byText;
+    // The ids last given out, by the address of the name asked for: code asks with the same
+    // constants over and over. A hit is used only while the text there still reads the same.
+    struct Recent {
+        const char16_t* name = nullptr;
+        NotificationId id = nullptr;
+    };
+    static constexpr size_t kRecent = 64;
+    std::array<Recent, kRecent> recent{};
 };
+
+bool SameText(const char16_t* a, const char16_t* b) noexcept
+{
+    while (*a && *a == *b)
+        ++a, ++b;
+    return *a == *b;
+}
 
 NameRegistry& Registry()
 {
@@ -39,14 +56,21 @@ std::atomic<bool> g_pooling{false};
 NotificationId InternLocked(const char16_t* name)
 {
     NameRegistry& r = Registry();
-    if (auto it = r.byAddress.find(name); it != r.byAddress.end())
-        return it->second;
-    if (auto it = r.byText.find(std::u16string_view(name)); it != r.byText.end())
-        return it->second;
-    r.names.AddItem(WString(name));
-    const NotificationId id = r.names.ElementAt(r.names.GetCount() - 1).GetString();
-    r.byAddress.emplace(id, id);
-    r.byText.emplace(std::u16string_view(id), id);
+    NameRegistry::Recent& recent = r.recent[(reinterpret_cast<uintptr_t>(name) >> 4) % NameRegistry::kRecent];
+    if (recent.name == name && SameText(name, recent.id))
+        return recent.id;
+    NotificationId id = nullptr;
+    if (auto it = r.byAddress.find(name); it != r.byAddress.end()) {
+        id = it->second;
+    } else if (auto found = r.byText.find(std::u16string_view(name)); found != r.byText.end()) {
+        id = found->second;
+    } else {
+        r.names.AddItem(WString(name));
+        id = r.names.ElementAt(r.names.GetCount() - 1).GetString();
+        r.byAddress.emplace(id, id);
+        r.byText.emplace(std::u16string_view(id), id);
+    }
+    recent = NameRegistry::Recent{name, id};
     return id;
 }
 

@@ -3,6 +3,8 @@
 
 #include "kx/controls/ListBox.h"
 
+#include <typeinfo>
+
 namespace KX {
 
 LListBoxItem::LListBoxItem(const RCPtr<LControl>& parent, const WString& name) : LControl(parent, name) {}
@@ -44,7 +46,12 @@ KXRESULT LListBoxItem::BeginDrag(int32_t button, int32_t x, int32_t y)
 
 KXRESULT LListBoxItem::OnParentResized(PointT<double> oldOffset, PointT<double> newOffset)
 {
-    if (LListBox* list = dynamic_cast<LListBox*>(GetParent().Get())) {
+    // Called for every row on every scroll: the exact class is checked first, the cast only for
+    // lists derived from it.
+    LControl* parent = GetParent().Get();
+    LListBox* list = parent && typeid(*parent) == typeid(LListBox) ? static_cast<LListBox*>(parent)
+                                                                   : dynamic_cast<LListBox*>(parent);
+    if (list) {
         if (list->IsRowInPlace(this))
             return S_OK;
         // The list rewrites its rows' placements as it turns them: a row is laid out, never shifted.

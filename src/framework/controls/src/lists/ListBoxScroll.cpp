@@ -22,13 +22,16 @@ void LListBox::PlaceRowBelow(LLayoutDescriptor& layout, const LControl* previous
     y.anchor = 0.0f;
     y.absolute = 0.0;
     y.docked = 1;
+    // Most rows keep the row above them when the rows turn: their names are left alone.
     if (!previous) {
         y.kind = kPositionToClient;
-        y.controlName = WString();
+        if (!y.controlName.IsEmpty())
+            y.controlName = WString();
         y.relative = 0.0f;
     } else {
         y.kind = kPositionToControl;
-        y.controlName = previous->GetName();
+        if (!(y.controlName == previous->GetName()))
+            y.controlName = previous->GetName();
         y.relative = 1.0f;
     }
 }
@@ -37,8 +40,9 @@ bool LListBox::IsRowInPlace(const LControl* row)
 {
     if (!m_rowsInPlace)
         return false;
-    for (int32_t r = m_wrappedFrom; r < m_wrappedTo; ++r)
-        if (RowAt(r) == row)
+    // Only compared, never followed: a stale entry cannot match a live row.
+    for (int32_t r = m_wrappedFrom; r < m_wrappedTo && r < GetRowCount(); ++r)
+        if (m_rows[static_cast<size_t>(r)].item == row)
             return false;
     return true;
 }
@@ -74,10 +78,13 @@ int32_t LListBox::RotateRowsTo(int32_t first)
         std::rotate(m_rows.begin(), m_rows.end() + shift, m_rows.end());
     m_firstShown = first;
     const LControl* previous = nullptr;
+    m_turnedRowsUniform = true;
     for (int32_t r = 0; r < rows; ++r) {
         LListBoxItem* row = RowAt(r);
         if (row && row->GetLayout())
             PlaceRowBelow(*row->GetLayout(), previous);
+        if (row && row->GetSize().y != static_cast<double>(m_rowHeight))
+            m_turnedRowsUniform = false;
         previous = row;
     }
     m_wrappedFrom = shift > 0 ? rows - shift : 0;
@@ -104,14 +111,9 @@ const PointT<double>& LListBox::SetScrollOffset(PointT<double> offset)
     const double oldY = GetScrollOffset().y;
     const double newY = RoundLayoutValue(offset.y);
     const int32_t shift = RotateRowsTo(FirstShownForOffset(newY));
-    const int32_t rows = GetRowCount();
-    bool uniform = true;
-    for (int32_t r = 0; r < rows && uniform; ++r)
-        if (const LListBoxItem* row = RowAt(r))
-            uniform = row->GetSize().y == static_cast<double>(m_rowHeight);
     // A move by whole rows of one height leaves every row that kept its item where it is: only the
     // rows that wrapped round are placed while the base moves the docked children.
-    m_rowsInPlace = shift != 0 && uniform && newY - oldY == static_cast<double>(shift) * m_rowHeight;
+    m_rowsInPlace = shift != 0 && m_turnedRowsUniform && newY - oldY == static_cast<double>(shift) * m_rowHeight;
     // Rows are counted only once all stand where they belong. With the rows in place the bars
     // and the corner shift with the offset, and only the rows that name a moved one are laid out.
     m_deferFill = true;

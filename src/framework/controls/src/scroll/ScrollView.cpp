@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace KX {
 
@@ -227,13 +226,12 @@ void LScrollView::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double
     const RCPtr<LScrollView> self(this);
     const RectT<double> client = GetClientRect();
     const double clientSize[2] = {client.width, client.height};
-    const RCPtr<LScrollbar> bars[2] = {m_hBar, m_vBar};
+    // Held by the view for its life.
+    LScrollbar* const bars[2] = {m_hBar.Get(), m_vBar.Get()};
     {
         // The bars' value changes do not come back as offsets.
-        std::optional<CAutoNotificationDisabler<LScrollView>> quiet[2];
-        for (int32_t axis = 0; axis < 2; ++axis)
-            if (bars[axis] && m_handler && m_handler->IsBound(bars[axis].Get(), NID_VALUE_CHANGE))
-                quiet[axis].emplace(m_handler, bars[axis].Get(), NID_VALUE_CHANGE);
+        const bool wasQuiet = m_barsFollowView;
+        m_barsFollowView = true;
         for (int32_t axis = 0; axis < 2; ++axis) {
             if (!bars[axis])
                 continue;
@@ -241,12 +239,16 @@ void LScrollView::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double
             bars[axis]->SetNormalizedValue(range > 0.0 ? GetAxisValue(newOffset, axis) / range : 0.0);
             bars[axis]->PlaceThumb();
         }
+        m_barsFollowView = wasQuiet;
     }
     LControl::InvalidateBoundsChange(oldOffset, newOffset);
 }
 
 KXRESULT LScrollView::OnBarValueChange(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>&)
 {
+    // Ignored like a disabled binding while the view itself sets the bars.
+    if (m_barsFollowView)
+        return S_OK;
     const RCPtr<LScrollView> self(this);
     const bool horizontal = from.Get() == static_cast<LNotificationDistributor*>(m_hBar.Get());
     const RCPtr<LScrollbar>& bar = horizontal ? m_hBar : m_vBar;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace KX {
 
@@ -167,13 +168,12 @@ void LScrollbar::CheckTrackedBoundsChanged()
     m_trackEnd = m_vertical ? m_channel->GetSize().y : m_channel->GetSize().x;
     m_thumbLength = std::trunc(std::max(m_minThumbLength, (m_trackEnd - m_trackStart) * m_thumbProportion) + 0.5);
     if (m_thumb && m_thumb->GetLayout()) {
+        // Read in place: the bar runs this on every move of its own.
         const int32_t axis = m_vertical ? 1 : 0;
-        AxisPlacement p;
-        SizeSpec s;
-        m_thumb->GetLayout()->GetAxisPlacement(axis, p, s);
-        if (s.kind != kSizeToSelf || s.relative != 0.0f || s.absolute != m_thumbLength) {
-            s = SizeSpec{kSizeToSelf, WString(), 0.0f, m_thumbLength};
-            m_thumb->SetAxisPlacement(axis, p, s);
+        const SizeSpec& now = std::as_const(*m_thumb->GetLayout()).Size(axis);
+        if (now.kind != kSizeToSelf || now.relative != 0.0f || now.absolute != m_thumbLength) {
+            const AxisPlacement p = m_thumb->GetLayout()->Position(axis);
+            m_thumb->SetAxisPlacement(axis, p, SizeSpec{kSizeToSelf, WString(), 0.0f, m_thumbLength});
         }
     }
     PlaceThumb();

@@ -106,9 +106,11 @@ RCPtr<LControl> LControl::FindChild(const WString& name)
 {
     if (m_subtreeDeferred)
         BuildDeferredSubtree();
+    // The first unit rules most names out without a call.
+    const char16_t first = name.GetString()[0];
     for (uint32_t i = m_children.GetCount(); i > 0; --i) {
         const RCPtr<LControl>& c = m_children.GetAt(i - 1, kOrderInsertion);
-        if (c->m_name == name)
+        if (c->m_name.GetString()[0] == first && c->m_name == name)
             return c;
     }
     return NullControl();

@@ -126,11 +126,23 @@ bool LControl::NamedSiblingsAllowShift(int32_t axis) const
     for (const WString* name : names) {
         if (!name)
             continue;
-        const RCPtr<LControl> sibling = m_parent->FindChild(*name);
+        // Looked up without taking a reference: the scrolling parent holds its children.
+        const LControl* sibling = nullptr;
+        if (m_parent->m_subtreeDeferred) {
+            sibling = m_parent->FindChild(*name).Get();
+        } else {
+            const char16_t first = name->GetString()[0];
+            const LChildControlList& children = m_parent->m_children;
+            for (uint32_t i = children.GetCount(); i > 0 && !sibling; --i) {
+                const LControl* c = children.GetAt(i - 1, kOrderInsertion).Get();
+                if (c->m_name.GetString()[0] == first && c->m_name == *name)
+                    sibling = c;
+            }
+        }
         // A sibling that does not follow the scroll is a fixed reference; one that does must have
         // moved with this scroll already, by the same shift.
         if (sibling && IsDockedOn(*sibling, axis) &&
-            (sibling.Get() == this || sibling->m_shiftedAtSerial != m_parent->m_scrollSerial))
+            (sibling == this || sibling->m_shiftedAtSerial != m_parent->m_scrollSerial))
             return false;
     }
     return true;
@@ -140,7 +152,8 @@ bool LControl::ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> ne
 {
     // Only a move inside the parent, which repaints itself whole after the scroll; a control
     // drawn outside it, or one holding the focus at no size, takes the full pass.
-    const RCPtr<LControl> parent = m_parent;
+    // Only called while the parent scrolls, which holds itself.
+    LControl* const parent = m_parent.Get();
     if (!parent || !parent->m_scrolling[0] || parent->m_scrolling[1] < 2 || !m_layout || !m_layout->clipToParent ||
         m_unclippedCount > 0 || !(newOffset.x == parent->m_scroll.x && newOffset.y == parent->m_scroll.y) ||
         parent->m_childMovedAtSerial == parent->m_scrollSerial ||
@@ -200,19 +213,47 @@ void LControl::RelayoutAfterShifts()
     const uint32_t serial = m_scrollSerial;
     const uint32_t count = m_children.GetCount();
     bool shifted = false;
-    std::vector<const LControl*> moved;
-    moved.reserve(8);
+    // Runs on every scroll: the moved names are kept on the stack while few, with their lengths
+    // (names often share a long prefix and differ at the end).
+    struct MovedName {
+        const char16_t* text;
+        unsigned length;
+    };
+    constexpr size_t kFew = 16;
+    MovedName fewMoved[kFew];
+    size_t movedCount = 0;
+    std::vector<MovedName> moreMoved;
+    auto note = [&](const LControl* c) {
+        const MovedName m{c->m_name.GetString(), c->m_name.GetLength()};
+        if (movedCount < kFew)
+            fewMoved[movedCount++] = m;
+        else
+            moreMoved.push_back(m);
+    };
     for (uint32_t i = 0; i < count; ++i) {
         const LControl* c = m_children.GetAt(i, kOrderInsertion).Get();
         shifted = shifted || c->m_shiftedAtSerial == serial;
         if (c->m_shiftedAtSerial == serial || c->m_movedAtSerial == serial)
-            moved.push_back(c);
+            note(c);
     }
     if (!shifted && m_scrolling[1] != 3)
         return;
     auto named = [&](const WString& name) {
-        for (const LControl* m : moved)
-            if (m->m_name == name)
+        const char16_t* text = name.GetString();
+        const unsigned length = name.GetLength();
+        auto same = [&](const MovedName& m) {
+            if (m.length != length)
+                return false;
+            for (unsigned k = length; k > 0; --k)
+                if (m.text[k - 1] != text[k - 1])
+                    return false;
+            return true;
+        };
+        for (size_t m = 0; m < movedCount; ++m)
+            if (same(fewMoved[m]))
+                return true;
+        for (const MovedName& m : moreMoved)
+            if (same(m))
                 return true;
         return false;
     };
@@ -234,7 +275,7 @@ void LControl::RelayoutAfterShifts()
             continue;
         const RCPtr<LControl> hold(c);
         if (c->PerformLayout() == S_OK && c->m_movedAtSerial == serial)
-            moved.push_back(c);
+            note(c);
     }
 }
 

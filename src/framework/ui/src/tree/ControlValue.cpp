@@ -170,18 +170,24 @@ const PointT<double>& LControl::SetScrollOffset(PointT<double> offset)
     // another control, as then laying each out again in turn gives the same places, or where the
     // control keeps its children's places itself (3).
     m_scrolling[1] = m_scrollShiftsNamed ? 3 : ChildrenNameControls(m_children) ? 1 : 2;
+    // The list holds each child while it moves; a child that calls out holds itself.
     for (uint32_t i = 0; i < m_children.GetCount(); ++i)
-        RCPtr<LControl>(m_children.GetAt(i, kOrderInsertion))->OnParentResized(old, offset);
+        m_children.GetAt(i, kOrderInsertion)->OnParentResized(old, offset);
     RelayoutAfterShifts();
     m_scrolling[1] = 0;
     InvalidateBoundsChange(old, offset);
     // Once, after all moves: what the children invalidated inside it was left to this.
     m_scrollRepaintPending = 0;
     Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
-    RCPtr<LNotification> n;
-    LNotification::Create(n, NID_SCROLL_OFFSET_CHANGE, ConstRCPtr<LRefCountedObject>());
-    if (n)
-        SendNotification(n);
+    // Made only when someone listens for it: a scroll happens on every wheel step and key repeat.
+    static const NotificationId scrollOffsetChange = GetNotificationID(NID_SCROLL_OFFSET_CHANGE);
+    const RCPtr<LNotificationClientPool> listeners = FindClientPool(scrollOffsetChange);
+    if (listeners && listeners->GetRegistrationCount() > 0) {
+        RCPtr<LNotification> n;
+        LNotification::Create(n, NID_SCROLL_OFFSET_CHANGE, ConstRCPtr<LRefCountedObject>());
+        if (n)
+            SendNotification(n);
+    }
     // Hover follows the content that scrolled under the pointer.
     if (LRootWindow* window = RootOf(*this)) {
         RCPtr<LRootWindow> hold(window);

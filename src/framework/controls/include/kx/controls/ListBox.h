@@ -228,6 +228,8 @@ private:
     // Rows named by the skin ("item1", "item2", ...) keep their places.
     bool m_fixedRows = false;
     bool m_rowsInPlace = false;
+    // Whether the rows the last turn placed are all one row high.
+    bool m_turnedRowsUniform = false;
     bool m_deferFill = false;
     bool m_rowsWaitForShow = false;
     bool m_placingRows = false;

@@ -111,6 +111,8 @@ private:
     RCPtr<LNotificationHandler<LScrollView>> m_handler;
     bool m_updatingBars = false;
     bool m_scrollingView = false;
+    // While the view moves the bars to its offset.
+    bool m_barsFollowView = false;
     bool m_boundsChanging = false;
     RCPtr<LScrollbar> m_hBar;
     RCPtr<LScrollbar> m_vBar;
