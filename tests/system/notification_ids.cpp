@@ -53,6 +53,22 @@ TEST(NotificationIds, TheTextBehindAnIdOutlivesTheCallersBuffer)
     EXPECT_TRUE(KX::GetNotificationName(other).IsEmpty());
 }
 
+TEST(NotificationIds, ABufferAskedAgainWithOtherTextGetsTheIdOfThatText)
+{
+    // Names are remembered by the caller's address: a reused buffer must still be read.
+    char16_t buffer[] = u"NID_TEST_REUSED_A";
+    const KX::NotificationId a = KX::GetNotificationID(buffer);
+    buffer[16] = u'B';
+    const KX::NotificationId b = KX::GetNotificationID(buffer);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(std::u16string(b), u"NID_TEST_REUSED_B");
+    buffer[10] = 0; // a prefix of the remembered text
+    EXPECT_EQ(std::u16string(KX::GetNotificationID(buffer)), u"NID_TEST_R");
+    buffer[10] = u'E';
+    buffer[16] = u'A';
+    EXPECT_EQ(KX::GetNotificationID(buffer), a);
+}
+
 TEST(NotificationIds, ManyNamesKeepTheirIdsStable)
 {
     std::vector<KX::NotificationId> ids;

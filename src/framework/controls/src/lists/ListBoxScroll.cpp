@@ -136,8 +136,9 @@ void LListBox::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> n
     RewriteWrappedRows();
     const int32_t from = m_rowsInPlace ? m_wrappedFrom : 0;
     const int32_t to = m_rowsInPlace ? m_wrappedTo : GetRowCount();
+    // The list holds its rows; a row being placed holds itself.
     for (int32_t r = from; r < to; ++r)
-        if (const RCPtr<LListBoxItem> row = GetRowAt(r))
+        if (LListBoxItem* row = RowAt(r))
             if (!(m_rowsInPlace && to - from == 1 && row->GetLayout() && row->GetLayout()->IsYDocked()))
                 row->PerformLayout();
     m_deferFill = false;

@@ -223,7 +223,7 @@ const PointT<double>& LScrollView::SetScrollOffset(PointT<double> offset)
 
 void LScrollView::InvalidateBoundsChange(PointT<double> oldOffset, PointT<double> newOffset)
 {
-    const RCPtr<LScrollView> self(this);
+    // Part of a scroll, which holds the view.
     const RectT<double> client = GetClientRect();
     const double clientSize[2] = {client.width, client.height};
     // Held by the view for its life.
