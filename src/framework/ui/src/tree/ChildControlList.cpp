@@ -76,7 +76,7 @@ KXRESULT LChildControlList::Resort()
     return S_OK;
 }
 
-const RCPtr<LControl>& LChildControlList::GetAt(uint32_t index, uint32_t order)
+const RCPtr<LControl>& LChildControlList::GetAtInOrder(uint32_t index, uint32_t order)
 {
     if (order > kOrderTab)
         KX_THROW(std::runtime_error, "", kGetAt, kControlPath, 3296);
@@ -89,7 +89,7 @@ const RCPtr<LControl>& LChildControlList::GetAt(uint32_t index, uint32_t order)
     return m_children.GetData()[slot];
 }
 
-const RCPtr<LControl>& LChildControlList::GetAt(uint32_t index, uint32_t order) const
+const RCPtr<LControl>& LChildControlList::GetAtInOrder(uint32_t index, uint32_t order) const
 {
     if (order > kOrderTab)
         KX_THROW(std::runtime_error, "", kGetAt, kControlPath, 3324);

@@ -24,9 +24,20 @@ public:
     virtual ~LChildControlList();
 
     uint32_t GetCount() const { return m_children.GetCount(); }
-    // Throws a runtime error for an index at or beyond the count or an order other than 0-2.
-    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order);
-    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order) const;
+    // Throws a runtime error for an index at or beyond the count or an order other than 0-2. The
+    // insertion order, walked by every layout and scroll, is answered here.
+    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order)
+    {
+        if (order == kOrderInsertion && index < m_children.GetCount())
+            return m_children.GetData()[index];
+        return GetAtInOrder(index, order);
+    }
+    const RCPtr<LControl>& GetAt(uint32_t index, uint32_t order) const
+    {
+        if (order == kOrderInsertion && index < m_children.GetCount())
+            return const_cast<RCPtrArray<LControl>&>(m_children).GetData()[index];
+        return GetAtInOrder(index, order);
+    }
     // The child at index in insertion order, unchecked: index must be below the count.
     LControl* InsertionAt(uint32_t index) const noexcept
     {
@@ -50,6 +61,8 @@ public:
     uint32_t GetSortedStamp() const noexcept { return m_sortedStamp; }
 
 private:
+    const RCPtr<LControl>& GetAtInOrder(uint32_t index, uint32_t order);
+    const RCPtr<LControl>& GetAtInOrder(uint32_t index, uint32_t order) const;
     void SortIfStale() const;
     void RemoveAtIndex(uint32_t index);
 
