@@ -102,17 +102,24 @@ int32_t LControl::GetChildIndex(const RCPtr<LControl>& child, uint32_t order)
     return m_children.IndexOf(child.Get(), order);
 }
 
+LControl* LControl::FindChildInList(const WString& name) const
+{
+    // The first unit rules most names out without a call.
+    const char16_t first = name.GetString()[0];
+    for (uint32_t i = m_children.GetCount(); i > 0; --i) {
+        LControl* c = m_children.InsertionAt(i - 1);
+        if (c->m_name.GetString()[0] == first && c->m_name == name)
+            return c;
+    }
+    return nullptr;
+}
+
 RCPtr<LControl> LControl::FindChild(const WString& name)
 {
     if (m_subtreeDeferred)
         BuildDeferredSubtree();
-    // The first unit rules most names out without a call.
-    const char16_t first = name.GetString()[0];
-    for (uint32_t i = m_children.GetCount(); i > 0; --i) {
-        const RCPtr<LControl>& c = m_children.GetAt(i - 1, kOrderInsertion);
-        if (c->m_name.GetString()[0] == first && c->m_name == name)
-            return c;
-    }
+    if (LControl* found = FindChildInList(name))
+        return RCPtr<LControl>(found);
     return NullControl();
 }
 

@@ -127,18 +127,8 @@ bool LControl::NamedSiblingsAllowShift(int32_t axis) const
         if (!name)
             continue;
         // Looked up without taking a reference: the scrolling parent holds its children.
-        const LControl* sibling = nullptr;
-        if (m_parent->m_subtreeDeferred) {
-            sibling = m_parent->FindChild(*name).Get();
-        } else {
-            const char16_t first = name->GetString()[0];
-            const LChildControlList& children = m_parent->m_children;
-            for (uint32_t i = children.GetCount(); i > 0 && !sibling; --i) {
-                const LControl* c = children.GetAt(i - 1, kOrderInsertion).Get();
-                if (c->m_name.GetString()[0] == first && c->m_name == *name)
-                    sibling = c;
-            }
-        }
+        const LControl* sibling =
+            m_parent->m_subtreeDeferred ? m_parent->FindChild(*name).Get() : m_parent->FindChildInList(*name);
         // A sibling that does not follow the scroll is a fixed reference; one that does must have
         // moved with this scroll already, by the same shift.
         if (sibling && IsDockedOn(*sibling, axis) &&

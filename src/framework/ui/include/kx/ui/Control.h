@@ -438,6 +438,8 @@ private:
     bool ShiftWithParentScroll(PointT<double> oldOffset, PointT<double> newOffset);
     // Whether the siblings the layout names on axis give the same reference after the shift.
     bool NamedSiblingsAllowShift(int32_t axis) const;
+    // The child of that name in the list as it stands (no deferred subtree is built), or null.
+    LControl* FindChildInList(const WString& name) const;
     // Whether own (this control's coordinates, within the parent) is left to a scrolling parent
     // that invalidates itself whole before the scroll ends; only whole pixels are.
     bool LeftToScrollingParent(const RectT<double>& own) const;
