@@ -237,6 +237,19 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+TEST_F(PictureEndToEnd, ANameTypedAsSoonAsTheKeyboardIsThereKeepsItsCase)
+{
+    Run([&](Picture& p) {
+        const int32_t nameId = p.view->GetFirstParamID() + IDevice::kPresetNameOffset;
+        const RCPtr<LTextBox> box = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel")->GetTextBox();
+        p.Click(*box);
+        Retype(p, "ab");
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'A', 'B', 0, 0, 0, 0}; }));
+        Pause(p, 100);
+        EXPECT_EQ(Narrow(box->GetText()), "ab");
+    });
+}
+
 TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEditsAreSent)
 {
     Bytes records = kxtest::KeyboardSimulator::PatternFor(4);
@@ -258,6 +271,7 @@ TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEdits
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 21; })) << "the edit was dropped";
         EXPECT_EQ(p.Stored(e1.id)[0], 0);
+
     });
 }
 
