@@ -257,6 +257,9 @@ TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEdits
     // Channel byte 22, controller 10 from 0 to 127.
     const Bytes e1{22, 0x00, 0x0A, 0x00, 0x00, 0x7F};
     std::copy(e1.begin(), e1.end(), records.begin() + at);
+    // Zone 1 on channel byte 17, program 10.
+    const Bytes zone{1, 17, 10, 0, 0, 0, 24, 5, 12};
+    std::copy(zone.begin(), zone.end(), records.begin() + GetParamRecordOffset(IDevice::kKeybedZonesOffset));
     keyboard.SetSlot(4, records);
     Run([&](Picture& p) {
         Encoder e1(p);
@@ -272,6 +275,20 @@ TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEdits
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 21; })) << "the edit was dropped";
         EXPECT_EQ(p.Stored(e1.id)[0], 0);
 
+        // A zone shows the global channel and sends it back at once; its edits are sent.
+        const int32_t zoneId = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto panel = p.ViewChild<LKeybedZoneEditPanel>(u"zoneEditPanel");
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == zoneId; }));
+        EXPECT_TRUE(p.Until([&] { return p.Stored(zoneId)[1] == 0; })) << "no correction was sent";
+        EXPECT_EQ(panel->GetChannelCombo()->GetSelectedIndex(), 0);
+        const auto program = RCPtr<LNumericUpDown>::DynamicCast(
+            ConstRCPtr<LControl>(panel->FindChild(WString(u"program"))->FindChild(WString(u"numericUpDown"))));
+        p.Click(*program->GetTextBox());
+        Retype(p, "11");
+        p.Key(SDLK_RETURN);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(zoneId)[2] == 11; })) << "the edit was dropped";
     });
 }
 
