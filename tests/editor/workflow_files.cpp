@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 
@@ -107,6 +108,24 @@ TEST_F(FileLoading, WhatCannotBeReadSaysWhyAndAFileReadButNoPresetIsNotCompatibl
     });
     done = true;
     unblock.join();
+}
+
+TEST_F(FileLoading, ANameSavedWithADotOfItsOwnGetsTheExtensionLoadLooksFor)
+{
+    const std::string folder = tree.Folder("saved") + "/";
+    Run([&](Picture& p) {
+        // Typed with the extension, in any case, nothing more is added.
+        for (const auto& [name, saved] : {std::pair{"Lead v1.2", "Lead v1.2.Lumo25PresetEditor"},
+                                          {"dotted.name.v2", "dotted.name.v2.Lumo25PresetEditor"},
+                                          {"Pad.lumo25preseteditor", "Pad.lumo25preseteditor"}}) {
+            portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + folder + name}});
+            p.Activate();
+            p.Key(SDLK_s, KMOD_LCTRL);
+            EXPECT_TRUE(p.Until([&] { return std::filesystem::exists(folder + saved); })) << saved;
+        }
+    });
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // The program's own start on the test skin with the profile as the test wrote it; the placement
