@@ -180,6 +180,10 @@ TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
                 << "the box shows " << Narrow(e1.Cc()->GetTextBox()->GetText()) << ", the model holds " << int(held);
             EXPECT_EQ(e1.Cc()->GetValue(), held);
             EXPECT_EQ(p.Stored(e1.id)[kNumberByte], held);
+            ASSERT_FALSE(boxes.Boxes().empty()) << "nothing says why";
+            EXPECT_EQ(boxes.Boxes().front().text + "|" + boxes.Boxes().front().caption,
+                      "The change was not kept: the keyboard is not connected. Connect it with its USB cable and try "
+                      "again.|Keyboard Not Connected");
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }

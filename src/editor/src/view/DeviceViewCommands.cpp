@@ -5,6 +5,7 @@
 
 #include "engine/MidiManager.h"
 #include "engine/PresetManager.h"
+#include "engine/RootModuleEngine.h"
 
 #include "kx/AppServices.h"
 #include "kx/Notification.h"
@@ -243,6 +244,15 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadWrongDevice: m_presetManager->ShowLoadWrongDeviceMessage(); break;
     case LPresetManager::kLoadTranslationFailure: m_presetManager->ShowTranslationFailureMessage(); break;
     case LPresetManager::kLoadUnreadable: m_presetManager->ShowLoadUnreadableMessage(); break;
+    case LPresetManager::kLoadNothingApplied:
+        // Nothing was taken: without a keyboard the engine takes no value; with one, none of the
+        // file's values could be.
+        if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+            engine && engine->GetConnectionState() == LRootModuleEngine::kConnected)
+            m_presetManager->ShowLoadCorruptMessage();
+        else
+            m_presetManager->ShowLoadNotConnectedMessage();
+        break;
     default: break;
     }
     return result;
