@@ -69,7 +69,10 @@ protected:
                 if (childStatus || std::chrono::steady_clock::now() - started > std::chrono::seconds(60))
                     app.RequestExit();
             };
-            app.onCommandLine = [&handedOver](const WString& text) { handedOver.push_back(apptest::NarrowText(text)); };
+            app.onCommandLine = [&](const WString& text) {
+                handedOver.push_back(apptest::NarrowText(text));
+                lineHolders.push_back(text.GetBuffer()->GetRefCount());
+            };
         };
         const int status = RunEditorProgram({"lumo25-preset-editor"}, std::move(options));
         if (!childStatus && child > 0) {
@@ -81,6 +84,8 @@ protected:
 
     TempTree tree;
     EditorProgramOptions options;
+    // How many hold each handed-over line's text as it arrives.
+    std::vector<int32_t> lineHolders;
     kxtest::RecordingMessageBoxes boxes;
 };
 
@@ -114,6 +119,7 @@ TEST_F(AppInstance, LaterInstanceHandsOverItsCommandLineAndEnds255)
     EXPECT_EQ(*childStatus, kExitSecondInstance);
     ASSERT_EQ(handedOver.size(), 1u);
     EXPECT_NE(handedOver[0].find("open=preset-17"), std::string::npos) << handedOver[0];
+    EXPECT_EQ(lineHolders, std::vector<int32_t>{1}) << "the program keeps the line for the whole run";
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 

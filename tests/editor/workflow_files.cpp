@@ -1,6 +1,7 @@
 // Files as a user meets them, through the real program: File > Load (its hot key) on what is no
 // preset file says why and never waits on a FIFO; a damaged window placement or a Profile.ini of
 // binary garbage never stops a start, and the placement is saved again at the next exit.
+#include "EngineFakes.h"
 #include "FakeFileChooser.h"
 #include "PictureEndToEnd.h"
 #include "PrivateSessionBus.h"
@@ -13,6 +14,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 
@@ -107,6 +109,43 @@ TEST_F(FileLoading, WhatCannotBeReadSaysWhyAndAFileReadButNoPresetIsNotCompatibl
     });
     done = true;
     unblock.join();
+}
+
+TEST_F(FileLoading, ANameSavedWithADotOfItsOwnGetsTheExtensionLoadLooksFor)
+{
+    const std::string folder = tree.Folder("saved") + "/";
+    Run([&](Picture& p) {
+        // Typed with the extension, in any case, nothing more is added.
+        for (const auto& [name, saved] : {std::pair{"Lead v1.2", "Lead v1.2.Lumo25PresetEditor"},
+                                          {"dotted.name.v2", "dotted.name.v2.Lumo25PresetEditor"},
+                                          {"Pad.lumo25preseteditor", "Pad.lumo25preseteditor"}}) {
+            portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + folder + name}});
+            p.Activate();
+            p.Key(SDLK_s, KMOD_LCTRL);
+            EXPECT_TRUE(p.Until([&] { return std::filesystem::exists(folder + saved); })) << saved;
+        }
+    });
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(FileLoading, ALoadTheEngineTookNothingOfSaysTheKeyboardIsGone)
+{
+    const RCPtr<kxtest::FakeEngineDeviceCommunication> comm(new kxtest::FakeEngineDeviceCommunication());
+    const std::string file = tree.Folder("gone") + "/saved.Lumo25PresetEditor";
+    Run(
+        [&](Picture& p) {
+            portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + file}});
+            p.Activate();
+            p.Key(SDLK_s, KMOD_LCTRL);
+            ASSERT_TRUE(p.Until([&] { return std::filesystem::exists(file); }));
+            comm->connected.store(false);
+            p.app.GetRootModuleEngine()->DisconnectDevice();
+            EXPECT_EQ(LoadThroughTheHotKey(p, file),
+                      "The preset file was not loaded: the keyboard is not connected. Connect it with its USB cable "
+                      "and load the file again.|Preset File Load");
+        },
+        [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
 
 // The program's own start on the test skin with the profile as the test wrote it; the placement

@@ -1,6 +1,6 @@
 // The picture as a user meets it, through the real program and the keyboard simulator: a zone tile
 // shows the keys stored and the key rule's correction reaches the model and the keyboard; an XY
-// axis whose note count the note page cannot show builds nothing from the other axis's notes; MMC
+// axis whose note count the note page cannot show is shown in range, corrected and edited as its own; MMC
 // "Other" picked before any unlisted command was shown sends 13; a tile whose summary is cut
 // shows it whole in a tool tip when the pointer rests on it.
 #include "ControlsHarness.h"
@@ -11,6 +11,7 @@
 #include "editor/KeybedZoneEditPanel.h"
 #include "editor/KeybedZoneGroupPanel.h"
 #include "editor/KeybedZonePanel.h"
+#include "editor/MoveableControlEditPanel.h"
 #include "editor/NoteModeEditPanel.h"
 #include "editor/XYPadEditPanel.h"
 
@@ -188,12 +189,12 @@ TEST_F(PictureWorkflow, AZoneTileShowsTheStoredKeysAndTheKeyRuleCorrectionReache
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowTakesNoNotesOfTheOtherAxis)
+TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorrectedAndEditable)
 {
     const int32_t x = IDevice::kTouchPadAxisesOffset;
     // X: four notes from 60; Y: a note count of 9 and notes of its own.
-    PutInSlot({{x, 0, {2, 0, 16, 0, 0, 127, 4, 60, 72, 64, 67, 0, 0, 0, 0}},
-               {x + 1, 0, {3, 0, 17, 0, 0, 127, 9, 40, 41, 42, 43, 44, 45, 46, 47}}});
+    const Bytes xRecord{2, 0, 16, 0, 0, 127, 4, 60, 72, 64, 67, 0, 0, 0, 0};
+    PutInSlot({{x, 0, xRecord}, {x + 1, 0, {3, 0, 17, 0, 0, 127, 9, 40, 41, 42, 43, 44, 45, 46, 47}}});
     Run([&](Picture& p) {
         ASSERT_TRUE(Retrieve(p));
         const auto axes = p.ViewChild<LGroupPanelFrame>(u"xyPad");
@@ -201,34 +202,47 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowTakesNoNotesOfTheO
         ASSERT_TRUE(axes && panel);
         const int32_t xId = p.view->GetFirstParamID() + x;
         const int32_t yId = xId + 1;
-        const Bytes yStored = p.Stored(yId);
-        ASSERT_EQ(yStored[6], 9);
-
+        LControl& yTile = *axes->GetTile(1);
+        // The tile describes the message of the stored value.
+        const auto tileShowsStored = [&] {
+            const Bytes stored = p.Stored(yId);
+            Array<char> message;
+            for (size_t i = 0; i < 6 && i < stored.size(); ++i)
+                message.AddItem(static_cast<char>(stored[i]));
+            const auto label = yTile.FindChild(WString(u"viewPanel"))->FindChild(WString(u"infoLabel"));
+            return Picture::InfoOf(yTile) == Narrow(LMoveableControlViewPanel::Describe(*label, message));
+        };
         p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == xId; }));
         const RCPtr<LNoteModeEditPanel> notes = panel->GetNoteModePage();
         ASSERT_TRUE(p.Until([&] { return notes->GetNoteFields().ElementAt(0)->GetValue() == 60.0; }));
 
-        // Y: the panel refuses its value and shows X's still; an edit there sends nothing.
-        p.Click(*axes->GetTile(1)->FindChild(WString(u"button")));
+        // Y shows its own bytes, eight notes, and the model is corrected to what is shown.
+        p.Click(*yTile.FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == yId; }));
-        Idle(p, 200);
-        p.Click(*Path(panel, {u"viewTabControl", u"buttonHolder", u"noteModePage"}));
-        ASSERT_TRUE(p.Until([&] { return notes->IsShowing(false); }));
-        p.Click(*notes->GetNoteFields().ElementAt(0)->FindChild(WString(u"buttonUp")));
-        Idle(p, 200);
-        EXPECT_EQ(p.Stored(yId), yStored) << "X's notes were written into Y";
+        const RCPtr<LNumericUpDown> cc = panel->GetMidiPage()->GetNumberBoxes().ElementAt(0);
+        EXPECT_TRUE(p.Until([&] { return cc->GetValue() == 17.0; })) << "X's message is shown";
+        const Array<signed char> shown = panel->BuildValue();
+        EXPECT_TRUE(p.Until([&] { return p.Stored(yId) == Bytes(&shown.ElementAt(0), &shown.ElementAt(0) + 15); }))
+            << ::testing::PrintToString(p.Stored(yId));
+        EXPECT_EQ(p.Stored(yId)[6], 8);
+        EXPECT_EQ(notes->GetNoteFields().ElementAt(0)->GetValue(), 40.0);
 
-        // Back on X, the same edit reaches X.
-        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == xId; }));
-        ASSERT_TRUE(p.Until([&] { return notes->GetNoteFields().ElementAt(0)->GetValue() == 60.0; }));
-        Idle(p, 300);
-        p.Click(*Path(panel, {u"viewTabControl", u"buttonHolder", u"noteModePage"}));
-        ASSERT_TRUE(p.Until([&] { return notes->IsShowing(false); }));
-        p.Click(*notes->GetNoteFields().ElementAt(0)->FindChild(WString(u"buttonUp")));
-        EXPECT_TRUE(p.Until([&] { return p.Stored(xId)[7] == 61; })) << ::testing::PrintToString(p.Stored(xId));
-        EXPECT_EQ(p.Stored(yId), yStored);
+        // A typed edit of its MIDI page reaches Y, and the tile follows.
+        p.Click(*cc->GetTextBox());
+        p.Key(SDLK_END);
+        p.Key(SDLK_HOME, KMOD_LSHIFT);
+        p.Type("1");
+        p.Type("8");
+        p.Key(SDLK_RETURN);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(yId)[2] == 18; })) << "the edit was dropped";
+        EXPECT_TRUE(p.Until(tileShowsStored));
+
+        // The keyboard's value again, while the panel shows Y: the tile shows what is stored.
+        ASSERT_EQ(p.app.GetMidiManager()->GetPresetFromMidiDevice(kSlot), 0);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(yId)[2] == 17 && cc->GetValue() == 17.0; }));
+        EXPECT_TRUE(p.Until(tileShowsStored)) << Picture::InfoOf(yTile);
+        EXPECT_EQ(p.Stored(xId), xRecord);
     });
 }
 

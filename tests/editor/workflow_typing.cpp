@@ -180,6 +180,10 @@ TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
                 << "the box shows " << Narrow(e1.Cc()->GetTextBox()->GetText()) << ", the model holds " << int(held);
             EXPECT_EQ(e1.Cc()->GetValue(), held);
             EXPECT_EQ(p.Stored(e1.id)[kNumberByte], held);
+            ASSERT_FALSE(boxes.Boxes().empty()) << "nothing says why";
+            EXPECT_EQ(boxes.Boxes().front().text + "|" + boxes.Boxes().front().caption,
+                      "The change was not kept: the keyboard is not connected. Connect it with its USB cable and try "
+                      "again.|Keyboard Not Connected");
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
@@ -237,6 +241,19 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+TEST_F(PictureEndToEnd, ANameTypedAsSoonAsTheKeyboardIsThereKeepsItsCase)
+{
+    Run([&](Picture& p) {
+        const int32_t nameId = p.view->GetFirstParamID() + IDevice::kPresetNameOffset;
+        const RCPtr<LTextBox> box = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel")->GetTextBox();
+        p.Click(*box);
+        Retype(p, "ab");
+        EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'A', 'B', 0, 0, 0, 0}; }));
+        Pause(p, 100);
+        EXPECT_EQ(Narrow(box->GetText()), "ab");
+    });
+}
+
 TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEditsAreSent)
 {
     Bytes records = kxtest::KeyboardSimulator::PatternFor(4);
@@ -244,6 +261,9 @@ TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEdits
     // Channel byte 22, controller 10 from 0 to 127.
     const Bytes e1{22, 0x00, 0x0A, 0x00, 0x00, 0x7F};
     std::copy(e1.begin(), e1.end(), records.begin() + at);
+    // Zone 1 on channel byte 17, program 10.
+    const Bytes zone{1, 17, 10, 0, 0, 0, 24, 5, 12};
+    std::copy(zone.begin(), zone.end(), records.begin() + GetParamRecordOffset(IDevice::kKeybedZonesOffset));
     keyboard.SetSlot(4, records);
     Run([&](Picture& p) {
         Encoder e1(p);
@@ -258,6 +278,21 @@ TEST_F(PictureEndToEnd, AChannelTheListDoesNotHoldFallsBackToGlobalAndLaterEdits
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 21; })) << "the edit was dropped";
         EXPECT_EQ(p.Stored(e1.id)[0], 0);
+
+        // A zone shows the global channel and sends it back at once; its edits are sent.
+        const int32_t zoneId = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto panel = p.ViewChild<LKeybedZoneEditPanel>(u"zoneEditPanel");
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == zoneId; }));
+        EXPECT_TRUE(p.Until([&] { return p.Stored(zoneId)[1] == 0; })) << "no correction was sent";
+        EXPECT_EQ(panel->GetChannelCombo()->GetSelectedIndex(), 0);
+        const auto program = RCPtr<LNumericUpDown>::DynamicCast(
+            ConstRCPtr<LControl>(panel->FindChild(WString(u"program"))->FindChild(WString(u"numericUpDown"))));
+        p.Click(*program->GetTextBox());
+        Retype(p, "11");
+        p.Key(SDLK_RETURN);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(zoneId)[2] == 11; })) << "the edit was dropped";
     });
 }
 

@@ -292,14 +292,16 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
         return result;
     // The engine refuses what it cannot take (while disconnected: everything); reading goes on.
     const int64_t firstId = store->GetFirstParamID();
+    uint32_t applied = 0;
     for (uint32_t i = 0; i < records.GetCount(); ++i) {
         const ParamValue& record = records.ElementAt(i);
         const int64_t id = firstId + record.descriptor.id;
         if (id < 0 || id > std::numeric_limits<int32_t>::max())
             continue;
-        (void)store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value);
+        if (Succeeded(store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value)))
+            ++applied;
     }
-    return kLoadOk;
+    return applied == 0 && records.GetCount() > 0 ? kLoadNothingApplied : kLoadOk;
 }
 
 int32_t LPresetManager::Load(const WString& path)
@@ -366,6 +368,11 @@ void LPresetManager::ShowLoadWrongDeviceMessage()
 void LPresetManager::ShowTranslationFailureMessage()
 {
     ShowMessage(u"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE");
+}
+
+void LPresetManager::ShowLoadNotConnectedMessage()
+{
+    ShowMessage(u"SETTINGS_FILE_LOAD_NOT_CONNECTED_MESSAGE");
 }
 
 } // namespace KX

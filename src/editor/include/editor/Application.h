@@ -69,8 +69,6 @@ public:
     platform::sdl::EventLoop& GetEvents() noexcept { return m_events; }
     IAppPlatform& GetPlatform() noexcept { return *m_platform; }
     const KX::WString& GetWideCommandLine() const noexcept { return m_commandLineWide; }
-    // Command lines handed over by later instances, in order.
-    const std::vector<KX::WString>& GetHandedOverCommandLines() const noexcept { return m_handedOver; }
     // Called after each handed-over command line (tests).
     std::function<void(const KX::WString&)> onCommandLine;
     // Called at each idle pass before the queues (tests drive the program from here).
@@ -129,6 +127,7 @@ public:
     void RegisterRootWindow(const KX::RCPtr<KX::LRootWindow>& root) override { AddRootWindow(root); }
     void UnregisterRootWindow(KX::LRootWindow* root) override;
     platform::sdl::EventLoop* GetEventLoop() override { return &m_events; }
+    // Brings the program to the front; the line itself is not kept.
     void OnCommandLine(const KX::WString& text) override;
 
     // IRenderHost.
@@ -182,7 +181,6 @@ private:
     int32_t m_appSettings = 0;
     int32_t m_userSettings = 0;
     KX::RCPtr<KX::LMidiManager> m_midiManager;
-    std::vector<KX::WString> m_handedOver;
     std::vector<std::function<void()>> m_idleWork;
     bool m_initialized = false;
     int32_t m_cursorCount = 0;

@@ -20,7 +20,8 @@ void PostCurrentParamValue(int32_t id);
 
 // Hands the bytes, as a byte-block value of parameter id, to the main control at the top of
 // panel's tree. When the engine refuses the value, the model's value is posted again, so the
-// panel shows what the model holds. Nothing when the top control is not the main control.
+// panel shows what the model holds, and without a keyboard an error box says so. Nothing when the
+// top control is not the main control.
 void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, uint32_t count);
 
 // Hands a correction of the value the panel was just shown to the main control

@@ -46,7 +46,8 @@ public:
                                        const KX::RCPtr<KX::LNotification>& n);
     // Shows the routed name without sending it back; E_FAIL for a foreign id. The flag is not read.
     // The echo of a value the panel sent (also one that comes after later keys) leaves the box as
-    // the user typed it.
+    // the user typed it, and so does a value the model no longer holds while it holds the last one
+    // sent.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
 

@@ -25,13 +25,12 @@ public:
     // Stores the fields, asks for the axis's current value and names the axis ("axisName").
     void SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index) override;
     // Shows a 15-byte value of the panel's own parameter on both pages. 0; E_FAIL (neither page
-    // changed) for another id or length; E_INVALIDARG for a note count outside 2..8, which the note
-    // page cannot show: neither page changes and no edit is sent until a value is shown again.
+    // changed) for another id or length. A note count outside 2..8, which the note page cannot
+    // show, is shown as the nearest of them and sent back as a correction.
     KX::KXRESULT SetParamValueLocal(const KX::ParamDescriptor& descriptor, const KX::Variant& value,
                                     bool fromDevice) override;
 
-    // Either page's "NID_PARAMETERS_CHANGED": the 15 bytes both pages say, to the main control
-    // (nothing while the last value was refused). 1.
+    // Either page's "NID_PARAMETERS_CHANGED": the 15 bytes both pages say, to the main control. 1.
     KX::KXRESULT OnParametersChanged(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                      const KX::RCPtr<KX::LNotification>& n);
 
@@ -50,6 +49,4 @@ private:
 
     KX::RCPtr<LMoveableControlEditPanel> m_midiPage;
     KX::RCPtr<LNoteModeEditPanel> m_noteModePage;
-    // The last value routed here was refused: the pages show another value.
-    bool m_refused = false;
 };

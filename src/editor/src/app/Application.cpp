@@ -314,7 +314,6 @@ bool LApplication::OnIdlePass(int passCount)
 
 void LApplication::OnCommandLine(const WString& text)
 {
-    m_handedOver.push_back(text);
     if (m_mainWindow) {
         platform::sdl::BringToFront(m_mainWindow->GetPlatformWindow());
         // A modal dialog stays in front of the window it blocks: the newest one is raised last.

@@ -6,9 +6,15 @@
 
 #include "engine/RootModuleEngine.h"
 
+#include "kx/AppServices.h"
+
 namespace editor {
 
 using namespace KX;
+
+namespace {
+constexpr uint32_t kBoxError = 0x10; // error icon, OK button
+} // namespace
 
 void PostCurrentParamValue(int32_t id)
 {
@@ -31,6 +37,15 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
     Variant held;
     if (Failed(main->GetParamValue(descriptor, held)) || !(held == value))
         PostCurrentParamValue(id);
+    // Without a keyboard every edit is refused: the user is told why, in one box at a time.
+    static bool telling = false;
+    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+    if (telling || !engine || engine->GetConnectionState() == LRootModuleEngine::kConnected)
+        return;
+    telling = true;
+    ShowAppMessageBox(LookupAppString(WString(u"EDIT_NOT_CONNECTED_MESSAGE")),
+                      LookupAppString(WString(u"EDIT_NOT_CONNECTED_CAPTION")), kBoxError);
+    telling = false;
 }
 
 void SendParamCorrection(LControl& panel, int32_t id, const Array<signed char>& bytes)

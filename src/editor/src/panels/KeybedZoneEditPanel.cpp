@@ -161,8 +161,12 @@ KXRESULT LKeybedZoneEditPanel::SetParamValueLocal(const ParamDescriptor& descrip
     // Every widget announces its change, so each one that changes sends the value as shown so far.
     if (m_enabledToggle)
         m_enabledToggle->SetNormalizedValue(b.ElementAt(ZB::kEnabled));
-    if (m_channelCombo)
-        m_channelCombo->SetSelectedIndex(b.ElementAt(ZB::kChannel));
+    // A channel byte the list has no item for shows the first item, which goes back as the
+    // correction below: a list with nothing selected would make every later edit unsendable.
+    if (m_channelCombo) {
+        const int32_t channel = b.ElementAt(ZB::kChannel);
+        m_channelCombo->SetSelectedIndex(channel >= 0 && channel < m_channelCombo->GetItemCount() ? channel : 0);
+    }
     SetNumber(m_programBox.Get(), b.ElementAt(ZB::kProgram));
     SetNumber(m_bankMsbBox.Get(), b.ElementAt(ZB::kBankMsb));
     SetNumber(m_bankLsbBox.Get(), b.ElementAt(ZB::kBankLsb));

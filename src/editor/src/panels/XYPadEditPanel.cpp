@@ -5,11 +5,8 @@
 #include "editor/MoveableControlEditPanel.h"
 #include "editor/NoteModeEditPanel.h"
 
-#include "kx/DebugTrace.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/TabControl.h"
-
-#include <ostream>
 
 using namespace KX;
 using namespace XYPadAxisValue;
@@ -76,21 +73,23 @@ KXRESULT LXYPadEditPanel::SetParamValueLocal(const ParamDescriptor& descriptor, 
     Array<signed char> noteMode;
     for (uint32_t i = 0; i < kLength; ++i)
         (i < kMessageLength ? message : noteMode).AddItem(bytes.ElementAt(i));
-    // A note count the note page refuses changes neither page, and until a value is shown again
-    // the pages (still another value's) build nothing for this axis.
-    const int32_t count = noteMode.ElementAt(NoteModeValue::kCount);
-    if (m_noteModePage && (count < NoteModeValue::kRangeCount || count > NoteModeValue::kMaxCount)) {
-        m_refused = true;
-        DebugOut() << "XY-pad axis " << GetIndex() << ": a note count of " << count
-                   << " is not shown; its edits are not sent" << std::endl;
-        return E_INVALIDARG;
-    }
-    m_refused = false;
+    // A note count the note page cannot show is brought into its range, shown, and sent back as
+    // a correction once the value has been routed.
+    signed char& count = noteMode.ElementAt(NoteModeValue::kCount);
+    const bool corrected = count < NoteModeValue::kRangeCount || count > NoteModeValue::kMaxCount;
+    if (corrected)
+        count = static_cast<signed char>(count < NoteModeValue::kRangeCount ? NoteModeValue::kRangeCount
+                                                                            : NoteModeValue::kMaxCount);
     // The message first, silently: each note change then sends the whole new value.
     if (m_midiPage)
         m_midiPage->SetMoveableMessage(message);
     if (m_noteModePage)
         m_noteModePage->SetNoteModeValue(noteMode);
+    if (corrected) {
+        const Array<signed char> shown = BuildValue();
+        if (editor::IsSendableValue(shown))
+            editor::SendParamCorrection(*this, GetFirstParamID(), shown);
+    }
     PropagateShownValue(descriptor, value);
     return S_OK;
 }
@@ -109,7 +108,6 @@ Array<signed char> LXYPadEditPanel::BuildValue()
 
 KXRESULT LXYPadEditPanel::OnParametersChanged(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (!m_refused)
-        SendValue(BuildValue());
+    SendValue(BuildValue());
     return 1;
 }

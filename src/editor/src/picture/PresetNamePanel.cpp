@@ -5,6 +5,8 @@
 
 #include "dialogs/DialogSupport.h"
 
+#include "engine/RootModuleEngine.h"
+
 #include "kx/Exception.h"
 #include "kx/controls/TextBox.h"
 
@@ -142,6 +144,18 @@ KXRESULT LPresetNamePanel::SetParamValueLocal(const ParamDescriptor& descriptor,
             m_sent.erase(m_sent.begin(), echo + 1);
             return S_OK;
         }
+    }
+    // A value read before the last one sent (the start-up values, say) arrives after the model
+    // took that one: it is no newer than the box, and the echoes still on their way stay awaited.
+    if (!m_sent.empty()) {
+        Variant held;
+        uint32_t heldCount = 0;
+        const uint8_t* heldData = nullptr;
+        if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+            engine && Succeeded(engine->GetParamValue(descriptor, held)))
+            heldData = held.GetData(heldCount);
+        if (heldCount == kValueLength && heldData && std::equal(m_sent.back().begin(), m_sent.back().end(), heldData))
+            return S_OK;
     }
     m_sent.clear();
     UnregisterForNotification(RCPtr<LNotificationDistributor>(m_textBox), kTextChange);

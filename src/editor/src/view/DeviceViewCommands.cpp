@@ -5,11 +5,13 @@
 
 #include "engine/MidiManager.h"
 #include "engine/PresetManager.h"
+#include "engine/RootModuleEngine.h"
 
 #include "kx/AppServices.h"
 #include "kx/Notification.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
+#include "kx/PathUtils.h"
 #include "kx/controls/Dialog.h"
 #include "kx/controls/FileDialog.h"
 #include "kx/ui/MenuDescriptor.h"
@@ -21,6 +23,8 @@ namespace {
 
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
 constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
+constexpr uint32_t kBoxYesNoWarning = 0x34;
+constexpr int32_t kAnswerYes = 6;
 
 constexpr const char16_t* kLoadFromDevice = NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE;
 constexpr const char16_t* kSendToDevice = NID_MENU_FILE_SEND_PRESET_TO_DEVICE;
@@ -204,10 +208,25 @@ int32_t LDeviceView::ShowSaveDialog(WString& path)
     if (!m_fileDialog)
         return E_FAIL;
     // The pattern stands for the default extension: a name typed without one gets it.
-    const int32_t result = m_fileDialog->ShowSaveDialog(GetPresetFileFilter(false), GetPresetFilePattern(),
-                                                        AppText(u"SAVE_PRESET_DIALOG_TITLE"));
-    if (result >= 0)
-        path = m_fileDialog->GetFileName();
+    const WString title = AppText(u"SAVE_PRESET_DIALOG_TITLE");
+    const int32_t result = m_fileDialog->ShowSaveDialog(GetPresetFileFilter(false), GetPresetFilePattern(), title);
+    if (result < 0)
+        return result;
+    path = m_fileDialog->GetFileName();
+    // A name with a dot of its own ("Lead v1.2") still gets the extension, or Load's filter hides
+    // the file; the dialog confirmed only the name typed, so a file of the longer name is asked about.
+    const WString suffix = WString(u".") + GetPresetFileExtension();
+    const unsigned length = path.GetLength();
+    if (length >= suffix.GetLength() &&
+        path.Mid(static_cast<int>(length - suffix.GetLength())).ToLower() == suffix.ToLower())
+        return result;
+    path += suffix;
+    if (FileExists(path)) {
+        const int slash = path.ReverseFindChar('/');
+        const WString question = path.Mid(slash + 1) + WString(u" already exists.\nDo you want to replace it?");
+        if (ShowAppMessageBox(question, title, kBoxYesNoWarning) != kAnswerYes)
+            return E_FAIL;
+    }
     return result;
 }
 
@@ -225,6 +244,15 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadWrongDevice: m_presetManager->ShowLoadWrongDeviceMessage(); break;
     case LPresetManager::kLoadTranslationFailure: m_presetManager->ShowTranslationFailureMessage(); break;
     case LPresetManager::kLoadUnreadable: m_presetManager->ShowLoadUnreadableMessage(); break;
+    case LPresetManager::kLoadNothingApplied:
+        // Nothing was taken: without a keyboard the engine takes no value; with one, none of the
+        // file's values could be.
+        if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+            engine && engine->GetConnectionState() == LRootModuleEngine::kConnected)
+            m_presetManager->ShowLoadCorruptMessage();
+        else
+            m_presetManager->ShowLoadNotConnectedMessage();
+        break;
     default: break;
     }
     return result;

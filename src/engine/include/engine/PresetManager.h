@@ -44,6 +44,9 @@ public:
     // The file could not be read at all (missing, a folder, no permission, not a regular file);
     // GetReadError says why.
     static constexpr int32_t kLoadUnreadable = -6;
+    // The file was read but the engine took none of its records (while no keyboard is
+    // connected it takes none): nothing changed.
+    static constexpr int32_t kLoadNothingApplied = -7;
     // The read error of anything but a regular file or a folder (a FIFO, a device, a socket).
     static constexpr int kNotRegularFile = -1;
 
@@ -75,7 +78,7 @@ public:
     // registered. A file is checked whole before any record
     // is applied, so a refused file changes nothing. Records are handed to the engine in
     // file order; one it refuses (unknown index, wrong length or type, a byte of 0x80 or
-    // more) is left out and the others still apply.
+    // more) is left out and the others still apply; -7 when every record was refused.
     int32_t ReadPresetFile(const WString& path);
 
     // The application's message boxes for the negative results of Load.
@@ -84,6 +87,8 @@ public:
     void ShowLoadCorruptMessage();
     void ShowLoadWrongDeviceMessage();
     void ShowTranslationFailureMessage();
+    // The box of -7 while no keyboard is connected.
+    void ShowLoadNotConnectedMessage();
     // The box of -6: the reason the last read failed, in the "SETTINGS_FILE_LOAD_UNREADABLE_MESSAGE"
     // text.
     void ShowLoadUnreadableMessage();
