@@ -120,13 +120,13 @@ TEST_F(TextBoxKeys, TypingReplacesTheSelectionUntilTheMaximumLength)
     Key(SDLK_LEFT, KMOD_LSHIFT);
     Type("m");
     EXPECT_EQ(Text(*box), "helm");
-    // A text set longer than the limit: the selection goes, the character does not come.
+    // A text set longer than the limit: no room for the character, so text and selection stay.
     box->SetText(WString(u"helmet"), false);
     Key(SDLK_END);
     Key(SDLK_LEFT, KMOD_LSHIFT);
     Type("x");
-    EXPECT_EQ(Text(*box), "helme");
-    EXPECT_EQ(Sel(*box), "0+0@5");
+    EXPECT_EQ(Text(*box), "helmet");
+    EXPECT_EQ(Sel(*box), "5+1@5");
 }
 
 TEST_F(TextBoxKeys, SetMaxLengthCutsALongerTextAndZeroLiftsTheLimit)

@@ -156,6 +156,10 @@ void LTextBox::InsertCharacter(char16_t c)
     const bool pair = textbox::IsLowSurrogate(c) && high != 0;
     if (textbox::IsLowSurrogate(c) && !pair)
         return;
+    // No room for the character: text and selection stay as they are.
+    const int32_t count = pair ? 2 : 1;
+    if (static_cast<int64_t>(GetTextLength()) - m_selectionLength + count > EditLimit())
+        return;
     WString copy = GetText();
     if (m_selectionLength > 0) {
         const int32_t start = m_selectionStart;
@@ -164,12 +168,6 @@ void LTextBox::InsertCharacter(char16_t c)
         ClearSelection();
     }
     const int32_t caret = std::min(m_caret, static_cast<int32_t>(copy.GetLength()));
-    const int32_t room = EditLimit() - static_cast<int32_t>(copy.GetLength());
-    const int32_t count = pair ? 2 : 1;
-    if (room < count) {
-        SetText(copy, false);
-        return;
-    }
     const char16_t units[2] = {pair ? high : c, c};
     copy.InsertChars(static_cast<unsigned>(caret), units, static_cast<unsigned>(count));
     if (SetText(copy, false) == S_OK)
