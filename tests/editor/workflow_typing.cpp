@@ -416,3 +416,19 @@ TEST_F(PictureEndToEnd, AnEditPanelMadeWhenItsFirstControlIsPickedShowsTheValueA
     });
     EXPECT_TRUE(boxes.Boxes().empty());
 }
+
+TEST_F(PictureEndToEnd, TypingOverASelectedDigitEqualToTheFirstTypedKeepsTheDigitsInOrder)
+{
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == p.Stored(e1.id)[kNumberByte]; }));
+        p.Click(*e1.Cc()->GetTextBox());
+        for (const int32_t typed : {4, 45}) {
+            Retype(p, std::to_string(typed).c_str());
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == typed; })) << typed;
+        }
+        EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "45");
+    });
+}

@@ -170,7 +170,10 @@ void LTextBox::InsertCharacter(char16_t c)
     const int32_t caret = std::min(m_caret, static_cast<int32_t>(copy.GetLength()));
     const char16_t units[2] = {pair ? high : c, c};
     copy.InsertChars(static_cast<unsigned>(caret), units, static_cast<unsigned>(count));
-    if (SetText(copy, false) == S_OK)
+    // A character typed over an equal selection leaves the text as it was; the caret still goes
+    // after it.
+    SetText(copy, false);
+    if (GetText() == copy)
         SetCaretPosition(caret + count, true);
 }
 
