@@ -243,6 +243,19 @@ TEST_F(TextBoxKeys, LeavingByTabOrByAClickValidatesAndARefusedTextKeepsTheFocus)
     EXPECT_EQ(Text(*box), "75");
 }
 
+TEST_F(TextBoxKeys, AValidationListenerThatMovesTheFocusOnValidatesTheBoxOnce)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox", "7");
+    RCPtr<LTextBox> other = CreateAs<LTextBox>(u"nameBox");
+    ASSERT_TRUE(box && other);
+    RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
+    // An auto-advancing form: the field being validated hands the keyboard to the next one.
+    log->onValidating = [&other](LTextValidationParams&) { other->SetFocus(true); };
+    Key(SDLK_RETURN);
+    EXPECT_TRUE(other->GetConditionFlags() & Condition::kHasFocus);
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:7", "NID_TEXTBOX_VALIDATED:7"}));
+}
+
 TEST_F(TextBoxKeys, IndicesInsideASurrogatePairMoveToItsEdgesAndHalvesAreNeverInserted)
 {
     RCPtr<LTextBox> box = FocusedBox(u"plainBox");

@@ -120,6 +120,13 @@ void LTextBox::SetAutoScroll(int32_t axis, bool on)
 RCPtr<LTextValidationParams> LTextBox::Validate()
 {
     const RCPtr<LControl> self(this);
+    // A listener that moves the focus asks this box whether it may lose it: no second validation.
+    struct Mark {
+        bool& flag;
+        const bool was = flag;
+        ~Mark() { flag = was; }
+    } mark{m_validating};
+    m_validating = true;
     RCPtr<LTextValidationParams> params = LTextValidationParams::Create(GetText());
     const ConstRCPtr<LRefCountedObject> payload(params.Get());
     SendFrom(*this, NID_TEXTBOX_VALIDATING, payload);
@@ -132,13 +139,15 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 
 KXRESULT LTextBox::SetFocus(bool forward)
 {
-    if (GetConditionFlags() & Condition::kHasFocus)
+    if ((GetConditionFlags() & Condition::kHasFocus) && !m_validating)
         Validate();
     return LScrollView::SetFocus(forward);
 }
 
 bool LTextBox::CanLoseFocus()
 {
+    if (m_validating)
+        return true;
     const RCPtr<LControl> self(this);
     return Validate()->accepted;
 }
