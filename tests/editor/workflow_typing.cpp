@@ -74,6 +74,7 @@ struct Encoder {
         return p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; });
     }
     RCPtr<LNumericUpDown> Cc() { return panel->GetSubEditor()->GetNumberBoxes().ElementAt(0); }
+    RCPtr<LNumericUpDown> Minimum() { return panel->GetSubEditor()->GetMinimumBoxes().ElementAt(0); }
     RCPtr<LNumericUpDown> Maximum() { return panel->GetSubEditor()->GetMaximumBoxes().ElementAt(0); }
 
     RCPtr<LGroupPanelFrame> group;
@@ -81,7 +82,7 @@ struct Encoder {
     int32_t id = 0;
 };
 
-constexpr uint32_t kNumberByte = 2, kHighByte = 5;
+constexpr uint32_t kNumberByte = 2, kLowByte = 4, kHighByte = 5;
 
 } // namespace
 
@@ -430,5 +431,26 @@ TEST_F(PictureEndToEnd, TypingOverASelectedDigitEqualToTheFirstTypedKeepsTheDigi
             EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == typed; })) << typed;
         }
         EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "45");
+    });
+}
+
+TEST_F(PictureEndToEnd, AFieldReachedByTabOrShiftTabHasItsTextReplacedByTyping)
+{
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Minimum()->GetValue() == p.Stored(e1.id)[kLowByte]; }));
+        p.Click(*e1.Cc()->GetTextBox());
+        // From CC into MIN (showing 0) by Tab, then back into it from MAX by Shift+Tab.
+        for (const auto& [mod, typed] : {std::pair{KMOD_NONE, 10}, std::pair{KMOD_LSHIFT, 20}}) {
+            Pause(p);
+            p.Key(SDLK_TAB, mod);
+            Pause(p);
+            ASSERT_EQ(p.Focused().Get(), static_cast<LControl*>(e1.Minimum()->GetTextBox().Get()));
+            TypeSlowly(p, std::to_string(typed).c_str());
+            p.Key(SDLK_TAB);
+            const int32_t want = typed;
+            EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kLowByte] == want; })) << want;
+        }
     });
 }
