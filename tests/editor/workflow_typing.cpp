@@ -454,3 +454,35 @@ TEST_F(PictureEndToEnd, AFieldReachedByTabOrShiftTabHasItsTextReplacedByTyping)
         }
     });
 }
+
+TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHereAndOnTheNextZone)
+{
+    Run([&](Picture& p) {
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto panel = p.ViewChild<LKeybedZoneEditPanel>(u"zoneEditPanel");
+        ASSERT_TRUE(zones && panel);
+        const int32_t zone1 = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        for (const int32_t zone : {zone1, zone1 + 1})
+            ASSERT_EQ(p.Stored(zone)[KeybedZoneByte::kOctave], KeybedZoneByte::kOctaveOffset) << "octave 0";
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == zone1; }));
+        const auto octave = RCPtr<LNumericUpDown>::DynamicCast(
+            panel->FindChild(WString(u"octave"))->FindChild(WString(u"numericUpDown")));
+        ASSERT_TRUE(p.Until([&] { return octave->GetValue() == 0.0; }));
+        const RCPtr<LTextBox> box = octave->GetTextBox();
+        p.Click(*box);
+        Retype(p, "");
+        p.Key(SDLK_BACKSPACE);
+        p.Key(SDLK_TAB);
+        Pause(p);
+        EXPECT_EQ(Narrow(box->GetText()), "0") << "emptied and left by Tab";
+
+        p.Click(*box);
+        Retype(p, "-0");
+        p.Key(SDLK_RETURN);
+        p.Click(*zones->GetTile(1)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == zone1 + 1; }));
+        Pause(p);
+        EXPECT_EQ(Narrow(box->GetText()), "0") << "zone 2's octave, equal to zone 1's";
+    });
+}
