@@ -90,15 +90,15 @@ TEST_F(NumericUpDown, TypedNumbersAreClampedToTheRangeAndTheFilterFollowsIt)
     EXPECT_EQ(Shown(*box), "0");
 }
 
-TEST_F(NumericUpDown, AnEqualValueTypedInAnotherFormKeepsThatFormExceptAtTheEnds)
+TEST_F(NumericUpDown, AnEqualValueTypedInAnotherFormShowsAsTheValue)
 {
     RCPtr<LNumericUpDown> box = Make(0, 127, 5);
     ASSERT_TRUE(box);
     RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATED"});
     Enter(*box, "05");
-    EXPECT_EQ(Shown(*box), "05");
+    EXPECT_EQ(Shown(*box), "5");
     EXPECT_EQ(values->count, 0) << "no change of value";
-    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATED:05"}));
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATED:5"}));
     Enter(*box, "6");
     EXPECT_EQ(Shown(*box), "6");
     EXPECT_EQ(values->count, 1);

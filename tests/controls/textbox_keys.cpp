@@ -120,13 +120,13 @@ TEST_F(TextBoxKeys, TypingReplacesTheSelectionUntilTheMaximumLength)
     Key(SDLK_LEFT, KMOD_LSHIFT);
     Type("m");
     EXPECT_EQ(Text(*box), "helm");
-    // A text set longer than the limit: the selection goes, the character does not come.
+    // A text set longer than the limit: no room for the character, so text and selection stay.
     box->SetText(WString(u"helmet"), false);
     Key(SDLK_END);
     Key(SDLK_LEFT, KMOD_LSHIFT);
     Type("x");
-    EXPECT_EQ(Text(*box), "helme");
-    EXPECT_EQ(Sel(*box), "0+0@5");
+    EXPECT_EQ(Text(*box), "helmet");
+    EXPECT_EQ(Sel(*box), "5+1@5");
 }
 
 TEST_F(TextBoxKeys, SetMaxLengthCutsALongerTextAndZeroLiftsTheLimit)
@@ -241,6 +241,19 @@ TEST_F(TextBoxKeys, LeavingByTabOrByAClickValidatesAndARefusedTextKeepsTheFocus)
     ClickOn(*other);
     EXPECT_TRUE(other->GetConditionFlags() & Condition::kHasFocus);
     EXPECT_EQ(Text(*box), "75");
+}
+
+TEST_F(TextBoxKeys, AValidationListenerThatMovesTheFocusOnValidatesTheBoxOnce)
+{
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox", "7");
+    RCPtr<LTextBox> other = CreateAs<LTextBox>(u"nameBox");
+    ASSERT_TRUE(box && other);
+    RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
+    // An auto-advancing form: the field being validated hands the keyboard to the next one.
+    log->onValidating = [&other](LTextValidationParams&) { other->SetFocus(true); };
+    Key(SDLK_RETURN);
+    EXPECT_TRUE(other->GetConditionFlags() & Condition::kHasFocus);
+    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:7", "NID_TEXTBOX_VALIDATED:7"}));
 }
 
 TEST_F(TextBoxKeys, IndicesInsideASurrogatePairMoveToItsEdgesAndHalvesAreNeverInserted)

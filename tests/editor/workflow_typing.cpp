@@ -74,6 +74,7 @@ struct Encoder {
         return p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; });
     }
     RCPtr<LNumericUpDown> Cc() { return panel->GetSubEditor()->GetNumberBoxes().ElementAt(0); }
+    RCPtr<LNumericUpDown> Minimum() { return panel->GetSubEditor()->GetMinimumBoxes().ElementAt(0); }
     RCPtr<LNumericUpDown> Maximum() { return panel->GetSubEditor()->GetMaximumBoxes().ElementAt(0); }
 
     RCPtr<LGroupPanelFrame> group;
@@ -81,7 +82,7 @@ struct Encoder {
     int32_t id = 0;
 };
 
-constexpr uint32_t kNumberByte = 2, kHighByte = 5;
+constexpr uint32_t kNumberByte = 2, kLowByte = 4, kHighByte = 5;
 
 } // namespace
 
@@ -450,4 +451,73 @@ TEST_F(PictureEndToEnd, AnEditPanelMadeWhenItsFirstControlIsPickedShowsTheValueA
         EXPECT_EQ(cc->GetValue(), p.Stored(id)[kNumberByte]);
     });
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureEndToEnd, TypingOverASelectedDigitEqualToTheFirstTypedKeepsTheDigitsInOrder)
+{
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == p.Stored(e1.id)[kNumberByte]; }));
+        p.Click(*e1.Cc()->GetTextBox());
+        for (const int32_t typed : {4, 45}) {
+            Retype(p, std::to_string(typed).c_str());
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == typed; })) << typed;
+        }
+        EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "45");
+    });
+}
+
+TEST_F(PictureEndToEnd, AFieldReachedByTabOrShiftTabHasItsTextReplacedByTyping)
+{
+    Run([&](Picture& p) {
+        Encoder e1(p);
+        ASSERT_TRUE(e1.Open(p));
+        ASSERT_TRUE(p.Until([&] { return e1.Minimum()->GetValue() == p.Stored(e1.id)[kLowByte]; }));
+        p.Click(*e1.Cc()->GetTextBox());
+        // From CC into MIN (showing 0) by Tab, then back into it from MAX by Shift+Tab.
+        for (const auto& [mod, typed] : {std::pair{KMOD_NONE, 10}, std::pair{KMOD_LSHIFT, 20}}) {
+            Pause(p);
+            p.Key(SDLK_TAB, mod);
+            Pause(p);
+            ASSERT_EQ(p.Focused().Get(), static_cast<LControl*>(e1.Minimum()->GetTextBox().Get()));
+            TypeSlowly(p, std::to_string(typed).c_str());
+            p.Key(SDLK_TAB);
+            const int32_t want = typed;
+            EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kLowByte] == want; })) << want;
+        }
+    });
+}
+
+TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHereAndOnTheNextZone)
+{
+    Run([&](Picture& p) {
+        const auto zones = p.ViewChild<LGroupPanelFrame>(u"keybedZones");
+        const auto panel = p.ViewChild<LKeybedZoneEditPanel>(u"zoneEditPanel");
+        ASSERT_TRUE(zones && panel);
+        const int32_t zone1 = p.view->GetFirstParamID() + IDevice::kKeybedZonesOffset;
+        for (const int32_t zone : {zone1, zone1 + 1})
+            ASSERT_EQ(p.Stored(zone)[KeybedZoneByte::kOctave], KeybedZoneByte::kOctaveOffset) << "octave 0";
+        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == zone1; }));
+        const auto octave = RCPtr<LNumericUpDown>::DynamicCast(
+            panel->FindChild(WString(u"octave"))->FindChild(WString(u"numericUpDown")));
+        ASSERT_TRUE(p.Until([&] { return octave->GetValue() == 0.0; }));
+        const RCPtr<LTextBox> box = octave->GetTextBox();
+        p.Click(*box);
+        Retype(p, "");
+        p.Key(SDLK_BACKSPACE);
+        p.Key(SDLK_TAB);
+        Pause(p);
+        EXPECT_EQ(Narrow(box->GetText()), "0") << "emptied and left by Tab";
+
+        p.Click(*box);
+        Retype(p, "-0");
+        p.Key(SDLK_RETURN);
+        p.Click(*zones->GetTile(1)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == zone1 + 1; }));
+        Pause(p);
+        EXPECT_EQ(Narrow(box->GetText()), "0") << "zone 2's octave, equal to zone 1's";
+    });
 }

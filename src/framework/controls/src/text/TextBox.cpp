@@ -120,6 +120,13 @@ void LTextBox::SetAutoScroll(int32_t axis, bool on)
 RCPtr<LTextValidationParams> LTextBox::Validate()
 {
     const RCPtr<LControl> self(this);
+    // A listener that moves the focus asks this box whether it may lose it: no second validation.
+    struct Mark {
+        bool& flag;
+        const bool was = flag;
+        ~Mark() { flag = was; }
+    } mark{m_validating};
+    m_validating = true;
     RCPtr<LTextValidationParams> params = LTextValidationParams::Create(GetText());
     const ConstRCPtr<LRefCountedObject> payload(params.Get());
     SendFrom(*this, NID_TEXTBOX_VALIDATING, payload);
@@ -132,13 +139,15 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 
 KXRESULT LTextBox::SetFocus(bool forward)
 {
-    if (GetConditionFlags() & Condition::kHasFocus)
+    if ((GetConditionFlags() & Condition::kHasFocus) && !m_validating)
         Validate();
     return LScrollView::SetFocus(forward);
 }
 
 bool LTextBox::CanLoseFocus()
 {
+    if (m_validating)
+        return true;
     const RCPtr<LControl> self(this);
     return Validate()->accepted;
 }
@@ -156,6 +165,10 @@ void LTextBox::InsertCharacter(char16_t c)
     const bool pair = textbox::IsLowSurrogate(c) && high != 0;
     if (textbox::IsLowSurrogate(c) && !pair)
         return;
+    // No room for the character: text and selection stay as they are.
+    const int32_t count = pair ? 2 : 1;
+    if (static_cast<int64_t>(GetTextLength()) - m_selectionLength + count > EditLimit())
+        return;
     WString copy = GetText();
     if (m_selectionLength > 0) {
         const int32_t start = m_selectionStart;
@@ -164,15 +177,12 @@ void LTextBox::InsertCharacter(char16_t c)
         ClearSelection();
     }
     const int32_t caret = std::min(m_caret, static_cast<int32_t>(copy.GetLength()));
-    const int32_t room = EditLimit() - static_cast<int32_t>(copy.GetLength());
-    const int32_t count = pair ? 2 : 1;
-    if (room < count) {
-        SetText(copy, false);
-        return;
-    }
     const char16_t units[2] = {pair ? high : c, c};
     copy.InsertChars(static_cast<unsigned>(caret), units, static_cast<unsigned>(count));
-    if (SetText(copy, false) == S_OK)
+    // A character typed over an equal selection leaves the text as it was; the caret still goes
+    // after it.
+    SetText(copy, false);
+    if (GetText() == copy)
         SetCaretPosition(caret + count, true);
 }
 

@@ -6,6 +6,7 @@
 #include "kx/TextLayout.h"
 #include "kx/controls/TextBox.h"
 #include "kx/ui/ControlHost.h"
+#include "kx/ui/KeyNavigation.h"
 #include "kx/ui/Look.h"
 #include "kx/ui/RootWindow.h"
 
@@ -319,6 +320,11 @@ void LTextBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
                 RoundRectToLong(RectT<double>{m_caretRect.x, m_caretRect.y, m_caretRect.width, m_caretRect.height}));
         // The box may have been laid out anew since its text was set.
         UpdateTextExtent();
+        // Reached by Tab: the whole text is selected, so that typing replaces it.
+        if (IsFocusMovingByTab()) {
+            SelectRange(0, -1);
+            SetCaretPosition(GetTextLength(), false);
+        }
         UpdateCaretRect();
         EnsureCaretVisible();
         RestartBlink();

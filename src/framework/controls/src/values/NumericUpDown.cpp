@@ -174,9 +174,8 @@ KXRESULT LNumericUpDown::OnValidating(const RCPtr<LNotificationDistributor>&, co
     const double typed = std::clamp(ReadNumber(params->text), lo, hi);
     const double current = GetValue();
     if (typed == current) {
-        // An equal value typed in another form keeps that form, except at the ends.
-        if (current == GetMinimum() || current == GetMaximum())
-            params->text = FormatValue();
+        // An equal value typed in another form ("", "-0", "05") shows as the value does.
+        params->text = FormatValue();
         return S_FALSE;
     }
     SetNormalizedValue(ValueToNormalized(typed));

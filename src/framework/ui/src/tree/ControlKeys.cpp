@@ -4,6 +4,7 @@
 #include "kx/NotificationCenter.h"
 #include "kx/ui/Control.h"
 #include "kx/ui/ControlHost.h"
+#include "kx/ui/KeyNavigation.h"
 #include "kx/ui/MenuDescriptor.h"
 #include "kx/ui/RootWindow.h"
 #include "kx/ui/StringTable.h"
@@ -16,6 +17,8 @@ namespace KX {
 
 namespace {
 constexpr uint8_t kTabKey = 9;
+// Tab presses moving the focus now (nested when a handler sends one on).
+int g_tabMoves = 0;
 
 LRootWindow* AsRootWindow(const RCPtr<IRootWindow>& window)
 {
@@ -47,6 +50,11 @@ bool HasHotKey(IRootWindow* window, const WString& name)
 }
 } // namespace
 
+bool IsFocusMovingByTab() noexcept
+{
+    return g_tabMoves > 0;
+}
+
 void LControl::OnKey(const RCPtr<LKeyParam>& param)
 {
     if (!param || !IsShowing(true) || !m_layout || !m_layout->enabled || (m_parent && !m_parent->IsEnabled(true)))
@@ -68,6 +76,10 @@ void LControl::OnKey(const RCPtr<LKeyParam>& param)
     }
     if (m_wantsTab)
         return;
+    struct Moving {
+        Moving() { ++g_tabMoves; }
+        ~Moving() { --g_tabMoves; }
+    } moving;
     if (const RCPtr<LControl> parent = m_parent)
         parent->HandleKeyNavigation(param);
     else if (LRootWindow* window = AsRootWindow(m_ownerWindow))

@@ -69,7 +69,8 @@ public:
     bool CanPerformEdit(int32_t command) override;
     KXRESULT PerformEdit(int32_t command) override;
     KXRESULT SetFocus(bool forward) override;
-    // The focus leaves only an accepted text: validates and answers whether it was accepted.
+    // The focus leaves only an accepted text: validates and answers whether it was accepted (yes,
+    // without validating again, while the box validates).
     bool CanLoseFocus() override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // Builds and installs the Cut, Copy, Paste and Delete context menu.
@@ -197,6 +198,8 @@ private:
     bool m_idleSubscribed = false;
     // The first half of a pair typed as two characters, until its second half comes.
     char16_t m_pendingHigh = 0;
+    // Inside Validate: the focus question answers without validating again.
+    bool m_validating = false;
 };
 
 } // namespace KX
