@@ -207,3 +207,56 @@ TEST(LayoutDockedScroll, ChildrenLandWhereLayingThemOutAgainWouldPlaceThem)
         }
     }
 }
+
+// A child laid out after the shift that takes a moved sibling out of the tree as it moves.
+class RemovesOnMove : public TestControl {
+public:
+    RemovesOnMove(const RCPtr<LControl>& parent, const char16_t* name) : TestControl(parent, name, nullptr) {}
+    void CheckTrackedBoundsChanged() override
+    {
+        if (victim) {
+            victim->SetParent(RCPtr<LControl>());
+            victim = nullptr;
+        }
+    }
+    RCPtr<LControl> victim;
+};
+
+class KeepsNamedPlaces : public TestControl {
+public:
+    KeepsNamedPlaces(const RCPtr<LControl>& parent) : TestControl(parent, u"p", nullptr) {}
+    using TestControl::SetScrollShiftsNamedChildren;
+};
+
+TEST(LayoutDockedScroll, ALayoutThatRemovesAMovedChildLeavesTheNamesComparedAfterItReadable)
+{
+    uitest::Tree tree;
+    RCPtr<KeepsNamedPlaces> parent(new KeepsNamedPlaces(tree.root));
+    SetSize(*parent, 0, kSizeToSelf, 0, 200);
+    SetSize(*parent, 1, kSizeToSelf, 0, 100);
+    parent->PerformLayout();
+    parent->SetScrollShiftsNamedChildren(true);
+    // "b" is placed below "a", which comes after it: both docked, "a" is shifted and "b" laid
+    // out once all moved, when it removes "a". "d" names a sibling as long-named as "a".
+    RCPtr<RemovesOnMove> b(new RemovesOnMove(parent, u"b"));
+    SetPosition(*b, 1, kPositionToControl, 1.0f, 0, 0.0f, u"a");
+    b->GetLayout()->textOverflowX = kTextOverflowExpand; // keeps no memo of the name it read
+    int deaths = 0;
+    RCPtr<LControl> a(new TestControl(parent, u"a", &deaths));
+    SetPosition(*a, 1, kPositionToClient, 0, 10);
+    SetSize(*a, 1, kSizeToSelf, 0, 10);
+    RCPtr<TestControl> c(new TestControl(parent, u"c", nullptr));
+    RCPtr<TestControl> d(new TestControl(parent, u"d", nullptr));
+    SetPosition(*d, 1, kPositionToControl, 1.0f, 0, 0.0f, u"c");
+    for (LControl* child : {a.Get(), static_cast<LControl*>(b.Get())})
+        child->GetLayout()->Position(1).docked = 1;
+    for (LControl* child :
+         {a.Get(), static_cast<LControl*>(b.Get()), static_cast<LControl*>(c.Get()), static_cast<LControl*>(d.Get())})
+        child->PerformLayout();
+    b->victim = a;
+    a = nullptr;
+
+    parent->SetScrollOffset(PointT<double>{0, 4});
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(parent->FindChild(WString(u"a")).Get(), nullptr);
+}
