@@ -208,51 +208,45 @@ TEST(LayoutDockedScroll, ChildrenLandWhereLayingThemOutAgainWouldPlaceThem)
     }
 }
 
-// A child laid out after the shift that takes a moved sibling out of the tree as it moves.
-class RemovesOnMove : public TestControl {
-public:
-    RemovesOnMove(const RCPtr<LControl>& parent, const char16_t* name) : TestControl(parent, name, nullptr) {}
-    void CheckTrackedBoundsChanged() override
-    {
-        if (victim) {
-            victim->SetParent(RCPtr<LControl>());
-            victim = nullptr;
-        }
-    }
-    RCPtr<LControl> victim;
-};
-
+// A parent that keeps its children's places itself, and a child that takes its victim out of the
+// tree when it moves.
 class KeepsNamedPlaces : public TestControl {
 public:
-    KeepsNamedPlaces(const RCPtr<LControl>& parent) : TestControl(parent, u"p", nullptr) {}
-    using TestControl::SetScrollShiftsNamedChildren;
+    explicit KeepsNamedPlaces(const RCPtr<LControl>& parent) : TestControl(parent, u"p", nullptr)
+    {
+        SetScrollShiftsNamedChildren(true);
+    }
+};
+class RemovesOnMove : public TestControl {
+public:
+    using TestControl::TestControl;
+    void CheckTrackedBoundsChanged() override
+    {
+        const RCPtr<LControl> gone = victim;
+        victim = nullptr;
+        if (gone)
+            gone->SetParent(RCPtr<LControl>());
+    }
+    RCPtr<LControl> victim;
 };
 
 TEST(LayoutDockedScroll, ALayoutThatRemovesAMovedChildLeavesTheNamesComparedAfterItReadable)
 {
     uitest::Tree tree;
     RCPtr<KeepsNamedPlaces> parent(new KeepsNamedPlaces(tree.root));
-    SetSize(*parent, 0, kSizeToSelf, 0, 200);
-    SetSize(*parent, 1, kSizeToSelf, 0, 100);
-    parent->PerformLayout();
-    parent->SetScrollShiftsNamedChildren(true);
-    // "b" is placed below "a", which comes after it: both docked, "a" is shifted and "b" laid
-    // out once all moved, when it removes "a". "d" names a sibling as long-named as "a".
-    RCPtr<RemovesOnMove> b(new RemovesOnMove(parent, u"b"));
+    // Docked "b" is placed below docked "a", which comes after it: "a" is shifted, then "b" is
+    // laid out and removes it; "d" names a sibling whose name is as long as the one removed.
+    RCPtr<RemovesOnMove> b(new RemovesOnMove(parent, u"b", nullptr));
     SetPosition(*b, 1, kPositionToControl, 1.0f, 0, 0.0f, u"a");
     b->GetLayout()->textOverflowX = kTextOverflowExpand; // keeps no memo of the name it read
     int deaths = 0;
     RCPtr<LControl> a(new TestControl(parent, u"a", &deaths));
-    SetPosition(*a, 1, kPositionToClient, 0, 10);
-    SetSize(*a, 1, kSizeToSelf, 0, 10);
-    RCPtr<TestControl> c(new TestControl(parent, u"c", nullptr));
     RCPtr<TestControl> d(new TestControl(parent, u"d", nullptr));
     SetPosition(*d, 1, kPositionToControl, 1.0f, 0, 0.0f, u"c");
-    for (LControl* child : {a.Get(), static_cast<LControl*>(b.Get())})
-        child->GetLayout()->Position(1).docked = 1;
-    for (LControl* child :
-         {a.Get(), static_cast<LControl*>(b.Get()), static_cast<LControl*>(c.Get()), static_cast<LControl*>(d.Get())})
-        child->PerformLayout();
+    for (LControl* docked : {a.Get(), static_cast<LControl*>(b.Get())}) {
+        docked->GetLayout()->Position(1).docked = 1;
+        docked->PerformLayout();
+    }
     b->victim = a;
     a = nullptr;
 
