@@ -189,3 +189,34 @@ TEST_F(DialogModal, OkClosesOnlyOnceItTakesTheFocusFromAFieldThatKeepsIt)
     EXPECT_GE(validator->asked, 2);
     EXPECT_EQ(log->closing, 1);
 }
+
+TEST_F(DialogModal, ASecondButtonHandledInTheSamePassAndACloseAfterTheRunDoNotCloseAgain)
+{
+    RCPtr<LDialog> dialog = CreateTopLevelAs<LDialog>(u"confirmDialog");
+    ASSERT_TRUE(dialog);
+    RCPtr<CloseLog> log = Watch(dialog);
+    bool clicked = false;
+    whileModal = [&] {
+        OSWindow* w = WindowOf(*dialog);
+        if (!w || clicked)
+            return;
+        clicked = true;
+        // Both reach the dialog before the idle pass that closes the window.
+        for (const char16_t* name : {u"buttonYes", u"buttonCancel"}) {
+            const PointT<int32_t> at = CentreOf(*dialog->FindChild(WString(name)));
+            QueueClick(*w, at.x, at.y);
+        }
+    };
+    EXPECT_EQ(dialog->ShowModal(), 6);
+    EXPECT_EQ(dialog->Close(3), S_FALSE);
+    EXPECT_EQ(log->closing, 1);
+    EXPECT_EQ(log->closed, 1);
+
+    // Shown again, it closes again.
+    whileModal = [&] {
+        if (WindowOf(*dialog))
+            dialog->Close(7);
+    };
+    EXPECT_EQ(dialog->ShowModal(), 7);
+    EXPECT_EQ(log->closed, 2);
+}

@@ -327,3 +327,23 @@ TEST_F(ScrollViewExtent, TakingTheContentOutShrinksTheExtentAndHidesTheBars)
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(view->GetScrollOffset().y, 0.0);
 }
+
+TEST_F(ScrollViewExtent, ASizeChangeRecordsTheVisibleContentAndTheContentSizeIsTheChildrens)
+{
+    auto box = [](const RectT<double>& r) { return std::vector<double>{r.x, r.y, r.width, r.height}; };
+    view->SetAutoExtent(0);
+    view->SetScrollOffset(PointT<double>{0, 100});
+    ASSERT_EQ(Shown(), "hv");
+    view->SetClientExtent(300, 500);
+    EXPECT_EQ(box(view->GetTrackedBounds()), box(RectT<double>{})) << "no size change in progress";
+    // Between the two halves of a size change the bars' update records what is visible.
+    view->CaptureLookBounds();
+    view->SetClientExtent(300, 600);
+    view->CheckTrackedBoundsChanged();
+    EXPECT_EQ(box(view->GetTrackedBounds()), (std::vector<double>{0, 100, 183, 133}));
+
+    // Sized to its children on x: their far corner; y keeps the layout's own maximum.
+    view->GetLayout()->MaxSize(0) = SizeLimit{1, WString(u"Children"), 0.0f, 0.0};
+    view->GetLayout()->MaxSize(1) = SizeLimit{0, WString(), 0.0f, 90.0};
+    EXPECT_EQ(view->GetMaximumSize(), (PointT<double>{300, 90}));
+}

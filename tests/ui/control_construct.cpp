@@ -430,3 +430,35 @@ TEST(ControlConstruct, AControlMadeWhenShownWaitsWhileHiddenAndIsMadeOnceWhenSho
     EXPECT_EQ(owner->FindDescendantsByName(WString(u"deep"), found), 1u);
     EXPECT_TRUE(lazy(3)->IsBuilt());
 }
+
+TEST(ControlConstruct, AControlMadeWhenShownThatARebuildShowsIsMadeThen)
+{
+    RCPtr<KX::LControlFactory> factory(new KX::LControlFactory(WString(u"App")));
+    auto skin = [](const char* name, const char* shown) {
+        return std::string("<Skin Name=\"") + name +
+               "\"><SubControl Class=\"Test.Panel\" Name=\"owner\"><Skin Name=\"o\">"
+               "<SubControl Class=\"Test.Lazy\" Name=\"lazy\" IsVisible=\"" +
+               shown +
+               "\"><Skin Name=\"a\"><SubControl Class=\"Test.Panel\" Name=\"inner\"/></Skin></SubControl>"
+               "<SubControl Class=\"Test.Lazy\" Name=\"hidden\" IsVisible=\"False\"><Skin Name=\"b\">"
+               "<SubControl Class=\"Test.Panel\" Name=\"inner\"/></Skin></SubControl></Skin></SubControl></Skin>";
+    };
+    const std::string document = KXTest::SkinDocument(skin("S1", "False") + skin("S2", "True"));
+    ASSERT_EQ(factory->ParseXMLBuffer(document.data(), document.size()), KX::S_OK);
+    ASSERT_EQ(factory->SetCurrentSkinIndex(0), KX::S_OK);
+    SkinTree t(factory);
+    factory->RegisterControlClass(WString(u"Test.Lazy"), &KX::CreateControlOfClassWhenShown<SkinControl>);
+    RCPtr<SkinControl> owner = t.Create(u"owner");
+    ASSERT_EQ(owner->GetChildren().GetCount(), 2u);
+    auto* lazy = static_cast<SkinControl*>(owner->GetChildren().GetAt(0, 0).Get());
+    auto* hidden = static_cast<SkinControl*>(owner->GetChildren().GetAt(1, 0).Get());
+    ASSERT_TRUE(lazy->IsSubtreeDeferred());
+
+    ASSERT_EQ(factory->SetCurrentSkinIndex(1), KX::S_OK);
+    ASSERT_EQ(factory->ReapplyDescriptor(RCPtr<KX::LControl>(owner)), KX::S_OK);
+    EXPECT_TRUE(lazy->IsBuilt());
+    EXPECT_EQ(lazy->GetChildren().GetCount(), 1u);
+    EXPECT_EQ(lazy->postInitialisations, 1);
+    EXPECT_EQ(lazy->GetConditions()->GetCurrentMask(), lazy->GetConditionFlags());
+    EXPECT_TRUE(hidden->IsSubtreeDeferred()) << "one the new skin keeps hidden still waits";
+}

@@ -207,3 +207,50 @@ TEST(LayoutDockedScroll, ChildrenLandWhereLayingThemOutAgainWouldPlaceThem)
         }
     }
 }
+
+// A parent that keeps its children's places itself, and a child that takes its victim out of the
+// tree when it moves.
+class KeepsNamedPlaces : public TestControl {
+public:
+    explicit KeepsNamedPlaces(const RCPtr<LControl>& parent) : TestControl(parent, u"p", nullptr)
+    {
+        SetScrollShiftsNamedChildren(true);
+    }
+};
+class RemovesOnMove : public TestControl {
+public:
+    using TestControl::TestControl;
+    void CheckTrackedBoundsChanged() override
+    {
+        const RCPtr<LControl> gone = victim;
+        victim = nullptr;
+        if (gone)
+            gone->SetParent(RCPtr<LControl>());
+    }
+    RCPtr<LControl> victim;
+};
+
+TEST(LayoutDockedScroll, ALayoutThatRemovesAMovedChildLeavesTheNamesComparedAfterItReadable)
+{
+    uitest::Tree tree;
+    RCPtr<KeepsNamedPlaces> parent(new KeepsNamedPlaces(tree.root));
+    // Docked "b" is placed below docked "a", which comes after it: "a" is shifted, then "b" is
+    // laid out and removes it; "d" names a sibling whose name is as long as the one removed.
+    RCPtr<RemovesOnMove> b(new RemovesOnMove(parent, u"b", nullptr));
+    SetPosition(*b, 1, kPositionToControl, 1.0f, 0, 0.0f, u"a");
+    b->GetLayout()->textOverflowX = kTextOverflowExpand; // keeps no memo of the name it read
+    int deaths = 0;
+    RCPtr<LControl> a(new TestControl(parent, u"a", &deaths));
+    RCPtr<TestControl> d(new TestControl(parent, u"d", nullptr));
+    SetPosition(*d, 1, kPositionToControl, 1.0f, 0, 0.0f, u"c");
+    for (LControl* docked : {a.Get(), static_cast<LControl*>(b.Get())}) {
+        docked->GetLayout()->Position(1).docked = 1;
+        docked->PerformLayout();
+    }
+    b->victim = a;
+    a = nullptr;
+
+    parent->SetScrollOffset(PointT<double>{0, 4});
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(parent->FindChild(WString(u"a")).Get(), nullptr);
+}

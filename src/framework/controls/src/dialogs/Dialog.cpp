@@ -123,16 +123,22 @@ KXRESULT LDialog::OnStandardButton(const RCPtr<LNotificationDistributor>& from, 
 KXRESULT LDialog::Close(int32_t code)
 {
     // Again from a listener: while the listeners are asked the code may still change; once the
-    // window is closed, nothing does.
+    // window is closed, nothing does until the dialog is shown again (the window closes only at
+    // the next idle pass, so later clicks may still reach it).
     if (m_closeStage != kNotClosing) {
         if (m_closeStage == kAskingListeners)
             m_resultCode = code;
         return S_FALSE;
     }
     const RCPtr<LDialog> self(this);
+    // A cancelled close, or a listener that throws, leaves the dialog open.
     struct StageReset {
         uint8_t& stage;
-        ~StageReset() { stage = kNotClosing; }
+        ~StageReset()
+        {
+            if (stage != kClosed)
+                stage = kNotClosing;
+        }
     } reset{m_closeStage};
     m_closeStage = kAskingListeners;
     m_resultCode = code;
@@ -158,6 +164,7 @@ KXRESULT LDialog::Close(int32_t code)
 int32_t LDialog::ShowModal()
 {
     const RCPtr<LDialog> self(this);
+    m_closeStage = kNotClosing;
     if (IModalDialogHost* host = g_modalHost)
         return host->RunModalDialog(self);
     return RunDialogInOwnWindow(self);

@@ -177,6 +177,22 @@ KXRESULT LScrollView::SetClientExtent(double width, double height)
 void LScrollView::UpdateScrollBars()
 {
     UpdateScrollBarVisibility();
+    if (m_boundsChanging)
+        SetTrackedBounds(GetBounds());
+}
+
+PointT<double> LScrollView::GetMaximumSize()
+{
+    PointT<double> size = LControl::GetMaximumSize();
+    const LLayoutDescriptor* layout = GetLayout().Get();
+    for (int32_t axis = 0; layout && axis < 2; ++axis) {
+        const SizeLimit& lo = layout->MinSize(axis);
+        const SizeLimit& hi = layout->MaxSize(axis);
+        if ((lo.toControl && lo.controlName.Equals(u"Children")) ||
+            (hi.toControl && hi.controlName.Equals(u"Children")))
+            GetAxisRef(size, axis) = std::clamp(GetAxisValue(GetChildrenFarCorner(), axis), -kMaxExtent, kMaxExtent);
+    }
+    return size;
 }
 
 PointT<double> LScrollView::GetChildrenFarCorner()

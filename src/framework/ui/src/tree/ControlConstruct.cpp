@@ -248,6 +248,10 @@ void LControl::ReattachChildren(const LControlDescriptor& descriptor, RCPtrArray
         }
         // A sub-control that only the new skin names is not created.
         AttachChild(match, sub);
+        // One made when first shown that the new skin shows is made now, as showing it would.
+        if (match && match->m_subtreeDeferred && match->m_parent.Get() == this && match->m_layout &&
+            match->m_layout->visible)
+            match->BuildDeferredSubtree();
     }
     // Children the new skin no longer names leave the tree.
     previous.RemoveAll();

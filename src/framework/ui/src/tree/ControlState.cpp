@@ -4,6 +4,7 @@
 #include "kx/ui/Control.h"
 
 #include <cmath>
+#include <forward_list>
 #include <vector>
 
 namespace KX {
@@ -204,17 +205,27 @@ void LControl::RelayoutAfterShifts()
     const uint32_t count = m_children.GetCount();
     bool shifted = false;
     // Runs on every scroll: the moved names are kept on the stack while few, with their lengths
-    // (names often share a long prefix and differ at the end).
+    // (names often share a long prefix and differ at the end). A layout below may call out and
+    // take a moved child away with its name: from the first one on, the names compared are held.
     struct MovedName {
         const char16_t* text;
         unsigned length;
+        const LControl* control; // only until the first layout
     };
     constexpr size_t kFew = 16;
     MovedName fewMoved[kFew];
     size_t movedCount = 0;
     std::vector<MovedName> moreMoved;
+    std::forward_list<WString> held; // makes nothing until used
+    bool holding = false;
+    auto hold = [&](MovedName& m) {
+        held.push_front(m.control->m_name);
+        m.text = held.front().GetString();
+    };
     auto note = [&](const LControl* c) {
-        const MovedName m{c->m_name.GetString(), c->m_name.GetLength()};
+        MovedName m{c->m_name.GetString(), c->m_name.GetLength(), c};
+        if (holding)
+            hold(m);
         if (movedCount < kFew)
             fewMoved[movedCount++] = m;
         else
@@ -263,7 +274,14 @@ void LControl::RelayoutAfterShifts()
                     ((l->IsXDocked() || l->IsYDocked()) && (l->MinSize(axis).toControl || l->MaxSize(axis).toControl));
         if (!again)
             continue;
-        const RCPtr<LControl> hold(c);
+        if (!holding) {
+            holding = true;
+            for (size_t m = 0; m < movedCount; ++m)
+                hold(fewMoved[m]);
+            for (MovedName& m : moreMoved)
+                hold(m);
+        }
+        const RCPtr<LControl> laidOut(c);
         if (c->PerformLayout() == S_OK && c->m_movedAtSerial == serial)
             note(c);
     }

@@ -64,9 +64,9 @@ public:
     virtual void OnClosed() {}
 
     // Keeps the code, asks the listeners, then closes the window holding the dialog and
-    // announces it. S_OK when closed, S_FALSE when a listener cancelled. A dialog closes once:
-    // called again by a listener while the listeners are asked, it only replaces the code that
-    // close ends with (S_FALSE); after that, it does nothing.
+    // announces it. S_OK when closed, S_FALSE when a listener cancelled. A dialog closes once per
+    // ShowModal: called again by a listener while the listeners are asked, it only replaces the
+    // code that close ends with (S_FALSE); after that, it does nothing until ShowModal runs again.
     KXRESULT Close(int32_t code);
     int32_t GetResultCode() const noexcept { return m_resultCode; }
     // The title bar's close: Close(2).

@@ -31,6 +31,9 @@ public:
     // A child changed: docked ones (the bars, the corner) update the bars, others the automatic
     // extent first.
     void AddInvalidRect(const RCPtr<LControl>& child) override;
+    // The content size: on an axis whose minimum or maximum is the children ("Children"), their
+    // far corner; on the others the layout's own maximum.
+    PointT<double> GetMaximumSize() override;
     const PointT<double>& SetScrollOffset(PointT<double> offset) override;
     // The range of the scroll offset: 0 .. extent - client per axis (unbounded where the extent is
     // 0 or less).
@@ -56,7 +59,8 @@ public:
     KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override;
 
     // New virtual operations.
-    // Bar visibility and ranges, then the tracked bounds.
+    // Bar visibility and ranges; while a size change is tracked, the visible part of the content
+    // becomes the tracked bounds.
     virtual void UpdateScrollBars();
     virtual void OnClientRectChanged() {}
     // axis: kAxisHorizontal or kAxisVertical.

@@ -250,6 +250,8 @@ public:
     // Makes a deferred subtree now, as its creation would have: the children, Initialize,
     // PostInitialize, built. False when nothing was deferred.
     bool BuildDeferredSubtree();
+    // The visible content area as last recorded (a scroll view records it while its size changes).
+    const RectT<double>& GetTrackedBounds() const noexcept { return m_trackedBounds; }
     bool IsHitTransparent() const noexcept { return m_hitTransparent != 0; }
     void SetHitTransparent(bool on) noexcept { m_hitTransparent = on ? 1 : 0; }
     RCPtr<LControl> GetFocusedChild();
@@ -411,6 +413,7 @@ protected:
     // scroll shifts docked children even where siblings are named, a child moved by it lays out
     // none of the siblings after it, and those naming a moved child are laid out once all moved.
     void SetScrollShiftsNamedChildren(bool on) noexcept { m_scrollShiftsNamed = on ? 1 : 0; }
+    void SetTrackedBounds(const RectT<double>& bounds) noexcept { m_trackedBounds = bounds; }
 
 private:
     friend class LChildControlList;
