@@ -52,7 +52,7 @@ public:
     static Status FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels,
                              std::unique_ptr<Bitmap>& out);
     // PNG decoding; other image formats give UnknownImageFormat, a missing file FileNotFound. Before
-    // anything is allocated, an image over 4096 x 4096 pixels gives OutOfMemory and a header that
+    // anything is allocated, more pixels than 4096 x 4096 give OutOfMemory and a header that
     // declares more image data than the bytes could hold ValueOverflow.
     static Status FromFile(std::u16string_view path, std::unique_ptr<Bitmap>& out);
     static Status FromFile(std::string_view utf8Path, std::unique_ptr<Bitmap>& out);
