@@ -72,6 +72,16 @@ TEST_F(LabelTips, FittingTextShowsTheToolTipParameterAndClippedTextShowsItself)
     Screenshot("clipped");
 }
 
+TEST_F(LabelTips, AVeryLongClippedTextShowsItsBeginningCutWithAnEllipsis)
+{
+    RCPtr<LLabel> label = CreateAs<LLabel>(u"captionLabel");
+    ASSERT_TRUE(label);
+    // Wrapping a tip's text costs more than linear time in its length.
+    label->SetText(WString(u"Keyboard") + WString(std::u16string(16000, u' ').c_str()) + WString(u"curve"));
+    Hover(*label);
+    EXPECT_EQ(Last(), "Keyboard" + std::string(247, ' ') + "\u2026");
+}
+
 TEST_F(LabelTips, TabNeverReachesALabelWhateverItsTabStop)
 {
     RCPtr<LButton> ok = CreateAs<LButton>(u"okButton");

@@ -166,3 +166,11 @@ TEST(Png, BadBytesGiveAnErrorAndNoBitmap)
     EXPECT_EQ(Bitmap::FromMemory(WithSize(3, 2000), bitmap), Status::UnknownImageFormat);
     EXPECT_EQ(bitmap, nullptr);
 }
+
+TEST(Png, AnImageTheDataCannotHoldOrOver4096By4096IsRefusedBeforeItsPixelsAreAllocated)
+{
+    std::unique_ptr<Bitmap> bitmap;
+    EXPECT_EQ(Bitmap::FromMemory(WithSize(2000, 2000), bitmap), Status::ValueOverflow);
+    EXPECT_EQ(Bitmap::FromMemory(WithSize(8000, 8000), bitmap), Status::OutOfMemory);
+    EXPECT_EQ(bitmap, nullptr);
+}

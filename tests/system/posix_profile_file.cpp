@@ -119,4 +119,25 @@ TEST(ProfileFile, AFileThatIsNoProfileIsSetAsideBeforeAWriteAndTextWithBadLinesI
     EXPECT_EQ(kxtest::ReadText(path), "; a note\n[S]\nk=zz\n") << "a text file stays in place";
 }
 
+TEST(ProfileFile, ALinkIsNeverSetAsideAndNamesAllTakenNeverStopAWrite)
+{
+    kxtest::TempDir dir;
+    const fs::path path = dir.path() / "p.ini";
+    fs::create_symlink("/dev/null", path);
+    ProfileFile file(path.string());
+    EXPECT_EQ(file.LoadSettingDamagedAside(), EINVAL);
+    EXPECT_EQ(fs::read_symlink(path), "/dev/null");
+
+    // Every name taken: the newest damaged file replaces the last one set aside.
+    fs::remove(path);
+    for (int n = 1; n <= 100; ++n)
+        kxtest::WriteText(dir.path() / ("p.ini.damaged" + (n == 1 ? std::string() : "." + std::to_string(n))), "old");
+    const std::string binary("k=\0", 3);
+    kxtest::WriteText(path, binary);
+    ASSERT_EQ(file.LoadSettingDamagedAside(), 0);
+    const uint8_t two = 2;
+    ASSERT_EQ(file.WriteBinary("S", "k", &two, 1), 0);
+    EXPECT_EQ(kxtest::ReadText(dir.path() / "p.ini.damaged.100"), binary);
+}
+
 } // namespace

@@ -113,6 +113,21 @@ TEST(ControlWheel, AnUnclippedControlPassesTheStepToTheControlBeneathItNotItsPar
     EXPECT_FALSE(overlay->IsHitTransparent()); // the marks are cleared again
 }
 
+TEST(ControlWheel, AStepThroughManyStackedOverlaysIsHandedOnAFewHundredTimesAtMost)
+{
+    uitest::Tree tree;
+    std::vector<std::u16string> log;
+    RCPtr<WheelControl> panel = MakeWheel(tree.root, u"panel", &log, 0, 0, 100, 100);
+    std::vector<RCPtr<WheelControl>> overlays;
+    for (int i = 0; i < 600; ++i) {
+        overlays.push_back(MakeWheel(panel, u"overlay", &log, 80, 10, 60, 20));
+        overlays.back()->SetClipToParent(false);
+    }
+    EXPECT_EQ(overlays.back()->OnMouseWheel(Wheel(120, 15, 1)), S_FALSE);
+    EXPECT_GE(log.size(), 100u);
+    EXPECT_LE(log.size(), 256u) << "each overlay asked costs a hit test over all of them";
+}
+
 TEST(ControlWheel, AWindowsWheelNotchReachesTheScrollingAncestorOfTheControlUnderThePointer)
 {
     rwtest::FakeServices services;

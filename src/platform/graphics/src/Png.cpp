@@ -18,6 +18,34 @@ static_assert(std::endian::native == std::endian::little, "BGRA bytes are read a
 namespace {
 
 constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(1) << 29;
+// The largest image decoded: 4096 x 4096, 64 MiB of pixels.
+constexpr int64_t kMaxDecodedPixels = int64_t(1) << 24;
+// Deflate turns one byte into at most about 1032.
+constexpr uint64_t kMaxInflation = 1033;
+
+uint32_t ReadBigEndian(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+// Whether the bytes could hold the image data their header declares (libpng has read the header,
+// the first chunk after the signature). Any PNG stores every pixel's bits, deflated.
+bool DataCanHoldImage(std::span<const uint8_t> bytes)
+{
+    if (bytes.size() < 26)
+        return false;
+    const uint64_t width = ReadBigEndian(&bytes[16]), height = ReadBigEndian(&bytes[20]);
+    const uint64_t depth = bytes[24];
+    uint64_t channels = 1;
+    switch (bytes[25]) {
+    case 2: channels = 3; break;
+    case 4: channels = 2; break;
+    case 6: channels = 4; break;
+    default: break;
+    }
+    const uint64_t dataBytes = (width * height * depth * channels + 7) / 8; // pixels checked: no overflow
+    return dataBytes <= bytes.size() * kMaxInflation;
+}
 
 } // namespace
 
@@ -35,9 +63,14 @@ Status Bitmap::FromMemory(std::span<const uint8_t> bytes, std::unique_ptr<Bitmap
         return Status::UnknownImageFormat;
     }
     int64_t width = image.width, height = image.height;
-    if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || width * height > (int64_t(1) << 26)) {
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || width * height > kMaxDecodedPixels) {
         png_image_free(&image);
         return Status::OutOfMemory;
+    }
+    // A header claiming far more than the data holds allocates nothing.
+    if (!DataCanHoldImage(bytes)) {
+        png_image_free(&image);
+        return Status::ValueOverflow;
     }
     image.format = PNG_FORMAT_BGRA;
     std::unique_ptr<Bitmap> bitmap(new (std::nothrow) Bitmap(int32_t(width), int32_t(height), PixelFormat::Argb32));

@@ -17,6 +17,8 @@ namespace platform::posix {
 namespace {
 
 constexpr size_t kMaxFileBytes = 1024 * 1024;
+// The most damaged files kept beside the profile.
+constexpr int kMaxSetAside = 100;
 // Read's result for a regular file that is no text.
 constexpr int kDamaged = -1;
 
@@ -100,8 +102,15 @@ int ProfileFile::LoadSettingDamagedAside()
     const int loaded = Read();
     if (loaded != kDamaged && loaded != EFBIG && loaded != EINVAL)
         return loaded;
-    for (int n = 1; n <= 100; ++n) {
-        const std::string aside = m_path + ".damaged" + (n == 1 ? std::string() : "." + std::to_string(n));
+    // A link is the user's: neither it nor what it names is moved or written over.
+    struct stat st {};
+    if (::lstat(m_path.c_str(), &st) != 0)
+        return errno;
+    if (S_ISLNK(st.st_mode))
+        return loaded == kDamaged ? EILSEQ : loaded;
+    std::string aside;
+    for (int n = 1; n <= kMaxSetAside; ++n) {
+        aside = m_path + ".damaged" + (n == 1 ? std::string() : "." + std::to_string(n));
         if (::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
             m_lines.clear();
             return 0;
@@ -109,7 +118,11 @@ int ProfileFile::LoadSettingDamagedAside()
         if (errno != EEXIST)
             return errno;
     }
-    return EEXIST;
+    // Every name is taken: the newest damaged file replaces the last one set aside.
+    if (::rename(m_path.c_str(), aside.c_str()) != 0)
+        return errno;
+    m_lines.clear();
+    return 0;
 }
 
 void ProfileFile::Parse(std::string_view text)

@@ -28,6 +28,21 @@ double ClampToWindowRange(int32_t v)
     return std::clamp(static_cast<double>(v), -kLimit, kLimit);
 }
 
+// A tip longer than this is cut, with an ellipsis: wrapping it costs more than linear time in its
+// length, and more would not fit on a screen anyway.
+constexpr unsigned kMaxToolTipLength = 256;
+
+WString CutToolTipText(const WString& text)
+{
+    if (text.GetLength() <= kMaxToolTipLength)
+        return text;
+    unsigned keep = kMaxToolTipLength - 1;
+    const char16_t last = text.GetString()[keep - 1];
+    if (last >= 0xD800 && last <= 0xDBFF)
+        --keep; // not half a surrogate pair
+    return text.Left(keep) + WString(u"\u2026");
+}
+
 } // namespace
 
 WString IControlHost::LookupString(const LControl& control, const WString& key)
@@ -357,7 +372,7 @@ KXRESULT LControl::ShowToolTip(bool show)
     RCPtr<LControl> control = host->CreateSkinControl(WString(u"toolTip"), RCPtr<LControl>(this));
     if (!control)
         return S_OK;
-    control->SetText(text);
+    control->SetText(CutToolTipText(text));
     if (IToolTipControl* tip = dynamic_cast<IToolTipControl*>(control.Get()))
         tip->ShowForControl(RCPtr<LControl>(this));
     else

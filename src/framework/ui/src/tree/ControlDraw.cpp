@@ -363,6 +363,9 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
 {
     out = nullptr;
     local = PointT<int32_t>{};
+    const bool askedByWheel = s_wheelRouteSkipped != 0 && m_wheelRoute == s_wheelRouteSkipped;
+    if (askedByWheel && m_children.GetCount() == 0)
+        return;
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
         return;
     const bool inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
@@ -410,7 +413,7 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
         const RectT<int32_t> pl = RoundRectToLong(m_parent->GetLookRect(-1));
         excluded = !LookRectContains(pl, RoundPointToLong(inParent));
     }
-    if (!IsPointTransparent(point) && !m_hitTransparent && inside && !excluded &&
+    if (!IsPointTransparent(point) && !m_hitTransparent && !askedByWheel && inside && !excluded &&
         (d > depth || (d == kClippedZOrder && search))) {
         local = point;
         depth = d;

@@ -46,21 +46,17 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
     if (!param)
         return static_cast<KXRESULT>(-1);
     const bool horizontal = param->GetDirection() >= 2;
-    // Every control asked is remembered: none is asked twice, and the hit test for the control
-    // beneath skips them all (their children stay hittable, so marking only some would hand the
-    // step back and forth).
-    RCPtrArray<LControl> asked;
-    const auto wasAsked = [&asked](const LControl* c) {
-        for (uint32_t i = 0; i < asked.GetCount(); ++i)
-            if (asked.GetData()[i].Get() == c)
-                return true;
-        return false;
-    };
-    constexpr uint32_t kMaxSteps = 4096;
+    // Every control asked carries this route's number: none is asked twice, and the hit test for
+    // the control beneath skips them all (their children stay hittable, so marking only some would
+    // hand the step back and forth). A route of its own keeps a nested one from mixing the marks.
+    static uint64_t lastRoute = 0;
+    const uint64_t route = ++lastRoute;
+    // Stacked overlays each cost a hit test over their siblings: a step is handed on this often at most.
+    constexpr uint32_t kMaxSteps = 256;
     RCPtr<LControl> c(this);
     for (uint32_t step = 0; c && step < kMaxSteps; ++step) {
-        if (!wasAsked(c.Get())) {
-            asked.AddItem(c);
+        if (c->m_wheelRoute != route) {
+            c->m_wheelRoute = route;
             const KXRESULT answer = horizontal ? c->HandleHorizontalWheel(param) : c->HandleVerticalWheel(param);
             if (answer != S_FALSE)
                 return answer;
@@ -76,12 +72,16 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
         RCPtr<IRootWindow> window = top ? top->GetTopLevelOwnerSlot() : RCPtr<IRootWindow>();
         if (!window)
             break;
-        for (uint32_t i = 0; i < asked.GetCount(); ++i)
-            asked.GetData()[i]->m_hitTransparent = 1;
-        RCPtr<LControl> beneath = window->HitTest(param->GetPoint(), true, false);
-        for (uint32_t i = 0; i < asked.GetCount(); ++i)
-            asked.GetData()[i]->m_hitTransparent = 0;
-        if (beneath && wasAsked(beneath.Get()))
+        RCPtr<LControl> beneath;
+        {
+            struct Skipping {
+                uint64_t outer = s_wheelRouteSkipped;
+                ~Skipping() { s_wheelRouteSkipped = outer; }
+            } skipping;
+            s_wheelRouteSkipped = route;
+            beneath = window->HitTest(param->GetPoint(), true, false);
+        }
+        if (beneath && beneath->m_wheelRoute == route)
             break;
         c = beneath;
     }

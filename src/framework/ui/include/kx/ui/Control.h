@@ -468,6 +468,8 @@ private:
     uint8_t m_leftDrag = 0, m_middleDrag = 0, m_rightDrag = 0;
     uint8_t m_highlight = 0;
     uint8_t m_hitTransparent = 0;
+    uint64_t m_wheelRoute = 0;                      // the last wheel route that asked this control
+    static inline uint64_t s_wheelRouteSkipped = 0; // hit tests pass over the controls this route asked
     RCPtr<LMouseButtonParam> m_lastPress;
     PointT<double> m_pressPoint;
     PointT<double> m_parentScrollAtDragBegin;

@@ -51,7 +51,9 @@ public:
     // Copies straight ARGB pixels; `stride` is in bytes.
     static Status FromPixels(int32_t width, int32_t height, int32_t stride, const ARGB* pixels,
                              std::unique_ptr<Bitmap>& out);
-    // PNG decoding; other image formats give UnknownImageFormat, a missing file FileNotFound.
+    // PNG decoding; other image formats give UnknownImageFormat, a missing file FileNotFound. Before
+    // anything is allocated, more pixels than 4096 x 4096 give OutOfMemory and a header that
+    // declares more image data than the bytes could hold ValueOverflow.
     static Status FromFile(std::u16string_view path, std::unique_ptr<Bitmap>& out);
     static Status FromFile(std::string_view utf8Path, std::unique_ptr<Bitmap>& out);
     static Status FromMemory(std::span<const uint8_t> bytes, std::unique_ptr<Bitmap>& out);

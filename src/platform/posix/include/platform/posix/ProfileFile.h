@@ -23,8 +23,9 @@ public:
     int Load();
     // Load before a write: a file that is no profile (over 1 MiB, neither a regular file nor a
     // folder, or holding a NUL byte or malformed UTF-8) is renamed to a free "<path>.damaged" ("<path>.damaged.2" and
-    // on) and reads as empty, so that the write makes a fresh one. 0, or the errno of the read or of the rename (the
-    // file then stays where it is).
+    // on; with all 100 names taken it replaces the last) and reads as empty, so that the write makes a fresh one.
+    // A link is never moved: one naming no profile gives the errno of its read, and nothing is written.
+    // 0, or the errno of the read or of the rename (the file then stays where it is).
     int LoadSettingDamagedAside();
 
     // The bytes of a value; nothing when absent or when its text is not hexadecimal of even length.
