@@ -301,6 +301,7 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         std::vector<std::string> buttons;
         int passes = 0;
         bool entered = false;
+        Uint8 markRgb[3] = {};
         const auto focusEvent = [](Uint32 window, SDL_WindowEventID id) {
             SDL_Event e{};
             e.type = SDL_WINDOWEVENT;
@@ -341,6 +342,14 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
             std::filesystem::create_directories(folder);
             ctltest::SaveWindowPng(os->GetPlatformWindow().Handle(), (folder / "dialog_message_box.png").string());
+            if (SDL_Surface* surface = SDL_GetWindowSurface(os->GetPlatformWindow().Handle())) {
+                Uint32 value = 0;
+                std::memcpy(&value,
+                            static_cast<const uint8_t*>(surface->pixels) + 2 * surface->pitch +
+                                (surface->w / 2) * surface->format->BytesPerPixel,
+                            surface->format->BytesPerPixel);
+                SDL_GetRGB(value, surface->format, &markRgb[0], &markRgb[1], &markRgb[2]);
+            }
             for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
                 SDL_Event e{};
                 e.type = type;
@@ -363,6 +372,9 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         EXPECT_EQ(title, "Open User Guide Error");
         EXPECT_EQ(message, "The user guide could not be opened.");
         EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+        EXPECT_TRUE(markRgb[0] > 0xE0 && markRgb[1] < 0x80 && markRgb[2] < 0x70)
+            << "the error's red line is missing: " << int(markRgb[0]) << "," << int(markRgb[1]) << ","
+            << int(markRgb[2]);
         EXPECT_EQ(focused, "buttonOK") << "Enter answers the default button";
         EXPECT_EQ(box->GetResultCode(), 1);
         EXPECT_NEAR(boxRect.x + boxRect.width / 2, ownerRect.x + ownerRect.width / 2, 1);

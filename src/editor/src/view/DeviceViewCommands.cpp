@@ -20,7 +20,6 @@ using namespace KX;
 namespace {
 
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
-constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
 
 constexpr const char16_t* kLoadFromDevice = NID_MENU_FILE_LOAD_PRESET_FROM_DEVICE;
 constexpr const char16_t* kSendToDevice = NID_MENU_FILE_SEND_PRESET_TO_DEVICE;
@@ -163,7 +162,7 @@ KXRESULT LDeviceView::OnOpenUserGuide(const RCPtr<LNotificationDistributor>&, co
     path += AppText(u"USER_GUIDE_FILE_NAME");
     if (!app->OpenDocument(path))
         ShowAppMessageBox(AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT"),
-                          AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), kBoxPlain);
+                          AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), kBoxError);
     return 1;
 }
 
