@@ -11,11 +11,13 @@
 
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationReceiver.h"
+#include "kx/TextLayout.h"
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/Dialog.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/controls/TextBox.h"
+#include "kx/ui/Look.h"
 #include "kx/ui/OSWindow.h"
 
 #include <algorithm>
@@ -381,6 +383,62 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         EXPECT_NEAR(boxRect.y + boxRect.height / 2, ownerRect.y + ownerRect.height / 2, 1);
         EXPECT_TRUE(p.Until([&] { return p.Focused().Get() == name->GetTextBox().Get(); }))
             << "the focus did not come back to the preset name";
+    });
+}
+
+TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileName)
+{
+    platform::sdl::SetMessageBoxes(nullptr);
+    Run([&](e2etest::Picture& p) {
+        const std::u16string name(200, u'x');
+        std::u16string text = u"Cannot open " + name + u".pst";
+        for (int line = 1; line <= 300; ++line)
+            text += u"\nLine " + std::u16string(1, static_cast<char16_t>(u'0' + line % 10));
+        platform::sdl::Rect boxRect{};
+        double boxHeight = 0, buttonBottom = 0, width = 0;
+        int passes = 0;
+        std::vector<std::pair<std::string, float>> lines;
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            auto* os = windows.size() < 2 ? nullptr : dynamic_cast<OSWindow*>(windows.back()->GetServices());
+            const auto box =
+                os ? RCPtr<editor::LMessageBoxDlg>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()))
+                   : RCPtr<editor::LMessageBoxDlg>();
+            if (!box || ++passes < 6)
+                return;
+            std::filesystem::create_directories(KX_EDITOR_SCREENSHOTS);
+            ctltest::SaveWindowPng(
+                os->GetPlatformWindow().Handle(),
+                (std::filesystem::path(KX_EDITOR_SCREENSHOTS) / "dialog_message_box_capped.png").string());
+            boxRect = os->GetPlatformWindow().ClientRectOnScreen();
+            boxHeight = box->GetSize().y;
+            const RCPtr<LControl> ok = box->FindChild(WString(u"buttonOK"));
+            buttonBottom = ok->GetPosition().y + ok->GetSize().y;
+            const RCPtr<LControl> message = box->FindChild(WString(u"labelText"));
+            width = message->GetSize().x;
+            const auto* look = dynamic_cast<const LLook*>(message->GetLookAt(-1).Get());
+            const RCPtr<LFontText> laid = look ? look->GetFontText() : RCPtr<LFontText>();
+            for (uint32_t i = 0; laid && i < laid->GetLineCount(); ++i)
+                lines.emplace_back(laid->GetLines().ElementAt(i).ToNarrow().GetString(),
+                                   laid->GetLineRectArray().ElementAt(i).width);
+            box->Close(1);
+        };
+        p.app.ShowMessageBox(WString(text.c_str()), WString(u"Open Preset Error"), 0x10);
+        p.app.onIdle = nullptr;
+        const RectT<int32_t> area = p.app.GetWorkArea();
+        EXPECT_GE(boxRect.y, area.y) << "the title is above the screen";
+        EXPECT_LE(boxRect.y + boxRect.height, area.y + area.height);
+        EXPECT_LE(boxHeight, area.height);
+        EXPECT_LE(buttonBottom, boxHeight) << "the buttons are cut";
+        ASSERT_GT(lines.size(), 3u);
+        std::string shown;
+        for (const auto& [line, lineWidth] : lines) {
+            EXPECT_LE(lineWidth, width) << line << ": cut at the edge";
+            shown += line;
+        }
+        EXPECT_EQ(shown.rfind("Cannot open" + std::string(200, 'x') + ".pst", 0), 0u) << shown;
+        EXPECT_EQ(lines.back().first.substr(lines.back().first.size() - 3), "\u2026")
+            << "the lines left out are not told";
     });
 }
 
