@@ -12,6 +12,8 @@
 
 #include "engine/ModuleInterfaces.h"
 
+#include "kx/RenderHost.h"
+#include "kx/TextLayout.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
@@ -47,6 +49,17 @@ bool Near(uint32_t rgb, uint32_t expected, int tolerance = 6)
             return false;
     }
     return true;
+}
+
+// The first control of that name below root that shows (or the first at all); null when none.
+RCPtr<LControl> Descendant(LControl& root, const char16_t* name)
+{
+    RCPtrArray<LControl> found;
+    root.FindDescendantsByName(WString(name), found);
+    for (uint32_t i = 0; i < found.GetCount(); ++i)
+        if (found.GetData()[i]->IsShowing(true))
+            return found.GetData()[i];
+    return found.GetCount() > 0 ? found.GetData()[0] : RCPtr<LControl>();
 }
 
 class EditorScreen : public ctltest::ControlsTest {
@@ -182,6 +195,36 @@ TEST_F(MainWindowScreen, NumbersEveryTileBeforeAnyValueReachesIt)
     ASSERT_TRUE(pad);
     pad->SetFirstParamID(nullptr, 100, 13);
     EXPECT_EQ(text({u"pads", u"pad14", u"padNumberLabel"}), "P14");
+}
+
+TEST_F(MainWindowScreen, ThePresetNameIsBold)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    const RCPtr<LControl> panel = Descendant(*main, u"presetNameEditPanel");
+    ASSERT_TRUE(panel);
+    const RCPtr<LControl> box = panel->FindChild(WString(u"textBox"));
+    ASSERT_TRUE(box);
+    box->SetText(WString(u"MMMM"));
+    RunIdle();
+    // The ink's width on screen, against the name measured in the panel's bold font and in its regular one.
+    const PointT<double> at = box->GetOriginInRootWindow();
+    int32_t left = 100000, right = -1;
+    for (int32_t y = static_cast<int32_t>(at.y) + 2; y < static_cast<int32_t>(at.y + box->GetSize().y) - 2; ++y)
+        for (int32_t x = static_cast<int32_t>(at.x) + 2; x < static_cast<int32_t>(at.x + box->GetSize().x) - 2; ++x)
+            if ((Pixel(x, y) & 0xFF) > 0xA0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    const ConstRCPtr<LFont> bold = panel->GetFont();
+    ASSERT_TRUE(bold && (bold->GetStyle() & 1));
+    const ConstRCPtr<LFont> regular = LFont::GetFont(bold->GetFaceName(), bold->GetSize(), 0);
+    const float boldWidth = MeasureTextWidth(GetMeasurementRenderer().Get(), bold, WString(u"MMMM"));
+    const float regularWidth = MeasureTextWidth(GetMeasurementRenderer().Get(), regular, WString(u"MMMM"));
+    ASSERT_GT(boldWidth, regularWidth + 4);
+    // Regular type's ink stays inside its advance; bold ink is wider than that, inside its own.
+    EXPECT_GT(right - left + 1, regularWidth) << "regular type, or too small";
+    EXPECT_LE(right - left + 1, boldWidth);
 }
 
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
