@@ -197,6 +197,20 @@ TEST_F(MainWindowScreen, NumbersEveryTileBeforeAnyValueReachesIt)
     EXPECT_EQ(text({u"pads", u"pad14", u"padNumberLabel"}), "P14");
 }
 
+TEST_F(MainWindowScreen, ThePushButtonRowKeepsToItsColumn)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    // The column of the preset name and the bank buttons.
+    const RCPtr<LControl> name = Descendant(*main, u"presetNameEditPanel");
+    const RCPtr<LControl> bank = Descendant(*main, u"buttonBank1");
+    ASSERT_TRUE(name && bank);
+    const RCPtr<LControl> first = bank->FindChild(WString(u"button1")), last = bank->FindChild(WString(u"button5"));
+    ASSERT_TRUE(first && last);
+    EXPECT_EQ(first->GetOriginInRootWindow().x, name->GetOriginInRootWindow().x);
+    EXPECT_EQ(last->GetOriginInRootWindow().x + last->GetSize().x, name->GetOriginInRootWindow().x + name->GetSize().x);
+}
+
 TEST_F(MainWindowScreen, ThePresetNameIsBold)
 {
     RCPtr<LControl> main = CreateMain(u"mainControl");
