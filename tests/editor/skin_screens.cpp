@@ -211,6 +211,25 @@ TEST_F(MainWindowScreen, ThePushButtonRowKeepsToItsColumn)
     EXPECT_EQ(last->GetOriginInRootWindow().x + last->GetSize().x, name->GetOriginInRootWindow().x + name->GetSize().x);
 }
 
+TEST_F(MainWindowScreen, TheXYGridRunsThroughItsCross)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    const RCPtr<LControl> pad = Descendant(*main, u"xyPad");
+    ASSERT_TRUE(pad);
+    RunIdle();
+    // The cross sits in the middle of the surface below its 60-pixel band; grid lines 23 apart.
+    const PointT<double> at = pad->GetOriginInRootWindow();
+    const int32_t cx = static_cast<int32_t>(at.x) + 92, cy = static_cast<int32_t>(at.y) + 122;
+    for (int32_t step : {-23, 0, 23}) {
+        // Half a cell beside the cross's arms, on the cross's row and column and one cell off them.
+        EXPECT_TRUE(Near(Pixel(cx - 34, cy + step), 0x2A2E33, 3))
+            << std::hex << Pixel(cx - 34, cy + step) << " row " << step;
+        EXPECT_TRUE(Near(Pixel(cx + step, cy + 34), 0x2A2E33, 3))
+            << std::hex << Pixel(cx + step, cy + 34) << " column " << step;
+    }
+}
+
 TEST_F(MainWindowScreen, ThePresetNameIsBold)
 {
     RCPtr<LControl> main = CreateMain(u"mainControl");
