@@ -15,6 +15,9 @@
 #include "kx/RenderHost.h"
 #include "kx/TextLayout.h"
 #include "kx/controls/ComboBox.h"
+#include "kx/controls/ComboMenu.h"
+#include "kx/controls/MainMenu.h"
+#include "kx/controls/PopupMenu.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
 
@@ -258,6 +261,49 @@ TEST_F(MainWindowScreen, ThePresetNameIsBold)
     // Regular type's ink stays inside its advance; bold ink is wider than that, inside its own.
     EXPECT_GT(right - left + 1, regularWidth) << "regular type, or too small";
     EXPECT_LE(right - left + 1, boldWidth);
+}
+
+TEST_F(MainWindowScreen, OpenMenusAndDropDownListsHaveABorder)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    // Both edges of the open part, halfway down, in the strong border colour rather than the rows' face.
+    const auto edges = [&](LControl& part, const char* what) {
+        const PointT<double> at = part.GetOriginInRootWindow();
+        const int32_t y = static_cast<int32_t>(at.y + part.GetSize().y / 2);
+        const int32_t left = static_cast<int32_t>(at.x), right = static_cast<int32_t>(at.x + part.GetSize().x) - 1;
+        EXPECT_TRUE(Near(Pixel(left, y), 0x4A5058, 3)) << what << std::hex << " left " << Pixel(left, y);
+        EXPECT_TRUE(Near(Pixel(right, y), 0x4A5058, 3)) << what << std::hex << " right " << Pixel(right, y);
+        const int32_t bottom = static_cast<int32_t>(at.y + part.GetSize().y) - 1;
+        EXPECT_TRUE(Near(Pixel(left + 20, bottom), 0x4A5058, 3))
+            << what << std::hex << " bottom " << Pixel(left + 20, bottom);
+    };
+    const auto bar = RCPtr<LMainMenu>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"mainMenu"))));
+    ASSERT_TRUE(bar);
+    const RCPtr<LComboMenu> file = bar->GetMenuButton(bar->FindMenuIndex(WString(u"File")));
+    ASSERT_TRUE(file);
+    ClickOn(*file);
+    RunIdle();
+    const RCPtr<LPopupMenu> menu = file->GetPopupMenu();
+    ASSERT_TRUE(menu && menu->IsShowing(true));
+    edges(*menu, "menu");
+    Key(SDLK_ESCAPE);
+    RunIdle();
+
+    view->ShowEditPanel(0, 0);
+    RunIdle();
+    const RCPtr<LControl> channel = Descendant(*main, u"faderEditPanel");
+    const auto combo = channel ? RCPtr<LComboBox>::DynamicCast(ConstRCPtr<LControl>(Descendant(*channel, u"comboBox")))
+                               : RCPtr<LComboBox>();
+    ASSERT_TRUE(combo);
+    ClickOn(*combo);
+    RunIdle();
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    edges(*combo->GetDropDownPart(), "list");
+    Publish(Screenshot("drop_down_open"), "main_window_drop_down_open");
 }
 
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)

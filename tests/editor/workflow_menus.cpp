@@ -452,11 +452,13 @@ TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
             const std::vector<uint32_t> px = screen.Pixels(row);
             if (px.empty())
                 return -1;
+            // The row's face, read inside the menu's border, which lies over the row's edge pixels.
+            const uint32_t face = px[static_cast<size_t>(row.height / 2 * row.width + 2)];
             int32_t first = -1, last = -1, gap = 0, run = 0;
-            for (int32_t x = 0; x < row.width; ++x) {
+            for (int32_t x = 1; x < row.width - 1; ++x) {
                 bool ink = false;
-                for (int32_t y = 0; y < row.height && !ink; ++y)
-                    ink = px[static_cast<size_t>(y * row.width + x)] != px[0];
+                for (int32_t y = 1; y < row.height - 1 && !ink; ++y)
+                    ink = px[static_cast<size_t>(y * row.width + x)] != face;
                 if (!ink) {
                     ++run;
                     continue;
