@@ -395,7 +395,7 @@ TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileNam
         for (int line = 1; line <= 300; ++line)
             text += u"\nLine " + std::u16string(1, static_cast<char16_t>(u'0' + line % 10));
         platform::sdl::Rect boxRect{};
-        double boxHeight = 0, buttonBottom = 0, width = 0;
+        double buttonBottom = 0, width = 0;
         int passes = 0;
         std::vector<std::pair<std::string, float>> lines;
         p.app.onIdle = [&] {
@@ -411,7 +411,6 @@ TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileNam
                 os->GetPlatformWindow().Handle(),
                 (std::filesystem::path(KX_EDITOR_SCREENSHOTS) / "dialog_message_box_capped.png").string());
             boxRect = os->GetPlatformWindow().ClientRectOnScreen();
-            boxHeight = box->GetSize().y;
             const RCPtr<LControl> ok = box->FindChild(WString(u"buttonOK"));
             buttonBottom = ok->GetPosition().y + ok->GetSize().y;
             const RCPtr<LControl> message = box->FindChild(WString(u"labelText"));
@@ -428,17 +427,14 @@ TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileNam
         const RectT<int32_t> area = p.app.GetWorkArea();
         EXPECT_GE(boxRect.y, area.y) << "the title is above the screen";
         EXPECT_LE(boxRect.y + boxRect.height, area.y + area.height);
-        EXPECT_LE(boxHeight, area.height);
-        EXPECT_LE(buttonBottom, boxHeight) << "the buttons are cut";
-        ASSERT_GT(lines.size(), 3u);
+        EXPECT_LE(buttonBottom, boxRect.height) << "the buttons are cut";
         std::string shown;
         for (const auto& [line, lineWidth] : lines) {
             EXPECT_LE(lineWidth, width) << line << ": cut at the edge";
             shown += line;
         }
         EXPECT_EQ(shown.rfind("Cannot open" + std::string(200, 'x') + ".pst", 0), 0u) << shown;
-        EXPECT_EQ(lines.back().first.substr(lines.back().first.size() - 3), "\u2026")
-            << "the lines left out are not told";
+        EXPECT_TRUE(shown.ends_with("\u2026")) << "the lines left out are not told";
     });
 }
 
