@@ -31,6 +31,7 @@ public:
     struct Box {
         std::string text;
         std::string caption;
+        uint32_t flags = 0;
     };
 
     KX::RCPtr<KX::LMidiManager> GetMidiManager() override { return manager; }
@@ -45,9 +46,9 @@ public:
         const auto found = strings.find(Narrow(key));
         return found == strings.end() ? KX::WString() : KX::WString(found->second.c_str());
     }
-    int32_t ShowAppMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t) override
+    int32_t ShowAppMessageBox(const KX::WString& text, const KX::WString& caption, uint32_t flags) override
     {
-        boxes.push_back({Narrow(text), Narrow(caption)});
+        boxes.push_back({Narrow(text), Narrow(caption), flags});
         return 1;
     }
     KX::WString GetFolder(int32_t) override { return {}; }

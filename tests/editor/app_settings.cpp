@@ -200,10 +200,10 @@ TEST(AppPlacement, DialogsAreMovedIntoTheWorkArea)
     RectT<int32_t> r = KeepInWorkArea({1800, -20, 300, 140}, area);
     EXPECT_EQ(r.x, 1620);
     EXPECT_EQ(r.y, 30);
-    // Larger than the area: right and bottom edges aligned, left and top outside.
+    // Larger than the area: the title and the top-left corner stay on it, the rest sticks out.
     r = KeepInWorkArea({10, 40, 2000, 1100}, area);
-    EXPECT_EQ(r.x, -80);
-    EXPECT_EQ(r.y, -60);
+    EXPECT_EQ(r.x, 0);
+    EXPECT_EQ(r.y, 30);
 }
 
 TEST(AppPlacement, ADialogIsCentredOnItsOwnerAlsoWhenWiderThanIt)

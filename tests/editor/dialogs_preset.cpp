@@ -121,6 +121,7 @@ TEST_F(PresetDialogs, SendToSlotFiveDeliversTheModelsBytes)
     EXPECT_EQ(keyboard.Slot(5), KeyboardSimulator::PatternFor(9));
     EXPECT_EQ(keyboard.Slot(4), KeyboardSimulator::PatternFor(4));
     EXPECT_EQ(Boxes(), (std::vector<std::string>{kSentIt}));
+    EXPECT_EQ(fake.boxes[0].flags, 0u) << "news of success is no error";
 }
 
 TEST_F(PresetDialogs, KeyboardFaultsShowTheirMessages)
@@ -157,6 +158,8 @@ TEST_F(PresetDialogs, KeyboardFaultsShowTheirMessages)
 
     EXPECT_EQ(Boxes(),
               (std::vector<std::string>{kGetMidiError, kGetFirmware, kSendFirmware, kGetFirmware, kSendFirmware}));
+    for (const auto& box : fake.boxes)
+        EXPECT_EQ(box.flags & 0xF0u, 0x10u) << box.caption << ": an error box wears the error's mark";
     EXPECT_EQ(SlotsReceived(SimKind::PresetMessage), std::vector<int>{});
 }
 
@@ -206,6 +209,8 @@ TEST_F(PresetDialogs, NoChosenSlotIsRefusedAndTold)
                                                  "Send Preset Error: Choose a preset slot first.",
                                                  "Retrieve Preset Error: Choose a preset slot first.",
                                                  "Send Preset Error: Pick a slot."}));
+    for (const auto& box : fake.boxes)
+        EXPECT_EQ(box.flags & 0xF0u, 0x10u) << box.caption;
     EXPECT_EQ(GetPresetFromSlot(13), -1);
     EXPECT_TRUE(manager->slots.empty());
 }

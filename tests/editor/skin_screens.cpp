@@ -12,6 +12,8 @@
 
 #include "engine/ModuleInterfaces.h"
 
+#include "kx/RenderHost.h"
+#include "kx/TextLayout.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
@@ -47,6 +49,17 @@ bool Near(uint32_t rgb, uint32_t expected, int tolerance = 6)
             return false;
     }
     return true;
+}
+
+// The first control of that name below root that shows (or the first at all); null when none.
+RCPtr<LControl> Descendant(LControl& root, const char16_t* name)
+{
+    RCPtrArray<LControl> found;
+    root.FindDescendantsByName(WString(name), found);
+    for (uint32_t i = 0; i < found.GetCount(); ++i)
+        if (found.GetData()[i]->IsShowing(true))
+            return found.GetData()[i];
+    return found.GetCount() > 0 ? found.GetData()[0] : RCPtr<LControl>();
 }
 
 class EditorScreen : public ctltest::ControlsTest {
@@ -182,6 +195,94 @@ TEST_F(MainWindowScreen, NumbersEveryTileBeforeAnyValueReachesIt)
     ASSERT_TRUE(pad);
     pad->SetFirstParamID(nullptr, 100, 13);
     EXPECT_EQ(text({u"pads", u"pad14", u"padNumberLabel"}), "P14");
+}
+
+TEST_F(MainWindowScreen, ThePushButtonRowKeepsToItsColumn)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    // The column of the preset name and the bank buttons.
+    const RCPtr<LControl> name = Descendant(*main, u"presetNameEditPanel");
+    const RCPtr<LControl> bank = Descendant(*main, u"buttonBank1");
+    ASSERT_TRUE(name && bank);
+    const RCPtr<LControl> first = bank->FindChild(WString(u"button1")), last = bank->FindChild(WString(u"button5"));
+    ASSERT_TRUE(first && last);
+    EXPECT_EQ(first->GetOriginInRootWindow().x, name->GetOriginInRootWindow().x);
+    EXPECT_EQ(last->GetOriginInRootWindow().x + last->GetSize().x, name->GetOriginInRootWindow().x + name->GetSize().x);
+}
+
+TEST_F(MainWindowScreen, TheXYGridRunsThroughItsCross)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    const RCPtr<LControl> pad = Descendant(*main, u"xyPad");
+    ASSERT_TRUE(pad);
+    RunIdle();
+    // The cross sits in the middle of the surface below its 60-pixel band; grid lines 23 apart.
+    const PointT<double> at = pad->GetOriginInRootWindow();
+    const int32_t cx = static_cast<int32_t>(at.x) + 92, cy = static_cast<int32_t>(at.y) + 122;
+    for (int32_t step : {-23, 0, 23}) {
+        // Half a cell beside the cross's arms, on the cross's row and column and one cell off them.
+        EXPECT_TRUE(Near(Pixel(cx - 34, cy + step), 0x2A2E33, 3))
+            << std::hex << Pixel(cx - 34, cy + step) << " row " << step;
+        EXPECT_TRUE(Near(Pixel(cx + step, cy + 34), 0x2A2E33, 3))
+            << std::hex << Pixel(cx + step, cy + 34) << " column " << step;
+    }
+}
+
+TEST_F(MainWindowScreen, ThePresetNameIsBold)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    const RCPtr<LControl> panel = Descendant(*main, u"presetNameEditPanel");
+    const RCPtr<LControl> box = panel ? panel->FindChild(WString(u"textBox")) : RCPtr<LControl>();
+    ASSERT_TRUE(box);
+    box->SetText(WString(u"MMMM"));
+    RunIdle();
+    // Regular type's ink stays inside its advance width; the panel's bold type is wider than that.
+    const PointT<double> at = box->GetOriginInRootWindow();
+    int32_t left = 100000, right = -1;
+    for (int32_t y = static_cast<int32_t>(at.y) + 2; y < static_cast<int32_t>(at.y + box->GetSize().y) - 2; ++y)
+        for (int32_t x = static_cast<int32_t>(at.x) + 2; x < static_cast<int32_t>(at.x + box->GetSize().x) - 2; ++x)
+            if ((Pixel(x, y) & 0xFF) > 0xA0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    const ConstRCPtr<LFont> font = panel->GetFont();
+    const float regular = MeasureTextWidth(GetMeasurementRenderer().Get(),
+                                           LFont::GetFont(font->GetFaceName(), font->GetSize(), 0), WString(u"MMMM"));
+    EXPECT_GT(right - left + 1, regular) << "regular type, or too small";
+}
+
+TEST_F(MainWindowScreen, OpenMenusAndDropDownListsHaveABorder)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    // The left and bottom edges of the open part in the strong border colour, not the rows' face.
+    const auto edges = [&](LControl& part, const char* what) {
+        const PointT<double> at = part.GetOriginInRootWindow();
+        const int32_t x = static_cast<int32_t>(at.x), y = static_cast<int32_t>(at.y + part.GetSize().y) - 1;
+        EXPECT_TRUE(Near(Pixel(x, y - 30), 0x4A5058, 3)) << what << std::hex << " left " << Pixel(x, y - 30);
+        EXPECT_TRUE(Near(Pixel(x + 20, y), 0x4A5058, 3)) << what << std::hex << " bottom " << Pixel(x + 20, y);
+    };
+    Click(30, 12);
+    RunIdle();
+    const RCPtr<LControl> menu = Descendant(*main, u"popupMenu");
+    ASSERT_TRUE(menu && menu->IsShowing(true));
+    edges(*menu, "menu");
+    Key(SDLK_ESCAPE);
+    RunIdle();
+
+    RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(Descendant(*main, u"viewDevice")))->ShowEditPanel(0, 0);
+    RunIdle();
+    const auto combo = RCPtr<LComboBox>::DynamicCast(
+        ConstRCPtr<LControl>(Descendant(*Descendant(*main, u"faderEditPanel"), u"comboBox")));
+    ASSERT_TRUE(combo);
+    ClickOn(*combo);
+    RunIdle();
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    edges(*combo->GetDropDownPart(), "list");
+    Publish(Screenshot("drop_down_open"), "main_window_drop_down_open");
 }
 
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)

@@ -141,7 +141,7 @@ TEST_F(Commands, TheUserGuideOpensFromTheProgramFolderOrABoxSaysItCannot)
     EXPECT_TRUE(app->boxes.empty());
     editorApp.openSucceeds = false;
     SendToWindow(u"NID_MENU_HELP_OPEN_USER_GUIDE_REQ");
-    EXPECT_EQ(app->boxes, std::vector<std::string>{"The user guide could not be opened.|Open User Guide Error|0"});
+    EXPECT_EQ(app->boxes, std::vector<std::string>{"The user guide could not be opened.|Open User Guide Error|16"});
 }
 
 TEST(PresetFileNames, ExtensionPatternAndFilter)

@@ -11,11 +11,13 @@
 
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationReceiver.h"
+#include "kx/TextLayout.h"
 #include "kx/controls/ComboMenu.h"
 #include "kx/controls/Dialog.h"
 #include "kx/controls/MainMenu.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/controls/TextBox.h"
+#include "kx/ui/Look.h"
 #include "kx/ui/OSWindow.h"
 
 #include <algorithm>
@@ -301,6 +303,7 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         std::vector<std::string> buttons;
         int passes = 0;
         bool entered = false;
+        Uint8 markRgb[3] = {};
         const auto focusEvent = [](Uint32 window, SDL_WindowEventID id) {
             SDL_Event e{};
             e.type = SDL_WINDOWEVENT;
@@ -341,6 +344,14 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
             std::filesystem::create_directories(folder);
             ctltest::SaveWindowPng(os->GetPlatformWindow().Handle(), (folder / "dialog_message_box.png").string());
+            if (SDL_Surface* surface = SDL_GetWindowSurface(os->GetPlatformWindow().Handle())) {
+                Uint32 value = 0;
+                std::memcpy(&value,
+                            static_cast<const uint8_t*>(surface->pixels) + 2 * surface->pitch +
+                                (surface->w / 2) * surface->format->BytesPerPixel,
+                            surface->format->BytesPerPixel);
+                SDL_GetRGB(value, surface->format, &markRgb[0], &markRgb[1], &markRgb[2]);
+            }
             for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
                 SDL_Event e{};
                 e.type = type;
@@ -363,12 +374,67 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         EXPECT_EQ(title, "Open User Guide Error");
         EXPECT_EQ(message, "The user guide could not be opened.");
         EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+        EXPECT_TRUE(markRgb[0] > 0xE0 && markRgb[1] < 0x80 && markRgb[2] < 0x70)
+            << "the error's red line is missing: " << int(markRgb[0]) << "," << int(markRgb[1]) << ","
+            << int(markRgb[2]);
         EXPECT_EQ(focused, "buttonOK") << "Enter answers the default button";
         EXPECT_EQ(box->GetResultCode(), 1);
         EXPECT_NEAR(boxRect.x + boxRect.width / 2, ownerRect.x + ownerRect.width / 2, 1);
         EXPECT_NEAR(boxRect.y + boxRect.height / 2, ownerRect.y + ownerRect.height / 2, 1);
         EXPECT_TRUE(p.Until([&] { return p.Focused().Get() == name->GetTextBox().Get(); }))
             << "the focus did not come back to the preset name";
+    });
+}
+
+TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileName)
+{
+    platform::sdl::SetMessageBoxes(nullptr);
+    Run([&](e2etest::Picture& p) {
+        const std::u16string name(200, u'x');
+        std::u16string text = u"Cannot open " + name + u".pst";
+        for (int line = 1; line <= 300; ++line)
+            text += u"\nLine " + std::u16string(1, static_cast<char16_t>(u'0' + line % 10));
+        platform::sdl::Rect boxRect{};
+        double buttonBottom = 0, width = 0;
+        int passes = 0;
+        std::vector<std::pair<std::string, float>> lines;
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            auto* os = windows.size() < 2 ? nullptr : dynamic_cast<OSWindow*>(windows.back()->GetServices());
+            const auto box =
+                os ? RCPtr<editor::LMessageBoxDlg>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()))
+                   : RCPtr<editor::LMessageBoxDlg>();
+            if (!box || ++passes < 6)
+                return;
+            std::filesystem::create_directories(KX_EDITOR_SCREENSHOTS);
+            ctltest::SaveWindowPng(
+                os->GetPlatformWindow().Handle(),
+                (std::filesystem::path(KX_EDITOR_SCREENSHOTS) / "dialog_message_box_capped.png").string());
+            boxRect = os->GetPlatformWindow().ClientRectOnScreen();
+            const RCPtr<LControl> ok = box->FindChild(WString(u"buttonOK"));
+            buttonBottom = ok->GetPosition().y + ok->GetSize().y;
+            const RCPtr<LControl> message = box->FindChild(WString(u"labelText"));
+            width = message->GetSize().x;
+            const auto* look = dynamic_cast<const LLook*>(message->GetLookAt(-1).Get());
+            const RCPtr<LFontText> laid = look ? look->GetFontText() : RCPtr<LFontText>();
+            for (uint32_t i = 0; laid && i < laid->GetLineCount(); ++i)
+                lines.emplace_back(laid->GetLines().ElementAt(i).ToNarrow().GetString(),
+                                   laid->GetLineRectArray().ElementAt(i).width);
+            box->Close(1);
+        };
+        p.app.ShowMessageBox(WString(text.c_str()), WString(u"Open Preset Error"), 0x10);
+        p.app.onIdle = nullptr;
+        const RectT<int32_t> area = p.app.GetWorkArea();
+        EXPECT_GE(boxRect.y, area.y) << "the title is above the screen";
+        EXPECT_LE(boxRect.y + boxRect.height, area.y + area.height);
+        EXPECT_LE(buttonBottom, boxRect.height) << "the buttons are cut";
+        std::string shown;
+        for (const auto& [line, lineWidth] : lines) {
+            EXPECT_LE(lineWidth, width) << line << ": cut at the edge";
+            shown += line;
+        }
+        EXPECT_EQ(shown.rfind("Cannot open" + std::string(200, 'x') + ".pst", 0), 0u) << shown;
+        EXPECT_TRUE(shown.ends_with("\u2026")) << "the lines left out are not told";
     });
 }
 
@@ -382,11 +448,13 @@ TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
             const std::vector<uint32_t> px = screen.Pixels(row);
             if (px.empty())
                 return -1;
+            // The row's face, read inside the menu's border, which lies over the row's edge pixels.
+            const uint32_t face = px[static_cast<size_t>(row.height / 2 * row.width + 2)];
             int32_t first = -1, last = -1, gap = 0, run = 0;
-            for (int32_t x = 0; x < row.width; ++x) {
+            for (int32_t x = 1; x < row.width - 1; ++x) {
                 bool ink = false;
-                for (int32_t y = 0; y < row.height && !ink; ++y)
-                    ink = px[static_cast<size_t>(y * row.width + x)] != px[0];
+                for (int32_t y = 1; y < row.height - 1 && !ink; ++y)
+                    ink = px[static_cast<size_t>(y * row.width + x)] != face;
                 if (!ink) {
                     ++run;
                     continue;

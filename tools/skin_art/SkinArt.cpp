@@ -265,12 +265,14 @@ void DrawXYSurface(int size, double band, double grid)
         SetColor(cr, palette::kDeep);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
+        // The grid's lines run through the centre cross and step out from it both ways.
+        const double c = std::floor(size / 2.0) + 0.5, cy = std::floor((band + size) / 2.0) + 0.5;
         SetColor(cr, 0xFF2A2E33);
-        for (double p = grid; p < size - 1; p += grid) {
+        for (double p = c - std::floor((c - 1) / grid) * grid; p < size - 1; p += grid) {
             cairo_move_to(cr, std::floor(p) + 0.5, band);
             cairo_line_to(cr, std::floor(p) + 0.5, size - 4);
         }
-        for (double p = band + grid / 2; p < size - 4; p += grid) {
+        for (double p = cy - std::floor((cy - band) / grid) * grid; p < size - 4; p += grid) {
             cairo_move_to(cr, 4, std::floor(p) + 0.5);
             cairo_line_to(cr, size - 4, std::floor(p) + 0.5);
         }
@@ -280,7 +282,6 @@ void DrawXYSurface(int size, double band, double grid)
         cairo_line_to(cr, size - 4, band - 0.5);
         cairo_stroke(cr);
         SetColor(cr, palette::kSecondaryText);
-        const double c = std::floor(size / 2.0) + 0.5, cy = std::floor((band + size) / 2.0) + 0.5;
         cairo_move_to(cr, c - 6, cy);
         cairo_line_to(cr, c + 6, cy);
         cairo_move_to(cr, c, cy - 6);

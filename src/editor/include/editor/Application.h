@@ -197,8 +197,8 @@ struct PlacementRect {
 PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t desktopHeight, int32_t fixedWidth = 0,
                              int32_t fixedHeight = 0);
 
-// A further window's rectangle (x, y, width, height) moved so that its top-left corner and then its
-// right and bottom edges lie in the work area.
+// A further window's rectangle (x, y, width, height) moved so that its right and bottom edges and
+// then its top-left corner lie in the work area: one larger than the area sticks out right and below.
 KX::RectT<int32_t> KeepInWorkArea(KX::RectT<int32_t> window, KX::RectT<int32_t> area);
 // A dialog window's rectangle moved so that its centre is the owner's (odd halves rounded towards
 // the top-left); its size is kept.

@@ -2,7 +2,7 @@
 // The program's own message box: a dialog of the skin with a title, a message that wraps and the
 // buttons the message-box flags ask for, laid out right-aligned at the bottom. The default button
 // takes the focus (Enter presses it); Escape and the title bar's close answer as closing the box
-// does. The box's height follows the lines of its message. UI thread only.
+// does. The box's height follows the lines of its message, up to a limit. UI thread only.
 #include "kx/controls/Dialog.h"
 
 #include "platform/sdl/MessageBox.h"
@@ -16,9 +16,12 @@ public:
     LMessageBoxDlg(const KX::RCPtr<KX::LControl>& parent, const KX::WString& name);
 
     // Fills the box: caption as title and window text, the message, the buttons of layout (the
-    // others hidden) and the icon's mark. False when the skin lacks the labels or one of the
-    // buttons asked for; the box is then not to be shown.
-    bool Prepare(const KX::WString& text, const KX::WString& caption, const platform::sdl::BoxLayout& layout);
+    // others hidden) and the icon's mark. A word wider than the message breaks between its
+    // characters. The box grows with the message's lines up to maxHeight (0: no limit); the lines
+    // beyond are left out, the last one shown ending in an ellipsis. False when the skin lacks the
+    // labels or one of the buttons asked for; the box is then not to be shown.
+    bool Prepare(const KX::WString& text, const KX::WString& caption, const platform::sdl::BoxLayout& layout,
+                 double maxHeight = 0);
 
     // Into the box: the default button.
     KX::KXRESULT SetFocus(bool forward) override;

@@ -104,14 +104,15 @@ PlacementRect ClampToDesktop(PlacementRect window, int32_t desktopWidth, int32_t
 
 RectT<int32_t> KeepInWorkArea(RectT<int32_t> window, RectT<int32_t> area)
 {
-    if (window.x < area.x)
-        window.x = area.x;
-    if (window.y < area.y)
-        window.y = area.y;
+    // The right and bottom edges first: a window larger than the area keeps its title and top-left on it.
     if (int64_t(window.x) + window.width > int64_t(area.x) + area.width)
         window.x = area.x + area.width - window.width;
     if (int64_t(window.y) + window.height > int64_t(area.y) + area.height)
         window.y = area.y + area.height - window.height;
+    if (window.x < area.x)
+        window.x = area.x;
+    if (window.y < area.y)
+        window.y = area.y;
     return window;
 }
 

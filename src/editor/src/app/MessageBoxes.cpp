@@ -34,7 +34,8 @@ bool LApplication::RunOwnMessageBox(const WString& text, const WString& caption,
     const RCPtr<LControl> control = CreateSkinControl(WString(kBoxControl), RCPtr<LControl>());
     const RCPtr<editor::LMessageBoxDlg> box(dynamic_cast<editor::LMessageBoxDlg*>(control.Get()));
     const platform::sdl::BoxLayout layout = platform::sdl::DescribeMessageBox(flags);
-    if (!box || !box->Prepare(text, caption, layout))
+    // No taller than the usable area of the screen.
+    if (!box || !box->Prepare(text, caption, layout, GetWorkArea().height))
         return false;
     const int32_t result = RunModalDialog(RCPtr<LControl>(box), true);
     if (result == E_FAIL)

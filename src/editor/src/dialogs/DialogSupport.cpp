@@ -29,7 +29,7 @@ WString AppString(const char16_t* key)
     return app ? app->LookupAppString(WString(key)) : WString();
 }
 
-void ShowAppMessage(const char16_t* captionKey, const char16_t* textKey)
+void ShowAppMessage(const char16_t* captionKey, const char16_t* textKey, uint32_t flags)
 {
     IEditorApp* app = GetEditorApp();
     if (!app)
@@ -37,7 +37,7 @@ void ShowAppMessage(const char16_t* captionKey, const char16_t* textKey)
     const WString text = app->LookupAppString(WString(textKey));
     if (text.IsEmpty())
         return;
-    app->ShowAppMessageBox(text, app->LookupAppString(WString(captionKey)), 0);
+    app->ShowAppMessageBox(text, app->LookupAppString(WString(captionKey)), flags);
 }
 
 RCPtr<LMidiManager> AppMidiManager()

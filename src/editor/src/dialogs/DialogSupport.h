@@ -39,8 +39,10 @@ KX::RCPtr<T> RequireChild(KX::LControl* parent, const char16_t* name, std::strin
 
 // The text under key in the application's string table; empty without an application.
 KX::WString AppString(const char16_t* key);
+// The message-box flags of an error: the error icon and an OK button.
+inline constexpr uint32_t kErrorBoxFlags = 0x10;
 // Shows the box with the texts under the two keys when the text is not empty.
-void ShowAppMessage(const char16_t* captionKey, const char16_t* textKey);
+void ShowAppMessage(const char16_t* captionKey, const char16_t* textKey, uint32_t flags = 0);
 // The application's MIDI manager; null without an application.
 KX::RCPtr<KX::LMidiManager> AppMidiManager();
 

@@ -268,13 +268,13 @@ bool LGlobalSettingsDlg::CheckFirmware(LMidiManager& manager)
     if (manager.IsDeviceFirmwareVersionUseable())
         return true;
     ShowAppMessage(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
-                   u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
+                   u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT", kErrorBoxFlags);
     return false;
 }
 
 void LGlobalSettingsDlg::ShowMidiError()
 {
-    ShowAppMessage(kErrorCaptionKey, kErrorTextKey);
+    ShowAppMessage(kErrorCaptionKey, kErrorTextKey, kErrorBoxFlags);
 }
 
 KXRESULT LGlobalSettingsDlg::OnGetSettingsClick(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
@@ -314,7 +314,7 @@ KXRESULT LGlobalSettingsDlg::OnSendSettingsClick(const RCPtr<LNotificationDistri
                 WString text = app->LookupAppString(WString(kUnselectedKey));
                 if (text.IsEmpty())
                     text = WString(kUnselectedText);
-                app->ShowAppMessageBox(text, app->LookupAppString(WString(kErrorCaptionKey)), 0);
+                app->ShowAppMessageBox(text, app->LookupAppString(WString(kErrorCaptionKey)), kErrorBoxFlags);
             }
             return 1;
         }

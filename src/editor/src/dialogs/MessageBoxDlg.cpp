@@ -1,9 +1,12 @@
 // The program's own message box: texts, buttons, the icon's mark and its size.
 #include "editor/MessageBoxDlg.h"
 
+#include "kx/RenderHost.h"
+#include "kx/TextLayout.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/LayoutDescriptor.h"
+#include "kx/ui/Look.h"
 #include "kx/ui/ParamRecords.h"
 
 #include <algorithm>
@@ -29,6 +32,61 @@ int32_t MarkLook(platform::sdl::BoxIcon icon)
     case platform::sdl::BoxIcon::None: break;
     }
     return -1;
+}
+
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The text's lines at width, a word too long for a line broken between its characters; at most
+// maxLines of them (0: all), the last one shown then ending in an ellipsis.
+WString LayOutLines(const WString& text, const ConstRCPtr<LFont>& font, double width, size_t maxLines)
+{
+    const ConstRCPtr<LMeasurementRenderer> measurer = GetMeasurementRenderer();
+    const auto fits = [&](const WString& piece) {
+        return MeasureTextWidth(measurer.Get(), font, piece) < static_cast<float>(width);
+    };
+    WStringArray wrapped;
+    WrapText(measurer.Get(), font, static_cast<float>(width), text, wrapped);
+    std::vector<WString> lines;
+    bool broken = false;
+    for (uint32_t i = 0; i < wrapped.GetCount(); ++i) {
+        WString rest = wrapped.ElementAt(i);
+        while (rest.GetLength() > 1 && !fits(rest)) {
+            // The longest start that fits, at least one character, never half a surrogate pair.
+            int32_t low = 1, high = static_cast<int32_t>(rest.GetLength()) - 1;
+            while (low < high) {
+                const int32_t mid = (low + high + 1) / 2;
+                if (fits(rest.Left(static_cast<unsigned>(mid))))
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            if (low < static_cast<int32_t>(rest.GetLength()) - 1 && IsLowSurrogate(rest.GetString()[low]))
+                ++low;
+            lines.push_back(rest.Left(static_cast<unsigned>(low)));
+            rest = rest.Mid(low);
+            broken = true;
+        }
+        lines.push_back(rest);
+    }
+    if (maxLines > 0 && lines.size() > maxLines) {
+        lines.resize(maxLines);
+        WString& last = lines.back();
+        while (!last.IsEmpty() && !fits(last + WString(u"\u2026")))
+            last = last.Left(last.GetLength() - 1);
+        last += WString(u"\u2026");
+    } else if (!broken) {
+        return text;
+    }
+    WString joined;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            joined += WString(u"\n");
+        joined += lines[i];
+    }
+    return joined;
 }
 
 } // namespace
@@ -61,7 +119,8 @@ void LMessageBoxDlg::Shift(LControl& child, double dx, double dy, double dw, dou
     }
 }
 
-bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const platform::sdl::BoxLayout& layout)
+bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const platform::sdl::BoxLayout& layout,
+                             double maxHeight)
 {
     const RCPtr<LControl> title = FindChild(WString(u"labelTitle"));
     const RCPtr<LControl> message = FindChild(WString(u"labelText"));
@@ -102,12 +161,23 @@ bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const 
         x -= kButtonGap;
     }
 
-    // As tall as the message's lines need, taller or shorter than the skin's label.
+    // As tall as the message's lines need, taller or shorter than the skin's label, but never taller
+    // than maxHeight: lines beyond it are left out, the last one shown ending in an ellipsis.
     const RCPtr<IControlLook>& look = message->GetLookAt(-1);
-    ILookLabel* label = look ? look->GetLabel() : nullptr;
+    const auto* textLook = dynamic_cast<const LLook*>(look.Get());
+    const RCPtr<LFontText> fontText = textLook ? textLook->GetFontText() : RCPtr<LFontText>();
     const double width = message->GetSize().x;
+    const int32_t lineHeight = fontText && fontText->GetFont() ? std::max(fontText->GetFont()->GetHeight(), 0) : 0;
+    if (fontText && width > 0)
+        message->SetText(LayOutLines(text, fontText->GetFont(), width, 0));
+    ILookLabel* label = look ? look->GetLabel() : nullptr;
     const double need = label ? static_cast<double>(label->GetHeightForWidth(static_cast<int32_t>(width))) : 0.0;
-    const double grow = need > 0 ? std::ceil((need - message->GetSize().y) / kGrid) * kGrid : 0.0;
+    double grow = need > 0 ? std::ceil((need - message->GetSize().y) / kGrid) * kGrid : 0.0;
+    if (maxHeight > 0 && GetSize().y + grow > maxHeight && lineHeight > 0) {
+        grow = std::floor((maxHeight - GetSize().y) / kGrid) * kGrid;
+        const double room = std::max(message->GetSize().y + grow, static_cast<double>(lineHeight));
+        message->SetText(LayOutLines(text, fontText->GetFont(), width, static_cast<size_t>(room / lineHeight)));
+    }
     if (grow != 0) {
         Shift(*message, 0, 0, 0, grow);
         for (const StandardButton& standard : kStandardButtons)

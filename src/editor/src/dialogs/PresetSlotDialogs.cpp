@@ -33,7 +33,7 @@ void ShowNoSlot(const char16_t* captionKey)
     WString text = app->LookupAppString(WString(kNoSlotKey));
     if (text.IsEmpty())
         text = WString(kNoSlotText);
-    app->ShowAppMessageBox(text, app->LookupAppString(WString(captionKey)), 0);
+    app->ShowAppMessageBox(text, app->LookupAppString(WString(captionKey)), kErrorBoxFlags);
 }
 
 bool IsSlot(int32_t slot)
@@ -59,9 +59,10 @@ int32_t GetPresetFromSlot(int32_t slot)
     const int32_t result = manager ? manager->GetPresetFromMidiDevice(slot) : LMidiManager::kPortFailure;
     if (result == LMidiManager::kFirmwareFailure)
         ShowAppMessage(u"LABEL_GET_PRESET_FAILED_MSGBOX_CAPTION",
-                       u"LABEL_GET_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
+                       u"LABEL_GET_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT", kErrorBoxFlags);
     else if (result < 0)
-        ShowAppMessage(u"LABEL_GET_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_GET_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT");
+        ShowAppMessage(u"LABEL_GET_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_GET_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT",
+                       kErrorBoxFlags);
     else
         ShowAppMessage(u"LABEL_GET_PRESET_SUCEESS_MSGBOX_CAPTION", u"LABEL_GET_PRESET_SUCEESS_MSGBOX_TEXT");
     return result;
@@ -77,9 +78,10 @@ int32_t SendPresetToSlot(int32_t slot)
     const int32_t result = manager ? manager->SendPresetToMidiDevice(slot) : LMidiManager::kPortFailure;
     if (result == LMidiManager::kFirmwareFailure)
         ShowAppMessage(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
-                       u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
+                       u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT", kErrorBoxFlags);
     else if (result < 0)
-        ShowAppMessage(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_SEND_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT");
+        ShowAppMessage(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION", u"LABEL_SEND_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT",
+                       kErrorBoxFlags);
     else
         ShowAppMessage(u"LABEL_SEND_PRESET_SUCEESS_MSGBOX_CAPTION", u"LABEL_SEND_PRESET_SUCEESS_MSGBOX_TEXT");
     return result;

@@ -22,7 +22,6 @@ using namespace KX;
 namespace {
 
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
-constexpr uint32_t kBoxPlain = 0;    // OK button, no icon
 constexpr uint32_t kBoxYesNoWarning = 0x34;
 constexpr int32_t kAnswerYes = 6;
 
@@ -167,7 +166,7 @@ KXRESULT LDeviceView::OnOpenUserGuide(const RCPtr<LNotificationDistributor>&, co
     path += AppText(u"USER_GUIDE_FILE_NAME");
     if (!app->OpenDocument(path))
         ShowAppMessageBox(AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT"),
-                          AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), kBoxPlain);
+                          AppText(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), kBoxError);
     return 1;
 }
 

@@ -59,7 +59,9 @@ void LComboBox::PlaceList()
     const RCPtr<LLayoutDescriptor> layout = list->GetLayout();
     if (!layout)
         return;
-    const double rows = static_cast<double>(list->GetRowHeight()) * list->GetItemCount();
+    // The rows and the look's frame around them.
+    const double frame = std::max(0.0, list->GetSize().y - list->GetClientRect().height);
+    const double rows = static_cast<double>(list->GetRowHeight()) * list->GetItemCount() + frame;
     const double top = GetOriginInRootWindow().y;
     double clientBottom = top + GetSize().y;
     if (const RCPtr<IRootWindow>& window = GetTopLevelOwnerSlot()) {
