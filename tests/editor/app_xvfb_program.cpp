@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo.h>
 #include <unistd.h>
 
@@ -148,6 +149,41 @@ void SendClick(Display* display, Window window, int x, int y)
         XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
         XFlush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
+}
+
+// A key pressed and released in the window, Ctrl and Shift held around it when asked.
+void SendKey(Display* display, Window window, KeySym key, bool ctrl, bool shift = false)
+{
+    std::vector<std::pair<KeySym, int>> presses;
+    unsigned int state = 0;
+    if (ctrl) {
+        presses.push_back({XK_Control_L, KeyPress});
+        state |= ControlMask;
+    }
+    if (shift) {
+        presses.push_back({XK_Shift_L, KeyPress});
+        state |= ShiftMask;
+    }
+    presses.push_back({key, KeyPress});
+    presses.push_back({key, KeyRelease});
+    if (shift)
+        presses.push_back({XK_Shift_L, KeyRelease});
+    if (ctrl)
+        presses.push_back({XK_Control_L, KeyRelease});
+    for (const auto& [sym, type] : presses) {
+        XEvent event{};
+        event.xkey.type = type;
+        event.xkey.display = display;
+        event.xkey.window = window;
+        event.xkey.root = DefaultRootWindow(display);
+        event.xkey.keycode = XKeysymToKeycode(display, sym);
+        event.xkey.state = sym == key ? state : 0;
+        event.xkey.same_screen = True;
+        event.xkey.time = CurrentTime;
+        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
 }
 
@@ -680,4 +716,22 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
     // The next start is the first instance again.
     ASSERT_NO_FATAL_FAILURE(Start());
     ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The keyboard focus, as a window manager gives it; then Shift+Ctrl+R opens Retrieve Preset.
+    XSetInputFocus(display.get(), main, RevertToParent, CurrentTime);
+    XFlush(display.get());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendKey(display.get(), main, XK_r, true, true);
+    ASSERT_TRUE(WaitUntil([&] { return OtherWindowOf(display.get(), pid, main) != 0; }, std::chrono::seconds(15)))
+        << "Shift+Ctrl+R opened no dialog";
+
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
+    EXPECT_EQ(status, std::optional<int>(0)) << "the dialog kept the program running";
+    if (status)
+        pid = -1;
 }
