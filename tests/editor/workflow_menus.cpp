@@ -449,3 +449,56 @@ TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
         EXPECT_EQ(edge(*help), 0x3FA9F5u) << "hover hides the ring";
     });
 }
+
+TEST_F(WorkflowMenus, TheMainWindowsHotKeysDoNothingWhileADialogIsOpen)
+{
+    Run([&](e2etest::Picture& p) {
+        std::vector<std::string> dialogs;
+        int passes = 0;
+        // On the dialog's modal loop: Shift+Ctrl+S pressed in it, then the dialog cancelled.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            const auto dialog =
+                windows.size() < 2
+                    ? RCPtr<LDialog>()
+                    : RCPtr<LDialog>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()));
+            auto* os = dialog ? dynamic_cast<OSWindow*>(windows.back()->GetServices()) : nullptr;
+            if (!os)
+                return;
+            const std::string name = dialog->GetName().ToNarrow().GetString();
+            if (dialogs.empty() || dialogs.back() != name)
+                dialogs.push_back(name);
+            if (++passes == 1) {
+                // The desktop gives the new window the focus.
+                for (const auto& [window, event] :
+                     {std::pair{Screen(p).Id(), SDL_WINDOWEVENT_FOCUS_LOST},
+                      std::pair{os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED}}) {
+                    SDL_Event e{};
+                    e.type = SDL_WINDOWEVENT;
+                    e.window.windowID = window;
+                    e.window.event = event;
+                    SDL_PushEvent(&e);
+                }
+            }
+            if (passes == 3)
+                for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+                    SDL_Event e{};
+                    e.type = type;
+                    e.key.windowID = os->GetPlatformWindow().Id();
+                    e.key.keysym.sym = SDLK_s;
+                    e.key.keysym.scancode = SDL_SCANCODE_S;
+                    e.key.keysym.mod = KMOD_LCTRL | KMOD_LSHIFT;
+                    SDL_PushEvent(&e);
+                }
+            if (passes == 40 || name != dialogs.front())
+                dialog->Close(2);
+        };
+        p.Activate();
+        p.Key(SDLK_r, KMOD_LCTRL | KMOD_LSHIFT);
+        ASSERT_TRUE(p.Until([&] { return passes >= 40 && p.app.GetRootWindows().size() == 1; }));
+        for (int i = 0; i < 20; ++i)
+            Screen(p).Settle();
+        p.app.onIdle = nullptr;
+        EXPECT_EQ(dialogs, std::vector<std::string>{"dialogRetrievePresetFromHardware"});
+    });
+}
