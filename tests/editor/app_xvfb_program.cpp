@@ -735,3 +735,26 @@ TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
     if (status)
         pid = -1;
 }
+
+TEST_F(XvfbProgram, NoRingBeforeTheKeyboardAndTheFirstClickAfterARestoreOpensTheMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Nothing gave the window the keyboard: no title wears the focus ring.
+    EXPECT_NE(pixels[12 * 1200 + 0], 0x3FA9F5u) << "File wears the focus ring at start";
+
+    // Minimised and restored: unmapped and mapped again.
+    Display* d = display.get();
+    XUnmapWindow(d, main);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    XMapWindow(d, main);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int width = 0, height = 0;
+    const std::vector<uint32_t> before = Grab(d, main, width, height);
+    SendClick(d, main, 24, 12); // File, once
+    const std::vector<uint32_t> after = GrabUntil(
+        d, main, [&](const std::vector<uint32_t>& now) { return ChangedBelowTheMenuBar(before, now, 1200) > 2000; });
+    EXPECT_GT(ChangedBelowTheMenuBar(before, after, 1200), 2000u) << "the first click after a restore was lost";
+    ExpectCleanExit();
+}

@@ -88,7 +88,9 @@ void LComboMenu::ShowStateLook()
         return;
     }
     const bool hover = (GetConditionFlags() & Condition::kHover) != 0;
-    if ((GetConditionFlags() & Condition::kHasFocus) &&
+    // The bar has no keyboard access of its own: a title shows the ring only once keys are in use.
+    const auto* root = dynamic_cast<LRootWindow*>(GetTopLevelOwnerSlot().Get());
+    if ((GetConditionFlags() & Condition::kHasFocus) && root && root->IsKeyboardInUse() &&
         GetLookCount() > static_cast<uint32_t>(ComboMenuLook::kHoverFocused))
         ShowLook(hover ? ComboMenuLook::kHoverFocused : ComboMenuLook::kNormalFocused, true);
     else
