@@ -133,6 +133,22 @@ public:
     int closed = 0;
 };
 
+// Refuses a text box's text while refuse is set.
+class Refuser : public LNotificationReceiver {
+public:
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        if (LTextValidationParams* params = LTextValidationParams::FromNotification(n); params && refuse)
+            params->accepted = false;
+        return S_FALSE;
+    }
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override
+    {
+        return d->UnregisterClient(RCPtr<LNotificationReceiver>(this), name);
+    }
+    bool refuse = true;
+};
+
 RectT<int32_t> RowInWindow(LPopupMenu& popup, int32_t item)
 {
     const RectT<double> row = popup.GetItemRowRect(item);
@@ -500,5 +516,37 @@ TEST_F(WorkflowMenus, TheMainWindowsHotKeysDoNothingWhileADialogIsOpen)
             Screen(p).Settle();
         p.app.onIdle = nullptr;
         EXPECT_EQ(dialogs, std::vector<std::string>{"dialogRetrievePresetFromHardware"});
+    });
+}
+
+TEST_F(WorkflowMenus, AMenuStaysShutWhileAFieldThatRefusesItsTextKeepsTheFocus)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        ASSERT_TRUE(p.Until([&] { return p.Focused().Get() == box.Get(); }));
+        const RCPtr<Refuser> refuser(new Refuser());
+        ASSERT_FALSE(
+            KX::Failed(box->RegisterClient(RCPtr<LNotificationReceiver>(refuser.Get()), u"NID_TEXTBOX_VALIDATING", 0)));
+
+        // A click on File, the box's own menu, Escape and a press on the page: no menu is left open.
+        const RCPtr<LPopupMenu> popup = Title(p, u"File")->GetPopupMenu();
+        p.Click(*Title(p, u"File"));
+        const PointT<double> at = box->GetOriginInRootWindow();
+        p.ClickAt(static_cast<int32_t>(at.x + 10), static_cast<int32_t>(at.y + 8), SDL_BUTTON_RIGHT);
+        p.Key(SDLK_ESCAPE);
+        screen.Click(600, 700);
+        EXPECT_FALSE(popup->IsShowing(true)) << "the File menu stays open without the focus";
+        const RCPtr<LControl> context = box->FindChild(WString(u"contextMenu"));
+        EXPECT_FALSE(context && context->IsShowing(true)) << "the box's menu stays open without the focus";
+        EXPECT_EQ(p.Focused().Get(), box.Get());
+
+        // Mended, the field lets the menu have the focus.
+        refuser->refuse = false;
+        EXPECT_TRUE(OpenMenu(p, u"File"));
+        box->UnregisterClientFromAll(RCPtr<LNotificationReceiver>(refuser.Get()));
     });
 }
