@@ -484,26 +484,19 @@ TEST_F(WorkflowMenus, TheMainWindowsHotKeysDoNothingWhileADialogIsOpen)
             const std::string name = dialog->GetName().ToNarrow().GetString();
             if (dialogs.empty() || dialogs.back() != name)
                 dialogs.push_back(name);
+            // The desktop gives the new window the focus; then the keys.
+            SDL_Event e{};
             if (++passes == 1) {
-                // The desktop gives the new window the focus.
-                for (const auto& [window, event] :
-                     {std::pair{Screen(p).Id(), SDL_WINDOWEVENT_FOCUS_LOST},
-                      std::pair{os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED}}) {
-                    SDL_Event e{};
-                    e.type = SDL_WINDOWEVENT;
-                    e.window.windowID = window;
-                    e.window.event = event;
-                    SDL_PushEvent(&e);
-                }
+                e.type = SDL_WINDOWEVENT;
+                e.window.windowID = os->GetPlatformWindow().Id();
+                e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+                SDL_PushEvent(&e);
             }
-            if (passes == 3)
-                for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-                    SDL_Event e{};
+            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP})
+                if (passes == 3) {
                     e.type = type;
                     e.key.windowID = os->GetPlatformWindow().Id();
-                    e.key.keysym.sym = SDLK_s;
-                    e.key.keysym.scancode = SDL_SCANCODE_S;
-                    e.key.keysym.mod = KMOD_LCTRL | KMOD_LSHIFT;
+                    e.key.keysym = SDL_Keysym{SDL_SCANCODE_S, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT, 0};
                     SDL_PushEvent(&e);
                 }
             if (passes == 40 || name != dialogs.front())
