@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo.h>
 #include <unistd.h>
 
@@ -148,6 +149,26 @@ void SendClick(Display* display, Window window, int x, int y)
         XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
         XFlush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
+}
+
+// Shift+Ctrl+key pressed and released in the window.
+void SendShiftCtrlKey(Display* display, Window window, KeySym key)
+{
+    const std::pair<KeySym, int> steps[] = {{XK_Control_L, KeyPress}, {XK_Shift_L, KeyPress},
+                                            {key, KeyPress},          {key, KeyRelease},
+                                            {XK_Shift_L, KeyRelease}, {XK_Control_L, KeyRelease}};
+    for (const auto& [sym, type] : steps) {
+        XEvent event{};
+        event.xkey.type = type;
+        event.xkey.window = window;
+        event.xkey.root = DefaultRootWindow(display);
+        event.xkey.keycode = XKeysymToKeycode(display, sym);
+        event.xkey.state = sym == key ? ControlMask | ShiftMask : 0;
+        event.xkey.same_screen = True;
+        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
 }
 
@@ -679,5 +700,44 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
 
     // The next start is the first instance again.
     ASSERT_NO_FATAL_FAILURE(Start());
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Shift+Ctrl+R opens Retrieve Preset.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendShiftCtrlKey(display.get(), main, XK_r);
+    ASSERT_TRUE(WaitUntil([&] { return OtherWindowOf(display.get(), pid, main) != 0; }, std::chrono::seconds(15)))
+        << "Shift+Ctrl+R opened no dialog";
+
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
+    EXPECT_EQ(status, std::optional<int>(0)) << "the dialog kept the program running";
+    if (status)
+        pid = -1;
+}
+
+TEST_F(XvfbProgram, NoRingBeforeTheKeyboardAndTheFirstClickAfterARestoreOpensTheMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // Nothing gave the window the keyboard: no title wears the focus ring.
+    EXPECT_NE(pixels[12 * 1200 + 0], 0x3FA9F5u) << "File wears the focus ring at start";
+
+    // Minimised and restored: unmapped and mapped again.
+    Display* d = display.get();
+    XUnmapWindow(d, main);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    XMapWindow(d, main);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int width = 0, height = 0;
+    const std::vector<uint32_t> before = Grab(d, main, width, height);
+    SendClick(d, main, 24, 12); // File, once
+    const std::vector<uint32_t> after = GrabUntil(
+        d, main, [&](const std::vector<uint32_t>& now) { return ChangedBelowTheMenuBar(before, now, 1200) > 2000; });
+    EXPECT_GT(ChangedBelowTheMenuBar(before, after, 1200), 2000u) << "the first click after a restore was lost";
     ExpectCleanExit();
 }

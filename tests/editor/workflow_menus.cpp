@@ -135,6 +135,22 @@ public:
     int closed = 0;
 };
 
+// Refuses a text box's text while refuse is set.
+class Refuser : public LNotificationReceiver {
+public:
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        if (LTextValidationParams* params = LTextValidationParams::FromNotification(n); params && refuse)
+            params->accepted = false;
+        return S_FALSE;
+    }
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override
+    {
+        return d->UnregisterClient(RCPtr<LNotificationReceiver>(this), name);
+    }
+    bool refuse = true;
+};
+
 RectT<int32_t> RowInWindow(LPopupMenu& popup, int32_t item)
 {
     const RectT<double> row = popup.GetItemRowRect(item);
@@ -484,7 +500,7 @@ TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
     });
 }
 
-TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
+TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRingOnceKeysAreInUse)
 {
     Run([&](e2etest::Picture& p) {
         Screen screen(p);
@@ -502,7 +518,7 @@ TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
         screen.MoveTo(600, 700);
         ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(file); }));
         screen.Settle();
-        EXPECT_EQ(edge(*file), 0x3FA9F5u) << "the focused File title shows no ring";
+        EXPECT_NE(edge(*file), 0x3FA9F5u) << "File wears the ring before any key was pressed";
         EXPECT_NE(edge(*help), 0x3FA9F5u);
 
         // Tab moves the focus, and the ring with it.
@@ -515,5 +531,83 @@ TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRing)
         const PointT<double> o = help->GetOriginInRootWindow();
         screen.MoveTo(static_cast<int32_t>(o.x + help->GetSize().x / 2), static_cast<int32_t>(o.y + 4));
         EXPECT_EQ(edge(*help), 0x3FA9F5u) << "hover hides the ring";
+    });
+}
+
+TEST_F(WorkflowMenus, TheMainWindowsHotKeysDoNothingWhileADialogIsOpen)
+{
+    Run([&](e2etest::Picture& p) {
+        std::vector<std::string> dialogs;
+        int passes = 0;
+        // On the dialog's modal loop: Shift+Ctrl+S pressed in it, then the dialog cancelled.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            const auto dialog =
+                windows.size() < 2
+                    ? RCPtr<LDialog>()
+                    : RCPtr<LDialog>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()));
+            auto* os = dialog ? dynamic_cast<OSWindow*>(windows.back()->GetServices()) : nullptr;
+            if (!os)
+                return;
+            const std::string name = dialog->GetName().ToNarrow().GetString();
+            if (dialogs.empty() || dialogs.back() != name)
+                dialogs.push_back(name);
+            // The desktop gives the new window the focus; then the keys.
+            SDL_Event e{};
+            if (++passes == 1) {
+                e.type = SDL_WINDOWEVENT;
+                e.window.windowID = os->GetPlatformWindow().Id();
+                e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+                SDL_PushEvent(&e);
+            }
+            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP})
+                if (passes == 3) {
+                    e.type = type;
+                    e.key.windowID = os->GetPlatformWindow().Id();
+                    e.key.keysym = SDL_Keysym{SDL_SCANCODE_S, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT, 0};
+                    SDL_PushEvent(&e);
+                }
+            if (passes == 40 || name != dialogs.front())
+                dialog->Close(2);
+        };
+        p.Activate();
+        p.Key(SDLK_r, KMOD_LCTRL | KMOD_LSHIFT);
+        ASSERT_TRUE(p.Until([&] { return passes >= 40 && p.app.GetRootWindows().size() == 1; }));
+        for (int i = 0; i < 20; ++i)
+            Screen(p).Settle();
+        p.app.onIdle = nullptr;
+        EXPECT_EQ(dialogs, std::vector<std::string>{"dialogRetrievePresetFromHardware"});
+    });
+}
+
+TEST_F(WorkflowMenus, AMenuStaysShutWhileAFieldThatRefusesItsTextKeepsTheFocus)
+{
+    Run([&](e2etest::Picture& p) {
+        Screen screen(p);
+        const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
+        ASSERT_TRUE(name);
+        const RCPtr<LTextBox> box = name->GetTextBox();
+        p.Click(*box);
+        ASSERT_TRUE(p.Until([&] { return p.Focused().Get() == box.Get(); }));
+        const RCPtr<Refuser> refuser(new Refuser());
+        ASSERT_FALSE(
+            KX::Failed(box->RegisterClient(RCPtr<LNotificationReceiver>(refuser.Get()), u"NID_TEXTBOX_VALIDATING", 0)));
+
+        // A click on File, the box's own menu, Escape and a press on the page: no menu is left open.
+        const RCPtr<LPopupMenu> popup = Title(p, u"File")->GetPopupMenu();
+        p.Click(*Title(p, u"File"));
+        const PointT<double> at = box->GetOriginInRootWindow();
+        p.ClickAt(static_cast<int32_t>(at.x + 10), static_cast<int32_t>(at.y + 8), SDL_BUTTON_RIGHT);
+        p.Key(SDLK_ESCAPE);
+        screen.Click(600, 700);
+        EXPECT_FALSE(popup->IsShowing(true)) << "the File menu stays open without the focus";
+        const RCPtr<LControl> context = box->FindChild(WString(u"contextMenu"));
+        EXPECT_FALSE(context && context->IsShowing(true)) << "the box's menu stays open without the focus";
+        EXPECT_EQ(p.Focused().Get(), box.Get());
+
+        // Mended, the field lets the menu have the focus.
+        refuser->refuse = false;
+        EXPECT_TRUE(OpenMenu(p, u"File"));
+        box->UnregisterClientFromAll(RCPtr<LNotificationReceiver>(refuser.Get()));
     });
 }

@@ -104,6 +104,10 @@ public:
                                       const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnSavePresetToFile(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                     const KX::RCPtr<KX::LNotification>& n);
+    // The hot-key road of the four commands above: nothing while a modal window is open, else the
+    // command is posted to the window's own queue.
+    KX::KXRESULT OnHotKeyCommand(const KX::RCPtr<KX::LNotificationDistributor>& from,
+                                 const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnFileExit(const KX::RCPtr<KX::LNotificationDistributor>& from, const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnHelpAbout(const KX::RCPtr<KX::LNotificationDistributor>& from,
                              const KX::RCPtr<KX::LNotification>& n);

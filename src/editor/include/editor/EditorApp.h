@@ -46,7 +46,8 @@ public:
     // The same without waiting: the index of the new root window, negative on failure.
     virtual int32_t OpenRootWindow(const KX::RCPtr<KX::LControl>& control, bool systemMenu, bool minimizeBox,
                                    bool maximizeBox) = 0;
-    // Posts "NID_APP_EXIT_REQ" to the process-wide queue.
+    // Posts "NID_APP_EXIT_REQ" to the process-wide queue; sends it at once while that queue is
+    // being delivered further up the stack (a modal loop inside a delivery).
     virtual void RequestExit() = 0;
     virtual bool IsExitRequested() = 0;
 

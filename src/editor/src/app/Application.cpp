@@ -291,8 +291,15 @@ void LApplication::RequestExit()
     RCPtr<LNotification> exit;
     LNotification::Create(exit, NID_APP_EXIT_REQ, nullptr);
     const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
-    if (exit && centre && centre->GetQueue())
-        centre->GetQueue()->PostNotification(exit);
+    if (!exit || !centre || !centre->GetQueue())
+        return;
+    // A modal loop run from inside the queue's delivery (a dialog a hot key opened) would keep a
+    // posted request waiting until it ends: the request is answered at once instead.
+    if (centre->GetQueue()->IsBusy()) {
+        centre->SendNotification(exit);
+        return;
+    }
+    centre->GetQueue()->PostNotification(exit);
     platform::sdl::EventLoop::Wake();
 }
 

@@ -55,6 +55,17 @@ RCPtr<LNotificationDistributor> WindowSource(LControl& control)
     return RCPtr<LNotificationDistributor>(top.Get());
 }
 
+// Whether a window runs modally: the main window takes no input then.
+bool ModalWindowOpen()
+{
+    IRootWindowHost* host = GetRootWindowHost();
+    for (uint32_t i = 0; host && i < host->GetRootWindowCount(); ++i)
+        if (const RCPtr<LRootWindow> window = host->GetRootWindowAt(i))
+            if (IWindowOSServices* services = window->GetServices(); services && services->IsModal())
+                return true;
+    return false;
+}
+
 } // namespace
 
 void LDeviceView::RegisterNotificationHandlers()
@@ -77,14 +88,30 @@ void LDeviceView::RegisterNotificationHandlers()
 
         // The commands with global hot keys also arrive through the process-wide queue.
         const RCPtr<LNotificationDistributor> queue(GetNotificationQueue().Get());
-        if (queue && queue != source) {
-            bind(&LDeviceView::OnLoadPresetFromFile, queue, kLoadFromFile);
-            bind(&LDeviceView::OnSendPresetToDevice, queue, kSendToDevice);
-            bind(&LDeviceView::OnSavePresetToFile, queue, kSaveToFile);
-            bind(&LDeviceView::OnLoadPresetFromDevice, queue, kLoadFromDevice);
-        }
+        if (queue && queue != source)
+            for (const char16_t* id : {kLoadFromFile, kSendToDevice, kSaveToFile, kLoadFromDevice})
+                bind(&LDeviceView::OnHotKeyCommand, queue, id);
     }
     LControl::RegisterNotificationHandlers();
+}
+
+KXRESULT LDeviceView::OnHotKeyCommand(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+{
+    // The window's menu is out of reach while a modal window is open, and so are its hot keys.
+    if (!n || ModalWindowOpen())
+        return 1;
+    RCPtr<LNotification> command;
+    LNotification::Create(command, n->GetID(), nullptr);
+    if (!command)
+        return 1;
+    // Carried out from the window's own queue, as a menu command is: a dialog opened here would
+    // hold back everything posted to the process-wide queue until it closes.
+    const RCPtr<LNotificationDistributor> source = WindowSource(*this);
+    if (auto* window = dynamic_cast<LRootWindow*>(source.Get()))
+        window->PostNotification(command);
+    else if (source)
+        source->SendNotification(command);
+    return 1;
 }
 
 KXRESULT LDeviceView::GetMenuItemState(const RCPtr<LMenuDescriptor>&, uint32_t, const WString& name,

@@ -88,7 +88,9 @@ void LComboMenu::ShowStateLook()
         return;
     }
     const bool hover = (GetConditionFlags() & Condition::kHover) != 0;
-    if ((GetConditionFlags() & Condition::kHasFocus) &&
+    // The bar has no keyboard access of its own: a title shows the ring only once keys are in use.
+    const auto* root = dynamic_cast<LRootWindow*>(GetTopLevelOwnerSlot().Get());
+    if ((GetConditionFlags() & Condition::kHasFocus) && root && root->IsKeyboardInUse() &&
         GetLookCount() > static_cast<uint32_t>(ComboMenuLook::kHoverFocused))
         ShowLook(hover ? ComboMenuLook::kHoverFocused : ComboMenuLook::kNormalFocused, true);
     else
@@ -123,6 +125,13 @@ KXRESULT LComboMenu::ShowDropDown(bool show)
     popup->SetVisible(show);
     if (show) {
         popup->SetFocus(true);
+        // A holder that keeps the focus (a field whose text does not validate) keeps the menu
+        // shut: open without the focus, neither Escape nor a press elsewhere would close it.
+        if (!(popup->GetConditionFlags() & (Condition::kHasFocus | Condition::kContainsFocus))) {
+            popup->SetVisible(false);
+            ShowStateLook();
+            return S_OK;
+        }
         ShowLook(ComboMenuLook::kOpen, true);
         // A press still held on the title goes on in the popup, so that a release on an item
         // chooses it.

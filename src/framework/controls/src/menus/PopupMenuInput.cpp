@@ -423,6 +423,9 @@ KXRESULT LPopupMenu::PositionOnScreen()
     SetVisible(true);
     if (!(GetConditionFlags() & Condition::kHasFocus))
         SetFocus(true);
+    // A menu that cannot take the focus would close only on a focus loss it never gets.
+    if (!(GetConditionFlags() & (Condition::kHasFocus | Condition::kContainsFocus)))
+        Close();
     return S_OK;
 }
 

@@ -85,7 +85,9 @@ bool LFrameworkApp::ProcessNotificationQueue(bool idle)
     const std::vector<RCPtr<LRootWindow>> windows = m_rootWindows;
     for (size_t i = windows.size(); i > 0; --i)
         more |= windows[i - 1]->ProcessQueue(idle);
-    return more;
+    // What the windows' receivers posted to the application's queue waits for the next pass.
+    const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
+    return more || (centre && centre->GetQueue() && centre->GetQueue()->GetCount() > 0);
 }
 
 int32_t LFrameworkApp::Run()

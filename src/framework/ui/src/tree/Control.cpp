@@ -4,6 +4,7 @@
 #include "kx/NotificationCenter.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlHost.h"
+#include "kx/ui/RootWindow.h"
 
 namespace KX {
 
@@ -71,11 +72,17 @@ KXRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     } else {
         Invalidate(RectT<double>{0, 0, m_size.x, m_size.y}, m_layout ? m_layout->clipToParent : true);
         RCPtr<LControl> old = m_parent;
-        if (!parent && (m_hasFocus || m_containsFocus))
+        const bool focused = !parent && (m_hasFocus || m_containsFocus);
+        if (focused)
             ReleaseFocusBeforeLeaving();
         if (m_parent.Get() != old.Get())
             return S_OK; // a focus handler moved this control meanwhile
         old->m_children.Remove(this);
+        // As when the holder is hidden, the focus goes to the nearest ancestor still in the tree:
+        // a window without a focus owner would drop every key.
+        const auto* window = dynamic_cast<LRootWindow*>(old->GetTopLevelOwnerSlot().Get());
+        if (focused && window && !window->GetFocusControl() && window->HoldsControl(*old))
+            old->SetFocus(true);
     }
     if (parent)
         parent->m_children.Add(self);

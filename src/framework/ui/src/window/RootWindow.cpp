@@ -222,6 +222,10 @@ void LRootWindow::OnFocusLost()
 
 void LRootWindow::RestoreFocus()
 {
+    // A control that took the focus meanwhile keeps it: a press that activated the window may
+    // come before the platform's word that the window has the focus.
+    if (m_focus && HoldsControl(*m_focus))
+        return;
     if (!m_focus && m_savedFocus) {
         RCPtr<LControl> saved = m_savedFocus;
         const LControl* top = saved->GetParent() ? saved->GetTopLevelControl().Get() : saved.Get();

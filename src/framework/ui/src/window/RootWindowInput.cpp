@@ -168,6 +168,7 @@ void LRootWindow::OnMouseButton(uint32_t action, uint32_t button, uint32_t modif
     if (bit == 0)
         return;
     if (action == kMousePress || action == kMouseDoubleClick) {
+        m_keyboardInUse = false;
         RCPtr<LControl> target = m_capture;
         PointT<int32_t> local{};
         if (target) {
@@ -254,6 +255,8 @@ void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
     HideToolTip();
     if (!param)
         return;
+    if (KeyCode::IsKeyDown(param->GetKey()))
+        m_keyboardInUse = true;
     if (RCPtr<LControl> focus = m_focus)
         focus->OnKey(param);
 }

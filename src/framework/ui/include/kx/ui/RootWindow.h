@@ -133,6 +133,9 @@ public:
     // Capture, focus, hover and tooltip owners that left the tree are dropped (the capture
     // owner gets OnCaptureLost, the focus owner loses its focus). Input runs this first.
     void DropDetachedOwners();
+    // Whether a key was pressed since the last mouse press: looks that only guide the keyboard
+    // may wait for it.
+    bool IsKeyboardInUse() const noexcept { return m_keyboardInUse; }
     // Tab past the last control of the tree: the next root window (the previous with Shift).
     void FocusNextRootWindow(const RCPtr<LKeyParam>& param);
 
@@ -200,6 +203,7 @@ private:
     bool m_closeRequested = false;
     uint32_t m_closeCode = 0;
     bool m_queueAttached = false;
+    bool m_keyboardInUse = false;
     // Reused by every frame's unclipped pass, one list per nesting level.
     std::vector<std::unique_ptr<RCPtrArray<LControl>>> m_unclippedLists;
     uint32_t m_paintDepth = 0;
