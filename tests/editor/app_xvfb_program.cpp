@@ -517,6 +517,50 @@ Window OtherWindowOf(Display* display, pid_t pid, Window main)
     return 0;
 }
 
+// A viewable window below root whose name is title (zenity's and GTK's _NET_WM_NAME, or WM_NAME); 0 once
+// the time is up.
+Window WaitForTitled(Display* display, const std::string& title, std::chrono::seconds limit)
+{
+    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const std::function<Window(Window)> find = [&](Window window) -> Window {
+        std::string name;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, window, netName, 0, 256, False, utf8, &type, &format, &count, &after, &data) ==
+                Success &&
+            data) {
+            name.assign(reinterpret_cast<char*>(data), count);
+            XFree(data);
+        } else if (char* fetched = nullptr; XFetchName(display, window, &fetched) && fetched) {
+            name = fetched;
+            XFree(fetched);
+        }
+        XWindowAttributes a{};
+        if (name == title && XGetWindowAttributes(display, window, &a) && a.map_state == IsViewable)
+            return window;
+        Window rootReturn = 0, parent = 0, found = 0;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(display, window, &rootReturn, &parent, &children, &n)) {
+            for (unsigned int i = 0; i < n && !found; ++i)
+                found = find(children[i]);
+            if (children)
+                XFree(children);
+        }
+        return found;
+    };
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+        if (const Window found = find(DefaultRootWindow(display)))
+            return found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
 // The window's area in root window coordinates.
 XRectangle AreaOnScreen(Display* display, Window window)
 {
@@ -533,6 +577,29 @@ XRectangle AreaOnScreen(Display* display, Window window)
 constexpr int kAboutWidth = 500, kAboutHeight = 200;
 
 } // namespace
+
+TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
+{
+    // The zenity the run command installs (tools/deps.sh --run); the program has no session bus.
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SendClick(display.get(), main, 24, 12); // File
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 68, 130); // Save Preset
+    const Window chooser = WaitForTitled(display.get(), "Select Save Location", std::chrono::seconds(30));
+    ASSERT_NE(chooser, 0u) << "no zenity save dialog; a File Dialog Unavailable box instead?";
+    // Its picture, once it has had time to paint, for a look at what the user gets.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    int width = 0, height = 0;
+    const std::vector<uint32_t> shown = Grab(display.get(), chooser, width, height);
+    EXPECT_TRUE(SavePng(shown, width, height, std::string(KX_EDITOR_TEST_OUTPUT) + "xvfb_save_chooser.png"));
+    // Closed by its title bar's close, zenity ends as cancelled and the program goes on.
+    SendClose(display.get(), chooser);
+    EXPECT_TRUE(WaitUntil([&] { return ChildrenOf(pid).empty(); }, std::chrono::seconds(15)));
+    for (const pid_t child : ChildrenOf(pid))
+        ::kill(child, SIGKILL);
+    EXPECT_EQ(OtherWindowOf(display.get(), pid, main), 0u) << "a box opened after the chooser closed";
+    ExpectCleanExit();
+}
 
 TEST_F(XvfbProgram, TheMainWindowIsTitled)
 {
