@@ -2,6 +2,7 @@
 // the build folder), opens its File menu on a click and ends with status 0 when its window is
 // closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
 #include "AppTestSupport.h"
+#include "GuidePictures.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -406,6 +407,7 @@ TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
         }
         if (!after.empty()) {
             EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
+            guidetest::ExpectGuidePictureCurrent(folder + tile.picture, tile.picture);
         }
         before = after;
     }
