@@ -166,9 +166,9 @@ void SendClose(Display* display, Window window)
 }
 
 // The program spawned on the display with its own folders and the arguments after its name. A
-// folder given as pathFirst comes first on the program's PATH.
+// folder given as pathFirst comes first on the program's PATH, or is all of it with onlyPath.
 pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>& arguments,
-                   const std::string& pathFirst = "")
+                   const std::string& pathFirst = "", bool onlyPath = false)
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
     std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
@@ -183,7 +183,7 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
             environment.push_back(std::string(name) + "=" + value);
     if (!pathFirst.empty()) {
         const char* path = std::getenv("PATH");
-        environment.push_back("PATH=" + pathFirst + (path ? std::string(":") + path : std::string()));
+        environment.push_back("PATH=" + pathFirst + (path && !onlyPath ? std::string(":") + path : std::string()));
     }
 
     std::string program = KX_EDITOR_PROGRAM;
@@ -204,9 +204,9 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
 
 // The program spawned on the display with its own folders; its painted main window and pixels.
 pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
-                     const std::string& pathFirst = "")
+                     const std::string& pathFirst = "", bool onlyPath = false)
 {
-    const pid_t pid = SpawnProgram(tree, {}, pathFirst);
+    const pid_t pid = SpawnProgram(tree, {}, pathFirst, onlyPath);
     if (pid < 0)
         return pid;
     int width = 0, height = 0;
@@ -325,10 +325,10 @@ protected:
         }
     }
 
-    // Starts the program (pathFirst first on its PATH) and waits for its painted main window.
-    void Start(const std::string& pathFirst = "")
+    // Starts the program (pathFirst first on its PATH, or all of it) and waits for its painted main window.
+    void Start(const std::string& pathFirst = "", bool onlyPath = false)
     {
-        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst);
+        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst, onlyPath);
         ASSERT_GT(pid, 0);
         ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
     }
@@ -519,29 +519,16 @@ Window OtherWindowOf(Display* display, pid_t pid, Window main)
     return 0;
 }
 
-// A viewable window below root whose name is title (zenity's and GTK's _NET_WM_NAME, or WM_NAME); 0 once
-// the time is up.
+// A viewable window below root named title (WM_NAME); 0 once the time is up.
 Window WaitForTitled(Display* display, const std::string& title, std::chrono::seconds limit)
 {
-    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     const std::function<Window(Window)> find = [&](Window window) -> Window {
-        std::string name;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, window, netName, 0, 256, False, utf8, &type, &format, &count, &after, &data) ==
-                Success &&
-            data) {
-            name.assign(reinterpret_cast<char*>(data), count);
-            XFree(data);
-        } else if (char* fetched = nullptr; XFetchName(display, window, &fetched) && fetched) {
-            name = fetched;
-            XFree(fetched);
-        }
+        char* name = nullptr;
+        const bool named = XFetchName(display, window, &name) && name && title == name;
+        if (name)
+            XFree(name);
         XWindowAttributes a{};
-        if (name == title && XGetWindowAttributes(display, window, &a) && a.map_state == IsViewable)
+        if (named && XGetWindowAttributes(display, window, &a) && a.map_state == IsViewable)
             return window;
         Window rootReturn = 0, parent = 0, found = 0;
         Window* children = nullptr;
@@ -555,12 +542,10 @@ Window WaitForTitled(Display* display, const std::string& title, std::chrono::se
         return found;
     };
     const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-        if (const Window found = find(DefaultRootWindow(display)))
-            return found;
+    Window found = 0;
+    while (!(found = find(DefaultRootWindow(display))) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return 0;
+    return found;
 }
 
 // The window's area in root window coordinates.
@@ -716,7 +701,7 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
 {
     // No file dialog program and no session bus: File > Load Preset says so in the program's own
     // box, a window of its own centred on the main window (no window manager places it).
-    ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin")));
+    ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin"), true));
     SendClick(display.get(), main, 24, 12);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SendClick(display.get(), main, 68, 106);
