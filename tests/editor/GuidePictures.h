@@ -5,7 +5,6 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -28,33 +27,23 @@ inline void ExpectGuidePictureCurrent(const std::string& screenshot, const std::
     ASSERT_EQ(cairo_surface_status(taken.get()), CAIRO_STATUS_SUCCESS) << screenshot;
     ASSERT_EQ(cairo_surface_status(shown.get()), CAIRO_STATUS_SUCCESS) << guide;
     const std::string refresh = "docs/guide/images/" + fileName +
-                                " is not the screenshot the tests take now: run the editor's screen tests and the "
-                                "Xvfb program tests, then tools/refresh-guide-images.sh";
+                                " is not the screenshot the tests take now: run tools/refresh-guide-images.sh --take";
     const int width = cairo_image_surface_get_width(taken.get()), height = cairo_image_surface_get_height(taken.get());
     ASSERT_EQ(width, cairo_image_surface_get_width(shown.get())) << refresh;
     ASSERT_EQ(height, cairo_image_surface_get_height(shown.get())) << refresh;
     // Both are read as 32-bit pixels; the alpha byte of an opaque PNG is not compared.
-    const uint32_t mask = cairo_image_surface_get_format(taken.get()) == CAIRO_FORMAT_ARGB32 &&
-                                  cairo_image_surface_get_format(shown.get()) == CAIRO_FORMAT_ARGB32
-                              ? 0xFFFFFFFFu
-                              : 0x00FFFFFFu;
-    int differ = 0, left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* a = cairo_image_surface_get_data(taken.get()) + y * cairo_image_surface_get_stride(taken.get());
-        const unsigned char* b = cairo_image_surface_get_data(shown.get()) + y * cairo_image_surface_get_stride(shown.get());
-        for (int x = 0; x < width; ++x) {
-            uint32_t p = 0, q = 0;
-            std::memcpy(&p, a + 4 * x, 4);
-            std::memcpy(&q, b + 4 * x, 4);
-            if ((p & mask) == (q & mask))
-                continue;
-            ++differ;
-            left = std::min(left, x), right = std::max(right, x);
-            top = std::min(top, y), bottom = std::max(bottom, y);
-        }
-    }
-    EXPECT_EQ(differ, 0) << refresh << " (pixels differ from " << left << "," << top << " to " << right << ","
-                         << bottom << ")";
+    const uint32_t mask = cairo_image_surface_get_format(taken.get()) == CAIRO_FORMAT_ARGB32 ? ~0u : 0xFFFFFFu;
+    const auto pixel = [mask](cairo_surface_t* surface, int x, int y) {
+        uint32_t p = 0;
+        std::memcpy(&p, cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface) + 4 * x, 4);
+        return p & mask;
+    };
+    int differ = 0, top = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixel(taken.get(), x, y) != pixel(shown.get(), x, y) && differ++ == 0)
+                top = y;
+    EXPECT_EQ(differ, 0) << refresh << " (the first difference in row " << top << ")";
 }
 
 } // namespace guidetest
