@@ -2,7 +2,7 @@
 // the build folder), opens its File menu on a click and ends with status 0 when its window is
 // closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
 #include "AppTestSupport.h"
-#include "GuidePictures.h"
+#include "GuideScreenshots.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

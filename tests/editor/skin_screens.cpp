@@ -4,7 +4,7 @@
 // recording application.
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
-#include "GuidePictures.h"
+#include "GuideScreenshots.h"
 #include "SkinTestDocs.h"
 
 #include "editor/DeviceView.h"
