@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), through sudo when not root.
+# With --run also what the program uses at run time without a desktop: zenity, the file chooser for
+# Save and Load where no desktop portal answers, and xdg-open with a PDF viewer for Help > Open User
+# Guide (xdg-open asks `file` for the file's type and finds the viewer in the cache of desktop files
+# that desktop-file-utils keeps).
 set -euo pipefail
+runtime=()
+[ "${1:-}" = "--run" ] && runtime=(zenity xdg-utils file desktop-file-utils mupdf)
 packages=(
+  "${runtime[@]}"
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev clang-format git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config

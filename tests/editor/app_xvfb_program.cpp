@@ -2,6 +2,7 @@
 // the build folder), opens its File menu on a click and ends with status 0 when its window is
 // closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
 #include "AppTestSupport.h"
+#include "GuideScreenshots.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -186,9 +187,9 @@ void SendClose(Display* display, Window window)
 }
 
 // The program spawned on the display with its own folders and the arguments after its name. A
-// folder given as pathFirst comes first on the program's PATH.
+// folder given as pathFirst comes first on the program's PATH, or is all of it with onlyPath.
 pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>& arguments,
-                   const std::string& pathFirst = "")
+                   const std::string& pathFirst = "", bool onlyPath = false)
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
     std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
@@ -203,7 +204,7 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
             environment.push_back(std::string(name) + "=" + value);
     if (!pathFirst.empty()) {
         const char* path = std::getenv("PATH");
-        environment.push_back("PATH=" + pathFirst + (path ? std::string(":") + path : std::string()));
+        environment.push_back("PATH=" + pathFirst + (path && !onlyPath ? std::string(":") + path : std::string()));
     }
 
     std::string program = KX_EDITOR_PROGRAM;
@@ -224,9 +225,9 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
 
 // The program spawned on the display with its own folders; its painted main window and pixels.
 pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
-                     const std::string& pathFirst = "")
+                     const std::string& pathFirst = "", bool onlyPath = false)
 {
-    const pid_t pid = SpawnProgram(tree, {}, pathFirst);
+    const pid_t pid = SpawnProgram(tree, {}, pathFirst, onlyPath);
     if (pid < 0)
         return pid;
     int width = 0, height = 0;
@@ -345,10 +346,10 @@ protected:
         }
     }
 
-    // Starts the program (pathFirst first on its PATH) and waits for its painted main window.
-    void Start(const std::string& pathFirst = "")
+    // Starts the program (pathFirst first on its PATH, or all of it) and waits for its painted main window.
+    void Start(const std::string& pathFirst = "", bool onlyPath = false)
     {
-        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst);
+        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst, onlyPath);
         ASSERT_GT(pid, 0);
         ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
     }
@@ -427,6 +428,7 @@ TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
         }
         if (!after.empty()) {
             EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
+            guidetest::ExpectGuidePictureCurrent(folder + tile.picture, tile.picture);
         }
         before = after;
     }
@@ -538,6 +540,35 @@ Window OtherWindowOf(Display* display, pid_t pid, Window main)
     return 0;
 }
 
+// A viewable window below root named title (WM_NAME); 0 once the time is up.
+Window WaitForTitled(Display* display, const std::string& title, std::chrono::seconds limit)
+{
+    const std::function<Window(Window)> find = [&](Window window) -> Window {
+        char* name = nullptr;
+        const bool named = XFetchName(display, window, &name) && name && title == name;
+        if (name)
+            XFree(name);
+        XWindowAttributes a{};
+        if (named && XGetWindowAttributes(display, window, &a) && a.map_state == IsViewable)
+            return window;
+        Window rootReturn = 0, parent = 0, found = 0;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(display, window, &rootReturn, &parent, &children, &n)) {
+            for (unsigned int i = 0; i < n && !found; ++i)
+                found = find(children[i]);
+            if (children)
+                XFree(children);
+        }
+        return found;
+    };
+    const auto deadline = Clock::now() + limit;
+    Window found = 0;
+    while (!(found = find(DefaultRootWindow(display))) && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return found;
+}
+
 // The window's area in root window coordinates.
 XRectangle AreaOnScreen(Display* display, Window window)
 {
@@ -554,6 +585,29 @@ XRectangle AreaOnScreen(Display* display, Window window)
 constexpr int kAboutWidth = 500, kAboutHeight = 200;
 
 } // namespace
+
+TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
+{
+    // The zenity the run command installs (tools/deps.sh --run); the program has no session bus.
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SendClick(display.get(), main, 24, 12); // File
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 68, 130); // Save Preset
+    const Window chooser = WaitForTitled(display.get(), "Select Save Location", std::chrono::seconds(30));
+    ASSERT_NE(chooser, 0u) << "no zenity save dialog; a File Dialog Unavailable box instead?";
+    // Its picture, once it has had time to paint, for a look at what the user gets.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    int width = 0, height = 0;
+    const std::vector<uint32_t> shown = Grab(display.get(), chooser, width, height);
+    EXPECT_TRUE(SavePng(shown, width, height, std::string(KX_EDITOR_TEST_OUTPUT) + "xvfb_save_chooser.png"));
+    // Closed by its title bar's close, zenity ends as cancelled and the program goes on.
+    SendClose(display.get(), chooser);
+    EXPECT_TRUE(WaitUntil([&] { return ChildrenOf(pid).empty(); }, std::chrono::seconds(15)));
+    for (const pid_t child : ChildrenOf(pid))
+        ::kill(child, SIGKILL);
+    EXPECT_EQ(OtherWindowOf(display.get(), pid, main), 0u) << "a box opened after the chooser closed";
+    ExpectCleanExit();
+}
 
 TEST_F(XvfbProgram, TheMainWindowIsTitled)
 {
@@ -668,7 +722,7 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
 {
     // No file dialog program and no session bus: File > Load Preset says so in the program's own
     // box, a window of its own centred on the main window (no window manager places it).
-    ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin")));
+    ASSERT_NO_FATAL_FAILURE(Start(tree.Folder("bin"), true));
     SendClick(display.get(), main, 24, 12);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SendClick(display.get(), main, 68, 106);

@@ -4,6 +4,7 @@
 // recording application.
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
+#include "GuideScreenshots.h"
 #include "SkinTestDocs.h"
 
 #include "editor/DeviceView.h"
@@ -29,7 +30,7 @@ using namespace KX;
 
 namespace {
 
-// Copies a harness picture to <build>/screenshots/<name>.png.
+// Copies a harness picture to <build>/screenshots/<name>.png; the user guide's copy must match it.
 void Publish(const std::string& picture, const std::string& name)
 {
     const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
@@ -38,6 +39,7 @@ void Publish(const std::string& picture, const std::string& name)
     std::filesystem::copy_file(picture, folder / (name + ".png"), std::filesystem::copy_options::overwrite_existing,
                                error);
     EXPECT_FALSE(error) << "cannot copy " << picture << ": " << error.message();
+    guidetest::ExpectGuidePictureCurrent(picture, name + ".png");
 }
 
 // Straight RGB distance, for colours that antialiasing or blending may nudge.

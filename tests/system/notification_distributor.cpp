@@ -383,7 +383,8 @@ public:
     }
     KX::KXRESULT OnPingSecond(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
     {
-        log.push_back("derived ping second");
+        // Short enough for the string's own buffer: GCC 12 at -O3 misreads the copy of a longer literal here.
+        log.push_back("derived second");
         return 2;
     }
     KX::KXRESULT OnDirect(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
@@ -456,7 +457,7 @@ TEST(NotificationHandler, AutoDisablerSilencesOneBindingWhileItLivesAndNests)
         d->SendNotification(Make(kOther));
     }
     d->SendNotification(Make(kPing));
-    EXPECT_EQ(c->log, (Log{"derived ping second", "derived ping"}));
+    EXPECT_EQ(c->log, (Log{"derived second", "derived ping"}));
     // A binding that does not exist is refused with the failed-result exception.
     EXPECT_FALSE(c->m_handler->IsBound(d.Get(), u"NID_TEST_UNBOUND"));
     EXPECT_FALSE(c->m_handler->IsBound(nullptr, kPing)) << "the key includes the distributor";
