@@ -606,7 +606,22 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
     for (const pid_t child : ChildrenOf(pid))
         ::kill(child, SIGKILL);
     EXPECT_EQ(OtherWindowOf(display.get(), pid, main), 0u) << "a box opened after the chooser closed";
-    ExpectCleanExit();
+
+    // Open again, then a termination signal: the chooser goes and the program ends with 0.
+    SendClick(display.get(), main, 24, 12);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SendClick(display.get(), main, 68, 130);
+    ASSERT_NE(WaitForTitled(display.get(), "Select Save Location", std::chrono::seconds(30)), 0u);
+    const std::vector<pid_t> choosers = ChildrenOf(pid);
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
+    EXPECT_EQ(status, std::optional<int>(0)) << "the open chooser kept the program running";
+    if (status)
+        pid = -1;
+    for (const pid_t chooser : choosers) {
+        EXPECT_NE(::kill(chooser, 0), 0) << "the chooser outlived the program";
+        ::kill(chooser, SIGKILL);
+    }
 }
 
 TEST_F(XvfbProgram, TheMainWindowIsTitled)

@@ -3,6 +3,7 @@
 #include "DBusHandles.h"
 #include "platform/filechooser/FileChooser.h"
 #include "platform/filechooser/FileUri.h"
+#include "platform/posix/ForkGuard.h"
 #include "platform/posix/Utf.h"
 
 #include <atomic>
@@ -324,6 +325,12 @@ void AwaitResponse(DBusConnection* connection, const std::string& path, const st
                 !dbus_message_has_sender(m, owner.c_str()))
                 continue;
             ReadResponse(m, result);
+            return;
+        }
+        // The program is quitting: the portal's dialog goes, nothing was chosen.
+        if (platform::posix::TerminationSignalled()) {
+            CloseRequest(connection, owner, path);
+            result.status = Status::Cancelled;
             return;
         }
         if (options.responseTimeoutMs > 0 && Clock::now() >= deadline) {

@@ -1,6 +1,7 @@
 // zenity and kdialog as child processes: an argument vector for posix_spawnp, the answer read from
 // a pipe on standard output, the exit code mapped to the result.
 #include "platform/filechooser/FileChooser.h"
+#include "platform/posix/ForkGuard.h"
 
 #include <cerrno>
 #include <csignal>
@@ -74,6 +75,8 @@ ChildRun Run(const std::vector<std::string>& arguments)
         close(fds[0]);
         return run;
     }
+    // A termination signal ends the chooser, so that the program can quit.
+    platform::posix::EndOnTerminationSignal(pid);
 
     char buffer[4096];
     while (true) {
@@ -94,6 +97,7 @@ ChildRun Run(const std::vector<std::string>& arguments)
             break;
         }
     }
+    platform::posix::ForgetOnTerminationSignal(pid);
     return run;
 }
 
@@ -192,6 +196,11 @@ Result ChooseWithProgram(Program program, const Request& request)
     result.status = Status::Failed;
     if (run.status == -1) {
         result.error = name + ": its end could not be awaited";
+        return result;
+    }
+    // Ended by the program's own quit: nothing was chosen, and nothing to report.
+    if (WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGTERM && platform::posix::TerminationSignalled()) {
+        result.status = Status::Cancelled;
         return result;
     }
     if (WIFSIGNALED(run.status)) {

@@ -24,6 +24,9 @@ constexpr size_t kMaxFds = 8;
 // Each slot holds a descriptor + 1; 0 is free.
 std::array<std::atomic<int>, kMaxFds> g_closeInChild{};
 std::atomic<pid_t> g_parent{0};
+// Children started through exec that the main thread waits for; 0 is free.
+std::array<std::atomic<pid_t>, kMaxFds> g_awaited{};
+std::atomic<bool> g_signalled{false};
 
 void PrepareFork()
 {
@@ -69,7 +72,11 @@ void WatchSignals(int readFd)
             continue;
         if (n <= 0)
             return;
+        g_signalled.store(true);
         EndForkedChildren();
+        for (std::atomic<pid_t>& slot : g_awaited)
+            if (const pid_t pid = slot.load(); pid > 0)
+                ::kill(pid, SIGTERM);
         std::function<void()> onSignal;
         {
             std::lock_guard<std::mutex> lock(g_signalLock);
@@ -133,6 +140,33 @@ void EndForkedChildrenOnSignal(std::function<void()> onSignal)
         for (const int signal : {SIGTERM, SIGINT, SIGHUP})
             ::sigaction(signal, &action, nullptr);
     });
+}
+
+void EndOnTerminationSignal(int pid)
+{
+    if (pid <= 0)
+        return;
+    for (std::atomic<pid_t>& slot : g_awaited) {
+        pid_t expected = 0;
+        if (slot.compare_exchange_strong(expected, pid))
+            break;
+    }
+    // The signal may have come before the child was listed.
+    if (g_signalled.load())
+        ::kill(pid, SIGTERM);
+}
+
+void ForgetOnTerminationSignal(int pid)
+{
+    for (std::atomic<pid_t>& slot : g_awaited) {
+        pid_t expected = pid;
+        slot.compare_exchange_strong(expected, 0);
+    }
+}
+
+bool TerminationSignalled()
+{
+    return g_signalled.load();
 }
 
 int EndForkedChildren()

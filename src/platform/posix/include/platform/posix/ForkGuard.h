@@ -19,6 +19,14 @@ void KeepInForkedChildren(int fd);
 // the guard's, not in the signal handler). Once per process; later calls replace onSignal.
 void EndForkedChildrenOnSignal(std::function<void()> onSignal);
 
+// A child started through exec that the program waits for on its main thread (a file chooser):
+// a termination signal ends it too, so that the wait ends and the quit request is seen. Ended with
+// the same signal when the signal has already come.
+void EndOnTerminationSignal(int pid);
+void ForgetOnTerminationSignal(int pid);
+// Whether a termination signal has come since the guard was installed.
+bool TerminationSignalled();
+
 // Sends SIGTERM to every child of this process that is a forked copy of it (the same executable,
 // not started through exec); the number signalled.
 int EndForkedChildren();
