@@ -109,7 +109,9 @@ SDL_Cursor* CreateDropCursor(bool copy)
 Window::Window(const WindowOptions& options)
 {
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (options.resizable)
+    if (options.popup)
+        flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+    else if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
     m_opengl = options.opengl;
     if (options.opengl)
@@ -124,7 +126,7 @@ Window::Window(const WindowOptions& options)
         return;
     m_id = SDL_GetWindowID(m_window.get());
     Registry()[m_id] = this;
-    if (options.owner && options.owner->m_window.get())
+    if (options.owner && options.owner->m_window.get() && !options.popup)
         SDL_SetWindowModalFor(m_window.get(), options.owner->m_window.get()); // X11 only; elsewhere a plain window
     m_normal = ClientRectOnScreen();
     m_timer = SDL_AddTimer(kTimerPeriodMs, &Tick, nullptr);

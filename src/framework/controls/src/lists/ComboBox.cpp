@@ -6,6 +6,7 @@
 #include "kx/controls/ListBox.h"
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/KeyCode.h"
+#include "kx/ui/RootWindow.h"
 #include "kx/ui/StringTable.h"
 
 #include "ConditionEdges.h"
@@ -250,6 +251,11 @@ KXRESULT LComboBox::FilterKey(const RCPtr<LKeyParam>& param)
         ShowDropDown(false);
         return S_OK;
     }
+    // A list in a window of its own gets the keys through the box, which keeps the focus.
+    if (m_popupRoot && key.GetVirtualKey() != VKey::Tab) {
+        RCPtr<LListBox>(m_listBox)->OnKey(param);
+        return S_OK;
+    }
     return S_FALSE;
 }
 
@@ -311,6 +317,8 @@ KXRESULT LComboBox::OnListActivated(const RCPtr<LNotificationDistributor>&, cons
 
 KXRESULT LComboBox::OnListVisibility(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
+    if (m_popupRoot && m_listBox && m_listBox->GetLayout() && !m_listBox->GetLayout()->visible)
+        ClosePopup();
     UpdateLook();
     return S_OK;
 }

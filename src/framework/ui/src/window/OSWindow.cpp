@@ -58,6 +58,7 @@ OSWindow* OSWindow::Create(const OSWindowOptions& options, std::string* error)
     platformOptions.resizable = options.resizable;
     platformOptions.opengl = options.opengl;
     platformOptions.owner = options.owner ? options.owner->m_window.get() : nullptr;
+    platformOptions.popup = options.popup;
     auto window = std::make_unique<platform::sdl::Window>(platformOptions);
     if (!window->IsValid()) {
         if (error)
@@ -67,6 +68,7 @@ OSWindow* OSWindow::Create(const OSWindowOptions& options, std::string* error)
     auto* self = new OSWindow();
     self->m_window = std::move(window);
     self->m_owner = options.owner;
+    self->m_popup = options.popup;
     self->m_sink = std::make_unique<Sink>(*self);
     self->m_window->SetSink(self->m_sink.get());
     return self;
@@ -150,6 +152,17 @@ void OSWindow::Destroy()
         return;
     m_destroyed = true;
     SavePlacement();
+    // Drop-downs opened from this window go with it.
+    if (IRootWindowHost* host = GetRootWindowHost()) {
+        std::vector<OSWindow*> popups;
+        for (uint32_t i = 0; i < host->GetRootWindowCount(); ++i)
+            if (const RCPtr<LRootWindow> root = host->GetRootWindowAt(i))
+                if (auto* window = dynamic_cast<OSWindow*>(root->GetServices());
+                    window && window->m_popup && window->m_owner == this)
+                    popups.push_back(window);
+        for (OSWindow* popup : popups)
+            popup->Destroy();
+    }
     delete this;
 }
 
@@ -317,6 +330,9 @@ int32_t OSWindow::RunModal()
 
 bool OSWindow::IsActive()
 {
+    // A drop-down never has the focus but takes the pointer while shown.
+    if (m_popup)
+        return m_window->IsVisible();
     return m_focused || m_window->HasFocus();
 }
 
@@ -327,7 +343,8 @@ bool OSWindow::HasFocus()
 
 KXRESULT OSWindow::SetFocus()
 {
-    m_window->SetFocus();
+    if (!m_popup)
+        m_window->SetFocus();
     return S_OK;
 }
 

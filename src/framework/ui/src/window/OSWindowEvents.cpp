@@ -45,11 +45,16 @@ void OSWindow::OnWindowEvent(const WindowEvent& event)
             root->OnKey(LKeyParam::Create(KeyCode::FromCharacter(event.character, event.modifiers), true));
         break;
     case WindowEventKind::FocusGained:
+        // A drop-down's window leaves the focus where it was.
+        if (m_popup)
+            break;
         m_focused = true;
         if (root)
             root->RestoreFocus();
         break;
     case WindowEventKind::FocusLost:
+        if (m_popup)
+            break;
         m_focused = false;
         if (m_captured) {
             m_captured = false;
@@ -108,7 +113,7 @@ void OSWindow::OnButton(const WindowEvent& event)
         root->OnMouseButton(kMouseRelease, event.button, event.modifiers, point);
         return;
     }
-    if (m_root && !m_root->GetFocusControl())
+    if (m_root && !m_root->GetFocusControl() && !m_popup)
         m_window->SetFocus();
     m_buttons |= event.button;
     if (!m_root)

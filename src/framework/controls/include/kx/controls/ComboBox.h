@@ -8,6 +8,8 @@
 namespace KX {
 
 class LListBox;
+class LLayoutDescriptor;
+class LRootWindow;
 
 class LComboBox : public LDropDownControl {
 public:
@@ -19,7 +21,8 @@ public:
     KXRESULT SetText(const WString& text) override;
     // The drop-down behaviour; a press stores its point relative to the list; then the look.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
-    // Closed: Down or Enter opens the list. Open: Escape closes it. S_FALSE for anything else.
+    // Closed: Down or Enter opens the list. Open: Escape closes it; in a window of its own the
+    // list gets every other key but Tab. S_FALSE for anything else.
     KXRESULT FilterKey(const RCPtr<LKeyParam>& param) override;
     // Escape (passed up from the open list) closes the list.
     KXRESULT HandleKey(const RCPtr<LKeyParam>& param) override;
@@ -39,7 +42,9 @@ public:
     bool IsDropDownShowing() override;
     // Opening places the list where its rows fit best (below unless the room above serves
     // better), selects the item that shows the label and, while the opening press is still
-    // held, hands the press on to the list. E_FAIL without a list.
+    // held, hands the press on to the list. A window with room for the list's skin maximum on
+    // neither side gets it in a window of its own below the box; the box then keeps the focus
+    // and passes keys on to the list. E_FAIL without a list.
     KXRESULT ShowDropDown(bool show) override;
     RCPtr<LControl> GetDropDownPart() override;
 
@@ -83,8 +88,14 @@ private:
     KXRESULT OnTextBoxValidated(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
     KXRESULT OnTextBoxPassOn(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
     KXRESULT OnTextBoxFocus(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n);
-    // Places the list below or above the combo box with a height that fits the room.
-    void PlaceList();
+    // Places the list below or above the combo box with a height that fits the room; false when
+    // the window has room for the skin's maximum height (or all rows, when fewer) on neither side.
+    bool PlaceList();
+    // Moves the list into a window of its own under the box (above when the screen has no room
+    // below), its normal height kept on the work area. false when no window could be made.
+    bool OpenPopup();
+    // Brings the list back from its window and closes the window.
+    void ClosePopup();
     // Selects the first item whose text equals the label, else item 0, and scrolls it into view.
     void SelectLabelItem();
     // The last item whose text equals text (case as the box compares), else -1.
@@ -97,6 +108,8 @@ private:
     int32_t m_currentIndex = -1;
     int32_t m_initialIndex = 0;
     PointT<double> m_pressPoint;
+    RCPtr<LRootWindow> m_popupRoot;
+    RCPtr<LLayoutDescriptor> m_homeLayout;
     bool m_addTypedText = false;
     bool m_caseSensitive = false;
 };

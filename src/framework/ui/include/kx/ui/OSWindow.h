@@ -62,6 +62,9 @@ struct OSWindowOptions {
     // For the OpenGL renderer.
     bool opengl = false;
     class OSWindow* owner = nullptr;
+    // A drop-down's window: borderless, never focused; it takes pointer input while shown and is
+    // destroyed with its owner.
+    bool popup = false;
 };
 
 class OSWindow : public IWindowOSServices, public IRenderWindow, public IGLWindow {
@@ -99,6 +102,7 @@ public:
     bool IsCaptured() const noexcept { return m_captured; }
     uint32_t GetPressCount() const noexcept { return m_pressCount; }
     bool IsPartlyOffScreen() const noexcept { return m_partlyOffScreen; }
+    bool IsPopup() const noexcept { return m_popup; }
 
     // IWindowOSServices.
     KXRESULT SetTitle(const WString& text) override;
@@ -165,6 +169,7 @@ private:
     bool m_captured = false;
     bool m_modal = false;
     bool m_partlyOffScreen = false;
+    bool m_popup = false;
     // The focus as the event stream last told it (the platform's own answer counts too).
     bool m_focused = false;
     bool m_destroyed = false;

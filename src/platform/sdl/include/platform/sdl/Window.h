@@ -27,6 +27,9 @@ struct WindowOptions {
     bool opengl = false;                 // drawn through a GlContext instead of Present
     bool resizable = true;               // a fixed-size window cannot be resized by the user
     const class Window* owner = nullptr; // a modal dialog's owner (marked so where the driver supports it)
+    // A borderless drop-down window at screen coordinates: not in the taskbar, neither decorated
+    // nor focused by the window manager.
+    bool popup = false;
 };
 
 // The window's normal (restored) rectangle and its state, as the placement record keeps them.
