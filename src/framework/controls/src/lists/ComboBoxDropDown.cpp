@@ -41,6 +41,9 @@ KXRESULT LComboBox::ShowDropDown(bool show)
     RCPtr<LControl> self(this);
     const RCPtr<LListBox> list = m_listBox;
     constexpr uint32_t kFocus = Condition::kHasFocus | Condition::kContainsFocus;
+    // A box in no window has nowhere to show its list.
+    if (show && !GetTopLevelOwnerSlot())
+        return S_FALSE;
     // Without the focus (a field that refuses its text keeps it) the list stays shut: neither
     // Escape nor a press elsewhere would close it, and its rows would act beside the field.
     if (show && GetParent()) {
