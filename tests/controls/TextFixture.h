@@ -1,7 +1,7 @@
 #pragma once
 // The text tests' fixture: the text area's skin and strings, a stand-in for the popup menu that
 // context menus are shown in, the application's clipboard bound to the edit requests, and a
-// recorder of text box notifications that can also correct or refuse a validation.
+// recorder of text box notifications that can also correct or refuse a validation and act on it.
 #include "ControlsHarness.h"
 
 #include "kx/controls/TextBox.h"
@@ -53,6 +53,8 @@ public:
         if (KX::LTextValidationParams* p = KX::LTextValidationParams::FromNotification(n)) {
             if (line == "NID_TEXTBOX_VALIDATING" && onValidating)
                 onValidating(*p);
+            if (line == "NID_TEXTBOX_VALIDATED" && onValidated)
+                onValidated(*p);
             line += std::string(":") + p->text.ToNarrow().GetString();
         }
         lines.push_back(line);
@@ -66,6 +68,7 @@ public:
 
     std::vector<std::string> lines;
     std::function<void(KX::LTextValidationParams&)> onValidating;
+    std::function<void(KX::LTextValidationParams&)> onValidated;
 };
 
 class TextTest : public ctltest::ControlsTest {

@@ -1,9 +1,16 @@
 // The drop-down base: presses open and close the part, focus changes close it, a press that closes
-// it does not open it again, and the shown query reads the part's layout and size.
+// it does not open it again, and the shown query reads the part's layout and size; a combo box's
+// list beside a field that refuses its text.
 #include "ControlsHarness.h"
+#include "TextFixture.h"
 
+#include "kx/controls/ComboBox.h"
 #include "kx/controls/DropDownControl.h"
+#include "kx/controls/ListBox.h"
 #include "kx/ui/ControlCreate.h"
+#include "kx/ui/RootWindow.h"
+
+#include <memory>
 
 using namespace KX;
 
@@ -62,6 +69,21 @@ protected:
     }
 
     RCPtr<FakeDropDown> first, second;
+};
+
+// Text boxes and combo boxes in one low window: a capped list has room on neither side of a box
+// in the middle and opens in a window of its own.
+class ComboBesideARefusingField : public texttest::TextTest {
+protected:
+    std::vector<std::string> Areas() const override { return {"basic", "text", "dropdown"}; }
+    int32_t WindowHeight() const override { return 120; }
+    void SetUp() override
+    {
+        texttest::TextTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ctltest::RegisterScrollChannelClass(*factory);
+    }
 };
 
 } // namespace
@@ -138,4 +160,52 @@ TEST_F(DropDownFocus, ShownNeedsAVisiblePartWithArea)
     first->part->GetLayout()->Size(0).absolute = 0;
     first->part->PerformLayout();
     EXPECT_FALSE(first->IsDropDownShown()) << "visible with a width of 0";
+}
+
+TEST_F(ComboBesideARefusingField, AListThatCannotTakeTheFocusStaysShutAndNoListWindowOutlivesItsBox)
+{
+    RCPtr<LTextBox> field = FocusedBox(u"plainBox", "bad");
+    RCPtr<LComboBox> combo = CreateAs<LComboBox>(u"comboTop");
+    RCPtr<LComboBox> capped = CreateAs<LComboBox>(u"comboCapped");
+    ASSERT_TRUE(field && combo && capped);
+    AxisPlacement middle = capped->GetLayout()->Position(1);
+    middle.absolute = 45;
+    ASSERT_GE(capped->SetAxisPlacement(1, middle, capped->GetLayout()->Size(1)), 0);
+    const auto refuse = std::make_shared<bool>(true);
+    RCPtr<texttest::TextLog> refuser = Listen(RCPtr<LControl>(field), {u"NID_TEXTBOX_VALIDATING"});
+    refuser->onValidating = [refuse](LTextValidationParams& p) { p.accepted = !*refuse; };
+    const int32_t chosen = combo->GetSelectedIndex();
+
+    // The list below the box would cover the field: a click, keys, a press on the page, a click on
+    // the field where the list's second row would be.
+    ClickOn(*combo);
+    EXPECT_FALSE(combo->IsDropDownShowing()) << "opened without the focus";
+    Key(SDLK_ESCAPE);
+    Key(SDLK_DOWN);
+    Type("z");
+    Click(300, 110);
+    Click(100, 70);
+    EXPECT_EQ(combo->GetSelectedIndex(), chosen) << "a row acted beside the refusing field";
+    EXPECT_EQ(Text(*field), "badz");
+
+    // The capped list would open in a window of its own.
+    IRootWindowHost* host = GetRootWindowHost();
+    ASSERT_TRUE(host);
+    const uint32_t windows = host->GetRootWindowCount();
+    ClickOn(*capped);
+    EXPECT_FALSE(capped->IsDropDownShowing());
+    EXPECT_EQ(host->GetRootWindowCount(), windows) << "a list window opened without the focus";
+
+    // Mended, the field lets the lists have the focus; a box that leaves the tree and goes takes
+    // its list window along.
+    *refuse = false;
+    ClickOn(*combo);
+    EXPECT_TRUE(combo->IsDropDownShowing());
+    ClickOn(*capped);
+    ASSERT_TRUE(capped->IsDropDownShowing());
+    ASSERT_EQ(host->GetRootWindowCount(), windows + 1);
+    capped->SetParent(nullptr);
+    capped = nullptr;
+    RunIdle();
+    EXPECT_EQ(host->GetRootWindowCount(), windows) << "the list window outlived its box";
 }

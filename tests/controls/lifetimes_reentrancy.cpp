@@ -1,7 +1,9 @@
 // Handlers that release, close or edit what notified them: a value listener that lets go of its
 // control, a release that closes the window it happened in, a selection listener that empties
 // its list, a closing listener that closes again, a table whose sort fails, and menus that would
-// hold themselves through an item shared by two menus.
+// hold themselves through an item shared by two menus, and a combo box whose list window goes with
+// the window it was opened from.
+#include "ComboTestSupport.h"
 #include "ListsFixture.h"
 
 #include "kx/controls/Dialog.h"
@@ -103,6 +105,8 @@ protected:
 };
 
 class LifetimesLists : public ctltest::Lists2Test {};
+
+class LifetimesCombo : public ctltest::ComboTest {};
 
 } // namespace
 
@@ -237,6 +241,53 @@ TEST_F(LifetimesLists, AFailedSortLeavesTheTableWorkingAndNoExceptionLeavesTheLo
     ClickOn(*last->GetRowAt(4));
     EXPECT_TRUE(table->GetColumn(0)->IsItemSelected(4));
     EXPECT_FALSE(table->GetColumn(0)->IsItemSelected(2));
+}
+
+TEST_F(LifetimesCombo, AListInAWindowOfItsOwnComesHomeShutWhenItsOwnerWindowCloses)
+{
+    // A low window: the capped list has room on neither side of the box and opens in a window of its own.
+    OSWindowOptions options;
+    options.title = WString(u"owner");
+    options.width = 420;
+    options.height = 100;
+    options.x = 60;
+    options.y = 40;
+    OSWindow* owner = OSWindow::Create(options);
+    ASSERT_NE(owner, nullptr);
+    ASSERT_EQ(owner->CreateRenderer(kRendererGDIPlus), S_OK);
+    owner->Show(1);
+    const RCPtr<LControl> page(new LControl(nullptr, WString(u"ownerPage")));
+    page->SetLayout(LLayoutDescriptor::Create());
+    owner->GetRootWindow()->AttachMainControl(page);
+    page->FillRootWindow();
+    rwtest::GiveHitLook(*page, 420, 100);
+    const RCPtr<LComboBox> combo = MakeCombo(u"comboCapped");
+    ASSERT_TRUE(combo);
+    ASSERT_EQ(combo->SetParent(page), S_OK);
+    AxisPlacement middle = combo->GetLayout()->Position(1);
+    middle.absolute = 40;
+    ASSERT_GE(combo->SetAxisPlacement(1, middle, combo->GetLayout()->Size(1)), 0);
+    const RCPtr<LListBox> list = combo->GetListBox();
+    QueueClick(*owner, static_cast<int32_t>(combo->GetPosition().x) + 20, 50);
+    RunIdle();
+    ASSERT_TRUE(combo->IsDropDownShowing());
+    OSWindow* popup = WindowOf(*list);
+    ASSERT_TRUE(popup && popup != owner);
+    const Uint32 ownerId = owner->GetPlatformWindow().Id(), popupId = popup->GetPlatformWindow().Id();
+
+    // The window manager closes the owner.
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = ownerId;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    ASSERT_EQ(SDL_PushEvent(&close), 1);
+    RunIdle();
+    ASSERT_EQ(platform::sdl::Window::FromId(ownerId), nullptr);
+    EXPECT_EQ(platform::sdl::Window::FromId(popupId), nullptr);
+    EXPECT_FALSE(combo->IsDropDownShowing()) << "reported open with no window";
+    EXPECT_EQ(list->GetParent().Get(), static_cast<LControl*>(combo.Get())) << "the list did not come home";
+    EXPECT_EQ(combo->ShowDropDown(true), S_FALSE);
+    EXPECT_FALSE(combo->IsDropDownShowing()) << "open with nothing on screen";
 }
 
 TEST(MenuCycles, AnItemHeldByTwoMenusCannotTakeAMenuAboveItInEither)

@@ -243,17 +243,31 @@ TEST_F(TextBoxKeys, LeavingByTabOrByAClickValidatesAndARefusedTextKeepsTheFocus)
     EXPECT_EQ(Text(*box), "75");
 }
 
-TEST_F(TextBoxKeys, AValidationListenerThatMovesTheFocusOnValidatesTheBoxOnce)
+TEST_F(TextBoxKeys, WhileTheBoxValidatesTheFocusStaysUntilTheTextIsAccepted)
 {
-    RCPtr<LTextBox> box = FocusedBox(u"plainBox", "7");
+    RCPtr<LTextBox> box = FocusedBox(u"plainBox", "999");
     RCPtr<LTextBox> other = CreateAs<LTextBox>(u"nameBox");
     ASSERT_TRUE(box && other);
-    RCPtr<TextLog> log = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
-    // An auto-advancing form: the field being validated hands the keyboard to the next one.
-    log->onValidating = [&other](LTextValidationParams&) { other->SetFocus(true); };
+    // One listener moves the focus on, a second refuses the text.
+    RCPtr<TextLog> mover = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING", u"NID_TEXTBOX_VALIDATED"});
+    RCPtr<TextLog> refuser = Listen(RCPtr<LControl>(box), {u"NID_TEXTBOX_VALIDATING"});
+    mover->onValidating = [&other](LTextValidationParams&) { other->SetFocus(true); };
+    refuser->onValidating = [](LTextValidationParams& p) { p.accepted = false; };
+    Key(SDLK_RETURN);
+    Key(SDLK_TAB);
+    EXPECT_TRUE(box->GetConditionFlags() & Condition::kHasFocus) << "the refused text keeps the focus";
+    EXPECT_FALSE(other->GetConditionFlags() & Condition::kHasFocus);
+    EXPECT_EQ(Text(*box), "999");
+    EXPECT_EQ(mover->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:999", "NID_TEXTBOX_VALIDATING:999"}));
+
+    // An auto-advancing form moves on once the text is accepted, validating the box once.
+    refuser->onValidating = nullptr;
+    mover->onValidating = nullptr;
+    mover->onValidated = [&other](LTextValidationParams&) { other->SetFocus(true); };
+    mover->lines.clear();
     Key(SDLK_RETURN);
     EXPECT_TRUE(other->GetConditionFlags() & Condition::kHasFocus);
-    EXPECT_EQ(log->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:7", "NID_TEXTBOX_VALIDATED:7"}));
+    EXPECT_EQ(mover->lines, (std::vector<std::string>{"NID_TEXTBOX_VALIDATING:999", "NID_TEXTBOX_VALIDATED:999"}));
 }
 
 TEST_F(TextBoxKeys, IndicesInsideASurrogatePairMoveToItsEdgesAndHalvesAreNeverInserted)

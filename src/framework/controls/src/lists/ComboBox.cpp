@@ -317,8 +317,16 @@ KXRESULT LComboBox::OnListActivated(const RCPtr<LNotificationDistributor>&, cons
 
 KXRESULT LComboBox::OnListVisibility(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (m_popupRoot && m_listBox && m_listBox->GetLayout() && !m_listBox->GetLayout()->visible)
-        ClosePopup();
+    RCPtr<LControl> self(this);
+    if (m_popupRoot && m_listBox && m_listBox->GetLayout()) {
+        if (!m_listBox->GetLayout()->visible) {
+            ClosePopup();
+        } else if (!m_popupRoot->GetServices()) {
+            // The list's window went (with the window it was opened from): the list comes home shut.
+            ClosePopup();
+            RCPtr<LListBox>(m_listBox)->SetVisible(false);
+        }
+    }
     UpdateLook();
     return S_OK;
 }

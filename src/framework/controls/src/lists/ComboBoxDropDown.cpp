@@ -40,22 +40,41 @@ KXRESULT LComboBox::ShowDropDown(bool show)
         return E_FAIL;
     RCPtr<LControl> self(this);
     const RCPtr<LListBox> list = m_listBox;
+    constexpr uint32_t kFocus = Condition::kHasFocus | Condition::kContainsFocus;
+    // A box in no window has nowhere to show its list.
+    if (show && !GetTopLevelOwnerSlot())
+        return S_FALSE;
+    // Without the focus (a field that refuses its text keeps it) the list stays shut: neither
+    // Escape nor a press elsewhere would close it, and its rows would act beside the field.
     if (show && GetParent()) {
         Send(NID_DROPDOWN_OPENING, ConstRCPtr<LRefCountedObject>());
-        if (!m_popupRoot && !PlaceList())
+        if (!m_popupRoot && !PlaceList()) {
+            // A list in a window of its own is worked through the box, which holds the focus.
+            if (!(GetConditionFlags() & kFocus))
+                SetFocus(true);
+            if (!(GetConditionFlags() & kFocus)) {
+                UpdateLook();
+                return S_FALSE;
+            }
             OpenPopup();
+        }
         SelectLabelItem();
     }
     list->SetVisible(show);
     // A list in a window of its own leaves the focus and the opening press with the box.
     if (show && !m_popupRoot) {
-        if (list->IsDropDownMode() && (GetConditionFlags() & Condition::kLeftPressed)) {
-            // The opening press goes on in the list: a release over an item chooses it.
-            const PointT<double> at{m_pressPoint.x - list->GetPosition().x, m_pressPoint.y - list->GetPosition().y};
-            const PointT<int32_t> p = RoundPointToLong(at);
-            list->BeginDrag(1, p.x, p.y);
-        }
         list->SetFocus(true);
+        if (!(list->GetConditionFlags() & kFocus)) {
+            list->SetVisible(false);
+            UpdateLook();
+            return S_FALSE;
+        }
+    }
+    if (show && !m_popupRoot && list->IsDropDownMode() && (GetConditionFlags() & Condition::kLeftPressed)) {
+        // The opening press goes on in the list: a release over an item chooses it.
+        const PointT<double> at{m_pressPoint.x - list->GetPosition().x, m_pressPoint.y - list->GetPosition().y};
+        const PointT<int32_t> p = RoundPointToLong(at);
+        list->BeginDrag(1, p.x, p.y);
     }
     UpdateLook();
     return S_OK;

@@ -120,34 +120,37 @@ void LTextBox::SetAutoScroll(int32_t axis, bool on)
 RCPtr<LTextValidationParams> LTextBox::Validate()
 {
     const RCPtr<LControl> self(this);
-    // A listener that moves the focus asks this box whether it may lose it: no second validation.
+    // A listener that moves the focus asks this box whether it may lose it: no second validation,
+    // and no leaving before the text is accepted.
     struct Mark {
-        bool& flag;
-        const bool was = flag;
-        ~Mark() { flag = was; }
-    } mark{m_validating};
-    m_validating = true;
+        ValidationStage& stage;
+        const ValidationStage was = stage;
+        ~Mark() { stage = was; }
+    } mark{m_validation};
+    m_validation = ValidationStage::kChecking;
     RCPtr<LTextValidationParams> params = LTextValidationParams::Create(GetText());
     const ConstRCPtr<LRefCountedObject> payload(params.Get());
     SendFrom(*this, NID_TEXTBOX_VALIDATING, payload);
     if (params->accepted && params->text != GetText())
         SetText(params->text, false);
-    if (params->accepted)
+    if (params->accepted) {
+        m_validation = ValidationStage::kAccepted;
         SendFrom(*this, NID_TEXTBOX_VALIDATED, payload);
+    }
     return params;
 }
 
 KXRESULT LTextBox::SetFocus(bool forward)
 {
-    if ((GetConditionFlags() & Condition::kHasFocus) && !m_validating)
+    if ((GetConditionFlags() & Condition::kHasFocus) && m_validation == ValidationStage::kNone)
         Validate();
     return LScrollView::SetFocus(forward);
 }
 
 bool LTextBox::CanLoseFocus()
 {
-    if (m_validating)
-        return true;
+    if (m_validation != ValidationStage::kNone)
+        return m_validation == ValidationStage::kAccepted;
     const RCPtr<LControl> self(this);
     return Validate()->accepted;
 }

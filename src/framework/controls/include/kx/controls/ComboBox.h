@@ -44,7 +44,8 @@ public:
     // better), selects the item that shows the label and, while the opening press is still
     // held, hands the press on to the list. A window with room for the list's skin maximum on
     // neither side gets it in a window of its own below the box; the box then keeps the focus
-    // and passes keys on to the list. E_FAIL without a list.
+    // and passes keys on to the list. The list stays shut (S_FALSE) in a box in no window and
+    // when the focus cannot go to it (to the box, for a window of its own). E_FAIL without a list.
     KXRESULT ShowDropDown(bool show) override;
     RCPtr<LControl> GetDropDownPart() override;
 

@@ -69,8 +69,8 @@ public:
     bool CanPerformEdit(int32_t command) override;
     KXRESULT PerformEdit(int32_t command) override;
     KXRESULT SetFocus(bool forward) override;
-    // The focus leaves only an accepted text: validates and answers whether it was accepted (yes,
-    // without validating again, while the box validates).
+    // The focus leaves only an accepted text: validates and answers whether it was accepted. While
+    // the box validates it answers without validating again: no until the text is accepted.
     bool CanLoseFocus() override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     // Builds and installs the Cut, Copy, Paste and Delete context menu.
@@ -199,7 +199,8 @@ private:
     // The first half of a pair typed as two characters, until its second half comes.
     char16_t m_pendingHigh = 0;
     // Inside Validate: the focus question answers without validating again.
-    bool m_validating = false;
+    enum class ValidationStage : uint8_t { kNone, kChecking, kAccepted };
+    ValidationStage m_validation = ValidationStage::kNone;
 };
 
 } // namespace KX
