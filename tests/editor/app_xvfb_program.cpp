@@ -1,6 +1,7 @@
 // The real program on a virtual X server: it starts, paints its main window (saved as a PNG under
 // the build folder), opens its File menu on a click and ends with status 0 when its window is
-// closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
+// closed. The user guide's pictures of the edit panels and the Retrieve dialog are taken here.
+// Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
 #include "AppTestSupport.h"
 #include "GuideScreenshots.h"
 
