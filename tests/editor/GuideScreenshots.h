@@ -1,5 +1,7 @@
-// The user guide's pictures are the tests' screenshots. A test that takes one the guide shows checks
-// that docs/guide/images/ still holds the same picture.
+// The user guide's pictures are screenshots of the program as a user starts it: the Xvfb program
+// tests take them from its windows on the X display, the picture end-to-end test the Global
+// Settings dialog (which needs the keyboard) from the program with the keyboard simulator. A test
+// that takes one the guide shows checks that docs/guide/images/ still holds the same picture.
 #pragma once
 
 #include <cairo.h>

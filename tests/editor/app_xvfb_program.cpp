@@ -1,6 +1,7 @@
 // The real program on a virtual X server: it starts, paints its main window (saved as a PNG under
 // the build folder), opens its File menu on a click and ends with status 0 when its window is
-// closed. Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
+// closed. The user guide's pictures of the edit panels and the Retrieve dialog are taken here.
+// Runs only with a display (tools/run-tests.sh runs it under xvfb-run).
 #include "AppTestSupport.h"
 #include "GuideScreenshots.h"
 
@@ -189,7 +190,8 @@ void SendClose(Display* display, Window window)
 // The program spawned on the display with its own folders and the arguments after its name. A
 // folder given as pathFirst comes first on the program's PATH, or is all of it with onlyPath.
 pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>& arguments,
-                   const std::string& pathFirst = "", bool onlyPath = false)
+                   const std::string& pathFirst = "", bool onlyPath = false,
+                   const std::vector<std::string>& extraEnvironment = {})
 {
     const platform::posix::XdgEnvironment env = apptest::EnvironmentIn(tree);
     std::vector<std::string> environment = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
@@ -206,6 +208,7 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
         const char* path = std::getenv("PATH");
         environment.push_back("PATH=" + pathFirst + (path && !onlyPath ? std::string(":") + path : std::string()));
     }
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
 
     std::string program = KX_EDITOR_PROGRAM;
     std::vector<std::string> args = arguments;
@@ -225,9 +228,10 @@ pid_t SpawnProgram(const apptest::TempTree& tree, const std::vector<std::string>
 
 // The program spawned on the display with its own folders; its painted main window and pixels.
 pid_t SpawnOnDisplay(Display* display, const apptest::TempTree& tree, Window& main, std::vector<uint32_t>& pixels,
-                     const std::string& pathFirst = "", bool onlyPath = false)
+                     const std::string& pathFirst = "", bool onlyPath = false,
+                     const std::vector<std::string>& extraEnvironment = {})
 {
-    const pid_t pid = SpawnProgram(tree, {}, pathFirst, onlyPath);
+    const pid_t pid = SpawnProgram(tree, {}, pathFirst, onlyPath, extraEnvironment);
     if (pid < 0)
         return pid;
     int width = 0, height = 0;
@@ -282,6 +286,21 @@ std::vector<uint32_t> GrabUntil(Display* display, Window window,
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return pixels;
+}
+
+// The window's pixels once two grabs a tenth of a second apart agree (or after two seconds).
+std::vector<uint32_t> GrabSettled(Display* display, Window window, int& width, int& height)
+{
+    std::vector<uint32_t> shown = Grab(display, window, width, height);
+    for (int settle = 0; settle < 20 && !shown.empty(); ++settle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::vector<uint32_t> again = Grab(display, window, width, height);
+        const bool still = again == shown;
+        shown = std::move(again);
+        if (still)
+            break;
+    }
+    return shown;
 }
 
 // The processes whose parent is pid.
@@ -349,7 +368,7 @@ protected:
     // Starts the program (pathFirst first on its PATH, or all of it) and waits for its painted main window.
     void Start(const std::string& pathFirst = "", bool onlyPath = false)
     {
-        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst, onlyPath);
+        pid = SpawnOnDisplay(display.get(), tree, main, pixels, pathFirst, onlyPath, environment);
         ASSERT_GT(pid, 0);
         ASSERT_NE(main, 0u) << "no painted 1200x750 window of the program";
     }
@@ -363,6 +382,7 @@ protected:
 
     std::unique_ptr<Display, DisplayCloser> display;
     apptest::TempTree tree;
+    std::vector<std::string> environment; // NAME=value added to the program's environment
     Window main = 0;
     std::vector<uint32_t> pixels; // the main window as it first painted
     pid_t pid = -1;
@@ -401,15 +421,15 @@ TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
     const struct {
         int x, y;
         const char* picture;
-    } tiles[] = {{844 + 2 * 52 + 24, 24 + 56 + 52 + 24, "xvfb_edit_pad.png"},    // pad 7
-                 {352 + 28, 24 + 52 + 30, "xvfb_edit_encoder.png"},              // encoder 1
-                 {608 + 18, 24 + 192 + 32, "xvfb_edit_push_button.png"},         // push button 1
-                 {352 + 22, 24 + 136 + 62, "xvfb_edit_fader.png"},               // fader 1
-                 {64 + 2 + 116, 24 + 272 + 15, "xvfb_edit_keybed_zone.png"},     // zone 1
-                 {36 + 22, 24 + 56 + 76, "xvfb_edit_wheel.png"},                 // pitch wheel
-                 {1088 + 48, 24 + 36 + 188 + 82, "xvfb_edit_sustain_pedal.png"}, // sustain pedal
-                 {148 + 44, 24 + 56 + 92, "xvfb_edit_xy_pad.png"},               // X axis
-                 {1088 + 48, 24 + 36 + 82, "xvfb_edit_volume_pedal.png"}};       // volume pedal
+    } tiles[] = {{844 + 2 * 52 + 24, 24 + 56 + 52 + 24, "xvfb_edit_pad.png"}, // pad 7
+                 {352 + 28, 24 + 52 + 30, "edit_encoder.png"},                // encoder 1
+                 {608 + 18, 24 + 192 + 32, "edit_push_button.png"},           // push button 1
+                 {352 + 22, 24 + 136 + 62, "edit_fader.png"},                 // fader 1
+                 {64 + 2 + 116, 24 + 272 + 15, "edit_keybed_zone.png"},       // zone 1
+                 {36 + 22, 24 + 56 + 76, "edit_wheel.png"},                   // pitch wheel
+                 {1088 + 48, 24 + 36 + 188 + 82, "edit_sustain_pedal.png"},   // sustain pedal
+                 {148 + 44, 24 + 56 + 92, "edit_xy_pad.png"},                 // X axis
+                 {1088 + 48, 24 + 36 + 82, "edit_volume_pedal.png"}};         // volume pedal
     for (const auto& tile : tiles) {
         SendClick(display.get(), main, tile.x, tile.y);
         std::vector<uint32_t> after = GrabUntil(display.get(), main, [&](const std::vector<uint32_t>& now) {
@@ -418,14 +438,8 @@ TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
         int width = 1200, height = 750;
         EXPECT_GT(ChangedInTheEditArea(before, after), 2000u) << tile.picture << ": no edit panel opened";
         // The picture is taken once the window has stopped changing.
-        for (int settle = 0; settle < 20 && !after.empty(); ++settle) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::vector<uint32_t> again = Grab(display.get(), main, width, height);
-            const bool still = again == after;
-            after = std::move(again);
-            if (still)
-                break;
-        }
+        if (!after.empty())
+            after = GrabSettled(display.get(), main, width, height);
         if (!after.empty()) {
             EXPECT_TRUE(SavePng(after, width, height, folder + tile.picture));
             guidetest::ExpectGuidePictureCurrent(folder + tile.picture, tile.picture);
@@ -809,4 +823,50 @@ TEST_F(XvfbProgram, NoRingBeforeTheKeyboardAndTheFirstClickAfterARestoreOpensThe
         d, main, [&](const std::vector<uint32_t>& now) { return ChangedBelowTheMenuBar(before, now, 1200) > 2000; });
     EXPECT_GT(ChangedBelowTheMenuBar(before, after, 1200), 2000u) << "the first click after a restore was lost";
     ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, TheRetrieveDialogKeepsTheSkinsTextSizesWhateverTheDesktopsFontResolution)
+{
+    // A desktop whose fonts resolve at 120 dots per inch instead of fontconfig's 75.
+    const std::string conf = tree.Root() + "/fonts-120dpi.conf";
+    {
+        std::ofstream out(conf);
+        out << "<?xml version=\"1.0\"?>\n<fontconfig>\n"
+               "  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
+               "  <match target=\"pattern\"><edit name=\"dpi\" mode=\"assign\"><double>120</double></edit></match>\n"
+               "</fontconfig>\n";
+    }
+    std::vector<uint32_t> shown[2];
+    for (int run = 0; run < 2; ++run) {
+        environment = run == 0 ? std::vector<std::string>{} : std::vector<std::string>{"FONTCONFIG_FILE=" + conf};
+        ASSERT_NO_FATAL_FAILURE(Start());
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        SendShiftCtrlKey(display.get(), main, XK_r);
+        const Window dialog = WaitForWindow(display.get(), pid, main, 400, 150);
+        ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no Retrieve dialog";
+        int width = 0, height = 0;
+        shown[run] = GrabSettled(display.get(), dialog, width, height);
+        ASSERT_EQ(shown[run].size(), 400u * 150u);
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+        ASSERT_EQ(apptest::WaitChild(pid, std::chrono::seconds(15)), std::optional<int>(0));
+        pid = -1;
+        if (run == 0) {
+            // The guide's picture of the dialog.
+            const std::string folder = KX_EDITOR_SCREENSHOTS;
+            apptest::fs::create_directories(folder);
+            EXPECT_TRUE(SavePng(shown[0], width, height, folder + "dialog_get_preset.png"));
+            guidetest::ExpectGuidePictureCurrent(folder + "dialog_get_preset.png", "dialog_get_preset.png");
+        }
+    }
+    // The title, the subtitle and the slot's label are sized by the skin alone: not a pixel moves.
+    size_t differ = 0;
+    int top = -1;
+    for (size_t i = 0; i < shown[0].size(); ++i)
+        if (shown[0][i] != shown[1][i] && differ++ == 0)
+            top = static_cast<int>(i / 400);
+    EXPECT_EQ(differ, 0u) << "the dialog changed with the desktop's font resolution, first in row " << top;
+    if (differ) {
+        apptest::fs::create_directories(KX_EDITOR_TEST_OUTPUT);
+        SavePng(shown[1], 400, 150, std::string(KX_EDITOR_TEST_OUTPUT) + "dialog_get_preset_120dpi.png");
+    }
 }

@@ -1,7 +1,12 @@
 // The picture end to end: a click on pad 7 opens and points the pad edit panel, a colour changed
 // there comes back to the tile, a saved preset file loads into a fresh program, the banks keep
-// their tiles, and a preset retrieved from the keyboard reaches every tile.
+// their tiles, and a preset retrieved from the keyboard reaches every tile. With the keyboard there
+// File > Global Settings opens its dialog (the user guide's picture of it).
+#include "ControlsHarness.h"
+#include "GuideScreenshots.h"
 #include "PictureEndToEnd.h"
+
+#include "kx/ui/OSWindow.h"
 
 using namespace KX;
 
@@ -105,6 +110,50 @@ TEST_F(PictureEndToEnd, EncoderAndFaderTilesNumberThemselvesAndFollowARetrievedP
                   p.ExpectedInfo(*encoders->GetTile(13), encoders->GetFirstParamID() + 13));
     });
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(PictureEndToEnd, GlobalSettingsOpensFromTheFileMenuOnceTheKeyboardIsThere)
+{
+    const std::string folder = KX_EDITOR_SCREENSHOTS;
+    apptest::fs::create_directories(folder);
+    const std::string shot = folder + "dialog_global_settings.png";
+    apptest::fs::remove(shot);
+    Run([&](Picture& p) {
+        // A few idle passes after the dialog's window opened, its picture; then the desktop closes it.
+        int passes = 0;
+        SDL_Window* dialog = nullptr;
+        p.app.onIdle = [&] {
+            const auto& windows = p.app.GetRootWindows();
+            if (windows.size() != 2 || ++passes != 6)
+                return;
+            auto* window = dynamic_cast<OSWindow*>(windows.back()->GetServices());
+            ASSERT_TRUE(window);
+            dialog = window->GetPlatformWindow().Handle();
+            ctltest::SaveWindowPng(dialog, shot);
+            SDL_Event close{};
+            close.type = SDL_WINDOWEVENT;
+            close.window.windowID = window->GetPlatformWindow().Id();
+            close.window.event = SDL_WINDOWEVENT_CLOSE;
+            SDL_PushEvent(&close);
+        };
+        p.ClickAt(24, 12); // File
+        ASSERT_TRUE(p.Until([&] { return p.main->FindChild(WString(u"mainMenu")) != nullptr; }));
+        p.ClickAt(68, 178); // Global Settings
+        EXPECT_TRUE(p.Until([&] { return dialog && p.app.GetRootWindows().size() == 1; }))
+            << "File > Global Settings opened no dialog";
+        p.app.onIdle = nullptr;
+    });
+    ASSERT_TRUE(apptest::fs::exists(shot));
+    int width = 0, height = 0;
+    {
+        using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+        const Surface taken(cairo_image_surface_create_from_png(shot.c_str()), cairo_surface_destroy);
+        width = cairo_image_surface_get_width(taken.get());
+        height = cairo_image_surface_get_height(taken.get());
+    }
+    EXPECT_EQ(width, 450);
+    EXPECT_EQ(height, 470);
+    guidetest::ExpectGuidePictureCurrent(shot, "dialog_global_settings.png");
 }
 
 } // namespace

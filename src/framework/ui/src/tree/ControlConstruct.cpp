@@ -68,6 +68,11 @@ uint32_t IControlHost::GetTickTime()
     return KX::GetTickTime();
 }
 
+ConstRCPtr<LFont> IControlHost::GetSkinDefaultFont()
+{
+    return {};
+}
+
 double GetAppTime()
 {
     IControlHost* host = GetControlHost();
@@ -84,7 +89,12 @@ ConstRCPtr<LFont> LControl::GetDefaultFont()
 {
     if (const ConstRCPtr<LFont>& set = DefaultFontSlot())
         return set;
-    // The application's default font through the render host.
+    // The skin's font (face and size in the skin's own units), never the desktop's: its size
+    // follows the desktop's font settings and would change every text the skin does not size.
+    if (IControlHost* host = GetControlHost())
+        if (ConstRCPtr<LFont> skin = host->GetSkinDefaultFont())
+            return skin;
+    // Without one, the application's default font through the render host.
     WString face;
     float size = 9.0f;
     int32_t style = 0;

@@ -12,6 +12,7 @@ namespace KX {
 
 class LControl;
 class LControlDescriptor;
+class LFont;
 class IRootWindow;
 
 class IControlHost {
@@ -40,6 +41,9 @@ public:
     // timer. By default both follow the render host's millisecond clock.
     virtual double GetTime();
     virtual uint32_t GetTickTime();
+    // The font of a control that inherits none: the current skin's font; null when the host has
+    // none, and the render host's default font is used.
+    virtual ConstRCPtr<LFont> GetSkinDefaultFont();
 };
 
 void SetControlHost(IControlHost* host) noexcept;

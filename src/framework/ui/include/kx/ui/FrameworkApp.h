@@ -102,6 +102,8 @@ public:
     const ConstRCPtr<LStringTable>& GetFrameworkStringTable() const noexcept { return m_frameworkStrings; }
     const ConstRCPtr<LStringTable>& GetApplicationStringTable() const noexcept { return m_applicationStrings; }
     const ConstRCPtr<LFont>& GetDefaultFont() const noexcept { return m_defaultFont; }
+    // The font SetSkin chose: what a control without a font of its parent starts from.
+    ConstRCPtr<LFont> GetSkinDefaultFont() override { return m_defaultFont; }
     const RCPtr<LClipboard>& GetClipboard() const noexcept { return m_clipboard; }
     const NString& GetCommandLine() const noexcept { return m_commandLine; }
 
