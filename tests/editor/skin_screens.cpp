@@ -7,18 +7,22 @@
 #include "GuideScreenshots.h"
 #include "SkinTestDocs.h"
 
+#include "editor/ButtonControlViewPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/EditorClasses.h"
 #include "editor/MessageBoxDlg.h"
+#include "editor/MoveableControlViewPanel.h"
 
 #include "engine/ModuleInterfaces.h"
 
 #include "kx/RenderHost.h"
 #include "kx/TextLayout.h"
 #include "kx/controls/ComboBox.h"
+#include "kx/controls/Label.h"
 #include "kx/controls/ListBox.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
+#include "kx/ui/LookDescriptor.h"
 #include "kx/ui/OSWindow.h"
 
 #include "platform/gdi/Bitmap.h"
@@ -31,6 +35,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 
 using namespace KX;
 
@@ -291,6 +296,122 @@ TEST_F(MainWindowScreen, OpenMenusAndDropDownListsHaveABorder)
     ASSERT_TRUE(combo->IsDropDownShowing());
     edges(*combo->GetDropDownPart(), "list");
     Publish(Screenshot("drop_down_open"), "main_window_drop_down_open");
+}
+
+TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RunIdle();
+    // Every message kind with its widest numbers, through the tiles' own summaries, on every kind
+    // of channel: each text painted whole inside its box (on the knob, on its cap). A hostile byte
+    // makes a number too wide for the narrow boxes: it shows its beginning, cut at the right only.
+    struct Message {
+        Array<char> bytes;
+        bool hostile;
+    };
+    std::vector<Message> buttonMessages, moveableMessages;
+    const auto bytes = [](std::initializer_list<int> values) {
+        Array<char> m;
+        for (int v : values)
+            m.AddItem(static_cast<char>(v));
+        return m;
+    };
+    for (int channel : {0, 16, 20, 21}) {
+        for (int typed : {0, 1})
+            for (int type = 0; type < 128; type += typed == 0 ? 127 : 1)
+                for (int fill : {0, 127}) {
+                    buttonMessages.push_back(
+                        {bytes({channel, typed, type, 127, 127, fill, fill, fill, fill, 127}), false});
+                    moveableMessages.push_back({bytes({channel, typed, type, 127, 127, 127}), false});
+                }
+        for (int command = 0; command < 16; ++command)
+            buttonMessages.push_back({bytes({channel, 1, 21, 0, command, 0, 0, 0, 0, 0}), false});
+    }
+    buttonMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}), true});
+    moveableMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0}), true});
+    const auto box = [](LControl& c) {
+        const PointT<double> at = c.GetOriginInRootWindow();
+        return RectT<int32_t>{static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
+                              static_cast<int32_t>(c.GetSize().x), static_cast<int32_t>(c.GetSize().y)};
+    };
+    const auto pixels = [&](const RectT<int32_t>& r) {
+        std::vector<uint32_t> out;
+        for (int32_t y = r.y; y < r.y + r.height; ++y)
+            for (int32_t x = r.x; x < r.x + r.width; ++x)
+                out.push_back(Pixel(x, y));
+        return out;
+    };
+    for (const char16_t* name :
+         {u"pad13", u"button1", u"encoder1", u"fader1", u"pitchWheel", u"xAxis", u"volumePedal", u"sustainPedal"}) {
+        const std::string tileName = WString(name).ToNarrow().GetString();
+        const RCPtr<LControl> tile = Descendant(*main, name);
+        ASSERT_TRUE(tile) << tileName;
+        const RCPtr<LControl> panel = tile->FindChild(WString(u"viewPanel"));
+        auto* button = dynamic_cast<LButtonControlViewPanel*>(panel.Get());
+        auto* moveable = dynamic_cast<LMoveableControlViewPanel*>(panel.Get());
+        ASSERT_TRUE(button || moveable) << tileName;
+        const RCPtr<LControl> channel = panel->FindChild(WString(u"midiChannel"));
+        const RCPtr<LControl> labels[] = {panel->FindChild(WString(u"infoLabel")),
+                                          channel ? channel->FindChild(WString(u"label")) : RCPtr<LControl>()};
+        std::set<std::string> seen[2];
+        std::vector<uint32_t> blank[2];
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_TRUE(labels[k]) << tileName;
+            labels[k]->SetText(WString());
+            RunIdle();
+            blank[k] = pixels(box(*labels[k]));
+        }
+        const bool knob = tileName == "encoder1";
+        const std::vector<Message>& messages = button ? buttonMessages : moveableMessages;
+        for (const Message& message : messages) {
+            Array<char> copy = message.bytes;
+            if (button)
+                button->SetButtonMessage(copy);
+            else
+                moveable->SetMoveableValue(copy);
+            for (int k = 0; k < 2; ++k) {
+                LControl& label = *labels[k];
+                const WString shown = label.GetText();
+                const std::string text = shown.ToNarrow().GetString();
+                if (text.empty() || !seen[k].insert(text).second)
+                    continue;
+                RunIdle();
+                const RectT<int32_t> r = box(label);
+                const std::vector<uint32_t> now = pixels(r);
+                int32_t left = r.width, right = -1, top = r.height, bottom = -1;
+                for (int32_t y = 0; y < r.height; ++y)
+                    for (int32_t x = 0; x < r.width; ++x)
+                        if (!Near(now[static_cast<size_t>(y * r.width + x)],
+                                  blank[k][static_cast<size_t>(y * r.width + x)], 40)) {
+                            left = std::min(left, x), right = std::max(right, x);
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                        }
+                const std::string where = tileName + " \"" + text + "\" ink " + std::to_string(left) + ".." +
+                                          std::to_string(right) + " (" +
+                                          std::to_string(label.GetLookAt(-1)->GetLabel()->GetTextWidth()) +
+                                          " wide) in " + std::to_string(r.width);
+                if (message.hostile && label.IsTextClipped()) {
+                    // Longer still, it shows the same: its beginning stays put at the left edge.
+                    label.SetText(shown + WString(u"0000"));
+                    RunIdle();
+                    EXPECT_TRUE(pixels(r) == now) << where << ": not shown from its beginning";
+                    continue;
+                }
+                EXPECT_FALSE(label.IsTextClipped()) << where;
+                EXPECT_FALSE(left == 0 && right == r.width - 1) << where << ": cut at both sides";
+                // On the knob, the text stays on its cap: no corner of the ink over the body around it.
+                if (!knob || k != 0 || right < left)
+                    continue;
+                for (const auto& [x, y] : {std::pair{left, top}, {right, top}, {left, bottom}, {right, bottom}}) {
+                    const uint32_t under = blank[k][static_cast<size_t>(y * r.width + x)];
+                    EXPECT_GE((under >> 8) & 0xFF, 0x2Cu)
+                        << where << ": off the knob at " << x << "," << y << " " << std::hex << under;
+                }
+            }
+        }
+    }
+    Screenshot("tile_summaries");
 }
 
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
