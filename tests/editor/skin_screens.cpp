@@ -17,6 +17,7 @@
 
 #include "kx/RenderHost.h"
 #include "kx/TextLayout.h"
+#include "kx/controls/Button.h"
 #include "kx/controls/ComboBox.h"
 #include "kx/controls/Label.h"
 #include "kx/controls/ListBox.h"
@@ -34,6 +35,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -552,6 +554,115 @@ TEST_F(MainWindowScreen, LaysEveryEditPanelOnOneGrid)
             }
         };
         everyPage(*panel);
+    }
+}
+
+TEST_F(MainWindowScreen, GivesLikeThingsOneSizeAndOneGrid)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    RunIdle();
+    const auto at = [](LControl& c) { return c.GetOriginInRootWindow(); };
+    // The sections along the top of the picture have their headers on one line; each pedal's header
+    // stands as far above its pedal.
+    const RCPtr<LControl> pedals = Descendant(*main, u"headerPedals");
+    ASSERT_TRUE(pedals);
+    for (const char16_t* header :
+         {u"headerWheels", u"headerXYPad", u"headerEncoders", u"headerPresetName", u"headerPads"}) {
+        ASSERT_TRUE(Descendant(*main, header));
+        EXPECT_EQ(at(*pedals).y, at(*Descendant(*main, header)).y) << WString(header).ToNarrow().GetString();
+    }
+    const RCPtr<LControl> sustain = Descendant(*main, u"headerSustain");
+    const RCPtr<LControl> volumePedal = Descendant(*main, u"volumePedal");
+    const RCPtr<LControl> sustainPedal = Descendant(*main, u"sustainPedal");
+    ASSERT_TRUE(sustain && volumePedal && sustainPedal);
+    EXPECT_EQ(at(*volumePedal).y - at(*pedals).y, at(*sustainPedal).y - at(*sustain).y);
+
+    // Every page tab of every edit panel in one size: the same font and height, and a tab of the
+    // same name painted alike wherever it shows.
+    const struct {
+        int32_t kind, index;
+        const char* panel;
+    } panels[] = {{2, 0, "pad"},   {6, 0, "push button"}, {7, 1, "sustain pedal"}, {1, 0, "encoder"},
+                  {0, 0, "fader"}, {4, 0, "wheel"},       {7, 0, "volume pedal"},  {3, 0, "XY pad"}};
+    std::optional<std::pair<float, double>> size;
+    std::map<std::string, std::pair<int32_t, int32_t>> inks;
+    for (const auto& p : panels) {
+        view->ShowEditPanel(p.kind, p.index);
+        RunIdle();
+        RCPtrArray<LControl> holders;
+        main->FindDescendantsByName(WString(u"buttonHolder"), holders);
+        for (uint32_t h = 0; h < holders.GetCount(); ++h) {
+            if (!holders.GetData()[h]->IsShowing(true))
+                continue;
+            LChildControlList& tabs = holders.GetData()[h]->GetChildren();
+            for (uint32_t t = 0; t < tabs.GetCount(); ++t) {
+                LControl& tab = *tabs.GetAt(t, kOrderInsertion);
+                if (!tab.IsShowing(true))
+                    continue;
+                const std::string name = tab.GetName().ToNarrow().GetString();
+                const std::pair<float, double> now{tab.GetFont()->GetSize(), tab.GetSize().y};
+                if (!size)
+                    size = now;
+                EXPECT_TRUE(*size == now) << p.panel << " tab " << name << " " << now.first << " high " << now.second
+                                          << ", not " << size->first << " high " << size->second;
+                if (name != "otherPage" && name != "ccAbsolutePage")
+                    continue;
+                // The text's ink on the tab's face, inside its border.
+                const PointT<double> o = at(tab);
+                const int32_t x0 = static_cast<int32_t>(o.x) + 3, y0 = static_cast<int32_t>(o.y) + 3;
+                const int32_t x1 = static_cast<int32_t>(o.x + tab.GetSize().x) - 3;
+                const int32_t y1 = static_cast<int32_t>(o.y + tab.GetSize().y) - 3;
+                const uint32_t face = Pixel(x0, y0);
+                int32_t left = x1, right = x0, top = y1, bottom = y0;
+                for (int32_t y = y0; y < y1; ++y)
+                    for (int32_t x = x0; x < x1; ++x)
+                        if (!Near(Pixel(x, y), face, 60)) {
+                            left = std::min(left, x), right = std::max(right, x);
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                        }
+                const std::pair<int32_t, int32_t> ink{right - left + 1, bottom - top + 1};
+                const std::string key = name + (tab.GetNormalizedValue() > 0.5 ? "+" : "");
+                if (!inks.count(key))
+                    inks[key] = ink;
+                EXPECT_EQ(inks[key], ink) << p.panel << " tab " << name << " ink " << ink.first << "x" << ink.second
+                                          << ", elsewhere " << inks[key].first << "x" << inks[key].second;
+            }
+        }
+    }
+    EXPECT_EQ(inks.count("otherPage"), 1u);
+
+    // The XY pad's note page: the notes stand in the columns the row above them is laid on.
+    view->ShowEditPanel(3, 0);
+    RunIdle();
+    RCPtrArray<LControl> named;
+    Descendant(*main, u"xyPadEditPanel")->FindDescendantsByName(WString(u"noteModePage"), named);
+    RCPtr<LControl> notes;
+    for (uint32_t i = 0; i < named.GetCount(); ++i) {
+        if (named.GetData()[i]->FindChild(WString(u"noteModeType")))
+            notes = named.GetData()[i];
+        else
+            ClickOn(*named.GetData()[i]);
+    }
+    RunIdle();
+    ASSERT_TRUE(notes && notes->IsShowing(true));
+    Screenshot("xy_note_page");
+    const RCPtr<LControl> type = notes->FindChild(WString(u"noteModeType"));
+    const RCPtr<LControl> scale = notes->FindChild(WString(u"noteScaleType"));
+    ASSERT_TRUE(type && scale);
+    const int32_t pitch = static_cast<int32_t>(scale->GetPosition().x - type->GetPosition().x);
+    const int32_t gap = pitch - static_cast<int32_t>(type->GetSize().x);
+    ASSERT_GT(pitch, 0);
+    for (int n = 1; n <= 8; ++n) {
+        const RCPtr<LControl> note = notes->FindChild(WString(u"note") + WString::Format(u"%d", n));
+        ASSERT_TRUE(note) << n;
+        const int32_t x = static_cast<int32_t>(note->GetPosition().x - type->GetPosition().x);
+        const int32_t w = static_cast<int32_t>(note->GetSize().x);
+        EXPECT_EQ(x % pitch, 0) << "note " << n << " at " << x << ", columns " << pitch << " apart";
+        EXPECT_EQ((w + gap) % pitch, 0) << "note " << n << " " << w << " wide, columns " << pitch << " apart";
     }
 }
 

@@ -191,7 +191,8 @@ def xy_pad():
 def pedals():
     """The volume pedal above the sustain pedal."""
     m = 'PresetEditor.MainControl.'
-    width, height, gap = 96, 164, 24
+    # Their headers on the line of the body's top row of headers, each 24 pixels above its pedal.
+    width, height, gap = 96, 164, 28
     # The summary in the band above each pedal's picture.
     texts = dict(channel=(4, 4, width - 8, 'Tile.Channel'), info=(4, 16, width - 8, 28))
     tiles = (laid_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, 'Tile.PedalVolume',
@@ -199,7 +200,7 @@ def pedals():
              laid_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height,
                        'Tile.PedalSustain', BUTTON_VIEW, **texts))
     return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
-            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Bare', tiles))
+            control(16, m + 'Pedals', 'pedals', 1088, 56, width, 2 * height + gap, 'Bare', tiles))
 
 
 def fragments():
