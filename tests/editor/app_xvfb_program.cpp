@@ -427,9 +427,9 @@ TEST_F(XvfbProgram, ATileClickedInThePictureOpensItsEditPanel)
                  {352 + 22, 24 + 136 + 62, "edit_fader.png"},                 // fader 1
                  {64 + 2 + 116, 24 + 272 + 15, "edit_keybed_zone.png"},       // zone 1
                  {36 + 22, 24 + 56 + 76, "edit_wheel.png"},                   // pitch wheel
-                 {1088 + 48, 24 + 36 + 188 + 82, "edit_sustain_pedal.png"},   // sustain pedal
+                 {1088 + 48, 24 + 56 + 192 + 82, "edit_sustain_pedal.png"},   // sustain pedal
                  {148 + 44, 24 + 56 + 92, "edit_xy_pad.png"},                 // X axis
-                 {1088 + 48, 24 + 36 + 82, "edit_volume_pedal.png"}};         // volume pedal
+                 {1088 + 48, 24 + 56 + 82, "edit_volume_pedal.png"}};         // volume pedal
     for (const auto& tile : tiles) {
         SendClick(display.get(), main, tile.x, tile.y);
         std::vector<uint32_t> after = GrabUntil(display.get(), main, [&](const std::vector<uint32_t>& now) {

@@ -154,12 +154,12 @@ TEST_F(Tiles, SummaryTextForEachMessageType)
     EXPECT_EQ(Summary({0, 1, 18, 7, 0, 0, 0, 0, 0, 0}), "CC:\n7");
     // A step without both step flags is read as a cycle.
     EXPECT_EQ(Summary({0, 1, 26, 12, 0, 0, 0, 0, 0, 0}), "CC:\n12");
-    EXPECT_EQ(Summary({0, 1, 28, 0, 0, 1, 0, 1, 0, 0x7F}), "PG\nINC/DEC");
+    EXPECT_EQ(Summary({0, 1, 28, 0, 0, 1, 0, 1, 0, 0x7F}), "PG\n+/-");
     EXPECT_EQ(Summary({0, 1, 27, 0, 0, 1, 0, 0, 0, 0x7F}), "PG\nCYCLE");
     EXPECT_EQ(Summary({0, 1, 5, 0, 2, 0, 0, 0, 0, 1}), "RPN:\n130");
     EXPECT_EQ(Summary({0, 1, 7, 0, 3, 0, 0, 0, 0, 2}), "NRPN:\n259");
-    EXPECT_EQ(Summary({0, 1, 0, 0, 0, 0, 0, 0, 0, 0}), "OTHER");
-    EXPECT_EQ(Summary({0, 1, 3, 0, 0, 0, 0, 0, 0, 0}), "CH. AFT.");
+    EXPECT_EQ(Summary({0, 1, 0, 0, 0, 0, 0, 0, 0, 0}), "OTH.");
+    EXPECT_EQ(Summary({0, 1, 3, 0, 0, 0, 0, 0, 0, 0}), "CH.\nAFT.");
     EXPECT_EQ(Summary({0, 1, 16, 0, 0, 0, 0, 0, 0, 0}), "PITCH\nBEND");
     EXPECT_EQ(Summary({0, 1, 23, 0, 0, 0, 0, 0, 0, 0}), "SYSEX");
     EXPECT_EQ(Summary({0, 1, 40, 0, 0, 0, 0, 0, 0, 0}), "SYSEX");
@@ -167,9 +167,9 @@ TEST_F(Tiles, SummaryTextForEachMessageType)
 
 TEST_F(Tiles, HostileMessageBytesAndLengths)
 {
-    EXPECT_EQ(Summary({0, 1, 0xFD, 0, 0, 0, 0, 0, 0, 0}), "OTHER");
+    EXPECT_EQ(Summary({0, 1, 0xFD, 0, 0, 0, 0, 0, 0, 0}), "OTH.");
     // A negative typed flag is typed, but the step fix-up leaves it alone.
-    EXPECT_EQ(Summary({0, 0x80, 28, 0, 0, 0, 0, 0, 0, 0}), "PG\nINC/DEC");
+    EXPECT_EQ(Summary({0, 0x80, 28, 0, 0, 0, 0, 0, 0, 0}), "PG\n+/-");
     // "%u" with -128 prints its unsigned 32-bit form.
     EXPECT_EQ(Summary({0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0}), "CC:\n4294967168");
     // Wrong lengths change nothing, not even the channel.

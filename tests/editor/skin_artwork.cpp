@@ -62,7 +62,7 @@ TEST_F(ArtworkGenerator, DrawsEveryImageAtTheScaleAskedFor)
     const struct {
         const char* name;
         uint32_t width, height;
-    } images[] = {{"body", 1056, 400},       {"knob", 57, 60},         {"fader", 44, 124},
+    } images[] = {{"body", 1056, 400},       {"knob", 57, 64},         {"fader", 44, 124},
                   {"pad", 48, 48},           {"push_button", 40, 64},  {"keybed", 960, 102},
                   {"wheel", 44, 152},        {"xy_surface", 184, 184}, {"pedal_sustain", 96, 164},
                   {"pedal_volume", 96, 164}, {"arrow_down", 10, 6},    {"arrow_up", 10, 6},

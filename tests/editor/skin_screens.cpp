@@ -6,18 +6,23 @@
 #include "DialogsFixture.h"
 #include "SkinTestDocs.h"
 
+#include "editor/ButtonControlViewPanel.h"
 #include "editor/DeviceView.h"
 #include "editor/EditorClasses.h"
 #include "editor/MessageBoxDlg.h"
+#include "editor/MoveableControlViewPanel.h"
 
 #include "engine/ModuleInterfaces.h"
 
 #include "kx/RenderHost.h"
 #include "kx/TextLayout.h"
+#include "kx/controls/Button.h"
 #include "kx/controls/ComboBox.h"
+#include "kx/controls/Label.h"
 #include "kx/controls/ListBox.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/GlobalHotKeyManager.h"
+#include "kx/ui/LookDescriptor.h"
 #include "kx/ui/OSWindow.h"
 
 #include "platform/gdi/Bitmap.h"
@@ -29,7 +34,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 
 using namespace KX;
 
@@ -292,6 +299,122 @@ TEST_F(MainWindowScreen, OpenMenusAndDropDownListsHaveABorder)
     Publish(Screenshot("drop_down_open"), "main_window_drop_down_open");
 }
 
+TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RunIdle();
+    // Every message kind with its widest numbers, through the tiles' own summaries, on every kind
+    // of channel: each text painted whole inside its box (on the knob, on its cap). A hostile byte
+    // makes a number too wide for the narrow boxes: it shows its beginning, cut at the right only.
+    struct Message {
+        Array<char> bytes;
+        bool hostile;
+    };
+    std::vector<Message> buttonMessages, moveableMessages;
+    const auto bytes = [](std::initializer_list<int> values) {
+        Array<char> m;
+        for (int v : values)
+            m.AddItem(static_cast<char>(v));
+        return m;
+    };
+    for (int channel : {0, 16, 20, 21}) {
+        for (int typed : {0, 1})
+            for (int type = 0; type < 128; type += typed == 0 ? 127 : 1)
+                for (int fill : {0, 127}) {
+                    buttonMessages.push_back(
+                        {bytes({channel, typed, type, 127, 127, fill, fill, fill, fill, 127}), false});
+                    moveableMessages.push_back({bytes({channel, typed, type, 127, 127, 127}), false});
+                }
+        for (int command = 0; command < 16; ++command)
+            buttonMessages.push_back({bytes({channel, 1, 21, 0, command, 0, 0, 0, 0, 0}), false});
+    }
+    buttonMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}), true});
+    moveableMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0}), true});
+    const auto box = [](LControl& c) {
+        const PointT<double> at = c.GetOriginInRootWindow();
+        return RectT<int32_t>{static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
+                              static_cast<int32_t>(c.GetSize().x), static_cast<int32_t>(c.GetSize().y)};
+    };
+    const auto pixels = [&](const RectT<int32_t>& r) {
+        std::vector<uint32_t> out;
+        for (int32_t y = r.y; y < r.y + r.height; ++y)
+            for (int32_t x = r.x; x < r.x + r.width; ++x)
+                out.push_back(Pixel(x, y));
+        return out;
+    };
+    for (const char16_t* name :
+         {u"pad13", u"button1", u"encoder1", u"fader1", u"pitchWheel", u"xAxis", u"volumePedal", u"sustainPedal"}) {
+        const std::string tileName = WString(name).ToNarrow().GetString();
+        const RCPtr<LControl> tile = Descendant(*main, name);
+        ASSERT_TRUE(tile) << tileName;
+        const RCPtr<LControl> panel = tile->FindChild(WString(u"viewPanel"));
+        auto* button = dynamic_cast<LButtonControlViewPanel*>(panel.Get());
+        auto* moveable = dynamic_cast<LMoveableControlViewPanel*>(panel.Get());
+        ASSERT_TRUE(button || moveable) << tileName;
+        const RCPtr<LControl> channel = panel->FindChild(WString(u"midiChannel"));
+        const RCPtr<LControl> labels[] = {panel->FindChild(WString(u"infoLabel")),
+                                          channel ? channel->FindChild(WString(u"label")) : RCPtr<LControl>()};
+        std::set<std::string> seen[2];
+        std::vector<uint32_t> blank[2];
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_TRUE(labels[k]) << tileName;
+            labels[k]->SetText(WString());
+            RunIdle();
+            blank[k] = pixels(box(*labels[k]));
+        }
+        const bool knob = tileName == "encoder1";
+        const std::vector<Message>& messages = button ? buttonMessages : moveableMessages;
+        for (const Message& message : messages) {
+            Array<char> copy = message.bytes;
+            if (button)
+                button->SetButtonMessage(copy);
+            else
+                moveable->SetMoveableValue(copy);
+            for (int k = 0; k < 2; ++k) {
+                LControl& label = *labels[k];
+                const WString shown = label.GetText();
+                const std::string text = shown.ToNarrow().GetString();
+                if (text.empty() || !seen[k].insert(text).second)
+                    continue;
+                RunIdle();
+                const RectT<int32_t> r = box(label);
+                const std::vector<uint32_t> now = pixels(r);
+                int32_t left = r.width, right = -1, top = r.height, bottom = -1;
+                for (int32_t y = 0; y < r.height; ++y)
+                    for (int32_t x = 0; x < r.width; ++x)
+                        if (!Near(now[static_cast<size_t>(y * r.width + x)],
+                                  blank[k][static_cast<size_t>(y * r.width + x)], 40)) {
+                            left = std::min(left, x), right = std::max(right, x);
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                        }
+                const std::string where = tileName + " \"" + text + "\" ink " + std::to_string(left) + ".." +
+                                          std::to_string(right) + " (" +
+                                          std::to_string(label.GetLookAt(-1)->GetLabel()->GetTextWidth()) +
+                                          " wide) in " + std::to_string(r.width);
+                if (message.hostile && label.IsTextClipped()) {
+                    // Longer still, it shows the same: its beginning stays put at the left edge.
+                    label.SetText(shown + WString(u"0000"));
+                    RunIdle();
+                    EXPECT_TRUE(pixels(r) == now) << where << ": not shown from its beginning";
+                    continue;
+                }
+                EXPECT_FALSE(label.IsTextClipped()) << where;
+                EXPECT_FALSE(left == 0 && right == r.width - 1) << where << ": cut at both sides";
+                // On the knob, the text stays on its cap: no corner of the ink over the body around it.
+                if (!knob || k != 0 || right < left)
+                    continue;
+                for (const auto& [x, y] : {std::pair{left, top}, {right, top}, {left, bottom}, {right, bottom}}) {
+                    const uint32_t under = blank[k][static_cast<size_t>(y * r.width + x)];
+                    EXPECT_GE((under >> 8) & 0xFF, 0x2Cu)
+                        << where << ": off the knob at " << x << "," << y << " " << std::hex << under;
+                }
+            }
+        }
+    }
+    Screenshot("tile_summaries");
+}
+
 TEST_F(MainWindowScreen, ShowsEachEditPanelInTheEditArea)
 {
     RCPtr<LControl> main = CreateMain(u"mainControl");
@@ -430,6 +553,115 @@ TEST_F(MainWindowScreen, LaysEveryEditPanelOnOneGrid)
             }
         };
         everyPage(*panel);
+    }
+}
+
+TEST_F(MainWindowScreen, GivesLikeThingsOneSizeAndOneGrid)
+{
+    RCPtr<LControl> main = CreateMain(u"mainControl");
+    ASSERT_TRUE(main);
+    RCPtr<LDeviceView> view =
+        RCPtr<LDeviceView>::DynamicCast(ConstRCPtr<LControl>(main->FindChild(WString(u"viewDevice"))));
+    ASSERT_TRUE(view);
+    RunIdle();
+    const auto at = [](LControl& c) { return c.GetOriginInRootWindow(); };
+    // The sections along the top of the picture have their headers on one line; each pedal's header
+    // stands as far above its pedal.
+    const RCPtr<LControl> pedals = Descendant(*main, u"headerPedals");
+    ASSERT_TRUE(pedals);
+    for (const char16_t* header :
+         {u"headerWheels", u"headerXYPad", u"headerEncoders", u"headerPresetName", u"headerPads"}) {
+        ASSERT_TRUE(Descendant(*main, header));
+        EXPECT_EQ(at(*pedals).y, at(*Descendant(*main, header)).y) << WString(header).ToNarrow().GetString();
+    }
+    const RCPtr<LControl> sustain = Descendant(*main, u"headerSustain");
+    const RCPtr<LControl> volumePedal = Descendant(*main, u"volumePedal");
+    const RCPtr<LControl> sustainPedal = Descendant(*main, u"sustainPedal");
+    ASSERT_TRUE(sustain && volumePedal && sustainPedal);
+    EXPECT_EQ(at(*volumePedal).y - at(*pedals).y, at(*sustainPedal).y - at(*sustain).y);
+
+    // Every page tab of every edit panel in one size: the same font and height, and a tab of the
+    // same name painted alike wherever it shows.
+    const struct {
+        int32_t kind, index;
+        const char* panel;
+    } panels[] = {{2, 0, "pad"},   {6, 0, "push button"}, {7, 1, "sustain pedal"}, {1, 0, "encoder"},
+                  {0, 0, "fader"}, {4, 0, "wheel"},       {7, 0, "volume pedal"},  {3, 0, "XY pad"}};
+    std::optional<std::pair<float, double>> size;
+    std::map<std::string, std::pair<int32_t, int32_t>> inks;
+    for (const auto& p : panels) {
+        view->ShowEditPanel(p.kind, p.index);
+        RunIdle();
+        RCPtrArray<LControl> holders;
+        main->FindDescendantsByName(WString(u"buttonHolder"), holders);
+        for (uint32_t h = 0; h < holders.GetCount(); ++h) {
+            if (!holders.GetData()[h]->IsShowing(true))
+                continue;
+            LChildControlList& tabs = holders.GetData()[h]->GetChildren();
+            for (uint32_t t = 0; t < tabs.GetCount(); ++t) {
+                LControl& tab = *tabs.GetAt(t, kOrderInsertion);
+                if (!tab.IsShowing(true))
+                    continue;
+                const std::string name = tab.GetName().ToNarrow().GetString();
+                const std::pair<float, double> now{tab.GetFont()->GetSize(), tab.GetSize().y};
+                if (!size)
+                    size = now;
+                EXPECT_TRUE(*size == now) << p.panel << " tab " << name << " " << now.first << " high " << now.second
+                                          << ", not " << size->first << " high " << size->second;
+                if (name != "otherPage" && name != "ccAbsolutePage")
+                    continue;
+                // The text's ink on the tab's face, inside its border.
+                const PointT<double> o = at(tab);
+                const int32_t x0 = static_cast<int32_t>(o.x) + 3, y0 = static_cast<int32_t>(o.y) + 3;
+                const int32_t x1 = static_cast<int32_t>(o.x + tab.GetSize().x) - 3;
+                const int32_t y1 = static_cast<int32_t>(o.y + tab.GetSize().y) - 3;
+                const uint32_t face = Pixel(x0, y0);
+                int32_t left = x1, right = x0, top = y1, bottom = y0;
+                for (int32_t y = y0; y < y1; ++y)
+                    for (int32_t x = x0; x < x1; ++x)
+                        if (!Near(Pixel(x, y), face, 60)) {
+                            left = std::min(left, x), right = std::max(right, x);
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                        }
+                const std::pair<int32_t, int32_t> ink{right - left + 1, bottom - top + 1};
+                const std::string key = name + (tab.GetNormalizedValue() > 0.5 ? "+" : "");
+                if (!inks.count(key))
+                    inks[key] = ink;
+                EXPECT_EQ(inks[key], ink) << p.panel << " tab " << name << " ink " << ink.first << "x" << ink.second
+                                          << ", elsewhere " << inks[key].first << "x" << inks[key].second;
+            }
+        }
+    }
+    EXPECT_EQ(inks.count("otherPage"), 1u);
+
+    // The XY pad's note page: the notes stand in the columns the row above them is laid on.
+    view->ShowEditPanel(3, 0);
+    RunIdle();
+    RCPtrArray<LControl> named;
+    Descendant(*main, u"xyPadEditPanel")->FindDescendantsByName(WString(u"noteModePage"), named);
+    RCPtr<LControl> notes;
+    for (uint32_t i = 0; i < named.GetCount(); ++i) {
+        if (named.GetData()[i]->FindChild(WString(u"noteModeType")))
+            notes = named.GetData()[i];
+        else
+            ClickOn(*named.GetData()[i]);
+    }
+    RunIdle();
+    ASSERT_TRUE(notes && notes->IsShowing(true));
+    Screenshot("xy_note_page");
+    const RCPtr<LControl> type = notes->FindChild(WString(u"noteModeType"));
+    const RCPtr<LControl> scale = notes->FindChild(WString(u"noteScaleType"));
+    ASSERT_TRUE(type && scale);
+    const int32_t pitch = static_cast<int32_t>(scale->GetPosition().x - type->GetPosition().x);
+    const int32_t gap = pitch - static_cast<int32_t>(type->GetSize().x);
+    ASSERT_GT(pitch, 0);
+    for (int n = 1; n <= 8; ++n) {
+        const RCPtr<LControl> note = notes->FindChild(WString(u"note") + WString::Format(u"%d", n));
+        ASSERT_TRUE(note) << n;
+        const int32_t x = static_cast<int32_t>(note->GetPosition().x - type->GetPosition().x);
+        const int32_t w = static_cast<int32_t>(note->GetSize().x);
+        EXPECT_EQ(x % pitch, 0) << "note " << n << " at " << x << ", columns " << pitch << " apart";
+        EXPECT_EQ((w + gap) % pitch, 0) << "note " << n << " " << w << " wide, columns " << pitch << " apart";
     }
 }
 

@@ -282,10 +282,13 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
 {
     PutInSlot({});
     Run([&](Picture& p) {
-        // Pad 9 of the keyboard's preset says more than its narrow tile holds.
         ASSERT_TRUE(Retrieve(p));
+        // Pad 9's summary in words longer than its narrow tile holds, as another language may have them.
         LControl& pad = p.Pad(8);
         const RCPtr<LControl> summary = Path(RCPtr<LControl>(&pad), {u"viewPanel", u"infoLabel"});
+        ASSERT_TRUE(p.Until([&] { return summary->GetText() == WString(u"PG\n+/-"); }))
+            << apptest::NarrowText(summary->GetText());
+        summary->SetText(WString(u"PG\nINC/DEC"));
         ASSERT_TRUE(p.Until([&] { return summary->IsTextClipped(); }))
             << "the summary fits: nothing to show (" << apptest::NarrowText(summary->GetText()) << ")";
 

@@ -13,6 +13,7 @@ CONTENT = (240, 16, 912, 256)  # the tab row, then the fields
 
 TAB_H = 28
 TAB_GAP = 4
+TAB_FONT = "8.25"  # every page tab's text, whatever its panel
 FIELDS_Y = 44  # below the tab row, in the content
 COL_W = 144
 COL_GAP = 8
@@ -56,7 +57,7 @@ def side_tabs(prefix, tabs, pages, extra=()):
     tabs: (name, TabStop, skin name or None)."""
     x, y, w, h = CONTENT
     buttons = [Control("Framework.Button", name, 0, k * (TAB_H + TAB_GAP), COL_W, TAB_H, "Btn",
-                       extra=(("TabStop", stop),), skin=skin) for k, (name, stop, skin) in enumerate(tabs)]
+                       extra=(("TabStop", stop), ("FontSize", TAB_FONT)), skin=skin) for k, (name, stop, skin) in enumerate(tabs)]
     holder_y = SIDE_Y - y
     left = x - SIDE_X
     return Control(prefix + ".TabControl", "viewTabControl", SIDE_X, y, left + w, h, "Bare", [

@@ -24,7 +24,7 @@ def moveable_tile(indent, cls, name, x, y, w, h, label,
 
 
 def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None, channel=None, info=None,
-              face='Tile.Face'):
+              face='Tile.Face', info_look='Tile.Info'):
     """A tile of the picture whose back is its control's artwork at the tile's size and whose texts
     sit where the artwork leaves room. number: (label, x, y, w, look); color: (class, looks, x, y, w, h);
     channel: (x, y, w, look); info: (x, y, w, h), in the tile's coordinates. Single text rows are 12
@@ -36,7 +36,7 @@ def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None
     label = control(n + 8, 'Framework.Label', 'label', 0, 0, cw, 12, clook, extra=small)
     summary = (control(n + 4, 'PresetEditor.MainControl.MIDIChannelView', 'midiChannel', cx, cy, cw, 12, 'Bare',
                        label, ' LayoutOrder="0"') +
-               control(n + 4, 'Framework.Label', 'infoLabel', ix, iy, iw, ih, 'Tile.Info',
+               control(n + 4, 'Framework.Label', 'infoLabel', ix, iy, iw, ih, info_look,
                        extra=small + ' LayoutOrder="1"'))
     inner = ''
     if color:
@@ -54,13 +54,21 @@ MOVEABLE_VIEW = 'PresetEditor.MainControl.MoveableType.ViewPanel'
 BUTTON_VIEW = 'PresetEditor.MainControl.PushButtonType.ViewPanel'
 
 
+KNOB_CAP = 44  # the cap's diameter, its centre KNOB_CENTRE_Y below the tile's top (tools/skin_art)
+KNOB_CENTRE_Y = 40
+KNOB_TEXT_W = 39
+
+
 def knob_tile(indent, cls, name, x, y, w, h, label):
     """Number and channel read as one line at the top left (the widest, "E4 CH:OM", just fits;
     right-aligned, a channel would read as the next encoder's), what it sends printed on the knob's
-    cap. The line fills the tile's width, so the face's outline rings the knob below it."""
+    cap: two lines centred on it, as wide as the cap holds them. The line fills the tile's width, so
+    the face's outline rings the knob below it."""
+    text_x = (w - KNOB_TEXT_W) // 2
     return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
-                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(18, 1, w - 18, 'Tile.ChannelLeft'),
-                     info=(2, 24, w - 4, 26), face='Tile.Face.Knob')
+                     number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(17, 1, w - 17, 'Tile.ChannelLeft'),
+                     info=(text_x, KNOB_CENTRE_Y - 13, KNOB_TEXT_W, 26), face='Tile.Face.Knob',
+                     info_look='Tile.InfoMiddle')
 
 
 def column_tile(indent, cls, name, x, y, w, h, label, back):
@@ -87,7 +95,7 @@ def banked(group, kind, label, count, x, y, width, height, gap, looks, comment, 
 
 
 def encoders():
-    return banked('encoders', 'encoder', 'encoderNameLabel', 4, 352, 52, 57, 60, 4, 'Bare',
+    return banked('encoders', 'encoder', 'encoderNameLabel', 4, 352, 52, 57, 64, 4, 'Bare',
                   'Four banks of four encoders; the device view shows one bank at a time.', knob_tile)
 
 
@@ -183,7 +191,8 @@ def xy_pad():
 def pedals():
     """The volume pedal above the sustain pedal."""
     m = 'PresetEditor.MainControl.'
-    width, height, gap = 96, 164, 24
+    # Their headers on the line of the body's top row of headers, each 24 pixels above its pedal.
+    width, height, gap = 96, 164, 28
     # The summary in the band above each pedal's picture.
     texts = dict(channel=(4, 4, width - 8, 'Tile.Channel'), info=(4, 16, width - 8, 28))
     tiles = (laid_tile(20, m + 'Pedals.VolumePedal', 'volumePedal', 0, 0, width, height, 'Tile.PedalVolume',
@@ -191,7 +200,7 @@ def pedals():
              laid_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height,
                        'Tile.PedalSustain', BUTTON_VIEW, **texts))
     return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
-            control(16, m + 'Pedals', 'pedals', 1088, 36, width, 2 * height + gap, 'Bare', tiles))
+            control(16, m + 'Pedals', 'pedals', 1088, 56, width, 2 * height + gap, 'Bare', tiles))
 
 
 def fragments():

@@ -2,7 +2,7 @@
 each. One definition placed twice: filling the MIDI page of the pad and push-button panels
 (edit_button_message.xml), and at the content's place of the sustain-pedal panel
 (edit_sustain_message.xml)."""
-from .grid import COL, COL_W, CONTENT, FIELDS_Y, TAB_GAP, TAB_H, col, row, span
+from .grid import COL, COL_W, CONTENT, FIELDS_Y, TAB_FONT, TAB_GAP, TAB_H, col, row, span
 from .xml import FILL, Control, comment
 from .widgets import cc_field, combo_field, latch, note_field, numeric_field, pair
 
@@ -79,7 +79,7 @@ def sub_editor(name, place):
     x, tabs = 0, []
     for k, (tab, w) in enumerate(TABS):
         tabs.append(Control("Framework.Button", tab, x, 0, w, TAB_H, "Btn", extra=(
-            ("TabStop", "1"), ("LayoutOrder", str(k)), ("FontSize", "8.25")), skin="tabButtonSkin"))
+            ("TabStop", "1"), ("LayoutOrder", str(k)), ("FontSize", TAB_FONT)), skin="tabButtonSkin"))
         x += w + TAB_GAP
     page_list = [Control(cls, page, *fill, "Bare", fields, (("LayoutOrder", str(k)),) + FILL)
                  for k, (page, cls, fields) in enumerate(pages())]

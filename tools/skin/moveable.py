@@ -1,7 +1,7 @@
 """The message editor of a moveable control (encoder, fader, wheel, volume pedal, XY-pad direction):
 four tabs over the page of each kind of message, and the edit panels made of it."""
 from . import grid
-from .grid import COL, COL_W, FIELDS_Y, TAB_H, col, span
+from .grid import COL, COL_W, FIELDS_Y, TAB_FONT, TAB_H, col, span
 from .widgets import cc_field, combo_field, pair
 from .xml import Control
 
@@ -46,7 +46,8 @@ def message_editor(name, w, h, relative=True, x=0, y=0):
     for k, tab in enumerate(("ccAbsolutePage", "ccRelativePage", "nrpnRpnPage", "otherPage")):
         hidden = tab == "ccRelativePage" and not relative
         tabs.append(Control("Framework.Button", tab, tx, 0, TAB_W, TAB_H, "Btn",
-                            extra=(("TabStop", str(k + 1)),) + ((("IsVisible", "False"),) if hidden else ())))
+                            extra=(("TabStop", str(k + 1)), ("FontSize", TAB_FONT)) +
+                            ((("IsVisible", "False"),) if hidden else ())))
         tx += 0 if hidden else TAB_STEP
     holders = [Control(TABS + ".ButtonHolder", "buttonHolder", 0, 0, w, TAB_H, "Bare", tabs),
                Control(TABS + ".PageHolder", "pageHolder", 0, FIELDS_Y, w, h - FIELDS_Y, "Bare",

@@ -421,7 +421,7 @@ int main(int argc, char** argv)
     }
     DrawBody(1056, 400, 14);
     // Each control's picture is drawn at its tile's size, leaving room for the tile's texts.
-    DrawKnob(57, 60, 36, 37);
+    DrawKnob(57, 64, 44, 40);
     DrawFader(44, 124, 28, 94, 28, 14);
     DrawRubber("pad", 48, 48, 5);
     DrawRubber("push_button", 40, 64, 4);

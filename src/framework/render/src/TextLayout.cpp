@@ -283,7 +283,9 @@ void LFontText::ComputeLineRects()
     for (uint32_t i = 0; i < k; ++i) {
         const RectT<float> measured = m_lineExtents.ElementAt(i);
         const float width = measured.x != 0.0f ? measured.width + measured.x : measured.width;
-        const int32_t x = TruncToInt32((static_cast<double>(m_layoutWidth) - width) * m_hAlign);
+        // A line wider than the box starts at its left edge: cut at one side only, never both.
+        const bool cutBoth = width > static_cast<float>(m_layoutWidth) && m_hAlign > 0.0f && m_hAlign < 1.0f;
+        const int32_t x = cutBoth ? 0 : TruncToInt32((static_cast<double>(m_layoutWidth) - width) * m_hAlign);
         m_lineRects.AddItem(RectT<float>{static_cast<float>(x), static_cast<float>(static_cast<double>(i) * h + y0),
                                          width, measured.height});
     }
