@@ -49,6 +49,9 @@ inline constexpr uint32_t kRightDrag = 0x200;
 inline constexpr uint32_t kEnabled = 0x400;
 inline constexpr uint32_t kShowing = 0x800;
 inline constexpr uint32_t kHoverOrHighlighted = 0x1000;
+// Has or contains the focus while the keyboard is in use (a key went down since the last mouse
+// press in the window): focus rings and other keyboard cues show only then.
+inline constexpr uint32_t kFocusVisible = 0x2000;
 } // namespace Condition
 
 // Depth of a control that clips to its parent.
