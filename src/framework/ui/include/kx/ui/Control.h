@@ -22,6 +22,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace KX {
 
@@ -434,6 +436,9 @@ private:
     void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
+    // Every control a hit test at point (this control's coordinates) could give, with its depth:
+    // children before their parent, upper siblings before lower ones.
+    void CollectHits(std::vector<std::pair<int32_t, RCPtr<LControl>>>& out, PointT<int32_t> point, bool search);
     void TakeFocusFromParent();
     // Before this control leaves its parent: its branch loses the focus it holds or contains.
     void ReleaseFocusBeforeLeaving();
@@ -471,8 +476,6 @@ private:
     uint8_t m_leftDrag = 0, m_middleDrag = 0, m_rightDrag = 0;
     uint8_t m_highlight = 0;
     uint8_t m_hitTransparent = 0;
-    uint64_t m_wheelRoute = 0;                      // the last wheel route that asked this control
-    static inline uint64_t s_wheelRouteSkipped = 0; // hit tests pass over the controls this route asked
     RCPtr<LMouseButtonParam> m_lastPress;
     PointT<double> m_pressPoint;
     PointT<double> m_parentScrollAtDragBegin;
