@@ -539,6 +539,11 @@ TEST_F(WorkflowMenus, TheKeysStartOnTheBankButtonsAndEscapeShutsAMenuThatTheNext
         }
         p.Click(*file);
         EXPECT_TRUE(p.Until([&] { return popup->IsShowing(true); })) << "the click after Escape was swallowed";
+        // Tab from the open menu leaves the bar for the view.
+        p.Key(SDLK_TAB);
+        screen.Settle();
+        EXPECT_FALSE(popup->IsShowing(true));
+        EXPECT_TRUE(e2etest::Contains(*p.view, p.Focused())) << "Tab stays in the menu bar";
     });
 }
 
