@@ -148,6 +148,8 @@ TEST_F(ComboChoose, LooksFollowFocusHoverOpenAndEnabling)
     MoveTo(at.x, at.y);
     EXPECT_EQ(combo->GetStateLookIndex(), 2) << "hover";
     combo->SetFocus(true);
+    EXPECT_EQ(combo->GetStateLookIndex(), 2) << "no focus look before a key";
+    Key(SDLK_LSHIFT);
     EXPECT_EQ(combo->GetStateLookIndex(), 3) << "hover and focus";
     EXPECT_EQ(combo->GetFirstVisibleLook(), 3);
     Screenshot("closed_focused");

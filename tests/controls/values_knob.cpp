@@ -148,6 +148,8 @@ TEST_F(KnobTest, KeysStepAndTheFocusAndDisabledImagesLieOverEveryFrame)
     EXPECT_EQ(knob->GetDisabledLookIndex(), 13);
     EXPECT_TRUE(FramesCarryImage(*knob, nullptr));
     ASSERT_GE(knob->SetFocus(true), 0);
+    EXPECT_TRUE(FramesCarryImage(*knob, nullptr)) << "no focus image before a key";
+    Key(SDLK_LSHIFT);
     EXPECT_TRUE(FramesCarryImage(*knob, "focus"));
     const PointT<int32_t> at = CentreOf(*knob);
     Paint();

@@ -500,37 +500,50 @@ TEST_F(WorkflowMenus, TheFileMenuIsWideEnoughToKeepItsShortcutsClearOfTheLabels)
     });
 }
 
-TEST_F(WorkflowMenus, TheFocusedMenuTitleWearsTheFocusRingOnceKeysAreInUse)
+TEST_F(WorkflowMenus, TheKeysStartOnTheBankButtonsAndEscapeShutsAMenuThatTheNextClickOpensAgain)
 {
     Run([&](e2etest::Picture& p) {
         Screen screen(p);
         const RCPtr<LComboMenu> file = Title(p, u"File");
-        const RCPtr<LComboMenu> help = Title(p, u"Help");
-        ASSERT_TRUE(file && help);
-        // The left edge of a title, half-way down, and a point inside it clear of its text.
-        const auto edge = [&](LComboMenu& title) {
-            const PointT<double> o = title.GetOriginInRootWindow();
+        const RCPtr<LControl> bank1 = p.view->FindChild(WString(u"groupBankPanel"))->FindChild(WString(u"bank1"));
+        const RCPtr<LControl> bank2 = bank1->GetParent()->FindChild(WString(u"bank2"));
+        ASSERT_TRUE(file && bank1 && bank2);
+        // The left edge of a control, half-way down.
+        const auto edge = [&](const LControl& c) {
+            const PointT<double> o = c.GetOriginInRootWindow();
             const std::vector<uint32_t> px =
-                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + title.GetSize().y / 2), 1, 1});
+                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + c.GetSize().y / 2), 1, 1});
             return px.empty() ? 0u : px[0] & 0xFFFFFFu;
         };
         p.Activate();
         screen.MoveTo(600, 700);
-        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(file); }));
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }))
+            << "the keys start on " << (p.Focused() ? p.Focused()->GetName().ToNarrow().GetString() : "nothing");
         screen.Settle();
-        EXPECT_NE(edge(*file), 0x3FA9F5u) << "File wears the ring before any key was pressed";
-        EXPECT_NE(edge(*help), 0x3FA9F5u);
-
-        // Tab moves the focus, and the ring with it.
+        EXPECT_NE(edge(*file), 0x3FA9F5u);
+        // Tab goes on from the bank the skin puts first, and the ring with it.
         p.Key(SDLK_TAB);
-        ASSERT_TRUE(p.Until([&] { return p.Focused() == RCPtr<LControl>(help); }));
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == bank2; }));
         screen.Settle();
-        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "the focused Help title shows no ring";
-        EXPECT_NE(edge(*file), 0x3FA9F5u) << "the ring stays on File";
-        // Under the pointer the ring stays.
-        const PointT<double> o = help->GetOriginInRootWindow();
-        screen.MoveTo(static_cast<int32_t>(o.x + help->GetSize().x / 2), static_cast<int32_t>(o.y + 4));
-        EXPECT_EQ(edge(*help), 0x3FA9F5u) << "hover hides the ring";
+        EXPECT_EQ(edge(*bank2), 0x3FA9F5u) << "the focused bank shows no ring";
+
+        // Twice: a click opens File, Escape shuts it and hands the keys back, a click opens it again.
+        const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+        for (int round = 0; round < 2; ++round) {
+            p.Click(*file);
+            ASSERT_TRUE(p.Until([&] { return popup->IsShowing(true); })) << "round " << round;
+            p.Key(SDLK_ESCAPE);
+            screen.Settle();
+            EXPECT_FALSE(popup->IsShowing(true)) << "Escape left the menu open, round " << round;
+            EXPECT_EQ(p.Focused(), bank2) << "round " << round;
+        }
+        p.Click(*file);
+        EXPECT_TRUE(p.Until([&] { return popup->IsShowing(true); })) << "the click after Escape was swallowed";
+        // Tab from the open menu leaves the bar for the view.
+        p.Key(SDLK_TAB);
+        screen.Settle();
+        EXPECT_FALSE(popup->IsShowing(true));
+        EXPECT_TRUE(e2etest::Contains(*p.view, p.Focused())) << "Tab stays in the menu bar";
     });
 }
 

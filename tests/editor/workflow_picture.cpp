@@ -376,6 +376,10 @@ TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
         ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }))
             << "the picture's keys start on "
             << (p.Focused() ? p.Focused()->GetName().ToNarrow().GetString() : "nothing");
+        // The ring waits for the keyboard.
+        p.Key(SDLK_TAB);
+        p.Key(SDLK_TAB, KMOD_LSHIFT);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }));
         Idle(p, 60);
         const PointT<double> o = bank1->GetOriginInRootWindow();
         const PointT<int32_t> corner{static_cast<int32_t>(o.x), static_cast<int32_t>(o.y) + 12};
@@ -383,6 +387,41 @@ TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
         const uint32_t face = Pixel(p, PointT<int32_t>{corner.x + 6, corner.y});
         EXPECT_EQ(face, 0x3FA9F5u) << "bank 1 is on";
         EXPECT_EQ(ring, 0xE8EAEDu) << "the ring melts into the accent face";
+    });
+}
+
+TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKeyIsPressed)
+{
+    Run([&](Picture& p) {
+        const auto wheels = p.ViewChild<LGroupPanelFrame>(u"wheels");
+        const RCPtr<LControl> panel = p.view->FindChild(WString(u"wheelEditPanel"));
+        ASSERT_TRUE(wheels && wheels->GetTileCount() > 0 && panel);
+        const auto inPanel = [&] {
+            for (RCPtr<LControl> c = p.Focused(); c; c = c->GetParent())
+                if (c == panel)
+                    return true;
+            return false;
+        };
+        // The left edge of the focused control, half-way down.
+        const auto edge = [&] {
+            const RCPtr<LControl> c = p.Focused();
+            const PointT<double> o = c->GetOriginInRootWindow();
+            return Pixel(p, {static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + c->GetSize().y / 2)});
+        };
+        p.Click(*wheels->GetTile(0));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(true) && inPanel(); }));
+        Idle(p, 60);
+        const RCPtr<LControl> clicked = p.Focused();
+        // The ring is the accent, or the primary text colour on a face filled with the accent.
+        const uint32_t clickedEdge = edge();
+        EXPECT_TRUE(clickedEdge != 0x3FA9F5u && clickedEdge != 0xE8EAEDu)
+            << Narrow(clicked->GetName()) << " wears the ring after a click";
+        p.Key(SDLK_TAB);
+        ASSERT_TRUE(p.Until([&] { return p.Focused() != clicked && inPanel(); }));
+        Idle(p, 60);
+        const uint32_t ring = edge();
+        EXPECT_TRUE(ring == 0x3FA9F5u || ring == 0xE8EAEDu)
+            << Narrow(p.Focused()->GetName()) << " shows no ring after Tab: " << std::hex << ring;
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,17 +22,25 @@ public:
         : uitest::TestControl(parent, name, nullptr), m_log(log)
     {
     }
-    KXRESULT HandleVerticalWheel(const RCPtr<LMouseWheelParam>&) override
+    KXRESULT HandleVerticalWheel(const RCPtr<LMouseWheelParam>& step) override
     {
         m_log->push_back(GetName().GetString());
-        return result;
+        return onStep ? onStep(step) : result;
     }
     KXRESULT HandleHorizontalWheel(const RCPtr<LMouseWheelParam>&) override
     {
         m_log->push_back(std::u16string(u"h:") + GetName().GetString());
         return result;
     }
+    // Each look at the control for a point: the cost of finding what lies under the pointer.
+    bool ContainsPoint(PointT<double> point) override
+    {
+        ++probes;
+        return uitest::TestControl::ContainsPoint(point);
+    }
     KXRESULT result = S_FALSE;
+    std::function<KXRESULT(const RCPtr<LMouseWheelParam>&)> onStep;
+    static inline int probes = 0;
 
 private:
     std::vector<std::u16string>* m_log;
@@ -125,7 +134,37 @@ TEST(ControlWheel, AStepThroughManyStackedOverlaysIsHandedOnAFewHundredTimesAtMo
     }
     EXPECT_EQ(overlays.back()->OnMouseWheel(Wheel(120, 15, 1)), S_FALSE);
     EXPECT_GE(log.size(), 100u);
-    EXPECT_LE(log.size(), 256u) << "each overlay asked costs a hit test over all of them";
+    EXPECT_LE(log.size(), 256u);
+}
+
+TEST(ControlWheel, ARouteStartedWhileAnOverlayIsAskedKeepsItsOwnMarksAndLooksUnderThePointerOnce)
+{
+    uitest::Tree tree;
+    std::vector<std::u16string> log;
+    RCPtr<WheelControl> panel = MakeWheel(tree.root, u"panel", &log, 0, 0, 100, 100);
+    std::vector<RCPtr<WheelControl>> overlays;
+    for (int i = 0; i < 40; ++i) {
+        overlays.push_back(MakeWheel(panel, u"overlay", &log, 80, 10, 60, 20));
+        overlays.back()->SetClipToParent(false);
+    }
+    // The top one hands the step on along a route of its own, one at a time.
+    const RCPtr<WheelControl> top = overlays.back();
+    int routes = 0;
+    bool busy = false;
+    top->onStep = [&](const RCPtr<LMouseWheelParam>& step) {
+        if (busy)
+            return S_FALSE;
+        busy = true;
+        ++routes;
+        const KXRESULT answer = top->RouteMouseWheel(step);
+        busy = false;
+        return answer;
+    };
+    WheelControl::probes = 0;
+    EXPECT_EQ(top->OnMouseWheel(Wheel(120, 15, 1)), S_FALSE);
+    EXPECT_EQ(routes, 1) << "the outer route asked the top overlay again";
+    EXPECT_EQ(log.size(), 80u) << "each of the two routes asks each overlay once";
+    EXPECT_LE(WheelControl::probes, 2 * 41) << "one look under the pointer per route";
 }
 
 TEST(ControlWheel, AWindowsWheelNotchReachesTheScrollingAncestorOfTheControlUnderThePointer)

@@ -112,7 +112,7 @@ int32_t LButton::ComputeLookIndex() const
         index = hover && !capture ? kLookHover : kLookNormal;
     else
         index = hover || stickyPressedLook ? kLookPressed : kLookHover; // dragged off: hover look
-    if (mask & Condition::kHasFocus)
+    if ((mask & Condition::kHasFocus) && (mask & Condition::kFocusVisible))
         index += kFocusLookOffset;
     return index + on;
 }

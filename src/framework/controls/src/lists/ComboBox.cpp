@@ -282,7 +282,7 @@ int32_t LComboBox::GetStateLookIndex()
     const bool hover = (mask & Condition::kHoverOrHighlighted) != 0;
     if (IsDropDownShowing())
         return hover ? 5 : 4;
-    const bool focus = (mask & (Condition::kHasFocus | Condition::kContainsFocus)) != 0;
+    const bool focus = (mask & Condition::kFocusVisible) != 0;
     return (focus ? 1 : 0) + (hover ? 2 : 0);
 }
 

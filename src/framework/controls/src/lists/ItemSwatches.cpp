@@ -63,7 +63,8 @@ void LListBoxItem::DrawCaretMark(const RCPtr<LRenderer>& renderer, LListBox& lis
 {
     // A selected row shows the caret of a focused list as a ring in its text colour; in a
     // drop-down list the caret follows the pointer and the row's highlight shows it.
-    if (list.IsDropDownMode() || !(list.GetConditionFlags() & Condition::kHasFocus) || GetNormalizedValue() < 0.5)
+    constexpr uint32_t cue = Condition::kHasFocus | Condition::kFocusVisible;
+    if (list.IsDropDownMode() || (list.GetConditionFlags() & cue) != cue || GetNormalizedValue() < 0.5)
         return;
     const int32_t item = list.GetCaretIndex();
     if (item < 0 || list.GetItemOfRowControl(this) != item)

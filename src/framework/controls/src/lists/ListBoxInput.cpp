@@ -244,14 +244,15 @@ void LListBox::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
     if (!param)
         return;
     const uint32_t changed = param->GetPreviousMask() ^ param->GetCurrentMask();
-    if (!(changed & (Condition::kEnabled | Condition::kHasFocus)))
+    if (!(changed & (Condition::kEnabled | Condition::kHasFocus | Condition::kFocusVisible)))
         return;
-    // The caret's row shows its mark only while the list has the focus.
-    if (changed & Condition::kHasFocus)
+    // The caret's row shows its mark only while the list has the focus and keys are in use.
+    if (changed & (Condition::kHasFocus | Condition::kFocusVisible))
         if (const RCPtr<LListBoxItem> row = GetRowAt(GetRowOfItem(m_caret)))
             row->Invalidate(RectT<double>{0.0, 0.0, row->GetSize().x, row->GetSize().y}, true);
     const uint32_t mask = param->GetCurrentMask();
-    int32_t look = !(mask & Condition::kEnabled) ? 1 : (mask & Condition::kHasFocus) ? 2 : 0;
+    constexpr uint32_t ring = Condition::kHasFocus | Condition::kFocusVisible;
+    int32_t look = !(mask & Condition::kEnabled) ? 1 : (mask & ring) == ring ? 2 : 0;
     if (static_cast<uint32_t>(look) >= GetLookCount())
         look = 0;
     if (GetLookCount() > 0)

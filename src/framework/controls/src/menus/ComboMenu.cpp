@@ -88,10 +88,8 @@ void LComboMenu::ShowStateLook()
         return;
     }
     const bool hover = (GetConditionFlags() & Condition::kHover) != 0;
-    // The bar has no keyboard access of its own: a title shows the ring only once keys are in use.
-    const auto* root = dynamic_cast<LRootWindow*>(GetTopLevelOwnerSlot().Get());
-    if ((GetConditionFlags() & Condition::kHasFocus) && root && root->IsKeyboardInUse() &&
-        GetLookCount() > static_cast<uint32_t>(ComboMenuLook::kHoverFocused))
+    const uint32_t ring = Condition::kHasFocus | Condition::kFocusVisible;
+    if ((GetConditionFlags() & ring) == ring && GetLookCount() > static_cast<uint32_t>(ComboMenuLook::kHoverFocused))
         ShowLook(hover ? ComboMenuLook::kHoverFocused : ComboMenuLook::kNormalFocused, true);
     else
         ShowLook(hover ? ComboMenuLook::kHover : ComboMenuLook::kNormal, true);

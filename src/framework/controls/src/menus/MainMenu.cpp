@@ -8,6 +8,7 @@
 #include "kx/ui/ControlDescriptor.h"
 #include "kx/ui/ControlFactory.h"
 #include "kx/ui/FrameworkApp.h"
+#include "kx/ui/KeyCode.h"
 #include "kx/ui/LayoutDescriptor.h"
 #include "kx/ui/MenuDescriptor.h"
 #include "kx/ui/RootWindow.h"
@@ -110,6 +111,18 @@ void LMainMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         if (up == this)
             return;
     m_savedFocus = owner;
+}
+
+void LMainMenu::HandleKeyNavigation(const RCPtr<LKeyParam>& param)
+{
+    const RCPtr<LControl> parent = GetParent();
+    if (!param || !parent || (param->GetKey().code & KeyCode::kCtrl)) {
+        LControl::HandleKeyNavigation(param);
+        return;
+    }
+    const RCPtr<LMainMenu> self(this);
+    param->GetRoute().AddItem(RCPtr<LControl>(this));
+    parent->HandleKeyNavigation(param);
 }
 
 void LMainMenu::RegisterNotificationHandlers()

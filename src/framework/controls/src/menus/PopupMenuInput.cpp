@@ -299,8 +299,25 @@ KXRESULT LPopupMenu::FilterKey(const RCPtr<LKeyParam>& param)
         return S_OK;
     }
     if (code == kKeyEscape) {
-        if (m_closeOnFocusLoss && !m_closing)
-            Close();
+        if (m_closeOnFocusLoss) {
+            if (!m_closing)
+                Close();
+        } else if (const RCPtr<LPopupMenu> parent = GetParentPopup()) {
+            parent->CloseSubMenus();
+        } else {
+            // A menu-bar menu hides; the focus goes back where the bar took it from, else to the
+            // title (hidden first, so that the title does not count its focus as a close).
+            RCPtr<LControl> back;
+            for (RCPtr<LControl> up = GetParent(); up; up = up->GetParent())
+                if (LMainMenu* bar = dynamic_cast<LMainMenu*>(up.Get())) {
+                    back = bar->GetSavedFocus();
+                    break;
+                }
+            CloseSubMenus();
+            if (back && back->GetTopLevelOwnerSlot())
+                back->SetFocus(true);
+            SetVisible(false);
+        }
         return S_OK;
     }
     return LCheckedListBox::FilterKey(param);

@@ -153,7 +153,7 @@ int32_t LComboSlider::GetStateLookIndex()
     const bool hover = (mask & Condition::kHover) != 0;
     if (IsDropDownShowing())
         return hover ? kLookOpenHover : kLookOpen;
-    const bool focus = (mask & (Condition::kHasFocus | Condition::kContainsFocus)) != 0;
+    const bool focus = (mask & Condition::kFocusVisible) != 0;
     return (focus ? 1 : 0) + (hover ? 2 : 0);
 }
 

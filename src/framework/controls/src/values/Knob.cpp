@@ -92,7 +92,8 @@ KXRESULT LKnob::PostInitialize()
     if (n + 2 < looks && GetLookAt(n + 2))
         m_disabledLook = n + 2;
     const uint32_t mask = GetConditionFlags();
-    if (m_focusLook >= 0 && (mask & Condition::kHasFocus))
+    constexpr uint32_t ring = Condition::kHasFocus | Condition::kFocusVisible;
+    if (m_focusLook >= 0 && (mask & ring) == ring)
         OverlayFrames(m_focusLook);
     if (m_disabledLook >= 0 && !(mask & Condition::kEnabled))
         OverlayFrames(m_disabledLook);
@@ -200,9 +201,11 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         m_keyHeld = false;
         values::SendKeyNotification(*this, NID_VALUE_CHANGE_KEY_UP, nullptr);
     }
-    if (m_focusLook >= 0 &&
-        (conditions::Rose(*param, Condition::kHasFocus) || conditions::Fell(*param, Condition::kHasFocus)))
-        OverlayFrames(conditions::Rose(*param, Condition::kHasFocus) ? m_focusLook : -1);
+    constexpr uint32_t ring = Condition::kHasFocus | Condition::kFocusVisible;
+    const bool ringBefore = (param->GetPreviousMask() & ring) == ring;
+    const bool ringNow = (param->GetCurrentMask() & ring) == ring;
+    if (m_focusLook >= 0 && ringBefore != ringNow)
+        OverlayFrames(ringNow ? m_focusLook : -1);
     if (m_disabledLook >= 0 &&
         (conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled)))
         OverlayFrames(conditions::Fell(*param, Condition::kEnabled) ? m_disabledLook : -1);

@@ -108,7 +108,7 @@ void LSlider::ShowStateLook()
     int32_t look = kLookNormal;
     if (!(mask & Condition::kEnabled))
         look = kLookDisabled;
-    else if (mask & kFocus)
+    else if (mask & Condition::kFocusVisible)
         look = kLookFocused;
     if (look < static_cast<int32_t>(GetLookCount()) && GetLookAt(look))
         ShowLook(look, 1);
@@ -133,7 +133,7 @@ void LSlider::OnConditionsChanged(const RCPtr<LConditionsParam>& param)
         m_keyHeld = false;
         values::SendKeyNotification(*this, NID_VALUE_CHANGE_KEY_UP, nullptr);
     }
-    if (conditions::Rose(*param, kFocus) || conditions::Fell(*param, kFocus) ||
+    if (conditions::Rose(*param, Condition::kFocusVisible) || conditions::Fell(*param, Condition::kFocusVisible) ||
         conditions::Rose(*param, Condition::kEnabled) || conditions::Fell(*param, Condition::kEnabled))
         ShowStateLook();
 }

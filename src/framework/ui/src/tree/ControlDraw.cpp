@@ -363,9 +363,6 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
 {
     out = nullptr;
     local = PointT<int32_t>{};
-    const bool askedByWheel = s_wheelRouteSkipped != 0 && m_wheelRoute == s_wheelRouteSkipped;
-    if (askedByWheel && m_children.GetCount() == 0)
-        return;
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
         return;
     const bool inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
@@ -413,12 +410,50 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
         const RectT<int32_t> pl = RoundRectToLong(m_parent->GetLookRect(-1));
         excluded = !LookRectContains(pl, RoundPointToLong(inParent));
     }
-    if (!IsPointTransparent(point) && !m_hitTransparent && !askedByWheel && inside && !excluded &&
+    if (!IsPointTransparent(point) && !m_hitTransparent && inside && !excluded &&
         (d > depth || (d == kClippedZOrder && search))) {
         local = point;
         depth = d;
         out = RCPtr<LControl>(this);
     }
+}
+
+void LControl::CollectHits(std::vector<std::pair<int32_t, RCPtr<LControl>>>& out, PointT<int32_t> point, bool search)
+{
+    // The hit test's walk, without stopping at the first hit.
+    if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
+        return;
+    const bool inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
+    if (!inside && m_unclippedCount < 1)
+        return;
+    const int32_t d = GetEffectiveZOrder();
+    const PointT<int32_t> scroll = RoundPointToLong(m_scroll);
+    for (uint32_t li = 0; li < m_looks.GetCount(); ++li) {
+        if (!(GetLookOpacity(li) > 0.0f))
+            continue;
+        const RectT<int32_t> lr = RoundRectToLong(GetLookRect(static_cast<int32_t>(li)));
+        const bool inLook = LookRectContains(lr, point);
+        const PointT<int32_t> content{point.x - lr.x + scroll.x, point.y - lr.y + scroll.y};
+        for (uint32_t i = m_children.GetCount(); i > 0; --i) {
+            RCPtr<LControl> child = m_children.GetAt(i - 1, kOrderDrawing);
+            const LLayoutDescriptor* cl = child->m_layout.Get();
+            const bool bothDocked = cl && cl->IsXDocked() && cl->IsYDocked();
+            if (!((inside && search && (bothDocked || inLook)) || d > kClippedZOrder || (cl && !cl->clipToParent) ||
+                  child->m_unclippedCount > 0))
+                continue;
+            const PointT<int32_t> cp = RoundPointToLong(child->m_position);
+            child->CollectHits(out, PointT<int32_t>{content.x - cp.x, content.y - cp.y}, search && inside);
+        }
+    }
+    bool excluded = false;
+    if (m_parent && m_layout->clipToParent && !(m_layout->IsXDocked() && m_layout->IsYDocked())) {
+        PointT<double> inParent{static_cast<double>(point.x), static_cast<double>(point.y)};
+        m_parent->MapPointFromControl(*this, inParent);
+        const RectT<int32_t> pl = RoundRectToLong(m_parent->GetLookRect(-1));
+        excluded = !LookRectContains(pl, RoundPointToLong(inParent));
+    }
+    if (!IsPointTransparent(point) && !m_hitTransparent && inside && !excluded && (d > kClippedZOrder || search))
+        out.emplace_back(d, RCPtr<LControl>(this));
 }
 
 } // namespace KX

@@ -98,6 +98,12 @@ uint32_t LControl::GetConditionFlags() const
         mask |= Condition::kShowing;
     if (m_pointerOver || m_highlight)
         mask |= Condition::kHoverOrHighlighted;
+    if (m_hasFocus || m_containsFocus) {
+        // Outside a root window of ours nothing tells the mouse from the keyboard: cues show.
+        const auto* window = RootOf(const_cast<LControl&>(*this));
+        if (!window || window->IsKeyboardInUse())
+            mask |= Condition::kFocusVisible;
+    }
     return mask;
 }
 

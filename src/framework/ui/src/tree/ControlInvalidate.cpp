@@ -4,6 +4,9 @@
 #include "kx/ui/MouseWheelParam.h"
 
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace KX {
 
@@ -46,17 +49,20 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
     if (!param)
         return static_cast<KXRESULT>(-1);
     const bool horizontal = param->GetDirection() >= 2;
-    // Every control asked carries this route's number: none is asked twice, and the hit test for
-    // the control beneath skips them all (their children stay hittable, so marking only some would
-    // hand the step back and forth). A route of its own keeps a nested one from mixing the marks.
-    static uint64_t lastRoute = 0;
-    const uint64_t route = ++lastRoute;
-    // Stacked overlays each cost a hit test over their siblings: a step is handed on this often at most.
+    // This route's own marks: none is asked twice, and a route that a control starts while it is
+    // asked keeps marks of its own.
+    std::unordered_set<const LControl*> asked;
+    // The controls under the point from the top down, gathered once: when the step first goes to
+    // the control beneath an unclipped one.
+    std::vector<std::pair<int32_t, RCPtr<LControl>>> beneath;
+    RCPtr<LControl> top;
+    bool gathered = false;
+    size_t next = 0;
+    // Stacked overlays that all hand the step on: it goes on this often at most.
     constexpr uint32_t kMaxSteps = 256;
     RCPtr<LControl> c(this);
     for (uint32_t step = 0; c && step < kMaxSteps; ++step) {
-        if (c->m_wheelRoute != route) {
-            c->m_wheelRoute = route;
+        if (asked.insert(c.Get()).second) {
             const KXRESULT answer = horizontal ? c->HandleHorizontalWheel(param) : c->HandleVerticalWheel(param);
             if (answer != S_FALSE)
                 return answer;
@@ -67,23 +73,23 @@ KXRESULT LControl::RouteMouseWheel(const RCPtr<LMouseWheelParam>& param)
             c = c->m_parent;
             continue;
         }
-        // Look for the control beneath.
-        RCPtr<LControl> top = GetTopLevelControl();
-        RCPtr<IRootWindow> window = top ? top->GetTopLevelOwnerSlot() : RCPtr<IRootWindow>();
-        if (!window)
-            break;
-        RCPtr<LControl> beneath;
-        {
-            struct Skipping {
-                uint64_t outer = s_wheelRouteSkipped;
-                ~Skipping() { s_wheelRouteSkipped = outer; }
-            } skipping;
-            s_wheelRouteSkipped = route;
-            beneath = window->HitTest(param->GetPoint(), true, false);
+        if (!gathered) {
+            gathered = true;
+            top = GetTopLevelControl();
+            if (!top || !top->GetTopLevelOwnerSlot())
+                break;
+            const PointT<int32_t> origin = RoundPointToLong(top->GetPosition());
+            const PointT<int32_t> at = param->GetPoint();
+            top->CollectHits(beneath, PointT<int32_t>{at.x - origin.x, at.y - origin.y}, true);
+            std::stable_sort(beneath.begin(), beneath.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
         }
-        if (beneath && beneath->m_wheelRoute == route)
-            break;
-        c = beneath;
+        // A control that an answer took out of the tree meanwhile is passed over.
+        c = nullptr;
+        while (next < beneath.size() && !c)
+            if (const RCPtr<LControl>& k = beneath[next++].second;
+                !asked.count(k.Get()) && k->GetTopLevelControl() == top)
+                c = k;
     }
     return S_FALSE;
 }

@@ -4,6 +4,8 @@
 
 #include "kx/ui/ControlGeometry.h"
 
+#include <vector>
+
 namespace KX {
 
 namespace {
@@ -155,6 +157,18 @@ void LRootWindow::OnCaptureLost()
         capture->OnCaptureLost();
 }
 
+void LRootWindow::SetKeyboardInUse(bool inUse)
+{
+    if (m_keyboardInUse == inUse)
+        return;
+    m_keyboardInUse = inUse;
+    std::vector<RCPtr<LControl>> chain;
+    for (RCPtr<LControl> c = m_focus; c; c = c->GetParent())
+        chain.push_back(c);
+    for (const RCPtr<LControl>& c : chain)
+        c->UpdateConditions();
+}
+
 void LRootWindow::OnMouseButton(uint32_t action, uint32_t button, uint32_t modifiers, PointT<int32_t> point)
 {
     if (!IsActive())
@@ -168,7 +182,7 @@ void LRootWindow::OnMouseButton(uint32_t action, uint32_t button, uint32_t modif
     if (bit == 0)
         return;
     if (action == kMousePress || action == kMouseDoubleClick) {
-        m_keyboardInUse = false;
+        SetKeyboardInUse(false);
         RCPtr<LControl> target = m_capture;
         PointT<int32_t> local{};
         if (target) {
@@ -256,7 +270,7 @@ void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
     if (!param)
         return;
     if (KeyCode::IsKeyDown(param->GetKey()))
-        m_keyboardInUse = true;
+        SetKeyboardInUse(true);
     if (RCPtr<LControl> focus = m_focus)
         focus->OnKey(param);
 }

@@ -25,6 +25,8 @@ public:
     RCPtr<LControl> GetEditTarget() override;
     // Taking the focus remembers the control that had it.
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
+    // The titles are no Tab stops of their own: Tab from the bar goes on among its siblings.
+    void HandleKeyNavigation(const RCPtr<LKeyParam>& param) override;
     void RegisterNotificationHandlers() override;
     // 1 without an updater; E_FAIL when the updater has no control; else that control's answer.
     KXRESULT GetMenuItemState(const RCPtr<LMenuDescriptor>& menu, uint32_t index, const WString& name,

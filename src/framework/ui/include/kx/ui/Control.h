@@ -22,6 +22,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace KX {
 
@@ -49,6 +51,9 @@ inline constexpr uint32_t kRightDrag = 0x200;
 inline constexpr uint32_t kEnabled = 0x400;
 inline constexpr uint32_t kShowing = 0x800;
 inline constexpr uint32_t kHoverOrHighlighted = 0x1000;
+// Has or contains the focus while the keyboard is in use (a key went down since the last mouse
+// press in the window): focus rings and other keyboard cues show only then.
+inline constexpr uint32_t kFocusVisible = 0x2000;
 } // namespace Condition
 
 // Depth of a control that clips to its parent.
@@ -431,6 +436,9 @@ private:
     void DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegion& invalid, RCPtrArray<LControl>& unclipped,
                              int32_t lookIndex);
     bool PassesFocusWalkTest(LControl& child) const;
+    // Every control a hit test at point (this control's coordinates) could give, with its depth:
+    // children before their parent, upper siblings before lower ones.
+    void CollectHits(std::vector<std::pair<int32_t, RCPtr<LControl>>>& out, PointT<int32_t> point, bool search);
     void TakeFocusFromParent();
     // Before this control leaves its parent: its branch loses the focus it holds or contains.
     void ReleaseFocusBeforeLeaving();
@@ -468,8 +476,6 @@ private:
     uint8_t m_leftDrag = 0, m_middleDrag = 0, m_rightDrag = 0;
     uint8_t m_highlight = 0;
     uint8_t m_hitTransparent = 0;
-    uint64_t m_wheelRoute = 0;                      // the last wheel route that asked this control
-    static inline uint64_t s_wheelRouteSkipped = 0; // hit tests pass over the controls this route asked
     RCPtr<LMouseButtonParam> m_lastPress;
     PointT<double> m_pressPoint;
     PointT<double> m_parentScrollAtDragBegin;

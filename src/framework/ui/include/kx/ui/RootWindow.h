@@ -185,6 +185,8 @@ private:
     // (relative to the new origin).
     void MoveState(LRenderContextInfo& context, PointT<double> origin, const RectT<double>& clip);
     void PaintControl(const RCPtr<LControl>& control, const LRegion& region, bool unclippedPass);
+    // The focus owner and its ancestors show or hide their keyboard cues with the change.
+    void SetKeyboardInUse(bool inUse);
     void DeliverWheel(const RCPtr<LControl>& target, const RCPtr<LMouseWheelParam>& param);
 
     RCPtr<LRenderer> m_renderer;
