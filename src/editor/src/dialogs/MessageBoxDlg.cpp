@@ -22,16 +22,17 @@ constexpr double kButtonGap = 8.0;
 // Heights change in steps of the layout grid.
 constexpr double kGrid = 4.0;
 
-// The mark's looks: error, warning, information.
+// The mark's looks: error, warning, information. A box without an icon (news of success) is
+// information too.
 int32_t MarkLook(platform::sdl::BoxIcon icon)
 {
     switch (icon) {
     case platform::sdl::BoxIcon::Error: return 0;
     case platform::sdl::BoxIcon::Warning: return 1;
-    case platform::sdl::BoxIcon::Information: return 2;
+    case platform::sdl::BoxIcon::Information:
     case platform::sdl::BoxIcon::None: break;
     }
-    return -1;
+    return 2;
 }
 
 bool IsLowSurrogate(char16_t c)
@@ -141,10 +142,8 @@ bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const 
     m_closeResult = layout.closeResult;
 
     if (const RCPtr<LControl> mark = FindChild(WString(u"iconMark"))) {
-        const int32_t look = MarkLook(layout.icon);
-        mark->SetVisible(look >= 0);
-        if (look >= 0)
-            mark->ShowLook(look, 1);
+        mark->SetVisible(true);
+        mark->ShowLook(MarkLook(layout.icon), 1);
     }
 
     // The buttons asked for, in order, ending where the skin's OK button ends.
