@@ -70,6 +70,51 @@ RCPtr<LControl> Descendant(LControl& root, const char16_t* name)
     return found.GetCount() > 0 ? found.GetData()[0] : RCPtr<LControl>();
 }
 
+// The application's measurement renderer, counting the characters it is asked to measure.
+class CountingMeasurer : public LMeasurementRenderer {
+public:
+    explicit CountingMeasurer(ConstRCPtr<LMeasurementRenderer> real) : m_real(std::move(real)) {}
+    KXRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
+                            int32_t& descent) const override
+    {
+        return m_real->GetFontMetrics(font, height, ascent, descent);
+    }
+    RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const override
+    {
+        characters += text.GetLength();
+        return m_real->MeasureText(text, font);
+    }
+    mutable size_t characters = 0;
+
+private:
+    ConstRCPtr<LMeasurementRenderer> m_real;
+};
+
+// Puts a counting measurer in front of the render host's own while it lives.
+class CountingRenderHost : public IRenderHost {
+public:
+    CountingRenderHost() : m_previous(GetRenderHost()), measurer(new CountingMeasurer(KX::GetMeasurementRenderer()))
+    {
+        SetRenderHost(this);
+    }
+    ~CountingRenderHost() override { SetRenderHost(m_previous); }
+    ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() override
+    {
+        return ConstRCPtr<LMeasurementRenderer>(measurer.Get());
+    }
+    KXRESULT GetDefaultFont(WString& face, float& size, int32_t& style) override
+    {
+        return m_previous ? m_previous->GetDefaultFont(face, size, style) : E_FAIL;
+    }
+    uint32_t GetTickTime() override { return m_previous ? m_previous->GetTickTime() : 0; }
+
+private:
+    IRenderHost* m_previous;
+
+public:
+    RCPtr<CountingMeasurer> measurer;
+};
+
 class EditorScreen : public ctltest::ControlsTest {
 protected:
     std::vector<std::string> Areas() const override
@@ -500,6 +545,29 @@ TEST_F(SlotDialogScreen, OpensTheSlotListBelowTheBoxInAWindowOfItsOwnWhereAClick
     Key(SDLK_RETURN);
     EXPECT_EQ(combo->GetSelectedIndex(), 3);
     EXPECT_FALSE(combo->IsDropDownShowing());
+}
+
+TEST_F(EditorScreen, AMessageBoxLaysOutItsTextInWorkThatGrowsInProportionToItsLength)
+{
+    // Characters measured while a box is prepared for n blanks, a word of n letters and n / 4
+    // short words.
+    const auto work = [&](size_t n) {
+        std::u16string text(n, u' ');
+        text += std::u16string(n, u'w');
+        for (size_t i = 0; i < n / 4; ++i)
+            text += u" ab";
+        const RCPtr<editor::LMessageBoxDlg> box = CreateTopLevelAs<editor::LMessageBoxDlg>(u"dialogMessageBox");
+        EXPECT_TRUE(box);
+        CountingRenderHost host;
+        if (box)
+            box->Prepare(WString(text.c_str()), WString(u"Load Preset Error"),
+                         platform::sdl::DescribeMessageBox(platform::sdl::kBoxIconError));
+        return host.measurer->characters;
+    };
+    const size_t small = work(400);
+    const size_t large = work(1600);
+    EXPECT_GT(small, 400u);
+    EXPECT_LT(large, 6 * small) << small << " characters measured for 400, " << large << " for 1,600";
 }
 
 TEST_F(EditorScreen, AMessageBoxWrapsALongTextGrowsToItAndEscapeCancels)

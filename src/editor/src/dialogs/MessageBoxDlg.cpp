@@ -40,6 +40,18 @@ bool IsLowSurrogate(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+WString Piece(const char16_t* text, size_t count)
+{
+    WString piece;
+    piece.Assign(text, static_cast<unsigned>(count));
+    return piece;
+}
+
 // The text's lines at width, a word too long for a line broken between its characters; at most
 // maxLines of them (0: all), the last one shown then ending in an ellipsis.
 WString LayOutLines(const WString& text, const ConstRCPtr<LFont>& font, double width, size_t maxLines)
@@ -53,24 +65,27 @@ WString LayOutLines(const WString& text, const ConstRCPtr<LFont>& font, double w
     std::vector<WString> lines;
     bool broken = false;
     for (uint32_t i = 0; i < wrapped.GetCount(); ++i) {
-        WString rest = wrapped.ElementAt(i);
-        while (rest.GetLength() > 1 && !fits(rest)) {
+        const WString& line = wrapped.ElementAt(i);
+        const char16_t* s = line.GetString();
+        const size_t length = line.GetLength();
+        size_t start = 0;
+        while (length - start > 1) {
             // The longest start that fits, at least one character, never half a surrogate pair.
-            int32_t low = 1, high = static_cast<int32_t>(rest.GetLength()) - 1;
-            while (low < high) {
-                const int32_t mid = (low + high + 1) / 2;
-                if (fits(rest.Left(static_cast<unsigned>(mid))))
-                    low = mid;
-                else
-                    high = mid - 1;
+            size_t count =
+                FitCharactersToWidth(measurer.Get(), font, static_cast<float>(width), s + start, length - start);
+            if (count >= length - start)
+                break;
+            if (count == 0) {
+                const bool pair = IsHighSurrogate(s[start]) && IsLowSurrogate(s[start + 1]);
+                if (pair && length - start == 2)
+                    break;
+                count = pair ? 2 : 1;
             }
-            if (low < static_cast<int32_t>(rest.GetLength()) - 1 && IsLowSurrogate(rest.GetString()[low]))
-                ++low;
-            lines.push_back(rest.Left(static_cast<unsigned>(low)));
-            rest = rest.Mid(low);
+            lines.push_back(Piece(s + start, count));
+            start += count;
             broken = true;
         }
-        lines.push_back(rest);
+        lines.push_back(Piece(s + start, length - start));
     }
     if (maxLines > 0 && lines.size() > maxLines) {
         lines.resize(maxLines);
