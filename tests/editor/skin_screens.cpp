@@ -70,49 +70,34 @@ RCPtr<LControl> Descendant(LControl& root, const char16_t* name)
     return found.GetCount() > 0 ? found.GetData()[0] : RCPtr<LControl>();
 }
 
-// The application's measurement renderer, counting the characters it is asked to measure.
-class CountingMeasurer : public LMeasurementRenderer {
+// While it lives, the render host: the application's own measurer, counting the characters asked.
+class CountingMeasurer : public LMeasurementRenderer, public IRenderHost {
 public:
-    explicit CountingMeasurer(ConstRCPtr<LMeasurementRenderer> real) : m_real(std::move(real)) {}
-    KXRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
-                            int32_t& descent) const override
+    CountingMeasurer() : m_host(GetRenderHost()), m_real(KX::GetMeasurementRenderer()) { SetRenderHost(this); }
+    ~CountingMeasurer() override { SetRenderHost(m_host); }
+    KXRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& h, int32_t& a, int32_t& d) const override
     {
-        return m_real->GetFontMetrics(font, height, ascent, descent);
+        return m_real->GetFontMetrics(font, h, a, d);
     }
     RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const override
     {
         characters += text.GetLength();
         return m_real->MeasureText(text, font);
     }
-    mutable size_t characters = 0;
-
-private:
-    ConstRCPtr<LMeasurementRenderer> m_real;
-};
-
-// Puts a counting measurer in front of the render host's own while it lives.
-class CountingRenderHost : public IRenderHost {
-public:
-    CountingRenderHost() : m_previous(GetRenderHost()), measurer(new CountingMeasurer(KX::GetMeasurementRenderer()))
-    {
-        SetRenderHost(this);
-    }
-    ~CountingRenderHost() override { SetRenderHost(m_previous); }
     ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() override
     {
-        return ConstRCPtr<LMeasurementRenderer>(measurer.Get());
+        return ConstRCPtr<LMeasurementRenderer>(this);
     }
     KXRESULT GetDefaultFont(WString& face, float& size, int32_t& style) override
     {
-        return m_previous ? m_previous->GetDefaultFont(face, size, style) : E_FAIL;
+        return m_host->GetDefaultFont(face, size, style);
     }
-    uint32_t GetTickTime() override { return m_previous ? m_previous->GetTickTime() : 0; }
+    uint32_t GetTickTime() override { return m_host->GetTickTime(); }
+    mutable size_t characters = 0;
 
 private:
-    IRenderHost* m_previous;
-
-public:
-    RCPtr<CountingMeasurer> measurer;
+    IRenderHost* m_host;
+    ConstRCPtr<LMeasurementRenderer> m_real;
 };
 
 class EditorScreen : public ctltest::ControlsTest {
@@ -557,12 +542,10 @@ TEST_F(EditorScreen, AMessageBoxLaysOutItsTextInWorkThatGrowsInProportionToItsLe
         for (size_t i = 0; i < n / 4; ++i)
             text += u" ab";
         const RCPtr<editor::LMessageBoxDlg> box = CreateTopLevelAs<editor::LMessageBoxDlg>(u"dialogMessageBox");
-        EXPECT_TRUE(box);
-        CountingRenderHost host;
-        if (box)
-            box->Prepare(WString(text.c_str()), WString(u"Load Preset Error"),
-                         platform::sdl::DescribeMessageBox(platform::sdl::kBoxIconError));
-        return host.measurer->characters;
+        const RCPtr<CountingMeasurer> counting(new CountingMeasurer());
+        EXPECT_TRUE(box && box->Prepare(WString(text.c_str()), WString(u"Load Preset Error"),
+                                        platform::sdl::DescribeMessageBox(platform::sdl::kBoxIconError)));
+        return counting->characters;
     };
     const size_t small = work(400);
     const size_t large = work(1600);
