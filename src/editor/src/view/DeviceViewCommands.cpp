@@ -239,23 +239,24 @@ int32_t LDeviceView::ShowSaveDialog(WString& path)
     if (result < 0)
         return result;
     path = m_fileDialog->GetFileName();
-    const WString typed = path.Mid(path.ReverseFindChar('/') + 1);
-    // Only dots would make a hidden file of the extension alone.
-    bool onlyDots = true;
-    for (const char16_t* p = typed.GetString(); *p && onlyDots; ++p)
-        onlyDots = *p == u'.';
-    if (onlyDots) {
-        ShowAppMessageBox(WString(u"\"") + typed +
-                              WString(u"\" cannot be the name of a preset file.\nA name needs more than dots."),
-                          title, kBoxError);
-        return E_FAIL;
-    }
     // A name with a dot of its own ("Lead v1.2") still gets the extension, or Load's filter hides
     // the file; the dialog confirmed only the name typed, so a file of the longer name is asked about.
     const WString suffix = WString(u".") + GetPresetFileExtension();
     const unsigned length = path.GetLength();
     const bool extended = length < suffix.GetLength() ||
                           path.Mid(static_cast<int>(length - suffix.GetLength())).ToLower() != suffix.ToLower();
+    const WString typed = path.Mid(path.ReverseFindChar('/') + 1);
+    // Only dots before the extension would make a hidden file of the extension alone.
+    const unsigned stem = typed.GetLength() - (extended ? 0 : suffix.GetLength());
+    bool onlyDots = true;
+    for (unsigned i = 0; i < stem && onlyDots; ++i)
+        onlyDots = typed.GetString()[i] == u'.';
+    if (onlyDots) {
+        ShowAppMessageBox(WString(u"\"") + typed +
+                              WString(u"\" cannot be the name of a preset file.\nA name needs more than dots."),
+                          title, kBoxError);
+        return E_FAIL;
+    }
     if (extended)
         path += suffix;
     const WString name = path.Mid(path.ReverseFindChar('/') + 1);
