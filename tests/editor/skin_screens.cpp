@@ -76,6 +76,36 @@ RCPtr<LControl> Descendant(LControl& root, const char16_t* name)
     return found.GetCount() > 0 ? found.GetData()[0] : RCPtr<LControl>();
 }
 
+// While it lives, the render host: the application's own measurer, counting the characters asked.
+class CountingMeasurer : public LMeasurementRenderer, public IRenderHost {
+public:
+    CountingMeasurer() : m_host(GetRenderHost()), m_real(KX::GetMeasurementRenderer()) { SetRenderHost(this); }
+    ~CountingMeasurer() override { SetRenderHost(m_host); }
+    KXRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& h, int32_t& a, int32_t& d) const override
+    {
+        return m_real->GetFontMetrics(font, h, a, d);
+    }
+    RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const override
+    {
+        characters += text.GetLength();
+        return m_real->MeasureText(text, font);
+    }
+    ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() override
+    {
+        return ConstRCPtr<LMeasurementRenderer>(this);
+    }
+    KXRESULT GetDefaultFont(WString& face, float& size, int32_t& style) override
+    {
+        return m_host->GetDefaultFont(face, size, style);
+    }
+    uint32_t GetTickTime() override { return m_host->GetTickTime(); }
+    mutable size_t characters = 0;
+
+private:
+    IRenderHost* m_host;
+    ConstRCPtr<LMeasurementRenderer> m_real;
+};
+
 class EditorScreen : public ctltest::ControlsTest {
 protected:
     std::vector<std::string> Areas() const override
@@ -731,6 +761,27 @@ TEST_F(SlotDialogScreen, OpensTheSlotListBelowTheBoxInAWindowOfItsOwnWhereAClick
     Key(SDLK_RETURN);
     EXPECT_EQ(combo->GetSelectedIndex(), 3);
     EXPECT_FALSE(combo->IsDropDownShowing());
+}
+
+TEST_F(EditorScreen, AMessageBoxLaysOutItsTextInWorkThatGrowsInProportionToItsLength)
+{
+    // Characters measured while a box is prepared for n blanks, a word of n letters and n / 4
+    // short words.
+    const auto work = [&](size_t n) {
+        std::u16string text(n, u' ');
+        text += std::u16string(n, u'w');
+        for (size_t i = 0; i < n / 4; ++i)
+            text += u" ab";
+        const RCPtr<editor::LMessageBoxDlg> box = CreateTopLevelAs<editor::LMessageBoxDlg>(u"dialogMessageBox");
+        const RCPtr<CountingMeasurer> counting(new CountingMeasurer());
+        EXPECT_TRUE(box && box->Prepare(WString(text.c_str()), WString(u"Load Preset Error"),
+                                        platform::sdl::DescribeMessageBox(platform::sdl::kBoxIconError)));
+        return counting->characters;
+    };
+    const size_t small = work(400);
+    const size_t large = work(1600);
+    EXPECT_GT(small, 400u);
+    EXPECT_LT(large, 6 * small) << small << " characters measured for 400, " << large << " for 1,600";
 }
 
 TEST_F(EditorScreen, AMessageBoxWrapsALongTextGrowsToItAndEscapeCancels)

@@ -12,6 +12,7 @@
 
 #include "platform/posix/ProfileFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fcntl.h>
 #include <filesystem>
@@ -127,6 +128,36 @@ TEST_F(FileLoading, ANameSavedWithADotOfItsOwnGetsTheExtensionLoadLooksFor)
     });
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(FileLoading, ANameOfDotsIsRefusedALongNameIsSavedAndAFolderIsNeverOfferedForReplacing)
+{
+    const std::string folder = tree.Folder("names") + "/";
+    // 233 characters and the extension: 252, the longest a name with a temporary suffix outgrew.
+    const std::string longName = std::string(233, 'n') + ".Lumo25PresetEditor";
+    std::filesystem::create_directory(folder + "Lead.Lumo25PresetEditor");
+    Run([&](Picture& p) {
+        const auto save = [&](const std::string& name) {
+            const size_t before = boxes.Boxes().size();
+            portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + folder + name}});
+            p.Activate();
+            p.Key(SDLK_s, KMOD_LCTRL);
+            p.Until([&] { return boxes.Boxes().size() > before || std::filesystem::exists(folder + name); });
+            std::string shown;
+            for (size_t i = before; i < boxes.Boxes().size(); ++i)
+                shown += boxes.Boxes()[i].text + "|";
+            return shown;
+        };
+        EXPECT_EQ(save("..."), "\"...\" cannot be the name of a preset file.\nA name needs more than dots.|");
+        EXPECT_EQ(save(longName), "");
+        EXPECT_EQ(save("Lead"), "Lead.Lumo25PresetEditor is a folder.\nChoose another name for the preset file.|");
+    });
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Lead.Lumo25PresetEditor", longName}));
+    EXPECT_TRUE(std::filesystem::is_empty(folder + "Lead.Lumo25PresetEditor"));
 }
 
 TEST_F(FileLoading, ALoadTheEngineTookNothingOfSaysTheKeyboardIsGone)

@@ -402,6 +402,60 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
     });
 }
 
+TEST_F(WorkflowMenus, TheBoxOfARetrievedPresetWearsTheInformationLine)
+{
+    platform::sdl::SetMessageBoxes(nullptr); // the program's own boxes
+    Run([&](e2etest::Picture& p) {
+        std::string caption;
+        Uint8 line[3] = {};
+        int dialogPasses = 0, boxPasses = 0;
+        // On the Retrieve dialog's loop a click on its button; on the box's loop its line, then OK.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            auto* os = windows.size() < 2 ? nullptr : dynamic_cast<OSWindow*>(windows.back()->GetServices());
+            const auto dialog = os ? RCPtr<LDialog>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()))
+                                   : RCPtr<LDialog>();
+            const auto box = RCPtr<editor::LMessageBoxDlg>::DynamicCast(ConstRCPtr<LControl>(dialog));
+            if (box && ++boxPasses == 6) {
+                caption = box->FindChild(WString(u"labelTitle"))->GetText().ToNarrow().GetString();
+                SDL_Surface* surface = SDL_GetWindowSurface(os->GetPlatformWindow().Handle());
+                Uint32 value = 0;
+                std::memcpy(&value,
+                            static_cast<const uint8_t*>(surface->pixels) + 2 * surface->pitch +
+                                (surface->w / 2) * surface->format->BytesPerPixel,
+                            surface->format->BytesPerPixel);
+                SDL_GetRGB(value, surface->format, &line[0], &line[1], &line[2]);
+                box->Close(1);
+            } else if (dialog && !box && (boxPasses > 0 || ++dialogPasses > 500)) {
+                dialog->Close(2);
+            } else if (dialog && !box && dialogPasses == 3) {
+                const RCPtr<LControl> get = dialog->FindChild(WString(u"getButton"));
+                SDL_Event e{};
+                e.button = {0,
+                            0,
+                            os->GetPlatformWindow().Id(),
+                            0,
+                            SDL_BUTTON_LEFT,
+                            0,
+                            1,
+                            0,
+                            static_cast<Sint32>(get->GetOriginInRootWindow().x + 8),
+                            static_cast<Sint32>(get->GetOriginInRootWindow().y + 8)};
+                for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+                    e.type = type;
+                    SDL_PushEvent(&e);
+                }
+            }
+        };
+        p.Activate();
+        p.Key(SDLK_r, KMOD_LCTRL | KMOD_LSHIFT);
+        ASSERT_TRUE(p.Until([&] { return boxPasses >= 6 && p.app.GetRootWindows().size() == 1; }));
+        p.app.onIdle = nullptr;
+        EXPECT_EQ(caption, "Retrieve Successful");
+        EXPECT_EQ((line[0] << 16) | (line[1] << 8) | line[2], 0x3FA9F5) << "the skin's information line, the accent";
+    });
+}
+
 TEST_F(WorkflowMenus, ABoxOfManyLinesKeepsItsTopOnTheScreenAndBreaksALongFileName)
 {
     platform::sdl::SetMessageBoxes(nullptr);

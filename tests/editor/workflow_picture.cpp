@@ -246,6 +246,66 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorr
     });
 }
 
+TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff)
+{
+    Run([&](Picture& p) {
+        const auto axes = p.ViewChild<LGroupPanelFrame>(u"xyPad");
+        const auto panel = p.ViewChild<LXYPadEditPanel>(u"xyPadEditPanel");
+        ASSERT_TRUE(axes && panel);
+        const int32_t xId = p.view->GetFirstParamID() + IDevice::kTouchPadAxisesOffset;
+        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == xId; }));
+        const RCPtr<LControl> notePage =
+            Path(RCPtr<LControl>(panel), {u"viewTabControl", u"buttonHolder", u"noteModePage"});
+        ASSERT_TRUE(notePage);
+        p.Click(*notePage);
+        const RCPtr<LNoteModeEditPanel> notes = panel->GetNoteModePage();
+        const RCPtr<LComboBox> scale = FindComboBoxChild(notes->FindChild(WString(u"noteScaleType")));
+        ASSERT_TRUE(scale);
+        ASSERT_TRUE(p.Until([&] { return scale->IsShowing(false) && notes->GetNoteFields().GetCount() == 8; }));
+        const auto type = [&](uint32_t field, const char* digits) {
+            p.Click(*notes->GetNoteFields().ElementAt(field)->GetTextBox());
+            p.Key(SDLK_END);
+            p.Key(SDLK_HOME, KMOD_LSHIFT);
+            for (const char* d = digits; *d; ++d)
+                p.Type(std::string(1, *d).c_str());
+            p.Key(SDLK_RETURN);
+            Idle(p, 100);
+        };
+        const auto shown = [&] {
+            std::vector<int> values;
+            for (uint32_t i = 0; i < 8; ++i)
+                values.push_back(static_cast<int>(notes->GetNoteFields().ElementAt(i)->GetValue()));
+            return values;
+        };
+        // Picked from a list with the keys, as the user does.
+        const auto pick = [&](const RCPtr<LComboBox>& combo, int32_t item) {
+            p.Click(*combo);
+            ASSERT_TRUE(p.Until([&] { return combo->IsDropDownShowing(); }));
+            for (int32_t at = combo->GetSelectedIndex(); at < item; ++at)
+                p.Key(SDLK_DOWN);
+            p.Key(SDLK_RETURN);
+            ASSERT_TRUE(p.Until([&] { return !combo->IsDropDownShowing(); }));
+            Idle(p, 100);
+        };
+        // Eight notes in D Dorian: the key typed, the scale picked.
+        pick(FindComboBoxChild(notes->FindChild(WString(u"noteModeType"))), 6);
+        type(0, "62");
+        pick(scale, 7);
+        ASSERT_TRUE(p.Until([&] { return shown() == std::vector<int>{62, 64, 65, 67, 69, 71, 72, 74}; }))
+            << ::testing::PrintToString(shown());
+        ASSERT_EQ(scale->GetSelectedIndex(), 7);
+
+        // 66 in place of 65: D Mixolydian's notes, but no scale was chosen for them.
+        type(2, "66");
+        // Byte 6 counts the notes; first, last, then notes 2 on.
+        EXPECT_TRUE(p.Until([&] { return p.Stored(xId)[10] == 66; })) << ::testing::PrintToString(p.Stored(xId));
+        EXPECT_EQ(shown(), (std::vector<int>{62, 64, 66, 67, 69, 71, 72, 74}));
+        EXPECT_EQ(scale->GetSelectedIndex(), 0) << "the scale is not \"Off\"";
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen)
 {
     Run([&](Picture& p) {

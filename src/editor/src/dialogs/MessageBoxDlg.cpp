@@ -22,21 +22,34 @@ constexpr double kButtonGap = 8.0;
 // Heights change in steps of the layout grid.
 constexpr double kGrid = 4.0;
 
-// The mark's looks: error, warning, information.
+// The mark's looks: error, warning, information. A box without an icon (news of success) is
+// information too.
 int32_t MarkLook(platform::sdl::BoxIcon icon)
 {
     switch (icon) {
     case platform::sdl::BoxIcon::Error: return 0;
     case platform::sdl::BoxIcon::Warning: return 1;
-    case platform::sdl::BoxIcon::Information: return 2;
+    case platform::sdl::BoxIcon::Information:
     case platform::sdl::BoxIcon::None: break;
     }
-    return -1;
+    return 2;
 }
 
 bool IsLowSurrogate(char16_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+WString Piece(const char16_t* text, size_t count)
+{
+    WString piece;
+    piece.Assign(text, static_cast<unsigned>(count));
+    return piece;
 }
 
 // The text's lines at width, a word too long for a line broken between its characters; at most
@@ -52,24 +65,27 @@ WString LayOutLines(const WString& text, const ConstRCPtr<LFont>& font, double w
     std::vector<WString> lines;
     bool broken = false;
     for (uint32_t i = 0; i < wrapped.GetCount(); ++i) {
-        WString rest = wrapped.ElementAt(i);
-        while (rest.GetLength() > 1 && !fits(rest)) {
+        const WString& line = wrapped.ElementAt(i);
+        const char16_t* s = line.GetString();
+        const size_t length = line.GetLength();
+        size_t start = 0;
+        while (length - start > 1) {
             // The longest start that fits, at least one character, never half a surrogate pair.
-            int32_t low = 1, high = static_cast<int32_t>(rest.GetLength()) - 1;
-            while (low < high) {
-                const int32_t mid = (low + high + 1) / 2;
-                if (fits(rest.Left(static_cast<unsigned>(mid))))
-                    low = mid;
-                else
-                    high = mid - 1;
+            size_t count =
+                FitCharactersToWidth(measurer.Get(), font, static_cast<float>(width), s + start, length - start);
+            if (count >= length - start)
+                break;
+            if (count == 0) {
+                const bool pair = IsHighSurrogate(s[start]) && IsLowSurrogate(s[start + 1]);
+                if (pair && length - start == 2)
+                    break;
+                count = pair ? 2 : 1;
             }
-            if (low < static_cast<int32_t>(rest.GetLength()) - 1 && IsLowSurrogate(rest.GetString()[low]))
-                ++low;
-            lines.push_back(rest.Left(static_cast<unsigned>(low)));
-            rest = rest.Mid(low);
+            lines.push_back(Piece(s + start, count));
+            start += count;
             broken = true;
         }
-        lines.push_back(rest);
+        lines.push_back(Piece(s + start, length - start));
     }
     if (maxLines > 0 && lines.size() > maxLines) {
         lines.resize(maxLines);
@@ -141,10 +157,8 @@ bool LMessageBoxDlg::Prepare(const WString& text, const WString& caption, const 
     m_closeResult = layout.closeResult;
 
     if (const RCPtr<LControl> mark = FindChild(WString(u"iconMark"))) {
-        const int32_t look = MarkLook(layout.icon);
-        mark->SetVisible(look >= 0);
-        if (look >= 0)
-            mark->ShowLook(look, 1);
+        mark->SetVisible(true);
+        mark->ShowLook(MarkLook(layout.icon), 1);
     }
 
     // The buttons asked for, in order, ending where the skin's OK button ends.

@@ -200,6 +200,14 @@ KXRESULT LNoteModeEditPanel::SetNoteModeValue(const Array<signed char>& value)
     const int32_t n = value.ElementAt(NM::kCount);
     if (n < NM::kRangeCount || n > NM::kMaxCount)
         return E_INVALIDARG;
+    // The value the widgets show already, as when the model reports an edit made here: the
+    // scale stays as the user left it ("Off" after a typed note), not worked out anew.
+    const Array<signed char> shown = GetNoteModeValue();
+    bool same = shown.GetCount() == NM::kLength;
+    for (uint32_t i = 0; same && i < NM::kLength; ++i)
+        same = shown.ElementAt(i) == value.ElementAt(i);
+    if (same)
+        return S_OK;
     // Our own copy: the caller's bytes stay as they are.
     std::array<signed char, NM::kLength> v{};
     for (uint32_t i = 0; i < NM::kLength; ++i)

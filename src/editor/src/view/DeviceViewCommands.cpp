@@ -243,13 +243,30 @@ int32_t LDeviceView::ShowSaveDialog(WString& path)
     // the file; the dialog confirmed only the name typed, so a file of the longer name is asked about.
     const WString suffix = WString(u".") + GetPresetFileExtension();
     const unsigned length = path.GetLength();
-    if (length >= suffix.GetLength() &&
-        path.Mid(static_cast<int>(length - suffix.GetLength())).ToLower() == suffix.ToLower())
-        return result;
-    path += suffix;
-    if (FileExists(path)) {
-        const int slash = path.ReverseFindChar('/');
-        const WString question = path.Mid(slash + 1) + WString(u" already exists.\nDo you want to replace it?");
+    const bool extended = length < suffix.GetLength() ||
+                          path.Mid(static_cast<int>(length - suffix.GetLength())).ToLower() != suffix.ToLower();
+    const WString typed = path.Mid(path.ReverseFindChar('/') + 1);
+    // Only dots before the extension would make a hidden file of the extension alone.
+    const unsigned stem = typed.GetLength() - (extended ? 0 : suffix.GetLength());
+    bool onlyDots = true;
+    for (unsigned i = 0; i < stem && onlyDots; ++i)
+        onlyDots = typed.GetString()[i] == u'.';
+    if (onlyDots) {
+        ShowAppMessageBox(WString(u"\"") + typed +
+                              WString(u"\" cannot be the name of a preset file.\nA name needs more than dots."),
+                          title, kBoxError);
+        return E_FAIL;
+    }
+    if (extended)
+        path += suffix;
+    const WString name = path.Mid(path.ReverseFindChar('/') + 1);
+    // A folder is never replaced.
+    if (FolderExists(path)) {
+        ShowAppMessageBox(name + WString(u" is a folder.\nChoose another name for the preset file."), title, kBoxError);
+        return E_FAIL;
+    }
+    if (extended && FileExists(path)) {
+        const WString question = name + WString(u" already exists.\nDo you want to replace it?");
         if (ShowAppMessageBox(question, title, kBoxYesNoWarning) != kAnswerYes)
             return E_FAIL;
     }

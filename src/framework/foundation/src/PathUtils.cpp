@@ -84,6 +84,11 @@ bool FileExists(const WString& path)
     return FileApi::GetPathStatus(path.GetString(), &status) && !(status.attributes & FileApi::FileAttributeDirectory);
 }
 
+bool FolderExists(const WString& path)
+{
+    return IsFolder(path);
+}
+
 int32_t FindFilesInDirectory(const WString& folder, const WString& pattern, IArray<WString>& files)
 {
     files.RemoveAll();

@@ -11,13 +11,6 @@ namespace KX {
 
 namespace {
 
-WString Prefix(const WString& text, size_t count)
-{
-    WString result;
-    result.Assign(text.GetString(), static_cast<unsigned>(count));
-    return result;
-}
-
 // Index of the first c in text[0, limit), or -1.
 ptrdiff_t FindFirst(const char16_t* text, size_t limit, char16_t c)
 {
@@ -28,14 +21,104 @@ ptrdiff_t FindFirst(const char16_t* text, size_t limit, char16_t c)
     return -1;
 }
 
-// Index of the last c in text[0, limit), or -1.
-ptrdiff_t FindLast(const char16_t* text, size_t limit, char16_t c)
+bool IsLowSurrogate(char16_t c)
 {
-    for (size_t i = limit; i-- > 0;) {
-        if (text[i] == c)
-            return static_cast<ptrdiff_t>(i);
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+bool IsLineBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+float StartWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, const char16_t* text,
+                 size_t count)
+{
+    WString start;
+    start.Assign(text, static_cast<unsigned>(count));
+    return MeasureTextWidth(measurer, font, start);
+}
+
+// The longest start of text[0, length) whose width passes fits, never ending inside a surrogate
+// pair; the empty start counts as passing. Widths are taken to grow with the start, so the search
+// steps forward in growing strides, then halves: the work follows the start found, not the text.
+// widthOfFound is the found start's width when it was measured, else -1.
+template <class Fits>
+size_t LongestFittingStart(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, const char16_t* text,
+                           size_t length, Fits fits, float& widthOfFound)
+{
+    constexpr size_t kFirstStride = 16;
+    const auto boundary = [&](size_t k) { return k == 0 || k >= length || !IsLowSurrogate(text[k]); };
+    widthOfFound = -1.0f;
+    size_t low = 0;           // passes
+    size_t high = length + 1; // fails, or beyond the text
+    for (size_t stride = kFirstStride; low < length; stride *= 2) {
+        size_t probe = std::min(low + stride, length);
+        if (!boundary(probe))
+            ++probe;
+        const float width = StartWidth(measurer, font, text, probe);
+        if (!fits(width)) {
+            high = probe;
+            break;
+        }
+        low = probe;
+        widthOfFound = width;
     }
-    return -1;
+    while (high <= length && high - low > 1) {
+        size_t middle = low + (high - low) / 2;
+        if (!boundary(middle)) {
+            if (middle + 1 < high)
+                ++middle;
+            else if (middle - 1 > low)
+                --middle;
+            else
+                break;
+        }
+        const float width = StartWidth(measurer, font, text, middle);
+        if (fits(width)) {
+            low = middle;
+            widthOfFound = width;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+// FitTextToWidth on text[0, length). Equal to trying the whole text, then each blank from the
+// last, while the widths of starts grow with their length; only starts up to the first line's
+// end are measured.
+size_t FitStart(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
+                const char16_t* text, size_t length)
+{
+    if (length == 0)
+        return 0;
+    float widthOfFit = -1.0f;
+    const size_t fit = LongestFittingStart(
+        measurer, font, text, length, [&](float width) { return width <= maxWidth; }, widthOfFit);
+    // The whole text must be strictly narrower; shorter candidates below may touch.
+    if (fit == length && widthOfFit < maxWidth)
+        return length;
+    // The last blank after the first character whose start fits.
+    size_t blank = 0;
+    for (size_t i = std::min(fit, length - 1); i >= 1 && blank == 0; --i)
+        if (text[i] == u' ')
+            blank = i;
+    if (blank > 0) {
+        // A fitting hyphen in the word after it wins, when no hyphen comes before it.
+        const ptrdiff_t hyphen = FindFirst(text, fit, u'-');
+        if (hyphen > static_cast<ptrdiff_t>(blank) && static_cast<size_t>(hyphen) + 1 <= fit)
+            return static_cast<size_t>(hyphen) + 1;
+        return blank;
+    }
+    // One word, too wide: up to and with its first hyphen, else the whole word.
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == u'-')
+            return i + 1;
+        if (text[i] == u' ' && i >= 1)
+            return i;
+    }
+    return length;
 }
 
 // Truncation toward zero into the 32-bit range; not-a-number gives 0.
@@ -63,6 +146,14 @@ float MeasureTextWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LF
         return 0.0f;
     const RectT<float> r = measurer->MeasureText(text, font);
     return r.x != 0.0f ? r.width + r.x : r.width;
+}
+
+size_t FitCharactersToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
+                            const char16_t* text, size_t length)
+{
+    float width = 0.0f;
+    return LongestFittingStart(
+        measurer, font, text, length, [&](float w) { return w < maxWidth; }, width);
 }
 
 WStringArray SplitString(const WString& text, const char16_t* delimiters)
@@ -98,32 +189,7 @@ WStringArray SplitString(const WString& text, const char16_t* delimiters)
 int32_t FitTextToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
                        const WString& text)
 {
-    const char16_t* s = text.GetString();
-    auto width = [&](size_t count) { return MeasureTextWidth(measurer, font, Prefix(text, count)); };
-    size_t n = text.GetLength();
-    for (;;) {
-        // The whole candidate must be strictly narrower; shorter candidates below may touch.
-        if (width(n) < maxWidth)
-            return static_cast<int32_t>(n);
-        const ptrdiff_t blank = FindLast(s, n, u' ');
-        if (blank > 0) {
-            if (width(static_cast<size_t>(blank)) <= maxWidth) {
-                const ptrdiff_t hyphen = FindFirst(s, n, u'-');
-                if (hyphen >= blank && width(static_cast<size_t>(hyphen) + 1) <= maxWidth)
-                    return static_cast<int32_t>(hyphen + 1);
-                return static_cast<int32_t>(blank);
-            }
-            n = static_cast<size_t>(blank);
-            continue;
-        }
-        // One word: break after its first hyphen, a hyphen at its very end not counting.
-        const ptrdiff_t hyphen = n > 0 ? FindFirst(s, n - 1, u'-') : -1;
-        if (hyphen < 0)
-            return static_cast<int32_t>(n);
-        if (width(static_cast<size_t>(hyphen) + 1) <= maxWidth)
-            return static_cast<int32_t>(hyphen + 1);
-        n = static_cast<size_t>(hyphen) + 1;
-    }
+    return static_cast<int32_t>(FitStart(measurer, font, maxWidth, text.GetString(), text.GetLength()));
 }
 
 void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth, const WString& text,
@@ -132,19 +198,28 @@ void WrapText(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& fon
     lines.RemoveAll();
     const WStringArray paragraphs = SplitString(text, u"\n");
     for (uint32_t p = 0; p < paragraphs.GetCount(); ++p) {
-        WString rest = paragraphs.ElementAt(p);
+        const WString& paragraph = paragraphs.ElementAt(p);
+        const char16_t* s = paragraph.GetString();
+        const size_t length = paragraph.GetLength();
+        // Walked by position: the rest of a long paragraph is never copied or measured whole.
+        size_t start = 0;
         for (;;) {
-            const uint32_t length = rest.GetLength();
-            int32_t n = FitTextToWidth(measurer, font, maxWidth, rest);
-            if (n < 0 || static_cast<uint32_t>(n) >= length) {
-                lines.AddItem(rest);
+            const size_t rest = length - start;
+            size_t n = FitStart(measurer, font, maxWidth, s + start, rest);
+            WString line;
+            if (n >= rest) {
+                line.Assign(s + start, static_cast<unsigned>(rest));
+                lines.AddItem(line);
                 break;
             }
             if (n == 0)
                 n = 1; // always make progress
-            lines.AddItem(Prefix(rest, static_cast<size_t>(n)));
-            rest = rest.Mid(n).TrimLeft();
-            if (rest.IsEmpty())
+            line.Assign(s + start, static_cast<unsigned>(n));
+            lines.AddItem(line);
+            start += n;
+            while (start < length && IsLineBlank(s[start]))
+                ++start;
+            if (start >= length)
                 break;
         }
     }

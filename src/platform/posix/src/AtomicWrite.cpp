@@ -69,7 +69,8 @@ int ResolveTarget(std::string& target, struct stat& st, bool& exists)
     return 0;
 }
 
-// A new, empty file beside target that no one else has opened.
+// A new, empty file beside target that no one else has opened. Its name is short whatever the
+// target's, so that it fits the folder's name limit wherever the target's own name does.
 int CreateTemporary(const std::string& target, std::string& temp, UniqueFd& file)
 {
     static std::atomic<unsigned> counter{0};
@@ -79,8 +80,8 @@ int CreateTemporary(const std::string& target, std::string& temp, UniqueFd& file
     if (name.empty())
         return EISDIR;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
-               std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
+        temp = folder + ".saving-" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
         file = OpenFd(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666);
         if (file)
             return 0;

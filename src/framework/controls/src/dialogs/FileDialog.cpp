@@ -176,7 +176,8 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
         const std::string extension = PlainExtension(defaultExtension);
         if (!extension.empty() && LastComponent(path).find('.') == std::string::npos) {
             path += "." + extension;
-            if (Exists(path)) {
+            // A folder of that name is never offered for replacing: a file cannot take its place.
+            if (Exists(path) && !IsFolder(path)) {
                 std::u16string name;
                 if (!platform::posix::Utf8ToUtf16Strict(LastComponent(path), name))
                     return E_FAIL;

@@ -24,6 +24,9 @@ bool CreateDirectoryChain(char16_t* path, bool parentOnly);
 // True for an existing file; false for a missing path or a folder.
 bool FileExists(const WString& path);
 
+// True for an existing folder (a link to one counts).
+bool FolderExists(const WString& path);
+
 // Empties files, then lists folder + "/" + name for every file (not folder) of folder
 // whose name matches pattern ("*", "?", ASCII case ignored), in the order the system
 // gives them. Returns the count, E_NOTIMPL when folder is no folder, E_FAIL when the

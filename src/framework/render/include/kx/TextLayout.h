@@ -8,6 +8,7 @@
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace KX {
@@ -19,6 +20,13 @@ using WStringArray = StringArrayT<char16_t, char>;
 // The measured width of a text: the rectangle's width, plus its x when x is not 0.
 float MeasureTextWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, const WString& text);
 
+// How many characters of text[0, length) go on a line narrower than maxWidth: its longest start
+// that measures narrower, never ending inside a surrogate pair (0 when not even the first
+// character does). Widths of starts are taken to grow with their length, so only starts up to
+// about twice the one found are measured.
+size_t FitCharactersToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
+                            const char16_t* text, size_t length);
+
 // The pieces between the delimiter characters. A text without delimiters gives itself; two
 // delimiters in a row give an empty piece between them, a leading one an empty first piece; a
 // trailing one adds nothing.
@@ -26,7 +34,9 @@ WStringArray SplitString(const WString& text, const char16_t* delimiters);
 
 // How many characters of the text go on a first line of at most maxWidth: the whole text when
 // it is narrower than maxWidth, else up to its last fitting blank (or a hyphen in the last word
-// when that fits), else up to a fitting hyphen; a word without either is not broken.
+// when that fits), else up to a fitting hyphen; a word without either is not broken. Widths of
+// starts are taken to grow with their length: the work follows the line found, not the text, so
+// wrapping a text takes time in proportion to its length.
 int32_t FitTextToWidth(const LMeasurementRenderer* measurer, const ConstRCPtr<LFont>& font, float maxWidth,
                        const WString& text);
 
