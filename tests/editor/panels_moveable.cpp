@@ -205,7 +205,7 @@ TEST_F(MoveablePanels, FaderPanelShowsItsFaderAndSendsEveryChangeAsAWholeValue)
     EXPECT_EQ(EngineValue(kFirstFaderId + 6), (Bytes{0, 0, 6, 0, 0, 127})) << "the neighbour is untouched";
 }
 
-TEST_F(MoveablePanels, FaderPanelRefusesForeignValuesAndNeverSendsAnUnselectedCombo)
+TEST_F(MoveablePanels, FaderPanelRefusesForeignValuesAndAnUnselectedComboKeepsTheStoredByte)
 {
     Target(2);
     const Bytes shown = Read(*sub);
@@ -225,11 +225,11 @@ TEST_F(MoveablePanels, FaderPanelRefusesForeignValuesAndNeverSendsAnUnselectedCo
     EXPECT_EQ(sub->GetChannelCombos().ElementAt(0)->GetSelectedIndex(), 0);
     sub->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(64);
     EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 9, 0, 0, 64}));
-    // An unselected combo is never sent: the last good value stays.
+    // An unselected combo keeps the stored channel; the edit is taken.
     sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(-1);
     sub->GetMaximumBoxes().ElementAt(0)->SetValueAndRead(32);
-    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 9, 0, 0, 64}));
-    // Choosing a channel makes the value whole again.
+    EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{0, 0, 9, 0, 0, 32}));
+    // A channel chosen is sent.
     sub->GetChannelCombos().ElementAt(0)->SetSelectedIndex(5);
     EXPECT_EQ(EngineValue(kFirstFaderId + 2), (Bytes{5, 0, 9, 0, 0, 32}));
 }

@@ -8,6 +8,8 @@
 
 #include "editor/Version.h"
 
+#include "engine/ParamRecords.h"
+
 #include "kx/ui/WindowPlacement.h"
 
 #include "platform/posix/ProfileFile.h"
@@ -177,6 +179,41 @@ TEST_F(FileLoading, ALoadTheEngineTookNothingOfSaysTheKeyboardIsGone)
                       "and load the file again.|Preset File Load");
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
+}
+
+TEST_F(FileLoading, ALoadTheKeyboardTookOnlyPartOfSaysHowManyValuesWereNotTaken)
+{
+    const std::string file = tree.Folder("partly") + "/partly.Lumo25PresetEditor";
+    Run([&](Picture& p) {
+        const int32_t first = p.view->GetFirstParamID();
+        // Every record changed; the even ones (42 of 83) with a byte no keyboard takes.
+        Array<ParamValue> values;
+        std::vector<std::vector<uint8_t>> before;
+        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
+            std::vector<uint8_t> record = p.Stored(first + i);
+            before.push_back(record);
+            record[0] = static_cast<uint8_t>((record[0] + 1) & 0x7F);
+            Variant value;
+            value.SetBytes(record.data(), static_cast<uint32_t>(record.size()));
+            values.AddItem(ParamValue(ParamDescriptor(i), value));
+        }
+        std::vector<uint8_t> bytes;
+        ASSERT_EQ(LPresetManager::BuildPresetFile(values, bytes), S_OK);
+        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); i += 2)
+            bytes[LPresetManager::kHeaderBytes + GetParamRecordOffset(i) +
+                  LPresetManager::kRecordHeadBytes * static_cast<uint32_t>(i + 1)] = 0x80;
+        apptest::WriteFile(file, std::string(bytes.begin(), bytes.end()));
+
+        EXPECT_EQ(LoadThroughTheHotKey(p, file),
+                  "The preset file was loaded only in part: 42 of its 83 values were not taken, as they do not fit "
+                  "this keyboard. The other values were loaded.|Preset File Load");
+        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
+            std::vector<uint8_t> expected = before[static_cast<size_t>(i)];
+            if (i % 2)
+                expected[0] = static_cast<uint8_t>((expected[0] + 1) & 0x7F);
+            EXPECT_EQ(p.Stored(first + i), expected) << "parameter " << i;
+        }
+    });
 }
 
 // The program's own start on the test skin with the profile as the test wrote it; the placement

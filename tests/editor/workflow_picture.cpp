@@ -306,6 +306,63 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+TEST_F(PictureWorkflow, AnEditOfAPadWithColoursTheListLacksIsKeptAndTheColoursStayAsStored)
+{
+    // Pad 4 sends program 24 on channel 1; none of its four colours is in the list.
+    const Bytes pad4{1, 100, 110, 120, 90, 1, 17, 24, 0, 0, 0, 0, 0, 0};
+    PutInSlot({{IDevice::kPadsOffset + 3, 0, pad4}});
+    Run([&](Picture& p) {
+        ASSERT_TRUE(Retrieve(p));
+        const int32_t id = p.pads->GetFirstParamID() + 3;
+        const auto open = [&](uint32_t pad) {
+            p.Click(*p.pads->GetTile(pad)->FindChild(WString(u"button")));
+            return p.Until([&] {
+                return p.padEdit->IsShowing(false) &&
+                       p.padEdit->GetFirstParamID() == p.pads->GetFirstParamID() + int32_t(pad);
+            });
+        };
+        // The program's box: the one shown that holds 24.
+        const auto program = [&] {
+            std::vector<RCPtr<LControl>> open{RCPtr<LControl>(p.padEdit)};
+            while (!open.empty()) {
+                const RCPtr<LControl> c = open.back();
+                open.pop_back();
+                if (auto* box = dynamic_cast<LNumericUpDown*>(c.Get());
+                    box && box->IsShowing(true) && box->GetValue() == 24.0)
+                    return RCPtr<LNumericUpDown>(box);
+                for (uint32_t i = 0; i < c->GetChildren().GetCount(); ++i)
+                    open.push_back(c->GetChildren().GetAt(i, kOrderInsertion));
+            }
+            return RCPtr<LNumericUpDown>();
+        };
+        ASSERT_TRUE(open(3));
+        RCPtr<LNumericUpDown> box;
+        ASSERT_TRUE(p.Until([&] { return (box = program()) != nullptr; }));
+        const std::string before = Picture::TextOf(p.Pad(3));
+        p.Click(*box->GetTextBox());
+        p.Key(SDLK_END);
+        p.Key(SDLK_HOME, KMOD_LSHIFT);
+        p.Type("2");
+        p.Type("5");
+        p.Key(SDLK_RETURN);
+        Bytes taken = pad4;
+        taken[7] = 25;
+        EXPECT_TRUE(p.Until([&] { return p.Stored(id) == taken; })) << ::testing::PrintToString(p.Stored(id));
+        EXPECT_TRUE(p.Until([&] { return Picture::TextOf(p.Pad(3)) != before; })) << "the tile kept " << before;
+        ASSERT_TRUE(open(0));
+        ASSERT_TRUE(open(3));
+        EXPECT_TRUE(p.Until([&] { return box->GetValue() == 25.0; })) << "the reopened panel shows " << box->GetValue();
+
+        // Pad 2 as the keyboard's memory holds it, made an absolute control change.
+        const int32_t pad2 = p.pads->GetFirstParamID() + 1;
+        ASSERT_NE(p.Stored(pad2)[5], 0);
+        ASSERT_TRUE(open(1));
+        p.Click(*Path(p.padEdit->GetButtonTypePanel()->GetTabControl(), {u"buttonHolder", u"ccAbsolutePage"}));
+        EXPECT_TRUE(p.Until([&] { return p.Stored(pad2)[5] == 0; })) << ::testing::PrintToString(p.Stored(pad2));
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen)
 {
     Run([&](Picture& p) {

@@ -15,10 +15,12 @@
 #include "kx/Clipboard.h"
 #include "kx/NotificationCenter.h"
 #include "kx/NotificationId.h"
+#include "kx/controls/Dialog.h"
 #include "kx/controls/NumericUpDown.h"
 #include "kx/controls/PopupMenu.h"
 #include "kx/ui/FrameworkApp.h"
 #include "kx/ui/Look.h"
+#include "kx/ui/OSWindow.h"
 
 #include <cstring>
 
@@ -185,6 +187,101 @@ TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
             EXPECT_EQ(boxes.Boxes().front().text + "|" + boxes.Boxes().front().caption,
                       "The change was not kept: the keyboard is not connected. Connect it with its USB cable and try "
                       "again.|Keyboard Not Connected");
+        },
+        [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
+}
+
+TEST_F(PictureEndToEnd, TheClickThatCommitsARefusedEditActsFirstAndTheBoxFollows)
+{
+    // The program's own box, modal as the user meets it.
+    platform::sdl::SetMessageBoxes(nullptr);
+    const RCPtr<kxtest::FakeEngineDeviceCommunication> comm(new kxtest::FakeEngineDeviceCommunication());
+    Run(
+        [&](Picture& p) {
+            Encoder e1(p);
+            const auto faders = p.ViewChild<LGroupPanelFrame>(u"faders");
+            const auto fader = p.ViewChild<LFaderEditPanel>(u"faderEditPanel");
+            ASSERT_TRUE(e1.group && e1.panel && faders && fader);
+            ASSERT_TRUE(e1.Open(p));
+            const uint8_t held = p.Stored(e1.id)[kNumberByte];
+            comm->connected.store(false);
+            p.app.GetRootModuleEngine()->DisconnectDevice();
+            p.Click(*e1.Cc()->GetTextBox());
+            Retype(p, held == 55 ? "56" : "55");
+
+            // Each box that opens says what it says and is answered with Enter on its own loop.
+            std::vector<std::string> shown;
+            const LControl* answered = nullptr;
+            int passes = 0;
+            p.app.onIdle = [&] {
+                const auto windows = p.app.GetRootWindows();
+                auto* os = windows.size() < 2 ? nullptr : dynamic_cast<OSWindow*>(windows.back()->GetServices());
+                const RCPtr<LControl> box = os ? windows.back()->GetMainControl() : RCPtr<LControl>();
+                if (!box)
+                    return;
+                // One that Enter left open is closed, so that the test ends.
+                if (box.Get() == answered) {
+                    if (++passes == 500)
+                        dynamic_cast<LDialog&>(*box).Close(2);
+                    return;
+                }
+                answered = box.Get();
+                passes = 0;
+                shown.push_back(Narrow(box->FindChild(WString(u"labelTitle"))->GetText()) + "|" +
+                                Narrow(box->FindChild(WString(u"labelText"))->GetText()));
+                // The desktop hands the box the keyboard.
+                for (const auto& [id, event] :
+                     {std::pair{p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_LOST},
+                      {os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED}}) {
+                    SDL_Event e{};
+                    e.type = SDL_WINDOWEVENT;
+                    e.window.windowID = id;
+                    e.window.event = static_cast<Uint8>(event);
+                    SDL_PushEvent(&e);
+                }
+                for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+                    SDL_Event e{};
+                    e.type = type;
+                    e.key.windowID = os->GetPlatformWindow().Id();
+                    e.key.keysym.sym = SDLK_RETURN;
+                    e.key.keysym.scancode = SDL_SCANCODE_RETURN;
+                    SDL_PushEvent(&e);
+                }
+            };
+            // A quick click on fader 1's tile: press and release reach the program together.
+            const RCPtr<LControl> tile = faders->GetTile(0)->FindChild(WString(u"button"));
+            const PointT<double> origin = tile->GetOriginInRootWindow();
+            const Sint32 x = static_cast<Sint32>(origin.x + tile->GetSize().x / 2);
+            const Sint32 y = static_cast<Sint32>(origin.y + tile->GetSize().y / 2);
+            const Uint32 window = p.app.GetMainWindow()->GetPlatformWindow().Id();
+            for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+                SDL_Event e{};
+                e.type = type;
+                if (type == SDL_MOUSEMOTION) {
+                    e.motion.windowID = window;
+                    e.motion.x = x;
+                    e.motion.y = y;
+                } else {
+                    e.button.windowID = window;
+                    e.button.button = SDL_BUTTON_LEFT;
+                    e.button.clicks = 1;
+                    e.button.x = x;
+                    e.button.y = y;
+                }
+                SDL_PushEvent(&e);
+            }
+            p.app.GetEvents().ProcessPending();
+            EXPECT_TRUE(p.Until([&] { return !shown.empty() && p.app.GetRootWindows().size() == 1; }))
+                << "no box said why";
+            Pause(p, 100);
+            p.app.onIdle = nullptr;
+            EXPECT_TRUE(fader->IsShowing(false) &&
+                        fader->GetFirstParamID() == p.view->GetFirstParamID() + IDevice::kFadersOffset)
+                << "the click on the fader's tile was lost";
+            EXPECT_FALSE(e1.panel->IsShowing(false));
+            EXPECT_EQ(shown, std::vector<std::string>{"Keyboard Not Connected|The change was not kept: the keyboard is "
+                                                      "not connected. Connect it with its USB cable and try again."});
+            EXPECT_EQ(p.Stored(e1.id)[kNumberByte], held);
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }

@@ -182,7 +182,9 @@ TEST_F(PresetFileRead, RecordsTheEngineCannotTakeDoNotStopTheFile)
         c.apply(bytes);
         store->sets.clear();
         std::fill(store->values.begin(), store->values.end(), marker);
-        EXPECT_EQ(LoadBytes(bytes), 0) << c.name;
+        EXPECT_EQ(LoadBytes(bytes), LPresetManager::kLoadPartlyApplied) << c.name;
+        EXPECT_EQ(manager->GetNotAppliedCount(), 1u) << c.name;
+        EXPECT_EQ(manager->GetReadRecordCount(), kParamCount) << c.name;
         EXPECT_EQ(store->sets.size(), c.reachesEngine ? kParamCount : kParamCount - 1) << c.name;
         for (const KX::ParamValue& set : store->sets)
             EXPECT_GE(set.descriptor.id, 0) << c.name;
@@ -200,7 +202,9 @@ TEST_F(PresetFileRead, AFileOfALaterVersionWithMoreParametersLoads)
         const std::vector<uint8_t> extra = kxtest::MakeRecord(index, std::vector<uint8_t>(9, 1));
         bytes.insert(bytes.end(), extra.begin(), extra.end());
     }
-    ASSERT_EQ(LoadBytes(bytes), 0);
+    // Loaded, but not every value was taken: the load says so.
+    ASSERT_EQ(LoadBytes(bytes), LPresetManager::kLoadPartlyApplied);
+    EXPECT_EQ(manager->GetNotAppliedCount(), 3u);
     ASSERT_EQ(store->sets.size(), kParamCount + 3);
     for (uint32_t i = 0; i < kParamCount; ++i)
         EXPECT_EQ(store->values[i], MakeDefaultParamRecord(static_cast<int32_t>(i)));
@@ -217,7 +221,9 @@ TEST_F(PresetFileRead, TheModelRefusesWhatItCannotSendAndKeepsTheRest)
         Concat({kxtest::Header(1), kxtest::MakeRecord(0, name), kxtest::MakeRecord(65, encoder),
                 kxtest::MakeRecord(9, std::vector<uint8_t>(6, 1)), kxtest::MakeRecord(9, padText, 9),
                 kxtest::MakeRecord(83, encoder), kxtest::MakeRecord(66, encoder)});
-    ASSERT_EQ(LoadBytes(bytes), 0);
+    // The name, and both records of parameter 9, were not taken.
+    ASSERT_EQ(LoadBytes(bytes), LPresetManager::kLoadPartlyApplied);
+    EXPECT_EQ(manager->GetNotAppliedCount(), 3u);
     EXPECT_EQ(model->Get(0), MakeDefaultParamRecord(0));
     EXPECT_EQ(model->Get(9), MakeDefaultParamRecord(9));
     EXPECT_EQ(kxtest::RecordBytes(model->Get(65)), encoder);

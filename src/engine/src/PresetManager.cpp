@@ -211,9 +211,12 @@ KXRESULT LPresetManager::BuildPresetFile(const IArray<ParamValue>& values, std::
     return S_OK;
 }
 
-int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray<ParamValue>& records)
+int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray<ParamValue>& records,
+                                        uint32_t* recordCount)
 {
     records.RemoveAll();
+    if (recordCount)
+        *recordCount = 0;
     if (!data || size < kHeaderBytes)
         return kLoadCorrupt;
     if (LoadLE32(data + 4) != 0 || LoadLE32(data + 8) != 0)
@@ -231,6 +234,8 @@ int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray
         // Structural damage: a record cut short, or one whose heads or value cannot be read.
         if (remaining < kRecordHeadBytes) {
             records.RemoveAll();
+            if (recordCount)
+                *recordCount = 0;
             return kLoadCorrupt;
         }
         const uint32_t length = LoadLE32(record);
@@ -242,9 +247,13 @@ int32_t LPresetManager::ParsePresetFile(const uint8_t* data, size_t size, IArray
         if (length < kRecordHeadBytes || length > remaining || type != 0 || valueLength != length - 12 ||
             Variant::Deserialize(value, record + 12, length - 12) != S_OK) {
             records.RemoveAll();
+            if (recordCount)
+                *recordCount = 0;
             return kLoadCorrupt;
         }
         offset += length;
+        if (recordCount)
+            ++*recordCount;
         // A whole record that the model may not take (an index it does not know, a value of
         // another length or type) is the engine's to refuse: the rest of the file still
         // loads. Skipped here: indices that are no parameter id at all (a file never sets a
@@ -277,6 +286,8 @@ KXRESULT LPresetManager::Save(const WString& path)
 
 int32_t LPresetManager::ReadPresetFile(const WString& path)
 {
+    m_notApplied = 0;
+    m_readRecords = 0;
     const RCPtr<IParamValueStore> store = GetParamValueStore();
     if (!store)
         return E_FAIL;
@@ -287,7 +298,8 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
     if (bytes.size() > kMaxPresetFileBytes)
         return kLoadCorrupt;
     Array<ParamValue> records;
-    const int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records);
+    uint32_t recordCount = 0;
+    const int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records, &recordCount);
     if (result != kLoadOk)
         return result;
     // The engine refuses what it cannot take (while disconnected: everything); reading goes on.
@@ -301,7 +313,11 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
         if (Succeeded(store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value)))
             ++applied;
     }
-    return applied == 0 && records.GetCount() > 0 ? kLoadNothingApplied : kLoadOk;
+    m_readRecords = recordCount;
+    m_notApplied = recordCount - applied;
+    if (m_notApplied == 0)
+        return kLoadOk;
+    return applied == 0 ? kLoadNothingApplied : kLoadPartlyApplied;
 }
 
 int32_t LPresetManager::Load(const WString& path)
@@ -373,6 +389,18 @@ void LPresetManager::ShowTranslationFailureMessage()
 void LPresetManager::ShowLoadNotConnectedMessage()
 {
     ShowMessage(u"SETTINGS_FILE_LOAD_NOT_CONNECTED_MESSAGE");
+}
+
+void LPresetManager::ShowLoadPartlyAppliedMessage(bool connected)
+{
+    ShowAppMessageBox(PartlyAppliedText(connected), LookupAppString(WString(kCaptionKey)), kMessageBoxFlags);
+}
+
+WString LPresetManager::PartlyAppliedText(bool connected) const
+{
+    const WString format = LookupAppString(WString(connected ? u"SETTINGS_FILE_LOAD_PARTLY_REFUSED_MESSAGE"
+                                                             : u"SETTINGS_FILE_LOAD_PARTLY_NOT_CONNECTED_MESSAGE"));
+    return WString::Format(format.GetString(), static_cast<int>(m_notApplied), static_cast<int>(m_readRecords));
 }
 
 } // namespace KX

@@ -20,9 +20,14 @@ void PostCurrentParamValue(int32_t id);
 
 // Hands the bytes, as a byte-block value of parameter id, to the main control at the top of
 // panel's tree. When the engine refuses the value, the model's value is posted again, so the
-// panel shows what the model holds, and without a keyboard an error box says so. Nothing when the
-// top control is not the main control.
+// panel shows what the model holds, and a box posted to the panel's window says why (one at a
+// time). Nothing when the top control is not the main control.
 void SendParamValue(KX::LControl& panel, int32_t id, const signed char* bytes, uint32_t count);
+
+// A whole value of a panel's parameter, as its widgets make it: a byte of 0x80 or more (a box
+// with nothing selected, as for a stored setting the box cannot show) keeps the model's byte.
+// What still cannot be sent is refused as the engine's refusals are. Whether it was handed on.
+bool SendPanelValue(KX::LControl& panel, int32_t id, const KX::Array<signed char>& bytes);
 
 // Hands a correction of the value the panel was just shown to the main control
 // (LMainControl::CorrectParamValue); nothing when the top control is not the main control.
@@ -33,9 +38,8 @@ void SendParamCorrection(KX::LControl& panel, int32_t id, const KX::Array<signed
 bool TakeParamValue(const KX::ParamDescriptor& descriptor, const KX::Variant& value, int32_t firstId, uint32_t length,
                     KX::Array<signed char>& out);
 
-// Whether every byte is a MIDI data byte (below 0x80): the engine refuses any other, so a value
-// with one (a combo box with nothing selected gives 0xFF) is never sent and the last good value
-// stays in the model.
+// Whether every byte is a MIDI data byte (below 0x80): the engine refuses any other (a combo box
+// with nothing selected gives 0xFF).
 bool IsSendableValue(const KX::Array<signed char>& bytes);
 
 // Fills a printf-style label text (its "LABEL" string, e.g. "FADER %d") with n.
@@ -87,15 +91,10 @@ protected:
         LParameterizedModule::SetParamValueGlobal(descriptor, value);
     }
 
-    // Hands a whole value of the panel's parameter to the main control; a value that is not
-    // sendable is dropped. Whether it was handed on.
+    // Hands a whole value of the panel's parameter to the main control (SendPanelValue).
     bool SendValue(const KX::Array<signed char>& bytes)
     {
-        if (!IsSendableValue(bytes))
-            return false;
-        SendParamValue(*this, this->GetFirstParamID(), bytes.GetCount() ? &bytes.ElementAt(0) : nullptr,
-                       bytes.GetCount());
-        return true;
+        return SendPanelValue(*this, this->GetFirstParamID(), bytes);
     }
 };
 

@@ -126,8 +126,8 @@ template <class Self, class Module>
 KXRESULT LButtonEditPanelFrame<Self, Module>::OnParametersChanged(const RCPtr<LNotificationDistributor>&,
                                                                   const RCPtr<LNotification>&)
 {
-    // Showing a value is not an edit; nor is anything before the panel edits a control. A value
-    // with an empty box is not sent (SendValue): the engine keeps the last good one.
+    // Showing a value is not an edit; nor is anything before the panel edits a control. An empty
+    // box keeps the stored setting (SendValue).
     if (!m_filling && m_targeted) {
         const Array<signed char> value = AssembleValue();
         if (value.GetCount() == Self::kValueSize)

@@ -7,13 +7,90 @@
 #include "engine/RootModuleEngine.h"
 
 #include "kx/AppServices.h"
+#include "kx/Notification.h"
+#include "kx/NotificationId.h"
+#include "kx/NotificationReceiver.h"
+#include "kx/ui/RootWindow.h"
 
 namespace editor {
 
 using namespace KX;
 
 namespace {
+
 constexpr uint32_t kBoxError = 0x10; // error icon, OK button
+
+// While one lives, a refusal box is waiting or open: one box at a time, refusals meanwhile are
+// not told again.
+int s_refusalBoxes = 0;
+
+// The string keys of a refusal box.
+class LRefusalText : public LRefCountedObject {
+public:
+    LRefusalText(const char16_t* text, const char16_t* caption) : text(text), caption(caption) { ++s_refusalBoxes; }
+    ~LRefusalText() override { --s_refusalBoxes; }
+    void Show() const
+    {
+        ShowAppMessageBox(LookupAppString(WString(text)), LookupAppString(WString(caption)), kBoxError);
+    }
+    const char16_t* text;
+    const char16_t* caption;
+};
+
+// Shows the posted box once the window's queue is drained, after the event that caused the
+// refusal (the click that took the focus from the field) has done all it does.
+class LRefusalTeller : public LNotificationReceiver {
+public:
+    KXRESULT Receive(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n) override
+    {
+        const auto* text = n ? dynamic_cast<const LRefusalText*>(n->GetPayload().Get()) : nullptr;
+        if (!text)
+            return S_FALSE;
+        IAppServices* services = GetAppServices();
+        if (!services || !services->IsExitRequested())
+            text->Show();
+        return S_OK;
+    }
+    KXRESULT UnregisterForNotification(const RCPtr<LNotificationDistributor>& d, const char16_t* name) override
+    {
+        return d ? d->UnregisterClient(RCPtr<LNotificationReceiver>(this), name) : E_INVALIDARG;
+    }
+};
+
+// Tells the user why an edit of panel was not kept: without a keyboard, that it is not connected;
+// with one, that its preset cannot hold the value. Posted to the panel's window when it has one.
+void TellRefusal(LControl& panel)
+{
+    if (s_refusalBoxes > 0)
+        return;
+    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+    const bool connected = engine && engine->GetConnectionState() == LRootModuleEngine::kConnected;
+    const RCPtr<LRefusalText> text(
+        connected ? new LRefusalText(u"EDIT_REFUSED_MESSAGE", u"EDIT_REFUSED_CAPTION")
+                  : new LRefusalText(u"EDIT_NOT_CONNECTED_MESSAGE", u"EDIT_NOT_CONNECTED_CAPTION"));
+    static const RCPtr<LRefusalTeller> teller(new LRefusalTeller());
+    const RCPtr<LControl> top = panel.GetTopLevelControl();
+    auto* window = top ? dynamic_cast<LRootWindow*>(top->GetTopLevelOwnerSlot().Get()) : nullptr;
+    RCPtr<LNotification> n;
+    LNotification::Create(n, NID_EDIT_REFUSAL_BOX, ConstRCPtr<LRefCountedObject>(text.Get()));
+    if (window && n) {
+        const RCPtr<LNotificationReceiver> receiver(teller.Get());
+        if ((window->IsClientRegistered(receiver) ||
+             Succeeded(window->RegisterClient(receiver, NID_EDIT_REFUSAL_BOX, 0))) &&
+            Succeeded(window->PostNotification(n)))
+            return;
+    }
+    n = nullptr;
+    text->Show();
+}
+
+// The panel's edit was not kept: the panel is shown the model's value again and the user is told why.
+void RefuseEdit(LControl& panel, int32_t id)
+{
+    PostCurrentParamValue(id);
+    TellRefusal(panel);
+}
+
 } // namespace
 
 void PostCurrentParamValue(int32_t id)
@@ -30,22 +107,42 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
     Variant value;
     value.SetBytes(reinterpret_cast<const uint8_t*>(bytes), bytes ? count : 0);
     const ParamDescriptor descriptor(id);
-    if (Succeeded(main->SetParamValue(descriptor, value)))
+    if (Succeeded(main->SetParamValue(descriptor, value)) || !::GetRootModuleEngine())
         return;
     // Refused (no keyboard connected, a record the model does not take): the panel is shown the
-    // model's value again. A value the model took but the device did not is left as it is.
+    // model's value again and the user told why. A value the model took but the device did not
+    // is left as it is.
     Variant held;
-    if (Failed(main->GetParamValue(descriptor, held)) || !(held == value))
-        PostCurrentParamValue(id);
-    // Without a keyboard every edit is refused: the user is told why, in one box at a time.
-    static bool telling = false;
+    const bool kept = Succeeded(main->GetParamValue(descriptor, held)) && held == value;
     const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-    if (telling || !engine || engine->GetConnectionState() == LRootModuleEngine::kConnected)
+    if (kept && engine->GetConnectionState() == LRootModuleEngine::kConnected)
         return;
-    telling = true;
-    ShowAppMessageBox(LookupAppString(WString(u"EDIT_NOT_CONNECTED_MESSAGE")),
-                      LookupAppString(WString(u"EDIT_NOT_CONNECTED_CAPTION")), kBoxError);
-    telling = false;
+    if (kept)
+        TellRefusal(panel);
+    else
+        RefuseEdit(panel, id);
+}
+
+bool SendPanelValue(LControl& panel, int32_t id, const Array<signed char>& bytes)
+{
+    Array<signed char> value = bytes;
+    // A setting the panel cannot show (its box is empty) keeps the byte the model holds for it.
+    const RCPtr<LMainControl> main(dynamic_cast<LMainControl*>(panel.GetTopLevelControl().Get()));
+    Variant held;
+    uint32_t count = 0;
+    const uint8_t* stored =
+        main && Succeeded(main->GetParamValue(ParamDescriptor(id), held)) ? held.GetData(count) : nullptr;
+    if (stored && count == value.GetCount())
+        for (uint32_t i = 0; i < count; ++i)
+            if (value.ElementAt(i) < 0 && stored[i] < 0x80)
+                value.ElementAt(i) = static_cast<signed char>(stored[i]);
+    if (!IsSendableValue(value)) {
+        if (main)
+            RefuseEdit(panel, id);
+        return false;
+    }
+    SendParamValue(panel, id, value.GetCount() ? &value.ElementAt(0) : nullptr, value.GetCount());
+    return true;
 }
 
 void SendParamCorrection(LControl& panel, int32_t id, const Array<signed char>& bytes)

@@ -296,6 +296,13 @@ int32_t LDeviceView::LoadPresetFromFile()
         else
             m_presetManager->ShowLoadNotConnectedMessage();
         break;
+    case LPresetManager::kLoadPartlyApplied: {
+        // Some values were not taken: refused by the keyboard's model, or the keyboard went away.
+        const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+        m_presetManager->ShowLoadPartlyAppliedMessage(engine &&
+                                                      engine->GetConnectionState() == LRootModuleEngine::kConnected);
+        break;
+    }
     default: break;
     }
     return result;

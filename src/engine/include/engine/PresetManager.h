@@ -47,6 +47,9 @@ public:
     // The file was read but the engine took none of its records (while no keyboard is
     // connected it takes none): nothing changed.
     static constexpr int32_t kLoadNothingApplied = -7;
+    // The engine took some of the file's records but not all (it refused some, or the keyboard
+    // went away partway): GetNotAppliedCount says how many it did not take.
+    static constexpr int32_t kLoadPartlyApplied = -8;
     // The read error of anything but a regular file or a folder (a FIFO, a device, a socket).
     static constexpr int kNotRegularFile = -1;
 
@@ -78,8 +81,12 @@ public:
     // registered. A file is checked whole before any record
     // is applied, so a refused file changes nothing. Records are handed to the engine in
     // file order; one it refuses (unknown index, wrong length or type, a byte of 0x80 or
-    // more) is left out and the others still apply; -7 when every record was refused.
+    // more) is left out and the others still apply; -7 when every record was refused, -8 when
+    // some were.
     int32_t ReadPresetFile(const WString& path);
+    // Of the last read's records, how many the engine did not take, and how many were read.
+    uint32_t GetNotAppliedCount() const noexcept { return m_notApplied; }
+    uint32_t GetReadRecordCount() const noexcept { return m_readRecords; }
 
     // The application's message boxes for the negative results of Load.
     void ShowLoadOlderMessage();
@@ -89,6 +96,10 @@ public:
     void ShowTranslationFailureMessage();
     // The box of -7 while no keyboard is connected.
     void ShowLoadNotConnectedMessage();
+    // The box of -8: how many of the file's values were not taken; connected says whether the
+    // keyboard is still there (else it went away during the load).
+    void ShowLoadPartlyAppliedMessage(bool connected);
+    WString PartlyAppliedText(bool connected) const;
     // The box of -6: the reason the last read failed, in the "SETTINGS_FILE_LOAD_UNREADABLE_MESSAGE"
     // text.
     void ShowLoadUnreadableMessage();
@@ -101,9 +112,10 @@ public:
     static KXRESULT BuildPresetFile(const IArray<ParamValue>& values, std::vector<uint8_t>& out);
     // Checks a whole file image; on 0, records holds one entry per record in file order
     // (descriptor id = the record's parameter index), whether or not the model takes it;
-    // records with an index above the id range or with borrowed data are left out. On any
-    // other result records is empty.
-    static int32_t ParsePresetFile(const uint8_t* data, size_t size, IArray<ParamValue>& records);
+    // records with an index above the id range or with borrowed data are left out (counted in
+    // recordCount, when given, with the others). On any other result records is empty.
+    static int32_t ParsePresetFile(const uint8_t* data, size_t size, IArray<ParamValue>& records,
+                                   uint32_t* recordCount = nullptr);
 
     // Notification client: passes notifications to the handler once bound.
     KXRESULT Receive(const RCPtr<LNotificationDistributor>& from, const RCPtr<LNotification>& n) override;
@@ -124,6 +136,8 @@ private:
     RCPtr<LNotificationHandler<LPresetManager>> m_handler;
     bool m_receiving = false;
     int m_readError = 0;
+    uint32_t m_notApplied = 0;
+    uint32_t m_readRecords = 0;
 };
 
 } // namespace KX

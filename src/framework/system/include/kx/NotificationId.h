@@ -95,6 +95,8 @@ inline constexpr char16_t NID_REMOTE_DEVICE_LIST_CHANGE[] = u"NID_REMOTE_DEVICE_
 inline constexpr char16_t NID_DEVICE_CONNECTION_STATE_CHANGE[] = u"NID_DEVICE_CONNECTION_STATE_CHANGE";
 inline constexpr char16_t NID_PRESETFILE_PRE_LOAD[] = u"NID_PRESETFILE_PRE_LOAD";
 inline constexpr char16_t NID_PRESETFILE_POST_LOAD[] = u"NID_PRESETFILE_POST_LOAD";
+// Posted to a window: the box that says why an edit was not kept.
+inline constexpr char16_t NID_EDIT_REFUSAL_BOX[] = u"NID_EDIT_REFUSAL_BOX";
 inline constexpr char16_t NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS[] = u"NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS";
 
 } // namespace KX
