@@ -135,6 +135,12 @@ int EventLoop::RunModal(Window& window, Window* owner)
     return modal->ModalResult();
 }
 
+bool EventLoop::RunUntil(const std::function<bool()>& done)
+{
+    Loop(done);
+    return !m_quit;
+}
+
 void EventLoop::Loop(const std::function<bool()>& done)
 {
     bool idle = true;
