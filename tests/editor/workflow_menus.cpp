@@ -580,6 +580,52 @@ TEST_F(WorkflowMenus, TheMainWindowsHotKeysDoNothingWhileADialogIsOpen)
     });
 }
 
+TEST_F(WorkflowMenus, AHeldOrDoubledHotKeyOpensItsDialogOnce)
+{
+    Run([&](e2etest::Picture& p) {
+        RCPtr<LControl> shown;
+        int opened = 0, passes = 0;
+        // On each dialog's modal loop: counted, then cancelled after a while.
+        p.app.onIdle = [&] {
+            const auto windows = p.app.GetRootWindows();
+            const auto dialog =
+                windows.size() < 2
+                    ? RCPtr<LDialog>()
+                    : RCPtr<LDialog>::DynamicCast(ConstRCPtr<LControl>(windows.back()->GetMainControl()));
+            if (!dialog)
+                return;
+            if (RCPtr<LControl>(dialog) != shown) {
+                shown = RCPtr<LControl>(dialog);
+                ++opened;
+                passes = 0;
+            }
+            if (++passes == 20)
+                dialog->Close(2);
+        };
+        // Shift+Ctrl+R held (the key repeats three times), then pressed again, all in one batch.
+        p.Activate();
+        const Uint32 id = p.app.GetMainWindow()->GetPlatformWindow().Id();
+        const auto queue = [&](Uint32 type, Uint8 repeat) {
+            SDL_Event e{};
+            e.type = type;
+            e.key.windowID = id;
+            e.key.repeat = repeat;
+            e.key.keysym = SDL_Keysym{SDL_SCANCODE_R, SDLK_r, KMOD_LCTRL | KMOD_LSHIFT, 0};
+            SDL_PushEvent(&e);
+        };
+        for (const Uint8 repeat : {0, 1, 1, 1})
+            queue(SDL_KEYDOWN, repeat);
+        queue(SDL_KEYUP, 0);
+        queue(SDL_KEYDOWN, 0);
+        queue(SDL_KEYUP, 0);
+        ASSERT_TRUE(p.Until([&] { return opened >= 1 && p.app.GetRootWindows().size() == 1; }));
+        for (int i = 0; i < 20; ++i)
+            Screen(p).Settle();
+        p.app.onIdle = nullptr;
+        EXPECT_EQ(opened, 1) << "the dialog opened once per press and repeat";
+    });
+}
+
 TEST_F(WorkflowMenus, AMenuStaysShutWhileAFieldThatRefusesItsTextKeepsTheFocus)
 {
     Run([&](e2etest::Picture& p) {
