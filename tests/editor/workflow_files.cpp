@@ -239,6 +239,12 @@ TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)
         const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
         p.Until([&] { return std::chrono::steady_clock::now() > settled; });
         EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the value typed before the load was written over it";
+
+        // Typed, then the window closed: the value is taken before the program ends.
+        typeOver("55");
+        QueueClose(p.app.GetMainWindow()->GetPlatformWindow().Id());
+        ASSERT_TRUE(p.Until([&] { return p.app.IsExitRequested(); }));
+        EXPECT_EQ(p.Stored(id)[kCcByte], 55) << "the typed value was lost at the exit";
     });
     EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -116,10 +116,11 @@ public:
     KX::KXRESULT OnGlobalSettings(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                   const KX::RCPtr<KX::LNotification>& n);
 
-    // The way in of every command, whichever road brings it (menu, hot key, window close): false,
-    // nothing done, once an exit is requested, while a modal window or file chooser is open, or for
-    // a hot key pressed before the latest modal run began. Otherwise the field that has the keyboard
-    // focus is committed first, as a click elsewhere commits it; false when it refuses its text.
+    // The way in of every menu and hot-key command: false, nothing done, once an exit is requested,
+    // while a modal window or file chooser is open, or for a hot key pressed before the latest modal
+    // run began. Otherwise the field that has the keyboard focus is committed first, as a click
+    // elsewhere commits it; false when it refuses its text. (The exit request, whatever its road,
+    // commits the field where it is answered.)
     bool BeginCommand(const KX::RCPtr<KX::LNotification>& n);
     // Commits the field that has the main window's keyboard focus, as its losing the focus would;
     // false when it refuses its text (it keeps the focus), true otherwise.

@@ -219,10 +219,10 @@ KXRESULT LDeviceView::OnSavePresetToFile(const RCPtr<LNotificationDistributor>&,
     return 1;
 }
 
-KXRESULT LDeviceView::OnFileExit(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
+KXRESULT LDeviceView::OnFileExit(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
-    if (!BeginCommand(n))
-        return 1;
+    // Every road to the exit commits the focused field where the request is answered; a dialog
+    // still open is closed by it.
     const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
     RCPtr<LNotification> exit;
     LNotification::Create(exit, NID_APP_EXIT_REQ, nullptr);
