@@ -112,7 +112,8 @@ int EventLoop::Run()
 int EventLoop::RunModal(Window& window, Window* owner)
 {
     const uint32_t id = window.Id();
-    const uint32_t ownerId = owner ? owner->Id() : 0;
+    // An owner that took no input before (under another modal run) is left so after.
+    const uint32_t ownerId = owner && owner->IsInputEnabled() ? owner->Id() : 0;
     window.ResetModal();
     if (owner)
         owner->SetInputEnabled(false);
