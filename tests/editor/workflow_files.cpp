@@ -32,41 +32,7 @@ using e2etest::Picture;
 
 const std::string kProfile = "/home/.config/Tarvel/Lumo 25 Preset Editor/Profile.ini";
 
-// Events queued for a window as one batch, handled when the loop next runs.
-void QueueKey(Uint32 window, SDL_Keycode key, uint16_t mod)
-{
-    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-        SDL_Event e{};
-        e.type = type;
-        e.key.windowID = window;
-        e.key.keysym.sym = key;
-        e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    }
-}
-void QueueClick(Uint32 window, const LControl& control)
-{
-    const PointT<double> at = control.GetOriginInRootWindow();
-    const auto x = static_cast<int32_t>(at.x + control.GetSize().x / 2);
-    const auto y = static_cast<int32_t>(at.y + control.GetSize().y / 2);
-    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        SDL_Event e{};
-        e.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            e.motion.windowID = window;
-            e.motion.x = x;
-            e.motion.y = y;
-        } else {
-            e.button.windowID = window;
-            e.button.button = SDL_BUTTON_LEFT;
-            e.button.clicks = 1;
-            e.button.x = x;
-            e.button.y = y;
-        }
-        SDL_PushEvent(&e);
-    }
-}
+// The window's close button, handled when the loop next runs.
 void QueueClose(Uint32 window)
 {
     SDL_Event e{};
@@ -267,9 +233,9 @@ TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrT
                 return;
             if (passes == 1) {
                 window.InvalidateAll();
-                QueueClick(window.Id(), *pad);
-                QueueClick(window.Id(), *bank2);
-                QueueKey(window.Id(), SDLK_o, KMOD_LCTRL);
+                p.Click(*pad);
+                p.Click(*bank2);
+                p.Key(SDLK_o, KMOD_LCTRL);
             } else if (passes == 6) {
                 painted = !window.HasPendingPaint();
                 portal->Release();
@@ -277,8 +243,8 @@ TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrT
         };
         p.Activate();
         // Ctrl+S twice in quick succession.
-        QueueKey(window.Id(), SDLK_s, KMOD_LCTRL);
-        QueueKey(window.Id(), SDLK_s, KMOD_LCTRL);
+        p.Key(SDLK_s, KMOD_LCTRL);
+        p.Key(SDLK_s, KMOD_LCTRL);
         ASSERT_TRUE(p.Until([&] { return passes >= 6 && !portal->IsHolding(); }))
             << "the window was not served while the chooser was open";
         const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -302,7 +268,7 @@ TEST_F(FileLoading, AWindowCloseAndCtrlOInOneBatchQuitWithoutAChooserInEitherOrd
             p.Activate();
             if (closeFirst)
                 QueueClose(id);
-            QueueKey(id, SDLK_o, KMOD_LCTRL);
+            p.Key(SDLK_o, KMOD_LCTRL);
             if (!closeFirst)
                 QueueClose(id);
             quitting = p.Until([&] { return p.app.IsExitRequested(); });
