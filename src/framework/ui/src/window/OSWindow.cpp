@@ -63,6 +63,7 @@ bool RunModalWait(const std::function<bool()>& done)
                 os->GetPlatformWindow().SetInputEnabled(false);
                 disabled.push_back(os->GetPlatformWindow().Id());
             }
+    ++g_modalWaits;
     struct Restore {
         std::vector<uint32_t>& ids;
         ~Restore()
@@ -73,7 +74,6 @@ bool RunModalWait(const std::function<bool()>& done)
                     window->SetInputEnabled(true);
         }
     } restore{disabled};
-    ++g_modalWaits;
     return loop->RunUntil(done);
 }
 
