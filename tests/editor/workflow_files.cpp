@@ -1,14 +1,19 @@
 // Files as a user meets them, through the real program: File > Load (its hot key) on what is no
-// preset file says why and never waits on a FIFO; a damaged window placement or a Profile.ini of
-// binary garbage never stops a start, and the placement is saved again at the next exit.
+// preset file says why and never waits on a FIFO; the hot keys save and load what the focused field
+// shows; while the chooser is open the window paints and drops what is clicked or typed on it; a
+// quit in the same batch as a hot key opens no chooser; a damaged window placement or a Profile.ini
+// of binary garbage never stops a start, and the placement is saved again at the next exit.
 #include "EngineFakes.h"
 #include "FakeFileChooser.h"
 #include "PictureEndToEnd.h"
 #include "PrivateSessionBus.h"
 
+#include "editor/EncoderEditPanel.h"
+#include "editor/MoveableControlEditPanel.h"
 #include "editor/Version.h"
 
 #include "engine/ParamRecords.h"
+#include "kx/controls/NumericUpDown.h"
 
 #include "kx/ui/WindowPlacement.h"
 
@@ -28,6 +33,16 @@ namespace {
 using e2etest::Picture;
 
 const std::string kProfile = "/home/.config/Tarvel/Lumo 25 Preset Editor/Profile.ini";
+
+// The window's close button, handled when the loop next runs.
+void QueueClose(Uint32 window)
+{
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window;
+    e.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&e);
+}
 
 // The picture end to end with a desktop portal of the test's own answering the file dialogs.
 class FileLoading : public e2etest::PictureEndToEnd {
@@ -214,6 +229,121 @@ TEST_F(FileLoading, ALoadTheKeyboardTookOnlyPartOfSaysHowManyValuesWereNotTaken)
             EXPECT_EQ(p.Stored(first + i), expected) << "parameter " << i;
         }
     });
+}
+
+TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)
+{
+    const std::string file = tree.Folder("typed") + "/typed.Lumo25PresetEditor";
+    Run([&](Picture& p) {
+        const auto group = p.ViewChild<LGroupPanelFrame>(u"encoders");
+        const auto panel = p.ViewChild<LEncoderEditPanel>(u"knobEditPanel");
+        const int32_t id = p.view->GetFirstParamID() + IDevice::kEncodersOffset;
+        p.Click(*group->GetTile(0)->FindChild(WString(u"button")));
+        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        const RCPtr<LNumericUpDown> number = panel->GetSubEditor()->GetNumberBoxes().ElementAt(0);
+        const RCPtr<LTextBox> cc = number->GetTextBox();
+        const auto typeOver = [&](const char* digits) {
+            p.Click(*cc);
+            p.Key(SDLK_END);
+            p.Key(SDLK_HOME, KMOD_LSHIFT);
+            for (const char* c = digits; *c; ++c)
+                p.Type(std::string(1, *c).c_str());
+        };
+        constexpr size_t kCcByte = 2;
+        ASSERT_TRUE(p.Until([&] { return number->GetValue() == p.Stored(id)[kCcByte]; }));
+        ASSERT_NE(p.Stored(id)[kCcByte], 99);
+
+        // Typed without Enter, saved by Ctrl+S: the file holds what the field shows.
+        typeOver("99");
+        portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + file}});
+        p.Key(SDLK_s, KMOD_LCTRL);
+        ASSERT_TRUE(p.Until([&] { return std::filesystem::exists(file); }));
+        EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the typed value was not taken before the save";
+
+        // Typed again, then the file loaded by Ctrl+O: the file's value shows and stays.
+        typeOver("77");
+        portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + file}});
+        p.Key(SDLK_o, KMOD_LCTRL);
+        EXPECT_TRUE(p.Until([&] {
+            return portal->Calls().size() == 2 && p.Stored(id)[kCcByte] == 99 && cc->GetText() == WString(u"99");
+        })) << "stored "
+            << int(p.Stored(id)[kCcByte]) << ", shown " << cc->GetText().ToNarrow().GetString();
+        p.Key(SDLK_TAB);
+        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the value typed before the load was written over it";
+
+        // Typed, then the window closed: the value is taken before the program ends.
+        typeOver("55");
+        QueueClose(p.app.GetMainWindow()->GetPlatformWindow().Id());
+        ASSERT_TRUE(p.Until([&] { return p.app.IsExitRequested(); }));
+        EXPECT_EQ(p.Stored(id)[kCcByte], 55) << "the typed value was lost at the exit";
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrTyped)
+{
+    Run([&](Picture& p) {
+        platform::sdl::Window& window = p.app.GetMainWindow()->GetPlatformWindow();
+        const RCPtr<LControl> pad = p.Pad(6).FindChild(WString(u"button"));
+        const RCPtr<LControl> bank2 = p.view->FindChild(WString(u"groupBankPanel"))->FindChild(WString(u"bank2"));
+        const RCPtr<LControl> faders2 = p.view->FindChild(WString(u"faders"))->FindChild(WString(u"faderBank2"));
+        ASSERT_TRUE(pad && bank2 && faders2 && !p.padEdit->IsShowing(false));
+        portal->Script({kxtest::PortalAnswer::Kind::Held, 1, {}});
+        int passes = 0;
+        bool painted = false;
+        // On the loop's idle passes while the chooser is open: a repaint asked for, a click on pad
+        // 7 and on bank 2, Ctrl+O; then the chooser is cancelled.
+        p.app.onIdle = [&] {
+            if (!portal->IsHolding() || ++passes > 6)
+                return;
+            if (passes == 1) {
+                window.InvalidateAll();
+                p.Click(*pad);
+                p.Click(*bank2);
+                p.Key(SDLK_o, KMOD_LCTRL);
+            } else if (passes == 6) {
+                painted = !window.HasPendingPaint();
+                portal->Release();
+            }
+        };
+        p.Activate();
+        // Ctrl+S twice in quick succession.
+        p.Key(SDLK_s, KMOD_LCTRL);
+        p.Key(SDLK_s, KMOD_LCTRL);
+        ASSERT_TRUE(p.Until([&] { return passes >= 6 && !portal->IsHolding(); }))
+            << "the window was not served while the chooser was open";
+        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.app.onIdle = nullptr;
+        EXPECT_TRUE(painted) << "the window was not repainted";
+        EXPECT_EQ(portal->Calls().size(), 1u) << "a hot key pressed meanwhile opened another chooser";
+        EXPECT_FALSE(p.padEdit->IsShowing(false)) << "a click on pad 7 opened its panel after the chooser";
+        EXPECT_FALSE(faders2->IsShowing(false)) << "a click on bank 2 chose it after the chooser";
+    });
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(FileLoading, AWindowCloseAndCtrlOInOneBatchQuitWithoutAChooserInEitherOrder)
+{
+    for (const bool closeFirst : {true, false}) {
+        portal->Script({kxtest::PortalAnswer::Kind::Respond, 1, {}});
+        bool quitting = false;
+        Run([&](Picture& p) {
+            const Uint32 id = p.app.GetMainWindow()->GetPlatformWindow().Id();
+            p.Activate();
+            if (closeFirst)
+                QueueClose(id);
+            p.Key(SDLK_o, KMOD_LCTRL);
+            if (!closeFirst)
+                QueueClose(id);
+            quitting = p.Until([&] { return p.app.IsExitRequested(); });
+        });
+        EXPECT_TRUE(quitting);
+        EXPECT_TRUE(portal->Calls().empty()) << (closeFirst ? "close, then Ctrl+O" : "Ctrl+O, then close")
+                                             << ": a chooser opened after the quit request";
+    }
 }
 
 // The program's own start on the test skin with the profile as the test wrote it; the placement

@@ -119,7 +119,8 @@ TEST_F(SdlEventLoop, ModalRunsNestDisableTheirOwnerAndEndWithTheirCode)
     options.owner = window.get();
     Window dialog(options);
     Window inner(options);
-    ASSERT_TRUE(dialog.IsValid() && inner.IsValid());
+    Window box(options);
+    ASSERT_TRUE(dialog.IsValid() && inner.IsValid() && box.IsValid());
     bool ownerDisabledDuringRun = false;
     int innerResult = 0;
     int passes = 0;
@@ -129,10 +130,15 @@ TEST_F(SdlEventLoop, ModalRunsNestDisableTheirOwnerAndEndWithTheirCode)
             ownerDisabledDuringRun = !window->IsInputEnabled() && dialog.IsInputEnabled();
             innerResult = loop.RunModal(inner, &dialog);
             EXPECT_TRUE(dialog.IsInputEnabled()) << "the inner run gave its owner back";
+            // A box over the main window, which the dialog's run holds: it stays held after.
+            loop.RunModal(box, window.get());
+            EXPECT_FALSE(window->IsInputEnabled()) << "the box gave back an owner another run holds";
             dialog.EndModal(7);
         } else if (passes == 2) {
             EXPECT_FALSE(dialog.IsInputEnabled());
             inner.EndModal(3);
+        } else if (passes == 3) {
+            box.EndModal(1);
         }
         return false;
     });

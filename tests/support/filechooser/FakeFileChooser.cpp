@@ -200,6 +200,11 @@ void FakeFileChooser::Loop()
             Handle(message);
             dbus_message_unref(message);
         }
+        if (m_holding && (m_release || std::chrono::steady_clock::now() - m_heldSince > std::chrono::seconds(10))) {
+            SendResponse(m_connection, m_heldHandle, m_heldSender.c_str(), m_held);
+            m_holding = false;
+            m_release = false;
+        }
         dbus_connection_flush(m_connection);
     }
 }
@@ -240,6 +245,12 @@ void FakeFileChooser::Handle(DBusMessage* message)
     Reply(m_connection, reply);
     if (answer.kind == PortalAnswer::Kind::Respond) {
         SendResponse(m_connection, call.handle, sender, answer);
+    } else if (answer.kind == PortalAnswer::Kind::Held) {
+        m_heldHandle = call.handle;
+        m_heldSender = sender ? sender : "";
+        m_held = answer;
+        m_heldSince = std::chrono::steady_clock::now();
+        m_holding = true;
     } else if (answer.kind == PortalAnswer::Kind::Impostor) {
         DBusError error;
         dbus_error_init(&error);

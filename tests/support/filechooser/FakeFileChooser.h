@@ -3,6 +3,7 @@
 // what each OpenFile/SaveFile call asked for and answers it as scripted. Runs its own thread with
 // its own connection; every member function may be called from any thread. No GoogleTest here.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -46,6 +47,7 @@ struct PortalAnswer {
         Vanish,   // the handle, then the fake leaves the bus
         Refuse,   // an error instead of the handle
         Impostor, // the handle; Response(code, uris) comes from another connection, none from the fake
+        Held,     // the handle; the Response once Release() is called (or after ten seconds)
     };
     Kind kind = Kind::Respond;
     uint32_t code = 0;
@@ -67,6 +69,9 @@ public:
     std::vector<PortalCall> Calls() const;
     // How many Request.Close calls arrived.
     int CloseCount() const { return m_closes; }
+    // Whether a Held answer waits, and its Response sent.
+    bool IsHolding() const { return m_holding; }
+    void Release() { m_release = true; }
 
 private:
     void Loop();
@@ -78,6 +83,12 @@ private:
     std::atomic<bool> m_ready{false};
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_closes{0};
+    std::atomic<bool> m_holding{false};
+    std::atomic<bool> m_release{false};
+    std::string m_heldHandle; // the fake's thread only
+    std::string m_heldSender;
+    PortalAnswer m_held;
+    std::chrono::steady_clock::time_point m_heldSince;
     mutable std::mutex m_mutex;
     std::deque<PortalAnswer> m_answers;
     PortalAnswer m_last{PortalAnswer::Kind::Respond, 1, {}};

@@ -104,8 +104,8 @@ public:
                                       const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnSavePresetToFile(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                     const KX::RCPtr<KX::LNotification>& n);
-    // The hot-key road of the four commands above: nothing while a modal window is open, else the
-    // command is posted to the window's own queue.
+    // The hot-key road of the four commands above: nothing once an exit is requested or while a
+    // modal window or file chooser is open, else the command is posted to the window's own queue.
     KX::KXRESULT OnHotKeyCommand(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                  const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnFileExit(const KX::RCPtr<KX::LNotificationDistributor>& from, const KX::RCPtr<KX::LNotification>& n);
@@ -115,6 +115,16 @@ public:
                                  const KX::RCPtr<KX::LNotification>& n);
     KX::KXRESULT OnGlobalSettings(const KX::RCPtr<KX::LNotificationDistributor>& from,
                                   const KX::RCPtr<KX::LNotification>& n);
+
+    // The way in of every menu and hot-key command: false, nothing done, once an exit is requested,
+    // while a modal window or file chooser is open, or for a hot key pressed before the latest modal
+    // run began. Otherwise the field that has the keyboard focus is committed first, as a click
+    // elsewhere commits it; false when it refuses its text. (The exit request, whatever its road,
+    // commits the field where it is answered.)
+    bool BeginCommand(const KX::RCPtr<KX::LNotification>& n);
+    // Commits the field that has the main window's keyboard focus, as its losing the focus would;
+    // false when it refuses its text (it keeps the focus), true otherwise.
+    bool CommitFocusedField();
 
     // Preset files.
     // The product title without its blanks: "Lumo25PresetEditor".

@@ -3,6 +3,7 @@
 #include "editor/Application.h"
 
 #include "editor/EditorClasses.h"
+#include "editor/MainControl.h"
 #include "editor/Version.h"
 
 #include "kx/Exception.h"
@@ -280,6 +281,12 @@ KXRESULT LApplication::HandleNotification(const RCPtr<LNotificationDistributor>&
         return LFrameworkApp::HandleNotification(from, n);
     if (!CanExit())
         return S_OK;
+    // The field being typed in is committed before the exit, as before any other command; the
+    // exit goes on whatever the field answers.
+    if (!IsExitRequested() && !GetRootWindows().empty())
+        if (const auto main = RCPtr<LMainControl>::DynamicCast(GetRootWindows().front()->GetMainControl());
+            main && main->GetDeviceView())
+            main->GetDeviceView()->CommitFocusedField();
     const KXRESULT result = LFrameworkApp::HandleNotification(from, n);
     // The loop ends (a modal loop first); the windows close after it, the main one last.
     m_events.Quit(0);

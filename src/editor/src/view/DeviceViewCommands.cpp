@@ -15,6 +15,7 @@
 #include "kx/controls/Dialog.h"
 #include "kx/controls/FileDialog.h"
 #include "kx/ui/MenuDescriptor.h"
+#include "kx/ui/OSWindow.h"
 #include "kx/ui/RootWindow.h"
 
 using namespace KX;
@@ -55,9 +56,21 @@ RCPtr<LNotificationDistributor> WindowSource(LControl& control)
     return RCPtr<LNotificationDistributor>(top.Get());
 }
 
-// Whether a window runs modally: the main window takes no input then.
+// What a hot key's command carries to the window's queue: the modal runs begun when it was pressed.
+class HotKeyStamp : public virtual LRefCountedObject {
+public:
+    explicit HotKeyStamp(uint64_t runs) : modalRuns(runs) {}
+    const uint64_t modalRuns;
+
+protected:
+    ~HotKeyStamp() override = default;
+};
+
+// Whether a window runs modally or a file chooser is open: the main window takes no input then.
 bool ModalWindowOpen()
 {
+    if (IsModalWaitActive())
+        return true;
     IRootWindowHost* host = GetRootWindowHost();
     for (uint32_t i = 0; host && i < host->GetRootWindowCount(); ++i)
         if (const RCPtr<LRootWindow> window = host->GetRootWindowAt(i))
@@ -98,10 +111,12 @@ void LDeviceView::RegisterNotificationHandlers()
 KXRESULT LDeviceView::OnHotKeyCommand(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
     // The window's menu is out of reach while a modal window is open, and so are its hot keys.
-    if (!n || ModalWindowOpen())
+    IAppServices* services = GetAppServices();
+    if (!n || ModalWindowOpen() || (services && services->IsExitRequested()))
         return 1;
     RCPtr<LNotification> command;
-    LNotification::Create(command, n->GetID(), nullptr);
+    LNotification::Create(command, n->GetID(),
+                          ConstRCPtr<LRefCountedObject>(RCPtr<HotKeyStamp>(new HotKeyStamp(GetModalRunCount()))));
     if (!command)
         return 1;
     // Carried out from the window's own queue, as a menu command is: a dialog opened here would
@@ -112,6 +127,26 @@ KXRESULT LDeviceView::OnHotKeyCommand(const RCPtr<LNotificationDistributor>&, co
     else if (source)
         source->SendNotification(command);
     return 1;
+}
+
+bool LDeviceView::BeginCommand(const RCPtr<LNotification>& n)
+{
+    IAppServices* services = GetAppServices();
+    if ((services && services->IsExitRequested()) || ModalWindowOpen())
+        return false;
+    // A hot key pressed before a modal window or chooser opened waited behind it: it is dropped.
+    if (const auto* stamp = n ? dynamic_cast<const HotKeyStamp*>(n->GetPayload().Get()) : nullptr;
+        stamp && stamp->modalRuns != GetModalRunCount())
+        return false;
+    return CommitFocusedField();
+}
+
+bool LDeviceView::CommitFocusedField()
+{
+    const RCPtr<LNotificationDistributor> source = WindowSource(*this);
+    auto* window = dynamic_cast<LRootWindow*>(source.Get());
+    const RCPtr<LControl> focused = window ? window->GetFocusControl() : RCPtr<LControl>();
+    return !focused || focused->CanLoseFocus();
 }
 
 KXRESULT LDeviceView::GetMenuItemState(const RCPtr<LMenuDescriptor>&, uint32_t, const WString& name,
@@ -136,54 +171,70 @@ void LDeviceView::RunSkinDialog(const char16_t* name)
         app->RunModalDialog(RCPtr<LControl>(dialog), true);
 }
 
-KXRESULT LDeviceView::OnLoadPresetFromDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnLoadPresetFromDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     RunSkinDialog(u"dialogRetrievePresetFromHardware");
     return 1;
 }
 
-KXRESULT LDeviceView::OnSendPresetToDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnSendPresetToDevice(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     RunSkinDialog(u"dialogSendPreset");
     return 1;
 }
 
-KXRESULT LDeviceView::OnHelpAbout(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnHelpAbout(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     RunSkinDialog(u"dialogAbout");
     return 1;
 }
 
-KXRESULT LDeviceView::OnGlobalSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnGlobalSettings(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     RunSkinDialog(u"globalEditorControl");
     return 1;
 }
 
-KXRESULT LDeviceView::OnLoadPresetFromFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnLoadPresetFromFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     LoadPresetFromFile();
     return 1;
 }
 
-KXRESULT LDeviceView::OnSavePresetToFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnSavePresetToFile(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     SavePresetToFile();
     return 1;
 }
 
 KXRESULT LDeviceView::OnFileExit(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
 {
+    // Every road to the exit commits the focused field where the request is answered; a dialog
+    // still open is closed by it.
     const RCPtr<LNotificationCenter> centre = GetNotificationQueue();
-    RCPtr<LNotification> n;
-    LNotification::Create(n, NID_APP_EXIT_REQ, nullptr);
-    if (centre && centre->GetQueue() && n)
-        centre->GetQueue()->PostNotification(n);
+    RCPtr<LNotification> exit;
+    LNotification::Create(exit, NID_APP_EXIT_REQ, nullptr);
+    if (centre && centre->GetQueue() && exit)
+        centre->GetQueue()->PostNotification(exit);
     return 1;
 }
 
-KXRESULT LDeviceView::OnOpenUserGuide(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&)
+KXRESULT LDeviceView::OnOpenUserGuide(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>& n)
 {
+    if (!BeginCommand(n))
+        return 1;
     IEditorApp* app = GetEditorApp();
     if (!app)
         return 1;

@@ -112,7 +112,8 @@ int EventLoop::Run()
 int EventLoop::RunModal(Window& window, Window* owner)
 {
     const uint32_t id = window.Id();
-    const uint32_t ownerId = owner ? owner->Id() : 0;
+    // An owner that took no input before (under another modal run) is left so after.
+    const uint32_t ownerId = owner && owner->IsInputEnabled() ? owner->Id() : 0;
     window.ResetModal();
     if (owner)
         owner->SetInputEnabled(false);
@@ -133,6 +134,12 @@ int EventLoop::RunModal(Window& window, Window* owner)
     if (m_quit || !modal)
         return -1;
     return modal->ModalResult();
+}
+
+bool EventLoop::RunUntil(const std::function<bool()>& done)
+{
+    Loop(done);
+    return !m_quit;
 }
 
 void EventLoop::Loop(const std::function<bool()>& done)

@@ -7,11 +7,14 @@
 #include "kx/ui/RootWindow.h"
 #include "platform/filechooser/FileChooser.h"
 #include "platform/posix/Utf.h"
+#include "platform/sdl/EventLoop.h"
 #include "platform/sdl/Window.h"
 
+#include <atomic>
 #include <ostream>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace KX {
@@ -105,6 +108,35 @@ uint64_t OwnerWindow()
     return window ? window->GetPlatformWindow().X11WindowId() : 0;
 }
 
+// The chooser runs on a thread of its own while the main thread serves the windows in a modal
+// wait; a wait that ends because the application quits still lets the chooser end (a termination
+// ends it), and nothing counts as chosen then.
+fc::Result ChooseWhileWindowsRun(const fc::Request& request)
+{
+    fc::Result result;
+    std::atomic<bool> done{false};
+    std::thread chooser([&] {
+        result = fc::Choose(request);
+        done.store(true, std::memory_order_release);
+        platform::sdl::EventLoop::Wake();
+    });
+    struct Join {
+        std::thread& thread;
+        ~Join() { thread.join(); }
+    };
+    {
+        const Join join{chooser};
+        RunModalWait([&] { return done.load(std::memory_order_acquire); });
+    }
+    IOSWindowApp* app = GetOSWindowApp();
+    const bool quit = app && app->GetEventLoop() && app->GetEventLoop()->QuitRequested();
+    if (quit) {
+        result.status = fc::Status::Cancelled;
+        result.paths.clear();
+    }
+    return result;
+}
+
 WString TextOr(const char16_t* key, const WString& fallback)
 {
     WString text = LookupAppString(WString(key));
@@ -157,7 +189,7 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
         request.proposedName = Utf8(WString(kProposedSaveName));
     request.x11Parent = OwnerWindow();
 
-    fc::Result result = fc::Choose(request);
+    fc::Result result = ChooseWhileWindowsRun(request);
     if (!result.error.empty())
         DebugOut() << "File dialog: " << result.error << std::endl;
     if (result.status == fc::Status::Unavailable) {

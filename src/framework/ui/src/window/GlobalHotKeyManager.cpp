@@ -17,6 +17,9 @@ KXRESULT LGlobalHotKeyManager::DispatchHotKey(const KeyCode& key)
     const NotificationId id = m_table.FindNotificationIdForKey(key);
     if (!id)
         return S_FALSE;
+    // A held key's repeats are the same press: its command runs once.
+    if (key.repeat && KeyCode::IsKeyDown(key))
+        return S_OK;
     RCPtr<LNotification> n;
     LNotification::Create(n, id, ConstRCPtr<LRefCountedObject>());
     // The receiver may drop this manager while it runs.

@@ -14,6 +14,8 @@ namespace KX {
 namespace {
 
 IOSWindowApp* g_app = nullptr;
+int g_modalWaits = 0;
+uint64_t g_modalRuns = 0;
 // The process-wide current cursor.
 int32_t g_cursor = 0;
 
@@ -43,6 +45,46 @@ void SetOSWindowApp(IOSWindowApp* app) noexcept
 IOSWindowApp* GetOSWindowApp() noexcept
 {
     return g_app;
+}
+
+bool RunModalWait(const std::function<bool()>& done)
+{
+    platform::sdl::EventLoop* loop = g_app ? g_app->GetEventLoop() : nullptr;
+    if (!loop)
+        return false;
+    ++g_modalRuns;
+    // The windows that took input before take it again after (those still open).
+    std::vector<uint32_t> disabled;
+    IRootWindowHost* host = GetRootWindowHost();
+    for (uint32_t i = 0; host && i < host->GetRootWindowCount(); ++i)
+        if (const RCPtr<LRootWindow> root = host->GetRootWindowAt(i))
+            if (auto* os = dynamic_cast<OSWindow*>(root->GetServices());
+                os && os->GetPlatformWindow().IsInputEnabled()) {
+                os->GetPlatformWindow().SetInputEnabled(false);
+                disabled.push_back(os->GetPlatformWindow().Id());
+            }
+    ++g_modalWaits;
+    struct Restore {
+        std::vector<uint32_t>& ids;
+        ~Restore()
+        {
+            --g_modalWaits;
+            for (const uint32_t id : ids)
+                if (platform::sdl::Window* window = platform::sdl::Window::FromId(id))
+                    window->SetInputEnabled(true);
+        }
+    } restore{disabled};
+    return loop->RunUntil(done);
+}
+
+bool IsModalWaitActive() noexcept
+{
+    return g_modalWaits > 0;
+}
+
+uint64_t GetModalRunCount() noexcept
+{
+    return g_modalRuns;
 }
 
 OSWindow::OSWindow() noexcept = default;
@@ -316,6 +358,7 @@ int32_t OSWindow::RunModal()
     if (!loop)
         return -1;
     m_modal = true;
+    ++g_modalRuns;
     const uint32_t id = m_window->Id();
     const int result = loop->RunModal(*m_window, m_owner ? m_owner->m_window.get() : nullptr);
     if (!platform::sdl::Window::FromId(id))

@@ -1,7 +1,8 @@
 #pragma once
 // The system's open and save file dialogs with one dialog state kept across calls: the next dialog
 // opens in the folder of the file chosen last, and the chosen path is read back after the call.
-// A reference-counted object, not a control. Main thread only (the dialog blocks it).
+// A reference-counted object, not a control. Main thread only: while a dialog is open the main
+// thread runs a modal wait (the windows paint and take no input) and the call returns after it.
 #include "kx/KXResult.h"
 #include "kx/RefCountedObject.h"
 #include "kx/StringT.h"

@@ -17,7 +17,8 @@ public:
     static RCPtr<LGlobalHotKeyManager> Create(const RCPtr<LNotificationReceiver>& receiver);
 
     // 1 when the key is unbound. Otherwise a notification of the bound name, without payload, is
-    // handed to the receiver before this returns (its result is ignored), and the result is 0.
+    // handed to the receiver before this returns (its result is ignored), and the result is 0; a
+    // key repeat of a bound press sends nothing and is 0 too.
     KXRESULT DispatchHotKey(const KeyCode& key);
 
     HotKeyTable& GetTable() noexcept { return m_table; }

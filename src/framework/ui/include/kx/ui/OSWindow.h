@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,18 @@ public:
 
 void SetOSWindowApp(IOSWindowApp* app) noexcept;
 IOSWindowApp* GetOSWindowApp() noexcept;
+
+// Runs the application's loop until done() holds while a system dialog (a file chooser) has the
+// user: the windows go on painting and answering the window system, and, as under a modal window,
+// no root window takes input (what arrives meanwhile is dropped). Whatever ends the wait wakes the
+// loop (platform::sdl::EventLoop::Wake). false when the application quits meanwhile (the quit stays
+// in force) or has no loop (then nothing runs).
+bool RunModalWait(const std::function<bool()>& done);
+// Whether a RunModalWait is in progress.
+bool IsModalWaitActive() noexcept;
+// Modal runs begun so far: modal windows and modal waits. A request made before the latest one
+// began is out of date.
+uint64_t GetModalRunCount() noexcept;
 
 // The tag of a second instance's command line.
 inline constexpr uint32_t kCommandLineTag = 0x465;

@@ -26,8 +26,12 @@ public:
     // Runs until Quit; returns the code given to Quit.
     int Run();
     // Runs until the window's EndModal, the window's destruction (result -1) or Quit (result -1; the quit stays
-    // in force for the outer loops). The owner, when given, is disabled for the run and enabled and raised after.
+    // in force for the outer loops). The owner, when given, is disabled for the run and, when it took input before
+    // (no other modal run holds it), enabled and raised after.
     int RunModal(Window& window, Window* owner);
+    // Runs until done() (true) or Quit (false; the quit stays in force for the outer loops): a wait on
+    // something outside the loop, which calls Wake() when it ends.
+    bool RunUntil(const std::function<bool()>& done);
     void Quit(int code);
     bool QuitRequested() const { return m_quit; }
 
