@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
-# the display tests on a virtual X server, the threading tests under ThreadSanitizer, and each
-# fuzz target for a short time; then builds the release program (with its two libraries and the
+# the display tests on a virtual X server (some also under the openbox window manager), the
+# threading tests under ThreadSanitizer, and each fuzz target for a short time; then builds the release program (with its two libraries and the
 # user guide) and every benchmark, and runs each benchmark once, briefly, under a time limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +18,9 @@ cmake --build --preset debug -j "$jobs" --target header_checks
 ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --gtest_filter='XvfbProgram.*'
+# Placement, focus and popups again under a reparenting window manager, as on a desktop.
+xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" tools/with-window-manager.sh build/debug/bin/editor_tests \
+  --gtest_filter='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.ASlotList*:XvfbProgram.TheFirstClickAfterTheAboutDialog*:XvfbProgram.SavePresetOpensZenitys*'
 xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
 
 cmake --preset tsan
