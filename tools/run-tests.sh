@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
 # the display tests on a virtual X server (some also under the openbox window manager), the
-# threading tests under ThreadSanitizer, and each fuzz target for a short time; then builds the release program (with its two libraries and the
-# user guide) and every benchmark, and runs each benchmark once, briefly, under a time limit.
+# threading tests under ThreadSanitizer, and each fuzz target for a short time; then builds the
+# release program (with its two libraries and the user guide) and every benchmark, and runs each
+# benchmark once, briefly, under a time limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # What the program needs at run time too: the Xvfb program tests save through the real zenity.
