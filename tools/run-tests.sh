@@ -20,8 +20,12 @@ ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --gtest_filter='XvfbProgram.*'
 # Placement, focus and popups again under a reparenting window manager, as on a desktop.
+managed='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbProgram.ASlotList*'
+managed+=':XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.TheFirstClickAfterTheAboutDialog*'
+managed+=':XvfbProgram.SavePresetOpensZenitys*:XvfbProgram.NoRingBeforeTheKeyboard*'
+managed+=':XvfbProgram.ASecondStartKeepsAnOpenDialog*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" tools/with-window-manager.sh build/debug/bin/editor_tests \
-  --gtest_filter='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.ASlotList*:XvfbProgram.TheFirstClickAfterTheAboutDialog*:XvfbProgram.SavePresetOpensZenitys*'
+  --gtest_filter="$managed"
 xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
 
 cmake --preset tsan

@@ -1,7 +1,7 @@
 // zenity and kdialog as child processes: an argument vector exec'd in a process group of its own
 // (no shell), the answer read from a pipe on standard output, the exit code mapped to the result.
-// The chooser dies with the thread that started it; a termination signal of the program ends its
-// whole group at once.
+// A forked child of ours leads the group and takes it down when the program goes; a termination
+// signal of the program ends the whole group at once.
 #include "platform/filechooser/FileChooser.h"
 #include "platform/posix/ForkGuard.h"
 
@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,11 +75,9 @@ std::string FindProgram(const std::string& name, int& error)
 }
 
 // In the forked child until exec: async-signal-safe calls only. The fork guard has already made
-// the child die with this thread and closed the program's own descriptors.
+// the child die with the process that forked it and closed the program's own descriptors.
 [[noreturn]] void ExecChild(const char* file, char* const* argv, int answerFd, int errorFd)
 {
-    // A process group of its own: ending the chooser ends whatever it started.
-    ::setpgid(0, 0);
     const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (nullFd < 0 || ::dup2(nullFd, STDIN_FILENO) < 0 || ::dup2(answerFd, STDOUT_FILENO) < 0) {
         const int error = errno;
@@ -97,6 +96,79 @@ std::string FindProgram(const std::string& name, int& error)
     const int error = errno;
     [[maybe_unused]] const ssize_t written = ::write(errorFd, &error, sizeof error);
     ::_exit(127);
+}
+
+volatile sig_atomic_t g_programGone = 0; // in the supervising child only
+
+void OnProgramGone(int)
+{
+    g_programGone = 1;
+}
+
+void OnChooserEnded(int) {}
+
+// The forked child that runs the chooser as its own child and stays with it: it leads the
+// chooser's process group and ends the whole group when the program goes, however it goes (a kill
+// included), so that nothing the chooser started outlives the program. It ends as the chooser
+// ended. Async-signal-safe calls only.
+[[noreturn]] void SuperviseChooser(pid_t program, const char* file, char* const* argv, int answerFd, int errorFd)
+{
+    ::setpgid(0, 0);
+    sigset_t watched;
+    sigemptyset(&watched);
+    sigaddset(&watched, SIGCHLD);
+    sigaddset(&watched, SIGUSR1);
+    ::sigprocmask(SIG_BLOCK, &watched, nullptr);
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = &OnProgramGone;
+    ::sigaction(SIGUSR1, &action, nullptr);
+    action.sa_handler = &OnChooserEnded;
+    ::sigaction(SIGCHLD, &action, nullptr);
+    // The program ends the group with SIGTERM: the chooser gets it, this one waits for the chooser.
+    action.sa_handler = SIG_IGN;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGUSR1);
+    if (::getppid() != program)
+        ::_exit(1);
+    const pid_t chooser = ::fork();
+    if (chooser == 0)
+        ExecChild(file, argv, answerFd, errorFd);
+    if (chooser < 0) {
+        const int error = errno;
+        [[maybe_unused]] const ssize_t written = ::write(errorFd, &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(answerFd);
+    ::close(errorFd);
+    sigset_t none;
+    sigemptyset(&none);
+    int status = 0;
+    for (;;) {
+        if (g_programGone) {
+            ::kill(0, SIGKILL);
+            ::_exit(1);
+        }
+        const pid_t ended = ::waitpid(chooser, &status, WNOHANG);
+        if (ended == chooser)
+            break;
+        if (ended < 0 && errno != EINTR)
+            ::_exit(127);
+        if (ended == 0)
+            ::sigsuspend(&none);
+    }
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        sigemptyset(&defaults.sa_mask);
+        ::sigaction(signal, &defaults, nullptr);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::raise(signal);
+        ::_exit(128 + signal);
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
 }
 
 // Ends the child's process group: SIGTERM, then SIGKILL for what is left after the grace; reaps
@@ -140,9 +212,10 @@ ChildRun Run(const std::vector<std::string>& arguments)
         return run;
     }
     platform::posix::InstallForkGuard();
+    const pid_t program = getpid();
     const pid_t pid = fork();
     if (pid == 0)
-        ExecChild(file.c_str(), argv.data(), fds[1], errorFds[1]);
+        SuperviseChooser(program, file.c_str(), argv.data(), fds[1], errorFds[1]);
     const int forkError = errno;
     close(fds[1]);
     close(errorFds[1]);

@@ -107,10 +107,6 @@ void Window::HandleWindowEvent(const SDL_Event& event)
         if (!m_popup)
             PlaceClientAreaWhenMapped(false);
         return;
-    case SDL_WINDOWEVENT_HIDDEN:
-        if (!m_popup)
-            PlaceClientAreaWhenMapped(true);
-        return;
     case SDL_WINDOWEVENT_MOVED:
         RememberNormalRect();
         out.kind = WindowEventKind::Moved;

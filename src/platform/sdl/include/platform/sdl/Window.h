@@ -173,8 +173,8 @@ private:
     void HandleKey(const SDL_Event& event);
     void HandleText(const SDL_Event& event);
     void RememberNormalRect();
-    // X11: the window manager places the client area where the window is put while it is unmapped
-    // (SDL positions the frame then); once mapped, SDL itself allows for the frame.
+    // X11: the window manager places the client area where the window was put before it is first
+    // mapped (SDL positions the frame then); once mapped, SDL itself allows for the frame.
     void PlaceClientAreaWhenMapped(bool unmapped);
     // X11: maps the window without giving it the input focus (SDL hands the focus to every window it
     // shows when no window manager runs); false elsewhere.
