@@ -24,7 +24,7 @@ constexpr size_t kMaxFds = 8;
 // Each slot holds a descriptor + 1; 0 is free.
 std::array<std::atomic<int>, kMaxFds> g_closeInChild{};
 std::atomic<pid_t> g_parent{0};
-// Children started through exec that the main thread waits for; 0 is free.
+// Process groups of children started through exec that the program waits for; 0 is free.
 std::array<std::atomic<pid_t>, kMaxFds> g_awaited{};
 std::atomic<bool> g_signalled{false};
 // Readable once a termination signal has come (never drained); -1 before the guard watches signals.
