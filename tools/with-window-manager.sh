@@ -4,8 +4,9 @@
 # ends with the command's status.
 set -euo pipefail
 : "${DISPLAY:?no X display}"
+# Its own configuration folder: the system's defaults, never the user's settings.
 config=$(mktemp -d)
-openbox --sm-disable --config-file /dev/null >"$config/openbox.log" 2>&1 &
+XDG_CONFIG_HOME="$config" openbox --sm-disable >"$config/openbox.log" 2>&1 &
 wm=$!
 stop() {
   kill "$wm" 2>/dev/null || true
