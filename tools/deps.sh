@@ -17,6 +17,7 @@ packages=(
   libosmesa6-dev libglu1-mesa-dev libgl-dev
   libdbus-1-dev dbus
   xvfb xauth xfonts-base
+  openbox x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

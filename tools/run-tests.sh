@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks formatting, then builds and runs every test: the debug build (AddressSanitizer + UBSan),
-# the display tests on a virtual X server, the threading tests under ThreadSanitizer, and each
-# fuzz target for a short time; then builds the release program (with its two libraries and the
-# user guide) and every benchmark, and runs each benchmark once, briefly, under a time limit.
+# the display tests on a virtual X server (some also under the openbox window manager), the
+# threading tests under ThreadSanitizer, and each fuzz target for a short time; then builds the
+# release program (with its two libraries and the user guide) and every benchmark, and runs each
+# benchmark once, briefly, under a time limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # What the program needs at run time too: the Xvfb program tests save through the real zenity.
@@ -18,6 +19,13 @@ cmake --build --preset debug -j "$jobs" --target header_checks
 ctest --preset debug -j "$jobs"
 xvfb-run -a build/debug/bin/ui_tests --gtest_filter='XvfbSmoke.*:SplashDisplay*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --gtest_filter='XvfbProgram.*'
+# Placement, focus and popups again under a reparenting window manager, as on a desktop.
+managed='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbProgram.ASlotList*'
+managed+=':XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.TheFirstClickAfterTheAboutDialog*'
+managed+=':XvfbProgram.SavePresetOpensZenitys*:XvfbProgram.NoRingBeforeTheKeyboard*'
+managed+=':XvfbProgram.ASecondStartKeepsAnOpenDialog*'
+xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" tools/with-window-manager.sh build/debug/bin/editor_tests \
+  --gtest_filter="$managed"
 xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
 
 cmake --preset tsan

@@ -1,13 +1,18 @@
-// zenity and kdialog as child processes: an argument vector for posix_spawnp, the answer read from
-// a pipe on standard output, the exit code mapped to the result.
+// zenity and kdialog as child processes: an argument vector exec'd in a process group of its own
+// (no shell), the answer read from a pipe on standard output, the exit code mapped to the result.
+// A forked child of ours leads the group and takes it down when the program goes; a termination
+// signal of the program ends the whole group at once.
 #include "platform/filechooser/FileChooser.h"
 #include "platform/posix/ForkGuard.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,52 +39,225 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 struct ChildRun {
     int spawnError = 0; // errno of the start; 0 when it ran
     int status = 0;     // as waitpid gives it
+    bool ended = false; // ended by the program's own termination
     std::string answer;
     bool overflow = false;
 };
 
+// What a chooser that ignores SIGTERM gets before SIGKILL once the program is asked to end.
+constexpr int kEndGraceMs = 1000;
+
+// The file exec would run for name, looked up in PATH as execvp does; empty with error set when none.
+std::string FindProgram(const std::string& name, int& error)
+{
+    if (name.find('/') != std::string::npos)
+        return name;
+    const char* path = std::getenv("PATH");
+    const std::string_view folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    error = ENOENT;
+    for (size_t start = 0; start <= folders.size();) {
+        size_t end = folders.find(':', start);
+        if (end == std::string_view::npos)
+            end = folders.size();
+        const std::string folder(folders.substr(start, end - start));
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                error = 0;
+                return candidate;
+            }
+            error = EACCES;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+// In the forked child until exec: async-signal-safe calls only. The fork guard has already made
+// the child die with the process that forked it and closed the program's own descriptors.
+[[noreturn]] void ExecChild(const char* file, char* const* argv, int answerFd, int errorFd)
+{
+    const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (nullFd < 0 || ::dup2(nullFd, STDIN_FILENO) < 0 || ::dup2(answerFd, STDOUT_FILENO) < 0) {
+        const int error = errno;
+        [[maybe_unused]] const ssize_t written = ::write(errorFd, &error, sizeof error);
+        ::_exit(127);
+    }
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    sigemptyset(&defaults.sa_mask);
+    for (const int signal : {SIGPIPE, SIGCHLD, SIGINT, SIGQUIT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &defaults, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execve(file, argv, environ);
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(errorFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+volatile sig_atomic_t g_programGone = 0; // in the supervising child only
+
+void OnProgramGone(int)
+{
+    g_programGone = 1;
+}
+
+void OnChooserEnded(int) {}
+
+// The forked child that runs the chooser as its own child and stays with it: it leads the
+// chooser's process group and ends the whole group when the program goes, however it goes (a kill
+// included), so that nothing the chooser started outlives the program. It ends as the chooser
+// ended. Async-signal-safe calls only.
+[[noreturn]] void SuperviseChooser(pid_t program, const char* file, char* const* argv, int answerFd, int errorFd)
+{
+    ::setpgid(0, 0);
+    sigset_t watched;
+    sigemptyset(&watched);
+    sigaddset(&watched, SIGCHLD);
+    sigaddset(&watched, SIGUSR1);
+    ::sigprocmask(SIG_BLOCK, &watched, nullptr);
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = &OnProgramGone;
+    ::sigaction(SIGUSR1, &action, nullptr);
+    action.sa_handler = &OnChooserEnded;
+    ::sigaction(SIGCHLD, &action, nullptr);
+    // The program ends the group with SIGTERM: the chooser gets it, this one waits for the chooser.
+    action.sa_handler = SIG_IGN;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGUSR1);
+    if (::getppid() != program)
+        ::_exit(1);
+    const pid_t chooser = ::fork();
+    if (chooser == 0)
+        ExecChild(file, argv, answerFd, errorFd);
+    if (chooser < 0) {
+        const int error = errno;
+        [[maybe_unused]] const ssize_t written = ::write(errorFd, &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(answerFd);
+    ::close(errorFd);
+    sigset_t none;
+    sigemptyset(&none);
+    int status = 0;
+    for (;;) {
+        if (g_programGone) {
+            ::kill(0, SIGKILL);
+            ::_exit(1);
+        }
+        const pid_t ended = ::waitpid(chooser, &status, WNOHANG);
+        if (ended == chooser)
+            break;
+        if (ended < 0 && errno != EINTR)
+            ::_exit(127);
+        if (ended == 0)
+            ::sigsuspend(&none);
+    }
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        sigemptyset(&defaults.sa_mask);
+        ::sigaction(signal, &defaults, nullptr);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::raise(signal);
+        ::_exit(128 + signal);
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// Ends the child's process group: SIGTERM, then SIGKILL for what is left after the grace; reaps
+// the child.
+void EndGroup(pid_t pid, int& status)
+{
+    ::kill(-pid, SIGTERM);
+    bool reaped = false;
+    for (int waited = 0; waited < kEndGraceMs; waited += 10) {
+        if (!reaped)
+            reaped = ::waitpid(pid, &status, WNOHANG) == pid;
+        if (reaped && ::kill(-pid, 0) != 0)
+            return;
+        ::usleep(10 * 1000);
+    }
+    ::kill(-pid, SIGKILL);
+    while (!reaped && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
 ChildRun Run(const std::vector<std::string>& arguments)
 {
     ChildRun run;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        run.spawnError = errno;
+    const std::string file = FindProgram(arguments.front(), run.spawnError);
+    if (file.empty())
         return run;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGPIPE, SIGCHLD, SIGINT, SIGQUIT, SIGTERM, SIGHUP})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = -1;
-    run.spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (run.spawnError != 0) {
-        close(fds[0]);
+
+    int fds[2], errorFds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        run.spawnError = errno;
         return run;
     }
-    // A termination signal ends the chooser, so that the program can quit.
+    if (pipe2(errorFds, O_CLOEXEC) != 0) {
+        run.spawnError = errno;
+        close(fds[0]);
+        close(fds[1]);
+        return run;
+    }
+    platform::posix::InstallForkGuard();
+    const pid_t program = getpid();
+    const pid_t pid = fork();
+    if (pid == 0)
+        SuperviseChooser(program, file.c_str(), argv.data(), fds[1], errorFds[1]);
+    const int forkError = errno;
+    close(fds[1]);
+    close(errorFds[1]);
+    if (pid < 0) {
+        run.spawnError = forkError;
+        close(fds[0]);
+        close(errorFds[0]);
+        return run;
+    }
+    // Both sides set the group, so that it exists whichever runs first.
+    setpgid(pid, pid);
+    // A termination signal ends the chooser's group, so that the program can quit.
     platform::posix::EndOnTerminationSignal(pid);
+    int execError = 0;
+    ssize_t got = 0;
+    while ((got = read(errorFds[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+    }
+    close(errorFds[0]);
+    if (got == static_cast<ssize_t>(sizeof execError)) {
+        run.spawnError = execError;
+        close(fds[0]);
+        while (waitpid(pid, &run.status, 0) < 0 && errno == EINTR) {
+        }
+        platform::posix::ForgetOnTerminationSignal(pid);
+        return run;
+    }
 
+    // The answer until the pipe closes, or a termination signal (a child of the chooser may keep
+    // the pipe open, the chooser may ignore SIGTERM).
+    const int signalled = platform::posix::TerminationSignalledFd();
     char buffer[4096];
     while (true) {
+        pollfd waits[2] = {{fds[0], POLLIN, 0}, {signalled, POLLIN, 0}};
+        if (poll(waits, signalled >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (signalled >= 0 && waits[1].revents != 0) {
+            run.ended = true;
+            break;
+        }
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -91,10 +269,14 @@ ChildRun Run(const std::vector<std::string>& arguments)
             run.answer.append(buffer, static_cast<size_t>(n));
     }
     close(fds[0]);
-    while (waitpid(pid, &run.status, 0) < 0) {
-        if (errno != EINTR) {
-            run.status = -1;
-            break;
+    if (run.ended) {
+        EndGroup(pid, run.status);
+    } else {
+        while (waitpid(pid, &run.status, 0) < 0) {
+            if (errno != EINTR) {
+                run.status = -1;
+                break;
+            }
         }
     }
     platform::posix::ForgetOnTerminationSignal(pid);
@@ -199,7 +381,8 @@ Result ChooseWithProgram(Program program, const Request& request)
         return result;
     }
     // Ended by the program's own quit: nothing was chosen, and nothing to report.
-    if (WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGTERM && platform::posix::TerminationSignalled()) {
+    if (run.ended ||
+        (WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGTERM && platform::posix::TerminationSignalled())) {
         result.status = Status::Cancelled;
         return result;
     }

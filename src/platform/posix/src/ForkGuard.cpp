@@ -24,9 +24,11 @@ constexpr size_t kMaxFds = 8;
 // Each slot holds a descriptor + 1; 0 is free.
 std::array<std::atomic<int>, kMaxFds> g_closeInChild{};
 std::atomic<pid_t> g_parent{0};
-// Children started through exec that the main thread waits for; 0 is free.
+// Process groups of children started through exec that the program waits for; 0 is free.
 std::array<std::atomic<pid_t>, kMaxFds> g_awaited{};
 std::atomic<bool> g_signalled{false};
+// Readable once a termination signal has come (never drained); -1 before the guard watches signals.
+std::atomic<int> g_signalledFd{-1};
 
 void PrepareFork()
 {
@@ -51,6 +53,7 @@ void InForkedChild()
 }
 
 std::mutex g_signalLock;
+int g_signalledReadFd = -1;
 std::function<void()> g_onSignal;
 int g_wakeFd = -1;
 
@@ -73,10 +76,13 @@ void WatchSignals(int readFd)
         if (n <= 0)
             return;
         g_signalled.store(true);
+        if (const int fd = g_signalledFd.load(); fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+        }
         EndForkedChildren();
         for (std::atomic<pid_t>& slot : g_awaited)
             if (const pid_t pid = slot.load(); pid > 0)
-                ::kill(pid, SIGTERM);
+                ::kill(-pid, SIGTERM);
         std::function<void()> onSignal;
         {
             std::lock_guard<std::mutex> lock(g_signalLock);
@@ -126,9 +132,13 @@ void EndForkedChildrenOnSignal(std::function<void()> onSignal)
     }
     static std::once_flag once;
     std::call_once(once, [] {
-        int fds[2];
+        int fds[2], signalled[2];
         if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
+        if (::pipe2(signalled, O_CLOEXEC | O_NONBLOCK) == 0) {
+            g_signalledReadFd = signalled[0];
+            g_signalledFd.store(signalled[1]);
+        }
         // The watcher blocks on its end; the handler never does.
         ::fcntl(fds[0], F_SETFL, 0);
         g_wakeFd = fds[1];
@@ -153,7 +163,7 @@ void EndOnTerminationSignal(int pid)
     }
     // The signal may have come before the child was listed.
     if (g_signalled.load())
-        ::kill(pid, SIGTERM);
+        ::kill(-pid, SIGTERM);
 }
 
 void ForgetOnTerminationSignal(int pid)
@@ -167,6 +177,11 @@ void ForgetOnTerminationSignal(int pid)
 bool TerminationSignalled()
 {
     return g_signalled.load();
+}
+
+int TerminationSignalledFd()
+{
+    return g_signalledFd.load() >= 0 ? g_signalledReadFd : -1;
 }
 
 int EndForkedChildren()

@@ -8,19 +8,18 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 
 namespace platform::sdl {
 
 bool StartVideo(std::string* error)
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) {
-        // SDL's X11 driver hands every X error on to Xlib's handler, which ends the process; a
-        // request that raced a window's destruction must not end the program.
-        if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
-            x11::SurviveGoneWindowErrors();
+    // SDL's X11 driver hands every X error on to the handler it found (Xlib's ends the process) and
+    // puts that one back when it stops, while its second connection may yet report a wake-up sent
+    // to a window already gone: a request that raced a window's destruction must not end the
+    // program, so ours is the handler SDL finds.
+    x11::SurviveGoneWindowErrors();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0)
         return true;
-    }
     if (error)
         *error = SDL_GetError();
     return false;

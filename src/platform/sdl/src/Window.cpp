@@ -114,6 +114,7 @@ Window::Window(const WindowOptions& options)
     else if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
     m_opengl = options.opengl;
+    m_popup = options.popup;
     if (options.opengl)
         flags |= SDL_WINDOW_OPENGL;
     else
@@ -128,6 +129,8 @@ Window::Window(const WindowOptions& options)
     Registry()[m_id] = this;
     if (options.owner && options.owner->m_window.get() && !options.popup)
         SDL_SetWindowModalFor(m_window.get(), options.owner->m_window.get()); // X11 only; elsewhere a plain window
+    if (!options.popup)
+        PlaceClientAreaWhenMapped(true);
     m_normal = ClientRectOnScreen();
     m_timer = SDL_AddTimer(kTimerPeriodMs, &Tick, nullptr);
 }
@@ -166,17 +169,28 @@ std::vector<uint32_t> Window::IdsWithPendingPaint()
 
 void Window::Show()
 {
+    // A drop-down leaves the keyboard focus where it is, with or without a window manager.
+    if (m_popup && !IsVisible() && MapWithoutFocus()) {
+        m_mapPending = true;
+        return;
+    }
     SDL_ShowWindow(m_window.get());
 }
 
 void Window::Hide()
 {
+    if (m_mapPending && !(SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_SHOWN)) {
+        m_mapPending = false;
+        UnmapDirectly();
+        return;
+    }
+    m_mapPending = false;
     SDL_HideWindow(m_window.get());
 }
 
 bool Window::IsVisible() const
 {
-    return (SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_SHOWN) != 0;
+    return m_mapPending || (SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_SHOWN) != 0;
 }
 
 void Window::Raise()

@@ -102,6 +102,11 @@ void Window::HandleWindowEvent(const SDL_Event& event)
         Deliver(out);
         return;
     }
+    case SDL_WINDOWEVENT_SHOWN:
+        m_mapPending = false;
+        if (!m_popup)
+            PlaceClientAreaWhenMapped(false);
+        return;
     case SDL_WINDOWEVENT_MOVED:
         RememberNormalRect();
         out.kind = WindowEventKind::Moved;

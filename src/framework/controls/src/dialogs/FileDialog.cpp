@@ -95,16 +95,22 @@ std::string ParentFolder(const std::string& path)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-// The X11 window of the application's active root window; 0 when there is none.
-uint64_t OwnerWindow()
+// The window of the application's active root window; null when there is none.
+OSWindow* ActiveWindow()
 {
     IControlHost* host = GetControlHost();
     if (!host)
-        return 0;
+        return nullptr;
     RCPtr<IRootWindow> active = host->GetActiveRootWindow();
     auto* root = dynamic_cast<LRootWindow*>(active.Get());
     IWindowOSServices* services = root ? root->GetServices() : nullptr;
-    auto* window = services ? dynamic_cast<OSWindow*>(services->GetWindowHandle()) : nullptr;
+    return services ? dynamic_cast<OSWindow*>(services->GetWindowHandle()) : nullptr;
+}
+
+// The X11 window of the application's active root window; 0 when there is none.
+uint64_t OwnerWindow()
+{
+    OSWindow* window = ActiveWindow();
     return window ? window->GetPlatformWindow().X11WindowId() : 0;
 }
 
@@ -135,6 +141,15 @@ fc::Result ChooseWhileWindowsRun(const fc::Request& request)
         result.paths.clear();
     }
     return result;
+}
+
+// The chooser's window had the keyboard focus, and with no window manager nothing hands it back.
+void FocusOwnerAgain(uint64_t owner)
+{
+    OSWindow* window = ActiveWindow();
+    if (window && owner != 0 && window->GetPlatformWindow().X11WindowId() == owner &&
+        window->GetPlatformWindow().IsVisible())
+        window->GetPlatformWindow().SetFocus();
 }
 
 WString TextOr(const char16_t* key, const WString& fallback)
@@ -190,6 +205,7 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
     request.x11Parent = OwnerWindow();
 
     fc::Result result = ChooseWhileWindowsRun(request);
+    FocusOwnerAgain(request.x11Parent);
     if (!result.error.empty())
         DebugOut() << "File dialog: " << result.error << std::endl;
     if (result.status == fc::Status::Unavailable) {

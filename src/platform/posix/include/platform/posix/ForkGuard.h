@@ -19,13 +19,16 @@ void KeepInForkedChildren(int fd);
 // the guard's, not in the signal handler). Once per process; later calls replace onSignal.
 void EndForkedChildrenOnSignal(std::function<void()> onSignal);
 
-// A child started through exec that the program waits for on its main thread (a file chooser):
-// a termination signal ends it too, so that the wait ends and the quit request is seen. Ended with
-// the same signal when the signal has already come.
+// A child started through exec that the program waits for (a file chooser), leading a process
+// group of its own: a termination signal sends SIGTERM to the whole group, so that the wait ends
+// and the quit request is seen. Signalled at once when the signal has already come.
 void EndOnTerminationSignal(int pid);
 void ForgetOnTerminationSignal(int pid);
 // Whether a termination signal has come since the guard was installed.
 bool TerminationSignalled();
+// A descriptor that becomes readable once a termination signal has come (to poll beside a wait;
+// never read it); -1 while signals are not watched (EndForkedChildrenOnSignal not called).
+int TerminationSignalledFd();
 
 // Sends SIGTERM to every child of this process that is a forked copy of it (the same executable,
 // not started through exec); the number signalled.

@@ -173,10 +173,19 @@ private:
     void HandleKey(const SDL_Event& event);
     void HandleText(const SDL_Event& event);
     void RememberNormalRect();
+    // X11: the window manager places the client area where the window was put before it is first
+    // mapped (SDL positions the frame then); once mapped, SDL itself allows for the frame.
+    void PlaceClientAreaWhenMapped(bool unmapped);
+    // X11: maps the window without giving it the input focus (SDL hands the focus to every window it
+    // shows when no window manager runs); false elsewhere.
+    bool MapWithoutFocus();
+    void UnmapDirectly();
 
     WindowHandle m_window;
     uint32_t m_id = 0;
     bool m_opengl = false; // asked for at creation; SDL also sets its flag for an accelerated framebuffer
+    bool m_popup = false;
+    bool m_mapPending = false; // mapped by us; SDL learns of it from the event queue
     WindowEventSink* m_sink = nullptr;
     bool m_enabled = true;
     bool m_captured = false;
