@@ -144,11 +144,14 @@ fc::Result ChooseWhileWindowsRun(const fc::Request& request)
 }
 
 // The chooser's window had the keyboard focus, and with no window manager nothing hands it back.
-void FocusOwnerAgain(uint64_t owner)
+// The owner is the root window that was active when the chooser opened: while it runs, the
+// windows are served and the owner has taken note that it lost the focus.
+void FocusOwnerAgain(const RCPtr<IRootWindow>& owner)
 {
-    OSWindow* window = ActiveWindow();
-    if (window && owner != 0 && window->GetPlatformWindow().X11WindowId() == owner &&
-        window->GetPlatformWindow().IsVisible())
+    auto* root = dynamic_cast<LRootWindow*>(owner.Get());
+    IWindowOSServices* services = root ? root->GetServices() : nullptr;
+    auto* window = services ? dynamic_cast<OSWindow*>(services->GetWindowHandle()) : nullptr;
+    if (window && window->GetPlatformWindow().X11WindowId() != 0 && window->GetPlatformWindow().IsVisible())
         window->GetPlatformWindow().SetFocus();
 }
 
@@ -203,9 +206,12 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
     if (kind == Kind::Save)
         request.proposedName = Utf8(WString(kProposedSaveName));
     request.x11Parent = OwnerWindow();
+    IControlHost* host = GetControlHost();
+    const RCPtr<IRootWindow> owner = host ? host->GetActiveRootWindow() : RCPtr<IRootWindow>();
 
     fc::Result result = ChooseWhileWindowsRun(request);
-    FocusOwnerAgain(request.x11Parent);
+    if (request.x11Parent != 0)
+        FocusOwnerAgain(owner);
     if (!result.error.empty())
         DebugOut() << "File dialog: " << result.error << std::endl;
     if (result.status == fc::Status::Unavailable) {
