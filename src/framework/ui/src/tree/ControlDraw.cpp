@@ -358,20 +358,18 @@ void LControl::DrawChildrenForLook(const RCPtr<LRenderer>& renderer, const LRegi
     }
 }
 
-void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool search, PointT<int32_t>& local,
-                               int32_t& depth)
+bool LControl::EntersHitWalk(PointT<int32_t> point, bool& inside)
 {
-    out = nullptr;
-    local = PointT<int32_t>{};
     if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
-        return;
-    const bool inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
-    if (!inside && m_unclippedCount < 1)
-        return;
-    const int32_t d = GetEffectiveZOrder();
+        return false;
+    inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
+    return inside || m_unclippedCount > 0;
+}
+
+template <typename Visit>
+void LControl::VisitHitChildren(PointT<int32_t> point, bool search, bool inside, int32_t depth, Visit&& visit)
+{
     const PointT<int32_t> scroll = RoundPointToLong(m_scroll);
-    RCPtr<LControl> hit;
-    PointT<int32_t> hitLocal{};
     for (uint32_t li = 0; li < m_looks.GetCount(); ++li) {
         if (!(GetLookOpacity(li) > 0.0f))
             continue;
@@ -382,27 +380,17 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
             RCPtr<LControl> child = m_children.GetAt(i - 1, kOrderDrawing);
             const LLayoutDescriptor* cl = child->m_layout.Get();
             const bool bothDocked = cl && cl->IsXDocked() && cl->IsYDocked();
-            const bool tryIt = (!hit && ((inside && search && (bothDocked || inLook)) || d > kClippedZOrder)) ||
-                               (cl && !cl->clipToParent) || child->m_unclippedCount > 0;
-            if (!tryIt)
+            const bool reachesOut = (cl && !cl->clipToParent) || child->m_unclippedCount > 0;
+            if (!((inside && search && (bothDocked || inLook)) || depth > kClippedZOrder || reachesOut))
                 continue;
             const PointT<int32_t> cp = RoundPointToLong(child->m_position);
-            RCPtr<LControl> found;
-            PointT<int32_t> foundLocal{};
-            child->HitTestChildren(found, PointT<int32_t>{content.x - cp.x, content.y - cp.y}, search && inside,
-                                   foundLocal, depth);
-            if (found && !(hit && hit->GetEffectiveZOrder() >= found->GetEffectiveZOrder())) {
-                hit = found;
-                hitLocal = foundLocal;
-            }
+            visit(*child, PointT<int32_t>{content.x - cp.x, content.y - cp.y}, search && inside, reachesOut);
         }
     }
-    if (hit) {
-        depth = hit->GetEffectiveZOrder();
-        out = hit;
-        local = hitLocal;
-        return;
-    }
+}
+
+bool LControl::AcceptsHitAt(PointT<int32_t> point, bool inside)
+{
     bool excluded = false;
     if (m_parent && m_layout->clipToParent && !(m_layout->IsXDocked() && m_layout->IsYDocked())) {
         PointT<double> inParent{static_cast<double>(point.x), static_cast<double>(point.y)};
@@ -410,8 +398,40 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
         const RectT<int32_t> pl = RoundRectToLong(m_parent->GetLookRect(-1));
         excluded = !LookRectContains(pl, RoundPointToLong(inParent));
     }
-    if (!IsPointTransparent(point) && !m_hitTransparent && inside && !excluded &&
-        (d > depth || (d == kClippedZOrder && search))) {
+    return !IsPointTransparent(point) && !m_hitTransparent && inside && !excluded;
+}
+
+void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool search, PointT<int32_t>& local,
+                               int32_t& depth)
+{
+    out = nullptr;
+    local = PointT<int32_t>{};
+    bool inside = false;
+    if (!EntersHitWalk(point, inside))
+        return;
+    const int32_t d = GetEffectiveZOrder();
+    RCPtr<LControl> hit;
+    PointT<int32_t> hitLocal{};
+    VisitHitChildren(point, search, inside, d,
+                     [&](LControl& child, PointT<int32_t> at, bool childSearch, bool reachesOut) {
+                         // Once a hit is found, only children drawn outside their parents can cover it.
+                         if (hit && !reachesOut)
+                             return;
+                         RCPtr<LControl> found;
+                         PointT<int32_t> foundLocal{};
+                         child.HitTestChildren(found, at, childSearch, foundLocal, depth);
+                         if (found && !(hit && hit->GetEffectiveZOrder() >= found->GetEffectiveZOrder())) {
+                             hit = found;
+                             hitLocal = foundLocal;
+                         }
+                     });
+    if (hit) {
+        depth = hit->GetEffectiveZOrder();
+        out = hit;
+        local = hitLocal;
+        return;
+    }
+    if (AcceptsHitAt(point, inside) && (d > depth || (d == kClippedZOrder && search))) {
         local = point;
         depth = d;
         out = RCPtr<LControl>(this);
@@ -421,38 +441,14 @@ void LControl::HitTestChildren(RCPtr<LControl>& out, PointT<int32_t> point, bool
 void LControl::CollectHits(std::vector<std::pair<int32_t, RCPtr<LControl>>>& out, PointT<int32_t> point, bool search)
 {
     // The hit test's walk, without stopping at the first hit.
-    if (!m_layout || !m_layout->visible || !(m_size.x > 0.0) || !(m_size.y > 0.0))
-        return;
-    const bool inside = ContainsPoint(PointT<double>{static_cast<double>(point.x), static_cast<double>(point.y)});
-    if (!inside && m_unclippedCount < 1)
+    bool inside = false;
+    if (!EntersHitWalk(point, inside))
         return;
     const int32_t d = GetEffectiveZOrder();
-    const PointT<int32_t> scroll = RoundPointToLong(m_scroll);
-    for (uint32_t li = 0; li < m_looks.GetCount(); ++li) {
-        if (!(GetLookOpacity(li) > 0.0f))
-            continue;
-        const RectT<int32_t> lr = RoundRectToLong(GetLookRect(static_cast<int32_t>(li)));
-        const bool inLook = LookRectContains(lr, point);
-        const PointT<int32_t> content{point.x - lr.x + scroll.x, point.y - lr.y + scroll.y};
-        for (uint32_t i = m_children.GetCount(); i > 0; --i) {
-            RCPtr<LControl> child = m_children.GetAt(i - 1, kOrderDrawing);
-            const LLayoutDescriptor* cl = child->m_layout.Get();
-            const bool bothDocked = cl && cl->IsXDocked() && cl->IsYDocked();
-            if (!((inside && search && (bothDocked || inLook)) || d > kClippedZOrder || (cl && !cl->clipToParent) ||
-                  child->m_unclippedCount > 0))
-                continue;
-            const PointT<int32_t> cp = RoundPointToLong(child->m_position);
-            child->CollectHits(out, PointT<int32_t>{content.x - cp.x, content.y - cp.y}, search && inside);
-        }
-    }
-    bool excluded = false;
-    if (m_parent && m_layout->clipToParent && !(m_layout->IsXDocked() && m_layout->IsYDocked())) {
-        PointT<double> inParent{static_cast<double>(point.x), static_cast<double>(point.y)};
-        m_parent->MapPointFromControl(*this, inParent);
-        const RectT<int32_t> pl = RoundRectToLong(m_parent->GetLookRect(-1));
-        excluded = !LookRectContains(pl, RoundPointToLong(inParent));
-    }
-    if (!IsPointTransparent(point) && !m_hitTransparent && inside && !excluded && (d > kClippedZOrder || search))
+    VisitHitChildren(point, search, inside, d, [&](LControl& child, PointT<int32_t> at, bool childSearch, bool) {
+        child.CollectHits(out, at, childSearch);
+    });
+    if (AcceptsHitAt(point, inside) && (d > kClippedZOrder || search))
         out.emplace_back(d, RCPtr<LControl>(this));
 }
 

@@ -439,6 +439,15 @@ private:
     // Every control a hit test at point (this control's coordinates) could give, with its depth:
     // children before their parent, upper siblings before lower ones.
     void CollectHits(std::vector<std::pair<int32_t, RCPtr<LControl>>>& out, PointT<int32_t> point, bool search);
+    // The walk both share. Whether it enters this control at point (this control's coordinates),
+    // setting inside.
+    bool EntersHitWalk(PointT<int32_t> point, bool& inside);
+    // Calls visit(child, child's point, child's search, child drawn outside its parent) for each
+    // child the walk may try, topmost first, once per shown look; depth is this control's.
+    template <typename Visit>
+    void VisitHitChildren(PointT<int32_t> point, bool search, bool inside, int32_t depth, Visit&& visit);
+    // Whether this control itself takes a hit at point (depth aside).
+    bool AcceptsHitAt(PointT<int32_t> point, bool inside);
     void TakeFocusFromParent();
     // Before this control leaves its parent: its branch loses the focus it holds or contains.
     void ReleaseFocusBeforeLeaving();
