@@ -2,6 +2,7 @@
 // menu open), each dialog and the message box, written to screenshots/offscreen/ under the build folder for
 // review, with pixel checks where a missing image or look would leave a hole. The editor's own classes run against a
 // recording application.
+#include "AppTestSupport.h"
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
 #include "SkinTestDocs.h"
@@ -819,34 +820,15 @@ TEST_F(EditorScreen, AMessageBoxWrapsALongTextGrowsToItAndEscapeCancels)
         const std::string path = ScreenshotPath("message_box");
         ctltest::SaveWindowPng(w->GetPlatformWindow().Handle(), path);
         Publish(path, "dialog_message_box_long");
-        SDL_Surface* surface = SDL_GetWindowSurface(w->GetPlatformWindow().Handle());
-        const auto at = [&](int x, int y) {
-            Uint32 value = 0;
-            std::memcpy(&value,
-                        static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                            static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                        surface->format->BytesPerPixel);
-            Uint8 r = 0, g = 0, b = 0;
-            SDL_GetRGB(value, surface->format, &r, &g, &b);
-            return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
-        };
-        EXPECT_EQ(surface->h, static_cast<int>(box->GetSize().y)) << "the window has the box's height";
+        SDL_Window* handle = w->GetPlatformWindow().Handle();
+        const auto at = [&](int32_t x, int32_t y) { return apptest::WindowPixel(handle, x, y); };
+        EXPECT_EQ(SDL_GetWindowSurface(handle)->h, static_cast<int>(box->GetSize().y))
+            << "the window has the box's height";
         mark = at(220, 2);
         face = at(220, static_cast<int>(box->GetSize().y) - 8);
         // The desktop gives the box the focus; the user presses Escape.
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = w->GetPlatformWindow().Id();
-        e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-        SDL_PushEvent(&e);
-        for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-            SDL_Event key{};
-            key.type = type;
-            key.key.windowID = w->GetPlatformWindow().Id();
-            key.key.keysym.sym = SDLK_ESCAPE;
-            key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-            SDL_PushEvent(&key);
-        }
+        apptest::PushWindowEvent(w->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+        apptest::PushKey(w->GetPlatformWindow().Id(), SDLK_ESCAPE);
     };
     EXPECT_EQ(box->ShowModal(), platform::sdl::kIdCancel);
     whileModal = nullptr;

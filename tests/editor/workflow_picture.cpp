@@ -102,11 +102,7 @@ PointT<int32_t> CentreOf(const LControl& c)
 // The pointer moved in the focused window.
 void MoveTo(Picture& p, PointT<int32_t> at)
 {
-    SDL_Event focus{};
-    focus.type = SDL_WINDOWEVENT;
-    focus.window.windowID = WindowId(p);
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-    SDL_PushEvent(&focus);
+    p.Activate();
     // Warped too, so that the pointer position the program asks SDL for moves with it.
     SDL_WarpMouseInWindow(p.app.GetMainWindow()->GetPlatformWindow().Handle(), at.x, at.y);
     SDL_Event e{};
@@ -121,18 +117,7 @@ void MoveTo(Picture& p, PointT<int32_t> at)
 // The window's pixel (0xRRGGBB) as the program last painted it.
 uint32_t Pixel(Picture& p, PointT<int32_t> at)
 {
-    SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-    if (!surface || at.x < 0 || at.y < 0 || at.x >= surface->w || at.y >= surface->h)
-        return 0xFFFFFFFFu;
-    Uint32 value = 0;
-    SDL_LockSurface(surface);
-    const auto* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(at.y) * surface->pitch;
-    std::memcpy(&value, row + static_cast<ptrdiff_t>(at.x) * surface->format->BytesPerPixel,
-                surface->format->BytesPerPixel);
-    SDL_UnlockSurface(surface);
-    Uint8 r = 0, g = 0, b = 0;
-    SDL_GetRGB(value, surface->format, &r, &g, &b);
-    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+    return apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), at.x, at.y);
 }
 
 // The window as the program last painted it, as <build>/screenshots/<name>.png.
@@ -229,11 +214,7 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorr
         EXPECT_EQ(notes->GetNoteFields().ElementAt(0)->GetValue(), 40.0);
 
         // A typed edit of its MIDI page reaches Y, and the tile follows.
-        p.Click(*cc->GetTextBox());
-        p.Key(SDLK_END);
-        p.Key(SDLK_HOME, KMOD_LSHIFT);
-        p.Type("1");
-        p.Type("8");
+        p.TypeOver(*cc->GetTextBox(), "18");
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(yId)[2] == 18; })) << "the edit was dropped";
         EXPECT_TRUE(p.Until(tileShowsStored));
@@ -264,11 +245,7 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff
         ASSERT_TRUE(scale);
         ASSERT_TRUE(p.Until([&] { return scale->IsShowing(false) && notes->GetNoteFields().GetCount() == 8; }));
         const auto type = [&](uint32_t field, const char* digits) {
-            p.Click(*notes->GetNoteFields().ElementAt(field)->GetTextBox());
-            p.Key(SDLK_END);
-            p.Key(SDLK_HOME, KMOD_LSHIFT);
-            for (const char* d = digits; *d; ++d)
-                p.Type(std::string(1, *d).c_str());
+            p.TypeOver(*notes->GetNoteFields().ElementAt(field)->GetTextBox(), digits);
             p.Key(SDLK_RETURN);
             Idle(p, 100);
         };
@@ -339,11 +316,7 @@ TEST_F(PictureWorkflow, AnEditOfAPadWithColoursTheListLacksIsKeptAndTheColoursSt
         RCPtr<LNumericUpDown> box;
         ASSERT_TRUE(p.Until([&] { return (box = program()) != nullptr; }));
         const std::string before = Picture::TextOf(p.Pad(3));
-        p.Click(*box->GetTextBox());
-        p.Key(SDLK_END);
-        p.Key(SDLK_HOME, KMOD_LSHIFT);
-        p.Type("2");
-        p.Type("5");
+        p.TypeOver(*box->GetTextBox(), "25");
         p.Key(SDLK_RETURN);
         Bytes taken = pad4;
         taken[7] = 25;
@@ -513,12 +486,7 @@ TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKe
         const auto wheels = p.ViewChild<LGroupPanelFrame>(u"wheels");
         const RCPtr<LControl> panel = p.view->FindChild(WString(u"wheelEditPanel"));
         ASSERT_TRUE(wheels && wheels->GetTileCount() > 0 && panel);
-        const auto inPanel = [&] {
-            for (RCPtr<LControl> c = p.Focused(); c; c = c->GetParent())
-                if (c == panel)
-                    return true;
-            return false;
-        };
+        const auto inPanel = [&] { return e2etest::Contains(*panel, p.Focused()); };
         // The left edge of the focused control, half-way down.
         const auto edge = [&] {
             const RCPtr<LControl> c = p.Focused();

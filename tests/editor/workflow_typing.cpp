@@ -230,46 +230,16 @@ TEST_F(PictureEndToEnd, TheClickThatCommitsARefusedEditActsFirstAndTheBoxFollows
                 shown.push_back(Narrow(box->FindChild(WString(u"labelTitle"))->GetText()) + "|" +
                                 Narrow(box->FindChild(WString(u"labelText"))->GetText()));
                 // The desktop hands the box the keyboard.
-                for (const auto& [id, event] :
-                     {std::pair{p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_LOST},
-                      {os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED}}) {
-                    SDL_Event e{};
-                    e.type = SDL_WINDOWEVENT;
-                    e.window.windowID = id;
-                    e.window.event = static_cast<Uint8>(event);
-                    SDL_PushEvent(&e);
-                }
-                for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-                    SDL_Event e{};
-                    e.type = type;
-                    e.key.windowID = os->GetPlatformWindow().Id();
-                    e.key.keysym.sym = SDLK_RETURN;
-                    e.key.keysym.scancode = SDL_SCANCODE_RETURN;
-                    SDL_PushEvent(&e);
-                }
+                apptest::PushWindowEvent(p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_LOST);
+                apptest::PushWindowEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+                apptest::PushKey(os->GetPlatformWindow().Id(), SDLK_RETURN);
             };
             // A quick click on fader 1's tile: press and release reach the program together.
             const RCPtr<LControl> tile = faders->GetTile(0)->FindChild(WString(u"button"));
             const PointT<double> origin = tile->GetOriginInRootWindow();
-            const Sint32 x = static_cast<Sint32>(origin.x + tile->GetSize().x / 2);
-            const Sint32 y = static_cast<Sint32>(origin.y + tile->GetSize().y / 2);
-            const Uint32 window = p.app.GetMainWindow()->GetPlatformWindow().Id();
-            for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-                SDL_Event e{};
-                e.type = type;
-                if (type == SDL_MOUSEMOTION) {
-                    e.motion.windowID = window;
-                    e.motion.x = x;
-                    e.motion.y = y;
-                } else {
-                    e.button.windowID = window;
-                    e.button.button = SDL_BUTTON_LEFT;
-                    e.button.clicks = 1;
-                    e.button.x = x;
-                    e.button.y = y;
-                }
-                SDL_PushEvent(&e);
-            }
+            apptest::PushClick(p.app.GetMainWindow()->GetPlatformWindow().Id(),
+                               static_cast<int32_t>(origin.x + tile->GetSize().x / 2),
+                               static_cast<int32_t>(origin.y + tile->GetSize().y / 2));
             p.app.GetEvents().ProcessPending();
             EXPECT_TRUE(p.Until([&] { return !shown.empty() && p.app.GetRootWindows().size() == 1; }))
                 << "no box said why";
@@ -501,22 +471,11 @@ TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
         const PointT<double> origin = box->GetOriginInRootWindow();
         const int32_t x = static_cast<int32_t>(origin.x + box->GetCaretRect().x - box->GetScrollOffset().x);
         const int32_t y = static_cast<int32_t>(origin.y + box->GetCaretRect().y + box->GetCaretRect().height / 2);
-        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-        ASSERT_TRUE(surface);
-        ASSERT_TRUE(x >= 0 && y >= 0 && x < surface->w && y < surface->h);
-        SDL_LockSurface(surface);
-        Uint32 value = 0;
-        std::memcpy(&value,
-                    static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                        static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                    surface->format->BytesPerPixel);
-        SDL_UnlockSurface(surface);
-        Uint8 r = 0, g = 0, b = 0;
-        SDL_GetRGB(value, surface->format, &r, &g, &b);
-        const int32_t channels[3][2] = {
-            {r, int32_t(ink >> 16 & 0xFF)}, {g, int32_t(ink >> 8 & 0xFF)}, {b, int32_t(ink & 0xFF)}};
-        for (const auto& [shown, wanted] : channels)
-            EXPECT_NEAR(shown, wanted, 24) << std::hex << "pixel " << ((r << 16) | (g << 8) | b) << " ink " << ink;
+        const uint32_t pixel = apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), x, y);
+        ASSERT_NE(pixel, 0xFFFFFFFFu) << "off the window";
+        for (const int shift : {16, 8, 0})
+            EXPECT_NEAR(int32_t(pixel >> shift & 0xFF), int32_t(ink >> shift & 0xFF), 24)
+                << std::hex << "pixel " << pixel << " ink " << ink;
     });
 }
 
