@@ -162,35 +162,20 @@ void SendClick(Display* display, Window window, int x, int y)
     }
 }
 
-// Shift+Ctrl+key pressed and released in the window.
-void SendShiftCtrlKey(Display* display, Window window, KeySym key)
+// A key pressed and released in the window; with shiftCtrl, between Ctrl and Shift held.
+void SendKey(Display* display, Window window, KeySym key, bool shiftCtrl = false)
 {
-    const std::pair<KeySym, int> steps[] = {{XK_Control_L, KeyPress}, {XK_Shift_L, KeyPress},
-                                            {key, KeyPress},          {key, KeyRelease},
-                                            {XK_Shift_L, KeyRelease}, {XK_Control_L, KeyRelease}};
+    std::vector<std::pair<KeySym, int>> steps = {{key, KeyPress}, {key, KeyRelease}};
+    if (shiftCtrl)
+        steps = {{XK_Control_L, KeyPress}, {XK_Shift_L, KeyPress},   {key, KeyPress},
+                 {key, KeyRelease},        {XK_Shift_L, KeyRelease}, {XK_Control_L, KeyRelease}};
     for (const auto& [sym, type] : steps) {
         XEvent event{};
         event.xkey.type = type;
         event.xkey.window = window;
         event.xkey.root = DefaultRootWindow(display);
         event.xkey.keycode = XKeysymToKeycode(display, sym);
-        event.xkey.state = sym == key ? ControlMask | ShiftMask : 0;
-        event.xkey.same_screen = True;
-        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
-        XFlush(display);
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    }
-}
-
-// A key without modifiers pressed and released in the window.
-void SendKey(Display* display, Window window, KeySym key)
-{
-    for (const int type : {KeyPress, KeyRelease}) {
-        XEvent event{};
-        event.xkey.type = type;
-        event.xkey.window = window;
-        event.xkey.root = DefaultRootWindow(display);
-        event.xkey.keycode = XKeysymToKeycode(display, key);
+        event.xkey.state = shiftCtrl && sym == key ? ControlMask | ShiftMask : 0;
         event.xkey.same_screen = True;
         XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
         XFlush(display);
@@ -667,7 +652,7 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
         ::kill(child, SIGKILL);
     EXPECT_EQ(OtherWindowOf(display.get(), pid, main), 0u) << "a box opened after the chooser closed";
     // The keyboard is the program's again: its hot key opens Retrieve Preset.
-    SendShiftCtrlKey(display.get(), main, XK_r);
+    SendKey(display.get(), main, XK_r, true);
     const Window retrieve = AwaitOtherWindow(display.get(), pid, main, std::chrono::seconds(10));
     EXPECT_NE(retrieve, 0u) << "the keys were dead after the chooser was cancelled";
     if (retrieve != 0) {
@@ -838,7 +823,7 @@ TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
     ASSERT_NO_FATAL_FAILURE(Start());
     // Shift+Ctrl+R opens Retrieve Preset.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SendShiftCtrlKey(display.get(), main, XK_r);
+    SendKey(display.get(), main, XK_r, true);
     ASSERT_NE(AwaitOtherWindow(display.get(), pid, main, std::chrono::seconds(15)), 0u)
         << "Shift+Ctrl+R opened no dialog";
 
@@ -884,7 +869,7 @@ TEST_F(XvfbProgram, TheRetrieveDialogKeepsTheSkinsTextSizesWhateverTheDesktopsFo
         environment = run == 0 ? std::vector<std::string>{} : std::vector<std::string>{"FONTCONFIG_FILE=" + conf};
         ASSERT_NO_FATAL_FAILURE(Start());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        SendShiftCtrlKey(display.get(), main, XK_r);
+        SendKey(display.get(), main, XK_r, true);
         const Window dialog = WaitForWindow(display.get(), pid, main, 400, 150);
         ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no Retrieve dialog";
         int width = 0, height = 0;
@@ -933,7 +918,7 @@ TEST_F(XvfbProgram, ASlotListInAWindowOfItsOwnStaysOpenAndTheDialogKeepsTheKeybo
     ASSERT_NO_FATAL_FAILURE(Start());
     Display* d = display.get();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SendShiftCtrlKey(d, main, XK_r); // Retrieve Preset
+    SendKey(d, main, XK_r, true); // Retrieve Preset
     const Window dialog = AwaitOtherWindow(d, pid, main, std::chrono::seconds(15));
     ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no dialog";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -976,37 +961,30 @@ TEST_F(XvfbProgram, AChooserThatOutlivesSigtermEndsWithTheProgramAndNeverOutlive
                << "/chooser.part' '" << root << "/chooser'\nwait\n";
     }
     apptest::fs::permissions(bin + "/zenity", apptest::fs::perms::owner_all);
-    const auto openChooser = [&](pid_t& chooser, pid_t& child) {
+    // SIGTERM: the program stops waiting and ends with 0, and the chooser's group goes with it;
+    // SIGKILL: nothing of the chooser stays behind either.
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        ASSERT_NO_FATAL_FAILURE(Start(bin));
         apptest::fs::remove(root + "/chooser");
         SendClick(display.get(), main, 24, 12); // File
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         SendClick(display.get(), main, 68, 130); // Save Preset
         ASSERT_TRUE(WaitUntil([&] { return apptest::fs::exists(root + "/chooser"); }, std::chrono::seconds(15)))
             << "the chooser did not start";
+        pid_t chooser = 0, child = 0;
         std::ifstream(root + "/chooser") >> chooser >> child;
         ASSERT_TRUE(Alive(chooser) && Alive(child));
-    };
-
-    // SIGTERM: the program stops waiting and ends with 0, and the chooser's group goes with it.
-    ASSERT_NO_FATAL_FAILURE(Start(bin));
-    pid_t chooser = 0, child = 0;
-    ASSERT_NO_FATAL_FAILURE(openChooser(chooser, child));
-    EXPECT_TRUE(EndsOnSigterm()) << "the chooser kept the program running";
-    for (const pid_t left : {chooser, child}) {
-        EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10))) << left << " outlived it";
-        ::kill(left, SIGKILL);
+        ASSERT_EQ(::kill(pid, signal), 0);
+        const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
+        if (signal == SIGTERM)
+            EXPECT_EQ(status, std::optional<int>(0)) << "the chooser kept the program running";
+        if (status)
+            pid = -1;
+        for (const pid_t left : {chooser, child}) {
+            EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10)))
+                << left << " outlived the program's end by signal " << signal;
+            ::kill(left, SIGKILL);
+        }
+        if (pid > 0)
+            return;
     }
-    if (pid > 0)
-        return;
-
-    // SIGKILL: nothing of the chooser stays behind either.
-    ASSERT_NO_FATAL_FAILURE(Start(bin));
-    ASSERT_NO_FATAL_FAILURE(openChooser(chooser, child));
-    ASSERT_EQ(::kill(pid, SIGKILL), 0);
-    apptest::WaitChild(pid, std::chrono::seconds(15));
-    pid = -1;
-    for (const pid_t left : {chooser, child}) {
-        EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10))) << left << " outlived a kill";
-        ::kill(left, SIGKILL);
-    }
-}
