@@ -103,6 +103,13 @@ struct Picture {
         }
     }
 
+    // The loop run for a while, as between a user's keys.
+    void Pause(int milliseconds = 40)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        Until([&] { return std::chrono::steady_clock::now() >= end; });
+    }
+
     // The window manager hands the main window the keyboard.
     void Activate()
     {

@@ -976,8 +976,9 @@ TEST_F(XvfbProgram, AChooserThatOutlivesSigtermEndsWithTheProgramAndNeverOutlive
         ASSERT_TRUE(Alive(chooser) && Alive(child));
         ASSERT_EQ(::kill(pid, signal), 0);
         const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
-        if (signal == SIGTERM)
+        if (signal == SIGTERM) {
             EXPECT_EQ(status, std::optional<int>(0)) << "the chooser kept the program running";
+        }
         if (status)
             pid = -1;
         for (const pid_t left : {chooser, child}) {
@@ -988,3 +989,4 @@ TEST_F(XvfbProgram, AChooserThatOutlivesSigtermEndsWithTheProgramAndNeverOutlive
         if (pid > 0)
             return;
     }
+}

@@ -248,8 +248,7 @@ TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)
         })) << "stored "
             << int(p.Stored(id)[kCcByte]) << ", shown " << cc->GetText().ToNarrow().GetString();
         p.Key(SDLK_TAB);
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(300);
         EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the value typed before the load was written over it";
 
         // Typed, then the window closed: the value is taken before the program ends.
@@ -293,8 +292,7 @@ TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrT
         p.Key(SDLK_s, KMOD_LCTRL);
         ASSERT_TRUE(p.Until([&] { return passes >= 6 && !portal->IsHolding(); }))
             << "the window was not served while the chooser was open";
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(300);
         p.app.onIdle = nullptr;
         EXPECT_TRUE(painted) << "the window was not repainted";
         EXPECT_EQ(portal->Calls().size(), 1u) << "a hot key pressed meanwhile opened another chooser";

@@ -233,8 +233,7 @@ TEST_F(WorkflowMenus, CopyCutAndPasteHotKeysWorkInThePresetName)
         p.Type("Q");
         ASSERT_TRUE(p.Until([&] { return !box->GetText().IsEmpty(); }));
         // The name's way to the keyboard and back ends before the text is selected.
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(500);
         const std::string original = box->GetText().ToNarrow().GetString();
         SDL_SetClipboardText("");
 
@@ -587,24 +586,17 @@ TEST_F(WorkflowMenus, AHeldOrDoubledHotKeyOpensItsDialogOnceAndTheMainWindowsHot
             if (passes == 40)
                 dialog->Close(2);
         };
-        // Shift+Ctrl+R held (the key repeats three times), then pressed again, in one batch.
+        // Shift+Ctrl+R held (the key repeats three times), then pressed again, in one batch: d a
+        // press, r a repeat, u a release.
         p.Activate();
-        const auto queue = [&](Uint32 type, Uint8 repeat) {
+        for (const char step : std::string("drrrudu")) {
             SDL_Event e{};
-            e.type = type;
+            e.type = step == 'u' ? SDL_KEYUP : SDL_KEYDOWN;
             e.key.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
-            e.key.repeat = repeat;
+            e.key.repeat = step == 'r';
             e.key.keysym = SDL_Keysym{SDL_SCANCODE_R, SDLK_r, KMOD_LCTRL | KMOD_LSHIFT, 0};
             SDL_PushEvent(&e);
-        };
-        for (const auto& [type, repeat] : {std::pair{SDL_KEYDOWN, 0},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYUP, 0},
-                                           {SDL_KEYDOWN, 0},
-                                           {SDL_KEYUP, 0}})
-            queue(type, static_cast<Uint8>(repeat));
+        }
         ASSERT_TRUE(p.Until([&] { return passes >= 40 && p.app.GetRootWindows().size() == 1; }));
         for (int i = 0; i < 20; ++i)
             Screen(p).Settle();

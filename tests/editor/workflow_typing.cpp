@@ -37,20 +37,13 @@ std::string Narrow(const WString& text)
     return text.ToNarrow().GetString();
 }
 
-// The loop runs for a while, as it does between a user's keys.
-void Pause(Picture& p, int milliseconds = 40)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    p.Until([&] { return std::chrono::steady_clock::now() >= end; });
-}
-
 // Each character typed on its own, with a pause after it.
 void TypeSlowly(Picture& p, const char* text)
 {
     for (const char* c = text; *c; ++c) {
         const char one[2] = {*c, 0};
         p.Type(one);
-        Pause(p);
+        p.Pause();
     }
 }
 
@@ -113,7 +106,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         Retype(p, "999");
         p.Key(SDLK_TAB);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kHighByte] == 127; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(e1.Maximum()->GetTextBox()->GetText()), "127");
 
         // Enter commits too.
@@ -121,7 +114,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         Retype(p, "300");
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 127; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "127");
         Retype(p, "66");
         p.Key(SDLK_RETURN);
@@ -142,7 +135,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
             Retype(p, "999");
             p.Key(commit);
             EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 127; }));
-            Pause(p);
+            p.Pause();
             EXPECT_EQ(Narrow(program->GetTextBox()->GetText()), "127");
             p.Click(*program->GetTextBox());
             Retype(p, "5");
@@ -243,7 +236,7 @@ TEST_F(PictureEndToEnd, TheClickThatCommitsARefusedEditActsFirstAndTheBoxFollows
             p.app.GetEvents().ProcessPending();
             EXPECT_TRUE(p.Until([&] { return !shown.empty() && p.app.GetRootWindows().size() == 1; }))
                 << "no box said why";
-            Pause(p, 100);
+            p.Pause(100);
             p.app.onIdle = nullptr;
             EXPECT_TRUE(fader->IsShowing(false) &&
                         fader->GetFirstParamID() == p.view->GetFirstParamID() + IDevice::kFadersOffset)
@@ -276,7 +269,7 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
         p.Key(SDLK_LEFT);
         p.Key(SDLK_LEFT);
         p.Key(SDLK_BACKSPACE);
-        Pause(p);
+        p.Pause();
         TypeSlowly(p, "f");
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'L', 'E', 'A', 'F', 0x22, '1'}; }));
         EXPECT_EQ(Narrow(box->GetText()), "Leaf 1");
@@ -292,7 +285,7 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
             SDL_PushEvent(&e);
         }
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'B', 'A', 'S', 'S', 0x22, '2'}; }));
-        Pause(p, 100);
+        p.Pause(100);
         EXPECT_EQ(Narrow(box->GetText()), "bass 2");
         EXPECT_EQ(p.Stored(nameId), (Bytes{'B', 'A', 'S', 'S', 0x22, '2'}));
 
@@ -317,7 +310,7 @@ TEST_F(PictureEndToEnd, ANameTypedAsSoonAsTheKeyboardIsThereKeepsItsCase)
         p.Click(*box);
         Retype(p, "ab");
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'A', 'B', 0, 0, 0, 0}; }));
-        Pause(p, 100);
+        p.Pause(100);
         EXPECT_EQ(Narrow(box->GetText()), "ab");
     });
 }
@@ -383,7 +376,7 @@ TEST_F(PictureEndToEnd, TheNameBoxsOwnMenuCutsTheSelectionToTheClipboard)
             menu = RCPtr<LPopupMenu>::DynamicCast(box->FindChild(WString(u"contextMenu")));
             return menu && menu->IsShowing(false);
         }));
-        Pause(p);
+        p.Pause();
         // Cut, Copy, Paste (the clipboard may be empty), Delete.
         const RCPtr<LMenuDescriptor> items = menu->GetMenu();
         ASSERT_EQ(items->GetItemCount(), 4u);
@@ -410,14 +403,14 @@ TEST_F(PictureEndToEnd, KeysTypedBeforeAnyClickLeaveThePresetNameAlone)
         const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
         ASSERT_TRUE(name);
         p.Activate();
-        Pause(p);
+        p.Pause();
         const Bytes before = p.Stored(nameId);
         const WString shown = name->GetTextBox()->GetText();
         EXPECT_TRUE(p.Focused()) << "the window's hot keys need a focus owner";
         EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
         TypeSlowly(p, "qz");
         p.Key(SDLK_BACKSPACE);
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(p.Stored(nameId), before);
         EXPECT_EQ(Narrow(name->GetTextBox()->GetText()), Narrow(shown));
 
@@ -437,7 +430,7 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         const Bytes before = p.Stored(nameId);
         p.Click(*p.pads->GetTile(2)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
-        Pause(p);
+        p.Pause();
         EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
         EXPECT_TRUE(e2etest::Contains(*p.padEdit, p.Focused()));
         TypeSlowly(p, "q");
@@ -446,7 +439,7 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         // Another tile: the focus follows to the panel shown.
         Encoder e1(p);
         ASSERT_TRUE(e1.Open(p));
-        Pause(p);
+        p.Pause();
         EXPECT_FALSE(e2etest::Contains(*p.padEdit, p.Focused())) << "the focus stays in the hidden panel";
         EXPECT_TRUE(e2etest::Contains(*e1.panel, p.Focused()));
         EXPECT_EQ(p.Stored(nameId), before);
@@ -461,7 +454,7 @@ TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
         const RCPtr<LTextBox> box = name->GetTextBox();
         p.Click(*box);
         p.Key(SDLK_END);
-        Pause(p);
+        p.Pause();
         ASSERT_TRUE(box->IsCaretShown());
         const auto* look = dynamic_cast<const LLook*>(box->GetLookAt(LTextBox::kLookFocusedHot).Get());
         ASSERT_TRUE(look && look->GetTextForegroundPart());
@@ -495,7 +488,7 @@ TEST_F(PictureEndToEnd, AnEditPanelMadeWhenItsFirstControlIsPickedShowsTheValueA
         const RCPtr<LNumericUpDown> cc = panel->GetSubEditor()->GetNumberBoxes().ElementAt(0);
         ASSERT_TRUE(cc);
         EXPECT_TRUE(p.Until([&] { return cc->GetValue() == p.Stored(id)[kNumberByte]; })) << "bound to the fader";
-        Pause(p);
+        p.Pause();
         EXPECT_TRUE(e2etest::Contains(*panel, p.Focused())) << "the focus goes into the panel just made";
 
         const bool was42 = p.Stored(id)[kNumberByte] == 42;
@@ -534,9 +527,9 @@ TEST_F(PictureEndToEnd, AFieldReachedByTabOrShiftTabHasItsTextReplacedByTyping)
         p.Click(*e1.Cc()->GetTextBox());
         // From CC into MIN (showing 0) by Tab, then back into it from MAX by Shift+Tab.
         for (const auto& [mod, typed] : {std::pair{KMOD_NONE, 10}, std::pair{KMOD_LSHIFT, 20}}) {
-            Pause(p);
+            p.Pause();
             p.Key(SDLK_TAB, mod);
-            Pause(p);
+            p.Pause();
             ASSERT_EQ(p.Focused().Get(), static_cast<LControl*>(e1.Minimum()->GetTextBox().Get()));
             TypeSlowly(p, std::to_string(typed).c_str());
             p.Key(SDLK_TAB);
@@ -565,7 +558,7 @@ TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHer
         Retype(p, "");
         p.Key(SDLK_BACKSPACE);
         p.Key(SDLK_TAB);
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(box->GetText()), "0") << "emptied and left by Tab";
 
         p.Click(*box);
@@ -573,7 +566,7 @@ TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHer
         p.Key(SDLK_RETURN);
         p.Click(*zones->GetTile(1)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == zone1 + 1; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(box->GetText()), "0") << "zone 2's octave, equal to zone 1's";
     });
 }
