@@ -287,7 +287,6 @@ TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrT
             }
         };
         p.Activate();
-        // Ctrl+S twice in quick succession.
         p.Key(SDLK_s, KMOD_LCTRL);
         p.Key(SDLK_s, KMOD_LCTRL);
         ASSERT_TRUE(p.Until([&] { return passes >= 6 && !portal->IsHolding(); }))

@@ -69,24 +69,15 @@ struct Screen {
         e.wheel.mouseY = y;
         Push(e);
     }
-    // The presented pixels of a rectangle, row by row.
+    // The presented pixels (0xRRGGBB) of a rectangle, row by row; none off the window.
     std::vector<uint32_t> Pixels(const RectT<int32_t>& r)
     {
         std::vector<uint32_t> out;
-        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-        if (!surface)
-            return out;
-        SDL_LockSurface(surface);
-        for (int32_t y = r.y; y < r.y + r.height && y < surface->h; ++y)
-            for (int32_t x = r.x; x < r.x + r.width && x < surface->w; ++x) {
-                Uint32 value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                                static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                            surface->format->BytesPerPixel);
-                out.push_back(value);
-            }
-        SDL_UnlockSurface(surface);
+        for (int32_t y = r.y; y < r.y + r.height; ++y)
+            for (int32_t x = r.x; x < r.x + r.width; ++x)
+                if (const uint32_t px = apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), x, y);
+                    px != 0xFFFFFFFFu)
+                    out.push_back(px);
         return out;
     }
 
@@ -521,9 +512,8 @@ TEST_F(WorkflowMenus, TheKeysStartOnTheBankButtonsAndEscapeShutsAMenuThatTheNext
         // The left edge of a control, half-way down.
         const auto edge = [&](const LControl& c) {
             const PointT<double> o = c.GetOriginInRootWindow();
-            const std::vector<uint32_t> px =
-                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + c.GetSize().y / 2), 1, 1});
-            return px.empty() ? 0u : px[0] & 0xFFFFFFu;
+            return apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), static_cast<int32_t>(o.x),
+                                        static_cast<int32_t>(o.y + c.GetSize().y / 2));
         };
         p.Activate();
         screen.MoveTo(600, 700);
