@@ -93,6 +93,25 @@ SDL_Event ButtonEvent(Uint32 windowId, bool down, int32_t x, int32_t y)
     return event;
 }
 
+// A shown window of its own at 60, 40 that main fills, hit all over; null when it cannot be made.
+OSWindow* OpenWindow(const char16_t* title, int32_t width, int32_t height, const RCPtr<LControl>& main)
+{
+    OSWindowOptions options;
+    options.title = WString(title);
+    options.width = width;
+    options.height = height;
+    options.x = 60;
+    options.y = 40;
+    OSWindow* window = OSWindow::Create(options);
+    if (!window || window->CreateRenderer(kRendererGDIPlus) != S_OK)
+        return nullptr;
+    window->Show(1);
+    window->GetRootWindow()->AttachMainControl(main);
+    main->FillRootWindow();
+    rwtest::GiveHitLook(*main, width, height);
+    return window;
+}
+
 class Lifetimes : public ctltest::ControlsTest {
 protected:
     void SetUp() override
@@ -128,20 +147,9 @@ TEST_F(Lifetimes, AValueListenerThatReleasesTheControlLeavesTheSetterSafe)
 
 TEST_F(Lifetimes, AReleaseOutsideWhoseHandlerClosesTheWindowEndsThere)
 {
-    OSWindowOptions options;
-    options.title = WString(u"closes");
-    options.width = 200;
-    options.height = 150;
-    options.x = 60;
-    options.y = 40;
-    OSWindow* other = OSWindow::Create(options);
-    ASSERT_NE(other, nullptr);
-    ASSERT_EQ(other->CreateRenderer(kRendererGDIPlus), S_OK);
-    other->Show(1);
     const RCPtr<ClosesOnRelease> control(new ClosesOnRelease(WString(u"closer")));
-    other->GetRootWindow()->AttachMainControl(RCPtr<LControl>(control));
-    control->FillRootWindow();
-    rwtest::GiveHitLook(*control, 200, 150);
+    OSWindow* other = OpenWindow(u"closes", 200, 150, RCPtr<LControl>(control));
+    ASSERT_NE(other, nullptr);
     const Uint32 id = other->GetPlatformWindow().Id();
     SDL_Event focus{};
     focus.type = SDL_WINDOWEVENT;
@@ -246,21 +254,10 @@ TEST_F(LifetimesLists, AFailedSortLeavesTheTableWorkingAndNoExceptionLeavesTheLo
 TEST_F(LifetimesCombo, AListInAWindowOfItsOwnComesHomeShutWhenItsOwnerWindowCloses)
 {
     // A low window: the capped list has room on neither side of the box and opens in a window of its own.
-    OSWindowOptions options;
-    options.title = WString(u"owner");
-    options.width = 420;
-    options.height = 100;
-    options.x = 60;
-    options.y = 40;
-    OSWindow* owner = OSWindow::Create(options);
-    ASSERT_NE(owner, nullptr);
-    ASSERT_EQ(owner->CreateRenderer(kRendererGDIPlus), S_OK);
-    owner->Show(1);
     const RCPtr<LControl> page(new LControl(nullptr, WString(u"ownerPage")));
     page->SetLayout(LLayoutDescriptor::Create());
-    owner->GetRootWindow()->AttachMainControl(page);
-    page->FillRootWindow();
-    rwtest::GiveHitLook(*page, 420, 100);
+    OSWindow* owner = OpenWindow(u"owner", 420, 100, page);
+    ASSERT_NE(owner, nullptr);
     const RCPtr<LComboBox> combo = MakeCombo(u"comboCapped");
     ASSERT_TRUE(combo);
     ASSERT_EQ(combo->SetParent(page), S_OK);

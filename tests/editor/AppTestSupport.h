@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -180,6 +181,66 @@ inline std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return std::nullopt;
+}
+
+// Events pushed for a window without running any loop: the desktop's news (it gained or lost the
+// keyboard), a key's press and release, and a move to a point with a click there.
+inline void PushWindowEvent(Uint32 window, SDL_WindowEventID event)
+{
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window;
+    e.window.event = static_cast<Uint8>(event);
+    SDL_PushEvent(&e);
+}
+inline void PushKey(Uint32 window, SDL_Keycode key, uint16_t mod = KMOD_NONE)
+{
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.windowID = window;
+        e.key.keysym.sym = key;
+        e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
+}
+inline void PushClick(Uint32 window, int32_t x, int32_t y)
+{
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = window;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        SDL_Event b{};
+        b.type = type;
+        b.button.windowID = window;
+        b.button.button = SDL_BUTTON_LEFT;
+        b.button.clicks = 1;
+        b.button.x = x;
+        b.button.y = y;
+        SDL_PushEvent(&b);
+    }
+}
+
+// The colour (0xRRGGBB) of a window's surface at x, y as last presented; 0xFFFFFFFF off it.
+inline uint32_t WindowPixel(SDL_Window* window, int32_t x, int32_t y)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface || x < 0 || y < 0 || x >= surface->w || y >= surface->h)
+        return 0xFFFFFFFFu;
+    Uint32 value = 0;
+    SDL_LockSurface(surface);
+    std::memcpy(&value,
+                static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
+                    static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
+                surface->format->BytesPerPixel);
+    SDL_UnlockSurface(surface);
+    Uint8 r = 0, g = 0, b = 0;
+    SDL_GetRGB(value, surface->format, &r, &g, &b);
+    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
 } // namespace apptest

@@ -103,14 +103,17 @@ struct Picture {
         }
     }
 
+    // The loop run for a while, as between a user's keys.
+    void Pause(int milliseconds = 40)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        Until([&] { return std::chrono::steady_clock::now() >= end; });
+    }
+
     // The window manager hands the main window the keyboard.
     void Activate()
     {
-        SDL_Event focus{};
-        focus.type = SDL_WINDOWEVENT;
-        focus.window.windowID = app.GetMainWindow()->GetPlatformWindow().Id();
-        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-        SDL_PushEvent(&focus);
+        apptest::PushWindowEvent(app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
     }
 
     void Click(const LControl& control)
@@ -171,6 +174,18 @@ struct Picture {
         std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8);
         SDL_PushEvent(&e);
         app.GetEvents().ProcessPending();
+    }
+
+    // A box's whole text typed over, a character at a time, after a click on it.
+    void TypeOver(const LControl& box, const char* text)
+    {
+        Click(box);
+        Key(SDLK_END);
+        Key(SDLK_HOME, KMOD_LSHIFT);
+        for (const char* c = text; *c; ++c) {
+            const char one[2] = {*c, 0};
+            Type(one);
+        }
     }
 
     // A child of the device view as T; null when missing or of another class.

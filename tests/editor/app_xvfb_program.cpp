@@ -162,35 +162,20 @@ void SendClick(Display* display, Window window, int x, int y)
     }
 }
 
-// Shift+Ctrl+key pressed and released in the window.
-void SendShiftCtrlKey(Display* display, Window window, KeySym key)
+// A key pressed and released in the window; with shiftCtrl, between Ctrl and Shift held.
+void SendKey(Display* display, Window window, KeySym key, bool shiftCtrl = false)
 {
-    const std::pair<KeySym, int> steps[] = {{XK_Control_L, KeyPress}, {XK_Shift_L, KeyPress},
-                                            {key, KeyPress},          {key, KeyRelease},
-                                            {XK_Shift_L, KeyRelease}, {XK_Control_L, KeyRelease}};
+    std::vector<std::pair<KeySym, int>> steps = {{key, KeyPress}, {key, KeyRelease}};
+    if (shiftCtrl)
+        steps = {{XK_Control_L, KeyPress}, {XK_Shift_L, KeyPress},   {key, KeyPress},
+                 {key, KeyRelease},        {XK_Shift_L, KeyRelease}, {XK_Control_L, KeyRelease}};
     for (const auto& [sym, type] : steps) {
         XEvent event{};
         event.xkey.type = type;
         event.xkey.window = window;
         event.xkey.root = DefaultRootWindow(display);
         event.xkey.keycode = XKeysymToKeycode(display, sym);
-        event.xkey.state = sym == key ? ControlMask | ShiftMask : 0;
-        event.xkey.same_screen = True;
-        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
-        XFlush(display);
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    }
-}
-
-// A key without modifiers pressed and released in the window.
-void SendKey(Display* display, Window window, KeySym key)
-{
-    for (const int type : {KeyPress, KeyRelease}) {
-        XEvent event{};
-        event.xkey.type = type;
-        event.xkey.window = window;
-        event.xkey.root = DefaultRootWindow(display);
-        event.xkey.keycode = XKeysymToKeycode(display, key);
+        event.xkey.state = shiftCtrl && sym == key ? ControlMask | ShiftMask : 0;
         event.xkey.same_screen = True;
         XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
         XFlush(display);
@@ -404,6 +389,15 @@ protected:
         EXPECT_EQ(CloseAndWait(display.get(), main, pid), std::optional<int>(0));
         pid = -1;
     }
+    // SIGTERM ends the program normally; pid is cleared once it ended.
+    bool EndsOnSigterm(std::chrono::seconds limit = std::chrono::seconds(15))
+    {
+        const std::optional<int> status =
+            ::kill(pid, SIGTERM) == 0 ? apptest::WaitChild(pid, limit) : std::optional<int>();
+        if (status)
+            pid = -1;
+        return status == std::optional<int>(0);
+    }
 
     std::unique_ptr<Display, DisplayCloser> display;
     apptest::TempTree tree;
@@ -566,17 +560,25 @@ int StackingIndex(Display* display, Window window)
     return index;
 }
 
-// A viewable window of the program other than main; 0 when there is none.
-Window OtherWindowOf(Display* display, pid_t pid, Window main)
+// A viewable window of the program other than main (and than also); 0 when there is none.
+Window OtherWindowOf(Display* display, pid_t pid, Window main, Window also = 0)
 {
     std::vector<Window> windows;
     FindWindowsOf(display, DefaultRootWindow(display), pid, windows);
     for (Window w : windows) {
         XWindowAttributes a{};
-        if (w != main && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable)
+        if (w != main && w != also && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable)
             return w;
     }
     return 0;
+}
+
+// The same once one shows, waited for up to limit; 0 if none did.
+Window AwaitOtherWindow(Display* display, pid_t pid, Window main, std::chrono::seconds limit, Window also = 0)
+{
+    Window other = 0;
+    WaitUntil([&] { return (other = OtherWindowOf(display, pid, main, also)) != 0; }, limit);
+    return other;
 }
 
 // A viewable window below root named title (WM_NAME); 0 once the time is up.
@@ -650,15 +652,9 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
         ::kill(child, SIGKILL);
     EXPECT_EQ(OtherWindowOf(display.get(), pid, main), 0u) << "a box opened after the chooser closed";
     // The keyboard is the program's again: its hot key opens Retrieve Preset.
-    SendShiftCtrlKey(display.get(), main, XK_r);
-    Window retrieve = 0;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            retrieve = OtherWindowOf(display.get(), pid, main);
-            return retrieve != 0;
-        },
-        std::chrono::seconds(10)))
-        << "the keys were dead after the chooser was cancelled";
+    SendKey(display.get(), main, XK_r, true);
+    const Window retrieve = AwaitOtherWindow(display.get(), pid, main, std::chrono::seconds(10));
+    EXPECT_NE(retrieve, 0u) << "the keys were dead after the chooser was cancelled";
     if (retrieve != 0) {
         SendClose(display.get(), retrieve);
         EXPECT_TRUE(WaitUntil([&] { return OtherWindowOf(display.get(), pid, main) == 0; }, std::chrono::seconds(10)));
@@ -671,11 +667,7 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
     SendClick(display.get(), main, 68, 130);
     ASSERT_NE(WaitForTitled(display.get(), "Select Save Location", std::chrono::seconds(30)), 0u);
     const std::vector<pid_t> choosers = ChildrenOf(pid);
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
-    EXPECT_EQ(status, std::optional<int>(0)) << "the open chooser kept the program running";
-    if (status)
-        pid = -1;
+    EXPECT_TRUE(EndsOnSigterm()) << "the open chooser kept the program running";
     for (const pid_t chooser : choosers) {
         EXPECT_NE(::kill(chooser, 0), 0) << "the chooser outlived the program";
         ::kill(chooser, SIGKILL);
@@ -803,14 +795,8 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
     SendClick(display.get(), main, 24, 12);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SendClick(display.get(), main, 68, 106);
-    Window box = 0;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            box = OtherWindowOf(display.get(), pid, main);
-            return box != 0;
-        },
-        std::chrono::seconds(15)))
-        << "no message box window";
+    const Window box = AwaitOtherWindow(display.get(), pid, main, std::chrono::seconds(15));
+    EXPECT_NE(box, 0u) << "no message box window";
     if (box != 0) {
         const XRectangle boxArea = AreaOnScreen(display.get(), box), mainArea = AreaOnScreen(display.get(), main);
         EXPECT_NEAR(boxArea.x + boxArea.width / 2, mainArea.x + mainArea.width / 2, 1);
@@ -818,10 +804,8 @@ TEST_F(XvfbProgram, EndedByASignalWithAMessageBoxOpenItLeavesNoChildAndTheNextSt
     }
     const std::vector<pid_t> children = ChildrenOf(pid);
 
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
     // The signal is a quit request like any other: a normal end.
-    EXPECT_EQ(apptest::WaitChild(pid, std::chrono::seconds(30)), std::optional<int>(0)) << "the program did not end";
-    pid = -1;
+    EXPECT_TRUE(EndsOnSigterm(std::chrono::seconds(30))) << "the program did not end";
     for (const pid_t child : children) {
         EXPECT_TRUE(WaitUntil([&] { return !Alive(child); }, std::chrono::seconds(10)))
             << "child " << child << " outlived the program";
@@ -839,15 +823,11 @@ TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
     ASSERT_NO_FATAL_FAILURE(Start());
     // Shift+Ctrl+R opens Retrieve Preset.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SendShiftCtrlKey(display.get(), main, XK_r);
-    ASSERT_TRUE(WaitUntil([&] { return OtherWindowOf(display.get(), pid, main) != 0; }, std::chrono::seconds(15)))
+    SendKey(display.get(), main, XK_r, true);
+    ASSERT_NE(AwaitOtherWindow(display.get(), pid, main, std::chrono::seconds(15)), 0u)
         << "Shift+Ctrl+R opened no dialog";
 
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
-    EXPECT_EQ(status, std::optional<int>(0)) << "the dialog kept the program running";
-    if (status)
-        pid = -1;
+    EXPECT_TRUE(EndsOnSigterm()) << "the dialog kept the program running";
 }
 
 TEST_F(XvfbProgram, NoRingBeforeTheKeyboardAndTheFirstClickAfterARestoreOpensTheMenu)
@@ -889,15 +869,13 @@ TEST_F(XvfbProgram, TheRetrieveDialogKeepsTheSkinsTextSizesWhateverTheDesktopsFo
         environment = run == 0 ? std::vector<std::string>{} : std::vector<std::string>{"FONTCONFIG_FILE=" + conf};
         ASSERT_NO_FATAL_FAILURE(Start());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        SendShiftCtrlKey(display.get(), main, XK_r);
+        SendKey(display.get(), main, XK_r, true);
         const Window dialog = WaitForWindow(display.get(), pid, main, 400, 150);
         ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no Retrieve dialog";
         int width = 0, height = 0;
         shown[run] = GrabSettled(display.get(), dialog, width, height);
         ASSERT_EQ(shown[run].size(), 400u * 150u);
-        ASSERT_EQ(::kill(pid, SIGTERM), 0);
-        ASSERT_EQ(apptest::WaitChild(pid, std::chrono::seconds(15)), std::optional<int>(0));
-        pid = -1;
+        ASSERT_TRUE(EndsOnSigterm());
         if (run == 0) {
             // The guide's picture of the dialog.
             const std::string folder = KX_EDITOR_SCREENSHOTS;
@@ -940,38 +918,17 @@ TEST_F(XvfbProgram, ASlotListInAWindowOfItsOwnStaysOpenAndTheDialogKeepsTheKeybo
     ASSERT_NO_FATAL_FAILURE(Start());
     Display* d = display.get();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SendShiftCtrlKey(d, main, XK_r); // Retrieve Preset
-    Window dialog = 0;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            dialog = OtherWindowOf(d, pid, main);
-            return dialog != 0;
-        },
-        std::chrono::seconds(15)))
-        << "Shift+Ctrl+R opened no dialog";
+    SendKey(d, main, XK_r, true); // Retrieve Preset
+    const Window dialog = AwaitOtherWindow(d, pid, main, std::chrono::seconds(15));
+    ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no dialog";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     // The slot box near the dialog's foot: its list is longer than the room below it in the
     // dialog, so it opens in a window of its own.
-    const auto listWindow = [&] {
-        std::vector<Window> windows;
-        FindWindowsOf(d, DefaultRootWindow(d), pid, windows);
-        for (Window w : windows) {
-            XWindowAttributes a{};
-            if (w != main && w != dialog && XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable)
-                return w;
-        }
-        return Window(0);
-    };
+    const auto listWindow = [&] { return OtherWindowOf(d, pid, main, dialog); };
     SendClick(d, dialog, 24 + 60, 104 + 14);
-    Window list = 0;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            list = listWindow();
-            return list != 0;
-        },
-        std::chrono::seconds(10)))
-        << "the click opened no list window";
+    const Window list = AwaitOtherWindow(d, pid, main, std::chrono::seconds(10), dialog);
+    ASSERT_NE(list, 0u) << "the click opened no list window";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(listWindow(), list) << "the list closed by itself";
     Window focus = 0;
@@ -1004,41 +961,32 @@ TEST_F(XvfbProgram, AChooserThatOutlivesSigtermEndsWithTheProgramAndNeverOutlive
                << "/chooser.part' '" << root << "/chooser'\nwait\n";
     }
     apptest::fs::permissions(bin + "/zenity", apptest::fs::perms::owner_all);
-    const auto openChooser = [&](pid_t& chooser, pid_t& child) {
+    // SIGTERM: the program stops waiting and ends with 0, and the chooser's group goes with it;
+    // SIGKILL: nothing of the chooser stays behind either.
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        ASSERT_NO_FATAL_FAILURE(Start(bin));
         apptest::fs::remove(root + "/chooser");
         SendClick(display.get(), main, 24, 12); // File
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         SendClick(display.get(), main, 68, 130); // Save Preset
         ASSERT_TRUE(WaitUntil([&] { return apptest::fs::exists(root + "/chooser"); }, std::chrono::seconds(15)))
             << "the chooser did not start";
+        pid_t chooser = 0, child = 0;
         std::ifstream(root + "/chooser") >> chooser >> child;
         ASSERT_TRUE(Alive(chooser) && Alive(child));
-    };
-
-    // SIGTERM: the program stops waiting and ends with 0, and the chooser's group goes with it.
-    ASSERT_NO_FATAL_FAILURE(Start(bin));
-    pid_t chooser = 0, child = 0;
-    ASSERT_NO_FATAL_FAILURE(openChooser(chooser, child));
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
-    EXPECT_EQ(status, std::optional<int>(0)) << "the chooser kept the program running";
-    if (status)
-        pid = -1;
-    for (const pid_t left : {chooser, child}) {
-        EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10))) << left << " outlived it";
-        ::kill(left, SIGKILL);
-    }
-    if (pid > 0)
-        return;
-
-    // SIGKILL: nothing of the chooser stays behind either.
-    ASSERT_NO_FATAL_FAILURE(Start(bin));
-    ASSERT_NO_FATAL_FAILURE(openChooser(chooser, child));
-    ASSERT_EQ(::kill(pid, SIGKILL), 0);
-    apptest::WaitChild(pid, std::chrono::seconds(15));
-    pid = -1;
-    for (const pid_t left : {chooser, child}) {
-        EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10))) << left << " outlived a kill";
-        ::kill(left, SIGKILL);
+        ASSERT_EQ(::kill(pid, signal), 0);
+        const std::optional<int> status = apptest::WaitChild(pid, std::chrono::seconds(15));
+        if (signal == SIGTERM) {
+            EXPECT_EQ(status, std::optional<int>(0)) << "the chooser kept the program running";
+        }
+        if (status)
+            pid = -1;
+        for (const pid_t left : {chooser, child}) {
+            EXPECT_TRUE(WaitUntil([&] { return !Alive(left); }, std::chrono::seconds(10)))
+                << left << " outlived the program's end by signal " << signal;
+            ::kill(left, SIGKILL);
+        }
+        if (pid > 0)
+            return;
     }
 }

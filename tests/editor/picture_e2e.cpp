@@ -130,11 +130,7 @@ TEST_F(PictureEndToEnd, GlobalSettingsOpensFromTheFileMenuOnceTheKeyboardIsThere
             ASSERT_TRUE(window);
             dialog = window->GetPlatformWindow().Handle();
             ctltest::SaveWindowPng(dialog, shot);
-            SDL_Event close{};
-            close.type = SDL_WINDOWEVENT;
-            close.window.windowID = window->GetPlatformWindow().Id();
-            close.window.event = SDL_WINDOWEVENT_CLOSE;
-            SDL_PushEvent(&close);
+            apptest::PushWindowEvent(window->GetPlatformWindow().Id(), SDL_WINDOWEVENT_CLOSE);
         };
         p.ClickAt(24, 12); // File
         ASSERT_TRUE(p.Until([&] { return p.main->FindChild(WString(u"mainMenu")) != nullptr; }));
@@ -144,15 +140,10 @@ TEST_F(PictureEndToEnd, GlobalSettingsOpensFromTheFileMenuOnceTheKeyboardIsThere
         p.app.onIdle = nullptr;
     });
     ASSERT_TRUE(apptest::fs::exists(shot));
-    int width = 0, height = 0;
-    {
-        using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-        const Surface taken(cairo_image_surface_create_from_png(shot.c_str()), cairo_surface_destroy);
-        width = cairo_image_surface_get_width(taken.get());
-        height = cairo_image_surface_get_height(taken.get());
-    }
-    EXPECT_EQ(width, 450);
-    EXPECT_EQ(height, 470);
+    const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> taken(
+        cairo_image_surface_create_from_png(shot.c_str()), cairo_surface_destroy);
+    EXPECT_EQ(cairo_image_surface_get_width(taken.get()), 450);
+    EXPECT_EQ(cairo_image_surface_get_height(taken.get()), 470);
     guidetest::ExpectGuidePictureCurrent(shot, "dialog_global_settings.png");
 }
 

@@ -2,6 +2,7 @@
 // menu open), each dialog and the message box, written to screenshots/offscreen/ under the build folder for
 // review, with pixel checks where a missing image or look would leave a hole. The editor's own classes run against a
 // recording application.
+#include "AppTestSupport.h"
 #include "ControlsHarness.h"
 #include "DialogsFixture.h"
 #include "SkinTestDocs.h"
@@ -337,11 +338,7 @@ TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
     // Every message kind with its widest numbers, through the tiles' own summaries, on every kind
     // of channel: each text painted whole inside its box (on the knob, on its cap). A hostile byte
     // makes a number too wide for the narrow boxes: it shows its beginning, cut at the right only.
-    struct Message {
-        Array<char> bytes;
-        bool hostile;
-    };
-    std::vector<Message> buttonMessages, moveableMessages;
+    std::vector<Array<char>> buttonMessages, moveableMessages; // the hostile one last
     const auto bytes = [](std::initializer_list<int> values) {
         Array<char> m;
         for (int v : values)
@@ -352,15 +349,14 @@ TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
         for (int typed : {0, 1})
             for (int type = 0; type < 128; type += typed == 0 ? 127 : 1)
                 for (int fill : {0, 127}) {
-                    buttonMessages.push_back(
-                        {bytes({channel, typed, type, 127, 127, fill, fill, fill, fill, 127}), false});
-                    moveableMessages.push_back({bytes({channel, typed, type, 127, 127, 127}), false});
+                    buttonMessages.push_back(bytes({channel, typed, type, 127, 127, fill, fill, fill, fill, 127}));
+                    moveableMessages.push_back(bytes({channel, typed, type, 127, 127, 127}));
                 }
         for (int command = 0; command < 16; ++command)
-            buttonMessages.push_back({bytes({channel, 1, 21, 0, command, 0, 0, 0, 0, 0}), false});
+            buttonMessages.push_back(bytes({channel, 1, 21, 0, command, 0, 0, 0, 0, 0}));
     }
-    buttonMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}), true});
-    moveableMessages.push_back({bytes({0, 0, 0x90, 0, 0, 0}), true});
+    buttonMessages.push_back(bytes({0, 0, 0x90, 0, 0, 0, 0, 0, 0, 0}));
+    moveableMessages.push_back(bytes({0, 0, 0x90, 0, 0, 0}));
     const auto box = [](LControl& c) {
         const PointT<double> at = c.GetOriginInRootWindow();
         return RectT<int32_t>{static_cast<int32_t>(at.x), static_cast<int32_t>(at.y),
@@ -394,9 +390,9 @@ TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
             blank[k] = pixels(box(*labels[k]));
         }
         const bool knob = tileName == "encoder1";
-        const std::vector<Message>& messages = button ? buttonMessages : moveableMessages;
-        for (const Message& message : messages) {
-            Array<char> copy = message.bytes;
+        const std::vector<Array<char>>& messages = button ? buttonMessages : moveableMessages;
+        for (const Array<char>& message : messages) {
+            Array<char> copy = message;
             if (button)
                 button->SetButtonMessage(copy);
             else
@@ -422,7 +418,7 @@ TEST_F(MainWindowScreen, EverySummaryATileCanShowFitsItsTextBox)
                                           std::to_string(right) + " (" +
                                           std::to_string(label.GetLookAt(-1)->GetLabel()->GetTextWidth()) +
                                           " wide) in " + std::to_string(r.width);
-                if (message.hostile && label.IsTextClipped()) {
+                if (&message == &messages.back() && label.IsTextClipped()) {
                     // Longer still, it shows the same: its beginning stays put at the left edge.
                     label.SetText(shown + WString(u"0000"));
                     RunIdle();
@@ -819,34 +815,15 @@ TEST_F(EditorScreen, AMessageBoxWrapsALongTextGrowsToItAndEscapeCancels)
         const std::string path = ScreenshotPath("message_box");
         ctltest::SaveWindowPng(w->GetPlatformWindow().Handle(), path);
         Publish(path, "dialog_message_box_long");
-        SDL_Surface* surface = SDL_GetWindowSurface(w->GetPlatformWindow().Handle());
-        const auto at = [&](int x, int y) {
-            Uint32 value = 0;
-            std::memcpy(&value,
-                        static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                            static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                        surface->format->BytesPerPixel);
-            Uint8 r = 0, g = 0, b = 0;
-            SDL_GetRGB(value, surface->format, &r, &g, &b);
-            return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
-        };
-        EXPECT_EQ(surface->h, static_cast<int>(box->GetSize().y)) << "the window has the box's height";
+        SDL_Window* handle = w->GetPlatformWindow().Handle();
+        const auto at = [&](int32_t x, int32_t y) { return apptest::WindowPixel(handle, x, y); };
+        EXPECT_EQ(SDL_GetWindowSurface(handle)->h, static_cast<int>(box->GetSize().y))
+            << "the window has the box's height";
         mark = at(220, 2);
         face = at(220, static_cast<int>(box->GetSize().y) - 8);
         // The desktop gives the box the focus; the user presses Escape.
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = w->GetPlatformWindow().Id();
-        e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-        SDL_PushEvent(&e);
-        for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-            SDL_Event key{};
-            key.type = type;
-            key.key.windowID = w->GetPlatformWindow().Id();
-            key.key.keysym.sym = SDLK_ESCAPE;
-            key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-            SDL_PushEvent(&key);
-        }
+        apptest::PushWindowEvent(w->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+        apptest::PushKey(w->GetPlatformWindow().Id(), SDLK_ESCAPE);
     };
     EXPECT_EQ(box->ShowModal(), platform::sdl::kIdCancel);
     whileModal = nullptr;

@@ -34,16 +34,6 @@ using e2etest::Picture;
 
 const std::string kProfile = "/home/.config/Tarvel/Lumo 25 Preset Editor/Profile.ini";
 
-// The window's close button, handled when the loop next runs.
-void QueueClose(Uint32 window)
-{
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = window;
-    e.window.event = SDL_WINDOWEVENT_CLOSE;
-    SDL_PushEvent(&e);
-}
-
 // The picture end to end with a desktop portal of the test's own answering the file dialogs.
 class FileLoading : public e2etest::PictureEndToEnd {
 protected:
@@ -68,11 +58,7 @@ protected:
     {
         boxes.Clear();
         portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + path}});
-        SDL_Event focus{};
-        focus.type = SDL_WINDOWEVENT;
-        focus.window.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
-        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-        SDL_PushEvent(&focus);
+        p.Activate();
         p.Key(SDLK_o, KMOD_LCTRL);
         if (!p.Until([&] { return !boxes.Boxes().empty(); }))
             return "<no box>, dialogs asked: " + std::to_string(portal->Calls().size());
@@ -242,26 +228,19 @@ TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
         const RCPtr<LNumericUpDown> number = panel->GetSubEditor()->GetNumberBoxes().ElementAt(0);
         const RCPtr<LTextBox> cc = number->GetTextBox();
-        const auto typeOver = [&](const char* digits) {
-            p.Click(*cc);
-            p.Key(SDLK_END);
-            p.Key(SDLK_HOME, KMOD_LSHIFT);
-            for (const char* c = digits; *c; ++c)
-                p.Type(std::string(1, *c).c_str());
-        };
         constexpr size_t kCcByte = 2;
         ASSERT_TRUE(p.Until([&] { return number->GetValue() == p.Stored(id)[kCcByte]; }));
         ASSERT_NE(p.Stored(id)[kCcByte], 99);
 
         // Typed without Enter, saved by Ctrl+S: the file holds what the field shows.
-        typeOver("99");
+        p.TypeOver(*cc, "99");
         portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + file}});
         p.Key(SDLK_s, KMOD_LCTRL);
         ASSERT_TRUE(p.Until([&] { return std::filesystem::exists(file); }));
         EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the typed value was not taken before the save";
 
         // Typed again, then the file loaded by Ctrl+O: the file's value shows and stays.
-        typeOver("77");
+        p.TypeOver(*cc, "77");
         portal->Script({kxtest::PortalAnswer::Kind::Respond, 0, {"file://" + file}});
         p.Key(SDLK_o, KMOD_LCTRL);
         EXPECT_TRUE(p.Until([&] {
@@ -269,13 +248,12 @@ TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)
         })) << "stored "
             << int(p.Stored(id)[kCcByte]) << ", shown " << cc->GetText().ToNarrow().GetString();
         p.Key(SDLK_TAB);
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(300);
         EXPECT_EQ(p.Stored(id)[kCcByte], 99) << "the value typed before the load was written over it";
 
         // Typed, then the window closed: the value is taken before the program ends.
-        typeOver("55");
-        QueueClose(p.app.GetMainWindow()->GetPlatformWindow().Id());
+        p.TypeOver(*cc, "55");
+        apptest::PushWindowEvent(p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_CLOSE);
         ASSERT_TRUE(p.Until([&] { return p.app.IsExitRequested(); }));
         EXPECT_EQ(p.Stored(id)[kCcByte], 55) << "the typed value was lost at the exit";
     });
@@ -309,13 +287,11 @@ TEST_F(FileLoading, WhileTheChooserIsOpenTheWindowPaintsAndDropsWhatIsClickedOrT
             }
         };
         p.Activate();
-        // Ctrl+S twice in quick succession.
         p.Key(SDLK_s, KMOD_LCTRL);
         p.Key(SDLK_s, KMOD_LCTRL);
         ASSERT_TRUE(p.Until([&] { return passes >= 6 && !portal->IsHolding(); }))
             << "the window was not served while the chooser was open";
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(300);
         p.app.onIdle = nullptr;
         EXPECT_TRUE(painted) << "the window was not repainted";
         EXPECT_EQ(portal->Calls().size(), 1u) << "a hot key pressed meanwhile opened another chooser";
@@ -334,10 +310,10 @@ TEST_F(FileLoading, AWindowCloseAndCtrlOInOneBatchQuitWithoutAChooserInEitherOrd
             const Uint32 id = p.app.GetMainWindow()->GetPlatformWindow().Id();
             p.Activate();
             if (closeFirst)
-                QueueClose(id);
+                apptest::PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
             p.Key(SDLK_o, KMOD_LCTRL);
             if (!closeFirst)
-                QueueClose(id);
+                apptest::PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
             quitting = p.Until([&] { return p.app.IsExitRequested(); });
         });
         EXPECT_TRUE(quitting);

@@ -69,24 +69,15 @@ struct Screen {
         e.wheel.mouseY = y;
         Push(e);
     }
-    // The presented pixels of a rectangle, row by row.
+    // The presented pixels (0xRRGGBB) of a rectangle, row by row; none off the window.
     std::vector<uint32_t> Pixels(const RectT<int32_t>& r)
     {
         std::vector<uint32_t> out;
-        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-        if (!surface)
-            return out;
-        SDL_LockSurface(surface);
-        for (int32_t y = r.y; y < r.y + r.height && y < surface->h; ++y)
-            for (int32_t x = r.x; x < r.x + r.width && x < surface->w; ++x) {
-                Uint32 value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                                static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                            surface->format->BytesPerPixel);
-                out.push_back(value);
-            }
-        SDL_UnlockSurface(surface);
+        for (int32_t y = r.y; y < r.y + r.height; ++y)
+            for (int32_t x = r.x; x < r.x + r.width; ++x)
+                if (const uint32_t px = apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), x, y);
+                    px != 0xFFFFFFFFu)
+                    out.push_back(px);
         return out;
     }
 
@@ -233,8 +224,7 @@ TEST_F(WorkflowMenus, CopyCutAndPasteHotKeysWorkInThePresetName)
         p.Type("Q");
         ASSERT_TRUE(p.Until([&] { return !box->GetText().IsEmpty(); }));
         // The name's way to the keyboard and back ends before the text is selected.
-        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-        p.Until([&] { return std::chrono::steady_clock::now() > settled; });
+        p.Pause(500);
         const std::string original = box->GetText().ToNarrow().GetString();
         SDL_SetClipboardText("");
 
@@ -280,11 +270,7 @@ TEST_F(WorkflowMenus, ADialogClosedFromItsTitleBarClosesThroughItsOwnClose)
             auto* os = dynamic_cast<OSWindow*>(window->GetServices());
             if (!os)
                 return;
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.event = SDL_WINDOWEVENT_CLOSE;
-            e.window.windowID = os->GetPlatformWindow().Id();
-            SDL_PushEvent(&e);
+            apptest::PushWindowEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_CLOSE);
             ++closes;
         };
         const RCPtr<LPopupMenu> popup = OpenMenu(p, u"Help");
@@ -319,14 +305,7 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         std::vector<std::string> buttons;
         int passes = 0;
         bool entered = false;
-        Uint8 markRgb[3] = {};
-        const auto focusEvent = [](Uint32 window, SDL_WindowEventID id) {
-            SDL_Event e{};
-            e.type = SDL_WINDOWEVENT;
-            e.window.windowID = window;
-            e.window.event = id;
-            SDL_PushEvent(&e);
-        };
+        uint32_t mark = 0;
         // On the box's modal loop: the desktop gives the new window the focus; what the box shows,
         // its picture once painted, then Enter.
         p.app.onIdle = [&] {
@@ -338,8 +317,8 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             if (!box || !os)
                 return;
             if (passes++ == 0) {
-                focusEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_LOST);
-                focusEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+                apptest::PushWindowEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_LOST);
+                apptest::PushWindowEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
             }
             // A box that Enter left open is closed as cancelled, so that the test ends.
             if (passes > 500)
@@ -360,22 +339,9 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
             const std::filesystem::path folder = KX_EDITOR_SCREENSHOTS;
             std::filesystem::create_directories(folder);
             ctltest::SaveWindowPng(os->GetPlatformWindow().Handle(), (folder / "dialog_message_box.png").string());
-            if (SDL_Surface* surface = SDL_GetWindowSurface(os->GetPlatformWindow().Handle())) {
-                Uint32 value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(surface->pixels) + 2 * surface->pitch +
-                                (surface->w / 2) * surface->format->BytesPerPixel,
-                            surface->format->BytesPerPixel);
-                SDL_GetRGB(value, surface->format, &markRgb[0], &markRgb[1], &markRgb[2]);
-            }
-            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-                SDL_Event e{};
-                e.type = type;
-                e.key.windowID = os->GetPlatformWindow().Id();
-                e.key.keysym.sym = SDLK_RETURN;
-                e.key.keysym.scancode = SDL_SCANCODE_RETURN;
-                SDL_PushEvent(&e);
-            }
+            SDL_Window* handle = os->GetPlatformWindow().Handle();
+            mark = apptest::WindowPixel(handle, SDL_GetWindowSurface(handle)->w / 2, 2);
+            apptest::PushKey(os->GetPlatformWindow().Id(), SDLK_RETURN);
         };
         // Help > Open User Guide.
         const RCPtr<LPopupMenu> popup = OpenMenu(p, u"Help");
@@ -385,14 +351,13 @@ TEST_F(WorkflowMenus, AnErrorBoxIsTheProgramsOwnDialogCentredOnTheWindowAndEnter
         ASSERT_TRUE(p.Until([&] { return entered && p.app.GetRootWindows().size() == 1; }))
             << "the box did not open, or Enter did not close it";
         p.app.onIdle = nullptr;
-        focusEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+        apptest::PushWindowEvent(screen.Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
 
         EXPECT_EQ(title, "Open User Guide Error");
         EXPECT_EQ(message, "The user guide could not be opened.");
         EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
-        EXPECT_TRUE(markRgb[0] > 0xE0 && markRgb[1] < 0x80 && markRgb[2] < 0x70)
-            << "the error's red line is missing: " << int(markRgb[0]) << "," << int(markRgb[1]) << ","
-            << int(markRgb[2]);
+        EXPECT_TRUE((mark >> 16) > 0xE0 && ((mark >> 8) & 0xFF) < 0x80 && (mark & 0xFF) < 0x70)
+            << "the error's red line is missing: " << std::hex << mark;
         EXPECT_EQ(focused, "buttonOK") << "Enter answers the default button";
         EXPECT_EQ(box->GetResultCode(), 1);
         EXPECT_NEAR(boxRect.x + boxRect.width / 2, ownerRect.x + ownerRect.width / 2, 1);
@@ -407,7 +372,7 @@ TEST_F(WorkflowMenus, TheBoxOfARetrievedPresetWearsTheInformationLine)
     platform::sdl::SetMessageBoxes(nullptr); // the program's own boxes
     Run([&](e2etest::Picture& p) {
         std::string caption;
-        Uint8 line[3] = {};
+        uint32_t line = 0;
         int dialogPasses = 0, boxPasses = 0;
         // On the Retrieve dialog's loop a click on its button; on the box's loop its line, then OK.
         p.app.onIdle = [&] {
@@ -418,33 +383,15 @@ TEST_F(WorkflowMenus, TheBoxOfARetrievedPresetWearsTheInformationLine)
             const auto box = RCPtr<editor::LMessageBoxDlg>::DynamicCast(ConstRCPtr<LControl>(dialog));
             if (box && ++boxPasses == 6) {
                 caption = box->FindChild(WString(u"labelTitle"))->GetText().ToNarrow().GetString();
-                SDL_Surface* surface = SDL_GetWindowSurface(os->GetPlatformWindow().Handle());
-                Uint32 value = 0;
-                std::memcpy(&value,
-                            static_cast<const uint8_t*>(surface->pixels) + 2 * surface->pitch +
-                                (surface->w / 2) * surface->format->BytesPerPixel,
-                            surface->format->BytesPerPixel);
-                SDL_GetRGB(value, surface->format, &line[0], &line[1], &line[2]);
+                SDL_Window* handle = os->GetPlatformWindow().Handle();
+                line = apptest::WindowPixel(handle, SDL_GetWindowSurface(handle)->w / 2, 2);
                 box->Close(1);
             } else if (dialog && !box && (boxPasses > 0 || ++dialogPasses > 500)) {
                 dialog->Close(2);
             } else if (dialog && !box && dialogPasses == 3) {
-                const RCPtr<LControl> get = dialog->FindChild(WString(u"getButton"));
-                SDL_Event e{};
-                e.button = {0,
-                            0,
-                            os->GetPlatformWindow().Id(),
-                            0,
-                            SDL_BUTTON_LEFT,
-                            0,
-                            1,
-                            0,
-                            static_cast<Sint32>(get->GetOriginInRootWindow().x + 8),
-                            static_cast<Sint32>(get->GetOriginInRootWindow().y + 8)};
-                for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-                    e.type = type;
-                    SDL_PushEvent(&e);
-                }
+                const PointT<double> get = dialog->FindChild(WString(u"getButton"))->GetOriginInRootWindow();
+                apptest::PushClick(os->GetPlatformWindow().Id(), static_cast<int32_t>(get.x + 8),
+                                   static_cast<int32_t>(get.y + 8));
             }
         };
         p.Activate();
@@ -452,7 +399,7 @@ TEST_F(WorkflowMenus, TheBoxOfARetrievedPresetWearsTheInformationLine)
         ASSERT_TRUE(p.Until([&] { return boxPasses >= 6 && p.app.GetRootWindows().size() == 1; }));
         p.app.onIdle = nullptr;
         EXPECT_EQ(caption, "Retrieve Successful");
-        EXPECT_EQ((line[0] << 16) | (line[1] << 8) | line[2], 0x3FA9F5) << "the skin's information line, the accent";
+        EXPECT_EQ(line, 0x3FA9F5u) << "the skin's information line, the accent";
     });
 }
 
@@ -565,9 +512,8 @@ TEST_F(WorkflowMenus, TheKeysStartOnTheBankButtonsAndEscapeShutsAMenuThatTheNext
         // The left edge of a control, half-way down.
         const auto edge = [&](const LControl& c) {
             const PointT<double> o = c.GetOriginInRootWindow();
-            const std::vector<uint32_t> px =
-                screen.Pixels({static_cast<int32_t>(o.x), static_cast<int32_t>(o.y + c.GetSize().y / 2), 1, 1});
-            return px.empty() ? 0u : px[0] & 0xFFFFFFu;
+            return apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), static_cast<int32_t>(o.x),
+                                        static_cast<int32_t>(o.y + c.GetSize().y / 2));
         };
         p.Activate();
         screen.MoveTo(600, 700);
@@ -623,41 +569,24 @@ TEST_F(WorkflowMenus, AHeldOrDoubledHotKeyOpensItsDialogOnceAndTheMainWindowsHot
                 passes = 0;
             }
             // The desktop gives the new window the focus; then the keys.
-            SDL_Event e{};
-            if (++passes == 1) {
-                e.type = SDL_WINDOWEVENT;
-                e.window.windowID = os->GetPlatformWindow().Id();
-                e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-                SDL_PushEvent(&e);
-            }
-            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP})
-                if (passes == 3) {
-                    e.type = type;
-                    e.key.windowID = os->GetPlatformWindow().Id();
-                    e.key.keysym = SDL_Keysym{SDL_SCANCODE_S, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT, 0};
-                    SDL_PushEvent(&e);
-                }
+            if (++passes == 1)
+                apptest::PushWindowEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+            if (passes == 3)
+                apptest::PushKey(os->GetPlatformWindow().Id(), SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
             if (passes == 40)
                 dialog->Close(2);
         };
-        // Shift+Ctrl+R held (the key repeats three times), then pressed again, in one batch.
+        // Shift+Ctrl+R held (the key repeats three times), then pressed again, in one batch: d a
+        // press, r a repeat, u a release.
         p.Activate();
-        const auto queue = [&](Uint32 type, Uint8 repeat) {
+        for (const char step : std::string("drrrudu")) {
             SDL_Event e{};
-            e.type = type;
+            e.type = step == 'u' ? SDL_KEYUP : SDL_KEYDOWN;
             e.key.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
-            e.key.repeat = repeat;
+            e.key.repeat = step == 'r';
             e.key.keysym = SDL_Keysym{SDL_SCANCODE_R, SDLK_r, KMOD_LCTRL | KMOD_LSHIFT, 0};
             SDL_PushEvent(&e);
-        };
-        for (const auto& [type, repeat] : {std::pair{SDL_KEYDOWN, 0},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYDOWN, 1},
-                                           {SDL_KEYUP, 0},
-                                           {SDL_KEYDOWN, 0},
-                                           {SDL_KEYUP, 0}})
-            queue(type, static_cast<Uint8>(repeat));
+        }
         ASSERT_TRUE(p.Until([&] { return passes >= 40 && p.app.GetRootWindows().size() == 1; }));
         for (int i = 0; i < 20; ++i)
             Screen(p).Settle();

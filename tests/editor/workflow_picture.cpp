@@ -74,12 +74,6 @@ protected:
         const auto at = records.begin() + GetParamRecordOffset(id);
         return Bytes(at, at + static_cast<std::ptrdiff_t>(length));
     }
-    // Runs the program's loop for a while.
-    static void Idle(Picture& p, int ms)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        p.Until([&] { return std::chrono::steady_clock::now() > end; });
-    }
 };
 
 std::string Narrow(const WString& text)
@@ -102,11 +96,7 @@ PointT<int32_t> CentreOf(const LControl& c)
 // The pointer moved in the focused window.
 void MoveTo(Picture& p, PointT<int32_t> at)
 {
-    SDL_Event focus{};
-    focus.type = SDL_WINDOWEVENT;
-    focus.window.windowID = WindowId(p);
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-    SDL_PushEvent(&focus);
+    p.Activate();
     // Warped too, so that the pointer position the program asks SDL for moves with it.
     SDL_WarpMouseInWindow(p.app.GetMainWindow()->GetPlatformWindow().Handle(), at.x, at.y);
     SDL_Event e{};
@@ -121,18 +111,7 @@ void MoveTo(Picture& p, PointT<int32_t> at)
 // The window's pixel (0xRRGGBB) as the program last painted it.
 uint32_t Pixel(Picture& p, PointT<int32_t> at)
 {
-    SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-    if (!surface || at.x < 0 || at.y < 0 || at.x >= surface->w || at.y >= surface->h)
-        return 0xFFFFFFFFu;
-    Uint32 value = 0;
-    SDL_LockSurface(surface);
-    const auto* row = static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(at.y) * surface->pitch;
-    std::memcpy(&value, row + static_cast<ptrdiff_t>(at.x) * surface->format->BytesPerPixel,
-                surface->format->BytesPerPixel);
-    SDL_UnlockSurface(surface);
-    Uint8 r = 0, g = 0, b = 0;
-    SDL_GetRGB(value, surface->format, &r, &g, &b);
-    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+    return apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), at.x, at.y);
 }
 
 // The window as the program last painted it, as <build>/screenshots/<name>.png.
@@ -229,11 +208,7 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorr
         EXPECT_EQ(notes->GetNoteFields().ElementAt(0)->GetValue(), 40.0);
 
         // A typed edit of its MIDI page reaches Y, and the tile follows.
-        p.Click(*cc->GetTextBox());
-        p.Key(SDLK_END);
-        p.Key(SDLK_HOME, KMOD_LSHIFT);
-        p.Type("1");
-        p.Type("8");
+        p.TypeOver(*cc->GetTextBox(), "18");
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(yId)[2] == 18; })) << "the edit was dropped";
         EXPECT_TRUE(p.Until(tileShowsStored));
@@ -264,13 +239,9 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff
         ASSERT_TRUE(scale);
         ASSERT_TRUE(p.Until([&] { return scale->IsShowing(false) && notes->GetNoteFields().GetCount() == 8; }));
         const auto type = [&](uint32_t field, const char* digits) {
-            p.Click(*notes->GetNoteFields().ElementAt(field)->GetTextBox());
-            p.Key(SDLK_END);
-            p.Key(SDLK_HOME, KMOD_LSHIFT);
-            for (const char* d = digits; *d; ++d)
-                p.Type(std::string(1, *d).c_str());
+            p.TypeOver(*notes->GetNoteFields().ElementAt(field)->GetTextBox(), digits);
             p.Key(SDLK_RETURN);
-            Idle(p, 100);
+            p.Pause(100);
         };
         const auto shown = [&] {
             std::vector<int> values;
@@ -286,7 +257,7 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff
                 p.Key(SDLK_DOWN);
             p.Key(SDLK_RETURN);
             ASSERT_TRUE(p.Until([&] { return !combo->IsDropDownShowing(); }));
-            Idle(p, 100);
+            p.Pause(100);
         };
         // Eight notes in D Dorian: the key typed, the scale picked.
         pick(FindComboBoxChild(notes->FindChild(WString(u"noteModeType"))), 6);
@@ -339,11 +310,7 @@ TEST_F(PictureWorkflow, AnEditOfAPadWithColoursTheListLacksIsKeptAndTheColoursSt
         RCPtr<LNumericUpDown> box;
         ASSERT_TRUE(p.Until([&] { return (box = program()) != nullptr; }));
         const std::string before = Picture::TextOf(p.Pad(3));
-        p.Click(*box->GetTextBox());
-        p.Key(SDLK_END);
-        p.Key(SDLK_HOME, KMOD_LSHIFT);
-        p.Type("2");
-        p.Type("5");
+        p.TypeOver(*box->GetTextBox(), "25");
         p.Key(SDLK_RETURN);
         Bytes taken = pad4;
         taken[7] = 25;
@@ -422,7 +389,7 @@ TEST_F(PictureWorkflow, ACutSummaryShowsItselfWholeInAToolTipWhereThePointerRest
         EXPECT_FALSE(tip->IsTextClipped()) << "the tip holds the whole text";
 
         // Painted in the window below the pointer, in the look of a raised face with a border.
-        Idle(p, 100);
+        p.Pause(100);
         const PointT<double> origin = tip->GetOriginInRootWindow();
         const PointT<double> size = tip->GetSize();
         EXPECT_GE(origin.y, at.y) << "below the pointer";
@@ -460,11 +427,11 @@ TEST_F(PictureWorkflow, AnUpwardListOpensOnAllItsItemsAndOtherIsPickedWithTheMou
             FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
         ASSERT_TRUE(mmc);
         ASSERT_TRUE(p.Until([&] { return mmc->IsShowing(false) && mmc->GetSelectedIndex() == 12; }));
-        Idle(p, 100);
+        p.Pause(100);
 
         p.Click(*mmc);
         ASSERT_TRUE(p.Until([&] { return mmc->IsDropDownShowing(); }));
-        Idle(p, 100);
+        p.Pause(100);
         const RCPtr<LListBox> list = mmc->GetListBox();
         const double listBottom = list->GetOriginInRootWindow().y + list->GetSize().y;
         ASSERT_LE(listBottom, mmc->GetOriginInRootWindow().y) << "the list opens upwards";
@@ -497,7 +464,7 @@ TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
         p.Key(SDLK_TAB);
         p.Key(SDLK_TAB, KMOD_LSHIFT);
         ASSERT_TRUE(p.Until([&] { return p.Focused() == bank1; }));
-        Idle(p, 60);
+        p.Pause(60);
         const PointT<double> o = bank1->GetOriginInRootWindow();
         const PointT<int32_t> corner{static_cast<int32_t>(o.x), static_cast<int32_t>(o.y) + 12};
         const uint32_t ring = Pixel(p, corner);
@@ -513,12 +480,7 @@ TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKe
         const auto wheels = p.ViewChild<LGroupPanelFrame>(u"wheels");
         const RCPtr<LControl> panel = p.view->FindChild(WString(u"wheelEditPanel"));
         ASSERT_TRUE(wheels && wheels->GetTileCount() > 0 && panel);
-        const auto inPanel = [&] {
-            for (RCPtr<LControl> c = p.Focused(); c; c = c->GetParent())
-                if (c == panel)
-                    return true;
-            return false;
-        };
+        const auto inPanel = [&] { return e2etest::Contains(*panel, p.Focused()); };
         // The left edge of the focused control, half-way down.
         const auto edge = [&] {
             const RCPtr<LControl> c = p.Focused();
@@ -527,7 +489,7 @@ TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKe
         };
         p.Click(*wheels->GetTile(0));
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(true) && inPanel(); }));
-        Idle(p, 60);
+        p.Pause(60);
         const RCPtr<LControl> clicked = p.Focused();
         // The ring is the accent, or the primary text colour on a face filled with the accent.
         const uint32_t clickedEdge = edge();
@@ -535,7 +497,7 @@ TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKe
             << Narrow(clicked->GetName()) << " wears the ring after a click";
         p.Key(SDLK_TAB);
         ASSERT_TRUE(p.Until([&] { return p.Focused() != clicked && inPanel(); }));
-        Idle(p, 60);
+        p.Pause(60);
         const uint32_t ring = edge();
         EXPECT_TRUE(ring == 0x3FA9F5u || ring == 0xE8EAEDu)
             << Narrow(p.Focused()->GetName()) << " shows no ring after Tab: " << std::hex << ring;
@@ -558,7 +520,7 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
                                                               ->FindChild(WString(u"color1")));
         ASSERT_TRUE(color1);
         ASSERT_TRUE(p.Until([&] { return color1->IsShowing(false) && color1->GetSelectedIndex() == 10; }));
-        Idle(p, 60);
+        p.Pause(60);
         // The closed box: a red swatch left of the arrow, clear of the name.
         const PointT<double> box = color1->GetOriginInRootWindow();
         const PointT<double> size = color1->GetSize();
@@ -572,7 +534,7 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
                                                               ->FindChild(WString(u"color2")));
         ASSERT_TRUE(color2);
         ASSERT_TRUE(p.Until([&] { return color2->GetSelectedIndex() == 6; }));
-        Idle(p, 60);
+        p.Pause(60);
         const PointT<double> box2 = color2->GetOriginInRootWindow();
         EXPECT_EQ(Pixel(p, {static_cast<int32_t>(box2.x + size.x) - 34, middle}),
                   color2->GetListBox()->GetItemSwatches().at(6) & 0xFFFFFFu)
@@ -596,7 +558,7 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
 
         p.Click(*color1);
         ASSERT_TRUE(p.Until([&] { return color1->IsDropDownShowing(); }));
-        Idle(p, 60);
+        p.Pause(60);
         Publish(p, "edit_pad_colour_list");
         const RCPtr<LListBox> list = color1->GetListBox();
         for (int32_t item : {2, 6, 13}) { // green, blue, white
@@ -637,7 +599,7 @@ TEST_F(PictureWorkflow, APadColourOutsideTheListLeavesItsBoxEmptyNotTheColourBef
         PutInSlot({{IDevice::kPadsOffset, 1, {10, 6, static_cast<uint8_t>(colours), 0x7F}}});
         ASSERT_TRUE(Retrieve(p));
         ASSERT_TRUE(p.Until([&] { return color3->GetSelectedIndex() < 0 && color4->GetSelectedIndex() < 0; }));
-        Idle(p, 60);
+        p.Pause(60);
         for (const RCPtr<LComboBox>& box : {color3, color4}) {
             EXPECT_EQ(Narrow(box->GetText()), "") << "the box names a colour the pad does not have";
             // No swatch either: the face shows where the swatch would be.
@@ -659,7 +621,7 @@ TEST_F(PictureWorkflow, TheSelectedEncodersOutlineRingsTheKnobAndLeavesItsLabelC
         const auto panel = p.ViewChild<LControl>(u"knobEditPanel");
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
         MoveTo(p, {600, 700}); // no hover on the tile
-        Idle(p, 60);
+        p.Pause(60);
         Publish(p, "picture_encoder_selected");
         const PointT<double> o = tile->GetOriginInRootWindow();
         const auto at = [&](int32_t x, int32_t y) {

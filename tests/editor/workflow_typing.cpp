@@ -37,20 +37,13 @@ std::string Narrow(const WString& text)
     return text.ToNarrow().GetString();
 }
 
-// The loop runs for a while, as it does between a user's keys.
-void Pause(Picture& p, int milliseconds = 40)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    p.Until([&] { return std::chrono::steady_clock::now() >= end; });
-}
-
 // Each character typed on its own, with a pause after it.
 void TypeSlowly(Picture& p, const char* text)
 {
     for (const char* c = text; *c; ++c) {
         const char one[2] = {*c, 0};
         p.Type(one);
-        Pause(p);
+        p.Pause();
     }
 }
 
@@ -113,7 +106,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         Retype(p, "999");
         p.Key(SDLK_TAB);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kHighByte] == 127; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(e1.Maximum()->GetTextBox()->GetText()), "127");
 
         // Enter commits too.
@@ -121,7 +114,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
         Retype(p, "300");
         p.Key(SDLK_RETURN);
         EXPECT_TRUE(p.Until([&] { return p.Stored(e1.id)[kNumberByte] == 127; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), "127");
         Retype(p, "66");
         p.Key(SDLK_RETURN);
@@ -142,7 +135,7 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
             Retype(p, "999");
             p.Key(commit);
             EXPECT_TRUE(p.Until([&] { return p.Stored(zone1)[KeybedZoneByte::kProgram] == 127; }));
-            Pause(p);
+            p.Pause();
             EXPECT_EQ(Narrow(program->GetTextBox()->GetText()), "127");
             p.Click(*program->GetTextBox());
             Retype(p, "5");
@@ -230,50 +223,20 @@ TEST_F(PictureEndToEnd, TheClickThatCommitsARefusedEditActsFirstAndTheBoxFollows
                 shown.push_back(Narrow(box->FindChild(WString(u"labelTitle"))->GetText()) + "|" +
                                 Narrow(box->FindChild(WString(u"labelText"))->GetText()));
                 // The desktop hands the box the keyboard.
-                for (const auto& [id, event] :
-                     {std::pair{p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_LOST},
-                      {os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED}}) {
-                    SDL_Event e{};
-                    e.type = SDL_WINDOWEVENT;
-                    e.window.windowID = id;
-                    e.window.event = static_cast<Uint8>(event);
-                    SDL_PushEvent(&e);
-                }
-                for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-                    SDL_Event e{};
-                    e.type = type;
-                    e.key.windowID = os->GetPlatformWindow().Id();
-                    e.key.keysym.sym = SDLK_RETURN;
-                    e.key.keysym.scancode = SDL_SCANCODE_RETURN;
-                    SDL_PushEvent(&e);
-                }
+                apptest::PushWindowEvent(p.app.GetMainWindow()->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_LOST);
+                apptest::PushWindowEvent(os->GetPlatformWindow().Id(), SDL_WINDOWEVENT_FOCUS_GAINED);
+                apptest::PushKey(os->GetPlatformWindow().Id(), SDLK_RETURN);
             };
             // A quick click on fader 1's tile: press and release reach the program together.
             const RCPtr<LControl> tile = faders->GetTile(0)->FindChild(WString(u"button"));
             const PointT<double> origin = tile->GetOriginInRootWindow();
-            const Sint32 x = static_cast<Sint32>(origin.x + tile->GetSize().x / 2);
-            const Sint32 y = static_cast<Sint32>(origin.y + tile->GetSize().y / 2);
-            const Uint32 window = p.app.GetMainWindow()->GetPlatformWindow().Id();
-            for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-                SDL_Event e{};
-                e.type = type;
-                if (type == SDL_MOUSEMOTION) {
-                    e.motion.windowID = window;
-                    e.motion.x = x;
-                    e.motion.y = y;
-                } else {
-                    e.button.windowID = window;
-                    e.button.button = SDL_BUTTON_LEFT;
-                    e.button.clicks = 1;
-                    e.button.x = x;
-                    e.button.y = y;
-                }
-                SDL_PushEvent(&e);
-            }
+            apptest::PushClick(p.app.GetMainWindow()->GetPlatformWindow().Id(),
+                               static_cast<int32_t>(origin.x + tile->GetSize().x / 2),
+                               static_cast<int32_t>(origin.y + tile->GetSize().y / 2));
             p.app.GetEvents().ProcessPending();
             EXPECT_TRUE(p.Until([&] { return !shown.empty() && p.app.GetRootWindows().size() == 1; }))
                 << "no box said why";
-            Pause(p, 100);
+            p.Pause(100);
             p.app.onIdle = nullptr;
             EXPECT_TRUE(fader->IsShowing(false) &&
                         fader->GetFirstParamID() == p.view->GetFirstParamID() + IDevice::kFadersOffset)
@@ -306,7 +269,7 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
         p.Key(SDLK_LEFT);
         p.Key(SDLK_LEFT);
         p.Key(SDLK_BACKSPACE);
-        Pause(p);
+        p.Pause();
         TypeSlowly(p, "f");
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'L', 'E', 'A', 'F', 0x22, '1'}; }));
         EXPECT_EQ(Narrow(box->GetText()), "Leaf 1");
@@ -322,7 +285,7 @@ TEST_F(PictureEndToEnd, ANameTypedKeyByKeyKeepsItsOrderAndCaseAndANameFromTheKey
             SDL_PushEvent(&e);
         }
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'B', 'A', 'S', 'S', 0x22, '2'}; }));
-        Pause(p, 100);
+        p.Pause(100);
         EXPECT_EQ(Narrow(box->GetText()), "bass 2");
         EXPECT_EQ(p.Stored(nameId), (Bytes{'B', 'A', 'S', 'S', 0x22, '2'}));
 
@@ -347,7 +310,7 @@ TEST_F(PictureEndToEnd, ANameTypedAsSoonAsTheKeyboardIsThereKeepsItsCase)
         p.Click(*box);
         Retype(p, "ab");
         EXPECT_TRUE(p.Until([&] { return p.Stored(nameId) == Bytes{'A', 'B', 0, 0, 0, 0}; }));
-        Pause(p, 100);
+        p.Pause(100);
         EXPECT_EQ(Narrow(box->GetText()), "ab");
     });
 }
@@ -413,7 +376,7 @@ TEST_F(PictureEndToEnd, TheNameBoxsOwnMenuCutsTheSelectionToTheClipboard)
             menu = RCPtr<LPopupMenu>::DynamicCast(box->FindChild(WString(u"contextMenu")));
             return menu && menu->IsShowing(false);
         }));
-        Pause(p);
+        p.Pause();
         // Cut, Copy, Paste (the clipboard may be empty), Delete.
         const RCPtr<LMenuDescriptor> items = menu->GetMenu();
         ASSERT_EQ(items->GetItemCount(), 4u);
@@ -440,14 +403,14 @@ TEST_F(PictureEndToEnd, KeysTypedBeforeAnyClickLeaveThePresetNameAlone)
         const auto name = p.ViewChild<LPresetNamePanel>(u"presetNameEditPanel");
         ASSERT_TRUE(name);
         p.Activate();
-        Pause(p);
+        p.Pause();
         const Bytes before = p.Stored(nameId);
         const WString shown = name->GetTextBox()->GetText();
         EXPECT_TRUE(p.Focused()) << "the window's hot keys need a focus owner";
         EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
         TypeSlowly(p, "qz");
         p.Key(SDLK_BACKSPACE);
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(p.Stored(nameId), before);
         EXPECT_EQ(Narrow(name->GetTextBox()->GetText()), Narrow(shown));
 
@@ -467,7 +430,7 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         const Bytes before = p.Stored(nameId);
         p.Click(*p.pads->GetTile(2)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
-        Pause(p);
+        p.Pause();
         EXPECT_FALSE(e2etest::Contains(*name, p.Focused())) << "the name has the focus";
         EXPECT_TRUE(e2etest::Contains(*p.padEdit, p.Focused()));
         TypeSlowly(p, "q");
@@ -476,7 +439,7 @@ TEST_F(PictureEndToEnd, AClickOnATileFocusesItsEditPanelAndNeverTheName)
         // Another tile: the focus follows to the panel shown.
         Encoder e1(p);
         ASSERT_TRUE(e1.Open(p));
-        Pause(p);
+        p.Pause();
         EXPECT_FALSE(e2etest::Contains(*p.padEdit, p.Focused())) << "the focus stays in the hidden panel";
         EXPECT_TRUE(e2etest::Contains(*e1.panel, p.Focused()));
         EXPECT_EQ(p.Stored(nameId), before);
@@ -491,7 +454,7 @@ TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
         const RCPtr<LTextBox> box = name->GetTextBox();
         p.Click(*box);
         p.Key(SDLK_END);
-        Pause(p);
+        p.Pause();
         ASSERT_TRUE(box->IsCaretShown());
         const auto* look = dynamic_cast<const LLook*>(box->GetLookAt(LTextBox::kLookFocusedHot).Get());
         ASSERT_TRUE(look && look->GetTextForegroundPart());
@@ -501,22 +464,11 @@ TEST_F(PictureEndToEnd, TheCaretTakesTheFieldsTextColour)
         const PointT<double> origin = box->GetOriginInRootWindow();
         const int32_t x = static_cast<int32_t>(origin.x + box->GetCaretRect().x - box->GetScrollOffset().x);
         const int32_t y = static_cast<int32_t>(origin.y + box->GetCaretRect().y + box->GetCaretRect().height / 2);
-        SDL_Surface* surface = SDL_GetWindowSurface(p.app.GetMainWindow()->GetPlatformWindow().Handle());
-        ASSERT_TRUE(surface);
-        ASSERT_TRUE(x >= 0 && y >= 0 && x < surface->w && y < surface->h);
-        SDL_LockSurface(surface);
-        Uint32 value = 0;
-        std::memcpy(&value,
-                    static_cast<const uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
-                        static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel,
-                    surface->format->BytesPerPixel);
-        SDL_UnlockSurface(surface);
-        Uint8 r = 0, g = 0, b = 0;
-        SDL_GetRGB(value, surface->format, &r, &g, &b);
-        const int32_t channels[3][2] = {
-            {r, int32_t(ink >> 16 & 0xFF)}, {g, int32_t(ink >> 8 & 0xFF)}, {b, int32_t(ink & 0xFF)}};
-        for (const auto& [shown, wanted] : channels)
-            EXPECT_NEAR(shown, wanted, 24) << std::hex << "pixel " << ((r << 16) | (g << 8) | b) << " ink " << ink;
+        const uint32_t pixel = apptest::WindowPixel(p.app.GetMainWindow()->GetPlatformWindow().Handle(), x, y);
+        ASSERT_NE(pixel, 0xFFFFFFFFu) << "off the window";
+        for (const int shift : {16, 8, 0})
+            EXPECT_NEAR(int32_t(pixel >> shift & 0xFF), int32_t(ink >> shift & 0xFF), 24)
+                << std::hex << "pixel " << pixel << " ink " << ink;
     });
 }
 
@@ -536,7 +488,7 @@ TEST_F(PictureEndToEnd, AnEditPanelMadeWhenItsFirstControlIsPickedShowsTheValueA
         const RCPtr<LNumericUpDown> cc = panel->GetSubEditor()->GetNumberBoxes().ElementAt(0);
         ASSERT_TRUE(cc);
         EXPECT_TRUE(p.Until([&] { return cc->GetValue() == p.Stored(id)[kNumberByte]; })) << "bound to the fader";
-        Pause(p);
+        p.Pause();
         EXPECT_TRUE(e2etest::Contains(*panel, p.Focused())) << "the focus goes into the panel just made";
 
         const bool was42 = p.Stored(id)[kNumberByte] == 42;
@@ -575,9 +527,9 @@ TEST_F(PictureEndToEnd, AFieldReachedByTabOrShiftTabHasItsTextReplacedByTyping)
         p.Click(*e1.Cc()->GetTextBox());
         // From CC into MIN (showing 0) by Tab, then back into it from MAX by Shift+Tab.
         for (const auto& [mod, typed] : {std::pair{KMOD_NONE, 10}, std::pair{KMOD_LSHIFT, 20}}) {
-            Pause(p);
+            p.Pause();
             p.Key(SDLK_TAB, mod);
-            Pause(p);
+            p.Pause();
             ASSERT_EQ(p.Focused().Get(), static_cast<LControl*>(e1.Minimum()->GetTextBox().Get()));
             TypeSlowly(p, std::to_string(typed).c_str());
             p.Key(SDLK_TAB);
@@ -606,7 +558,7 @@ TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHer
         Retype(p, "");
         p.Key(SDLK_BACKSPACE);
         p.Key(SDLK_TAB);
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(box->GetText()), "0") << "emptied and left by Tab";
 
         p.Click(*box);
@@ -614,7 +566,7 @@ TEST_F(PictureEndToEnd, ANumberLeftEmptyOrTypedAsMinusZeroShowsTheStoredValueHer
         p.Key(SDLK_RETURN);
         p.Click(*zones->GetTile(1)->FindChild(WString(u"button")));
         ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == zone1 + 1; }));
-        Pause(p);
+        p.Pause();
         EXPECT_EQ(Narrow(box->GetText()), "0") << "zone 2's octave, equal to zone 1's";
     });
 }
