@@ -903,6 +903,20 @@ TEST_F(XvfbProgram, TheWindowOpensWhereItWasLeftWithOrWithoutAWindowManager)
     // what the next start restores, so the window does not creep across the screen.
     ASSERT_NO_FATAL_FAILURE(Start());
     const XRectangle first = AreaOnScreen(display.get(), main);
+    // A first start shows the whole frame, title bar included (left, right, top, bottom).
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display.get(), main, XInternAtom(display.get(), "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && count == 4) {
+        const long* frame = reinterpret_cast<const long*>(data);
+        EXPECT_GE(first.x, frame[0]);
+        EXPECT_GE(first.y, frame[2]) << "the title bar is above the screen";
+    }
+    if (data)
+        XFree(data);
     ExpectCleanExit();
     for (int start = 0; start < 2; ++start) {
         ASSERT_NO_FATAL_FAILURE(Start());

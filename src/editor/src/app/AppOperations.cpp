@@ -220,8 +220,10 @@ bool LApplication::RestoreMainWindowPlacement()
     WindowPlacementRecord record;
     const bool saved = GetProfileBinary(GetInstanceName(), WString(u"WP"), bytes) &&
                        DecodeWindowPlacement(bytes.data(), bytes.size(), record);
-    if (!saved)
+    if (!saved) {
         record = m_mainWindow->GetPlacement();
+        m_mainWindow->GetPlatformWindow().PlaceFrameWhenMapped();
+    }
     // A minimised window comes back restored.
     if (record.showCommand == kShowMinimized)
         record.showCommand = kShowNormal;

@@ -59,6 +59,12 @@ void Window::PlaceClientAreaWhenMapped(bool unmapped)
 #endif
 }
 
+void Window::PlaceFrameWhenMapped()
+{
+    if (!m_popup && !IsVisible())
+        PlaceClientAreaWhenMapped(false);
+}
+
 bool Window::MapWithoutFocus()
 {
 #if defined(SDL_VIDEO_DRIVER_X11)

@@ -118,6 +118,9 @@ public:
 
     Placement GetPlacement() const;
     void SetPlacement(const Placement& placement);
+    // X11: a window not yet shown that has no place of its own (a first start) has its frame, not
+    // its client area, put where it is placed, so that a window manager's title bar shows.
+    void PlaceFrameWhenMapped();
     // The usable area of the display the window is on (without panels and docks).
     Rect WorkArea() const;
 
