@@ -205,24 +205,28 @@ inline void PushKey(Uint32 window, SDL_Keycode key, uint16_t mod = KMOD_NONE)
         SDL_PushEvent(&e);
     }
 }
-inline void PushClick(Uint32 window, int32_t x, int32_t y)
+// One mouse event at x, y of a window: a move, or a press or release of a button.
+inline void PushMouse(Uint32 window, Uint32 type, int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT)
 {
     SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.windowID = window;
-    e.motion.x = x;
-    e.motion.y = y;
-    SDL_PushEvent(&e);
-    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-        SDL_Event b{};
-        b.type = type;
-        b.button.windowID = window;
-        b.button.button = SDL_BUTTON_LEFT;
-        b.button.clicks = 1;
-        b.button.x = x;
-        b.button.y = y;
-        SDL_PushEvent(&b);
+    e.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        e.motion.windowID = window;
+        e.motion.x = x;
+        e.motion.y = y;
+    } else {
+        e.button.windowID = window;
+        e.button.button = button;
+        e.button.clicks = 1;
+        e.button.x = x;
+        e.button.y = y;
     }
+    SDL_PushEvent(&e);
+}
+inline void PushClick(Uint32 window, int32_t x, int32_t y)
+{
+    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+        PushMouse(window, type, x, y);
 }
 
 // The colour (0xRRGGBB) of a window's surface at x, y as last presented; 0xFFFFFFFF off it.

@@ -129,20 +129,7 @@ struct Picture {
     {
         const Uint32 id = app.GetMainWindow()->GetPlatformWindow().Id();
         for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-            SDL_Event e{};
-            e.type = type;
-            if (type == SDL_MOUSEMOTION) {
-                e.motion.windowID = id;
-                e.motion.x = x;
-                e.motion.y = y;
-            } else {
-                e.button.windowID = id;
-                e.button.button = button;
-                e.button.clicks = 1;
-                e.button.x = x;
-                e.button.y = y;
-            }
-            SDL_PushEvent(&e);
+            apptest::PushMouse(id, type, x, y, button);
             app.GetEvents().ProcessPending();
         }
     }
