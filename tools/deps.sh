@@ -12,7 +12,7 @@ packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev clang-format git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev pkg-config
-  libsdl2-dev libx11-dev
+  libsdl2-dev libx11-dev libxtst-dev
   libcairo2-dev libfreetype-dev libfontconfig-dev libpng-dev libexpat1-dev fonts-dejavu-core
   libosmesa6-dev libglu1-mesa-dev libgl-dev
   libdbus-1-dev dbus

@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <cairo.h>
 #include <unistd.h>
@@ -180,6 +181,32 @@ void SendKey(Display* display, Window window, KeySym key, bool shiftCtrl = false
         XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
         XFlush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+}
+
+// Real input through the XTEST extension, as a user gives it: the server routes it to the window
+// with the focus or under the pointer, a window manager sees it, and a held key repeats and shows
+// in the server's key map.
+[[maybe_unused]] void RealKey(Display* display, KeySym key, bool down)
+{
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), down ? True : False, CurrentTime);
+    XFlush(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+}
+
+// The pointer moved to (x, y) of window, then a left press and release there.
+[[maybe_unused]] void RealClick(Display* display, Window window, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+    XFlush(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    for (const Bool press : {True, False}) {
+        XTestFakeButtonEvent(display, Button1, press, CurrentTime);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
     }
 }
 
