@@ -340,10 +340,10 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadUnreadable: m_presetManager->ShowLoadUnreadableMessage(); break;
     case LPresetManager::kLoadNothingApplied:
         // Nothing was taken: without a keyboard the engine takes no value; with one, none of the
-        // file's values could be.
+        // file's values fit it.
         if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
             engine && engine->GetConnectionState() == LRootModuleEngine::kConnected)
-            m_presetManager->ShowLoadCorruptMessage();
+            m_presetManager->ShowLoadNothingTakenMessage();
         else
             m_presetManager->ShowLoadNotConnectedMessage();
         break;
