@@ -133,11 +133,11 @@ TEST_F(FileLoading, ANameSavedWithADotOfItsOwnGetsTheExtensionLoadLooksFor)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(FileLoading, ANameOfDotsIsRefusedALongNameIsSavedAndAFolderIsNeverOfferedForReplacing)
+TEST_F(FileLoading, ANameOfDotsOrTooLongIsRefusedTheLongestIsSavedAndAFolderIsNeverOfferedForReplacing)
 {
     const std::string folder = tree.Folder("names") + "/";
-    // 233 characters and the extension: 252, the longest a name with a temporary suffix outgrew.
-    const std::string longName = std::string(233, 'n') + ".Lumo25PresetEditor";
+    // With the extension, 255 bytes: the most the folder allows.
+    const std::string longName = std::string(236, 'n') + ".Lumo25PresetEditor";
     std::filesystem::create_directory(folder + "Lead.Lumo25PresetEditor");
     Run([&](Picture& p) {
         const auto save = [&](const std::string& name) {
@@ -153,6 +153,9 @@ TEST_F(FileLoading, ANameOfDotsIsRefusedALongNameIsSavedAndAFolderIsNeverOffered
         };
         EXPECT_EQ(save("..."), "\"...\" cannot be the name of a preset file.\nA name needs more than dots.|");
         EXPECT_EQ(save(longName), "");
+        EXPECT_EQ(save(std::string(237, 'n')),
+                  "The preset file was not saved: its name is 256 bytes long with the extension, and this folder "
+                  "allows names of at most 255 bytes. Choose a shorter name.|");
         EXPECT_EQ(save("Lead"), "Lead.Lumo25PresetEditor is a folder.\nChoose another name for the preset file.|");
     });
     std::vector<std::string> names;
