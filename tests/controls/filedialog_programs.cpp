@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -43,8 +45,9 @@ protected:
     {
     }
 
-    // A program on PATH that records its arguments and prints answer, ending with code.
-    void FakeProgram(const std::string& name, const std::string& answer, int code)
+    // A program on PATH that records its arguments, runs first (shell lines), prints answer and
+    // ends with code.
+    void FakeProgram(const std::string& name, const std::string& answer, int code, const std::string& first = "")
     {
         const std::string base = m_bin.Path() + "/" + name;
         std::ofstream(base + ".answer", std::ios::binary) << answer;
@@ -52,7 +55,7 @@ protected:
         std::ofstream(base) << "#!/bin/sh\n"
                             << ": > '" << base << ".argv'\n"
                             << "for a in \"$@\"; do printf '%s\\0' \"$a\" >> '" << base << ".argv'; done\n"
-                            << "/bin/cat '" << base << ".answer'\n"
+                            << first << "/bin/cat '" << base << ".answer'\n"
                             << "read code < '" << base << ".code'\n"
                             << "exit \"$code\"\n";
         chmod(base.c_str(), 0755);
@@ -176,6 +179,29 @@ TEST_F(ProgramChooser, SeveralFilesComeBackApartAndALaterSingleDialogStaysSingle
     FakeProgram("zenity", folder + "/three\n", 0);
     ASSERT_EQ(dialog->ShowOpenDialog(WString(u""), WString(u""), WString(u""), false), KX::S_OK);
     EXPECT_EQ(ArgumentsOf("zenity"), (Args{"--file-selection", "--filename=" + folder + "/"}));
+}
+
+TEST_F(ProgramChooser, WhatTheChooserLeavesRunningEndsWithItAndKeepsNoOneWaiting)
+{
+    const std::string folder = Folder("left");
+    const std::string pidFile = m_bin.Path() + "/left.pid";
+    // A process of the chooser's that keeps the answer pipe open and outlives it.
+    FakeProgram("zenity", folder + "/kept.L25\n", 0, "/bin/sleep 30 & echo $! > '" + pidFile + "'\n");
+    KX::RCPtr<KX::LFileDialog> dialog(new KX::LFileDialog(Wide(folder)));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(dialog->ShowOpenDialog(WString(u""), WString(u""), WString(u""), false), KX::S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15)) << "waited for the leftover";
+    EXPECT_EQ(Narrow(dialog->GetFileName()), folder + "/kept.L25");
+    // Gone, or a zombie nobody reaps yet.
+    const std::string stat = "/proc/" + std::to_string(std::stoi(ReadFile(pidFile))) + "/stat";
+    const auto running = [&] {
+        const std::string line = ReadFile(stat);
+        const size_t end = line.rfind(')');
+        return end != std::string::npos && line.compare(end, 3, ") Z") != 0;
+    };
+    for (int i = 0; i < 500 && running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(running()) << "the leftover outlived the chooser";
 }
 
 TEST_F(ProgramChooser, AChooserThatFailsOrAnswersNonsenseIsAFailureWithoutABox)

@@ -133,11 +133,11 @@ TEST_F(FileLoading, ANameSavedWithADotOfItsOwnGetsTheExtensionLoadLooksFor)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(FileLoading, ANameOfDotsIsRefusedALongNameIsSavedAndAFolderIsNeverOfferedForReplacing)
+TEST_F(FileLoading, ANameOfDotsOrTooLongIsRefusedTheLongestIsSavedAndAFolderIsNeverOfferedForReplacing)
 {
     const std::string folder = tree.Folder("names") + "/";
-    // 233 characters and the extension: 252, the longest a name with a temporary suffix outgrew.
-    const std::string longName = std::string(233, 'n') + ".Lumo25PresetEditor";
+    // With the extension, 255 bytes: the most the folder allows.
+    const std::string longName = std::string(236, 'n') + ".Lumo25PresetEditor";
     std::filesystem::create_directory(folder + "Lead.Lumo25PresetEditor");
     Run([&](Picture& p) {
         const auto save = [&](const std::string& name) {
@@ -153,6 +153,9 @@ TEST_F(FileLoading, ANameOfDotsIsRefusedALongNameIsSavedAndAFolderIsNeverOffered
         };
         EXPECT_EQ(save("..."), "\"...\" cannot be the name of a preset file.\nA name needs more than dots.|");
         EXPECT_EQ(save(longName), "");
+        EXPECT_EQ(save(std::string(237, 'n')),
+                  "The preset file was not saved: its name is 256 bytes long with the extension, and this folder "
+                  "allows names of at most 255 bytes. Choose a shorter name.|");
         EXPECT_EQ(save("Lead"), "Lead.Lumo25PresetEditor is a folder.\nChoose another name for the preset file.|");
     });
     std::vector<std::string> names;
@@ -182,39 +185,67 @@ TEST_F(FileLoading, ALoadTheEngineTookNothingOfSaysTheKeyboardIsGone)
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
 
-TEST_F(FileLoading, ALoadTheKeyboardTookOnlyPartOfSaysHowManyValuesWereNotTaken)
+TEST_F(FileLoading, ALoadSaysHowManyValuesWereNotTakenAndOneThatChangedNothingSaysSo)
 {
-    const std::string file = tree.Folder("partly") + "/partly.Lumo25PresetEditor";
-    Run([&](Picture& p) {
-        const int32_t first = p.view->GetFirstParamID();
-        // Every record changed; the even ones (42 of 83) with a byte no keyboard takes.
-        Array<ParamValue> values;
-        std::vector<std::vector<uint8_t>> before;
-        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
-            std::vector<uint8_t> record = p.Stored(first + i);
-            before.push_back(record);
-            record[0] = static_cast<uint8_t>((record[0] + 1) & 0x7F);
-            Variant value;
-            value.SetBytes(record.data(), static_cast<uint32_t>(record.size()));
-            values.AddItem(ParamValue(ParamDescriptor(i), value));
-        }
-        std::vector<uint8_t> bytes;
-        ASSERT_EQ(LPresetManager::BuildPresetFile(values, bytes), S_OK);
-        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); i += 2)
-            bytes[LPresetManager::kHeaderBytes + GetParamRecordOffset(i) +
-                  LPresetManager::kRecordHeadBytes * static_cast<uint32_t>(i + 1)] = 0x80;
-        apptest::WriteFile(file, std::string(bytes.begin(), bytes.end()));
+    const RCPtr<kxtest::FakeEngineDeviceCommunication> comm(new kxtest::FakeEngineDeviceCommunication());
+    const std::string folder = tree.Folder("partly") + "/";
+    Run(
+        [&](Picture& p) {
+            const int32_t first = p.view->GetFirstParamID();
+            // Every record changed.
+            Array<ParamValue> values;
+            std::vector<std::vector<uint8_t>> before, after;
+            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
+                std::vector<uint8_t> record = p.Stored(first + i);
+                before.push_back(record);
+                record[0] = static_cast<uint8_t>((record[0] + 1) & 0x7F);
+                after.push_back(record);
+                Variant value;
+                value.SetBytes(record.data(), static_cast<uint32_t>(record.size()));
+                values.AddItem(ParamValue(ParamDescriptor(i), value));
+            }
+            std::vector<uint8_t> changed;
+            ASSERT_EQ(LPresetManager::BuildPresetFile(values, changed), S_OK);
+            const std::string header(changed.begin(), changed.begin() + LPresetManager::kHeaderBytes);
+            // Five records for parameters the keyboard does not have.
+            std::string foreign;
+            for (uint32_t k = 0; k < 5; ++k) {
+                std::string record(changed.begin() + LPresetManager::kHeaderBytes,
+                                   changed.begin() + LPresetManager::kHeaderBytes + LPresetManager::kRecordHeadBytes +
+                                       GetParamRecordLength(0));
+                record[8] = static_cast<char>(kParamCount + k);
+                foreign += record;
+            }
+            // The even records (42 of 83) with a byte no keyboard takes, and the five.
+            std::vector<uint8_t> partly = changed;
+            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); i += 2)
+                partly[LPresetManager::kHeaderBytes + GetParamRecordOffset(i) +
+                       LPresetManager::kRecordHeadBytes * static_cast<uint32_t>(i + 1)] = 0x80;
+            apptest::WriteFile(folder + "partly", std::string(partly.begin(), partly.end()) + foreign);
+            apptest::WriteFile(folder + "foreign", header + foreign);
+            apptest::WriteFile(folder + "changed", std::string(changed.begin(), changed.end()));
 
-        EXPECT_EQ(LoadThroughTheHotKey(p, file),
-                  "The preset file was loaded only in part: 42 of its 83 values were not taken, as they do not fit "
-                  "this keyboard. The other values were loaded.|Preset File Load");
-        for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
-            std::vector<uint8_t> expected = before[static_cast<size_t>(i)];
-            if (i % 2)
-                expected[0] = static_cast<uint8_t>((expected[0] + 1) & 0x7F);
-            EXPECT_EQ(p.Stored(first + i), expected) << "parameter " << i;
-        }
-    });
+            EXPECT_EQ(LoadThroughTheHotKey(p, folder + "partly"),
+                      "The preset file was loaded only in part: 47 of its 88 values were not taken, as they do not "
+                      "fit this keyboard. The other values were loaded.|Preset File Load");
+            for (int32_t i = 1; i < static_cast<int32_t>(kParamCount); i += 2)
+                before[static_cast<size_t>(i)] = after[static_cast<size_t>(i)];
+            EXPECT_EQ(LoadThroughTheHotKey(p, folder + "foreign"),
+                      "The preset file was not loaded: none of its 5 values fit this keyboard, so nothing was "
+                      "changed.|Preset File Load");
+            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i)
+                EXPECT_EQ(p.Stored(first + i), before[static_cast<size_t>(i)]) << "parameter " << i;
+
+            // The keyboard goes away while the first record is sent: that one value changed.
+            comm->leaveAtSet.store(comm->deviceSets.load() + 1);
+            EXPECT_EQ(LoadThroughTheHotKey(p, folder + "changed"),
+                      "The preset file was loaded only in part: 82 of its 83 values were not taken because the "
+                      "keyboard was disconnected. Connect it with its USB cable and load the file again.|Preset File "
+                      "Load");
+            EXPECT_EQ(p.Stored(first), after[0]);
+            EXPECT_EQ(p.Stored(first + 2), before[2]);
+        },
+        [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
 
 TEST_F(FileLoading, TheHotKeysSaveAndLoadWhatTheFocusedFieldShowsWithoutEnter)

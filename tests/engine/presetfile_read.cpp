@@ -221,9 +221,10 @@ TEST_F(PresetFileRead, TheModelRefusesWhatItCannotSendAndKeepsTheRest)
         Concat({kxtest::Header(1), kxtest::MakeRecord(0, name), kxtest::MakeRecord(65, encoder),
                 kxtest::MakeRecord(9, std::vector<uint8_t>(6, 1)), kxtest::MakeRecord(9, padText, 9),
                 kxtest::MakeRecord(83, encoder), kxtest::MakeRecord(66, encoder)});
-    // The name, and both records of parameter 9, were not taken.
+    // The name, both records of parameter 9 and the one of a parameter the model does not have
+    // were not taken.
     ASSERT_EQ(LoadBytes(bytes), LPresetManager::kLoadPartlyApplied);
-    EXPECT_EQ(manager->GetNotAppliedCount(), 3u);
+    EXPECT_EQ(manager->GetNotAppliedCount(), 4u);
     EXPECT_EQ(model->Get(0), MakeDefaultParamRecord(0));
     EXPECT_EQ(model->Get(9), MakeDefaultParamRecord(9));
     EXPECT_EQ(kxtest::RecordBytes(model->Get(65)), encoder);

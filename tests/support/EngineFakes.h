@@ -42,6 +42,8 @@ public:
     std::atomic<int> blockedSearches{0};
     std::atomic<int> connects{0};
     std::atomic<int> deviceSets{0};
+    // The keyboard goes away at this device set (counted as deviceSets; 0: never), which fails.
+    std::atomic<int> leaveAtSet{0};
 
     KX::KXRESULT CreateClient() override { return createClientResult.load(); }
     bool IsDeviceConnected() override { return connected.load(); }
@@ -61,7 +63,11 @@ public:
     {
         if (d.id < 0)
             return LDeviceCommunicationInterface::SetParamValue(d, v);
-        ++deviceSets;
+        if (++deviceSets == leaveAtSet.load()) {
+            present.store(false);
+            connected.store(false);
+            return KX::E_FAIL;
+        }
         return KX::S_OK;
     }
 

@@ -119,6 +119,14 @@ int ReadFileBytes(const WString& path, uint32_t limit, std::vector<uint8_t>& out
     return 0;
 }
 
+// Whether the model's value of descriptor is value.
+bool ModelHolds(IParamValueStore& store, const ParamDescriptor& descriptor, const Variant& value)
+{
+    Array<ParamValue> values;
+    return Succeeded(store.GetParamValues(descriptor.id, 1, values, -1)) && values.GetCount() == 1 &&
+           values.ElementAt(0).value == value;
+}
+
 } // namespace
 
 LPresetManager::~LPresetManager()
@@ -302,7 +310,10 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
     const int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records, &recordCount);
     if (result != kLoadOk)
         return result;
-    // The engine refuses what it cannot take (while disconnected: everything); reading goes on.
+    // The engine refuses what it cannot take (while disconnected: everything); reading goes on. A
+    // record is taken when the model holds its value afterwards: set, or changed to it by a set
+    // that failed on the way to the keyboard (which went away). A parameter the model does not
+    // have is never taken.
     const int64_t firstId = store->GetFirstParamID();
     uint32_t applied = 0;
     for (uint32_t i = 0; i < records.GetCount(); ++i) {
@@ -310,7 +321,11 @@ int32_t LPresetManager::ReadPresetFile(const WString& path)
         const int64_t id = firstId + record.descriptor.id;
         if (id < 0 || id > std::numeric_limits<int32_t>::max())
             continue;
-        if (Succeeded(store->SetParamValues(ParamDescriptor(static_cast<int32_t>(id)), record.value)))
+        const ParamDescriptor descriptor(static_cast<int32_t>(id));
+        const bool known = static_cast<uint32_t>(record.descriptor.id) < kParamCount;
+        const bool held = known && ModelHolds(*store, descriptor, record.value);
+        const bool set = Succeeded(store->SetParamValues(descriptor, record.value));
+        if (known && (set || !held) && ModelHolds(*store, descriptor, record.value))
             ++applied;
     }
     m_readRecords = recordCount;
@@ -389,6 +404,13 @@ void LPresetManager::ShowTranslationFailureMessage()
 void LPresetManager::ShowLoadNotConnectedMessage()
 {
     ShowMessage(u"SETTINGS_FILE_LOAD_NOT_CONNECTED_MESSAGE");
+}
+
+void LPresetManager::ShowLoadNothingTakenMessage()
+{
+    const WString format = LookupAppString(WString(u"SETTINGS_FILE_LOAD_NOTHING_TAKEN_MESSAGE"));
+    ShowAppMessageBox(WString::Format(format.GetString(), static_cast<int>(m_readRecords)),
+                      LookupAppString(WString(kCaptionKey)), kMessageBoxFlags);
 }
 
 void LPresetManager::ShowLoadPartlyAppliedMessage(bool connected)

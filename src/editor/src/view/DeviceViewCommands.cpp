@@ -310,6 +310,14 @@ int32_t LDeviceView::ShowSaveDialog(WString& path)
     }
     if (extended)
         path += suffix;
+    // A name longer than its folder allows is refused before anything is written.
+    if (const NameLength length = GetNameLength(path); length.limit != 0 && length.bytes > length.limit) {
+        const WString format = AppText(u"SETTINGS_FILE_SAVE_NAME_TOO_LONG_MESSAGE");
+        ShowAppMessageBox(
+            WString::Format(format.GetString(), static_cast<int>(length.bytes), static_cast<int>(length.limit)), title,
+            kBoxError);
+        return E_FAIL;
+    }
     const WString name = path.Mid(path.ReverseFindChar('/') + 1);
     // A folder is never replaced.
     if (FolderExists(path)) {
@@ -340,10 +348,10 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadUnreadable: m_presetManager->ShowLoadUnreadableMessage(); break;
     case LPresetManager::kLoadNothingApplied:
         // Nothing was taken: without a keyboard the engine takes no value; with one, none of the
-        // file's values could be.
+        // file's values fit it.
         if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
             engine && engine->GetConnectionState() == LRootModuleEngine::kConnected)
-            m_presetManager->ShowLoadCorruptMessage();
+            m_presetManager->ShowLoadNothingTakenMessage();
         else
             m_presetManager->ShowLoadNotConnectedMessage();
         break;

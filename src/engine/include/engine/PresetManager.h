@@ -44,11 +44,12 @@ public:
     // The file could not be read at all (missing, a folder, no permission, not a regular file);
     // GetReadError says why.
     static constexpr int32_t kLoadUnreadable = -6;
-    // The file was read but the engine took none of its records (while no keyboard is
-    // connected it takes none): nothing changed.
+    // The file was read but the model took none of its records (while no keyboard is connected
+    // it takes none): nothing changed.
     static constexpr int32_t kLoadNothingApplied = -7;
-    // The engine took some of the file's records but not all (it refused some, or the keyboard
-    // went away partway): GetNotAppliedCount says how many it did not take.
+    // The model took some of the file's records but not all (it refused some, they name
+    // parameters it does not have, or the keyboard went away partway): GetNotAppliedCount says
+    // how many it did not take.
     static constexpr int32_t kLoadPartlyApplied = -8;
     // The read error of anything but a regular file or a folder (a FIFO, a device, a socket).
     static constexpr int kNotRegularFile = -1;
@@ -81,8 +82,9 @@ public:
     // registered. A file is checked whole before any record
     // is applied, so a refused file changes nothing. Records are handed to the engine in
     // file order; one it refuses (unknown index, wrong length or type, a byte of 0x80 or
-    // more) is left out and the others still apply; -7 when every record was refused, -8 when
-    // some were.
+    // more) is left out and the others still apply. A record counts as taken when the model
+    // holds its value afterwards (a record for a parameter the model does not have never is);
+    // -7 when none was taken, -8 when some were not.
     int32_t ReadPresetFile(const WString& path);
     // Of the last read's records, how many the engine did not take, and how many were read.
     uint32_t GetNotAppliedCount() const noexcept { return m_notApplied; }
@@ -94,8 +96,9 @@ public:
     void ShowLoadCorruptMessage();
     void ShowLoadWrongDeviceMessage();
     void ShowTranslationFailureMessage();
-    // The box of -7 while no keyboard is connected.
+    // The boxes of -7: while no keyboard is connected, and while one is (none of the values fit).
     void ShowLoadNotConnectedMessage();
+    void ShowLoadNothingTakenMessage();
     // The box of -8: how many of the file's values were not taken; connected says whether the
     // keyboard is still there (else it went away during the load).
     void ShowLoadPartlyAppliedMessage(bool connected);

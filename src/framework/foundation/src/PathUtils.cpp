@@ -2,6 +2,9 @@
 
 #include "PosixFileApi.h"
 
+#include "platform/posix/Utf.h"
+
+#include <unistd.h>
 #include <vector>
 
 namespace KX {
@@ -87,6 +90,22 @@ bool FileExists(const WString& path)
 bool FolderExists(const WString& path)
 {
     return IsFolder(path);
+}
+
+NameLength GetNameLength(const WString& path)
+{
+    NameLength length;
+    const char16_t* chars = path.GetString();
+    const auto native = chars ? platform::posix::ToNativePath(chars) : std::nullopt;
+    if (!native)
+        return length;
+    const size_t slash = native->rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native->substr(0, slash);
+    length.bytes = static_cast<uint32_t>(native->size() - (slash == std::string::npos ? 0 : slash + 1));
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (limit > 0)
+        length.limit = static_cast<uint32_t>(limit);
+    return length;
 }
 
 int32_t FindFilesInDirectory(const WString& folder, const WString& pattern, IArray<WString>& files)

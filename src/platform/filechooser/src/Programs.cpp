@@ -1,7 +1,8 @@
 // zenity and kdialog as child processes: an argument vector exec'd in a process group of its own
 // (no shell), the answer read from a pipe on standard output, the exit code mapped to the result.
-// A forked child of ours leads the group and takes it down when the program goes; a termination
-// signal of the program ends the whole group at once.
+// A forked child of ours leads the group: it reports how the chooser ended and then ends the whole
+// group, itself included, so that nothing the chooser started outlives it; it also takes the group
+// down when the program goes. A termination signal of the program ends the whole group at once.
 #include "platform/filechooser/FileChooser.h"
 #include "platform/posix/ForkGuard.h"
 
@@ -109,9 +110,11 @@ void OnChooserEnded(int) {}
 
 // The forked child that runs the chooser as its own child and stays with it: it leads the
 // chooser's process group and ends the whole group when the program goes, however it goes (a kill
-// included), so that nothing the chooser started outlives the program. It ends as the chooser
-// ended. Async-signal-safe calls only.
-[[noreturn]] void SuperviseChooser(pid_t program, const char* file, char* const* argv, int answerFd, int errorFd)
+// included). Once the chooser has ended it writes the chooser's wait status to statusFd and ends
+// the group, itself included, so that nothing the chooser left behind (holding the answer pipe, say)
+// outlives the chooser. Async-signal-safe calls only.
+[[noreturn]] void SuperviseChooser(pid_t program, const char* file, char* const* argv, int answerFd, int errorFd,
+                                   int statusFd)
 {
     ::setpgid(0, 0);
     sigset_t watched;
@@ -127,7 +130,7 @@ void OnChooserEnded(int) {}
     ::sigaction(SIGCHLD, &action, nullptr);
     // The program ends the group with SIGTERM: the chooser gets it, this one waits for the chooser.
     action.sa_handler = SIG_IGN;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
         ::sigaction(signal, &action, nullptr);
     ::prctl(PR_SET_PDEATHSIG, SIGUSR1);
     if (::getppid() != program)
@@ -158,17 +161,9 @@ void OnChooserEnded(int) {}
         if (ended == 0)
             ::sigsuspend(&none);
     }
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        struct sigaction defaults {};
-        defaults.sa_handler = SIG_DFL;
-        sigemptyset(&defaults.sa_mask);
-        ::sigaction(signal, &defaults, nullptr);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::raise(signal);
-        ::_exit(128 + signal);
-    }
-    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+    [[maybe_unused]] const ssize_t written = ::write(statusFd, &status, sizeof status);
+    ::kill(0, SIGKILL);
+    ::_exit(127);
 }
 
 // Ends the child's process group: SIGTERM, then SIGKILL for what is left after the grace; reaps
@@ -189,6 +184,22 @@ void EndGroup(pid_t pid, int& status)
     }
 }
 
+// Appends what one read of the answer pipe gives; false at its end or on an error (EAGAIN included).
+bool ReadAnswer(int fd, ChildRun& run)
+{
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {
+    }
+    if (n <= 0)
+        return false;
+    if (run.answer.size() + static_cast<size_t>(n) > kMaxAnswerBytes)
+        run.overflow = true;
+    else
+        run.answer.append(buffer, static_cast<size_t>(n));
+    return true;
+}
+
 ChildRun Run(const std::vector<std::string>& arguments)
 {
     ChildRun run;
@@ -200,29 +211,34 @@ ChildRun Run(const std::vector<std::string>& arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    int fds[2], errorFds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
+    // The answer, a start error, and the chooser's wait status from the supervisor.
+    int fds[2] = {-1, -1}, errorFds[2] = {-1, -1}, statusFds[2] = {-1, -1};
+    const auto closeAll = [&] {
+        for (int* pair : {fds, errorFds, statusFds})
+            for (int i = 0; i < 2; ++i)
+                if (pair[i] >= 0) {
+                    close(pair[i]);
+                    pair[i] = -1;
+                }
+    };
+    if (pipe2(fds, O_CLOEXEC) != 0 || pipe2(errorFds, O_CLOEXEC) != 0 || pipe2(statusFds, O_CLOEXEC) != 0) {
         run.spawnError = errno;
-        return run;
-    }
-    if (pipe2(errorFds, O_CLOEXEC) != 0) {
-        run.spawnError = errno;
-        close(fds[0]);
-        close(fds[1]);
+        closeAll();
         return run;
     }
     platform::posix::InstallForkGuard();
     const pid_t program = getpid();
     const pid_t pid = fork();
     if (pid == 0)
-        SuperviseChooser(program, file.c_str(), argv.data(), fds[1], errorFds[1]);
+        SuperviseChooser(program, file.c_str(), argv.data(), fds[1], errorFds[1], statusFds[1]);
     const int forkError = errno;
-    close(fds[1]);
-    close(errorFds[1]);
+    for (int* pair : {fds, errorFds, statusFds}) {
+        close(pair[1]);
+        pair[1] = -1;
+    }
     if (pid < 0) {
         run.spawnError = forkError;
-        close(fds[0]);
-        close(errorFds[0]);
+        closeAll();
         return run;
     }
     // Both sides set the group, so that it exists whichever runs first.
@@ -233,42 +249,47 @@ ChildRun Run(const std::vector<std::string>& arguments)
     ssize_t got = 0;
     while ((got = read(errorFds[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
     }
-    close(errorFds[0]);
     if (got == static_cast<ssize_t>(sizeof execError)) {
         run.spawnError = execError;
-        close(fds[0]);
+        closeAll();
         while (waitpid(pid, &run.status, 0) < 0 && errno == EINTR) {
         }
         platform::posix::ForgetOnTerminationSignal(pid);
         return run;
     }
 
-    // The answer until the pipe closes, or a termination signal (a child of the chooser may keep
-    // the pipe open, the chooser may ignore SIGTERM).
+    // The answer until the supervisor reports the chooser's end (or ends without a report), or a
+    // termination signal (the chooser may ignore SIGTERM). A process the chooser started may keep
+    // the answer pipe open: it is never waited for.
     const int signalled = platform::posix::TerminationSignalledFd();
-    char buffer[4096];
+    bool answerOpen = true;
+    bool reported = false;
+    int chooserStatus = 0;
     while (true) {
-        pollfd waits[2] = {{fds[0], POLLIN, 0}, {signalled, POLLIN, 0}};
-        if (poll(waits, signalled >= 0 ? 2 : 1, -1) < 0) {
+        pollfd waits[3] = {{answerOpen ? fds[0] : -1, POLLIN, 0}, {statusFds[0], POLLIN, 0}, {signalled, POLLIN, 0}};
+        if (poll(waits, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
         }
-        if (signalled >= 0 && waits[1].revents != 0) {
+        if (waits[2].revents != 0) {
             run.ended = true;
             break;
         }
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+        if (waits[0].revents != 0)
+            answerOpen = ReadAnswer(fds[0], run);
+        if (waits[1].revents != 0) {
+            while ((got = read(statusFds[0], &chooserStatus, sizeof chooserStatus)) < 0 && errno == EINTR) {
+            }
+            reported = got == static_cast<ssize_t>(sizeof chooserStatus);
             break;
-        if (run.answer.size() + static_cast<size_t>(n) > kMaxAnswerBytes)
-            run.overflow = true;
-        else
-            run.answer.append(buffer, static_cast<size_t>(n));
+        }
     }
-    close(fds[0]);
+    // What the chooser wrote before it ended is in the pipe already.
+    if (answerOpen && !run.ended && fcntl(fds[0], F_SETFL, O_NONBLOCK) == 0)
+        while (!run.overflow && ReadAnswer(fds[0], run)) {
+        }
+    closeAll();
     if (run.ended) {
         EndGroup(pid, run.status);
     } else {
@@ -278,6 +299,8 @@ ChildRun Run(const std::vector<std::string>& arguments)
                 break;
             }
         }
+        if (reported)
+            run.status = chooserStatus;
     }
     platform::posix::ForgetOnTerminationSignal(pid);
     return run;

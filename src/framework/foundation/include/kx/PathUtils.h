@@ -27,6 +27,14 @@ bool FileExists(const WString& path);
 // True for an existing folder (a link to one counts).
 bool FolderExists(const WString& path);
 
+// The length of path's last component in the system's bytes, and the most its folder allows
+// (0 when the folder cannot tell: a missing folder, say).
+struct NameLength {
+    uint32_t bytes = 0;
+    uint32_t limit = 0;
+};
+NameLength GetNameLength(const WString& path);
+
 // Empties files, then lists folder + "/" + name for every file (not folder) of folder
 // whose name matches pattern ("*", "?", ASCII case ignored), in the order the system
 // gives them. Returns the count, E_NOTIMPL when folder is no folder, E_FAIL when the
