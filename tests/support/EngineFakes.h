@@ -42,6 +42,8 @@ public:
     std::atomic<int> blockedSearches{0};
     std::atomic<int> connects{0};
     std::atomic<int> deviceSets{0};
+    // The keyboard leaves while the next parameter value is being sent: that send fails.
+    std::atomic<bool> leaveDuringNextSet{false};
 
     KX::KXRESULT CreateClient() override { return createClientResult.load(); }
     bool IsDeviceConnected() override { return connected.load(); }
@@ -61,6 +63,10 @@ public:
     {
         if (d.id < 0)
             return LDeviceCommunicationInterface::SetParamValue(d, v);
+        if (leaveDuringNextSet.exchange(false)) {
+            connected.store(false);
+            return KX::E_FAIL;
+        }
         ++deviceSets;
         return KX::S_OK;
     }
