@@ -221,7 +221,7 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorr
     });
 }
 
-TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff)
+TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffUntilTheAxisIsShownAgain)
 {
     Run([&](Picture& p) {
         const auto axes = p.ViewChild<LGroupPanelFrame>(u"xyPad");
@@ -273,6 +273,32 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffAndItStaysOff
         EXPECT_TRUE(p.Until([&] { return p.Stored(xId)[10] == 66; })) << ::testing::PrintToString(p.Stored(xId));
         EXPECT_EQ(shown(), (std::vector<int>{62, 64, 66, 67, 69, 71, 72, 74}));
         EXPECT_EQ(scale->GetSelectedIndex(), 0) << "the scale is not \"Off\"";
+        p.Click(*Path(RCPtr<LControl>(panel), {u"viewTabControl", u"buttonHolder", u"midiPage"}));
+        p.Click(*notePage);
+        p.Pause(100);
+        EXPECT_EQ(scale->GetSelectedIndex(), 0) << "the MIDI page and back";
+
+        // The scale is not stored: a click on the axis' tile shows the scale its notes make; the
+        // notes stay as they are.
+        Bytes stored = p.Stored(xId);
+        const auto showAgain = [&](LControl& other, int32_t expected) {
+            p.Click(*other.FindChild(WString(u"button")));
+            p.Pause(100);
+            p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
+            EXPECT_TRUE(p.Until([&] {
+                return panel->GetFirstParamID() == xId && scale->GetSelectedIndex() == expected;
+            })) << "the scale shown is item "
+                << scale->GetSelectedIndex();
+            EXPECT_EQ(p.Stored(xId), stored);
+        };
+        showAgain(*axes->GetTile(1), 6);
+        EXPECT_EQ(shown(), (std::vector<int>{62, 64, 66, 67, 69, 71, 72, 74}));
+        // Back to Dorian's notes by hand: "Off", until the axis is shown again after a fader.
+        type(2, "65");
+        EXPECT_EQ(scale->GetSelectedIndex(), 0);
+        EXPECT_TRUE(p.Until([&] { return p.Stored(xId)[10] == 65; }));
+        stored = p.Stored(xId);
+        showAgain(*p.ViewChild<LGroupPanelFrame>(u"faders")->GetTile(0), 7);
     });
     EXPECT_TRUE(boxes.Boxes().empty());
 }

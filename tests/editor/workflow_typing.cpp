@@ -152,9 +152,11 @@ TEST_F(PictureEndToEnd, TypedNumbersAreStoredWhenTheFocusLeavesByTabOrByAClickAn
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
+TEST_F(PictureEndToEnd, AnEditTheKeyboardLeavesDuringIsKeptAndSavedAndOneMadeWithoutItGivesWay)
 {
     const RCPtr<kxtest::FakeEngineDeviceCommunication> comm(new kxtest::FakeEngineDeviceCommunication());
+    const std::string file = tree.Root() + "/left." + LDeviceView::GetPresetFileExtension().ToNarrow().GetString();
+    const auto shown = [&] { return boxes.Boxes().back().text + "|" + boxes.Boxes().back().caption; };
     Run(
         [&](Picture& p) {
             Encoder e1(p);
@@ -162,24 +164,48 @@ TEST_F(PictureEndToEnd, ANumberTheEngineRefusesGivesWayToTheValueTheModelHolds)
             ASSERT_TRUE(e1.Open(p));
             const uint8_t held = p.Stored(e1.id)[kNumberByte];
             ASSERT_TRUE(p.Until([&] { return e1.Cc()->GetValue() == held; }));
+            const uint8_t typed = held == 42 ? 43 : 42;
 
-            // The keyboard goes away: the engine takes no edit until it is back.
-            comm->connected.store(false);
-            const RCPtr<LRootModuleEngine> engine = p.app.GetRootModuleEngine();
-            engine->DisconnectDevice();
-            ASSERT_NE(engine->GetConnectionState(), LRootModuleEngine::kConnected);
-
+            // The keyboard leaves while the edit is being sent: the model took it, the keyboard did not.
+            comm->leaveAtSet.store(comm->deviceSets.load() + 1);
             p.Click(*e1.Cc()->GetTextBox());
-            Retype(p, held == 42 ? "43" : "42");
+            Retype(p, std::to_string(typed).c_str());
             p.Key(SDLK_RETURN);
-            EXPECT_TRUE(p.Until([&] { return Narrow(e1.Cc()->GetTextBox()->GetText()) == std::to_string(held); }))
-                << "the box shows " << Narrow(e1.Cc()->GetTextBox()->GetText()) << ", the model holds " << int(held);
-            EXPECT_EQ(e1.Cc()->GetValue(), held);
-            EXPECT_EQ(p.Stored(e1.id)[kNumberByte], held);
+            ASSERT_TRUE(p.Until([&] { return !boxes.Boxes().empty(); })) << "nothing says what became of the edit";
+            EXPECT_EQ(shown(), "The change was kept in the editor and will be saved with the preset, but the keyboard "
+                               "was disconnected while it was being sent and did not get it. Connect the keyboard "
+                               "with its USB cable and send it the preset with File > Send Preset.|Change Not Sent");
+            ASSERT_NE(p.app.GetRootModuleEngine()->GetConnectionState(), LRootModuleEngine::kConnected);
+            p.Pause();
+            EXPECT_EQ(p.Stored(e1.id)[kNumberByte], typed);
+            EXPECT_EQ(Narrow(e1.Cc()->GetTextBox()->GetText()), std::to_string(typed));
+            LControl& tile = *e1.group->GetTile(0);
+            EXPECT_EQ(Picture::InfoOf(tile), p.ExpectedInfo(tile, e1.id));
+            ASSERT_EQ(LPresetManager::Create()->Save(WString(file.c_str())), S_OK);
+            const std::string saved = apptest::ReadFile(file);
+            Array<ParamValue> records;
+            ASSERT_EQ(
+                LPresetManager::ParsePresetFile(reinterpret_cast<const uint8_t*>(saved.data()), saved.size(), records),
+                0);
+            uint32_t n = 0;
+            for (uint32_t i = 0; i < records.GetCount(); ++i)
+                if (records.ElementAt(i).descriptor.id == IDevice::kEncodersOffset) {
+                    const auto* bytes = static_cast<const uint8_t*>(records.ElementAt(i).value.GetData(n));
+                    EXPECT_EQ(bytes && n > kNumberByte ? bytes[kNumberByte] : -1, typed) << "the file lacks the edit";
+                }
+            EXPECT_EQ(n, 6u);
+
+            // Without the keyboard the engine takes no edit: the field gives way to the value the model holds.
+            boxes.Clear();
+            p.Click(*e1.Cc()->GetTextBox());
+            Retype(p, "44");
+            p.Key(SDLK_RETURN);
+            EXPECT_TRUE(p.Until([&] { return Narrow(e1.Cc()->GetTextBox()->GetText()) == std::to_string(typed); }))
+                << "the box shows " << Narrow(e1.Cc()->GetTextBox()->GetText());
+            EXPECT_EQ(p.Stored(e1.id)[kNumberByte], typed);
             ASSERT_FALSE(boxes.Boxes().empty()) << "nothing says why";
-            EXPECT_EQ(boxes.Boxes().front().text + "|" + boxes.Boxes().front().caption,
-                      "The change was not kept: the keyboard is not connected. Connect it with its USB cable and try "
-                      "again.|Keyboard Not Connected");
+            EXPECT_EQ(shown(), "The change was not kept: the keyboard is not connected. Connect it with its USB cable "
+                               "and try again.|Keyboard Not Connected");
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }

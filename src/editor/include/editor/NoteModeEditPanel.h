@@ -48,9 +48,13 @@ public:
                                            const char16_t* name) override;
 
     // Shows a note-mode value (bytes read as signed, notes clamp into 0..127) and picks the scale
-    // whose notes it holds. The caller's array is never changed. A count byte outside 2..8, or a
-    // value of another length, is refused with E_INVALIDARG and changes nothing; else 0.
+    // whose notes it holds. The value the widgets show already (the model reporting an edit made
+    // here) changes nothing, the scale included, unless ShowNextValueAnew came first. The caller's
+    // array is never changed. A count byte outside 2..8, or a value of another length, is refused
+    // with E_INVALIDARG and changes nothing; else 0.
     virtual KX::KXRESULT SetNoteModeValue(const KX::Array<signed char>& value);
+    // The next value set is shown in full, its scale worked out, even when the widgets show it.
+    void ShowNextValueAnew() noexcept { m_showAnew = true; }
     // The 9-byte value the widgets say: count, first, last, the middle notes, then the hidden
     // ones (zeros for a range). A type combo with no valid item selected counts as 8 notes.
     virtual KX::Array<signed char> GetNoteModeValue();
@@ -96,4 +100,5 @@ private:
     KX::RCPtrArray<KX::LNumericUpDown> m_noteFields;
     KX::RCPtr<KX::LComboBox> m_typeCombo;
     KX::RCPtr<KX::LComboBox> m_scaleCombo;
+    bool m_showAnew = false;
 };

@@ -18,7 +18,8 @@ using namespace KX;
 
 namespace {
 
-constexpr uint32_t kBoxError = 0x10; // error icon, OK button
+constexpr uint32_t kBoxError = 0x10;   // error icon, OK button
+constexpr uint32_t kBoxWarning = 0x30; // warning icon, OK button
 
 // While one lives, a refusal box is waiting or open: one box at a time, refusals meanwhile are
 // not told again.
@@ -27,14 +28,16 @@ int s_refusalBoxes = 0;
 // The string keys of a refusal box.
 class LRefusalText : public LRefCountedObject {
 public:
-    LRefusalText(const char16_t* text, const char16_t* caption) : text(text), caption(caption) { ++s_refusalBoxes; }
-    ~LRefusalText() override { --s_refusalBoxes; }
-    void Show() const
+    LRefusalText(const char16_t* text, const char16_t* caption, uint32_t style)
+        : text(text), caption(caption), style(style)
     {
-        ShowAppMessageBox(LookupAppString(WString(text)), LookupAppString(WString(caption)), kBoxError);
+        ++s_refusalBoxes;
     }
+    ~LRefusalText() override { --s_refusalBoxes; }
+    void Show() const { ShowAppMessageBox(LookupAppString(WString(text)), LookupAppString(WString(caption)), style); }
     const char16_t* text;
     const char16_t* caption;
+    uint32_t style;
 };
 
 // Shows the posted box once the window's queue is drained, after the event that caused the
@@ -57,17 +60,19 @@ public:
     }
 };
 
-// Tells the user why an edit of panel was not kept: without a keyboard, that it is not connected;
-// with one, that its preset cannot hold the value. Posted to the panel's window when it has one.
-void TellRefusal(LControl& panel)
+bool IsConnected()
+{
+    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
+    return engine && engine->GetConnectionState() == LRootModuleEngine::kConnected;
+}
+
+// Shows a box with the given string keys once the panel's window has handled the event that
+// caused it (at once without a window); none while another is waiting or open.
+void Tell(LControl& panel, const char16_t* message, const char16_t* caption, uint32_t style = kBoxError)
 {
     if (s_refusalBoxes > 0)
         return;
-    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-    const bool connected = engine && engine->GetConnectionState() == LRootModuleEngine::kConnected;
-    const RCPtr<LRefusalText> text(
-        connected ? new LRefusalText(u"EDIT_REFUSED_MESSAGE", u"EDIT_REFUSED_CAPTION")
-                  : new LRefusalText(u"EDIT_NOT_CONNECTED_MESSAGE", u"EDIT_NOT_CONNECTED_CAPTION"));
+    const RCPtr<LRefusalText> text(new LRefusalText(message, caption, style));
     static const RCPtr<LRefusalTeller> teller(new LRefusalTeller());
     const RCPtr<LControl> top = panel.GetTopLevelControl();
     auto* window = top ? dynamic_cast<LRootWindow*>(top->GetTopLevelOwnerSlot().Get()) : nullptr;
@@ -82,6 +87,16 @@ void TellRefusal(LControl& panel)
     }
     n = nullptr;
     text->Show();
+}
+
+// Tells the user why an edit of panel was not kept: without a keyboard, that it is not connected;
+// with one, that its preset cannot hold the value.
+void TellRefusal(LControl& panel)
+{
+    if (IsConnected())
+        Tell(panel, u"EDIT_REFUSED_MESSAGE", u"EDIT_REFUSED_CAPTION");
+    else
+        Tell(panel, u"EDIT_NOT_CONNECTED_MESSAGE", u"EDIT_NOT_CONNECTED_CAPTION");
 }
 
 // The panel's edit was not kept: the panel is shown the model's value again and the user is told why.
@@ -107,17 +122,21 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
     Variant value;
     value.SetBytes(reinterpret_cast<const uint8_t*>(bytes), bytes ? count : 0);
     const ParamDescriptor descriptor(id);
+    Variant before;
+    (void)main->GetParamValue(descriptor, before);
     if (Succeeded(main->SetParamValue(descriptor, value)) || !::GetRootModuleEngine())
         return;
     // Refused (no keyboard connected, a record the model does not take): the panel is shown the
     // model's value again and the user told why. A value the model took but the device did not
-    // is left as it is.
+    // is left as it is; when the keyboard left while it was being sent, the user is told that
+    // the editor holds it and the keyboard does not.
     Variant held;
     const bool kept = Succeeded(main->GetParamValue(descriptor, held)) && held == value;
-    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-    if (kept && engine->GetConnectionState() == LRootModuleEngine::kConnected)
+    if (kept && IsConnected())
         return;
-    if (kept)
+    if (kept && !(before == value))
+        Tell(panel, u"EDIT_NOT_SENT_MESSAGE", u"EDIT_NOT_SENT_CAPTION", kBoxWarning);
+    else if (kept)
         TellRefusal(panel);
     else
         RefuseEdit(panel, id);

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace KX;
@@ -203,7 +204,7 @@ KXRESULT LNoteModeEditPanel::SetNoteModeValue(const Array<signed char>& value)
     // The value the widgets show already, as when the model reports an edit made here: the
     // scale stays as the user left it ("Off" after a typed note), not worked out anew.
     const Array<signed char> shown = GetNoteModeValue();
-    bool same = shown.GetCount() == NM::kLength;
+    bool same = !std::exchange(m_showAnew, false) && shown.GetCount() == NM::kLength;
     for (uint32_t i = 0; same && i < NM::kLength; ++i)
         same = shown.ElementAt(i) == value.ElementAt(i);
     if (same)

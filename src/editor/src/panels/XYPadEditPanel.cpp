@@ -49,6 +49,9 @@ KXRESULT LXYPadEditPanel::Initialize()
 
 void LXYPadEditPanel::SetFirstParamID(LParameterizedModule* root, int32_t firstId, int32_t index)
 {
+    // Each time an axis is shown its scale is worked out from its notes again.
+    if (m_noteModePage)
+        m_noteModePage->ShowNextValueAnew();
     RetargetAndPost(root, firstId, index);
     NameAxis(index);
 }
