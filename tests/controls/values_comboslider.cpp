@@ -109,7 +109,7 @@ TEST_F(ComboSliderTest, LooksFollowFocusHoverAndEnablingAndABoxWithoutPopUpStill
     ASSERT_GE(box->SetFocus(true), 0);
     MoveTo(5, 5);
     EXPECT_EQ(box->GetFirstVisibleLook(), 0) << "no focus look before a key";
-    Key(SDLK_LSHIFT);
+    Key(SDLK_ESCAPE);
     EXPECT_EQ(box->GetFirstVisibleLook(), 1) << "focused";
     const PointT<int32_t> at = CentreOf(*box);
     MoveTo(at.x, at.y);

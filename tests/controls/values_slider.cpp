@@ -160,7 +160,7 @@ TEST_F(SliderTest, HeldArrowKeysStepOneUnitAndReportTheirPressOnce)
     ASSERT_TRUE(slider && other);
     ASSERT_GE(slider->SetFocus(true), 0);
     EXPECT_EQ(slider->GetFirstVisibleLook(), 0) << "no focused look before a key";
-    Key(SDLK_LSHIFT);
+    Key(SDLK_ESCAPE);
     EXPECT_EQ(slider->GetFirstVisibleLook(), 1) << "the focused look";
     KeyDown(SDLK_RIGHT);
     KeyDown(SDLK_RIGHT, 0, true);

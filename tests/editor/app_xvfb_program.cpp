@@ -187,7 +187,7 @@ void SendKey(Display* display, Window window, KeySym key, bool shiftCtrl = false
 // Real input through the XTEST extension, as a user gives it: the server routes it to the window
 // with the focus or under the pointer, a window manager sees it, and a held key repeats and shows
 // in the server's key map.
-[[maybe_unused]] void RealKey(Display* display, KeySym key, bool down)
+void RealKey(Display* display, KeySym key, bool down)
 {
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), down ? True : False, CurrentTime);
     XFlush(display);
@@ -195,7 +195,7 @@ void SendKey(Display* display, Window window, KeySym key, bool shiftCtrl = false
 }
 
 // The pointer moved to (x, y) of window, then a left press and release there.
-[[maybe_unused]] void RealClick(Display* display, Window window, int x, int y)
+void RealClick(Display* display, Window window, int x, int y)
 {
     int rootX = 0, rootY = 0;
     Window child = 0;
@@ -855,6 +855,51 @@ TEST_F(XvfbProgram, ASignalEndsTheProgramWhileADialogItsHotKeyOpenedIsOpen)
         << "Shift+Ctrl+R opened no dialog";
 
     EXPECT_TRUE(EndsOnSigterm()) << "the dialog kept the program running";
+}
+
+TEST_F(XvfbProgram, AHotKeyHeldThroughItsDialogsCloseDoesNotOpenItAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Display* d = display.get();
+    static constexpr KeySym keys[] = {XK_Control_L, XK_Shift_L, XK_r};
+    // Whatever fails below, the server is not left with the keys down.
+    struct Release {
+        Display* d;
+        ~Release()
+        {
+            for (const KeySym key : keys)
+                RealKey(d, key, false);
+        }
+    } release{d};
+    XSetInputFocus(d, main, RevertToParent, CurrentTime);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    // Shift+Ctrl+R held opens Retrieve; its Close clicked with the keys still down.
+    for (const KeySym key : keys)
+        RealKey(d, key, true);
+    const Window dialog = WaitForWindow(d, pid, main, 400, 150);
+    ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no Retrieve dialog";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    RealClick(d, dialog, 238, 117);
+    ASSERT_TRUE(WaitUntil([&] { return OtherWindowOf(d, pid, main) == 0; }, std::chrono::seconds(10)))
+        << "Close did not close it";
+    // The server repeats the held R meanwhile.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(OtherWindowOf(d, pid, main), 0u) << "the held keys opened Retrieve again";
+
+    // Released and pressed again, the keys open it.
+    for (const KeySym key : keys)
+        RealKey(d, key, false);
+    for (const bool down : {true, false})
+        for (const KeySym key : keys)
+            RealKey(d, key, down);
+    const Window again = AwaitOtherWindow(d, pid, main, std::chrono::seconds(10));
+    EXPECT_NE(again, 0u) << "a fresh Shift+Ctrl+R did nothing";
+    if (again != 0)
+        SendClose(d, again);
+    EXPECT_TRUE(WaitUntil([&] { return OtherWindowOf(d, pid, main) == 0; }, std::chrono::seconds(10)));
+    ExpectCleanExit();
 }
 
 TEST_F(XvfbProgram, NoRingBeforeTheKeyboardAndTheFirstClickAfterARestoreOpensTheMenu)

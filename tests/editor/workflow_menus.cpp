@@ -576,20 +576,25 @@ TEST_F(WorkflowMenus, AHeldOrDoubledHotKeyOpensItsDialogOnceAndTheMainWindowsHot
             if (passes == 40)
                 dialog->Close(2);
         };
-        // Shift+Ctrl+R held (the key repeats three times), then pressed again, in one batch: d a
-        // press, r a repeat, u a release.
+        // Shift+Ctrl+R in one batch: d a press, r a repeat, u a release.
+        const auto keys = [&](const std::string& steps) {
+            for (const char step : steps) {
+                SDL_Event e{};
+                e.type = step == 'u' ? SDL_KEYUP : SDL_KEYDOWN;
+                e.key.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
+                e.key.repeat = step == 'r';
+                e.key.keysym = SDL_Keysym{SDL_SCANCODE_R, SDLK_r, KMOD_LCTRL | KMOD_LSHIFT, 0};
+                SDL_PushEvent(&e);
+            }
+        };
+        // Pressed twice, then held through the dialog: its repeats go on after it closed.
         p.Activate();
-        for (const char step : std::string("drrrudu")) {
-            SDL_Event e{};
-            e.type = step == 'u' ? SDL_KEYUP : SDL_KEYDOWN;
-            e.key.windowID = p.app.GetMainWindow()->GetPlatformWindow().Id();
-            e.key.repeat = step == 'r';
-            e.key.keysym = SDL_Keysym{SDL_SCANCODE_R, SDLK_r, KMOD_LCTRL | KMOD_LSHIFT, 0};
-            SDL_PushEvent(&e);
-        }
+        keys("dudr");
         ASSERT_TRUE(p.Until([&] { return passes >= 40 && p.app.GetRootWindows().size() == 1; }));
+        keys("rrru");
         for (int i = 0; i < 20; ++i)
             Screen(p).Settle();
+        ASSERT_TRUE(p.Until([&] { return p.app.GetRootWindows().size() == 1; }));
         p.app.onIdle = nullptr;
         EXPECT_EQ(dialogs, std::vector<std::string>{"dialogRetrievePresetFromHardware"});
     });

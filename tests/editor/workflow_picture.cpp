@@ -500,7 +500,7 @@ TEST_F(PictureWorkflow, TheFocusRingShowsOnTheBankButtonFilledWithTheAccent)
     });
 }
 
-TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKeyIsPressed)
+TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKeyWorksOnThem)
 {
     Run([&](Picture& p) {
         const auto wheels = p.ViewChild<LGroupPanelFrame>(u"wheels");
@@ -515,12 +515,16 @@ TEST_F(PictureWorkflow, AClickOnATileLeavesThePanelsPageTabsWithoutARingUntilAKe
         };
         p.Click(*wheels->GetTile(0));
         ASSERT_TRUE(p.Until([&] { return panel->IsShowing(true) && inPanel(); }));
+        // Modifiers alone and a hot key work on no control: still no ring.
+        p.Key(SDLK_LCTRL, KMOD_LCTRL);
+        p.Key(SDLK_LSHIFT, KMOD_LSHIFT);
+        p.Key(SDLK_c, KMOD_LCTRL);
         p.Pause(60);
         const RCPtr<LControl> clicked = p.Focused();
         // The ring is the accent, or the primary text colour on a face filled with the accent.
         const uint32_t clickedEdge = edge();
         EXPECT_TRUE(clickedEdge != 0x3FA9F5u && clickedEdge != 0xE8EAEDu)
-            << Narrow(clicked->GetName()) << " wears the ring after a click";
+            << Narrow(clicked->GetName()) << " wears the ring after a click and Ctrl, Shift, Ctrl+C";
         p.Key(SDLK_TAB);
         ASSERT_TRUE(p.Until([&] { return p.Focused() != clicked && inPanel(); }));
         p.Pause(60);

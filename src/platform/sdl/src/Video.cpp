@@ -1,6 +1,8 @@
 // SDL's video and timer subsystems.
 #include "platform/sdl/Video.h"
 
+#include "HeldKeys.h"
+
 #include "platform/posix/ForkGuard.h"
 #include "platform/x11/GoneWindowErrors.h"
 
@@ -18,8 +20,10 @@ bool StartVideo(std::string* error)
     // to a window already gone: a request that raced a window's destruction must not end the
     // program, so ours is the handler SDL finds.
     x11::SurviveGoneWindowErrors();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) {
+        WatchHeldKeys();
         return true;
+    }
     if (error)
         *error = SDL_GetError();
     return false;
@@ -27,6 +31,7 @@ bool StartVideo(std::string* error)
 
 void StopVideo()
 {
+    StopWatchingHeldKeys();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
 

@@ -31,6 +31,38 @@ bool IsInTree(const LControl& control)
 {
     return control.GetParent() || const_cast<LControl&>(control).GetTopLevelOwnerSlot();
 }
+
+// A press that works on the focused control: Tab, the arrows, Space, Enter, typing, alone or
+// with Shift. Not a modifier or lock key alone, a function or media key, nor anything pressed
+// with Ctrl, Alt or Win (a shortcut, a Ctrl+click).
+bool WorksOnTheFocus(const KeyCode& key)
+{
+    if (!KeyCode::IsKeyDown(key) || (key.code & (KeyCode::kCtrl | KeyCode::kAlt | KeyCode::kWin)) != 0)
+        return false;
+    const uint8_t virtualKey = key.GetVirtualKey();
+    switch (virtualKey) {
+    case VKey::Shift:
+    case VKey::Control:
+    case VKey::Menu:
+    case VKey::LeftShift:
+    case VKey::RightShift:
+    case VKey::LeftControl:
+    case VKey::RightControl:
+    case VKey::LeftMenu:
+    case VKey::RightMenu:
+    case VKey::LeftWin:
+    case VKey::RightWin:
+    case VKey::Capital:
+    case VKey::NumLock:
+    case VKey::Scroll:
+    case VKey::Pause:
+    case VKey::Snapshot:
+    case VKey::Sleep: return false;
+    default:
+        return (virtualKey < VKey::F1 || virtualKey >= VKey::F1 + 24) &&
+               (virtualKey < VKey::BrowserBack || virtualKey > VKey::LaunchApp2);
+    }
+}
 } // namespace
 
 bool LRootWindow::HoldsControl(const LControl& control) const
@@ -269,7 +301,7 @@ void LRootWindow::OnKey(const RCPtr<LKeyParam>& param)
     HideToolTip();
     if (!param)
         return;
-    if (KeyCode::IsKeyDown(param->GetKey()))
+    if (WorksOnTheFocus(param->GetKey()))
         SetKeyboardInUse(true);
     if (RCPtr<LControl> focus = m_focus)
         focus->OnKey(param);
