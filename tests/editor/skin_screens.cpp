@@ -252,8 +252,10 @@ TEST_F(MainWindowScreen, ThePushButtonRowKeepsToItsColumn)
     ASSERT_TRUE(name && bank);
     const RCPtr<LControl> first = bank->FindChild(WString(u"button1")), last = bank->FindChild(WString(u"button5"));
     ASSERT_TRUE(first && last);
-    EXPECT_EQ(first->GetOriginInRootWindow().x, name->GetOriginInRootWindow().x);
-    EXPECT_EQ(last->GetOriginInRootWindow().x + last->GetSize().x, name->GetOriginInRootWindow().x + name->GetSize().x);
+    // A tile's artwork lies two pixels in from its edges, the room for its ring.
+    EXPECT_EQ(first->GetOriginInRootWindow().x + 2, name->GetOriginInRootWindow().x);
+    EXPECT_EQ(last->GetOriginInRootWindow().x + last->GetSize().x - 2,
+              name->GetOriginInRootWindow().x + name->GetSize().x);
 }
 
 TEST_F(MainWindowScreen, TheXYGridRunsThroughItsCross)
@@ -263,9 +265,10 @@ TEST_F(MainWindowScreen, TheXYGridRunsThroughItsCross)
     const RCPtr<LControl> pad = Descendant(*main, u"xyPad");
     ASSERT_TRUE(pad);
     RunIdle();
-    // The cross sits in the middle of the surface below its 60-pixel band; grid lines 23 apart.
+    // The cross sits in the middle of the surface below its 60-pixel band; grid lines 23 apart. The
+    // surface lies two pixels in from the group's edges.
     const PointT<double> at = pad->GetOriginInRootWindow();
-    const int32_t cx = static_cast<int32_t>(at.x) + 92, cy = static_cast<int32_t>(at.y) + 122;
+    const int32_t cx = static_cast<int32_t>(at.x) + 2 + 92, cy = static_cast<int32_t>(at.y) + 2 + 122;
     for (int32_t step : {-23, 0, 23}) {
         // Half a cell beside the cross's arms, on the cross's row and column and one cell off them.
         EXPECT_TRUE(Near(Pixel(cx - 34, cy + step), 0x2A2E33, 3))

@@ -2,7 +2,8 @@
 // shows the keys stored and the key rule's correction reaches the model and the keyboard; an XY
 // axis whose note count the note page cannot show is shown in range, corrected and edited as its own; MMC
 // "Other" picked before any unlisted command was shown sends 13; a tile whose summary is cut
-// shows it whole in a tool tip when the pointer rests on it.
+// shows it whole in a tool tip when the pointer rests on it; a selected tile's ring leaves its texts
+// and colour rows as they were, and hover and press change its fill.
 #include "ControlsHarness.h"
 #include "PictureEndToEnd.h"
 
@@ -25,8 +26,11 @@
 
 #include "platform/gdi/Bitmap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <tuple>
 
 using namespace KX;
@@ -641,24 +645,95 @@ TEST_F(PictureWorkflow, APadColourOutsideTheListLeavesItsBoxEmptyNotTheColourBef
     });
 }
 
-TEST_F(PictureWorkflow, TheSelectedEncodersOutlineRingsTheKnobAndLeavesItsLabelClear)
+TEST_F(PictureWorkflow, ATilesRingLeavesItsTextsAndColourRowsAsTheyWereAndHoverAndPressChangeItsFill)
 {
+    // Button 1 sends a program cycle: its summary's CYCLE is nearly as wide as the tile.
+    PutInSlot({{IDevice::kPushButtonsOffset, 5, {1, 29}}});
     Run([&](Picture& p) {
-        const auto encoders = p.ViewChild<LGroupPanelFrame>(u"encoders");
-        ASSERT_TRUE(encoders);
-        const RCPtr<LControl> tile = encoders->GetTile(0);
-        p.Click(*tile->FindChild(WString(u"button")));
-        const auto panel = p.ViewChild<LControl>(u"knobEditPanel");
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
-        MoveTo(p, {600, 700}); // no hover on the tile
-        p.Pause(60);
-        Publish(p, "picture_encoder_selected");
-        const PointT<double> o = tile->GetOriginInRootWindow();
-        const auto at = [&](int32_t x, int32_t y) {
-            return Pixel(p, {static_cast<int32_t>(o.x) + x, static_cast<int32_t>(o.y) + y});
+        ASSERT_TRUE(Retrieve(p));
+        const RCPtr<LControl> tiles[] = {p.buttons->GetTile(0), Path(p.view, {u"keybedZones", u"zone1"}),
+                                         p.ViewChild<LGroupPanelFrame>(u"encoders")->GetTile(0)};
+        ASSERT_TRUE(tiles[0] && tiles[1] && tiles[2]);
+        ASSERT_TRUE(p.Until([&] { return Picture::InfoOf(*tiles[0]) == "PG\nCYCLE"; }));
+        const auto points = [](const LControl& c) {
+            const PointT<double> o = c.GetOriginInRootWindow();
+            std::vector<PointT<int32_t>> all;
+            for (int32_t y = 0; y < static_cast<int32_t>(c.GetSize().y); ++y)
+                for (int32_t x = 0; x < static_cast<int32_t>(c.GetSize().x); ++x)
+                    all.push_back({static_cast<int32_t>(o.x) + x, static_cast<int32_t>(o.y) + y});
+            return all;
         };
-        EXPECT_EQ(at(0, 40), 0x3FA9F5u) << "the selected tile has no outline";
-        for (int32_t x = 0; x < static_cast<int32_t>(tile->GetSize().x); ++x)
-            ASSERT_NE(at(x, 0), 0x3FA9F5u) << "the outline runs along the label row at x " << x;
+        // What the ring must leave alone: the boxes of the tile's texts and colour indicator, and the
+        // colour bar that the zone group draws under a zone's tile.
+        const auto kept = [&](LControl& tile) {
+            std::vector<PointT<int32_t>> out;
+            const std::function<void(LControl&)> walk = [&](LControl& c) {
+                for (uint32_t i = 0; i < c.GetChildren().GetCount(); ++i) {
+                    LControl& child = *c.GetChildren().GetAt(i, kOrderInsertion);
+                    if (child.IsShowing(true) && ((dynamic_cast<LLabel*>(&child) && !child.GetText().IsEmpty()) ||
+                                                  child.GetName() == WString(u"color"))) {
+                        const auto box = points(child);
+                        out.insert(out.end(), box.begin(), box.end());
+                    }
+                    walk(child);
+                }
+            };
+            walk(tile);
+            for (const PointT<int32_t>& at : points(tile))
+                if (Pixel(p, at) == 0xEF8A3Cu) // zone 1's colour
+                    out.push_back(at);
+            return out;
+        };
+        // The tile's fill: the colour most of its pixels show, and how bright it is.
+        const auto fill = [&](const LControl& tile) {
+            std::map<uint32_t, int> counts;
+            for (const PointT<int32_t>& at : points(tile))
+                ++counts[Pixel(p, at)];
+            const uint32_t rgb = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                                     return a.second < b.second;
+                                 })->first;
+            return ((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF);
+        };
+        const PointT<int32_t> away{600, 700};
+        const auto selected = [&](LControl& tile) {
+            return p.Until([&] { return tile.FindChild(WString(u"button"))->GetNormalizedValue() == 1.0; });
+        };
+        const auto select = [&](LControl& tile) {
+            p.Click(tile);
+            return selected(tile);
+        };
+        const RCPtr<LControl> other = p.pads->GetTile(15);
+        for (const RCPtr<LControl>& tile : tiles) {
+            const std::string name = Narrow(tile->GetName());
+            // Once selected, the tile shows what its edit panel made of the stored value.
+            ASSERT_TRUE(select(*tile) && select(*other)) << name;
+            MoveTo(p, away);
+            p.Pause(60);
+            const std::vector<PointT<int32_t>> texts = kept(*tile);
+            ASSERT_GT(texts.size(), 100u) << name;
+            std::vector<uint32_t> before;
+            for (const PointT<int32_t>& at : texts)
+                before.push_back(Pixel(p, at));
+            const uint32_t rest = fill(*tile);
+            const PointT<int32_t> centre = CentreOf(*tile);
+            MoveTo(p, centre);
+            p.Pause(60);
+            EXPECT_GT(fill(*tile), rest) << name << ": hover leaves the fill as it was";
+            apptest::PushMouse(WindowId(p), SDL_MOUSEBUTTONDOWN, centre.x, centre.y);
+            p.Pause(60);
+            EXPECT_LT(fill(*tile), rest) << name << ": a press leaves the fill as it was";
+            apptest::PushMouse(WindowId(p), SDL_MOUSEBUTTONUP, centre.x, centre.y);
+            ASSERT_TRUE(selected(*tile)) << name << " is not selected";
+            MoveTo(p, away);
+            p.Pause(60);
+            const std::vector<PointT<int32_t>> all = points(*tile);
+            EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](auto at) { return Pixel(p, at) == 0x3FA9F5u; }))
+                << name << " shows no ring";
+            size_t covered = 0;
+            for (size_t i = 0; i < texts.size(); ++i)
+                covered += Pixel(p, texts[i]) != before[i] ? 1 : 0;
+            EXPECT_EQ(covered, 0u) << "the ring covers texts or colour rows of " << name;
+        }
+        Publish(p, "picture_encoder_selected");
     });
 }

@@ -1,13 +1,28 @@
 """The skin fragments of the keyboard picture's groups that hold many like tiles (group_pads.xml,
 group_buttons.xml, group_encoders.xml, group_faders.xml, group_wheels.xml, group_xy_pad.xml,
 group_pedals.xml) and the unplaced single tiles (tiles_single.xml): every tile of every bank placed on
-the 4-pixel grid."""
+the 4-pixel grid. A tile reaches RING pixels past its artwork on every side, and its group as far past
+its tiles: there the face draws its selection ring and hover outline, clear of the tile's texts."""
 from .xml import control
+
+RING = 2
+
+
+def ringed(x, y, w, h):
+    """The place of a group or bank whose content lies at x, y, w x h: RING pixels wider on every side."""
+    return x - RING, y - RING, w + 2 * RING, h + 2 * RING
+
+
+def face(indent, w, h):
+    """The clickable face over the whole tile, drawn first: its fill lies under the texts, its ring
+    and outline around the artwork."""
+    return control(indent, 'Framework.Button', 'button', 0, 0, w + 2 * RING, h + 2 * RING, 'Tile.Face',
+                   extra=' LayoutOrder="0"')
 
 
 def moveable_tile(indent, cls, name, x, y, w, h, label,
                   view='PresetEditor.MainControl.MoveableType.ViewPanel'):
-    """A tile of a continuous control: number, the moveable summary (channel, what it sends), the face."""
+    """A tile of a continuous control: the face, number, the moveable summary (channel, what it sends)."""
     n = indent + 4
     small = ' FontSize="8.25"'
     channel = control(n + 8, 'Framework.Label', 'label', 0, 0, w - 4, 12, 'Tile.Channel', extra=small)
@@ -15,20 +30,20 @@ def moveable_tile(indent, cls, name, x, y, w, h, label,
                        channel, ' LayoutOrder="0"') +
                control(n + 4, 'Framework.Label', 'infoLabel', 0, 12, w - 4, h - 28, 'Tile.Info',
                        extra=small + ' LayoutOrder="1"'))
-    number = control(n, 'Framework.Label', label, 2, 2, w - 4, 12, 'Tile.Number',
-                     extra=small + ' LayoutOrder="0"') if label else ''
-    inner = (number +
-             control(n, view, 'viewPanel', 2, 14, w - 4, h - 16, 'Bare', summary, ' LayoutOrder="1"') +
-             control(n, 'Framework.Button', 'button', 0, 0, w, h, 'Tile.Face', extra=' LayoutOrder="2"'))
-    return control(indent, cls, name, x, y, w, h, 'Tile.Back', inner)
+    number = control(n, 'Framework.Label', label, RING + 2, RING + 2, w - 4, 12, 'Tile.Number',
+                     extra=small + ' LayoutOrder="1"') if label else ''
+    inner = (face(n, w, h) + number +
+             control(n, view, 'viewPanel', RING + 2, RING + 14, w - 4, h - 16, 'Bare', summary, ' LayoutOrder="2"'))
+    return control(indent, cls, name, x, y, w + 2 * RING, h + 2 * RING, 'Tile.Back', inner)
 
 
 def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None, channel=None, info=None,
-              face='Tile.Face', info_look='Tile.Info'):
-    """A tile of the picture whose back is its control's artwork at the tile's size and whose texts
-    sit where the artwork leaves room. number: (label, x, y, w, look); color: (class, looks, x, y, w, h);
-    channel: (x, y, w, look); info: (x, y, w, h), in the tile's coordinates. Single text rows are 12
-    pixels high; the summary panel covers the whole tile."""
+              info_look='Tile.Info'):
+    """A tile of the picture whose back is its control's artwork at w x h and whose texts sit where
+    the artwork leaves room. number: (label, x, y, w, look); color: (class, looks, x, y, w, h);
+    channel: (x, y, w, look); info: (x, y, w, h), from the artwork's top left. Single text rows are 12
+    pixels high; the summary panel covers the whole artwork. x, y place the tile in its ringed group:
+    the artwork lies where x, y put it in the group unringed."""
     n = indent + 4
     small = ' FontSize="8.25"'
     cx, cy, cw, clook = channel
@@ -38,16 +53,16 @@ def laid_tile(indent, cls, name, x, y, w, h, back, view, number=None, color=None
                        label, ' LayoutOrder="0"') +
                control(n + 4, 'Framework.Label', 'infoLabel', ix, iy, iw, ih, info_look,
                        extra=small + ' LayoutOrder="1"'))
-    inner = ''
+    inner = face(n, w, h)
     if color:
         ccls, clooks, kx, ky, kw, kh = color
-        inner += control(n, ccls, 'color', kx, ky, kw, kh, clooks, extra=' LayoutOrder="0"')
+        inner += control(n, ccls, 'color', RING + kx, RING + ky, kw, kh, clooks, extra=' LayoutOrder="1"')
     if number:
         lname, lx, ly, lw, llook = number
-        inner += control(n, 'Framework.Label', lname, lx, ly, lw, 12, llook, extra=small + ' LayoutOrder="1"')
-    inner += (control(n, view, 'viewPanel', 0, 0, w, h, 'Bare', summary, ' LayoutOrder="2"') +
-              control(n, 'Framework.Button', 'button', 0, 0, w, h, face, extra=' LayoutOrder="3"'))
-    return control(indent, cls, name, x, y, w, h, back, inner)
+        inner += control(n, 'Framework.Label', lname, RING + lx, RING + ly, lw, 12, llook,
+                         extra=small + ' LayoutOrder="2"')
+    inner += control(n, view, 'viewPanel', RING, RING, w, h, 'Bare', summary, ' LayoutOrder="3"')
+    return control(indent, cls, name, x, y, w + 2 * RING, h + 2 * RING, back, inner)
 
 
 MOVEABLE_VIEW = 'PresetEditor.MainControl.MoveableType.ViewPanel'
@@ -62,13 +77,11 @@ KNOB_TEXT_W = 39
 def knob_tile(indent, cls, name, x, y, w, h, label):
     """Number and channel read as one line at the top left (the widest, "E4 CH:OM", just fits;
     right-aligned, a channel would read as the next encoder's), what it sends printed on the knob's
-    cap: two lines centred on it, as wide as the cap holds them. The line fills the tile's width, so
-    the face's outline rings the knob below it."""
+    cap: two lines centred on it, as wide as the cap holds them."""
     text_x = (w - KNOB_TEXT_W) // 2
     return laid_tile(indent, cls, name, x, y, w, h, 'Tile.Knob', MOVEABLE_VIEW,
                      number=(label, 0, 1, 16, 'Tile.NumberLeft'), channel=(17, 1, w - 17, 'Tile.ChannelLeft'),
-                     info=(text_x, KNOB_CENTRE_Y - 13, KNOB_TEXT_W, 26), face='Tile.Face.Knob',
-                     info_look='Tile.InfoMiddle')
+                     info=(text_x, KNOB_CENTRE_Y - 13, KNOB_TEXT_W, 26), info_look='Tile.InfoMiddle')
 
 
 def column_tile(indent, cls, name, x, y, w, h, label, back):
@@ -88,10 +101,10 @@ def banked(group, kind, label, count, x, y, width, height, gap, looks, comment, 
         tiles = ''
         for t in range(1, count + 1):
             tiles += make(24, f'{view}.{Kind}', f'{kind}{t}', (t - 1) * (width + gap), 0, width, height, label)
-        banks += control(20, f'{view}.{Kind}Bank', f'{kind}Bank{b}', 0, 0, side, height, looks, tiles,
-                         '' if b == 1 else ' IsVisible="False"')
+        banks += control(20, f'{view}.{Kind}Bank', f'{kind}Bank{b}', 0, 0, side + 2 * RING, height + 2 * RING, looks,
+                         tiles, '' if b == 1 else ' IsVisible="False"')
     return (f'                <!-- {comment} -->\n' +
-            control(16, view, group, x, y, side, height, 'Bare', banks))
+            control(16, view, group, *ringed(x, y, side, height), 'Bare', banks))
 
 
 def encoders():
@@ -134,7 +147,7 @@ def pads():
                            channel=(2, 12, size - 4, 'Tile.Channel'), info=(2, 23, size - 4, 24))
     side = 4 * size + 3 * gap
     return ('                <!-- The sixteen pads, 4 x 4, pad 1 at the top left. -->\n' +
-            control(16, 'PresetEditor.MainControl.PadView', 'pads', 844, 56, side, side, 'Bare', tiles,
+            control(16, 'PresetEditor.MainControl.PadView', 'pads', *ringed(844, 56, side, side), 'Bare', tiles,
                     ' LayoutOrder="35"'))
 
 
@@ -142,6 +155,7 @@ def buttons():
     # 40-pixel tiles (a transport command's name needs them) on the 4-pixel grid: each tile covers
     # the place it had as a 36-pixel tile at a 41-pixel pitch from x 608.
     width, height, gap = 40, 64, 2
+    side = 5 * width + 4 * gap
     banks = ''
     for b in range(1, 5):
         tiles = ''
@@ -153,10 +167,10 @@ def buttons():
                                       width - 10, 3),
                                channel=(0, 21, width, 'Tile.Channel'), info=(0, 33, width, 28))
         banks += control(20, 'PresetEditor.MainControl.ButtonView.ButtonBank', f'buttonBank{b}', 0, 0,
-                         5 * width + 4 * gap, height, 'Bare', tiles, '' if b == 1 else ' IsVisible="False"')
+                         side + 2 * RING, height + 2 * RING, 'Bare', tiles, '' if b == 1 else ' IsVisible="False"')
     return ('                <!-- Four banks of five push buttons; the device view shows one bank at a time. -->\n' +
-            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', 604, 192, 5 * width + 4 * gap, height,
-                    'Bare', banks, ' LayoutOrder="38"'))
+            control(16, 'PresetEditor.MainControl.ButtonView', 'buttons', *ringed(604, 192, side, height), 'Bare',
+                    banks, ' LayoutOrder="38"'))
 
 
 def pair(group, kind, names, x, y, width, height, gap, looks, comment, back):
@@ -173,7 +187,7 @@ def pair(group, kind, names, x, y, width, height, gap, looks, comment, back):
                                number=(f'{name}Label', 4, 4, width - 8, 'Tile.Number'),
                                channel=(4, 16, width - 8, 'Tile.Channel'), info=(4, 28, width - 8, 28))
     return (f'                <!-- {comment} -->\n' +
-            control(16, view, group, x, y, 2 * width + gap, height, looks, tiles))
+            control(16, view, group, *ringed(x, y, 2 * width + gap, height), looks, tiles))
 
 
 def wheels():
@@ -200,7 +214,7 @@ def pedals():
              laid_tile(20, m + 'Pedals.SustainPedal', 'sustainPedal', 0, height + gap, width, height,
                        'Tile.PedalSustain', BUTTON_VIEW, **texts))
     return ('                <!-- The volume pedal above the sustain pedal; after their edit panels. -->\n' +
-            control(16, m + 'Pedals', 'pedals', 1088, 56, width, 2 * height + gap, 'Bare', tiles))
+            control(16, m + 'Pedals', 'pedals', *ringed(1088, 56, width, 2 * height + gap), 'Bare', tiles))
 
 
 def fragments():

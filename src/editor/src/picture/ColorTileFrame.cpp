@@ -29,6 +29,8 @@ KXRESULT LColorTileFrame<Owner, Module>::InitializeTile(std::string_view method,
     m_colorIndicator = this->FindChild(WString(u"color"));
     if (editor::tile::IsMissing(m_colorIndicator))
         editor::ThrowNullPointer("child: color not found", method, source, __LINE__);
+    // Drawn over the face: a click or hover on it belongs to the face beneath.
+    m_colorIndicator->SetHitTransparent(true);
     m_viewPanel = editor::FindChildAs<LButtonControlViewPanel>(this, u"viewPanel");
     if (!m_viewPanel)
         editor::ThrowNullPointer("child: viewPanel not found", method, source, __LINE__);
