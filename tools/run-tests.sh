@@ -24,6 +24,7 @@ managed='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbP
 managed+=':XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.TheFirstClickAfterTheAboutDialog*'
 managed+=':XvfbProgram.SavePresetOpensZenitys*:XvfbProgram.NoRingBeforeTheKeyboard*'
 managed+=':XvfbProgram.ASecondStartKeepsAnOpenDialog*'
+managed+=':XvfbProgram.AClickOnTheMainWindowLeavesTheKeyboard*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" tools/with-window-manager.sh build/debug/bin/editor_tests \
   --gtest_filter="$managed"
 xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'
