@@ -763,6 +763,38 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
     }
 }
 
+TEST_F(XvfbProgram, ZenitysChooserStaysAboveTheMainWindowWithTheKeyboardWhenTheMainWindowIsClicked)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Display* d = display.get();
+    XSetInputFocus(d, main, RevertToParent, CurrentTime);
+    XSync(d, False);
+    RealChord(d, {XK_Control_L, XK_s}); // Save Preset
+    const Window chooser = WaitForTitled(d, "Select Save Location", std::chrono::seconds(30));
+    ASSERT_NE(chooser, 0u) << "Ctrl+S opened no zenity chooser";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    // A click on the main window beside the chooser, then a second start, which activates the
+    // program: the chooser stays above the main window and keeps the keys (Escape cancels it, and
+    // the program goes on).
+    const auto [x, y] = PointClearOf(d, main, chooser);
+    RealClick(d, main, x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_GT(StackingIndex(d, chooser), StackingIndex(d, main)) << "the click raised the main window over it";
+    const pid_t second = SpawnProgram(tree, {"again"});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(apptest::WaitChild(second, std::chrono::seconds(30)), std::optional<int>(kExitSecondInstance));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_GT(StackingIndex(d, chooser), StackingIndex(d, main)) << "the second start raised the main window over it";
+    RealKey(d, XK_Escape, true);
+    RealKey(d, XK_Escape, false);
+    EXPECT_TRUE(WaitUntil([&] { return ChildrenOf(pid).empty(); }, std::chrono::seconds(5)))
+        << "Escape did not reach the chooser";
+    for (const pid_t child : ChildrenOf(pid))
+        ::kill(child, SIGKILL);
+    ExpectCleanExit();
+}
+
 TEST_F(XvfbProgram, TheMainWindowIsTitled)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
