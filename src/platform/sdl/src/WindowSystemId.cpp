@@ -137,13 +137,40 @@ void AskWindowManager(Display* display, ::Window window, const char* message, co
     XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-// Without a window manager the focus goes only where a client puts it.
-void RaiseAndFocus(Display* display, ::Window window)
-{
-    XRaiseWindow(display, window);
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
-}
 #endif
+
+// Another program's window made the modal dialog of ours (adopt) or brought forward: a window
+// manager is asked; with none it is raised and given the focus, which goes only where a client
+// puts it then.
+void ForeignWindowForward([[maybe_unused]] SDL_Window* own, [[maybe_unused]] uint64_t foreign,
+                          [[maybe_unused]] bool adopt)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    if (foreign == 0 || !X11Info(own, info))
+        return;
+    Display* display = info.info.x11.display;
+    const auto window = static_cast<::Window>(foreign);
+    const DroppedErrors dropped(display);
+    if (adopt)
+        XSetTransientForHint(display, window, info.info.x11.window);
+    if (!WindowManagerRuns(display)) {
+        XRaiseWindow(display, window);
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        return;
+    }
+    // A mapped window's states are the window manager's: it is asked to add the modal one. The
+    // window is activated as a pager asks, for the user: an application's request for another
+    // program's window may be refused as stealing the focus.
+    constexpr long kAdd = 1, kFromApplication = 1, kFromUser = 2;
+    if (adopt)
+        AskWindowManager(display, window, "_NET_WM_STATE",
+                         {kAdd, static_cast<long>(Intern(display, "_NET_WM_STATE_MODAL")), 0, kFromApplication});
+    else
+        AskWindowManager(display, window, "_NET_ACTIVE_WINDOW",
+                         {kFromUser, CurrentTime, static_cast<long>(info.info.x11.window), 0});
+#endif
+}
 
 } // namespace
 
@@ -232,46 +259,12 @@ uint64_t Window::FindWindowOfProcessGroup(int processGroup) const
 
 void Window::AdoptModalDialog(uint64_t foreign) const
 {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    if (foreign == 0 || !X11Info(m_window.get(), info))
-        return;
-    Display* display = info.info.x11.display;
-    const auto window = static_cast<::Window>(foreign);
-    const DroppedErrors dropped(display);
-    XSetTransientForHint(display, window, info.info.x11.window);
-    // A mapped window's states are the window manager's: it is asked to add the modal one.
-    constexpr long kAdd = 1, kFromApplication = 1;
-    if (WindowManagerRuns(display))
-        AskWindowManager(display, window, "_NET_WM_STATE",
-                         {kAdd, static_cast<long>(Intern(display, "_NET_WM_STATE_MODAL")), 0, kFromApplication});
-    else
-        RaiseAndFocus(display, window);
-#else
-    (void)foreign;
-#endif
+    ForeignWindowForward(m_window.get(), foreign, true);
 }
 
 void Window::BringForeignForward(uint64_t foreign) const
 {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    if (foreign == 0 || !X11Info(m_window.get(), info))
-        return;
-    Display* display = info.info.x11.display;
-    const auto window = static_cast<::Window>(foreign);
-    const DroppedErrors dropped(display);
-    // Asked as a pager asks, for the user: an application's request for another program's window
-    // may be refused as stealing the focus.
-    constexpr long kFromUser = 2;
-    if (WindowManagerRuns(display))
-        AskWindowManager(display, window, "_NET_ACTIVE_WINDOW",
-                         {kFromUser, CurrentTime, static_cast<long>(info.info.x11.window), 0});
-    else
-        RaiseAndFocus(display, window);
-#else
-    (void)foreign;
-#endif
+    ForeignWindowForward(m_window.get(), foreign, false);
 }
 
 void Window::PlaceFrameWhenMapped()
