@@ -23,7 +23,9 @@ xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" build/debug/bin/editor_tests --
 managed='XvfbProgram.TheWindowOpensWhere*:XvfbProgram.ADialogOpensCentred*:XvfbProgram.ASlotList*'
 managed+=':XvfbProgram.EndedByASignalWithAMessageBox*:XvfbProgram.TheFirstClickAfterTheAboutDialog*'
 managed+=':XvfbProgram.SavePresetOpensZenitys*:XvfbProgram.NoRingBeforeTheKeyboard*'
-managed+=':XvfbProgram.ASecondStartKeepsAnOpenDialog*:XvfbProgram.AHotKeyHeldThroughItsDialogsClose*'
+managed+=':XvfbProgram.ASecondStartKeepsAnOpenDialog*:XvfbProgram.ZenitysChooserStaysAbove*'
+managed+=':XvfbProgram.AClickOnTheMainWindowLeavesTheKeyboard*'
+managed+=':XvfbProgram.AHotKeyHeldThroughItsDialogsClose*'
 xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" tools/with-window-manager.sh build/debug/bin/editor_tests \
   --gtest_filter="$managed"
 xvfb-run -a build/debug/bin/controls_tests --gtest_filter='FileDialogOnX11.*'

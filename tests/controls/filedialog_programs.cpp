@@ -4,6 +4,7 @@
 #include "FakeAppServices.h"
 #include "PrivateSessionBus.h"
 #include "kx/controls/FileDialog.h"
+#include "platform/filechooser/FileChooser.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,12 @@ TEST_F(ProgramChooser, KdialogServesWhenZenityIsMissing)
     FakeProgram("kdialog", folder + "/new\n", 0);
     ASSERT_EQ(dialog->ShowSaveDialog(WString(u""), WString(u""), WString(u"")), KX::S_OK);
     EXPECT_EQ(ArgumentsOf("kdialog"), (Args{"--getsavefilename", folder + "/Untitled"}));
+
+    // A dialog with an owner is attached to it.
+    platform::filechooser::Request owned;
+    owned.x11Parent = 0x3a00007;
+    const Args withOwner = platform::filechooser::ProgramArguments(platform::filechooser::Program::Kdialog, owned);
+    EXPECT_EQ(Args(withOwner.begin(), withOwner.begin() + 3), (Args{"kdialog", "--attach", "60817415"}));
 }
 
 TEST_F(ProgramChooser, SeveralFilesComeBackApartAndALaterSingleDialogStaysSingle)

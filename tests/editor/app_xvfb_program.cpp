@@ -652,6 +652,68 @@ XRectangle AreaOnScreen(Display* display, Window window)
 // About the About dialog as the skin places it: 500 x 200 with OK at (396, 156, 80, 28).
 constexpr int kAboutWidth = 500, kAboutHeight = 200;
 
+// The keys pressed in turn and released the other way round, through XTEST.
+void RealChord(Display* display, std::initializer_list<KeySym> keys)
+{
+    for (const KeySym key : keys)
+        RealKey(display, key, true);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        RealKey(display, *key, false);
+}
+
+// A window manager names itself in the window that the root's _NET_SUPPORTING_WM_CHECK points to.
+bool WindowManagerRuns(Display* display)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool named =
+        XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False),
+                           0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        data && count == 1;
+    if (data)
+        XFree(data);
+    return named;
+}
+
+// The names in the window's list of atoms.
+std::vector<std::string> AtomNames(Display* display, Window window, const char* property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<std::string> names;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success &&
+        data)
+        for (unsigned long i = 0; i < count; ++i)
+            if (char* name = XGetAtomName(display, reinterpret_cast<const Atom*>(data)[i])) {
+                names.emplace_back(name);
+                XFree(name);
+            }
+    if (data)
+        XFree(data);
+    return names;
+}
+
+// A point of main, in its coordinates, near one of its corners and clear of other's area and of
+// a frame around it.
+std::pair<int, int> PointClearOf(Display* display, Window main, Window other)
+{
+    const XRectangle area = AreaOnScreen(display, main), covered = AreaOnScreen(display, other);
+    constexpr int kFrame = 40;
+    for (const auto& [x, y] : {std::pair{10, area.height - 10}, std::pair{area.width - 10, area.height - 10},
+                               std::pair{10, 40}, std::pair{area.width - 10, 40}}) {
+        const int onScreenX = area.x + x, onScreenY = area.y + y;
+        if (onScreenX < covered.x - kFrame || onScreenX >= covered.x + covered.width + kFrame ||
+            onScreenY < covered.y - kFrame || onScreenY >= covered.y + covered.height + kFrame)
+            return {x, y};
+    }
+    return {10, area.height - 10};
+}
+
 } // namespace
 
 TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
@@ -699,6 +761,38 @@ TEST_F(XvfbProgram, SavePresetOpensZenitysDialogWhereNoDesktopPortalAnswers)
         EXPECT_NE(::kill(chooser, 0), 0) << "the chooser outlived the program";
         ::kill(chooser, SIGKILL);
     }
+}
+
+TEST_F(XvfbProgram, ZenitysChooserStaysAboveTheMainWindowWithTheKeyboardWhenTheMainWindowIsClicked)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Display* d = display.get();
+    XSetInputFocus(d, main, RevertToParent, CurrentTime);
+    XSync(d, False);
+    RealChord(d, {XK_Control_L, XK_s}); // Save Preset
+    const Window chooser = WaitForTitled(d, "Select Save Location", std::chrono::seconds(30));
+    ASSERT_NE(chooser, 0u) << "Ctrl+S opened no zenity chooser";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    // A click on the main window beside the chooser, then a second start, which activates the
+    // program: the chooser stays above the main window and keeps the keys (Escape cancels it, and
+    // the program goes on).
+    const auto [x, y] = PointClearOf(d, main, chooser);
+    RealClick(d, main, x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_GT(StackingIndex(d, chooser), StackingIndex(d, main)) << "the click raised the main window over it";
+    const pid_t second = SpawnProgram(tree, {"again"});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(apptest::WaitChild(second, std::chrono::seconds(30)), std::optional<int>(kExitSecondInstance));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_GT(StackingIndex(d, chooser), StackingIndex(d, main)) << "the second start raised the main window over it";
+    RealKey(d, XK_Escape, true);
+    RealKey(d, XK_Escape, false);
+    EXPECT_TRUE(WaitUntil([&] { return ChildrenOf(pid).empty(); }, std::chrono::seconds(5)))
+        << "Escape did not reach the chooser";
+    for (const pid_t child : ChildrenOf(pid))
+        ::kill(child, SIGKILL);
+    ExpectCleanExit();
 }
 
 TEST_F(XvfbProgram, TheMainWindowIsTitled)
@@ -1033,6 +1127,38 @@ TEST_F(XvfbProgram, ASlotListInAWindowOfItsOwnStaysOpenAndTheDialogKeepsTheKeybo
     SendKey(d, dialog, XK_Escape);
     SendClose(d, dialog);
     EXPECT_TRUE(WaitUntil([&] { return OtherWindowOf(d, pid, main) == 0; }, std::chrono::seconds(10)));
+    ExpectCleanExit();
+}
+
+TEST_F(XvfbProgram, AClickOnTheMainWindowLeavesTheKeyboardOnItsDialogWhoseCloseThenClosesAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Display* d = display.get();
+    XSetInputFocus(d, main, RevertToParent, CurrentTime);
+    XSync(d, False);
+    RealChord(d, {XK_Control_L, XK_Shift_L, XK_r}); // Retrieve Preset
+    const Window dialog = WaitForWindow(d, pid, main, 400, 150);
+    ASSERT_NE(dialog, 0u) << "Shift+Ctrl+R opened no Retrieve dialog";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // A window manager knows it as a modal dialog that cannot be maximised.
+    if (WindowManagerRuns(d)) {
+        const std::vector<std::string> states = AtomNames(d, dialog, "_NET_WM_STATE");
+        EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_MODAL"), states.end());
+        for (const std::string& action : AtomNames(d, dialog, "_NET_WM_ALLOWED_ACTIONS"))
+            EXPECT_EQ(action.find("MAXIMIZE"), std::string::npos) << action;
+    }
+
+    const auto [x, y] = PointClearOf(d, main, dialog);
+    RealClick(d, main, x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    EXPECT_EQ(focus, dialog) << "the keyboard left the dialog";
+    RealClick(d, dialog, 238, 117); // Close
+    EXPECT_NE(WaitForWindow(d, pid, main, 400, 150, false), 0u) << "the first click on Close did not close it";
+    if (OtherWindowOf(d, pid, main) != 0)
+        SendClose(d, dialog);
     ExpectCleanExit();
 }
 

@@ -200,7 +200,7 @@ bool ReadAnswer(int fd, ChildRun& run)
     return true;
 }
 
-ChildRun Run(const std::vector<std::string>& arguments)
+ChildRun Run(const std::vector<std::string>& arguments, const std::function<void(int)>& started)
 {
     ChildRun run;
     const std::string file = FindProgram(arguments.front(), run.spawnError);
@@ -257,6 +257,8 @@ ChildRun Run(const std::vector<std::string>& arguments)
         platform::posix::ForgetOnTerminationSignal(pid);
         return run;
     }
+    if (started)
+        started(pid);
 
     // The answer until the supervisor reports the chooser's end (or ends without a report), or a
     // termination signal (the chooser may ignore SIGTERM). A process the chooser started may keep
@@ -363,6 +365,10 @@ std::vector<std::string> ProgramArguments(Program program, const Request& reques
         return args;
     }
     args = {"kdialog"};
+    if (request.x11Parent != 0) {
+        args.push_back("--attach");
+        args.push_back(std::to_string(request.x11Parent));
+    }
     if (!request.title.empty()) {
         args.push_back("--title");
         args.push_back(request.title);
@@ -391,7 +397,7 @@ Result ChooseWithProgram(Program program, const Request& request)
     Result result;
     const std::vector<std::string> args = ProgramArguments(program, request);
     const std::string& name = args.front();
-    const ChildRun run = Run(args);
+    const ChildRun run = Run(args, request.programStarted);
     if (run.spawnError != 0) {
         result.status = Status::Unavailable;
         result.error = name + ": " + std::strerror(run.spawnError);

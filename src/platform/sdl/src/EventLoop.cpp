@@ -109,6 +109,15 @@ int EventLoop::Run()
     return m_code;
 }
 
+// A modal run's front, kept for the run.
+struct EventLoop::FrontKept {
+    FrontKept(std::vector<ModalFront>& fronts, ModalFront front) : fronts(fronts) { fronts.push_back(front); }
+    ~FrontKept() { fronts.pop_back(); }
+    FrontKept(const FrontKept&) = delete;
+    FrontKept& operator=(const FrontKept&) = delete;
+    std::vector<ModalFront>& fronts;
+};
+
 int EventLoop::RunModal(Window& window, Window* owner)
 {
     const uint32_t id = window.Id();
@@ -119,10 +128,13 @@ int EventLoop::RunModal(Window& window, Window* owner)
         owner->SetInputEnabled(false);
     window.SetInputEnabled(true);
     window.Show();
-    Loop([id] {
-        const Window* modal = Window::FromId(id);
-        return !modal || modal->ModalEnded();
-    });
+    {
+        const FrontKept kept(m_fronts, {id, 0});
+        Loop([id] {
+            const Window* modal = Window::FromId(id);
+            return !modal || modal->ModalEnded();
+        });
+    }
     if (Window* stillOwner = ownerId ? Window::FromId(ownerId) : nullptr) {
         stillOwner->SetInputEnabled(true);
         stillOwner->Raise();
@@ -138,8 +150,29 @@ int EventLoop::RunModal(Window& window, Window* owner)
 
 bool EventLoop::RunUntil(const std::function<bool()>& done)
 {
-    Loop(done);
+    {
+        const FrontKept kept(m_fronts, {});
+        Loop(done);
+    }
     return !m_quit;
+}
+
+void EventLoop::SetWaitWindow(uint64_t foreign)
+{
+    if (!m_fronts.empty() && m_fronts.back().window == 0)
+        m_fronts.back().foreign = foreign;
+}
+
+void EventLoop::BringModalForward(uint32_t disabledId)
+{
+    Window* disabled = Window::FromId(disabledId);
+    if (!disabled || disabled->IsInputEnabled() || m_fronts.empty())
+        return;
+    const ModalFront front = m_fronts.back();
+    if (Window* modal = front.window ? Window::FromId(front.window) : nullptr)
+        modal->BringForward();
+    else if (front.foreign)
+        disabled->BringForeignForward(front.foreign);
 }
 
 void EventLoop::Loop(const std::function<bool()>& done)
@@ -210,8 +243,11 @@ bool EventLoop::Dispatch(const void* raw)
             window->HandleEvent(event);
         return !same;
     }
-    if (Window* window = id ? Window::FromId(id) : nullptr)
+    if (Window* window = id ? Window::FromId(id) : nullptr) {
         window->HandleEvent(event);
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+            BringModalForward(id);
+    }
     return true;
 }
 

@@ -127,8 +127,10 @@ Window::Window(const WindowOptions& options)
         return;
     m_id = SDL_GetWindowID(m_window.get());
     Registry()[m_id] = this;
-    if (options.owner && options.owner->m_window.get() && !options.popup)
+    if (options.owner && options.owner->m_window.get() && !options.popup) {
         SDL_SetWindowModalFor(m_window.get(), options.owner->m_window.get()); // X11 only; elsewhere a plain window
+        AnnounceModalDialog(options.resizable);
+    }
     if (!options.popup)
         PlaceClientAreaWhenMapped(true);
     m_normal = ClientRectOnScreen();
@@ -309,6 +311,14 @@ void Window::SetFocus()
 {
     if (SDL_SetWindowInputFocus(m_window.get()) != 0)
         SDL_RaiseWindow(m_window.get());
+}
+
+void Window::BringForward()
+{
+    if (SDL_GetWindowFlags(m_window.get()) & SDL_WINDOW_MINIMIZED)
+        SDL_RestoreWindow(m_window.get());
+    Raise();
+    SetFocus();
 }
 
 void Window::SetCapture(bool captured)

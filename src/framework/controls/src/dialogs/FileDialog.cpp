@@ -11,6 +11,7 @@
 #include "platform/sdl/Window.h"
 
 #include <atomic>
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <sys/stat.h>
@@ -107,18 +108,48 @@ OSWindow* ActiveWindow()
     return services ? dynamic_cast<OSWindow*>(services->GetWindowHandle()) : nullptr;
 }
 
-// The X11 window of the application's active root window; 0 when there is none.
-uint64_t OwnerWindow()
-{
-    OSWindow* window = ActiveWindow();
-    return window ? window->GetPlatformWindow().X11WindowId() : 0;
-}
+// A chooser program's window (zenity sets no owner of its own), looked for on the main thread while
+// the wait runs, once the program started: tied to the owner as its modal dialog when it shows,
+// and what a click on the disabled owner brings forward.
+class ChooserWindow {
+public:
+    explicit ChooserWindow(uint32_t owner) : m_owner(owner) {}
+
+    // Any thread.
+    void Started(int processGroup) { m_group.store(processGroup, std::memory_order_release); }
+
+    void Look()
+    {
+        const int group = m_group.load(std::memory_order_acquire);
+        const auto now = std::chrono::steady_clock::now();
+        if (m_found || group == 0 || now < m_next)
+            return;
+        m_next = now + std::chrono::milliseconds(100);
+        const platform::sdl::Window* owner = platform::sdl::Window::FromId(m_owner);
+        m_found = owner ? owner->FindWindowOfProcessGroup(group) : 0;
+        if (!m_found)
+            return;
+        owner->AdoptModalDialog(m_found);
+        IOSWindowApp* app = GetOSWindowApp();
+        if (platform::sdl::EventLoop* loop = app ? app->GetEventLoop() : nullptr)
+            loop->SetWaitWindow(m_found);
+    }
+
+private:
+    uint32_t m_owner;
+    std::atomic<int> m_group{0};
+    uint64_t m_found = 0;
+    std::chrono::steady_clock::time_point m_next;
+};
 
 // The chooser runs on a thread of its own while the main thread serves the windows in a modal
 // wait; a wait that ends because the application quits still lets the chooser end (a termination
-// ends it), and nothing counts as chosen then.
-fc::Result ChooseWhileWindowsRun(const fc::Request& request)
+// ends it), and nothing counts as chosen then. owner: the platform window it belongs to, or 0.
+fc::Result ChooseWhileWindowsRun(fc::Request request, uint32_t owner)
 {
+    ChooserWindow window(owner);
+    if (owner != 0)
+        request.programStarted = [&window](int processGroup) { window.Started(processGroup); };
     fc::Result result;
     std::atomic<bool> done{false};
     std::thread chooser([&] {
@@ -132,7 +163,10 @@ fc::Result ChooseWhileWindowsRun(const fc::Request& request)
     };
     {
         const Join join{chooser};
-        RunModalWait([&] { return done.load(std::memory_order_acquire); });
+        RunModalWait([&] {
+            window.Look();
+            return done.load(std::memory_order_acquire);
+        });
     }
     IOSWindowApp* app = GetOSWindowApp();
     const bool quit = app && app->GetEventLoop() && app->GetEventLoop()->QuitRequested();
@@ -205,11 +239,14 @@ KXRESULT LFileDialog::Run(Kind kind, const WString& filter, const WString& defau
     request.folder = AbsoluteFolder(m_state->folder);
     if (kind == Kind::Save)
         request.proposedName = Utf8(WString(kProposedSaveName));
-    request.x11Parent = OwnerWindow();
+    // The X11 window of the application's active root window.
+    OSWindow* ownerWindow = ActiveWindow();
+    request.x11Parent = ownerWindow ? ownerWindow->GetPlatformWindow().X11WindowId() : 0;
     IControlHost* host = GetControlHost();
     const RCPtr<IRootWindow> owner = host ? host->GetActiveRootWindow() : RCPtr<IRootWindow>();
 
-    fc::Result result = ChooseWhileWindowsRun(request);
+    fc::Result result =
+        ChooseWhileWindowsRun(request, request.x11Parent != 0 ? ownerWindow->GetPlatformWindow().Id() : 0);
     if (request.x11Parent != 0)
         FocusOwnerAgain(owner);
     if (!result.error.empty())

@@ -5,6 +5,7 @@
 // blanks and newlines are data. Blocks the calling thread until the user answers. Texts and paths
 // are UTF-8 (paths as the system's bytes).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ struct Request {
     std::string folder;          // absolute folder to open in; empty: the chooser's choice
     std::string proposedName;    // Save: the file name offered
     uint64_t x11Parent = 0;      // the X11 window the dialog belongs to; 0 none
+    // zenity and kdialog: called on the choosing thread with the process group the program runs in,
+    // once it started.
+    std::function<void(int processGroup)> programStarted;
 };
 
 enum class Status {

@@ -3,8 +3,12 @@
 // empty, pending paints are delivered, then the idle handler runs with the pass count of the idle period (0 on
 // the first pass) and runs again while it wants more and the count is below 2; then the loop waits. Any event
 // except a pointer move to the same place starts a new idle period; so does each window's 33 ms tick and a
-// Wake() from any thread. Modal runs nest. All calls except Wake() on the main thread; SDL video must be started.
+// Wake() from any thread. Modal runs nest; a window that a modal run disabled and that gains the keyboard focus
+// hands it on to the innermost run's own window. All calls except Wake() on the main thread; SDL video must be
+// started.
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace platform::sdl {
 
@@ -32,6 +36,9 @@ public:
     // Runs until done() (true) or Quit (false; the quit stays in force for the outer loops): a wait on
     // something outside the loop, which calls Wake() when it ends.
     bool RunUntil(const std::function<bool()>& done);
+    // The window of another program (an X11 window id) that the innermost RunUntil waits on: it takes the
+    // keyboard focus that a disabled window gains. 0 none.
+    void SetWaitWindow(uint64_t foreign);
     void Quit(int code);
     bool QuitRequested() const { return m_quit; }
 
@@ -48,6 +55,16 @@ private:
     // Dispatches one event; returns whether it starts a new idle period.
     bool Dispatch(const void* event);
     bool DeliverPaints();
+    // Gives the focus that the disabled window gained to the innermost modal run's window.
+    void BringModalForward(uint32_t disabledId);
+
+    // What each modal run (innermost last) brings forward: its window, or another program's.
+    struct ModalFront {
+        uint32_t window = 0;
+        uint64_t foreign = 0;
+    };
+    struct FrontKept;
+    std::vector<ModalFront> m_fronts;
 
     IdleHandler m_idle;
     std::function<void()> m_quitRequest;

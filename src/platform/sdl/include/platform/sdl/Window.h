@@ -24,9 +24,11 @@ struct WindowOptions {
     int32_t height = 480;
     std::optional<int32_t> x; // client position on the screen; centred when absent
     std::optional<int32_t> y;
-    bool opengl = false;                 // drawn through a GlContext instead of Present
-    bool resizable = true;               // a fixed-size window cannot be resized by the user
-    const class Window* owner = nullptr; // a modal dialog's owner (marked so where the driver supports it)
+    bool opengl = false;   // drawn through a GlContext instead of Present
+    bool resizable = true; // a fixed-size window cannot be resized by the user
+    // A modal dialog's owner. X11: the window is announced as a dialog modal to it, without the
+    // minimise and maximise functions; elsewhere a plain window.
+    const class Window* owner = nullptr;
     // A borderless drop-down window at screen coordinates: not in the taskbar, neither decorated
     // nor focused by the window manager.
     bool popup = false;
@@ -126,6 +128,8 @@ public:
 
     bool HasFocus() const;
     void SetFocus();
+    // Restored when minimised, raised and given the keyboard focus.
+    void BringForward();
     // A disabled window drops pointer, wheel, key and character input and close requests.
     void SetInputEnabled(bool enabled) { m_enabled = enabled; }
     bool IsInputEnabled() const { return m_enabled; }
@@ -141,6 +145,17 @@ public:
     static CursorKind SetCursor(CursorKind kind);
     // Down/toggled state of a Windows virtual key (mouse buttons 1, 2, 4 included).
     static KeyState GetKeyState(uint8_t virtualKey);
+
+    // Windows of other programs on the same display (X11; elsewhere none is found and nothing is
+    // done). Errors about windows that went meanwhile are ignored.
+    // A viewable top-level window of a process in the process group; 0 while none shows.
+    uint64_t FindWindowOfProcessGroup(int processGroup) const;
+    // Ties a mapped window of another program to this one as its modal dialog: it stays above this
+    // window, and a window manager hands it the keyboard when this one is activated. With no window
+    // manager it is raised and given the keyboard focus now.
+    void AdoptModalDialog(uint64_t foreign) const;
+    // Brings a window of another program forward with the keyboard focus.
+    void BringForeignForward(uint64_t foreign) const;
 
     // The buffer to present from (kept until replaced; clear it before freeing the pixels).
     void SetBackBuffer(const BackBuffer& buffer) { m_buffer = buffer; }
@@ -179,6 +194,8 @@ private:
     // X11: the window manager places the client area where the window was put before it is first
     // mapped (SDL positions the frame then); once mapped, SDL itself allows for the frame.
     void PlaceClientAreaWhenMapped(bool unmapped);
+    // X11: the window type, states and functions of a modal dialog, before the first mapping.
+    void AnnounceModalDialog(bool resizable);
     // X11: maps the window without giving it the input focus (SDL hands the focus to every window it
     // shows when no window manager runs); false elsewhere.
     bool MapWithoutFocus();
