@@ -1155,8 +1155,18 @@ TEST_F(XvfbProgram, AClickOnTheMainWindowLeavesTheKeyboardOnItsDialogWhoseCloseT
     int revert = 0;
     XGetInputFocus(d, &focus, &revert);
     EXPECT_EQ(focus, dialog) << "the keyboard left the dialog";
+    // Another program's window takes the keyboard; the click that brings the dialog back acts too.
+    const Window other = XCreateSimpleWindow(d, DefaultRootWindow(d), 1300, 800, 200, 150, 0, 0, 0xFFFFFF);
+    XMapWindow(d, other);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    RealClick(d, other, 50, 50);
+    XSetInputFocus(d, other, RevertToParent, CurrentTime);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     RealClick(d, dialog, 238, 117); // Close
     EXPECT_NE(WaitForWindow(d, pid, main, 400, 150, false), 0u) << "the first click on Close did not close it";
+    XDestroyWindow(d, other);
     if (OtherWindowOf(d, pid, main) != 0)
         SendClose(d, dialog);
     ExpectCleanExit();

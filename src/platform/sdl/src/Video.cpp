@@ -20,6 +20,9 @@ bool StartVideo(std::string* error)
     // to a window already gone: a request that raced a window's destruction must not end the
     // program, so ours is the handler SDL finds.
     x11::SurviveGoneWindowErrors();
+    // The click that activates a window acts as well (SDL drops it by default): one click on an
+    // inactive dialog's button presses it.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) {
         WatchHeldKeys();
         return true;
