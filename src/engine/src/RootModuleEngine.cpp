@@ -158,6 +158,12 @@ KX::RCPtr<LRootModuleEngine> GetRootModuleEngine()
     return EngineSlot();
 }
 
+bool IsRootModuleEngineConnected()
+{
+    const KX::RCPtr<LRootModuleEngine> engine = GetRootModuleEngine();
+    return engine && engine->GetConnectionState() == LRootModuleEngine::kConnected;
+}
+
 void SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine)
 {
     KX::RCPtr<LRootModuleEngine> previous; // released outside the lock

@@ -60,12 +60,6 @@ public:
     }
 };
 
-bool IsConnected()
-{
-    const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-    return engine && engine->GetConnectionState() == LRootModuleEngine::kConnected;
-}
-
 // Shows a box with the given string keys once the panel's window has handled the event that
 // caused it (at once without a window); none while another is waiting or open.
 void Tell(LControl& panel, const char16_t* message, const char16_t* caption, uint32_t style = kBoxError)
@@ -93,7 +87,7 @@ void Tell(LControl& panel, const char16_t* message, const char16_t* caption, uin
 // with one, that its preset cannot hold the value.
 void TellRefusal(LControl& panel)
 {
-    if (IsConnected())
+    if (::IsRootModuleEngineConnected())
         Tell(panel, u"EDIT_REFUSED_MESSAGE", u"EDIT_REFUSED_CAPTION");
     else
         Tell(panel, u"EDIT_NOT_CONNECTED_MESSAGE", u"EDIT_NOT_CONNECTED_CAPTION");
@@ -132,7 +126,7 @@ void SendParamValue(LControl& panel, int32_t id, const signed char* bytes, uint3
     // the editor holds it and the keyboard does not.
     Variant held;
     const bool kept = Succeeded(main->GetParamValue(descriptor, held)) && held == value;
-    if (kept && IsConnected())
+    if (kept && ::IsRootModuleEngineConnected())
         return;
     if (kept && !(before == value))
         Tell(panel, u"EDIT_NOT_SENT_MESSAGE", u"EDIT_NOT_SENT_CAPTION", kBoxWarning);

@@ -349,19 +349,15 @@ int32_t LDeviceView::LoadPresetFromFile()
     case LPresetManager::kLoadNothingApplied:
         // Nothing was taken: without a keyboard the engine takes no value; with one, none of the
         // file's values fit it.
-        if (const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-            engine && engine->GetConnectionState() == LRootModuleEngine::kConnected)
+        if (::IsRootModuleEngineConnected())
             m_presetManager->ShowLoadNothingTakenMessage();
         else
             m_presetManager->ShowLoadNotConnectedMessage();
         break;
-    case LPresetManager::kLoadPartlyApplied: {
+    case LPresetManager::kLoadPartlyApplied:
         // Some values were not taken: refused by the keyboard's model, or the keyboard went away.
-        const RCPtr<LRootModuleEngine> engine = ::GetRootModuleEngine();
-        m_presetManager->ShowLoadPartlyAppliedMessage(engine &&
-                                                      engine->GetConnectionState() == LRootModuleEngine::kConnected);
+        m_presetManager->ShowLoadPartlyAppliedMessage(::IsRootModuleEngineConnected());
         break;
-    }
     default: break;
     }
     return result;

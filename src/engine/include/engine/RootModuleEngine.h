@@ -211,6 +211,8 @@ private:
 
 // The application's engine, with a reference added; null until one is registered.
 KX::RCPtr<LRootModuleEngine> GetRootModuleEngine();
+// Whether an engine is registered and connected to the keyboard.
+bool IsRootModuleEngineConnected();
 // Registers the application's engine (null to drop it), also as the MIDI manager's value
 // store (SetParamValueStore).
 void SetRootModuleEngine(const KX::RCPtr<LRootModuleEngine>& engine);
