@@ -3,6 +3,7 @@
 
 #include "kx/RenderHost.h"
 #include "kx/TextLayout.h"
+#include "kx/Utf8.h"
 #include "kx/ui/ControlLook.h"
 #include "kx/ui/KeyCode.h"
 #include "kx/ui/LayoutDescriptor.h"
@@ -33,16 +34,6 @@ int32_t MarkLook(platform::sdl::BoxIcon icon)
     case platform::sdl::BoxIcon::None: break;
     }
     return 2;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
 }
 
 WString Piece(const char16_t* text, size_t count)

@@ -2,6 +2,7 @@
 
 #include "kx/RenderHost.h"
 #include "kx/Renderer.h"
+#include "kx/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,11 +20,6 @@ ptrdiff_t FindFirst(const char16_t* text, size_t limit, char16_t c)
             return static_cast<ptrdiff_t>(i);
     }
     return -1;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 bool IsLineBlank(char16_t c)

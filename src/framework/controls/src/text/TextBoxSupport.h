@@ -1,5 +1,6 @@
 #pragma once
 // Helpers of the text box: character classes, the text area of its first look. UI thread only.
+#include "kx/Utf8.h"
 #include "kx/ui/Control.h"
 
 namespace KX {
@@ -8,14 +9,8 @@ namespace textbox {
 
 // What typing may insert: no control character (C0, DEL, C1).
 bool IsPrintable(char16_t c) noexcept;
-inline bool IsHighSurrogate(char16_t c) noexcept
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-inline bool IsLowSurrogate(char16_t c) noexcept
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+using KX::IsHighSurrogate;
+using KX::IsLowSurrogate;
 // Blanks and line breaks, the separators of words.
 bool IsWordSpace(char16_t c) noexcept;
 // The width of the first look's label box; 0 without one.

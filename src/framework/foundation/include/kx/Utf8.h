@@ -15,6 +15,16 @@ using UTF8 = unsigned char;
 using UTF16 = char16_t;
 using UTF32 = uint32_t;
 
+// The halves of a UTF-16 surrogate pair.
+constexpr bool IsHighSurrogate(char16_t c) noexcept
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char16_t c) noexcept
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
 enum ConversionResult {
     ConversionOK = 0,    // all of the source converted
     SourceExhausted = 1, // the source ends inside a character
