@@ -143,8 +143,7 @@ TEST_F(PictureWorkflow, AZoneTileShowsTheStoredKeysAndTheKeyRuleCorrectionReache
             << "a key beyond the keybed, not clamped: " << tileText(1);
 
         // The panel shows the zone by its key rule, and the correction goes back to the model.
-        p.Click(*zones->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        ASSERT_TRUE(p.Open(*zones->GetTile(0), *panel, id));
         EXPECT_TRUE(p.Until([&] {
             const Bytes stored = p.Stored(id);
             return stored[KeybedZoneByte::kFirstKey] == 10 && stored[KeybedZoneByte::kLastKey] == 10;
@@ -185,14 +184,12 @@ TEST_F(PictureWorkflow, AnAxisWhoseNoteCountThePanelCannotShowIsShownInRangeCorr
             const auto label = yTile.FindChild(WString(u"viewPanel"))->FindChild(WString(u"infoLabel"));
             return Picture::InfoOf(yTile) == NarrowText(LMoveableControlViewPanel::Describe(*label, message));
         };
-        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == xId; }));
+        ASSERT_TRUE(p.Open(*axes->GetTile(0), *panel, xId));
         const RCPtr<LNoteModeEditPanel> notes = panel->GetNoteModePage();
         ASSERT_TRUE(p.Until([&] { return notes->GetNoteFields().ElementAt(0)->GetValue() == 60.0; }));
 
         // Y shows its own bytes, eight notes, and the model is corrected to what is shown.
-        p.Click(*yTile.FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->GetFirstParamID() == yId; }));
+        ASSERT_TRUE(p.Open(yTile, *panel, yId));
         const RCPtr<LNumericUpDown> cc = panel->GetMidiPage()->GetNumberBoxes().ElementAt(0);
         EXPECT_TRUE(p.Until([&] { return cc->GetValue() == 17.0; })) << "X's message is shown";
         const Array<signed char> shown = panel->BuildValue();
@@ -222,8 +219,7 @@ TEST_F(PictureWorkflow, ANoteTypedOffTheChosenScaleTurnsTheScaleOffUntilTheAxisI
         const auto panel = p.ViewChild<LXYPadEditPanel>(u"xyPadEditPanel");
         ASSERT_TRUE(axes && panel);
         const int32_t xId = p.view->GetFirstParamID() + IDevice::kTouchPadAxisesOffset;
-        p.Click(*axes->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == xId; }));
+        ASSERT_TRUE(p.Open(*axes->GetTile(0), *panel, xId));
         const RCPtr<LControl> notePage =
             Path(RCPtr<LControl>(panel), {u"viewTabControl", u"buttonHolder", u"noteModePage"});
         ASSERT_TRUE(notePage);
@@ -304,11 +300,7 @@ TEST_F(PictureWorkflow, AnEditOfAPadWithColoursTheListLacksIsKeptAndTheColoursSt
         ASSERT_TRUE(Retrieve(p));
         const int32_t id = p.pads->GetFirstParamID() + 3;
         const auto open = [&](uint32_t pad) {
-            p.Click(*p.pads->GetTile(pad)->FindChild(WString(u"button")));
-            return p.Until([&] {
-                return p.padEdit->IsShowing(false) &&
-                       p.padEdit->GetFirstParamID() == p.pads->GetFirstParamID() + int32_t(pad);
-            });
+            return p.Open(*p.pads->GetTile(pad), *p.padEdit, p.pads->GetFirstParamID() + int32_t(pad));
         };
         ASSERT_TRUE(open(3));
         const RCPtr<LTabControl> tabs = p.padEdit->GetButtonTypePanel()->GetTabControl();
@@ -343,8 +335,7 @@ TEST_F(PictureWorkflow, OtherPickedBeforeAnyUnlistedCommandWasShownSendsThirteen
         const int32_t id = p.buttons->GetFirstParamID();
         const auto panel = p.ViewChild<LButtonEditPanel>(u"buttonEditPanel");
         ASSERT_TRUE(panel);
-        p.Click(*p.buttons->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false) && panel->GetFirstParamID() == id; }));
+        ASSERT_TRUE(p.Open(*p.buttons->GetTile(0), *panel, id));
         const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
         p.Click(*Path(tabs, {u"buttonHolder", u"mmcPage"}));
         const RCPtr<LComboBox> mmc =
@@ -427,8 +418,7 @@ TEST_F(PictureWorkflow, AnUpwardListOpensOnAllItsItemsAndOtherIsPickedWithTheMou
         ASSERT_TRUE(Retrieve(p));
         const auto panel = p.ViewChild<LButtonEditPanel>(u"buttonEditPanel");
         ASSERT_TRUE(panel);
-        p.Click(*p.buttons->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return panel->IsShowing(false); }));
+        ASSERT_TRUE(p.Open(*p.buttons->GetTile(0), *panel));
         const RCPtr<LTabControl> tabs = panel->GetButtonTypePanel()->GetTabControl();
         const RCPtr<LComboBox> mmc =
             FindComboBoxChild(tabs->GetPageForTab(WString(u"mmcPage"))->FindChild(WString(u"mmc")));
@@ -520,8 +510,7 @@ TEST_F(PictureWorkflow, APadsColourBoxShowsTheSwatchOfEachColourBesideItsName)
     PutInSlot({{IDevice::kPadsOffset, 1, {10}}});
     Run([&](Picture& p) {
         ASSERT_TRUE(Retrieve(p));
-        p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
+        ASSERT_TRUE(p.Open(*p.pads->GetTile(0), *p.padEdit));
         const RCPtr<LControl> tabs = p.padEdit->FindChild(WString(u"viewTabControl"));
         ASSERT_TRUE(tabs);
         p.Click(*Path(tabs, {u"buttonHolder", u"colorPage"}));
@@ -592,8 +581,7 @@ TEST_F(PictureWorkflow, APadColourOutsideTheListLeavesItsBoxEmptyNotTheColourBef
     PutInSlot({{IDevice::kPadsOffset, 1, {10, 6, 2, 13}}});
     Run([&](Picture& p) {
         ASSERT_TRUE(Retrieve(p));
-        p.Click(*p.pads->GetTile(0)->FindChild(WString(u"button")));
-        ASSERT_TRUE(p.Until([&] { return p.padEdit->IsShowing(false); }));
+        ASSERT_TRUE(p.Open(*p.pads->GetTile(0), *p.padEdit));
         const RCPtr<LControl> tabs = p.padEdit->FindChild(WString(u"viewTabControl"));
         ASSERT_TRUE(tabs);
         p.Click(*Path(tabs, {u"buttonHolder", u"colorPage"}));
