@@ -124,6 +124,15 @@ struct Picture {
         ClickAt(static_cast<int32_t>(origin.x + size.x / 2), static_cast<int32_t>(origin.y + size.y / 2));
     }
 
+    // A click on a tile, then the loop until panel shows (the record id, when one is given); false
+    // after the guard.
+    template <class Panel>
+    bool Open(LControl& tile, Panel& panel, int32_t id = -1)
+    {
+        Click(*tile.FindChild(WString(u"button")));
+        return Until([&] { return panel.IsShowing(false) && (id < 0 || panel.GetFirstParamID() == id); });
+    }
+
     // A move to a point of the main window and a click of a mouse button there.
     void ClickAt(int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT)
     {
