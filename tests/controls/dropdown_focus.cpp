@@ -202,7 +202,6 @@ TEST_F(ComboBesideARefusingField, AListThatCannotTakeTheFocusStaysShutAndNoListW
     ClickOn(*combo);
     EXPECT_TRUE(combo->IsDropDownShowing());
     ClickOn(*capped);
-    ASSERT_TRUE(capped->IsDropDownShowing());
     ASSERT_EQ(host->GetRootWindowCount(), windows + 1);
     capped->SetParent(nullptr);
     capped = nullptr;

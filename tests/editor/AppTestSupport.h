@@ -6,6 +6,7 @@
 #include "editor/AppPlatform.h"
 #include "editor/EditorProgram.h"
 
+#include "ControlsHarness.h"
 #include "StringDocs.h"
 
 #include <gtest/gtest.h>
@@ -183,16 +184,10 @@ inline std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds limit)
     return std::nullopt;
 }
 
-// Events pushed for a window without running any loop: the desktop's news (it gained or lost the
-// keyboard), a key's press and release, and a move to a point with a click there.
-inline void PushWindowEvent(Uint32 window, SDL_WindowEventID event)
-{
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = window;
-    e.window.event = static_cast<Uint8>(event);
-    SDL_PushEvent(&e);
-}
+// Events pushed for a window without running any loop; a key's press and release.
+using ctltest::PushClick;
+using ctltest::PushMouse;
+using ctltest::PushWindowEvent;
 inline void PushKey(Uint32 window, SDL_Keycode key, uint16_t mod = KMOD_NONE)
 {
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
@@ -204,29 +199,6 @@ inline void PushKey(Uint32 window, SDL_Keycode key, uint16_t mod = KMOD_NONE)
         e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
     }
-}
-// One mouse event at x, y of a window: a move, or a press or release of a button.
-inline void PushMouse(Uint32 window, Uint32 type, int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT)
-{
-    SDL_Event e{};
-    e.type = type;
-    if (type == SDL_MOUSEMOTION) {
-        e.motion.windowID = window;
-        e.motion.x = x;
-        e.motion.y = y;
-    } else {
-        e.button.windowID = window;
-        e.button.button = button;
-        e.button.clicks = 1;
-        e.button.x = x;
-        e.button.y = y;
-    }
-    SDL_PushEvent(&e);
-}
-inline void PushClick(Uint32 window, int32_t x, int32_t y)
-{
-    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
-        PushMouse(window, type, x, y);
 }
 
 // The colour (0xRRGGBB) of a window's surface at x, y as last presented; 0xFFFFFFFF off it.

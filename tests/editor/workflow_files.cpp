@@ -19,7 +19,6 @@
 
 #include "platform/posix/ProfileFile.h"
 
-#include <algorithm>
 #include <atomic>
 #include <fcntl.h>
 #include <filesystem>
@@ -158,11 +157,8 @@ TEST_F(FileLoading, ANameOfDotsOrTooLongIsRefusedTheLongestIsSavedAndAFolderIsNe
                   "allows names of at most 255 bytes. Choose a shorter name.|");
         EXPECT_EQ(save("Lead"), "Lead.Lumo25PresetEditor is a folder.\nChoose another name for the preset file.|");
     });
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Lead.Lumo25PresetEditor", longName}));
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder + longName));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2) << "a refused name left a file";
     EXPECT_TRUE(std::filesystem::is_empty(folder + "Lead.Lumo25PresetEditor"));
 }
 
@@ -191,50 +187,46 @@ TEST_F(FileLoading, ALoadSaysHowManyValuesWereNotTakenAndOneThatChangedNothingSa
     const std::string folder = tree.Folder("partly") + "/";
     Run(
         [&](Picture& p) {
-            const int32_t first = p.view->GetFirstParamID();
-            // Every record changed.
-            Array<ParamValue> values;
-            std::vector<std::vector<uint8_t>> before, after;
-            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i) {
-                std::vector<uint8_t> record = p.Stored(first + i);
-                before.push_back(record);
-                record[0] = static_cast<uint8_t>((record[0] + 1) & 0x7F);
-                after.push_back(record);
-                Variant value;
-                value.SetBytes(record.data(), static_cast<uint32_t>(record.size()));
-                values.AddItem(ParamValue(ParamDescriptor(i), value));
+            const int32_t first = p.view->GetFirstParamID(), count = static_cast<int32_t>(kParamCount);
+            // Where a record's value starts in a file.
+            const auto value = [](int32_t i) {
+                return LPresetManager::kHeaderBytes + LPresetManager::kRecordHeadBytes * static_cast<uint32_t>(i + 1) +
+                       GetParamRecordOffset(i);
+            };
+            // The preset saved with every record's first byte one up; held: what the model holds.
+            ASSERT_EQ(LPresetManager::Create()->Save(WString((folder + "changed").c_str())), S_OK);
+            std::string changed = apptest::ReadFile(folder + "changed");
+            std::vector<std::vector<uint8_t>> held;
+            for (int32_t i = 0; i < count; ++i) {
+                held.push_back(p.Stored(first + i));
+                changed[value(i)] = static_cast<char>((changed[value(i)] + 1) & 0x7F);
             }
-            std::vector<uint8_t> changed;
-            ASSERT_EQ(LPresetManager::BuildPresetFile(values, changed), S_OK);
-            const std::string header(changed.begin(), changed.begin() + LPresetManager::kHeaderBytes);
             // Five records for parameters the keyboard does not have.
             std::string foreign;
             for (uint32_t k = 0; k < 5; ++k) {
-                std::string record(changed.begin() + LPresetManager::kHeaderBytes,
-                                   changed.begin() + LPresetManager::kHeaderBytes + LPresetManager::kRecordHeadBytes +
-                                       GetParamRecordLength(0));
+                std::string record = changed.substr(LPresetManager::kHeaderBytes,
+                                                    LPresetManager::kRecordHeadBytes + GetParamRecordLength(0));
                 record[8] = static_cast<char>(kParamCount + k);
                 foreign += record;
             }
             // The even records (42 of 83) with a byte no keyboard takes, and the five.
-            std::vector<uint8_t> partly = changed;
-            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); i += 2)
-                partly[LPresetManager::kHeaderBytes + GetParamRecordOffset(i) +
-                       LPresetManager::kRecordHeadBytes * static_cast<uint32_t>(i + 1)] = 0x80;
-            apptest::WriteFile(folder + "partly", std::string(partly.begin(), partly.end()) + foreign);
-            apptest::WriteFile(folder + "foreign", header + foreign);
-            apptest::WriteFile(folder + "changed", std::string(changed.begin(), changed.end()));
+            std::string partly = changed;
+            for (int32_t i = 0; i < count; i += 2)
+                partly[value(i)] = '\x80';
+            apptest::WriteFile(folder + "partly", partly + foreign);
+            apptest::WriteFile(folder + "foreign", changed.substr(0, LPresetManager::kHeaderBytes) + foreign);
+            apptest::WriteFile(folder + "changed", changed);
 
             EXPECT_EQ(LoadThroughTheHotKey(p, folder + "partly"),
                       "The preset file was loaded only in part: 47 of its 88 values were not taken, as they do not "
                       "fit this keyboard. The other values were loaded.|Preset File Load");
-            for (int32_t i = 1; i < static_cast<int32_t>(kParamCount); i += 2)
-                before[static_cast<size_t>(i)] = after[static_cast<size_t>(i)];
+            for (int32_t i = 1; i < count; i += 2)
+                held[static_cast<size_t>(i)][0] = static_cast<uint8_t>((held[static_cast<size_t>(i)][0] + 1) & 0x7F);
             EXPECT_EQ(LoadThroughTheHotKey(p, folder + "foreign"),
                       "The preset file was not loaded: none of its 5 values fit this keyboard, so nothing was "
                       "changed.|Preset File Load");
-            for (int32_t i = 0; i < static_cast<int32_t>(kParamCount); ++i)
-                EXPECT_EQ(p.Stored(first + i), before[static_cast<size_t>(i)]) << "parameter " << i;
+            for (int32_t i = 0; i < count; ++i)
+                EXPECT_EQ(p.Stored(first + i), held[static_cast<size_t>(i)]) << "parameter " << i;
 
             // The keyboard goes away while the first record is sent: that one value changed.
             comm->leaveAtSet.store(comm->deviceSets.load() + 1);
@@ -242,8 +234,8 @@ TEST_F(FileLoading, ALoadSaysHowManyValuesWereNotTakenAndOneThatChangedNothingSa
                       "The preset file was loaded only in part: 82 of its 83 values were not taken because the "
                       "keyboard was disconnected. Connect it with its USB cable and load the file again.|Preset File "
                       "Load");
-            EXPECT_EQ(p.Stored(first), after[0]);
-            EXPECT_EQ(p.Stored(first + 2), before[2]);
+            EXPECT_EQ(p.Stored(first)[0], (held[0][0] + 1) & 0x7F);
+            EXPECT_EQ(p.Stored(first + 2), held[2]);
         },
         [&](EditorProgramOptions& options) { options.engine.deviceCommunication = comm; });
 }
@@ -336,7 +328,6 @@ TEST_F(FileLoading, AWindowCloseAndCtrlOInOneBatchQuitWithoutAChooserInEitherOrd
 {
     for (const bool closeFirst : {true, false}) {
         portal->Script({kxtest::PortalAnswer::Kind::Respond, 1, {}});
-        bool quitting = false;
         Run([&](Picture& p) {
             const Uint32 id = p.app.GetMainWindow()->GetPlatformWindow().Id();
             p.Activate();
@@ -345,9 +336,8 @@ TEST_F(FileLoading, AWindowCloseAndCtrlOInOneBatchQuitWithoutAChooserInEitherOrd
             p.Key(SDLK_o, KMOD_LCTRL);
             if (!closeFirst)
                 apptest::PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
-            quitting = p.Until([&] { return p.app.IsExitRequested(); });
+            EXPECT_TRUE(p.Until([&] { return p.app.IsExitRequested(); }));
         });
-        EXPECT_TRUE(quitting);
         EXPECT_TRUE(portal->Calls().empty()) << (closeFirst ? "close, then Ctrl+O" : "Ctrl+O, then close")
                                              << ": a chooser opened after the quit request";
     }

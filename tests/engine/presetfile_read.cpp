@@ -202,7 +202,6 @@ TEST_F(PresetFileRead, AFileOfALaterVersionWithMoreParametersLoads)
         const std::vector<uint8_t> extra = kxtest::MakeRecord(index, std::vector<uint8_t>(9, 1));
         bytes.insert(bytes.end(), extra.begin(), extra.end());
     }
-    // Loaded, but not every value was taken: the load says so.
     ASSERT_EQ(LoadBytes(bytes), LPresetManager::kLoadPartlyApplied);
     EXPECT_EQ(manager->GetNotAppliedCount(), 3u);
     ASSERT_EQ(store->sets.size(), kParamCount + 3);

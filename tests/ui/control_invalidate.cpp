@@ -62,6 +62,19 @@ RCPtr<WheelControl> MakeWheel(const RCPtr<LControl>& parent, const char16_t* nam
     return c;
 }
 
+// Unclipped overlays of a 100x100 panel, as many as count, stacked where they hang out of it; the
+// last on top.
+std::vector<RCPtr<WheelControl>> StackOverlays(uitest::Tree& tree, std::vector<std::u16string>* log, int count)
+{
+    const RCPtr<WheelControl> panel = MakeWheel(tree.root, u"panel", log, 0, 0, 100, 100);
+    std::vector<RCPtr<WheelControl>> overlays;
+    for (int i = 0; i < count; ++i) {
+        overlays.push_back(MakeWheel(panel, u"overlay", log, 80, 10, 60, 20));
+        overlays.back()->SetClipToParent(false);
+    }
+    return overlays;
+}
+
 RCPtr<LMouseWheelParam> Wheel(int32_t x, int32_t y, uint32_t direction)
 {
     return LMouseWheelParam::Create(PointT<int32_t>{x, y}, 0, direction);
@@ -126,12 +139,7 @@ TEST(ControlWheel, AStepThroughManyStackedOverlaysIsHandedOnAFewHundredTimesAtMo
 {
     uitest::Tree tree;
     std::vector<std::u16string> log;
-    RCPtr<WheelControl> panel = MakeWheel(tree.root, u"panel", &log, 0, 0, 100, 100);
-    std::vector<RCPtr<WheelControl>> overlays;
-    for (int i = 0; i < 600; ++i) {
-        overlays.push_back(MakeWheel(panel, u"overlay", &log, 80, 10, 60, 20));
-        overlays.back()->SetClipToParent(false);
-    }
+    const std::vector<RCPtr<WheelControl>> overlays = StackOverlays(tree, &log, 600);
     EXPECT_EQ(overlays.back()->OnMouseWheel(Wheel(120, 15, 1)), S_FALSE);
     EXPECT_GE(log.size(), 100u);
     EXPECT_LE(log.size(), 256u);
@@ -141,14 +149,8 @@ TEST(ControlWheel, ARouteStartedWhileAnOverlayIsAskedKeepsItsOwnMarksAndLooksUnd
 {
     uitest::Tree tree;
     std::vector<std::u16string> log;
-    RCPtr<WheelControl> panel = MakeWheel(tree.root, u"panel", &log, 0, 0, 100, 100);
-    std::vector<RCPtr<WheelControl>> overlays;
-    for (int i = 0; i < 40; ++i) {
-        overlays.push_back(MakeWheel(panel, u"overlay", &log, 80, 10, 60, 20));
-        overlays.back()->SetClipToParent(false);
-    }
     // The top one hands the step on along a route of its own, one at a time.
-    const RCPtr<WheelControl> top = overlays.back();
+    const RCPtr<WheelControl> top = StackOverlays(tree, &log, 40).back();
     int routes = 0;
     bool busy = false;
     top->onStep = [&](const RCPtr<LMouseWheelParam>& step) {

@@ -65,6 +65,13 @@ std::string ScreenshotFolder();
 // The window's surface as last presented, as a PNG file at path (opaque).
 void SaveWindowPng(SDL_Window* window, const std::string& path);
 
+// Events pushed for a window without running any loop: the desktop's news (it gained or lost the
+// keyboard, was closed), one mouse event at x, y (a move, or a press or release of a button), and
+// a move to a point with a left click there.
+void PushWindowEvent(Uint32 window, SDL_WindowEventID event);
+void PushMouse(Uint32 window, Uint32 type, int32_t x, int32_t y, uint8_t button = SDL_BUTTON_LEFT);
+void PushClick(Uint32 window, int32_t x, int32_t y);
+
 // The test resource files of those names as image resources while the holders live: each named
 // as the skin names it ("lists_icon_a.png" as LISTS_ICON_A_PNG).
 std::vector<std::unique_ptr<KX::ScopedResource>> AddImageResources(std::initializer_list<const char*> fileNames);

@@ -8,30 +8,44 @@ using namespace KX;
 
 namespace ctltest {
 
+void PushWindowEvent(Uint32 window, SDL_WindowEventID event)
+{
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window;
+    e.window.event = static_cast<Uint8>(event);
+    SDL_PushEvent(&e);
+}
+
+void PushMouse(Uint32 window, Uint32 type, int32_t x, int32_t y, uint8_t button)
+{
+    SDL_Event e{};
+    e.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        e.motion.windowID = window;
+        e.motion.x = x;
+        e.motion.y = y;
+    } else {
+        e.button.windowID = window;
+        e.button.button = button;
+        e.button.clicks = 1;
+        e.button.x = x;
+        e.button.y = y;
+    }
+    SDL_PushEvent(&e);
+}
+
+void PushClick(Uint32 window, int32_t x, int32_t y)
+{
+    for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+        PushMouse(window, type, x, y);
+}
+
 void ControlsTest::QueueClick(OSWindow& target, int32_t x, int32_t y)
 {
     const Uint32 id = target.GetPlatformWindow().Id();
-    SDL_Event focus{};
-    focus.type = SDL_WINDOWEVENT;
-    focus.window.windowID = id;
-    focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
-    SDL_PushEvent(&focus);
-    SDL_Event move{};
-    move.type = SDL_MOUSEMOTION;
-    move.motion.windowID = id;
-    move.motion.x = x;
-    move.motion.y = y;
-    SDL_PushEvent(&move);
-    for (const Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
-        SDL_Event press{};
-        press.type = type;
-        press.button.windowID = id;
-        press.button.button = SDL_BUTTON_LEFT;
-        press.button.clicks = 1;
-        press.button.x = x;
-        press.button.y = y;
-        SDL_PushEvent(&press);
-    }
+    PushWindowEvent(id, SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushClick(id, x, y);
 }
 
 void ControlsTest::Inject(SDL_Event event)
